@@ -1,0 +1,261 @@
+#include "foundation/text.h"
+
+#include <cwctype>
+
+namespace {
+
+bool IsTrimSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+bool IsWordSeparator(wchar_t c) { return c == L'\t' || c == L' ' || c == L',' || c == L';'; }
+
+}  // namespace
+
+std::wstring StrTrim(const std::wstring& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsTrimSpace(s[b])) ++b;
+    while (e > b && IsTrimSpace(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+std::wstring StrUpper(std::wstring s) {
+    for (auto& c : s) c = (wchar_t)std::towupper(c);
+    return s;
+}
+
+std::wstring StrLower(std::wstring s) {
+    for (auto& c : s) c = (wchar_t)std::towlower(c);
+    return s;
+}
+
+std::wstring StrPadRight(const std::wstring& s, size_t width) {
+    return s.size() >= width ? s : s + std::wstring(width - s.size(), L' ');
+}
+
+std::wstring Unquote(const std::wstring& s) {
+    std::wstring t = StrTrim(s);
+    if (t.size() >= 2 && t.front() == L'"' && t.back() == L'"') return t.substr(1, t.size() - 2);
+    return t;
+}
+
+std::wstring NormKeyText(const std::wstring& s) {
+    std::wstring in = Unquote(s), out;
+    out.reserve(in.size());
+    bool quoted = false;
+    for (wchar_t c : in) {
+        if (c == L'"') quoted = !quoted;
+        if (quoted || c == L'"') {
+            out += c;
+        } else if (!std::iswspace(c)) {
+            out += (wchar_t)std::towupper(c);
+        }
+    }
+    return out;
+}
+
+std::wstring Quote(const std::wstring& s) { return L"\"" + s + L"\""; }
+
+std::wstring MakeExtTerm(const std::wstring& ext) { return L"EXT=\"" + ext + L"\""; }
+
+std::wstring JoinSlash(const std::wstring& a, const std::wstring& b) { return a + L"/" + b; }
+
+std::wstring NumberCommaText(long long number, const std::wstring& text) {
+    return std::to_wstring(number) + L"," + text;
+}
+
+bool StrHasWord(const std::wstring& text, const std::wstring& word) {
+    if (word.empty()) return false;
+    for (size_t pos = text.find(word); pos != std::wstring::npos; pos = text.find(word, pos + 1)) {
+        bool startOk = pos == 0 || !std::iswalnum(text[pos - 1]);
+        size_t end = pos + word.size();
+        bool endOk = end >= text.size() || !std::iswalnum(text[end]);
+        if (startOk && endOk) return true;
+    }
+    return false;
+}
+
+bool HasCmdVars(const std::wstring& tmpl) {
+    for (const wchar_t* v : {L"%d", L"%f", L"%n", L"%e", L"%i"})
+        if (tmpl.find(v) != std::wstring::npos) return true;
+    return false;
+}
+
+std::wstring IniSafeKey(const std::wstring& name) {
+    std::wstring s = StrLower(name);
+    for (auto& c : s)
+        if (c == L'=' || c == L'[' || c == L']') c = L'_';
+    return s;
+}
+
+std::wstring FileSafeName(const std::wstring& s) {
+    size_t cut = s.find_last_of(L"\\/");
+    std::wstring name = cut == std::wstring::npos ? s : s.substr(cut + 1), out;
+    for (wchar_t c : name) {
+        if (c < 32 || std::wstring(L"<>:\"/\\|?*").find(c) != std::wstring::npos) continue;
+        out += c;
+    }
+    while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+    return StrTrim(out);
+}
+
+std::vector<std::wstring> SplitWords(const std::wstring& s) {
+    std::vector<std::wstring> words;
+    std::wstring cur;
+    for (wchar_t c : s) {
+        if (IsWordSeparator(c)) {
+            if (!cur.empty()) words.push_back(std::move(cur));
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) words.push_back(std::move(cur));
+    return words;
+}
+
+void ReplaceWordList(const std::wstring& s, std::vector<std::wstring>& first,
+                     std::vector<std::wstring>& second) {
+    size_t bar = s.find(L'|');
+    first = SplitWords(bar == std::wstring::npos ? s : s.substr(0, bar));
+    second = bar == std::wstring::npos ? std::vector<std::wstring>() : SplitWords(s.substr(bar + 1));
+}
+
+std::pair<std::wstring, std::wstring> SplitAtComma(const std::wstring& s) {
+    size_t comma = s.find(L',');
+    if (comma == std::wstring::npos) return {StrTrim(s), L""};
+    return {StrTrim(s.substr(0, comma)), StrTrim(s.substr(comma + 1))};
+}
+
+std::wstring IniValueFromText(const std::wstring& text, const std::wstring& key) {
+    std::wstring prefix = StrLower(key) + L"=";
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t lf = text.find(L'\n', start);
+        std::wstring line = StrTrim(text.substr(start, lf == std::wstring::npos ? std::wstring::npos : lf - start));
+        if (StrLower(line).compare(0, prefix.size(), prefix) == 0) return StrTrim(line.substr(prefix.size()));
+        if (lf == std::wstring::npos) break;
+        start = lf + 1;
+    }
+    return L"";
+}
+
+bool CompareIndexKeys(const std::wstring& a, const std::wstring& b) {
+    size_t ca = a.find(L','), cb = b.find(L',');
+    if (ca == std::wstring::npos || cb == std::wstring::npos) return StrTrim(a) == StrTrim(b);
+    return StrToInt(StrTrim(a.substr(0, ca))) == StrToInt(StrTrim(b.substr(0, cb))) &&
+           StrIEquals(StrTrim(a.substr(ca + 1)), StrTrim(b.substr(cb + 1)));
+}
+
+void PushString(std::vector<std::wstring>& list, std::wstring&& s) { list.push_back(std::move(s)); }
+
+std::wstring PathDir(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+std::wstring FileStem(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
+    size_t dot = name.rfind(L'.');
+    return dot == std::wstring::npos ? name : name.substr(0, dot);
+}
+
+std::wstring PathJoin(const std::wstring& dir, const std::wstring& rel) {
+    std::wstring name = rel;
+    while (name.size() > 1 && name[0] == L'.' && (name[1] == L'\\' || name[1] == L'/')) name.erase(0, 2);
+    if (dir.empty()) return name;
+    if (dir.back() == L'\\') return dir + name;
+    return dir + L"\\" + name;
+}
+
+std::wstring DsWrap(const std::wstring& text, size_t width, const std::wstring& prefix) {
+    std::wstring result, line;
+    bool inQuotes = false;
+    size_t breakPos = std::wstring::npos;
+    for (wchar_t c : text) {
+        line += c;
+        if (c == L'"') {
+            inQuotes = !inQuotes;
+        } else if (!inQuotes && (c == L'|' || c == L'&' || c == L' ')) {
+            breakPos = line.size();
+            continue;
+        }
+        if (line.size() > width && breakPos != std::wstring::npos && breakPos < line.size()) {
+            std::wstring head = line.substr(0, breakPos), tail = line.substr(breakPos);
+            while (!head.empty() && head.back() == L' ') head.pop_back();
+            size_t lead = tail.find_first_not_of(L' ');
+            tail = lead == std::wstring::npos ? std::wstring() : tail.substr(lead);
+            result += prefix + head + L"\r\n";
+            line = tail;
+            breakPos = std::wstring::npos;
+        }
+    }
+    if (!line.empty()) result += prefix + line + L"\r\n";
+    return result;
+}
+
+namespace {
+
+// Windows opens these names as devices in any folder and with any extension.
+bool IsDeviceName(const std::wstring& piece) {
+    std::wstring base = StrUpper(piece.substr(0, piece.find(L'.')));
+    while (!base.empty() && (base.back() == L' ')) base.pop_back();
+    static const wchar_t* const kFixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* d : kFixed)
+        if (base == d) return true;
+    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0))
+        return base[3] >= L'1' && base[3] <= L'9';
+    return false;
+}
+
+}  // namespace
+
+std::wstring SafeRelPath(const std::wstring& name) {
+    std::wstring s = name;
+    for (auto& c : s)
+        if (c == L'/') c = L'\\';
+    while (s.size() >= 2 && s[0] == L'.' && s[1] == L'\\') s.erase(0, 2);
+    while (!s.empty() && s.back() == L'\\') s.pop_back();
+    if (s.empty() || s[0] == L'\\' || s.find(L':') != std::wstring::npos) return L"";
+    std::wstring result;
+    size_t start = 0;
+    while (start <= s.size()) {
+        size_t sep = s.find(L'\\', start);
+        std::wstring piece = s.substr(start, sep == std::wstring::npos ? std::wstring::npos : sep - start);
+        start = sep == std::wstring::npos ? s.size() + 1 : sep + 1;
+        if (piece.empty()) continue;
+        for (wchar_t c : piece)
+            if (c < 32 || std::wstring(L"<>\"|?*").find(c) != std::wstring::npos) return L"";
+        if (piece == L".") continue;
+        if (piece == L".." || IsDeviceName(piece)) return L"";
+        while (!piece.empty() && (piece.back() == L' ' || piece.back() == L'.')) piece.pop_back();
+        if (piece.empty()) return L"";
+        if (!result.empty()) result += L'\\';
+        result += piece;
+    }
+    return result;
+}
+
+int StrICmp(const std::wstring& a, const std::wstring& b) {
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        wint_t x = std::towlower(a[i]), y = std::towlower(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool StrIEquals(const std::wstring& a, const std::wstring& b) { return a.size() == b.size() && StrICmp(a, b) == 0; }
+
+int StrToInt(const std::wstring& s) {
+    size_t i = 0;
+    while (i < s.size() && std::iswspace(s[i])) ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == L'-' || s[i] == L'+')) neg = s[i++] == L'-';
+    long long v = 0;
+    for (; i < s.size() && s[i] >= L'0' && s[i] <= L'9'; ++i) {
+        v = v * 10 + (s[i] - L'0');
+        if (v > 2147483648LL) v = 2147483648LL;
+    }
+    v = neg ? -v : v;
+    if (v > 2147483647LL) v = 2147483647LL;
+    return (int)v;
+}

@@ -1,0 +1,57 @@
+// Text, list and path helpers that need no Windows call, so they also build natively.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Trim removes ' ', TAB, CR and LF from both ends.
+std::wstring StrTrim(const std::wstring& s);
+std::wstring StrUpper(std::wstring s);
+std::wstring StrLower(std::wstring s);
+// Appends blanks up to the width; a longer text is never cut.
+std::wstring StrPadRight(const std::wstring& s, size_t width);
+// Trims, then drops one pair of surrounding double quotes.
+std::wstring Unquote(const std::wstring& s);
+// Comparison form of a detect string or key: unquoted, upper case, white space gone.
+// Quoted text keeps its case and blanks, because FIND("Foo") and FIND("foo") differ.
+std::wstring NormKeyText(const std::wstring& s);
+std::wstring Quote(const std::wstring& s);
+// EXT="<ext>", the extension inserted as it is.
+std::wstring MakeExtTerm(const std::wstring& ext);
+std::wstring JoinSlash(const std::wstring& a, const std::wstring& b);
+std::wstring NumberCommaText(long long number, const std::wstring& text);
+bool StrHasWord(const std::wstring& text, const std::wstring& word);
+// True when a command template holds %d, %f, %n, %e or %i.
+bool HasCmdVars(const std::wstring& tmpl);
+std::wstring IniSafeKey(const std::wstring& name);
+std::wstring FileSafeName(const std::wstring& s);
+
+// Words separated by any run of TAB, blank, ',' or ';'.
+std::vector<std::wstring> SplitWords(const std::wstring& s);
+// "a b|c" gives first = {a, b}, second = {c}.
+void ReplaceWordList(const std::wstring& s, std::vector<std::wstring>& first,
+                     std::vector<std::wstring>& second);
+std::pair<std::wstring, std::wstring> SplitAtComma(const std::wstring& s);
+// The value of "key=value" from the first matching line of a multi-line text.
+std::wstring IniValueFromText(const std::wstring& text, const std::wstring& key);
+// Equality of "number,text" keys: numbers by value, texts ignoring case.
+bool CompareIndexKeys(const std::wstring& a, const std::wstring& b);
+void PushString(std::vector<std::wstring>& list, std::wstring&& s);
+
+std::wstring PathDir(const std::wstring& path);
+std::wstring FileStem(const std::wstring& path);
+std::wstring PathJoin(const std::wstring& dir, const std::wstring& rel);
+
+// Wraps a detect string at break points outside quotes; every line gets the prefix
+// and ends with CR LF.
+std::wstring DsWrap(const std::wstring& text, size_t width, const std::wstring& prefix);
+// Normalises a relative path taken from an archive, or gives "" when it could
+// escape the target folder or name a device.
+std::wstring SafeRelPath(const std::wstring& name);
+
+// Case-insensitive comparison of wide texts, the C library's way.
+int StrICmp(const std::wstring& a, const std::wstring& b);
+bool StrIEquals(const std::wstring& a, const std::wstring& b);
+// The decimal value of leading digits after optional blanks and sign, like _wtoi.
+int StrToInt(const std::wstring& s);

@@ -1,0 +1,2 @@
+// Helpers the test programs share.
+#pragma once

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and starts it under Wine on the demo
+# TC configuration kept in demo/, copied into the build folder so the original stays clean.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+cmake --preset x64 >/dev/null
+cmake --preset x86 >/dev/null
+cmake --build --preset x64 -j "$(nproc)"
+cmake --build --preset x86 -j "$(nproc)" --target kestrovane
+source tools/xvfb.sh
+demo=build/x64/demo
+rm -rf "$demo" && mkdir -p "$demo/bin"
+cp -r demo/TC "$demo/TC"
+cp build/x64/fakes/tc/TOTALCMD64.exe "$demo/TC/TOTALCMD64.EXE"
+cp build/x64/bin/Kestrovane.exe build/x86/bin/Kestrovane32.exe "$demo/bin/"
+# Wine maps the Unix root to drive Z:.
+export COMMANDER_PATH="Z:$(realpath "$demo/TC" | tr / '\\\\')"
+prefix=build/x64/wineprefix
+tools/wine-prefix-init "$prefix"
+echo "Starting Kestrovane on the demo configuration in $demo/TC"
+tools/wine-run "$prefix" "$demo/bin/Kestrovane.exe" "$demo/TC/wincmd.ini"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a fresh Debian 12 machine.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build make
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
+  wine wine64 wine32:i386
+  xvfb x11-utils imagemagick
+  doctest-dev
+  zip unzip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  missing+=(wine32:i386)
+fi
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

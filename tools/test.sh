@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both architectures and runs every test under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+source tools/xvfb.sh
+jobs=$(nproc)
+status=0
+for arch in x64 x86; do
+  cmake --preset $arch >/dev/null
+  cmake --build --preset $arch -j "$jobs"
+done
+for arch in x64 x86; do
+  echo "== Tests, $arch"
+  ctest --preset $arch -j "$jobs" || status=1
+done
+exit $status
