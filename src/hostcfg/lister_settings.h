@@ -1,0 +1,45 @@
+// TC's own Lister settings and its view-mode rules by file type, read so that
+// the Lister check can decide exactly as TC does.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One rule of [ListerModes]: keys "<n>exts" and "<n>fields".
+struct ListerMode {
+    int number = 0;
+    std::wstring exts;     // file-name patterns as written (trimmed)
+    std::wstring fields;   // view mode and plugin file names (trimmed)
+    std::vector<std::wstring> patterns;    // SplitWords(exts)
+    std::vector<std::wstring> fieldWords;  // SplitWords(fields)
+};
+
+struct ListerSettings {
+    uint8_t loaded = 0;
+    std::vector<std::wstring> noPluginTypes;
+    std::vector<std::wstring> noMediaTypes;
+    std::vector<std::wstring> mediaAddTypes, mediaAddExcluded;
+    std::vector<std::wstring> iviewAddTypes, iviewAddExcluded;
+    uint8_t multimedia = 1;
+    uint8_t iview = 0;
+    uint8_t modeByFileType = 0;
+    std::vector<ListerMode> listerModes;    // 0, 1, 2 ... up to the first gap
+    int modeGap = -1;                       // where the walk stopped, when rules lie behind it
+    std::vector<ListerMode> modesAfterGap;  // complete rules TC never sees
+};
+
+extern ListerSettings TcListerSettings;
+
+// Rebuilds TcListerSettings from the wincmd.ini in use; empties ListerKeys.
+void LoadTcListerSettings();
+// Parses the two sections' contents; what LoadTcListerSettings does after reading.
+void ParseListerModes(ListerSettings& s, const std::vector<std::pair<std::wstring, std::wstring>>& lines);
+
+// One of the patterns matches "x." + ext, case-insensitively.
+bool RuleMatches(const std::vector<std::wstring>& patterns, const std::wstring& ext);
+// The first rule TC applies to the extension; nullptr when none or ModeByfileType=0.
+const ListerMode* RuleFind(const std::wstring& ext);
+// Equality, or a wildcard match in either direction, of an extension and a type word.
+bool ExtRuleMatch(const std::wstring& a, const std::wstring& b);
+// Case-sensitive '*' / '?' match; linear in pattern times text.
+bool WildMatch(const std::wstring& pattern, const std::wstring& text);

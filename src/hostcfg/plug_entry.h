@@ -1,0 +1,60 @@
+// The four plugin sections of wincmd.ini read into PlugEntry records: the one
+// model of a configured plugin that every tab, check and save works on.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "dsx/detect_spec.h"
+#include "probe/probe_result.h"
+
+enum PlugKind : int { KindLister = 0, KindContent = 1, KindPacker = 2, KindFileSystem = 3 };
+
+// "ListerPlugins", "ContentPlugins", "PackerPlugins", "FileSystemPlugins"; "" otherwise.
+const wchar_t* PlugSectionName(int kind);
+
+struct PlugEntry {
+    uint32_t kind = 0;
+    int number = 0;                // Lister/Content: INI number; Packer/FS: 1-based place
+    std::vector<int> packerFlags;  // Packer: flags per extension line, parallel to iniDetect
+    std::wstring path;             // as configured, trimmed
+    std::wstring expandedPath;
+    std::wstring name;             // FileStem(path); File system: the key as written
+    std::wstring detectText;       // Lister/Content: unquoted n_detect; Packer: "zip=279 | jar=279"
+    uint8_t hasDetect = 0;
+    uint8_t fileExists = 0;        // expandedPath or expandedPath + "64" is a file
+    DetectSpec iniDetect;
+    int probeStatus = ProbePending;
+    std::wstring probeAnswer;
+    std::wstring probeVersion;
+    int kindMask = -1;
+    std::wstring probeError;
+    uint8_t is32Bit = 0;
+    DetectSpec pluginDetect;       // what the plugin itself reports, compiled
+};
+
+// The shown tab's entries; list rows hold indexes into it.
+extern std::vector<PlugEntry> TabEntries;
+
+// Rebuilt by each LoadPluginSection of that kind.
+extern std::map<int, std::vector<std::wstring>> SectionKeys;    // keys left in wincmd.ini beside a redirect
+extern std::map<int, std::vector<std::wstring>> DuplicateKeys;  // keys given more than once
+extern std::set<std::wstring> ListerKeys;                       // PlugKey of every Lister entry
+
+struct PluginSection {
+    std::vector<PlugEntry> entries;  // in TC's order
+    std::wstring iniUsed;            // the file the section was read from
+    uint8_t missing = 0;             // a redirected section whose file does not exist
+};
+
+PluginSection LoadPluginSection(int kind);
+
+// Copies a probe result into the entry and compiles the plugin's own detect string.
+void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);
+
+// The version cell of a probed, existing plugin; " " for an empty version.
+std::wstring PlugEntryExtraText(const PlugEntry& entry);
+// A load failure with Windows error 1114 (a DLL's initialisation failed).
+bool ProbeIsLoadFail1114(int status, const std::wstring& errorText);

@@ -1,0 +1,8 @@
+#include "probe/probe_result.h"
+
+std::map<std::wstring, ProbeResult> ProbeCache;
+
+const wchar_t* ProbeStatusWord(int status) {
+    static const wchar_t* const words[] = {L"pending", L"ok", L"noexport", L"32bit", L"error", L"missing"};
+    return status >= 0 && status <= 5 ? words[status] : L"?";
+}

@@ -1,0 +1,29 @@
+// What a probe of one plugin file found, kept for the run per kind and path.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+
+enum ProbeStatus : int {
+    ProbePending = 0,
+    ProbeOk = 1,
+    ProbeNoExport = 2,
+    Probe32Bit = 3,
+    ProbeError = 4,
+    ProbeMissing = 5,
+};
+
+struct ProbeResult {
+    int status = ProbePending;
+    std::wstring answer;     // detect string, root name or packer caps in decimal, trimmed
+    std::wstring version;    // file version without trailing ".0" parts
+    int kindMask = -1;       // PlugKindMask from the exports; -1 when not read
+    std::wstring errorText;  // why a status 4 came about
+    uint8_t is32Bit = 0;     // the plugin exists only as a 32-bit file
+};
+
+// Keyed by MakeKindKey(kind, expanded path as configured). UI thread only.
+extern std::map<std::wstring, ProbeResult> ProbeCache;
+
+// "pending", "ok", "noexport", "32bit", "error", "missing"; "?" outside 0..5.
+const wchar_t* ProbeStatusWord(int status);
