@@ -166,6 +166,11 @@ std::wstring PathJoin(const std::wstring& dir, const std::wstring& rel) {
     return dir + L"\\" + name;
 }
 
+std::wstring PathNoTrailingSep(std::wstring path) {
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+    return path;
+}
+
 std::wstring DsWrap(const std::wstring& text, size_t width, const std::wstring& prefix) {
     std::wstring result, line;
     bool inQuotes = false;

@@ -42,6 +42,8 @@ void PushString(std::vector<std::wstring>& list, std::wstring&& s);
 std::wstring PathDir(const std::wstring& path);
 std::wstring FileStem(const std::wstring& path);
 std::wstring PathJoin(const std::wstring& dir, const std::wstring& rel);
+// The path without trailing '\\' and '/'.
+std::wstring PathNoTrailingSep(std::wstring path);
 
 // Wraps a detect string at break points outside quotes; every line gets the prefix
 // and ends with CR LF.

@@ -1,0 +1,92 @@
+#include "foundation/data_folder.h"
+
+#include <windows.h>
+
+#include "foundation/env.h"
+#include "foundation/files.h"
+#include "foundation/handles.h"
+#include "foundation/text.h"
+#include "hostcfg/tc_discovery.h"
+#include "views/view_state.h"
+
+namespace {
+
+constexpr DWORD kRememberChars = 520;
+
+std::wstring dataFolder;
+
+bool CanWriteIn(const std::wstring& folder) {
+    std::wstring probe = PathJoin(folder, L"Kestrovane.~wt");
+    FileHandle h(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return h.Valid();
+}
+
+std::wstring InDataFolder(const wchar_t* name) { return PathJoin(DataFolder(), name); }
+
+void WriteOwnIni(const wchar_t* section, const std::wstring& key, const wchar_t* value) {
+    std::wstring ini = SettingsIniPath();
+    IniEnsureUtf16(ini);
+    WritePrivateProfileStringW(section, key.c_str(), value, ini.c_str());
+}
+
+}  // namespace
+
+std::wstring DataFolder() {
+    if (!dataFolder.empty()) return dataFolder;
+    std::wstring app = AppDir();
+    if (CanWriteIn(app)) {
+        dataFolder = app;
+        return dataFolder;
+    }
+    std::wstring appData = EnvGet(L"APPDATA");
+    dataFolder = appData.empty() ? app : PathJoin(appData, L"Kestrovane");
+    CreateDirectoryW(dataFolder.c_str(), nullptr);
+    return dataFolder;
+}
+
+std::wstring SettingsIniPath() { return InDataFolder(L"Kestrovane.ini"); }
+std::wstring FieldsIniPath() { return InDataFolder(L"Kestrovane.fields.ini"); }
+std::wstring InventoryIniPath() { return InDataFolder(L"Kestrovane.inventory.ini"); }
+std::wstring ChangeLogPath() { return InDataFolder(L"Kestrovane.log"); }
+
+std::wstring BackupsFolder() {
+    std::wstring folder = InDataFolder(L"Backups");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::wstring TwinExePath() {
+    std::wstring twin = PathJoin(AppDir(), L"Kestrovane32.exe");
+    return FileExists(twin) ? twin : L"";
+}
+
+void IniEnsureUtf16(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return;
+    FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return;
+    static const unsigned char kBom[] = {0xFF, 0xFE};
+    DWORD written = 0;
+    WriteFile(h.Get(), kBom, sizeof kBom, &written, nullptr);
+}
+
+void SavePreviewSplit() {
+    if (!TabIsPreview) return;
+    WriteOwnIni(L"Window", L"PreviewSplit", std::to_wstring((int)(PreviewSplitRatio * 1000.0)).c_str());
+}
+
+void SetPreviewSkip(const std::wstring& name, bool on) { WriteOwnIni(L"PreviewSkip", name, on ? L"1" : nullptr); }
+
+std::wstring RememberedTcDir() {
+    wchar_t buf[kRememberChars] = L"";
+    DWORD n = GetPrivateProfileStringW(L"Remember", L"TcDir", L"", buf, kRememberChars, SettingsIniPath().c_str());
+    std::wstring folder(buf, n);
+    return IsTcFolder(folder) ? folder : L"";
+}
+
+void RememberTcDir() {
+    std::wstring folder = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
+    if (!IsTcFolder(folder) || StrLower(folder) == StrLower(RememberedTcDir())) return;
+    WriteOwnIni(L"Remember", L"TcDir", folder.c_str());
+}

@@ -1,0 +1,27 @@
+// The program's data folder, the paths of its own files and the few keys of its
+// own INI that belong to no larger feature.
+#pragma once
+#include <string>
+
+// The program's folder when it can be written, else %APPDATA%\Kestrovane; fixed
+// after the first call (which must happen before any worker thread starts).
+std::wstring DataFolder();
+std::wstring SettingsIniPath();
+std::wstring FieldsIniPath();
+std::wstring InventoryIniPath();
+std::wstring ChangeLogPath();
+// The Backups folder, created when missing.
+std::wstring BackupsFolder();
+// Kestrovane32.exe beside the program, "" when it is not there.
+std::wstring TwinExePath();
+// Creates a missing INI as an empty UTF-16LE file, so the profile functions keep
+// writing it as UTF-16; an existing file is left alone.
+void IniEnsureUtf16(const std::wstring& path);
+// Stores the preview tab's split ratio in per mille while the preview tab is shown.
+void SavePreviewSplit();
+// Makes the content preview skip (on) or ask again (off) the plugin of that name.
+void SetPreviewSkip(const std::wstring& name, bool on);
+// The TC folder remembered from an earlier run, "" when it no longer holds TC.
+std::wstring RememberedTcDir();
+// Remembers COMMANDER_PATH as the TC folder when it holds TC and differs.
+void RememberTcDir();

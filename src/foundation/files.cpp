@@ -1,0 +1,140 @@
+#include "foundation/files.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "foundation/encoding.h"
+#include "foundation/handles.h"
+#include "foundation/text.h"
+#include "foundation/timestamps.h"
+
+namespace {
+
+constexpr DWORD kModulePathChars = 520;
+
+FileHandle OpenForReading(const std::wstring& path) {
+    return FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::string ReadBytes(HANDLE h, size_t limit) {
+    std::string bytes;
+    while (bytes.size() < limit) {
+        size_t old = bytes.size();
+        DWORD want = (DWORD)std::min<size_t>(limit - old, 1 << 20);
+        bytes.resize(old + want);
+        DWORD got = 0;
+        if (!ReadFile(h, bytes.data() + old, want, &got, nullptr)) got = 0;
+        bytes.resize(old + got);
+        if (got == 0) break;
+    }
+    return bytes;
+}
+
+std::wstring DecodeText(std::string_view bytes) {
+    if (bytes.size() >= 3 && (unsigned char)bytes[0] == 0xEF && (unsigned char)bytes[1] == 0xBB &&
+        (unsigned char)bytes[2] == 0xBF)
+        return Utf8ToWide(bytes.substr(3));
+    if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
+        std::string_view rest = bytes.substr(2);
+        std::wstring out(rest.size() / 2, L'\0');
+        for (size_t i = 0; i < out.size(); ++i)
+            out[i] = (wchar_t)((unsigned char)rest[2 * i] | ((unsigned char)rest[2 * i + 1] << 8));
+        return out;
+    }
+    return AnsiToWide(bytes);
+}
+
+bool IsFolder(DWORD attrs) { return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY); }
+
+}  // namespace
+
+std::wstring AppDir() {
+    wchar_t path[kModulePathChars];
+    DWORD n = GetModuleFileNameW(nullptr, path, kModulePathChars);
+    if (n == 0 || n >= kModulePathChars) return L"";
+    return PathDir(std::wstring(path, n));
+}
+
+bool FileExists(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    if (path.empty()) return path;
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring out(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, out.data(), nullptr);
+    if (n == 0 || n >= out.size()) return path;
+    out.resize(n);
+    return out;
+}
+
+bool MakeDirs(const std::wstring& path) {
+    if (path.size() < 4) return true;
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES) return IsFolder(attrs);
+    if (!MakeDirs(PathDir(path))) return false;
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool FileHasUtf8Bom(const std::wstring& path) {
+    FileHandle h = OpenForReading(path);
+    if (!h) return false;
+    std::string head = ReadBytes(h.Get(), 3);
+    return head == "\xEF\xBB\xBF";
+}
+
+std::wstring ReadTextFileAuto(const std::wstring& path, size_t byteLimit) {
+    FileHandle h = OpenForReading(path);
+    if (!h) return L"";
+    return DecodeText(ReadBytes(h.Get(), byteLimit));
+}
+
+std::wstring FileStamp(const std::wstring& path) {
+    std::wstring file = FileExists(path + L"64") ? path + L"64" : path;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return L"";
+    SYSTEMTIME utc;
+    if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc)) return L"";
+    uint64_t size = ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    return MinuteStampText(utc) + L"Z|" + std::to_wstring(size);
+}
+
+std::wstring FileVersionText(const std::wstring& path, bool keepZeros) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return L"";
+    std::string block(size, '\0');
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return L"";
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT len = 0;
+    if (!VerQueryValueW(block.data(), L"\\", (void**)&info, &len) || !info || len < sizeof(VS_FIXEDFILEINFO))
+        return L"";
+    wchar_t buf[64];
+    swprintf(buf, 64, L"%u.%u.%u.%u", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+             HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
+    std::wstring text = buf;
+    while (!keepZeros && text.size() >= 4 && text.compare(text.size() - 2, 2, L".0") == 0)
+        text.resize(text.size() - 2);
+    return text;
+}
+
+void AddExistingFile(std::vector<std::wstring>& list, uint64_t& total, const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+    list.push_back(path);
+    total += ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+std::wstring StrByteSizeText(uint64_t bytes) {
+    wchar_t buf[64] = L"";
+    if (!StrFormatByteSizeW((LONGLONG)bytes, buf, 64)) return L"";
+    return buf;
+}

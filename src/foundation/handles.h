@@ -1,0 +1,74 @@
+// Owners for Windows handles: each closes its handle on every path out of scope.
+#pragma once
+#include <windows.h>
+
+template <typename T, typename Traits>
+class ScopedHandle {
+public:
+    ScopedHandle() = default;
+    explicit ScopedHandle(T h) : h_(h) {}
+    ~ScopedHandle() { Reset(); }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ScopedHandle(ScopedHandle&& o) noexcept : h_(o.Release()) {}
+    ScopedHandle& operator=(ScopedHandle&& o) noexcept {
+        if (this != &o) Reset(o.Release());
+        return *this;
+    }
+
+    T Get() const { return h_; }
+    bool Valid() const { return h_ != Traits::Invalid(); }
+    explicit operator bool() const { return Valid(); }
+    T Release() {
+        T h = h_;
+        h_ = Traits::Invalid();
+        return h;
+    }
+    void Reset(T h = Traits::Invalid()) {
+        if (Valid()) Traits::Close(h_);
+        h_ = h;
+    }
+    // For calls that hand a new handle back through a pointer.
+    T* Out() {
+        Reset();
+        return &h_;
+    }
+
+private:
+    T h_ = Traits::Invalid();
+};
+
+// CreateFileW and FindFirstFileW fail with INVALID_HANDLE_VALUE, the rest with null.
+struct FileHandleTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct KernelHandleTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct FindHandleTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { FindClose(h); }
+};
+struct RegKeyTraits {
+    static HKEY Invalid() { return nullptr; }
+    static void Close(HKEY h) { RegCloseKey(h); }
+};
+struct ModuleTraits {
+    static HMODULE Invalid() { return nullptr; }
+    static void Close(HMODULE h) { FreeLibrary(h); }
+};
+template <typename T>
+struct GdiTraits {
+    static T Invalid() { return nullptr; }
+    static void Close(T h) { DeleteObject(h); }
+};
+
+using FileHandle = ScopedHandle<HANDLE, FileHandleTraits>;        // files, from CreateFileW
+using KernelHandle = ScopedHandle<HANDLE, KernelHandleTraits>;    // processes, threads, pipes, events
+using FindHandle = ScopedHandle<HANDLE, FindHandleTraits>;        // FindFirstFileW
+using RegKeyHandle = ScopedHandle<HKEY, RegKeyTraits>;
+using ModuleHandle = ScopedHandle<HMODULE, ModuleTraits>;         // LoadLibraryExW
+template <typename T>
+using GdiHandle = ScopedHandle<T, GdiTraits<T>>;                  // fonts, brushes, pens, bitmaps

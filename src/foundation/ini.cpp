@@ -1,0 +1,88 @@
+#include "foundation/ini.h"
+
+#include <windows.h>
+
+#include "foundation/text.h"
+#include "hostcfg/tc_discovery.h"
+
+namespace {
+
+constexpr DWORD kValueChars = 1024;
+constexpr DWORD kListerValueChars = 32768;
+constexpr DWORD kSectionChars = 32768;
+constexpr DWORD kSectionNamesChars = 65536;
+
+// Splits a double-NUL-terminated list into its lines.
+std::vector<std::wstring> NulSeparated(const std::wstring& buf, size_t used) {
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    while (start < used) {
+        size_t end = buf.find(L'\0', start);
+        if (end == std::wstring::npos || end > used) end = used;
+        if (end > start) lines.push_back(buf.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::wstring IniGetString(const std::wstring& ini, const std::wstring& section, const std::wstring& key) {
+    std::wstring buf(kValueChars, L'\0');
+    DWORD n = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buf.data(), kValueChars, ini.c_str());
+    buf.resize(n);
+    return buf;
+}
+
+IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section) {
+    std::wstring buf;
+    DWORD size = kSectionChars, n = 0;
+    for (;;) {
+        buf.assign(size, L'\0');
+        n = GetPrivateProfileSectionW(section.c_str(), buf.data(), size, ini.c_str());
+        // A full buffer is reported as its size minus 2.
+        if (n < size - 2) break;
+        size *= 2;
+    }
+    IniPairs pairs;
+    for (const std::wstring& line : NulSeparated(buf, n)) {
+        size_t eq = line.find(L'=');
+        if (eq == std::wstring::npos) continue;
+        pairs.emplace_back(StrTrim(line.substr(0, eq)), line.substr(eq + 1));
+    }
+    return pairs;
+}
+
+bool IniHasSection(const std::wstring& ini, const std::wstring& section) {
+    std::wstring buf(kSectionNamesChars, L'\0');
+    DWORD n = GetPrivateProfileSectionNamesW(buf.data(), kSectionNamesChars, ini.c_str());
+    for (const std::wstring& name : NulSeparated(buf, n))
+        if (StrIEquals(name, section)) return true;
+    return false;
+}
+
+std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key) {
+    std::wstring buf(kListerValueChars, L'\0');
+    DWORD n = GetPrivateProfileStringW(L"Lister", key.c_str(), L"", buf.data(), kListerValueChars, ini.c_str());
+    buf.resize(n);
+    return StrTrim(buf);
+}
+
+void AppendIniSectionText(std::wstring& text, const std::wstring& section) {
+    std::wstring file = EffectiveIniPath(section);
+    text += L"[" + section + L"] " + file + L"\n";
+    for (const auto& [key, value] : ReadIniSection(file, section)) text += key + L"=" + value + L"\n";
+}
+
+std::wstring PluginSectionText(int kind) {
+    static const wchar_t* const kSections[] = {L"ListerPlugins", L"ContentPlugins", L"PackerPlugins",
+                                               L"FileSystemPlugins"};
+    if (WincmdIniPath.empty() || kind < 0 || kind > 3) return L"";
+    std::wstring text;
+    AppendIniSectionText(text, kSections[kind]);
+    if (kind == 0) {
+        AppendIniSectionText(text, L"Lister");
+        AppendIniSectionText(text, L"ListerModes");
+    }
+    return text;
+}

@@ -1,0 +1,20 @@
+// Reading INI files through the Windows profile functions; files are named by full path.
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+using IniPairs = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// The value as the platform returns it (one pair of surrounding quotes gone), "" when absent.
+std::wstring IniGetString(const std::wstring& ini, const std::wstring& section, const std::wstring& key);
+// Every key=value line in file order, repeated keys kept; keys trimmed, values as written.
+IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section);
+bool IniHasSection(const std::wstring& ini, const std::wstring& section);
+// The trimmed value of a key of TC's [Lister] section.
+std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key);
+// Appends "[section] <file>" and the section's lines from the file that holds it.
+void AppendIniSectionText(std::wstring& text, const std::wstring& section);
+// The raw text of a kind's plugin section (for Lister also [Lister] and [ListerModes]);
+// "" without a wincmd.ini or for an unknown kind.
+std::wstring PluginSectionText(int kind);

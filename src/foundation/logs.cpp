@@ -1,0 +1,60 @@
+#include "foundation/logs.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "foundation/data_folder.h"
+#include "foundation/encoding.h"
+#include "foundation/handles.h"
+#include "foundation/text.h"
+#include "views/view_texts.h"
+
+std::atomic<bool> DebugLogOn{false};
+std::mutex DebugLogLock;
+
+namespace {
+
+std::wstring DebugPrefix() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t buf[48];
+    swprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02u.%03u  ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+             t.wSecond, t.wMilliseconds);
+    return buf;
+}
+
+FileHandle OpenForAppend(const std::wstring& path, DWORD access) {
+    return FileHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void WriteAll(HANDLE h, const std::string& bytes) {
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+}
+
+}  // namespace
+
+void DebugLog(const std::wstring& text) {
+    if (!DebugLogOn) return;
+    std::string line = StrToUtf8(DebugPrefix() + text + L"\r\n");
+    std::lock_guard<std::mutex> lock(DebugLogLock);
+    FileHandle h = OpenForAppend(PathJoin(DataFolder(), L"Kestrovane.debug.log"), FILE_APPEND_DATA);
+    if (h) WriteAll(h.Get(), line);
+}
+
+void AppendChangeLog(const std::vector<std::wstring>& lines) {
+    if (lines.empty()) return;
+    FileHandle h = OpenForAppend(ChangeLogPath(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES);
+    if (!h) return;
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(h.Get(), &size)) size.QuadPart = 0;
+    std::string buffer = size.QuadPart == 0 ? "\xEF\xBB\xBF" : "";
+    for (const std::wstring& line : lines) buffer += StrToUtf8(line) + "\r\n";
+    WriteAll(h.Get(), buffer);
+}
+
+std::wstring ChangeLogLine(const std::wstring& stamp, int kind, const std::wstring& name, const std::wstring& text) {
+    return stamp + L"  " + StrPadRight(TabName(kind), 12) + StrPadRight(name, 22) + L" " + text;
+}

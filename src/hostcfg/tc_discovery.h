@@ -1,0 +1,28 @@
+// Where TC is installed, which wincmd.ini it uses, and which file holds each section.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Full path of the wincmd.ini in use; "" when none was found. Written on the UI thread only.
+extern std::wstring WincmdIniPath;
+// TC started this program: COMMANDER_INI and COMMANDER_PATH were both set at start-up.
+extern bool StartedFromTc;
+
+// The executable of the process that owns the window; "" for none or on failure.
+std::wstring ProcessImageOfWindow(HWND window);
+// The folder holds TOTALCMD64.EXE or TOTALCMD.EXE.
+bool IsTcFolder(const std::wstring& folder);
+// Sets StartedFromTc and, unless TC started us, COMMANDER_PATH from a running TC,
+// the registry or the remembered folder.
+void DiscoverTc();
+// The wincmd.ini to use when none was named on the command line; "".
+std::wstring FindWincmdIni();
+// Moves COMMANDER_PATH to the TC folder that holds WincmdIniPath (up to two levels up).
+void ApplyTcFolder();
+// The running TC's executable, else the one in COMMANDER_PATH; "".
+std::wstring TcExePath();
+// A file in TC's folder; "" when COMMANDER_PATH is unset.
+std::wstring TcFilePath(const std::wstring& name);
+// The file that really holds the section (RedirectSection followed one level); "".
+std::wstring EffectiveIniPath(const std::wstring& section);

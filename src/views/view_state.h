@@ -1,0 +1,10 @@
+// State of the views that lower layers read.
+#pragma once
+#include <cstdint>
+
+// Exactly the flag of the shown special tab is set; all clear on the plugin tabs.
+extern uint8_t TabIsPreview;
+extern uint8_t TabIsFindings;
+extern uint8_t TabIsInventory;
+// The split between the preview tab's two lists, 0..1.
+extern double PreviewSplitRatio;
