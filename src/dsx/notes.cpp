@@ -1,0 +1,143 @@
+#include "dsx/notes.h"
+
+#include "dsx/reach.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
+#include "views/view_texts.h"
+
+namespace {
+
+void PushNote(std::vector<std::wstring>& notes, std::vector<std::wstring>* tags, const std::wstring& text,
+              const wchar_t* tag) {
+    notes.push_back(text);
+    if (tags) tags->push_back(tag);
+}
+
+// The advice for an unquoted EXT value repeats the operator the user wrote, so
+// EXT!=txt is never "corrected" into the opposite EXT="TXT".
+std::wstring WithWrittenOperator(std::wstring tmpl, const DsxError& error) {
+    if (error.code == DsxErrUnquoted && error.detail == 1) {
+        size_t p = tmpl.find(L"EXT=\"{e}\"");
+        if (p != std::wstring::npos) tmpl.insert(p + 3, L"!");
+    }
+    return tmpl;
+}
+
+std::wstring ExpectedText(const DsxError& error) {
+    switch (error.detail) {
+    case DsxExpectCondition: return Tr("syn_cond");
+    case DsxExpectNumber: return Tr("syn_number");
+    case DsxExpectValue: return Tr("syn_value");
+    default: return error.text;
+    }
+}
+
+bool IsFindWord(const DsxToken& t) { return t.kind == DsxTokWord && (t.text == L"FIND" || t.text == L"FINDI"); }
+
+void PushErrorNote(const std::wstring& text, const DsxError& error, std::vector<std::wstring>& notes,
+                   std::vector<std::wstring>* tags) {
+    std::vector<DsxToken> tokens = DsxTokenize(text);
+    size_t k = 0;
+    while (k < tokens.size() && tokens[k].start != error.position - 1) ++k;
+    if (error.code == DsxErrFindEq) {
+        PushNote(notes, tags, FillVar(Tr("note_find_eq"), L"f", error.text), L"find");
+    } else if (error.code == DsxErrUnquoted && k >= 2 && k < tokens.size()) {
+        std::wstring written = text.substr(tokens[k - 2].start, tokens[k].end - tokens[k - 2].start);
+        std::wstring advice = WithWrittenOperator(Tr("note_unquoted"), error);
+        PushNote(notes, tags, FillVar(FillVar(advice, L"v", written), L"e", error.text), L"unquoted");
+    } else if (error.code == DsxErrExpect && error.text == L"(" && k >= 1 && IsFindWord(tokens[k - 1])) {
+        PushNote(notes, tags, FillVar(Tr("note_find"), L"f", tokens[k - 1].text), L"find");
+    } else {
+        PushNote(notes, tags, FillVar(Tr("note_syntax"), L"m", DetectSyntaxMessage(error)), L"syntax");
+    }
+}
+
+void PushReachNotes(const PlugEntry& entry, const DsxTree& tree, std::vector<std::wstring>& notes,
+                    std::vector<std::wstring>* tags) {
+    bool lister = entry.kind == KindLister;
+    DsxClass c = DsxClassify(tree);
+    if (c.reach == ReachAll) {
+        PushNote(notes, tags, Tr(lister ? "note_always" : "note_always_c"), L"always");
+        return;  // with FORCE it cannot reach more
+    }
+    if (c.reach == ReachAllExcept)
+        PushNote(notes, tags, Tr(lister ? "note_except" : "note_except_c"), L"except");
+    else if (c.reach == ReachAlmostAll)
+        PushNote(notes, tags, Tr(lister ? "note_almost" : "note_almost_c"), L"almost");
+    if (lister && c.reachWithForce == ReachAll) PushNote(notes, tags, Tr("note_forceall"), L"forceall");
+}
+
+void PushDuplicateNote(const PlugEntry& entry, const std::vector<PlugEntry>& entries,
+                       std::vector<std::wstring>& notes, std::vector<std::wstring>* tags) {
+    std::wstring key = PlugKeyName(entry.expandedPath);
+    for (const PlugEntry& other : entries) {
+        if (&other == &entry || other.number >= entry.number || PlugKeyName(other.expandedPath) != key) continue;
+        PushNote(notes, tags, FillVar(Tr("note_dup"), L"n", EntryNumberText(other.number)), L"dup");
+        return;
+    }
+}
+
+}  // namespace
+
+EntryReach DetectReachOfEntry(const PlugEntry& entry) {
+    EntryReach r;
+    std::wstring text;
+    if (entry.hasDetect)
+        text = Unquote(entry.detectText);
+    else if (entry.probeStatus == ProbeOk)
+        text = entry.probeAnswer;
+    else if (entry.probeStatus != ProbeNoExport)
+        return r;
+    if (StrTrim(text).empty()) return EntryReach{1, ReachAll, ReachAll, 0, 0};
+    DsxTree tree = dsx::Parse(text);
+    if (tree.error.code != DsxErrNone || tree.root < 0) return r;
+    DsxClass c = DsxClassify(tree);
+    return EntryReach{1, c.reach, c.reachWithForce, c.hasMultimedia, c.readsContent};
+}
+
+bool IsGreedyLister(const PlugEntry& entry) {
+    if (entry.kind != KindLister) return false;
+    EntryReach r = DetectReachOfEntry(entry);
+    return r.valid && r.reach >= ReachAlmostAll;
+}
+
+std::vector<std::wstring> DetectNotes(const PlugEntry& entry, const std::vector<PlugEntry>* entries,
+                                      std::vector<std::wstring>* tags) {
+    std::vector<std::wstring> notes;
+    if (entry.kind != KindLister && entry.kind != KindContent) return notes;
+    if (entry.hasDetect && !StrTrim(entry.detectText).empty()) {
+        std::wstring text = Unquote(entry.detectText);
+        DsxTree tree = dsx::Parse(text);
+        if (tree.error.code == DsxErrNone && tree.root >= 0)
+            PushReachNotes(entry, tree, notes, tags);
+        else
+            PushErrorNote(text, tree.error, notes, tags);
+    }
+    PushDuplicateNote(entry, entries ? *entries : TabEntries, notes, tags);
+    return notes;
+}
+
+std::wstring DetectSyntaxMessage(const DsxError& error) {
+    const char* key = nullptr;
+    switch (error.code) {
+    case DsxErrQuote: key = "syn_quote"; break;
+    case DsxErrChar: key = "syn_char"; break;
+    case DsxErrExpect: key = "syn_expect"; break;
+    case DsxErrUnquoted: key = "syn_unquoted"; break;
+    case DsxErrFindEq: key = "syn_findeq"; break;
+    case DsxErrUnknownWord: key = "syn_unknown"; break;
+    case DsxErrClose: key = "syn_close"; break;
+    default: return L"";
+    }
+    std::wstring msg = FillVar(WithWrittenOperator(Tr(key), error), L"p", std::to_wstring(error.position));
+    switch (error.code) {
+    case DsxErrChar: return FillVar(msg, L"c", error.text);
+    case DsxErrExpect: return FillVar(msg, L"x", ExpectedText(error));
+    case DsxErrUnquoted: return FillVar(msg, L"e", error.text);
+    case DsxErrFindEq: return FillVar(msg, L"f", error.text);
+    case DsxErrUnknownWord: return FillVar(msg, L"w", error.text);
+    default: return msg;
+    }
+}
