@@ -19,6 +19,9 @@ struct PlugEntry {
     uint32_t kind = 0;
     int number = 0;                // Lister/Content: INI number; Packer/FS: 1-based place
     std::vector<int> packerFlags;  // Packer: flags per extension line, parallel to iniDetect
+    // Packer: the path of each extension line as written; lines of one library
+    // may spell it differently, and a rewrite must compare against its own line.
+    std::vector<std::wstring> packerPaths;
     std::wstring path;             // as configured, trimmed
     std::wstring expandedPath;
     std::wstring name;             // FileStem(path); File system: the key as written

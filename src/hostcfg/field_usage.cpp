@@ -1,0 +1,240 @@
+#include "hostcfg/field_usage.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "foundation/ini.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/tc_discovery.h"
+
+FieldUsage FieldUsageIndex;
+
+namespace {
+
+const char* const PlaceKeys[UsePlaceCount] = {"use_column", "use_tip",    "use_thumb",
+                                              "use_rename", "use_search", "use_other"};
+
+std::wstring PlaceText(const FieldUse& use) {
+    return FillVar(Tr(PlaceKeys[use.place < UsePlaceCount ? use.place : UseOther]), L"w", use.where);
+}
+
+// Section names of the whole file; the buffer grows, so no section is missed.
+std::vector<std::wstring> SectionNames(const std::wstring& ini) {
+    for (DWORD size = 65536;; size *= 2) {
+        std::wstring buf(size, L'\0');
+        DWORD n = GetPrivateProfileSectionNamesW(buf.data(), size, ini.c_str());
+        if (n + 2 < size || size >= (1u << 26)) {
+            std::vector<std::wstring> names;
+            for (size_t pos = 0; pos < n;) {
+                size_t end = buf.find(L'\0', pos);
+                if (end == std::wstring::npos || end > n) end = n;
+                if (end > pos) names.push_back(buf.substr(pos, end - pos));
+                pos = end + 1;
+            }
+            return names;
+        }
+    }
+}
+
+bool IsPluginSection(const std::wstring& lower) {
+    return lower == L"listerplugins" || lower == L"contentplugins" || lower == L"packerplugins" ||
+           lower == L"filesystemplugins" || lower.find(L"plugins64") != std::wstring::npos;
+}
+
+// "fileinfo.size > 1 & fileinfo.date = 2": one plugin.field per condition.
+void ParseSearchPlugins(const std::wstring& value, const std::wstring& where) {
+    size_t pos = 0;
+    while (true) {
+        pos = value.find_first_not_of(L" !&(|", pos);
+        if (pos == std::wstring::npos) return;
+        std::wstring token;
+        size_t end;
+        if (value[pos] == L'"') {
+            size_t close = value.find(L'"', pos + 1);
+            end = close == std::wstring::npos ? value.size() : close + 1;
+            token = value.substr(pos + 1, (close == std::wstring::npos ? value.size() : close) - pos - 1);
+        } else {
+            end = std::min(value.find(L' ', pos), value.size());
+            token = value.substr(pos, end - pos);
+        }
+        size_t dot = token.find(L'.');
+        if (dot != std::wstring::npos && dot > 0) {
+            std::wstring rest = token.substr(dot + 1);
+            UsageAdd(token.substr(0, dot), rest.substr(0, rest.find(L'.')), UseSearch, where);
+        }
+        size_t next = value.find_first_of(L"&|", end);
+        if (next == std::wstring::npos) return;
+        pos = next + 1;
+    }
+}
+
+// "Date:12" is a field with a numeric format; "Date:ab" is a field name.
+std::wstring WithoutNumberFormat(const std::wstring& field) {
+    size_t colon = field.find(L':');
+    if (colon == std::wstring::npos || colon + 1 >= field.size()) return field;
+    if (field.find_first_not_of(L"0123456789-,", colon + 1) != std::wstring::npos) return field;
+    return field.substr(0, colon);
+}
+
+size_t ClosingBracket(const std::wstring& value, size_t from) {
+    bool quoted = false;
+    for (size_t i = from; i < value.size(); ++i) {
+        if (value[i] == L'"') quoted = !quoted;
+        else if (value[i] == L']' && !quoted) return i;
+    }
+    return std::wstring::npos;
+}
+
+void AddReference(std::wstring ref, uint32_t place, const std::wstring& where) {
+    ref = StrTrim(ref);
+    if (!ref.empty() && ref[0] == L'"') {
+        size_t second = ref.find(L'"', 1);
+        if (second == std::wstring::npos) return;
+        ref = ref.substr(second + 1);
+    }
+    ref = StrTrim(ref.substr(0, ref.find(L'"')));
+    size_t dot = ref.find(L'.');
+    if (dot == std::wstring::npos || dot == 0) return;
+    std::wstring rest = ref.substr(dot + 1);
+    std::wstring plugin = ref.substr(0, dot), field = WithoutNumberFormat(rest.substr(0, rest.find(L'.')));
+    if (!field.empty()) UsageAdd(plugin, field, place, where);
+}
+
+struct SectionScan {
+    std::wstring name, lower, viewName;
+    std::vector<std::wstring> titles;
+    std::map<std::wstring, std::wstring> typeLists;  // "<key>exts" lines of the section
+};
+
+std::wstring ColumnWhere(const SectionScan& s, const std::wstring& key, const std::wstring& lowerKey) {
+    std::wstring where = key;
+    if (lowerKey.starts_with(L"contents")) {
+        int n = StrToInt(lowerKey.substr(8));
+        if (n >= 1 && (size_t)n <= s.titles.size()) where = s.titles[(size_t)n - 1];
+    }
+    return s.viewName.empty() ? where : s.viewName + L": " + where;
+}
+
+void ScanLine(const SectionScan& s, const std::wstring& key, const std::wstring& value) {
+    std::wstring k = StrLower(key);
+    if (k.size() >= 8 && k.ends_with(L"_plugin")) {
+        ParseSearchPlugins(value, key.substr(0, key.size() - 7));
+        return;
+    }
+    if (value.find(L"[=") == std::wstring::npos) return;
+    bool tips = s.lower == L"hintscustomfield", thumbs = s.lower == L"thumbscustomfield";
+    if (s.lower.starts_with(L"customfields")) {
+        UsageParseRefs(value, UseColumn, ColumnWhere(s, key, k));
+    } else if (tips || thumbs) {
+        auto types = s.typeLists.find(k.size() > 6 ? k.substr(0, k.size() - 6) : k);
+        UsageParseRefs(value, tips ? UseTip : UseThumb, types != s.typeLists.end() ? types->second : key);
+    } else if (s.lower == L"renametemplates") {
+        UsageParseRefs(value, UseRename, value);
+    } else {
+        UsageParseRefs(value, UseOther, L"[" + s.name + L"] " + key);
+    }
+}
+
+void ScanSection(const std::wstring& name) {
+    SectionScan s{name, StrLower(name), {}, {}, {}};
+    if (IsPluginSection(s.lower)) return;
+    IniPairs lines = ReadIniSection(EffectiveIniPath(name), name);
+    bool columns = s.lower.starts_with(L"customfields");
+    for (const auto& [key, value] : lines) {
+        std::wstring k = StrLower(key);
+        if (columns && k == L"titles") {
+            s.titles.clear();
+            size_t start = 0;
+            for (size_t bar; (bar = value.find(L'|', start)) != std::wstring::npos; start = bar + 1)
+                s.titles.push_back(StrTrim(value.substr(start, bar - start)));
+            s.titles.push_back(StrTrim(value.substr(start)));
+        }
+        if (k.size() > 4 && k.ends_with(L"exts")) s.typeLists[k.substr(0, k.size() - 4)] = StrTrim(value);
+    }
+    if (columns && name.size() > 13) s.viewName = name.substr(13);
+    for (const auto& [key, value] : lines) ScanLine(s, key, value);
+}
+
+const std::vector<FieldUse>* UsesOf(const std::wstring& plugin) {
+    if (!FieldUsageIndex.built) BuildFieldUsage();
+    auto it = FieldUsageIndex.uses.find(StrLower(plugin));
+    return it == FieldUsageIndex.uses.end() ? nullptr : &it->second;
+}
+
+bool HasFieldNoCase(const FieldUse& use, const std::wstring& field) {
+    for (const auto& f : use.fields)
+        if (StrIEquals(f, field)) return true;
+    return false;
+}
+
+}  // namespace
+
+void BuildFieldUsage() {
+    FieldUsageIndex = FieldUsage{};
+    FieldUsageIndex.built = true;
+    if (WincmdIniPath.empty()) return;
+    for (const auto& name : SectionNames(WincmdIniPath)) ScanSection(name);
+}
+
+void UsageAdd(const std::wstring& plugin, const std::wstring& field, uint32_t place, const std::wstring& where) {
+    std::wstring p = StrTrim(plugin), l = StrLower(p);
+    if (l.empty() || l == L"tc" || l == L"<fs>") return;
+    FieldUsageIndex.names.try_emplace(l, p);
+    std::vector<FieldUse>& uses = FieldUsageIndex.uses[l];
+    for (auto& use : uses) {
+        if (use.place == place && use.where == where) {
+            use.fields.insert(field);
+            return;
+        }
+    }
+    uses.push_back(FieldUse{place, where, {field}});
+}
+
+void UsageParseRefs(const std::wstring& value, uint32_t place, const std::wstring& where) {
+    for (size_t open = value.find(L"[="); open != std::wstring::npos;) {
+        size_t close = ClosingBracket(value, open + 2);
+        if (close == std::wstring::npos) return;
+        AddReference(value.substr(open + 2, close - open - 2), place, where);
+        open = value.find(L"[=", close + 1);
+    }
+}
+
+std::wstring FieldUsageText(const std::wstring& lowerPlugin, const std::wstring& prefix) {
+    const std::vector<FieldUse>* uses = UsesOf(lowerPlugin);
+    if (!uses) return L"";
+    std::wstring text;
+    for (uint32_t place = 0; place < UsePlaceCount; ++place) {
+        for (const auto& use : *uses) {
+            if (use.place != place) continue;
+            std::wstring fields;
+            for (const auto& f : use.fields) fields += (fields.empty() ? L"" : L", ") + f;
+            text += prefix + PlaceText(use) + L": " + fields + L"\r\n";
+        }
+    }
+    return text;
+}
+
+std::wstring FieldUsageTextFor(const std::wstring& plugin, const std::wstring& field) {
+    const std::vector<FieldUse>* uses = UsesOf(plugin);
+    std::wstring text;
+    if (uses)
+        for (const auto& use : *uses)
+            if (HasFieldNoCase(use, field)) text += (text.empty() ? L"" : L", ") + PlaceText(use);
+    return text;
+}
+
+int FieldUsageCount(const std::wstring& plugin, int (&counts)[UsePlaceCount], const std::wstring& filter) {
+    for (int& c : counts) c = 0;
+    const std::vector<FieldUse>* uses = UsesOf(plugin);
+    int total = 0;
+    if (uses) {
+        for (const auto& use : *uses) {
+            if (!filter.empty() && !HasFieldNoCase(use, filter)) continue;
+            ++counts[use.place < UsePlaceCount ? use.place : UseOther];
+            ++total;
+        }
+    }
+    return total;
+}

@@ -1,0 +1,179 @@
+#include "hostcfg/plug_entry.h"
+
+#include <cwchar>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "foundation/env.h"
+#include "foundation/files.h"
+#include "foundation/ini.h"
+#include "foundation/logs.h"
+#include "foundation/text.h"
+#include "hostcfg/lister_settings.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+
+std::vector<PlugEntry> TabEntries;
+std::map<int, std::vector<std::wstring>> SectionKeys;
+std::map<int, std::vector<std::wstring>> DuplicateKeys;
+std::set<std::wstring> ListerKeys;
+
+namespace {
+
+using IniLines = std::vector<std::pair<std::wstring, std::wstring>>;
+
+bool IsRedirectKey(const std::wstring& key) { return StrIEquals(key, L"RedirectSection"); }
+
+bool PluginFileExists(const std::wstring& expanded) {
+    return FileExists(expanded) || FileExists(expanded + L"64");
+}
+
+// TC takes the first occurrence of a key; later ones are only recorded.
+IniLines DropDuplicateKeys(const IniLines& lines, std::vector<std::wstring>& duplicates) {
+    IniLines kept;
+    kept.reserve(lines.size());
+    std::unordered_set<std::wstring> seen, listed;
+    for (const auto& line : lines) {
+        std::wstring lower = StrLower(line.first);
+        if (seen.insert(lower).second) {
+            kept.push_back(line);
+        } else if (listed.insert(lower).second) {
+            duplicates.push_back(line.first);
+        }
+    }
+    return kept;
+}
+
+// Expanded path, file presence, compiled detect string and any cached probe result.
+void CompleteEntry(PlugEntry& e) {
+    e.expandedPath = EnvExpand(e.path);
+    e.fileExists = PluginFileExists(e.expandedPath);
+    auto cached = ProbeCache.find(MakeKindKey((int)e.kind, e.expandedPath));
+    if (cached != ProbeCache.end()) {
+        ApplyProbeResult(e, cached->second);
+    } else if (!e.fileExists) {
+        e.probeStatus = ProbeMissing;
+    }
+}
+
+std::vector<PlugEntry> NumberedEntries(int kind, const IniLines& lines) {
+    std::map<long, PlugEntry> byNumber;
+    for (const auto& [key, value] : lines) {
+        wchar_t* end = nullptr;
+        long number = std::wcstol(key.c_str(), &end, 10);
+        if (end == key.c_str()) continue;
+        PlugEntry& e = byNumber[number];
+        e.kind = (uint32_t)kind;
+        e.number = (int)number;
+        std::wstring rest = key.substr((size_t)(end - key.c_str()));
+        if (rest.empty()) {
+            e.path = StrTrim(value);
+        } else if (StrIEquals(rest, L"_detect")) {
+            e.detectText = Unquote(value);
+            e.hasDetect = 1;
+        }
+    }
+    std::vector<PlugEntry> rows;
+    for (auto& [number, e] : byNumber) {
+        if (e.path.empty()) continue;
+        e.name = FileStem(e.path);
+        CompleteEntry(e);
+        e.iniDetect = CompileDetect(e.detectText, e.hasDetect != 0);
+        rows.push_back(std::move(e));
+    }
+    return rows;
+}
+
+void AddPackerLine(PlugEntry& e, const std::wstring& ext, int flags, const std::wstring& path) {
+    e.packerFlags.push_back(flags);
+    e.packerPaths.push_back(path);
+    e.iniDetect.items.push_back(DetectItem{ext, 0});
+    if (!e.detectText.empty()) e.detectText += L" | ";
+    e.detectText += ext + L"=" + std::to_wstring(flags);
+    e.hasDetect = 1;
+}
+
+std::vector<PlugEntry> LineEntries(int kind, const IniLines& lines) {
+    std::vector<PlugEntry> rows;
+    std::unordered_map<std::wstring, size_t> rowOfGroup;
+    for (const auto& [key, raw] : lines) {
+        if (IsRedirectKey(key)) continue;
+        std::wstring value = StrTrim(raw);
+        int flags = 0;
+        std::wstring path = value;
+        if (kind == KindPacker) {
+            size_t comma = value.find(L',');
+            if (comma == std::wstring::npos) continue;
+            flags = StrToInt(StrTrim(value.substr(0, comma)));
+            path = StrTrim(value.substr(comma + 1));
+        }
+        if (path.empty()) continue;
+        std::wstring group = StrLower(kind == KindPacker ? EnvExpand(path) : key);
+        auto [it, isNew] = rowOfGroup.try_emplace(group, rows.size());
+        if (isNew) {
+            PlugEntry e;
+            e.kind = (uint32_t)kind;
+            e.number = (int)rows.size() + 1;
+            e.path = path;
+            e.name = kind == KindPacker ? FileStem(path) : key;
+            rows.push_back(std::move(e));
+        }
+        if (kind == KindPacker) AddPackerLine(rows[it->second], key, flags, path);
+    }
+    for (auto& e : rows) CompleteEntry(e);
+    return rows;
+}
+
+}  // namespace
+
+const wchar_t* PlugSectionName(int kind) {
+    static const wchar_t* const names[] = {L"ListerPlugins", L"ContentPlugins", L"PackerPlugins",
+                                           L"FileSystemPlugins"};
+    return kind >= 0 && kind <= 3 ? names[kind] : L"";
+}
+
+PluginSection LoadPluginSection(int kind) {
+    PluginSection result;
+    if (WincmdIniPath.empty() || kind < 0 || kind > 3) return result;
+    if (kind == KindLister) LoadTcListerSettings();
+    const std::wstring section = PlugSectionName(kind);
+    IniLines lines = ReadIniSection(WincmdIniPath, section);
+    result.iniUsed = EffectiveIniPath(section);
+    std::vector<std::wstring>& leftOver = SectionKeys[kind];
+    leftOver.clear();
+    if (!StrIEquals(result.iniUsed, WincmdIniPath)) {
+        result.missing = !FileExists(result.iniUsed);
+        for (const auto& line : lines)
+            if (!IsRedirectKey(line.first)) leftOver.push_back(line.first);
+        lines = result.missing ? IniLines{} : ReadIniSection(result.iniUsed, section);
+    }
+    DebugLog(L"read " + section + L" from " + result.iniUsed + (result.missing ? L" (FILE MISSING)" : L"") +
+             L", " + std::to_wstring(lines.size()) + L" lines");
+    std::vector<std::wstring>& duplicates = DuplicateKeys[kind];
+    duplicates.clear();
+    lines = DropDuplicateKeys(lines, duplicates);
+    result.entries = kind <= KindContent ? NumberedEntries(kind, lines) : LineEntries(kind, lines);
+    if (kind == KindLister)
+        for (const auto& e : result.entries) ListerKeys.insert(PlugKey(e.expandedPath));
+    return result;
+}
+
+void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result) {
+    entry.probeStatus = result.status;
+    entry.probeAnswer = result.answer;
+    entry.probeVersion = result.version;
+    entry.kindMask = result.kindMask;
+    entry.probeError = result.errorText;
+    entry.is32Bit = result.is32Bit;
+    entry.pluginDetect = DetectSpec{};
+    if (result.status == ProbeOk && entry.kind <= KindContent) entry.pluginDetect = CompileDetect(result.answer, true);
+}
+
+std::wstring PlugEntryExtraText(const PlugEntry& entry) {
+    if (!entry.fileExists || entry.probeStatus == ProbePending || entry.probeStatus == ProbeMissing) return L"";
+    return entry.probeVersion.empty() ? L" " : entry.probeVersion;
+}
+
+bool ProbeIsLoadFail1114(int status, const std::wstring& errorText) {
+    return status == ProbeError && errorText.find(L"1114") != std::wstring::npos;
+}
