@@ -38,3 +38,14 @@ inline std::wstring Render(const DsxTree& t) {
 }
 
 inline std::wstring ParseRendered(const std::wstring& s) { return Render(dsx::Parse(s)); }
+
+#include <doctest/doctest.h>
+
+#include "foundation/encoding.h"
+
+namespace doctest {
+template <>
+struct StringMaker<std::wstring> {
+    static String convert(const std::wstring& s) { return StrToUtf8(s).c_str(); }
+};
+}  // namespace doctest
