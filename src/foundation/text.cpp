@@ -264,3 +264,8 @@ int StrToInt(const std::wstring& s) {
     if (v > 2147483647LL) v = 2147483647LL;
     return (int)v;
 }
+
+std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key) {
+    auto it = names.find(key);
+    return it == names.end() ? key : it->second;
+}

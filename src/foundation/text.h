@@ -1,6 +1,7 @@
 // Text, list and path helpers that need no Windows call, so they also build natively.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,3 +58,6 @@ int StrICmp(const std::wstring& a, const std::wstring& b);
 bool StrIEquals(const std::wstring& a, const std::wstring& b);
 // The decimal value of leading digits after optional blanks and sign, like _wtoi.
 int StrToInt(const std::wstring& s);
+
+// The value the map holds for the key, else the key itself.
+std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key);

@@ -1,1 +1,83 @@
 #include "support/test_support.h"
+
+#include <windows.h>
+
+#include "foundation/handles.h"
+#include "foundation/text.h"
+
+std::wstring BuildPath(const std::wstring& rel) {
+    wchar_t buf[1024];
+    DWORD n = GetEnvironmentVariableW(L"KV_TEST_BINARY", buf, 1024);
+    std::wstring unix(buf, n < 1024 ? n : 0);
+    // Wine shows the Unix root as drive Z:.
+    for (auto& c : unix)
+        if (c == L'/') c = L'\\';
+    return PathJoin(L"Z:" + unix, rel);
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    FindHandle find(FindFirstFileW(PathJoin(path, L"*").c_str(), &fd));
+    if (find) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = PathJoin(path, name);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find.Get(), &fd));
+    }
+    find.Reset();
+    RemoveDirectoryW(path.c_str());
+}
+
+std::wstring FreshTempDir(const std::wstring& name) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    std::wstring root = PathJoin(tmp, L"kv_tests");
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::wstring dir = PathJoin(root, name + L"_" + std::to_wstring(GetCurrentProcessId()));
+    RemoveTree(dir);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (h) WriteFile(h.Get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    FileHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return "";
+    std::string bytes(GetFileSize(h.Get(), nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(h.Get(), bytes.data(), (DWORD)bytes.size(), &got, nullptr);
+    bytes.resize(got);
+    return bytes;
+}
+
+std::string Utf16Bytes(const std::wstring& text) {
+    std::string bytes;
+    for (wchar_t c : text) {
+        bytes += (char)(c & 0xFF);
+        bytes += (char)((c >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
+    wchar_t buf[4096];
+    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+    hadOld_ = n > 0 && n < 4096;
+    if (hadOld_) old_.assign(buf, n);
+    SetEnvironmentVariableW(name, value);
+}
+
+ScopedEnv::~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), hadOld_ ? old_.c_str() : nullptr); }
