@@ -24,6 +24,14 @@ using IniLines = std::vector<std::pair<std::wstring, std::wstring>>;
 
 bool IsRedirectKey(const std::wstring& key) { return StrIEquals(key, L"RedirectSection"); }
 
+// The profile functions may hand back commented-out lines as keys beginning
+// with ';'; a Packer or File-system line like ";zip=..." is no entry.
+IniLines ReadPluginLines(const std::wstring& ini, const std::wstring& section) {
+    IniLines lines = ReadIniSection(ini, section);
+    std::erase_if(lines, [](const auto& line) { return line.first.starts_with(L';'); });
+    return lines;
+}
+
 bool PluginFileExists(const std::wstring& expanded) {
     return FileExists(expanded) || FileExists(expanded + L"64");
 }
@@ -137,7 +145,7 @@ PluginSection LoadPluginSection(int kind) {
     if (WincmdIniPath.empty() || kind < 0 || kind > 3) return result;
     if (kind == KindLister) LoadTcListerSettings();
     const std::wstring section = PlugSectionName(kind);
-    IniLines lines = ReadIniSection(WincmdIniPath, section);
+    IniLines lines = ReadPluginLines(WincmdIniPath, section);
     result.iniUsed = EffectiveIniPath(section);
     std::vector<std::wstring>& leftOver = SectionKeys[kind];
     leftOver.clear();
@@ -145,7 +153,7 @@ PluginSection LoadPluginSection(int kind) {
         result.missing = !FileExists(result.iniUsed);
         for (const auto& line : lines)
             if (!IsRedirectKey(line.first)) leftOver.push_back(line.first);
-        lines = result.missing ? IniLines{} : ReadIniSection(result.iniUsed, section);
+        lines = result.missing ? IniLines{} : ReadPluginLines(result.iniUsed, section);
     }
     DebugLog(L"read " + section + L" from " + result.iniUsed + (result.missing ? L" (FILE MISSING)" : L"") +
              L", " + std::to_wstring(lines.size()) + L" lines");
