@@ -131,11 +131,12 @@ std::wstring TcFilePath(const std::wstring& name) {
 
 std::wstring EffectiveIniPath(const std::wstring& section) {
     if (WincmdIniPath.empty()) return L"";
-    std::wstring value = StrTrim(IniGetString(WincmdIniPath, section, L"RedirectSection"));
-    if (value.empty() || value == L"0") return WincmdIniPath;
-    if (value == L"1") value = IniGetString(WincmdIniPath, L"Configuration", L"AlternateUserIni");
+    std::wstring ini = Absolute(WincmdIniPath);
+    std::wstring value = StrTrim(IniGetString(ini, section, L"RedirectSection"));
+    if (value.empty() || value == L"0") return ini;
+    if (value == L"1") value = IniGetString(ini, L"Configuration", L"AlternateUserIni");
     value = EnvExpand(StrTrim(value));
-    if (value.empty()) return WincmdIniPath;
+    if (value.empty()) return ini;
     if (IsAbsolutePath(value)) return value;
-    return Absolute(PathJoin(PathDir(WincmdIniPath), value));
+    return PathJoin(PathDir(ini), value);
 }
