@@ -9,9 +9,16 @@
 
 namespace {
 
-bool IsWordChar(wchar_t c) {
-    return std::iswalnum(c) || c == L'_' || c == L'*' || c == L'.' || c == L'?';
+// The C library's classification is a call per character; detect strings are
+// almost all ASCII and parsed again for every row and keystroke.
+bool IsSpace(wchar_t c) { return c < 128 ? c == L' ' || (c >= 9 && c <= 13) : std::iswspace(c) != 0; }
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsAlnum(wchar_t c) {
+    if (c >= 128) return std::iswalnum(c) != 0;
+    return IsDigit(c) || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
+
+bool IsWordChar(wchar_t c) { return IsAlnum(c) || c == L'_' || c == L'*' || c == L'.' || c == L'?'; }
 
 bool IsPunctuation(wchar_t c) { return std::wcschr(L"()[]&|!=<>", c) != nullptr && c != 0; }
 
@@ -59,17 +66,15 @@ struct Parser {
 
     // '|' and '&' chains are flat: a | b | c is one node with three operands.
     int ParseChain(int sepKind, int nodeKind, int (Parser::*operand)()) {
-        std::vector<int> items;
         int first = (this->*operand)();
-        if (first < 0) return -1;
-        items.push_back(first);
+        if (first < 0 || !IsTok(sepKind)) return first;
+        std::vector<int> items{first};
         while (IsTok(sepKind)) {
             ++pos;
             int next = (this->*operand)();
             if (next < 0) return -1;
             items.push_back(next);
         }
-        if (items.size() == 1) return first;
         int n = AddNode(nodeKind, tree.nodes[items.front()].start, tree.nodes[items.back()].end);
         for (int item : items) Adopt(n, item);
         return n;
@@ -206,10 +211,11 @@ struct Parser {
 std::vector<DsxToken> DsxTokenize(const std::wstring& text) {
     std::vector<DsxToken> out;
     const size_t n = text.size();
+    out.reserve(n / 3 + 1);
     size_t i = 0;
     while (i < n) {
         wchar_t c = text[i];
-        if (std::iswspace(c)) {
+        if (IsSpace(c)) {
             ++i;
         } else if (c == L'"') {
             size_t close = text.find(L'"', i + 1);
@@ -218,9 +224,9 @@ std::vector<DsxToken> DsxTokenize(const std::wstring& text) {
             out.push_back(MakeToken(DsxTokString, text.substr(i + 1, stop - i - 1), i, open ? n : close + 1));
             out.back().unterminated = open;
             i = open ? n : close + 1;
-        } else if (std::iswdigit(c)) {
+        } else if (IsDigit(c)) {
             size_t j = i;
-            while (j < n && std::iswalnum(text[j])) ++j;
+            while (j < n && IsAlnum(text[j])) ++j;
             out.push_back(MakeToken(DsxTokNumber, text.substr(i, j - i), i, j));
             i = j;
         } else if (c == L'!' && i + 1 < n && text[i + 1] == L'=') {

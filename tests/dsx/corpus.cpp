@@ -39,6 +39,7 @@ void CollectDetects(const std::wstring& file, const std::wstring& content, std::
         size_t eq = line.find(L'=');
         if (eq == std::wstring::npos) continue;
         std::wstring key = StrTrim(line.substr(0, eq));
+        if (!key.empty() && key[0] == L';') continue;
         if (key.size() > 7 && StrIEquals(key.substr(key.size() - 7), L"_detect"))
             out.push_back({file, key, Unquote(line.substr(eq + 1))});
     }
