@@ -1,7 +1,12 @@
 #include "foundation/settings.h"
 
-#include <atomic>
+#include <windows.h>
 
+#include <atomic>
+#include <vector>
+
+#include "foundation/data_folder.h"
+#include "foundation/logs.h"
 #include "foundation/text.h"
 
 const std::array<SettingDef, 12> SettingsTable = {{
@@ -75,8 +80,29 @@ std::wstring SettingValueAt(size_t row) {
     return it != PendingSettings.end() ? it->second : GetSetting(def.section, def.key);
 }
 
+void LoadSettings(const std::wstring& iniPath) {
+    // A value of its own that no INI holds tells a missing key from an empty one.
+    const wchar_t marker[] = {wchar_t(1), 0};
+    SettingsValues.clear();
+    std::vector<wchar_t> buf(1024);
+    for (const SettingDef& row : SettingsTable) {
+        DWORD n = GetPrivateProfileStringW(row.section, row.key, marker, buf.data(),
+                                           static_cast<DWORD>(buf.size()), iniPath.c_str());
+        std::wstring value(buf.data(), n);
+        if (value == marker) continue;
+        SettingsValues[RowKey(row)] = NormalizeSettingValue(row, value);
+    }
+}
+
+void SaveSettings(const std::wstring& iniPath) {
+    IniEnsureUtf16(iniPath);
+    for (const SettingDef& row : SettingsTable)
+        WritePrivateProfileStringW(row.section, row.key, GetSetting(row.section, row.key).c_str(), iniPath.c_str());
+}
+
 void ApplyDiagSettings() {
     probeTimeoutMs = StrToInt(GetSetting(L"Probe", L"Timeout")) * 1000;
+    DebugLogOn = DebugArg || GetSetting(L"Diagnostics", L"DebugLog") == L"1";
 }
 
 int ProbeTimeoutMs() { return probeTimeoutMs; }
