@@ -14,9 +14,11 @@ rm -rf "$demo" && mkdir -p "$demo/bin"
 cp -r demo/TC "$demo/TC"
 cp build/x64/fakes/tc/TOTALCMD64.exe "$demo/TC/TOTALCMD64.EXE"
 cp build/x64/bin/Kestrovane.exe build/x86/bin/Kestrovane32.exe "$demo/bin/"
-# Wine maps the Unix root to drive Z:.
-export COMMANDER_PATH="Z:$(realpath "$demo/TC" | tr / '\\\\')"
-prefix=build/x64/wineprefix
+# Wine maps the Unix root to drive Z:; the program gets Windows paths, and Wine an
+# absolute prefix.
+winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }
+export COMMANDER_PATH="$(winpath "$demo/TC")"
+prefix="$PWD/build/x64/wineprefix"
 tools/wine-prefix-init "$prefix"
 echo "Starting Kestrovane on the demo configuration in $demo/TC"
-tools/wine-run "$prefix" "$demo/bin/Kestrovane.exe" "$demo/TC/wincmd.ini"
+tools/wine-run "$prefix" "$demo/bin/Kestrovane.exe" "$(winpath "$demo/TC/wincmd.ini")"

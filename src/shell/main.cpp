@@ -1,12 +1,73 @@
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
+#include <vector>
+
+#include "foundation/data_folder.h"
+#include "foundation/env.h"
+#include "foundation/files.h"
+#include "foundation/logs.h"
+#include "foundation/settings.h"
+#include "foundation/texts.h"
+#include "hostcfg/tc_discovery.h"
+#include "shell/start_args.h"
+
+namespace {
+
+std::vector<std::wstring> CommandLineArgs() {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv) return {};
+    std::vector<std::wstring> args(argv, argv + count);
+    LocalFree(argv);
+    return args;
+}
+
+void ChooseWincmdIni(const std::wstring& iniArg) {
+    if (!iniArg.empty()) {
+        // A bare file name would otherwise be looked up by the profile functions in the Windows folder.
+        std::wstring ini = FullPath(EnvExpand(iniArg));
+        if (FileExists(ini)) {
+            WincmdIniPath = ini;
+            ApplyTcFolder();
+            return;
+        }
+    }
+    WincmdIniPath = FindWincmdIni();
+    if (EnvGet(L"COMMANDER_PATH").empty() && !WincmdIniPath.empty()) ApplyTcFolder();
+}
+
+void WriteStartBanner() {
+    DebugLog(L"=== Kestrovane 2.0 start ===");
+    DebugLog(L"exe dir " + AppDir() + L", data dir " + DataFolder());
+    DebugLog(L"COMMANDER_PATH " + EnvGet(L"COMMANDER_PATH") + (StartedFromTc ? L" (started from TC)" : L""));
+    DebugLog(L"wincmd.ini " + (WincmdIniPath.empty() ? std::wstring(L"NOT FOUND") : WincmdIniPath) +
+             L", language " + LangCode());
+}
+
+// Until the main window exists, the start says plainly what it found.
+void ShowStartSummary() {
+    auto orNone = [](const std::wstring& s) { return s.empty() ? std::wstring(L"(not found)") : s; };
+    std::wstring text = L"The main window of Kestrovane is not built yet.\n\nWhat the start found:\n"
+                        L"TC folder: " + orNone(EnvGet(L"COMMANDER_PATH")) +
+                        L"\nwincmd.ini: " + orNone(WincmdIniPath) +
+                        L"\nData folder: " + DataFolder();
+    MessageBoxW(nullptr, text.c_str(), L"Kestrovane", MB_OK | MB_ICONINFORMATION);
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // The main window is not there yet: say plainly what this build can do.
-    MessageBoxW(nullptr,
-                L"Kestrovane is being built: the main window does not exist yet.\n"
-                L"This build only starts and ends.",
-                L"Kestrovane", MB_OK | MB_ICONINFORMATION);
+    StartArgs start = ParseStartArgs(CommandLineArgs());
+    DebugArg = start.debug;
+    DiscoverTc();
+    ChooseWincmdIni(start.iniArg);
+    RememberTcDir();
+    LoadSettings(SettingsIniPath());
+    ApplyDiagSettings();
+    InitLanguage();
+    WriteStartBanner();
+    ShowStartSummary();
     return 0;
 }
