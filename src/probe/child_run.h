@@ -1,0 +1,34 @@
+// Running a child copy of the program (or its 32-bit twin) with its output captured,
+// and the pieces every child mode shares for answering its parent.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct ChildRun {
+    uint8_t started = 0;   // the process was created
+    uint8_t timedOut = 0;  // ended by the parent at the time-out
+    uint32_t exitCode = 0;
+    std::string output;    // standard output and error, undecoded, in order
+};
+
+// What the parent keeps of a child's output; a child that writes more is ended,
+// so that a plugin printing without end cannot exhaust the parent's memory.
+constexpr size_t ChildOutputLimit = 16u << 20;
+
+// Starts exe (empty: the program's own file) with args in workDir (empty: the
+// parent's folder) and returns when the child ended or was ended after timeoutMs.
+// Children still running when the program ends are ended with it.
+void RunChildCapture(ChildRun& run, const std::wstring& args, const std::wstring& workDir,
+                     uint32_t timeoutMs, const std::wstring& exe);
+
+// Child side: writes to standard output, ignoring failures.
+void StdoutWrite(const void* bytes, size_t n);
+void StdoutWrite(const std::string& text);
+// Unhandled-exception filter of the child modes: "CRASH\n" and exit code 3.
+LONG WINAPI ChildCrashFilter(EXCEPTION_POINTERS* info);
+// Ends the child at once with its answer complete: the plugin's unload code never
+// runs, so nothing it prints or breaks on the way out can spoil the answer.
+[[noreturn]] void ChildEndNow(UINT exitCode);

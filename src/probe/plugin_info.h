@@ -1,0 +1,26 @@
+// What can be told about a plugin file without running it: the information text,
+// the values of the plugin list's extra columns, and its capabilities.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// "x64 (64 Bit)", "x86 (32 Bit)", "ARM64" or "0x" and four hex digits.
+std::wstring MachineText(uint16_t machine);
+
+// The information text of a plugin file (lines end with CR LF). configuredPath as
+// in the INI, expandedPath with the environment expanded, file the file to read
+// (the expanded path or its "64" twin).
+std::wstring PluginInfoText(const std::wstring& configuredPath, const std::wstring& expandedPath,
+                            const std::wstring& file);
+
+// The 13 extra-column values: description, company, copyright, language, bits,
+// build date, kind, Unicode, capabilities, size, file date, reach, used. The last
+// two are left empty for the list code.
+using PluginDetails = std::array<std::wstring, 13>;
+PluginDetails BuildPluginDetails(const std::wstring& path);
+
+// The first value of key under the prefixes that is longer than one character, trimmed.
+std::wstring QueryVersionString(const void* block, const std::vector<std::wstring>& prefixes,
+                                const std::wstring& key);

@@ -1,0 +1,30 @@
+// Shared pieces of the probe tests: the test program doubles as the child copy of
+// the program, and the fake plugins are copied into fresh folders per scenario.
+#pragma once
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "probe/child_run.h"
+
+// A fake plugin of this build ("lister" -> ...\lister.wlx64 in a 64-bit build).
+std::wstring FakePlugin(const std::wstring& name, const std::wstring& ext);
+// The 32-bit build's file of the same plugin, "" when that build is not there.
+std::wstring FakePlugin32(const std::wstring& name, const std::wstring& ext);
+// The 32-bit build's Kestrovane32.exe, "" when missing.
+std::wstring TwinExeBuilt();
+// The program itself of this build.
+std::wstring ProgramExe();
+bool CopyInto(const std::wstring& file, const std::wstring& folder, const std::wstring& newName = L"");
+// English texts and a probe time-out of 2 s.
+void UseTestSettings();
+// Runs the test program itself as the child.
+ChildRun RunSelf(const std::wstring& args, uint32_t timeoutMs = 20000);
+
+// Wide texts in failure messages, as UTF-8.
+namespace doctest {
+template <>
+struct StringMaker<std::wstring> {
+    static String convert(const std::wstring& text);
+};
+}  // namespace doctest
