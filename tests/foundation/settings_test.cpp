@@ -1,6 +1,9 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <optional>
+
+#include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
@@ -15,10 +18,11 @@ const SettingDef& Row(const wchar_t* key) {
     return SettingsTable[0];
 }
 
-std::wstring ReadKey(const std::wstring& ini, const wchar_t* section, const wchar_t* key) {
-    wchar_t buf[256];
-    DWORD n = GetPrivateProfileStringW(section, key, L"<none>", buf, 256, ini.c_str());
-    return std::wstring(buf, n);
+// The value of the key when the section holds it at all.
+std::optional<std::wstring> SavedValue(const std::wstring& ini, const SettingDef& row) {
+    for (const auto& [key, value] : ReadIniSection(ini, row.section))
+        if (key == row.key) return value;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -81,7 +85,7 @@ TEST_CASE("settings load cleaned, fall back to defaults and save all rows") {
     SaveSettings(saved);
     CHECK(ReadFileBytes(saved).starts_with("\xFF\xFE"));
     for (const SettingDef& row : SettingsTable)
-        CHECK(ReadKey(saved, row.section, row.key) == GetSetting(row.section, row.key));
+        CHECK(SavedValue(saved, row) == GetSetting(row.section, row.key));
 
     LoadSettings(PathJoin(dir, L"missing.ini"));
     CHECK(SettingsValues.empty());

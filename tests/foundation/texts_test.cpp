@@ -1,18 +1,17 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "foundation/files.h"
+#include "foundation/handles.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
-#include "foundation/handles.h"
 #include "support/test_support.h"
 
 namespace {
