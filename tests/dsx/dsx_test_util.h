@@ -17,16 +17,14 @@ inline std::wstring RenderNode(const DsxTree& t, int i) {
     case DsxAnd: return list(L"And");
     case DsxNot: return list(L"Not");
     case DsxGroup: return list(L"G");
-    case DsxExtEq: return L"Ext=" + n.text;
-    case DsxExtNe: return L"Ext!=" + n.text;
+    case DsxExtEq: case DsxExtNe: return (n.kind == DsxExtEq ? L"Ext=" : L"Ext!=") + n.text;
     case DsxSize: return L"Size" + n.text + std::to_wstring(n.value);
     case DsxByte:
         return L"[" + std::to_wstring(n.offset) + L"]" + n.text + std::to_wstring(n.value) + (n.valueIsString ? L"s" : L"");
     case DsxFind: return (n.caseInsensitive ? L"Findi(" : L"Find(") + n.text + L")";
     case DsxForce: return L"Force";
-    case DsxMultimedia: return L"MM";
+    default: return L"MM";
     }
-    return L"?";
 }
 
 // "" for an empty string, the tree for a parse, "E<code>@<pos>:<text>/<detail>" for an error.
