@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "foundation/encoding.h"
+
 #include "support/test_support.h"
 
 namespace {
@@ -59,4 +61,8 @@ void WriteIniText(const std::wstring& path, const std::wstring& text, bool utf16
     std::string ansi((size_t)n, '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), ansi.data(), n, nullptr, nullptr);
     WriteFileBytes(path, ansi);
+}
+
+doctest::String doctest::StringMaker<std::wstring>::convert(const std::wstring& s) {
+    return StrToUtf8(s).c_str();
 }
