@@ -11,6 +11,7 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/logs.h"
+#include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
@@ -169,13 +170,14 @@ TEST_SUITE("data-folder-appdata") {
     }
 
     TEST_CASE("change-log lines keep their columns") {
+        SettingsValues[L"General/Language"] = L"eng";
+        InitLanguage();
         std::wstring stamp = L"2024-05-06 07:08";
-        std::wstring line = ChangeLogLine(stamp, 2, L"Abcd", L"installed");
-        CHECK(line == stamp + L"  " + StrPadRight(Tr("tab_packer"), 12) + L"Abcd" + std::wstring(18, L' ') +
-                          L" installed");
+        CHECK(ChangeLogLine(stamp, 2, L"Abcd", L"installed") ==
+              stamp + L"  Packer      Abcd" + std::wstring(18, L' ') + L" installed");
         std::wstring longName(30, L'n');
-        CHECK(ChangeLogLine(stamp, 1, longName, L"t").substr(30) == longName + L" t");
-        CHECK(ChangeLogLine(stamp, 9, L"x", L"t").substr(18, 12) == StrPadRight(Tr("tab_preview"), 12));
-        CHECK(ChangeLogLine(stamp, -1, L"x", L"t").substr(18, 12) == StrPadRight(Tr("tab_lister"), 12));
+        CHECK(ChangeLogLine(stamp, 4, longName, L"t") == stamp + L"  Inventory   " + longName + L" t");
+        CHECK(ChangeLogLine(stamp, 9, L"x", L"t").substr(16, 15) == L"  Preview     x");
+        CHECK(ChangeLogLine(stamp, -1, L"x", L"t").substr(16, 15) == L"  Lister      x");
     }
 }
