@@ -7,6 +7,7 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
+#include "foundation/ini.h"
 #include "foundation/text.h"
 #include "hostcfg/tc_discovery.h"
 #include "support/test_support.h"
@@ -120,6 +121,23 @@ TEST_SUITE("tc-discovery" * doctest::skip()) {
         WincmdIniPath = L"wincmd.ini";
         CHECK(EffectiveIniPath(L"C") == PathJoin(PathDir(main), L"other.ini"));
         SetCurrentDirectoryW(cwd);
+        RemoveTree(dir);
+    }
+
+    TEST_CASE("plugin sections as raw text, taken from the file that holds them") {
+        CleanDiscovery clean;
+        CHECK(PluginSectionText(0) == L"");
+        std::wstring dir = FreshTempDir(L"sectiontext");
+        std::wstring main = PathJoin(dir, L"wincmd.ini"), other = PathJoin(dir, L"plugins.ini");
+        WriteIni(main, "[ListerPlugins]\r\nRedirectSection=plugins.ini\r\n[Lister]\r\nMultiMedia=1\r\n"
+                       "[PackerPlugins]\r\nzip=31,%COMMANDER_PATH%\\z.wcx\r\n");
+        WriteIni(other, "[ListerPlugins]\r\n0=a.wlx\r\n0_detect=\"EXT=\"\"A\"\"\"\r\n");
+        WincmdIniPath = main;
+        CHECK(PluginSectionText(0) == L"[ListerPlugins] " + other + L"\n0=a.wlx\n0_detect=\"EXT=\"\"A\"\"\"\n" +
+                                          L"[Lister] " + main + L"\nMultiMedia=1\n[ListerModes] " + main + L"\n");
+        CHECK(PluginSectionText(2) == L"[PackerPlugins] " + main + L"\nzip=31,%COMMANDER_PATH%\\z.wcx\n");
+        CHECK(PluginSectionText(4) == L"");
+        CHECK(PluginSectionText(-1) == L"");
         RemoveTree(dir);
     }
 
