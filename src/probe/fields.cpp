@@ -3,8 +3,12 @@
 
 #include <string_view>
 
+#include "foundation/data_folder.h"
 #include "foundation/encoding.h"
+#include "foundation/settings.h"
 #include "foundation/text.h"
+#include "hostcfg/plugin_files.h"
+#include "hostcfg/tc_discovery.h"
 
 namespace {
 
@@ -45,7 +49,48 @@ void TakeFieldLine(PvPlugin& result, const std::vector<std::string_view>& column
     }
 }
 
+// Windows' own word for a file that is no program for this machine.
+constexpr const wchar_t* BadExeFormat = L"193";
+
+uint32_t FieldsTimeoutMs() {
+    uint32_t twice = 2u * static_cast<uint32_t>(ProbeTimeoutMs());
+    return twice < 10000 ? 10000 : twice;
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
 }  // namespace
+
+void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file) {
+    result = row;
+    bool someFile = false;
+    std::wstring dll = Find64BitPluginFile(row.path, someFile);
+    std::wstring exe;
+    if (dll.empty() && someFile) {
+        std::wstring file32 = Find32BitPluginFile(row.path);
+        if (file32.empty()) {
+            // Neither x64 nor x86 (Arm64, damaged): no twin could load it either.
+            result.state = PvLoadFailure;
+            result.error = BadExeFormat;
+            return;
+        }
+        exe = TwinExePath();
+        if (!exe.empty()) dll = file32;
+    }
+    if (dll.empty()) {
+        result.state = someFile ? PvOnly32Bit : PvFileMissing;
+        return;
+    }
+    std::wstring ini = PathJoin(PathDir(WincmdIniPath), L"contplug.ini");
+    std::wstring args = L"/fields " + Quoted(dll) + L" " + Quoted(file) + L" " + Quoted(ini);
+    ChildRun run;
+    RunChildCapture(run, args, PathDir(dll), FieldsTimeoutMs(), exe);
+    if (!run.started) {
+        result.state = PvLoadFailure;
+        return;
+    }
+    ParseFieldsOutput(result, run);
+}
 
 void ParseFieldsOutput(PvPlugin& result, const ChildRun& run) {
     bool okSeen = false, endSeen = false;

@@ -7,6 +7,7 @@
 #include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/text.h"
+#include "probe/fields.h"
 #include "probe/probe_plugin.h"
 #include "probe_test_support.h"
 #include "support/test_support.h"
@@ -189,4 +190,38 @@ TEST_CASE("probe output is trusted only when the child ended cleanly") {
         CHECK(r.answer == c.answer);
         CHECK(r.errorText == c.errorText);
     }
+}
+
+TEST_CASE("RunFieldsChild asks the loadable file of a Content plugin" * doctest::skip(sizeof(void*) != 8)) {
+    UseTestSettings();
+    std::wstring folder = FreshTempDir(L"fields_files");
+    REQUIRE(CopyInto(FakePlugin32(L"content", L"wdx"), folder));
+    WriteFileBytes(PathJoin(folder, L"arm.wdx64"), PeHeaderBytes(0xaa64));
+    auto ask = [](const std::wstring& path, const std::wstring& file) {
+        PvPlugin row, result;
+        row.path = path;
+        row.name = L"kept";
+        RunFieldsChild(result, row, file);
+        CHECK(result.name == L"kept");
+        return result;
+    };
+
+    PvPlugin direct = ask(Configured(L"content", L"wdx"), L"C:\\x.jpg");
+    CHECK(direct.state == PvAnsweredOk);
+    CHECK(direct.fields.size() == 17);
+    CHECK(direct.fields[0].values.size() == 1);
+    {
+        TwinBeside twin(true);
+        PvPlugin via32 = ask(PathJoin(folder, L"content.wdx"), L"");
+        CHECK(via32.state == PvAnsweredOk);
+        CHECK(via32.fields.size() == 17);
+    }
+    {
+        TwinBeside twin(false);
+        CHECK(ask(PathJoin(folder, L"content.wdx"), L"").state == PvOnly32Bit);
+    }
+    PvPlugin arm = ask(PathJoin(folder, L"arm.wdx"), L"");
+    CHECK(arm.state == PvLoadFailure);
+    CHECK(arm.error == L"193");
+    CHECK(ask(PathJoin(folder, L"none.wdx"), L"").state == PvFileMissing);
 }

@@ -1,0 +1,79 @@
+#include "probe/workers.h"
+
+#include <memory>
+
+#include "probe/probe_plugin.h"
+
+std::atomic<uint32_t> ProbeGen{0};
+std::atomic<uint32_t> BgProbeGen{0};
+std::atomic<uint32_t> XcolGen{0};
+std::atomic<uint32_t> PvFieldsGen{0};
+
+namespace {
+
+template <typename Record>
+void Post(HWND window, UINT message, std::unique_ptr<Record> record) {
+    if (PostMessageW(window, message, 0, reinterpret_cast<LPARAM>(record.get()))) record.release();
+}
+
+}  // namespace
+
+DWORD WINAPI ProbeThreadProc(LPVOID param) {
+    std::unique_ptr<ProbeJob> job(static_cast<ProbeJob*>(param));
+    const std::atomic<uint32_t>& counter = job->background ? BgProbeGen : ProbeGen;
+    for (const ProbeItem& item : job->items) {
+        if (counter.load() != job->generation) break;
+        auto msg = std::make_unique<ProbeMsg>();
+        msg->generation = job->generation;
+        msg->row = job->background ? -1 : static_cast<int32_t>(item.row);
+        msg->kind = job->kind;
+        msg->path = item.path;
+        ProbePlugin(msg->result, item.path, static_cast<int>(job->kind), false);
+        Post(job->window, MsgProbeResult, std::move(msg));
+    }
+    PostMessageW(job->window, MsgBackgroundDone, job->generation, job->background ? job->kind + 1 : 0);
+    return 0;
+}
+
+DWORD WINAPI DetailsThreadProc(LPVOID param) {
+    std::unique_ptr<DetailsJob> job(static_cast<DetailsJob*>(param));
+    for (size_t i = 0; i < job->items.size() && XcolGen.load() == job->generation; ++i) {
+        auto msg = std::make_unique<DetailsMsg>();
+        msg->generation = job->generation;
+        msg->id = job->items[i].id;
+        msg->path = job->items[i].path;
+        msg->values = BuildPluginDetails(msg->path);
+        msg->last = i + 1 == job->items.size();
+        Post(job->window, MsgDetailsResult, std::move(msg));
+    }
+    return 0;
+}
+
+DWORD WINAPI PreviewFieldsThread(LPVOID param) {
+    std::unique_ptr<FieldsJob> job(static_cast<FieldsJob*>(param));
+    for (const FieldsItem& item : job->items) {
+        if (PvFieldsGen.load() != job->generation) break;
+        auto msg = std::make_unique<FieldValuesMsg>();
+        msg->generation = job->generation;
+        msg->index = item.index;
+        RunFieldsChild(msg->result, item.row, job->file);
+        Post(job->window, MsgFieldValues, std::move(msg));
+    }
+    return 0;
+}
+
+DWORD WINAPI FieldScanThreadProc(LPVOID param) {
+    std::unique_ptr<FieldScanJob> job(static_cast<FieldScanJob*>(param));
+    for (const FieldScanItem& item : job->items) {
+        PvPlugin row, result;
+        row.path = item.path;
+        RunFieldsChild(result, row, L"");
+        auto msg = std::make_unique<FieldListMsg>();
+        msg->first = item.first;
+        msg->third = item.third;
+        for (const FieldDef& field : result.fields) msg->names.push_back(field.name);
+        msg->ok = result.state == PvAnsweredOk;
+        Post(job->window, MsgFieldList, std::move(msg));
+    }
+    return 0;
+}
