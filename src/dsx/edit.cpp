@@ -72,14 +72,14 @@ bool DsxRemoveExtTerm(std::wstring& text, const DsxTree& tree, int node) {
     int parent = tree.nodes[node].parent;
     if (parent < 0 || tree.nodes[parent].kind != DsxOr) return false;
     const DsxNode& list = tree.nodes[parent];
-    auto k = std::find(list.children.begin(), list.children.end(), node) - list.children.begin();
+    size_t k = std::find(list.children.begin(), list.children.end(), node) - list.children.begin();
     int left = 0, right = (int)text.size();
     if (list.parent >= 0) {
         left = tree.nodes[list.parent].start + 1;
         right = tree.nodes[list.parent].end - 1;
     }
     const DsxNode& n = tree.nodes[node];
-    bool last = k + 1 == (long)list.children.size();
+    bool last = k + 1 == list.children.size();
     int nextStart = last ? right : tree.nodes[list.children[k + 1]].start;
     if (k == 0) {
         size_t bar = FindBar(text, n.end, nextStart);
