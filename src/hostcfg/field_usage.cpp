@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "foundation/files.h"
 #include "foundation/ini.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -175,7 +176,7 @@ void BuildFieldUsage() {
     FieldUsageIndex = FieldUsage{};
     FieldUsageIndex.built = true;
     if (WincmdIniPath.empty()) return;
-    for (const auto& name : SectionNames(WincmdIniPath)) ScanSection(name);
+    for (const auto& name : SectionNames(FullPath(WincmdIniPath))) ScanSection(name);
 }
 
 void UsageAdd(const std::wstring& plugin, const std::wstring& field, uint32_t place, const std::wstring& where) {

@@ -145,11 +145,13 @@ PluginSection LoadPluginSection(int kind) {
     if (WincmdIniPath.empty() || kind < 0 || kind > 3) return result;
     if (kind == KindLister) LoadTcListerSettings();
     const std::wstring section = PlugSectionName(kind);
-    IniLines lines = ReadPluginLines(WincmdIniPath, section);
+    // The profile functions would look for a relative path in the Windows folder.
+    const std::wstring mainIni = FullPath(WincmdIniPath);
+    IniLines lines = ReadPluginLines(mainIni, section);
     result.iniUsed = EffectiveIniPath(section);
     std::vector<std::wstring>& leftOver = SectionKeys[kind];
     leftOver.clear();
-    if (!StrIEquals(result.iniUsed, WincmdIniPath)) {
+    if (!StrIEquals(FullPath(result.iniUsed), mainIni)) {
         result.missing = !FileExists(result.iniUsed);
         for (const auto& line : lines)
             if (!IsRedirectKey(line.first)) leftOver.push_back(line.first);

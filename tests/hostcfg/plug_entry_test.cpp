@@ -131,6 +131,15 @@ TEST_CASE("plugin sections read in TC's order") {
         CHECK(fs.entries[0].hasDetect == 0);
         CHECK(fs.entries[1].fileExists == 0);
     }
+    SUBCASE("a relative path of wincmd.ini names the file in the current folder") {
+        wchar_t cwd[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, cwd);
+        SetCurrentDirectoryW(dir.c_str());
+        WincmdIniPath = L"wincmd.ini";
+        CHECK(LoadPluginSection(0).entries.size() == 3);
+        CHECK(SectionKeys[0].empty());
+        SetCurrentDirectoryW(cwd);
+    }
     SUBCASE("a section redirected to a missing file") {
         WriteIniText(WincmdIniPath,
                      L"[PackerPlugins]\r\nRedirectSection=gone\\packer.ini\r\nzip=1,x.wcx\r\n;old=1,y.wcx\r\n", true);
