@@ -2,6 +2,7 @@
 // the Lister check can decide exactly as TC does.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct ListerSettings {
     std::vector<ListerMode> listerModes;    // 0, 1, 2 ... up to the first gap
     int modeGap = -1;                       // where the walk stopped, when rules lie behind it
     std::vector<ListerMode> modesAfterGap;  // complete rules TC never sees
+    // Upper-case extension -> Windows' media (MCI) extensions claim it; filled by the
+    // Lister check as it asks the registry, so a reload of the settings empties it.
+    std::map<std::wstring, uint8_t> mciClaims;
 };
 
 extern ListerSettings TcListerSettings;

@@ -1,0 +1,270 @@
+#include "analyses/lister_check.h"
+
+#include <algorithm>
+
+#include "analyses/lister_state.h"
+#include "analyses/preview_state.h"
+#include "dsx/parse.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/lister_settings.h"
+#include "hostcfg/plugin_files.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+#include "probe/workers.h"
+#include "views/panes.h"
+#include "views/view_texts.h"
+
+std::vector<LvRow> LvRows;
+std::wstring LvFileExt;
+
+namespace {
+
+const wchar_t kPartSep[] = L"  ·  ";
+const wchar_t kArrow[] = L" → ";
+
+// What TC decides for the file type before it walks the plugin order.
+struct TypeFacts {
+    bool noPlugin = false;
+    bool noMedia = false;
+    bool ownViewer = false;
+    const ListerMode* rule = nullptr;
+    bool Blocked() const { return noPlugin || noMedia; }
+};
+
+TypeFacts ReadTypeFacts(const std::wstring& ext) {
+    TypeFacts t;
+    const ListerSettings& s = TcListerSettings;
+    if (!s.loaded) return t;
+    t.noPlugin = TypeListMatches(s.noPluginTypes, ext);
+    t.noMedia = TypeListMatches(s.noMediaTypes, ext);
+    t.ownViewer = !ext.empty() && IsTcOwnViewerExt(ext);
+    t.rule = RuleFind(ext);
+    return t;
+}
+
+void AddLvRow(std::vector<LvRow>& rows, const std::wstring& caption, const std::wstring& text) {
+    LvRow row;
+    row.caption = caption;
+    row.reason = text;
+    rows.push_back(std::move(row));
+}
+
+bool RuleFixesPlugin(const ListerMode* rule) {
+    return rule && !rule->fieldWords.empty() && ModeWordNamesPlugin(rule->fieldWords[0]);
+}
+
+bool RuleNamesPlugin(const ListerMode* rule, const std::wstring& path) {
+    if (!RuleFixesPlugin(rule)) return false;
+    std::wstring key = PlugKey(path);
+    return std::any_of(rule->fieldWords.begin(), rule->fieldWords.end(),
+                       [&](const std::wstring& w) { return ModeWordNamesPlugin(w) && PlugKey(w) == key; });
+}
+
+std::wstring ModeRuleText(const ListerMode& rule) {
+    std::wstring words;
+    for (const auto& w : rule.fieldWords) words += (words.empty() ? L"" : L", ") + ModeWordText(w);
+    return rule.exts + kArrow + words;
+}
+
+void AddDecisionRows(std::vector<LvRow>& rows, const TypeFacts& t, const std::wstring& extText) {
+    if (t.noPlugin) AddLvRow(rows, Tr("lv_pre_block_t"), FillVar(Tr("h_noplugin"), L"e", extText));
+    if (t.noMedia) AddLvRow(rows, Tr("lv_pre_block_t"), FillVar(Tr("h_nomedia"), L"e", extText));
+    if (t.rule) AddLvRow(rows, Tr("lv_pre_mode_t"), FillVar(Tr("lv_pre_mode"), L"m", ModeRuleText(*t.rule)));
+    if (t.ownViewer) AddLvRow(rows, Tr("lv_pre_int_t"), FillVar(Tr("lv_pre_int"), L"e", extText));
+    if (rows.empty()) AddLvRow(rows, Tr("lv_pre_none_t"), Tr("lv_pre_none"));
+}
+
+struct DetectShape {
+    bool syntaxError = false;
+    bool multimedia = false;
+};
+
+DetectShape InspectDetect(const std::wstring& detect) {
+    DetectShape d;
+    if (StrTrim(detect).empty()) return d;
+    DsxTree tree = dsx::Parse(detect);
+    if (tree.error.code != DsxErrNone || tree.root < 0) {
+        d.syntaxError = true;
+        return d;
+    }
+    d.multimedia = std::any_of(tree.nodes.begin(), tree.nodes.end(),
+                               [](const DsxNode& n) { return n.kind == DsxMultimedia; });
+    return d;
+}
+
+// The file is there, but not as an x64 image a 64-bit TC could load.
+bool Only32Bit(const PlugEntry& e, bool tc32) {
+    if (tc32 || !e.fileExists) return false;
+    bool anyFile = false;
+    return Find64BitPluginFile(e.expandedPath, anyFile).empty() && anyFile;
+}
+
+std::wstring MatchingPartsText(const std::wstring& detect) {
+    std::wstring text;
+    int counted = 0;
+    for (const auto& term : DetectTermValues(StrTrim(detect))) {
+        if (!term.value || term.kind == DsxExtNe) continue;
+        if (++counted <= 3) text += (text.empty() ? L"" : kPartSep) + term.text;
+    }
+    if (counted == 0) return Tr("lv_r_match");
+    if (counted > 3) text += L"  …";
+    return text;
+}
+
+struct CheckContext {
+    TypeFacts type;
+    FileFacts forced;  // the key-4 view of CheckFileFacts
+    std::wstring extText;
+    bool tc32 = false;
+};
+
+std::pair<int, std::wstring> Classify(const PlugEntry& e, const LvRow& row, const CheckContext& c) {
+    if (!e.fileExists) return {LvNoMatch, Tr("lv_r_missing")};
+    if (Only32Bit(e, c.tc32)) return {LvNoMatch, Tr("lv_r_32")};
+    bool key4 = DetectMatches(row.detect, c.forced);
+    if (c.type.Blocked()) {
+        if (key4) return {LvKey4, FillVar(Tr("lv_r_blocked"), L"e", c.extText)};
+        return {LvNoMatch, LvCheckReasonText(row)};
+    }
+    DetectShape shape = InspectDetect(row.detect);
+    if (c.type.ownViewer && !shape.multimedia) return {LvNoMatch, FillVar(Tr("lv_r_nomm"), L"e", c.extText)};
+    if (shape.syntaxError) return {LvF3, Tr("lv_r_syntax")};
+    if (DetectMatches(row.detect, CheckFileFacts))
+        return {LvF3, row.hasDetect ? MatchingPartsText(row.detect) : Tr("lv_r_every")};
+    if (key4) return {LvKey4, Tr("lv_r_force")};
+    return {LvNoMatch, LvCheckReasonText(row)};
+}
+
+LvRow PluginRow(const PlugEntry& e, const CheckContext& c) {
+    LvRow row;
+    row.number = e.number;
+    row.name = e.name;
+    row.path = e.path;
+    row.hasDetect = e.hasDetect;
+    row.fileExists = e.fileExists;
+    if (e.hasDetect) row.detect = e.detectText;  // read from wincmd.ini already unquoted
+    row.modeRule = RuleNamesPlugin(c.type.rule, e.expandedPath);
+    auto [state, reason] = Classify(e, row, c);
+    row.state = state;
+    row.reason = row.modeRule ? FillVar(Tr("lv_r_fixed"), L"e", c.extText) + kPartSep + reason : reason;
+    return row;
+}
+
+// Where key 4 starts: the view-mode plugin, or the first F3 match; -1 for none.
+int CycleStart(const std::vector<LvRow>& rows, const TypeFacts& t) {
+    if (t.rule) {
+        if (!RuleFixesPlugin(t.rule)) return -1;
+        for (const auto& word : t.rule->fieldWords) {
+            if (!ModeWordNamesPlugin(word)) continue;
+            std::wstring key = PlugKey(word);
+            for (size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].state != LvInfo && PlugKey(rows[i].path) == key) return (int)i;
+        }
+        return -1;
+    }
+    if (t.Blocked() || t.ownViewer) return -1;
+    auto first = std::find_if(rows.begin(), rows.end(), [](const LvRow& r) { return r.state == LvF3; });
+    return first == rows.end() ? -1 : (int)(first - rows.begin());
+}
+
+void InsertKey4Cycle(std::vector<LvRow>& rows, const TypeFacts& t) {
+    int start = CycleStart(rows, t);
+    if (start < 0) return;
+    std::wstring names;
+    auto take = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i)
+            if (rows[i].state == LvF3 || rows[i].state == LvKey4) names += kArrow + rows[i].name;
+    };
+    take((size_t)start + 1, rows.size());
+    take(0, (size_t)start);
+    if (names.empty()) return;
+    LvRow cycle;
+    cycle.caption = Tr("lv_pre_k4_t");
+    cycle.reason = FillVar(Tr(t.rule ? "lv_pre_k4_mode" : "lv_pre_k4"), L"p",
+                           rows[start].name + names + kArrow + rows[start].name);
+    auto firstPlugin = std::find_if(rows.begin(), rows.end(), [](const LvRow& r) { return r.state != LvInfo; });
+    rows.insert(firstPlugin, std::move(cycle));
+}
+
+}  // namespace
+
+bool TcExeIs32Bit(const std::wstring& exePath) { return StrUpper(exePath).ends_with(L"\\TOTALCMD.EXE"); }
+
+std::vector<LvRow> LvComputeRows(const std::vector<PlugEntry>& entries, const FileFacts& facts, bool tc32) {
+    CheckFileFacts = facts;
+    CheckFileFacts.force = 0;
+    CheckContext c;
+    c.type = ReadTypeFacts(CheckFileFacts.extension);
+    c.forced = CheckFileFacts;
+    c.forced.force = 1;
+    c.extText = CheckFileFacts.extension.empty() ? Tr("ext_noext") : CheckFileFacts.extension;
+    c.tc32 = tc32;
+
+    std::vector<LvRow> rows;
+    AddDecisionRows(rows, c.type, c.extText);
+    std::vector<const PlugEntry*> ordered;
+    for (const auto& e : entries) ordered.push_back(&e);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const PlugEntry* a, const PlugEntry* b) { return a->number < b->number; });
+    for (const PlugEntry* e : ordered) rows.push_back(PluginRow(*e, c));
+    InsertKey4Cycle(rows, c.type);
+    return rows;
+}
+
+std::wstring LvCheckReasonText(const LvRow& row) {
+    std::vector<DetectTerm> terms = DetectTermValues(row.detect);
+    if (terms.empty()) return Tr("lv_r_nomatch");
+    bool anyExt = false, extHolds = false;
+    for (const auto& t : terms) {
+        if (t.kind != DsxExtEq) continue;
+        anyExt = true;
+        extHolds = extHolds || t.value;
+    }
+    if (anyExt && !extHolds) return Tr("lv_r_ext");
+    static const std::pair<int, const char*> kFailing[] = {
+        {DsxExtNe, "lv_r_excl"}, {DsxSize, "lv_r_size"}, {DsxFind, "lv_r_find"}, {DsxByte, "lv_r_head"}};
+    for (const auto& [kind, key] : kFailing)
+        for (const auto& t : terms)
+            if (t.kind == kind && !t.value) return Tr(key) + L": " + t.text;
+    return Tr("lv_r_nomatch");
+}
+
+std::wstring LvRowDetailText(int index) {
+    if (index < 0 || (size_t)index >= LvRows.size()) return L"";
+    const LvRow& r = LvRows[(size_t)index];
+    if (r.state == LvInfo) return r.caption + L":\t" + r.reason;
+    const char* stateKey = r.state == LvF3 ? "lv_d_f3" : r.state == LvKey4 ? "lv_d_f4" : "lv_d_no";
+    std::wstring text = Tr("lv_d_plugin") + L"\t" + r.name + L"  (" + EntryNumberText(r.number) + L")\r\n";
+    text += Tr("lv_d_detect") + L"\t" + (r.hasDetect ? r.detect : Tr("det_none")) + L"\r\n";
+    text += Tr("lv_d_result") + L"\t" + Tr(stateKey) + L" – " + r.reason + L"\r\n";
+    std::vector<DetectTerm> terms = DetectTermValues(r.detect);
+    if (!terms.empty()) {
+        std::wstring parts;
+        for (const auto& t : terms) {
+            std::wstring mark = t.value ? L"✓" : (t.kind == DsxForce ? Tr("lv_d_key4") : L"✗");
+            parts += (parts.empty() ? L"" : L"   ") + mark + L" " + t.text;
+        }
+        text += Tr("lv_d_parts") + L"\t" + parts + L"\r\n";
+    }
+    return text + Tr("lv_d_note") + L"\t" + Tr("lv_note");
+}
+
+void LvCheckDetailText(int index) { SetDetailText(LvRowDetailText(index), true); }
+
+void LvFillCheck() {
+    ++PvFieldsGen;  // late answers of the content preview become stale
+    LvRows.clear();
+    LvFileExt.clear();
+    if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_detect").c_str());
+    SetDetailText(L"", true);
+    if (LayoutPanes) LayoutPanes();
+    if (!PreviewFile.empty() && !WincmdIniPath.empty()) {
+        PluginSection lister = LoadPluginSection(KindLister);
+        FileFacts facts = DetFileFacts(PreviewFile);
+        LvFileExt = facts.extension;
+        LvRows = LvComputeRows(lister.entries, facts, TcExeIs32Bit(TcExePath()));
+    }
+    LvCheckFillList();
+    if (UpdateStatusBar) UpdateStatusBar();
+}

@@ -1,0 +1,3 @@
+#include "analyses/preview_state.h"
+
+std::wstring PreviewFile;
