@@ -36,14 +36,31 @@ std::wstring Unquote(const std::wstring& s) {
     return t;
 }
 
+namespace {
+
+bool EndsWith(const std::wstring& s, const wchar_t* tail) {
+    size_t n = std::char_traits<wchar_t>::length(tail);
+    return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// TC compares extensions and FINDI text without case, FIND text and bytes with it.
+bool QuotedTextIgnoresCase(const std::wstring& normSoFar) {
+    return EndsWith(normSoFar, L"EXT=") || EndsWith(normSoFar, L"EXT!=") || EndsWith(normSoFar, L"FINDI(");
+}
+
+}  // namespace
+
 std::wstring NormKeyText(const std::wstring& s) {
     std::wstring in = Unquote(s), out;
     out.reserve(in.size());
-    bool quoted = false;
+    bool quoted = false, foldQuoted = false;
     for (wchar_t c : in) {
-        if (c == L'"') quoted = !quoted;
-        if (quoted || c == L'"') {
+        if (c == L'"') {
+            quoted = !quoted;
+            if (quoted) foldQuoted = QuotedTextIgnoresCase(out);
             out += c;
+        } else if (quoted) {
+            out += foldQuoted ? (wchar_t)std::towupper(c) : c;
         } else if (!std::iswspace(c)) {
             out += (wchar_t)std::towupper(c);
         }

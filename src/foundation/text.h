@@ -15,7 +15,8 @@ std::wstring StrPadRight(const std::wstring& s, size_t width);
 // Trims, then drops one pair of surrounding double quotes.
 std::wstring Unquote(const std::wstring& s);
 // Comparison form of a detect string or key: unquoted, upper case, white space gone.
-// Quoted text keeps its case and blanks, because FIND("Foo") and FIND("foo") differ.
+// Quoted text keeps its blanks, and its case where TC's test is case-sensitive
+// (FIND and byte tests), so FIND("Foo") and FIND("foo") stay different.
 std::wstring NormKeyText(const std::wstring& s);
 std::wstring Quote(const std::wstring& s);
 // EXT="<ext>", the extension inserted as it is.

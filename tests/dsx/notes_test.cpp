@@ -112,7 +112,7 @@ TEST_CASE("the INI's detect string is compared with the plugin's by extensions")
         int state;
     } cases[] = {
         {L"\"EXT=\"TXT\"\"", L"ext = \"TXT\"", CheckSame},
-        {L"EXT=\"TXT\"", L"ext = \"txt\"", CheckSameExtensions},  // quoted text keeps its case
+        {L"EXT=\"TXT\"", L"ext = \"txt\"", CheckSame},
         {L"EXT=\"TXT\" | EXT=\"LOG\"", L"(EXT=\"LOG\") | EXT=\"TXT\"", CheckSameExtensions},
         {L"EXT=\"TXT\"", L"EXT=\"TXT\" | EXT=\"LOG\"", CheckPluginMore},
         {L"EXT=\"TXT\" | EXT=\"LOG\"", L"EXT=\"TXT\"", CheckIniMore},

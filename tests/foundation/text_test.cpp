@@ -15,6 +15,10 @@ TEST_CASE("comparison form folds case and blanks only outside quotes") {
     CHECK(NormKeyText(L"\" ext = \"TXT\" | size > 0 \"") == L"EXT=\"TXT\"|SIZE>0");
     CHECK(NormKeyText(L"\"EXT=\"A B\"\"") == L"EXT=\"A B\"");
     CHECK(NormKeyText(L"FIND(\"Foo\")") != NormKeyText(L"FIND(\"foo\")"));
+    CHECK(NormKeyText(L"[0]=\"F\"") != NormKeyText(L"[0]=\"f\""));
+    CHECK(NormKeyText(L"EXT=\"TXT\"") == NormKeyText(L"ext = \"txt\""));
+    CHECK(NormKeyText(L"EXT!=\"TXT\"") == NormKeyText(L"ext!=\"txt\""));
+    CHECK(NormKeyText(L"findi(\"Foo\")") == NormKeyText(L"FINDI(\"FOO\")"));
     CHECK(NormKeyText(L"FIND(\"a b\")") == L"FIND(\"a b\")");
 }
 
