@@ -10,18 +10,16 @@ struct PeImageSpec {
     uint16_t machine = 0x8664;
     bool pe32Plus = true;
     std::vector<std::string> exports;
-    uint32_t nameCountOverride = 0;    // nonzero: NumberOfNames as written
-    uint32_t nameTableRvaOverride = 0;  // nonzero: AddressOfNames as written
+    uint32_t nameCount = 0, nameTableRva = 0;  // nonzero: written instead of the true values
 };
 
-// A minimal DLL image: headers, one section holding the export directory.
+// A minimal DLL image: headers, one section at RVA 0x1000 holding the export directory.
 std::string BuildPeImage(const PeImageSpec& spec);
+void PutU32(std::string& bytes, size_t at, uint32_t value);
 
-// An INI file as TC may write it: in the ANSI code page, or UTF-16LE with a
-// byte-order mark.
+// An INI file as TC writes it: in the ANSI code page, or UTF-16LE with a mark.
 void WriteIniText(const std::wstring& path, const std::wstring& text, bool utf16);
 
-// Wide texts in failure messages, as UTF-8.
 namespace doctest {
 template <>
 struct StringMaker<std::wstring> {
