@@ -75,23 +75,24 @@ void AddDecisionRows(std::vector<LvRow>& rows, const TypeFacts& t, const std::ws
     if (rows.empty()) AddLvRow(rows, Tr("lv_pre_none_t"), Tr("lv_pre_none"));
 }
 
-struct DetectShape {
+// One parse per entry serves the syntax check, MULTIMEDIA and both evaluations.
+struct ParsedDetect {
+    DsxTree tree;
+    bool blank = true;
     bool syntaxError = false;
     bool multimedia = false;
-};
 
-DetectShape InspectDetect(const std::wstring& detect) {
-    DetectShape d;
-    if (StrTrim(detect).empty()) return d;
-    DsxTree tree = dsx::Parse(detect);
-    if (tree.error.code != DsxErrNone || tree.root < 0) {
-        d.syntaxError = true;
-        return d;
+    explicit ParsedDetect(const std::wstring& detect) {
+        if (StrTrim(detect).empty()) return;
+        blank = false;
+        tree = dsx::Parse(detect);
+        syntaxError = tree.error.code != DsxErrNone || tree.root < 0;
+        multimedia = !syntaxError && std::any_of(tree.nodes.begin(), tree.nodes.end(),
+                                                 [](const DsxNode& n) { return n.kind == DsxMultimedia; });
     }
-    d.multimedia = std::any_of(tree.nodes.begin(), tree.nodes.end(),
-                               [](const DsxNode& n) { return n.kind == DsxMultimedia; });
-    return d;
-}
+    // As TC offers a plugin: a blank or broken detect string takes every file.
+    bool Accepts(const FileFacts& facts) const { return blank || syntaxError || DsxEval(tree, tree.root, facts); }
+};
 
 // The file is there, but not as an x64 image a 64-bit TC could load.
 bool Only32Bit(const PlugEntry& e, bool tc32) {
@@ -122,15 +123,15 @@ struct CheckContext {
 std::pair<int, std::wstring> Classify(const PlugEntry& e, const LvRow& row, const CheckContext& c) {
     if (!e.fileExists) return {LvNoMatch, Tr("lv_r_missing")};
     if (Only32Bit(e, c.tc32)) return {LvNoMatch, Tr("lv_r_32")};
-    bool key4 = DetectMatches(row.detect, c.forced);
+    ParsedDetect detect(row.detect);
+    bool key4 = detect.Accepts(c.forced);
     if (c.type.Blocked()) {
         if (key4) return {LvKey4, FillVar(Tr("lv_r_blocked"), L"e", c.extText)};
         return {LvNoMatch, LvCheckReasonText(row)};
     }
-    DetectShape shape = InspectDetect(row.detect);
-    if (c.type.ownViewer && !shape.multimedia) return {LvNoMatch, FillVar(Tr("lv_r_nomm"), L"e", c.extText)};
-    if (shape.syntaxError) return {LvF3, Tr("lv_r_syntax")};
-    if (DetectMatches(row.detect, CheckFileFacts))
+    if (c.type.ownViewer && !detect.multimedia) return {LvNoMatch, FillVar(Tr("lv_r_nomm"), L"e", c.extText)};
+    if (detect.syntaxError) return {LvF3, Tr("lv_r_syntax")};
+    if (detect.Accepts(CheckFileFacts))
         return {LvF3, row.hasDetect ? MatchingPartsText(row.detect) : Tr("lv_r_every")};
     if (key4) return {LvKey4, Tr("lv_r_force")};
     return {LvNoMatch, LvCheckReasonText(row)};
