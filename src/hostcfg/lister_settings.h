@@ -36,7 +36,7 @@ extern ListerSettings TcListerSettings;
 
 // Rebuilds TcListerSettings from the wincmd.ini in use; empties ListerKeys.
 void LoadTcListerSettings();
-// Parses the two sections' contents; what LoadTcListerSettings does after reading.
+// Fills listerModes, modeGap and modesAfterGap from the lines of [ListerModes].
 void ParseListerModes(ListerSettings& s, const std::vector<std::pair<std::wstring, std::wstring>>& lines);
 
 // One of the patterns matches "x." + ext, case-insensitively.
