@@ -5,12 +5,15 @@
 #include "analyses/lister_state.h"
 #include "analyses/preview_state.h"
 #include "dsx/parse.h"
+#include "foundation/files.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
+#include "probe/pe.h"
+#include "probe/plugin_info.h"
 #include "probe/workers.h"
 #include "views/panes.h"
 #include "views/view_texts.h"
@@ -94,11 +97,16 @@ struct ParsedDetect {
     bool Accepts(const FileFacts& facts) const { return blank || syntaxError || DsxEval(tree, tree.root, facts); }
 };
 
-// The file is there, but not as an x64 image a 64-bit TC could load.
-bool Only32Bit(const PlugEntry& e, bool tc32) {
-    if (tc32 || !e.fileExists) return false;
+// Why a 64-bit TC cannot load the entry's file; "" when it can, or when the TC
+// is the 32-bit one.
+std::wstring UnloadableReason(const PlugEntry& e, bool tc32) {
+    if (tc32 || !e.fileExists) return L"";
     bool anyFile = false;
-    return Find64BitPluginFile(e.expandedPath, anyFile).empty() && anyFile;
+    if (!Find64BitPluginFile(e.expandedPath, anyFile).empty() || !anyFile) return L"";
+    if (!Find32BitPluginFile(e.expandedPath).empty()) return Tr("lv_r_32");
+    // An ARM64 or damaged file is no 32-bit plugin: a 32-bit TC would not take it either.
+    uint16_t machine = PeMachine(FileExists(e.expandedPath) ? e.expandedPath : e.expandedPath + L"64");
+    return machine ? Tr("info_arch") + L": " + MachineText(machine) : Tr("info_notpe");
 }
 
 std::wstring MatchingPartsText(const std::wstring& detect) {
@@ -122,7 +130,7 @@ struct CheckContext {
 
 std::pair<int, std::wstring> Classify(const PlugEntry& e, const LvRow& row, const CheckContext& c) {
     if (!e.fileExists) return {LvNoMatch, Tr("lv_r_missing")};
-    if (Only32Bit(e, c.tc32)) return {LvNoMatch, Tr("lv_r_32")};
+    if (std::wstring why = UnloadableReason(e, c.tc32); !why.empty()) return {LvNoMatch, why};
     ParsedDetect detect(row.detect);
     bool key4 = detect.Accepts(c.forced);
     if (c.type.Blocked()) {

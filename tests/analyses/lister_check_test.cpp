@@ -159,3 +159,11 @@ TEST_CASE("LvFillCheck checks the preview file and explains each row") {
     CHECK(statusUpdates == 2);
     UpdateStatusBar = nullptr;
 }
+
+TEST_CASE("a plugin file that is neither x64 nor x86 is named for what it is, not as 32-bit") {
+    CheckFixture f(L"lvarch",
+                   L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\arm.wlx\r\n2=%COMMANDER_PATH%\\p\\junk.wlx\r\n",
+                   {{L"arm.wlx64", PeMachineArm64}});
+    f.File(L"p\\junk.wlx64", "junk");
+    CHECK(RowsText(f.Check(L"a.txt")).ends_with(L"– #1 arm: Architecture: ARM64\n– #2 junk: not a valid program file\n"));
+}
