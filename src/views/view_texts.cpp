@@ -1,7 +1,31 @@
 #include "views/view_texts.h"
 
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+
+#include "foundation/env.h"
+#include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+
+namespace {
+
+constexpr uint32_t kKnownCaps = 0x3FF;
+
+std::wstring PackerCapsMarked(uint32_t bits, const std::wstring& marker) {
+    std::wstring text = PackerCapsText(bits), out;
+    for (size_t start = 0;;) {
+        size_t cut = text.find(L", ", start);
+        if (!out.empty()) out += L", ";
+        out += marker + L" " + text.substr(start, cut == std::wstring::npos ? cut : cut - start);
+        if (cut == std::wstring::npos) return out;
+        start = cut + 2;
+    }
+}
+
+}  // namespace
 
 std::wstring TabName(int tab) {
     static const char* const kKeys[] = {"tab_lister",    "tab_content",  "tab_packer", "tab_fs",
@@ -27,4 +51,43 @@ std::wstring EditMenuText(int kind) {
     case 3: return Tr("cm_edit_fs");
     default: return Tr("cm_edit_entry");
     }
+}
+
+std::wstring PackerCapsText(uint32_t bits) {
+    static const char* const kKeys[] = {"pk_new",     "pk_modify",    "pk_multiple",   "pk_delete", "pk_options",
+                                        "pk_mempack", "pk_bycontent", "pk_searchtext", "pk_hide",   "pk_encrypt"};
+    std::wstring text;
+    auto add = [&](const std::wstring& name) { text += (text.empty() ? L"" : L", ") + name; };
+    for (int i = 0; i < 10; ++i)
+        if (bits & (1u << i)) add(Tr(kKeys[i]));
+    if (uint32_t rest = bits & ~kKnownCaps) {
+        wchar_t hex[16];
+        swprintf(hex, 16, L"0x%X", rest);
+        add(Tr("pk_unknown") + L" " + hex);
+    }
+    return text.empty() ? Tr("info_none") : text;
+}
+
+std::wstring PackerCapsAddedText(uint32_t oldBits, uint32_t newBits) {
+    std::wstring text;
+    if (uint32_t added = newBits & ~oldBits) text = PackerCapsMarked(added, L"+");
+    if (uint32_t removed = oldBits & ~newBits)
+        text += (text.empty() ? L"" : L" \u00b7 ") + PackerCapsMarked(removed, L"\u2212");
+    return text;
+}
+
+std::wstring PathForDisplay(const std::wstring& path, bool compact) {
+    std::wstring mode = GetSetting(L"View", L"PathDisplay");
+    if (mode == L"ini" && !compact) return path;
+    std::wstring expanded = EnvExpand(path);
+    if (mode == L"resolved") return expanded;
+    std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
+    if (!tc.empty() && tc.size() < expanded.size() && StrIEquals(expanded.substr(0, tc.size()), tc) &&
+        expanded[tc.size()] == L'\\')
+        return L"%COMMANDER_PATH%" + expanded.substr(tc.size());
+    wchar_t vars[520];
+    if (expanded.size() < MAX_PATH && PathUnExpandEnvStringsW(expanded.c_str(), vars, 520) &&
+        _wcsnicmp(vars, L"%SystemDrive%", 13) != 0)
+        return vars;
+    return expanded;
 }

@@ -3,6 +3,7 @@
 #include "foundation/labels.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
+#include "support/test_support.h"
 #include "views/view_texts.h"
 
 TEST_CASE("tab captions, view modes, kind masks and export names as English text") {
@@ -22,4 +23,23 @@ TEST_CASE("tab captions, view modes, kind masks and export names as English text
     NamesToTextA(exports, caps, "kind_packer", {"OpenArchive"});
     NamesToTextA(exports, caps, "kind_content", {"ContentGetValue"});
     CHECK(caps == L"Lister, Content");
+}
+
+TEST_CASE("packer capabilities and plugin paths in words") {
+    SettingsValues[L"General/Language"] = L"eng";
+    InitLanguage();
+    CHECK(PackerCapsText(0) == L"none");
+    CHECK(PackerCapsText(0x201 | 0x1400) == L"create, encryption, unknown 0x1400");
+    CHECK(PackerCapsAddedText(0x5, 0x3) == L"+ modify \u00b7 \u2212 multiple files");
+    CHECK(PackerCapsAddedText(0x5, 0x5) == L"");
+
+    ScopedEnv tc(L"COMMANDER_PATH", L"C:\\Tools\\TC\\");
+    const wchar_t* written = L"%COMMANDER_PATH%\\..\\TC\\plugins\\a.wlx";
+    SettingsValues[L"View/PathDisplay"] = L"ini";
+    CHECK(PathForDisplay(written, false) == written);
+    CHECK(PathForDisplay(L"c:\\tools\\tc\\x\\a.wlx", true) == L"%COMMANDER_PATH%\\x\\a.wlx");
+    CHECK(PathForDisplay(L"C:\\Tools\\TCX\\a.wlx", true) == L"C:\\Tools\\TCX\\a.wlx");
+    SettingsValues[L"View/PathDisplay"] = L"resolved";
+    CHECK(PathForDisplay(written, true) == L"C:\\Tools\\TC\\\\..\\TC\\plugins\\a.wlx");
+    SettingsValues.erase(L"View/PathDisplay");
 }
