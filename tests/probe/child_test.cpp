@@ -1,5 +1,8 @@
 // The runner and the two child modes, run for real: the test program starts itself.
 #include <windows.h>
+#include <tlhelp32.h>
+
+#include <doctest/doctest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +10,7 @@
 #include "foundation/encoding.h"
 #include "probe/fields.h"
 #include "probe_test_support.h"
-#include <doctest/doctest.h>
+#include "support/test_support.h"
 
 namespace {
 
@@ -243,4 +246,26 @@ TEST_CASE("floating-point field values") {
     };
     for (const auto& [value, text] : cases) CHECK(FieldDoubleText(value) == text);
     CHECK(FieldDoubleText(std::nan("")) == "NaN");
+}
+
+TEST_CASE("children still running end with the program that started them") {
+    std::wstring folder = FreshTempDir(L"orphans");
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    REQUIRE(CopyInto(self, folder, L"kvorphan.exe"));
+    ChildRun run = RunSelf(L"--kv-leave-child " + folder + L"\\kvorphan.exe");
+    CHECK(run.exitCode == 0);
+    auto running = [] {
+        int count = 0;
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+            if (lstrcmpiW(entry.szExeFile, L"kvorphan.exe") == 0) ++count;
+        CloseHandle(snapshot);
+        return count;
+    };
+    // The system ends the orphan soon after its parent; allow it a moment.
+    for (int i = 0; i < 100 && running() > 0; ++i) Sleep(100);
+    CHECK(running() == 0);
 }

@@ -18,15 +18,6 @@ std::wstring CapLine(const std::wstring& label, const wchar_t* value) {
     return L"  " + StrPadRight(label, 44) + L" " + value;
 }
 
-// A PE header claiming a machine, with no export directory.
-std::string PeHeaderOnly(uint16_t machine) {
-    std::string bytes(512, '\0');
-    bytes[0] = 'M', bytes[1] = 'Z', bytes[60] = 64;
-    bytes.replace(64, 4, std::string("PE\0\0", 4));
-    bytes[68] = static_cast<char>(machine & 0xff), bytes[69] = static_cast<char>(machine >> 8);
-    return bytes;
-}
-
 }  // namespace
 
 TEST_CASE("the information text tells what the file shows without running it") {
@@ -69,7 +60,7 @@ TEST_CASE("the information text tells what the file shows without running it") {
     }
     SUBCASE("unknown machines and files that are no program") {
         std::wstring odd = PathJoin(folder, L"odd.wlx"), junk = PathJoin(folder, L"junk.wlx");
-        WriteFileBytes(odd, PeHeaderOnly(0x1c4));
+        WriteFileBytes(odd, PeHeaderBytes(0x1c4));
         WriteFileBytes(junk, "no program at all");
         std::wstring text = PluginInfoText(L"", odd, odd);
         CAPTURE(text);

@@ -26,18 +26,6 @@ ProbeResult Probe(const std::wstring& path, int kind, bool force = false) {
     return result;
 }
 
-// A PE header that claims the given machine: enough for the header readers.
-std::string PeHeaderBytes(uint16_t machine) {
-    std::string bytes(512, '\0');
-    bytes[0] = 'M';
-    bytes[1] = 'Z';
-    bytes[60] = 64;
-    bytes.replace(64, 4, std::string("PE\0\0", 4));
-    bytes[68] = static_cast<char>(machine & 0xff);
-    bytes[69] = static_cast<char>(machine >> 8);
-    return bytes;
-}
-
 // Puts the twin beside the test program for the scope, as it lies beside the program.
 struct TwinBeside {
     std::wstring path = PathJoin(AppDir(), L"Kestrovane32.exe");

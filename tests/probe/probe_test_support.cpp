@@ -15,6 +15,12 @@
 
 namespace {
 
+DWORD WINAPI LeaveChildThread(LPVOID exe) {
+    ChildRun run;
+    RunChildCapture(run, L"--kv-hang", L"", 600000, *static_cast<std::wstring*>(exe));
+    return 0;
+}
+
 // Started as a child, the test program behaves like the program's child modes, or
 // like a misbehaving child for the runner's tests, before the test runner starts.
 void TestChildCommands() {
@@ -38,6 +44,13 @@ void TestChildCommands() {
         Sleep(INFINITE);
     }
     if (line.find(L"--kv-quick") != std::wstring::npos) ExitProcess(5);
+    // A parent that ends while its own child still hangs.
+    if (size_t at = line.find(L"--kv-leave-child "); at != std::wstring::npos) {
+        static std::wstring exe = line.substr(at + 17);
+        CreateThread(nullptr, 0, LeaveChildThread, &exe, 0, nullptr);
+        Sleep(1500);
+        ExitProcess(0);
+    }
 }
 
 const int childCommands = (TestChildCommands(), 0);
@@ -87,4 +100,15 @@ void UseTestSettings() {
     SettingsValues[L"General/Language"] = L"eng";
     ApplyDiagSettings();
     InitLanguage();
+}
+
+std::string PeHeaderBytes(uint16_t machine) {
+    std::string bytes(512, '\0');
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    bytes[60] = 64;
+    bytes.replace(64, 4, std::string("PE\0\0", 4));
+    bytes[68] = static_cast<char>(machine & 0xff);
+    bytes[69] = static_cast<char>(machine >> 8);
+    return bytes;
 }

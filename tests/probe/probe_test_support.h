@@ -16,6 +16,8 @@ std::wstring TwinExeBuilt();
 // The program itself of this build.
 std::wstring ProgramExe();
 bool CopyInto(const std::wstring& file, const std::wstring& folder, const std::wstring& newName = L"");
+// A PE header claiming the machine, without exports: enough for the header readers.
+std::string PeHeaderBytes(uint16_t machine);
 // English texts and a probe time-out of 2 s.
 void UseTestSettings();
 // Runs the test program itself as the child.
