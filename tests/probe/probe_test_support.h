@@ -3,6 +3,7 @@
 #pragma once
 #include <doctest/doctest.h>
 
+#include <atomic>
 #include <string>
 
 #include "probe/child_run.h"
@@ -18,6 +19,8 @@ std::wstring ProgramExe();
 bool CopyInto(const std::wstring& file, const std::wstring& folder, const std::wstring& newName = L"");
 // A PE header claiming the machine, without exports: enough for the header readers.
 std::string PeHeaderBytes(uint16_t machine);
+// Heap blocks allocated and not yet freed by the whole test program.
+extern std::atomic<long> LiveAllocations;
 // English texts and a probe time-out of 2 s.
 void UseTestSettings();
 // Runs the test program itself as the child.

@@ -5,30 +5,18 @@
 
 #include <array>
 #include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 
+#include "foundation/encoding.h"
+#include "foundation/settings.h"
+#include "foundation/text.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+#include "probe/background_probe.h"
 #include "probe/workers.h"
 #include "probe_test_support.h"
-
-// Every heap allocation of the test program is counted, so that a record freed
-// twice or never shows as a difference in the live count.
-namespace {
-std::atomic<long> liveAllocations{0};
-}
-void* operator new(size_t n) {
-    void* p = std::malloc(n ? n : 1);
-    if (!p) throw std::bad_alloc();
-    ++liveAllocations;
-    return p;
-}
-void operator delete(void* p) noexcept {
-    if (!p) return;
-    --liveAllocations;
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
+#include "support/test_support.h"
+#include "views/view_state.h"
 
 namespace {
 
@@ -107,7 +95,7 @@ HWND CollectorWindow() {
 template <typename MakeJob>
 long RunWorker(LPTHREAD_START_ROUTINE proc, MakeJob makeJob, void (*whileRunning)() = nullptr) {
     seenCount = 0;
-    long before = liveAllocations;
+    long before = LiveAllocations;
     auto* job = makeJob();
     HANDLE thread = CreateThread(nullptr, 0, proc, job, 0, nullptr);
     REQUIRE(thread);
@@ -119,7 +107,7 @@ long RunWorker(LPTHREAD_START_ROUTINE proc, MakeJob makeJob, void (*whileRunning
     CloseHandle(thread);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    return liveAllocations - before;
+    return LiveAllocations - before;
 }
 
 std::wstring Configured(const wchar_t* name, const wchar_t* ext) {
@@ -246,4 +234,81 @@ TEST_CASE("records that cannot be posted are freed by the worker") {
     CHECK(RunWorker(DetailsThreadProc, [&] { return new DetailsJob{gone, ++XcolGen, {{0, lister}}}; }) == 0);
     CHECK(RunWorker(FieldScanThreadProc, [&] { return new FieldScanJob{gone, {{L"", Configured(L"content", L"wdx"), L""}}}; }) == 0);
     CHECK(seenCount == 0);
+}
+
+namespace {
+
+void PumpUntilJobDone() {
+    seenCount = 0;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&msg);
+        if (seenCount && seen[seenCount - 1].message == MsgBackgroundDone) return;
+    }
+}
+
+}  // namespace
+
+TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::skip(sizeof(void*) != 8)) {
+    UseTestSettings();
+    std::wstring folder = FreshTempDir(L"background_probe");
+    std::wstring lister = Configured(L"lister", L"wlx"), content = Configured(L"content", L"wdx");
+    std::wstring packer = Configured(L"packer", L"wcx"), fs = Configured(L"fs", L"wfx");
+    WincmdIniPath = PathJoin(folder, L"wincmd.ini");
+    WriteFileBytes(WincmdIniPath, StrToUtf8(L"[ListerPlugins]\r\n0=" + lister + L"\r\n[ContentPlugins]\r\n0=" + content +
+                                            L"\r\n[PackerPlugins]\r\nzip=31," + packer +
+                                            L"\r\n[FileSystemPlugins]\r\nFake=" + fs + L"\r\n"));
+    HWND window = CollectorWindow();
+    std::vector<int> inventory;
+    BackgroundProbeHost host{window, 0, [&](int kind) { inventory.push_back(kind); }};
+    ProbeCache.clear();
+    BgProbedKinds.clear();
+    BgProbeRunning = 0;
+    TabIsFindings = 0;
+
+    SUBCASE("nothing runs with the setting off on a plugin tab") {
+        SettingsValues[L"Probe/Background"] = L"0";
+        StartBackgroundProbe(host);
+        CHECK(BgProbeRunning == 0);
+        CHECK(inventory.empty());
+    }
+    SUBCASE("on the findings tab it starts with the Lister plugins, whatever the setting") {
+        SettingsValues[L"Probe/Background"] = L"0";
+        TabIsFindings = 1;
+        host.shownTab = 5;
+        StartBackgroundProbe(host);
+        CHECK(BgProbeRunning == 1);
+        PumpUntilJobDone();
+        REQUIRE(seenCount == 2);
+        CHECK((seen[0].row == -1 && seen[0].status == ProbeOk));
+        CHECK((seen[1].wParam == BgProbeGen.load() && seen[1].lParam == 1));
+        TabIsFindings = 0;
+    }
+    SUBCASE("beside the Lister tab the other kinds follow one another") {
+        SettingsValues[L"Probe/Background"] = L"1";
+        std::vector<LPARAM> jobs;
+        for (int round = 0; round < 3; ++round) {
+            StartBackgroundProbe(host);
+            if (!BgProbeRunning) break;
+            PumpUntilJobDone();
+            jobs.push_back(seen[seenCount - 1].lParam);
+            // What the main window does on the job's end message.
+            BgProbeRunning = 0;
+            BgProbedKinds.insert(static_cast<int>(seen[seenCount - 1].lParam) - 1);
+        }
+        CHECK(jobs == std::vector<LPARAM>{2, 3, 4});
+        CHECK(inventory.empty());
+    }
+    SUBCASE("kinds with nothing left to probe only update their inventory") {
+        SettingsValues[L"Probe/Background"] = L"1";
+        ProbeCache[MakeKindKey(1, content)] = {};
+        ProbeCache[MakeKindKey(2, packer)] = {};
+        ProbeCache[MakeKindKey(3, fs)] = {};
+        StartBackgroundProbe(host);
+        CHECK(BgProbeRunning == 0);
+        CHECK(inventory == std::vector<int>{1, 2, 3});
+    }
+    ProbeCache.clear();
+    WincmdIniPath.clear();
+    DestroyWindow(window);
 }

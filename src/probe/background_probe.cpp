@@ -1,0 +1,54 @@
+#include "probe/background_probe.h"
+
+#include <memory>
+
+#include "foundation/settings.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+#include "probe/workers.h"
+#include "views/view_state.h"
+
+uint8_t BgProbeRunning = 0;
+std::set<int> BgProbedKinds;
+
+namespace {
+
+std::unique_ptr<ProbeJob> BackgroundJob(HWND window, int kind) {
+    auto job = std::make_unique<ProbeJob>();
+    job->window = window;
+    job->generation = ++BgProbeGen;
+    job->kind = static_cast<uint32_t>(kind);
+    job->background = 1;
+    for (const PlugEntry& entry : LoadPluginSection(kind).entries)
+        if (entry.fileExists && !ProbeCache.count(MakeKindKey(kind, entry.expandedPath)))
+            job->items.push_back({0, entry.expandedPath});
+    return job;
+}
+
+bool StartJob(std::unique_ptr<ProbeJob>& job) {
+    HANDLE thread = CreateThread(nullptr, 0, ProbeThreadProc, job.get(), 0, nullptr);
+    if (!thread) return false;
+    job.release();
+    CloseHandle(thread);
+    return true;
+}
+
+}  // namespace
+
+void StartBackgroundProbe(const BackgroundProbeHost& host) {
+    if (BgProbeRunning || WincmdIniPath.empty()) return;
+    if (GetSetting(L"Probe", L"Background") != L"1" && !TabIsFindings) return;
+    for (int kind = 0; kind < 4; ++kind) {
+        if (BgProbedKinds.count(kind) || kind == host.shownTab) continue;
+        std::unique_ptr<ProbeJob> job = BackgroundJob(host.window, kind);
+        if (job->items.empty()) {
+            if (host.updateInventory) host.updateInventory(kind);
+            continue;
+        }
+        if (StartJob(job)) {
+            BgProbeRunning = 1;
+            return;
+        }
+    }
+}
