@@ -67,6 +67,11 @@ std::wstring FakePlugin(const std::wstring& name, const std::wstring& ext) {
     return BuildPath(L"fakes\\plugins\\" + name) + L"." + ext + suffix;
 }
 
+std::wstring Configured(const std::wstring& name, const std::wstring& ext) {
+    std::wstring file = FakePlugin(name, ext);
+    return file.ends_with(L"64") ? file.substr(0, file.size() - 2) : file;
+}
+
 std::wstring FakePlugin32(const std::wstring& name, const std::wstring& ext) {
     return ExistingOrEmpty(TwinBuildDir() + L"\\fakes\\plugins\\" + name + L"." + ext);
 }

@@ -10,6 +10,8 @@
 
 // A fake plugin of this build ("lister" -> ...\lister.wlx64 in a 64-bit build).
 std::wstring FakePlugin(const std::wstring& name, const std::wstring& ext);
+// The fake as wincmd.ini names it: without the "64" of a 64-bit build.
+std::wstring Configured(const std::wstring& name, const std::wstring& ext);
 // The 32-bit build's file of the same plugin, "" when that build is not there.
 std::wstring FakePlugin32(const std::wstring& name, const std::wstring& ext);
 // The 32-bit build's Kestrovane32.exe, "" when missing.

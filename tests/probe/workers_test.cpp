@@ -110,11 +110,6 @@ long RunWorker(LPTHREAD_START_ROUTINE proc, MakeJob makeJob, void (*whileRunning
     return LiveAllocations - before;
 }
 
-std::wstring Configured(const wchar_t* name, const wchar_t* ext) {
-    std::wstring file = FakePlugin(name, ext);
-    return file.ends_with(L"64") ? file.substr(0, file.size() - 2) : file;
-}
-
 ProbeJob* NewProbeJob(HWND window, uint32_t generation, uint32_t kind, uint8_t background,
                       std::vector<ProbeItem> items) {
     return new ProbeJob{window, generation, kind, background, std::move(items)};
