@@ -26,7 +26,7 @@ done
 # absolute prefix.
 winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 export COMMANDER_PATH="$(winpath "$demo/TC")"
-prefix="$PWD/build/x64/wineprefix"
+prefix="$PWD/build/x64/demo-wineprefix"  # apart from the tests' prefix
 tools/wine-prefix-init "$prefix"
 echo "Starting Kestrovane on the demo configuration in $demo/TC"
 tools/wine-run "$prefix" "$demo/bin/Kestrovane.exe" "$(winpath "$demo/TC/wincmd.ini")"
