@@ -91,3 +91,16 @@ std::wstring PathForDisplay(const std::wstring& path, bool compact) {
         return vars;
     return expanded;
 }
+
+std::wstring KeywordListText(const DetectItem& item) {
+    switch (item.kind) {
+    case DetItemMultimedia: return L"MULTIMEDIA";
+    case DetItemForce: return L"FORCE";
+    case DetItemNoDetect: return Tr("kwl_nodetect");
+    case DetItemEmpty: return Tr("kwl_empty");
+    case DetItemNoExt: return Tr("kwl_noext");
+    default:
+        if (item.text.empty()) return Tr("ext_noext");
+        return item.text == L"*" ? Tr("ext_all") : item.text;
+    }
+}

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "dsx/detect_spec.h"
+
 // The caption of a main tab: 0..3 the plugin kinds, 4 inventory, 5 findings, 6 preview;
 // indexes outside are clamped.
 std::wstring TabName(int tab);
@@ -19,3 +21,5 @@ std::wstring PackerCapsAddedText(uint32_t oldBits, uint32_t newBits);
 // A configured plugin path as the setting PathDisplay of View asks ("ini", "vars",
 // "resolved"); compact never gives the raw INI form.
 std::wstring PathForDisplay(const std::wstring& path, bool compact);
+// The list text of a detect item: the extension, MULTIMEDIA, FORCE or a marker's words.
+std::wstring KeywordListText(const DetectItem& item);

@@ -23,6 +23,10 @@ TEST_CASE("tab captions, view modes, kind masks and export names as English text
     NamesToTextA(exports, caps, "kind_packer", {"OpenArchive"});
     NamesToTextA(exports, caps, "kind_content", {"ContentGetValue"});
     CHECK(caps == L"Lister, Content");
+    const std::pair<DetectItem, const wchar_t*> items[] = {
+        {{L"JPG", DetItemExt}, L"JPG"}, {{L"", DetItemExt}, L"(no extension)"}, {{L"*", DetItemExt}, L"* (all)"},
+        {{L"", DetItemForce}, L"FORCE"}, {{L"", DetItemEmpty}, L"(empty detect string)"}};
+    for (const auto& [item, text] : items) CHECK(KeywordListText(item) == text);
 }
 
 TEST_CASE("packer capabilities and plugin paths in words") {
