@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "../dsx/corpus.h"
+#include "dsx/corpus.h"
 #include "analyses/lister_check.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"

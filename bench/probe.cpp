@@ -41,7 +41,7 @@ int main() {
     if (RunChildMode(code)) return code;
     if (std::wstring(GetCommandLineW()).find(L"--trivial") != std::wstring::npos) return 0;
 
-    std::wstring plugins = PathJoin(AppDir(), L"..\\..\\fakes\\plugins");
+    std::wstring plugins = PathJoin(AppDir(), L"..\\fakes\\plugins");
     std::wstring source = PathJoin(plugins, sizeof(void*) == 8 ? L"lister.wlx64" : L"lister.wlx");
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);

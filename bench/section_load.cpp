@@ -1,5 +1,5 @@
 // Times the load of a large wincmd.ini against reading its bytes.
-// Not a test: run by hand, e.g. tools/wine-run <prefix> build/x64/tests/hostcfg/bench_load.exe
+// Not a test: run by hand, e.g. tools/wine-run <prefix> build/x64/bench/bench_section_load.exe
 #include <windows.h>
 
 #include <cstdio>

@@ -1,13 +1,13 @@
 // Benchmark, run by hand: 300 Lister detect strings against the facts of 1,000 files,
 // compared with the time it takes to read those files' heads.
-//   bench_dsx [files folder]   (the corpus is found through KV_TEST_SOURCE)
+//   bench_detect_eval [files folder]   (the corpus is found through KV_TEST_SOURCE)
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
 #include <random>
 
-#include "corpus.h"
+#include "dsx/corpus.h"
 #include "dsx/eval.h"
 
 namespace {
