@@ -1,9 +1,6 @@
 #include "hostcfg_test_util.h"
 
-#include <windows.h>
-
 #include "foundation/encoding.h"
-#include "support/test_support.h"
 
 void PutU32(std::string& b, size_t at, uint32_t v) {
     if (b.size() < at + 4) b.resize(at + 4, '\0');
@@ -38,6 +35,13 @@ void WriteIniText(const std::wstring& path, const std::wstring& text, bool utf16
     std::string ansi((size_t)n, '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), ansi.data(), n, nullptr, nullptr);
     WriteFileBytes(path, ansi);
+}
+
+TcIniDir::TcIniDir(const wchar_t* name) : dir(FreshTempDir(name)), ini(dir + L"\\wincmd.ini") { WincmdIniPath = ini; }
+
+TcIniDir::~TcIniDir() {
+    WincmdIniPath.clear();
+    RemoveTree(dir);
 }
 
 doctest::String doctest::StringMaker<std::wstring>::convert(const std::wstring& s) { return StrToUtf8(s).c_str(); }

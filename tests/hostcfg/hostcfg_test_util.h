@@ -1,10 +1,16 @@
-// Fixtures shared by the host-model tests: small PE images and INI files.
+// Fixtures shared by the host-model tests: small PE images, INI files as TC
+// writes them, and a scratch folder that holds the wincmd.ini in use.
 #pragma once
 #include <doctest/doctest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "foundation/text.h"
+#include "hostcfg/tc_discovery.h"
+#include "support/test_support.h"
 
 struct PeImageSpec {
     uint16_t machine = 0x8664;
@@ -19,6 +25,14 @@ void PutU32(std::string& bytes, size_t at, uint32_t value);
 
 // An INI file as TC writes it: in the ANSI code page, or UTF-16LE with a mark.
 void WriteIniText(const std::wstring& path, const std::wstring& text, bool utf16);
+
+// A fresh folder whose wincmd.ini is the one in use; both are gone afterwards.
+struct TcIniDir {
+    std::wstring dir, ini;
+    explicit TcIniDir(const wchar_t* name);
+    ~TcIniDir();
+    std::wstring operator/(const std::wstring& rel) const { return dir + L"\\" + rel; }
+};
 
 namespace doctest {
 template <>

@@ -1,29 +1,94 @@
-#include <doctest/doctest.h>
-
-#include <windows.h>
-
+// What the user changed before a save, and the entries kept outside wincmd.ini:
+// nothing of either may be lost or altered on its way through the files.
 #include "foundation/data_folder.h"
 #include "hostcfg/kept.h"
+#include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
+#include "hostcfg_test_util.h"
 
 namespace {
 
-void ClearSection(const wchar_t* section) {
-    WritePrivateProfileStringW(section, nullptr, nullptr, SettingsIniPath().c_str());
+PlugEntry PackerEntry(std::vector<std::pair<std::wstring, int>> lines, std::vector<std::wstring> paths) {
+    PlugEntry e;
+    e.kind = KindPacker;
+    e.name = L"zip";
+    e.path = paths.empty() ? L"" : paths[0];
+    e.probeStatus = ProbeOk;
+    for (const auto& [ext, flags] : lines) {
+        e.iniDetect.items.push_back(DetectItem{ext, 0});
+        e.packerFlags.push_back(flags);
+    }
+    e.packerPaths = paths;
+    return e;
 }
+
+void ClearSection(const wchar_t* section) { WritePrivateProfileStringW(section, nullptr, nullptr, SettingsIniPath().c_str()); }
 
 KeptEntry Kept(uint32_t kind, std::wstring path, std::wstring detect, int number, std::wstring name) {
-    return KeptEntry{kind, L"", std::move(path), std::move(name), std::move(detect), L"", L"", L"2026-01-02 03:04",
-                     number, 1, 0};
+    return KeptEntry{kind, L"", path, name, detect, L"", L"", L"2026-01-02 03:04", number, 1, 0};
 }
 
-bool SameFields(const KeptEntry& a, const KeptEntry& b) {
-    return a.kind == b.kind && a.path == b.path && a.name == b.name && a.detect == b.detect &&
-           a.packerExts == b.packerExts && a.fsName == b.fsName && a.stamp == b.stamp && a.number == b.number &&
-           a.hasDetect == b.hasDetect;
+// Every field but the key, one per line.
+std::wstring Fields(const KeptEntry& e) {
+    return std::to_wstring(e.kind) + L"\n" + e.path + L"\n" + e.name + L"\n" + e.detect + L"\n" + e.packerExts + L"\n" +
+           e.fsName + L"\n" + e.stamp + L"\n" + std::to_wstring(e.number) + L"\n" + std::to_wstring(e.hasDetect);
 }
 
 }  // namespace
+
+TEST_CASE("pending plug states and the marks of whole entries") {
+    DiscardPending();
+    GetPlugState(2, L"zip", L"279,x.wcx", L"zip").curValue = L" 279,x.wcx ";
+    GetPlugState(2, L"arj", L"1,a.wcx", L"arj").curKey = L"ARJ";
+    PrunePlugStates();
+    CHECK((FindPlugState(2, L"ZIP") == nullptr && FindPlugState(2, L"arj") != nullptr));
+    PlugEntry lib = PackerEntry({{L"a", 1}, {L"b", 1}, {L"c", 1}}, {L"x.wcx", L"x.wcx", L"x.wcx"});
+    for (const wchar_t* ext : {L"a", L"b"}) GetPlugState(2, ext, L"1,x.wcx", L"x").deleted = 1;
+    CHECK_FALSE(EntryMarkedDelete(lib));
+    GetPlugState(2, L"c", L"1,x.wcx", L"x").deleted = 1;
+    CHECK((EntryMarkedDelete(lib) && !EntryMarkedDelete(PackerEntry({}, {}))));
+    PendingOrders[1].order = {2, 1, 3};
+    CHECK((!OrderIsCustom(0) && OrderIsCustom(1)));
+    DiscardPending();
+}
+
+TEST_CASE("taking a packer plugin's capabilities") {
+    DiscardPending();
+    // Lines of one library that spell its path differently.
+    TabEntries = {PackerEntry({{L"zip", 279}, {L"jar", 283}, {L"tar", 279}},
+                              {L"%COMMANDER_PATH%\\p\\zip.wcx", L"C:\\TC\\p\\zip.wcx", L"%commander_path%\\p\\zip.wcx"})};
+    SUBCASE("lines already right drop out; the others keep their own path") {
+        TabEntries[0].probeAnswer = L"283";
+        TakePackerCaps(0);
+        REQUIRE(PlugStates.size() == 2);
+        CHECK(FindPlugState(2, L"zip")->origValue == L"279,%COMMANDER_PATH%\\p\\zip.wcx");
+        CHECK(FindPlugState(2, L"zip")->curValue == L"283,%COMMANDER_PATH%\\p\\zip.wcx");
+        CHECK(FindPlugState(2, L"tar")->curValue == L"283,%commander_path%\\p\\zip.wcx");
+    }
+    SUBCASE("the value as read is what the file holds, so a save sees no conflict") {
+        TabEntries[0].probeAnswer = L"279";
+        TakePackerCaps(0);
+        REQUIRE(PlugStates.size() == 1);
+        CHECK(CompareIndexKeys(FindPlugState(2, L"jar")->origValue, L"283, C:\\TC\\p\\zip.wcx"));
+        CHECK(FindPlugState(2, L"jar")->curValue == L"279,C:\\TC\\p\\zip.wcx");
+    }
+    SUBCASE("deleted lines and paths the user changed are kept") {
+        GetPlugState(2, L"zip", L"279,%COMMANDER_PATH%\\p\\zip.wcx", L"zip").deleted = 1;
+        GetPlugState(2, L"tar", L"279,%commander_path%\\p\\zip.wcx", L"zip").curValue = L"279, D:\\new.wcx";
+        TabEntries[0].probeAnswer = L"7";
+        TakePackerCaps(0);
+        CHECK(FindPlugState(2, L"zip")->curValue == L"279,%COMMANDER_PATH%\\p\\zip.wcx");
+        CHECK(FindPlugState(2, L"tar")->curValue == L"7,D:\\new.wcx");
+    }
+    SUBCASE("nothing without an answer of a packer row") {
+        TabEntries[0].probeStatus = ProbeError;
+        TakePackerCaps(0);
+        TakePackerCaps(5);
+        CHECK(PlugStates.empty());
+    }
+    TabEntries.clear();
+    DiscardPending();
+}
 
 TEST_CASE("kept entries survive a write and a read back unchanged") {
     ClearSection(L"Disabled");
@@ -46,18 +111,13 @@ TEST_CASE("kept entries survive a write and a read back unchanged") {
 
     std::vector<KeptEntry> lister = ReadDisabled(0);
     REQUIRE(lister.size() == entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        CAPTURE(i);
-        CHECK((SameFields(lister[i], entries[i]) && lister[i].key == keys[i]));
-    }
+    for (size_t i = 0; i < entries.size(); ++i) CHECK((Fields(lister[i]) == Fields(entries[i]) && lister[i].key == keys[i]));
     std::vector<KeptEntry> packers = ReadDisabled(2);
     REQUIRE(packers.size() == 1);
     CHECK((packers[0].packerExts == L"zip:279;tar:1" && packers[0].key == KindKey(2, L" C:\\P\\Zip.wcx ")));
-
     RemoveDisabledKey(keys[1]);
     std::vector<KeptEntry> left = ReadDisabled(0);
-    REQUIRE(left.size() == entries.size() - 1);
-    CHECK(left[1].detect == L"EXT=\"LOG\"");
+    CHECK((left.size() == entries.size() - 1 && left.at(1).detect == L"EXT=\"LOG\""));
 
     SUBCASE("lines of eight plain fields, and lines that do not parse") {
         ClearSection(L"Disabled");
@@ -95,8 +155,7 @@ TEST_CASE("parked extensions") {
     CHECK(ParkedValue(lister) == std::vector<std::wstring>{L"TXT", L"A,B", L"%2C", L" X"});
     for (const wchar_t* ext : {L"TXT", L"A,B", L"%2C", L" X"}) SaveParked(lister, ext, false);
     wchar_t buf[16];
-    CHECK(GetPrivateProfileStringW(L"Parked", IniKeyOfEntry(lister).c_str(), L"none", buf, 16,
-                                   SettingsIniPath().c_str()) == 4);
+    CHECK(GetPrivateProfileStringW(L"Parked", IniKeyOfEntry(lister).c_str(), L"none", buf, 16, SettingsIniPath().c_str()) == 4);
     std::vector<std::wstring> many;
     for (int i = 0; i < 250; ++i) SaveParked(content, many.emplace_back(L"EXTENSION" + std::to_wstring(i)), true);
     CHECK(ParkedValue(content) == many);

@@ -1,13 +1,13 @@
-#include <doctest/doctest.h>
+// The model of wincmd.ini: plugin sections, TC's Lister settings and view-mode
+// rules, and where the configuration uses each plugin's fields.
+#include <random>
 
-#include <windows.h>
-
+#include "foundation/texts.h"
+#include "hostcfg/field_usage.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
-#include "hostcfg/tc_discovery.h"
 #include "hostcfg_test_util.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -36,90 +36,187 @@ const wchar_t FixtureIni[] =
     L"jar = 279 , %commander_path%\\P\\ZIP.WCX \r\nrar=abc,%COMMANDER_PATH%\\p\\rar.wcx\r\n"
     L";tar=1,%COMMANDER_PATH%\\p\\zip.wcx\r\nZIP=5,%COMMANDER_PATH%\\p\\other.wcx\r\nempty=5,\r\n"
     L"[FileSystemPlugins]\r\nSecure FTP =%COMMANDER_PATH%\\p\\sftp.wfx\r\nCloud=%COMMANDER_PATH%\\p\\cloud.wfx\r\n"
-    L"secure ftp=%COMMANDER_PATH%\\p\\other.wfx\r\n";
+    L"secure ftp=%COMMANDER_PATH%\\p\\other.wfx\r\n"
+    L"[Lister]\r\nMultimedia= 0 \r\nIView=2\r\nNoPluginFileTypes=*.exe, *.dll;*.sys\r\n"
+    L"MediaAdditionalTypes=MKV WEBM|AVI\r\nIViewAdditionalTypes=*.webp\r\n"
+    L"[ListerModes]\r\nRedirectSection=modes.ini\r\n0exts=*.md\r\n0fields=1\r\n";
+
+// The plain recursive definition the iterative matcher must agree with.
+bool ReferenceMatch(const wchar_t* p, const wchar_t* t) {
+    if (!*p) return !*t;
+    if (*p == L'*') return ReferenceMatch(p + 1, t) || (*t && ReferenceMatch(p, t + 1));
+    return *t && (*p == L'?' || *p == *t) && ReferenceMatch(p + 1, t + 1);
+}
+
+// "used|gap|after", e.g. "0 1 |2|3 ".
+std::wstring Walk(std::vector<std::pair<std::wstring, std::wstring>> lines) {
+    ListerSettings s;
+    ParseListerModes(s, lines);
+    std::wstring out;
+    for (const auto& m : s.listerModes) out += std::to_wstring(m.number) + L" ";
+    out += L"|" + std::to_wstring(s.modeGap) + L"|";
+    for (const auto& m : s.modesAfterGap) out += std::to_wstring(m.number) + L" ";
+    return out;
+}
+
+std::wstring Uses(const std::wstring& plugin) {
+    std::wstring out;
+    for (const auto& u : FieldUsageIndex.uses[plugin]) {
+        out += std::to_wstring(u.place) + L"[" + u.where + L"]";
+        for (const auto& f : u.fields) out += L" " + f;
+        out += L"; ";
+    }
+    return out;
+}
 
 }  // namespace
 
 TEST_CASE("plugin sections read in TC's order") {
-    std::wstring dir = FreshTempDir(L"plugsec");
-    ScopedEnv commander(L"COMMANDER_PATH", dir.c_str());
-    CreateDirectoryW((dir + L"\\p").c_str(), nullptr);
-    for (const wchar_t* f : {L"one.wlx", L"two.wlx64", L"zip.wcx", L"c.wdx", L"sftp.wfx"})
-        WriteFileBytes(dir + L"\\p\\" + f, "x");
-    WincmdIniPath = dir + L"\\wincmd.ini";
+    TcIniDir tc(L"plugsec");
+    ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
+    CreateDirectoryW((tc / L"p").c_str(), nullptr);
+    for (const wchar_t* f : {L"one.wlx", L"two.wlx64", L"zip.wcx", L"c.wdx", L"sftp.wfx"}) WriteFileBytes(tc / L"p\\" + f, "x");
     ProbeCache.clear();
-    ProbeCache[MakeKindKey(0, dir + L"\\p\\two.wlx")] = ProbeResult{ProbeOk, L"EXT=\"MD\"", L"1.2", 1, L"", 0};
-    ProbeCache[MakeKindKey(1, dir + L"\\p\\two.wlx")] = ProbeResult{ProbeError, L"", L"", -1, L"", 0};
+    ProbeCache[MakeKindKey(0, tc / L"p\\two.wlx")] = ProbeResult{ProbeOk, L"EXT=\"MD\"", L"1.2", 1, L"", 0};
+    ProbeCache[MakeKindKey(1, tc / L"p\\two.wlx")] = ProbeResult{ProbeError, L"", L"", -1, L"", 0};
 
     for (bool utf16 : {false, true}) {
         CAPTURE(utf16);
-        WriteIniText(WincmdIniPath, FixtureIni, utf16);
-        WriteIniText(dir + L"\\alt.ini", L"[ContentPlugins]\r\n0=%COMMANDER_PATH%\\p\\c.wdx\r\n0_detect=\r\n1=d.wdx\r\n",
-                     !utf16);
+        WriteIniText(tc.ini, FixtureIni, utf16);
+        WriteIniText(tc / L"alt.ini", L"[ContentPlugins]\r\n0=%COMMANDER_PATH%\\p\\c.wdx\r\n0_detect=\r\n1=d.wdx\r\n", !utf16);
+        WriteIniText(tc / L"modes.ini", L"[ListerModes]\r\n0exts=*.txt\r\n0fields=4 a.wlx\r\n", !utf16);
 
         PluginSection lister = LoadPluginSection(0);
-        CHECK((lister.iniUsed == WincmdIniPath && lister.missing == 0));
+        CHECK((lister.iniUsed == tc.ini && lister.missing == 0));
         REQUIRE(Names(lister.entries) == L"1:one 2:two 10:ten ");
         const PlugEntry &one = lister.entries[0], &two = lister.entries[1], &ten = lister.entries[2];
-        CHECK(one.expandedPath == dir + L"\\p\\one.wlx");
         CHECK(one.detectText == L"MULTIMEDIA & (EXT=\"JPG\" | EXT=\"PNG\")");
-        CHECK(Items(one.iniDetect) == L"#1 JPG PNG ");
-        CHECK((one.fileExists == 1 && one.probeStatus == ProbePending));
-        CHECK(Items(two.iniDetect) == L"TXT LOG ");
-        CHECK(two.fileExists == 1);  // only two.wlx64 is there
+        CHECK((Items(one.iniDetect) == L"#1 JPG PNG " && one.fileExists == 1 && one.probeStatus == ProbePending));
+        CHECK((Items(two.iniDetect) == L"TXT LOG " && two.fileExists == 1));  // only two.wlx64 is there
         CHECK((two.probeStatus == ProbeOk && two.probeVersion == L"1.2" && Items(two.pluginDetect) == L"MD "));
         CHECK((ten.hasDetect == 0 && Items(ten.iniDetect) == L"#3 " && ten.probeStatus == ProbeMissing));
         CHECK(DuplicateKeys[0] == std::vector<std::wstring>{L"1_DETECT", L"1"});
         CHECK(ListerKeys == std::set<std::wstring>{L"one", L"two", L"ten"});
-        CHECK(TcListerSettings.loaded == 1);
+        // Reading the Lister section reads TC's Lister settings with it.
+        const ListerSettings& s = TcListerSettings;
+        CHECK((s.loaded == 1 && s.multimedia == 0 && s.iview == 0 && s.modeByFileType == 1));
+        CHECK((s.noPluginTypes.size() == 3 && s.mediaAddExcluded == std::vector<std::wstring>{L"AVI"}));
+        REQUIRE(RuleFind(L"TXT") != nullptr);
+        CHECK((RuleFind(L"TXT")->fields == L"4 a.wlx" && RuleFind(L"md") == nullptr));
 
         PluginSection content = LoadPluginSection(1);
-        CHECK(content.iniUsed == dir + L"\\alt.ini");
+        CHECK(content.iniUsed == tc / L"alt.ini");
         REQUIRE(Names(content.entries) == L"0:c 1:d ");
-        CHECK(SectionKeys[1] == std::vector<std::wstring>{L"7"});
-        CHECK(Items(content.entries[0].iniDetect) == L"#4 ");
+        CHECK((SectionKeys[1] == std::vector<std::wstring>{L"7"} && Items(content.entries[0].iniDetect) == L"#4 "));
 
         PluginSection packer = LoadPluginSection(2);
         REQUIRE(Names(packer.entries) == L"1:zip 2:rar ");
         const PlugEntry& zip = packer.entries[0];
-        CHECK(zip.detectText == L"zip=279 | jar=279");
-        CHECK(zip.packerFlags == std::vector<int>{279, 279});
-        CHECK(zip.packerPaths ==
-              std::vector<std::wstring>{L"%COMMANDER_PATH%\\p\\zip.wcx", L"%commander_path%\\P\\ZIP.WCX"});
+        CHECK((zip.detectText == L"zip=279 | jar=279" && zip.packerFlags == std::vector<int>{279, 279}));
+        CHECK(zip.packerPaths == std::vector<std::wstring>{L"%COMMANDER_PATH%\\p\\zip.wcx", L"%commander_path%\\P\\ZIP.WCX"});
         CHECK((zip.path == L"%COMMANDER_PATH%\\p\\zip.wcx" && zip.fileExists == 1));
-        CHECK(packer.entries[1].packerFlags == std::vector<int>{0});
-        CHECK(DuplicateKeys[2] == std::vector<std::wstring>{L"ZIP"});
+        CHECK((packer.entries[1].packerFlags == std::vector<int>{0} && DuplicateKeys[2] == std::vector<std::wstring>{L"ZIP"}));
 
         PluginSection fs = LoadPluginSection(3);
-        CHECK(Names(fs.entries) == L"1:Secure FTP 2:Cloud ");
-        CHECK(fs.entries.at(1).fileExists == 0);
+        CHECK((Names(fs.entries) == L"1:Secure FTP 2:Cloud " && fs.entries.at(1).fileExists == 0));
     }
     SUBCASE("a relative path of wincmd.ini names the file in the current folder") {
         wchar_t cwd[MAX_PATH];
         GetCurrentDirectoryW(MAX_PATH, cwd);
-        SetCurrentDirectoryW(dir.c_str());
+        SetCurrentDirectoryW(tc.dir.c_str());
         WincmdIniPath = L"wincmd.ini";
-        CHECK(LoadPluginSection(0).entries.size() == 3);
-        CHECK(SectionKeys[0].empty());
+        CHECK((LoadPluginSection(0).entries.size() == 3 && SectionKeys[0].empty()));
         SetCurrentDirectoryW(cwd);
     }
     SUBCASE("a section redirected to a missing file") {
-        WriteIniText(WincmdIniPath, L"[PackerPlugins]\r\nRedirectSection=gone\\p.ini\r\nzip=1,x.wcx\r\n;old=1,y.wcx\r\n", 1);
+        WriteIniText(tc.ini, L"[PackerPlugins]\r\nRedirectSection=gone\\p.ini\r\nzip=1,x.wcx\r\n;old=1,y.wcx\r\n", 1);
         PluginSection packer = LoadPluginSection(2);
-        CHECK((packer.missing == 1 && packer.entries.empty() && packer.iniUsed == dir + L"\\gone\\p.ini"));
+        CHECK((packer.missing == 1 && packer.entries.empty() && packer.iniUsed == tc / L"gone\\p.ini"));
         CHECK(SectionKeys[2] == std::vector<std::wstring>{L"zip"});
     }
-    WincmdIniPath.clear();
-    CHECK(LoadPluginSection(0).entries.empty());
+    SUBCASE("view-mode rules by file type switched off") {
+        WriteIniText(tc.ini, L"[Lister]\r\nModeByfileType=0\r\n[ListerModes]\r\n0exts=*\r\n0fields=3\r\n", true);
+        LoadTcListerSettings();
+        CHECK((TcListerSettings.listerModes.size() == 1 && RuleFind(L"txt") == nullptr));
+    }
+    SUBCASE("a new probe result replaces the plugin's own detect string") {
+        PlugEntry e;
+        e.kind = KindContent;
+        ApplyProbeResult(e, ProbeResult{ProbeOk, L"", L"", 2, L"", 1});
+        CHECK((Items(e.pluginDetect) == L"#4 " && e.is32Bit == 1));
+        ApplyProbeResult(e, ProbeResult{ProbeError, L"EXT=\"A\"", L"", -1, L"", 0});
+        CHECK(e.pluginDetect.items.empty());
+    }
     ProbeCache.clear();
-    RemoveTree(dir);
+    WincmdIniPath.clear();
+    LoadTcListerSettings();
+    CHECK((LoadPluginSection(0).entries.empty() && TcListerSettings.loaded == 0 && TcListerSettings.multimedia == 1));
 }
 
-TEST_CASE("probe results applied to an entry") {
-    PlugEntry e;
-    e.kind = 1;
-    ApplyProbeResult(e, ProbeResult{ProbeOk, L"", L"", 2, L"", 1});
-    CHECK((Items(e.pluginDetect) == L"#4 " && e.is32Bit == 1));
-    ApplyProbeResult(e, ProbeResult{ProbeError, L"EXT=\"A\"", L"", -1, L"", 0});
-    CHECK(e.pluginDetect.items.empty());
+TEST_CASE("view-mode rules up to the first gap, and the rules TC never sees") {
+    CHECK(Walk({{L"0exts", L"a"}, {L"0fields", L"1"}, {L"1exts", L"b"}, {L"1fields", L"2"}}) == L"0 1 |-1|");
+    CHECK(Walk({{L"1exts", L"a"}, {L"1fields", L"1"}, {L"x", L"1"}, {L"10EXTS", L"b"}, {L"10fields", L"2"}}) == L"|0|1 10 ");
+    CHECK(Walk({{L"0exts", L"a"}, {L"0fields", L"1"}, {L"1exts", L"c"}, {L"2exts", L"d"}, {L"2fields", L"1"}}) == L"0 |1|2 ");
+    CHECK(Walk({{L"0exts", L"a"}, {L"0fields", L"1"}, {L"1fields", L"1"}}) == L"0 |-1|");
+    // TC reads a key once: an empty first occurrence leaves the rule incomplete.
+    CHECK(Walk({{L"0exts", L""}, {L"0EXTS", L"*.txt"}, {L"0fields", L"1"}, {L"1exts", L"b"}, {L"1fields", L"1"}}) == L"|0|1 ");
+    ListerSettings s;
+    ParseListerModes(s, {{L"0exts", L" *.txt "}, {L"0EXTS", L"*.log"}, {L"0fields", L"4 x.wlx,y.wlx"}});
+    CHECK(s.listerModes.at(0).exts == L"*.txt");
+    CHECK(s.listerModes.at(0).fieldWords == std::vector<std::wstring>{L"4", L"x.wlx", L"y.wlx"});
+}
+
+TEST_CASE("wildcard matching agrees with its definition and stays linear") {
+    std::mt19937 rng(12345);
+    for (int i = 0; i < 20000; ++i) {
+        std::wstring p, t;
+        for (int n = rng() % 7; n > 0; --n) p += L"ab*?"[rng() % 4];
+        for (int n = rng() % 7; n > 0; --n) t += L"abAB"[rng() % 4];
+        CAPTURE(p);
+        CAPTURE(t);
+        CHECK(WildMatch(p, t) == ReferenceMatch(p.c_str(), t.c_str()));
+    }
+    std::wstring hostile;
+    for (int i = 0; i < 200; ++i) hostile += L"*a";
+    CHECK_FALSE(WildMatch(hostile + L"b", std::wstring(5000, L'a')));
+    CHECK_FALSE(RuleMatches({hostile + L"b"}, std::wstring(5000, L'a')));
+    CHECK((RuleMatches({L"*.TXT"}, L"txt") && RuleMatches({L"", L"*.log", L"x.t?t"}, L"TXT")));
+    CHECK_FALSE((RuleMatches({L"*.txt"}, L"t*") || RuleMatches({L"*"}, L"")));
+    CHECK((ExtRuleMatch(L"*.WEB?", L"*.WEBP") && ExtRuleMatch(L"*.WEBP", L"*.WEB?") && !ExtRuleMatch(L"WEBP", L"webp")));
+}
+
+TEST_CASE("where TC's configuration uses each plugin's fields") {
+    FieldUsageIndex = FieldUsage{};
+    FieldUsageIndex.built = true;
+    UsageParseRefs(L"[=tc.size] [=<fs>.x] [=Plug.Field.KB] [=Plug.Date:12] [=plug.Date:ab] [=nodot] [=.x]", 5, L"w");
+    UsageParseRefs(L"[=\"a]b\" plug.Quoted] [=\"open plug.X] [=Plug.Field]", 5, L"w");
+    CHECK(Uses(L"plug") == L"5[w] Date Date:ab Field Quoted; ");
+    CHECK((FieldUsageIndex.names[L"plug"] == L"Plug" && FieldUsageIndex.uses.size() == 1));
+
+    TcIniDir tc(L"usage");
+    WriteIniText(tc.ini,
+                 L"[CustomFields]\r\nTitles=Size| Version \r\nContents2=[=fileinfo.version]\r\n"
+                 L"Contents1=[=fileinfo.version] [=FileInfo.size]\r\n[CustomFieldsMy view]\r\nRedirectSection=c.ini\r\n"
+                 L"[HintsCustomField]\r\n1exts=*.mp3\r\n1fields=[=audio.Title]\r\n2fields=[=audio.Artist]\r\n"
+                 L"[RenameTemplates]\r\n1=[N] [=exif.Date:12]\r\n"
+                 L"[searches]\r\nMySearch_plugin=fileinfo.size > 1 & !(\"fileinfo.date\" = 2) | x\r\n"
+                 L"[ContentPlugins]\r\n0=[=fileinfo.never]\r\n[ContentPlugins64]\r\n0=[=fileinfo.never]\r\n"
+                 L"[Other]\r\nKey=text [=audio.Title]\r\n",
+                 true);
+    WriteIniText(tc / L"c.ini", L"[CustomFieldsMy view]\r\nContents1=[=audio.Album]\r\n", false);
+    FieldUsageIndex.built = false;
+    InitLanguage();
+    REQUIRE(LangCode() == L"eng");
+    int counts[UsePlaceCount];
+    CHECK(FieldUsageCount(L"FILEINFO", counts, L"") == 3);
+    CHECK(Uses(L"fileinfo") == L"0[Version] version; 0[Size] size version; 4[MySearch] date size; ");
+    CHECK(Uses(L"audio") == L"0[y view: Contents1] Album; 1[*.mp3] Title; 1[2fields] Artist; 5[[Other] Key] Title; ");
+    CHECK(FieldUsageCount(L"audio", counts, L"title") == 2);
+    CHECK((counts[UseTip] == 1 && counts[UseOther] == 1 && counts[UseColumn] == 0));
+    CHECK(FieldUsageTextFor(L"fileinfo", L"VERSION") == L"column view “Version”, column view “Size”");
+    CHECK(FieldUsageText(L"exif", L"  ") == L"  rename template [N] [=exif.Date:12]: Date\r\n");
+    CHECK(FieldUsageText(L"nobody", L"").empty());
+    WincmdIniPath.clear();
+    FieldUsageIndex.built = false;
+    CHECK(FieldUsageCount(L"fileinfo", counts, L"") == 0);
 }

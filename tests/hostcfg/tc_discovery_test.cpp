@@ -1,24 +1,20 @@
 // Finding TC and its wincmd.ini. These cases change the environment and the test
 // prefix's registry or start the stand-in TC, so each suite runs as a process of its
 // own and never beside the others (see CMakeLists.txt); the plain run skips them.
-#include <doctest/doctest.h>
-#include <windows.h>
-
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
-#include "foundation/text.h"
-#include "hostcfg/tc_discovery.h"
-#include "support/test_support.h"
+#include "hostcfg_test_util.h"
 
 namespace {
 
 const wchar_t kTcKey[] = L"Software\\Ghisler\\Total Commander";
 
-void WriteIni(const std::wstring& path, const std::string& text = "[Configuration]\r\n") {
+std::wstring Put(const std::wstring& path, const std::string& text = "[Configuration]\r\n") {
     MakeDirs(PathDir(path));
     WriteFileBytes(path, text);
+    return path;
 }
 
 void ClearTcRegistry() {
@@ -49,83 +45,59 @@ struct CleanStart {
 
 std::wstring CommanderPath() { return EnvGet(L"COMMANDER_PATH"); }
 
-// Both an INI without a folder and a relative registry value must not send the profile
-// functions to the Windows folder: they are taken from the current folder.
-struct InFolder {
-    wchar_t old[MAX_PATH];
-    explicit InFolder(const std::wstring& dir) {
-        GetCurrentDirectoryW(MAX_PATH, old);
-        SetCurrentDirectoryW(dir.c_str());
-    }
-    ~InFolder() { SetCurrentDirectoryW(old); }
-};
-
 }  // namespace
 
 TEST_SUITE("tc-discovery" * doctest::skip()) {
     TEST_CASE("the TC folder follows the INI up to two levels, unless TC started us") {
         CleanStart clean(L"applytc");
-        std::wstring tc = PathJoin(clean.dir, L"TC");
-        WriteIni(PathJoin(tc, L"TOTALCMD64.EXE"));
-        const std::pair<const wchar_t*, bool> cases[] = {
-            {L"wincmd.ini", true}, {L"a\\wincmd.ini", true}, {L"a\\b\\wincmd.ini", true}, {L"a\\b\\c\\wincmd.ini", false}};
-        for (auto [ini, moves] : cases) {
+        std::wstring tc = PathDir(Put(PathJoin(clean.dir, L"TC\\TOTALCMD64.EXE")));
+        for (auto [ini, moves] : {std::pair{L"wincmd.ini", true}, {L"a\\b\\wincmd.ini", true}, {L"a\\b\\c\\wincmd.ini", false}}) {
             CAPTURE(std::wstring(ini));
             ScopedEnv env(L"COMMANDER_PATH", L"C:\\Before");
             WincmdIniPath = PathJoin(tc, ini);
+            StartedFromTc = true;
+            ApplyTcFolder();
+            CHECK(CommanderPath() == L"C:\\Before");
+            StartedFromTc = false;
             ApplyTcFolder();
             CHECK(CommanderPath() == (moves ? tc : L"C:\\Before"));
         }
-        StartedFromTc = true;
-        ScopedEnv env(L"COMMANDER_PATH", L"C:\\Before");
-        WincmdIniPath = PathJoin(tc, L"wincmd.ini");
-        ApplyTcFolder();
-        CHECK(CommanderPath() == L"C:\\Before");
         ScopedEnv trailing(L"COMMANDER_PATH", L"C:\\TC\\\\/");
         CHECK(TcFilePath(L"unrar.dll") == L"C:\\TC\\unrar.dll");
     }
 
-    TEST_CASE("redirected sections and the raw section text") {
+    TEST_CASE("the file that holds each section, and the raw section text") {
         CleanStart clean(L"redirect");
         std::wstring main = PathJoin(clean.dir, L"TC\\wincmd.ini"), other = PathJoin(clean.dir, L"TC\\plugins.ini");
         ScopedEnv alt(L"KV_ALT", clean.dir.c_str());
-        WriteIni(main, "[Configuration]\r\nAlternateUserIni=%KV_ALT%\\alt.ini\r\n[A]\r\nRedirectSection= 0 \r\n"
-                       "[B]\r\nRedirectSection=1\r\n[C]\r\nRedirectSection=..\\x.ini\r\n[D]\r\nRedirectSection=\\\\s\\x.ini\r\n"
-                       "[ListerPlugins]\r\nRedirectSection=plugins.ini\r\n[Lister]\r\nMultiMedia=1\r\n");
-        WriteIni(other, "[ListerPlugins]\r\n0=a.wlx\r\n0_detect=\"EXT=\"\"A\"\"\"\r\n");
-        CHECK(EffectiveIniPath(L"A") == L"");
-        CHECK(PluginSectionText(0) == L"");
+        Put(main, "[Configuration]\r\nAlternateUserIni=%KV_ALT%\\alt.ini\r\n[A]\r\nRedirectSection= 0 \r\n"
+                  "[B]\r\nRedirectSection=1\r\n[C]\r\nRedirectSection=..\\x.ini\r\n[D]\r\nRedirectSection=\\\\s\\x.ini\r\n"
+                  "[ListerPlugins]\r\nRedirectSection=plugins.ini\r\n[Lister]\r\nMultiMedia=1\r\n");
+        Put(other, "[ListerPlugins]\r\n0=a.wlx\r\n0_detect=\"EXT=\"\"A\"\"\"\r\n");
+        CHECK((EffectiveIniPath(L"A") == L"" && PluginSectionText(0) == L""));
         WincmdIniPath = main;
-        CHECK(EffectiveIniPath(L"A") == main);
-        CHECK(EffectiveIniPath(L"B") == PathJoin(clean.dir, L"alt.ini"));
-        CHECK(EffectiveIniPath(L"C") == PathJoin(clean.dir, L"TC\\..\\x.ini"));
-        CHECK(EffectiveIniPath(L"D") == L"\\\\s\\x.ini");
-        CHECK(PluginSectionText(0) == L"[ListerPlugins] " + other + L"\n0=a.wlx\n0_detect=\"EXT=\"\"A\"\"\"\n[Lister] " +
-                                          main + L"\nMultiMedia=1\n[ListerModes] " + main + L"\n");
+        CHECK((EffectiveIniPath(L"A") == main && EffectiveIniPath(L"B") == PathJoin(clean.dir, L"alt.ini")));
+        CHECK((EffectiveIniPath(L"C") == PathJoin(clean.dir, L"TC\\..\\x.ini") && EffectiveIniPath(L"D") == L"\\\\s\\x.ini"));
+        CHECK(PluginSectionText(0) == L"[ListerPlugins] " + other + L"\n0=a.wlx\n0_detect=\"EXT=\"\"A\"\"\"\n[Lister] " + main +
+                                          L"\nMultiMedia=1\n[ListerModes] " + main + L"\n");
         CHECK(PluginSectionText(4) == L"");
-
-        InFolder in(PathDir(main));
-        WriteIni(main, "[Configuration]\r\n[B]\r\nRedirectSection=1\r\n[C]\r\nRedirectSection=other.ini\r\n");
-        WincmdIniPath = L"wincmd.ini";
+        Put(main, "[Configuration]\r\n[B]\r\nRedirectSection=1\r\n");
         CHECK(EffectiveIniPath(L"B") == main);  // empty AlternateUserIni
-        CHECK(EffectiveIniPath(L"C") == PathJoin(PathDir(main), L"other.ini"));
     }
 
     TEST_CASE("the wincmd.ini to use: TC's folder, the registry, then COMMANDER_PATH") {
         CleanStart clean(L"findini");
         std::wstring plain = PathJoin(clean.dir, L"plain"), tc = PathJoin(clean.dir, L"tc");
+        std::wstring reg = Put(PathJoin(clean.dir, L"reg.ini"));
         ScopedEnv var(L"KV_DIR", clean.dir.c_str());
-        WriteIni(PathJoin(plain, L"wincmd.ini"));
-        WriteIni(PathJoin(tc, L"wincmd.ini"));
-        WriteIni(PathJoin(tc, L"TOTALCMD.EXE"));
-        WriteIni(PathJoin(tc, L"sub\\wincmd.ini"));
-        WriteIni(PathJoin(clean.dir, L"reg.ini"));
+        for (const wchar_t* f : {L"plain\\wincmd.ini", L"tc\\wincmd.ini", L"tc\\TOTALCMD.EXE", L"tc\\sub\\wincmd.ini"})
+            Put(PathJoin(clean.dir, f));
         CHECK(FindWincmdIni() == L"");
         {
             ScopedEnv env(L"COMMANDER_PATH", plain.c_str());  // no TC there: still its INI, but after the registry
             CHECK(FindWincmdIni() == PathJoin(plain, L"wincmd.ini"));
             SetTcRegistry(HKEY_CURRENT_USER, L"IniFileName", L"%KV_DIR%\\reg.ini", REG_EXPAND_SZ);
-            CHECK(FindWincmdIni() == PathJoin(clean.dir, L"reg.ini"));
+            CHECK(FindWincmdIni() == reg);
         }
         ScopedEnv env(L"COMMANDER_PATH", tc.c_str());
         CHECK(FindWincmdIni() == PathJoin(tc, L"wincmd.ini"));  // TC's folder before the registry
@@ -133,14 +105,22 @@ TEST_SUITE("tc-discovery" * doctest::skip()) {
         SetTcRegistry(HKEY_CURRENT_USER, L"IniFileName", L"sub\\wincmd.ini");
         CHECK(FindWincmdIni() == PathJoin(tc, L"sub\\wincmd.ini"));
         SetTcRegistry(HKEY_CURRENT_USER, L"IniFileName", L"missing.ini");
-        SetTcRegistry(HKEY_LOCAL_MACHINE, L"IniFileName", PathJoin(clean.dir, L"reg.ini"));
-        CHECK(FindWincmdIni() == PathJoin(clean.dir, L"reg.ini"));
+        SetTcRegistry(HKEY_LOCAL_MACHINE, L"IniFileName", reg);
+        CHECK(FindWincmdIni() == reg);
 
+        // Neither a relative registry value nor a relative WincmdIniPath may send the
+        // profile functions to the Windows folder: both are read from the current folder.
         ScopedEnv none(L"COMMANDER_PATH", nullptr);
         ClearTcRegistry();
         SetTcRegistry(HKEY_CURRENT_USER, L"IniFileName", L"wincmd.ini");
-        InFolder in(plain);
+        wchar_t old[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, old);
+        SetCurrentDirectoryW(plain.c_str());
         CHECK(FindWincmdIni() == PathJoin(plain, L"wincmd.ini"));
+        Put(PathJoin(plain, L"wincmd.ini"), "[C]\r\nRedirectSection=other.ini\r\n");
+        WincmdIniPath = L"wincmd.ini";
+        CHECK(EffectiveIniPath(L"C") == PathJoin(plain, L"other.ini"));
+        SetCurrentDirectoryW(old);
     }
 
     TEST_CASE("InstallDir of the registry becomes COMMANDER_PATH, user before machine") {
@@ -164,8 +144,7 @@ TEST_SUITE("tc-started" * doctest::skip()) {
         std::wstring path = CommanderPath(), ini = EnvGet(L"COMMANDER_INI");
         REQUIRE(FileExists(ini));
         DiscoverTc();
-        CHECK(StartedFromTc);
-        CHECK(FindWincmdIni() == ini);
+        CHECK((StartedFromTc && FindWincmdIni() == ini));
         WincmdIniPath = ini;
         ApplyTcFolder();
         CHECK(CommanderPath() == path);
@@ -177,8 +156,7 @@ TEST_SUITE("tc-running" * doctest::skip()) {
     TEST_CASE("a running TC gives its folder and executable") {
         CleanStart clean(L"running");
         std::wstring exe = PathJoin(BuildPath(L"fakes\\tc"), sizeof(void*) == 8 ? L"TOTALCMD64.exe" : L"TOTALCMD.exe");
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
+        STARTUPINFOW si = {sizeof si};
         PROCESS_INFORMATION pi = {};
         std::wstring cmd = Quote(exe);
         REQUIRE(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
@@ -186,9 +164,8 @@ TEST_SUITE("tc-running" * doctest::skip()) {
         HWND window = nullptr;
         for (int i = 0; i < 200 && !(window = FindWindowW(L"TTOTAL_CMD", nullptr)); ++i) Sleep(50);
         REQUIRE(window);
-        CHECK(StrIEquals(ProcessImageOfWindow(window), exe));
         DiscoverTc();
-        CHECK(StrIEquals(CommanderPath(), PathDir(exe)));
+        CHECK((StrIEquals(ProcessImageOfWindow(window), exe) && StrIEquals(CommanderPath(), PathDir(exe))));
         CHECK(StrIEquals(TcExePath(), exe));
         PostMessageW(window, WM_CLOSE, 0, 0);
         CHECK(WaitForSingleObject(process.Get(), 10000) == WAIT_OBJECT_0);
