@@ -57,8 +57,6 @@ uint32_t FieldsTimeoutMs() {
     return twice < 10000 ? 10000 : twice;
 }
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
 }  // namespace
 
 void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file) {
@@ -82,7 +80,7 @@ void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& f
         return;
     }
     std::wstring ini = PathJoin(PathDir(WincmdIniPath), L"contplug.ini");
-    std::wstring args = L"/fields " + Quoted(dll) + L" " + Quoted(file) + L" " + Quoted(ini);
+    std::wstring args = L"/fields " + Quote(dll) + L" " + Quote(file) + L" " + Quote(ini);
     ChildRun run;
     RunChildCapture(run, args, PathDir(dll), FieldsTimeoutMs(), exe);
     if (!run.started) {

@@ -127,7 +127,7 @@ void ProbePlugin(ProbeResult& result, const std::wstring& path, int kind, bool f
         return;
     }
     DWORD started = GetTickCount();
-    std::wstring args = L"/probe \"" + dll + L"\" " + PlugKindLetter(kind);
+    std::wstring args = L"/probe " + Quote(dll) + L" " + PlugKindLetter(kind);
     ChildRun run;
     RunChildCapture(run, args, PathDir(dll), ProbeTimeoutMs(), exe);
     if (!run.started) {
