@@ -1,28 +1,17 @@
 // The runner and the two child modes, run for real: the test program starts itself.
-#include <windows.h>
+#include "probe_test_support.h"  // windows.h before tlhelp32.h
 #include <tlhelp32.h>
 
-#include <doctest/doctest.h>
-
-#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "foundation/encoding.h"
 #include "probe/fields.h"
-#include "probe_test_support.h"
-#include "support/test_support.h"
 
 namespace {
 
-std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
-
-ChildRun Probe(const std::wstring& plugin, const std::wstring& letter) {
-    return RunSelf(L"/probe " + Quoted(plugin) + L" " + letter);
-}
-
-PvPlugin Fields(const std::wstring& plugin, const std::wstring& file, const std::wstring& ini,
-                ChildRun* runOut = nullptr) {
-    ChildRun run = RunSelf(L"/fields " + Quoted(plugin) + L" " + Quoted(file) + L" " + Quoted(ini));
+PvPlugin Fields(const std::wstring& plugin, const std::wstring& file, ChildRun* runOut = nullptr) {
+    ChildRun run = RunSelf(L"/fields \"" + plugin + L"\" \"" + file + L"\" \"C:\\tc\\contplug.ini\"");
     PvPlugin row;
     ParseFieldsOutput(row, run);
     if (runOut) *runOut = run;
@@ -30,81 +19,70 @@ PvPlugin Fields(const std::wstring& plugin, const std::wstring& file, const std:
 }
 
 const FieldDef* FieldNamed(const PvPlugin& row, const std::wstring& name) {
-    auto it = std::find_if(row.fields.begin(), row.fields.end(), [&](const FieldDef& f) { return f.name == name; });
-    return it == row.fields.end() ? nullptr : &*it;
+    for (const FieldDef& f : row.fields)
+        if (f.name == name) return &f;
+    return nullptr;
 }
 
 std::vector<std::wstring> ValueTexts(const FieldDef* field) {
     std::vector<std::wstring> texts;
-    if (field)
-        for (const FieldValue& v : field->values) texts.push_back(v.text);
+    for (const FieldValue& v : field ? field->values : std::vector<FieldValue>{}) texts.push_back(v.text);
     return texts;
 }
 
 }  // namespace
 
 TEST_CASE("the runner delivers all output, bounds it and ends children in time") {
-    SUBCASE("more than the pipe holds arrives whole and in order") {
-        ChildRun run = RunSelf(L"--kv-print-bytes");
-        CHECK(run.started == 1);
-        CHECK(run.exitCode == 0);
-        REQUIRE(run.output.size() == 200000);
-        for (int i = 0; i < 200; ++i) CHECK(run.output[i * 1000] == 'a' + i % 26);
-    }
-    SUBCASE("a child that ends at once keeps its exit code") {
-        ChildRun run = RunSelf(L"--kv-quick");
-        CHECK(run.exitCode == 5);
-        CHECK(run.timedOut == 0);
-    }
-    SUBCASE("a child past its time is ended with code 1, its output kept") {
-        ChildRun run = RunSelf(L"--kv-hang", 300);
-        CHECK(run.timedOut == 1);
-        CHECK(run.exitCode == 1);
-        CHECK(run.output == "waiting\n");
-    }
-    SUBCASE("a child that prints without end is cut off at the limit") {
-        ChildRun run = RunSelf(L"--kv-print-forever", 120000);
-        CHECK(run.output.size() == ChildOutputLimit);
-        CHECK(run.exitCode == 1);
-        CHECK(run.timedOut == 0);
-    }
-    SUBCASE("a missing program is not started") {
-        ChildRun run;
-        RunChildCapture(run, L"", L"", 1000, L"Z:\\no\\such\\program.exe");
-        CHECK(run.started == 0);
-        CHECK(run.output.empty());
-    }
+    ChildRun run = RunSelf(L"--kv-print-bytes");  // more than the pipe holds, whole and in order
+    CHECK((run.started == 1 && run.exitCode == 5 && run.timedOut == 0));
+    REQUIRE(run.output.size() == 200000);
+    for (int i = 0; i < 200; ++i) CHECK(run.output[i * 1000] == 'a' + i % 26);
+    run = RunSelf(L"--kv-hang", 300);  // past its time: ended with code 1, its output kept
+    CHECK((run.timedOut == 1 && run.exitCode == 1 && run.output == "waiting\n"));
+    run = RunSelf(L"--kv-print-forever", 120000);  // cut off at the limit
+    CHECK((run.output.size() == ChildOutputLimit && run.exitCode == 1 && run.timedOut == 0));
+    run = RunSelf(L"", 1000, L"Z:\\no\\such\\program.exe");
+    CHECK((run.started == 0 && run.output.empty()));
+}
+
+TEST_CASE("children still running end with the program that started them") {
+    std::wstring folder = FreshTempDir(L"orphans");
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    REQUIRE(CopyInto(self, folder, L"kvorphan.exe"));
+    CHECK(RunSelf(L"--kv-leave-child " + folder + L"\\kvorphan.exe").exitCode == 0);
+    auto running = [] {
+        int count = 0;
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry{sizeof entry};
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+            count += lstrcmpiW(entry.szExeFile, L"kvorphan.exe") == 0;
+        CloseHandle(snapshot);
+        return count;
+    };
+    // The system ends the orphan soon after its parent; allow it a moment.
+    for (int i = 0; i < 100 && running() > 0; ++i) Sleep(100);
+    CHECK(running() == 0);
 }
 
 TEST_CASE("the /probe child ends at once after its answer, in this build's bitness too") {
-    ChildRun run = Probe(FakePlugin(L"lister_unload", L"wlx"), L"L");
-    CHECK(run.output == "OK\nEXT=\"TXT\" | EXT=\"LOG\"");
-    CHECK(run.exitCode == 0);
-    run = Probe(FakePlugin(L"crash", L"wlx"), L"L");
-    CHECK(run.output == "CRASH\n");
-    CHECK(run.exitCode == 3);
-    run = Probe(FakePlugin(L"missingdep", L"wlx"), L"L");
-    CHECK(run.output == "LOADFAIL 126\n");
-    CHECK(run.exitCode == 2);
+    const std::tuple<const wchar_t*, const char*, uint32_t> cases[] = {
+        {L"lister_unload", "OK\nEXT=\"TXT\" | EXT=\"LOG\"", 0}, {L"crash", "CRASH\n", 3}, {L"missingdep", "LOADFAIL 126\n", 2}};
+    for (const auto& [name, output, code] : cases) {
+        ChildRun run = RunSelf(L"/probe \"" + FakePlugin(name, L"wlx") + L"\" L");
+        CHECK((run.output == output && run.exitCode == code));
+    }
 }
 
 TEST_CASE("the /fields child reports every field type with its values") {
     std::wstring file = L"C:\\some folder\\picture.jpg";
-    std::wstring ini = L"C:\\tc\\contplug.ini";
-
     SUBCASE("all types, units and value codes of a wide plugin") {
         ChildRun run;
-        PvPlugin row = Fields(FakePlugin(L"content", L"wdx"), file, ini, &run);
-        CHECK(row.state == PvAnsweredOk);
-        CHECK(run.timedOut == 0);
+        PvPlugin row = Fields(FakePlugin(L"content", L"wdx"), file, &run);
+        CHECK((row.state == PvAnsweredOk && run.timedOut == 0));
         REQUIRE(row.fields.size() == 17);
         CHECK(row.fields[16].index == 16);
-        struct Want {
-            const wchar_t* name;
-            int type;
-            std::vector<std::wstring> values;
-        };
-        const Want wants[] = {
+        const std::tuple<const wchar_t*, int, std::vector<std::wstring>> wants[] = {
             {L"Int32", 1, {L"-42"}},
             {L"Int64", 2, {L"1234567890123"}},
             {L"Size", 3, {L"1536", L"1,5", L"0"}},
@@ -121,60 +99,45 @@ TEST_CASE("the /fields child reports every field type with its values") {
             {L"Later", 8, {L""}},
             {L"Huge", 3, {L"10000000000000000"}},
         };
-        for (const Want& w : wants) {
-            CAPTURE(StrToUtf8(w.name));
-            const FieldDef* field = FieldNamed(row, w.name);
+        for (const auto& [name, type, values] : wants) {
+            CAPTURE(StrToUtf8(name));
+            const FieldDef* field = FieldNamed(row, name);
             REQUIRE(field);
-            CHECK(field->type == w.type);
-            CHECK(ValueTexts(field) == w.values);
+            CHECK((field->type == type && ValueTexts(field) == values));
         }
         CHECK(FieldNamed(row, L"Size")->units == std::vector<std::wstring>{L"bytes", L"KB", L"MB"});
         CHECK(FieldNamed(row, L"Tab Name")->units == std::vector<std::wstring>{L"a b"});
-        CHECK(FieldNamed(row, L"Empty")->values[0].result == -3);
-        CHECK(FieldNamed(row, L"Later")->values[0].result == -4);
+        CHECK((FieldNamed(row, L"Empty")->values[0].result == -3 && FieldNamed(row, L"Later")->values[0].result == -4));
         const FieldDef* many = FieldNamed(row, L"Many");
-        CHECK(many->units.size() == 20);
         REQUIRE(many->values.size() == 16);
-        CHECK(many->values[15].text == L"15");
+        CHECK((many->units.size() == 20 && many->values[15].text == L"15"));
         std::wstring stamp = ValueTexts(FieldNamed(row, L"Stamp")).at(0);
-        CHECK(stamp.size() == 19);
-        CHECK(stamp.starts_with(L"2021-06-1"));
-    }
-    SUBCASE("without a file only the fields come") {
-        PvPlugin row = Fields(FakePlugin(L"content", L"wdx"), L"", ini);
-        CHECK(row.state == PvAnsweredOk);
-        CHECK(row.fields.size() == 17);
+        CHECK((stamp.size() == 19 && stamp.starts_with(L"2021-06-1")));
+        row = Fields(FakePlugin(L"content", L"wdx"), L"");  // without a file only the fields come
+        CHECK((row.state == PvAnsweredOk && row.fields.size() == 17));
         for (const FieldDef& f : row.fields) CHECK(f.values.empty());
     }
     SUBCASE("an ANSI plugin with 600 fields is cut at 500") {
-        PvPlugin row = Fields(FakePlugin(L"content_many", L"wdx"), file, ini);
-        CHECK(row.state == PvAnsweredOk);
-        REQUIRE(row.fields.size() == 500);
-        CHECK(row.fields.back().index == 499);
-        CHECK(ValueTexts(&row.fields[3]) == std::vector<std::wstring>{L"30"});
+        PvPlugin row = Fields(FakePlugin(L"content_many", L"wdx"), file);
+        REQUIRE((row.state == PvAnsweredOk && row.fields.size() == 500));
+        CHECK((row.fields.back().index == 499 && ValueTexts(&row.fields[3]) == std::vector<std::wstring>{L"30"}));
     }
     SUBCASE("the plugin gets TC's contplug.ini") {
-        PvPlugin row = Fields(FakePlugin(L"record", L"wlx"), file, ini);
-        CHECK(ValueTexts(FieldNamed(row, L"File")) ==
+        CHECK(ValueTexts(FieldNamed(Fields(FakePlugin(L"record", L"wlx"), file), L"File")) ==
               std::vector<std::wstring>{L"C size=272 version=2.12 ini=C:\\tc\\contplug.ini"});
     }
     SUBCASE("a plugin that hangs while unloaded still answers completely and at once") {
         ChildRun run;
-        PvPlugin row = Fields(FakePlugin(L"content_unload", L"wdx"), file, ini, &run);
-        CHECK(row.state == PvAnsweredOk);
-        CHECK(run.timedOut == 0);
-        CHECK(run.output.ends_with("END\n"));
+        CHECK(Fields(FakePlugin(L"content_unload", L"wdx"), file, &run).state == PvAnsweredOk);
+        CHECK((run.timedOut == 0 && run.output.ends_with("END\n")));
     }
     SUBCASE("failures end in their states") {
         ChildRun run;
-        PvPlugin crashed = Fields(FakePlugin(L"content_crash", L"wdx"), file, ini, &run);
-        CHECK(crashed.state == PvCrashed);
-        CHECK(crashed.fields.size() == 1);
-        CHECK(run.exitCode == 3);
-        CHECK(Fields(FakePlugin(L"lister", L"wlx"), file, ini).state == PvNotContent);
-        PvPlugin failed = Fields(FakePlugin(L"failattach", L"wlx"), file, ini);
-        CHECK(failed.state == PvLoadFailure);
-        CHECK(failed.error == L"1114");
+        PvPlugin crashed = Fields(FakePlugin(L"content_crash", L"wdx"), file, &run);
+        CHECK((crashed.state == PvCrashed && crashed.fields.size() == 1 && run.exitCode == 3));
+        CHECK(Fields(FakePlugin(L"lister", L"wlx"), file).state == PvNotContent);
+        PvPlugin failed = Fields(FakePlugin(L"failattach", L"wlx"), file);
+        CHECK((failed.state == PvLoadFailure && failed.error == L"1114"));
     }
 }
 
@@ -183,55 +146,24 @@ TEST_CASE("field lines are read leniently but never mistaken") {
     run.output = "OK\nF\t0\t1\tA\t\nV\t0\t0\t1\t7\nV\t9\t0\t1\tlost\nF\t1\t8\tB\tx||y\nJUNK\nEND\n";
     PvPlugin row;
     ParseFieldsOutput(row, run);
-    CHECK(row.state == PvAnsweredOk);
-    REQUIRE(row.fields.size() == 2);
-    CHECK(row.fields[0].units.empty());
-    CHECK(ValueTexts(&row.fields[0]) == std::vector<std::wstring>{L"7"});
+    REQUIRE((row.state == PvAnsweredOk && row.fields.size() == 2));
+    CHECK((row.fields[0].units.empty() && ValueTexts(&row.fields[0]) == std::vector<std::wstring>{L"7"}));
     CHECK(row.fields[1].units == std::vector<std::wstring>{L"x", L"", L"y"});
-
-    SUBCASE("a complete list stays complete when the child was ended late") {
-        run.timedOut = 1;
-        ParseFieldsOutput(row, run);
-        CHECK(row.state == PvAnsweredOk);
-    }
-    SUBCASE("without END a time-out is a time-out and anything else a crash") {
-        run.output = "OK\nF\t0\t1\tA\t\n";
-        run.timedOut = 1;
-        ParseFieldsOutput(row, run);
-        CHECK(row.state == PvTimeLimit);
-        run.timedOut = 0;
-        ParseFieldsOutput(row, run);
-        CHECK(row.state == PvCrashed);
-    }
+    run.timedOut = 1;  // a complete list stays complete when the child was ended late
+    ParseFieldsOutput(row, run);
+    CHECK(row.state == PvAnsweredOk);
+    run.output = "OK\nF\t0\t1\tA\t\n";  // without END a time-out is a time-out and anything else a crash
+    ParseFieldsOutput(row, run);
+    CHECK(row.state == PvTimeLimit);
+    run.timedOut = 0;
+    ParseFieldsOutput(row, run);
+    CHECK(row.state == PvCrashed);
 }
 
 TEST_CASE("floating-point field values") {
     const std::pair<double, const char*> cases[] = {
         {-1.25, "-1,25"}, {1e16, "10000000000000000"}, {0.0000004, "0"},  {2.5, "2,5"},
-        {3.0, "3"},       {0.9999996, "1"},            {-0.000125, "-0,000125"},
+        {3.0, "3"},       {0.9999996, "1"},            {-0.000125, "-0,000125"}, {std::nan(""), "NaN"},
     };
     for (const auto& [value, text] : cases) CHECK(FieldDoubleText(value) == text);
-    CHECK(FieldDoubleText(std::nan("")) == "NaN");
-}
-
-TEST_CASE("children still running end with the program that started them") {
-    std::wstring folder = FreshTempDir(L"orphans");
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    REQUIRE(CopyInto(self, folder, L"kvorphan.exe"));
-    ChildRun run = RunSelf(L"--kv-leave-child " + folder + L"\\kvorphan.exe");
-    CHECK(run.exitCode == 0);
-    auto running = [] {
-        int count = 0;
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-            if (lstrcmpiW(entry.szExeFile, L"kvorphan.exe") == 0) ++count;
-        CloseHandle(snapshot);
-        return count;
-    };
-    // The system ends the orphan soon after its parent; allow it a moment.
-    for (int i = 0; i < 100 && running() > 0; ++i) Sleep(100);
-    CHECK(running() == 0);
 }

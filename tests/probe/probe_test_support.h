@@ -2,11 +2,15 @@
 // the program, and the fake plugins are copied into fresh folders per scenario.
 #pragma once
 #include <doctest/doctest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <string>
 
+#include "foundation/files.h"
+#include "foundation/text.h"
 #include "probe/child_run.h"
+#include "support/test_support.h"
 
 // A fake plugin of this build ("lister" -> ...\lister.wlx64 in a 64-bit build).
 std::wstring FakePlugin(const std::wstring& name, const std::wstring& ext);
@@ -16,8 +20,6 @@ std::wstring Configured(const std::wstring& name, const std::wstring& ext);
 std::wstring FakePlugin32(const std::wstring& name, const std::wstring& ext);
 // The 32-bit build's Kestrovane32.exe, "" when missing.
 std::wstring TwinExeBuilt();
-// The program itself of this build.
-std::wstring ProgramExe();
 bool CopyInto(const std::wstring& file, const std::wstring& folder, const std::wstring& newName = L"");
 // A PE header claiming the machine, without exports: enough for the header readers.
 std::string PeHeaderBytes(uint16_t machine);
@@ -25,8 +27,10 @@ std::string PeHeaderBytes(uint16_t machine);
 extern std::atomic<long> LiveAllocations;
 // English texts and a probe time-out of 2 s.
 void UseTestSettings();
-// Runs the test program itself as the child.
-ChildRun RunSelf(const std::wstring& args, uint32_t timeoutMs = 20000);
+// Runs exe (empty: the test program itself) as a child.
+ChildRun RunSelf(const std::wstring& args, uint32_t timeoutMs = 20000, const std::wstring& exe = L"");
+// The program of this build itself.
+std::wstring ProgramExe();
 
 // Wide texts in failure messages, as UTF-8.
 namespace doctest {
