@@ -1,70 +1,77 @@
-#include <doctest/doctest.h>
-
 #include "dsx/compare.h"
 #include "dsx/notes.h"
 #include "dsx/reach.h"
 #include "dsx_test_util.h"
 #include "foundation/texts.h"
-#include "hostcfg/plug_entry.h"
 
 namespace {
 
-PlugEntry Entry(int kind, const std::wstring& detect, int number = 1, const wchar_t* path = L"C:\\P\\x.wlx") {
-    PlugEntry e;
-    e.kind = kind;
-    e.number = number;
-    e.expandedPath = path;
-    e.hasDetect = 1;
-    e.detectText = detect;
-    e.iniDetect = CompileDetect(detect, true);
-    return e;
-}
-
-// "tag: text" per note, one per line.
-std::wstring Notes(const PlugEntry& e, const std::vector<PlugEntry>& all = {}) {
+// "tag: text" per note, one per line; only the tags, blank-separated, for tagsOnly.
+std::wstring Notes(const PlugEntry& e, const std::vector<PlugEntry>& all = {}, bool tagsOnly = false) {
     std::vector<std::wstring> tags;
     std::vector<std::wstring> notes = DetectNotes(e, &all, &tags);
     REQUIRE(notes.size() == tags.size());
     std::wstring out;
-    for (size_t i = 0; i < notes.size(); ++i) out += (i ? L"\n" : L"") + tags[i] + L": " + notes[i];
+    for (size_t i = 0; i < notes.size(); ++i) out += (i ? tagsOnly ? L" " : L"\n" : L"") + tags[i] + (tagsOnly ? L"" : L": " + notes[i]);
+    return out;
+}
+
+// "items | excluded | form prefix | plain | forced | conditional": items as MM, F or
+// the extension, marker kinds as #3..#5; form s(imple), c(omplex), l(ist), n(egated list).
+std::wstring Describe(const DetectSpec& s) {
+    std::wstring out;
+    for (const DetectItem& i : s.items)
+        out += (i.kind == DetItemExt ? i.text : i.kind == DetItemMultimedia ? L"MM" : i.kind == DetItemForce ? L"F"
+                                                                                 : L"#" + std::to_wstring(i.kind)) + L" ";
+    out += L"|";
+    for (const std::wstring& e : s.excluded) out += L" " + e;
+    out += s.complex ? L" | c" : s.listForm ? L" | l " + s.prefix : s.negatedListForm ? L" | n " + s.prefix : L" | s";
+    for (const auto* set : {&s.plain, &s.forced, &s.conditional}) {
+        out += L" |";
+        for (const std::wstring& e : *set) out += L" " + e;
+    }
     return out;
 }
 
 }  // namespace
 
-TEST_CASE("reach grades how many files a detect string lets through") {
+TEST_CASE("compiled detect strings name their extensions, form and sets") {
     const struct {
         const wchar_t* in;
-        int reach, withForce;
+        const wchar_t* out;
     } cases[] = {
-        {L"EXT=\"*\"", 4, 4}, {L"EXT=\"*.*\"", 1, 1}, {L"EXT!=\"TXT\"", 3, 3}, {L"!(EXT=\"TXT\")", 3, 3},
-        {L"!(EXT!=\"TXT\")", 1, 1}, {L"SIZE>0", 2, 2}, {L"SIZE=0", 1, 1}, {L"!(SIZE>0)", 2, 2},
-        {L"FORCE", 0, 4}, {L"FORCE & EXT=\"A\"", 0, 1}, {L"FORCE | EXT=\"A\"", 1, 4}, {L"!(MULTIMEDIA)", 0, 0},
+        {L"  \r\n", L"#4 | | s | | |"},
+        {L"SIZE>0", L"#5 | | s | | |"},
+        {L"MULTIMEDIA & ext=\"a\" & SIZE>0", L"MM A | | s | | |"},
+        {L"EXT!=\"TXT\"", L"#5 | TXT | s | | |"},
+        // one And chain holding FORCE: its extensions open only with key 4
+        {L"EXT=\"TXT\" & FORCE", L"TXT F | | s | | TXT |"},
+        {L"EXT=\"TXT\" FORCE", L"TXT F | | s | | |"},
+        {L"MULTIMEDIA & (EXT=\"MP3\" | EXT=\"MP3\" | EXT=\"OGG\") & FORCE", L"MM MP3 OGG F | | c | MP3 OGG | MP3 OGG |"},
+        {L"FORCE & (EXT=\"A\" | EXT=\"B\")", L"A B F | | l FORCE & | | A B |"},
+        {L"MULTIMEDIA\t& (EXT=\"A\" | EXT=\"B\")", L"MM A B | | l MULTIMEDIA\t& | | |"},
+        {L"MULTIMEDIA & !(EXT=\"A\" | EXT=\"B\")", L"MM | A B | n MULTIMEDIA & | | |"},
+        {L"!(EXT=\"A\") | !(EXT!=\"B\")", L"B | A | c | | |"},
+        {L"(EXT=\"A\") | EXT=\"B\"", L"A B | | c | B | |"},
+        {L"EXT=\"A\" & SIZE>9 | EXT=\"B\"", L"A B | | c | B | | A"},
+        {L"EXT=\"A\" | (EXT=\"B\"", L"A B | | c | | |"},
     };
-    for (const auto& c : cases) {
-        CAPTURE(std::wstring(c.in));
-        DsxClass k = DsxClassify(dsx::Parse(c.in));
-        CHECK((k.reach == c.reach && k.reachWithForce == c.withForce));
-    }
-    DsxClass k = DsxClassify(dsx::Parse(L"MULTIMEDIA & [0]=1"));
-    CHECK((k.hasMultimedia && k.readsContent));
+    for (const auto& c : cases) CHECK_MESSAGE(Describe(CompileDetect(c.in, true)) == c.out, std::wstring(c.in));
+    CHECK(CompileDetect(L"EXT=\"A\"", false).items[0].kind == DetItemNoDetect);
 }
 
-TEST_CASE("syntax errors and notes read in the user's words") {
+TEST_CASE("notes grade how many files a detect string lets through, in the user's words") {
     InitLanguage();
     REQUIRE(LangCode() == L"eng");
     const struct {
-        const wchar_t *in, *msg;
-    } messages[] = {
-        {L"EXT=\"TXT", L"Character 5: quote is not closed"},
-        {L"EXT=\"A\" # 1", L"Character 9: # is not allowed here"},
-        {L"EXT=\"A\" |", L"Character 10: expected a condition (EXT, SIZE, FIND, FORCE, MULTIMEDIA, ( ... )"},
-        {L"[0]=x", L"Character 5: expected a number or \"...\""},
-        {L"EXT=\"A\" EXT=\"B\"", L"Character 9: expected & |"},
-        {L"EXT!=txt", L"Character 6: value without quotes – correct is EXT!=\"TXT\""},
-        {L"FIND=\"x\"", L"Character 5: FIND takes no = – correct is FIND(\"text\")"},
+        const wchar_t *in, *tags;
+    } reach[] = {
+        {L"EXT=\"*\" | FORCE", L"always"}, {L"EXT=\"*.*\"", L""}, {L"EXT!=\"TXT\"", L"except"},
+        {L"!(EXT=\"TXT\")", L"except"}, {L"!(EXT!=\"TXT\")", L""}, {L"SIZE>0", L"almost"}, {L"SIZE=0", L""},
+        {L"!(SIZE>0)", L"almost"}, {L"FORCE", L"forceall"}, {L"FORCE & EXT=\"A\"", L""},
+        {L"!(FORCE & EXT=\"A\")", L"almost"}, {L"EXT!=\"A\" | FORCE", L"except forceall"}, {L"!(MULTIMEDIA)", L""},
     };
-    for (const auto& c : messages) CHECK(DetectSyntaxMessage(dsx::Parse(c.in).error) == c.msg);
+    for (const auto& c : reach) CHECK_MESSAGE(Notes(DetectEntry(KindLister, c.in), {}, true) == c.tags, std::wstring(c.in));
 
     const struct {
         int kind;
@@ -85,28 +92,16 @@ TEST_CASE("syntax errors and notes read in the user's words") {
         {KindContent, L"FINDI=\"x\"", L"find: FINDI= is written with an equals sign – a function takes no =: FINDI(\"text\")"},
         {KindPacker, L"EXT=\"*\"", L""},
     };
-    for (const auto& c : cases) CHECK(Notes(Entry(c.kind, c.detect)) == c.notes);
+    for (const auto& c : cases) CHECK(Notes(DetectEntry(c.kind, c.detect)) == c.notes);
 
-    std::vector<PlugEntry> all = {Entry(KindLister, L"EXT=\"A\"", 1, L"C:\\P\\x.wlx"),
-                                  Entry(KindLister, L"\"EXT=\"*\"\"", 3, L"C:\\P\\X.WLX64")};
+    std::vector<PlugEntry> all = {DetectEntry(KindLister, L"EXT=\"A\"", 1, L"C:\\P\\x.wlx"),
+                                  DetectEntry(KindLister, L"\"EXT=\"*\"\"", 3, L"C:\\P\\X.WLX64")};
     CHECK(Notes(all[0], all) == L"");
     CHECK(Notes(all[1], all) ==
           L"always: wants every file – Lister asks this plugin for every file\ndup: the same file is also registered as #1");
 }
 
-TEST_CASE("an entry's reach falls back to the plugin's answer") {
-    CHECK(DetectReachOfEntry(Entry(KindLister, L"  ")).reach == ReachAll);
-    CHECK(DetectReachOfEntry(Entry(KindLister, L"EXT=")).valid == 0);
-    PlugEntry probed;
-    probed.probeStatus = ProbeOk;
-    CHECK(IsGreedyLister(probed));
-    probed.probeAnswer = L"EXT=\"A\"";
-    CHECK_FALSE(IsGreedyLister(probed));
-    probed.probeStatus = ProbeError;
-    CHECK(DetectReachOfEntry(probed).valid == 0);
-}
-
-TEST_CASE("the INI's detect string is compared with the plugin's by extensions") {
+TEST_CASE("the INI's detect string is compared with the plugin's answer, which stands in when the INI has none") {
     const struct {
         const wchar_t *ini, *plugin;
         int state;
@@ -124,14 +119,28 @@ TEST_CASE("the INI's detect string is compared with the plugin's by extensions")
         {L"SIZE>0", L"EXT=\"LOG\"", CheckPluginMore},
         {L" ", L"EXT=\"LOG\"", CheckIniNone},
     };
+    PlugEntry e;
     for (const auto& c : cases) {
         CAPTURE(std::wstring(c.ini));
-        PlugEntry e = Entry(KindLister, c.ini);
+        e = DetectEntry(KindLister, c.ini);
         e.probeStatus = ProbeOk;
         e.probeAnswer = c.plugin;
         e.pluginDetect = CompileDetect(c.plugin, true);
         CHECK(RowCheckState(e) == c.state);
-        e.kind = KindPacker;
-        CHECK(RowCheckState(e) == CheckNotApplicable);
     }
+    e.kind = KindPacker;
+    CHECK(RowCheckState(e) == CheckNotApplicable);
+    e.kind = KindLister;
+    e.probeStatus = ProbeError;
+    CHECK(RowCheckState(e) == CheckNotApplicable);
+
+    CHECK(DetectReachOfEntry(DetectEntry(KindLister, L"  ")).reach == ReachAll);
+    CHECK(DetectReachOfEntry(DetectEntry(KindLister, L"EXT=")).valid == 0);
+    e = PlugEntry{};  // no detect string in wincmd.ini: what the plugin answered counts, if it answered
+    e.probeStatus = ProbeOk;
+    CHECK(IsGreedyLister(e));  // an empty answer takes every file
+    e.probeAnswer = L"MULTIMEDIA & EXT=\"A\"";
+    CHECK((DetectReachOfEntry(e).hasMultimedia && !IsGreedyLister(e)));
+    e.probeStatus = ProbeError;
+    CHECK(DetectReachOfEntry(e).valid == 0);
 }

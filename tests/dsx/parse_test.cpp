@@ -1,62 +1,134 @@
-#include <doctest/doctest.h>
+#include <windows.h>
 
+#include "dsx/eval.h"
+#include "dsx/notes.h"
 #include "dsx/parse.h"
+#include "dsx/reach.h"
 #include "dsx_test_util.h"
+#include "foundation/texts.h"
+#include "support/test_support.h"
 
-TEST_CASE("detect strings parse into TC's tree or the first error with its position") {
+namespace {
+
+// A tree as text; every operand must point back at the node that holds it.
+std::wstring RenderNode(const DsxTree& t, int i) {
+    const DsxNode& n = t.nodes[i];
+    switch (n.kind) {
+    case DsxExtEq: case DsxExtNe: return (n.kind == DsxExtEq ? L"Ext=" : L"Ext!=") + n.text;
+    case DsxSize: return L"Size" + n.text + std::to_wstring(n.value);
+    case DsxByte:
+        return L"[" + std::to_wstring(n.offset) + L"]" + n.text + std::to_wstring(n.value) + (n.valueIsString ? L"s" : L"");
+    case DsxFind: return (n.caseInsensitive ? L"Findi(" : L"Find(") + n.text + L")";
+    case DsxForce: return L"Force";
+    case DsxMultimedia: return L"MM";
+    }
+    std::wstring s = n.kind == DsxOr ? L"Or(" : n.kind == DsxAnd ? L"And(" : n.kind == DsxNot ? L"Not(" : L"G(";
+    for (size_t k = 0; k < n.children.size(); ++k) {
+        CHECK(t.nodes[n.children[k]].parent == i);
+        s += (k ? L"," : L"") + RenderNode(t, n.children[k]);
+    }
+    return s + L")";
+}
+
+// The tree of a string that parses, else its syntax message as the user reads it.
+std::wstring ParseRendered(const std::wstring& s) {
+    DsxTree t = dsx::Parse(s);
+    if (t.error.code) return DetectSyntaxMessage(t.error);
+    return t.root < 0 ? L"" : RenderNode(t, t.root);
+}
+
+}  // namespace
+
+TEST_CASE("detect strings parse into TC's tree or name their first error and its position in the user's words") {
+    InitLanguage();
+    REQUIRE(LangCode() == L"eng");
     const struct {
-        const wchar_t* in;
-        const wchar_t* out;
+        const wchar_t *in, *out;
     } cases[] = {
-        {L"  \t ", L""},
-        {L"ext=\"txt\"", L"Ext=TXT"},
         {L"EXT=\"A\" | EXT=\"B\" & SIZE>0 | EXT=\"C\"", L"Or(Ext=A,And(Ext=B,Size>0),Ext=C)"},
         {L"(EXT=\"A\" | EXT=\"B\") & !(SIZE>0)", L"And(G(Or(Ext=A,Ext=B)),Not(G(Size>0)))"},
         {L"EXT!=\"a*\" & force & multimedia", L"And(Ext!=A*,Force,MM)"},
         {L"SIZE>100K | SIZE!=0x1F", L"Or(Size>100,Size!=0)"},
         {L"[0]=255 & [1] =\"M\" & [2]=\"\" & [6]=\" \"", L"And([0]=255,[1]=77s,[2]=-1s,[6]=32s)"},
         {L"FIND(\"Ab c\") | findi(\"pk\") | EXT=\"\"", L"Or(Find(Ab c),Findi(pk),Ext=)"},
-        {L"!EXT=\"A\"", L"E3@2:(/0"},
-        {L"EXT=TXT", L"E4@5:TXT/0"},
-        {L"EXT!=txt", L"E4@6:TXT/1"},
-        {L"EXT=\"TXT", L"E1@5:/0"},
-        {L"EXT=\"A\" # 1", L"E2@9:#/0"},
-        {L"FIND=\"x\"", L"E5@5:FIND/0"},
-        {L"FIND \"x\"", L"E3@6:(/0"},
-        {L"FIND(x)", L"E3@6:\"...\"/0"},
-        {L"EXT=\"A\")", L"E7@8:/0"},
-        {L"EXT=\"A\" EXT=\"B\"", L"E3@9:& |/0"},
-        {L"EXT=\"A\" |", L"E3@10:/1"},
-        {L"Foo", L"E6@1:FOO/0"},
-        {L"SIZE<=5", L"E3@6:/2"},
-        {L"EXT<\"A\"", L"E3@4:= !=/0"},
-        {L"[0]1", L"E3@4:= != < >/0"},
-        {L"[0]=x", L"E3@5:/3"},
-        {L"(EXT=\"A\"", L"E3@9:)/0"},
-        {L"\"EXT=\"A\"\"", L"E3@1:/1"},
+        {L"!EXT=\"A\"", L"Character 2: expected ("},
+        {L"EXT!=txt", L"Character 6: value without quotes – correct is EXT!=\"TXT\""},
+        {L"EXT=\"TXT", L"Character 5: quote is not closed"},
+        {L"EXT=\"A\" # 1", L"Character 9: # is not allowed here"},
+        {L"FIND=\"x\"", L"Character 5: FIND takes no = – correct is FIND(\"text\")"},
+        {L"FIND(x)", L"Character 6: expected \"...\""},
+        {L"EXT=\"A\")", L"Character 8: ) without matching ("},
+        {L"EXT=\"A\" EXT=\"B\"", L"Character 9: expected & |"},
+        {L"EXT=\"A\" |", L"Character 10: expected a condition (EXT, SIZE, FIND, FORCE, MULTIMEDIA, ( ... )"},
+        {L"Foo", L"Character 1: unknown word FOO"},
+        {L"SIZE<=5", L"Character 6: expected a number"},
+        {L"EXT<\"A\"", L"Character 4: expected = !="},
+        {L"[0]1", L"Character 4: expected = != < >"},
+        {L"[0]=x", L"Character 5: expected a number or \"...\""},
+        {L"(EXT=\"A\"", L"Character 9: expected )"},
     };
     for (const auto& c : cases) CHECK_MESSAGE(ParseRendered(c.in) == c.out, std::wstring(c.in));
 }
 
-TEST_CASE("tree spans and parents point back into the source") {
-    CHECK(dsx::Parse(L"EXT=\"TXT\"").nodes[0].end == 9);
-    DsxTree t = dsx::Parse(L" !( FIND(\"a\") ) & [3]=1");
-    REQUIRE(t.root >= 0);
-    const DsxNode& notNode = t.nodes[t.nodes[t.root].children[0]];
-    CHECK((notNode.start == 1 && notNode.end == 15));
-    CHECK(t.nodes[notNode.children[0]].start == 2);
-    CHECK(t.nodes[t.nodes[t.root].children[1]].end == 23);
-    for (size_t i = 0; i < t.nodes.size(); ++i)
-        for (int c : t.nodes[i].children) CHECK((c < (int)i && t.nodes[c].parent == (int)i));
-}
-
-TEST_CASE("bracket nesting is capped instead of exhausting the stack") {
+TEST_CASE("bracket nesting is capped instead of exhausting the stack; trees up to the cap are walked whole") {
     auto nested = [](int depth, const wchar_t* open) {
         std::wstring s;
         for (int i = 0; i < depth; ++i) s += open;
         return s + L"EXT=\"A\"" + std::wstring(depth, L')');
     };
-    CHECK(dsx::Parse(nested(kDsxMaxNesting, L"!(")).root >= 0);
-    CHECK(ParseRendered(nested(kDsxMaxNesting + 1, L"(")) == L"E2@257:(/0");
-    CHECK(ParseRendered(nested(50000, L"!(")) == L"E2@514:(/0");
+    DsxTree deepest = dsx::Parse(nested(kDsxMaxNesting, L"!("));
+    CHECK((DsxEval(deepest, deepest.root, FileFacts{L"A", 0, "", 0}) && DsxClassify(deepest).reach == ReachSpecific));
+    DsxError e = dsx::Parse(nested(kDsxMaxNesting + 1, L"(")).error, deep = dsx::Parse(nested(50000, L"!(")).error;
+    CHECK((e.code == DsxErrChar && e.position == 257 && deep.code == DsxErrChar && deep.position == 514));
+}
+
+TEST_CASE("detect strings decide on extension, size, head and FORCE") {
+    const FileFacts txt{L"TXT", 10, "MZ\x90PKx", 0}, none{L"", 0, "", 0};
+    const struct {
+        const wchar_t* detect;
+        const FileFacts& facts;
+        bool f3, key4;  // FORCE false, FORCE true
+    } cases[] = {
+        {L"EXT=\"*\"", none, true, true},
+        {L"EXT=\"\"", none, true, true},
+        {L"EXT=\"\"", txt, false, false},
+        {L"EXT=\"T?T\"", txt, true, true},
+        {L"EXT=\"T?T\"", FileFacts{L"TEXT", 0, "", 0}, false, false},
+        {L"EXT=\"D*C*X\"", FileFacts{L"DOCCX", 0, "", 0}, true, true},
+        {L"EXT!=\"TXT\"", none, true, true},
+        {L"!(EXT=\"TXT\")", txt, false, false},
+        {L"[0]=\"M\" & [2]>143 & [2]<145", txt, true, true},
+        {L"[8192]=0", FileFacts{L"", 9000, std::string(8192, '\0'), 0}, false, false},
+        {L"[0]=\"\"", txt, false, false},
+        {L"FIND(\"\")", none, true, true},
+        {L"FINDI(\"pk\")", txt, true, true},
+        {L"FIND(\"pk\")", txt, false, false},
+        {L"FIND(\"\x20AC\")", FileFacts{L"", 1, "?", 0}, true, true},
+        {L"SIZE=10 & SIZE!=11 & SIZE>9 & SIZE<11", txt, true, true},
+        {L"EXT=\"A\" & (", txt, true, true},
+        {L"EXT=\"LOG\" | FORCE & MULTIMEDIA", txt, false, true},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(std::wstring(c.detect));
+        FileFacts f = c.facts;
+        CHECK(DetectMatches(c.detect, f) == c.f3);
+        f.force = 1;
+        CHECK(DetectMatches(c.detect, f) == c.key4);
+    }
+}
+
+TEST_CASE("file facts come from the file even when it cannot be opened") {
+    std::wstring dir = FreshTempDir(L"facts"), path = dir + L"\\kv_facts.Dat";
+    WriteFileBytes(path, "M" + std::string(9999, 'x'));
+    FileFacts facts = DetFileFacts(path);
+    CHECK((facts.extension == L"DAT" && facts.size == 10000 && facts.head == "M" + std::string(kFileHeadBytes - 1, 'x')));
+    // Held by another program without sharing: the size is still the real one.
+    HANDLE locked = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    facts = DetFileFacts(path);
+    CloseHandle(locked);
+    CHECK((facts.size == 10000 && facts.head.empty()));
+    CreateDirectoryW((dir + L"\\kv.d").c_str(), nullptr);
+    CHECK((DetFileFacts(dir + L"\\kv.d").extension.empty() && DetFileFacts(dir + L"\\kv.d\\missing").extension.empty()));
+    CHECK(DetFileFacts(dir + L"\\missing.tar.gz").extension == L"GZ");
+    RemoveTree(dir);
 }
