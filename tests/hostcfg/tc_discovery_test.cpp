@@ -156,7 +156,8 @@ TEST_SUITE("tc-running" * doctest::skip()) {
     TEST_CASE("a running TC gives its folder and executable") {
         CleanStart clean(L"running");
         std::wstring exe = PathJoin(BuildPath(L"fakes\\tc"), sizeof(void*) == 8 ? L"TOTALCMD64.exe" : L"TOTALCMD.exe");
-        STARTUPINFOW si = {sizeof si};
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
         std::wstring cmd = Quote(exe);
         REQUIRE(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));

@@ -5,9 +5,6 @@
 #include <cmath>
 #include <tuple>
 
-#include "foundation/encoding.h"
-#include "probe/fields.h"
-
 namespace {
 
 PvPlugin Fields(const std::wstring& plugin, const std::wstring& file, ChildRun* runOut = nullptr) {
@@ -54,7 +51,8 @@ TEST_CASE("children still running end with the program that started them") {
     auto running = [] {
         int count = 0;
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32W entry{sizeof entry};
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
         for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
             count += lstrcmpiW(entry.szExeFile, L"kvorphan.exe") == 0;
         CloseHandle(snapshot);

@@ -1,5 +1,4 @@
 // The information text and extra-column values of real plugin files.
-#include "foundation/encoding.h"
 #include "probe/plugin_info.h"
 #include "probe_test_support.h"
 

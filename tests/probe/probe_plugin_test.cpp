@@ -1,26 +1,16 @@
 // ProbePlugin and RunFieldsChild end to end: the test program is the child copy,
 // and a copy of the 32-bit build's Kestrovane32.exe beside it is the twin.
-#include "probe/fields.h"
 #include "probe/probe_plugin.h"
 #include "probe_test_support.h"
 
 namespace {
 
-struct Want {
-    int status;
-    std::wstring answer, errorText;
-    uint8_t is32Bit = 0;
-};
-
-void CheckResult(const ProbeResult& r, const Want& want) {
-    CHECK(r.status == want.status);
-    CHECK(r.answer == want.answer);
-    CHECK(r.errorText == want.errorText);
-    CHECK(r.is32Bit == want.is32Bit);
+// Status word, answer and error text, and "32" for a plugin that is only 32-bit.
+std::wstring Text(const ProbeResult& r) {
+    return ProbeStatusWord(r.status) + (L"|" + r.answer) + L"|" + r.errorText + (r.is32Bit ? L"|32" : L"");
 }
 
 ProbeResult Probe(const std::wstring& path, int kind, bool force = false) {
-    CAPTURE(path);
     ProbeResult r;
     ProbePlugin(r, path, kind, force);
     return r;
@@ -42,36 +32,38 @@ struct TwinBeside {
     ~TwinBeside() { DeleteFileW(path.c_str()); }
 };
 
-const std::wstring ListerAnswer = L"EXT=\"TXT\" | EXT=\"LOG\"", Crashed = L"crashed while being queried";
-const std::wstring TimedOut = L"no answer within 2 s (Settings \u203a timeout)";
+const std::wstring Lister = L"ok|EXT=\"TXT\" | EXT=\"LOG\"|", Crashed = L"error||crashed while being queried";
+const std::wstring TimedOut = L"error||no answer within 2 s (Settings \u203a timeout)";
 
 }  // namespace
 
 TEST_CASE("each plugin's behaviour becomes its probe status" * doctest::skip(sizeof(void*) != 8)) {
     UseTestSettings();
-    const std::tuple<const wchar_t*, const wchar_t*, int, bool, Want> cases[] = {
-        {L"lister", L"wlx", 0, false, {ProbeOk, ListerAnswer, L""}},
-        {L"lister_empty", L"wlx", 0, false, {ProbeNoExport, L"", L""}},
-        {L"lister_blank", L"wlx", 0, false, {ProbeNoExport, L"", L""}},
-        {L"content", L"wdx", 1, false, {ProbeOk, L"EXT=\"JPG\" & SIZE>100", L""}},
-        {L"packer", L"wcx", 2, false, {ProbeOk, L"12", L""}},
-        {L"fs", L"wfx", 3, false, {ProbeOk, L"", L""}},
-        {L"fs", L"wfx", 3, true, {ProbeOk, L"Fake Root", L""}},
-        {L"content", L"wdx", 0, false, {ProbeNoExport, L"", L""}},
+    const std::tuple<const wchar_t*, const wchar_t*, int, bool, std::wstring> cases[] = {
+        {L"lister", L"wlx", 0, false, Lister},
+        {L"lister_empty", L"wlx", 0, false, L"noexport||"},
+        {L"lister_blank", L"wlx", 0, false, L"noexport||"},
+        {L"content", L"wdx", 1, false, L"ok|EXT=\"JPG\" & SIZE>100|"},
+        {L"packer", L"wcx", 2, false, L"ok|12|"},
+        {L"fs", L"wfx", 3, false, L"ok||"},
+        {L"fs", L"wfx", 3, true, L"ok|Fake Root|"},
+        {L"content", L"wdx", 0, false, L"noexport||"},
         // Printing and crashing while being unloaded must not touch the answer.
-        {L"lister_unload", L"wlx", 0, false, {ProbeOk, ListerAnswer, L""}},
-        {L"record", L"wlx", 0, false, {ProbeOk, L"L size=272 version=2.13 ini=" + ProbeIni(L"lsplugin.ini"), L""}},
-        {L"record", L"wlx", 1, false, {ProbeOk, L"C size=272 version=2.12 ini=" + ProbeIni(L"contplug.ini"), L""}},
-        {L"record", L"wlx", 2, false, {ProbeOk, L"27221", L""}},
-        {L"crash", L"wlx", 0, false, {ProbeError, L"", Crashed}},
-        {L"failattach", L"wlx", 0, false, {ProbeError, L"", L"could not be loaded (Windows error 1114)"}},
-        {L"missingdep", L"wlx", 0, false,
-         {ProbeError, L"", L"could not be loaded (Windows error 126) \u2013 a DLL it needs is missing"}},
-        {L"print", L"wlx", 0, false, {ProbeError, L"", L"ended without an answer (code 0)"}},
-        {L"hang", L"wlx", 0, false, {ProbeError, L"", TimedOut}},
+        {L"lister_unload", L"wlx", 0, false, Lister},
+        {L"record", L"wlx", 0, false, L"ok|L size=272 version=2.13 ini=" + ProbeIni(L"lsplugin.ini") + L"|"},
+        {L"record", L"wlx", 1, false, L"ok|C size=272 version=2.12 ini=" + ProbeIni(L"contplug.ini") + L"|"},
+        {L"record", L"wlx", 2, false, L"ok|27221|"},
+        {L"crash", L"wlx", 0, false, Crashed},
+        {L"failattach", L"wlx", 0, false, L"error||could not be loaded (Windows error 1114)"},
+        {L"missingdep", L"wlx", 0, false, L"error||could not be loaded (Windows error 126) \u2013 a DLL it needs is missing"},
+        {L"print", L"wlx", 0, false, L"error||ended without an answer (code 0)"},
+        {L"hang", L"wlx", 0, false, TimedOut},
     };
-    for (const auto& [name, ext, kind, force, want] : cases) CheckResult(Probe(Configured(name, ext), kind, force), want);
-    CheckResult(Probe(L"Z:\\no\\such\\plugin.wlx", 0), {ProbeMissing, L"", L""});
+    for (const auto& [name, ext, kind, force, want] : cases) {
+        CAPTURE(StrToUtf8(name));
+        CHECK(Text(Probe(Configured(name, ext), kind, force)) == want);
+    }
+    CHECK(Text(Probe(L"Z:\\no\\such\\plugin.wlx", 0)) == L"missing||");
     CHECK(Probe(Configured(L"fs", L"wfx"), 3).kindMask == 8);
 }
 
@@ -95,13 +87,13 @@ TEST_CASE("32-bit plugins go through the twin; other machines are named" * docte
     };
     SUBCASE("with the twin") {
         TwinBeside twin(true);
-        CheckResult(Probe(lister, 0), {ProbeOk, ListerAnswer, L"", 1});
-        CheckResult(Probe(PathJoin(folder, L"crash.wlx"), 0), {ProbeError, L"", Crashed, 1});
+        CHECK(Text(Probe(lister, 0)) == Lister + L"|32");
+        CHECK(Text(Probe(PathJoin(folder, L"crash.wlx"), 0)) == Crashed + L"|32");
         // File-system plugins never go to the twin.
-        CheckResult(Probe(PathJoin(folder, L"fs.wfx"), 3, true), {Probe32Bit, L"", L"", 1});
+        CHECK(Text(Probe(PathJoin(folder, L"fs.wfx"), 3, true)) == L"32bit|||32");
         // Neither x64 nor x86: no twin can help, so it is not called 32-bit.
-        CheckResult(Probe(PathJoin(folder, L"arm.wlx"), 0), {ProbeError, L"", L"Architecture: ARM64"});
-        CheckResult(Probe(PathJoin(folder, L"junk.wlx"), 0), {ProbeError, L"", L"not a valid program file"});
+        CHECK(Text(Probe(PathJoin(folder, L"arm.wlx"), 0)) == L"error||Architecture: ARM64");
+        CHECK(Text(Probe(PathJoin(folder, L"junk.wlx"), 0)) == L"error||not a valid program file");
         CHECK(fields(PathJoin(folder, L"content.wdx")).fields.size() == 17);
         PvPlugin arm = fields(PathJoin(folder, L"arm.wdx"));
         CHECK((arm.state == PvLoadFailure && arm.error == L"193"));
@@ -112,14 +104,13 @@ TEST_CASE("32-bit plugins go through the twin; other machines are named" * docte
     SUBCASE("without the twin only the exports are read") {
         TwinBeside twin(false);
         ProbeResult r = Probe(lister, 0);
-        CheckResult(r, {Probe32Bit, L"", L"", 1});
-        CHECK(r.kindMask == 1);
+        CHECK((Text(r) == L"32bit|||32" && r.kindMask == 1));
         CHECK(fields(PathJoin(folder, L"content.wdx")).state == PvOnly32Bit);
     }
     SUBCASE("the 64-bit file wins when both are there") {
         TwinBeside twin(true);
         REQUIRE(CopyInto(FakePlugin(L"lister_empty", L"wlx"), folder, L"lister.wlx64"));
-        CheckResult(Probe(lister, 0), {ProbeNoExport, L"", L""});
+        CHECK(Text(Probe(lister, 0)) == L"noexport||");
     }
 }
 
@@ -132,18 +123,17 @@ TEST_CASE("the program itself answers /probe and /fields without a window") {
 
 TEST_CASE("probe output is trusted only when the child ended cleanly") {
     UseTestSettings();
-    const std::tuple<std::string, uint32_t, uint8_t, Want> cases[] = {
-        {"OK\n  EXT=\"A\"\r\n", 0, 0, {ProbeOk, L"EXT=\"A\"", L""}},
-        {"OK", 0, 0, {ProbeNoExport, L"", L""}},
-        {"LOADFAIL 193\n", 2, 0,
-         {ProbeError, L"", L"could not be loaded (Windows error 193) \u2013 wrong architecture (32/64 bit)"}},
-        {"OK\nEXT=\"A\"CRASH\n", 3, 0, {ProbeError, L"", L"ended without an answer (code 3)"}},
-        {"OK\nEXT=\"A\"", 1, 1, {ProbeError, L"", TimedOut}},
+    const std::tuple<std::string, uint32_t, uint8_t, std::wstring> cases[] = {
+        {"OK\n  EXT=\"A\"\r\n", 0, 0, L"ok|EXT=\"A\"|"},
+        {"OK", 0, 0, L"noexport||"},
+        {"LOADFAIL 193\n", 2, 0, L"error||could not be loaded (Windows error 193) \u2013 wrong architecture (32/64 bit)"},
+        {"OK\nEXT=\"A\"CRASH\n", 3, 0, L"error||ended without an answer (code 3)"},
+        {"OK\nEXT=\"A\"", 1, 1, TimedOut},
     };
     for (const auto& [output, exitCode, timedOut, want] : cases) {
         CAPTURE(output);
         ProbeResult r;
         ReadProbeOutput(r, ChildRun{1, timedOut, exitCode, output});
-        CheckResult(r, want);
+        CHECK(Text(r) == want);
     }
 }

@@ -1,8 +1,6 @@
 #include "probe_test_support.h"
 
-#include "foundation/encoding.h"
 #include "foundation/env.h"
-#include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "probe/child_modes.h"
 
@@ -77,7 +75,10 @@ ChildRun RunSelf(const std::wstring& args, uint32_t timeoutMs, const std::wstrin
 }
 
 doctest::String doctest::StringMaker<std::wstring>::convert(const std::wstring& text) {
-    return ("\"" + StrToUtf8(text) + "\"").c_str();
+    std::string quoted = "\"";
+    quoted += StrToUtf8(text);
+    quoted += '"';
+    return quoted.c_str();
 }
 
 void UseTestSettings() {

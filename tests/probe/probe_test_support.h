@@ -7,9 +7,12 @@
 #include <atomic>
 #include <string>
 
+#include "foundation/encoding.h"
 #include "foundation/files.h"
+#include "foundation/settings.h"
 #include "foundation/text.h"
 #include "probe/child_run.h"
+#include "probe/fields.h"
 #include "support/test_support.h"
 
 // A fake plugin of this build ("lister" -> ...\lister.wlx64 in a 64-bit build).

@@ -1,8 +1,6 @@
 // The worker threads against a message-only window standing in for the main window.
 #include <memory>
 
-#include "foundation/settings.h"
-#include "foundation/encoding.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/background_probe.h"
@@ -49,15 +47,9 @@ std::wstring Seen() {
 }
 
 HWND CollectorWindow() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = CollectorProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KvWorkerCollector";
-        return RegisterClassW(&wc) != 0;
-    }();
-    REQUIRE(registered);
-    return CreateWindowExW(0, L"KvWorkerCollector", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    REQUIRE(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CollectorProc)) != 0);
+    return window;
 }
 
 void Pump() {
