@@ -1,13 +1,8 @@
 // Every real wincmd.ini of the shared corpus loads, as TC's ANSI and as UTF-16.
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <map>
 
-#include "foundation/encoding.h"
-#include "hostcfg/field_usage.h"
-#include "hostcfg/lister_settings.h"
-#include "hostcfg/plug_entry.h"
 #include "hostcfg_test_util.h"
 
 namespace {

@@ -1,7 +1,5 @@
 #include "hostcfg_test_util.h"
 
-#include "foundation/encoding.h"
-
 void PutU32(std::string& b, size_t at, uint32_t v) {
     if (b.size() < at + 4) b.resize(at + 4, '\0');
     for (int i = 0; i < 4; ++i) b[at + i] = (char)(v >> (8 * i));

@@ -4,11 +4,18 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "foundation/encoding.h"
+#include "foundation/files.h"
 #include "foundation/text.h"
+#include "hostcfg/field_usage.h"
+#include "hostcfg/lister_settings.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "support/test_support.h"
 

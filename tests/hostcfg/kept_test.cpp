@@ -3,7 +3,6 @@
 #include "foundation/data_folder.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/pending.h"
-#include "hostcfg/plug_entry.h"
 #include "hostcfg_test_util.h"
 
 namespace {
@@ -47,8 +46,6 @@ TEST_CASE("pending plug states and the marks of whole entries") {
     CHECK_FALSE(EntryMarkedDelete(lib));
     GetPlugState(2, L"c", L"1,x.wcx", L"x").deleted = 1;
     CHECK((EntryMarkedDelete(lib) && !EntryMarkedDelete(PackerEntry({}, {}))));
-    PendingOrders[1].order = {2, 1, 3};
-    CHECK((!OrderIsCustom(0) && OrderIsCustom(1)));
     DiscardPending();
 }
 

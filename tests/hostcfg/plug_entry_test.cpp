@@ -3,10 +3,6 @@
 #include <random>
 
 #include "foundation/texts.h"
-#include "hostcfg/field_usage.h"
-#include "hostcfg/lister_settings.h"
-#include "hostcfg/plug_entry.h"
-#include "hostcfg/plugin_keys.h"
 #include "hostcfg_test_util.h"
 
 namespace {
@@ -37,8 +33,7 @@ const wchar_t FixtureIni[] =
     L";tar=1,%COMMANDER_PATH%\\p\\zip.wcx\r\nZIP=5,%COMMANDER_PATH%\\p\\other.wcx\r\nempty=5,\r\n"
     L"[FileSystemPlugins]\r\nSecure FTP =%COMMANDER_PATH%\\p\\sftp.wfx\r\nCloud=%COMMANDER_PATH%\\p\\cloud.wfx\r\n"
     L"secure ftp=%COMMANDER_PATH%\\p\\other.wfx\r\n"
-    L"[Lister]\r\nMultimedia= 0 \r\nIView=2\r\nNoPluginFileTypes=*.exe, *.dll;*.sys\r\n"
-    L"MediaAdditionalTypes=MKV WEBM|AVI\r\nIViewAdditionalTypes=*.webp\r\n"
+    L"[Lister]\r\nMultimedia= 0 \r\nIView=2\r\n"
     L"[ListerModes]\r\nRedirectSection=modes.ini\r\n0exts=*.md\r\n0fields=1\r\n";
 
 // The plain recursive definition the iterative matcher must agree with.
@@ -100,7 +95,6 @@ TEST_CASE("plugin sections read in TC's order") {
         // Reading the Lister section reads TC's Lister settings with it.
         const ListerSettings& s = TcListerSettings;
         CHECK((s.loaded == 1 && s.multimedia == 0 && s.iview == 0 && s.modeByFileType == 1));
-        CHECK((s.noPluginTypes.size() == 3 && s.mediaAddExcluded == std::vector<std::wstring>{L"AVI"}));
         REQUIRE(RuleFind(L"TXT") != nullptr);
         CHECK((RuleFind(L"TXT")->fields == L"4 a.wlx" && RuleFind(L"md") == nullptr));
 

@@ -1,10 +1,7 @@
 // Plugin files without loading them: keys, PE headers and exports, 32/64-bit files, scans.
-#include <algorithm>
 #include <cstring>
 
-#include "foundation/files.h"
 #include "hostcfg/plugin_files.h"
-#include "hostcfg/plugin_keys.h"
 #include "hostcfg_test_util.h"
 #include "probe/pe.h"
 

@@ -2,7 +2,6 @@
 // prefix's registry or start the stand-in TC, so each suite runs as a process of its
 // own and never beside the others (see CMakeLists.txt); the plain run skips them.
 #include "foundation/env.h"
-#include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
 #include "hostcfg_test_util.h"
