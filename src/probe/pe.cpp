@@ -1,20 +1,13 @@
 #include "probe/pe.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 #include <set>
 
 namespace {
 
-constexpr uint64_t MaxPeFileSize = 0x10000000;  // 256 MiB
 constexpr uint32_t PeSignature = 0x00004550;    // "PE\0\0"
 constexpr uint32_t MaxExportNames = 4096;
 constexpr size_t MaxExportNameLength = 200;
-
-using FilePtr = std::unique_ptr<FILE, decltype(&fclose)>;
-
-FilePtr OpenForRead(const std::wstring& path) { return FilePtr(_wfopen(path.c_str(), L"rb"), &fclose); }
 
 // Offsets come from the file itself, so every test is done in 64 bits and
 // never by adding to a pointer.
@@ -88,28 +81,22 @@ int64_t PeRvaToOffset(uint32_t sectionCount, uint64_t sectionTable, std::span<co
     return -1;
 }
 
-uint16_t PeMachineOfBytes(std::span<const uint8_t> bytes) {
-    if (bytes.size() < 64 || !StartsWithMz(bytes)) return 0;
-    uint64_t pe = PeGetU32(bytes, 60);
-    if (!Inside(bytes, pe, 24) || PeGetU32(bytes, pe) != PeSignature) return 0;
-    return GetU16(bytes, pe + 4);
+uint16_t PeMachineOfHeaders(std::span<const uint8_t> dosHeader, std::span<const uint8_t> peHeader) {
+    if (dosHeader.size() < 64 || !StartsWithMz(dosHeader)) return 0;
+    if (peHeader.size() < 24 || PeGetU32(peHeader, 0) != PeSignature) return 0;
+    return GetU16(peHeader, 4);
 }
 
-uint16_t PeMachine(const std::wstring& path) {
-    FilePtr f = OpenForRead(path);
-    if (!f) return 0;
-    uint8_t head[64];
-    if (fread(head, 1, sizeof head, f.get()) != sizeof head || !StartsWithMz(head)) return 0;
-    uint32_t pe = PeGetU32(head, 60);
-    uint8_t coff[24];
-    if (_fseeki64(f.get(), pe, SEEK_SET) != 0 || fread(coff, 1, sizeof coff, f.get()) != sizeof coff) return 0;
-    if (PeGetU32(coff, 0) != PeSignature) return 0;
-    return GetU16(coff, 4);
+uint16_t PeMachineOfBytes(std::span<const uint8_t> bytes) {
+    if (bytes.size() < 64) return 0;
+    uint64_t pe = PeGetU32(bytes, 60);
+    if (!Inside(bytes, pe, 24)) return 0;
+    return PeMachineOfHeaders(bytes, bytes.subspan(pe, 24));
 }
 
 void ReadPeExportsFromBytes(PeInfo& info, std::span<const uint8_t> bytes) {
     info = PeInfo{};
-    if (bytes.empty() || bytes.size() > MaxPeFileSize || !StartsWithMz(bytes)) return;
+    if (bytes.empty() || bytes.size() > PeMaxFileSize || !StartsWithMz(bytes)) return;
     uint64_t pe = PeGetU32(bytes, 60);
     if (!Inside(bytes, pe, 24) || PeGetU32(bytes, pe) != PeSignature) return;
     info.machine = GetU16(bytes, pe + 4);
@@ -120,17 +107,6 @@ void ReadPeExportsFromBytes(PeInfo& info, std::span<const uint8_t> bytes) {
     info.valid = 1;
     ReadExportNames(info, bytes, pe, sections, optSize, magic);
     std::sort(info.exports.begin(), info.exports.end());
-}
-
-void ReadPeExports(PeInfo& info, const std::wstring& path) {
-    info = PeInfo{};
-    FilePtr f = OpenForRead(path);
-    if (!f || _fseeki64(f.get(), 0, SEEK_END) != 0) return;
-    int64_t size = _ftelli64(f.get());
-    if (size <= 0 || (uint64_t)size > MaxPeFileSize || _fseeki64(f.get(), 0, SEEK_SET) != 0) return;
-    std::vector<uint8_t> bytes((size_t)size);
-    if (fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return;
-    ReadPeExportsFromBytes(info, bytes);
 }
 
 int PluginKindMaskOf(const std::vector<std::string>& names) {

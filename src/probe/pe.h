@@ -1,5 +1,7 @@
 // Reading a plugin DLL's PE headers and export names from its bytes, without
-// loading it. Every offset is checked against the data size first.
+// loading it. Every offset is checked against the data size first. Only
+// PeMachine and ReadPeExports touch files (pe_file.cpp); the rest works on
+// bytes and builds on any platform.
 #pragma once
 #include <cstdint>
 #include <span>
@@ -17,12 +19,17 @@ struct PeInfo {
     std::vector<std::string> exports;  // export names, sorted byte-wise
 };
 
+constexpr uint64_t PeMaxFileSize = 0x10000000;  // 256 MiB: larger files are no plugins
+
 // COFF Machine of the file; 0 when it cannot be opened or is no PE file.
 uint16_t PeMachine(const std::wstring& path);
 // The same on bytes already in memory (the start of a file is enough).
 uint16_t PeMachineOfBytes(std::span<const uint8_t> bytes);
+// The same from the 64-byte DOS header and the 24 bytes at its PE offset
+// (PeGetU32(dosHeader, 60)), for a reader that does not hold the whole start.
+uint16_t PeMachineOfHeaders(std::span<const uint8_t> dosHeader, std::span<const uint8_t> peHeader);
 
-// Reads the whole file (at most 256 MiB).
+// Reads the whole file (at most PeMaxFileSize).
 void ReadPeExports(PeInfo& info, const std::wstring& path);
 void ReadPeExportsFromBytes(PeInfo& info, std::span<const uint8_t> bytes);
 
