@@ -10,6 +10,10 @@ for arch in x64 x86; do
   cmake --preset $arch >/dev/null
   cmake --build --preset $arch -j "$jobs"
 done
+echo "== Parsers built for this machine, with sanitizers"
+cmake -S tests/native -B build/native -G Ninja >/dev/null
+cmake --build build/native -j "$jobs"
+ctest --test-dir build/native || status=1
 for arch in x64 x86; do
   echo "== Tests, $arch"
   ctest --preset $arch -j "$jobs" || status=1
