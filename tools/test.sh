@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both architectures and runs every test under Wine.
+# Installs what is missing, builds both architectures and runs every test under Wine;
+# the parsers that need no Windows call are also built here with sanitizers and tested.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
