@@ -62,7 +62,7 @@ std::wstring Summary(const std::vector<LvRow>& rows) {
 struct Scenario : CheckFixture {
     Scenario()
         : CheckFixture(
-              L"[Lister]\r\nNoPluginFileTypes=*.blk *.both\r\nNoMediaFileTypes=both nomm\r\n"
+              L"[Lister]\r\nNoPluginFileTypes=*.blk, *.both\r\nNoMediaFileTypes=both;nomm\r\n"
               L"MediaAdditionalTypes=*.webm|*.png\r\n"
               L"[ListerModes]\r\n0exts=*.md\r\n0fields=every.wlx64 text.wlx\r\n1exts=*.log\r\n1fields=ghost.wlx\r\n"
               L"2exts=*.cfg\r\n2fields=4i\r\n4exts=*.txt\r\n4fields=sized.wlx\r\n"
@@ -280,7 +280,7 @@ TEST_CASE("the Lister state of an extension: blocked types, then TC's own viewer
     const std::wstring media = L"MediaAdditionalTypes=*.webm mkv|*.png\r\nIViewAdditionalTypes=*.svg|.gif\r\n";
     CHECK(ownTypes(media + L"IView=1") == L"+jpg +JPG +M4A +webm +MKV -png +svg -gif -txt - ");
     CHECK(ownTypes(media + L"IView=0") == L"+jpg +JPG +M4A +webm +MKV -png -svg +gif -txt - ");
-    CHECK(ownTypes(media + L"Multimedia=0") == L"-jpg -JPG -M4A -webm -MKV -png -svg -gif -txt - ");
+    CHECK(ownTypes(media + L"Multimedia= 0 ") == L"-jpg -JPG -M4A -webm -MKV -png -svg -gif -txt - ");
     CHECK_FALSE(TypeListMatches({L"w*", L"webm"}, L"WEB"));
 
     if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, mci, L"KVMCI", REG_SZ, L"MPEGVideo", 20) ||
