@@ -6,18 +6,17 @@
 #include "support/test_support.h"
 #include "views/view_texts.h"
 
-TEST_CASE("tab captions, view modes, kind masks and export names as English text") {
+TEST_CASE("view texts in English: tabs, modes, kinds, exports, detect items, packer capabilities and paths") {
     SettingsValues[L"General/Language"] = L"eng";
     InitLanguage();
     CHECK(TabName(-5) == L"Lister");
     CHECK(TabName(42) == L"Preview");
-    CHECK(EntryNumberText(12) == L"#12");
     CHECK(ModeNameText(L"4I") == L"4i internal, no plugins");
     CHECK(ModeNameText(L"8") == L"8 Explorer preview");
     for (const wchar_t* word : {L"0", L"9", L"", L"44"}) CHECK(ModeNameText(word) == word);
     CHECK(PluginKindText(0) == L"none");
     CHECK(PluginKindText(5 | 16) == L"Lister + Packer");
-    std::set<std::string> exports = {"ListLoad", "ContentGetValue"};
+    const std::set<std::string> exports = {"ListLoad", "ContentGetValue"};
     std::wstring caps;
     NamesToTextA(exports, caps, "kind_lister", {"ListLoadW", "ListLoad"});
     NamesToTextA(exports, caps, "kind_packer", {"OpenArchive"});
@@ -25,13 +24,9 @@ TEST_CASE("tab captions, view modes, kind masks and export names as English text
     CHECK(caps == L"Lister, Content");
     const std::pair<DetectItem, const wchar_t*> items[] = {
         {{L"JPG", DetItemExt}, L"JPG"}, {{L"", DetItemExt}, L"(no extension)"}, {{L"*", DetItemExt}, L"* (all)"},
-        {{L"", DetItemForce}, L"FORCE"}, {{L"", DetItemEmpty}, L"(empty detect string)"}};
+        {{L"", DetItemEmpty}, L"(empty detect string)"}};
     for (const auto& [item, text] : items) CHECK(KeywordListText(item) == text);
-}
 
-TEST_CASE("packer capabilities and plugin paths in words") {
-    SettingsValues[L"General/Language"] = L"eng";
-    InitLanguage();
     CHECK(PackerCapsText(0) == L"none");
     CHECK(PackerCapsText(0x201 | 0x1400) == L"create, encryption, unknown 0x1400");
     CHECK(PackerCapsAddedText(0x5, 0x3) == L"+ modify \u00b7 \u2212 multiple files");
@@ -39,11 +34,10 @@ TEST_CASE("packer capabilities and plugin paths in words") {
 
     ScopedEnv tc(L"COMMANDER_PATH", L"C:\\Tools\\TC\\");
     const wchar_t* written = L"%COMMANDER_PATH%\\..\\TC\\plugins\\a.wlx";
-    SettingsValues[L"View/PathDisplay"] = L"ini";
+    // The default PathDisplay "ini" shows the path as written, compact lists the shortest form.
     CHECK(PathForDisplay(written, false) == written);
     CHECK(PathForDisplay(L"c:\\tools\\tc\\x\\a.wlx", true) == L"%COMMANDER_PATH%\\x\\a.wlx");
     CHECK(PathForDisplay(L"C:\\Tools\\TCX\\a.wlx", true) == L"C:\\Tools\\TCX\\a.wlx");
     SettingsValues[L"View/PathDisplay"] = L"resolved";
     CHECK(PathForDisplay(written, true) == L"C:\\Tools\\TC\\\\..\\TC\\plugins\\a.wlx");
-    SettingsValues.erase(L"View/PathDisplay");
 }
