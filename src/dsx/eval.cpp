@@ -30,27 +30,7 @@ bool FindInHead(const std::wstring& text, bool caseInsensitive, const std::strin
 }
 
 // TC's extension wildcard test: '?' one character, '*' any run, letters in any case.
-bool DsxExtMatch(const std::wstring& p, const std::wstring& e) {
-    if (p.empty()) return e.empty();
-    if (e.empty()) return p.find_first_not_of(L'*') == std::wstring::npos;
-    size_t pi = 0, ei = 0, star = std::wstring::npos, mark = 0;
-    while (ei < e.size()) {
-        if (pi < p.size() && (p[pi] == L'?' || std::towupper(p[pi]) == std::towupper(e[ei]))) {
-            ++pi;
-            ++ei;
-        } else if (pi < p.size() && p[pi] == L'*') {
-            star = pi++;
-            mark = ei;
-        } else if (star == std::wstring::npos) {
-            return false;
-        } else {
-            ei = ++mark;
-            pi = star + 1;
-        }
-    }
-    while (pi < p.size() && p[pi] == L'*') ++pi;
-    return pi == p.size();
-}
+bool DsxExtMatch(const std::wstring& p, const std::wstring& e) { return WildcardMatch(p, e, true); }
 
 bool EvalNode(const DsxTree& tree, int index, const FileFacts& facts, int depth) {
     if (index < 0 || index >= (int)tree.nodes.size() || depth > kDsxMaxTreeDepth) return false;

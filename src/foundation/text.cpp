@@ -256,6 +256,27 @@ std::wstring SafeRelPath(const std::wstring& name) {
     return result;
 }
 
+bool WildcardMatch(const std::wstring& pattern, const std::wstring& text, bool ignoreCase) {
+    auto same = [ignoreCase](wchar_t a, wchar_t b) { return a == b || (ignoreCase && std::towlower(a) == std::towlower(b)); };
+    size_t p = 0, t = 0, star = std::wstring::npos, mark = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            mark = t;
+        } else if (p < pattern.size() && (pattern[p] == L'?' || same(pattern[p], text[t]))) {
+            ++p;
+            ++t;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            t = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
 int StrICmp(const std::wstring& a, const std::wstring& b) {
     size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {

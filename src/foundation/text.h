@@ -54,6 +54,10 @@ std::wstring DsWrap(const std::wstring& text, size_t width, const std::wstring& 
 // escape the target folder or name a device.
 std::wstring SafeRelPath(const std::wstring& name);
 
+// '?' matches one character, '*' any run. Iterative with one back-tracking point,
+// so the work stays within pattern times text length whatever the input.
+bool WildcardMatch(const std::wstring& pattern, const std::wstring& text, bool ignoreCase);
+
 // Case-insensitive comparison of wide texts, the C library's way.
 int StrICmp(const std::wstring& a, const std::wstring& b);
 bool StrIEquals(const std::wstring& a, const std::wstring& b);

@@ -1,6 +1,5 @@
 #include "hostcfg/lister_settings.h"
 
-#include <cwctype>
 #include <cwchar>
 #include <map>
 
@@ -14,32 +13,6 @@ ListerSettings TcListerSettings;
 namespace {
 
 bool HasWildcard(const std::wstring& s) { return s.find_first_of(L"*?") != std::wstring::npos; }
-
-bool SameChar(wchar_t a, wchar_t b, bool fold) {
-    return a == b || (fold && std::towlower(a) == std::towlower(b));
-}
-
-// Iterative wildcard match: on a mismatch only the last '*' is widened by one
-// character, so the work stays linear in pattern times text whatever the input.
-bool GlobMatch(const std::wstring& pat, const std::wstring& text, bool fold) {
-    size_t p = 0, t = 0, star = std::wstring::npos, mark = 0;
-    while (t < text.size()) {
-        if (p < pat.size() && pat[p] == L'*') {
-            star = p++;
-            mark = t;
-        } else if (p < pat.size() && (pat[p] == L'?' || SameChar(pat[p], text[t], fold))) {
-            ++p;
-            ++t;
-        } else if (star != std::wstring::npos) {
-            p = star + 1;
-            t = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pat.size() && pat[p] == L'*') ++p;
-    return p == pat.size();
-}
 
 // The rule number at the start of a key, as wcstol reads it; false without one.
 bool LeadingNumber(const std::wstring& key, long& number, std::wstring& rest) {
@@ -111,7 +84,7 @@ bool RuleMatches(const std::vector<std::wstring>& patterns, const std::wstring& 
     if (ext.empty() || HasWildcard(ext)) return false;
     std::wstring name = L"x." + ext;
     for (const auto& p : patterns)
-        if (!p.empty() && GlobMatch(p, name, true)) return true;
+        if (!p.empty() && WildcardMatch(p, name, true)) return true;
     return false;
 }
 
@@ -129,4 +102,4 @@ bool ExtRuleMatch(const std::wstring& a, const std::wstring& b) {
     return false;
 }
 
-bool WildMatch(const std::wstring& pattern, const std::wstring& text) { return GlobMatch(pattern, text, false); }
+bool WildMatch(const std::wstring& pattern, const std::wstring& text) { return WildcardMatch(pattern, text, false); }
