@@ -1,5 +1,6 @@
 #include "foundation/text.h"
 
+#include <cwchar>
 #include <cwctype>
 
 namespace {
@@ -306,4 +307,12 @@ int StrToInt(const std::wstring& s) {
 std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key) {
     auto it = names.find(key);
     return it == names.end() ? key : it->second;
+}
+
+bool SplitLeadingNumber(const std::wstring& key, long& number, std::wstring& rest) {
+    wchar_t* end = nullptr;
+    number = std::wcstol(key.c_str(), &end, 10);
+    if (end == key.c_str()) return false;
+    rest = key.substr((size_t)(end - key.c_str()));
+    return true;
 }
