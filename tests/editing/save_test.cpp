@@ -277,3 +277,44 @@ TEST_CASE("an edit of one entry of a real configuration changes no other line") 
     FindClose(h);
     CHECK(edited >= 10);
 }
+
+TEST_CASE("orders, renames and deactivated packer lines") {
+    SaveFixture f(L"save_lines", LR"([ListerPlugins]
+5=C:\p\a.wlx
+6=C:\p\b.wlx
+7=C:\p\c.wlx
+[PackerPlugins]
+zip=279,C:\p\zip.wcx
+jar=279, c:\P\ZIP.wcx
+tar=1,C:\p\tar.wcx
+[FileSystemPlugins]
+One=C:\p\1.wfx
+Two=C:\p\2.wfx
+)");
+    DeleteFileW(ChangeLogPath().c_str());
+    PendingOrder& order = PendingOrders[0];
+    order.order = {6, 5, 7};
+    for (int n : {5, 6, 7}) order.origPaths[n] = f.Entry(0, n).path;
+    for (const wchar_t* ext : {L"zip", L"jar"}) {
+        PlugState& s = GetPlugState(2, ext, ext == std::wstring(L"zip") ? L"279,C:\\p\\zip.wcx" : L"279, c:\\P\\ZIP.wcx", L"zip");
+        s.deleted = s.deactivate = 1;
+    }
+    GetPlugState(3, L"One", L"C:\\p\\1.wfx", L"One").curKey = L"two";
+    f.Save();
+    CHECK(f.Lines(0) == L"5=C:\\p\\b.wlx\n6=C:\\p\\a.wlx\n7=C:\\p\\c.wlx\n");
+    CHECK(f.Lines(2) == L"tar=1,C:\\p\\tar.wcx\n");
+    CHECK(f.Lines(3) == L"One=C:\\p\\1.wfx\nTwo=C:\\p\\2.wfx\n");
+    std::vector<KeptEntry> kept = ReadDisabled(2);
+    REQUIRE(kept.size() == 1);
+    CHECK(kept[0].packerExts == L"jar:279;zip:279");  // in the order of the pending keys
+    CHECK(ChangeLogText().find(L"order changed by Kestrovane: #6→#5, #5→#6") != std::wstring::npos);
+    CHECK(SaveFixture::Shown[0] ==
+          L"Changes saved: 3.\n\nThere is already a file system plugin with this name. two\r\n");
+
+    SUBCASE("the kept packer entry comes back whole") {
+        PendingReactivations.insert(kept[0].key);
+        f.Save();
+        CHECK(f.Lines(2) == L"tar=1,C:\\p\\tar.wcx\njar=279,C:\\p\\zip.wcx\nzip=279,C:\\p\\zip.wcx\n");
+        CHECK(ReadDisabled(2).empty());
+    }
+}

@@ -55,7 +55,7 @@ std::wstring ArgsOf(const std::wstring& cmdline) { return cmdline.substr(cmdline
 
 }  // namespace
 
-TEST_SUITE("tc") {
+TEST_SUITE("windows") {
     TEST_CASE("a save closes TC and starts it again with the command line it ran with") {
         TcFolder tc;
         WriteFileBytes(tc.dir + L"\\own.ini", "[Configuration]\r\n");
