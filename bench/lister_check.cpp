@@ -63,7 +63,7 @@ std::vector<std::wstring> WriteFiles(const std::wstring& dir) {
 
 int wmain() {
     SettingsValues[L"General/Language"] = L"eng";
-    InitLanguage();
+    InitLanguage(std::nullopt);
     std::wstring dir = FreshTempDir(L"kv_bench_lv");
     WincmdIniPath = WriteSetup(dir);
     if (WincmdIniPath.empty()) {

@@ -3,20 +3,16 @@
 #include <algorithm>
 
 #include "analyses/lister_state.h"
-#include "analyses/preview_state.h"
 #include "dsx/parse.h"
 #include "foundation/files.h"
+#include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
-#include "hostcfg/tc_discovery.h"
 #include "probe/pe.h"
 #include "probe/plugin_info.h"
-#include "probe/workers.h"
-#include "views/panes.h"
-#include "views/view_texts.h"
 
 std::vector<LvRow> LvRows;
 std::wstring LvFileExt;
@@ -257,23 +253,4 @@ std::wstring LvRowDetailText(int index) {
         text += Tr("lv_d_parts") + L"\t" + parts + L"\r\n";
     }
     return text + Tr("lv_d_note") + L"\t" + Tr("lv_note");
-}
-
-void LvCheckDetailText(int index) { SetDetailText(LvRowDetailText(index), true); }
-
-void LvFillCheck() {
-    ++PvFieldsGen;  // late answers of the content preview become stale
-    LvRows.clear();
-    LvFileExt.clear();
-    if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_detect").c_str());
-    SetDetailText(L"", true);
-    if (LayoutPanes) LayoutPanes();
-    if (!PreviewFile.empty() && !WincmdIniPath.empty()) {
-        PluginSection lister = LoadPluginSection(KindLister);
-        FileFacts facts = DetFileFacts(PreviewFile);
-        LvFileExt = facts.extension;
-        LvRows = LvComputeRows(lister.entries, facts, TcExeIs32Bit(TcExePath()));
-    }
-    LvCheckFillList();
-    if (UpdateStatusBar) UpdateStatusBar();
 }

@@ -23,7 +23,7 @@ struct LvRow {
     uint8_t modeRule = 0;   // a view-mode rule for the type names this plugin
 };
 
-// Rebuilt whole by each LvFillCheck; list items carry an index into it.
+// Rebuilt whole by each check of the preview file; list items carry an index into it.
 extern std::vector<LvRow> LvRows;
 // The upper-case extension of the checked file, for the status bar.
 extern std::wstring LvFileExt;
@@ -35,14 +35,7 @@ std::vector<LvRow> LvComputeRows(const std::vector<PlugEntry>& entries, const Fi
 // The executable names the 32-bit TC; any other path, "" too, is the 64-bit one.
 bool TcExeIs32Bit(const std::wstring& exePath);
 
-// Rebuilds LvRows for PreviewFile, fills the list and refreshes the status bar.
-void LvFillCheck();
-// Fills the Lister-check list from LvRows; nothing while the list does not exist.
-void LvCheckFillList();
-
 // Why the row's detect string refuses the checked file, naming the failing part.
 std::wstring LvCheckReasonText(const LvRow& row);
 // The detail text of a row; "" for an index that names no row.
 std::wstring LvRowDetailText(int index);
-// Shows the detail text of row `index` in the detail pane.
-void LvCheckDetailText(int index);

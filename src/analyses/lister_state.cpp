@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "dsx/notes.h"
+#include "analyses/detect_notes.h"
+#include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plugin_keys.h"
-#include "views/view_texts.h"
 
 namespace {
 

@@ -132,12 +132,30 @@ std::vector<PlugEntry> LineEntries(int kind, const IniLines& lines) {
     return rows;
 }
 
+// Appends "[section] <file>" and the section's lines from the file that holds it.
+void AppendIniSectionText(std::wstring& text, const std::wstring& section) {
+    std::wstring file = EffectiveIniPath(section);
+    text += L"[" + section + L"] " + file + L"\n";
+    for (const auto& [key, value] : ReadIniSection(file, section)) text += key + L"=" + value + L"\n";
+}
+
 }  // namespace
 
 const wchar_t* PlugSectionName(int kind) {
     static const wchar_t* const names[] = {L"ListerPlugins", L"ContentPlugins", L"PackerPlugins",
                                            L"FileSystemPlugins"};
     return kind >= 0 && kind <= 3 ? names[kind] : L"";
+}
+
+std::wstring PluginSectionText(int kind) {
+    if (WincmdIniPath.empty() || kind < 0 || kind > 3) return L"";
+    std::wstring text;
+    AppendIniSectionText(text, PlugSectionName(kind));
+    if (kind == KindLister) {
+        AppendIniSectionText(text, L"Lister");
+        AppendIniSectionText(text, L"ListerModes");
+    }
+    return text;
 }
 
 PluginSection LoadPluginSection(int kind) {

@@ -53,6 +53,9 @@ struct PluginSection {
 };
 
 PluginSection LoadPluginSection(int kind);
+// The raw text of a kind's plugin section (for Lister also [Lister] and [ListerModes]),
+// each headed by the file that holds it; "" without a wincmd.ini or for an unknown kind.
+std::wstring PluginSectionText(int kind);
 
 // Copies a probe result into the entry and compiles the plugin's own detect string.
 void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);

@@ -68,7 +68,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     RememberTcDir();
     LoadSettings(SettingsIniPath());
     ApplyDiagSettings();
-    InitLanguage();
+    InitLanguage(TcLanguageIni());
     WriteStartBanner();
     ShowStartSummary();
     return 0;

@@ -199,7 +199,7 @@ TEST_CASE("where TC's configuration uses each plugin's fields") {
                  true);
     WriteIniText(tc / L"c.ini", L"[CustomFieldsMy view]\r\nContents1=[=audio.Album]\r\n", false);
     FieldUsageIndex.built = false;
-    InitLanguage();
+    InitLanguage(std::nullopt);
     REQUIRE(LangCode() == L"eng");
     int counts[UsePlaceCount];
     CHECK(FieldUsageCount(L"FILEINFO", counts, L"") == 3);

@@ -6,7 +6,6 @@
 #include "probe/background_probe.h"
 #include "probe/workers.h"
 #include "probe_test_support.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -171,10 +170,10 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::sk
                                             fs + L"\r\n"));
     HWND window = CollectorWindow();
     std::vector<int> inventory;
-    BackgroundProbeHost host{window, 0, [&](int kind) { inventory.push_back(kind); }};
+    BackgroundProbeHost host{window, 0, false, [&](int kind) { inventory.push_back(kind); }};
     ProbeCache.clear();
     BgProbedKinds.clear();
-    BgProbeRunning = TabIsFindings = 0;
+    BgProbeRunning = 0;
     SettingsValues[L"Probe/Background"] = L"1";
     // What the main window does until a job's end message, and on it.
     auto finishJob = [] {
@@ -192,13 +191,12 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::sk
     }
     SUBCASE("on the findings tab it starts with the Lister plugins, whatever the setting") {
         SettingsValues[L"Probe/Background"] = L"0";
-        TabIsFindings = 1;
+        host.findingsShown = true;
         host.shownTab = 5;
         StartBackgroundProbe(host);
         REQUIRE(BgProbeRunning == 1);
         CHECK(finishJob() == 1);
         CHECK(Seen() == L"probe " + N(BgProbeGen) + L" -1 1 EXT=\"TXT\" | EXT=\"LOG\"\ndone " + N(BgProbeGen) + L" 1\n");
-        TabIsFindings = 0;
     }
     SUBCASE("beside the Lister tab the other kinds follow one another") {
         std::vector<LPARAM> jobs;
