@@ -9,8 +9,6 @@
 
 namespace {
 
-std::wstring dataFolder;
-
 bool CanWriteIn(const std::wstring& folder) {
     std::wstring probe = PathJoin(folder, L"Kestrovane.~wt");
     FileHandle h(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -20,19 +18,20 @@ bool CanWriteIn(const std::wstring& folder) {
 
 std::wstring InDataFolder(const wchar_t* name) { return PathJoin(DataFolder(), name); }
 
+std::wstring ChooseDataFolder() {
+    std::wstring app = AppDir();
+    if (CanWriteIn(app)) return app;
+    std::wstring appData = EnvGet(L"APPDATA");
+    std::wstring folder = appData.empty() ? app : PathJoin(appData, L"Kestrovane");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
 }  // namespace
 
 std::wstring DataFolder() {
-    if (!dataFolder.empty()) return dataFolder;
-    std::wstring app = AppDir();
-    if (CanWriteIn(app)) {
-        dataFolder = app;
-        return dataFolder;
-    }
-    std::wstring appData = EnvGet(L"APPDATA");
-    dataFolder = appData.empty() ? app : PathJoin(appData, L"Kestrovane");
-    CreateDirectoryW(dataFolder.c_str(), nullptr);
-    return dataFolder;
+    static const std::wstring folder = ChooseDataFolder();
+    return folder;
 }
 
 std::wstring SettingsIniPath() { return InDataFolder(L"Kestrovane.ini"); }

@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-// The program's folder when it can be written, else %APPDATA%\Kestrovane; fixed
-// after the first call (which must happen before any worker thread starts).
+// The program's folder when it can be written, else %APPDATA%\Kestrovane; chosen
+// once by the first call, which the program makes at start-up before any thread.
 std::wstring DataFolder();
 std::wstring SettingsIniPath();
 std::wstring FieldsIniPath();

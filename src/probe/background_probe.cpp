@@ -19,6 +19,7 @@ std::unique_ptr<ProbeJob> BackgroundJob(HWND window, int kind) {
     job->generation = ++BgProbeGen;
     job->kind = static_cast<uint32_t>(kind);
     job->background = 1;
+    job->settings = CurrentChildSettings();
     for (const PlugEntry& entry : LoadPluginSection(kind).entries)
         if (entry.fileExists && !ProbeCache.count(MakeKindKey(kind, entry.expandedPath)))
             job->items.push_back({0, entry.expandedPath});

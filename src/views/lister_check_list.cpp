@@ -75,10 +75,9 @@ void LvFillCheck() {
     SetDetailText(L"", true);
     if (LayoutPanes) LayoutPanes();
     if (!PreviewFile.empty() && !WincmdIniPath.empty()) {
-        PluginSection lister = LoadPluginSection(KindLister);
         FileFacts facts = DetFileFacts(PreviewFile);
         LvFileExt = facts.extension;
-        LvRows = LvComputeRows(lister.entries, facts, TcExeIs32Bit(TcExePath()));
+        LvRows = LvComputeRows(LoadPluginSection(KindLister), facts, TcExeIs32Bit(TcExePath()));
     }
     LvCheckFillList();
     if (UpdateStatusBar) UpdateStatusBar();

@@ -32,7 +32,7 @@ struct CheckFixture : TcIniDir {
     }
     // Checks the file as a 64-bit or 32-bit TC would, on the Lister section as it is now.
     std::vector<LvRow> Check(const std::wstring& name, const std::string& bytes = "x", bool tc32 = false) {
-        return LvComputeRows(LoadPluginSection(KindLister).entries, DetFileFacts(File(name, bytes)), tc32);
+        return LvComputeRows(LoadPluginSection(KindLister), DetFileFacts(File(name, bytes)), tc32);
     }
 };
 

@@ -45,7 +45,7 @@ TEST_CASE("why a plugin refuses the file: the failing part of its detect string,
                    {{L"arm.wlx64", PeMachineArm64}});
     f.File(L"p\\junk.wlx64", "junk");
     CHECK(RowsText(f.Check(L"a.txt")).ends_with(L"– #1 arm: Architecture: ARM64\n– #2 junk: not a valid program file\n"));
-    CheckFileFacts = FileFacts{L"TXT", 10, "Mhello", 0};
+    const FileFacts facts{L"TXT", 10, "Mhello", 0};
     const struct {
         const wchar_t *detect, *reason;
     } cases[] = {
@@ -58,7 +58,7 @@ TEST_CASE("why a plugin refuses the file: the failing part of its detect string,
     };
     for (const auto& c : cases) {
         LvRow row;
-        row.detect = c.detect;
+        row.terms = DetectTermValues(c.detect, facts);
         CHECK(LvCheckReasonText(row) == c.reason);
     }
     CHECK((TcExeIs32Bit(L"c:\\tc\\totalcmd.exe") && !TcExeIs32Bit(L"C:\\tc\\TOTALCMD64.EXE")));
@@ -73,7 +73,8 @@ TEST_CASE("the Lister state of an extension: blocked types, then TC's own viewer
                    L"[ListerPlugins]\r\n0=%COMMANDER_PATH%\\p\\text.wlx\r\n0_detect=\"EXT=\"MD\" | EXT=\"JPG\"\"\r\n"
                    L"1=%COMMANDER_PATH%\\p\\view.wlx\r\n1_detect=\"MULTIMEDIA & EXT=\"MD\"\"\r\n",
                    {});
-    std::vector<PlugEntry> entries = LoadPluginSection(KindLister).entries;
+    PluginSection lister = LoadPluginSection(KindLister);
+    const std::vector<PlugEntry>& entries = lister.entries;
     REQUIRE(entries.size() == 2);
     const struct {
         int entry;
@@ -98,7 +99,7 @@ TEST_CASE("the Lister state of an extension: blocked types, then TC's own viewer
         CAPTURE(c.ext);
         std::wstring status = L"old", hint = L"old", mode = L"old";
         int code = -1;
-        int result = ListerStateText(entries[(size_t)c.entry], c.ext, status, hint, &code, &mode);
+        int result = ListerStateText(lister.lister, entries[(size_t)c.entry], c.ext, status, hint, &code, &mode);
         CHECK(std::to_wstring(result) + L" " + std::to_wstring(code) + L" " + status + L"|" + hint + L"|" + mode ==
               c.state);
     }
@@ -106,10 +107,10 @@ TEST_CASE("the Lister state of an extension: blocked types, then TC's own viewer
     // TC's own viewer: built-in types, [Lister] type lists and Windows' media extensions.
     auto ownTypes = [](const std::wstring& listerLines) {
         WriteIniText(WincmdIniPath, L"[Lister]\r\n" + listerLines, true);
-        LoadTcListerSettings();
+        ListerSettings s = LoadListerSettings();
         std::wstring out;
         for (const wchar_t* e : {L"jpg", L"JPG", L"M4A", L"webm", L"MKV", L"png", L"svg", L"gif", L"txt", L""})
-            out += (IsTcOwnViewerExt(e) ? L"+" : L"-") + std::wstring(e) + L" ";
+            out += (IsTcOwnViewerExt(s, e) ? L"+" : L"-") + std::wstring(e) + L" ";
         return out;
     };
     const wchar_t mci[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions";
@@ -124,10 +125,10 @@ TEST_CASE("the Lister state of an extension: blocked types, then TC's own viewer
         MESSAGE("HKLM of the test prefix is not writable; the registry part is skipped");
         return;
     }
-    ownTypes(L"");
-    CHECK((IsTcOwnViewerExt(L"kvmci") && !IsTcOwnViewerExt(L"KVBLANK")));
+    WriteIniText(WincmdIniPath, L"[Lister]\r\n", true);
+    ListerSettings s = LoadListerSettings();
+    CHECK((IsTcOwnViewerExt(s, L"kvmci") && !IsTcOwnViewerExt(s, L"KVBLANK")));
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, mci, L"KVMCI");
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, mci, L"KVBLANK");
-    LoadTcListerSettings();
-    CHECK_FALSE(IsTcOwnViewerExt(L"KVMCI"));
+    CHECK_FALSE(IsTcOwnViewerExt(LoadListerSettings(), L"KVMCI"));
 }

@@ -82,8 +82,8 @@ const std::wstring Lister = Configured(L"lister", L"wlx"), Content = Configured(
 // Whatever a first run leaves behind for good (cached folders, texts) is made
 // before anything is counted.
 void WarmUp(HWND window) {
-    RunWorker(ProbeThreadProc, [&] { return new ProbeJob{window, ++ProbeGen, 0, 0, {{0, Lister}}}; });
-    RunWorker(PreviewFieldsThread, [&] { return new FieldsJob{window, ++PvFieldsGen, L"", {{0, Row(Content)}}}; });
+    RunWorker(ProbeThreadProc, [&] { return new ProbeJob{window, ++ProbeGen, CurrentChildSettings(), 0, 0, {{0, Lister}}}; });
+    RunWorker(PreviewFieldsThread, [&] { return new FieldsJob{window, ++PvFieldsGen, CurrentChildSettings(), L"", {{0, Row(Content)}}}; });
     RunWorker(DetailsThreadProc, [&] { return new DetailsJob{window, ++XcolGen, {{0, Lister}}}; });
 }
 
@@ -98,7 +98,7 @@ TEST_CASE("workers post one record per item, each freed once" * doctest::skip(si
     WarmUp(window);
     SUBCASE("a tab's probe job") {
         uint32_t gen = ++ProbeGen;
-        auto job = [&] { return new ProbeJob{window, gen, 0, 0, {{4, Lister}, {9, L"Z:\\gone.wlx"}}}; };
+        auto job = [&] { return new ProbeJob{window, gen, CurrentChildSettings(), 0, 0, {{4, Lister}, {9, L"Z:\\gone.wlx"}}}; };
         CHECK(RunWorker(ProbeThreadProc, job) == 0);
         CHECK(Seen() == L"probe " + N(gen) + L" 4 1 EXT=\"TXT\" | EXT=\"LOG\"\nprobe " + N(gen) + L" 9 5 \ndone " +
                             N(gen) + L" 0\n");
@@ -106,7 +106,7 @@ TEST_CASE("workers post one record per item, each freed once" * doctest::skip(si
     SUBCASE("a background job answers to its own counter") {
         uint32_t gen = ++BgProbeGen;
         ++ProbeGen;
-        auto job = [&] { return new ProbeJob{window, gen, 2, 1, {{0, Configured(L"packer", L"wcx")}}}; };
+        auto job = [&] { return new ProbeJob{window, gen, CurrentChildSettings(), 2, 1, {{0, Configured(L"packer", L"wcx")}}}; };
         CHECK(RunWorker(ProbeThreadProc, job) == 0);
         CHECK(Seen() == L"probe " + N(gen) + L" -1 1 12\ndone " + N(gen) + L" 3\n");
     }
@@ -117,12 +117,12 @@ TEST_CASE("workers post one record per item, each freed once" * doctest::skip(si
     }
     SUBCASE("preview fields") {
         uint32_t gen = ++PvFieldsGen;
-        auto job = [&] { return new FieldsJob{window, gen, L"C:\\x.jpg", {{3, Row(Content)}, {5, Row(Lister)}}}; };
+        auto job = [&] { return new FieldsJob{window, gen, CurrentChildSettings(), L"C:\\x.jpg", {{3, Row(Content)}, {5, Row(Lister)}}}; };
         CHECK(RunWorker(PreviewFieldsThread, job) == 0);
         CHECK(Seen() == L"fields " + N(gen) + L" 3 1 17\nfields " + N(gen) + L" 5 7 0\n");
     }
     SUBCASE("the field-list scan runs to its end whatever the preview does") {
-        auto job = [&] { return new FieldScanJob{window, {{L"a", Content, L"b"}, {L"c", L"Z:\\gone.wdx", L"d"}}}; };
+        auto job = [&] { return new FieldScanJob{window, CurrentChildSettings(), {{L"a", Content, L"b"}, {L"c", L"Z:\\gone.wdx", L"d"}}}; };
         CHECK(RunWorker(FieldScanThreadProc, job, [] { ++PvFieldsGen; }) == 0);
         CHECK(Seen() == L"list ab 17 1\nlist cd 0 0\n");
     }
@@ -135,7 +135,7 @@ TEST_CASE("a worker stops before its next item once its counter moved on") {
     SUBCASE("a tab switch during the first plugin ends the job after it, with its own generation") {
         uint32_t gen = ++ProbeGen;
         std::wstring hang = Configured(L"hang", L"wlx");
-        auto job = [&] { return new ProbeJob{window, gen, 0, 0, {{0, hang}, {1, Lister}, {2, Lister}}}; };
+        auto job = [&] { return new ProbeJob{window, gen, CurrentChildSettings(), 0, 0, {{0, hang}, {1, Lister}, {2, Lister}}}; };
         RunWorker(ProbeThreadProc, job, [] { ++ProbeGen; });
         CHECK((seenCount <= 2 && Seen().ends_with(L"done " + N(gen) + L" 0\n")));
     }
@@ -143,7 +143,7 @@ TEST_CASE("a worker stops before its next item once its counter moved on") {
         uint32_t xcol = ++XcolGen, fields = ++PvFieldsGen;
         ++XcolGen, ++PvFieldsGen;
         RunWorker(DetailsThreadProc, [&] { return new DetailsJob{window, xcol, {{1, Lister}}}; });
-        RunWorker(PreviewFieldsThread, [&] { return new FieldsJob{window, fields, L"", {{1, Row(Lister)}}}; });
+        RunWorker(PreviewFieldsThread, [&] { return new FieldsJob{window, fields, CurrentChildSettings(), L"", {{1, Row(Lister)}}}; });
         CHECK(seenCount == 0);
     }
     DestroyWindow(window);
@@ -154,9 +154,9 @@ TEST_CASE("records that cannot be posted are freed by the worker") {
     HWND window = CollectorWindow();
     WarmUp(window);
     DestroyWindow(window);
-    CHECK(RunWorker(ProbeThreadProc, [&] { return new ProbeJob{window, ++ProbeGen, 0, 0, {{0, Lister}}}; }) == 0);
+    CHECK(RunWorker(ProbeThreadProc, [&] { return new ProbeJob{window, ++ProbeGen, CurrentChildSettings(), 0, 0, {{0, Lister}}}; }) == 0);
     CHECK(RunWorker(DetailsThreadProc, [&] { return new DetailsJob{window, ++XcolGen, {{0, Lister}}}; }) == 0);
-    CHECK(RunWorker(FieldScanThreadProc, [&] { return new FieldScanJob{window, {{L"", Content, L""}}}; }) == 0);
+    CHECK(RunWorker(FieldScanThreadProc, [&] { return new FieldScanJob{window, CurrentChildSettings(), {{L"", Content, L""}}}; }) == 0);
     CHECK(seenCount == 0);
 }
 
