@@ -20,7 +20,8 @@ constexpr size_t ChildOutputLimit = 16u << 20;
 
 // Starts exe (empty: the program's own file) with args in workDir (empty: the
 // parent's folder) and returns when the child ended or was ended after timeoutMs.
-// Children still running when the program ends are ended with it.
+// The child inherits only its output pipe and runs only inside the job that ends
+// it with the program; when either cannot be arranged it is ended unstarted.
 void RunChildCapture(ChildRun& run, const std::wstring& args, const std::wstring& workDir,
                      uint32_t timeoutMs, const std::wstring& exe);
 
