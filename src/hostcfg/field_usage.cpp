@@ -152,7 +152,8 @@ void ScanSection(FieldUsage& usage, const std::wstring& name) {
         }
         if (k.size() > 4 && k.ends_with(L"exts")) s.typeLists[k.substr(0, k.size() - 4)] = StrTrim(value);
     }
-    if (columns && name.size() > 13) s.viewName = name.substr(13);
+    constexpr size_t prefix = std::char_traits<wchar_t>::length(L"CustomFields");
+    if (columns && name.size() > prefix) s.viewName = name.substr(prefix);
     for (const auto& [key, value] : lines) ScanLine(usage, s, key, value);
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "foundation/handles.h"
+#include "foundation/text.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ bool StartInJob(HANDLE process, HANDLE thread) {
 
 }  // namespace
 
-void RunChildCapture(ChildRun& run, const std::wstring& args, const std::wstring& workDir,
+void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
                      uint32_t timeoutMs, const std::wstring& exe) {
     run = ChildRun{};
     KernelHandle readEnd, writeEnd;
@@ -93,7 +94,9 @@ void RunChildCapture(ChildRun& run, const std::wstring& args, const std::wstring
     // The handle list names what the child may inherit; each must be inheritable itself.
     if (!SetHandleInformation(writeEnd.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) return;
 
-    std::wstring command = L"\"" + ExePathFor(exe) + L"\" " + args;
+    // The program name is read up to its closing quote, backslashes and all.
+    std::wstring command = L"\"" + ExePathFor(exe) + L"\"";
+    for (const std::wstring& arg : args) command += L" " + QuoteArg(arg);
     std::vector<wchar_t> commandLine(command.begin(), command.end());
     commandLine.push_back(0);
 

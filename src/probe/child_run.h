@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ChildRun {
     uint8_t started = 0;   // the process was created
@@ -22,7 +23,8 @@ constexpr size_t ChildOutputLimit = 16u << 20;
 // parent's folder) and returns when the child ended or was ended after timeoutMs.
 // The child inherits only its output pipe and runs only inside the job that ends
 // it with the program; when either cannot be arranged it is ended unstarted.
-void RunChildCapture(ChildRun& run, const std::wstring& args, const std::wstring& workDir,
+// Each argument is quoted as the child's argument parser reads it back.
+void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
                      uint32_t timeoutMs, const std::wstring& exe);
 
 // Child side: writes to standard output, ignoring failures.

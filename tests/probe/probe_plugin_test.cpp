@@ -115,9 +115,9 @@ TEST_CASE("32-bit plugins go through the twin; other machines are named" * docte
 }
 
 TEST_CASE("the program itself answers /probe and /fields without a window") {
-    ChildRun run = RunSelf(L"/PROBE \"" + FakePlugin(L"packer", L"wcx") + L"\" P", 20000, ProgramExe());
+    ChildRun run = RunSelf({L"/PROBE", FakePlugin(L"packer", L"wcx"), L"P"}, 20000, ProgramExe());
     CHECK((run.output == "OK\n12" && run.exitCode == 0));
-    run = RunSelf(L"/fields \"" + FakePlugin(L"failattach", L"wlx") + L"\" \"\" \"\"", 20000, ProgramExe());
+    run = RunSelf({L"/fields", FakePlugin(L"failattach", L"wlx"), L"", L""}, 20000, ProgramExe());
     CHECK((run.output == "LOADFAIL 1114\n" && run.exitCode == 2));
 }
 
