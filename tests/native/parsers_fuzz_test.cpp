@@ -115,6 +115,7 @@ TEST_CASE("generated detect strings through parse, evaluation, analysis and edit
             CHECK(DetectTermValues(printed, facts).size() == DetectTermValues(text, facts).size());
         }
         DetectMatches(text, facts);
+        DetectTermValues(text, facts);
         CompileDetect(text, true);
         bool failed = false;
         std::wstring edited = DsxEditExts(text, {L"TXT"}, {L"LOG"}, &failed);
