@@ -19,9 +19,10 @@ bool SameKept(const KeptEntry& a, const KeptEntry& b) {
 }  // namespace
 
 std::wstring WriteKeptVerified(const KeptEntry& entry) {
-    std::wstring key = WriteDisabledEntry(entry);
+    std::optional<std::wstring> key = WriteDisabledEntry(entry);
+    if (!key) return L"";
     for (const KeptEntry& read : ReadDisabled((int)entry.kind))
-        if (read.key == key) return SameKept(read, entry) ? key : L"";
+        if (read.key == *key) return SameKept(read, entry) ? *key : L"";
     return L"";
 }
 

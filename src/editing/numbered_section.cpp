@@ -14,7 +14,7 @@
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
 
 std::function<void()> PendingChanged;
 

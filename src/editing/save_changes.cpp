@@ -12,7 +12,7 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "hostcfg/plug_entry.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
 
 MessageBoxFn SaveMessageBox = MessageBoxW;
 

@@ -28,7 +28,7 @@ std::wstring Section(const std::wstring& file, const wchar_t* section) {
 SaveFixture::SaveFixture(const wchar_t* name, const std::wstring& ini) : tc(name) {
     WriteIniText(tc.ini, ini, false);
     SettingsValues[L"General/Language"] = L"eng";
-    InitLanguage();
+    InitLanguage(std::nullopt);
     SaveMessageBox = Capture;
     Shown.clear();
     DiscardPending();

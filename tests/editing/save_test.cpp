@@ -262,8 +262,9 @@ TEST_CASE("an edit of one entry of a real configuration changes no other line") 
         SaveFixture f(L"save_corpus", L"");
         WriteFileBytes(f.tc.ini, ReadFileBytes(corpus + L"\\" + name));
         if (EffectiveIniPath(L"ListerPlugins") != f.tc.ini) continue;
-        std::vector<PlugEntry> entries = LoadPluginSection(0).entries;
-        if (entries.empty() || !DuplicateKeys[0].empty()) continue;
+        PluginSection section = LoadPluginSection(0);
+        std::vector<PlugEntry>& entries = section.entries;
+        if (entries.empty() || !section.duplicateKeys.empty()) continue;
         std::string before = ReadFileBytes(f.tc.ini);
         PendingEditFor(entries.back()).addedExts = {L"KVTEST"};
         f.Save();
