@@ -21,24 +21,6 @@ std::wstring PlaceText(const FieldUse& use) {
     return FillVar(Tr(PlaceKeys[use.place < UsePlaceCount ? use.place : UseOther]), L"w", use.where);
 }
 
-// Section names of the whole file; the buffer grows, so no section is missed.
-std::vector<std::wstring> SectionNames(const std::wstring& ini) {
-    for (DWORD size = 65536;; size *= 2) {
-        std::wstring buf(size, L'\0');
-        DWORD n = GetPrivateProfileSectionNamesW(buf.data(), size, ini.c_str());
-        if (n + 2 < size || size >= (1u << 26)) {
-            std::vector<std::wstring> names;
-            for (size_t pos = 0; pos < n;) {
-                size_t end = buf.find(L'\0', pos);
-                if (end == std::wstring::npos || end > n) end = n;
-                if (end > pos) names.push_back(buf.substr(pos, end - pos));
-                pos = end + 1;
-            }
-            return names;
-        }
-    }
-}
-
 bool IsPluginSection(const std::wstring& lower) {
     return lower == L"listerplugins" || lower == L"contentplugins" || lower == L"packerplugins" ||
            lower == L"filesystemplugins" || lower.find(L"plugins64") != std::wstring::npos;
@@ -176,7 +158,7 @@ void BuildFieldUsage() {
     FieldUsageIndex = FieldUsage{};
     FieldUsageIndex.built = true;
     if (WincmdIniPath.empty()) return;
-    for (const auto& name : SectionNames(FullPath(WincmdIniPath))) ScanSection(name);
+    for (const auto& name : IniSectionNames(FullPath(WincmdIniPath))) ScanSection(name);
 }
 
 void UsageAdd(const std::wstring& plugin, const std::wstring& field, uint32_t place, const std::wstring& where) {
