@@ -18,13 +18,6 @@
 
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * (double)c.QuadPart / (double)f.QuadPart;
-}
-
 // Every present plugin answered: Lister and Content with their own detect string
 // and one more extension, Packer with other capabilities.
 void AnswerProbes() {

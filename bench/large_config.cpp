@@ -1,5 +1,7 @@
 #include "large_config.h"
 
+#include <windows.h>
+
 #include "foundation/files.h"
 #include "support/test_support.h"
 
@@ -59,3 +61,10 @@ void MakeLargeConfigPlugins(const std::wstring& dir) {
     }
 }
 
+
+double NowMs() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return 1000.0 * (double)c.QuadPart / (double)f.QuadPart;
+}

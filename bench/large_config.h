@@ -7,3 +7,5 @@
 std::wstring LargeConfigIni();
 // Half of the plugin files exist, as on a machine where some were removed.
 void MakeLargeConfigPlugins(const std::wstring& dir);
+// Milliseconds of the performance counter.
+double NowMs();
