@@ -14,10 +14,6 @@
 #include "large_config.h"
 #include "support/test_support.h"
 
-namespace {
-
-}  // namespace
-
 int main() {
     std::wstring dir = FreshTempDir(L"bench_load");
     SetEnvironmentVariableW(L"COMMANDER_PATH", dir.c_str());
