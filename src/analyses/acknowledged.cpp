@@ -8,6 +8,7 @@
 #include "foundation/logs.h"
 #include "foundation/text.h"
 #include "foundation/timestamps.h"
+#include "hostcfg/pending.h"
 #include "hostcfg/plugin_keys.h"
 
 std::map<std::wstring, std::wstring> AckSet;
@@ -62,4 +63,19 @@ void SetAcknowledged(const std::wstring& key, bool on) {
         WritePrivateProfileStringW(kAckSection, key.c_str(), nullptr, ini.c_str());
     }
     DebugLog((on ? L"ack " : L"unack ") + key);
+}
+
+bool FindingPending(const Finding& f) {
+    if (!f.diskFile.empty()) return false;
+    if (f.iniLine) {
+        std::wstring section = f.otherIni ? L"[" + f.iniFile + L"]" + f.display : f.display;
+        return PlugStates.count(MakePlugKey(f.tab, true, section)) != 0;
+    }
+    switch (f.tab) {
+    case 0:
+    case 1: return PendingEdits.count(EntryEditKey(f.tab, f.number)) != 0;
+    case 2: return !f.display.empty() && FindPlugState(2, f.display);
+    case 3: return FindPlugState(3, f.display) != nullptr;
+    default: return false;
+    }
 }

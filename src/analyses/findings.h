@@ -54,6 +54,9 @@ std::wstring NameMatchKey(const std::wstring& text);
 // from NameMatchKey; names of up to 2 characters never match).
 bool SectionMatchesName(const std::wstring& sectionKey, const std::wstring& nameKey);
 
+// The entry, line or section the finding concerns already carries a pending change.
+bool FindingPending(const Finding& finding);
+
 // Reads [Acknowledged] of the program's INI into AckSet.
 void LoadAcknowledged();
 // Marks or unmarks a finding as checked, in AckSet and in the program's INI.

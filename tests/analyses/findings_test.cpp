@@ -11,6 +11,7 @@
 #include "foundation/ini.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
+#include "hostcfg/pending.h"
 #include "probe/pe.h"
 
 namespace {
@@ -229,6 +230,13 @@ TEST_CASE("a finding marked as checked stays hidden after a restart, and comes b
     f.Probe(0, L"p\\more.wlx", ProbeOk, L"EXT=\"A\" | EXT=\"C\"", 1);
     BuildFindings();
     CHECK(Summary().find(L"plugin can do more: +C") != std::wstring::npos);
+
+    // The missing entry gets a pending edit; the disk files never count as pending.
+    PendingEdits[EntryEditKey(0, 2)] = PendingEdit{};
+    CHECK(FindingPending(Findings[0]));
+    CHECK_FALSE(FindingPending(Findings.back()));
+    PendingEdits.clear();
+    CHECK_FALSE(FindingPending(Findings[0]));
 
     SetAcknowledged(more, false);
     CHECK(IniGetString(SettingsIniPath(), L"Acknowledged", more) == L"");
