@@ -2,11 +2,12 @@
 // of its plugin files present and every present plugin answered, against the
 // time of loading its four sections.
 //   tools/wine-run <prefix> build/x64/bench/bench_findings.exe
+#include "analyses/findings.h"
+
 #include <windows.h>
 
 #include <cstdio>
 
-#include "analyses/findings.h"
 #include "analyses/plugin_caches.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"

@@ -61,8 +61,9 @@ void ScanFolders(const std::vector<ScanFolder>& folders) {
     DiskPlugins.clear();
     int64_t budget = kScanBudget;
     for (const auto& folder : folders) {
-        bool covered = std::any_of(folders.begin(), folders.end(),
-                                   [&](const ScanFolder& other) { return &other != &folder && CoveredBy(folder, other); });
+        bool covered = std::any_of(folders.begin(), folders.end(), [&](const ScanFolder& other) {
+            return &other != &folder && CoveredBy(folder, other);
+        });
         if (!covered) ScanDiskPlugins(folder.path, folder.depth, budget);
     }
 }

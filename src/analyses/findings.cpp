@@ -46,8 +46,11 @@ struct WorkingSets {
     std::set<std::wstring> names;       // NameMatchKey of plugin names
 };
 
-std::wstring Fill(const char* key, const wchar_t* name, const std::wstring& value) {
-    return FillVar(Tr(key), name, value);
+// Keys put together from a finding's kind id.
+std::wstring TextOf(const std::string& key) { return Tr(key.c_str()); }
+
+std::wstring Fill(const std::string& key, const wchar_t* name, const std::wstring& value) {
+    return FillVar(TextOf(key), name, value);
 }
 
 void SetKey(Finding& f, const std::wstring& location, const std::wstring& kindId, const std::wstring& extra) {
@@ -112,9 +115,11 @@ void CheckExtensionLists(const Context& ctx, const PlugEntry& e) {
         if (i.kind == DetItemExt && !ExtListContains(e.pluginDetect.items, i)) less += L" −" + ExtText(i);
     if (e.hasDetect && !StrTrim(e.detectText).empty()) {
         if (!more.empty())
-            AddFinding(ctx, &e, SeverityDifference, FixDetect, Tr("fd_more") + more, Tr("fdx_more"), L"", L"more", more);
+            AddFinding(ctx, &e, SeverityDifference, FixDetect, Tr("fd_more") + more, Tr("fdx_more"), L"", L"more",
+                       more);
         if (!less.empty())
-            AddFinding(ctx, &e, SeverityDifference, FixDetect, Tr("fd_less") + less, Tr("fdx_less"), L"", L"less", less);
+            AddFinding(ctx, &e, SeverityDifference, FixDetect, Tr("fd_less") + less, Tr("fdx_less"), L"", L"less",
+                       less);
         return;
     }
     if (ctx.kind == KindContent) {
@@ -152,8 +157,8 @@ void CheckOverruled(const Context& ctx, const PlugEntry& e) {
     for (int i = 0; i < 3; ++i) {
         if (lists[i].empty()) continue;
         std::string id = StrToUtf8(ids[i]);
-        AddFinding(ctx, &e, SeverityNote, i == 2 ? FixEdit : FixNone, Fill(("fd_" + id).c_str(), L"x", lists[i]),
-                   Tr(("fdx_" + id).c_str()), L"", ids[i], lists[i]);
+        AddFinding(ctx, &e, SeverityNote, i == 2 ? FixEdit : FixNone, Fill("fd_" + id, L"x", lists[i]),
+                   TextOf("fdx_" + id), L"", ids[i], lists[i]);
     }
 }
 
@@ -165,10 +170,9 @@ void CheckNotes(const Context& ctx, const PlugEntry& e) {
         bool serious = tag == L"find" || tag == L"unquoted" || tag == L"syntax";
         bool reach = tag == L"always" || tag == L"almost" || tag == L"except";
         bool lister = ctx.kind == KindLister;
-        std::wstring explanation = serious || tag == L"dup" ? Tr(("lgnx_" + StrToUtf8(tag)).c_str())
-                                   : reach                  ? (lister ? GreedyNoteText(*ctx.entries, e.number)
-                                                                      : Tr("fdx_reach_c"))
-                                                            : Tr("fdx_note");
+        std::wstring explanation = serious || tag == L"dup" ? TextOf("lgnx_" + StrToUtf8(tag))
+                                   : reach ? (lister ? GreedyNoteText(*ctx.entries, e.number) : Tr("fdx_reach_c"))
+                                           : Tr("fdx_note");
         Finding& f = AddFinding(ctx, &e, serious ? SeverityError : SeverityNote, FixEdit, notes[i], explanation, L"",
                                 tag, tag == L"dup" ? std::to_wstring(e.number) : L"");
         if (reach) f.advice = FindingActionText(lister ? L"greedy" : L"reach_c");
@@ -290,8 +294,8 @@ void CheckOrphans(const std::set<std::wstring>& names) {
                 continue;
             Context ctx{kind, path, nullptr, false};
             Finding& f = AddFinding(ctx, nullptr, SeverityNote, FixStray,
-                                    FillVar(Fill("fd_orphan", L"s", section), L"f", files[kind]), Tr("fdx_orphan"),
-                                    L"", L"orphan");
+                                    FillVar(Fill("fd_orphan", L"s", section), L"f", files[kind]), Tr("fdx_orphan"), L"",
+                                    L"orphan");
             f.iniLine = 1;
             f.otherIni = 1;
             f.iniFile = path;
@@ -305,8 +309,9 @@ void CheckOrphans(const std::set<std::wstring>& names) {
 void CheckNotInstalled(const WorkingSets& sets) {
     for (const auto& [lower, path] : CollectDiskPlugins(sets.files, sets.folders)) {
         Context ctx{PluginKindOfFileName(path), L"", nullptr, false};
-        Finding& f = AddFinding(ctx, nullptr, SeverityNote, FixNone, Fill("fd_notinst", L"f", PathForDisplay(path, true)),
-                                Tr("fdx_notinst"), L"", L"notinst");
+        Finding& f =
+            AddFinding(ctx, nullptr, SeverityNote, FixNone, Fill("fd_notinst", L"f", PathForDisplay(path, true)),
+                       Tr("fdx_notinst"), L"", L"notinst");
         f.diskFile = path;
         f.name = FileStem(path);
         SetKey(f, lower, L"notinst", L"");

@@ -90,12 +90,12 @@ bool WriteInventoryFile(const std::wstring& text) {
     const std::wstring path = InventoryIniPath(), temp = path + L".tmp";
     bool written;
     {
-        FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
+        FileHandle file(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         DWORD bytes = (DWORD)(text.size() * sizeof(wchar_t)), done = 0;
-        written = WriteFile(file.Get(), text.data(), bytes, &done, nullptr) && done == bytes &&
-                  FlushFileBuffers(file.Get());
+        written =
+            WriteFile(file.Get(), text.data(), bytes, &done, nullptr) && done == bytes && FlushFileBuffers(file.Get());
     }
     if (!written) {
         DeleteFileW(temp.c_str());
@@ -165,8 +165,8 @@ void CompareKnown(Update& u, InvRecord& r, const PlugEntry& e, const std::wstrin
     } else {
         std::wstring oldFile = EntryGet(r, L"File");
         if (!oldFile.empty() && !stamp.empty() && oldFile != stamp && !SameStampOlderForm(oldFile, stamp))
-            u.Log(e.name, FillVar(FillVar(Tr("log_file"), L"a", StampToLocalText(oldFile)), L"b",
-                                  StampToLocalText(stamp)));
+            u.Log(e.name,
+                  FillVar(FillVar(Tr("log_file"), L"a", StampToLocalText(oldFile)), L"b", StampToLocalText(stamp)));
     }
     if (u.kind != KindFileSystem) CompareDetect(u, r, e);
 }
@@ -333,8 +333,8 @@ void UpdateInventory(int kind) {
     }
     if (!hasInitial) {
         InvMeta[L"Initial_" + letter] = u.now;
-        std::wstring text = FillVar(FillVar(Tr("log_initial"), L"t", TabName(kind)), L"n",
-                                    std::to_wstring(section.entries.size()));
+        std::wstring text =
+            FillVar(FillVar(Tr("log_initial"), L"t", TabName(kind)), L"n", std::to_wstring(section.entries.size()));
         u.lines.insert(u.lines.begin(), u.now + L"  " + text);
     }
     SavedKinds.erase(kind);
