@@ -39,7 +39,7 @@ void AnswerProbes() {
 
 int main() {
     SettingsValues[L"General/Language"] = L"eng";
-    InitLanguage();
+    InitLanguage(std::nullopt);
     std::wstring dir = FreshTempDir(L"bench_findings");
     SetEnvironmentVariableW(L"COMMANDER_PATH", dir.c_str());
     MakeLargeConfigPlugins(dir);

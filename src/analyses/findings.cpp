@@ -5,8 +5,9 @@
 
 #include "analyses/lister_check.h"
 #include "analyses/lister_state.h"
-#include "dsx/compare.h"
-#include "dsx/notes.h"
+#include "analyses/plugin_caches.h"
+#include "analyses/detect_compare.h"
+#include "analyses/detect_notes.h"
 #include "foundation/encoding.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -21,7 +22,8 @@
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
 
 std::vector<Finding> Findings;
 uint8_t FindingsPartial = 0;
@@ -35,6 +37,7 @@ constexpr size_t kMaxDetectChars = 2000;
 struct Context {
     int kind = 0;
     std::wstring iniUsed;
+    const PluginSection* section = nullptr;
     const std::vector<PlugEntry>* entries = nullptr;
     bool tc32 = false;
 };
@@ -80,7 +83,7 @@ Finding& AddFinding(const Context& ctx, const PlugEntry* e, int severity, int fi
 std::wstring ExtText(const DetectItem& item) { return item.text.empty() ? Tr("ext_noext") : item.text; }
 
 void CheckModeRules(const Context& ctx) {
-    const ListerSettings& s = TcListerSettings;
+    const ListerSettings& s = ctx.section->lister;
     if (s.modeGap >= 0) {
         std::wstring gap = std::to_wstring(s.modeGap);
         std::wstring explanation = Fill("fdx_modegap", L"n", gap);
@@ -93,7 +96,7 @@ void CheckModeRules(const Context& ctx) {
     }
     for (const auto& rule : s.listerModes) {
         for (const auto& word : rule.fieldWords) {
-            if (word.find(L'.') == std::wstring::npos || ListerKeys.count(PlugKey(word))) continue;
+            if (word.find(L'.') == std::wstring::npos || s.pluginKeys.count(PlugKey(word))) continue;
             std::wstring n = std::to_wstring(rule.number);
             std::wstring explanation = Fill("fdx_modeplugin", L"p", word) + L"\r\n[ListerModes] " + n + L"exts=" +
                                        rule.exts + L"  " + n + L"fields=" + rule.fields;
@@ -150,7 +153,7 @@ void CheckOverruled(const Context& ctx, const PlugEntry& e) {
         if (item.kind != DetItemExt) continue;
         std::wstring status, hint, modePlugin;
         int code = ListerStateNone;
-        if (ListerStateText(e, item.text, status, hint, &code, &modePlugin) != 2 || code < 1 || code > 3) continue;
+        if (ListerStateText(ctx.section->lister, e, item.text, status, hint, &code, &modePlugin) != 2 || code < 1 || code > 3) continue;
         std::wstring& list = lists[code - 1];
         list += (list.empty() ? L"" : L", ") + item.text + (code == ListerStateMode ? L" → " + modePlugin : L"");
     }
@@ -233,14 +236,14 @@ void CheckEntry(const Context& ctx, const PlugEntry& e) {
 
 // Fields that TC's configuration shows of a Content plugin that is not registered.
 void CheckUnknownFields(const Context& ctx) {
-    if (!FieldUsageIndex.built) BuildFieldUsage();
+    const FieldUsage& usage = CurrentFieldUsage();
     std::set<std::wstring> registered;
     for (const auto& e : *ctx.entries) registered.insert(PlugKey(e.expandedPath));
-    for (const auto& [key, uses] : FieldUsageIndex.uses) {
+    for (const auto& [key, uses] : usage.uses) {
         if (registered.count(key)) continue;
-        auto written = FieldUsageIndex.names.find(key);
-        std::wstring name = written != FieldUsageIndex.names.end() ? written->second : key;
-        std::wstring places = FieldUsageText(key, L"\t");
+        auto written = usage.names.find(key);
+        std::wstring name = written != usage.names.end() ? written->second : key;
+        std::wstring places = FieldUsageText(usage, key, L"\t");
         while (!places.empty() && (places.back() == L'\r' || places.back() == L'\n')) places.pop_back();
         Finding& f = AddFinding(ctx, nullptr, SeverityError, FixNone, Fill("fd_unknownfield", L"p", name),
                                 Fill("fdx_unknownfield", L"p", name) + L"\r\n" + places, L"", L"unknownfield");
@@ -251,7 +254,7 @@ void CheckUnknownFields(const Context& ctx) {
 
 // Keys left in wincmd.ini's own section although the section is redirected.
 void CheckStrayKeys(const Context& ctx) {
-    const std::vector<std::wstring>& keys = SectionKeys[ctx.kind];
+    const std::vector<std::wstring>& keys = ctx.section->leftOverKeys;
     if (keys.empty()) return;
     IniPairs lines = ReadIniSection(FullPath(WincmdIniPath), PlugSectionName(ctx.kind));
     for (const auto& key : keys) {
@@ -267,7 +270,7 @@ void CheckStrayKeys(const Context& ctx) {
 }
 
 void CheckDuplicateKeys(const Context& ctx) {
-    for (const auto& key : DuplicateKeys[ctx.kind]) {
+    for (const auto& key : ctx.section->duplicateKeys) {
         const PlugEntry* entry = nullptr;
         wchar_t* end = nullptr;
         long number = std::wcstol(key.c_str(), &end, 10);
@@ -292,7 +295,7 @@ void CheckOrphans(const std::set<std::wstring>& names) {
             std::wstring key = NameMatchKey(section);
             if (std::any_of(names.begin(), names.end(), [&](const auto& n) { return SectionMatchesName(key, n); }))
                 continue;
-            Context ctx{kind, path, nullptr, false};
+            Context ctx{kind, path, nullptr, nullptr, false};
             Finding& f = AddFinding(ctx, nullptr, SeverityNote, FixStray,
                                     FillVar(Fill("fd_orphan", L"s", section), L"f", files[kind]), Tr("fdx_orphan"), L"",
                                     L"orphan");
@@ -308,7 +311,7 @@ void CheckOrphans(const std::set<std::wstring>& names) {
 
 void CheckNotInstalled(const WorkingSets& sets) {
     for (const auto& [lower, path] : CollectDiskPlugins(sets.files, sets.folders)) {
-        Context ctx{PluginKindOfFileName(path), L"", nullptr, false};
+        Context ctx{PluginKindOfFileName(path), L"", nullptr, nullptr, false};
         Finding& f =
             AddFinding(ctx, nullptr, SeverityNote, FixNone, Fill("fd_notinst", L"f", PathForDisplay(path, true)),
                        Tr("fdx_notinst"), L"", L"notinst");
@@ -334,7 +337,7 @@ void Collect(WorkingSets& sets, int kind, const std::vector<PlugEntry>& entries)
 void AnalyseKind(int kind, WorkingSets& sets, bool tc32) {
     PluginSection section = LoadPluginSection(kind);
     Collect(sets, kind, section.entries);
-    Context ctx{kind, section.iniUsed, &section.entries, tc32};
+    Context ctx{kind, section.iniUsed, &section, &section.entries, tc32};
     if (section.missing) {
         AddFinding(ctx, nullptr, SeverityError, FixNone, Fill("fd_secmissing", L"f", section.iniUsed),
                    Tr("fdx_secmissing"), L"", L"secmissing");

@@ -4,12 +4,14 @@
 
 #include <cstdlib>
 
-#include "dsx/compare.h"
+#include "analyses/detect_compare.h"
 #include "dsx/detect_spec.h"
+#include "dsx/keyword_text.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/labels.h"
 #include "foundation/logs.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
@@ -19,7 +21,6 @@
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/background_probe.h"
-#include "views/view_texts.h"
 
 std::map<std::wstring, std::wstring> InvMeta;
 std::map<std::wstring, InvRecord> InvSections;

@@ -2,7 +2,6 @@
 
 #include "analyses/findings.h"
 #include "analyses/inventory.h"
-#include "hostcfg/field_usage.h"
 #include "probe/background_probe.h"
 #include "probe/probe_result.h"
 #include "probe/workers.h"
@@ -10,6 +9,9 @@
 std::function<void()> DropExtraColumnTexts;
 
 namespace {
+FieldUsage UsageIndex;
+bool UsageBuilt = false;
+
 // The generations the two probe counters had at the last reset.
 uint32_t ProbeGenAtReset = 0;
 uint32_t BgProbeGenAtReset = 0;
@@ -17,9 +19,15 @@ uint32_t BgProbeGenAtReset = 0;
 bool StartedAfter(uint32_t generation, uint32_t mark) { return static_cast<int32_t>(generation - mark) > 0; }
 }  // namespace
 
+const FieldUsage& CurrentFieldUsage() {
+    if (!UsageBuilt) UsageIndex = BuildFieldUsage();
+    UsageBuilt = true;
+    return UsageIndex;
+}
+
 void ResetPluginCaches() {
     ProbeCache.clear();
-    FieldUsageIndex.built = false;
+    UsageBuilt = false;
     InvalidateDiskScan();
     if (DropExtraColumnTexts) DropExtraColumnTexts();
     BgProbeGenAtReset = ++BgProbeGen;

@@ -2,10 +2,15 @@
 #pragma once
 #include <functional>
 
+#include "hostcfg/field_usage.h"
+
 struct ProbeMsg;
 
 // Empties the extra-column texts of the plugin list; set by the views that keep them.
 extern std::function<void()> DropExtraColumnTexts;
+
+// Where TC's configuration uses content fields, read once after each reset. UI thread only.
+const FieldUsage& CurrentFieldUsage();
 
 // Drops the probe results, the field-usage index, the disk scan, the extra-column
 // texts and the background-probe state, and reloads the inventory.

@@ -5,6 +5,7 @@
 
 #include "../hostcfg/hostcfg_test_util.h"
 #include "analyses/findings.h"
+#include "analyses/plugin_caches.h"
 #include "foundation/data_folder.h"
 #include "foundation/encoding.h"
 #include "foundation/env.h"
@@ -22,12 +23,10 @@ struct FindingsFixture : TcIniDir {
 
     explicit FindingsFixture(const std::wstring& text) : TcIniDir(L"findings") {
         SettingsValues[L"General/Language"] = L"eng";
-        InitLanguage();
-        ProbeCache.clear();
+        InitLanguage(std::nullopt);
+        ResetPluginCaches();
         AckSet.clear();
         ShowAcked = 0;
-        FieldUsageIndex.built = false;
-        InvalidateDiskScan();
         WriteIniText(ini, text, true);
     }
     // A 64-bit plugin file (32-bit with machine x86) at a path below the folder.

@@ -21,7 +21,7 @@ struct InventoryFixture : TcIniDir {
 
     InventoryFixture() : TcIniDir(L"inventory") {
         SettingsValues[L"General/Language"] = L"eng";
-        InitLanguage();
+        InitLanguage(std::nullopt);
         DeleteFileW(InventoryIniPath().c_str());
         DeleteFileW(ChangeLogPath().c_str());
         CreateDirectoryW((*this / L"p").c_str(), nullptr);
