@@ -215,3 +215,21 @@ TEST_CASE("after the reset, no probe result of an older job enters the emptied c
     CHECK(BgProbedKinds.empty());
     CHECK(ProbeCache.empty());
 }
+
+TEST_CASE("a file stamp of the older local form is the same file; another size is a changed file") {
+    InventoryFixture f;
+    f.Lister({L"alpha"});
+    f.Probe(L"alpha", L"1.0");
+    UpdateInventory(0);
+    TakeChangeLog();
+    std::wstring stamp = FileStamp(f / L"p\\alpha.wlx");
+    std::wstring size = stamp.substr(stamp.find(L'|'));
+    InvSections[InventorySectionName(0, f / L"p\\alpha.wlx")][L"File"] = StampToLocalText(stamp) + size;
+    UpdateInventory(0);
+    CHECK(TakeChangeLog().empty());
+    CHECK(EntryGet(f.Record(L"alpha"), L"File") == stamp);
+    InvSections[InventorySectionName(0, f / L"p\\alpha.wlx")][L"File"] = StampToLocalText(stamp) + L"|1";
+    UpdateInventory(0);
+    CHECK(TakeChangeLog().size() == 1);
+    CHECK(InventorySectionName(2, L"C:\\A[1]\\Z.WCX") == L"P|c:\\a_1_\\z.wcx");
+}
