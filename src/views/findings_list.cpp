@@ -6,6 +6,8 @@
 #include "foundation/labels.h"
 #include "foundation/list_view.h"
 #include "foundation/texts.h"
+#include "probe/background_probe.h"
+#include "views/inventory_list.h"
 #include "views/panes.h"
 
 namespace {
@@ -59,6 +61,18 @@ std::wstring FindingDetailText(int index) {
     std::wstring text = Tr("fdl_finding") + L"\t" + f.text + L"\r\n" + Tr("fdl_explain") + L"\t" + f.explanation;
     if (!f.advice.empty()) text += L"\r\n" + Tr("fdl_todo") + L"\t" + f.advice;
     return text + L"\r\n" + Tr("fdl_fix") + L"\t" + FixKindText(f.fix);
+}
+
+std::wstring FindingsStatus() {
+    int counts[4] = {};
+    for (const Finding& f : Findings) ++counts[f.severity >= 1 && f.severity <= 3 ? f.severity : 0];
+    std::wstring text = FillVar(Tr("st_findings"), L"n", std::to_wstring(Findings.size()));
+    text = FillVar(FillVar(FillVar(text, L"e", std::to_wstring(counts[1])), L"d", std::to_wstring(counts[2])), L"h",
+                   std::to_wstring(counts[3]));
+    if (HiddenAckedCount > 0)
+        text += kStatusSeparator + FillVar(Tr("st_ackhidden"), L"n", std::to_wstring(HiddenAckedCount));
+    if (BgProbeRunning || FindingsPartial) text += kStatusSeparator + Tr("st_findpartial");
+    return text;
 }
 
 void FillFindingsList(HWND list) {

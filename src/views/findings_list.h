@@ -15,5 +15,9 @@ std::wstring FixKindText(int fix);
 // The detail of Findings[index]: finding, explanation, remedy and fix; "" outside.
 std::wstring FindingDetailText(int index);
 
+// The findings tab's status: counts per severity, hidden checked ones, and a
+// note while plugins are still being asked.
+std::wstring FindingsStatus();
+
 // Runs BuildFindings and refills the list; each row's item data is its finding's index.
 void FillFindingsList(HWND list);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "foundation/data_folder.h"
 #include "foundation/labels.h"
 #include "foundation/list_view.h"
 #include "foundation/path_display.h"
@@ -48,6 +49,20 @@ std::vector<const InvRecord*> InventoryRows() {
     for (const auto& [name, record] : InvSections) rows.push_back(&record);
     std::sort(rows.begin(), rows.end(), [](const InvRecord* a, const InvRecord* b) { return InvEntryLess(*a, *b); });
     return rows;
+}
+
+std::wstring InventoryStatus(bool probing) {
+    std::wstring text;
+    if (InvOtherIni) {
+        text = Tr("st_invforeign");
+    } else {
+        size_t removed = std::count_if(InvSections.begin(), InvSections.end(),
+                                       [](const auto& s) { return !EntryGet(s.second, L"Removed").empty(); });
+        text = FillVar(FillVar(Tr("st_inventory"), L"n", std::to_wstring(InvSections.size())), L"r",
+                       std::to_wstring(removed));
+    }
+    if (probing) text += kStatusSeparator + Tr("st_invpending");
+    return text + kStatusSeparator + InventoryIniPath();
 }
 
 void FillInventoryList(HWND list) {

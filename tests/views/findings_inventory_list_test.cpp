@@ -5,6 +5,7 @@
 #include "../hostcfg/hostcfg_test_util.h"
 #include "analyses/findings.h"
 #include "analyses/plugin_caches.h"
+#include "foundation/data_folder.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
@@ -65,6 +66,15 @@ TEST_CASE("a finding's row names where it stands, whether it is checked and what
     Findings[0].advice = L"take it";
     CHECK(FindingDetailText(0).find(L"\r\nRemedy:\ttake it\r\nIn Kestrovane:") != std::wstring::npos);
     CHECK(FindingDetailText(1).empty());
+
+    Findings = {stray, lister, note, note};
+    HiddenAckedCount = 2;
+    FindingsPartial = 1;
+    CHECK(FindingsStatus() == L"findings: 4 – errors: 1, differences: 1, notes: 2  ·  checked and hidden: 2  ·  "
+                              L"plugins are still being queried – the list completes itself");
+    HiddenAckedCount = 0;
+    FindingsPartial = 0;
+    CHECK(FindingsStatus() == L"findings: 4 – errors: 1, differences: 1, notes: 2");
 }
 
 TEST_CASE("the inventory rows: type, dates, origin and state, and which are marked") {
@@ -78,6 +88,13 @@ TEST_CASE("the inventory rows: type, dates, origin and state, and which are mark
     CHECK(InventoryCells(removed)[6] == L"removed 2026-01-02 03:04");
     CHECK(InventoryCells(removed)[5] == L"recorded later");
     CHECK(InventoryMark(removed) == InvMarkRemoved);
+    InvSections = {{L"C|x", removed}, {L"L|y", untyped}};
+    InvOtherIni = 0;
+    CHECK(InventoryStatus(true) == L"plugins in inventory: 2, removed: 1  ·  inventory is being updated…  ·  " +
+                                       InventoryIniPath());
+    InvOtherIni = 1;
+    CHECK(InventoryStatus(false) == L"Inventory belongs to another wincmd.ini – not updated  ·  " + InventoryIniPath());
+    InvOtherIni = 0;
     CHECK(InventoryMark(untyped) == InvMarkNone);  // of the first inventory
 
     InvRecord recent{{L"Origin", L"new"}};
