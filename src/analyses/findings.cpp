@@ -369,3 +369,21 @@ void BuildFindings() {
         return a.tab < b.tab;
     });
 }
+
+int FindingEntryIndex(const Finding& f, const std::vector<PlugEntry>& entries) {
+    if (f.iniLine || !f.diskFile.empty()) return -1;
+    auto matches = [&](const PlugEntry& e) {
+        switch (f.tab) {
+        case KindLister:
+        case KindContent: return e.number == f.number;
+        case KindFileSystem: return StrIEquals(e.name, f.display);
+        case KindPacker:
+            if (f.display.empty()) return e.name == f.name;
+            return std::any_of(e.iniDetect.items.begin(), e.iniDetect.items.end(),
+                               [&](const DetectItem& item) { return StrIEquals(item.text, f.display); });
+        default: return false;
+        }
+    };
+    auto it = std::find_if(entries.begin(), entries.end(), matches);
+    return it == entries.end() ? -1 : (int)(it - entries.begin());
+}

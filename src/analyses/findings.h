@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+struct PlugEntry;
+
 enum FindingSeverity : int { SeverityError = 1, SeverityDifference = 2, SeverityNote = 3 };
 enum FixKind : int { FixNone = 0, FixEdit = 1, FixCaps = 2, FixDetect = 3, FixStray = 4, FixModeGap = 5 };
 
@@ -56,6 +58,10 @@ bool SectionMatchesName(const std::wstring& sectionKey, const std::wstring& name
 
 // The entry, line or section the finding concerns already carries a pending change.
 bool FindingPending(const Finding& finding);
+
+// The index of the finding's entry among the entries of its tab; -1 when none
+// (an INI line, a file on disk, or an entry removed since the analysis).
+int FindingEntryIndex(const Finding& finding, const std::vector<PlugEntry>& entries);
 
 // Reads [Acknowledged] of the program's INI into AckSet.
 void LoadAcknowledged();

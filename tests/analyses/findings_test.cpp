@@ -140,6 +140,12 @@ TEST_CASE("findings of the Lister, Content and Packer sections, each with its se
     CHECK(find(L"pk", 2).display == L"zip");
     CHECK(find(L"pk", 2).explanation.find(L"\r\n\tPlugin: 283  create, modify, delete") != std::wstring::npos);
     CHECK(find(L"leftover", 1).iniValue == L"1,%COMMANDER_PATH%\\p\\x.wcx");
+    // Where a jump from a finding lands: the entry with its number, or the packer
+    // library that holds the extension; nowhere for an INI line.
+    const PluginSection lister = LoadPluginSection(0), packer = LoadPluginSection(2);
+    CHECK(FindingEntryIndex(find(L"crash", 1), lister.entries) == 3);
+    CHECK(FindingEntryIndex(find(L"pk", 2), packer.entries) == 0);
+    CHECK(FindingEntryIndex(find(L"leftover", 1), packer.entries) == -1);
     CHECK(find(L"ghostfields", 1).explanation.ends_with(L"same name).\r\n\trename template [=ghostfields.Title] [=fields.Size]: Title"));
     CHECK(FindingsPartial == 1);  // MORE.wlx is the same file as more.wlx, yet has no result of its own
 }
