@@ -1,3 +1,5 @@
+#include "analyses/acknowledged.h"
+
 #include <windows.h>
 
 #include <cwctype>
@@ -47,7 +49,7 @@ bool SectionMatchesName(const std::wstring& sectionKey, const std::wstring& name
            (nameKey.size() != 3 && sectionKey.find(nameKey) != std::wstring::npos);
 }
 
-void LoadAcknowledged() {
+void LoadAckSet() {
     AckSet.clear();
     for (const auto& [key, stamp] : ReadIniSection(SettingsIniPath(), kAckSection)) AckSet[StrLower(key)] = stamp;
 }

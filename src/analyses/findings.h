@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "analyses/acknowledged.h"
+
 struct PlugEntry;
 
 enum FindingSeverity : int { SeverityError = 1, SeverityDifference = 2, SeverityNote = 3 };
@@ -39,8 +41,6 @@ extern uint8_t FindingsPartial;
 extern int HiddenAckedCount;
 // Show acknowledged findings too.
 extern uint8_t ShowAcked;
-// Acknowledgement key -> local time of the marking; mirrors [Acknowledged] of the own INI.
-extern std::map<std::wstring, std::wstring> AckSet;
 
 void BuildFindings();
 
@@ -63,8 +63,6 @@ bool FindingPending(const Finding& finding);
 // (an INI line, a file on disk, or an entry removed since the analysis).
 int FindingEntryIndex(const Finding& finding, const std::vector<PlugEntry>& entries);
 
-// Reads [Acknowledged] of the program's INI into AckSet.
-void LoadAcknowledged();
 // Marks or unmarks a finding as checked, in AckSet and in the program's INI.
 void SetAcknowledged(const std::wstring& key, bool on);
 

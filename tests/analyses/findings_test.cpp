@@ -218,7 +218,7 @@ TEST_CASE("a finding marked as checked stays hidden after a restart, and comes b
     CHECK(IniGetString(SettingsIniPath(), L"Acknowledged", more) == AckSet[more]);
 
     AckSet.clear();
-    LoadAcknowledged();  // as a restart reads them
+    LoadAckSet();  // as a restart reads them
     BuildFindings();
     CHECK(HiddenAckedCount == 3);
     CHECK(Summary() == L"1/1 l|~\\p\\gone.wlx|missing  [gone] plugin file missing\n"
