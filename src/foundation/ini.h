@@ -11,5 +11,7 @@ std::wstring IniGetString(const std::wstring& ini, const std::wstring& section, 
 // Every key=value line in file order, repeated keys kept; keys trimmed, values as written.
 IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section);
 bool IniHasSection(const std::wstring& ini, const std::wstring& section);
+// The names of every section of the file, in file order.
+std::vector<std::wstring> IniSectionNames(const std::wstring& ini);
 // The trimmed value of a key of TC's [Lister] section.
 std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key);
