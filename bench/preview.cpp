@@ -96,12 +96,12 @@ int main() {
     for (int i = 0; i < Count; ++i) {
         PvPlugin row, result;
         row.path = Copy(folder, i, L".wdx");
-        RunFieldsChild(result, row, file);
+        RunFieldsChild(result, row, file, CurrentChildSettings());
         answered += result.state == PvAnsweredOk;
     }
     Report("20 Content plugins asked one after the other", Seconds(start), floor);
 
-    auto fields = new FieldsJob{window, ++PvFieldsGen, file, {}};
+    auto fields = new FieldsJob{window, ++PvFieldsGen, CurrentChildSettings(), file, {}};
     for (int i = 0; i < Count; ++i) {
         PvPlugin row;
         row.path = Copy(folder, i, L".wdx");
@@ -109,7 +109,7 @@ int main() {
     }
     Report("preview of one file, 20 Content plugins", RunWorker(PreviewFieldsThread, fields), floor);
 
-    auto probe = new ProbeJob{window, ++ProbeGen, 0, 0, {}};
+    auto probe = new ProbeJob{window, ++ProbeGen, CurrentChildSettings(), 0, 0, {}};
     for (int i = 0; i < Count; ++i) probe->items.push_back({(uint32_t)i, Copy(folder, i, L".wlx")});
     Report("tab probe, 20 Lister plugins", RunWorker(ProbeThreadProc, probe), floor);
     std::printf("at most %u children at once\n\n", ItemsInOrderWidth());

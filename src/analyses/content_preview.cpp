@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "analyses/builtin_fields.h"
+#include "analyses/detect_notes.h"
 #include "analyses/preview_state.h"
 #include "dsx/eval.h"
-#include "dsx/notes.h"
 #include "dsx/reach.h"
 #include "foundation/data_folder.h"
 #include "foundation/ini.h"
@@ -88,6 +88,7 @@ std::unique_ptr<FieldsJob> NewJob() {
     auto job = std::make_unique<FieldsJob>();
     job->window = PvView.resultWindow;
     job->generation = PvFieldsGen.load();
+    job->settings = CurrentChildSettings();
     job->file = PreviewFile;
     return job;
 }

@@ -32,7 +32,7 @@ DWORD WINAPI ProbeThreadProc(LPVOID param) {
             msg->row = job->background ? -1 : static_cast<int32_t>(item.row);
             msg->kind = job->kind;
             msg->path = item.path;
-            ProbePlugin(msg->result, item.path, static_cast<int>(job->kind), false);
+            ProbePlugin(msg->result, item.path, static_cast<int>(job->kind), false, job->settings);
             results[i] = std::move(msg);
         },
         [&](size_t i) { Post(job->window, MsgProbeResult, std::move(results[i])); });
@@ -63,7 +63,7 @@ DWORD WINAPI PreviewFieldsThread(LPVOID param) {
             auto msg = std::make_unique<FieldValuesMsg>();
             msg->generation = job->generation;
             msg->index = job->items[i].index;
-            RunFieldsChild(msg->result, job->items[i].row, job->file);
+            RunFieldsChild(msg->result, job->items[i].row, job->file, job->settings);
             results[i] = std::move(msg);
         },
         [&](size_t i) { Post(job->window, MsgFieldValues, std::move(results[i])); });
@@ -79,7 +79,7 @@ DWORD WINAPI FieldScanThreadProc(LPVOID param) {
             const FieldScanItem& item = job->items[i];
             PvPlugin row, result;
             row.path = item.path;
-            RunFieldsChild(result, row, L"");
+            RunFieldsChild(result, row, L"", job->settings);
             auto msg = std::make_unique<FieldListMsg>();
             msg->first = item.first;
             msg->third = item.third;
