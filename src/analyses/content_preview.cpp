@@ -199,6 +199,8 @@ void StartFieldsJob(int index) {
     ++PvJobsPending;
     std::unique_ptr<FieldsJob> job = NewJob();
     job->items.push_back({static_cast<uint32_t>(index), row});
+    job->items.back().row.fields.clear();  // the answer brings the fields anew
+    job->items.back().row.error.clear();
     StartWorker(std::move(job));
 }
 

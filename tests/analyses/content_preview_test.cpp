@@ -7,6 +7,7 @@
 #include "analyses/builtin_fields.h"
 #include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
+#include "analyses/preview_texts.h"
 #include "foundation/data_folder.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
@@ -294,4 +295,60 @@ TEST_CASE("the built-in fields of a file, a folder and names without a stem or e
         CHECK(field(exe, L"versionnr") == field(exe, L"versionstring").substr(0, 3));
     }
     RemoveTree(dir);
+}
+
+TEST_CASE("what the preview lists and details say of a row") {
+    UseTestSettings();
+    PvPlugin plugin;
+    plugin.number = 4;
+    plugin.name = L"geo";
+    plugin.key = L"geo";
+    plugin.path = L"C:\\p\\geo.wdx";
+    plugin.match = 1;
+    plugin.state = PvAnsweredOk;
+    plugin.fields = {{0, 3, L"distance", {L"km", L"m"}, {{3, L"1,5"}, {3, L"1500"}}},
+                     {1, 6, L"indoor", {}, {{6, L"0"}}},
+                     {2, 8, L"note", {}, {{-3, L""}}},
+                     {3, 8, L"later", {}, {{-4, L""}}}};
+    PvPlugin builtIn;
+    builtIn.name = L"tc (pseudo)";
+    builtIn.key = L"tc";
+    builtIn.builtIn = builtIn.match = 1;
+    builtIn.state = PvAnsweredOk;
+    AddFieldDef(builtIn, L"size", 2, L"20");
+    PvPlugins = {builtIn, plugin};
+    auto items = [](int index, bool alsoEmpty, bool allUnits) {
+        std::wstring out;
+        for (const PvItem& i : PvGroupItems(index, alsoEmpty, allUnits)) out += i.field + L"=" + i.value + L"|" + i.type + L"; ";
+        return out;
+    };
+    CHECK(items(1, false, false) == L"distance  [km]=1,5|decimal; indoor=no|yes/no; later=(only on request)|text; ");
+    CHECK(items(1, true, true) == L"distance  [km]=1,5|decimal;       [m]=1500|decimal; indoor=no|yes/no; note=|text; "
+                                  L"later=(only on request)|text; ");
+    CHECK(PvGroupHeader(PvPlugins[1]) == L"#4  geo  –  fields with a value: 3/4");
+    CHECK(PvFieldReference({1, 0, 1}) == L"[=geo.distance.m]");
+    CHECK(PvFieldReference({0, 0, 0}) == L"[=tc.size]");
+    CHECK(PvFieldDetailText({1, 0, 1}, FieldUsage{}) ==
+          L"Plugin:\t#4  geo  (C:\\p\\geo.wdx)\r\nField:\tdistance  ·  decimal\r\nUnits:\r\n\tkm:  1,5\r\n\tm:  1500\r\n"
+          L"Used in:\tnowhere in TC (no column, tooltip, thumbnail, search or rename template)\r\n"
+          L"For TC:\t[=geo.distance.m]");
+    SUBCASE("a plugin with fields but no value shows its placeholder") {
+        PvPlugins[1].fields = {{0, 8, L"note", {}, {{-3, L""}}}};
+        PvPlugins[1].match = 0;
+        CHECK(items(1, false, false) == L"=no field has a value for this file|; ");
+        CHECK(PvGroupHeader(PvPlugins[1]) == L"#4  geo  –  fields with a value: 0/1  ·  assignment does not match "
+                                             L"this file – TC would not ask it");
+    }
+    SUBCASE("a plugin that could not be loaded names the reason") {
+        PvPlugins[1].state = PvLoadFailure;
+        PvPlugins[1].error = L"126";
+        CHECK(PvGroupHeader(PvPlugins[1]) ==
+              L"#4  geo  –  could not be loaded (Windows error 126) – a DLL it needs is missing");
+        CHECK(PvPickResultText(PvPlugins[1]) == L"✗");
+        PvPlugins[1].error = L" 1114 ";
+        CHECK(PvGroupHeader(PvPlugins[1]) == L"#4  geo  –  answers only inside TC – no comparison");
+        CHECK(PvPickResultText(PvPlugins[1]) == L"·");
+        CHECK(PvPickGroup(PvPlugins[1]) == 3);
+    }
+    PvPlugins.clear();
 }
