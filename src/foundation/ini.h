@@ -13,7 +13,5 @@ IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section);
 // Every section name of the file, in file order; the buffer grows, so none is missed.
 std::vector<std::wstring> IniSectionNames(const std::wstring& ini);
 bool IniHasSection(const std::wstring& ini, const std::wstring& section);
-// The names of every section of the file, in file order.
-std::vector<std::wstring> IniSectionNames(const std::wstring& ini);
 // The trimmed value of a key of TC's [Lister] section.
 std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key);
