@@ -214,7 +214,7 @@ TEST_CASE("a finding marked as checked stays hidden after a restart, and comes b
     REQUIRE(Findings.size() == 5);
     const std::wstring more = Findings[1].ackKey;
     CHECK(more == BuildPipeRecord(0, f / L"p\\more.wlx", L"more", L" +B"));
-    SetAcknowledged(more, true);
+    CHECK(SetAcknowledged(more, true));
     SetAcknowledged(NotInstalledFolderKey(f / L"p\\loose"), true);
     CHECK(IniGetString(SettingsIniPath(), L"Acknowledged", more) == AckSet[more]);
 
