@@ -1,10 +1,11 @@
 #include <doctest/doctest.h>
 
+#include "dsx/keyword_text.h"
 #include "foundation/labels.h"
+#include "foundation/path_display.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "support/test_support.h"
-#include "views/view_texts.h"
 
 TEST_CASE("view texts in English: tabs, modes, kinds, exports, detect items, packer capabilities and paths") {
     SettingsValues[L"General/Language"] = L"eng";
