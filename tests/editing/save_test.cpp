@@ -176,7 +176,9 @@ TEST_CASE("a save never runs inside a save, and its hook can stop it before any 
     std::string bytes = ReadFileBytes(f.tc.ini);
     PendingEditFor(f.Entry(0, 1)).deleted = 1;
     bool nestedRan = false;
+    CHECK_FALSE(WriteAtOnceAllowed(nullptr));  // a change is pending
     SaveReq.beforeWrite = [&](std::wstring& text) {
+        CHECK_FALSE(WriteAtOnceAllowed(nullptr));
         SaveReq.afterSave = [&](std::wstring&, bool) { nestedRan = true; };
         SaveChanges(nullptr);  // refused: the running save keeps its request
         CHECK(SaveReq.afterSave != nullptr);
@@ -186,7 +188,10 @@ TEST_CASE("a save never runs inside a save, and its hook can stop it before any 
     };
     f.Save();
     CHECK_FALSE(nestedRan);
-    CHECK(SaveFixture::Shown == std::vector<std::wstring>{L"A save is running. Please wait until it has ended.", L"stopped"});
+    const std::wstring busy = L"A save is running. Please wait until it has ended.";
+    CHECK(SaveFixture::Shown ==
+          std::vector<std::wstring>{L"There are unsaved changes. Please save or discard them first (File menu).", busy,
+                                    busy, L"stopped"});
     CHECK((ReadFileBytes(f.tc.ini) == bytes && CountPendingChanges() == 1 && !SaveReq.beforeWrite));
 }
 
