@@ -1,4 +1,4 @@
-// State of the views that lower layers read.
+// State of the views, set by the window as the user switches tabs and moves splits.
 #pragma once
 #include <cstdint>
 
@@ -8,3 +8,5 @@ extern uint8_t TabIsFindings;
 extern uint8_t TabIsInventory;
 // The split between the preview tab's two lists, 0..1.
 extern double PreviewSplitRatio;
+// Stores the preview tab's split ratio in per mille while the preview tab is shown.
+void SavePreviewSplit();

@@ -37,7 +37,7 @@ TEST_CASE("the child's error line becomes the user's message, with detail parts 
         {"ERR", L"Archive damaged or unreadable: "},
     };
     SettingsValues[L"General/Language"] = L"eng";
-    InitLanguage();
+    InitLanguage(std::nullopt);
     for (const auto& [line, text] : cases) {
         CAPTURE(std::string(line));
         CHECK(StrToUtf8(ArchiveErrorText(line)) == StrToUtf8(text));

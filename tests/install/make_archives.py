@@ -114,12 +114,13 @@ def make_zips():
         struct.pack_into("<H", data, q + 10, 99)
     save("zip_aes.zip", data)
 
+    # Files spread over folders of 100: Wine looks a new name up in the whole folder.
     with zipfile.ZipFile(os.path.join(OUT, "zip_many.zip"), "w") as z:
         for i in range(10001):
-            z.writestr("f/%05d" % i, b"")
+            z.writestr("f%03d/%05d" % (i // 100, i), b"")
     with zipfile.ZipFile(os.path.join(OUT, "zip_limit.zip"), "w") as z:
         for i in range(10000):
-            z.writestr("f/%05d" % i, b"")
+            z.writestr("f%03d/%05d" % (i // 100, i), b"")
 
     # A small archive that unpacks past the limit, and a declared size smaller than the data.
     with zipfile.ZipFile(os.path.join(OUT, "zip_bomb.zip"), "w", zipfile.ZIP_DEFLATED) as z:
@@ -239,12 +240,13 @@ def make_rars():
     data = read("valid.rar")
     save("rar_truncated.rar", data[: len(data) // 2])
 
+    # 100 folders of 99 files: 10000 headers, and one file more for 10001.
     many = fresh("rarmany")
-    for i in range(10001):
-        open(os.path.join(many, "%05d" % i), "wb").close()
-    rar("rar_many.rar", "-r", ".", cwd=many)
-    os.remove(os.path.join(many, "10000"))
+    for i in range(9900):
+        write(os.path.join(many, "f%02d" % (i // 99), "%05d" % i), b"")
     rar("rar_limit.rar", "-r", ".", cwd=many)
+    write(os.path.join(many, "f99", "extra"), b"")
+    rar("rar_many.rar", "-r", ".", cwd=many)
 
     big = fresh("rarbig")
     with open(os.path.join(big, "zeros.bin"), "wb") as f:
@@ -319,7 +321,7 @@ def make_7zs():
 
     many = fresh("szmany")
     for i in range(10001):
-        open(os.path.join(many, "%05d" % i), "wb").close()
+        write(os.path.join(many, "f%03d" % (i // 100), "%05d" % i), b"")
     sz("7z_many.7z", ".", cwd=many)
 
     big = fresh("szbig")

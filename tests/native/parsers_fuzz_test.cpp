@@ -39,7 +39,7 @@ TEST_CASE("generated detect strings through parse, evaluation, analysis and edit
             DsxClassify(tree);
         }
         DetectMatches(text, facts);
-        DetectTermValues(text);
+        DetectTermValues(text, facts);
         CompileDetect(text, true);
         bool failed = false;
         std::wstring edited = DsxEditExts(text, {L"TXT"}, {L"LOG"}, &failed);
