@@ -10,6 +10,7 @@
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/start_args.h"
 
@@ -50,7 +51,7 @@ void ShowStartSummary() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    if (int childExit = 0; RunChildMode(childExit)) return childExit;
+    if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
     DataFolder();  // fixed before any thread can ask for it
     StartArgs start = ParseStartArgs(ProgramArgs());
     DebugArg = start.debug;
