@@ -113,6 +113,7 @@ int ApplySavedPlacement(HWND window, int showCmd) {
     placement.length = sizeof(placement);
     GetWindowPlacement(window, &placement);
     placement.flags = 0;
+    placement.showCmd = SW_HIDE;  // shown once, after the start tab is chosen
     placement.rcNormalPosition = saved->rect;
     SetWindowPlacement(window, &placement);
     return saved->maximized ? SW_SHOWMAXIMIZED : showCmd;
