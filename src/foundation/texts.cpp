@@ -12,7 +12,6 @@
 #include "foundation/ini.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
-#include "hostcfg/tc_discovery.h"
 
 namespace {
 
@@ -64,18 +63,6 @@ std::vector<std::wstring> LanguageFileNames() {
     return names;
 }
 
-std::vector<std::wstring> SectionNames(const std::wstring& path) {
-    std::vector<wchar_t> buf(4096);
-    DWORD n = GetPrivateProfileSectionNamesW(buf.data(), static_cast<DWORD>(buf.size()), path.c_str());
-    std::vector<std::wstring> names;
-    for (size_t i = 0; i < n && buf[i];) {
-        std::wstring name(&buf[i]);
-        i += name.size() + 1;
-        names.push_back(std::move(name));
-    }
-    return names;
-}
-
 std::wstring WindowsLanguageCode(unsigned uiLanguage) {
     switch (uiLanguage & 0x3FF) {
     case 0x06: return L"dan";
@@ -89,11 +76,6 @@ std::wstring WindowsLanguageCode(unsigned uiLanguage) {
     case 0x22: return L"ukr";
     default: return L"eng";
     }
-}
-
-std::optional<std::wstring> TcLanguageIni() {
-    if (WincmdIniPath.empty()) return std::nullopt;
-    return IniGetString(WincmdIniPath, L"Configuration", L"LanguageIni");
 }
 
 std::shared_ptr<const TextState> LoadTexts(const std::wstring& code, const LanguageFiles& found) {
@@ -134,7 +116,7 @@ LanguageFiles ScanLanguageFiles() {
     const std::wstring folder = LanguageFolder();
     for (const std::wstring& name : LanguageFileNames()) {
         const std::wstring path = PathJoin(folder, name);
-        for (const std::wstring& section : SectionNames(path)) {
+        for (const std::wstring& section : IniSectionNames(path)) {
             std::wstring code = StrLower(StrTrim(section));
             if (!code.empty()) found.emplace(code, path);
         }
@@ -172,9 +154,9 @@ std::wstring ChooseLanguage(const LanguageFiles& found, const std::wstring& sett
     return IsLanguageAvailable(found, candidate) ? candidate : L"eng";
 }
 
-void InitLanguage() {
+void InitLanguage(const std::optional<std::wstring>& tcLanguageIni) {
     LanguageFiles found = ScanLanguageFiles();
-    std::wstring code = ChooseLanguage(found, GetSetting(L"General", L"Language"), TcLanguageIni(),
+    std::wstring code = ChooseLanguage(found, GetSetting(L"General", L"Language"), tcLanguageIni,
                                        GetUserDefaultUILanguage());
     current.store(LoadTexts(code, found), std::memory_order_release);
 }

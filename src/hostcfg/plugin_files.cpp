@@ -119,6 +119,18 @@ std::wstring Find64BitPluginFile(const std::wstring& path, bool& anyFile) {
     return L"";
 }
 
+LoadableFile FindLoadableFile(const std::wstring& path) {
+    LoadableFile file;
+    bool anyFile = false;
+    file.path = Find64BitPluginFile(path, anyFile);
+    file.anyFile = anyFile;
+    if (file.path.empty() && anyFile) {
+        file.path = Find32BitPluginFile(path);
+        file.is32Bit = !file.path.empty();
+    }
+    return file;
+}
+
 void ScanPluginFilesSized(const std::wstring& folder, int depth, uint64_t& count, uint64_t& total,
                           std::vector<std::wstring>& plugins, std::vector<std::wstring>& inis) {
     ListFolder(folder, [&](const WIN32_FIND_DATAW& d) {
@@ -171,16 +183,4 @@ void ScanDiskPlugins(const std::wstring& folder, int depth, int64_t& budget) {
         return true;
     });
     for (const auto& sub : subfolders) ScanDiskPlugins(sub, depth - 1, budget);
-}
-
-std::vector<std::wstring> SplitCommaList(const std::wstring& text) {
-    std::vector<std::wstring> parts;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t comma = text.find(L',', start);
-        if (comma == std::wstring::npos) comma = text.size();
-        if (comma > start) parts.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return parts;
 }

@@ -3,30 +3,18 @@
 
 #include <string_view>
 
-#include "foundation/data_folder.h"
 #include "foundation/encoding.h"
-#include "foundation/settings.h"
 #include "foundation/text.h"
 #include "hostcfg/plugin_files.h"
-#include "hostcfg/tc_discovery.h"
 
 namespace {
-
-std::vector<std::string_view> SplitBytes(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    for (size_t at; (at = text.find(separator, start)) != std::string_view::npos; start = at + 1)
-        parts.push_back(text.substr(start, at - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
 
 int Number(std::string_view column) { return StrToInt(Utf8ToWide(column)); }
 
 std::vector<std::wstring> UnitList(std::string_view column) {
     std::vector<std::wstring> units;
     if (column.empty()) return units;
-    for (std::string_view unit : SplitBytes(column, '|')) units.push_back(Utf8ToWide(unit));
+    for (std::string_view unit : SplitViews(column, '|')) units.push_back(Utf8ToWide(unit));
     return units;
 }
 
@@ -52,37 +40,29 @@ void TakeFieldLine(PvPlugin& result, const std::vector<std::string_view>& column
 // Windows' own word for a file that is no program for this machine.
 constexpr const wchar_t* BadExeFormat = L"193";
 
-uint32_t FieldsTimeoutMs() {
-    uint32_t twice = 2u * static_cast<uint32_t>(ProbeTimeoutMs());
+uint32_t FieldsTimeoutMs(uint32_t probeTimeoutMs) {
+    uint32_t twice = 2u * probeTimeoutMs;
     return twice < 10000 ? 10000 : twice;
 }
 
 }  // namespace
 
-void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file) {
+void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file, const ChildSettings& settings) {
     result = row;
-    bool someFile = false;
-    std::wstring dll = Find64BitPluginFile(row.path, someFile);
-    std::wstring exe;
-    if (dll.empty() && someFile) {
-        std::wstring file32 = Find32BitPluginFile(row.path);
-        if (file32.empty()) {
-            // Neither x64 nor x86 (Arm64, damaged): no twin could load it either.
-            result.state = PvLoadFailure;
-            result.error = BadExeFormat;
-            return;
-        }
-        exe = TwinExePath();
-        if (!exe.empty()) dll = file32;
-    }
-    if (dll.empty()) {
-        result.state = someFile ? PvOnly32Bit : PvFileMissing;
+    LoadableFile dll = FindLoadableFile(row.path);
+    if (dll.path.empty()) {
+        // Neither x64 nor x86 (Arm64, damaged): no twin could load it either.
+        result.state = dll.anyFile ? PvLoadFailure : PvFileMissing;
+        if (dll.anyFile) result.error = BadExeFormat;
         return;
     }
-    std::wstring ini = PathJoin(PathDir(WincmdIniPath), L"contplug.ini");
-    std::wstring args = L"/fields " + Quote(dll) + L" " + Quote(file) + L" " + Quote(ini);
+    if (dll.is32Bit && settings.twinExe.empty()) {
+        result.state = PvOnly32Bit;
+        return;
+    }
     ChildRun run;
-    RunChildCapture(run, args, PathDir(dll), FieldsTimeoutMs(), exe);
+    RunChildCapture(run, {L"/fields", dll.path, file, settings.contplugIni}, PathDir(dll.path), FieldsTimeoutMs(settings.timeoutMs),
+                    dll.is32Bit ? settings.twinExe : L"");
     if (!run.started) {
         result.state = PvLoadFailure;
         return;
@@ -91,8 +71,11 @@ void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& f
 }
 
 void ParseFieldsOutput(PvPlugin& result, const ChildRun& run) {
+    // A row asked again starts afresh, so no field is listed twice.
+    result.fields.clear();
+    result.error.clear();
     bool okSeen = false, endSeen = false;
-    for (std::string_view line : SplitBytes(run.output, '\n')) {
+    for (std::string_view line : SplitViews(std::string_view(run.output), '\n')) {
         if (line == "OK") {
             okSeen = true;
         } else if (line == "END") {
@@ -105,7 +88,7 @@ void ParseFieldsOutput(PvPlugin& result, const ChildRun& run) {
             result.error = Utf8ToWide(line.substr(line.size() > 9 ? 9 : line.size()));
             return;
         } else if (line != "CRASH") {
-            TakeFieldLine(result, SplitBytes(line, '\t'));
+            TakeFieldLine(result, SplitViews(line, '\t'));
         }
     }
     // A list that reached "END" is complete even when the child was slow to go.

@@ -155,8 +155,9 @@ void AddVersionSection(InfoText& info, const std::wstring& file) {
     if (!any) info.Line(L"  " + Tr("info_none"));
 }
 
-void AddUsageSection(InfoText& info, const std::wstring& expandedPath, int exportMask) {
-    std::wstring usage = FieldUsageText(PlugKey(expandedPath), L"  ");
+void AddUsageSection(InfoText& info, const FieldUsage& fieldUsage, const std::wstring& expandedPath,
+                     int exportMask) {
+    std::wstring usage = FieldUsageText(fieldUsage, PlugKey(expandedPath), L"  ");
     if (usage.empty() && !(exportMask & 2)) return;
     info.Heading(Tr("info_used") + L":");
     if (usage.empty())
@@ -169,7 +170,7 @@ void AddCapabilitySection(InfoText& info, const std::set<std::string>& names, in
     info.Heading(Tr("info_caps") + L":");
     for (const Capability& cap : Capabilities) {
         if (!Applies(cap, mask)) continue;
-        bool present = NamesToSetA(names, cap.exports);
+        bool present = AnyNameIn(names, cap.exports);
         info.Line(L"  " + StrPadRight(Tr(cap.key), 44) + L" " + Tr(present ? "info_yes" : "info_no"));
     }
 }
@@ -197,24 +198,24 @@ std::wstring BitsWord(uint16_t machine) {
 std::wstring ColumnCapabilities(const std::set<std::string>& names, int mask) {
     std::wstring text;
     for (const Capability& cap : Capabilities)
-        if (cap.inColumn && Applies(cap, mask)) NamesToTextA(names, text, cap.key, cap.exports);
+        if (cap.inColumn && Applies(cap, mask)) AppendKeyTextIfAnyNameIn(names, text, cap.key, cap.exports);
     return text;
 }
 
 void FillVersionColumns(PluginDetails& values, const std::wstring& file) {
     VersionBlock block = ReadVersionBlock(file);
     if (block.data.empty()) return;
-    values[0] = QueryVersionString(block.data.data(), block.prefixes, L"FileDescription");
-    values[1] = QueryVersionString(block.data.data(), block.prefixes, L"CompanyName");
-    values[2] = QueryVersionString(block.data.data(), block.prefixes, L"LegalCopyright");
+    values.description = QueryVersionString(block.data.data(), block.prefixes, L"FileDescription");
+    values.company = QueryVersionString(block.data.data(), block.prefixes, L"CompanyName");
+    values.copyright = QueryVersionString(block.data.data(), block.prefixes, L"LegalCopyright");
     if (!block.hasTranslation) return;
     if (block.language == 0) {
-        values[3] = Tr("xv_neutral");
+        values.language = Tr("xv_neutral");
         return;
     }
     wchar_t name[128] = {};
     VerLanguageNameW(block.language, name, 128);
-    values[3] = name;
+    values.language = name;
 }
 
 }  // namespace
@@ -230,13 +231,18 @@ std::wstring MachineText(uint16_t machine) {
     return text;
 }
 
+std::wstring NoPluginMachineText(const std::wstring& path) {
+    uint16_t machine = PeMachine(FileExists(path) ? path : path + L"64");
+    return machine ? Tr("info_arch") + L": " + MachineText(machine) : Tr("info_notpe");
+}
+
 std::wstring QueryVersionString(const void* block, const std::vector<std::wstring>& prefixes,
                                 const std::wstring& key) {
     return StrTrim(RawVersionString(block, prefixes, key));
 }
 
 std::wstring PluginInfoText(const std::wstring& configuredPath, const std::wstring& expandedPath,
-                            const std::wstring& file) {
+                            const std::wstring& file, const FieldUsage& usage) {
     InfoText info;
     info.Field("info_file", file);
     WIN32_FILE_ATTRIBUTE_DATA attributes;
@@ -265,11 +271,21 @@ std::wstring PluginInfoText(const std::wstring& configuredPath, const std::wstri
     info.Field("info_kind", PluginKindText(mask) + suffix);
     info.Field("info_folder", FolderText(configuredPath.empty() ? expandedPath : configuredPath, mask));
     AddVersionSection(info, file);
-    AddUsageSection(info, expandedPath, exportMask);
+    AddUsageSection(info, usage, expandedPath, exportMask);
     AddCapabilitySection(info, NameSet(pe), exportMask);
     AddExportSections(info, pe);
     DebugLog(L"info " + file + L": " + std::to_wstring(pe.exports.size()) + L" exports");
     return info.text;
+}
+
+const std::wstring& PluginDetailColumn(const PluginDetails& details, size_t column) {
+    static constexpr std::wstring PluginDetails::*kColumns[PluginDetailColumns] = {
+        &PluginDetails::description, &PluginDetails::company,  &PluginDetails::copyright,
+        &PluginDetails::language,    &PluginDetails::bits,     &PluginDetails::buildDate,
+        &PluginDetails::kind,        &PluginDetails::unicode,  &PluginDetails::capabilities,
+        &PluginDetails::size,        &PluginDetails::fileDate, &PluginDetails::reach,
+        &PluginDetails::used};
+    return details.*kColumns[column < PluginDetailColumns ? column : PluginDetailColumns - 1];
 }
 
 PluginDetails BuildPluginDetails(const std::wstring& path) {
@@ -280,26 +296,26 @@ PluginDetails BuildPluginDetails(const std::wstring& path) {
     for (const std::wstring& candidate : {path, path + L"64"}) {
         if (!FileExists(candidate)) continue;
         std::wstring word = BitsWord(PeMachine(candidate));
-        if (values[4].find(word) == std::wstring::npos) values[4] += (values[4].empty() ? L"" : L" + ") + word;
+        if (values.bits.find(word) == std::wstring::npos) values.bits += (values.bits.empty() ? L"" : L" + ") + word;
     }
     PeInfo pe;
     ReadPeExports(pe, file);
     if (pe.valid) {
         SYSTEMTIME built;
-        values[5] = PlausibleBuildTime(pe.timestamp, built) ? MinuteStampText(built).substr(0, 10) : L"\u2013";
+        values.buildDate = PlausibleBuildTime(pe.timestamp, built) ? MinuteStampText(built).substr(0, 10) : L"\u2013";
         int mask = PluginKindMaskOf(pe.exports);
-        values[6] = PluginKindText(mask);
+        values.kind = PluginKindText(mask);
         std::set<std::string> names = NameSet(pe);
-        values[7] = Tr(NamesToSetA(names, {"ListLoadW", "ContentGetValueW", "FsInitW", "OpenArchiveW", "ProcessFileW"})
+        values.unicode = Tr(AnyNameIn(names, {"ListLoadW", "ContentGetValueW", "FsInitW", "OpenArchiveW", "ProcessFileW"})
                            ? "info_yes"
                            : "info_no");
-        values[8] = ColumnCapabilities(names, mask);
+        values.capabilities = ColumnCapabilities(names, mask);
     }
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &attributes)) {
         uint64_t size = (static_cast<uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
-        values[9] = std::to_wstring((size + 1023) / 1024) + L" KB";
-        values[10] = StampToLocalText(FileStamp(path));
+        values.size = std::to_wstring((size + 1023) / 1024) + L" KB";
+        values.fileDate = StampToLocalText(FileStamp(path));
     }
     return values;
 }

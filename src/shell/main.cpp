@@ -1,8 +1,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <shellapi.h>
-
 #include <iterator>
 #include <string>
 #include <vector>
@@ -26,22 +24,13 @@
 #include "views/main_controls.h"
 #include "views/page_window.h"
 #include "views/text_popup.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "views/main_colors.h"
+#include "foundation/ui_globals.h"
 #include "views/window_layout.h"
 
 namespace {
 
 constexpr const wchar_t* InstanceMutexName = L"Local\\Kestrovane.Halvorin38";
-
-std::vector<std::wstring> CommandLineArgs() {
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!argv) return {};
-    std::vector<std::wstring> args(argv, argv + count);
-    LocalFree(argv);
-    return args;
-}
 
 void ChooseWincmdIni(const std::wstring& iniArg) {
     if (!iniArg.empty()) {
@@ -183,7 +172,8 @@ int RunMessageLoop(HWND window) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     AppInstance = instance;
     if (int childExit = 0; RunChildMode(childExit)) return childExit;
-    StartArgs start = ParseStartArgs(CommandLineArgs());
+    DataFolder();  // fixed before any thread can ask for it
+    StartArgs start = ParseStartArgs(ProgramArgs());
     HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);  // held for the life of the process
     if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         ForwardToRunningCopy(start);
@@ -199,7 +189,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     ApplyDiagSettings();
     ApplyColors();
     LoadAckSet();
-    InitLanguage();
+    InitLanguage(TcLanguageIni());
     WriteStartBanner();
     StartPreviewFile = start.previewFile;
     StartListerFile = start.listerFile;

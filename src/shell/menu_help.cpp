@@ -16,7 +16,7 @@
 #include "shell/main_window.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
 
 namespace {

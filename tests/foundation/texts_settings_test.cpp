@@ -28,7 +28,7 @@ std::multiset<std::wstring> Placeholders(const std::wstring& text) {
 
 void UseLanguage(const std::wstring& setting) {
     SettingsValues[L"General/Language"] = setting;
-    InitLanguage();
+    InitLanguage(std::nullopt);
 }
 
 }  // namespace
@@ -192,7 +192,7 @@ TEST_CASE("settings load cleaned, fall back to defaults and save all rows") {
     CHECK(ProbeTimeoutMs() == 60000);
 
     std::wstring saved = PathJoin(dir, L"saved.ini");
-    SaveSettings(saved);
+    CHECK(SaveSettings(saved));
     CHECK(ReadFileBytes(saved).starts_with("\xFF\xFE"));
     for (const SettingDef& row : SettingsTable) {
         IniPairs pairs = ReadIniSection(saved, row.section);
