@@ -1,6 +1,7 @@
 #include "shell/commands.h"
 
 #include "shell/menu_help.h"
+#include "shell/saving_hooks.h"
 
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
@@ -9,6 +10,12 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         return 0;
     case CmdAbout:
         ShowAbout(window);
+        return 0;
+    case CmdSave:
+        SaveCommand(window);
+        return 0;
+    case CmdDiscard:
+        DiscardCommand(window);
         return 0;
     case CmdHelp:
         ShowHelp(window, HelpPageForCurrentTab(), false);
