@@ -188,17 +188,21 @@ struct HelpViewerStandIn {
     }
 };
 
+struct OwnedDialog {
+    HWND owner, found;
+};
+
+BOOL CALLBACK NoteOwnedDialog(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<OwnedDialog*>(lp);
+    wchar_t cls[32] = {};
+    GetClassNameW(w, cls, 32);
+    if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) f->found = w;
+    return TRUE;
+}
+
 HWND OpenDialogOf(HWND main) {
-    struct Find {
-        HWND owner, found;
-    } find{main, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), [](HWND w, LPARAM lp) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(lp);
-        wchar_t cls[32] = {};
-        GetClassNameW(w, cls, 32);
-        if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) f->found = w;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&find));
+    OwnedDialog find{main, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), NoteOwnedDialog, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
 
