@@ -85,7 +85,7 @@ int main() {
     LARGE_INTEGER start = Now();
     for (int i = 0; i < Count; ++i) {
         ChildRun run;
-        RunChildCapture(run, L"--trivial", L"", 10000, L"");
+        RunChildCapture(run, {L"--trivial"}, L"", 10000, L"");
     }
     double floor = Seconds(start);
     std::printf("%-44s %6.2f s  %5.1f ms each\n", "20 trivial children, one after the other", floor,

@@ -48,7 +48,7 @@ int main() {
     start = Now();
     for (int i = 0; i < Count; ++i) {
         ChildRun run;
-        RunChildCapture(run, L"--trivial", L"", 10000, L"");
+        RunChildCapture(run, {L"--trivial"}, L"", 10000, L"");
     }
     Report("start and end 50 trivial children", Seconds(start));
     std::printf("%d of %d probes answered\n", answered, Count);

@@ -19,6 +19,10 @@ std::wstring Unquote(const std::wstring& s);
 // (FIND and byte tests), so FIND("Foo") and FIND("foo") stay different.
 std::wstring NormKeyText(const std::wstring& s);
 std::wstring Quote(const std::wstring& s);
+// One argument of a command line as CommandLineToArgvW and the C runtime read it
+// back: quoted when it is empty or holds blanks or quotes, backslashes doubled
+// where they stand before a quote, so "C:\\" stays one argument.
+std::wstring QuoteArg(const std::wstring& arg);
 // EXT="<ext>", the extension inserted as it is.
 std::wstring MakeExtTerm(const std::wstring& ext);
 std::wstring JoinSlash(const std::wstring& a, const std::wstring& b);

@@ -69,9 +69,8 @@ void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& f
         result.state = PvOnly32Bit;
         return;
     }
-    std::wstring args = L"/fields " + Quote(dll.path) + L" " + Quote(file) + L" " + Quote(settings.contplugIni);
     ChildRun run;
-    RunChildCapture(run, args, PathDir(dll.path), FieldsTimeoutMs(settings.timeoutMs),
+    RunChildCapture(run, {L"/fields", dll.path, file, settings.contplugIni}, PathDir(dll.path), FieldsTimeoutMs(settings.timeoutMs),
                     dll.is32Bit ? settings.twinExe : L"");
     if (!run.started) {
         result.state = PvLoadFailure;
@@ -81,6 +80,9 @@ void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& f
 }
 
 void ParseFieldsOutput(PvPlugin& result, const ChildRun& run) {
+    // A row asked again starts afresh, so no field is listed twice.
+    result.fields.clear();
+    result.error.clear();
     bool okSeen = false, endSeen = false;
     for (std::string_view line : SplitBytes(run.output, '\n')) {
         if (line == "OK") {

@@ -121,7 +121,7 @@ PvPlugin Answered(const std::wstring& key, int valued, bool specialist = false) 
 
 }  // namespace
 
-TEST_CASE("each Content plugin answers in its row, in plugin order" * doctest::skip(sizeof(void*) != 8)) {
+TEST_CASE("each Content plugin answers in its row, in plugin order" * doctest::test_suite("64-bit")) {
     REQUIRE_MESSAGE(!TwinExeBuilt().empty(), "build the x86 preset first: it supplies Kestrovane32.exe");
     PreviewFixture f(L"");
     TwinBeside twin;
@@ -156,7 +156,7 @@ TEST_CASE("each Content plugin answers in its row, in plugin order" * doctest::s
     CHECK((PvChoiceMade == 1 && PvPlugins[1].expanded == 1 && !PvRunning()));
 }
 
-TEST_CASE("a new file while the old query runs drops the old answers" * doctest::skip(sizeof(void*) != 8)) {
+TEST_CASE("a new file while the old query runs drops the old answers" * doctest::test_suite("64-bit")) {
     PreviewFixture f(Entry(1, Configured(L"content", L"wdx")) + Entry(2, Configured(L"content_many", L"wdx")));
     std::wstring first = f.File(L"first.jpg", 10), second = f.File(L"second.txt", 20);
     holdAnswers = true;

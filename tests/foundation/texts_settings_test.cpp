@@ -192,7 +192,7 @@ TEST_CASE("settings load cleaned, fall back to defaults and save all rows") {
     CHECK(ProbeTimeoutMs() == 60000);
 
     std::wstring saved = PathJoin(dir, L"saved.ini");
-    SaveSettings(saved);
+    CHECK(SaveSettings(saved));
     CHECK(ReadFileBytes(saved).starts_with("\xFF\xFE"));
     for (const SettingDef& row : SettingsTable) {
         IniPairs pairs = ReadIniSection(saved, row.section);

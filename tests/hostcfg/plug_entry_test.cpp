@@ -207,7 +207,7 @@ TEST_CASE("where TC's configuration uses each plugin's fields") {
     int counts[UsePlaceCount];
     CHECK(FieldUsageCount(usage, L"FILEINFO", counts, L"") == 3);
     CHECK(Uses(usage, L"fileinfo") == L"0[Version] version; 0[Size] size version; 4[MySearch] date size; ");
-    CHECK(Uses(usage, L"audio") == L"0[y view: Contents1] Album; 1[*.mp3] Title; 1[2fields] Artist; 5[[Other] Key] Title; ");
+    CHECK(Uses(usage, L"audio") == L"0[My view: Contents1] Album; 1[*.mp3] Title; 1[2fields] Artist; 5[[Other] Key] Title; ");
     CHECK(FieldUsageCount(usage, L"audio", counts, L"title") == 2);
     CHECK((counts[UseTip] == 1 && counts[UseOther] == 1 && counts[UseColumn] == 0));
     CHECK(FieldUsageTextFor(usage, L"fileinfo", L"VERSION") == L"column view “Version”, column view “Size”");

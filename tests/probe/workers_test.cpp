@@ -92,8 +92,7 @@ std::wstring N(uint32_t n) { return std::to_wstring(n); }
 
 }  // namespace
 
-// A 32-bit build asks plugins only through a twin, which it does not have.
-TEST_CASE("workers post one record per item, each freed once" * doctest::skip(sizeof(void*) != 8)) {
+TEST_CASE("workers post one record per item, each freed once" * doctest::test_suite("64-bit")) {
     UseTestSettings();
     HWND window = CollectorWindow();
     WarmUp(window);
@@ -169,7 +168,7 @@ TEST_CASE("records that cannot be posted are freed by the worker") {
     CHECK(seenCount == 0);
 }
 
-TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::skip(sizeof(void*) != 8)) {
+TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::test_suite("64-bit")) {
     UseTestSettings();
     std::wstring folder = FreshTempDir(L"background_probe");
     std::wstring packer = Configured(L"packer", L"wcx"), fs = Configured(L"fs", L"wfx");
