@@ -290,10 +290,6 @@ TEST_CASE("the built-in fields of a file, a folder and names without a stem or e
         CHECK(fields(PathJoin(dir, L"gone.txt")) == L"<not found>");
         CHECK(fields(PathJoin(dir, L"*.TXT")) == L"<not found>");
     }
-    SUBCASE("the version of a program") {
-        std::wstring exe = AppDir() + L"\\" + L"test_preview.exe";
-        CHECK(field(exe, L"versionnr") == field(exe, L"versionstring").substr(0, 3));
-    }
     RemoveTree(dir);
 }
 
