@@ -286,6 +286,10 @@ TEST_CASE("the built-in fields of a file, a folder and names without a stem or e
         CHECK((field(profile, L"name").empty() && field(profile, L"ext") == L"profile"));
         CHECK((field(readme, L"name") == L"README" && field(readme, L"ext").empty()));
     }
+    SUBCASE("the version of a file that has one") {
+        std::wstring plugin = FakePlugin(L"content", L"wdx");
+        CHECK((field(plugin, L"versionstring") == L"3.2.0.0" && field(plugin, L"versionnr") == L"3.2"));
+    }
     SUBCASE("a file that is not there, or a name with wildcards, has no fields") {
         CHECK(fields(PathJoin(dir, L"gone.txt")) == L"<not found>");
         CHECK(fields(PathJoin(dir, L"*.TXT")) == L"<not found>");
