@@ -154,6 +154,7 @@ TEST_CASE("each Content plugin answers in its row, in plugin order" * doctest::t
     CHECK(PvChecked == std::set<int>{1});
     CHECK(PvWhyText == L"opened: content – specialist for .jpg, fields with a value: 15");
     CHECK((PvChoiceMade == 1 && PvPlugins[1].expanded == 1 && !PvRunning()));
+    CHECK(PvStatusPieces() == std::vector<std::wstring>{L"plugins answered: 3/6", PvWhyText});
 }
 
 TEST_CASE("a new file while the old query runs drops the old answers" * doctest::test_suite("64-bit")) {
