@@ -26,7 +26,7 @@ LRESULT CALLBACK CollectorProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         swprintf(out, 160, L"done %u %d", (unsigned)wParam, (int)(lastDone = lParam));
     } else if (message == MsgDetailsResult) {
         std::unique_ptr<DetailsMsg> m(reinterpret_cast<DetailsMsg*>(lParam));
-        swprintf(out, 160, L"details %u %d %d %ls", m->generation, (int)m->id, m->last, m->values[6].c_str());
+        swprintf(out, 160, L"details %u %d %d %ls", m->generation, (int)m->id, m->last, m->values.kind.c_str());
     } else if (message == MsgFieldValues) {
         std::unique_ptr<FieldValuesMsg> m(reinterpret_cast<FieldValuesMsg*>(lParam));
         swprintf(out, 160, L"fields %u %u %d %d", m->generation, m->index, m->result.state, (int)m->result.fields.size());
@@ -213,7 +213,7 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::te
         CHECK((jobs == std::vector<LPARAM>{2, 3, 4} && inventory.empty()));
     }
     SUBCASE("kinds with nothing left to probe only update their inventory") {
-        for (int kind = 1; kind < 4; ++kind) ProbeCache[MakeKindKey(kind, std::vector{Content, packer, fs}[kind - 1])] = {};
+        for (int kind = 1; kind < 4; ++kind) ProbeCache[KindKey(kind, std::vector{Content, packer, fs}[kind - 1])] = {};
         StartBackgroundProbe(host);
         CHECK((BgProbeRunning == 0 && inventory == std::vector<int>{1, 2, 3}));
     }
