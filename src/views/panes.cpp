@@ -1,9 +1,5 @@
 #include "views/panes.h"
 
-HWND LvCheckList = nullptr;
-HWND DetailLabel = nullptr;
-HWND DetailBox = nullptr;
-
 std::function<void()> LayoutPanes;
 std::function<void()> UpdateStatusBar;
 

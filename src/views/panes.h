@@ -6,9 +6,7 @@
 #include <functional>
 #include <string>
 
-extern HWND LvCheckList;  // the Lister-check list of the preview tab
-extern HWND DetailLabel;  // the label above the detail pane
-extern HWND DetailBox;    // the detail pane
+#include "views/main_controls.h"
 
 // Sizes and shows the panes for the current tab and preview mode.
 extern std::function<void()> LayoutPanes;
