@@ -1,9 +1,12 @@
 #include "install/report_look.h"
 
-#include "foundation/texts.h"
+#include <windows.h>
+
 #include <algorithm>
 
-std::function<ReportTheme()> ReportThemeSource;
+#include "foundation/texts.h"
+#include "views/themes.h"
+#include "views/ui_globals.h"
 
 namespace {
 
@@ -18,13 +21,13 @@ int ScreenDpi() {
 }  // namespace
 
 ReportLook CurrentReportLook() {
-    ReportTheme theme = ReportThemeSource ? ReportThemeSource() : ReportTheme{};
+    const ThemeColors& theme = *CurrentTheme;
     ReportLook look;
-    look.text = theme.customColors ? theme.text : GetSysColor(COLOR_WINDOWTEXT);
+    look.text = theme.custom ? theme.slot[2] : GetSysColor(COLOR_WINDOWTEXT);
     look.warning = theme.dark ? 0x3DD3FF : 0x00A8E8;
-    look.muted = theme.customColors ? theme.muted : GetSysColor(COLOR_GRAYTEXT);
-    look.check = theme.customColors ? theme.ok : 0x578B2E;
-    look.halfPoints = std::max(14, MulDiv(theme.fontPx, 144, ScreenDpi()));
+    look.muted = theme.custom ? theme.slot[12] : GetSysColor(COLOR_GRAYTEXT);
+    look.check = theme.custom ? theme.slot[8] : 0x578B2E;
+    look.halfPoints = std::max(14, MulDiv(UiFontPx, 144, ScreenDpi()));
     return look;
 }
 

@@ -1,0 +1,12 @@
+// The dialog in which the user confirms or adjusts an install.
+#pragma once
+#include <windows.h>
+
+#include "install/install_report.h"
+
+// Runs over an in-memory template with the InstCtx as parameter; 1 after "Install"
+// with the choices written back, 2 after "Cancel".
+INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR RunInstallDialog(HWND owner, InstCtx& ctx);
+// Places every control for the dialog's current client size.
+void InstDlgLayout(HWND dialog);
