@@ -23,7 +23,7 @@ std::vector<std::wstring> CommandLineArgs() {
 
 }  // namespace
 
-bool RunChildMode(int& exitCode) {
+bool RunChildMode(int& exitCode, UnpackChildEntry unpack) {
     std::vector<std::wstring> args = CommandLineArgs();
     if (args.size() >= 3 && StrIEquals(args[0], L"/probe")) {
         exitCode = RunProbe(args[1], args[2]);
@@ -31,6 +31,10 @@ bool RunChildMode(int& exitCode) {
     }
     if (args.size() >= 4 && StrIEquals(args[0], L"/fields")) {
         exitCode = FieldsChildMain(args[1], args[2], args[3]);
+        return true;
+    }
+    if (unpack && args.size() >= 3 && StrIEquals(args[0], L"/unpack")) {
+        exitCode = unpack(args[1], args[2]);
         return true;
     }
     return false;

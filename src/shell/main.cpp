@@ -11,6 +11,7 @@
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/start_args.h"
 
@@ -60,7 +61,7 @@ void ShowStartSummary() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    if (int childExit = 0; RunChildMode(childExit)) return childExit;
+    if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
     StartArgs start = ParseStartArgs(CommandLineArgs());
     DebugArg = start.debug;
     DiscoverTc();
