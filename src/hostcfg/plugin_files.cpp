@@ -40,10 +40,10 @@ bool IsFileWithMachine(const std::wstring& path, uint16_t machine) {
 
 }  // namespace
 
-void ForEachFolderItem(const std::wstring& folder, const std::function<bool(const FolderItem&)>& visit) {
+void ForEachDirItem(const std::wstring& folder, const std::function<bool(const DirItem&)>& visit) {
     ListFolder(folder, [&](const WIN32_FIND_DATAW& d) {
         if (IsDots(d.cFileName)) return true;
-        return visit(FolderItem{d.cFileName, IsFolder(d), (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+        return visit(DirItem{d.cFileName, IsFolder(d), (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     });
 }
 

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-struct FolderItem {
+struct DirItem {
     std::wstring name;
     bool folder = false;
     bool link = false;  // a junction or symbolic link, never to be followed
 };
 // Every entry of the folder but "." and "..", in listing order, until visit returns false.
-void ForEachFolderItem(const std::wstring& folder, const std::function<bool(const FolderItem&)>& visit);
+void ForEachDirItem(const std::wstring& folder, const std::function<bool(const DirItem&)>& visit);
 
 // PlugKeyName(full path) -> the file found for it; filled by ScanDiskPlugins.
 extern std::map<std::wstring, std::wstring> DiskPlugins;

@@ -41,7 +41,7 @@ bool Is32BitStyleName(const std::wstring& name) {
 // A pluginst.inf without file: the one plugin of its folder, its twins counted as one.
 std::wstring OnlyPluginInFolder(const std::wstring& folder, std::wstring& error) {
     std::map<std::wstring, std::wstring> groups;
-    ForEachFolderItem(folder, [&](const FolderItem& item) {
+    ForEachDirItem(folder, [&](const DirItem& item) {
         int kind = item.folder ? -1 : PluginKindOfFileName(item.name);
         if (kind < 0) return true;
         std::wstring stem = StrLower(PlugKey(item.name));

@@ -184,7 +184,7 @@ bool AcceptTarget(HWND dialog, InstInfo& info) {
     }
     bool full = false;
     if (attrs != INVALID_FILE_ATTRIBUTES && StrLower(t) != StrLower(info.target))
-        ForEachFolderItem(t, [&](const FolderItem&) { return full = true, false; });
+        ForEachDirItem(t, [&](const DirItem&) { return full = true, false; });
     if (full && Message(dialog, Tr("in_ask_exists"), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
     info.target = t;
     info.targetIsSource = StrLower(info.folder) == StrLower(t);

@@ -30,7 +30,7 @@ std::wstring FilterList(bool withArchives) {
 void RemoveLeftovers() {
     std::wstring temp = InstallTempFolder();
     std::vector<std::wstring> folders;
-    ForEachFolderItem(temp, [&](const FolderItem& item) {
+    ForEachDirItem(temp, [&](const DirItem& item) {
         if (item.folder) folders.push_back(PathJoin(temp, item.name));
         return true;
     });
@@ -79,7 +79,7 @@ UnpackOutcome UnpackForInstall(const std::wstring& archive) {
 std::wstring InstFindInDir(HWND owner, const std::wstring& folder) {
     std::map<std::wstring, std::wstring> offers;  // lower-cased folder -> its file
     std::function<void(const std::wstring&, int)> walk = [&](const std::wstring& dir, int depth) {
-        ForEachFolderItem(dir, [&](const FolderItem& item) {
+        ForEachDirItem(dir, [&](const DirItem& item) {
             std::wstring full = PathJoin(dir, item.name);
             if (item.folder) {
                 if (depth > 0 && !item.link) walk(full, depth - 1);

@@ -21,7 +21,7 @@ InstInfo CopyJob(const InstallScene& scene) {
 
 std::wstring NewestBackup(const std::wstring& name) {
     std::wstring found;
-    ForEachFolderItem(PathJoin(BackupsFolder(), L"Plugins"), [&](const FolderItem& item) {
+    ForEachDirItem(PathJoin(BackupsFolder(), L"Plugins"), [&](const DirItem& item) {
         if (item.name.rfind(name + L"_", 0) == 0 && item.name > found) found = item.name;
         return true;
     });
@@ -65,7 +65,7 @@ TEST_CASE("a copy that fails halfway puts the target back as it was") {
     WriteFileBytes(info.target + L"\\c.txt", "old c");
     // The one file that cannot be replaced, as while TC holds it open, is listed last.
     std::vector<std::wstring> order;
-    ForEachFolderItem(scene.package, [&](const FolderItem& item) { return order.push_back(item.name), true; });
+    ForEachDirItem(scene.package, [&](const DirItem& item) { return order.push_back(item.name), true; });
     std::wstring locked = info.target + L"\\" + (order.back() == L"sub" ? L"sub\\d.txt" : order.back());
     MakeDirs(PathDir(locked));
     WriteFileBytes(locked, "locked");
