@@ -124,6 +124,13 @@ std::wstring TcExePath() {
     return L"";
 }
 
+std::wstring WithCommanderPathVar(const std::wstring& path) {
+    std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
+    if (tc.empty() || tc.size() >= path.size() || !StrIEquals(path.substr(0, tc.size()), tc) || path[tc.size()] != L'\\')
+        return path;
+    return L"%COMMANDER_PATH%" + path.substr(tc.size());
+}
+
 std::wstring TcFilePath(const std::wstring& name) {
     std::wstring folder = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
     return folder.empty() ? L"" : PathJoin(folder, name);

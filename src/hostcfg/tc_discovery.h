@@ -22,6 +22,9 @@ std::wstring FindWincmdIni();
 void ApplyTcFolder();
 // The running TC's executable, else the one in COMMANDER_PATH; "".
 std::wstring TcExePath();
+// The path with TC's folder written as "%COMMANDER_PATH%" when it lies inside it,
+// as TC's own entries name their plugins; any other path unchanged.
+std::wstring WithCommanderPathVar(const std::wstring& path);
 // A file in TC's folder; "" when COMMANDER_PATH is unset.
 std::wstring TcFilePath(const std::wstring& name);
 // The file that really holds the section (RedirectSection followed one level); "".
