@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "views/main_controls.h"
 #include "views/themes.h"
 #include "views/ui_globals.h"
 
 std::map<HWND, SortState> SortStates;
 std::map<HWND, int> ListMinWidths;
+int32_t PathColumn = 4;
 
 namespace {
 
@@ -72,6 +74,18 @@ int32_t LvGetParam(HWND list, int row) {
     if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
     return static_cast<int32_t>(item.lParam);
 }
+
+namespace {
+
+int32_t FirstSelectedParam(HWND list) {
+    if (!list) return -1;
+    return LvGetParam(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
+}
+
+}  // namespace
+
+int32_t LvSelIndexPlugins() { return FirstSelectedParam(PluginList); }
+int32_t LvSelIndexFindings() { return FirstSelectedParam(FindingsList); }
 
 bool LvIsSelected(const NMLVCUSTOMDRAW* draw) {
     if (!CurrentTheme->custom) return false;

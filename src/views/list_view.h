@@ -18,6 +18,9 @@ extern std::map<HWND, SortState> SortStates;
 // last column may get; set once the user sized that column.
 extern std::map<HWND, int> ListMinWidths;
 
+// The column of the plugin list that shows the path: 4 plus the extra columns shown.
+extern int32_t PathColumn;
+
 // A report list, single selection, full-row select, double-buffered, sized later.
 HWND LvCreate(HWND parent, int id, DWORD extraExStyles);
 // Widths are already scaled; format LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER.
@@ -28,6 +31,9 @@ void LvSetCell(HWND list, int row, int column, const std::wstring& text);
 int32_t LvGetParam(HWND list, int row);
 // Whether the custom-drawn row is selected; always false without custom colours.
 bool LvIsSelected(const NMLVCUSTOMDRAW* draw);
+// The item data of the first selected row of the plugin or findings list; -1 for none.
+int32_t LvSelIndexPlugins();
+int32_t LvSelIndexFindings();
 // Where a context menu opens: the mouse point, or for the keyboard below the row.
 POINT LvMenuPoint(HWND list, int row, LPARAM menuPos);
 // Applies "w,w,w" (96-dpi widths, 16..2000 used, others skip their column).

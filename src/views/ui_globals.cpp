@@ -1,5 +1,6 @@
 #include "views/main_controls.h"
 #include "views/ui_globals.h"
+#include "views/view_state.h"
 
 HINSTANCE AppInstance = nullptr;
 HWND MainWnd = nullptr;
@@ -23,3 +24,12 @@ HWND DetailLabel, DetailBox, StatusBar, KeyBar;
 
 uint8_t DetailIsRich = 0;
 uint8_t SearchReady = 0;
+
+void UiApplyFonts() {
+    if (!UiFont || !UiFontSemibold) return;
+    auto set = [](HWND button, HFONT font) {
+        if (button) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    };
+    set(PvPickContentBtn, PreviewMode == 0 ? UiFontSemibold : UiFont);
+    set(PvPickListerBtn, PreviewMode == 1 ? UiFontSemibold : UiFont);
+}
