@@ -55,11 +55,12 @@ int main() {
         }
     }
 
+    const ChildSettings settings = CurrentChildSettings();
     LARGE_INTEGER start = Now();
     int answered = 0;
     for (int i = 0; i < Count; ++i) {
         ProbeResult result;
-        ProbePlugin(result, PathJoin(folder, L"p" + std::to_wstring(i) + L".wlx"), 0, false);
+        ProbePlugin(result, PathJoin(folder, L"p" + std::to_wstring(i) + L".wlx"), 0, false, settings);
         answered += result.status == ProbeOk;
     }
     Report("probe 50 plugins", Seconds(start));
@@ -67,7 +68,7 @@ int main() {
     start = Now();
     for (int i = 0; i < Count; ++i) {
         ChildRun run;
-        RunChildCapture(run, L"--trivial", L"", 10000, L"");
+        RunChildCapture(run, {L"--trivial"}, L"", 10000, L"");
     }
     Report("start and end 50 trivial children", Seconds(start));
     std::printf("%d of %d probes answered\n", answered, Count);

@@ -17,6 +17,7 @@ std::set<int> PvChecked;
 int PvJobsPending = 0;
 int PvJobsDone = 0;
 std::function<void()> PvRefreshContent;
+std::function<void()> PvRefreshLister;
 
 namespace {
 
@@ -40,7 +41,9 @@ void SetPreviewMode(int mode) {
 }
 
 void PvRefresh() {
-    if (PreviewMode == 1) LvFillCheck();
+    if (PreviewMode == 1) {
+        if (PvRefreshLister) PvRefreshLister();
+    }
     else if (PvRefreshContent) PvRefreshContent();
 }
 

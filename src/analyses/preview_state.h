@@ -24,3 +24,5 @@ void PvSetFile(const std::wstring& path, bool lister);
 void PvRefresh();
 // The content preview's rebuild; set by the content preview.
 extern std::function<void()> PvRefreshContent;
+// Refills the Lister check; the views set it.
+extern std::function<void()> PvRefreshLister;

@@ -5,8 +5,6 @@
 
 #include "foundation/text.h"
 
-FileFacts CheckFileFacts;
-
 namespace {
 
 bool Compare(const std::wstring& op, int64_t a, int64_t b) {
@@ -55,7 +53,7 @@ bool EvalNode(const DsxTree& tree, int index, const FileFacts& facts, int depth)
     case DsxSize:
         return Compare(n.text, facts.size, n.value);
     case DsxByte:
-        if (n.offset < 0 || (size_t)n.offset >= facts.head.size()) return false;
+        if (n.offset < 0 || (size_t)n.offset >= facts.head.size() || n.value < 0) return false;
         return Compare(n.text, (unsigned char)facts.head[n.offset], n.value);
     case DsxFind:
         return FindInHead(n.text, n.caseInsensitive, facts.head);
@@ -85,7 +83,7 @@ bool DetectMatches(const std::wstring& detect, const FileFacts& facts) {
     return DsxEval(tree, tree.root, facts);
 }
 
-std::vector<DetectTerm> DetectTermValues(const std::wstring& detect) {
+std::vector<DetectTerm> DetectTermValues(const std::wstring& detect, const FileFacts& facts) {
     std::vector<DetectTerm> terms;
     DsxTree tree = dsx::Parse(detect);
     if (tree.error.code != DsxErrNone || tree.root < 0) return terms;
@@ -94,7 +92,7 @@ std::vector<DetectTerm> DetectTermValues(const std::wstring& detect) {
         if (n.kind < DsxExtEq) continue;
         DetectTerm t;
         t.text = StrTrim(detect.substr(n.start, n.end - n.start));
-        t.value = DsxEval(tree, i, CheckFileFacts);
+        t.value = DsxEval(tree, i, facts);
         t.kind = n.kind;
         terms.push_back(std::move(t));
     }

@@ -6,14 +6,8 @@
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
-#include "hostcfg/tc_discovery.h"
-#include "views/view_state.h"
 
 namespace {
-
-constexpr DWORD kRememberChars = 520;
-
-std::wstring dataFolder;
 
 bool CanWriteIn(const std::wstring& folder) {
     std::wstring probe = PathJoin(folder, L"Kestrovane.~wt");
@@ -24,25 +18,20 @@ bool CanWriteIn(const std::wstring& folder) {
 
 std::wstring InDataFolder(const wchar_t* name) { return PathJoin(DataFolder(), name); }
 
-void WriteOwnIni(const wchar_t* section, const std::wstring& key, const wchar_t* value) {
-    std::wstring ini = SettingsIniPath();
-    IniEnsureUtf16(ini);
-    WritePrivateProfileStringW(section, key.c_str(), value, ini.c_str());
+std::wstring ChooseDataFolder() {
+    std::wstring app = AppDir();
+    if (CanWriteIn(app)) return app;
+    std::wstring appData = EnvGet(L"APPDATA");
+    std::wstring folder = appData.empty() ? app : PathJoin(appData, L"Kestrovane");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
 }
 
 }  // namespace
 
 std::wstring DataFolder() {
-    if (!dataFolder.empty()) return dataFolder;
-    std::wstring app = AppDir();
-    if (CanWriteIn(app)) {
-        dataFolder = app;
-        return dataFolder;
-    }
-    std::wstring appData = EnvGet(L"APPDATA");
-    dataFolder = appData.empty() ? app : PathJoin(appData, L"Kestrovane");
-    CreateDirectoryW(dataFolder.c_str(), nullptr);
-    return dataFolder;
+    static const std::wstring folder = ChooseDataFolder();
+    return folder;
 }
 
 std::wstring SettingsIniPath() { return InDataFolder(L"Kestrovane.ini"); }
@@ -61,32 +50,29 @@ std::wstring TwinExePath() {
     return FileExists(twin) ? twin : L"";
 }
 
-void IniEnsureUtf16(const std::wstring& path) {
+bool IniEnsureUtf16(const std::wstring& path) {
     DWORD attrs = GetFileAttributesW(path.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (attrs != INVALID_FILE_ATTRIBUTES) return !(attrs & FILE_ATTRIBUTE_DIRECTORY);
     FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return;
+    if (!h) return GetLastError() == ERROR_FILE_EXISTS;
     static const unsigned char kBom[] = {0xFF, 0xFE};
     DWORD written = 0;
-    WriteFile(h.Get(), kBom, sizeof kBom, &written, nullptr);
+    if (WriteFile(h.Get(), kBom, sizeof kBom, &written, nullptr) && written == sizeof kBom) return true;
+    // An empty file would be filled as ANSI by the profile functions: better none.
+    h.Reset();
+    DeleteFileW(path.c_str());
+    return false;
 }
 
-void SavePreviewSplit() {
-    if (!TabIsPreview) return;
-    WriteOwnIni(L"Window", L"PreviewSplit", std::to_wstring((int)(PreviewSplitRatio * 1000.0)).c_str());
+bool WriteOwnIniValue(const std::wstring& ini, const wchar_t* section, const std::wstring& key,
+                      const wchar_t* value) {
+    return IniEnsureUtf16(ini) && WritePrivateProfileStringW(section, key.c_str(), value, ini.c_str());
 }
 
-void SetPreviewSkip(const std::wstring& name, bool on) { WriteOwnIni(L"PreviewSkip", name, on ? L"1" : nullptr); }
-
-std::wstring RememberedTcDir() {
-    wchar_t buf[kRememberChars] = L"";
-    DWORD n = GetPrivateProfileStringW(L"Remember", L"TcDir", L"", buf, kRememberChars, SettingsIniPath().c_str());
-    std::wstring folder(buf, n);
-    return IsTcFolder(folder) ? folder : L"";
+bool WriteSettingsIniValue(const wchar_t* section, const std::wstring& key, const wchar_t* value) {
+    return WriteOwnIniValue(SettingsIniPath(), section, key, value);
 }
 
-void RememberTcDir() {
-    std::wstring folder = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
-    if (!IsTcFolder(folder) || StrLower(folder) == StrLower(RememberedTcDir())) return;
-    WriteOwnIni(L"Remember", L"TcDir", folder.c_str());
+bool SetPreviewSkip(const std::wstring& name, bool on) {
+    return WriteSettingsIniValue(L"PreviewSkip", name, on ? L"1" : nullptr);
 }

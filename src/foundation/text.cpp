@@ -1,5 +1,6 @@
 #include "foundation/text.h"
 
+#include <cwchar>
 #include <cwctype>
 
 namespace {
@@ -69,6 +70,24 @@ std::wstring NormKeyText(const std::wstring& s) {
 }
 
 std::wstring Quote(const std::wstring& s) { return L"\"" + s + L"\""; }
+
+std::wstring QuoteArg(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count double only before a quote: the arg's own, or the closing one.
+        out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        out += c;
+        backslashes = 0;
+    }
+    out.append(2 * backslashes, L'\\');
+    return out + L"\"";
+}
 
 std::wstring MakeExtTerm(const std::wstring& ext) { return L"EXT=\"" + ext + L"\""; }
 
@@ -306,4 +325,12 @@ int StrToInt(const std::wstring& s) {
 std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key) {
     auto it = names.find(key);
     return it == names.end() ? key : it->second;
+}
+
+bool SplitLeadingNumber(const std::wstring& key, long& number, std::wstring& rest) {
+    wchar_t* end = nullptr;
+    number = std::wcstol(key.c_str(), &end, 10);
+    if (end == key.c_str()) return false;
+    rest = key.substr((size_t)(end - key.c_str()));
+    return true;
 }

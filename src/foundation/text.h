@@ -19,6 +19,10 @@ std::wstring Unquote(const std::wstring& s);
 // (FIND and byte tests), so FIND("Foo") and FIND("foo") stay different.
 std::wstring NormKeyText(const std::wstring& s);
 std::wstring Quote(const std::wstring& s);
+// One argument of a command line as CommandLineToArgvW and the C runtime read it
+// back: quoted when it is empty or holds blanks or quotes, backslashes doubled
+// where they stand before a quote, so "C:\\" stays one argument.
+std::wstring QuoteArg(const std::wstring& arg);
 // EXT="<ext>", the extension inserted as it is.
 std::wstring MakeExtTerm(const std::wstring& ext);
 std::wstring JoinSlash(const std::wstring& a, const std::wstring& b);
@@ -63,6 +67,9 @@ int StrICmp(const std::wstring& a, const std::wstring& b);
 bool StrIEquals(const std::wstring& a, const std::wstring& b);
 // The decimal value of leading digits after optional blanks and sign, like _wtoi.
 int StrToInt(const std::wstring& s);
+// The number at the start of a key as wcstol reads it ("12_detect": 12 and
+// "_detect"); false without one.
+bool SplitLeadingNumber(const std::wstring& key, long& number, std::wstring& rest);
 
 // The value the map holds for the key, else the key itself.
 std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key);

@@ -203,11 +203,9 @@ std::wstring KindKey(int kind, const std::wstring& text) {
     return std::wstring(1, PlugKindLetter(kind)) + L"|" + StrLower(StrTrim(text));
 }
 
-std::wstring WriteDisabledEntry(const KeptEntry& entry) {
-    std::wstring ini = SettingsIniPath();
-    IniEnsureUtf16(ini);
+std::optional<std::wstring> WriteDisabledEntry(const KeptEntry& entry) {
     std::wstring key = DisabledKeyFor(entry);
-    WritePrivateProfileStringW(DisabledSection, key.c_str(), DisabledValue(entry).c_str(), ini.c_str());
+    if (!WriteSettingsIniValue(DisabledSection, key, DisabledValue(entry).c_str())) return std::nullopt;
     return key;
 }
 
@@ -218,8 +216,8 @@ std::vector<KeptEntry> ReadDisabled(int kind) {
     return out;
 }
 
-void RemoveDisabledKey(const std::wstring& key) {
-    WritePrivateProfileStringW(DisabledSection, key.c_str(), nullptr, SettingsIniPath().c_str());
+bool RemoveDisabledKey(const std::wstring& key) {
+    return WritePrivateProfileStringW(DisabledSection, key.c_str(), nullptr, SettingsIniPath().c_str());
 }
 
 void AppendKeptPackerExt(std::wstring& target, int flags, const std::wstring& ext) {
@@ -249,16 +247,13 @@ std::vector<std::wstring> ParkedValue(const PlugEntry& entry) {
     return list;
 }
 
-void SaveParked(const PlugEntry& entry, const std::wstring& ext, bool park) {
+bool SaveParked(const PlugEntry& entry, const std::wstring& ext, bool park) {
     std::vector<std::wstring> list = ParkedValue(entry);
     auto it = std::find(list.begin(), list.end(), ext);
-    if (park == (it != list.end())) return;
+    if (park == (it != list.end())) return true;
     if (park) list.push_back(ext);
     else list.erase(it);
     std::wstring value;
     for (const auto& e : list) value += (value.empty() ? L"" : L",") + Escape(e, ParkedSpecial);
-    std::wstring ini = SettingsIniPath();
-    IniEnsureUtf16(ini);
-    WritePrivateProfileStringW(ParkedSection, IniKeyOfEntry(entry).c_str(), list.empty() ? nullptr : value.c_str(),
-                               ini.c_str());
+    return WriteSettingsIniValue(ParkedSection, IniKeyOfEntry(entry), list.empty() ? nullptr : value.c_str());
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // Full path of the wincmd.ini in use; "" when none was found. Written on the UI thread only.
@@ -22,10 +23,14 @@ std::wstring FindWincmdIni();
 void ApplyTcFolder();
 // The running TC's executable, else the one in COMMANDER_PATH; "".
 std::wstring TcExePath();
-// The path with TC's folder written as "%COMMANDER_PATH%" when it lies inside it,
-// as TC's own entries name their plugins; any other path unchanged.
-std::wstring WithCommanderPathVar(const std::wstring& path);
 // A file in TC's folder; "" when COMMANDER_PATH is unset.
 std::wstring TcFilePath(const std::wstring& name);
 // The file that really holds the section (RedirectSection followed one level); "".
 std::wstring EffectiveIniPath(const std::wstring& section);
+// The TC folder remembered from an earlier run, "" when it no longer holds TC.
+std::wstring RememberedTcDir();
+// Remembers COMMANDER_PATH as the TC folder when it holds TC and differs; false
+// when that could not be written.
+bool RememberTcDir();
+// TC's LanguageIni setting, for the choice of language; absent without a wincmd.ini.
+std::optional<std::wstring> TcLanguageIni();

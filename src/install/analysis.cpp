@@ -12,6 +12,7 @@
 #include "hostcfg/plugin_keys.h"
 #include "install/package_text.h"
 #include "probe/pe.h"
+#include "probe/child_settings.h"
 #include "probe/probe_plugin.h"
 
 namespace {
@@ -182,7 +183,7 @@ InstInfo InstAnalyze(const std::wstring& chosen) {
         return info;
     }
     info.targetIsSource = StrLower(info.target) == StrLower(info.folder);
-    ProbePlugin(info.probe, PathJoin(info.folder, info.pluginFile), kind, true);
+    ProbePlugin(info.probe, PathJoin(info.folder, info.pluginFile), kind, true, CurrentChildSettings());
     DebugLog(L"install: " + info.pluginName + L" area " + std::to_wstring(kind) + L", files " +
              std::to_wstring(info.files.size()) + L", existing " + std::to_wstring(info.existing) + L", target " +
              info.target);

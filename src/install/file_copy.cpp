@@ -11,7 +11,8 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "hostcfg/plugin_files.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
+#include "hostcfg/path_display.h"
 
 namespace {
 

@@ -17,7 +17,8 @@
 #include "views/dialog_template.h"
 #include "views/themes.h"
 #include "views/ui_globals.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
+#include "hostcfg/path_display.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "dsx/notes.h"
+#include "analyses/detect_notes.h"
 #include "foundation/files.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -10,7 +10,8 @@
 #include "install/package_text.h"
 #include "install/report_look.h"
 #include "probe/pe.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
+#include "hostcfg/path_display.h"
 
 namespace {
 

@@ -64,7 +64,7 @@ UnpackOutcome UnpackForInstall(const std::wstring& archive) {
     RemoveLeftovers();
     UnpackOutcome out{InstTempSubfolder(), L""};
     ChildRun run;
-    RunChildCapture(run, L"/unpack \"" + archive + L"\" \"" + out.folder + L"\"", L"", 120000, L"");
+    RunChildCapture(run, {L"/unpack", archive, out.folder}, L"", 120000, L"");
     std::string line = FirstLine(run.output);
     DebugLog(L"install: unpack " + archive + L" -> " + out.folder + L": '" + Utf8ToWide(line) + L"', exit " +
              std::to_wstring(run.exitCode) + (run.timedOut ? L", TIMEOUT" : L""));

@@ -12,7 +12,8 @@
 #include "views/dialog_template.h"
 #include "views/themes.h"
 #include "views/ui_globals.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
+#include "hostcfg/path_display.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ UninstCtx UninstallPrepare(const PlugEntry& entry) {
     ctx.entryLine = EntryLine(entry);
     if (entry.kind == KindContent) {
         int counts[UsePlaceCount];
-        int n = FieldUsageCount(StrLower(PlugKey(entry.expandedPath)), counts, L"");
+        int n = FieldUsageCount(BuildFieldUsage(), StrLower(PlugKey(entry.expandedPath)), counts, L"");
         if (n > 0) ctx.report.push_back(ReportRow{ReportWarning, L"", FillVar(Tr("un_used2"), L"n", std::to_wstring(n))});
     }
     AddFolderRows(ctx, CheckPluginFolder(entry));

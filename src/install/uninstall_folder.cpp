@@ -10,7 +10,8 @@
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
+#include "hostcfg/path_display.h"
 
 namespace {
 

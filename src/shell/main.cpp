@@ -1,13 +1,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <shellapi.h>
-
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "analyses/acknowledged.h"
+#include "analyses/preview_state.h"
 #include "foundation/data_folder.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -23,6 +22,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
 #include "shell/start_args.h"
+#include "views/lister_check_list.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
@@ -34,15 +34,6 @@
 namespace {
 
 constexpr const wchar_t* InstanceMutexName = L"Local\\Kestrovane.Halvorin38";
-
-std::vector<std::wstring> CommandLineArgs() {
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!argv) return {};
-    std::vector<std::wstring> args(argv, argv + count);
-    LocalFree(argv);
-    return args;
-}
 
 void ChooseWincmdIni(const std::wstring& iniArg) {
     if (!iniArg.empty()) {
@@ -183,7 +174,8 @@ int RunMessageLoop(HWND window) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     AppInstance = instance;
     if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
-    StartArgs start = ParseStartArgs(CommandLineArgs());
+    DataFolder();  // fixed before any thread can ask for it
+    StartArgs start = ParseStartArgs(ProgramArgs());
     HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);  // held for the life of the process
     if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         ForwardToRunningCopy(start);
@@ -197,9 +189,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     LoadFrameLayout();
     LoadSettings(SettingsIniPath());
     ApplyDiagSettings();
+    PvRefreshLister = LvFillCheck;
     ApplyColors();
     LoadAckSet();
-    InitLanguage();
+    InitLanguage(TcLanguageIni());
     WriteStartBanner();
     StartPreviewFile = start.previewFile;
     StartListerFile = start.listerFile;

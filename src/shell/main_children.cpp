@@ -20,6 +20,7 @@
 #include "views/themes.h"
 #include "views/ui_globals.h"
 #include "views/view_state.h"
+#include "foundation/labels.h"
 #include "views/view_texts.h"
 #include "views/window_layout.h"
 

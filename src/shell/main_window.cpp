@@ -138,7 +138,7 @@ void OnIniCheck(HWND window) {
 }
 
 BackgroundProbeHost ProbeHost(HWND window) {
-    return {window, TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0, WindowHooks.updateInventory};
+    return {window, TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0, TabIsFindings != 0, WindowHooks.updateInventory};
 }
 
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {

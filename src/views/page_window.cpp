@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "analyses/preview_state.h"
-#include "dsx/notes.h"
+#include "analyses/detect_notes.h"
 #include "foundation/data_folder.h"
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"

@@ -1,4 +1,4 @@
-// State of the views that lower layers read.
+// State of the views, set by the window as the user switches tabs and moves splits.
 #pragma once
 #include <cstdint>
 
@@ -12,3 +12,6 @@ extern int PreviewMode;
 extern uint8_t InSizeMove;
 // The split between the preview tab's two lists, 0..1.
 extern double PreviewSplitRatio;
+// Stores the preview tab's split ratio in per mille while the preview tab is shown;
+// false when it could not be written.
+bool SavePreviewSplit();

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "foundation/data_folder.h"
+#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
@@ -65,38 +66,38 @@ TEST_SUITE("data-folder-appdata") {
         for (const auto& [name, before, after] : cases) {
             std::wstring path = PathJoin(DataFolder(), name);
             if (before) WriteFileBytes(path, before);
-            IniEnsureUtf16(path);
+            CHECK(IniEnsureUtf16(path));
             CHECK(ReadFileBytes(path) == after);
         }
         const std::wstring ini = SettingsIniPath();
-        SetPreviewSkip(L"Foo", true);
+        CHECK(SetPreviewSkip(L"Foo", true));
         CHECK(ReadFileBytes(ini).starts_with("\xFF\xFE"));
         CHECK(ReadIniSection(ini, L"PreviewSkip") == IniPairs{{L"Foo", L"1"}});
-        SetPreviewSkip(L"Foo", false);
+        CHECK(SetPreviewSkip(L"Foo", false));
         CHECK(ReadIniSection(ini, L"PreviewSkip").empty());
     }
 
-    TEST_CASE("the TC folder is remembered without trailing separators, once per folder") {
-        std::wstring tc = BuildPath(L"fakes\\tc");
-        for (const std::wstring& given : {tc + L"\\/", StrUpper(tc), DataFolder()}) {
-            ScopedEnv env(L"COMMANDER_PATH", given.c_str());
-            RememberTcDir();
-            CHECK(IniGetString(SettingsIniPath(), L"Remember", L"TcDir") == tc);
+    TEST_CASE("writes that cannot happen say so and leave no file behind") {
+        std::wstring folder = PathJoin(DataFolder(), L"folder.ini"), lost = PathJoin(DataFolder(), L"gone\\own.ini");
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (const std::wstring& path : {folder, lost}) {
+            CAPTURE(StrToUtf8(path));
+            CHECK_FALSE(IniEnsureUtf16(path));
+            CHECK_FALSE(WriteOwnIniValue(path, L"S", L"k", L"v"));
+            CHECK_FALSE(SaveSettings(path));
         }
-        CHECK(RememberedTcDir() == tc);
-        WritePrivateProfileStringW(L"Remember", L"TcDir", DataFolder().c_str(), SettingsIniPath().c_str());
-        CHECK(RememberedTcDir() == L"");
+        CHECK(GetFileAttributesW(lost.c_str()) == INVALID_FILE_ATTRIBUTES);
+        RemoveDirectoryW(folder.c_str());
     }
 
     TEST_CASE("the change log: a UTF-8 mark first, whole CR LF lines, columns kept") {
-        AppendChangeLog({});
+        CHECK(AppendChangeLog({}));
         CHECK_FALSE(FileExists(ChangeLogPath()));
-        AppendChangeLog({L"eins \u00e4", L"zwei"});
-        AppendChangeLog({L"drei"});
+        CHECK((AppendChangeLog({L"eins \u00e4", L"zwei"}) && AppendChangeLog({L"drei"})));
         CHECK(ReadFileBytes(ChangeLogPath()) == "\xEF\xBB\xBF" "eins \xC3\xA4\r\nzwei\r\ndrei\r\n");
 
         SettingsValues[L"General/Language"] = L"eng";
-        InitLanguage();
+        InitLanguage(std::nullopt);
         std::wstring stamp = L"2024-05-06 07:08";
         CHECK(ChangeLogLine(stamp, 2, L"Abcd", L"installed") == stamp + L"  Packer      Abcd" + std::wstring(18, L' ') + L" installed");
         CHECK(ChangeLogLine(stamp, 4, std::wstring(30, L'n'), L"t") == stamp + L"  Inventory   " + std::wstring(30, L'n') + L" t");

@@ -6,7 +6,7 @@
 #include "foundation/texts.h"
 #include "install/uninstall.h"
 #include "install/uninstall_folder.h"
-#include "views/view_texts.h"
+#include "foundation/labels.h"
 #include "install_fixture.h"
 
 namespace {

@@ -3,12 +3,13 @@
 #include "foundation/labels.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
+#include "hostcfg/path_display.h"
 #include "support/test_support.h"
 #include "views/view_texts.h"
 
 TEST_CASE("view texts in English: tabs, modes, kinds, exports, detect items, packer capabilities and paths") {
     SettingsValues[L"General/Language"] = L"eng";
-    InitLanguage();
+    InitLanguage(std::nullopt);
     CHECK(TabName(-5) == L"Lister");
     CHECK(TabName(42) == L"Preview");
     CHECK(ModeNameText(L"4I") == L"4i internal, no plugins");
