@@ -5,16 +5,17 @@
 #include <algorithm>
 #include <map>
 
+#include "analyses/inventory.h"
 #include "editing/backups.h"
 #include "editing/pending_ops.h"
 #include "editing/save_writers.h"
 #include "foundation/data_folder.h"
 #include "foundation/ini.h"
+#include "foundation/labels.h"
 #include "foundation/logs.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
-#include "foundation/labels.h"
 
 namespace {
 
@@ -158,7 +159,7 @@ void ApplyChange(SectionJob& job, const PendingEdit& e, long n, const std::wstri
         auto det = std::find_if(pairs.begin(), pairs.end(), [](const Pair& p) { return StrIEquals(p.rest, L"_detect"); });
         if (det == pairs.end()) det = pairs.insert(pairs.end(), Pair{L"_detect", L""});
         det->value = Quote(detect);
-        job.Log(e.name, FillVar(Tr("log_saved"), L"d", DescribeDetect(e.origDetect, e.hasDetect, detect, true)));
+        job.Log(e.name, FillVar(Tr("log_saved"), L"d", DescribeDetectChange(e.origDetect, e.hasDetect, detect, true)));
     }
     ++job.count;
 }

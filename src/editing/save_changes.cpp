@@ -3,16 +3,18 @@
 #include <algorithm>
 #include <climits>
 
+#include "analyses/inventory.h"
+#include "analyses/plugin_caches.h"
 #include "editing/pending_ops.h"
 #include "editing/save_dialog.h"
 #include "editing/save_writers.h"
 #include "editing/tc_control.h"
+#include "foundation/labels.h"
 #include "foundation/logs.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "hostcfg/plug_entry.h"
-#include "foundation/labels.h"
 
 MessageBoxFn SaveMessageBox = MessageBoxW;
 
@@ -49,7 +51,7 @@ void AddEditLines(std::wstring& out, const PendingEdit& e) {
         out += L"  " + Pad("save_old") + (e.hasDetect ? e.origDetect : Tr("det_none")) + L"\r\n";
         out += L"  " + Pad("save_new") + n + L"\r\n";
         if (!removes) {
-            out += L"         " + DescribeDetect(e.origDetect, e.hasDetect, n, true) + L"\r\n";
+            out += L"         " + DescribeDetectChange(e.origDetect, e.hasDetect, n, true) + L"\r\n";
             if (n.size() > MaxDetectChars)
                 out += L"  " + FillVar(Tr("warn_long"), L"n", std::to_wstring(n.size())) + L"\r\n";
             if (HasWide(n)) out += L"  " + Tr("warn_ansi") + L"\r\n";
@@ -210,6 +212,7 @@ void SaveChanges(HWND owner) {
         RestartAll(restart);
         if (SaveReq.afterRestart) SaveReq.afterRestart();
     }
-    if (SaveEvents.reload) SaveEvents.reload();
+    ResetPluginCaches();
+    if (RefillAfterSave) RefillAfterSave();
     FinalMessage(owner, run);
 }

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "analyses/inventory.h"
 #include "editing/pending_ops.h"
-#include "foundation/texts.h"
 
 SaveRequest SaveReq;
-SaveServices SaveEvents;
+std::function<void()> RefillAfterSave;
 
 void ResetSaveRequest() {
     SaveReq.busy = SaveReq.confirmed = SaveReq.force = 0;
@@ -42,11 +42,4 @@ std::wstring NewDetectOf(const PendingEdit& edit) {
     return EditRemovesDetect(edit) ? L"" : ComposeDetectString(edit);
 }
 
-std::wstring DescribeDetect(const std::wstring& oldText, bool oldHas, const std::wstring& newText, bool newHas) {
-    if (SaveEvents.describeDetectChange) return SaveEvents.describeDetectChange(oldText, oldHas, newText, newHas);
-    return (oldHas ? oldText : Tr("det_none")) + L" → " + (newHas ? newText : Tr("det_none"));
-}
-
-void NoteSectionSaved(int kind) {
-    if (SaveEvents.sectionSaved) SaveEvents.sectionSaved(kind);
-}
+void NoteSectionSaved(int kind) { SavedKinds.insert(kind); }

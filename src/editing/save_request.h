@@ -36,15 +36,8 @@ extern SaveRequest SaveReq;
 inline bool SaveIsRunning() { return SaveReq.busy != 0; }
 void ResetSaveRequest();
 
-// What a save needs of the views and the analyses; the shell sets them.
-struct SaveServices {
-    // The change-log wording of a detect-string change.
-    std::function<std::wstring(const std::wstring& oldText, bool oldHas, const std::wstring& newText, bool newHas)>
-        describeDetectChange;
-    std::function<void(int kind)> sectionSaved;  // the kind's section was written
-    std::function<void()> reload;                // drop the caches and refill the tab
-};
-extern SaveServices SaveEvents;
+// Refills the shown tab after a save; the views set it.
+extern std::function<void()> RefillAfterSave;
 
 struct SaveRun {
     std::vector<PendingEdit> edits;                  // by kind, then number
@@ -62,5 +55,5 @@ SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries);
 bool SaveRunEmpty(const SaveRun& run);
 // The detect string an edit writes; "" when it removes the key.
 std::wstring NewDetectOf(const PendingEdit& edit);
-std::wstring DescribeDetect(const std::wstring& oldText, bool oldHas, const std::wstring& newText, bool newHas);
+// The inventory takes a change of that kind's section as the program's own.
 void NoteSectionSaved(int kind);

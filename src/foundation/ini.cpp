@@ -52,10 +52,17 @@ IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section) {
     return pairs;
 }
 
+std::vector<std::wstring> IniSectionNames(const std::wstring& ini) {
+    for (DWORD size = kSectionNamesChars;; size *= 2) {
+        std::wstring buf(size, L'\0');
+        DWORD n = GetPrivateProfileSectionNamesW(buf.data(), size, ini.c_str());
+        // A full buffer is reported as its size minus 2.
+        if (n + 2 < size || size >= (1u << 26)) return NulSeparated(buf, n);
+    }
+}
+
 bool IniHasSection(const std::wstring& ini, const std::wstring& section) {
-    std::wstring buf(kSectionNamesChars, L'\0');
-    DWORD n = GetPrivateProfileSectionNamesW(buf.data(), kSectionNamesChars, ini.c_str());
-    for (const std::wstring& name : NulSeparated(buf, n))
+    for (const std::wstring& name : IniSectionNames(ini))
         if (StrIEquals(name, section)) return true;
     return false;
 }

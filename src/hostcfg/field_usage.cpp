@@ -19,24 +19,6 @@ std::wstring PlaceText(const FieldUse& use) {
     return FillVar(Tr(PlaceKeys[use.place < UsePlaceCount ? use.place : UseOther]), L"w", use.where);
 }
 
-// Section names of the whole file; the buffer grows, so no section is missed.
-std::vector<std::wstring> SectionNames(const std::wstring& ini) {
-    for (DWORD size = 65536;; size *= 2) {
-        std::wstring buf(size, L'\0');
-        DWORD n = GetPrivateProfileSectionNamesW(buf.data(), size, ini.c_str());
-        if (n + 2 < size || size >= (1u << 26)) {
-            std::vector<std::wstring> names;
-            for (size_t pos = 0; pos < n;) {
-                size_t end = buf.find(L'\0', pos);
-                if (end == std::wstring::npos || end > n) end = n;
-                if (end > pos) names.push_back(buf.substr(pos, end - pos));
-                pos = end + 1;
-            }
-            return names;
-        }
-    }
-}
-
 bool IsPluginSection(const std::wstring& lower) {
     return lower == L"listerplugins" || lower == L"contentplugins" || lower == L"packerplugins" ||
            lower == L"filesystemplugins" || lower.find(L"plugins64") != std::wstring::npos;
@@ -173,7 +155,7 @@ bool HasFieldNoCase(const FieldUse& use, const std::wstring& field) {
 FieldUsage BuildFieldUsage() {
     FieldUsage usage;
     if (WincmdIniPath.empty()) return usage;
-    for (const auto& name : SectionNames(FullPath(WincmdIniPath))) ScanSection(usage, name);
+    for (const auto& name : IniSectionNames(FullPath(WincmdIniPath))) ScanSection(usage, name);
     return usage;
 }
 

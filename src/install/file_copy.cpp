@@ -12,7 +12,7 @@
 #include "foundation/timestamps.h"
 #include "hostcfg/plugin_files.h"
 #include "foundation/labels.h"
-#include "hostcfg/path_display.h"
+#include "foundation/path_display.h"
 
 namespace {
 

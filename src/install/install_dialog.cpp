@@ -18,7 +18,7 @@
 #include "views/themes.h"
 #include "views/ui_globals.h"
 #include "foundation/labels.h"
-#include "hostcfg/path_display.h"
+#include "foundation/path_display.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "foundation/timestamps.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plugin_keys.h"
-#include "hostcfg/path_display.h"
+#include "foundation/path_display.h"
 #include "install/package_text.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "install/report_look.h"
 #include "probe/pe.h"
 #include "foundation/labels.h"
-#include "hostcfg/path_display.h"
+#include "foundation/path_display.h"
 
 namespace {
 

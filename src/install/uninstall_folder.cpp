@@ -11,7 +11,7 @@
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
 #include "foundation/labels.h"
-#include "hostcfg/path_display.h"
+#include "foundation/path_display.h"
 
 namespace {
 

@@ -1,8 +1,4 @@
-// Texts of the views that depend on detect items.
+// Texts of the views that depend on the setting of the path display or on detect items.
 #pragma once
-#include <string>
-
-#include "dsx/detect_spec.h"
-
-// The list text of a detect item: the extension, MULTIMEDIA, FORCE or a marker's words.
-std::wstring KeywordListText(const DetectItem& item);
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"

@@ -319,3 +319,28 @@ Two=C:\p\2.wfx
         CHECK(ReadDisabled(2).empty());
     }
 }
+
+TEST_CASE("the change list names every change, and too long detect strings stop the save") {
+    SaveFixture f(L"save_list", Scenario);
+    PendingEditFor(f.Entry(0, 2)).deleted = 1;
+    PendingOrder& order = PendingOrders[0];
+    order.order = {3, 2, 1};
+    order.origNames = {{1, L"a"}, {2, L"b"}, {3, L"c"}};
+    SaveRun run = BuildSaveRun({KeptEntry{1, L"k", L"C:\\p\\z.wdx", L"z", L"", L"", L"", L"", 2, 0, 0}});
+    CHECK(ChangeListText(run) ==
+          L"[Lister]  #2  b\r\n  entry is deleted\r\n\r\n"
+          L"The numbers in [ListerPlugins] are then assigned again without gaps.\r\n\r\n"
+          L"[Lister]  new order:\r\n  #1  ← #3  c\r\n  #2  ← #1  a\r\n"
+          L"  TC asks Lister/Content plugins in this order; the first match wins.\r\n\r\n"
+          L"[Content]  z\r\n  activated again at its old place #2 (or at the end)\r\n\r\n"
+          L"The numbers in [ContentPlugins] are then assigned again without gaps.\r\n\r\n");
+    PendingEdit& longer = PendingEditFor(f.Entry(0, 1));
+    longer.explicitDetect = 1;
+    longer.explicitDetectText = std::wstring(1998, L'x');
+    CHECK(TooLongList(BuildSaveRun({})).empty());
+    longer.explicitDetectText += L'x';
+    std::string bytes = ReadFileBytes(f.tc.ini);
+    f.Save();
+    CHECK(SaveFixture::Shown[0].ends_with(L"[Lister]  #1  a:  2001\n"));
+    CHECK((ReadFileBytes(f.tc.ini) == bytes && CountPendingChanges() == 3));
+}

@@ -3,7 +3,7 @@
 #include "foundation/labels.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
-#include "hostcfg/path_display.h"
+#include "foundation/path_display.h"
 #include "support/test_support.h"
 #include "views/view_texts.h"
 

@@ -1,4 +1,4 @@
-#include "hostcfg/path_display.h"
+#include "foundation/path_display.h"
 
 #include <windows.h>
 #include <shlwapi.h>

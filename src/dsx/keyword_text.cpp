@@ -1,4 +1,4 @@
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
 
 #include "foundation/texts.h"
 
