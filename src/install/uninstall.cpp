@@ -2,15 +2,20 @@
 
 #include <richedit.h>
 
+#include "editing/pending_ops.h"
+#include "editing/save_changes.h"
 #include "foundation/files.h"
+#include "foundation/logs.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/field_usage.h"
+#include "hostcfg/pending.h"
 #include "hostcfg/plugin_keys.h"
 #include "install/dialog_parts.h"
 #include "install/uninstall_folder.h"
 #include "views/dialog_template.h"
 #include "views/themes.h"
+#include "foundation/timestamps.h"
 #include "views/ui_globals.h"
 #include "foundation/labels.h"
 #include "foundation/path_display.h"
@@ -46,6 +51,14 @@ void AddFolderRows(UninstCtx& ctx, const PluginFolderCheck& check) {
     std::wstring names;
     for (size_t i = 0; i < check.iniNames.size() && i < 3; ++i) names += (i ? L"; " : L"") + check.iniNames[i];
     ctx.report.push_back(ReportRow{ReportNote, Tr("un_l_settings"), names});
+}
+
+// The entry is still in its section as wincmd.ini holds it now.
+bool StillRegistered(const PlugEntry& entry) {
+    for (const PlugEntry& e : LoadPluginSection((int)entry.kind).entries)
+        if (StrIEquals(e.expandedPath, entry.expandedPath) && (entry.kind > KindContent || e.number == entry.number))
+            return true;
+    return false;
 }
 
 UninstCtx& Ctx(HWND dialog) { return *reinterpret_cast<UninstCtx*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
@@ -136,4 +149,58 @@ INT_PTR CALLBACK UninstallDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
 
 INT_PTR RunUninstallDialog(HWND owner, UninstCtx& ctx) {
     return RunTemplateDialog(owner, 300, 120, 0, UninstallDlgProc, (LPARAM)&ctx);
+}
+
+void MarkForUninstall(const PlugEntry& entry, bool disableOnly) {
+    auto mark = [disableOnly](auto& record) {
+        record.deleted = 1;
+        record.deactivate = disableOnly;
+    };
+    if (entry.kind <= KindContent) {
+        mark(PendingEditFor(entry));
+    } else if (entry.kind == KindPacker) {
+        for (size_t i = 0; i < entry.iniDetect.items.size() && i < entry.packerFlags.size(); ++i) {
+            const std::wstring& linePath = i < entry.packerPaths.size() ? entry.packerPaths[i] : entry.path;
+            mark(GetPlugState(KindPacker, entry.iniDetect.items[i].text, NumberCommaText(entry.packerFlags[i], linePath),
+                              entry.name));
+        }
+    } else {
+        mark(GetPlugState(KindFileSystem, entry.name, entry.path, entry.name));
+    }
+}
+
+void UninstallFolder(const PlugEntry& entry, const std::wstring& folder, std::wstring& errors, bool writeFailed) {
+    // A folder whose entry is still registered stays: TC would load a plugin that is gone.
+    if (writeFailed || StillRegistered(entry)) {
+        DebugLog(L"uninstall: entry still registered, folder kept: " + folder);
+        errors += FillVar(Tr("un_folder_fail"), L"d", folder) + L"\r\n";
+        return;
+    }
+    if (!RecycleFolder(MainWnd, folder)) {
+        errors += FillVar(Tr("un_folder_fail"), L"d", folder) + L"\r\n";
+        return;
+    }
+    AppendChangeLog({ChangeLogLine(StrNowStamp(), (int)entry.kind, entry.name, FillVar(Tr("log_unfolder"), L"d", folder))});
+    SaveReq.doneText += L"\n" + Tr("un_done_folder");
+}
+
+void Uninstall(HWND owner, int index) {
+    if (index < 0 || (size_t)index >= TabEntries.size() || SaveIsRunning()) return;
+    if (CountPendingChanges() > 0) {
+        MessageBoxW(owner, Tr("un_pending").c_str(), L"Kestrovane", MB_ICONINFORMATION);
+        return;
+    }
+    PlugEntry entry = TabEntries[(size_t)index];
+    UninstCtx ctx = UninstallPrepare(entry);
+    INT_PTR answer = RunUninstallDialog(owner, ctx);
+    if (answer != IDOK && answer != IdDisable) return;
+    bool disableOnly = answer == IdDisable;
+    MarkForUninstall(entry, disableOnly);
+    SaveReq.confirmed = 1;
+    SaveReq.doneText = FillVar(Tr(disableOnly ? "un_done_disable" : "un_done"), L"n", entry.name);
+    if (!disableOnly && ctx.folderOk && ctx.recycle)
+        SaveReq.afterSave = [entry, folder = ctx.folder](std::wstring& errors, bool writeFailed) {
+            UninstallFolder(entry, folder, errors, writeFailed);
+        };
+    SaveChanges(owner);
 }

@@ -15,6 +15,7 @@
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/install_command.h"
 #include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/commands.h"
@@ -22,6 +23,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
 #include "shell/start_args.h"
+#include "shell/window_hooks.h"
 #include "views/lister_check_list.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
@@ -190,6 +192,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     LoadSettings(SettingsIniPath());
     ApplyDiagSettings();
     PvRefreshLister = LvFillCheck;
+    WindowHooks.install = InstallWhenFree;
     ApplyColors();
     LoadAckSet();
     InitLanguage(TcLanguageIni());
