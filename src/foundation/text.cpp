@@ -242,9 +242,10 @@ bool IsDeviceName(const std::wstring& piece) {
     static const wchar_t* const kFixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
     for (const wchar_t* d : kFixed)
         if (base == d) return true;
-    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0))
-        return base[3] >= L'1' && base[3] <= L'9';
-    return false;
+    if (base.size() != 4 || (base.compare(0, 3, L"COM") != 0 && base.compare(0, 3, L"LPT") != 0)) return false;
+    // Windows reserves the superscript digits one to three as well.
+    wchar_t digit = base[3];
+    return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
 
 }  // namespace
