@@ -4,6 +4,7 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -176,4 +177,63 @@ TEST_CASE("an uninstall whose save fails leaves the plugin's folder where it is"
     CHECK(tc.Value(L"ListerPlugins", L"7") == L"%COMMANDER_PATH%\\plugins\\wlx\\lister\\lister.wlx");
     REQUIRE_FALSE(Messages.empty());
     CHECK(Messages.back().find(Tr("un_done_folder")) == std::wstring::npos);
+}
+
+namespace {
+
+std::wstring SecondPackage;
+HWND SecondOwner = nullptr;
+std::atomic<bool> SecondArrived{false};
+
+// A package arriving from a second copy while the first install's dialog is open.
+void CALLBACK SecondCopyArrives(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    InstallWhenFree(SecondOwner, SecondPackage);
+    SecondArrived = true;
+}
+
+BOOL CALLBACK CountInstallDialogs(HWND w, LPARAM count) {
+    wchar_t cls[16] = {};
+    GetClassNameW(w, cls, 16);
+    if (IsWindowVisible(w) && std::wstring(cls) == L"#32770") ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int VisibleDialogs() {
+    int count = 0;
+    EnumWindows(CountInstallDialogs, (LPARAM)&count);
+    return count;
+}
+
+}  // namespace
+
+TEST_CASE("a package from a second copy waits until the install dialog in front is closed") {
+    Tc tc;
+    SecondOwner = CreateWindowW(L"Static", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    SecondPackage = Package(L"content.rar");
+    std::atomic<bool> done{false};
+    int dialogsWhileFirst = 0;
+    std::wstring secondHeading;
+    std::thread driver([&] {
+        HWND first = WaitFor([] { return VisibleDialog(Tr("in_title")); });
+        WaitFor([] { return SecondArrived ? HWND(1) : nullptr; });
+        dialogsWhileFirst = VisibleDialogs();
+        PostMessageW(first, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([&] { return IsWindow(first) ? nullptr : HWND(1); });
+        HWND second = WaitFor([] { return VisibleDialog(Tr("in_title")); });
+        wchar_t heading[256] = {};
+        GetDlgItemTextW(second, 100, heading, 256);
+        secondHeading = heading;
+        PostMessageW(second, WM_COMMAND, IDCANCEL, 0);
+        done = true;
+    });
+    SetTimer(nullptr, 0, 200, SecondCopyArrives);
+    InstallWhenFree(SecondOwner, Package(L"lister.zip"));
+    for (MSG msg; !done && GetMessageW(&msg, nullptr, 0, 0);) DispatchMessageW(&msg);
+    driver.join();
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+    DestroyWindow(SecondOwner);
+    CHECK(dialogsWhileFirst == 1);
+    CHECK(secondHeading.find(L"content") == 0);
+    CHECK(tc.Value(L"ContentPlugins", L"0").empty());
 }
