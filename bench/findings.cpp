@@ -30,7 +30,7 @@ void AnswerProbes() {
             r.version = L"1.0";
             r.kindMask = 1 << kind;
             r.answer = kind <= KindContent ? e.detectText + L" | EXT=\"NEW\"" : kind == KindPacker ? L"283" : e.name;
-            ProbeCache[MakeKindKey(kind, e.expandedPath)] = r;
+            ProbeCache[KindKey(kind, e.expandedPath)] = r;
         }
     }
 }

@@ -54,17 +54,13 @@ void LoadAckSet() {
     for (const auto& [key, stamp] : ReadIniSection(SettingsIniPath(), kAckSection)) AckSet[StrLower(key)] = stamp;
 }
 
-void SetAcknowledged(const std::wstring& key, bool on) {
-    const std::wstring ini = SettingsIniPath();
-    IniEnsureUtf16(ini);
-    if (on) {
+bool SetAcknowledged(const std::wstring& key, bool on) {
+    if (on)
         AckSet[key] = StrNowStamp();
-        WritePrivateProfileStringW(kAckSection, key.c_str(), AckSet[key].c_str(), ini.c_str());
-    } else {
+    else
         AckSet.erase(key);
-        WritePrivateProfileStringW(kAckSection, key.c_str(), nullptr, ini.c_str());
-    }
     DebugLog((on ? L"ack " : L"unack ") + key);
+    return WriteSettingsIniValue(kAckSection, key, on ? AckSet[key].c_str() : nullptr);
 }
 
 bool FindingPending(const Finding& f) {

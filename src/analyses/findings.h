@@ -63,8 +63,9 @@ bool FindingPending(const Finding& finding);
 // (an INI line, a file on disk, or an entry removed since the analysis).
 int FindingEntryIndex(const Finding& finding, const std::vector<PlugEntry>& entries);
 
-// Marks or unmarks a finding as checked, in AckSet and in the program's INI.
-void SetAcknowledged(const std::wstring& key, bool on);
+// Marks or unmarks a finding as checked, in AckSet and in the program's INI; false
+// when the INI could not be written.
+bool SetAcknowledged(const std::wstring& key, bool on);
 
 // Plugin files lying in TC's plugins folder and the folders of registered
 // plugins that no registered file (lower-cased PlugKeyName) names: lower-cased

@@ -195,7 +195,7 @@ std::wstring FreeSectionName(const std::wstring& base, const std::set<std::wstri
 
 bool ProbesDone(int kind, const std::vector<PlugEntry>& entries) {
     for (const auto& e : entries)
-        if (e.fileExists && !ProbeCache.count(MakeKindKey(kind, e.expandedPath))) return false;
+        if (e.fileExists && !ProbeCache.count(KindKey(kind, e.expandedPath))) return false;
     return true;
 }
 

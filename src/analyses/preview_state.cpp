@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "analyses/content_preview.h"
 #include "analyses/lister_check.h"
 #include "foundation/data_folder.h"
 #include "foundation/settings.h"
@@ -12,11 +13,7 @@
 #include "views/view_state.h"
 
 std::wstring PreviewFile;
-uint8_t PvChoiceMade = 0;
-std::set<int> PvChecked;
-int PvJobsPending = 0;
 int PvJobsDone = 0;
-std::function<void()> PvRefreshContent;
 std::function<void()> PvRefreshLister;
 
 namespace {
@@ -40,11 +37,9 @@ void SetPreviewMode(int mode) {
     if (TabIsPreview && LayoutPanes) LayoutPanes();
 }
 
-void PvRefresh() {
-    if (PreviewMode == 1) {
-        if (PvRefreshLister) PvRefreshLister();
-    }
-    else if (PvRefreshContent) PvRefreshContent();
+void PvRefreshMode() {
+    if (PreviewMode != 1) PvRefresh();
+    else if (PvRefreshLister) PvRefreshLister();
 }
 
 void PvSetFile(const std::wstring& path, bool lister) {
@@ -57,6 +52,6 @@ void PvSetFile(const std::wstring& path, bool lister) {
         TabCtrl_SetCurSel(TabCtl, PreviewTab);
         if (FillCurrentTab) FillCurrentTab();
     } else {
-        PvRefresh();
+        PvRefreshMode();
     }
 }

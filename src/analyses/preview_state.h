@@ -7,12 +7,8 @@
 #include <string>
 
 extern std::wstring PreviewFile;
-// Progress of the content preview: the plugin whose fields are shown is chosen
-// once every query answered; PvChecked holds the plugins whose fields are shown.
-extern uint8_t PvChoiceMade;
-extern std::set<int> PvChecked;
-extern int PvJobsPending;  // field queries started
-extern int PvJobsDone;     // field queries answered
+// Field queries of the content preview answered so far.
+extern int PvJobsDone;
 
 // 0 content preview, 1 Lister check: stores the mode in the INI, marks the active
 // pick button and re-lays the preview panes when they are shown.
@@ -21,8 +17,6 @@ void SetPreviewMode(int mode);
 // preview tab, which is selected when another tab is shown. An empty path does nothing.
 void PvSetFile(const std::wstring& path, bool lister);
 // Rebuilds the preview tab for PreviewFile in the current mode.
-void PvRefresh();
-// The content preview's rebuild; set by the content preview.
-extern std::function<void()> PvRefreshContent;
+void PvRefreshMode();
 // Refills the Lister check; the views set it.
 extern std::function<void()> PvRefreshLister;

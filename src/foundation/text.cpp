@@ -114,13 +114,6 @@ bool HasCmdVars(const std::wstring& tmpl) {
     return false;
 }
 
-std::wstring IniSafeKey(const std::wstring& name) {
-    std::wstring s = StrLower(name);
-    for (auto& c : s)
-        if (c == L'=' || c == L'[' || c == L']') c = L'_';
-    return s;
-}
-
 std::wstring FileSafeName(const std::wstring& s) {
     size_t cut = s.find_last_of(L"\\/");
     std::wstring name = cut == std::wstring::npos ? s : s.substr(cut + 1), out;
@@ -180,7 +173,11 @@ bool CompareIndexKeys(const std::wstring& a, const std::wstring& b) {
            StrIEquals(StrTrim(a.substr(ca + 1)), StrTrim(b.substr(cb + 1)));
 }
 
-void PushString(std::vector<std::wstring>& list, std::wstring&& s) { list.push_back(std::move(s)); }
+std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t separator) {
+    std::vector<std::wstring> parts;
+    for (std::wstring_view part : SplitViews(std::wstring_view(text), separator)) parts.emplace_back(part);
+    return parts;
+}
 
 std::wstring PathDir(const std::wstring& path) {
     size_t cut = path.find_last_of(L"\\/");

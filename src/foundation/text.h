@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -30,7 +31,6 @@ std::wstring NumberCommaText(long long number, const std::wstring& text);
 bool StrHasWord(const std::wstring& text, const std::wstring& word);
 // True when a command template holds %d, %f, %n, %e or %i.
 bool HasCmdVars(const std::wstring& tmpl);
-std::wstring IniSafeKey(const std::wstring& name);
 std::wstring FileSafeName(const std::wstring& s);
 
 // Words separated by any run of TAB, blank, ',' or ';'.
@@ -43,7 +43,20 @@ std::pair<std::wstring, std::wstring> SplitAtComma(const std::wstring& s);
 std::wstring IniValueFromText(const std::wstring& text, const std::wstring& key);
 // Equality of "number,text" keys: numbers by value, texts ignoring case.
 bool CompareIndexKeys(const std::wstring& a, const std::wstring& b);
-void PushString(std::vector<std::wstring>& list, std::wstring&& s);
+
+// The pieces between separators, empty ones kept: "a,,b" gives a, "" and b; ""
+// gives one empty piece. The views point into text.
+template <typename Char>
+std::vector<std::basic_string_view<Char>> SplitViews(std::basic_string_view<Char> text, Char separator) {
+    std::vector<std::basic_string_view<Char>> parts;
+    size_t start = 0;
+    for (size_t at; (at = text.find(separator, start)) != text.npos; start = at + 1)
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+// The same pieces as texts of their own.
+std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t separator);
 
 std::wstring PathDir(const std::wstring& path);
 std::wstring FileStem(const std::wstring& path);

@@ -8,6 +8,7 @@
 #include "foundation/ini.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "hostcfg/plug_entry.h"
 #include "hostcfg/tc_discovery.h"
 
 namespace {
@@ -20,8 +21,9 @@ std::wstring PlaceText(const FieldUse& use) {
 }
 
 bool IsPluginSection(const std::wstring& lower) {
-    return lower == L"listerplugins" || lower == L"contentplugins" || lower == L"packerplugins" ||
-           lower == L"filesystemplugins" || lower.find(L"plugins64") != std::wstring::npos;
+    for (int kind = KindLister; kind <= KindFileSystem; ++kind)
+        if (StrIEquals(lower, PlugSectionName(kind))) return true;
+    return lower.find(L"plugins64") != std::wstring::npos;
 }
 
 // "fileinfo.size > 1 & fileinfo.date = 2": one plugin.field per condition.
@@ -127,10 +129,7 @@ void ScanSection(FieldUsage& usage, const std::wstring& name) {
         std::wstring k = StrLower(key);
         if (columns && k == L"titles") {
             s.titles.clear();
-            size_t start = 0;
-            for (size_t bar; (bar = value.find(L'|', start)) != std::wstring::npos; start = bar + 1)
-                s.titles.push_back(StrTrim(value.substr(start, bar - start)));
-            s.titles.push_back(StrTrim(value.substr(start)));
+            for (const std::wstring& title : SplitAt(value, L'|')) s.titles.push_back(StrTrim(title));
         }
         if (k.size() > 4 && k.ends_with(L"exts")) s.typeLists[k.substr(0, k.size() - 4)] = StrTrim(value);
     }

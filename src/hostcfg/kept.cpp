@@ -90,15 +90,6 @@ std::wstring DecodeKey(const std::wstring& stored) {
     return out;
 }
 
-std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t sep) {
-    std::vector<std::wstring> parts;
-    size_t start = 0;
-    for (size_t pos; (pos = text.find(sep, start)) != std::wstring::npos; start = pos + 1)
-        parts.push_back(text.substr(start, pos - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 std::vector<std::wstring> DisabledFields(const KeptEntry& e) {
     return {std::to_wstring(e.number), e.hasDetect ? L"1" : L"0", e.detect, e.packerExts, e.fsName, e.stamp,
             e.path, e.name};
@@ -199,10 +190,6 @@ constexpr wchar_t ParkedSpecial[] = L", \t\r\n";
 
 }  // namespace
 
-std::wstring KindKey(int kind, const std::wstring& text) {
-    return std::wstring(1, PlugKindLetter(kind)) + L"|" + StrLower(StrTrim(text));
-}
-
 std::optional<std::wstring> WriteDisabledEntry(const KeptEntry& entry) {
     std::wstring key = DisabledKeyFor(entry);
     if (!WriteSettingsIniValue(DisabledSection, key, DisabledValue(entry).c_str())) return std::nullopt;
@@ -232,10 +219,6 @@ std::wstring PathOfId(int id) {
     }
     if (id >= 0 && (size_t)id < TabEntries.size()) return TabEntries[(size_t)id].expandedPath;
     return L"";
-}
-
-std::wstring IniKeyOfEntry(const PlugEntry& entry) {
-    return (entry.kind == KindContent ? L"C|" : L"L|") + IniSafeKey(entry.expandedPath);
 }
 
 std::vector<std::wstring> ParkedValue(const PlugEntry& entry) {

@@ -26,9 +26,6 @@ struct KeptEntry {
 extern std::vector<KeptEntry> KeptEntries;
 constexpr int KeptIdBase = 1000000;
 
-// Kind letter, '|' and the trimmed, lower-cased text.
-std::wstring KindKey(int kind, const std::wstring& text);
-
 // Writes the entry's Disabled line and gives the key it was stored under, nothing
 // when it could not be written. A Packer library's line, or the line of the very
 // same entry, is replaced; a different entry with the same path gets a key of its own.
@@ -41,7 +38,6 @@ void AppendKeptPackerExt(std::wstring& target, int flags, const std::wstring& ex
 // Expanded path of a list row's plugin; "" for an id outside both lists.
 std::wstring PathOfId(int id);
 
-std::wstring IniKeyOfEntry(const PlugEntry& entry);
 std::vector<std::wstring> ParkedValue(const PlugEntry& entry);
 // Adds or removes the extension in the entry's Parked list; false when the list
 // could not be written.

@@ -50,7 +50,7 @@ std::set<std::wstring> ReadMciTypes() {
 
 }  // namespace
 
-void ParseListerModes(ListerSettings& s, const std::vector<std::pair<std::wstring, std::wstring>>& lines) {
+void ParseListerModes(ListerSettings& s, const IniPairs& lines) {
     std::map<long, RuleDraft> rules;
     for (const auto& [key, value] : lines) {
         long number = 0;

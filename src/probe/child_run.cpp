@@ -59,19 +59,22 @@ void EndChild(HANDLE process) {
 struct InheritOnly {
     std::vector<char> storage;
     HANDLE handle;
+    bool initialized = false;
     bool ok = false;
 
     explicit InheritOnly(HANDLE h) : handle(h) {
         SIZE_T size = 0;
         InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         storage.resize(size);
-        ok = InitializeProcThreadAttributeList(List(), 1, 0, &size) &&
-             UpdateProcThreadAttribute(List(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle, sizeof handle, nullptr,
-                                       nullptr);
+        initialized = size && InitializeProcThreadAttributeList(List(), 1, 0, &size);
+        ok = initialized && UpdateProcThreadAttribute(List(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle,
+                                                      sizeof handle, nullptr, nullptr);
     }
     ~InheritOnly() {
-        if (!storage.empty()) DeleteProcThreadAttributeList(List());
+        if (initialized) DeleteProcThreadAttributeList(List());
     }
+    InheritOnly(const InheritOnly&) = delete;
+    InheritOnly& operator=(const InheritOnly&) = delete;
     LPPROC_THREAD_ATTRIBUTE_LIST List() { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data()); }
 };
 

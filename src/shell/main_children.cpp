@@ -21,7 +21,8 @@
 #include "views/ui_globals.h"
 #include "views/view_state.h"
 #include "foundation/labels.h"
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
 #include "views/window_layout.h"
 
 namespace {

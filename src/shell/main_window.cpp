@@ -142,7 +142,7 @@ BackgroundProbeHost ProbeHost(HWND window) {
 }
 
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
-    ProbeCache[MakeKindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
+    ProbeCache[KindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
     if (msg->row < 0 || msg->generation != ProbeGen.load() || static_cast<size_t>(msg->row) >= TabEntries.size())
         return;
     PlugEntry& entry = TabEntries[msg->row];

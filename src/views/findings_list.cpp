@@ -37,13 +37,6 @@ void InsertRow(HWND list, int index, const std::array<std::wstring, 5>& cells) {
         ListView_SetItemText(list, at, column, const_cast<wchar_t*>(cells[(size_t)column].c_str()));
 }
 
-int LvItemData(HWND list, int row) {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    return ListView_GetItem(list, &item) ? (int)item.lParam : -1;
-}
-
 }  // namespace
 
 std::wstring FixKindText(int fix) {
@@ -85,5 +78,5 @@ void FillFindingsList(HWND list) {
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    SetDetailText(selected < 0 ? L"" : FindingDetailText(LvItemData(list, selected)), true);
+    SetDetailText(selected < 0 ? L"" : FindingDetailText(LvGetParam(list, selected)), true);
 }

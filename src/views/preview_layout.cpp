@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
 #include "foundation/texts.h"
 #include "views/list_view.h"

@@ -19,6 +19,6 @@ void FillTab() {
     TabIsFindings = tab == 5;
     TabIsPreview = tab == 6;
     if (LayoutPanes) LayoutPanes();
-    if (TabIsPreview) PvRefresh();
+    if (TabIsPreview) PvRefreshMode();
     if (UpdateStatusBar) UpdateStatusBar();
 }

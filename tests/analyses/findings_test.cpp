@@ -43,7 +43,7 @@ struct FindingsFixture : TcIniDir {
         r.answer = answer;
         r.kindMask = mask;
         r.errorText = error;
-        ProbeCache[MakeKindKey(kind, *this / rel)] = r;
+        ProbeCache[KindKey(kind, *this / rel)] = r;
     }
 };
 
@@ -118,6 +118,7 @@ TEST_CASE("findings of the Lister, Content and Packer sections, each with its se
           L"1/4 p|wincmd.ini|leftover|stray  [leftover] leftover is left over in wincmd.ini\n"
           L"2/3 l|~\\p\\more.wlx|more| +c  [more] plugin can do more: +C\n"
           L"2/3 l|~\\p\\more.wlx|less| −a  [more] assigned, but not reported by the plugin: −A\n"
+          L"2/3 l|~\\p\\more.wlx|more| +b +c  [MORE] plugin can do more: +B +C\n"
           L"2/2 p|~\\p\\pk.wcx|caps|zip:279>283  [pk] zip: number 279, plugin reports 283\n"
           L"3/0 l|~\\p\\old32.wlx|32  [old32] 32-bit file only\n"
           L"3/0 l|~\\p\\crash.wlx|over_block|cr  [crash] blocked by TC: CR\n"
@@ -147,7 +148,7 @@ TEST_CASE("findings of the Lister, Content and Packer sections, each with its se
     CHECK(FindingEntryIndex(find(L"pk", 2), packer.entries) == 0);
     CHECK(FindingEntryIndex(find(L"leftover", 1), packer.entries) == -1);
     CHECK(find(L"ghostfields", 1).explanation.ends_with(L"same name).\r\n\trename template [=ghostfields.Title] [=fields.Size]: Title"));
-    CHECK(FindingsPartial == 1);  // MORE.wlx is the same file as more.wlx, yet has no result of its own
+    CHECK(FindingsPartial == 0);  // MORE.wlx is the same file as more.wlx and shares its result
 }
 
 TEST_CASE("findings of the disk, the plugins' own INI files and redirected sections; a 32-bit TC") {
@@ -213,7 +214,7 @@ TEST_CASE("a finding marked as checked stays hidden after a restart, and comes b
     REQUIRE(Findings.size() == 5);
     const std::wstring more = Findings[1].ackKey;
     CHECK(more == BuildPipeRecord(0, f / L"p\\more.wlx", L"more", L" +B"));
-    SetAcknowledged(more, true);
+    CHECK(SetAcknowledged(more, true));
     SetAcknowledged(NotInstalledFolderKey(f / L"p\\loose"), true);
     CHECK(IniGetString(SettingsIniPath(), L"Acknowledged", more) == AckSet[more]);
 

@@ -51,7 +51,7 @@ struct InventoryFixture : TcIniDir {
         r.status = ProbeOk;
         r.version = version;
         r.answer = answer;
-        ProbeCache[MakeKindKey(0, *this / (L"p\\" + name + L".wlx"))] = r;
+        ProbeCache[KindKey(0, *this / (L"p\\" + name + L".wlx"))] = r;
     }
     const InvRecord& Record(const std::wstring& name) {
         return InvSections.at(InventorySectionName(0, *this / (L"p\\" + name + L".wlx")));

@@ -88,6 +88,22 @@ TEST_SUITE("windows") {
         TcFolder::WaitForWindows(2);
         CHECK(ArgsOf(tc.CommandLines().back()) == L"/n");
     }
+
+    TEST_CASE("a TC whose command line is unknown starts on the wincmd.ini TC runs on") {
+        TcFolder tc;
+        SaveFixture f(L"tc_unknown", L"");  // the program has another wincmd.ini open
+        TcOwnIniPath = tc.dir + L"\\own.ini";
+        StartTcExe(TcRun{tc.exe, L"", false, {}});
+        TcFolder::WaitForWindows(1);
+        TcOwnIniPath = tc.dir + L"\\wincmd.ini";
+        StartTcExe(TcRun{tc.exe, L"", false, {}});
+        TcFolder::WaitForWindows(2);
+        TcOwnIniPath.clear();
+        std::vector<std::wstring> lines = tc.CommandLines();
+        REQUIRE(lines.size() == 2);
+        CHECK(ArgsOf(lines[0]) == L"/i=" + Quote(tc.dir + L"\\own.ini"));
+        CHECK(StrTrim(lines[1]).ends_with(L".EXE\""));  // beside it: no switch
+    }
 }
 
 TEST_CASE("placeholders are expanded in one pass, each value quoted once") {

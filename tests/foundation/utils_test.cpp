@@ -33,6 +33,7 @@ TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, 
     for (const auto& [raw, expected] : norm) CHECK(NormKeyText(raw) == expected);
 
     CHECK(SplitWords(L", a;;b\tc  ") == Words{L"a", L"b", L"c"});
+    CHECK((SplitAt(L",a,,b ,", L',') == Words{L"", L"a", L"", L"b ", L""} && SplitAt(L"", L',') == Words{L""}));
     Words first, second = {L"old"};
     ReplaceWordList(L"a", first, second);
     CHECK((first == Words{L"a"} && second.empty()));

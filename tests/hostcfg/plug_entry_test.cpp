@@ -74,8 +74,8 @@ TEST_CASE("plugin sections read in TC's order") {
     CreateDirectoryW((tc / L"p").c_str(), nullptr);
     for (const wchar_t* f : {L"one.wlx", L"two.wlx64", L"zip.wcx", L"c.wdx", L"sftp.wfx"}) WriteFileBytes(tc / L"p\\" + f, "x");
     ProbeCache.clear();
-    ProbeCache[MakeKindKey(0, tc / L"p\\two.wlx")] = ProbeResult{ProbeOk, L"EXT=\"MD\"", L"1.2", 1, L"", 0};
-    ProbeCache[MakeKindKey(1, tc / L"p\\two.wlx")] = ProbeResult{ProbeError, L"", L"", -1, L"", 0};
+    ProbeCache[KindKey(0, tc / L"p\\two.wlx")] = ProbeResult{ProbeOk, L"EXT=\"MD\"", L"1.2", 1, L"", 0};
+    ProbeCache[KindKey(1, tc / L"p\\two.wlx")] = ProbeResult{ProbeError, L"", L"", -1, L"", 0};
 
     for (bool utf16 : {false, true}) {
         CAPTURE(utf16);
