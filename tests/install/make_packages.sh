@@ -4,7 +4,7 @@
 # with a Content plugin, a 7z with a Packer plugin and its pluginst.inf.
 # usage: make_packages.sh <out folder> <fake plugins, 64-bit build> <fake plugins, 32-bit build or "">
 set -euo pipefail
-out=$1 fakes64=$2 fakes32=${3:-}
+out=$(realpath -m "$1") fakes64=$(realpath "$2") fakes32=${3:+$(realpath -m "$3")}
 rm -rf "$out" && mkdir -p "$out/tree"
 cd "$out/tree"
 add() {  # add <folder> <name> <ext>: both builds of a fake plugin
