@@ -20,6 +20,8 @@
 #include "foundation/labels.h"
 #include "foundation/path_display.h"
 
+std::function<void(const std::wstring& title, const std::wstring& text)> InstallTextPopup;
+
 namespace {
 
 enum : int {
@@ -231,7 +233,9 @@ void OnInstall(HWND dialog) {
 void ShowDetectString(HWND dialog) {
     const InstCtx& ctx = Ctx(dialog);
     std::wstring title = ctx.info->pluginName + L" \x2013 " + Tr("in_detect");
-    MessageBoxW(dialog, DsWrap(ctx.pluginDetect, 100, L"").c_str(), title.c_str(), MB_OK);
+    std::wstring text = DsWrap(ctx.pluginDetect, 100, L"");
+    if (InstallTextPopup) InstallTextPopup(title, text);
+    else MessageBoxW(dialog, text.c_str(), title.c_str(), MB_OK);
 }
 
 // Height the extension box needs for its lines, within the room it has.

@@ -16,6 +16,7 @@
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 #include "install/install_command.h"
+#include "install/install_dialog.h"
 #include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/commands.h"
@@ -193,6 +194,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     ApplyDiagSettings();
     PvRefreshLister = LvFillCheck;
     WindowHooks.install = InstallWhenFree;
+    InstallTextPopup = UiShowTextPopup;
     ApplyColors();
     LoadAckSet();
     InitLanguage(TcLanguageIni());
