@@ -7,9 +7,9 @@
 
 #include "install/report.h"
 #include "install/report_look.h"
-#include "views/dialog_template.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/dialog_template.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 
 void UiCenterOnParent(HWND window, int width, int height) {
     HWND owner = GetParent(window);

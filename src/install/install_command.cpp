@@ -1,7 +1,5 @@
 #include "install/install_command.h"
 
-#include <commctrl.h>
-
 #include <deque>
 #include <utility>
 
@@ -20,8 +18,8 @@
 #include "install/package_pick.h"
 #include "install/unpack.h"
 #include "install/install_temp.h"
-#include "views/main_controls.h"
-#include "views/panes.h"
+
+std::function<void(const std::wstring& text)> InstallStatusText;
 
 namespace {
 
@@ -29,7 +27,7 @@ bool InstallRunning = false;
 std::deque<std::pair<HWND, std::wstring>> WaitingInstalls;
 
 void SetStatusText(const std::wstring& text) {
-    if (StatusBar) SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
+    if (InstallStatusText) InstallStatusText(text);
 }
 
 void Inform(HWND owner, const std::wstring& text, const std::wstring& caption) {
@@ -44,7 +42,7 @@ struct BusyScope {
     }
     ~BusyScope() {
         SetCursor(previous);
-        if (UpdateStatusBar) UpdateStatusBar();
+        SetStatusText(L"");
     }
 };
 

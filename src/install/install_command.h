@@ -2,9 +2,14 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "install/install_report.h"
+
+// Shows a text in the main window's status bar while a child process works, and
+// with "" the usual text again; the shell sets it.
+extern std::function<void(const std::wstring& text)> InstallStatusText;
 
 // The whole install of a package; an empty path asks for one.
 void Install(HWND owner, const std::wstring& path);

@@ -14,9 +14,9 @@
 #include "install/dialog_parts.h"
 #include "install/package_text.h"
 #include "install/report_look.h"
-#include "views/dialog_template.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/dialog_template.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 #include "foundation/labels.h"
 #include "foundation/path_display.h"
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "foundation/texts.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 
 namespace {
 

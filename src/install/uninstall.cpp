@@ -13,10 +13,10 @@
 #include "hostcfg/plugin_keys.h"
 #include "install/dialog_parts.h"
 #include "install/uninstall_folder.h"
-#include "views/dialog_template.h"
-#include "views/themes.h"
+#include "foundation/dialog_template.h"
+#include "foundation/themes.h"
 #include "foundation/timestamps.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 #include "foundation/labels.h"
 #include "foundation/path_display.h"
 

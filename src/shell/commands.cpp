@@ -6,7 +6,7 @@
 #include "install/install_command.h"
 #include "install/uninstall.h"
 #include "shell/menu_help.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/view_state.h"
 
@@ -26,7 +26,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         return 0;
     case CmdUninstall:
         if (PluginList && !TabIsPreview && !TabIsFindings && !TabIsInventory) {
-            int32_t id = LvGetParam(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED));
+            int id = ListViewItemData(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED));
             if (id >= 0 && id < KeptIdBase) Uninstall(window, id);
         }
         return 0;

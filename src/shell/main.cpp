@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "analyses/acknowledged.h"
-#include "analyses/preview_state.h"
 #include "foundation/data_folder.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -25,13 +24,13 @@
 #include "shell/menu_help.h"
 #include "shell/start_args.h"
 #include "shell/window_hooks.h"
-#include "views/lister_check_list.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
+#include "views/panes.h"
 #include "views/text_popup.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "views/main_colors.h"
+#include "foundation/ui_globals.h"
 #include "views/window_layout.h"
 
 namespace {
@@ -108,6 +107,7 @@ int ApplySavedPlacement(HWND window, int showCmd) {
     placement.length = sizeof(placement);
     GetWindowPlacement(window, &placement);
     placement.flags = 0;
+    placement.showCmd = SW_HIDE;  // shown once, after the start tab is chosen
     placement.rcNormalPosition = saved->rect;
     SetWindowPlacement(window, &placement);
     return saved->maximized ? SW_SHOWMAXIMIZED : showCmd;
@@ -172,6 +172,17 @@ int RunMessageLoop(HWND window) {
     return static_cast<int>(msg.wParam);
 }
 
+// The install reaches the window only through these: its package from /install or
+// a second copy, the status bar and the text window.
+void ConnectInstalling() {
+    WindowHooks.install = InstallWhenFree;
+    InstallTextPopup = UiShowTextPopup;
+    InstallStatusText = [](const std::wstring& text) {
+        if (!text.empty() && StatusBar) SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
+        else if (text.empty() && UpdateStatusBar) UpdateStatusBar();
+    };
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
@@ -192,9 +203,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     LoadFrameLayout();
     LoadSettings(SettingsIniPath());
     ApplyDiagSettings();
-    PvRefreshLister = LvFillCheck;
-    WindowHooks.install = InstallWhenFree;
-    InstallTextPopup = UiShowTextPopup;
     ApplyColors();
     LoadAckSet();
     InitLanguage(TcLanguageIni());
@@ -202,6 +210,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     StartPreviewFile = start.previewFile;
     StartListerFile = start.listerFile;
     StartInstallPath = start.installPath;
+    ConnectInstalling();
     if (!RegisterWindowClasses()) return 1;
     HWND window = CreateMainWindow(showCmd);
     if (!window) return 1;

@@ -6,7 +6,8 @@
 #include <deque>
 #include <memory>
 
-#include "analyses/preview_state.h"
+#include "analyses/content_preview.h"
+#include "analyses/inventory.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/texts.h"
@@ -25,13 +26,16 @@
 #include "views/detail_pane.h"
 #include "views/key_bar.h"
 #include "views/list_sort.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/page_window.h"
 #include "views/panes.h"
 #include "views/row_status.h"
 #include "views/tab_fill.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/themes.h"
+#include "views/main_colors.h"
+#include "views/findings_list.h"
+#include "views/preview_file.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
 #include "views/window_layout.h"
 
@@ -138,7 +142,7 @@ void OnIniCheck(HWND window) {
 }
 
 BackgroundProbeHost ProbeHost(HWND window) {
-    return {window, TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0, TabIsFindings != 0, WindowHooks.updateInventory};
+    return {window, TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0, UpdateInventory};
 }
 
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
@@ -150,29 +154,29 @@ void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
     ApplyProbeResult(entry, msg->result);
     ++ProbeDone;
     UpdateRowStatusCells(msg->row);
-    if (msg->row == LvSelIndexPlugins()) ShowDetails(msg->row);
+    if (msg->row == PluginListSelection()) ShowDetails(msg->row);
     if (UpdateStatusBar) UpdateStatusBar();
-    if (ProbeDone >= ProbeTotal) LvSortApply(PluginList);
+    if (ProbeDone >= ProbeTotal) ListViewSortApply(PluginList);
 }
 
 void OnBackgroundDone(HWND window, WPARAM generation, LPARAM job) {
     if (job <= 0) {
         if (generation != ProbeGen.load()) return;
         ProbeDone = ProbeTotal;
-        if (WindowHooks.updateInventory && TabCtl) WindowHooks.updateInventory(TabCtrl_GetCurSel(TabCtl));
+        if (TabCtl) UpdateInventory(TabCtrl_GetCurSel(TabCtl));
     } else {
         if (generation != BgProbeGen.load()) return;
         BgProbeRunning = 0;
-        if (WindowHooks.updateInventory) WindowHooks.updateInventory(static_cast<int>(job - 1));
+        UpdateInventory(static_cast<int>(job - 1));
     }
     StartBackgroundProbe(ProbeHost(window));
-    if (job > 0 && TabIsFindings && WindowHooks.fillFindingsList) WindowHooks.fillFindingsList();
+    if (job > 0 && TabIsFindings) FillFindingsList(FindingsList);
     if (UpdateStatusBar) UpdateStatusBar();
 }
 
 void OnRefresh() {
     if (TabIsFindings) {
-        if (WindowHooks.fillFindingsList) WindowHooks.fillFindingsList();
+        FillFindingsList(FindingsList);
     } else {
         int top = ExtList ? ListView_GetTopIndex(ExtList) : 0;
         ShowDetails(DetailRowShown);
@@ -194,9 +198,8 @@ void HandOver(LPARAM lParam, const std::function<void(Record*)>& hook) {
 }
 
 void OnFieldValues(LPARAM lParam) {
-    auto* record = reinterpret_cast<FieldValuesMsg*>(lParam);
-    if (record->generation != PvFieldsGen.load()) delete record;
-    else HandOver(lParam, WindowHooks.applyFieldValues);
+    std::unique_ptr<FieldValuesMsg> record(reinterpret_cast<FieldValuesMsg*>(lParam));
+    PvTakeAnswer(record->generation, record->index, record->result);
 }
 
 // The splitter between the tab area and the detail pane.

@@ -4,7 +4,7 @@
 
 #include "analyses/findings.h"
 #include "foundation/labels.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "foundation/texts.h"
 #include "probe/background_probe.h"
 #include "views/inventory_list.h"
@@ -74,9 +74,9 @@ void FillFindingsList(HWND list) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list);
     for (size_t i = 0; i < Findings.size(); ++i) InsertRow(list, (int)i, FindingCells(Findings[i]));
-    LvFitLastColumn(list);
+    ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    SetDetailText(selected < 0 ? L"" : FindingDetailText(LvGetParam(list, selected)), true);
+    SetDetailText(selected < 0 ? L"" : FindingDetailText(ListViewItemData(list, selected)), true);
 }

@@ -6,7 +6,7 @@
 
 #include "foundation/data_folder.h"
 #include "foundation/labels.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "foundation/path_display.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
@@ -89,7 +89,7 @@ void FillInventoryList(HWND list) {
         for (int column = 1; column < 8; ++column) ListView_SetItemText(list, at, column, cells[(size_t)column].data());
     }
     if (!list) return;
-    LvFitLastColumn(list);
+    ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "views/themes.h"
+#include "foundation/themes.h"
 
 void PaintKeyBar(const DRAWITEMSTRUCT* draw) {
     HBRUSH brush = CreateSolidBrush(ThemeBlendBg());

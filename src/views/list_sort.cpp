@@ -1,17 +1,17 @@
 #include "views/list_sort.h"
 
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 
-void LvSortByColumn(HWND list, int column) {
+void ListViewSortByColumn(HWND list, int column) {
     SortState& state = SortStates[list];
     state.direction = state.column == column ? 1 - state.direction : 0;
     state.column = column;
-    LvSortApply(list);
+    ListViewSortApply(list);
 }
 
-void LvSortApply(HWND list) { LvShowSortArrow(list); }
+void ListViewSortApply(HWND list) { ListViewShowSortArrow(list); }
 
-void LvShowSortArrow(HWND list) {
+void ListViewShowSortArrow(HWND list) {
     const SortState& state = SortStates[list];
     HWND header = ListView_GetHeader(list);
     int count = header ? Header_GetItemCount(header) : 0;

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 // The column-click rule: the same column flips the direction, another sorts ascending.
-void LvSortByColumn(HWND list, int column);
+void ListViewSortByColumn(HWND list, int column);
 // Re-sorts the list by its SortState and refreshes the header arrow.
-void LvSortApply(HWND list);
-void LvShowSortArrow(HWND list);
+void ListViewSortApply(HWND list);
+void ListViewShowSortArrow(HWND list);

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "analyses/preview_state.h"
+#include "views/findings_list.h"
+#include "views/inventory_list.h"
+#include "views/preview_file.h"
 #include "views/panes.h"
 #include "views/view_state.h"
 
@@ -19,6 +21,8 @@ void FillTab() {
     TabIsFindings = tab == 5;
     TabIsPreview = tab == 6;
     if (LayoutPanes) LayoutPanes();
-    if (TabIsPreview) PvRefreshMode();
+    if (TabIsPreview) PreviewTabRefresh();
+    if (TabIsFindings && FindingsList) FillFindingsList(FindingsList);
+    if (TabIsInventory && InventoryList) FillInventoryList(InventoryList);
     if (UpdateStatusBar) UpdateStatusBar();
 }

@@ -1,4 +1,4 @@
-// The toolkit every report list of the program shares: creation, columns, cells,
+// The toolkit every report list of every window and dialog shares: creation, columns, cells,
 // row data, stored column widths and the stretched last column. UI thread only.
 #pragma once
 #include <windows.h>
@@ -22,24 +22,23 @@ extern std::map<HWND, int> ListMinWidths;
 extern int32_t PathColumn;
 
 // A report list, single selection, full-row select, double-buffered, sized later.
-HWND LvCreate(HWND parent, int id, DWORD extraExStyles);
+HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles);
 // Widths are already scaled; format LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER.
-void LvAddColumn(HWND list, int column, const std::wstring& caption, int width, int format);
+void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int width, int format);
 // Column 0 inserts a row whose index and item data are both `row`; other columns set a cell.
-void LvSetCell(HWND list, int row, int column, const std::wstring& text);
-// The row's item data; -1 for a negative index or a failed read.
-int32_t LvGetParam(HWND list, int row);
+void ListViewSetCell(HWND list, int row, int column, const std::wstring& text);
+// The item data (lParam) of a row, -1 when there is no such row.
+int ListViewItemData(HWND list, int row);
 // Whether the custom-drawn row is selected; always false without custom colours.
-bool LvIsSelected(const NMLVCUSTOMDRAW* draw);
-// The item data of the first selected row of the plugin or findings list; -1 for none.
-int32_t LvSelIndexPlugins();
-int32_t LvSelIndexFindings();
+bool ListViewRowSelected(const NMLVCUSTOMDRAW* draw);
 // Where a context menu opens: the mouse point, or for the keyboard below the row.
-POINT LvMenuPoint(HWND list, int row, LPARAM menuPos);
+POINT ListViewMenuPoint(HWND list, int row, LPARAM menuPos);
 // Applies "w,w,w" (96-dpi widths, 16..2000 used, others skip their column).
-void LvSetColumnWidths(HWND list, const std::wstring& widths);
+void ListViewSetColumnWidths(HWND list, const std::wstring& widths);
 // The widths at 96 dpi joined by ","; the last column only when includeLast.
-std::wstring ColumnWidthsText(HWND list, bool includeLast);
+std::wstring ListViewColumnWidths(HWND list, bool includeLast);
 // Widens the last column so the columns fill the list's client width, leaving
 // room for a vertical scroll bar that is about to appear.
-void LvFitLastColumn(HWND list);
+void ListViewFitLastColumn(HWND list);
+// Sets only the caption of a column, from a text key.
+void ListViewSetColumnTitle(HWND list, int column, const char* key);

@@ -1,13 +1,13 @@
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 
 #include <uxtheme.h>
 
 #include <algorithm>
 #include <cwchar>
 
-#include "views/main_controls.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/texts.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 
 std::map<HWND, SortState> SortStates;
 std::map<HWND, int> ListMinWidths;
@@ -29,7 +29,7 @@ int ScreenDpi() {
 
 }  // namespace
 
-HWND LvCreate(HWND parent, int id, DWORD extraExStyles) {
+HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles) {
     HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                                 0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance,
@@ -40,7 +40,7 @@ HWND LvCreate(HWND parent, int id, DWORD extraExStyles) {
     return list;
 }
 
-void LvAddColumn(HWND list, int column, const std::wstring& caption, int width, int format) {
+void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int width, int format) {
     std::wstring text = caption;
     LVCOLUMNW col{};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -51,7 +51,7 @@ void LvAddColumn(HWND list, int column, const std::wstring& caption, int width, 
     SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
 }
 
-void LvSetCell(HWND list, int row, int column, const std::wstring& text) {
+void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) {
     std::wstring copy = text;
     LVITEMW item{};
     item.iItem = row;
@@ -66,34 +66,22 @@ void LvSetCell(HWND list, int row, int column, const std::wstring& text) {
     }
 }
 
-int32_t LvGetParam(HWND list, int row) {
+int ListViewItemData(HWND list, int row) {
     if (row < 0) return -1;
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
     if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
-    return static_cast<int32_t>(item.lParam);
+    return static_cast<int>(item.lParam);
 }
 
-namespace {
-
-int32_t FirstSelectedParam(HWND list) {
-    if (!list) return -1;
-    return LvGetParam(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
-}
-
-}  // namespace
-
-int32_t LvSelIndexPlugins() { return FirstSelectedParam(PluginList); }
-int32_t LvSelIndexFindings() { return FirstSelectedParam(FindingsList); }
-
-bool LvIsSelected(const NMLVCUSTOMDRAW* draw) {
+bool ListViewRowSelected(const NMLVCUSTOMDRAW* draw) {
     if (!CurrentTheme->custom) return false;
     return (SendMessageW(draw->nmcd.hdr.hwndFrom, LVM_GETITEMSTATE, draw->nmcd.dwItemSpec, LVIS_SELECTED) &
             LVIS_SELECTED) != 0;
 }
 
-POINT LvMenuPoint(HWND list, int row, LPARAM menuPos) {
+POINT ListViewMenuPoint(HWND list, int row, LPARAM menuPos) {
     POINT pt{static_cast<short>(LOWORD(menuPos)), static_cast<short>(HIWORD(menuPos))};
     bool fromKeyboard = menuPos == -1 || (LOWORD(menuPos) == 0xFFFF && HIWORD(menuPos) == 0xFFFF);
     if (!fromKeyboard) return pt;
@@ -106,7 +94,7 @@ POINT LvMenuPoint(HWND list, int row, LPARAM menuPos) {
     return pt;
 }
 
-void LvSetColumnWidths(HWND list, const std::wstring& widths) {
+void ListViewSetColumnWidths(HWND list, const std::wstring& widths) {
     int columns = ColumnCount(list);
     if (widths.empty() || columns < 1) return;
     const wchar_t* p = widths.c_str();
@@ -120,7 +108,7 @@ void LvSetColumnWidths(HWND list, const std::wstring& widths) {
     }
 }
 
-std::wstring ColumnWidthsText(HWND list, bool includeLast) {
+std::wstring ListViewColumnWidths(HWND list, bool includeLast) {
     int count = ColumnCount(list) - (includeLast ? 0 : 1);
     std::wstring text;
     for (int column = 0; column < count; ++column) {
@@ -130,7 +118,7 @@ std::wstring ColumnWidthsText(HWND list, bool includeLast) {
     return text;
 }
 
-void LvFitLastColumn(HWND list) {
+void ListViewFitLastColumn(HWND list) {
     int columns = ColumnCount(list);
     if (columns < 1) return;
     RECT client{};
@@ -145,4 +133,12 @@ void LvFitLastColumn(HWND list) {
     width = std::max(width, UiScale(60));
     if (auto min = ListMinWidths.find(list); min != ListMinWidths.end()) width = std::max(width, min->second);
     ListView_SetColumnWidth(list, columns - 1, width);
+}
+
+void ListViewSetColumnTitle(HWND list, int column, const char* key) {
+    std::wstring text = Tr(key);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = text.data();
+    SendMessageW(list, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
 }
