@@ -25,15 +25,17 @@ struct FindWindowOf {
     HWND found = nullptr;
 };
 
+BOOL CALLBACK FindVisibleWindowOf(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<FindWindowOf*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == f->pid && IsWindowVisible(w)) f->found = w;
+    return f->found == nullptr;
+}
+
 HWND TopWindowOf(DWORD pid) {
     FindWindowOf find{pid};
-    EnumWindows([](HWND w, LPARAM lp) -> BOOL {
-        auto* f = reinterpret_cast<FindWindowOf*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == f->pid && IsWindowVisible(w)) f->found = w;
-        return f->found == nullptr;
-    }, reinterpret_cast<LPARAM>(&find));
+    EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
 

@@ -142,7 +142,12 @@ void OnIniCheck(HWND window) {
 }
 
 BackgroundProbeHost ProbeHost(HWND window) {
-    return {window, TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0, UpdateInventory};
+    BackgroundProbeHost host;
+    host.window = window;
+    host.shownTab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+    host.findingsShown = TabIsFindings != 0;
+    host.updateInventory = UpdateInventory;
+    return host;
 }
 
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {

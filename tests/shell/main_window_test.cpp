@@ -188,18 +188,22 @@ struct HelpViewerStandIn {
     }
 };
 
+struct DialogSearch {
+    HWND owner, found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND w, LPARAM lp) {
+    auto* search = reinterpret_cast<DialogSearch*>(lp);
+    wchar_t cls[32] = {};
+    GetClassNameW(w, cls, 32);
+    if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == search->owner) search->found = w;
+    return TRUE;
+}
+
 HWND OpenDialogOf(HWND main) {
-    struct Find {
-        HWND owner, found;
-    } find{main, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), [](HWND w, LPARAM lp) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(lp);
-        wchar_t cls[32] = {};
-        GetClassNameW(w, cls, 32);
-        if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) f->found = w;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    DialogSearch search{main, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 }  // namespace
