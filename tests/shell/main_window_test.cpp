@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "foundation/handles.h"
 #include "foundation/text.h"
@@ -74,10 +75,6 @@ struct Program {
     }
 };
 
-size_t LineCount(const std::wstring& file) {
-    std::string bytes = ReadFileBytes(file);
-    return static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
-}
 
 KernelHandle Launch(const Sandbox& box, const std::wstring& args, DWORD* pid = nullptr) {
     std::wstring line = L"\"" + box.exe + L"\" " + args;
@@ -168,23 +165,37 @@ void Drag(HWND window, POINT from, POINT to) {
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
 }
 
-// The shell finds hh.exe in the Windows folder before the program's own: the
-// stand-in takes the viewer's place there while it lives and logs beside itself.
+// The shell finds hh.exe in the system or the Windows folder before the program's
+// own: the stand-in takes the viewer's place wherever there is one while it lives,
+// and logs beside itself.
 struct HelpViewerStandIn {
-    std::wstring viewer, kept, log;
+    struct Place {
+        std::wstring viewer, kept, log;
+    };
+    std::vector<Place> places;
     HelpViewerStandIn() {
-        wchar_t windows[MAX_PATH] = {};
+        wchar_t system[MAX_PATH] = {}, windows[MAX_PATH] = {};
+        GetSystemDirectoryW(system, MAX_PATH);
         GetWindowsDirectoryW(windows, MAX_PATH);
-        viewer = PathJoin(windows, L"hh.exe");
-        kept = viewer + L".kv-kept";
-        log = PathJoin(windows, L"hh.log");
-        DeleteFileW(log.c_str());
-        MoveFileExW(viewer.c_str(), kept.c_str(), MOVEFILE_REPLACE_EXISTING);
-        CopyFileW(BuildPath(L"fakes\\hh\\hh.exe").c_str(), viewer.c_str(), FALSE);
+        for (const wchar_t* dir : {system, windows}) {
+            Place place{PathJoin(dir, L"hh.exe"), PathJoin(dir, L"hh.exe.kv-kept"), PathJoin(dir, L"hh.log")};
+            if (GetFileAttributesW(place.viewer.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+            DeleteFileW(place.log.c_str());
+            MoveFileExW(place.viewer.c_str(), place.kept.c_str(), MOVEFILE_REPLACE_EXISTING);
+            CopyFileW(BuildPath(L"fakes\\hh\\hh.exe").c_str(), place.viewer.c_str(), FALSE);
+            places.push_back(place);
+        }
     }
     ~HelpViewerStandIn() {
-        MoveFileExW(kept.c_str(), viewer.c_str(), MOVEFILE_REPLACE_EXISTING);
-        DeleteFileW(log.c_str());
+        for (const Place& place : places) {
+            MoveFileExW(place.kept.c_str(), place.viewer.c_str(), MOVEFILE_REPLACE_EXISTING);
+            DeleteFileW(place.log.c_str());
+        }
+    }
+    std::string Calls() const {
+        std::string calls;
+        for (const Place& place : places) calls += ReadFileBytes(place.log);
+        return calls;
     }
 };
 
@@ -228,11 +239,11 @@ TEST_CASE("the program starts with its main window, the children's columns, and 
     CHECK(IsWindowVisible(GetDlgItem(p.main, 109)));  // the search box in the row of the tabs
 
     HelpViewerStandIn viewer;
-    const std::wstring& log = viewer.log;
     PostMessageW(p.main, WM_COMMAND, 211, 0);
     PostMessageW(p.main, WM_COMMAND, 204, 0);
-    REQUIRE(WaitFor([&] { return LineCount(log) >= 2; }));
-    std::string calls = ReadFileBytes(log);
+    auto lines = [&] { std::string calls = viewer.Calls(); return std::count(calls.begin(), calls.end(), '\n'); };
+    REQUIRE(WaitFor([&] { return lines() >= 2; }));
+    std::string calls = viewer.Calls();
     std::string chm = "mk:@MSITStore:" + std::string(box.dir.begin(), box.dir.end()) + "\\Kestrovane_eng.chm::/";
     CHECK(calls.find(chm + "c01_lister.html") != std::string::npos);
     CHECK(calls.find(chm + "e00_zeichen.html") != std::string::npos);
