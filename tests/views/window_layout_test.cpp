@@ -1,9 +1,17 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
 
 #include "foundation/data_folder.h"
+#include "foundation/ini.h"
+#include "foundation/list_view.h"
+#include "foundation/ui_globals.h"
 #include "foundation/settings.h"
+#include "views/main_controls.h"
 #include "views/page_window.h"
 #include "views/window_layout.h"
 
@@ -45,3 +53,52 @@ TEST_CASE("stored window values: placement, start tab and the clamped splits") {
     }
     DeleteFileW(SettingsIniPath().c_str());
 }
+
+namespace {
+
+std::wstring HeaderText(HWND list, int column) {
+    wchar_t text[64] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    Header_GetItem(ListView_GetHeader(list), column, &item);
+    return text;
+}
+
+}  // namespace
+
+TEST_SUITE("listview") {
+
+TEST_CASE("extra columns of the plugin list: table order, remembered widths, the sort follows its column") {
+    PluginList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 900, 300, nullptr, nullptr,
+                                 nullptr, nullptr);
+    for (int c = 0; c < 5; ++c) ListViewAddColumn(PluginList, c, L"c" + std::to_wstring(c), 60, LVCFMT_LEFT);
+    ExtraColWidthMap = {{L"size", 10}, {L"desc", 200}};
+    SetExtraCols({9, 0});  // size, then desc
+    CHECK(ExtraColIds == std::vector<int32_t>{0, 9});
+    CHECK(HeaderText(PluginList, 4) == L"Description");
+    CHECK(ListView_GetColumnWidth(PluginList, 4) == UiScale(200));
+    CHECK(ListView_GetColumnWidth(PluginList, 5) == UiScale(70));  // a width below 16 is no width
+    CHECK(PathColumn == 6);
+
+    SortStates[PluginList] = {6, 1};  // by path
+    SetExtraCols({9});
+    CHECK(PathColumn == 5);
+    CHECK(SortStates[PluginList].column == 5);
+    SortStates[PluginList] = {4, 0};  // by size
+    SetExtraCols({0, 9});
+    CHECK(SortStates[PluginList].column == 5);
+    SetExtraCols({0});
+    CHECK(SortStates[PluginList].column == -1);
+
+    SetExtraCols({});
+    SaveExtraCols();
+    CHECK(IniGetString(SettingsIniPath(), L"Window", L"ExtraCols").empty());
+    CHECK(IniGetString(SettingsIniPath(), L"Window", L"ExtraColWidths") == L"desc:200,size:70");
+    DestroyWindow(PluginList);
+    PluginList = nullptr;
+    DeleteFileW(SettingsIniPath().c_str());
+}
+
+}  // TEST_SUITE
