@@ -1,5 +1,6 @@
 #include "foundation/text.h"
 
+#include <cwchar>
 #include <cwctype>
 
 namespace {
@@ -238,9 +239,10 @@ bool IsDeviceName(const std::wstring& piece) {
     static const wchar_t* const kFixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
     for (const wchar_t* d : kFixed)
         if (base == d) return true;
-    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0))
-        return base[3] >= L'1' && base[3] <= L'9';
-    return false;
+    if (base.size() != 4 || (base.compare(0, 3, L"COM") != 0 && base.compare(0, 3, L"LPT") != 0)) return false;
+    // Windows reserves the superscript digits one to three as well.
+    wchar_t digit = base[3];
+    return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
 
 }  // namespace
@@ -321,4 +323,12 @@ int StrToInt(const std::wstring& s) {
 std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key) {
     auto it = names.find(key);
     return it == names.end() ? key : it->second;
+}
+
+bool SplitLeadingNumber(const std::wstring& key, long& number, std::wstring& rest) {
+    wchar_t* end = nullptr;
+    number = std::wcstol(key.c_str(), &end, 10);
+    if (end == key.c_str()) return false;
+    rest = key.substr((size_t)(end - key.c_str()));
+    return true;
 }

@@ -8,7 +8,7 @@
 #include "probe/fields.h"
 #include "probe/probe_child.h"
 
-bool RunChildMode(int& exitCode) {
+bool RunChildMode(int& exitCode, UnpackChildEntry unpack) {
     std::vector<std::wstring> args = ProgramArgs();
     if (args.size() >= 4 && StrIEquals(args[1], L"/probe")) {
         exitCode = RunProbe(args[2], args[3]);
@@ -16,6 +16,10 @@ bool RunChildMode(int& exitCode) {
     }
     if (args.size() >= 5 && StrIEquals(args[1], L"/fields")) {
         exitCode = FieldsChildMain(args[2], args[3], args[4]);
+        return true;
+    }
+    if (unpack && args.size() >= 4 && StrIEquals(args[1], L"/unpack")) {
+        exitCode = unpack(args[2], args[3]);
         return true;
     }
     return false;

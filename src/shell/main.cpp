@@ -13,7 +13,9 @@
 #include "foundation/logs.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
+#include "foundation/ui_globals.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/commands.h"
 #include "shell/forward.h"
@@ -25,7 +27,6 @@
 #include "views/page_window.h"
 #include "views/text_popup.h"
 #include "views/main_colors.h"
-#include "foundation/ui_globals.h"
 #include "views/window_layout.h"
 
 namespace {
@@ -171,7 +172,7 @@ int RunMessageLoop(HWND window) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     AppInstance = instance;
-    if (int childExit = 0; RunChildMode(childExit)) return childExit;
+    if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
     DataFolder();  // fixed before any thread can ask for it
     StartArgs start = ParseStartArgs(ProgramArgs());
     HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);  // held for the life of the process

@@ -55,11 +55,12 @@ TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, 
 
 TEST_CASE("archive paths that could leave the target folder or name a device are refused") {
     for (const wchar_t* bad : {L"./x/../y", L"x/.. /y", L"C:x", L"/abs", L"a/nul.txt", L"COM5/x", L"lpt9.log",
-                               L"conout$", L"a/b\x01"})
+                               L"conout$", L"a/b\x01", L"COM\u00B9", L"x/lpt\u00B2.txt", L"Com\u00B3.a.b/y"})
         CHECK(SafeRelPath(bad) == L"");
     CHECK(SafeRelPath(L"./x//y/") == L"x\\y");
     CHECK(SafeRelPath(L"x/ y. /z") == L"x\\ y\\z");
     CHECK(SafeRelPath(L"COM0/console.txt") == L"COM0\\console.txt");
+    CHECK(SafeRelPath(L"COM\u2074/LPT\u00B9x") == L"COM\u2074\\LPT\u00B9x");
     CHECK(FileSafeName(L"C:\\x\\a<b>:c.txt. ") == L"abc.txt");
 }
 
