@@ -338,3 +338,36 @@ TEST_CASE("a stored placement off every monitor gives the default size and place
     CHECK(frame.bottom - frame.top == MulDiv(680, ScreenDpi(), 96));
     Close(p);
 }
+
+TEST_CASE("the search row gives way on a narrow window, and a second copy's data needs a path") {
+    Sandbox box(L"narrow");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    HWND label = GetDlgItem(p.main, 110), edit = GetDlgItem(p.main, 109), status = GetDlgItem(p.main, 111);
+    auto widthOf = [&](HWND w) { RECT r = RectIn(w, p.main); return r.right - r.left; };
+    const int dpi = ScreenDpi();
+    SetWindowPos(p.main, nullptr, 0, 0, 1600, 700, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    CHECK(IsWindowVisible(label));
+    CHECK(IsWindowVisible(status));
+    CHECK(widthOf(edit) == MulDiv(220, dpi, 96));
+    // The tab headers take most of the row at the smallest width the window allows.
+    SetWindowPos(p.main, nullptr, 0, 0, 700, 700, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    CHECK_FALSE(IsWindowVisible(status));
+    CHECK(widthOf(edit) >= MulDiv(90, dpi, 96));
+    CHECK(widthOf(edit) <= MulDiv(220, dpi, 96));
+
+    std::wstring path = PathJoin(box.dir, L"files\\a.txt");
+    auto send = [&](const char (&tag)[5], const void* data, DWORD bytes) {
+        COPYDATASTRUCT copy{};
+        copy.dwData = (DWORD(tag[0]) << 24) | (DWORD(tag[1]) << 16) | (DWORD(tag[2]) << 8) | DWORD(tag[3]);
+        copy.cbData = bytes;
+        copy.lpData = const_cast<void*>(data);
+        return SendMessageW(p.main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
+    };
+    CHECK(send("KVDV", L"", 0) == 0);
+    CHECK(send("KVXX", path.c_str(), DWORD((path.size() + 1) * 2)) == 0);
+    CHECK(send("KVDV", path.c_str(), DWORD((path.size() + 1) * 2)) == TRUE);
+    REQUIRE(WaitFor([&] { return Text(PageChild(p.main, 141)) == path; }));
+    CHECK(box.Ini(L"Preview", L"Mode") == L"content");
+    Close(p);
+}

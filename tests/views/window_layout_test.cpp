@@ -13,6 +13,7 @@
 #include "foundation/settings.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
+#include "views/view_state.h"
 #include "views/window_layout.h"
 
 namespace {
@@ -67,6 +68,24 @@ std::wstring HeaderText(HWND list, int column) {
 }
 
 }  // namespace
+
+TEST_CASE("the splitter of the page: where it stands on the plugin tabs and the preview tab") {
+    UiDpi = 96;
+    SplitRatio = 0.45;
+    CHECK(UiDetailSplitX(900) == 399);  // 887 x 0.45, truncated
+    SplitRatio = 0.1;
+    CHECK(UiDetailSplitX(900) == 150);
+    SplitRatio = 0.85;
+    CHECK(UiDetailSplitX(300) == 150);  // the lower limit wins on a narrow page
+    TabIsPreview = 1;
+    PreviewSplitRatio = 0.04;
+    CHECK(UiDetailSplitX(900) == 0);
+    PreviewSplitRatio = 0.6;
+    CHECK(UiDetailSplitX(900) == 532);
+    CHECK(UiDetailSplitX(600) == 287);  // at most the inner width less 300
+    TabIsPreview = 0;
+    SplitRatio = 0.45;
+}
 
 TEST_SUITE("listview") {
 
