@@ -25,7 +25,7 @@ struct FindWindowOf {
     HWND found = nullptr;
 };
 
-BOOL CALLBACK FindVisibleWindowOf(HWND w, LPARAM lp) {
+BOOL CALLBACK NoteVisibleWindowOf(HWND w, LPARAM lp) {
     auto* f = reinterpret_cast<FindWindowOf*>(lp);
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
@@ -35,7 +35,7 @@ BOOL CALLBACK FindVisibleWindowOf(HWND w, LPARAM lp) {
 
 HWND TopWindowOf(DWORD pid) {
     FindWindowOf find{pid};
-    EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&find));
+    EnumWindows(NoteVisibleWindowOf, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
 

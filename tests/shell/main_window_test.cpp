@@ -199,22 +199,22 @@ struct HelpViewerStandIn {
     }
 };
 
-struct DialogSearch {
+struct OwnedDialog {
     HWND owner, found;
 };
 
-BOOL CALLBACK FindOwnedDialog(HWND w, LPARAM lp) {
-    auto* search = reinterpret_cast<DialogSearch*>(lp);
+BOOL CALLBACK NoteOwnedDialog(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<OwnedDialog*>(lp);
     wchar_t cls[32] = {};
     GetClassNameW(w, cls, 32);
-    if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == search->owner) search->found = w;
+    if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) f->found = w;
     return TRUE;
 }
 
 HWND OpenDialogOf(HWND main) {
-    DialogSearch search{main, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    OwnedDialog find{main, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), NoteOwnedDialog, reinterpret_cast<LPARAM>(&find));
+    return find.found;
 }
 
 }  // namespace
