@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_timer.h"
+
 #include "foundation/files.h"
 #include "foundation/text.h"
 #include "probe/child_modes.h"
@@ -15,19 +17,6 @@
 namespace {
 
 constexpr int Count = 50;
-
-double Seconds(LARGE_INTEGER from) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
 
 void Report(const char* what, double seconds) {
     std::printf("%-34s %6.2f s  %7.1f per second  %6.1f ms each\n", what, seconds, Count / seconds,
