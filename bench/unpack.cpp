@@ -12,7 +12,7 @@
 #include <new>
 #include <string>
 
-#include "bench_timer.h"
+#include "bench_support.h"
 
 #include "foundation/files.h"
 #include "foundation/handles.h"

@@ -21,3 +21,10 @@ void ListViewFitLastColumn(HWND list) {
     for (int c = 0; c < columns - 1; ++c) width -= ListView_GetColumnWidth(list, c);
     ListView_SetColumnWidth(list, columns - 1, std::max(width, MulDiv(60, (int)dpi, 96)));
 }
+
+int ListViewItemData(HWND list, int row) {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    return ListView_GetItem(list, &item) ? (int)item.lParam : -1;
+}

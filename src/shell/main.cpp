@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -16,15 +15,6 @@
 #include "shell/start_args.h"
 
 namespace {
-
-std::vector<std::wstring> CommandLineArgs() {
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!argv) return {};
-    std::vector<std::wstring> args(argv, argv + count);
-    LocalFree(argv);
-    return args;
-}
 
 void ChooseWincmdIni(const std::wstring& iniArg) {
     if (!iniArg.empty()) {
@@ -63,7 +53,7 @@ void ShowStartSummary() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
     DataFolder();  // fixed before any thread can ask for it
-    StartArgs start = ParseStartArgs(CommandLineArgs());
+    StartArgs start = ParseStartArgs(ProgramArgs());
     DebugArg = start.debug;
     DiscoverTc();
     ChooseWincmdIni(start.iniArg);

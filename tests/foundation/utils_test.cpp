@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "foundation/encoding.h"
 #include "foundation/env.h"
@@ -15,6 +16,16 @@ using Words = std::vector<std::wstring>;
 TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, paths and wrapping") {
     CHECK(Unquote(L" \t\"a\" \"b\"\r\n") == L"a\" \"b");
     CHECK(Unquote(L"\"") == L"\"");
+    // Each argument comes back whole from the parser every child uses.
+    const std::vector<std::wstring> args = {L"C:\\", L"a b\\", L"", L"x\"y", L"\\\\srv\\s\\", L"p\\\\\"q", L"/probe"};
+    std::wstring line = L"prog.exe";
+    for (const std::wstring& a : args) line += L" " + QuoteArg(a);
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
+    REQUIRE(argv);
+    CHECK(std::vector<std::wstring>(argv + 1, argv + count) == args);
+    LocalFree(argv);
+    CHECK(QuoteArg(L"/probe") == L"/probe");
     // Case is folded only where TC ignores it; quoted blanks stay.
     const std::pair<const wchar_t*, const wchar_t*> norm[] = {
         {L"\" ext = \"txt\" | size > 0 \"", L"EXT=\"TXT\"|SIZE>0"}, {L"ext!=\"txt\"", L"EXT!=\"TXT\""},
@@ -22,6 +33,7 @@ TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, 
     for (const auto& [raw, expected] : norm) CHECK(NormKeyText(raw) == expected);
 
     CHECK(SplitWords(L", a;;b\tc  ") == Words{L"a", L"b", L"c"});
+    CHECK((SplitAt(L",a,,b ,", L',') == Words{L"", L"a", L"", L"b ", L""} && SplitAt(L"", L',') == Words{L""}));
     Words first, second = {L"old"};
     ReplaceWordList(L"a", first, second);
     CHECK((first == Words{L"a"} && second.empty()));

@@ -1,4 +1,4 @@
-#include "views/view_texts.h"
+#include "foundation/path_display.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -8,7 +8,6 @@
 #include "foundation/env.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
-#include "foundation/texts.h"
 
 std::wstring PathForDisplay(const std::wstring& path, bool compact) {
     std::wstring mode = GetSetting(L"View", L"PathDisplay");
@@ -24,17 +23,4 @@ std::wstring PathForDisplay(const std::wstring& path, bool compact) {
         _wcsnicmp(vars, L"%SystemDrive%", 13) != 0)
         return vars;
     return expanded;
-}
-
-std::wstring KeywordListText(const DetectItem& item) {
-    switch (item.kind) {
-    case DetItemMultimedia: return L"MULTIMEDIA";
-    case DetItemForce: return L"FORCE";
-    case DetItemNoDetect: return Tr("kwl_nodetect");
-    case DetItemEmpty: return Tr("kwl_empty");
-    case DetItemNoExt: return Tr("kwl_noext");
-    default:
-        if (item.text.empty()) return Tr("ext_noext");
-        return item.text == L"*" ? Tr("ext_all") : item.text;
-    }
 }
