@@ -14,6 +14,7 @@
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
 #include "foundation/labels.h"
 
 std::function<void()> PendingChanged;

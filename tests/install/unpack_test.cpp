@@ -55,7 +55,7 @@ ChildRun Unpack(const std::wstring& archive, const std::wstring& target, const s
                 const std::wstring& exe = ProgramExe(), const wchar_t* mode = L"/unpack") {
     ScopedEnv path(L"COMMANDER_PATH", tc.empty() ? nullptr : tc.c_str());
     ChildRun run;
-    RunChildCapture(run, std::wstring(mode) + L" " + Quote(archive) + L" " + Quote(target), L"", 120000, exe);
+    RunChildCapture(run, {mode, archive, target}, L"", 120000, exe);
     return run;
 }
 
