@@ -59,8 +59,7 @@ double Best(Work work) {
 
 bool RunChild(const std::wstring& archive, const std::wstring& target) {
     ChildRun run;
-    RunChildCapture(run, L"/unpack " + Quote(archive) + L" " + Quote(target), L"", 600000,
-                    PathJoin(BuildDir(), L"bin\\Kestrovane.exe"));
+    RunChildCapture(run, {L"/unpack", archive, target}, L"", 600000, PathJoin(BuildDir(), L"bin\\Kestrovane.exe"));
     if (run.output.compare(0, 3, "OK ") != 0) std::printf("child: %s", run.output.c_str());
     return run.output == "OK 2000\n";
 }
