@@ -18,6 +18,7 @@
 #include "shell/menu_help.h"
 #include "views/key_bar.h"
 #include "foundation/list_view.h"
+#include "views/drawn_icons.h"
 #include "views/main_controls.h"
 #include "foundation/ui_globals.h"
 #include "views/view_state.h"
@@ -82,6 +83,7 @@ void CreateTabAndSearch(HWND main) {
         item.iImage = tab;
         SendMessageW(TabCtl, TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&item));
     }
+    DrawTabIcons();
 }
 
 void CreatePageLists(HWND main) {
