@@ -251,6 +251,8 @@ LRESULT ColorDetailBox(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+void StartBackgroundProbeFor(HWND window) { StartBackgroundProbe(ProbeHost(window)); }
+
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE:

@@ -18,4 +18,7 @@ extern std::wstring StartPreviewFile;
 extern std::wstring StartListerFile;
 extern std::wstring StartInstallPath;
 
+// Starts the background probe as the shown tab asks.
+void StartBackgroundProbeFor(HWND window);
+
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
