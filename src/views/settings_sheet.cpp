@@ -36,16 +36,6 @@ HWND AddControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD s
     return UiAddDlgControl(page, cls, text, WS_CHILD | WS_VISIBLE | style, DlgRect(page, x, y, w, h), id, exStyle);
 }
 
-int TextWidth(HWND control, const std::wstring& text) {
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return size.cx;
-}
-
 int PageOf(HWND page) { return static_cast<int>(GetWindowLongPtrW(page, GWLP_USERDATA)); }
 
 // The help text's id, the label's and the others follow the editor's.
@@ -62,7 +52,7 @@ int CreateSettingEditor(HWND page, size_t row, int base, int x, int y, int width
     if (withLabel) {
         std::wstring text = Tr(def.labelKey);
         HWND label = AddControl(page, L"STATIC", text, SS_NOPREFIX, x, y + 2, kLabelWidth, 10, base + 1);
-        if (TextWidth(label, text) > DlgRect(page, 0, 0, kLabelWidth, 0).right) {
+        if (UiTextWidth(label, text) > DlgRect(page, 0, 0, kLabelWidth, 0).right) {
             RECT twoLines = DlgRect(page, x, y + 2, kLabelWidth, 20);
             MoveWindow(label, twoLines.left, twoLines.top, twoLines.right - twoLines.left,
                        twoLines.bottom - twoLines.top, FALSE);
