@@ -24,6 +24,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
 #include "shell/saving_hooks.h"
+#include "shell/columns_wiring.h"
 #include "shell/start_args.h"
 #include "shell/window_hooks.h"
 #include "views/legend.h"
@@ -213,6 +214,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     StartListerFile = start.listerFile;
     StartInstallPath = start.installPath;
     ConnectInstalling();
+    ConnectExtraColumns();
     if (!RegisterWindowClasses()) return 1;
     HWND window = CreateMainWindow(showCmd);
     if (!window) return 1;
