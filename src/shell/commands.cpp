@@ -6,6 +6,7 @@
 #include "install/install_command.h"
 #include "install/uninstall.h"
 #include "shell/menu_help.h"
+#include "shell/saving_hooks.h"
 #include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/view_state.h"
@@ -17,6 +18,12 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         return 0;
     case CmdAbout:
         ShowAbout(window);
+        return 0;
+    case CmdSave:
+        SaveCommand(window);
+        return 0;
+    case CmdDiscard:
+        DiscardCommand(window);
         return 0;
     case CmdHelp:
         ShowHelp(window, HelpPageForCurrentTab(), false);

@@ -22,6 +22,7 @@
 #include "shell/forward.h"
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
+#include "shell/saving_hooks.h"
 #include "shell/start_args.h"
 #include "shell/window_hooks.h"
 #include "views/legend.h"
@@ -199,6 +200,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     DebugArg = start.debug;
     DiscoverTc();
     ChooseWincmdIni(start.iniArg);
+    ConnectSaving();
     RememberTcDir();
     LoadFrameLayout();
     LoadSettings(SettingsIniPath());
