@@ -10,6 +10,7 @@
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/settings.h"
+#include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 #include "install/file_copy.h"
@@ -45,11 +46,6 @@ struct BusyScope {
         SetStatusText(L"");
     }
 };
-
-std::wstring NameOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}
 
 void EnsureTcFolder() {
     if (EnvGet(L"COMMANDER_PATH").empty()) DiscoverTc();
@@ -102,7 +98,7 @@ void RunInstall(HWND owner, const std::wstring& path) {
     if (chosen.empty()) return;
     std::wstring unpackFolder, archiveName;
     if (ArcSniffType(chosen) != ArcUnknown) {
-        archiveName = NameOf(chosen);
+        archiveName = PathName(chosen);
         chosen = UnpackedPackage(owner, chosen, unpackFolder);
     }
     if (!chosen.empty()) AnalyseAndAsk(owner, chosen, archiveName);
