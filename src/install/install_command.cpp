@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "editing/launch.h"
-#include "editing/pending_ops.h"
 #include "editing/save_changes.h"
 #include "foundation/env.h"
 #include "foundation/data_folder.h"
@@ -86,11 +85,7 @@ void AnalyseAndAsk(HWND owner, const std::wstring& chosen, const std::wstring& a
 
 void RunInstall(HWND owner, const std::wstring& path) {
     if (WincmdIniPath.empty()) return;
-    if (SaveIsRunning()) return;
-    if (CountPendingChanges() > 0) {
-        MessageBoxW(owner, Tr("un_pending").c_str(), L"Kestrovane", MB_ICONINFORMATION);
-        return;
-    }
+    if (!WriteAtOnceAllowed(owner)) return;
     EnsureTcFolder();
     std::wstring chosen = path;
     if (!path.empty() && !FileExists(path)) return Inform(owner, FillVar(Tr("in_notfound"), L"f", path), Tr("in_title"));

@@ -17,6 +17,7 @@
 #include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/tc_discovery.h"
@@ -179,6 +180,17 @@ TEST_CASE("a bare File-system plugin file and a folder with a pluginst.inf") {
     CHECK(tc.Value(L"ListerPlugins", L"7") == L"%COMMANDER_PATH%\\plugins\\wlx\\Quiet View\\quiet.wlx");
     RemoveTree(package);
     RemoveTree(inf);
+}
+
+TEST_CASE("with changes pending, neither an install nor an uninstall starts") {
+    Tc tc;
+    TabEntries = LoadPluginSection(0).entries;
+    PendingEditFor(TabEntries[0]).deleted = 1;
+    Install(nullptr, Package(L"lister.zip"));
+    Uninstall(nullptr, 0);
+    DiscardPending();
+    CHECK(Messages == std::vector<std::wstring>{Tr("un_pending"), Tr("un_pending")});
+    CHECK(FolderEmpty(InstallTempFolder()));
 }
 
 TEST_CASE("an uninstall whose save fails leaves the plugin's folder where it is") {
