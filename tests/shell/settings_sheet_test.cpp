@@ -23,8 +23,7 @@ namespace {
 std::vector<std::function<void(HWND)>> Steps;
 size_t StepAt = 0;
 
-// A named callback: the 32-bit build takes no lambda where a stdcall function is due.
-BOOL CALLBACK NoteSheet(HWND w, LPARAM out) {
+BOOL CALLBACK NoteVisibleSheet(HWND w, LPARAM out) {
     if (IsWindowVisible(w) && SendMessageW(w, PSM_GETTABCONTROL, 0, 0)) {
         *reinterpret_cast<HWND*>(out) = w;
         return FALSE;
@@ -34,7 +33,7 @@ BOOL CALLBACK NoteSheet(HWND w, LPARAM out) {
 
 HWND FindSheet() {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), NoteSheet, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), NoteVisibleSheet, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
