@@ -23,6 +23,7 @@
 #include "shell/forward.h"
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
+#include "shell/editing_hooks.h"
 #include "shell/saving_hooks.h"
 #include "shell/columns_wiring.h"
 #include "shell/start_args.h"
@@ -202,6 +203,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     DiscoverTc();
     ChooseWincmdIni(start.iniArg);
     ConnectSaving();
+    ConnectEditing();
     RememberTcDir();
     LoadFrameLayout();
     LoadSettings(SettingsIniPath());
