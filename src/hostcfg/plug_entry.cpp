@@ -187,3 +187,10 @@ std::wstring PlugEntryExtraText(const PlugEntry& entry) {
 bool ProbeIsLoadFail1114(int status, const std::wstring& errorText) {
     return status == ProbeError && errorText.find(L"1114") != std::wstring::npos;
 }
+
+std::vector<size_t> FindEntryByName(const PlugEntry& entry, const std::wstring& name) {
+    std::vector<size_t> found;
+    for (size_t i = 0; i < entry.iniDetect.items.size(); ++i)
+        if (name.empty() || StrIEquals(entry.iniDetect.items[i].text, name)) found.push_back(i);
+    return found;
+}

@@ -61,3 +61,7 @@ void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);
 std::wstring PlugEntryExtraText(const PlugEntry& entry);
 // A load failure with Windows error 1114 (a DLL's initialisation failed).
 bool ProbeIsLoadFail1114(int status, const std::wstring& errorText);
+
+// Indexes of the entry's extension items whose text equals name without case;
+// every index for an empty name.
+std::vector<size_t> FindEntryByName(const PlugEntry& entry, const std::wstring& name);

@@ -3,6 +3,10 @@
 HWND LvCheckList = nullptr;
 HWND DetailLabel = nullptr;
 HWND DetailBox = nullptr;
+HWND PluginList = nullptr;
+HWND ExtList = nullptr;
+HWND FindingsList = nullptr;
+HWND InventoryList = nullptr;
 
 std::function<void()> LayoutPanes;
 std::function<void()> UpdateStatusBar;

@@ -9,6 +9,10 @@
 extern HWND LvCheckList;  // the Lister-check list of the preview tab
 extern HWND DetailLabel;  // the label above the detail pane
 extern HWND DetailBox;    // the detail pane
+extern HWND PluginList;   // the entries of the shown plugin tab
+extern HWND ExtList;      // the extension checklist of the selected entry
+extern HWND FindingsList;
+extern HWND InventoryList;
 
 // Sizes and shows the panes for the current tab and preview mode.
 extern std::function<void()> LayoutPanes;

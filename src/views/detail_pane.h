@@ -1,0 +1,29 @@
+// The detail pane under the plugin list: what wincmd.ini holds for the selected
+// entry, what the plugin reported, pending changes, notes and field usage.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Item data of the row whose details are shown; -1 for none.
+extern int DetailRowShown;
+// Set while ShowDetails rebuilds the checklist: its check-box notifications are not the user's.
+extern uint8_t ExtListFilling;
+// Shown in front of the status text; emptied when another row is shown.
+extern std::wstring StatusNote;
+// The search text whose hits the pane marks; set by the search.
+extern std::function<std::wstring()> DetailSearchText;
+
+// The pane's text for a plugin-list item (a TabEntries index, or KeptIdBase + a
+// KeptEntries index); "" for anything else. Rows are "label TAB value", CR LF apart.
+std::wstring DetailText(int item);
+// Fills the pane and the extension checklist for the item; -1 clears both.
+void ShowDetails(int item);
+// Marks the search hits in a rich-edit pane.
+void HighlightDetailMatches();
+// The end of the change log (its last 256 KiB, from the first whole line).
+std::wstring ChangeLogTail(const std::wstring& path);
+void ShowChangeLog();
+// TabEntries indexes of the selected plugin-list rows, ascending.
+std::vector<size_t> SelectedRowIndexes();

@@ -1,0 +1,81 @@
+#include "views/list_sort.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+
+#include "hostcfg/field_usage.h"
+#include "views/list_rows.h"
+#include "views/panes.h"
+#include "views/row_status.h"
+
+std::map<HWND, SortState> SortStates;
+int PathColumn = 4;
+std::function<int()> XcolFindUsedColumn;
+
+namespace {
+
+int UsedColumn() { return XcolFindUsedColumn ? XcolFindUsedColumn() : -1; }
+
+// Path cells may be shortened with an ellipsis and the "used" cells show badges,
+// so those columns sort by what the row stands for.
+std::wstring SortText(HWND list, int row, int column) {
+    if (list == PluginList && column == PathColumn) return SelectedRowPath(row).substr(0, 511);
+    if (list == PluginList && column >= 0 && column == UsedColumn()) {
+        int counts[UsePlaceCount] = {};
+        wchar_t text[16];
+        swprintf(text, 16, L"%06d", FieldUsageCount(LvRowContentPlugKey(row), counts, L""));
+        return text;
+    }
+    return LvGetText(list, row, column);
+}
+
+}  // namespace
+
+int CALLBACK LvCompareProc(LPARAM row1, LPARAM row2, LPARAM listParam) {
+    HWND list = (HWND)listParam;
+    const SortState& s = SortStates[list];
+    int result = StrCmpLogicalW(SortText(list, (int)row1, s.column).c_str(), SortText(list, (int)row2, s.column).c_str());
+    if (result == 0) {
+        int a = LvGetParam(list, (int)row1), b = LvGetParam(list, (int)row2);
+        result = a < b ? -1 : (a > b ? 1 : 0);
+    }
+    return s.direction == 1 ? -result : result;
+}
+
+void LvShowSortArrow(HWND list) {
+    const SortState& s = SortStates[list];
+    HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
+    int count = header ? (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    for (int c = 0; c < count; ++c) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!SendMessageW(header, HDM_GETITEMW, (WPARAM)c, (LPARAM)&item)) continue;
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (c == s.column) item.fmt |= s.direction == 0 ? HDF_SORTUP : HDF_SORTDOWN;
+        SendMessageW(header, HDM_SETITEMW, (WPARAM)c, (LPARAM)&item);
+    }
+}
+
+void LvSortApply(HWND list) {
+    if (SortStates[list].column >= 0) {
+        SendMessageW(list, LVM_SORTITEMSEX, (WPARAM)list, (LPARAM)LvCompareProc);
+        LvShowSortArrow(list);
+        int selected = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+        if (selected >= 0) SendMessageW(list, LVM_ENSUREVISIBLE, (WPARAM)selected, FALSE);
+        return;
+    }
+    LvShowSortArrow(list);
+}
+
+void LvSortByColumn(HWND list, int column) {
+    SortState& s = SortStates[list];
+    if (s.column == column) {
+        s.direction = 1 - s.direction;
+    } else {
+        s.column = column;
+        s.direction = 0;
+    }
+    LvSortApply(list);
+}

@@ -1,0 +1,27 @@
+// Sorting a list view by a column click, with the arrow in its header.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+
+struct SortState {
+    int column = -1;  // -1: not sorted
+    int direction = 0;  // 0 ascending, 1 descending
+};
+
+// Per list window; an entry appears on first use. The layout keeps them over a restart.
+extern std::map<HWND, SortState> SortStates;
+// The path column of the plugin list: 4 while no extra column is shown.
+extern int PathColumn;
+// The plugin list's column of the extra column "used"; -1 while it is not shown.
+// Set by the extra columns when they exist.
+extern std::function<int()> XcolFindUsedColumn;
+
+// A click on a column: the sort column flips its direction, another column sorts ascending.
+void LvSortByColumn(HWND list, int column);
+// Re-sorts by the list's sort state and refreshes the header arrow.
+void LvSortApply(HWND list);
+void LvShowSortArrow(HWND list);
+// The comparison of LVM_SORTITEMSEX; lParamSort is the list window.
+int CALLBACK LvCompareProc(LPARAM row1, LPARAM row2, LPARAM list);

@@ -1,0 +1,96 @@
+#include "views/row_status.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <iterator>
+
+#include "dsx/compare.h"
+#include "hostcfg/kept.h"
+#include "hostcfg/plug_entry.h"
+#include "views/list_rows.h"
+#include "views/panes.h"
+#include "views/view_texts.h"
+
+namespace {
+
+enum GlyphId {
+    GSame, GReworded, GMore, GLess, GBoth, GNoIni, GPending, GNone, G32, GErr, GOnlyTc, GMissing, GCapsDiff,
+    GFsOk, GNotFs
+};
+
+const StatusGlyph kGlyphs[] = {
+    {L"=", "chk_same", "lgx_same"},
+    {L"(\u2026)", "chk_reworded", "lgx_reworded"},
+    {L"++", "chk_more", "lgx_more"},
+    {L"\u2212\u2212", "chk_less", "lgx_less"},
+    {L"\u00b1", "chk_both", "lgx_both"},
+    {L"\u00d8", "chk_noini", "lgx_noini"},
+    {L"\u2026", "chk_pending", "lgx_pending"},
+    {L"\u2013", "chk_none", "lgx_none"},
+    {L"32", "chk_32", "lgx_32"},
+    {L"!", "chk_err", "lgx_err"},
+    {L"\u00b7", "fd_onlytc", "fdx_onlytc"},
+    {L"\u00d7", "chk_missing", "lgx_missing"},
+    {L"\u2260", "chk_capsdiff", "lgx_capsdiff"},
+    {L"\u2022", "chk_fsok", "lgx_fsok"},
+    {L"?", "chk_notfs", "lgx_notfs"},
+};
+
+bool PackerCapsDiffer(const PlugEntry& e) {
+    if (e.probeStatus != ProbeOk || e.packerFlags.empty()) return false;
+    int caps = _wtoi(e.probeAnswer.c_str());
+    for (int flag : e.packerFlags)
+        if (flag != caps) return true;
+    return false;
+}
+
+GlyphId GlyphOf(const PlugEntry& e) {
+    switch (e.probeStatus) {
+    case ProbePending: return GPending;
+    case ProbeNoExport: return GNone;
+    case Probe32Bit: return G32;
+    case ProbeError: return e.probeError.find(L"1114") != std::wstring::npos ? GOnlyTc : GErr;
+    case ProbeMissing: return GMissing;
+    default: break;
+    }
+    if (e.kind == KindFileSystem) return e.kindMask < 0 || (e.kindMask & 8) ? GFsOk : GNotFs;
+    if (e.kind == KindPacker) return PackerCapsDiffer(e) ? GCapsDiff : GSame;
+    switch (RowCheckState(e)) {
+    case CheckSame: return GSame;
+    case CheckSameExtensions: return GReworded;
+    case CheckPluginMore: return GMore;
+    case CheckIniMore: return GLess;
+    case CheckBothDiffer: return GBoth;
+    default: return GNoIni;
+    }
+}
+
+}  // namespace
+
+const StatusGlyph& RowStateGlyph(const PlugEntry& entry) { return kGlyphs[GlyphOf(entry)]; }
+
+const StatusGlyph* StatusGlyphs(size_t& count) {
+    count = std::size(kGlyphs);
+    return kGlyphs;
+}
+
+const StatusGlyph& NotFsGlyph() { return kGlyphs[GNotFs]; }
+
+void UpdateRowStatusCells(int index) {
+    if (!PluginList || index < 0 || (size_t)index >= TabEntries.size()) return;
+    int row = LvFindParam(PluginList, index);
+    if (row < 0) return;
+    const PlugEntry& e = TabEntries[(size_t)index];
+    LvSetCell(PluginList, row, 2, PlugEntryExtraText(e));
+    LvSetCell(PluginList, row, 3, RowStateGlyph(e).glyph);
+}
+
+std::wstring SelectedRowPath(int row) {
+    int id = PluginList ? LvGetParam(PluginList, row) : -1;
+    if (id < 0) return L"";
+    if ((size_t)id < TabEntries.size()) return PathForDisplay(TabEntries[(size_t)id].path, false);
+    if (id >= KeptIdBase && (size_t)(id - KeptIdBase) < KeptEntries.size())
+        return PathForDisplay(KeptEntries[(size_t)(id - KeptIdBase)].path, false);
+    return L"";
+}

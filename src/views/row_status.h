@@ -1,0 +1,23 @@
+// The status glyph of a plugin-list row and the paths the rows show.
+#pragma once
+#include <string>
+
+struct PlugEntry;
+
+struct StatusGlyph {
+    const wchar_t* glyph;
+    const char* shortKey;   // the short text of cell tips
+    const char* legendKey;  // the explanation of the legend window
+};
+
+// One of the fifteen records of StatusGlyphs(); callers may compare by identity.
+const StatusGlyph& RowStateGlyph(const PlugEntry& entry);
+// Every glyph record in legend order.
+const StatusGlyph* StatusGlyphs(size_t& count);
+// The record of the "?" glyph: a File-system entry without file-system exports.
+const StatusGlyph& NotFsGlyph();
+
+// Rewrites the version and status cells of the row showing TabEntries[index].
+void UpdateRowStatusCells(int index);
+// The display path of a plugin-list row; "" for a row that shows no entry.
+std::wstring SelectedRowPath(int row);
