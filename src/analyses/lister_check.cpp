@@ -1,6 +1,7 @@
 #include "analyses/lister_check.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "analyses/lister_state.h"
 #include "analyses/preview_state.h"
@@ -78,9 +79,20 @@ void AddDecisionRows(std::vector<LvRow>& rows, const TypeFacts& t, const std::ws
     if (rows.empty()) AddLvRow(rows, Tr("lv_pre_none_t"), Tr("lv_pre_none"));
 }
 
+// The trees of the detect strings seen in this run: checking file after file
+// parses each string once. UI thread only.
+const DsxTree& ParsedTree(const std::wstring& detect) {
+    static std::unordered_map<std::wstring, DsxTree> trees;
+    auto [it, isNew] = trees.try_emplace(detect);
+    if (isNew) it->second = dsx::Parse(detect);
+    return it->second;
+}
+
+std::vector<DetectTerm> TermValues(const std::wstring& detect) { return DetectTermValues(ParsedTree(detect), detect); }
+
 // One parse per entry serves the syntax check, MULTIMEDIA and both evaluations.
 struct ParsedDetect {
-    DsxTree tree;
+    const DsxTree* tree = nullptr;
     bool blank = true;
     bool syntaxError = false;
     bool multimedia = false;
@@ -88,31 +100,53 @@ struct ParsedDetect {
     explicit ParsedDetect(const std::wstring& detect) {
         if (StrTrim(detect).empty()) return;
         blank = false;
-        tree = dsx::Parse(detect);
-        syntaxError = tree.error.code != DsxErrNone || tree.root < 0;
-        multimedia = !syntaxError && std::any_of(tree.nodes.begin(), tree.nodes.end(),
+        tree = &ParsedTree(detect);
+        syntaxError = tree->error.code != DsxErrNone || tree->root < 0;
+        multimedia = !syntaxError && std::any_of(tree->nodes.begin(), tree->nodes.end(),
                                                  [](const DsxNode& n) { return n.kind == DsxMultimedia; });
     }
     // As TC offers a plugin: a blank or broken detect string takes every file.
-    bool Accepts(const FileFacts& facts) const { return blank || syntaxError || DsxEval(tree, tree.root, facts); }
+    bool Accepts(const FileFacts& facts) const {
+        return blank || syntaxError || DsxEval(*tree, tree->root, facts);
+    }
 };
+
+// The machine of a plugin file the load saw, read once per version of the file,
+// so that checking file after file does not open every plugin again. UI thread only.
+uint16_t SeenMachine(const std::wstring& path, uint64_t stamp) {
+    static std::unordered_map<std::wstring, std::pair<uint64_t, uint16_t>> machines;
+    auto [it, isNew] = machines.try_emplace(path);
+    if (isNew || it->second.first != stamp) it->second = {stamp, PeMachine(path)};
+    return it->second.second;
+}
 
 // Why a 64-bit TC cannot load the entry's file; "" when it can, or when the TC
 // is the 32-bit one.
 std::wstring UnloadableReason(const PlugEntry& e, bool tc32) {
     if (tc32 || !e.fileExists) return L"";
-    bool anyFile = false;
-    if (!Find64BitPluginFile(e.expandedPath, anyFile).empty() || !anyFile) return L"";
-    if (!Find32BitPluginFile(e.expandedPath).empty()) return Tr("lv_r_32");
+    FilePresence presence;  // empty until the disk must be asked
+    // Entries made without a load have not looked at the disk yet.
+    const PluginFileSeen files = e.files.bits ? e.files : SeePluginFiles(presence, e.expandedPath);
+    auto machine = [&](int which) { return SeenMachine(PluginCandidate(e.expandedPath, which), files.stamps[which]); };
+    for (int which : {1, 0})
+        if ((files.bits & (1 << which)) && machine(which) == PeMachineX64) return L"";
+    // The rare "foo64.wlx" beside a 32-bit "foo.wlx" is looked for only now.
+    std::wstring twin = PluginCandidate(e.expandedPath, 2);
+    if (!twin.empty()) {
+        auto stamp = FileSeen(presence, twin);
+        if (stamp && SeenMachine(twin, *stamp) == PeMachineX64) return L"";
+    }
+    if ((files.bits & 1) && machine(0) == PeMachineX86) return Tr("lv_r_32");
+    if (e.expandedPath.ends_with(L"64") && !Find32BitPluginFile(e.expandedPath).empty()) return Tr("lv_r_32");
     // An ARM64 or damaged file is no 32-bit plugin: a 32-bit TC would not take it either.
-    uint16_t machine = PeMachine(FileExists(e.expandedPath) ? e.expandedPath : e.expandedPath + L"64");
-    return machine ? Tr("info_arch") + L": " + MachineText(machine) : Tr("info_notpe");
+    uint16_t m = machine((files.bits & 1) ? 0 : 1);
+    return m ? Tr("info_arch") + L": " + MachineText(m) : Tr("info_notpe");
 }
 
 std::wstring MatchingPartsText(const std::wstring& detect) {
     std::wstring text;
     int counted = 0;
-    for (const auto& term : DetectTermValues(StrTrim(detect))) {
+    for (const auto& term : TermValues(StrTrim(detect))) {
         if (!term.value || term.kind == DsxExtNe) continue;
         if (++counted <= 3) text += (text.empty() ? L"" : kPartSep) + term.text;
     }
@@ -222,7 +256,7 @@ std::vector<LvRow> LvComputeRows(const std::vector<PlugEntry>& entries, const Fi
 }
 
 std::wstring LvCheckReasonText(const LvRow& row) {
-    std::vector<DetectTerm> terms = DetectTermValues(row.detect);
+    std::vector<DetectTerm> terms = TermValues(row.detect);
     if (terms.empty()) return Tr("lv_r_nomatch");
     bool anyExt = false, extHolds = false;
     for (const auto& t : terms) {
@@ -247,7 +281,7 @@ std::wstring LvRowDetailText(int index) {
     std::wstring text = Tr("lv_d_plugin") + L"\t" + r.name + L"  (" + EntryNumberText(r.number) + L")\r\n";
     text += Tr("lv_d_detect") + L"\t" + (r.hasDetect ? r.detect : Tr("det_none")) + L"\r\n";
     text += Tr("lv_d_result") + L"\t" + Tr(stateKey) + L" – " + r.reason + L"\r\n";
-    std::vector<DetectTerm> terms = DetectTermValues(r.detect);
+    std::vector<DetectTerm> terms = TermValues(r.detect);
     if (!terms.empty()) {
         std::wstring parts;
         for (const auto& t : terms) {

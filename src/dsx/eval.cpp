@@ -85,9 +85,10 @@ bool DetectMatches(const std::wstring& detect, const FileFacts& facts) {
     return DsxEval(tree, tree.root, facts);
 }
 
-std::vector<DetectTerm> DetectTermValues(const std::wstring& detect) {
+std::vector<DetectTerm> DetectTermValues(const std::wstring& detect) { return DetectTermValues(dsx::Parse(detect), detect); }
+
+std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring& detect) {
     std::vector<DetectTerm> terms;
-    DsxTree tree = dsx::Parse(detect);
     if (tree.error.code != DsxErrNone || tree.root < 0) return terms;
     for (int i = 0; i < (int)tree.nodes.size(); ++i) {
         const DsxNode& n = tree.nodes[i];

@@ -30,6 +30,8 @@ bool DsxEval(const DsxTree& tree, int node, const FileFacts& facts);
 // A detect string that is empty or cannot be parsed accepts every file, as in TC.
 bool DetectMatches(const std::wstring& detect, const FileFacts& facts);
 std::vector<DetectTerm> DetectTermValues(const std::wstring& detect);
+// The same on the detect string's tree, parsed already.
+std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring& detect);
 
 // Reads extension, size and head of a file; a folder gives empty facts, force is 0.
 FileFacts DetFileFacts(const std::wstring& path);

@@ -32,10 +32,6 @@ IniLines ReadPluginLines(const std::wstring& ini, const std::wstring& section) {
     return lines;
 }
 
-bool PluginFileExists(const std::wstring& expanded) {
-    return FileExists(expanded) || FileExists(expanded + L"64");
-}
-
 // TC takes the first occurrence of a key; later ones are only recorded.
 IniLines DropDuplicateKeys(const IniLines& lines, std::vector<std::wstring>& duplicates) {
     IniLines kept;
@@ -53,9 +49,10 @@ IniLines DropDuplicateKeys(const IniLines& lines, std::vector<std::wstring>& dup
 }
 
 // Expanded path, file presence, compiled detect string and any cached probe result.
-void CompleteEntry(PlugEntry& e) {
+void CompleteEntry(PlugEntry& e, FilePresence& presence) {
     e.expandedPath = EnvExpand(e.path);
-    e.fileExists = PluginFileExists(e.expandedPath);
+    e.files = SeePluginFiles(presence, e.expandedPath);
+    e.fileExists = (e.files.bits & 3) != 0;
     auto cached = ProbeCache.find(MakeKindKey((int)e.kind, e.expandedPath));
     if (cached != ProbeCache.end()) {
         ApplyProbeResult(e, cached->second);
@@ -64,7 +61,7 @@ void CompleteEntry(PlugEntry& e) {
     }
 }
 
-std::vector<PlugEntry> NumberedEntries(int kind, const IniLines& lines) {
+std::vector<PlugEntry> NumberedEntries(int kind, const IniLines& lines, FilePresence& presence) {
     std::map<long, PlugEntry> byNumber;
     for (const auto& [key, value] : lines) {
         wchar_t* end = nullptr;
@@ -85,7 +82,7 @@ std::vector<PlugEntry> NumberedEntries(int kind, const IniLines& lines) {
     for (auto& [number, e] : byNumber) {
         if (e.path.empty()) continue;
         e.name = FileStem(e.path);
-        CompleteEntry(e);
+        CompleteEntry(e, presence);
         e.iniDetect = CompileDetect(e.detectText, e.hasDetect != 0);
         rows.push_back(std::move(e));
     }
@@ -101,7 +98,7 @@ void AddPackerLine(PlugEntry& e, const std::wstring& ext, int flags, const std::
     e.hasDetect = 1;
 }
 
-std::vector<PlugEntry> LineEntries(int kind, const IniLines& lines) {
+std::vector<PlugEntry> LineEntries(int kind, const IniLines& lines, FilePresence& presence) {
     std::vector<PlugEntry> rows;
     std::unordered_map<std::wstring, size_t> rowOfGroup;
     for (const auto& [key, raw] : lines) {
@@ -128,7 +125,7 @@ std::vector<PlugEntry> LineEntries(int kind, const IniLines& lines) {
         }
         if (kind == KindPacker) AddPackerLine(rows[it->second], key, flags, path);
     }
-    for (auto& e : rows) CompleteEntry(e);
+    for (auto& e : rows) CompleteEntry(e, presence);
     return rows;
 }
 
@@ -162,7 +159,9 @@ PluginSection LoadPluginSection(int kind) {
     std::vector<std::wstring>& duplicates = DuplicateKeys[kind];
     duplicates.clear();
     lines = DropDuplicateKeys(lines, duplicates);
-    result.entries = kind <= KindContent ? NumberedEntries(kind, lines) : LineEntries(kind, lines);
+    FilePresence presence;
+    result.entries =
+        kind <= KindContent ? NumberedEntries(kind, lines, presence) : LineEntries(kind, lines, presence);
     if (kind == KindLister)
         for (const auto& e : result.entries) ListerKeys.insert(PlugKey(e.expandedPath));
     return result;

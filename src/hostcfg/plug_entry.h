@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dsx/detect_spec.h"
+#include "hostcfg/file_presence.h"
 #include "probe/probe_result.h"
 
 enum PlugKind : int { KindLister = 0, KindContent = 1, KindPacker = 2, KindFileSystem = 3 };
@@ -28,6 +29,7 @@ struct PlugEntry {
     std::wstring detectText;       // Lister/Content: unquoted n_detect; Packer: "zip=279 | jar=279"
     uint8_t hasDetect = 0;
     uint8_t fileExists = 0;        // expandedPath or expandedPath + "64" is a file
+    PluginFileSeen files;          // what the load saw of the plugin's files
     DetectSpec iniDetect;
     int probeStatus = ProbePending;
     std::wstring probeAnswer;
