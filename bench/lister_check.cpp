@@ -63,7 +63,7 @@ std::vector<std::wstring> WriteFiles(const std::wstring& dir) {
 
 int wmain() {
     SettingsValues[L"General/Language"] = L"eng";
-    InitLanguage();
+    InitLanguage(std::nullopt);
     std::wstring dir = FreshTempDir(L"kv_bench_lv");
     WincmdIniPath = WriteSetup(dir);
     if (WincmdIniPath.empty()) {
@@ -84,7 +84,7 @@ int wmain() {
     double factsOneMs = MsSince(t0) / reps;
     t0 = Clock::now();
     size_t rows = 0;
-    for (int i = 0; i < reps; ++i) rows += LvComputeRows(lister.entries, one, tc32).size();
+    for (int i = 0; i < reps; ++i) rows += LvComputeRows(lister, one, tc32).size();
     double checkOneMs = MsSince(t0) / reps;
 
     double factsMs = 0, checkMs = 0, checkNoDiskMs = 0;
@@ -94,11 +94,11 @@ int wmain() {
         FileFacts facts = DetFileFacts(file);
         factsMs += MsSince(t0);
         t0 = Clock::now();
-        for (const LvRow& r : LvComputeRows(lister.entries, facts, tc32)) f3 += r.state == LvF3;
+        for (const LvRow& r : LvComputeRows(lister, facts, tc32)) f3 += r.state == LvF3;
         checkMs += MsSince(t0);
         // A 32-bit TC skips the look for 64-bit plugin files: the check without disk access.
         t0 = Clock::now();
-        LvComputeRows(lister.entries, facts, true);
+        LvComputeRows(lister, facts, true);
         checkNoDiskMs += MsSince(t0);
     }
 

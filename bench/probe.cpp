@@ -55,11 +55,12 @@ int main() {
         }
     }
 
+    const ChildSettings settings = CurrentChildSettings();
     LARGE_INTEGER start = Now();
     int answered = 0;
     for (int i = 0; i < Count; ++i) {
         ProbeResult result;
-        ProbePlugin(result, PathJoin(folder, L"p" + std::to_wstring(i) + L".wlx"), 0, false);
+        ProbePlugin(result, PathJoin(folder, L"p" + std::to_wstring(i) + L".wlx"), 0, false, settings);
         answered += result.status == ProbeOk;
     }
     Report("probe 50 plugins", Seconds(start));

@@ -1,23 +1,48 @@
-# kv_library(<subsystem> SOURCES ... LINKS ...): one static library per subsystem,
-# named kv_<subsystem>; its headers are included as "<subsystem>/<header>.h".
+# The libraries from the bottom up: each may link only those before it, so no
+# dependency runs in a circle. dsx and the probe record sit below the host model
+# because a plugin entry holds compiled detect strings and its probe result.
+set(KV_LAYERS foundation dsx probe_record hostcfg probe analyses editing install views shell)
+
+# Fails the configuration when a kv_ library in links lies above the given layer
+# (with SELF: above or at it), so an upward edge is refused before the linker runs.
+function(kv_check_links what layer links)
+  cmake_parse_arguments(A "SELF" "" "" ${ARGN})
+  list(FIND KV_LAYERS ${layer} own)
+  if(A_SELF)
+    math(EXPR own "${own} + 1")
+  endif()
+  foreach(lib ${links})
+    if(lib MATCHES "^kv_(.+)$" AND NOT lib STREQUAL "kv_testmain")
+      list(FIND KV_LAYERS ${CMAKE_MATCH_1} other)
+      if(other LESS 0 OR other GREATER_EQUAL own)
+        message(FATAL_ERROR "${what} may not link ${lib}: it lies above the layer ${layer}")
+      endif()
+    endif()
+  endforeach()
+endfunction()
+
+# kv_library(<subsystem> SOURCES ... LINKS ...): one static library per layer,
+# named kv_<layer>; its headers are included as "<subsystem folder>/<header>.h".
 function(kv_library name)
   cmake_parse_arguments(A "" "" "SOURCES;LINKS" ${ARGN})
+  kv_check_links(kv_${name} ${name} "${A_LINKS}")
   add_library(kv_${name} STATIC ${A_SOURCES})
   target_include_directories(kv_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(kv_${name} PUBLIC ${A_LINKS})
-  # Until the layers point one way, the linker must walk their circles more than twice.
-  set_property(TARGET kv_${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
 endfunction()
-
 # Tests are Windows programs: ctest runs them under Wine in a prefix of the build
 # folder, never the user's own, after one fixture has initialised that prefix.
 set(KV_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tools/wine-run;${KV_WINEPREFIX})
 
 # kv_test(<name> SOURCES ... LINKS ... [ENV var=value ...] [ARGS ...]):
-# a doctest executable test_<name> registered as one ctest test.
+# a doctest executable test_<name> registered as one ctest test. A layer's tests
+# link only that layer and those below it.
 function(kv_test name)
   cmake_parse_arguments(A "" "" "SOURCES;LINKS;ENV;ARGS;DEPENDS" ${ARGN})
+  if(name IN_LIST KV_LAYERS)
+    kv_check_links(test_${name} ${name} "${A_LINKS}" SELF)
+  endif()
   if(NOT TARGET test_${name})
     add_executable(test_${name} ${A_SOURCES})
     target_link_libraries(test_${name} PRIVATE kv_testmain ${A_LINKS})

@@ -4,20 +4,15 @@
 #include <unordered_map>
 
 #include "analyses/lister_state.h"
-#include "analyses/preview_state.h"
 #include "dsx/parse.h"
-#include "foundation/files.h"
+#include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
-#include "hostcfg/tc_discovery.h"
 #include "probe/pe.h"
 #include "probe/plugin_info.h"
-#include "probe/workers.h"
-#include "views/panes.h"
-#include "views/view_texts.h"
 
 std::vector<LvRow> LvRows;
 std::wstring LvFileExt;
@@ -36,14 +31,13 @@ struct TypeFacts {
     bool Blocked() const { return noPlugin || noMedia; }
 };
 
-TypeFacts ReadTypeFacts(const std::wstring& ext) {
+TypeFacts ReadTypeFacts(const ListerSettings& s, const std::wstring& ext) {
     TypeFacts t;
-    const ListerSettings& s = TcListerSettings;
     if (!s.loaded) return t;
     t.noPlugin = TypeListMatches(s.noPluginTypes, ext);
     t.noMedia = TypeListMatches(s.noMediaTypes, ext);
-    t.ownViewer = !ext.empty() && IsTcOwnViewerExt(ext);
-    t.rule = RuleFind(ext);
+    t.ownViewer = !ext.empty() && IsTcOwnViewerExt(s, ext);
+    t.rule = RuleFind(s, ext);
     return t;
 }
 
@@ -87,8 +81,6 @@ const DsxTree& ParsedTree(const std::wstring& detect) {
     if (isNew) it->second = dsx::Parse(detect);
     return it->second;
 }
-
-std::vector<DetectTerm> TermValues(const std::wstring& detect) { return DetectTermValues(ParsedTree(detect), detect); }
 
 // One parse per entry serves the syntax check, MULTIMEDIA and both evaluations.
 struct ParsedDetect {
@@ -137,16 +129,15 @@ std::wstring UnloadableReason(const PlugEntry& e, bool tc32) {
         if (stamp && SeenMachine(twin, *stamp) == PeMachineX64) return L"";
     }
     if ((files.bits & 1) && machine(0) == PeMachineX86) return Tr("lv_r_32");
-    if (e.expandedPath.ends_with(L"64") && !Find32BitPluginFile(e.expandedPath).empty()) return Tr("lv_r_32");
+    if (e.expandedPath.ends_with(L"64") && FindLoadableFile(e.expandedPath).is32Bit) return Tr("lv_r_32");
     // An ARM64 or damaged file is no 32-bit plugin: a 32-bit TC would not take it either.
-    uint16_t m = machine((files.bits & 1) ? 0 : 1);
-    return m ? Tr("info_arch") + L": " + MachineText(m) : Tr("info_notpe");
+    return NoPluginMachineText(e.expandedPath);
 }
 
-std::wstring MatchingPartsText(const std::wstring& detect) {
+std::wstring MatchingPartsText(const std::vector<DetectTerm>& terms) {
     std::wstring text;
     int counted = 0;
-    for (const auto& term : TermValues(StrTrim(detect))) {
+    for (const auto& term : terms) {
         if (!term.value || term.kind == DsxExtNe) continue;
         if (++counted <= 3) text += (text.empty() ? L"" : kPartSep) + term.text;
     }
@@ -157,7 +148,8 @@ std::wstring MatchingPartsText(const std::wstring& detect) {
 
 struct CheckContext {
     TypeFacts type;
-    FileFacts forced;  // the key-4 view of CheckFileFacts
+    FileFacts facts;   // as F3 sees the file: FORCE false
+    FileFacts forced;  // as key 4 sees it
     std::wstring extText;
     bool tc32 = false;
 };
@@ -173,8 +165,8 @@ std::pair<int, std::wstring> Classify(const PlugEntry& e, const LvRow& row, cons
     }
     if (c.type.ownViewer && !detect.multimedia) return {LvNoMatch, FillVar(Tr("lv_r_nomm"), L"e", c.extText)};
     if (detect.syntaxError) return {LvF3, Tr("lv_r_syntax")};
-    if (detect.Accepts(CheckFileFacts))
-        return {LvF3, row.hasDetect ? MatchingPartsText(row.detect) : Tr("lv_r_every")};
+    if (detect.Accepts(c.facts))
+        return {LvF3, row.hasDetect ? MatchingPartsText(row.terms) : Tr("lv_r_every")};
     if (key4) return {LvKey4, Tr("lv_r_force")};
     return {LvNoMatch, LvCheckReasonText(row)};
 }
@@ -187,6 +179,7 @@ LvRow PluginRow(const PlugEntry& e, const CheckContext& c) {
     row.hasDetect = e.hasDetect;
     row.fileExists = e.fileExists;
     if (e.hasDetect) row.detect = e.detectText;  // read from wincmd.ini already unquoted
+    row.terms = DetectTermValues(ParsedTree(row.detect), row.detect, c.facts);
     row.modeRule = RuleNamesPlugin(c.type.rule, e.expandedPath);
     auto [state, reason] = Classify(e, row, c);
     row.state = state;
@@ -234,20 +227,20 @@ void InsertKey4Cycle(std::vector<LvRow>& rows, const TypeFacts& t) {
 
 bool TcExeIs32Bit(const std::wstring& exePath) { return StrUpper(exePath).ends_with(L"\\TOTALCMD.EXE"); }
 
-std::vector<LvRow> LvComputeRows(const std::vector<PlugEntry>& entries, const FileFacts& facts, bool tc32) {
-    CheckFileFacts = facts;
-    CheckFileFacts.force = 0;
+std::vector<LvRow> LvComputeRows(const PluginSection& lister, const FileFacts& facts, bool tc32) {
     CheckContext c;
-    c.type = ReadTypeFacts(CheckFileFacts.extension);
-    c.forced = CheckFileFacts;
+    c.facts = facts;
+    c.facts.force = 0;
+    c.type = ReadTypeFacts(lister.lister, facts.extension);
+    c.forced = c.facts;
     c.forced.force = 1;
-    c.extText = CheckFileFacts.extension.empty() ? Tr("ext_noext") : CheckFileFacts.extension;
+    c.extText = facts.extension.empty() ? Tr("ext_noext") : facts.extension;
     c.tc32 = tc32;
 
     std::vector<LvRow> rows;
     AddDecisionRows(rows, c.type, c.extText);
     std::vector<const PlugEntry*> ordered;
-    for (const auto& e : entries) ordered.push_back(&e);
+    for (const auto& e : lister.entries) ordered.push_back(&e);
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const PlugEntry* a, const PlugEntry* b) { return a->number < b->number; });
     for (const PlugEntry* e : ordered) rows.push_back(PluginRow(*e, c));
@@ -256,7 +249,7 @@ std::vector<LvRow> LvComputeRows(const std::vector<PlugEntry>& entries, const Fi
 }
 
 std::wstring LvCheckReasonText(const LvRow& row) {
-    std::vector<DetectTerm> terms = TermValues(row.detect);
+    const std::vector<DetectTerm>& terms = row.terms;
     if (terms.empty()) return Tr("lv_r_nomatch");
     bool anyExt = false, extHolds = false;
     for (const auto& t : terms) {
@@ -281,33 +274,13 @@ std::wstring LvRowDetailText(int index) {
     std::wstring text = Tr("lv_d_plugin") + L"\t" + r.name + L"  (" + EntryNumberText(r.number) + L")\r\n";
     text += Tr("lv_d_detect") + L"\t" + (r.hasDetect ? r.detect : Tr("det_none")) + L"\r\n";
     text += Tr("lv_d_result") + L"\t" + Tr(stateKey) + L" – " + r.reason + L"\r\n";
-    std::vector<DetectTerm> terms = TermValues(r.detect);
-    if (!terms.empty()) {
+    if (!r.terms.empty()) {
         std::wstring parts;
-        for (const auto& t : terms) {
+        for (const auto& t : r.terms) {
             std::wstring mark = t.value ? L"✓" : (t.kind == DsxForce ? Tr("lv_d_key4") : L"✗");
             parts += (parts.empty() ? L"" : L"   ") + mark + L" " + t.text;
         }
         text += Tr("lv_d_parts") + L"\t" + parts + L"\r\n";
     }
     return text + Tr("lv_d_note") + L"\t" + Tr("lv_note");
-}
-
-void LvCheckDetailText(int index) { SetDetailText(LvRowDetailText(index), true); }
-
-void LvFillCheck() {
-    ++PvFieldsGen;  // late answers of the content preview become stale
-    LvRows.clear();
-    LvFileExt.clear();
-    if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_detect").c_str());
-    SetDetailText(L"", true);
-    if (LayoutPanes) LayoutPanes();
-    if (!PreviewFile.empty() && !WincmdIniPath.empty()) {
-        PluginSection lister = LoadPluginSection(KindLister);
-        FileFacts facts = DetFileFacts(PreviewFile);
-        LvFileExt = facts.extension;
-        LvRows = LvComputeRows(lister.entries, facts, TcExeIs32Bit(TcExePath()));
-    }
-    LvCheckFillList();
-    if (UpdateStatusBar) UpdateStatusBar();
 }

@@ -21,28 +21,21 @@ struct LvRow {
     uint8_t hasDetect = 0;
     uint8_t fileExists = 1;
     uint8_t modeRule = 0;   // a view-mode rule for the type names this plugin
+    std::vector<DetectTerm> terms;  // the detect string's conditions, valued on the checked file
 };
 
-// Rebuilt whole by each LvFillCheck; list items carry an index into it.
+// Rebuilt whole by each check of the preview file; list items carry an index into it.
 extern std::vector<LvRow> LvRows;
 // The upper-case extension of the checked file, for the status bar.
 extern std::wstring LvFileExt;
 
-// The check on plain inputs: the Lister entries (any order), the file's facts,
-// which become CheckFileFacts, and whether TC is the 32-bit program. Reads TC's
-// Lister settings as the last Lister section load left them.
-std::vector<LvRow> LvComputeRows(const std::vector<PlugEntry>& entries, const FileFacts& facts, bool tc32);
+// The check on plain inputs: the Lister section (its entries in any order and TC's
+// Lister settings), the file's facts and whether TC is the 32-bit program.
+std::vector<LvRow> LvComputeRows(const PluginSection& lister, const FileFacts& facts, bool tc32);
 // The executable names the 32-bit TC; any other path, "" too, is the 64-bit one.
 bool TcExeIs32Bit(const std::wstring& exePath);
 
-// Rebuilds LvRows for PreviewFile, fills the list and refreshes the status bar.
-void LvFillCheck();
-// Fills the Lister-check list from LvRows; nothing while the list does not exist.
-void LvCheckFillList();
-
-// Why the row's detect string refuses the checked file, naming the failing part.
+// Why the row's detect string refuses the checked file, naming the failing part of its terms.
 std::wstring LvCheckReasonText(const LvRow& row);
 // The detail text of a row; "" for an index that names no row.
 std::wstring LvRowDetailText(int index);
-// Shows the detail text of row `index` in the detail pane.
-void LvCheckDetailText(int index);

@@ -1,19 +1,16 @@
 #include "analyses/lister_state.h"
 
-#include <windows.h>
-
 #include <algorithm>
 
-#include "dsx/notes.h"
+#include "analyses/detect_notes.h"
+#include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plugin_keys.h"
-#include "views/view_texts.h"
 
 namespace {
 
-constexpr const wchar_t* kMciKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions";
 constexpr const wchar_t* kBuiltInTypes[] = {L"BMP", L"JPG", L"JPEG", L"JPE", L"PNG", L"GIF", L"ICO", L"MP4", L"M4A"};
 
 bool IsPlainWordFor(std::wstring word, const std::wstring& ext) {
@@ -22,38 +19,18 @@ bool IsPlainWordFor(std::wstring word, const std::wstring& ext) {
     return StrIEquals(word, ext);
 }
 
-bool AskRegistryForMci(const std::wstring& upperExt) {
-    wchar_t value[520];
-    DWORD bytes = sizeof value;
-    LSTATUS rc = RegGetValueW(HKEY_LOCAL_MACHINE, kMciKey, upperExt.c_str(),
-                              RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value, &bytes);
-    // A value too long for the buffer exists and is not empty: it claims the type.
-    if (rc == ERROR_MORE_DATA) return true;
-    return rc == ERROR_SUCCESS && bytes >= sizeof(wchar_t) * 2 && value[0] != 0;
-}
-
-bool MciClaims(const std::wstring& upperExt) {
-    // The value named "" would be the key's default value, which claims nothing.
-    if (upperExt.empty()) return false;
-    auto& cache = TcListerSettings.mciClaims;
-    auto found = cache.find(upperExt);
-    if (found != cache.end()) return found->second != 0;
-    bool claimed = AskRegistryForMci(upperExt);
-    cache.emplace(upperExt, claimed ? 1 : 0);
-    return claimed;
-}
-
 std::wstring Fill2(const char* key, const wchar_t* n1, const std::wstring& v1, const wchar_t* n2,
                    const std::wstring& v2) {
     return FillVar(FillVar(Tr(key), n1, v1), n2, v2);
 }
 
 // Step of ListerStateText for a view-mode rule; -1 when the rule does not decide.
-int ViewModeState(const ListerMode& rule, const std::wstring& pluginKey, const std::wstring& ext,
-                  std::wstring& status, std::wstring& hint, int* code, std::wstring* modePlugin) {
+int ViewModeState(const ListerMode& rule, const std::set<std::wstring>& listerKeys, const std::wstring& pluginKey,
+                  const std::wstring& ext, std::wstring& status, std::wstring& hint, int* code,
+                  std::wstring* modePlugin) {
     std::vector<std::wstring> words;
     for (const auto& w : rule.fieldWords)
-        if (!ModeWordNamesPlugin(w) || ListerKeys.count(PlugKey(w))) words.push_back(w);
+        if (!ModeWordNamesPlugin(w) || listerKeys.count(PlugKey(w))) words.push_back(w);
     if (words.empty() || words[0] == L"4") return -1;
     std::wstring m = rule.exts + L" → " + rule.fields;
     const std::wstring& first = words[0];
@@ -87,11 +64,10 @@ bool TypeListMatches(const std::vector<std::wstring>& words, const std::wstring&
     return std::any_of(words.begin(), words.end(), [&](const std::wstring& w) { return IsPlainWordFor(w, ext); });
 }
 
-bool IsTcOwnViewerExt(const std::wstring& ext) {
-    const ListerSettings& s = TcListerSettings;
+bool IsTcOwnViewerExt(const ListerSettings& s, const std::wstring& ext) {
     if (!s.multimedia) return false;
     std::wstring upper = StrUpper(ext);
-    bool own = MciClaims(upper) || TypeListMatches(s.mediaAddTypes, ext) ||
+    bool own = s.mciTypes.count(upper) || TypeListMatches(s.mediaAddTypes, ext) ||
                (s.iview && TypeListMatches(s.iviewAddTypes, ext));
     own = own || std::any_of(std::begin(kBuiltInTypes), std::end(kBuiltInTypes),
                              [&](const wchar_t* t) { return upper == t; });
@@ -100,13 +76,12 @@ bool IsTcOwnViewerExt(const std::wstring& ext) {
     return own;
 }
 
-int ListerStateText(const PlugEntry& entry, const std::wstring& ext, std::wstring& status, std::wstring& hint,
-                    int* code, std::wstring* modePlugin) {
+int ListerStateText(const ListerSettings& s, const PlugEntry& entry, const std::wstring& ext, std::wstring& status,
+                    std::wstring& hint, int* code, std::wstring* modePlugin) {
     status.clear();
     hint.clear();
     if (code) *code = ListerStateNone;
     if (modePlugin) modePlugin->clear();
-    const ListerSettings& s = TcListerSettings;
     if (entry.kind != KindLister || !s.loaded) return 0;
     const char* blockHint = TypeListMatches(s.noMediaTypes, ext)    ? "h_nomedia"
                             : TypeListMatches(s.noPluginTypes, ext) ? "h_noplugin"
@@ -119,7 +94,7 @@ int ListerStateText(const PlugEntry& entry, const std::wstring& ext, std::wstrin
     }
     // TC's own viewer is weighed before a view mode, as the Lister check does: a
     // plugin without MULTIMEDIA never gets such a type, even when a rule names it.
-    if (IsTcOwnViewerExt(ext)) {
+    if (IsTcOwnViewerExt(s, ext)) {
         EntryReach reach = DetectReachOfEntry(entry);
         if (reach.valid && !reach.hasMultimedia) {
             status = Tr("s_overruled");
@@ -128,8 +103,9 @@ int ListerStateText(const PlugEntry& entry, const std::wstring& ext, std::wstrin
             return 2;
         }
     }
-    if (const ListerMode* rule = RuleFind(ext)) {
-        int state = ViewModeState(*rule, PlugKey(entry.expandedPath), ext, status, hint, code, modePlugin);
+    if (const ListerMode* rule = RuleFind(s, ext)) {
+        int state =
+            ViewModeState(*rule, s.pluginKeys, PlugKey(entry.expandedPath), ext, status, hint, code, modePlugin);
         if (state >= 0) return state;
     }
     return 0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "hostcfg/lister_settings.h"
 #include "hostcfg/plug_entry.h"
 
 // A word of a [Lister] type list names the extension: a pattern as TC writes
@@ -17,15 +18,15 @@ bool ModeWordNamesPlugin(const std::wstring& word);
 std::wstring ModeWordText(const std::wstring& word);
 
 // TC shows files of this type itself while its multimedia viewing is on.
-bool IsTcOwnViewerExt(const std::wstring& ext);
+bool IsTcOwnViewerExt(const ListerSettings& s, const std::wstring& ext);
 
 enum ListerStateCode : int { ListerStateNone = 0, ListerStateMode = 1, ListerStateBlocked = 2, ListerStateOwn = 3 };
 
 // 0: TC leaves the extension to the plugin order; 1: a view mode puts this plugin
 // first; 2: the plugin is passed over or the type is blocked. status and hint
 // always come back set (possibly empty); code gets a ListerStateCode.
-int ListerStateText(const PlugEntry& entry, const std::wstring& ext, std::wstring& status, std::wstring& hint,
-                    int* code = nullptr, std::wstring* modePlugin = nullptr);
+int ListerStateText(const ListerSettings& s, const PlugEntry& entry, const std::wstring& ext, std::wstring& status,
+                    std::wstring& hint, int* code = nullptr, std::wstring* modePlugin = nullptr);
 
 // Why a greedy Lister plugin near the front hurts: how many existing plugins
 // behind entry `number` only see what it declines.

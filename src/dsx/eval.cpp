@@ -5,8 +5,6 @@
 
 #include "foundation/text.h"
 
-FileFacts CheckFileFacts;
-
 namespace {
 
 bool Compare(const std::wstring& op, int64_t a, int64_t b) {
@@ -85,9 +83,11 @@ bool DetectMatches(const std::wstring& detect, const FileFacts& facts) {
     return DsxEval(tree, tree.root, facts);
 }
 
-std::vector<DetectTerm> DetectTermValues(const std::wstring& detect) { return DetectTermValues(dsx::Parse(detect), detect); }
+std::vector<DetectTerm> DetectTermValues(const std::wstring& detect, const FileFacts& facts) {
+    return DetectTermValues(dsx::Parse(detect), detect, facts);
+}
 
-std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring& detect) {
+std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring& detect, const FileFacts& facts) {
     std::vector<DetectTerm> terms;
     if (tree.error.code != DsxErrNone || tree.root < 0) return terms;
     for (int i = 0; i < (int)tree.nodes.size(); ++i) {
@@ -95,7 +95,7 @@ std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring
         if (n.kind < DsxExtEq) continue;
         DetectTerm t;
         t.text = StrTrim(detect.substr(n.start, n.end - n.start));
-        t.value = DsxEval(tree, i, CheckFileFacts);
+        t.value = DsxEval(tree, i, facts);
         t.kind = n.kind;
         terms.push_back(std::move(t));
     }

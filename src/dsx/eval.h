@@ -16,22 +16,20 @@ struct FileFacts {
     uint8_t force = 0;  // what FORCE evaluates to: true only for the key-4 view
 };
 
-// One elementary condition of a detect string with its value on CheckFileFacts.
+// One elementary condition of a detect string with its value on a file's facts.
 struct DetectTerm {
     std::wstring text;
     uint8_t value = 0;
     int kind = 0;  // DsxNodeKind, DsxExtEq .. DsxMultimedia
 };
 
-// The facts of the file under the Lister check; UI thread only.
-extern FileFacts CheckFileFacts;
-
 bool DsxEval(const DsxTree& tree, int node, const FileFacts& facts);
 // A detect string that is empty or cannot be parsed accepts every file, as in TC.
 bool DetectMatches(const std::wstring& detect, const FileFacts& facts);
-std::vector<DetectTerm> DetectTermValues(const std::wstring& detect);
+// Every condition of the detect string in source order; empty when it cannot be parsed.
+std::vector<DetectTerm> DetectTermValues(const std::wstring& detect, const FileFacts& facts);
 // The same on the detect string's tree, parsed already.
-std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring& detect);
+std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring& detect, const FileFacts& facts);
 
 // Reads extension, size and head of a file; a folder gives empty facts, force is 0.
 FileFacts DetFileFacts(const std::wstring& path);

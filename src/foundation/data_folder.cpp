@@ -6,14 +6,8 @@
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
-#include "hostcfg/tc_discovery.h"
-#include "views/view_state.h"
 
 namespace {
-
-constexpr DWORD kRememberChars = 520;
-
-std::wstring dataFolder;
 
 bool CanWriteIn(const std::wstring& folder) {
     std::wstring probe = PathJoin(folder, L"Kestrovane.~wt");
@@ -24,25 +18,20 @@ bool CanWriteIn(const std::wstring& folder) {
 
 std::wstring InDataFolder(const wchar_t* name) { return PathJoin(DataFolder(), name); }
 
-void WriteOwnIni(const wchar_t* section, const std::wstring& key, const wchar_t* value) {
-    std::wstring ini = SettingsIniPath();
-    IniEnsureUtf16(ini);
-    WritePrivateProfileStringW(section, key.c_str(), value, ini.c_str());
+std::wstring ChooseDataFolder() {
+    std::wstring app = AppDir();
+    if (CanWriteIn(app)) return app;
+    std::wstring appData = EnvGet(L"APPDATA");
+    std::wstring folder = appData.empty() ? app : PathJoin(appData, L"Kestrovane");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
 }
 
 }  // namespace
 
 std::wstring DataFolder() {
-    if (!dataFolder.empty()) return dataFolder;
-    std::wstring app = AppDir();
-    if (CanWriteIn(app)) {
-        dataFolder = app;
-        return dataFolder;
-    }
-    std::wstring appData = EnvGet(L"APPDATA");
-    dataFolder = appData.empty() ? app : PathJoin(appData, L"Kestrovane");
-    CreateDirectoryW(dataFolder.c_str(), nullptr);
-    return dataFolder;
+    static const std::wstring folder = ChooseDataFolder();
+    return folder;
 }
 
 std::wstring SettingsIniPath() { return InDataFolder(L"Kestrovane.ini"); }
@@ -71,22 +60,12 @@ void IniEnsureUtf16(const std::wstring& path) {
     WriteFile(h.Get(), kBom, sizeof kBom, &written, nullptr);
 }
 
-void SavePreviewSplit() {
-    if (!TabIsPreview) return;
-    WriteOwnIni(L"Window", L"PreviewSplit", std::to_wstring((int)(PreviewSplitRatio * 1000.0)).c_str());
+void WriteSettingsIniValue(const wchar_t* section, const std::wstring& key, const wchar_t* value) {
+    std::wstring ini = SettingsIniPath();
+    IniEnsureUtf16(ini);
+    WritePrivateProfileStringW(section, key.c_str(), value, ini.c_str());
 }
 
-void SetPreviewSkip(const std::wstring& name, bool on) { WriteOwnIni(L"PreviewSkip", name, on ? L"1" : nullptr); }
-
-std::wstring RememberedTcDir() {
-    wchar_t buf[kRememberChars] = L"";
-    DWORD n = GetPrivateProfileStringW(L"Remember", L"TcDir", L"", buf, kRememberChars, SettingsIniPath().c_str());
-    std::wstring folder(buf, n);
-    return IsTcFolder(folder) ? folder : L"";
-}
-
-void RememberTcDir() {
-    std::wstring folder = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
-    if (!IsTcFolder(folder) || StrLower(folder) == StrLower(RememberedTcDir())) return;
-    WriteOwnIni(L"Remember", L"TcDir", folder.c_str());
+void SetPreviewSkip(const std::wstring& name, bool on) {
+    WriteSettingsIniValue(L"PreviewSkip", name, on ? L"1" : nullptr);
 }

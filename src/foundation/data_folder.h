@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-// The program's folder when it can be written, else %APPDATA%\Kestrovane; fixed
-// after the first call (which must happen before any worker thread starts).
+// The program's folder when it can be written, else %APPDATA%\Kestrovane; chosen
+// once by the first call, which the program makes at start-up before any thread.
 std::wstring DataFolder();
 std::wstring SettingsIniPath();
 std::wstring FieldsIniPath();
@@ -17,11 +17,7 @@ std::wstring TwinExePath();
 // Creates a missing INI as an empty UTF-16LE file, so the profile functions keep
 // writing it as UTF-16; an existing file is left alone.
 void IniEnsureUtf16(const std::wstring& path);
-// Stores the preview tab's split ratio in per mille while the preview tab is shown.
-void SavePreviewSplit();
+// Writes (value null: deletes) a key of the program's own INI, creating it as UTF-16.
+void WriteSettingsIniValue(const wchar_t* section, const std::wstring& key, const wchar_t* value);
 // Makes the content preview skip (on) or ask again (off) the plugin of that name.
 void SetPreviewSkip(const std::wstring& name, bool on);
-// The TC folder remembered from an earlier run, "" when it no longer holds TC.
-std::wstring RememberedTcDir();
-// Remembers COMMANDER_PATH as the TC folder when it holds TC and differs.
-void RememberTcDir();

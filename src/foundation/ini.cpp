@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "foundation/text.h"
-#include "hostcfg/tc_discovery.h"
 
 namespace {
 
@@ -66,23 +65,4 @@ std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key) {
     DWORD n = GetPrivateProfileStringW(L"Lister", key.c_str(), L"", buf.data(), kListerValueChars, ini.c_str());
     buf.resize(n);
     return StrTrim(buf);
-}
-
-void AppendIniSectionText(std::wstring& text, const std::wstring& section) {
-    std::wstring file = EffectiveIniPath(section);
-    text += L"[" + section + L"] " + file + L"\n";
-    for (const auto& [key, value] : ReadIniSection(file, section)) text += key + L"=" + value + L"\n";
-}
-
-std::wstring PluginSectionText(int kind) {
-    static const wchar_t* const kSections[] = {L"ListerPlugins", L"ContentPlugins", L"PackerPlugins",
-                                               L"FileSystemPlugins"};
-    if (WincmdIniPath.empty() || kind < 0 || kind > 3) return L"";
-    std::wstring text;
-    AppendIniSectionText(text, kSections[kind]);
-    if (kind == 0) {
-        AppendIniSectionText(text, L"Lister");
-        AppendIniSectionText(text, L"ListerModes");
-    }
-    return text;
 }

@@ -13,8 +13,3 @@ IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section);
 bool IniHasSection(const std::wstring& ini, const std::wstring& section);
 // The trimmed value of a key of TC's [Lister] section.
 std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key);
-// Appends "[section] <file>" and the section's lines from the file that holds it.
-void AppendIniSectionText(std::wstring& text, const std::wstring& section);
-// The raw text of a kind's plugin section (for Lister also [Lister] and [ListerModes]);
-// "" without a wincmd.ini or for an unknown kind.
-std::wstring PluginSectionText(int kind);

@@ -7,8 +7,8 @@
 #include "foundation/data_folder.h"
 #include "foundation/encoding.h"
 #include "foundation/handles.h"
+#include "foundation/labels.h"
 #include "foundation/text.h"
-#include "views/view_texts.h"
 
 std::atomic<bool> DebugLogOn{false};
 std::mutex DebugLogLock;

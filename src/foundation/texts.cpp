@@ -12,7 +12,6 @@
 #include "foundation/ini.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
-#include "hostcfg/tc_discovery.h"
 
 namespace {
 
@@ -91,11 +90,6 @@ std::wstring WindowsLanguageCode(unsigned uiLanguage) {
     }
 }
 
-std::optional<std::wstring> TcLanguageIni() {
-    if (WincmdIniPath.empty()) return std::nullopt;
-    return IniGetString(WincmdIniPath, L"Configuration", L"LanguageIni");
-}
-
 std::shared_ptr<const TextState> LoadTexts(const std::wstring& code, const LanguageFiles& found) {
     auto state = std::make_shared<TextState>();
     state->langCode = code;
@@ -172,9 +166,9 @@ std::wstring ChooseLanguage(const LanguageFiles& found, const std::wstring& sett
     return IsLanguageAvailable(found, candidate) ? candidate : L"eng";
 }
 
-void InitLanguage() {
+void InitLanguage(const std::optional<std::wstring>& tcLanguageIni) {
     LanguageFiles found = ScanLanguageFiles();
-    std::wstring code = ChooseLanguage(found, GetSetting(L"General", L"Language"), TcLanguageIni(),
+    std::wstring code = ChooseLanguage(found, GetSetting(L"General", L"Language"), tcLanguageIni,
                                        GetUserDefaultUILanguage());
     current.store(LoadTexts(code, found), std::memory_order_release);
 }

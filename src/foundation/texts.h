@@ -24,9 +24,10 @@ std::wstring FindingActionText(const std::wstring& id);
 
 // The code of the current language: "eng" until InitLanguage first runs.
 std::wstring LangCode();
-// Chooses the language from the settings, TC and Windows and loads its texts.
-// Readers on other threads see the old texts or the new ones, never a mix.
-void InitLanguage();
+// Chooses the language from the settings, TC's LanguageIni (absent when no
+// wincmd.ini is in use) and Windows, and loads its texts. Readers on other
+// threads see the old texts or the new ones, never a mix.
+void InitLanguage(const std::optional<std::wstring>& tcLanguageIni);
 
 // Language code (lower case) -> full path of the first *.lng file, in name order,
 // that has a section of that name.

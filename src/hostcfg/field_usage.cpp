@@ -10,8 +10,6 @@
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 
-FieldUsage FieldUsageIndex;
-
 namespace {
 
 const char* const PlaceKeys[UsePlaceCount] = {"use_column", "use_tip",    "use_thumb",
@@ -45,7 +43,7 @@ bool IsPluginSection(const std::wstring& lower) {
 }
 
 // "fileinfo.size > 1 & fileinfo.date = 2": one plugin.field per condition.
-void ParseSearchPlugins(const std::wstring& value, const std::wstring& where) {
+void ParseSearchPlugins(FieldUsage& usage, const std::wstring& value, const std::wstring& where) {
     size_t pos = 0;
     while (true) {
         pos = value.find_first_not_of(L" !&(|", pos);
@@ -63,7 +61,7 @@ void ParseSearchPlugins(const std::wstring& value, const std::wstring& where) {
         size_t dot = token.find(L'.');
         if (dot != std::wstring::npos && dot > 0) {
             std::wstring rest = token.substr(dot + 1);
-            UsageAdd(token.substr(0, dot), rest.substr(0, rest.find(L'.')), UseSearch, where);
+            UsageAdd(usage, token.substr(0, dot), rest.substr(0, rest.find(L'.')), UseSearch, where);
         }
         size_t next = value.find_first_of(L"&|", end);
         if (next == std::wstring::npos) return;
@@ -88,7 +86,7 @@ size_t ClosingBracket(const std::wstring& value, size_t from) {
     return std::wstring::npos;
 }
 
-void AddReference(std::wstring ref, uint32_t place, const std::wstring& where) {
+void AddReference(FieldUsage& usage, std::wstring ref, uint32_t place, const std::wstring& where) {
     ref = StrTrim(ref);
     if (!ref.empty() && ref[0] == L'"') {
         size_t second = ref.find(L'"', 1);
@@ -100,7 +98,7 @@ void AddReference(std::wstring ref, uint32_t place, const std::wstring& where) {
     if (dot == std::wstring::npos || dot == 0) return;
     std::wstring rest = ref.substr(dot + 1);
     std::wstring plugin = ref.substr(0, dot), field = WithoutNumberFormat(rest.substr(0, rest.find(L'.')));
-    if (!field.empty()) UsageAdd(plugin, field, place, where);
+    if (!field.empty()) UsageAdd(usage, plugin, field, place, where);
 }
 
 struct SectionScan {
@@ -118,27 +116,27 @@ std::wstring ColumnWhere(const SectionScan& s, const std::wstring& key, const st
     return s.viewName.empty() ? where : s.viewName + L": " + where;
 }
 
-void ScanLine(const SectionScan& s, const std::wstring& key, const std::wstring& value) {
+void ScanLine(FieldUsage& usage, const SectionScan& s, const std::wstring& key, const std::wstring& value) {
     std::wstring k = StrLower(key);
     if (k.size() >= 8 && k.ends_with(L"_plugin")) {
-        ParseSearchPlugins(value, key.substr(0, key.size() - 7));
+        ParseSearchPlugins(usage, value, key.substr(0, key.size() - 7));
         return;
     }
     if (value.find(L"[=") == std::wstring::npos) return;
     bool tips = s.lower == L"hintscustomfield", thumbs = s.lower == L"thumbscustomfield";
     if (s.lower.starts_with(L"customfields")) {
-        UsageParseRefs(value, UseColumn, ColumnWhere(s, key, k));
+        UsageParseRefs(usage, value, UseColumn, ColumnWhere(s, key, k));
     } else if (tips || thumbs) {
         auto types = s.typeLists.find(k.size() > 6 ? k.substr(0, k.size() - 6) : k);
-        UsageParseRefs(value, tips ? UseTip : UseThumb, types != s.typeLists.end() ? types->second : key);
+        UsageParseRefs(usage, value, tips ? UseTip : UseThumb, types != s.typeLists.end() ? types->second : key);
     } else if (s.lower == L"renametemplates") {
-        UsageParseRefs(value, UseRename, value);
+        UsageParseRefs(usage, value, UseRename, value);
     } else {
-        UsageParseRefs(value, UseOther, L"[" + s.name + L"] " + key);
+        UsageParseRefs(usage, value, UseOther, L"[" + s.name + L"] " + key);
     }
 }
 
-void ScanSection(const std::wstring& name) {
+void ScanSection(FieldUsage& usage, const std::wstring& name) {
     SectionScan s{name, StrLower(name), {}, {}, {}};
     if (IsPluginSection(s.lower)) return;
     IniPairs lines = ReadIniSection(EffectiveIniPath(name), name);
@@ -155,13 +153,12 @@ void ScanSection(const std::wstring& name) {
         if (k.size() > 4 && k.ends_with(L"exts")) s.typeLists[k.substr(0, k.size() - 4)] = StrTrim(value);
     }
     if (columns && name.size() > 13) s.viewName = name.substr(13);
-    for (const auto& [key, value] : lines) ScanLine(s, key, value);
+    for (const auto& [key, value] : lines) ScanLine(usage, s, key, value);
 }
 
-const std::vector<FieldUse>* UsesOf(const std::wstring& plugin) {
-    if (!FieldUsageIndex.built) BuildFieldUsage();
-    auto it = FieldUsageIndex.uses.find(StrLower(plugin));
-    return it == FieldUsageIndex.uses.end() ? nullptr : &it->second;
+const std::vector<FieldUse>* UsesOf(const FieldUsage& usage, const std::wstring& plugin) {
+    auto it = usage.uses.find(StrLower(plugin));
+    return it == usage.uses.end() ? nullptr : &it->second;
 }
 
 bool HasFieldNoCase(const FieldUse& use, const std::wstring& field) {
@@ -172,18 +169,19 @@ bool HasFieldNoCase(const FieldUse& use, const std::wstring& field) {
 
 }  // namespace
 
-void BuildFieldUsage() {
-    FieldUsageIndex = FieldUsage{};
-    FieldUsageIndex.built = true;
-    if (WincmdIniPath.empty()) return;
-    for (const auto& name : SectionNames(FullPath(WincmdIniPath))) ScanSection(name);
+FieldUsage BuildFieldUsage() {
+    FieldUsage usage;
+    if (WincmdIniPath.empty()) return usage;
+    for (const auto& name : SectionNames(FullPath(WincmdIniPath))) ScanSection(usage, name);
+    return usage;
 }
 
-void UsageAdd(const std::wstring& plugin, const std::wstring& field, uint32_t place, const std::wstring& where) {
+void UsageAdd(FieldUsage& usage, const std::wstring& plugin, const std::wstring& field, uint32_t place,
+              const std::wstring& where) {
     std::wstring p = StrTrim(plugin), l = StrLower(p);
     if (l.empty() || l == L"tc" || l == L"<fs>") return;
-    FieldUsageIndex.names.try_emplace(l, p);
-    std::vector<FieldUse>& uses = FieldUsageIndex.uses[l];
+    usage.names.try_emplace(l, p);
+    std::vector<FieldUse>& uses = usage.uses[l];
     for (auto& use : uses) {
         if (use.place == place && use.where == where) {
             use.fields.insert(field);
@@ -193,17 +191,17 @@ void UsageAdd(const std::wstring& plugin, const std::wstring& field, uint32_t pl
     uses.push_back(FieldUse{place, where, {field}});
 }
 
-void UsageParseRefs(const std::wstring& value, uint32_t place, const std::wstring& where) {
+void UsageParseRefs(FieldUsage& usage, const std::wstring& value, uint32_t place, const std::wstring& where) {
     for (size_t open = value.find(L"[="); open != std::wstring::npos;) {
         size_t close = ClosingBracket(value, open + 2);
         if (close == std::wstring::npos) return;
-        AddReference(value.substr(open + 2, close - open - 2), place, where);
+        AddReference(usage, value.substr(open + 2, close - open - 2), place, where);
         open = value.find(L"[=", close + 1);
     }
 }
 
-std::wstring FieldUsageText(const std::wstring& lowerPlugin, const std::wstring& prefix) {
-    const std::vector<FieldUse>* uses = UsesOf(lowerPlugin);
+std::wstring FieldUsageText(const FieldUsage& usage, const std::wstring& plugin, const std::wstring& prefix) {
+    const std::vector<FieldUse>* uses = UsesOf(usage, plugin);
     if (!uses) return L"";
     std::wstring text;
     for (uint32_t place = 0; place < UsePlaceCount; ++place) {
@@ -217,8 +215,8 @@ std::wstring FieldUsageText(const std::wstring& lowerPlugin, const std::wstring&
     return text;
 }
 
-std::wstring FieldUsageTextFor(const std::wstring& plugin, const std::wstring& field) {
-    const std::vector<FieldUse>* uses = UsesOf(plugin);
+std::wstring FieldUsageTextFor(const FieldUsage& usage, const std::wstring& plugin, const std::wstring& field) {
+    const std::vector<FieldUse>* uses = UsesOf(usage, plugin);
     std::wstring text;
     if (uses)
         for (const auto& use : *uses)
@@ -226,9 +224,10 @@ std::wstring FieldUsageTextFor(const std::wstring& plugin, const std::wstring& f
     return text;
 }
 
-int FieldUsageCount(const std::wstring& plugin, int (&counts)[UsePlaceCount], const std::wstring& filter) {
+int FieldUsageCount(const FieldUsage& usage, const std::wstring& plugin, int (&counts)[UsePlaceCount],
+                    const std::wstring& filter) {
     for (int& c : counts) c = 0;
-    const std::vector<FieldUse>* uses = UsesOf(plugin);
+    const std::vector<FieldUse>* uses = UsesOf(usage, plugin);
     int total = 0;
     if (uses) {
         for (const auto& use : *uses) {

@@ -19,20 +19,20 @@ struct FieldUse {
 struct FieldUsage {
     std::map<std::wstring, std::vector<FieldUse>> uses;  // lower-cased plugin name -> places
     std::map<std::wstring, std::wstring> names;          // lower-cased -> as first written
-    bool built = false;
 };
 
-// Built on first use; ResetPluginCaches clears built before a reload.
-extern FieldUsage FieldUsageIndex;
-
-void BuildFieldUsage();
-void UsageAdd(const std::wstring& plugin, const std::wstring& field, uint32_t place, const std::wstring& where);
+// Reads every place of the wincmd.ini in use; the window builds it on the UI thread
+// after each read of wincmd.ini and hands workers a copy.
+FieldUsage BuildFieldUsage();
+void UsageAdd(FieldUsage& usage, const std::wstring& plugin, const std::wstring& field, uint32_t place,
+              const std::wstring& where);
 // Every "[=plugin.field]" reference of an INI value.
-void UsageParseRefs(const std::wstring& value, uint32_t place, const std::wstring& where);
+void UsageParseRefs(FieldUsage& usage, const std::wstring& value, uint32_t place, const std::wstring& where);
 
 // One line per place: prefix, place text, ": ", the fields; "" when unused.
-std::wstring FieldUsageText(const std::wstring& lowerPlugin, const std::wstring& prefix);
+std::wstring FieldUsageText(const FieldUsage& usage, const std::wstring& plugin, const std::wstring& prefix);
 // The places that use one field, joined by ", ".
-std::wstring FieldUsageTextFor(const std::wstring& plugin, const std::wstring& field);
+std::wstring FieldUsageTextFor(const FieldUsage& usage, const std::wstring& plugin, const std::wstring& field);
 // Number of places (per place in counts) that use the plugin, or one field of it.
-int FieldUsageCount(const std::wstring& plugin, int (&counts)[UsePlaceCount], const std::wstring& filter);
+int FieldUsageCount(const FieldUsage& usage, const std::wstring& plugin, int (&counts)[UsePlaceCount],
+                    const std::wstring& filter);

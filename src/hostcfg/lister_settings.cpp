@@ -3,14 +3,16 @@
 #include <cwchar>
 #include <map>
 
+#include <windows.h>
+
+#include "foundation/handles.h"
 #include "foundation/ini.h"
 #include "foundation/text.h"
-#include "hostcfg/plug_entry.h"
 #include "hostcfg/tc_discovery.h"
 
-ListerSettings TcListerSettings;
-
 namespace {
+
+constexpr const wchar_t* kMciKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions";
 
 bool HasWildcard(const std::wstring& s) { return s.find_first_of(L"*?") != std::wstring::npos; }
 
@@ -35,6 +37,25 @@ ListerMode Completed(ListerMode m) {
 }
 
 bool IsComplete(const ListerMode& m) { return !m.exts.empty() && !m.fields.empty(); }
+
+// A named value that is not empty claims its extension; one too long for the
+// buffer exists and is not empty. The unnamed default value claims nothing.
+std::set<std::wstring> ReadMciTypes() {
+    std::set<std::wstring> types;
+    RegKeyHandle key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMciKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) return types;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256], value[520];
+        DWORD nameChars = 256, bytes = sizeof value, type = 0;
+        LSTATUS rc = RegEnumValueW(key.Get(), index, name, &nameChars, nullptr, &type, (BYTE*)value, &bytes);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) continue;
+        if (nameChars == 0 || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+        if (rc == ERROR_MORE_DATA || (bytes >= sizeof(wchar_t) * 2 && value[0] != 0))
+            types.insert(StrUpper(std::wstring(name, nameChars)));
+    }
+    return types;
+}
 
 }  // namespace
 
@@ -63,11 +84,9 @@ void ParseListerModes(ListerSettings& s, const std::vector<std::pair<std::wstrin
     if (!s.modesAfterGap.empty()) s.modeGap = (int)gap;
 }
 
-void LoadTcListerSettings() {
-    TcListerSettings = ListerSettings{};
-    ListerKeys.clear();
-    if (WincmdIniPath.empty()) return;
-    ListerSettings& s = TcListerSettings;
+ListerSettings LoadListerSettings() {
+    ListerSettings s;
+    if (WincmdIniPath.empty()) return s;
     std::wstring ini = EffectiveIniPath(L"Lister");
     s.noPluginTypes = SplitWords(ReadListerKey(ini, L"NoPluginFileTypes"));
     s.noMediaTypes = SplitWords(ReadListerKey(ini, L"NoMediaFileTypes"));
@@ -77,7 +96,9 @@ void LoadTcListerSettings() {
     s.iview = StrTrim(IniGetString(ini, L"Lister", L"IView")) == L"1";
     s.modeByFileType = StrTrim(IniGetString(ini, L"Lister", L"ModeByfileType")) != L"0";
     ParseListerModes(s, ReadIniSection(EffectiveIniPath(L"ListerModes"), L"ListerModes"));
+    s.mciTypes = ReadMciTypes();
     s.loaded = 1;
+    return s;
 }
 
 bool RuleMatches(const std::vector<std::wstring>& patterns, const std::wstring& ext) {
@@ -88,9 +109,9 @@ bool RuleMatches(const std::vector<std::wstring>& patterns, const std::wstring& 
     return false;
 }
 
-const ListerMode* RuleFind(const std::wstring& ext) {
-    if (!TcListerSettings.modeByFileType) return nullptr;
-    for (const auto& m : TcListerSettings.listerModes)
+const ListerMode* RuleFind(const ListerSettings& s, const std::wstring& ext) {
+    if (!s.modeByFileType) return nullptr;
+    for (const auto& m : s.listerModes)
         if (RuleMatches(m.patterns, ext)) return &m;
     return nullptr;
 }

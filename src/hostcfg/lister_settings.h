@@ -2,7 +2,7 @@
 // the Lister check can decide exactly as TC does.
 #pragma once
 #include <cstdint>
-#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,22 +27,21 @@ struct ListerSettings {
     std::vector<ListerMode> listerModes;    // 0, 1, 2 ... up to the first gap
     int modeGap = -1;                       // where the walk stopped, when rules lie behind it
     std::vector<ListerMode> modesAfterGap;  // complete rules TC never sees
-    // Upper-case extension -> Windows' media (MCI) extensions claim it; filled by the
-    // Lister check as it asks the registry, so a reload of the settings empties it.
-    std::map<std::wstring, uint8_t> mciClaims;
+    // Upper-case extensions that Windows' media (MCI) extensions claim, read from the
+    // registry with the settings.
+    std::set<std::wstring> mciTypes;
+    std::set<std::wstring> pluginKeys;  // PlugKey of every Lister entry; filled by LoadPluginSection
 };
 
-extern ListerSettings TcListerSettings;
-
-// Rebuilds TcListerSettings from the wincmd.ini in use; empties ListerKeys.
-void LoadTcListerSettings();
+// TC's Lister settings from the wincmd.ini in use; loaded 0 without one.
+ListerSettings LoadListerSettings();
 // Fills listerModes, modeGap and modesAfterGap from the lines of [ListerModes].
 void ParseListerModes(ListerSettings& s, const std::vector<std::pair<std::wstring, std::wstring>>& lines);
 
 // One of the patterns matches "x." + ext, case-insensitively.
 bool RuleMatches(const std::vector<std::wstring>& patterns, const std::wstring& ext);
 // The first rule TC applies to the extension; nullptr when none or ModeByfileType=0.
-const ListerMode* RuleFind(const std::wstring& ext);
+const ListerMode* RuleFind(const ListerSettings& s, const std::wstring& ext);
 // Equality, or a wildcard match in either direction, of an extension and a type word.
 bool ExtRuleMatch(const std::wstring& a, const std::wstring& b);
 // Case-sensitive '*' / '?' match; linear in pattern times text.

@@ -14,9 +14,6 @@
 #include "hostcfg/tc_discovery.h"
 
 std::vector<PlugEntry> TabEntries;
-std::map<int, std::vector<std::wstring>> SectionKeys;
-std::map<int, std::vector<std::wstring>> DuplicateKeys;
-std::set<std::wstring> ListerKeys;
 
 namespace {
 
@@ -129,6 +126,13 @@ std::vector<PlugEntry> LineEntries(int kind, const IniLines& lines, FilePresence
     return rows;
 }
 
+// Appends "[section] <file>" and the section's lines from the file that holds it.
+void AppendIniSectionText(std::wstring& text, const std::wstring& section) {
+    std::wstring file = EffectiveIniPath(section);
+    text += L"[" + section + L"] " + file + L"\n";
+    for (const auto& [key, value] : ReadIniSection(file, section)) text += key + L"=" + value + L"\n";
+}
+
 }  // namespace
 
 const wchar_t* PlugSectionName(int kind) {
@@ -137,33 +141,40 @@ const wchar_t* PlugSectionName(int kind) {
     return kind >= 0 && kind <= 3 ? names[kind] : L"";
 }
 
+std::wstring PluginSectionText(int kind) {
+    if (WincmdIniPath.empty() || kind < 0 || kind > 3) return L"";
+    std::wstring text;
+    AppendIniSectionText(text, PlugSectionName(kind));
+    if (kind == KindLister) {
+        AppendIniSectionText(text, L"Lister");
+        AppendIniSectionText(text, L"ListerModes");
+    }
+    return text;
+}
+
 PluginSection LoadPluginSection(int kind) {
     PluginSection result;
     if (WincmdIniPath.empty() || kind < 0 || kind > 3) return result;
-    if (kind == KindLister) LoadTcListerSettings();
+    if (kind == KindLister) result.lister = LoadListerSettings();
     const std::wstring section = PlugSectionName(kind);
     // The profile functions would look for a relative path in the Windows folder.
     const std::wstring mainIni = FullPath(WincmdIniPath);
     IniLines lines = ReadPluginLines(mainIni, section);
     result.iniUsed = EffectiveIniPath(section);
-    std::vector<std::wstring>& leftOver = SectionKeys[kind];
-    leftOver.clear();
     if (!StrIEquals(FullPath(result.iniUsed), mainIni)) {
         result.missing = !FileExists(result.iniUsed);
         for (const auto& line : lines)
-            if (!IsRedirectKey(line.first)) leftOver.push_back(line.first);
+            if (!IsRedirectKey(line.first)) result.leftOverKeys.push_back(line.first);
         lines = result.missing ? IniLines{} : ReadPluginLines(result.iniUsed, section);
     }
     DebugLog(L"read " + section + L" from " + result.iniUsed + (result.missing ? L" (FILE MISSING)" : L"") +
              L", " + std::to_wstring(lines.size()) + L" lines");
-    std::vector<std::wstring>& duplicates = DuplicateKeys[kind];
-    duplicates.clear();
-    lines = DropDuplicateKeys(lines, duplicates);
+    lines = DropDuplicateKeys(lines, result.duplicateKeys);
     FilePresence presence;
     result.entries =
         kind <= KindContent ? NumberedEntries(kind, lines, presence) : LineEntries(kind, lines, presence);
     if (kind == KindLister)
-        for (const auto& e : result.entries) ListerKeys.insert(PlugKey(e.expandedPath));
+        for (const auto& e : result.entries) result.lister.pluginKeys.insert(PlugKey(e.expandedPath));
     return result;
 }
 

@@ -9,6 +9,7 @@
 
 #include "dsx/detect_spec.h"
 #include "hostcfg/file_presence.h"
+#include "hostcfg/lister_settings.h"
 #include "probe/probe_result.h"
 
 enum PlugKind : int { KindLister = 0, KindContent = 1, KindPacker = 2, KindFileSystem = 3 };
@@ -43,18 +44,21 @@ struct PlugEntry {
 // The shown tab's entries; list rows hold indexes into it.
 extern std::vector<PlugEntry> TabEntries;
 
-// Rebuilt by each LoadPluginSection of that kind.
-extern std::map<int, std::vector<std::wstring>> SectionKeys;    // keys left in wincmd.ini beside a redirect
-extern std::map<int, std::vector<std::wstring>> DuplicateKeys;  // keys given more than once
-extern std::set<std::wstring> ListerKeys;                       // PlugKey of every Lister entry
-
 struct PluginSection {
     std::vector<PlugEntry> entries;  // in TC's order
     std::wstring iniUsed;            // the file the section was read from
     uint8_t missing = 0;             // a redirected section whose file does not exist
+    std::vector<std::wstring> leftOverKeys;   // keys left in wincmd.ini beside a redirect
+    std::vector<std::wstring> duplicateKeys;  // keys given more than once
+    ListerSettings lister;           // Lister: TC's Lister settings and the keys of these entries
 };
 
+// Reads a kind's section of the wincmd.ini in use and changes no state, so a
+// worker's job may be prepared from it while the window shows another.
 PluginSection LoadPluginSection(int kind);
+// The raw text of a kind's plugin section (for Lister also [Lister] and [ListerModes]),
+// each headed by the file that holds it; "" without a wincmd.ini or for an unknown kind.
+std::wstring PluginSectionText(int kind);
 
 // Copies a probe result into the entry and compiles the plugin's own detect string.
 void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);

@@ -25,6 +25,15 @@ std::wstring Find32BitPluginFile(const std::wstring& path);
 // The candidate file whose PE machine is x64, or ""; anyFile: some candidate exists.
 std::wstring Find64BitPluginFile(const std::wstring& path, bool& anyFile);
 
+// The file of a configured plugin that a process can load: the x64 file, else the
+// x86 one, which only the 32-bit twin can load.
+struct LoadableFile {
+    std::wstring path;    // "" when no candidate is x64 or x86
+    uint8_t is32Bit = 0;  // path is the x86 file
+    uint8_t anyFile = 0;  // some candidate exists, loadable or not
+};
+LoadableFile FindLoadableFile(const std::wstring& path);
+
 void ScanPluginFilesSized(const std::wstring& folder, int depth, uint64_t& count, uint64_t& total,
                           std::vector<std::wstring>& plugins, std::vector<std::wstring>& inis);
 void ScanFilesByPattern(const std::wstring& folder, const std::wstring& prefix, int depth,

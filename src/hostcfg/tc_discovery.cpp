@@ -13,6 +13,7 @@ bool StartedFromTc = false;
 namespace {
 
 constexpr DWORD kImagePathChars = 520;
+constexpr DWORD kRememberChars = 520;
 const wchar_t kTcRegKey[] = L"Software\\Ghisler\\Total Commander";
 const wchar_t* const kTcExeNames[] = {L"TOTALCMD64.EXE", L"TOTALCMD.EXE"};
 const HKEY kTcHives[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
@@ -139,4 +140,22 @@ std::wstring EffectiveIniPath(const std::wstring& section) {
     if (value.empty()) return ini;
     if (IsAbsolutePath(value)) return value;
     return PathJoin(PathDir(ini), value);
+}
+
+std::wstring RememberedTcDir() {
+    wchar_t buf[kRememberChars] = L"";
+    DWORD n = GetPrivateProfileStringW(L"Remember", L"TcDir", L"", buf, kRememberChars, SettingsIniPath().c_str());
+    std::wstring folder(buf, n);
+    return IsTcFolder(folder) ? folder : L"";
+}
+
+void RememberTcDir() {
+    std::wstring folder = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
+    if (!IsTcFolder(folder) || StrLower(folder) == StrLower(RememberedTcDir())) return;
+    WriteSettingsIniValue(L"Remember", L"TcDir", folder.c_str());
+}
+
+std::optional<std::wstring> TcLanguageIni() {
+    if (WincmdIniPath.empty()) return std::nullopt;
+    return IniGetString(WincmdIniPath, L"Configuration", L"LanguageIni");
 }

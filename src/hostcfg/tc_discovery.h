@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // Full path of the wincmd.ini in use; "" when none was found. Written on the UI thread only.
@@ -26,3 +27,9 @@ std::wstring TcExePath();
 std::wstring TcFilePath(const std::wstring& name);
 // The file that really holds the section (RedirectSection followed one level); "".
 std::wstring EffectiveIniPath(const std::wstring& section);
+// The TC folder remembered from an earlier run, "" when it no longer holds TC.
+std::wstring RememberedTcDir();
+// Remembers COMMANDER_PATH as the TC folder when it holds TC and differs.
+void RememberTcDir();
+// TC's LanguageIni setting, for the choice of language; absent without a wincmd.ini.
+std::optional<std::wstring> TcLanguageIni();

@@ -7,7 +7,6 @@
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/workers.h"
-#include "views/view_state.h"
 
 uint8_t BgProbeRunning = 0;
 std::set<int> BgProbedKinds;
@@ -20,6 +19,7 @@ std::unique_ptr<ProbeJob> BackgroundJob(HWND window, int kind) {
     job->generation = ++BgProbeGen;
     job->kind = static_cast<uint32_t>(kind);
     job->background = 1;
+    job->settings = CurrentChildSettings();
     for (const PlugEntry& entry : LoadPluginSection(kind).entries)
         if (entry.fileExists && !ProbeCache.count(MakeKindKey(kind, entry.expandedPath)))
             job->items.push_back({0, entry.expandedPath});
@@ -38,7 +38,7 @@ bool StartJob(std::unique_ptr<ProbeJob>& job) {
 
 void StartBackgroundProbe(const BackgroundProbeHost& host) {
     if (BgProbeRunning || WincmdIniPath.empty()) return;
-    if (GetSetting(L"Probe", L"Background") != L"1" && !TabIsFindings) return;
+    if (GetSetting(L"Probe", L"Background") != L"1" && !host.findingsShown) return;
     for (int kind = 0; kind < 4; ++kind) {
         if (BgProbedKinds.count(kind) || kind == host.shownTab) continue;
         std::unique_ptr<ProbeJob> job = BackgroundJob(host.window, kind);

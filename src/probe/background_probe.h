@@ -15,6 +15,7 @@ extern std::set<int> BgProbedKinds; // kinds already compared with the inventory
 struct BackgroundProbeHost {
     HWND window = nullptr;  // receives the results
     int shownTab = 0;       // the main tab control's selection; that kind has its own job
+    bool findingsShown = false;  // the findings want every kind probed, setting or not
     std::function<void(int kind)> updateInventory;  // for a kind with nothing left to probe
 };
 

@@ -3,12 +3,9 @@
 
 #include <string_view>
 
-#include "foundation/data_folder.h"
 #include "foundation/encoding.h"
-#include "foundation/settings.h"
 #include "foundation/text.h"
 #include "hostcfg/plugin_files.h"
-#include "hostcfg/tc_discovery.h"
 
 namespace {
 
@@ -52,37 +49,30 @@ void TakeFieldLine(PvPlugin& result, const std::vector<std::string_view>& column
 // Windows' own word for a file that is no program for this machine.
 constexpr const wchar_t* BadExeFormat = L"193";
 
-uint32_t FieldsTimeoutMs() {
-    uint32_t twice = 2u * static_cast<uint32_t>(ProbeTimeoutMs());
+uint32_t FieldsTimeoutMs(uint32_t probeTimeoutMs) {
+    uint32_t twice = 2u * probeTimeoutMs;
     return twice < 10000 ? 10000 : twice;
 }
 
 }  // namespace
 
-void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file) {
+void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file, const ChildSettings& settings) {
     result = row;
-    bool someFile = false;
-    std::wstring dll = Find64BitPluginFile(row.path, someFile);
-    std::wstring exe;
-    if (dll.empty() && someFile) {
-        std::wstring file32 = Find32BitPluginFile(row.path);
-        if (file32.empty()) {
-            // Neither x64 nor x86 (Arm64, damaged): no twin could load it either.
-            result.state = PvLoadFailure;
-            result.error = BadExeFormat;
-            return;
-        }
-        exe = TwinExePath();
-        if (!exe.empty()) dll = file32;
-    }
-    if (dll.empty()) {
-        result.state = someFile ? PvOnly32Bit : PvFileMissing;
+    LoadableFile dll = FindLoadableFile(row.path);
+    if (dll.path.empty()) {
+        // Neither x64 nor x86 (Arm64, damaged): no twin could load it either.
+        result.state = dll.anyFile ? PvLoadFailure : PvFileMissing;
+        if (dll.anyFile) result.error = BadExeFormat;
         return;
     }
-    std::wstring ini = PathJoin(PathDir(WincmdIniPath), L"contplug.ini");
-    std::wstring args = L"/fields " + Quote(dll) + L" " + Quote(file) + L" " + Quote(ini);
+    if (dll.is32Bit && settings.twinExe.empty()) {
+        result.state = PvOnly32Bit;
+        return;
+    }
+    std::wstring args = L"/fields " + Quote(dll.path) + L" " + Quote(file) + L" " + Quote(settings.contplugIni);
     ChildRun run;
-    RunChildCapture(run, args, PathDir(dll), FieldsTimeoutMs(), exe);
+    RunChildCapture(run, args, PathDir(dll.path), FieldsTimeoutMs(settings.timeoutMs),
+                    dll.is32Bit ? settings.twinExe : L"");
     if (!run.started) {
         result.state = PvLoadFailure;
         return;

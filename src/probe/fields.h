@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "probe/child_run.h"
+#include "probe/child_settings.h"
 
 struct FieldValue {
     int32_t result = 0;  // a field type, or TC's negative codes (-3 empty, -4 on request)
@@ -52,7 +53,7 @@ struct PvPlugin {
 int FieldsChildMain(const std::wstring& dll, const std::wstring& file, const std::wstring& contplugIni);
 
 // Asks row's plugin for its fields and, when file is not empty, the file's values.
-void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file);
+void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file, const ChildSettings& settings);
 
 // Reads a /fields child's output into result's state, error and fields.
 void ParseFieldsOutput(PvPlugin& result, const ChildRun& run);

@@ -155,8 +155,9 @@ void AddVersionSection(InfoText& info, const std::wstring& file) {
     if (!any) info.Line(L"  " + Tr("info_none"));
 }
 
-void AddUsageSection(InfoText& info, const std::wstring& expandedPath, int exportMask) {
-    std::wstring usage = FieldUsageText(PlugKey(expandedPath), L"  ");
+void AddUsageSection(InfoText& info, const FieldUsage& fieldUsage, const std::wstring& expandedPath,
+                     int exportMask) {
+    std::wstring usage = FieldUsageText(fieldUsage, PlugKey(expandedPath), L"  ");
     if (usage.empty() && !(exportMask & 2)) return;
     info.Heading(Tr("info_used") + L":");
     if (usage.empty())
@@ -230,13 +231,18 @@ std::wstring MachineText(uint16_t machine) {
     return text;
 }
 
+std::wstring NoPluginMachineText(const std::wstring& path) {
+    uint16_t machine = PeMachine(FileExists(path) ? path : path + L"64");
+    return machine ? Tr("info_arch") + L": " + MachineText(machine) : Tr("info_notpe");
+}
+
 std::wstring QueryVersionString(const void* block, const std::vector<std::wstring>& prefixes,
                                 const std::wstring& key) {
     return StrTrim(RawVersionString(block, prefixes, key));
 }
 
 std::wstring PluginInfoText(const std::wstring& configuredPath, const std::wstring& expandedPath,
-                            const std::wstring& file) {
+                            const std::wstring& file, const FieldUsage& usage) {
     InfoText info;
     info.Field("info_file", file);
     WIN32_FILE_ATTRIBUTE_DATA attributes;
@@ -265,7 +271,7 @@ std::wstring PluginInfoText(const std::wstring& configuredPath, const std::wstri
     info.Field("info_kind", PluginKindText(mask) + suffix);
     info.Field("info_folder", FolderText(configuredPath.empty() ? expandedPath : configuredPath, mask));
     AddVersionSection(info, file);
-    AddUsageSection(info, expandedPath, exportMask);
+    AddUsageSection(info, usage, expandedPath, exportMask);
     AddCapabilitySection(info, NameSet(pe), exportMask);
     AddExportSections(info, pe);
     DebugLog(L"info " + file + L": " + std::to_wstring(pe.exports.size()) + L" exports");

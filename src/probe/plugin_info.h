@@ -6,14 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "hostcfg/field_usage.h"
+
 // "x64 (64 Bit)", "x86 (32 Bit)", "ARM64" or "0x" and four hex digits.
 std::wstring MachineText(uint16_t machine);
+// What a configured plugin path whose files are neither x64 nor x86 holds: its
+// architecture, or that it is no program file.
+std::wstring NoPluginMachineText(const std::wstring& path);
 
 // The information text of a plugin file (lines end with CR LF). configuredPath as
 // in the INI, expandedPath with the environment expanded, file the file to read
-// (the expanded path or its "64" twin).
+// (the expanded path or its "64" twin), usage where TC shows the plugin's fields.
 std::wstring PluginInfoText(const std::wstring& configuredPath, const std::wstring& expandedPath,
-                            const std::wstring& file);
+                            const std::wstring& file, const FieldUsage& usage);
 
 // The 13 extra-column values: description, company, copyright, language, bits,
 // build date, kind, Unicode, capabilities, size, file date, reach, used. The last

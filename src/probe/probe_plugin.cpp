@@ -4,14 +4,13 @@
 
 #include <cstdio>
 
-#include "foundation/data_folder.h"
 #include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/logs.h"
-#include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
+#include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "probe/pe.h"
 #include "probe/plugin_info.h"
@@ -30,8 +29,8 @@ std::wstring LoadFailText(const std::wstring& firstLine) {
     return text;
 }
 
-std::wstring FailureText(const ChildRun& run, const std::wstring& firstLine) {
-    if (run.timedOut) return FillVar(Tr("why_timeout"), L"s", ULong(ProbeTimeoutMs() / 1000));
+std::wstring FailureText(const ChildRun& run, const std::wstring& firstLine, uint32_t timeoutMs) {
+    if (run.timedOut) return FillVar(Tr("why_timeout"), L"s", ULong(timeoutMs / 1000));
     if (firstLine.starts_with(L"LOADFAIL")) return LoadFailText(firstLine);
     if (firstLine == L"CRASH") return Tr("why_crash");
     return FillVar(Tr("why_exit"), L"n", ULong(run.exitCode));
@@ -44,11 +43,11 @@ void ReadExports(ProbeResult& result, const std::wstring& file) {
 }
 
 // No x64 file to load and no way through the twin: say what the file really is.
-void ReportUnloadable(ProbeResult& result, const std::wstring& path) {
+void ReportUnloadable(ProbeResult& result, const std::wstring& path, bool is32Bit) {
     std::wstring file = FileExists(path) ? path : path + L"64";
     result.version = FileVersionText(path, false);
     ReadExports(result, file);
-    if (!Find32BitPluginFile(path).empty()) {
+    if (is32Bit) {
         result.status = Probe32Bit;
         result.is32Bit = 1;
         DebugLog(L"probe " + path + L"  -> 32-bit only, not loaded (no Kestrovane32.exe)");
@@ -56,9 +55,8 @@ void ReportUnloadable(ProbeResult& result, const std::wstring& path) {
     }
     // An Arm64 or broken file is no 32-bit plugin; calling it one would send the
     // user looking for a twin that cannot help.
-    uint16_t machine = PeMachine(file);
     result.status = ProbeError;
-    result.errorText = machine ? Tr("info_arch") + L": " + MachineText(machine) : Tr("info_notpe");
+    result.errorText = NoPluginMachineText(path);
     DebugLog(L"probe " + path + L"  -> " + result.errorText + L", not loaded");
 }
 
@@ -76,7 +74,7 @@ void LogProbe(const ProbeResult& result, const std::wstring& dll, bool viaTwin, 
 
 }  // namespace
 
-void ReadProbeOutput(ProbeResult& result, const ChildRun& run) {
+void ReadProbeOutput(ProbeResult& result, const ChildRun& run, uint32_t timeoutMs) {
     std::wstring firstLine = FirstLine(run.output);
     // The child ends itself with 0 right after its answer; any other end means
     // something ran after it, and then the answer cannot be trusted whole.
@@ -90,38 +88,30 @@ void ReadProbeOutput(ProbeResult& result, const ChildRun& run) {
         result.status = ProbeNoExport;
     } else {
         result.status = ProbeError;
-        result.errorText = FailureText(run, firstLine);
+        result.errorText = FailureText(run, firstLine, timeoutMs);
     }
 }
 
-void ProbePlugin(ProbeResult& result, const std::wstring& path, int kind, bool force) {
+void ProbePlugin(ProbeResult& result, const std::wstring& path, int kind, bool force,
+                 const ChildSettings& settings) {
     result = ProbeResult{};
-    if (!FileExists(path) && !FileExists(path + L"64")) {
+    LoadableFile file = FindLoadableFile(path);
+    if (!file.anyFile) {
         result.status = ProbeMissing;
+        DebugLog(L"probe " + path + L"  -> no plugin file");
         return;
     }
-    bool someFile = false;
-    std::wstring dll = Find64BitPluginFile(path, someFile);
-    std::wstring exe;
-    if (dll.empty()) {
-        std::wstring twin = TwinExePath();
-        std::wstring file32 = kind != 3 && !twin.empty() ? Find32BitPluginFile(path) : L"";
-        if (file32.empty()) {
-            if (someFile) {
-                ReportUnloadable(result, path);
-            } else {
-                result.status = ProbeMissing;
-                DebugLog(L"probe " + path + L"  -> no loadable file");
-            }
-            return;
-        }
-        dll = file32;
-        exe = twin;
-        result.is32Bit = 1;
+    // File-system plugins never go to the twin: TC would not load them that way either.
+    bool viaTwin = file.is32Bit && kind != KindFileSystem && !settings.twinExe.empty();
+    if (file.path.empty() || (file.is32Bit && !viaTwin)) {
+        ReportUnloadable(result, path, file.is32Bit);
+        return;
     }
+    const std::wstring& dll = file.path;
+    result.is32Bit = file.is32Bit;
     result.version = FileVersionText(dll, false);
     ReadExports(result, dll);
-    if (kind == 3 && !force) {
+    if (kind == KindFileSystem && !force) {
         result.status = ProbeOk;
         DebugLog(L"probe " + dll + L"  -> file system plugin, exports only");
         return;
@@ -129,11 +119,11 @@ void ProbePlugin(ProbeResult& result, const std::wstring& path, int kind, bool f
     DWORD started = GetTickCount();
     std::wstring args = L"/probe " + Quote(dll) + L" " + PlugKindLetter(kind);
     ChildRun run;
-    RunChildCapture(run, args, PathDir(dll), ProbeTimeoutMs(), exe);
+    RunChildCapture(run, args, PathDir(dll), settings.timeoutMs, viaTwin ? settings.twinExe : L"");
     if (!run.started) {
         result.status = ProbeError;
         return;
     }
-    ReadProbeOutput(result, run);
-    LogProbe(result, dll, !exe.empty(), started, run);
+    ReadProbeOutput(result, run, settings.timeoutMs);
+    LogProbe(result, dll, viaTwin, started, run);
 }

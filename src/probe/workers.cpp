@@ -28,7 +28,7 @@ DWORD WINAPI ProbeThreadProc(LPVOID param) {
         msg->row = job->background ? -1 : static_cast<int32_t>(item.row);
         msg->kind = job->kind;
         msg->path = item.path;
-        ProbePlugin(msg->result, item.path, static_cast<int>(job->kind), false);
+        ProbePlugin(msg->result, item.path, static_cast<int>(job->kind), false, job->settings);
         Post(job->window, MsgProbeResult, std::move(msg));
     }
     PostMessageW(job->window, MsgBackgroundDone, job->generation, job->background ? job->kind + 1 : 0);
@@ -56,7 +56,7 @@ DWORD WINAPI PreviewFieldsThread(LPVOID param) {
         auto msg = std::make_unique<FieldValuesMsg>();
         msg->generation = job->generation;
         msg->index = item.index;
-        RunFieldsChild(msg->result, item.row, job->file);
+        RunFieldsChild(msg->result, item.row, job->file, job->settings);
         Post(job->window, MsgFieldValues, std::move(msg));
     }
     return 0;
@@ -67,7 +67,7 @@ DWORD WINAPI FieldScanThreadProc(LPVOID param) {
     for (const FieldScanItem& item : job->items) {
         PvPlugin row, result;
         row.path = item.path;
-        RunFieldsChild(result, row, L"");
+        RunFieldsChild(result, row, L"", job->settings);
         auto msg = std::make_unique<FieldListMsg>();
         msg->first = item.first;
         msg->third = item.third;

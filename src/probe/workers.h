@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "probe/child_settings.h"
 #include "probe/fields.h"
 #include "probe/plugin_info.h"
 #include "probe/probe_result.h"
@@ -25,8 +26,9 @@ extern std::atomic<uint32_t> BgProbeGen;  // the background probe job
 extern std::atomic<uint32_t> XcolGen;     // extra columns
 extern std::atomic<uint32_t> PvFieldsGen; // preview fields
 
-// Every job names the window its results go to (the main window); the job is
-// handed to its thread procedure, which owns and frees it.
+// Every job names the window its results go to (the main window) and carries what
+// its children need (CurrentChildSettings on the UI thread); the job is handed to
+// its thread procedure, which owns and frees it.
 struct ProbeItem {
     uint32_t row = 0;  // index in the tab's entries; unused for a background job
     std::wstring path; // expanded
@@ -34,6 +36,7 @@ struct ProbeItem {
 struct ProbeJob {
     HWND window = nullptr;
     uint32_t generation = 0;
+    ChildSettings settings;
     uint32_t kind = 0;
     uint8_t background = 0;
     std::vector<ProbeItem> items;
@@ -70,6 +73,7 @@ struct FieldsItem {
 struct FieldsJob {
     HWND window = nullptr;
     uint32_t generation = 0;
+    ChildSettings settings;
     std::wstring file;
     std::vector<FieldsItem> items;
 };
@@ -87,6 +91,7 @@ struct FieldScanItem {
 };
 struct FieldScanJob {
     HWND window = nullptr;
+    ChildSettings settings;
     std::vector<FieldScanItem> items;
 };
 struct FieldListMsg {

@@ -61,6 +61,7 @@ void ShowStartSummary() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (int childExit = 0; RunChildMode(childExit)) return childExit;
+    DataFolder();  // fixed before any thread can ask for it
     StartArgs start = ParseStartArgs(CommandLineArgs());
     DebugArg = start.debug;
     DiscoverTc();
@@ -68,7 +69,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     RememberTcDir();
     LoadSettings(SettingsIniPath());
     ApplyDiagSettings();
-    InitLanguage();
+    InitLanguage(TcLanguageIni());
     WriteStartBanner();
     ShowStartSummary();
     return 0;

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "dsx/notes.h"
+#include "analyses/detect_notes.h"
 #include "editing/pending_ops.h"
 #include "foundation/encoding.h"
 #include "foundation/labels.h"
@@ -21,8 +21,9 @@
 #include "views/ext_checklist.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/panes.h"
+#include "views/view_state.h"
 #include "views/view_texts.h"
 
 int DetailRowShown = -1;
@@ -76,7 +77,7 @@ std::wstring ListerContentText(const PlugEntry& e) {
     PendingRows(rows, e);
     for (const auto& note : DetectNotes(e, &TabEntries, nullptr)) rows.Row("det_note", note);
     if (e.kind == KindContent) {
-        std::wstring usage = FieldUsageText(PlugKey(e.expandedPath), L"\t");
+        std::wstring usage = FieldUsageText(ShownFieldUsage, PlugKey(e.expandedPath), L"\t");
         while (!usage.empty() && (usage.back() == L'\n' || usage.back() == L'\r')) usage.pop_back();
         rows.Line(Tr("det_used") + (usage.empty() ? L"\t" + Tr("use_nowhere") : usage));
     }
@@ -175,7 +176,7 @@ void ShowDetails(int item) {
     if (item >= 0 && (size_t)item < TabEntries.size()) AddExtRows(BuildExtListRows((size_t)item));
     if (ExtList) {
         LvSortApply(ExtList);
-        LvFitLastColumn(ExtList);
+        ListViewFitLastColumn(ExtList);
         SendMessageW(ExtList, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(ExtList, nullptr, TRUE);
     }

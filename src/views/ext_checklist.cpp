@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "analyses/lister_state.h"
-#include "dsx/compare.h"
+#include "analyses/detect_compare.h"
 #include "dsx/edit.h"
 #include "editing/pending_ops.h"
 #include "foundation/text.h"
@@ -16,6 +16,8 @@
 #include "hostcfg/plug_entry.h"
 #include "views/list_rows.h"
 #include "views/panes.h"
+#include "views/view_state.h"
+#include "foundation/labels.h"
 #include "views/view_texts.h"
 
 std::map<std::wstring, std::vector<size_t>> ExtClaims;
@@ -92,7 +94,7 @@ struct RowsBuilder {
             return;
         }
         std::wstring tcStatus, tcHint;
-        if (ListerStateText(e, x, tcStatus, tcHint)) {
+        if (ListerStateText(ShownListerSettings, e, x, tcStatus, tcHint)) {
             if (!tcStatus.empty()) state = tcStatus;
             hint = WithTail(tcHint, hint);
         }

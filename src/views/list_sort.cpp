@@ -9,6 +9,7 @@
 #include "views/list_rows.h"
 #include "views/panes.h"
 #include "views/row_status.h"
+#include "views/view_state.h"
 
 std::map<HWND, SortState> SortStates;
 int PathColumn = 4;
@@ -25,7 +26,7 @@ std::wstring SortText(HWND list, int row, int column) {
     if (list == PluginList && column >= 0 && column == UsedColumn()) {
         int counts[UsePlaceCount] = {};
         wchar_t text[16];
-        swprintf(text, 16, L"%06d", FieldUsageCount(LvRowContentPlugKey(row), counts, L""));
+        swprintf(text, 16, L"%06d", FieldUsageCount(ShownFieldUsage, LvRowContentPlugKey(row), counts, L""));
         return text;
     }
     return LvGetText(list, row, column);

@@ -5,11 +5,12 @@
 
 #include <iterator>
 
-#include "dsx/compare.h"
+#include "analyses/detect_compare.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/plug_entry.h"
 #include "views/list_rows.h"
 #include "views/panes.h"
+#include "foundation/labels.h"
 #include "views/view_texts.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// State of the views that lower layers read.
+// State of the views, set by the window as the user switches tabs and moves splits.
 #pragma once
 #include <cstdint>
 
@@ -8,3 +8,13 @@ extern uint8_t TabIsFindings;
 extern uint8_t TabIsInventory;
 // The split between the preview tab's two lists, 0..1.
 extern double PreviewSplitRatio;
+// Stores the preview tab's split ratio in per mille while the preview tab is shown.
+void SavePreviewSplit();
+
+#include "hostcfg/field_usage.h"
+#include "hostcfg/lister_settings.h"
+
+// Where the fields of Content plugins are used in TC; rebuilt whenever a fill reads wincmd.ini.
+extern FieldUsage ShownFieldUsage;
+// TC's Lister settings as the last fill of the Lister tab read them.
+extern ListerSettings ShownListerSettings;

@@ -1,23 +1,9 @@
-// Short texts of the views that other subsystems put into logs, lists and reports.
+// Texts of the views that depend on the setting of the path display or on detect items.
 #pragma once
-#include <cstdint>
 #include <string>
 
 #include "dsx/detect_spec.h"
 
-// The caption of a main tab: 0..3 the plugin kinds, 4 inventory, 5 findings, 6 preview;
-// indexes outside are clamped.
-std::wstring TabName(int tab);
-// "#<n>" in the current language.
-std::wstring EntryNumberText(int number);
-// The description of a view mode "1".."8" or "4i"; any other word unchanged.
-std::wstring ModeNameText(const std::wstring& word);
-// The caption of the edit command for a plugin kind.
-std::wstring EditMenuText(int kind);
-// The names of TC's packer capability bits joined by ", "; unknown bits as "unknown 0x..".
-std::wstring PackerCapsText(uint32_t bits);
-// The bits added ("+ name") and removed ("− name") between two capability numbers.
-std::wstring PackerCapsAddedText(uint32_t oldBits, uint32_t newBits);
 // A configured plugin path as the setting PathDisplay of View asks ("ini", "vars",
 // "resolved"); compact never gives the raw INI form.
 std::wstring PathForDisplay(const std::wstring& path, bool compact);

@@ -6,19 +6,6 @@
 
 #include "dsx/detect_spec.h"
 #include "foundation/encoding.h"
-#include "hostcfg/plug_entry.h"
-
-// A plugin entry whose wincmd.ini line holds this detect string.
-inline PlugEntry DetectEntry(int kind, const std::wstring& detect, int number = 1, const wchar_t* path = L"C:\\P\\x.wlx") {
-    PlugEntry e;
-    e.kind = kind;
-    e.number = number;
-    e.expandedPath = path;
-    e.hasDetect = 1;
-    e.detectText = detect;
-    e.iniDetect = CompileDetect(detect, true);
-    return e;
-}
 
 namespace doctest {
 template <>

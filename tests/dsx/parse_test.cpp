@@ -1,9 +1,9 @@
 #include <windows.h>
 
 #include "dsx/eval.h"
-#include "dsx/notes.h"
 #include "dsx/parse.h"
 #include "dsx/reach.h"
+#include "dsx/syntax_message.h"
 #include "dsx_test_util.h"
 #include "foundation/texts.h"
 #include "support/test_support.h"
@@ -40,7 +40,7 @@ std::wstring ParseRendered(const std::wstring& s) {
 }  // namespace
 
 TEST_CASE("detect strings parse into TC's tree or name their first error and its position in the user's words") {
-    InitLanguage();
+    InitLanguage(std::nullopt);
     REQUIRE(LangCode() == L"eng");
     const struct {
         const wchar_t *in, *out;

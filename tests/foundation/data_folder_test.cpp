@@ -76,18 +76,6 @@ TEST_SUITE("data-folder-appdata") {
         CHECK(ReadIniSection(ini, L"PreviewSkip").empty());
     }
 
-    TEST_CASE("the TC folder is remembered without trailing separators, once per folder") {
-        std::wstring tc = BuildPath(L"fakes\\tc");
-        for (const std::wstring& given : {tc + L"\\/", StrUpper(tc), DataFolder()}) {
-            ScopedEnv env(L"COMMANDER_PATH", given.c_str());
-            RememberTcDir();
-            CHECK(IniGetString(SettingsIniPath(), L"Remember", L"TcDir") == tc);
-        }
-        CHECK(RememberedTcDir() == tc);
-        WritePrivateProfileStringW(L"Remember", L"TcDir", DataFolder().c_str(), SettingsIniPath().c_str());
-        CHECK(RememberedTcDir() == L"");
-    }
-
     TEST_CASE("the change log: a UTF-8 mark first, whole CR LF lines, columns kept") {
         AppendChangeLog({});
         CHECK_FALSE(FileExists(ChangeLogPath()));
@@ -96,7 +84,7 @@ TEST_SUITE("data-folder-appdata") {
         CHECK(ReadFileBytes(ChangeLogPath()) == "\xEF\xBB\xBF" "eins \xC3\xA4\r\nzwei\r\ndrei\r\n");
 
         SettingsValues[L"General/Language"] = L"eng";
-        InitLanguage();
+        InitLanguage(std::nullopt);
         std::wstring stamp = L"2024-05-06 07:08";
         CHECK(ChangeLogLine(stamp, 2, L"Abcd", L"installed") == stamp + L"  Packer      Abcd" + std::wstring(18, L' ') + L" installed");
         CHECK(ChangeLogLine(stamp, 4, std::wstring(30, L'n'), L"t") == stamp + L"  Inventory   " + std::wstring(30, L'n') + L" t");

@@ -28,7 +28,7 @@ std::multiset<std::wstring> Placeholders(const std::wstring& text) {
 
 void UseLanguage(const std::wstring& setting) {
     SettingsValues[L"General/Language"] = setting;
-    InitLanguage();
+    InitLanguage(std::nullopt);
 }
 
 }  // namespace

@@ -54,9 +54,11 @@ std::wstring Walk(std::vector<std::pair<std::wstring, std::wstring>> lines) {
     return out;
 }
 
-std::wstring Uses(const std::wstring& plugin) {
+std::wstring Uses(const FieldUsage& usage, const std::wstring& plugin) {
     std::wstring out;
-    for (const auto& u : FieldUsageIndex.uses[plugin]) {
+    auto found = usage.uses.find(plugin);
+    if (found == usage.uses.end()) return out;
+    for (const auto& u : found->second) {
         out += std::to_wstring(u.place) + L"[" + u.where + L"]";
         for (const auto& f : u.fields) out += L" " + f;
         out += L"; ";
@@ -90,18 +92,19 @@ TEST_CASE("plugin sections read in TC's order") {
         CHECK((Items(two.iniDetect) == L"TXT LOG " && two.fileExists == 1));  // only two.wlx64 is there
         CHECK((two.probeStatus == ProbeOk && two.probeVersion == L"1.2" && Items(two.pluginDetect) == L"MD "));
         CHECK((ten.hasDetect == 0 && Items(ten.iniDetect) == L"#3 " && ten.probeStatus == ProbeMissing));
-        CHECK(DuplicateKeys[0] == std::vector<std::wstring>{L"1_DETECT", L"1"});
-        CHECK(ListerKeys == std::set<std::wstring>{L"one", L"two", L"ten"});
+        CHECK(lister.duplicateKeys == std::vector<std::wstring>{L"1_DETECT", L"1"});
         // Reading the Lister section reads TC's Lister settings with it.
-        const ListerSettings& s = TcListerSettings;
+        const ListerSettings& s = lister.lister;
+        CHECK(s.pluginKeys == std::set<std::wstring>{L"one", L"two", L"ten"});
         CHECK((s.loaded == 1 && s.multimedia == 0 && s.iview == 0 && s.modeByFileType == 1));
-        REQUIRE(RuleFind(L"TXT") != nullptr);
-        CHECK((RuleFind(L"TXT")->fields == L"4 a.wlx" && RuleFind(L"md") == nullptr));
+        REQUIRE(RuleFind(s, L"TXT") != nullptr);
+        CHECK((RuleFind(s, L"TXT")->fields == L"4 a.wlx" && RuleFind(s, L"md") == nullptr));
 
         PluginSection content = LoadPluginSection(1);
         CHECK(content.iniUsed == tc / L"alt.ini");
         REQUIRE(Names(content.entries) == L"0:c 1:d ");
-        CHECK((SectionKeys[1] == std::vector<std::wstring>{L"7"} && Items(content.entries[0].iniDetect) == L"#4 "));
+        CHECK((content.leftOverKeys == std::vector<std::wstring>{L"7"} && Items(content.entries[0].iniDetect) == L"#4 "));
+        CHECK((content.lister.loaded == 0 && content.lister.pluginKeys.empty()));
 
         PluginSection packer = LoadPluginSection(2);
         REQUIRE(Names(packer.entries) == L"1:zip 2:rar ");
@@ -109,7 +112,7 @@ TEST_CASE("plugin sections read in TC's order") {
         CHECK((zip.detectText == L"zip=279 | jar=279" && zip.packerFlags == std::vector<int>{279, 279}));
         CHECK(zip.packerPaths == std::vector<std::wstring>{L"%COMMANDER_PATH%\\p\\zip.wcx", L"%commander_path%\\P\\ZIP.WCX"});
         CHECK((zip.path == L"%COMMANDER_PATH%\\p\\zip.wcx" && zip.fileExists == 1));
-        CHECK((packer.entries[1].packerFlags == std::vector<int>{0} && DuplicateKeys[2] == std::vector<std::wstring>{L"ZIP"}));
+        CHECK((packer.entries[1].packerFlags == std::vector<int>{0} && packer.duplicateKeys == std::vector<std::wstring>{L"ZIP"}));
 
         PluginSection fs = LoadPluginSection(3);
         CHECK((Names(fs.entries) == L"1:Secure FTP 2:Cloud " && fs.entries.at(1).fileExists == 0));
@@ -119,19 +122,20 @@ TEST_CASE("plugin sections read in TC's order") {
         GetCurrentDirectoryW(MAX_PATH, cwd);
         SetCurrentDirectoryW(tc.dir.c_str());
         WincmdIniPath = L"wincmd.ini";
-        CHECK((LoadPluginSection(0).entries.size() == 3 && SectionKeys[0].empty()));
+        PluginSection lister = LoadPluginSection(0);
+        CHECK((lister.entries.size() == 3 && lister.leftOverKeys.empty()));
         SetCurrentDirectoryW(cwd);
     }
     SUBCASE("a section redirected to a missing file") {
         WriteIniText(tc.ini, L"[PackerPlugins]\r\nRedirectSection=gone\\p.ini\r\nzip=1,x.wcx\r\n;old=1,y.wcx\r\n", 1);
         PluginSection packer = LoadPluginSection(2);
         CHECK((packer.missing == 1 && packer.entries.empty() && packer.iniUsed == tc / L"gone\\p.ini"));
-        CHECK(SectionKeys[2] == std::vector<std::wstring>{L"zip"});
+        CHECK(packer.leftOverKeys == std::vector<std::wstring>{L"zip"});
     }
     SUBCASE("view-mode rules by file type switched off") {
         WriteIniText(tc.ini, L"[Lister]\r\nModeByfileType=0\r\n[ListerModes]\r\n0exts=*\r\n0fields=3\r\n", true);
-        LoadTcListerSettings();
-        CHECK((TcListerSettings.listerModes.size() == 1 && RuleFind(L"txt") == nullptr));
+        ListerSettings s = LoadListerSettings();
+        CHECK((s.listerModes.size() == 1 && RuleFind(s, L"txt") == nullptr));
     }
     SUBCASE("a new probe result replaces the plugin's own detect string") {
         PlugEntry e;
@@ -143,8 +147,8 @@ TEST_CASE("plugin sections read in TC's order") {
     }
     ProbeCache.clear();
     WincmdIniPath.clear();
-    LoadTcListerSettings();
-    CHECK((LoadPluginSection(0).entries.empty() && TcListerSettings.loaded == 0 && TcListerSettings.multimedia == 1));
+    PluginSection none = LoadPluginSection(0);
+    CHECK((none.entries.empty() && none.lister.loaded == 0 && LoadListerSettings().multimedia == 1));
 }
 
 TEST_CASE("view-mode rules up to the first gap, and the rules TC never sees") {
@@ -180,12 +184,11 @@ TEST_CASE("wildcard matching agrees with its definition and stays linear") {
 }
 
 TEST_CASE("where TC's configuration uses each plugin's fields") {
-    FieldUsageIndex = FieldUsage{};
-    FieldUsageIndex.built = true;
-    UsageParseRefs(L"[=tc.size] [=<fs>.x] [=Plug.Field.KB] [=Plug.Date:12] [=plug.Date:ab] [=nodot] [=.x]", 5, L"w");
-    UsageParseRefs(L"[=\"a]b\" plug.Quoted] [=\"open plug.X] [=Plug.Field]", 5, L"w");
-    CHECK(Uses(L"plug") == L"5[w] Date Date:ab Field Quoted; ");
-    CHECK((FieldUsageIndex.names[L"plug"] == L"Plug" && FieldUsageIndex.uses.size() == 1));
+    FieldUsage refs;
+    UsageParseRefs(refs, L"[=tc.size] [=<fs>.x] [=Plug.Field.KB] [=Plug.Date:12] [=plug.Date:ab] [=nodot] [=.x]", 5, L"w");
+    UsageParseRefs(refs, L"[=\"a]b\" plug.Quoted] [=\"open plug.X] [=Plug.Field]", 5, L"w");
+    CHECK(Uses(refs, L"plug") == L"5[w] Date Date:ab Field Quoted; ");
+    CHECK((refs.names[L"plug"] == L"Plug" && refs.uses.size() == 1));
 
     TcIniDir tc(L"usage");
     WriteIniText(tc.ini,
@@ -198,19 +201,18 @@ TEST_CASE("where TC's configuration uses each plugin's fields") {
                  L"[Other]\r\nKey=text [=audio.Title]\r\n",
                  true);
     WriteIniText(tc / L"c.ini", L"[CustomFieldsMy view]\r\nContents1=[=audio.Album]\r\n", false);
-    FieldUsageIndex.built = false;
-    InitLanguage();
+    FieldUsage usage = BuildFieldUsage();
+    InitLanguage(std::nullopt);
     REQUIRE(LangCode() == L"eng");
     int counts[UsePlaceCount];
-    CHECK(FieldUsageCount(L"FILEINFO", counts, L"") == 3);
-    CHECK(Uses(L"fileinfo") == L"0[Version] version; 0[Size] size version; 4[MySearch] date size; ");
-    CHECK(Uses(L"audio") == L"0[y view: Contents1] Album; 1[*.mp3] Title; 1[2fields] Artist; 5[[Other] Key] Title; ");
-    CHECK(FieldUsageCount(L"audio", counts, L"title") == 2);
+    CHECK(FieldUsageCount(usage, L"FILEINFO", counts, L"") == 3);
+    CHECK(Uses(usage, L"fileinfo") == L"0[Version] version; 0[Size] size version; 4[MySearch] date size; ");
+    CHECK(Uses(usage, L"audio") == L"0[y view: Contents1] Album; 1[*.mp3] Title; 1[2fields] Artist; 5[[Other] Key] Title; ");
+    CHECK(FieldUsageCount(usage, L"audio", counts, L"title") == 2);
     CHECK((counts[UseTip] == 1 && counts[UseOther] == 1 && counts[UseColumn] == 0));
-    CHECK(FieldUsageTextFor(L"fileinfo", L"VERSION") == L"column view “Version”, column view “Size”");
-    CHECK(FieldUsageText(L"exif", L"  ") == L"  rename template [N] [=exif.Date:12]: Date\r\n");
-    CHECK(FieldUsageText(L"nobody", L"").empty());
+    CHECK(FieldUsageTextFor(usage, L"fileinfo", L"VERSION") == L"column view “Version”, column view “Size”");
+    CHECK(FieldUsageText(usage, L"exif", L"  ") == L"  rename template [N] [=exif.Date:12]: Date\r\n");
+    CHECK(FieldUsageText(usage, L"nobody", L"").empty());
     WincmdIniPath.clear();
-    FieldUsageIndex.built = false;
-    CHECK(FieldUsageCount(L"fileinfo", counts, L"") == 0);
+    CHECK(FieldUsageCount(BuildFieldUsage(), L"fileinfo", counts, L"") == 0);
 }

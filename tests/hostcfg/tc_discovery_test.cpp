@@ -1,6 +1,7 @@
 // Finding TC and its wincmd.ini. These cases change the environment and the test
 // prefix's registry or start the stand-in TC, so each suite runs as a process of its
 // own and never beside the others (see CMakeLists.txt); the plain run skips them.
+#include "foundation/data_folder.h"
 #include "foundation/env.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
@@ -63,6 +64,18 @@ TEST_SUITE("tc-discovery" * doctest::skip()) {
         }
         ScopedEnv trailing(L"COMMANDER_PATH", L"C:\\TC\\\\/");
         CHECK(TcFilePath(L"unrar.dll") == L"C:\\TC\\unrar.dll");
+    }
+
+    TEST_CASE("the TC folder is remembered without trailing separators, once per folder") {
+        std::wstring tc = BuildPath(L"fakes\\tc");
+        for (const std::wstring& given : {tc + L"\\/", StrUpper(tc), DataFolder()}) {
+            ScopedEnv env(L"COMMANDER_PATH", given.c_str());
+            RememberTcDir();
+            CHECK(IniGetString(SettingsIniPath(), L"Remember", L"TcDir") == tc);
+        }
+        CHECK(RememberedTcDir() == tc);
+        WritePrivateProfileStringW(L"Remember", L"TcDir", DataFolder().c_str(), SettingsIniPath().c_str());
+        CHECK(RememberedTcDir() == L"");
     }
 
     TEST_CASE("the file that holds each section, and the raw section text") {

@@ -22,7 +22,7 @@ TEST_CASE("the information text tells what the file shows without running it") {
         std::wstring wlx = PathJoin(folder, L"wlx"), file = PathJoin(wlx, L"content.wdx");
         CreateDirectoryW(wlx.c_str(), nullptr);
         REQUIRE(CopyInto(FakePlugin(L"content", L"wdx"), wlx, L"content.wdx"));
-        std::wstring text = PluginInfoText(L"%X%\\wlx\\content.wdx", file, file);
+        std::wstring text = PluginInfoText(L"%X%\\wlx\\content.wdx", file, file, {});
         CHECK(text.starts_with(L"File:  " + file + L"\r\n"));
         // The file's own language comes first, and values are shown as stored.
         CheckLines(text, {sizeof(void*) == 8 ? L"Architecture:  x64 (64 Bit)" : L"Architecture:  x86 (32 Bit)",
@@ -34,7 +34,7 @@ TEST_CASE("the information text tells what the file shows without running it") {
         CHECK((text.find(L"Search in Lister") == std::wstring::npos && text.find(L"Other exports") == std::wstring::npos));
     }
     SUBCASE("a Lister plugin has no usage section; its kind folder fits") {
-        std::wstring file = FakePlugin(L"lister", L"wlx"), text = PluginInfoText(L"", file, file);
+        std::wstring file = FakePlugin(L"lister", L"wlx"), text = PluginInfoText(L"", file, file, {});
         CheckLines(text, {L"Plugin type (from exports):  Lister", L"Folder:  no wlx/wdx/wcx/wfx folder in the path",
                           L"Version info:\r\n  none", CapLine(L"Search in Lister", L"no")});
         CHECK(text.find(L"Used in TC") == std::wstring::npos);
@@ -43,11 +43,11 @@ TEST_CASE("the information text tells what the file shows without running it") {
         std::wstring odd = PathJoin(folder, L"odd.wlx"), junk = PathJoin(folder, L"junk.wlx");
         WriteFileBytes(odd, PeHeaderBytes(0x1c4));
         WriteFileBytes(junk, "no program at all");
-        CheckLines(PluginInfoText(L"", odd, odd),
+        CheckLines(PluginInfoText(L"", odd, odd, {}),
                    {L"Architecture:  0x01c4", L"Build time (PE header):  not set or implausible",
                     L"Plugin type (from exports):  Lister  (no known exports \u2013 taken from the file extension)",
                     L"TC interface (0):\r\n  none"});
-        std::wstring notPe = PluginInfoText(L"", junk, junk);
+        std::wstring notPe = PluginInfoText(L"", junk, junk, {});
         CHECK((notPe.ends_with(L"\r\n\r\nnot a valid program file\r\n") && notPe.find(L"Architecture") == std::wstring::npos));
     }
 }

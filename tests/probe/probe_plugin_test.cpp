@@ -12,7 +12,7 @@ std::wstring Text(const ProbeResult& r) {
 
 ProbeResult Probe(const std::wstring& path, int kind, bool force = false) {
     ProbeResult r;
-    ProbePlugin(r, path, kind, force);
+    ProbePlugin(r, path, kind, force, CurrentChildSettings());
     return r;
 }
 
@@ -81,7 +81,7 @@ TEST_CASE("32-bit plugins go through the twin; other machines are named" * docte
         PvPlugin row, result;
         row.path = path;
         row.name = L"kept";
-        RunFieldsChild(result, row, L"C:\\x.jpg");
+        RunFieldsChild(result, row, L"C:\\x.jpg", CurrentChildSettings());
         CHECK(result.name == L"kept");
         return result;
     };
@@ -133,7 +133,7 @@ TEST_CASE("probe output is trusted only when the child ended cleanly") {
     for (const auto& [output, exitCode, timedOut, want] : cases) {
         CAPTURE(output);
         ProbeResult r;
-        ReadProbeOutput(r, ChildRun{1, timedOut, exitCode, output});
+        ReadProbeOutput(r, ChildRun{1, timedOut, exitCode, output}, 2000);
         CHECK(Text(r) == want);
     }
 }

@@ -85,7 +85,7 @@ void UseTestSettings() {
     SettingsValues[L"Probe/Timeout"] = L"2";
     SettingsValues[L"General/Language"] = L"eng";
     ApplyDiagSettings();
-    InitLanguage();
+    InitLanguage(std::nullopt);
 }
 
 std::string PeHeaderBytes(uint16_t machine) {

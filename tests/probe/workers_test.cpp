@@ -6,7 +6,6 @@
 #include "probe/background_probe.h"
 #include "probe/workers.h"
 #include "probe_test_support.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -83,8 +82,8 @@ const std::wstring Lister = Configured(L"lister", L"wlx"), Content = Configured(
 // Whatever a first run leaves behind for good (cached folders, texts) is made
 // before anything is counted.
 void WarmUp(HWND window) {
-    RunWorker(ProbeThreadProc, [&] { return new ProbeJob{window, ++ProbeGen, 0, 0, {{0, Lister}}}; });
-    RunWorker(PreviewFieldsThread, [&] { return new FieldsJob{window, ++PvFieldsGen, L"", {{0, Row(Content)}}}; });
+    RunWorker(ProbeThreadProc, [&] { return new ProbeJob{window, ++ProbeGen, CurrentChildSettings(), 0, 0, {{0, Lister}}}; });
+    RunWorker(PreviewFieldsThread, [&] { return new FieldsJob{window, ++PvFieldsGen, CurrentChildSettings(), L"", {{0, Row(Content)}}}; });
     RunWorker(DetailsThreadProc, [&] { return new DetailsJob{window, ++XcolGen, {{0, Lister}}}; });
 }
 
@@ -99,7 +98,7 @@ TEST_CASE("workers post one record per item, each freed once" * doctest::skip(si
     WarmUp(window);
     SUBCASE("a tab's probe job") {
         uint32_t gen = ++ProbeGen;
-        auto job = [&] { return new ProbeJob{window, gen, 0, 0, {{4, Lister}, {9, L"Z:\\gone.wlx"}}}; };
+        auto job = [&] { return new ProbeJob{window, gen, CurrentChildSettings(), 0, 0, {{4, Lister}, {9, L"Z:\\gone.wlx"}}}; };
         CHECK(RunWorker(ProbeThreadProc, job) == 0);
         CHECK(Seen() == L"probe " + N(gen) + L" 4 1 EXT=\"TXT\" | EXT=\"LOG\"\nprobe " + N(gen) + L" 9 5 \ndone " +
                             N(gen) + L" 0\n");
@@ -107,7 +106,7 @@ TEST_CASE("workers post one record per item, each freed once" * doctest::skip(si
     SUBCASE("a background job answers to its own counter") {
         uint32_t gen = ++BgProbeGen;
         ++ProbeGen;
-        auto job = [&] { return new ProbeJob{window, gen, 2, 1, {{0, Configured(L"packer", L"wcx")}}}; };
+        auto job = [&] { return new ProbeJob{window, gen, CurrentChildSettings(), 2, 1, {{0, Configured(L"packer", L"wcx")}}}; };
         CHECK(RunWorker(ProbeThreadProc, job) == 0);
         CHECK(Seen() == L"probe " + N(gen) + L" -1 1 12\ndone " + N(gen) + L" 3\n");
     }
@@ -118,12 +117,12 @@ TEST_CASE("workers post one record per item, each freed once" * doctest::skip(si
     }
     SUBCASE("preview fields") {
         uint32_t gen = ++PvFieldsGen;
-        auto job = [&] { return new FieldsJob{window, gen, L"C:\\x.jpg", {{3, Row(Content)}, {5, Row(Lister)}}}; };
+        auto job = [&] { return new FieldsJob{window, gen, CurrentChildSettings(), L"C:\\x.jpg", {{3, Row(Content)}, {5, Row(Lister)}}}; };
         CHECK(RunWorker(PreviewFieldsThread, job) == 0);
         CHECK(Seen() == L"fields " + N(gen) + L" 3 1 17\nfields " + N(gen) + L" 5 7 0\n");
     }
     SUBCASE("the field-list scan runs to its end whatever the preview does") {
-        auto job = [&] { return new FieldScanJob{window, {{L"a", Content, L"b"}, {L"c", L"Z:\\gone.wdx", L"d"}}}; };
+        auto job = [&] { return new FieldScanJob{window, CurrentChildSettings(), {{L"a", Content, L"b"}, {L"c", L"Z:\\gone.wdx", L"d"}}}; };
         CHECK(RunWorker(FieldScanThreadProc, job, [] { ++PvFieldsGen; }) == 0);
         CHECK(Seen() == L"list ab 17 1\nlist cd 0 0\n");
     }
@@ -136,7 +135,7 @@ TEST_CASE("a worker stops before its next item once its counter moved on") {
     SUBCASE("a tab switch during the first plugin ends the job after it, with its own generation") {
         uint32_t gen = ++ProbeGen;
         std::wstring hang = Configured(L"hang", L"wlx");
-        auto job = [&] { return new ProbeJob{window, gen, 0, 0, {{0, hang}, {1, Lister}, {2, Lister}}}; };
+        auto job = [&] { return new ProbeJob{window, gen, CurrentChildSettings(), 0, 0, {{0, hang}, {1, Lister}, {2, Lister}}}; };
         RunWorker(ProbeThreadProc, job, [] { ++ProbeGen; });
         CHECK((seenCount <= 2 && Seen().ends_with(L"done " + N(gen) + L" 0\n")));
     }
@@ -144,7 +143,7 @@ TEST_CASE("a worker stops before its next item once its counter moved on") {
         uint32_t xcol = ++XcolGen, fields = ++PvFieldsGen;
         ++XcolGen, ++PvFieldsGen;
         RunWorker(DetailsThreadProc, [&] { return new DetailsJob{window, xcol, {{1, Lister}}}; });
-        RunWorker(PreviewFieldsThread, [&] { return new FieldsJob{window, fields, L"", {{1, Row(Lister)}}}; });
+        RunWorker(PreviewFieldsThread, [&] { return new FieldsJob{window, fields, CurrentChildSettings(), L"", {{1, Row(Lister)}}}; });
         CHECK(seenCount == 0);
     }
     DestroyWindow(window);
@@ -155,9 +154,9 @@ TEST_CASE("records that cannot be posted are freed by the worker") {
     HWND window = CollectorWindow();
     WarmUp(window);
     DestroyWindow(window);
-    CHECK(RunWorker(ProbeThreadProc, [&] { return new ProbeJob{window, ++ProbeGen, 0, 0, {{0, Lister}}}; }) == 0);
+    CHECK(RunWorker(ProbeThreadProc, [&] { return new ProbeJob{window, ++ProbeGen, CurrentChildSettings(), 0, 0, {{0, Lister}}}; }) == 0);
     CHECK(RunWorker(DetailsThreadProc, [&] { return new DetailsJob{window, ++XcolGen, {{0, Lister}}}; }) == 0);
-    CHECK(RunWorker(FieldScanThreadProc, [&] { return new FieldScanJob{window, {{L"", Content, L""}}}; }) == 0);
+    CHECK(RunWorker(FieldScanThreadProc, [&] { return new FieldScanJob{window, CurrentChildSettings(), {{L"", Content, L""}}}; }) == 0);
     CHECK(seenCount == 0);
 }
 
@@ -171,10 +170,10 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::sk
                                             fs + L"\r\n"));
     HWND window = CollectorWindow();
     std::vector<int> inventory;
-    BackgroundProbeHost host{window, 0, [&](int kind) { inventory.push_back(kind); }};
+    BackgroundProbeHost host{window, 0, false, [&](int kind) { inventory.push_back(kind); }};
     ProbeCache.clear();
     BgProbedKinds.clear();
-    BgProbeRunning = TabIsFindings = 0;
+    BgProbeRunning = 0;
     SettingsValues[L"Probe/Background"] = L"1";
     // What the main window does until a job's end message, and on it.
     auto finishJob = [] {
@@ -192,13 +191,12 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::sk
     }
     SUBCASE("on the findings tab it starts with the Lister plugins, whatever the setting") {
         SettingsValues[L"Probe/Background"] = L"0";
-        TabIsFindings = 1;
+        host.findingsShown = true;
         host.shownTab = 5;
         StartBackgroundProbe(host);
         REQUIRE(BgProbeRunning == 1);
         CHECK(finishJob() == 1);
         CHECK(Seen() == L"probe " + N(BgProbeGen) + L" -1 1 EXT=\"TXT\" | EXT=\"LOG\"\ndone " + N(BgProbeGen) + L" 1\n");
-        TabIsFindings = 0;
     }
     SUBCASE("beside the Lister tab the other kinds follow one another") {
         std::vector<LPARAM> jobs;

@@ -5,6 +5,7 @@
 #include "../hostcfg/hostcfg_test_util.h"
 #include "editing/pending_ops.h"
 #include "foundation/inv_record.h"
+#include "foundation/labels.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "hostcfg/kept.h"
@@ -62,7 +63,7 @@ std::wstring RowsText(size_t index) {
 struct English {
     English() {
         SettingsValues[L"General/Language"] = L"eng";
-        InitLanguage();
+        InitLanguage(std::nullopt);
         PendingEdits.clear();
         PlugStates.clear();
     }

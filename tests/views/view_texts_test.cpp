@@ -8,7 +8,7 @@
 
 TEST_CASE("view texts in English: tabs, modes, kinds, exports, detect items, packer capabilities and paths") {
     SettingsValues[L"General/Language"] = L"eng";
-    InitLanguage();
+    InitLanguage(std::nullopt);
     CHECK(TabName(-5) == L"Lister");
     CHECK(TabName(42) == L"Preview");
     CHECK(ModeNameText(L"4I") == L"4i internal, no plugins");

@@ -1,10 +1,23 @@
-#include "dsx/compare.h"
-#include "dsx/notes.h"
+#include "../dsx/dsx_test_util.h"
+#include "analyses/detect_compare.h"
+#include "analyses/detect_notes.h"
 #include "dsx/reach.h"
-#include "dsx_test_util.h"
 #include "foundation/texts.h"
+#include "hostcfg/plug_entry.h"
 
 namespace {
+
+// A plugin entry whose wincmd.ini line holds this detect string.
+PlugEntry DetectEntry(int kind, const std::wstring& detect, int number = 1, const wchar_t* path = L"C:\\P\\x.wlx") {
+    PlugEntry e;
+    e.kind = kind;
+    e.number = number;
+    e.expandedPath = path;
+    e.hasDetect = 1;
+    e.detectText = detect;
+    e.iniDetect = CompileDetect(detect, true);
+    return e;
+}
 
 // "tag: text" per note, one per line; only the tags, blank-separated, for tagsOnly.
 std::wstring Notes(const PlugEntry& e, const std::vector<PlugEntry>& all = {}, bool tagsOnly = false) {
@@ -61,7 +74,7 @@ TEST_CASE("compiled detect strings name their extensions, form and sets") {
 }
 
 TEST_CASE("notes grade how many files a detect string lets through, in the user's words") {
-    InitLanguage();
+    InitLanguage(std::nullopt);
     REQUIRE(LangCode() == L"eng");
     const struct {
         const wchar_t *in, *tags;

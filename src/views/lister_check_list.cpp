@@ -1,12 +1,17 @@
+#include "views/lister_check_list.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include "analyses/lister_check.h"
+#include "analyses/preview_state.h"
+#include "foundation/labels.h"
+#include "foundation/list_view.h"
 #include "foundation/texts.h"
-#include "views/list_view.h"
+#include "hostcfg/tc_discovery.h"
+#include "probe/workers.h"
 #include "views/panes.h"
-#include "views/view_texts.h"
 
 namespace {
 
@@ -56,6 +61,24 @@ void LvCheckFillList() {
         if (counts[state]) AddGroup(list, state, counts[state]);
     for (size_t i = 0; i < LvRows.size(); ++i) AddRow(list, (int)i, LvRows[i]);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    LvFitLastColumn(list);
+    ListViewFitLastColumn(list);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+void LvCheckDetailText(int index) { SetDetailText(LvRowDetailText(index), true); }
+
+void LvFillCheck() {
+    ++PvFieldsGen;  // late answers of the content preview become stale
+    LvRows.clear();
+    LvFileExt.clear();
+    if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_detect").c_str());
+    SetDetailText(L"", true);
+    if (LayoutPanes) LayoutPanes();
+    if (!PreviewFile.empty() && !WincmdIniPath.empty()) {
+        FileFacts facts = DetFileFacts(PreviewFile);
+        LvFileExt = facts.extension;
+        LvRows = LvComputeRows(LoadPluginSection(KindLister), facts, TcExeIs32Bit(TcExePath()));
+    }
+    LvCheckFillList();
+    if (UpdateStatusBar) UpdateStatusBar();
 }

@@ -1,10 +1,10 @@
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
-void LvFitLastColumn(HWND list) {
+void ListViewFitLastColumn(HWND list) {
     HWND header = ListView_GetHeader(list);
     int columns = header ? Header_GetItemCount(header) : 0;
     if (columns < 1) return;

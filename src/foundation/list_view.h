@@ -1,7 +1,7 @@
-// Helpers shared by the report-style list views of the main page.
+// Helpers shared by the report-style list views of every window and dialog.
 #pragma once
 #include <windows.h>
 
 // Widens the last column so the columns fill the list's client width, leaving
 // room for a vertical scroll bar that is about to appear.
-void LvFitLastColumn(HWND list);
+void ListViewFitLastColumn(HWND list);

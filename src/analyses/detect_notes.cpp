@@ -1,11 +1,12 @@
-#include "dsx/notes.h"
+#include "analyses/detect_notes.h"
 
 #include "dsx/reach.h"
+#include "dsx/syntax_message.h"
+#include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
-#include "views/view_texts.h"
 
 namespace {
 
@@ -13,25 +14,6 @@ void PushNote(std::vector<std::wstring>& notes, std::vector<std::wstring>* tags,
               const wchar_t* tag) {
     notes.push_back(text);
     if (tags) tags->push_back(tag);
-}
-
-// The advice for an unquoted EXT value repeats the operator the user wrote, so
-// EXT!=txt is never "corrected" into the opposite EXT="TXT".
-std::wstring WithWrittenOperator(std::wstring tmpl, const DsxError& error) {
-    if (error.code == DsxErrUnquoted && error.detail == 1) {
-        size_t p = tmpl.find(L"EXT=\"{e}\"");
-        if (p != std::wstring::npos) tmpl.insert(p + 3, L"!");
-    }
-    return tmpl;
-}
-
-std::wstring ExpectedText(const DsxError& error) {
-    switch (error.detail) {
-    case DsxExpectCondition: return Tr("syn_cond");
-    case DsxExpectNumber: return Tr("syn_number");
-    case DsxExpectValue: return Tr("syn_value");
-    default: return error.text;
-    }
 }
 
 bool IsFindWord(const DsxToken& t) { return t.kind == DsxTokWord && (t.text == L"FIND" || t.text == L"FINDI"); }
@@ -117,27 +99,4 @@ std::vector<std::wstring> DetectNotes(const PlugEntry& entry, const std::vector<
     }
     PushDuplicateNote(entry, entries ? *entries : TabEntries, notes, tags);
     return notes;
-}
-
-std::wstring DetectSyntaxMessage(const DsxError& error) {
-    const char* key = nullptr;
-    switch (error.code) {
-    case DsxErrQuote: key = "syn_quote"; break;
-    case DsxErrChar: key = "syn_char"; break;
-    case DsxErrExpect: key = "syn_expect"; break;
-    case DsxErrUnquoted: key = "syn_unquoted"; break;
-    case DsxErrFindEq: key = "syn_findeq"; break;
-    case DsxErrUnknownWord: key = "syn_unknown"; break;
-    case DsxErrClose: key = "syn_close"; break;
-    default: return L"";
-    }
-    std::wstring msg = FillVar(WithWrittenOperator(Tr(key), error), L"p", std::to_wstring(error.position));
-    switch (error.code) {
-    case DsxErrChar: return FillVar(msg, L"c", error.text);
-    case DsxErrExpect: return FillVar(msg, L"x", ExpectedText(error));
-    case DsxErrUnquoted: return FillVar(msg, L"e", error.text);
-    case DsxErrFindEq: return FillVar(msg, L"f", error.text);
-    case DsxErrUnknownWord: return FillVar(msg, L"w", error.text);
-    default: return msg;
-    }
 }

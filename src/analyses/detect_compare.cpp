@@ -1,4 +1,4 @@
-#include "dsx/compare.h"
+#include "analyses/detect_compare.h"
 
 #include <algorithm>
 

@@ -27,5 +27,3 @@ bool IsGreedyLister(const PlugEntry& entry);
 // are collected when tags is not null; entries null means TabEntries.
 std::vector<std::wstring> DetectNotes(const PlugEntry& entry, const std::vector<PlugEntry>* entries,
                                       std::vector<std::wstring>* tags);
-// "" for no error.
-std::wstring DetectSyntaxMessage(const DsxError& error);
