@@ -1,0 +1,118 @@
+#include "views/status_text.h"
+
+#include "analyses/acknowledged.h"
+#include "analyses/detect_compare.h"
+#include "analyses/detect_notes.h"
+#include "editing/pending_ops.h"
+#include "foundation/env.h"
+#include "foundation/labels.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/kept.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_files.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+#include "views/detail_pane.h"
+#include "views/row_status.h"
+
+ShownSectionFacts ShownSection;
+std::function<std::wstring()> InventoryStatusText;
+std::function<std::wstring()> FindingsStatusText;
+std::function<std::wstring()> PreviewStatusText;
+
+namespace {
+
+std::wstring Filled(const char* key, const std::wstring& value, const wchar_t* name = L"n") {
+    return FillVar(Tr(key), name, value);
+}
+
+// The acknowledgement key of the wrong-folder finding of an entry.
+std::wstring FolderAckKey(const PlugEntry& e) {
+    std::wstring key = StrLower(std::wstring(1, PlugKindLetter((int)e.kind)) + L"|" + e.expandedPath + L"|folder");
+    for (wchar_t& c : key)
+        if (c == L'"' || c == L';' || c == L'=' || c == L'[' || c == L']') c = L'_';
+    return key;
+}
+
+bool PacksDifferently(const PlugEntry& e) {
+    if (e.probeStatus != ProbeOk) return false;
+    int caps = StrToInt(e.probeAnswer);
+    for (int flag : e.packerFlags)
+        if (flag != caps) return true;
+    return false;
+}
+
+struct TabCounts {
+    int missing = 0, noDetect = 0, differs = 0, newExts = 0, wrongDir = 0, notes = 0, notFs = 0;
+};
+
+TabCounts CountEntries(int tab) {
+    TabCounts c;
+    for (const PlugEntry& e : TabEntries) {
+        c.missing += !e.fileExists;
+        if (tab <= KindContent) {
+            c.noDetect += !e.hasDetect;
+            int check = RowCheckState(e);
+            c.differs += check >= CheckPluginMore && check <= CheckIniNone;
+            c.newExts += check == CheckPluginMore || check == CheckBothDiffer;
+        } else if (tab == KindPacker) {
+            c.differs += PacksDifferently(e);
+        }
+        if (e.fileExists && PluginKindOfPath(e.path, e.kindMask) && !AckSet.count(FolderAckKey(e))) ++c.wrongDir;
+        c.notes += !DetectNotes(e, &TabEntries, nullptr).empty();
+        c.notFs += tab == KindFileSystem && &RowStateGlyph(e) == &NotFsGlyph();
+    }
+    return c;
+}
+
+}  // namespace
+
+std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces) {
+    std::wstring text;
+    for (const auto& piece : pieces) text += (text.empty() ? L"" : L"  \u00b7  ") + piece;
+    return text;
+}
+
+std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal) {
+    TabCounts c = CountEntries(tab);
+    std::vector<std::wstring> pieces;
+    auto count = [&](const char* key, int n) {
+        if (n) pieces.push_back(Filled(key, std::to_wstring(n)));
+    };
+    pieces.push_back(FillVar(Filled("st_plugins", std::to_wstring(TabEntries.size())), L"t", TabName(tab)));
+    count("st_disabled", (int)KeptEntries.size());
+    if (probeDone < probeTotal)
+        pieces.push_back(FillVar(Filled("st_probing", std::to_wstring(probeTotal)), L"i", std::to_wstring(probeDone)));
+    count("st_newexts", c.newExts);
+    count(tab == KindPacker ? "st_capsdiff" : "st_differs", c.differs);
+    count("st_nodetect", c.noDetect);
+    count("st_missing", c.missing);
+    count("st_wrongdir", c.wrongDir);
+    count("st_notes", c.notes);
+    count("st_notfs", c.notFs);
+    if (!ShownSection.leftOverKeys.empty()) {
+        std::wstring keys;
+        for (const auto& k : ShownSection.leftOverKeys) keys += (keys.empty() ? L"" : L", ") + k;
+        pieces.push_back(Filled("st_stray", keys, L"k"));
+    }
+    if (ShownSection.iniMissing) pieces.push_back(Tr("st_secmissing"));
+    pieces.push_back(ShownSection.iniUsed);
+    std::wstring tc = EnvGet(L"COMMANDER_PATH");
+    pieces.push_back(L"TC: " + (tc.empty() ? L"?" : tc));
+    return JoinStatusPieces(pieces);
+}
+
+std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal) {
+    std::wstring text;
+    if (WincmdIniPath.empty()) text = Tr("st_noini");
+    else if (tab == 4) text = InventoryStatusText ? InventoryStatusText() : L"";
+    else if (tab == 5) text = FindingsStatusText ? FindingsStatusText() : L"";
+    else if (tab == 6) text = PreviewStatusText ? PreviewStatusText() : L"";
+    else text = PluginTabStatusText(tab, probeDone, probeTotal);
+    std::vector<std::wstring> pieces;
+    if (!StatusNote.empty()) pieces.push_back(StatusNote);
+    if (uint32_t pending = CountPendingChanges()) pieces.push_back(Filled("st_pending", std::to_wstring(pending)));
+    pieces.push_back(text);
+    return JoinStatusPieces(pieces);
+}
