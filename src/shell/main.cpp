@@ -1,20 +1,38 @@
 #include <windows.h>
+#include <commctrl.h>
+
 #include <shellapi.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "analyses/acknowledged.h"
 #include "foundation/data_folder.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
+#include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/child_modes.h"
+#include "shell/commands.h"
+#include "shell/forward.h"
+#include "shell/main_window.h"
+#include "shell/menu_help.h"
 #include "shell/start_args.h"
+#include "views/legend.h"
+#include "views/main_controls.h"
+#include "views/page_window.h"
+#include "views/text_popup.h"
+#include "views/themes.h"
+#include "views/ui_globals.h"
+#include "views/window_layout.h"
 
 namespace {
+
+constexpr const wchar_t* InstanceMutexName = L"Local\\Kestrovane.Halvorin38";
 
 std::vector<std::wstring> CommandLineArgs() {
     int count = 0;
@@ -40,37 +58,154 @@ void ChooseWincmdIni(const std::wstring& iniArg) {
 }
 
 void WriteStartBanner() {
-    DebugLog(L"=== Kestrovane 2.0 start ===");
+    DebugLog(std::wstring(L"=== Kestrovane ") + VersionText + L" start ===");
     DebugLog(L"exe dir " + AppDir() + L", data dir " + DataFolder());
     DebugLog(L"COMMANDER_PATH " + EnvGet(L"COMMANDER_PATH") + (StartedFromTc ? L" (started from TC)" : L""));
     DebugLog(L"wincmd.ini " + (WincmdIniPath.empty() ? std::wstring(L"NOT FOUND") : WincmdIniPath) +
              L", language " + LangCode());
 }
 
-// Until the main window exists, the start says plainly what it found.
-void ShowStartSummary() {
-    auto orNone = [](const std::wstring& s) { return s.empty() ? std::wstring(L"(not found)") : s; };
-    std::wstring text = L"The main window of Kestrovane is not built yet.\n\nWhat the start found:\n"
-                        L"TC folder: " + orNone(EnvGet(L"COMMANDER_PATH")) +
-                        L"\nwincmd.ini: " + orNone(WincmdIniPath) +
-                        L"\nData folder: " + DataFolder();
-    MessageBoxW(nullptr, text.c_str(), L"Kestrovane", MB_OK | MB_ICONINFORMATION);
+// A second start hands its file to the running copy and ends.
+void ForwardToRunningCopy(const StartArgs& start) {
+    struct Candidate {
+        const std::wstring& path;
+        bool lister, install;
+    };
+    const Candidate candidates[] = {
+        {start.previewFile, false, false}, {start.listerFile, true, false}, {start.installPath, false, true}};
+    for (const Candidate& c : candidates)
+        if (!c.path.empty() && UiForwardToRunning(c.path, c.lister, c.install)) return;
+    RaiseRunningWindow();
+}
+
+bool RegisterClass(const wchar_t* name, WNDPROC proc, UINT style, bool smallIcon, int background) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = AppInstance;
+    wc.hIcon = static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(101), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    if (smallIcon)
+        wc.hIconSm = static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(101), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
+
+bool RegisterWindowClasses() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&icc);
+    bool ok = RegisterClass(L"KestrovaneMainWnd", MainWndProc, CS_DBLCLKS, true, COLOR_BTNFACE) &&
+              RegisterClass(L"KestrovanePage", PageWndProc, CS_DBLCLKS, false, COLOR_WINDOW);
+    RegisterClass(L"KestrovaneLegend", LegendWndProc, 0, false, COLOR_WINDOW);
+    RegisterClass(L"KestrovaneText", TextWndProc, 0, false, COLOR_WINDOW);
+    return ok;
+}
+
+// The saved placement when it lies on a monitor; the show command it asks for.
+int ApplySavedPlacement(HWND window, int showCmd) {
+    auto saved = ParsePlacement(IniGetString(SettingsIniPath(), L"Window", L"Pos"));
+    if (!saved || !MonitorFromRect(&saved->rect, MONITOR_DEFAULTTONULL)) return showCmd;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window, &placement);
+    placement.flags = 0;
+    placement.rcNormalPosition = saved->rect;
+    SetWindowPlacement(window, &placement);
+    return saved->maximized ? SW_SHOWMAXIMIZED : showCmd;
+}
+
+HWND CreateMainWindow(int showCmd) {
+    int dpi = UiScreenDpi();
+    HWND window = CreateWindowExW(0, L"KestrovaneMainWnd", Tr("app_title").c_str(),
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  MulDiv(1100, dpi, 96), MulDiv(680, dpi, 96), nullptr, BuildMainMenu(), AppInstance,
+                                  nullptr);
+    if (!window) return nullptr;
+    showCmd = ApplySavedPlacement(window, showCmd);
+    TabCtrl_SetCurSel(TabCtl, StartTabIndex());
+    ShowWindow(window, showCmd);
+    SendMessageW(StatusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Tr("st_loading").c_str()));
+    UpdateWindow(window);
+    PostMessageW(window, MsgStart, 0, 0);
+    return window;
+}
+
+HACCEL CreateAccelerators() {
+    ACCEL keys[] = {
+        {FCONTROL | FVIRTKEY, 'O', CmdOpenIni},  {FVIRTKEY, VK_F5, CmdReload},
+        {FVIRTKEY, VK_F1, CmdHelp},              {FSHIFT | FVIRTKEY, VK_F1, CmdLegend},
+        {FCONTROL | FVIRTKEY, 'E', CmdSettings}, {FCONTROL | FVIRTKEY, 'I', CmdInstall},
+        {FALT | FVIRTKEY, VK_RETURN, CmdPluginInfo}, {FCONTROL | FVIRTKEY, 'S', CmdSave},
+        {FCONTROL | FVIRTKEY, 'F', CmdFind},     {FVIRTKEY, VK_F3, CmdNextMatch},
+        {FSHIFT | FVIRTKEY, VK_F3, CmdPrevMatch},
+    };
+    return CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
+}
+
+// Esc closes a text popup or the legend wherever the focus is inside it.
+bool CloseOnEscape(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    wchar_t cls[65] = {};
+    if (root) GetClassNameW(root, cls, 65);
+    if (wcscmp(cls, L"KestrovaneText") == 0) {
+        DestroyWindow(root);
+        return true;
+    }
+    if (LegendWnd && (msg.hwnd == LegendWnd || IsChild(LegendWnd, msg.hwnd))) {
+        DestroyWindow(LegendWnd);
+        return true;
+    }
+    return false;
+}
+
+int RunMessageLoop(HWND window) {
+    HACCEL accelerators = CreateAccelerators();
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (CloseOnEscape(msg)) continue;
+        if (TranslateAcceleratorW(window, accelerators, &msg)) continue;
+        if (IsDialogMessageW(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    DestroyAcceleratorTable(accelerators);
+    return static_cast<int>(msg.wParam);
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
+    AppInstance = instance;
     if (int childExit = 0; RunChildMode(childExit)) return childExit;
     DataFolder();  // fixed before any thread can ask for it
     StartArgs start = ParseStartArgs(CommandLineArgs());
+    HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);  // held for the life of the process
+    if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        ForwardToRunningCopy(start);
+        CloseHandle(instanceMutex);
+        return 0;
+    }
     DebugArg = start.debug;
     DiscoverTc();
     ChooseWincmdIni(start.iniArg);
     RememberTcDir();
+    LoadFrameLayout();
     LoadSettings(SettingsIniPath());
     ApplyDiagSettings();
+    ApplyColors();
+    LoadAckSet();
     InitLanguage(TcLanguageIni());
     WriteStartBanner();
-    ShowStartSummary();
-    return 0;
+    StartPreviewFile = start.previewFile;
+    StartListerFile = start.listerFile;
+    StartInstallPath = start.installPath;
+    if (!RegisterWindowClasses()) return 1;
+    HWND window = CreateMainWindow(showCmd);
+    if (!window) return 1;
+    return RunMessageLoop(window);
 }

@@ -21,9 +21,10 @@
 #include "views/ext_checklist.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
-#include "foundation/list_view.h"
+#include "views/list_view.h"
+#include "views/main_controls.h"
 #include "views/panes.h"
-#include "views/view_state.h"
+#include "views/tab_fill.h"
 #include "views/view_texts.h"
 
 int DetailRowShown = -1;
@@ -176,7 +177,7 @@ void ShowDetails(int item) {
     if (item >= 0 && (size_t)item < TabEntries.size()) AddExtRows(BuildExtListRows((size_t)item));
     if (ExtList) {
         LvSortApply(ExtList);
-        ListViewFitLastColumn(ExtList);
+        LvFitLastColumn(ExtList);
         SendMessageW(ExtList, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(ExtList, nullptr, TRUE);
     }

@@ -15,8 +15,9 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "views/list_rows.h"
+#include "views/main_controls.h"
 #include "views/panes.h"
-#include "views/view_state.h"
+#include "views/tab_fill.h"
 #include "foundation/labels.h"
 #include "views/view_texts.h"
 

@@ -4,32 +4,7 @@
 
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
-#include "views/panes.h"
-
-void LvSetCell(HWND list, int row, int column, const std::wstring& text) {
-    if (column == 0) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = row;
-        item.pszText = const_cast<wchar_t*>(text.c_str());
-        item.lParam = row;
-        SendMessageW(list, LVM_INSERTITEMW, 0, (LPARAM)&item);
-        return;
-    }
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(list, LVM_SETITEMTEXTW, (WPARAM)row, (LPARAM)&item);
-}
-
-int LvGetParam(HWND list, int row) {
-    if (row < 0) return -1;
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageW(list, LVM_GETITEMW, 0, (LPARAM)&item)) return -1;
-    return (int)item.lParam;
-}
+#include "views/main_controls.h"
 
 int LvFindParam(HWND list, int param) {
     LVFINDINFOW find{};
@@ -47,16 +22,6 @@ std::wstring LvGetText(HWND list, int row, int column) {
     SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)row, (LPARAM)&item);
     return buffer;
 }
-
-namespace {
-int FirstSelectedParam(HWND list) {
-    if (!list) return -1;
-    return LvGetParam(list, (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
-}
-}  // namespace
-
-int LvSelIndexPlugins() { return FirstSelectedParam(PluginList); }
-int LvSelIndexFindings() { return FirstSelectedParam(FindingsList); }
 
 std::wstring LvRowContentPlugKey(int row) {
     int id = PluginList ? LvGetParam(PluginList, row) : -1;

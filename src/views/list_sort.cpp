@@ -7,12 +7,12 @@
 
 #include "hostcfg/field_usage.h"
 #include "views/list_rows.h"
+#include "views/list_view.h"
+#include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/row_status.h"
-#include "views/view_state.h"
+#include "views/tab_fill.h"
 
-std::map<HWND, SortState> SortStates;
-int PathColumn = 4;
 std::function<int()> XcolFindUsedColumn;
 
 namespace {

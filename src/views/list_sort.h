@@ -3,17 +3,7 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
 
-struct SortState {
-    int column = -1;  // -1: not sorted
-    int direction = 0;  // 0 ascending, 1 descending
-};
-
-// Per list window; an entry appears on first use. The layout keeps them over a restart.
-extern std::map<HWND, SortState> SortStates;
-// The path column of the plugin list: 4 while no extra column is shown.
-extern int PathColumn;
 // The plugin list's column of the extra column "used"; -1 while it is not shown.
 // Set by the extra columns when they exist.
 extern std::function<int()> XcolFindUsedColumn;

@@ -1,15 +1,8 @@
 #include "views/panes.h"
 
-HWND LvCheckList = nullptr;
-HWND DetailLabel = nullptr;
-HWND DetailBox = nullptr;
-HWND PluginList = nullptr;
-HWND ExtList = nullptr;
-HWND FindingsList = nullptr;
-HWND InventoryList = nullptr;
-
 std::function<void()> LayoutPanes;
 std::function<void()> UpdateStatusBar;
+std::function<void()> FillCurrentTab;
 
 void SetDetailText(const std::wstring& text, bool /*alignLabels: only a rich-edit pane indents*/) {
     if (DetailBox) SetWindowTextW(DetailBox, text.c_str());

@@ -6,18 +6,15 @@
 #include <functional>
 #include <string>
 
-extern HWND LvCheckList;  // the Lister-check list of the preview tab
-extern HWND DetailLabel;  // the label above the detail pane
-extern HWND DetailBox;    // the detail pane
-extern HWND PluginList;   // the entries of the shown plugin tab
-extern HWND ExtList;      // the extension checklist of the selected entry
-extern HWND FindingsList;
-extern HWND InventoryList;
+#include "views/main_controls.h"
 
 // Sizes and shows the panes for the current tab and preview mode.
 extern std::function<void()> LayoutPanes;
 // Composes and shows the status text of the current tab.
 extern std::function<void()> UpdateStatusBar;
+
+// Fills the tab selected in the tab control.
+extern std::function<void()> FillCurrentTab;
 
 // Shows a text in the detail pane; alignLabels: rows "label TAB value" line up
 // their values. An empty text empties the pane.

@@ -9,6 +9,7 @@
 #include "hostcfg/kept.h"
 #include "hostcfg/plug_entry.h"
 #include "views/list_rows.h"
+#include "views/main_controls.h"
 #include "views/panes.h"
 #include "foundation/labels.h"
 #include "views/view_texts.h"

@@ -9,7 +9,7 @@
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
-#include "foundation/list_view.h"
+#include "views/list_view.h"
 #include "foundation/texts.h"
 #include "hostcfg/field_usage.h"
 #include "hostcfg/kept.h"
@@ -30,6 +30,8 @@
 
 int ShownSectionKind = -1;
 std::wstring ShownSectionText;
+FieldUsage ShownFieldUsage;
+ListerSettings ShownListerSettings;
 int ProbeDone = 0;
 int ProbeTotal = 0;
 TabFillHooks FillHooks;
@@ -108,7 +110,7 @@ void FillPluginRows(int kind) {
         ListView_SetColumnWidth(PluginList, 0, LVSCW_AUTOSIZE);
         if (ListView_GetColumnWidth(PluginList, 0) < UiScale(34)) ListView_SetColumnWidth(PluginList, 0, UiScale(34));
     }
-    ListViewFitLastColumn(PluginList);
+    LvFitLastColumn(PluginList);
     FitPathColumn();
     SendMessageW(PluginList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(PluginList, nullptr, TRUE);

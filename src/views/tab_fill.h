@@ -8,12 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "hostcfg/field_usage.h"
+#include "hostcfg/lister_settings.h"
 #include "hostcfg/plug_entry.h"
 
 // The kind of the plugin tab last filled (-1 none) and its wincmd.ini section text
 // as it stood then; the main window compares them on activation.
 extern int ShownSectionKind;
 extern std::wstring ShownSectionText;
+
+// Where the fields of Content plugins are used in TC; rebuilt whenever a fill reads wincmd.ini.
+extern FieldUsage ShownFieldUsage;
+// TC's Lister settings as the last fill of the Lister tab read them.
+extern ListerSettings ShownListerSettings;
 
 // Progress of the shown tab's probe job, for the status bar.
 extern int ProbeDone;

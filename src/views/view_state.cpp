@@ -7,12 +7,11 @@
 uint8_t TabIsPreview = 0;
 uint8_t TabIsFindings = 0;
 uint8_t TabIsInventory = 0;
+int PreviewMode = 0;
+uint8_t InSizeMove = 0;
 double PreviewSplitRatio = 0.25;
 
 void SavePreviewSplit() {
     if (!TabIsPreview) return;
     WriteSettingsIniValue(L"Window", L"PreviewSplit", std::to_wstring((int)(PreviewSplitRatio * 1000.0)).c_str());
 }
-
-FieldUsage ShownFieldUsage;
-ListerSettings ShownListerSettings;

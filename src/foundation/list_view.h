@@ -1,7 +1,0 @@
-// Helpers shared by the report-style list views of every window and dialog.
-#pragma once
-#include <windows.h>
-
-// Widens the last column so the columns fill the list's client width, leaving
-// room for a vertical scroll bar that is about to appear.
-void ListViewFitLastColumn(HWND list);

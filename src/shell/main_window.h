@@ -1,0 +1,21 @@
+// The main window procedure: its life, the detail splitter, files from a second
+// copy, the outside-change check and the results of the worker threads.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "probe/workers.h"
+
+constexpr UINT MsgRefresh = WM_APP + 3;
+constexpr UINT MsgStart = WM_APP + 9;
+constexpr UINT MsgIniCheck = WM_APP + 11;
+constexpr UINT MsgFitPathColumn = WM_APP + 13;
+constexpr UINT MsgInstall = WM_APP + 77;
+
+// The start's /preview, /lister and /install arguments, taken by MsgStart and MsgInstall.
+extern std::wstring StartPreviewFile;
+extern std::wstring StartListerFile;
+extern std::wstring StartInstallPath;
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

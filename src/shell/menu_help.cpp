@@ -1,0 +1,178 @@
+#include "shell/menu_help.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "foundation/files.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "shell/commands.h"
+#include "shell/main_children.h"
+#include "shell/main_window.h"
+#include "views/legend.h"
+#include "views/main_controls.h"
+#include "views/ui_globals.h"
+#include "views/view_state.h"
+
+namespace {
+
+void AppendItem(HMENU menu, int id, const char* key) { AppendMenuW(menu, MF_STRING, id, Tr(key).c_str()); }
+
+HFONT MakeFont(LOGFONTW font) {
+    font.lfQuality = CLEARTYPE_QUALITY;
+    return CreateFontIndirectW(&font);
+}
+
+void DeleteFont(HFONT& font, HFONT fresh) {
+    if (font) DeleteObject(font);
+    font = fresh;
+}
+
+void SetFont(HWND window, HFONT font) {
+    if (window) SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+bool OnNetwork(const std::wstring& file) {
+    wchar_t root[MAX_PATH] = {};
+    wcsncpy(root, file.c_str(), MAX_PATH - 1);
+    PathStripToRootW(root);
+    return PathIsUNCW(file.c_str()) || GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
+}  // namespace
+
+HMENU BuildMainMenu() {
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendItem(file, CmdOpenIni, "menu_open");
+    AppendItem(file, CmdReload, "menu_reload");
+    AppendItem(file, CmdOpenLog, "menu_openlog");
+    AppendItem(file, CmdInstall, "menu_install");
+    AppendItem(file, CmdFind, "menu_find");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendItem(file, CmdSave, "menu_save");
+    AppendItem(file, CmdDiscard, "menu_discard");
+    AppendItem(file, CmdRestore, "menu_restore");
+    AppendItem(file, CmdCleanup, "menu_cleanup");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendItem(file, CmdSettings, "menu_settings");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendItem(file, CmdExit, "menu_exit");
+    HMENU help = CreatePopupMenu();
+    AppendItem(help, CmdHelp, "menu_helpitem");
+    AppendItem(help, CmdLegend, "menu_legend");
+    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
+    AppendItem(help, CmdAbout, "menu_about");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), Tr("menu_file").c_str());
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), Tr("menu_help").c_str());
+    return bar;
+}
+
+int UiScreenDpi() {
+    HDC dc = GetDC(nullptr);
+    if (!dc) return 96;
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+void UiRebuildFonts() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);  // 504 bytes
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    LOGFONTW base = metrics.lfMessageFont;
+    base.lfHeight = MulDiv(base.lfHeight, UiDpi, UiScreenDpi());
+    HFONT font = MakeFont(base);
+    LOGFONTW fixed = base;
+    wcsncpy(fixed.lfFaceName, L"Consolas", LF_FACESIZE - 1);
+    fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    HFONT fixedFont = MakeFont(fixed);
+    for (HWND control : {TabCtl, PluginList, ExtList, InventoryList, FindingsList, DetailLabel, StatusBar,
+                         PvFieldList, LvCheckList, PvPickContentBtn, PvPickListerBtn, PvFileLabel, PvEmptyCheck,
+                         PvUnitsCheck, PvToggleBtn, PvIntro, PvPluginList, SearchLabel, SearchEdit, SearchStatus})
+        SetFont(control, font);
+    SetFont(DetailBox, TabIsInventory ? fixedFont : font);
+    UiSetDetailMargins();
+    LOGFONTW semibold = base, heading = base, subheading = base;
+    semibold.lfWeight = 600;
+    heading.lfHeight = MulDiv(base.lfHeight, 3, 2);
+    heading.lfWeight = 600;
+    subheading.lfHeight = MulDiv(base.lfHeight, 7, 6);
+    HFONT semiboldFont = MakeFont(semibold);
+    DeleteFont(UiFontHeading, MakeFont(heading));
+    DeleteFont(UiFontSubheading, MakeFont(subheading));
+    UiFontPx = std::max(std::abs(static_cast<int>(base.lfHeight)), 8);
+    LOGFONTW symbol{};
+    symbol.lfHeight = metrics.lfMessageFont.lfHeight;
+    symbol.lfWeight = 400;
+    symbol.lfCharSet = SYMBOL_CHARSET;
+    wcscpy(symbol.lfFaceName, L"Marlett");
+    HFONT symbolFont = MakeFont(symbol);
+    for (HWND button : {SearchPrevBtn, SearchClearBtn, SearchNextBtn}) SetFont(button, symbolFont);
+    DeleteFont(UiSymbolFont, symbolFont);
+    DeleteFont(UiFont, font);
+    DeleteFont(UiFontFixed, fixedFont);
+    DeleteFont(UiFontSemibold, semiboldFont);
+    UiApplyFonts();
+    if (KeyBar) InvalidateRect(KeyBar, nullptr, FALSE);
+}
+
+std::wstring HelpPageForCurrentTab() {
+    static const wchar_t* const pages[7] = {L"c01_lister", L"c01_lister", L"c02_packer", L"c03_dateisystem",
+                                            L"c04_bestand", L"c05_befunde", L"c06_vorschau"};
+    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : -1;
+    if (tab == 6 && PreviewMode == 1) return L"c07_lister_pruefen";
+    return tab >= 0 && tab <= 6 ? pages[tab] : L"index";
+}
+
+std::wstring HelpFilePath() {
+    bool german = LangCode() == L"deu";
+    std::wstring primary = PathJoin(AppDir(), german ? L"Kestrovane_deu.chm" : L"Kestrovane_eng.chm");
+    std::wstring secondary = PathJoin(AppDir(), german ? L"Kestrovane_eng.chm" : L"Kestrovane_deu.chm");
+    if (FileExists(primary)) return primary;
+    return FileExists(secondary) ? secondary : L"";
+}
+
+void ShowHelp(HWND owner, const std::wstring& page, bool legend) {
+    std::wstring file = HelpFilePath();
+    if (file.empty()) {
+        ShowLegend(owner);
+        return;
+    }
+    if (OnNetwork(file)) {
+        if (legend) {
+            ShowLegend(owner);
+            return;
+        }
+        MessageBoxW(owner, Tr("help_network").c_str(), Tr("app_title").c_str(), MB_ICONINFORMATION);
+    }
+    std::wstring address = L"mk:@MSITStore:" + file + L"::/" + page + L".html";
+    ShellExecuteW(owner, nullptr, L"hh.exe", address.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+void ShowAbout(HWND owner) {
+    std::wstring text = std::wstring(L"Kestrovane ") + VersionText + L"\n" + Tr("about_text") + L"\n\n" +
+                        Tr("about_lang") + L": " + LanguageDisplayName(LangCode());
+    MessageBoxW(owner, text.c_str(), L"Kestrovane", MB_ICONINFORMATION);
+}
+
+void UiCopyToClipboard(const std::wstring& text) {
+    if (!OpenClipboard(MainWnd)) return;
+    EmptyClipboard();
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        memcpy(GlobalLock(block), text.c_str(), bytes);
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+void UiPostRefresh() {
+    if (MainWnd) PostMessageW(MainWnd, MsgRefresh, 0, 0);
+}

@@ -1,0 +1,371 @@
+#include "views/page_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "analyses/preview_state.h"
+#include "analyses/detect_notes.h"
+#include "foundation/data_folder.h"
+#include "foundation/texts.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_files.h"
+#include "views/list_view.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/preview_layout.h"
+#include "views/row_status.h"
+#include "views/themes.h"
+#include "views/ui_globals.h"
+#include "views/view_state.h"
+
+double SplitRatio = 0.45;
+int32_t MarksShown = 0;
+
+namespace {
+
+constexpr int SplitterWidth = 7;
+constexpr int StripHeight = 20;
+
+struct SplitDrag {
+    bool active = false;
+    double ratio = 0;
+};
+SplitDrag Drag;
+
+struct FeedbackBar {
+    HWND window = nullptr;
+    RECT rect{};
+    bool drawn = false;
+};
+FeedbackBar Bar;
+
+bool PluginTab() { return !TabIsPreview && !TabIsFindings && !TabIsInventory; }
+
+int ClientWidth(HWND window) {
+    RECT rc{};
+    GetClientRect(window, &rc);
+    return rc.right;
+}
+
+int InnerWidth(int clientWidth) { return clientWidth - 2 * UiScale3() - UiScale(SplitterWidth); }
+
+int SplitXForRatio(int clientWidth, double ratio, bool preview) {
+    int inner = InnerWidth(clientWidth);
+    if (preview) {
+        if (ratio < 0.05) return 0;
+        int x = std::min(static_cast<int>(inner * ratio), inner - UiScale(300));
+        return std::max(x, UiScale(140));
+    }
+    int x = std::min(static_cast<int>(inner * ratio), inner - UiScale(150));
+    return std::max(x, UiScale(150));
+}
+
+double& ShownRatio() { return TabIsPreview ? PreviewSplitRatio : SplitRatio; }
+
+void Place(HWND window, int x, int y, int w, int h) {
+    if (window) SetWindowPos(window, nullptr, x, y, std::max(w, 0), std::max(h, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ShowIf(HWND window, bool show) {
+    if (window) ShowWindow(window, show ? SW_SHOW : SW_HIDE);
+}
+
+HBRUSH HalftoneBrush() {
+    static HBRUSH brush = [] {
+        WORD rows[8];
+        for (int i = 0; i < 8; ++i) rows[i] = (i % 2) ? 0xAA : 0x55;
+        HBITMAP bits = CreateBitmap(8, 8, 1, 1, rows);
+        HBRUSH made = CreatePatternBrush(bits);
+        DeleteObject(bits);
+        return made;
+    }();
+    return brush;
+}
+
+void ApplyRatio(double ratio) {
+    ShownRatio() = ratio;
+    SavePreviewSplit();
+    LayoutPagePanes();
+}
+
+void TrackDrag(HWND page, int mouseX) {
+    int width = ClientWidth(page);
+    int inner = InnerWidth(width);
+    if (inner < 1) return;
+    int x = mouseX - UiScale3() - UiScale(SplitterWidth) / 2;
+    if (TabIsPreview) Drag.ratio = x < UiScale(70) ? 0 : std::min(static_cast<double>(x) / inner, 0.6);
+    else Drag.ratio = std::clamp(static_cast<double>(x) / inner, 0.15, 0.85);
+    RECT client{};
+    GetClientRect(page, &client);
+    int barX = UiScale3() + SplitXForRatio(width, Drag.ratio, TabIsPreview != 0);
+    RECT rect{barX, TabIsPreview ? PvAreaTop : client.top + UiScale3(), barX + UiScale(SplitterWidth),
+              client.bottom - UiScale3()};
+    UiSplitterTrack(page, rect);
+}
+
+void PaintMarksStrip(const DRAWITEMSTRUCT* draw) {
+    HDC dc = draw->hDC;
+    RECT rc = draw->rcItem;
+    bool custom = CurrentTheme->custom && ThemeBgBrush;
+    FillRect(dc, &rc, custom ? ThemeBgBrush : GetSysColorBrush(COLOR_WINDOW));
+    HGDIOBJ oldFont = SelectObject(dc, UiFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ThemeTextColor());
+    struct Mark {
+        int bit;
+        const char* key;
+        int slot;
+    };
+    const Mark marks[] = {{1, "lgm_new", 5}, {2, "lgm_removed", 6}, {4, "lgm_folder", 7}, {8, "lgm_greedy", 17}};
+    int x = rc.left + UiScale(2);
+    for (const Mark& mark : marks) {
+        if (!(MarksShown & mark.bit)) continue;
+        int box = UiScale(10);
+        RECT square{x, rc.top + (rc.bottom - rc.top - box) / 2, x + box, 0};
+        square.bottom = square.top + box;
+        HBRUSH fill = CreateSolidBrush(CurrentTheme->slot[mark.slot]);
+        FillRect(dc, &square, fill);
+        DeleteObject(fill);
+        if (mark.bit == 1) FrameRect(dc, &square, GetSysColorBrush(COLOR_GRAYTEXT));
+        std::wstring text = Tr(mark.key);
+        RECT textRect{x + box + UiScale(5), rc.top, rc.right, rc.bottom};
+        DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        x = textRect.left + size.cx + UiScale(14);
+    }
+    if (MarksShown) {
+        SetTextColor(dc, CurrentTheme->custom ? CurrentTheme->slot[12] : GetSysColor(COLOR_GRAYTEXT));
+        RECT hint{x, rc.top, rc.right - UiScale(2), rc.bottom};
+        std::wstring text = Tr("mk_more");
+        DrawTextW(dc, text.c_str(), -1, &hint, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    SelectObject(dc, oldFont);
+}
+
+LRESULT ColorControl(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    if (CurrentTheme->custom && ThemeBgBrush) {
+        SetTextColor(dc, CurrentTheme->slot[2]);
+        SetBkColor(dc, CurrentTheme->slot[1]);
+        return reinterpret_cast<LRESULT>(ThemeBgBrush);
+    }
+    if (msg == WM_CTLCOLOREDIT) return DefWindowProcW(page, msg, wParam, lParam);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+}
+
+bool SetPageCursor(HWND page, WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(wParam) == page) {
+        POINT pt{};
+        GetCursorPos(&pt);
+        ScreenToClient(page, &pt);
+        if (Drag.active || UiOnDetailSplitter(pt.x, pt.y)) {
+            SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+            return true;
+        }
+    }
+    bool querying = TabIsPreview && PreviewMode == 0 && !PreviewFile.empty() && !PvChoiceMade;
+    if (querying && LOWORD(lParam) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int UiScale3() { return UiScale(3); }
+
+int UiDetailSplitX(int clientWidth) {
+    return SplitXForRatio(clientWidth, TabIsPreview ? PreviewSplitRatio : SplitRatio, TabIsPreview != 0);
+}
+
+bool UiOnDetailSplitter(int x, int y) {
+    if (TabIsInventory || TabIsFindings || !PageWnd) return false;
+    if (TabIsPreview && (PreviewMode == 1 || PreviewFile.empty() || (y >= 0 && y < PvAreaTop))) return false;
+    int left = UiScale3() + UiDetailSplitX(ClientWidth(PageWnd));
+    return left <= x && x < left + UiScale(SplitterWidth);
+}
+
+void UiSplitterBar(HWND window, const RECT& rect) {
+    HDC dc = GetDCEx(window, nullptr, DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+    if (!dc) return;
+    HGDIOBJ old = SelectObject(dc, HalftoneBrush());
+    PatBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, PATINVERT);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+}
+
+void UiSplitterTrack(HWND window, const RECT& rect) {
+    if (Bar.drawn && Bar.window == window && EqualRect(&Bar.rect, &rect)) return;
+    UiSplitterErase();
+    UiSplitterBar(window, rect);
+    Bar = {window, rect, true};
+}
+
+void UiSplitterErase() {
+    if (Bar.drawn) UiSplitterBar(Bar.window, Bar.rect);
+    Bar.drawn = false;
+}
+
+int32_t TabMarks() {
+    if (!PluginTab()) return 0;
+    int32_t marks = 0;
+    for (const PlugEntry& entry : TabEntries) {
+        if (EntryMarkedDelete(entry)) continue;
+        if (entry.fileExists && entry.kindMask > 0 && PluginKindOfPath(entry.path, entry.kindMask) != 0) marks |= 4;
+        if (entry.kind == KindLister) {
+            EntryReach reach = DetectReachOfEntry(entry);
+            if (reach.valid && reach.reach >= 2) marks |= 8;
+        }
+    }
+    return marks;
+}
+
+void FitPathColumn() {
+    if (!PluginList || !IsWindowVisible(PluginList)) return;
+    int width = std::max(ListView_GetColumnWidth(PluginList, PathColumn) - UiScale(12), 10);
+    HDC dc = GetDC(PluginList);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(PluginList, WM_GETFONT, 0, 0)));
+    int rows = ListView_GetItemCount(PluginList);
+    for (int row = 0; row < rows; ++row) {
+        std::wstring full = SelectedRowPath(row);
+        if (full.empty()) continue;
+        std::vector<wchar_t> fitted(full.begin(), full.end());
+        fitted.resize(full.size() + 9, L'\0');  // the ellipsis may lengthen the text
+        RECT box{0, 0, width, 100};
+        DrawTextW(dc, fitted.data(), -1, &box,
+                  DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+        wchar_t current[1024] = {};
+        ListView_GetItemText(PluginList, row, PathColumn, current, 1024);
+        if (wcscmp(current, fitted.data()) != 0) ListView_SetItemText(PluginList, row, PathColumn, fitted.data());
+    }
+    SelectObject(dc, old);
+    ReleaseDC(PluginList, dc);
+}
+
+void UiGridCell(RECT& cell, const RECT& rect, int i, int n) {
+    int gap = UiScale(4);
+    int width = (rect.right - rect.left - (n - 1) * gap) / std::max(n, 1);
+    cell = rect;
+    cell.left = rect.left + i * (width + gap);
+    cell.right = i == n - 1 ? rect.right : cell.left + width;
+}
+
+void LayoutPagePanes() {
+    if (!PageWnd) return;
+    RECT rc{};
+    GetClientRect(PageWnd, &rc);
+    int m = UiScale3(), s = UiScale(SplitterWidth), strip = UiScale(StripHeight);
+    int width = rc.right, height = rc.bottom - 2 * m;
+    if (width < UiScale(320) || height < UiScale(40)) return;
+    bool plugins = PluginTab();
+    ShowIf(InventoryList, TabIsInventory);
+    ShowIf(FindingsList, TabIsFindings);
+    ShowIf(PluginList, plugins);
+    ShowIf(ExtList, plugins);
+    LayoutMainWindow(rc, m);
+    if (TabIsPreview) return;
+    if (TabIsFindings) {
+        ShowIf(MarksStrip, false);
+        Place(FindingsList, m, m, width - 2 * m, height);
+        LvFitLastColumn(FindingsList);
+    } else if (TabIsInventory) {
+        ShowIf(MarksStrip, true);
+        Place(MarksStrip, m, m + height - strip, width - 2 * m, strip);
+        Place(InventoryList, m, m, width - 2 * m, height - strip);
+        LvFitLastColumn(InventoryList);
+    } else {
+        int x = UiDetailSplitX(width);
+        ShowIf(MarksStrip, true);
+        Place(PluginList, m, m, x, height - strip);
+        Place(MarksStrip, m, m + height - strip, x, strip);
+        Place(ExtList, x + m + s, m, width - 2 * m - x - s, height);
+        LvFitLastColumn(PluginList);
+        LvFitLastColumn(ExtList);
+    }
+    if (MarksStrip) {
+        int32_t marks = TabMarks();
+        if (marks != MarksShown) {
+            MarksShown = marks;
+            InvalidateRect(MarksStrip, nullptr, TRUE);
+        }
+    }
+    if (!plugins) return;
+    if (InSizeMove) {
+        RedrawWindow(PluginList, nullptr, nullptr, RDW_INVALIDATE);
+        RedrawWindow(ExtList, nullptr, nullptr, RDW_INVALIDATE);
+        return;
+    }
+    FitPathColumn();
+    RedrawWindow(PluginList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    RedrawWindow(ExtList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+}
+
+LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SIZE:
+        LayoutPagePanes();
+        return 0;
+    case WM_ERASEBKGND:
+        if (CurrentTheme->custom && ThemeBgBrush) {
+            RECT rc{};
+            GetClientRect(page, &rc);
+            FillRect(reinterpret_cast<HDC>(wParam), &rc, ThemeBgBrush);
+            return 1;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (SetPageCursor(page, wParam, lParam)) return TRUE;
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+        return ColorControl(page, msg, wParam, lParam);
+    case WM_NOTIFY:
+    case WM_COMMAND:
+    case WM_CONTEXTMENU:
+        return MainWnd ? SendMessageW(MainWnd, msg, wParam, lParam) : 0;
+    case WM_DRAWITEM:
+        if (wParam == IdMarksStrip) {
+            PaintMarksStrip(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        if (UiOnDetailSplitter(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+            Drag = {true, ShownRatio()};
+            SetCapture(page);
+        }
+        return 0;
+    case WM_MOUSEMOVE:
+        if (Drag.active) TrackDrag(page, static_cast<short>(LOWORD(lParam)));
+        return 0;
+    case WM_LBUTTONUP:
+        if (Drag.active) {
+            Drag.active = false;
+            UiSplitterErase();
+            ReleaseCapture();
+            ApplyRatio(Drag.ratio);
+        }
+        return 0;
+    case WM_CAPTURECHANGED:  // a lost capture cancels the drag
+        if (Drag.active) {
+            Drag.active = false;
+            UiSplitterErase();
+        }
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        if (UiOnDetailSplitter(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+            ApplyRatio(TabIsPreview ? 0.25 : 0.45);
+        }
+        return 0;
+    }
+    return DefWindowProcW(page, msg, wParam, lParam);
+}

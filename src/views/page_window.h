@@ -1,0 +1,28 @@
+// The page window inside the tab control: the lists of the shown tab, the splitter
+// between the plugin and extension lists, and the marks strip. UI thread only.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+extern double SplitRatio;   // the plugin list's share of the plugin tabs' inner width
+extern int32_t MarksShown;  // mark bits drawn in the strip: 1 new, 2 removed, 4 folder, 8 greedy
+
+LRESULT CALLBACK PageWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+// Sizes and shows the lists, the strip and the splitter area for the shown tab.
+void LayoutPagePanes();
+// The page margin, 3 pixels scaled.
+int UiScale3();
+// The splitter's x, measured from the left margin, for a page client width.
+int UiDetailSplitX(int clientWidth);
+bool UiOnDetailSplitter(int x, int y);
+// Drag feedback: Track moves the one bar to the rectangle, Bar inverts a rectangle,
+// Erase removes the bar when one is drawn.
+void UiSplitterTrack(HWND window, const RECT& rect);
+void UiSplitterBar(HWND window, const RECT& rect);
+void UiSplitterErase();
+int32_t TabMarks();
+// Shortens the plugin list's path cells to the column width.
+void FitPathColumn();
+// Cell i of n equal cells across the rectangle, 4 pixels apart.
+void UiGridCell(RECT& cell, const RECT& rect, int i, int n);

@@ -1,0 +1,127 @@
+#include "views/preview_layout.h"
+
+#include <algorithm>
+#include <string>
+
+#include "analyses/preview_state.h"
+#include "foundation/texts.h"
+#include "views/list_view.h"
+#include "views/main_controls.h"
+#include "views/page_window.h"
+#include "views/ui_globals.h"
+#include "views/view_state.h"
+
+int PvAreaTop = 0;
+
+namespace {
+
+void ShowIf(HWND window, bool show) {
+    if (window) ShowWindow(window, show ? SW_SHOW : SW_HIDE);
+}
+
+void Place(HWND window, int x, int y, int w, int h) {
+    if (window) SetWindowPos(window, nullptr, x, y, std::max(w, 0), std::max(h, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TextWidth(HWND window, HFONT font) {
+    if (!window) return 0;
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, font ? font : reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return size.cx;
+}
+
+std::wstring ContentIntroText() {
+    if (PreviewFile.empty()) return Tr("pv_intro");
+    if (!PvChoiceMade) {
+        std::wstring text = FillVar(Tr("st_pvrunning"), L"i", std::to_wstring(PvJobsDone));
+        return FillVar(text, L"n", std::to_wstring(PvJobsPending));
+    }
+    return PvChecked.empty() ? Tr("pvv_novalues") : L"";
+}
+
+void ShowIntro(const std::wstring& text) {
+    bool shown = TabIsPreview && !text.empty();
+    if (shown) SetWindowTextW(PvIntro, text.c_str());
+    ShowIf(PvIntro, shown);
+}
+
+}  // namespace
+
+void ShowPreviewIntro() {
+    if (!PvIntro || !PvFieldList) return;
+    if (PreviewMode == 1) {
+        bool intro = TabIsPreview && PreviewFile.empty();
+        ShowIntro(intro ? Tr("lv_intro") : L"");
+        ShowIf(PvFieldList, false);
+        ShowIf(PvPluginList, false);
+        ShowIf(LvCheckList, TabIsPreview && !intro);
+        return;
+    }
+    ShowIf(LvCheckList, false);
+    std::wstring text = ContentIntroText();
+    ShowIntro(text);
+    ShowIf(PvFieldList, TabIsPreview && !IsWindowVisible(PvIntro));
+    ShowIf(PvPluginList, TabIsPreview && !PreviewFile.empty() && PreviewSplitRatio >= 0.05);
+}
+
+void LayoutMainWindow(const RECT& rc, int p) {
+    bool content = PreviewMode == 0;
+    for (HWND w : {PvFileLabel, PvPickContentBtn, PvPickListerBtn}) ShowIf(w, TabIsPreview);
+    for (HWND w : {PvToggleBtn, PvEmptyCheck, PvUnitsCheck}) ShowIf(w, TabIsPreview && content);
+    if (!TabIsPreview) {
+        for (HWND w : {PvFieldList, PvIntro, PvPluginList, LvCheckList}) ShowIf(w, false);
+        return;
+    }
+    const int h = UiScale(24), c = UiScale(170);
+    int pickContent = std::max(TextWidth(PvPickContentBtn, UiFontSemibold) + UiScale(24), UiScale(110));
+    int pickLister = std::max(TextWidth(PvPickListerBtn, UiFontSemibold) + UiScale(24), UiScale(110));
+    int toggle = std::max(TextWidth(PvToggleBtn, nullptr) + UiScale(24), UiScale(130));
+    Place(PvPickContentBtn, p, p, pickContent, h);
+    int listerX = p + pickContent + UiScale(4);
+    Place(PvPickListerBtn, listerX, p, pickLister, h);
+    int labelX = listerX + pickLister + UiScale(8);
+    int labelW = rc.right - labelX - p;
+    if (content) labelW -= 2 * c + toggle + UiScale(6);
+    labelW = std::max(labelW, UiScale(120));
+    Place(PvFileLabel, labelX, p + UiScale(1), labelW, h - UiScale(2));
+    if (content) {
+        int emptyX = labelX + labelW + UiScale(8);
+        Place(PvEmptyCheck, emptyX, p, c, h);
+        int unitsX = emptyX + c;
+        Place(PvUnitsCheck, unitsX, p, c - UiScale(8), h);
+        Place(PvToggleBtn, unitsX + c - UiScale(2), p, toggle, h);
+    }
+    PvAreaTop = p + h + UiScale(4);
+    int listH = rc.bottom - p - PvAreaTop;
+    const int inset = UiScale(12);
+    if (!content) {
+        Place(LvCheckList, p, PvAreaTop, rc.right - 2 * p, listH);
+        Place(PvIntro, p + inset, PvAreaTop + inset, std::max<int>(rc.right - 2 * p - 2 * inset, UiScale(100)),
+              std::max(listH - 2 * inset, UiScale(60)));
+        ShowPreviewIntro();
+        LvFitLastColumn(LvCheckList);
+        return;
+    }
+    int fieldX = p;
+    if (!PreviewFile.empty()) {
+        int w = UiDetailSplitX(rc.right);
+        fieldX = p + w + UiScale(7);
+        if (w > 0 && PvPluginList) {
+            Place(PvPluginList, p, PvAreaTop, w, listH);
+            ListView_SetColumnWidth(PvPluginList, 0,
+                                    std::max(w - ListView_GetColumnWidth(PvPluginList, 1) - UiScale(22), UiScale(80)));
+        }
+    }
+    int fieldW = rc.right - p - fieldX;
+    Place(PvFieldList, fieldX, PvAreaTop, fieldW, listH);
+    Place(PvIntro, fieldX + inset, PvAreaTop + inset, std::max(fieldW - 2 * inset, UiScale(100)),
+          std::max(listH - 2 * inset, UiScale(60)));
+    ShowPreviewIntro();
+    LvFitLastColumn(PvFieldList);
+}

@@ -1,0 +1,38 @@
+#include "views/text_popup.h"
+
+#include "views/themes.h"
+#include "views/ui_globals.h"
+
+LRESULT CALLBACK TextWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: {
+        auto* text = static_cast<const wchar_t*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        HWND edit = CreateWindowExW(0, L"EDIT", text ? text : L"",
+                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                                    0, 0, 0, 0, window, reinterpret_cast<HMENU>(1), AppInstance, nullptr);
+        SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(UiFontFixed ? UiFontFixed : UiFont), FALSE);
+        if (CurrentTheme->dark) ThemeSetWindowTheme(edit, L"DarkMode_Explorer", nullptr);
+        return 0;
+    }
+    case WM_SIZE:
+        MoveWindow(GetDlgItem(window, 1), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        if (CurrentTheme->custom && ThemeBgBrush) {
+            SetTextColor(reinterpret_cast<HDC>(wParam), CurrentTheme->slot[2]);
+            SetBkColor(reinterpret_cast<HDC>(wParam), CurrentTheme->slot[1]);
+            return reinterpret_cast<LRESULT>(ThemeBgBrush);
+        }
+        break;
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+void UiShowTextPopup(const std::wstring& title, const std::wstring& text) {
+    RECT main{};
+    if (MainWnd) GetWindowRect(MainWnd, &main);
+    CreateWindowExW(0, L"KestrovaneText", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, main.left + 80,
+                    main.top + 60, UiScale(720), UiScale(520), MainWnd, nullptr, AppInstance,
+                    const_cast<wchar_t*>(text.c_str()));
+}

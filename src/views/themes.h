@@ -1,0 +1,50 @@
+// The three colour schemes (standard, light, dark) and their application to the
+// program's windows. Menus and Windows' own dialogs keep the system colours. UI thread only.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Slots 1..18 (index 0 unused): 1 background, 2 text, 3/4 selection background and
+// text, 5 new, 6 removed or inactive, 7 unexpected folder, 8-12 status same, new,
+// differs, error, neutral (also muted text), 13-16 list header background, text,
+// underline, separators, 17 greedy, 18 group header.
+struct ThemeColors {
+    uint8_t custom;  // the scheme's colours replace the system colours
+    uint8_t dark;
+    COLORREF slot[19];
+};
+
+extern const ThemeColors ThemeStandard, ThemeLight, ThemeDark;
+extern const ThemeColors* CurrentTheme;
+extern HBRUSH ThemeBgBrush;   // slot 1 while the scheme is custom, else null
+extern HBRUSH DlgBodyBrush;   // themed dialogs: body and button strip
+extern HBRUSH DlgStripBrush;
+
+// The subclass every themed list gets (id 1); null until the list code sets it.
+extern SUBCLASSPROC ListSubclassProc;
+// The two system calls the schemes make, replaceable so their effect can be read back.
+extern HRESULT(WINAPI* ThemeSetWindowTheme)(HWND, LPCWSTR, LPCWSTR);
+extern HRESULT(WINAPI* ThemeSetDwmAttribute)(HWND, DWORD, LPCVOID, DWORD);
+
+// High contrast forces standard; else the setting, compared exactly.
+const ThemeColors& ChooseTheme(bool highContrast, const std::wstring& colorsSetting);
+// Chooses the scheme from the setting Colors of View and applies it to every window.
+void ApplyColors();
+void ThemeListView(HWND list);
+void ThemeRichEdit();
+// The button-strip colour: 90 % background, 10 % text.
+COLORREF ThemeBlendBg();
+// Slot 1 and 2, or the system's window colours when the scheme is not custom.
+COLORREF ThemeWindowColor();
+COLORREF ThemeTextColor();
+void ThemeSelColors(NMLVCUSTOMDRAW* draw);
+void ThemeDwmDark(HWND window, bool dark);
+void ThemeMakeBrushes();
+// Colours a themed dialog; true when the message was handled, with result set.
+bool ThemeDialogColors(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, const std::vector<int>& stripIds,
+                       const std::vector<int>& mutedIds, INT_PTR& result);
+BOOL CALLBACK ThemeTopWindowProc(HWND window, LPARAM);

@@ -1,0 +1,24 @@
+// What every window of the program shares: the instance, the main window, its dpi
+// and the fonts made for that dpi. UI thread only.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+extern HINSTANCE AppInstance;
+extern HWND MainWnd;  // null until the main window is created
+extern int UiDpi;     // the main window's dpi, 96 = 100 %
+
+// A size given at 96 dpi, at the main window's dpi.
+int UiScale(int size96);
+
+extern HFONT UiFont;            // every control of the main window
+extern HFONT UiFontFixed;       // the detail pane on the inventory tab
+extern HFONT UiFontSemibold;    // group headers, key bar, the active pick button
+extern HFONT UiFontHeading;     // heading line of the install dialog
+extern HFONT UiFontSubheading;  // sub-lines of the install dialog
+extern HFONT UiSymbolFont;      // "Marlett" glyphs of the search buttons
+extern int32_t UiFontPx;        // height of UiFont in pixels, at least 8
+
+// The pick button of the active preview mode is shown semi-bold.
+void UiApplyFonts();

@@ -1,0 +1,214 @@
+#include "views/window_layout.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "foundation/data_folder.h"
+#include "foundation/settings.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/plugin_files.h"
+#include "views/list_sort.h"
+#include "views/list_view.h"
+#include "views/main_controls.h"
+#include "views/page_window.h"
+#include "views/ui_globals.h"
+
+int32_t DetailHeight = 76;
+
+const ExtraColumnDef ExtraColumnTable[13] = {
+    {L"desc", "xc_desc", 170, 0},     {L"company", "xc_company", 120, 0}, {L"copyright", "xc_copyright", 150, 0},
+    {L"lang", "xc_lang", 90, 0},      {L"bits", "xc_bits", 55, 2},        {L"built", "xc_built", 80, 0},
+    {L"kind", "xc_kind", 110, 0},     {L"unicode", "xc_unicode", 60, 2},  {L"caps", "xc_caps", 220, 0},
+    {L"size", "xc_size", 70, 1},      {L"fdate", "xc_fdate", 110, 0},     {L"reach", "xc_reach", 110, 0},
+    {L"used", "xc_used", 150, 0},
+};
+std::vector<int32_t> ExtraColIds;
+std::map<std::wstring, int32_t> ExtraColWidthMap;
+
+namespace {
+
+const wchar_t* const TabWords[7] = {L"lister", L"content", L"packer", L"filesystem", L"inventory", L"findings",
+                                    L"preview"};
+
+struct ListKeys {
+    const wchar_t* sortKey;
+    const wchar_t* colsKey;
+    HWND list;
+};
+std::vector<ListKeys> StoredLists() {
+    return {{L"SortPlugins", L"ColsPlugins", PluginList},
+            {L"SortExts", L"ColsExts", ExtList},
+            {L"SortInventory", L"ColsInventory", InventoryList},
+            {L"SortFindings", L"ColsFindings", FindingsList}};
+}
+
+std::wstring ReadWindowKey(const wchar_t* key, const wchar_t* fallback, DWORD chars) {
+    std::wstring buffer(chars, L'\0');
+    DWORD n = GetPrivateProfileStringW(L"Window", key, fallback, buffer.data(), chars, SettingsIniPath().c_str());
+    buffer.resize(n);
+    return buffer;
+}
+
+int ReadWindowInt(const wchar_t* key, int fallback) {
+    return static_cast<int>(GetPrivateProfileIntW(L"Window", key, fallback, SettingsIniPath().c_str()));
+}
+
+void WriteWindowKey(const wchar_t* key, const std::wstring& value) {
+    WritePrivateProfileStringW(L"Window", key, value.c_str(), SettingsIniPath().c_str());
+}
+
+int ScaledTo96(int pixels) { return MulDiv(pixels, 96, UiDpi); }
+
+int TabWordIndex(const std::wstring& word) {
+    for (int i = 0; i < 7; ++i)
+        if (word == TabWords[i]) return i;
+    return -1;
+}
+
+std::wstring PluginColumnWidths() {
+    std::wstring text;
+    for (int column = 0; column < 4; ++column)
+        text += (column ? L"," : L"") + std::to_wstring(ScaledTo96(ListView_GetColumnWidth(PluginList, column)));
+    if (ListMinWidths.count(PluginList))
+        text += L"," + std::to_wstring(ScaledTo96(ListView_GetColumnWidth(PluginList, PathColumn)));
+    return text;
+}
+
+void InsertExtraColumn(int position, const ExtraColumnDef& def) {
+    auto remembered = ExtraColWidthMap.find(def.id);
+    int width = remembered != ExtraColWidthMap.end() && remembered->second >= 16 ? remembered->second : def.width;
+    static const int formats[3] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER};
+    LvAddColumn(PluginList, 4 + position, Tr(def.titleKey), UiScale(width), formats[def.align]);
+}
+
+}  // namespace
+
+void LoadFrameLayout() {
+    int split = ReadWindowInt(L"Split", 45);
+    split = split > 84 ? 85 : (split <= 15 ? 15 : split);
+    SplitRatio = split / 100.0;
+    DetailHeight = std::clamp(ReadWindowInt(L"DetailHeight", 76), 40, 1200);
+}
+
+std::optional<SavedPlacement> ParsePlacement(const std::wstring& text) {
+    int x = 0, y = 0, w = 0, h = 0, maximized = 0;
+    int read = swscanf(text.c_str(), L"%d,%d,%d,%d,%d", &x, &y, &w, &h, &maximized);
+    if (read < 4 || w < 200 || h < 150) return std::nullopt;
+    return SavedPlacement{{x, y, x + w, y + h}, read >= 5 && maximized != 0};
+}
+
+int StartTabIndex() {
+    int tab = TabWordIndex(GetSetting(L"General", L"StartTab"));
+    if (tab >= 0) return tab;
+    std::wstring last = ReadWindowKey(L"LastTab", L"0", 32);
+    tab = TabWordIndex(last);
+    if (tab >= 0) return tab;
+    int number = _wtoi(last.c_str());
+    if (number == 3) return 4;  // older files stored numbers; their 3 is the inventory
+    return number >= 0 && number <= 6 ? number : 0;
+}
+
+void RestoreListLayout() {
+    for (const ListKeys& keys : StoredLists()) {
+        if (!keys.list) continue;
+        int column = -1, direction = 0;
+        swscanf(ReadWindowKey(keys.sortKey, L"-1,0", 32).c_str(), L"%d,%d", &column, &direction);
+        SortStates[keys.list] = {column, direction != 0 ? 1 : 0};
+        std::wstring widths = ReadWindowKey(keys.colsKey, L"", 256);
+        if (widths.empty()) continue;
+        LvSetColumnWidths(keys.list, widths);
+        int columns = Header_GetItemCount(ListView_GetHeader(keys.list));
+        if (columns >= 1 && std::count(widths.begin(), widths.end(), L',') >= columns - 1)
+            ListMinWidths[keys.list] = ListView_GetColumnWidth(keys.list, columns - 1);
+    }
+    for (const std::wstring& item : SplitCommaList(ReadWindowKey(L"ExtraColWidths", L"", 512))) {
+        size_t colon = item.find(L':');
+        if (colon != std::wstring::npos) ExtraColWidthMap[item.substr(0, colon)] = _wtoi(item.c_str() + colon + 1);
+    }
+    std::vector<int32_t> columns;
+    for (const std::wstring& item : SplitCommaList(ReadWindowKey(L"ExtraCols", L"", 512)))
+        for (int32_t i = 0; i < 13; ++i)
+            if (StrIEquals(StrTrim(item), ExtraColumnTable[i].id)) columns.push_back(i);
+    if (columns.empty() || !PluginList) return;
+    SortState kept = SortStates[PluginList];
+    SetExtraCols(columns);
+    SortStates[PluginList] = kept;
+}
+
+void CaptureExtraColWidths() {
+    for (size_t k = 0; k < ExtraColIds.size(); ++k)
+        ExtraColWidthMap[ExtraColumnTable[ExtraColIds[k]].id] =
+            ScaledTo96(ListView_GetColumnWidth(PluginList, 4 + static_cast<int>(k)));
+}
+
+void SaveExtraCols() {
+    CaptureExtraColWidths();
+    std::wstring ids, widths;
+    for (int32_t id : ExtraColIds) ids += (ids.empty() ? L"" : L",") + std::wstring(ExtraColumnTable[id].id);
+    for (const auto& [id, width] : ExtraColWidthMap)
+        widths += (widths.empty() ? L"" : L",") + id + L":" + std::to_wstring(width);
+    IniEnsureUtf16(SettingsIniPath());
+    WriteWindowKey(L"ExtraCols", ids);
+    WritePrivateProfileStringW(L"Window", L"ExtraColWidths", widths.empty() ? nullptr : widths.c_str(),
+                               SettingsIniPath().c_str());
+}
+
+void SetExtraCols(std::vector<int32_t> columns) {
+    CaptureExtraColWidths();
+    SortState& sort = SortStates[PluginList];
+    const int oldPath = PathColumn;
+    const wchar_t* sortedExtra = nullptr;
+    bool sortedPath = false;
+    if (sort.column > 3) {
+        if (sort.column < oldPath) sortedExtra = ExtraColumnTable[ExtraColIds[sort.column - 4]].id;
+        else sortedPath = sort.column == oldPath;
+        sort.column = -1;
+    }
+    for (int column = 3 + static_cast<int>(ExtraColIds.size()); column >= 4; --column)
+        ListView_DeleteColumn(PluginList, column);
+    std::sort(columns.begin(), columns.end());
+    ExtraColIds = columns;
+    for (size_t k = 0; k < ExtraColIds.size(); ++k)
+        InsertExtraColumn(static_cast<int>(k), ExtraColumnTable[ExtraColIds[k]]);
+    PathColumn = 4 + static_cast<int32_t>(ExtraColIds.size());
+    if (sortedPath) sort.column = PathColumn;
+    for (size_t k = 0; sortedExtra && k < ExtraColIds.size(); ++k)
+        if (ExtraColumnTable[ExtraColIds[k]].id == sortedExtra) sort.column = 4 + static_cast<int>(k);
+    LvFitLastColumn(PluginList);
+    LvShowSortArrow(PluginList);
+}
+
+void SaveWindowLayout(HWND mainWindow) {
+    IniEnsureUtf16(SettingsIniPath());
+    WriteWindowKey(L"Split", std::to_wstring(static_cast<int>(SplitRatio * 100 + 0.5)));
+    WriteWindowKey(L"DetailHeight", std::to_wstring(DetailHeight));
+    for (const ListKeys& keys : StoredLists()) {
+        const SortState& sort = SortStates[keys.list];
+        WriteWindowKey(keys.sortKey, std::to_wstring(sort.column) + L"," + (sort.direction ? L"1" : L"0"));
+    }
+    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+    WriteWindowKey(L"LastTab", TabWords[std::clamp(tab, 0, 6)]);
+    for (const ListKeys& keys : StoredLists()) {
+        if (!keys.list) continue;
+        if (keys.list == PluginList) {
+            // A pending custom order shows the columns in a layout that is not the user's.
+            if (!(tab >= 0 && tab <= 3 && OrderIsCustom(tab))) WriteWindowKey(keys.colsKey, PluginColumnWidths());
+            continue;
+        }
+        WriteWindowKey(keys.colsKey, ColumnWidthsText(keys.list, ListMinWidths.count(keys.list) != 0));
+    }
+    if (!ExtraColIds.empty() || !ExtraColWidthMap.empty()) SaveExtraCols();
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (GetWindowPlacement(mainWindow, &placement)) {
+        const RECT& r = placement.rcNormalPosition;
+        WriteWindowKey(L"Pos", std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+                                   std::to_wstring(r.right - r.left) + L"," + std::to_wstring(r.bottom - r.top) +
+                                   L"," + (placement.showCmd == SW_SHOWMAXIMIZED ? L"1" : L"0"));
+    }
+    SaveSettings(SettingsIniPath());
+}

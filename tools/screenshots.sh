@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Starts the program on the demo configuration under Xvfb once per tab and saves a
+# screenshot of each to build/x64/screenshots/<tab>.png, to look at what the window
+# shows. Not a test. Uses the builds as they are (run `make run` or build first).
+# COLORS=dark (or light) shows the other colour schemes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/xvfb.sh
+source tools/demo.sh
+out=build/x64/screenshots
+mkdir -p "$out"
+ini="$demo/bin/Kestrovane.ini"
+for tab in lister content packer filesystem inventory findings preview; do
+  # UTF-16 with its mark, as the program keeps its INI.
+  { printf '\xff\xfe'; printf '[Window]\r\nLastTab=%s\r\n[View]\r\nColors=%s\r\n' "$tab" "${COLORS:-standard}" |
+      iconv -f utf-8 -t utf-16le; } > "$ini"
+  tools/wine-run "$DEMO_PREFIX" "$DEMO_EXE" "$DEMO_INI" &
+  pid=$!
+  sleep "${SHOT_WAIT:-6}"
+  import -window root "$out/$tab.png"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  echo "$out/$tab.png"
+done
