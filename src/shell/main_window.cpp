@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "analyses/preview_state.h"
+#include "editing/pending_ops.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/texts.h"
@@ -22,14 +23,15 @@
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
 #include "shell/window_hooks.h"
-#include "views/lister_check_list.h"
 #include "views/detail_pane.h"
 #include "views/key_bar.h"
 #include "views/list_sort.h"
 #include "views/list_view.h"
+#include "views/lister_check_list.h"
 #include "views/page_window.h"
 #include "views/panes.h"
 #include "views/row_status.h"
+#include "views/status_text.h"
 #include "views/tab_fill.h"
 #include "views/themes.h"
 #include "views/ui_globals.h"
@@ -241,6 +243,21 @@ LRESULT ColorDetailBox(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
+// What the tab fill and the status bar need of the window and its hooks.
+void ConnectTabFill(HWND window) {
+    UpdateStatusBar = [] { ShowStatusText(ProbeDone, ProbeTotal); };
+    FillHooks.setDetailMargins = UiSetDetailMargins;
+    FillHooks.startBackgroundProbe = [window] { StartBackgroundProbe(ProbeHost(window)); };
+    FillHooks.updateInventory = [](int kind) {
+        if (WindowHooks.updateInventory) WindowHooks.updateInventory(kind);
+    };
+    FillHooks.fillFindings = [] {
+        if (WindowHooks.fillFindingsList) WindowHooks.fillFindingsList();
+    };
+    if (!WindowHooks.countPendingChanges) WindowHooks.countPendingChanges = [] { return (int)CountPendingChanges(); };
+    if (!WindowHooks.updateKeptRowTexts) WindowHooks.updateKeptRowTexts = UpdatePluginRowTexts;
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -251,6 +268,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         LayoutPanes = LayoutPagePanes;
         FillCurrentTab = FillTab;
         PvRefreshLister = LvFillCheck;
+        ConnectTabFill(window);
         CreateMainChildren(window);
         ApplyColors();
         return 0;

@@ -4,6 +4,8 @@
 #include <shlwapi.h>
 
 #include <cwchar>
+#include <map>
+#include <string>
 
 #include "hostcfg/field_usage.h"
 #include "views/list_rows.h"
@@ -34,14 +36,16 @@ std::wstring SortText(HWND list, int row, int column) {
 
 }  // namespace
 
-int CALLBACK LvCompareProc(LPARAM row1, LPARAM row2, LPARAM listParam) {
-    HWND list = (HWND)listParam;
-    const SortState& s = SortStates[list];
-    int result = StrCmpLogicalW(SortText(list, (int)row1, s.column).c_str(), SortText(list, (int)row2, s.column).c_str());
-    if (result == 0) {
-        int a = LvGetParam(list, (int)row1), b = LvGetParam(list, (int)row2);
-        result = a < b ? -1 : (a > b ? 1 : 0);
-    }
+namespace {
+// Each row's text in the sort column, by item data, read before the sort: Wine's
+// list view moves rows while it sorts, so texts cannot be read in the comparison.
+std::map<int, std::wstring> SortTexts;
+}  // namespace
+
+int CALLBACK LvCompareProc(LPARAM param1, LPARAM param2, LPARAM listParam) {
+    const SortState& s = SortStates[(HWND)listParam];
+    int result = StrCmpLogicalW(SortTexts[(int)param1].c_str(), SortTexts[(int)param2].c_str());
+    if (result == 0) result = param1 < param2 ? -1 : (param1 > param2 ? 1 : 0);
     return s.direction == 1 ? -result : result;
 }
 
@@ -61,7 +65,11 @@ void LvShowSortArrow(HWND list) {
 
 void LvSortApply(HWND list) {
     if (SortStates[list].column >= 0) {
-        SendMessageW(list, LVM_SORTITEMSEX, (WPARAM)list, (LPARAM)LvCompareProc);
+        SortTexts.clear();
+        int column = SortStates[list].column;
+        for (int row = 0, rows = ListView_GetItemCount(list); row < rows; ++row)
+            SortTexts[LvGetParam(list, row)] = SortText(list, row, column);
+        SendMessageW(list, LVM_SORTITEMS, (WPARAM)list, (LPARAM)LvCompareProc);
         LvShowSortArrow(list);
         int selected = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
         if (selected >= 0) SendMessageW(list, LVM_ENSUREVISIBLE, (WPARAM)selected, FALSE);

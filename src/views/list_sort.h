@@ -13,5 +13,5 @@ void LvSortByColumn(HWND list, int column);
 // Re-sorts by the list's sort state and refreshes the header arrow.
 void LvSortApply(HWND list);
 void LvShowSortArrow(HWND list);
-// The comparison of LVM_SORTITEMSEX; lParamSort is the list window.
-int CALLBACK LvCompareProc(LPARAM row1, LPARAM row2, LPARAM list);
+// The comparison of two rows by their item data; lParamSort is the list window.
+int CALLBACK LvCompareProc(LPARAM param1, LPARAM param2, LPARAM list);

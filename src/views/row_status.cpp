@@ -11,6 +11,7 @@
 #include "views/list_rows.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
+#include "views/themes.h"
 #include "foundation/labels.h"
 #include "views/view_texts.h"
 
@@ -95,4 +96,15 @@ std::wstring SelectedRowPath(int row) {
     if (id >= KeptIdBase && (size_t)(id - KeptIdBase) < KeptEntries.size())
         return PathForDisplay(KeptEntries[(size_t)(id - KeptIdBase)].path, false);
     return L"";
+}
+
+COLORREF StatusCellColor(HWND list, int row, int column) {
+    if (!CurrentTheme->custom) return (COLORREF)-1;
+    CellList which = list == PluginList     ? CellList::Plugins
+                     : list == ExtList      ? CellList::Extensions
+                     : list == FindingsList ? CellList::Findings
+                                            : CellList::Other;
+    std::wstring text = LvGetText(list, row, column).substr(0, 128);
+    int slot = StatusCellSlot(which, column, text);
+    return slot ? CurrentTheme->slot[slot] : (COLORREF)-1;
 }

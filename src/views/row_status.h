@@ -1,5 +1,7 @@
 // The status glyph of a plugin-list row and the paths the rows show.
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 struct PlugEntry;
@@ -21,3 +23,7 @@ const StatusGlyph& NotFsGlyph();
 void UpdateRowStatusCells(int index);
 // The display path of a plugin-list row; "" for a row that shows no entry.
 std::wstring SelectedRowPath(int row);
+
+// The text colour of a status cell under a scheme with its own colours; -1 for the
+// default colour (always under the standard scheme).
+COLORREF StatusCellColor(HWND list, int row, int column);

@@ -3,6 +3,8 @@
 #include "analyses/acknowledged.h"
 #include "analyses/detect_compare.h"
 #include "analyses/detect_notes.h"
+#include "analyses/lister_check.h"
+#include "analyses/preview_state.h"
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
 #include "foundation/labels.h"
@@ -13,8 +15,15 @@
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
+#include <commctrl.h>
+
+#include <map>
+
 #include "views/detail_pane.h"
+#include "views/main_controls.h"
+#include "views/page_window.h"
 #include "views/row_status.h"
+#include "views/view_state.h"
 
 ShownSectionFacts ShownSection;
 std::function<std::wstring()> InventoryStatusText;
@@ -34,6 +43,8 @@ std::wstring FolderAckKey(const PlugEntry& e) {
         if (c == L'"' || c == L';' || c == L'=' || c == L'[' || c == L']') c = L'_';
     return key;
 }
+
+std::map<std::wstring, bool> WrongFolders;  // expanded path | kind mask -> answer
 
 bool PacksDifferently(const PlugEntry& e) {
     if (e.probeStatus != ProbeOk) return false;
@@ -59,7 +70,7 @@ TabCounts CountEntries(int tab) {
         } else if (tab == KindPacker) {
             c.differs += PacksDifferently(e);
         }
-        if (e.fileExists && PluginKindOfPath(e.path, e.kindMask) && !AckSet.count(FolderAckKey(e))) ++c.wrongDir;
+        c.wrongDir += InWrongFolder(e);
         c.notes += !DetectNotes(e, &TabEntries, nullptr).empty();
         c.notFs += tab == KindFileSystem && &RowStateGlyph(e) == &NotFsGlyph();
     }
@@ -67,6 +78,15 @@ TabCounts CountEntries(int tab) {
 }
 
 }  // namespace
+
+bool InWrongFolder(const PlugEntry& e) {
+    if (!e.fileExists) return false;
+    auto [it, isNew] = WrongFolders.try_emplace(e.expandedPath + L"|" + std::to_wstring(e.kindMask));
+    if (isNew) it->second = PluginKindOfPath(e.path, e.kindMask) != 0;
+    return it->second && !AckSet.count(FolderAckKey(e));
+}
+
+void ForgetWrongFolders() { WrongFolders.clear(); }
 
 std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces) {
     std::wstring text;
@@ -108,6 +128,7 @@ std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal) {
     if (WincmdIniPath.empty()) text = Tr("st_noini");
     else if (tab == 4) text = InventoryStatusText ? InventoryStatusText() : L"";
     else if (tab == 5) text = FindingsStatusText ? FindingsStatusText() : L"";
+    else if (tab == 6 && PreviewMode == 1) text = ListerCheckStatusText();
     else if (tab == 6) text = PreviewStatusText ? PreviewStatusText() : L"";
     else text = PluginTabStatusText(tab, probeDone, probeTotal);
     std::vector<std::wstring> pieces;
@@ -115,4 +136,30 @@ std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal) {
     if (uint32_t pending = CountPendingChanges()) pieces.push_back(Filled("st_pending", std::to_wstring(pending)));
     pieces.push_back(text);
     return JoinStatusPieces(pieces);
+}
+
+std::wstring ListerCheckStatusText() {
+    if (PreviewFile.empty()) return Tr("st_pvnofile");
+    int f3 = 0, key4 = 0;
+    for (const LvRow& row : LvRows) {
+        f3 += row.state == LvF3;
+        key4 += row.state == LvKey4;
+    }
+    std::wstring ext = LvFileExt.empty() ? Tr("ext_noext") : L"." + LvFileExt;
+    std::wstring text = FillVar(FillVar(Filled("st_lv", std::to_wstring(f3)), L"k", std::to_wstring(key4)), L"e", ext);
+    return JoinStatusPieces({text, Tr("lv_note_short")});
+}
+
+void ShowStatusText(int probeDone, int probeTotal) {
+    if (MarksStrip) {
+        int32_t marks = TabMarks();
+        if (marks != MarksShown) {
+            MarksShown = marks;
+            InvalidateRect(MarksStrip, nullptr, TRUE);
+        }
+    }
+    if (!StatusBar) return;
+    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+    std::wstring text = ComposeStatusText(tab, probeDone, probeTotal);
+    SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
 }

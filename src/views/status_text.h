@@ -15,11 +15,21 @@ extern ShownSectionFacts ShownSection;
 // The texts of the special tabs come from their features; unset gives "".
 extern std::function<std::wstring()> InventoryStatusText;
 extern std::function<std::wstring()> FindingsStatusText;
-extern std::function<std::wstring()> PreviewStatusText;
+extern std::function<std::wstring()> PreviewStatusText;  // content mode
+
+struct PlugEntry;
+// The entry's file exists in a folder named for another plugin kind and the user
+// has not marked that finding as checked. Asked once per entry and fill.
+bool InWrongFolder(const PlugEntry& entry);
+void ForgetWrongFolders();
 
 // The pieces of a plugin tab (0..3): entries, deactivated, probing, counts, the INI and TC.
 std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal);
 // The whole text: the note, the pending changes, then the tab's own pieces.
 std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal);
+// The preview tab's text in Lister mode: the file's extension and the matches.
+std::wstring ListerCheckStatusText();
+// Puts the text of the shown tab into the status bar and refreshes the marks strip.
+void ShowStatusText(int probeDone, int probeTotal);
 // Joins the pieces with the status bar's separator.
 std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces);

@@ -145,6 +145,7 @@ void StartProbeJob(int kind) {
 }
 
 void FillPluginTab(int kind) {
+    ForgetWrongFolders();
     PluginSection section = LoadPluginSection(kind);
     TabEntries = std::move(section.entries);
     ShownSection = {section.iniUsed, section.missing != 0, section.leftOverKeys};
@@ -253,4 +254,20 @@ PlugRef SelectedPluginRef(int row) {
     ref.hasDetect = e.hasDetect;
     ref.index = id;
     return ref;
+}
+
+void UpdatePluginRowTexts() {
+    if (!PluginList) return;
+    for (int row = 0, rows = ListView_GetItemCount(PluginList); row < rows; ++row) {
+        int id = LvGetParam(PluginList, row);
+        if (id >= KeptIdBase && (size_t)(id - KeptIdBase) < KeptEntries.size()) {
+            const KeptEntry& k = KeptEntries[(size_t)(id - KeptIdBase)];
+            bool again = PendingReactivations.count(k.key) != 0;
+            LvSetCell(PluginList, row, 1, k.name + (again ? L" *" : L""));
+            LvSetCell(PluginList, row, 3, Tr(again ? "chk_enable" : "chk_disabled"));
+        } else if (id >= 0 && (size_t)id < TabEntries.size()) {
+            const PlugEntry& e = TabEntries[(size_t)id];
+            LvSetCell(PluginList, row, 1, e.name + (RowHasPending(e) ? L" *" : L""));
+        }
+    }
 }

@@ -59,3 +59,6 @@ extern std::function<PlugRef(int row)> InventoryPluginRef;
 std::vector<PlugEntry> ApplyOrder(std::vector<PlugEntry> entries, const std::vector<int>& order);
 // Column 0 of row i: the number, or with a custom order the new place, " ←" and the number.
 std::wstring EntryNumberCell(int base, size_t i, int number, bool custom);
+// Rewrites the name cells (" *" for a pending change) and the state cells of kept
+// rows after the pending state changed.
+void UpdatePluginRowTexts();
