@@ -30,7 +30,6 @@
 int DetailRowShown = -1;
 uint8_t ExtListFilling = 0;
 std::wstring StatusNote;
-std::function<std::wstring()> DetailSearchText;
 
 namespace {
 
@@ -227,4 +226,3 @@ std::vector<size_t> SelectedRowIndexes() {
     return rows;
 }
 
-void HighlightDetailMatches() {}

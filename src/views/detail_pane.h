@@ -12,16 +12,12 @@ extern int DetailRowShown;
 extern uint8_t ExtListFilling;
 // Shown in front of the status text; emptied when another row is shown.
 extern std::wstring StatusNote;
-// The search text whose hits the pane marks; set by the search.
-extern std::function<std::wstring()> DetailSearchText;
 
 // The pane's text for a plugin-list item (a TabEntries index, or KeptIdBase + a
 // KeptEntries index); "" for anything else. Rows are "label TAB value", CR LF apart.
 std::wstring DetailText(int item);
 // Fills the pane and the extension checklist for the item; -1 clears both.
 void ShowDetails(int item);
-// Marks the search hits in a rich-edit pane.
-void HighlightDetailMatches();
 // The end of the change log (its last 256 KiB, from the first whole line).
 std::wstring ChangeLogTail(const std::wstring& path);
 void ShowChangeLog();

@@ -214,6 +214,14 @@ void UiSplitterErase() {
     Bar.drawn = false;
 }
 
+void UpdateMarksStrip() {
+    if (!MarksStrip) return;
+    int32_t marks = TabMarks();
+    if (marks == MarksShown) return;
+    MarksShown = marks;
+    InvalidateRect(MarksStrip, nullptr, TRUE);
+}
+
 int32_t TabMarks() {
     if (!PluginTab()) return 0;
     int32_t marks = 0;
@@ -290,13 +298,7 @@ void LayoutPagePanes() {
         LvFitLastColumn(PluginList);
         LvFitLastColumn(ExtList);
     }
-    if (MarksStrip) {
-        int32_t marks = TabMarks();
-        if (marks != MarksShown) {
-            MarksShown = marks;
-            InvalidateRect(MarksStrip, nullptr, TRUE);
-        }
-    }
+    UpdateMarksStrip();
     if (!plugins) return;
     if (InSizeMove) {
         RedrawWindow(PluginList, nullptr, nullptr, RDW_INVALIDATE);

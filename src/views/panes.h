@@ -16,6 +16,11 @@ extern std::function<void()> UpdateStatusBar;
 // Fills the tab selected in the tab control.
 extern std::function<void()> FillCurrentTab;
 
+// The search text whose hits the detail pane marks; set by the search.
+extern std::function<std::wstring()> DetailSearchText;
+
 // Shows a text in the detail pane; alignLabels: rows "label TAB value" line up
 // their values. An empty text empties the pane.
 void SetDetailText(const std::wstring& text, bool alignLabels);
+// Marks the hits of the search text in a rich-edit detail pane.
+void HighlightDetailMatches();

@@ -151,13 +151,7 @@ std::wstring ListerCheckStatusText() {
 }
 
 void ShowStatusText(int probeDone, int probeTotal) {
-    if (MarksStrip) {
-        int32_t marks = TabMarks();
-        if (marks != MarksShown) {
-            MarksShown = marks;
-            InvalidateRect(MarksStrip, nullptr, TRUE);
-        }
-    }
+    UpdateMarksStrip();
     if (!StatusBar) return;
     int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
     std::wstring text = ComposeStatusText(tab, probeDone, probeTotal);

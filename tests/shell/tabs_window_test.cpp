@@ -19,6 +19,7 @@
 #include "views/list_rows.h"
 #include "views/list_sort.h"
 #include "views/main_controls.h"
+#include "views/panes.h"
 #include "views/page_window.h"
 #include "views/tab_fill.h"
 #include "views/ui_globals.h"
@@ -186,6 +187,17 @@ TEST_SUITE("window") {
         CHECK(CheckOf(1) == 2);
         CHECK(StatusText().starts_with(Tr("st_last_ext") + L"  \u00b7  unsaved changes: 1"));
         CHECK(LvGetText(PluginList, 3, 1) == L"pair *");
+
+        // A bar followed by a letter gets a hidden break hint; a search across it still finds its text.
+        DetailSearchText = [] { return std::wstring(L"\"|ext"); };
+        SetDetailText(L"INI:\tEXT=\"A\"|EXT=\"B\"", true);
+        wchar_t shown[64] = {};
+        GetWindowTextW(DetailBox, shown, 64);
+        CHECK(std::wstring(shown) == L"INI:\tEXT=\"A\"|\u200bEXT=\"B\"");
+        DWORD from = 0, to = 0;
+        SendMessageW(DetailBox, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
+        CHECK(from == 11);
+        DetailSearchText = nullptr;
 
         w.Show(2);
         CHECK(Rows(PluginList, {1, 3}) == L"packer|\u2260\n");
