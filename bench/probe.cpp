@@ -7,27 +7,13 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/files.h"
-#include "foundation/text.h"
-#include "probe/child_modes.h"
+#include "bench_support.h"
+
 #include "probe/probe_plugin.h"
 
 namespace {
 
 constexpr int Count = 50;
-
-double Seconds(LARGE_INTEGER from) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
 
 void Report(const char* what, double seconds) {
     std::printf("%-34s %6.2f s  %7.1f per second  %6.1f ms each\n", what, seconds, Count / seconds,
@@ -37,16 +23,10 @@ void Report(const char* what, double seconds) {
 }  // namespace
 
 int main() {
-    int code = 0;
-    if (RunChildMode(code)) return code;
-    if (std::wstring(GetCommandLineW()).find(L"--trivial") != std::wstring::npos) return 0;
+    if (int code; RunAsChild(code)) return code;
 
-    std::wstring plugins = PathJoin(AppDir(), L"..\\fakes\\plugins");
-    std::wstring source = PathJoin(plugins, sizeof(void*) == 8 ? L"lister.wlx64" : L"lister.wlx");
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = PathJoin(temp, L"kv_bench_probe");
-    MakeDirs(folder);
+    std::wstring source = PathJoin(FakePluginsDir(), sizeof(void*) == 8 ? L"lister.wlx64" : L"lister.wlx");
+    std::wstring folder = BenchFolder(L"kv_bench_probe");
     for (int i = 0; i < Count; ++i) {
         std::wstring copy = PathJoin(folder, L"p" + std::to_wstring(i) + L".wlx64");
         if (!CopyFileW(source.c_str(), copy.c_str(), FALSE)) {
@@ -68,7 +48,7 @@ int main() {
     start = Now();
     for (int i = 0; i < Count; ++i) {
         ChildRun run;
-        RunChildCapture(run, L"--trivial", L"", 10000, L"");
+        RunChildCapture(run, {L"--trivial"}, L"", 10000, L"");
     }
     Report("start and end 50 trivial children", Seconds(start));
     std::printf("%d of %d probes answered\n", answered, Count);

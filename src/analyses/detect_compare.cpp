@@ -16,18 +16,18 @@ bool HasExtensionItem(const DetectSpec& spec) {
 // every other file, so no extension of the plugin is missing from it.
 bool OnlyExcludes(const DetectSpec& spec) { return !spec.excluded.empty() && !HasExtensionItem(spec); }
 
-bool IniLacks(const DetectSpec& ini, const DetectItem& item) {
-    if (ini.negatedListForm || OnlyExcludes(ini) || ExtListContains(ini.items, item)) return false;
-    return std::none_of(ini.excluded.begin(), ini.excluded.end(),
-                        [&](const std::wstring& e) { return ExtRuleMatch(e, item.text); });
-}
-
 bool AnyExtensionWhere(const DetectSpec& spec, auto pred) {
     return std::any_of(spec.items.begin(), spec.items.end(),
                        [&](const DetectItem& i) { return i.kind == DetItemExt && pred(i); });
 }
 
 }  // namespace
+
+bool IniLacks(const DetectSpec& ini, const DetectItem& item) {
+    if (ini.negatedListForm || OnlyExcludes(ini) || ExtListContains(ini.items, item)) return false;
+    return std::none_of(ini.excluded.begin(), ini.excluded.end(),
+                        [&](const std::wstring& e) { return ExtRuleMatch(e, item.text); });
+}
 
 bool ExtEntryEqual(const DetectItem& a, const DetectItem& b) {
     if (a.kind != b.kind) return false;

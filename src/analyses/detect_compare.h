@@ -16,6 +16,8 @@ enum RowCheck : int {
     CheckIniNone = 6,  // wincmd.ini has no or an empty detect string
 };
 
+// The plugin's extension is one the INI's detect string does not take yet.
+bool IniLacks(const DetectSpec& ini, const DetectItem& item);
 int RowCheckState(const PlugEntry& entry);
 bool ExtEntryEqual(const DetectItem& a, const DetectItem& b);
 bool ExtListContains(const std::vector<DetectItem>& list, const DetectItem& item);

@@ -11,10 +11,6 @@
 #include "views/view_state.h"
 
 std::wstring PreviewFile;
-uint8_t PvChoiceMade = 0;
-std::set<int> PvChecked;
-int PvJobsPending = 0;
-int PvJobsDone = 0;
 std::function<void()> PvRefreshContent;
 std::function<void()> PvRefreshLister;
 
@@ -39,7 +35,7 @@ void SetPreviewMode(int mode) {
     if (TabIsPreview && LayoutPanes) LayoutPanes();
 }
 
-void PvRefresh() {
+void PvRefreshShown() {
     const std::function<void()>& refresh = PreviewMode == 1 ? PvRefreshLister : PvRefreshContent;
     if (refresh) refresh();
 }
@@ -54,6 +50,6 @@ void PvSetFile(const std::wstring& path, bool lister) {
         TabCtrl_SetCurSel(TabCtl, PreviewTab);
         if (FillCurrentTab) FillCurrentTab();
     } else {
-        PvRefresh();
+        PvRefreshShown();
     }
 }

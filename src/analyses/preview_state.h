@@ -7,13 +7,6 @@
 #include <string>
 
 extern std::wstring PreviewFile;
-// Progress of the content preview: the plugin whose fields are shown is chosen
-// once every query answered; PvChecked holds the plugins whose fields are shown.
-extern uint8_t PvChoiceMade;
-extern std::set<int> PvChecked;
-extern int PvJobsPending;  // field queries started
-extern int PvJobsDone;     // field queries answered
-
 // 0 content preview, 1 Lister check: stores the mode in the INI, marks the active
 // pick button and re-lays the preview panes when they are shown.
 void SetPreviewMode(int mode);
@@ -21,8 +14,8 @@ void SetPreviewMode(int mode);
 // preview tab, which is selected when another tab is shown. An empty path does nothing.
 void PvSetFile(const std::wstring& path, bool lister);
 // Rebuilds the preview tab for PreviewFile in the current mode.
-void PvRefresh();
-// The content preview's rebuild; set by the content preview.
+void PvRefreshShown();
+// The content preview's rebuild; set by the main window.
 extern std::function<void()> PvRefreshContent;
 // The Lister check's rebuild; set by the main window.
 extern std::function<void()> PvRefreshLister;

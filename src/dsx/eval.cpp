@@ -53,7 +53,7 @@ bool EvalNode(const DsxTree& tree, int index, const FileFacts& facts, int depth)
     case DsxSize:
         return Compare(n.text, facts.size, n.value);
     case DsxByte:
-        if (n.offset < 0 || (size_t)n.offset >= facts.head.size()) return false;
+        if (n.offset < 0 || (size_t)n.offset >= facts.head.size() || n.value < 0) return false;
         return Compare(n.text, (unsigned char)facts.head[n.offset], n.value);
     case DsxFind:
         return FindInHead(n.text, n.caseInsensitive, facts.head);

@@ -134,7 +134,8 @@ struct Parser {
         node.offset = (int)std::clamp<long>(offset, 0, INT_MAX);
         if (v->kind == DsxTokString) {
             node.valueIsString = 1;
-            node.value = v->text.empty() ? -1 : (int64_t)(uint16_t)v->text[0];
+            // TC compares a byte with one character only; any other text never matches.
+            node.value = v->text.size() == 1 ? (int64_t)(uint16_t)v->text[0] : -1;
         } else {
             node.value = std::wcstoll(v->text.c_str(), nullptr, 10);
         }

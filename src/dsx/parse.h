@@ -42,7 +42,7 @@ struct DsxNode {
     std::wstring text;  // EXT value upper-cased, FIND text as written, SIZE/[n] operator
     std::vector<int> children;
     int parent = -1;
-    int64_t value = 0;  // SIZE number, [n] compared value (-1 for "")
+    int64_t value = 0;  // SIZE number, [n] compared value (-1 for a text that is not one character)
     int offset = -1;    // [n]: the byte index
     uint8_t valueIsString = 0;
     uint8_t caseInsensitive = 0;  // FINDI

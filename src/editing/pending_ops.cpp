@@ -1,54 +1,169 @@
 #include "editing/pending_ops.h"
 
 #include <algorithm>
+#include <set>
+#include <vector>
 
 #include "dsx/detect_spec.h"
 #include "dsx/edit.h"
 #include "foundation/text.h"
+#include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
+#include "foundation/labels.h"
+
+std::function<void()> PendingChanged;
 
 namespace {
 
-const wchar_t kOr[] = L" | ";
-
-void AppendTerm(std::wstring& terms, const std::wstring& ext) {
-    if (!terms.empty()) terms += kOr;
-    terms += MakeExtTerm(ext);
+std::set<std::wstring> UpperSet(const std::set<std::wstring>& exts) {
+    std::set<std::wstring> out;
+    for (const auto& e : exts) out.insert(StrUpper(e));
+    return out;
 }
 
-std::wstring ComposeListForm(const PendingEdit& edit, const DetectSpec& spec) {
-    std::wstring terms;
+std::wstring JoinTerms(const std::vector<std::wstring>& exts) {
+    std::wstring out;
+    for (const auto& e : exts) out += (out.empty() ? L"" : L" | ") + MakeExtTerm(e);
+    return out;
+}
+
+// The extensions that stay, in their order, followed by the added ones.
+std::vector<std::wstring> KeptThenAdded(const std::vector<std::wstring>& have, const PendingEdit& edit) {
+    std::set<std::wstring> removed = UpperSet(edit.removedExts);
+    std::vector<std::wstring> out;
+    for (const auto& e : have)
+        if (!removed.count(StrUpper(e))) out.push_back(e);
+    out.insert(out.end(), edit.addedExts.begin(), edit.addedExts.end());
+    return out;
+}
+
+bool IsLeaf(const DsxNode& n, bool extAllowed) {
+    return n.kind == DsxMultimedia || n.kind == DsxForce || (extAllowed && n.kind == DsxExtEq);
+}
+
+// A bare list of alternatives (EXT terms, MULTIMEDIA, FORCE): rebuilding it from
+// its items keeps what it says.
+bool IsFlatAlternatives(const DsxTree& tree) {
+    const DsxNode& root = tree.nodes[tree.root];
+    if (root.kind != DsxOr) return IsLeaf(root, true);
+    return std::all_of(root.children.begin(), root.children.end(),
+                       [&](int c) { return IsLeaf(tree.nodes[c], true); });
+}
+
+// MULTIMEDIA and FORCE joined by & to exactly one EXT term; -1 when the string is
+// no such chain, else the EXT node.
+int AndChainExtNode(const DsxTree& tree) {
+    const DsxNode& root = tree.nodes[tree.root];
+    if (root.kind != DsxAnd) return -1;
+    int ext = -1;
+    for (int c : root.children) {
+        const DsxNode& n = tree.nodes[c];
+        if (n.kind == DsxExtEq && ext < 0) ext = c;
+        else if (!IsLeaf(n, false)) return -1;
+    }
+    return ext;
+}
+
+std::wstring ComposeListForm(const DetectSpec& spec, const PendingEdit& edit) {
+    std::vector<std::wstring> have;
     if (spec.negatedListForm) {
-        for (const auto& ext : spec.excluded)
-            if (!edit.removedExts.count(ext)) AppendTerm(terms, ext);
+        have = spec.excluded;
     } else {
         for (const auto& item : spec.items)
-            if (item.kind == DetItemExt && !edit.removedExts.count(item.text)) AppendTerm(terms, item.text);
+            if (item.kind == DetItemExt) have.push_back(item.text);
     }
-    for (const auto& ext : edit.addedExts) AppendTerm(terms, ext);
+    std::vector<std::wstring> terms = KeptThenAdded(have, edit);
     if (terms.empty()) return L"";
-    return spec.prefix + (spec.negatedListForm ? L" !(" : L" (") + terms + L")";
+    return spec.prefix + (spec.negatedListForm ? L" !(" : L" (") + JoinTerms(terms) + L")";
 }
 
-std::wstring ComposePlainForm(const PendingEdit& edit, const DetectSpec& spec) {
+// The chain keeps its conditions; only its one EXT term becomes the new list.
+std::wstring ComposeAndChain(const DsxTree& tree, int extNode, const PendingEdit& edit) {
+    const DsxNode& n = tree.nodes[extNode];
+    const std::wstring& text = edit.origDetect;
+    std::vector<std::wstring> terms;
+    if (!UpperSet(edit.removedExts).count(n.text)) terms.push_back(text.substr((size_t)n.start, (size_t)(n.end - n.start)));
+    for (const auto& ext : edit.addedExts) terms.push_back(MakeExtTerm(ext));
+    if (terms.empty()) return L"";
+    std::wstring list = terms[0];
+    for (size_t i = 1; i < terms.size(); ++i) list += L" | " + terms[i];
+    if (terms.size() > 1) list = L"(" + list + L")";
+    return text.substr(0, (size_t)n.start) + list + text.substr((size_t)n.end);
+}
+
+std::wstring ComposeAlternatives(const DetectSpec& spec, const PendingEdit& edit) {
     std::wstring text = edit.origDetect;
     if (!edit.removedExts.empty()) {
+        std::set<std::wstring> removed = UpperSet(edit.removedExts);
         text.clear();
         for (const auto& item : spec.items) {
             std::wstring term;
             if (item.kind == DetItemMultimedia) term = L"MULTIMEDIA";
             else if (item.kind == DetItemForce) term = L"FORCE";
-            else if (item.kind == DetItemExt && !edit.removedExts.count(item.text)) term = MakeExtTerm(item.text);
-            if (term.empty()) continue;
-            text += (text.empty() ? L"" : kOr) + term;
+            else if (item.kind == DetItemExt && !removed.count(item.text)) term = MakeExtTerm(item.text);
+            if (!term.empty()) text += (text.empty() ? L"" : L" | ") + term;
         }
     }
-    for (const auto& ext : edit.addedExts) {
-        if (StrTrim(text).empty()) text = MakeExtTerm(ext);
-        else text += kOr + MakeExtTerm(ext);
+    if (edit.addedExts.empty()) return text;
+    if (StrTrim(text).empty()) return JoinTerms(edit.addedExts);
+    return text + L" | " + JoinTerms(edit.addedExts);
+}
+
+std::wstring SectionOf(int kind) { return PlugSectionName(kind); }
+
+bool AskYes(HWND owner, const std::wstring& what, int kind) {
+    std::wstring q = FillVar(FillVar(Tr("ask_delete"), L"n", what), L"s", SectionOf(kind));
+    return MessageBoxW(owner, q.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool ToggleNumbered(HWND owner, const PlugEntry& e) {
+    PendingEdit* edit = FindEntryEdit((int)e.kind, e.number);
+    if (edit && edit->deleted) {
+        edit->deleted = edit->deactivate = 0;
+        DropPendingIfUnchanged((int)e.kind, e.number);
+        return true;
     }
-    return text;
+    if (!AskYes(owner, EntryNumberText(e.number) + L" " + e.name, (int)e.kind)) return false;
+    PendingEdit& made = PendingEditFor(e);
+    made.deleted = 1;
+    made.deactivate = 0;
+    return true;
+}
+
+bool TogglePacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
+    std::vector<size_t> lines;
+    for (size_t i = 0; i < e.iniDetect.items.size(); ++i)
+        if (ext.empty() || StrIEquals(e.iniDetect.items[i].text, ext)) lines.push_back(i);
+    bool allMarked = !lines.empty() && std::all_of(lines.begin(), lines.end(), [&](size_t i) {
+        const PlugState* s = FindPlugState(KindPacker, e.iniDetect.items[i].text);
+        return s && s->deleted;
+    });
+    if (allMarked) {
+        for (size_t i : lines) FindPlugState(KindPacker, e.iniDetect.items[i].text)->deleted = 0;
+        return true;
+    }
+    std::wstring names;
+    for (size_t i : lines) names += (names.empty() ? L"" : L", ") + e.iniDetect.items[i].text;
+    if (!AskYes(owner, names + L" (" + e.name + L")", KindPacker)) return false;
+    for (size_t i : lines) {
+        int flags = i < e.packerFlags.size() ? e.packerFlags[i] : 0;
+        const std::wstring& path = i < e.packerPaths.size() ? e.packerPaths[i] : e.path;
+        GetPlugState(KindPacker, e.iniDetect.items[i].text, NumberCommaText(flags, path), e.name).deleted = 1;
+    }
+    return true;
+}
+
+bool ToggleFileSystem(HWND owner, const PlugEntry& e) {
+    PlugState* s = FindPlugState(KindFileSystem, e.name);
+    if (s && s->deleted) {
+        s->deleted = 0;
+        return true;
+    }
+    if (!AskYes(owner, e.name, KindFileSystem)) return false;
+    GetPlugState(KindFileSystem, e.name, e.path, e.name).deleted = 1;
+    return true;
 }
 
 }  // namespace
@@ -56,9 +171,16 @@ std::wstring ComposePlainForm(const PendingEdit& edit, const DetectSpec& spec) {
 std::wstring ComposeDetectString(const PendingEdit& edit) {
     if (edit.explicitDetect) return edit.explicitDetectText;
     DetectSpec spec = CompileDetect(edit.origDetect, edit.hasDetect != 0);
-    if (spec.listForm || spec.negatedListForm) return ComposeListForm(edit, spec);
-    if (spec.complex) return DsxEditExts(edit.origDetect, edit.removedExts, edit.addedExts, nullptr);
-    return ComposePlainForm(edit, spec);
+    if (spec.listForm || spec.negatedListForm) return ComposeListForm(spec, edit);
+    if (!edit.hasDetect || StrTrim(edit.origDetect).empty()) return ComposeAlternatives(spec, edit);
+    DsxTree tree = dsx::Parse(edit.origDetect);
+    bool parsed = tree.error.code == DsxErrNone && tree.root >= 0;
+    if (parsed && IsFlatAlternatives(tree)) return ComposeAlternatives(spec, edit);
+    int chainExt = parsed ? AndChainExtNode(tree) : -1;
+    if (chainExt >= 0) return ComposeAndChain(tree, chainExt, edit);
+    // Further conditions (SIZE, byte tests, FIND) stay as written: the in-place
+    // editor keeps every extension it cannot take out without changing them.
+    return DsxEditExts(edit.origDetect, UpperSet(edit.removedExts), edit.addedExts, nullptr);
 }
 
 bool EntryDiffers(const PendingEdit& edit) {
@@ -71,27 +193,32 @@ bool EntryDiffers(const PendingEdit& edit) {
     return NormKeyText(edit.origDetect) != NormKeyText(ComposeDetectString(edit));
 }
 
+bool EditRemovesDetect(const PendingEdit& edit) {
+    return edit.explicitDetect && StrTrim(edit.explicitDetectText).empty();
+}
+
+bool EditNeedsSave(const PendingEdit& edit) {
+    return edit.deleted || EntryPathChanged(edit) || EntryDiffers(edit);
+}
+
 uint32_t CountPendingChanges() {
-    uint32_t count = 0;
-    for (const auto& [key, edit] : PendingEdits)
-        if (edit.deleted || EntryPathChanged(edit) || EntryDiffers(edit)) ++count;
-    for (const auto& [key, state] : PlugStates)
-        if (PlugStateNeeded(state)) ++count;
-    count += OrderIsCustom(KindLister) + OrderIsCustom(KindContent);
-    return count + (uint32_t)PendingReactivations.size();
+    uint32_t n = 0;
+    for (const auto& [key, edit] : PendingEdits) n += EditNeedsSave(edit);
+    for (const auto& [key, state] : PlugStates) n += PlugStateNeeded(state);
+    n += OrderIsCustom(KindLister);
+    n += OrderIsCustom(KindContent);
+    return n + (uint32_t)PendingReactivations.size();
 }
 
 void DropPendingIfUnchanged(int kind, int number) {
     auto it = PendingEdits.find(EntryEditKey(kind, number));
-    if (it == PendingEdits.end()) return;
-    const PendingEdit& edit = it->second;
-    if (!edit.deleted && !EntryPathChanged(edit) && !EntryDiffers(edit)) PendingEdits.erase(it);
+    if (it != PendingEdits.end() && !EditNeedsSave(it->second)) PendingEdits.erase(it);
 }
 
 bool RowHasPending(const PlugEntry& entry) {
     if (entry.kind <= KindContent) {
         const PendingEdit* edit = FindEntryEdit((int)entry.kind, entry.number);
-        return edit && (edit->deleted || EntryPathChanged(*edit) || EntryDiffers(*edit));
+        return edit && EditNeedsSave(*edit);
     }
     if (entry.kind == KindFileSystem) {
         const PlugState* s = FindPlugState(KindFileSystem, entry.name);
@@ -101,4 +228,15 @@ bool RowHasPending(const PlugEntry& entry) {
         const PlugState* s = FindPlugState(KindPacker, item.text);
         return s && PlugStateNeeded(*s);
     });
+}
+
+void AskMarkDelete(HWND owner, int row, const std::wstring& ext) {
+    if (row < 0 || (size_t)row >= TabEntries.size()) return;
+    const PlugEntry& e = TabEntries[(size_t)row];
+    bool changed = e.kind <= KindContent ? ToggleNumbered(owner, e)
+                   : e.kind == KindPacker ? TogglePacker(owner, e, ext)
+                                          : ToggleFileSystem(owner, e);
+    if (!changed) return;
+    PrunePlugStates();
+    if (PendingChanged) PendingChanged();
 }

@@ -1,16 +1,31 @@
-// What the pending changes amount to: the detect string an edited entry will get,
-// whether an edit still changes anything, and how many changes wait for a save.
+// Small operations over the pending-change state that the lists, the editor and
+// the save share. Nothing here writes wincmd.ini. UI thread only.
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct PendingEdit;
 struct PlugEntry;
 
+// Run after an operation changed the pending state, so the window can show it;
+// the shell sets it.
+extern std::function<void()> PendingChanged;
+
+// The detect string the edited entry will get on save.
 std::wstring ComposeDetectString(const PendingEdit& edit);
 // The entry's detect string would change.
 bool EntryDiffers(const PendingEdit& edit);
+// The edit sets a detect string that is empty: the save removes the key.
+bool EditRemovesDetect(const PendingEdit& edit);
+// Deleted, moved to another path, or a detect string that changes.
+bool EditNeedsSave(const PendingEdit& edit);
 uint32_t CountPendingChanges();
-// Erases the edit of entry `number` of the tab `kind` when it changes nothing any more.
+// Erases the shown tab's edit of that entry when it no longer changes anything.
 void DropPendingIfUnchanged(int kind, int number);
 bool RowHasPending(const PlugEntry& entry);
+// Toggles the deletion mark of TabEntries[row] (a Packer entry: of its line ext,
+// or of all its lines when ext is empty); asks before it sets the mark.
+void AskMarkDelete(HWND owner, int row, const std::wstring& ext);

@@ -50,22 +50,29 @@ std::wstring TwinExePath() {
     return FileExists(twin) ? twin : L"";
 }
 
-void IniEnsureUtf16(const std::wstring& path) {
+bool IniEnsureUtf16(const std::wstring& path) {
     DWORD attrs = GetFileAttributesW(path.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (attrs != INVALID_FILE_ATTRIBUTES) return !(attrs & FILE_ATTRIBUTE_DIRECTORY);
     FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return;
+    if (!h) return GetLastError() == ERROR_FILE_EXISTS;
     static const unsigned char kBom[] = {0xFF, 0xFE};
     DWORD written = 0;
-    WriteFile(h.Get(), kBom, sizeof kBom, &written, nullptr);
+    if (WriteFile(h.Get(), kBom, sizeof kBom, &written, nullptr) && written == sizeof kBom) return true;
+    // An empty file would be filled as ANSI by the profile functions: better none.
+    h.Reset();
+    DeleteFileW(path.c_str());
+    return false;
 }
 
-void WriteSettingsIniValue(const wchar_t* section, const std::wstring& key, const wchar_t* value) {
-    std::wstring ini = SettingsIniPath();
-    IniEnsureUtf16(ini);
-    WritePrivateProfileStringW(section, key.c_str(), value, ini.c_str());
+bool WriteOwnIniValue(const std::wstring& ini, const wchar_t* section, const std::wstring& key,
+                      const wchar_t* value) {
+    return IniEnsureUtf16(ini) && WritePrivateProfileStringW(section, key.c_str(), value, ini.c_str());
 }
 
-void SetPreviewSkip(const std::wstring& name, bool on) {
-    WriteSettingsIniValue(L"PreviewSkip", name, on ? L"1" : nullptr);
+bool WriteSettingsIniValue(const wchar_t* section, const std::wstring& key, const wchar_t* value) {
+    return WriteOwnIniValue(SettingsIniPath(), section, key, value);
+}
+
+bool SetPreviewSkip(const std::wstring& name, bool on) {
+    return WriteSettingsIniValue(L"PreviewSkip", name, on ? L"1" : nullptr);
 }

@@ -1,5 +1,7 @@
 #include "foundation/env.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
@@ -42,4 +44,13 @@ std::wstring RegGetString(HKEY root, const std::wstring& subkey, const std::wstr
                            nullptr, buf, &bytes);
     if (rc != ERROR_SUCCESS) return L"";
     return std::wstring(buf, wcsnlen(buf, std::min<size_t>(bytes / sizeof(wchar_t), std::size(buf))));
+}
+
+std::vector<std::wstring> ProgramArgs() {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv) return {};
+    std::vector<std::wstring> args(argv, argv + count);
+    LocalFree(argv);
+    return args;
 }

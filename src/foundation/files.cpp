@@ -20,6 +20,8 @@ FileHandle OpenForReading(const std::wstring& path) {
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// ReadFile may hand back fewer bytes than asked (pipes, network files), so keep
+// reading until the limit or the end of the file.
 std::string ReadBytes(HANDLE h, size_t limit) {
     std::string bytes;
     while (bytes.size() < limit) {
@@ -88,6 +90,11 @@ bool FileHasUtf8Bom(const std::wstring& path) {
     if (!h) return false;
     std::string head = ReadBytes(h.Get(), 3);
     return head == "\xEF\xBB\xBF";
+}
+
+std::string ReadFileHead(const std::wstring& path, size_t byteLimit) {
+    FileHandle h = OpenForReading(path);
+    return h ? ReadBytes(h.Get(), byteLimit) : std::string();
 }
 
 std::wstring ReadTextFileAuto(const std::wstring& path, size_t byteLimit) {

@@ -14,6 +14,9 @@ std::wstring FullPath(const std::wstring& path);
 // Creates a folder and its missing parents; true when the folder exists afterwards.
 bool MakeDirs(const std::wstring& path);
 bool FileHasUtf8Bom(const std::wstring& path);
+// The first byteLimit bytes of the file (fewer when it is shorter), read while
+// others may write it; "" when it cannot be opened.
+std::string ReadFileHead(const std::wstring& path, size_t byteLimit);
 // Reads at most byteLimit bytes and decodes them by their byte-order mark:
 // UTF-8, UTF-16LE, else the ANSI code page.
 std::wstring ReadTextFileAuto(const std::wstring& path, size_t byteLimit);

@@ -10,6 +10,7 @@ constexpr DWORD kValueChars = 1024;
 constexpr DWORD kListerValueChars = 32768;
 constexpr DWORD kSectionChars = 32768;
 constexpr DWORD kSectionNamesChars = 65536;
+constexpr DWORD kMaxListChars = 1u << 26;
 
 // Splits a double-NUL-terminated list into its lines.
 std::vector<std::wstring> NulSeparated(const std::wstring& buf, size_t used) {
@@ -24,6 +25,17 @@ std::vector<std::wstring> NulSeparated(const std::wstring& buf, size_t used) {
     return lines;
 }
 
+// A double-NUL list from one of the profile functions, its buffer grown until the
+// list fits: a full buffer is reported as its size minus 2.
+template <typename Read>
+std::vector<std::wstring> ReadNulList(DWORD size, Read read) {
+    for (;; size *= 2) {
+        std::wstring buf(size, L'\0');
+        DWORD n = read(buf.data(), size);
+        if (n + 2 < size || size >= kMaxListChars) return NulSeparated(buf, n);
+    }
+}
+
 }  // namespace
 
 std::wstring IniGetString(const std::wstring& ini, const std::wstring& section, const std::wstring& key) {
@@ -33,18 +45,18 @@ std::wstring IniGetString(const std::wstring& ini, const std::wstring& section, 
     return buf;
 }
 
+std::vector<std::wstring> IniSectionNames(const std::wstring& ini) {
+    return ReadNulList(kSectionNamesChars, [&](wchar_t* buf, DWORD size) {
+        return GetPrivateProfileSectionNamesW(buf, size, ini.c_str());
+    });
+}
+
 IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section) {
-    std::wstring buf;
-    DWORD size = kSectionChars, n = 0;
-    for (;;) {
-        buf.assign(size, L'\0');
-        n = GetPrivateProfileSectionW(section.c_str(), buf.data(), size, ini.c_str());
-        // A full buffer is reported as its size minus 2.
-        if (n < size - 2) break;
-        size *= 2;
-    }
+    std::vector<std::wstring> lines = ReadNulList(kSectionChars, [&](wchar_t* buf, DWORD size) {
+        return GetPrivateProfileSectionW(section.c_str(), buf, size, ini.c_str());
+    });
     IniPairs pairs;
-    for (const std::wstring& line : NulSeparated(buf, n)) {
+    for (const std::wstring& line : lines) {
         size_t eq = line.find(L'=');
         if (eq == std::wstring::npos) continue;
         pairs.emplace_back(StrTrim(line.substr(0, eq)), line.substr(eq + 1));
@@ -53,9 +65,7 @@ IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section) {
 }
 
 bool IniHasSection(const std::wstring& ini, const std::wstring& section) {
-    std::wstring buf(kSectionNamesChars, L'\0');
-    DWORD n = GetPrivateProfileSectionNamesW(buf.data(), kSectionNamesChars, ini.c_str());
-    for (const std::wstring& name : NulSeparated(buf, n))
+    for (const std::wstring& name : IniSectionNames(ini))
         if (StrIEquals(name, section)) return true;
     return false;
 }

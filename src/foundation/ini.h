@@ -10,6 +10,8 @@ using IniPairs = std::vector<std::pair<std::wstring, std::wstring>>;
 std::wstring IniGetString(const std::wstring& ini, const std::wstring& section, const std::wstring& key);
 // Every key=value line in file order, repeated keys kept; keys trimmed, values as written.
 IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section);
+// Every section name of the file, in file order; the buffer grows, so none is missed.
+std::vector<std::wstring> IniSectionNames(const std::wstring& ini);
 bool IniHasSection(const std::wstring& ini, const std::wstring& section);
 // The trimmed value of a key of TC's [Lister] section.
 std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key);

@@ -33,15 +33,15 @@ std::wstring PluginKindText(int kindMask) {
     return text.empty() ? Tr("info_none") : text;
 }
 
-bool NamesToSetA(const std::set<std::string>& set, std::initializer_list<const char*> names) {
+bool AnyNameIn(const std::set<std::string>& set, std::initializer_list<const char*> names) {
     for (const char* name : names)
         if (set.count(name)) return true;
     return false;
 }
 
-void NamesToTextA(const std::set<std::string>& set, std::wstring& result, const char* key,
+void AppendKeyTextIfAnyNameIn(const std::set<std::string>& set, std::wstring& result, const char* key,
                   std::initializer_list<const char*> names) {
-    if (!NamesToSetA(set, names)) return;
+    if (!AnyNameIn(set, names)) return;
     if (!result.empty()) result += L", ";
     result += Tr(key);
 }

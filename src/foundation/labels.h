@@ -10,9 +10,9 @@
 // 8 File system) joined by " + "; "none" when no bit is set.
 std::wstring PluginKindText(int kindMask);
 // True when any of the names is in the set.
-bool NamesToSetA(const std::set<std::string>& set, std::initializer_list<const char*> names);
+bool AnyNameIn(const std::set<std::string>& set, std::initializer_list<const char*> names);
 // When any of the names is in the set, appends the key's text to the list in result.
-void NamesToTextA(const std::set<std::string>& set, std::wstring& result, const char* key,
+void AppendKeyTextIfAnyNameIn(const std::set<std::string>& set, std::wstring& result, const char* key,
                   std::initializer_list<const char*> names);
 
 // The caption of a main tab: 0..3 the plugin kinds, 4 inventory, 5 findings, 6 preview;

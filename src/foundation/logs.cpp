@@ -29,30 +29,31 @@ FileHandle OpenForAppend(const std::wstring& path, DWORD access) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-void WriteAll(HANDLE h, const std::string& bytes) {
+bool WriteAll(HANDLE h, const std::string& bytes) {
     DWORD written = 0;
-    WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    return WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr) && written == bytes.size();
 }
 
 }  // namespace
 
-void DebugLog(const std::wstring& text) {
-    if (!DebugLogOn) return;
+bool DebugLog(const std::wstring& text) {
+    if (!DebugLogOn) return true;
     std::string line = StrToUtf8(DebugPrefix() + text + L"\r\n");
     std::lock_guard<std::mutex> lock(DebugLogLock);
     FileHandle h = OpenForAppend(PathJoin(DataFolder(), L"Kestrovane.debug.log"), FILE_APPEND_DATA);
-    if (h) WriteAll(h.Get(), line);
+    return h && WriteAll(h.Get(), line);
 }
 
-void AppendChangeLog(const std::vector<std::wstring>& lines) {
-    if (lines.empty()) return;
+bool AppendChangeLog(const std::vector<std::wstring>& lines) {
+    if (lines.empty()) return true;
     FileHandle h = OpenForAppend(ChangeLogPath(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES);
-    if (!h) return;
+    if (!h) return false;
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(h.Get(), &size)) size.QuadPart = 0;
+    // Without the size the mark could land in the middle of the file.
+    if (!GetFileSizeEx(h.Get(), &size)) return false;
     std::string buffer = size.QuadPart == 0 ? "\xEF\xBB\xBF" : "";
     for (const std::wstring& line : lines) buffer += StrToUtf8(line) + "\r\n";
-    WriteAll(h.Get(), buffer);
+    return WriteAll(h.Get(), buffer);
 }
 
 std::wstring ChangeLogLine(const std::wstring& stamp, int kind, const std::wstring& name, const std::wstring& text) {

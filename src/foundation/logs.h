@@ -11,9 +11,11 @@ extern std::atomic<bool> DebugLogOn;
 extern std::mutex DebugLogLock;
 
 // Appends "YYYY-MM-DD hh:mm:ss.mmm  <text>" to Kestrovane.debug.log; any thread.
-void DebugLog(const std::wstring& text);
+// False when the line could not be written (true while the log is off).
+bool DebugLog(const std::wstring& text);
 // Appends ready-made lines in one write; a new or empty file first gets the UTF-8 BOM.
-void AppendChangeLog(const std::vector<std::wstring>& lines);
+// False when the lines could not be written whole.
+bool AppendChangeLog(const std::vector<std::wstring>& lines);
 // stamp, two blanks, tab caption padded to 12, name padded to 22, one blank, text.
 // kind is a main-tab index; it is clamped to 0..6.
 std::wstring ChangeLogLine(const std::wstring& stamp, int kind, const std::wstring& name, const std::wstring& text);

@@ -94,10 +94,11 @@ void LoadSettings(const std::wstring& iniPath) {
     }
 }
 
-void SaveSettings(const std::wstring& iniPath) {
-    IniEnsureUtf16(iniPath);
+bool SaveSettings(const std::wstring& iniPath) {
+    bool ok = true;
     for (const SettingDef& row : SettingsTable)
-        WritePrivateProfileStringW(row.section, row.key, GetSetting(row.section, row.key).c_str(), iniPath.c_str());
+        ok = WriteOwnIniValue(iniPath, row.section, row.key, GetSetting(row.section, row.key).c_str()) && ok;
+    return ok;
 }
 
 void ApplyDiagSettings() {

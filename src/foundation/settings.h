@@ -36,8 +36,8 @@ std::wstring GetSetting(const std::wstring& section, const std::wstring& key);
 std::wstring SettingValueAt(size_t row);
 // Reads every row from the given INI (the program's own) into SettingsValues.
 void LoadSettings(const std::wstring& iniPath);
-// Writes all twelve rows, defaults included.
-void SaveSettings(const std::wstring& iniPath);
+// Writes all twelve rows, defaults included; false when any could not be written.
+bool SaveSettings(const std::wstring& iniPath);
 // Applies the settings that other parts read through globals.
 void ApplyDiagSettings();
 // The time limit of a plugin child process; safe to read from any thread.

@@ -1,5 +1,6 @@
 #include "foundation/text.h"
 
+#include <cwchar>
 #include <cwctype>
 
 namespace {
@@ -70,6 +71,24 @@ std::wstring NormKeyText(const std::wstring& s) {
 
 std::wstring Quote(const std::wstring& s) { return L"\"" + s + L"\""; }
 
+std::wstring QuoteArg(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count double only before a quote: the arg's own, or the closing one.
+        out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        out += c;
+        backslashes = 0;
+    }
+    out.append(2 * backslashes, L'\\');
+    return out + L"\"";
+}
+
 std::wstring MakeExtTerm(const std::wstring& ext) { return L"EXT=\"" + ext + L"\""; }
 
 std::wstring JoinSlash(const std::wstring& a, const std::wstring& b) { return a + L"/" + b; }
@@ -93,13 +112,6 @@ bool HasCmdVars(const std::wstring& tmpl) {
     for (const wchar_t* v : {L"%d", L"%f", L"%n", L"%e", L"%i"})
         if (tmpl.find(v) != std::wstring::npos) return true;
     return false;
-}
-
-std::wstring IniSafeKey(const std::wstring& name) {
-    std::wstring s = StrLower(name);
-    for (auto& c : s)
-        if (c == L'=' || c == L'[' || c == L']') c = L'_';
-    return s;
 }
 
 std::wstring FileSafeName(const std::wstring& s) {
@@ -161,7 +173,11 @@ bool CompareIndexKeys(const std::wstring& a, const std::wstring& b) {
            StrIEquals(StrTrim(a.substr(ca + 1)), StrTrim(b.substr(cb + 1)));
 }
 
-void PushString(std::vector<std::wstring>& list, std::wstring&& s) { list.push_back(std::move(s)); }
+std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t separator) {
+    std::vector<std::wstring> parts;
+    for (std::wstring_view part : SplitViews(std::wstring_view(text), separator)) parts.emplace_back(part);
+    return parts;
+}
 
 std::wstring PathDir(const std::wstring& path) {
     size_t cut = path.find_last_of(L"\\/");
@@ -223,9 +239,10 @@ bool IsDeviceName(const std::wstring& piece) {
     static const wchar_t* const kFixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
     for (const wchar_t* d : kFixed)
         if (base == d) return true;
-    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0))
-        return base[3] >= L'1' && base[3] <= L'9';
-    return false;
+    if (base.size() != 4 || (base.compare(0, 3, L"COM") != 0 && base.compare(0, 3, L"LPT") != 0)) return false;
+    // Windows reserves the superscript digits one to three as well.
+    wchar_t digit = base[3];
+    return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
 
 }  // namespace
@@ -306,4 +323,12 @@ int StrToInt(const std::wstring& s) {
 std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key) {
     auto it = names.find(key);
     return it == names.end() ? key : it->second;
+}
+
+bool SplitLeadingNumber(const std::wstring& key, long& number, std::wstring& rest) {
+    wchar_t* end = nullptr;
+    number = std::wcstol(key.c_str(), &end, 10);
+    if (end == key.c_str()) return false;
+    rest = key.substr((size_t)(end - key.c_str()));
+    return true;
 }

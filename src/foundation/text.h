@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,10 @@ std::wstring Unquote(const std::wstring& s);
 // (FIND and byte tests), so FIND("Foo") and FIND("foo") stay different.
 std::wstring NormKeyText(const std::wstring& s);
 std::wstring Quote(const std::wstring& s);
+// One argument of a command line as CommandLineToArgvW and the C runtime read it
+// back: quoted when it is empty or holds blanks or quotes, backslashes doubled
+// where they stand before a quote, so "C:\\" stays one argument.
+std::wstring QuoteArg(const std::wstring& arg);
 // EXT="<ext>", the extension inserted as it is.
 std::wstring MakeExtTerm(const std::wstring& ext);
 std::wstring JoinSlash(const std::wstring& a, const std::wstring& b);
@@ -26,7 +31,6 @@ std::wstring NumberCommaText(long long number, const std::wstring& text);
 bool StrHasWord(const std::wstring& text, const std::wstring& word);
 // True when a command template holds %d, %f, %n, %e or %i.
 bool HasCmdVars(const std::wstring& tmpl);
-std::wstring IniSafeKey(const std::wstring& name);
 std::wstring FileSafeName(const std::wstring& s);
 
 // Words separated by any run of TAB, blank, ',' or ';'.
@@ -39,7 +43,20 @@ std::pair<std::wstring, std::wstring> SplitAtComma(const std::wstring& s);
 std::wstring IniValueFromText(const std::wstring& text, const std::wstring& key);
 // Equality of "number,text" keys: numbers by value, texts ignoring case.
 bool CompareIndexKeys(const std::wstring& a, const std::wstring& b);
-void PushString(std::vector<std::wstring>& list, std::wstring&& s);
+
+// The pieces between separators, empty ones kept: "a,,b" gives a, "" and b; ""
+// gives one empty piece. The views point into text.
+template <typename Char>
+std::vector<std::basic_string_view<Char>> SplitViews(std::basic_string_view<Char> text, Char separator) {
+    std::vector<std::basic_string_view<Char>> parts;
+    size_t start = 0;
+    for (size_t at; (at = text.find(separator, start)) != text.npos; start = at + 1)
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+// The same pieces as texts of their own.
+std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t separator);
 
 std::wstring PathDir(const std::wstring& path);
 std::wstring FileStem(const std::wstring& path);
@@ -63,6 +80,9 @@ int StrICmp(const std::wstring& a, const std::wstring& b);
 bool StrIEquals(const std::wstring& a, const std::wstring& b);
 // The decimal value of leading digits after optional blanks and sign, like _wtoi.
 int StrToInt(const std::wstring& s);
+// The number at the start of a key as wcstol reads it ("12_detect": 12 and
+// "_detect"); false without one.
+bool SplitLeadingNumber(const std::wstring& key, long& number, std::wstring& rest);
 
 // The value the map holds for the key, else the key itself.
 std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key);

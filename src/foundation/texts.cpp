@@ -63,18 +63,6 @@ std::vector<std::wstring> LanguageFileNames() {
     return names;
 }
 
-std::vector<std::wstring> SectionNames(const std::wstring& path) {
-    std::vector<wchar_t> buf(4096);
-    DWORD n = GetPrivateProfileSectionNamesW(buf.data(), static_cast<DWORD>(buf.size()), path.c_str());
-    std::vector<std::wstring> names;
-    for (size_t i = 0; i < n && buf[i];) {
-        std::wstring name(&buf[i]);
-        i += name.size() + 1;
-        names.push_back(std::move(name));
-    }
-    return names;
-}
-
 std::wstring WindowsLanguageCode(unsigned uiLanguage) {
     switch (uiLanguage & 0x3FF) {
     case 0x06: return L"dan";
@@ -128,7 +116,7 @@ LanguageFiles ScanLanguageFiles() {
     const std::wstring folder = LanguageFolder();
     for (const std::wstring& name : LanguageFileNames()) {
         const std::wstring path = PathJoin(folder, name);
-        for (const std::wstring& section : SectionNames(path)) {
+        for (const std::wstring& section : IniSectionNames(path)) {
             std::wstring code = StrLower(StrTrim(section));
             if (!code.empty()) found.emplace(code, path);
         }

@@ -8,6 +8,7 @@
 #include "foundation/ini.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "hostcfg/plug_entry.h"
 #include "hostcfg/tc_discovery.h"
 
 namespace {
@@ -19,27 +20,10 @@ std::wstring PlaceText(const FieldUse& use) {
     return FillVar(Tr(PlaceKeys[use.place < UsePlaceCount ? use.place : UseOther]), L"w", use.where);
 }
 
-// Section names of the whole file; the buffer grows, so no section is missed.
-std::vector<std::wstring> SectionNames(const std::wstring& ini) {
-    for (DWORD size = 65536;; size *= 2) {
-        std::wstring buf(size, L'\0');
-        DWORD n = GetPrivateProfileSectionNamesW(buf.data(), size, ini.c_str());
-        if (n + 2 < size || size >= (1u << 26)) {
-            std::vector<std::wstring> names;
-            for (size_t pos = 0; pos < n;) {
-                size_t end = buf.find(L'\0', pos);
-                if (end == std::wstring::npos || end > n) end = n;
-                if (end > pos) names.push_back(buf.substr(pos, end - pos));
-                pos = end + 1;
-            }
-            return names;
-        }
-    }
-}
-
 bool IsPluginSection(const std::wstring& lower) {
-    return lower == L"listerplugins" || lower == L"contentplugins" || lower == L"packerplugins" ||
-           lower == L"filesystemplugins" || lower.find(L"plugins64") != std::wstring::npos;
+    for (int kind = KindLister; kind <= KindFileSystem; ++kind)
+        if (StrIEquals(lower, PlugSectionName(kind))) return true;
+    return lower.find(L"plugins64") != std::wstring::npos;
 }
 
 // "fileinfo.size > 1 & fileinfo.date = 2": one plugin.field per condition.
@@ -145,14 +129,12 @@ void ScanSection(FieldUsage& usage, const std::wstring& name) {
         std::wstring k = StrLower(key);
         if (columns && k == L"titles") {
             s.titles.clear();
-            size_t start = 0;
-            for (size_t bar; (bar = value.find(L'|', start)) != std::wstring::npos; start = bar + 1)
-                s.titles.push_back(StrTrim(value.substr(start, bar - start)));
-            s.titles.push_back(StrTrim(value.substr(start)));
+            for (const std::wstring& title : SplitAt(value, L'|')) s.titles.push_back(StrTrim(title));
         }
         if (k.size() > 4 && k.ends_with(L"exts")) s.typeLists[k.substr(0, k.size() - 4)] = StrTrim(value);
     }
-    if (columns && name.size() > 13) s.viewName = name.substr(13);
+    constexpr size_t prefix = std::char_traits<wchar_t>::length(L"CustomFields");
+    if (columns && name.size() > prefix) s.viewName = name.substr(prefix);
     for (const auto& [key, value] : lines) ScanLine(usage, s, key, value);
 }
 
@@ -172,7 +154,7 @@ bool HasFieldNoCase(const FieldUse& use, const std::wstring& field) {
 FieldUsage BuildFieldUsage() {
     FieldUsage usage;
     if (WincmdIniPath.empty()) return usage;
-    for (const auto& name : SectionNames(FullPath(WincmdIniPath))) ScanSection(usage, name);
+    for (const auto& name : IniSectionNames(FullPath(WincmdIniPath))) ScanSection(usage, name);
     return usage;
 }
 

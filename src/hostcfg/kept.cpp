@@ -90,15 +90,6 @@ std::wstring DecodeKey(const std::wstring& stored) {
     return out;
 }
 
-std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t sep) {
-    std::vector<std::wstring> parts;
-    size_t start = 0;
-    for (size_t pos; (pos = text.find(sep, start)) != std::wstring::npos; start = pos + 1)
-        parts.push_back(text.substr(start, pos - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 std::vector<std::wstring> DisabledFields(const KeptEntry& e) {
     return {std::to_wstring(e.number), e.hasDetect ? L"1" : L"0", e.detect, e.packerExts, e.fsName, e.stamp,
             e.path, e.name};
@@ -199,15 +190,9 @@ constexpr wchar_t ParkedSpecial[] = L", \t\r\n";
 
 }  // namespace
 
-std::wstring KindKey(int kind, const std::wstring& text) {
-    return std::wstring(1, PlugKindLetter(kind)) + L"|" + StrLower(StrTrim(text));
-}
-
-std::wstring WriteDisabledEntry(const KeptEntry& entry) {
-    std::wstring ini = SettingsIniPath();
-    IniEnsureUtf16(ini);
+std::optional<std::wstring> WriteDisabledEntry(const KeptEntry& entry) {
     std::wstring key = DisabledKeyFor(entry);
-    WritePrivateProfileStringW(DisabledSection, key.c_str(), DisabledValue(entry).c_str(), ini.c_str());
+    if (!WriteSettingsIniValue(DisabledSection, key, DisabledValue(entry).c_str())) return std::nullopt;
     return key;
 }
 
@@ -218,8 +203,8 @@ std::vector<KeptEntry> ReadDisabled(int kind) {
     return out;
 }
 
-void RemoveDisabledKey(const std::wstring& key) {
-    WritePrivateProfileStringW(DisabledSection, key.c_str(), nullptr, SettingsIniPath().c_str());
+bool RemoveDisabledKey(const std::wstring& key) {
+    return WritePrivateProfileStringW(DisabledSection, key.c_str(), nullptr, SettingsIniPath().c_str());
 }
 
 void AppendKeptPackerExt(std::wstring& target, int flags, const std::wstring& ext) {
@@ -236,10 +221,6 @@ std::wstring PathOfId(int id) {
     return L"";
 }
 
-std::wstring IniKeyOfEntry(const PlugEntry& entry) {
-    return (entry.kind == KindContent ? L"C|" : L"L|") + IniSafeKey(entry.expandedPath);
-}
-
 std::vector<std::wstring> ParkedValue(const PlugEntry& entry) {
     std::vector<std::wstring> list;
     for (const auto& piece : SplitAt(ReadWholeValue(SettingsIniPath(), ParkedSection, IniKeyOfEntry(entry)), L',')) {
@@ -249,16 +230,13 @@ std::vector<std::wstring> ParkedValue(const PlugEntry& entry) {
     return list;
 }
 
-void SaveParked(const PlugEntry& entry, const std::wstring& ext, bool park) {
+bool SaveParked(const PlugEntry& entry, const std::wstring& ext, bool park) {
     std::vector<std::wstring> list = ParkedValue(entry);
     auto it = std::find(list.begin(), list.end(), ext);
-    if (park == (it != list.end())) return;
+    if (park == (it != list.end())) return true;
     if (park) list.push_back(ext);
     else list.erase(it);
     std::wstring value;
     for (const auto& e : list) value += (value.empty() ? L"" : L",") + Escape(e, ParkedSpecial);
-    std::wstring ini = SettingsIniPath();
-    IniEnsureUtf16(ini);
-    WritePrivateProfileStringW(ParkedSection, IniKeyOfEntry(entry).c_str(), list.empty() ? nullptr : value.c_str(),
-                               ini.c_str());
+    return WriteSettingsIniValue(ParkedSection, IniKeyOfEntry(entry), list.empty() ? nullptr : value.c_str());
 }

@@ -2,6 +2,7 @@
 // of the program's INI, and the parked extensions of a plugin in Parked.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,21 +26,19 @@ struct KeptEntry {
 extern std::vector<KeptEntry> KeptEntries;
 constexpr int KeptIdBase = 1000000;
 
-// Kind letter, '|' and the trimmed, lower-cased text.
-std::wstring KindKey(int kind, const std::wstring& text);
-
-// Writes the entry's Disabled line and gives the key it was stored under. A
-// Packer library's line, or the line of the very same entry, is replaced; a
-// different entry with the same path gets a key of its own.
-std::wstring WriteDisabledEntry(const KeptEntry& entry);
+// Writes the entry's Disabled line and gives the key it was stored under, nothing
+// when it could not be written. A Packer library's line, or the line of the very
+// same entry, is replaced; a different entry with the same path gets a key of its own.
+std::optional<std::wstring> WriteDisabledEntry(const KeptEntry& entry);
 std::vector<KeptEntry> ReadDisabled(int kind);
-void RemoveDisabledKey(const std::wstring& key);
+bool RemoveDisabledKey(const std::wstring& key);
 // Appends ";" (when needed), the extension, ':' and the flags.
 void AppendKeptPackerExt(std::wstring& target, int flags, const std::wstring& ext);
 
 // Expanded path of a list row's plugin; "" for an id outside both lists.
 std::wstring PathOfId(int id);
 
-std::wstring IniKeyOfEntry(const PlugEntry& entry);
 std::vector<std::wstring> ParkedValue(const PlugEntry& entry);
-void SaveParked(const PlugEntry& entry, const std::wstring& ext, bool park);
+// Adds or removes the extension in the entry's Parked list; false when the list
+// could not be written.
+bool SaveParked(const PlugEntry& entry, const std::wstring& ext, bool park);

@@ -1,6 +1,5 @@
 #include "hostcfg/lister_settings.h"
 
-#include <cwchar>
 #include <map>
 
 #include <windows.h>
@@ -16,14 +15,6 @@ constexpr const wchar_t* kMciKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVer
 
 bool HasWildcard(const std::wstring& s) { return s.find_first_of(L"*?") != std::wstring::npos; }
 
-// The rule number at the start of a key, as wcstol reads it; false without one.
-bool LeadingNumber(const std::wstring& key, long& number, std::wstring& rest) {
-    wchar_t* end = nullptr;
-    number = std::wcstol(key.c_str(), &end, 10);
-    if (end == key.c_str()) return false;
-    rest = key.substr((size_t)(end - key.c_str()));
-    return true;
-}
 
 struct RuleDraft {
     ListerMode mode;
@@ -59,12 +50,12 @@ std::set<std::wstring> ReadMciTypes() {
 
 }  // namespace
 
-void ParseListerModes(ListerSettings& s, const std::vector<std::pair<std::wstring, std::wstring>>& lines) {
+void ParseListerModes(ListerSettings& s, const IniPairs& lines) {
     std::map<long, RuleDraft> rules;
     for (const auto& [key, value] : lines) {
         long number = 0;
         std::wstring rest;
-        if (!LeadingNumber(key, number, rest)) continue;
+        if (!SplitLeadingNumber(key, number, rest)) continue;
         RuleDraft& r = rules[number];
         r.mode.number = (int)number;
         // TC reads a key once, so only its first occurrence counts, even when empty.

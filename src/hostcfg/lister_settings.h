@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/ini.h"
+
 // One rule of [ListerModes]: keys "<n>exts" and "<n>fields".
 struct ListerMode {
     int number = 0;
@@ -36,7 +38,7 @@ struct ListerSettings {
 // TC's Lister settings from the wincmd.ini in use; loaded 0 without one.
 ListerSettings LoadListerSettings();
 // Fills listerModes, modeGap and modesAfterGap from the lines of [ListerModes].
-void ParseListerModes(ListerSettings& s, const std::vector<std::pair<std::wstring, std::wstring>>& lines);
+void ParseListerModes(ListerSettings& s, const IniPairs& lines);
 
 // One of the patterns matches "x." + ext, case-insensitively.
 bool RuleMatches(const std::vector<std::wstring>& patterns, const std::wstring& ext);

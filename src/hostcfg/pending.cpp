@@ -29,14 +29,6 @@ bool AllLinesMarked(const PlugEntry& entry, Test test) {
 
 }  // namespace
 
-std::wstring EntryEditKey(int kind, int number) {
-    return (kind == KindContent ? L"C|" : L"L|") + std::to_wstring(number);
-}
-
-std::wstring MakePlugKey(int kind, bool mark, const std::wstring& text) {
-    return std::wstring(1, PlugKindLetter(kind)) + (mark ? L"!" : L"|") + StrLower(text);
-}
-
 PendingEdit* FindEntryEdit(int kind, int number) {
     if (kind < 0 || kind > KindContent) return nullptr;
     auto it = PendingEdits.find(EntryEditKey(kind, number));
@@ -138,7 +130,7 @@ bool IsContiguousRun(const std::vector<unsigned>& positions) {
     return positions.empty() || (size_t)(positions.back() - positions.front()) + 1 == positions.size();
 }
 
-std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const KvLines& lines, const std::wstring& key) {
+std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const IniPairs& lines, const std::wstring& key) {
     for (const auto& line : lines)
         if (StrIEquals(line.first, key)) return line;
     return std::nullopt;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/ini.h"
+
 struct PlugEntry;
 
 // One Lister or Content entry, keyed by EntryEditKey.
@@ -56,10 +58,6 @@ extern std::map<std::wstring, PlugState> PlugStates;
 extern std::map<int, PendingOrder> PendingOrders;
 extern std::set<std::wstring> PendingReactivations;  // keys of kept entries
 
-// "L|3", "C|12": 'C' for kind 1, 'L' otherwise.
-std::wstring EntryEditKey(int kind, int number);
-// Kind letter, '|' ('!' with mark: remove a whole line or section), lower-cased text.
-std::wstring MakePlugKey(int kind, bool mark, const std::wstring& text);
 
 PendingEdit* FindEntryEdit(int kind, int number);
 // Finds or creates the edit of an entry of the shown tab.
@@ -80,8 +78,7 @@ void TakePackerCaps(size_t row);
 bool OrderIsCustom(int kind);
 bool IsContiguousRun(const std::vector<unsigned>& positions);
 
-using KvLines = std::vector<std::pair<std::wstring, std::wstring>>;
 // First pair whose key equals the key ignoring case.
-std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const KvLines& lines, const std::wstring& key);
+std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const IniPairs& lines, const std::wstring& key);
 
 void DiscardPending();

@@ -17,21 +17,19 @@ std::vector<PlugEntry> TabEntries;
 
 namespace {
 
-using IniLines = std::vector<std::pair<std::wstring, std::wstring>>;
-
 bool IsRedirectKey(const std::wstring& key) { return StrIEquals(key, L"RedirectSection"); }
 
 // The profile functions may hand back commented-out lines as keys beginning
 // with ';'; a Packer or File-system line like ";zip=..." is no entry.
-IniLines ReadPluginLines(const std::wstring& ini, const std::wstring& section) {
-    IniLines lines = ReadIniSection(ini, section);
+IniPairs ReadPluginLines(const std::wstring& ini, const std::wstring& section) {
+    IniPairs lines = ReadIniSection(ini, section);
     std::erase_if(lines, [](const auto& line) { return line.first.starts_with(L';'); });
     return lines;
 }
 
 // TC takes the first occurrence of a key; later ones are only recorded.
-IniLines DropDuplicateKeys(const IniLines& lines, std::vector<std::wstring>& duplicates) {
-    IniLines kept;
+IniPairs DropDuplicateKeys(const IniPairs& lines, std::vector<std::wstring>& duplicates) {
+    IniPairs kept;
     kept.reserve(lines.size());
     std::unordered_set<std::wstring> seen, listed;
     for (const auto& line : lines) {
@@ -50,7 +48,7 @@ void CompleteEntry(PlugEntry& e, FilePresence& presence) {
     e.expandedPath = EnvExpand(e.path);
     e.files = SeePluginFiles(presence, e.expandedPath);
     e.fileExists = (e.files.bits & 3) != 0;
-    auto cached = ProbeCache.find(MakeKindKey((int)e.kind, e.expandedPath));
+    auto cached = ProbeCache.find(KindKey((int)e.kind, e.expandedPath));
     if (cached != ProbeCache.end()) {
         ApplyProbeResult(e, cached->second);
     } else if (!e.fileExists) {
@@ -58,7 +56,7 @@ void CompleteEntry(PlugEntry& e, FilePresence& presence) {
     }
 }
 
-std::vector<PlugEntry> NumberedEntries(int kind, const IniLines& lines, FilePresence& presence) {
+std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines, FilePresence& presence) {
     std::map<long, PlugEntry> byNumber;
     for (const auto& [key, value] : lines) {
         wchar_t* end = nullptr;
@@ -95,7 +93,7 @@ void AddPackerLine(PlugEntry& e, const std::wstring& ext, int flags, const std::
     e.hasDetect = 1;
 }
 
-std::vector<PlugEntry> LineEntries(int kind, const IniLines& lines, FilePresence& presence) {
+std::vector<PlugEntry> LineEntries(int kind, const IniPairs& lines, FilePresence& presence) {
     std::vector<PlugEntry> rows;
     std::unordered_map<std::wstring, size_t> rowOfGroup;
     for (const auto& [key, raw] : lines) {
@@ -159,13 +157,13 @@ PluginSection LoadPluginSection(int kind) {
     const std::wstring section = PlugSectionName(kind);
     // The profile functions would look for a relative path in the Windows folder.
     const std::wstring mainIni = FullPath(WincmdIniPath);
-    IniLines lines = ReadPluginLines(mainIni, section);
+    IniPairs lines = ReadPluginLines(mainIni, section);
     result.iniUsed = EffectiveIniPath(section);
     if (!StrIEquals(FullPath(result.iniUsed), mainIni)) {
         result.missing = !FileExists(result.iniUsed);
         for (const auto& line : lines)
             if (!IsRedirectKey(line.first)) result.leftOverKeys.push_back(line.first);
-        lines = result.missing ? IniLines{} : ReadPluginLines(result.iniUsed, section);
+        lines = result.missing ? IniPairs{} : ReadPluginLines(result.iniUsed, section);
     }
     DebugLog(L"read " + section + L" from " + result.iniUsed + (result.missing ? L" (FILE MISSING)" : L"") +
              L", " + std::to_wstring(lines.size()) + L" lines");

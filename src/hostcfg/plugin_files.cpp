@@ -184,15 +184,3 @@ void ScanDiskPlugins(const std::wstring& folder, int depth, int64_t& budget) {
     });
     for (const auto& sub : subfolders) ScanDiskPlugins(sub, depth - 1, budget);
 }
-
-std::vector<std::wstring> SplitCommaList(const std::wstring& text) {
-    std::vector<std::wstring> parts;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t comma = text.find(L',', start);
-        if (comma == std::wstring::npos) comma = text.size();
-        if (comma > start) parts.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return parts;
-}

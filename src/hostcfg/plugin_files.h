@@ -39,6 +39,3 @@ void ScanPluginFilesSized(const std::wstring& folder, int depth, uint64_t& count
 void ScanFilesByPattern(const std::wstring& folder, const std::wstring& prefix, int depth,
                         const std::wstring& excluded, std::vector<std::wstring>& names, int64_t& budget);
 void ScanDiskPlugins(const std::wstring& folder, int depth, int64_t& budget);
-
-// The pieces between commas, untrimmed; empty pieces dropped.
-std::vector<std::wstring> SplitCommaList(const std::wstring& text);

@@ -1,6 +1,7 @@
 #include "hostcfg/plugin_keys.h"
 
 #include "foundation/text.h"
+#include "hostcfg/plug_entry.h"
 
 std::wstring PlugKeyName(const std::wstring& text) {
     std::wstring key = StrLower(text);
@@ -19,6 +20,17 @@ wchar_t PlugKindLetter(int kind) {
     }
 }
 
-std::wstring MakeKindKey(int kind, const std::wstring& text) {
-    return std::wstring(1, PlugKindLetter(kind)) + L"|" + text;
+std::wstring MakePlugKey(int kind, bool mark, const std::wstring& text) {
+    return std::wstring(1, PlugKindLetter(kind)) + (mark ? L"!" : L"|") + StrLower(StrTrim(text));
+}
+
+std::wstring KindKey(int kind, const std::wstring& text) { return MakePlugKey(kind, false, text); }
+
+std::wstring EntryEditKey(int kind, int number) { return KindKey(kind, std::to_wstring(number)); }
+
+std::wstring IniKeyOfEntry(const PlugEntry& entry) {
+    std::wstring key = KindKey((int)entry.kind, entry.expandedPath);
+    for (size_t i = 2; i < key.size(); ++i)
+        if (key[i] == L'=' || key[i] == L'[' || key[i] == L']') key[i] = L'_';
+    return key;
 }

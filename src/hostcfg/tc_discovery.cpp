@@ -149,10 +149,10 @@ std::wstring RememberedTcDir() {
     return IsTcFolder(folder) ? folder : L"";
 }
 
-void RememberTcDir() {
+bool RememberTcDir() {
     std::wstring folder = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
-    if (!IsTcFolder(folder) || StrLower(folder) == StrLower(RememberedTcDir())) return;
-    WriteSettingsIniValue(L"Remember", L"TcDir", folder.c_str());
+    if (!IsTcFolder(folder) || StrLower(folder) == StrLower(RememberedTcDir())) return true;
+    return WriteSettingsIniValue(L"Remember", L"TcDir", folder.c_str());
 }
 
 std::optional<std::wstring> TcLanguageIni() {

@@ -29,7 +29,8 @@ std::wstring TcFilePath(const std::wstring& name);
 std::wstring EffectiveIniPath(const std::wstring& section);
 // The TC folder remembered from an earlier run, "" when it no longer holds TC.
 std::wstring RememberedTcDir();
-// Remembers COMMANDER_PATH as the TC folder when it holds TC and differs.
-void RememberTcDir();
+// Remembers COMMANDER_PATH as the TC folder when it holds TC and differs; false
+// when that could not be written.
+bool RememberTcDir();
 // TC's LanguageIni setting, for the choice of language; absent without a wincmd.ini.
 std::optional<std::wstring> TcLanguageIni();

@@ -21,7 +21,7 @@ std::unique_ptr<ProbeJob> BackgroundJob(HWND window, int kind) {
     job->background = 1;
     job->settings = CurrentChildSettings();
     for (const PlugEntry& entry : LoadPluginSection(kind).entries)
-        if (entry.fileExists && !ProbeCache.count(MakeKindKey(kind, entry.expandedPath)))
+        if (entry.fileExists && !ProbeCache.count(KindKey(kind, entry.expandedPath)))
             job->items.push_back({0, entry.expandedPath});
     return job;
 }

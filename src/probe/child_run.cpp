@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "foundation/handles.h"
+#include "foundation/text.h"
 
 namespace {
 
@@ -53,36 +54,72 @@ void EndChild(HANDLE process) {
     WaitForSingleObject(process, 1000);
 }
 
+// The attribute that lets the child inherit the one handle given and no other, so
+// a pipe of a child started at the same time on another thread stays that child's.
+struct InheritOnly {
+    std::vector<char> storage;
+    HANDLE handle;
+    bool initialized = false;
+    bool ok = false;
+
+    explicit InheritOnly(HANDLE h) : handle(h) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        storage.resize(size);
+        initialized = size && InitializeProcThreadAttributeList(List(), 1, 0, &size);
+        ok = initialized && UpdateProcThreadAttribute(List(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle,
+                                                      sizeof handle, nullptr, nullptr);
+    }
+    ~InheritOnly() {
+        if (initialized) DeleteProcThreadAttributeList(List());
+    }
+    InheritOnly(const InheritOnly&) = delete;
+    InheritOnly& operator=(const InheritOnly&) = delete;
+    LPPROC_THREAD_ATTRIBUTE_LIST List() { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data()); }
+};
+
+// Puts the suspended child into the job and lets it run; a child that cannot be
+// held by the job, or cannot be resumed, is ended instead.
+bool StartInJob(HANDLE process, HANDLE thread) {
+    HANDLE job = ChildJob();
+    if (job && AssignProcessToJobObject(job, process) && ResumeThread(thread) != (DWORD)-1) return true;
+    EndChild(process);
+    return false;
+}
+
 }  // namespace
 
-void RunChildCapture(ChildRun& run, const std::wstring& args, const std::wstring& workDir,
+void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
                      uint32_t timeoutMs, const std::wstring& exe) {
     run = ChildRun{};
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     KernelHandle readEnd, writeEnd;
-    if (!CreatePipe(readEnd.Out(), writeEnd.Out(), &inherit, PipeBufferSize)) return;
-    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
+    if (!CreatePipe(readEnd.Out(), writeEnd.Out(), nullptr, PipeBufferSize)) return;
+    // The handle list names what the child may inherit; each must be inheritable itself.
+    if (!SetHandleInformation(writeEnd.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) return;
 
-    std::wstring command = L"\"" + ExePathFor(exe) + L"\" " + args;
+    // The program name is read up to its closing quote, backslashes and all.
+    std::wstring command = L"\"" + ExePathFor(exe) + L"\"";
+    for (const std::wstring& arg : args) command += L" " + QuoteArg(arg);
     std::vector<wchar_t> commandLine(command.begin(), command.end());
     commandLine.push_back(0);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd.Get();
-    startup.hStdError = writeEnd.Get();
+    InheritOnly inherit(writeEnd.Get());
+    if (!inherit.ok) return;
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdOutput = writeEnd.Get();
+    startup.StartupInfo.hStdError = writeEnd.Get();
+    startup.lpAttributeList = inherit.List();
     PROCESS_INFORMATION pi{};
     // Suspended until it is in the job, so not one instruction runs outside it.
     BOOL created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                  CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
-                                  workDir.empty() ? nullptr : workDir.c_str(), &startup, &pi);
+                                  CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                  workDir.empty() ? nullptr : workDir.c_str(), &startup.StartupInfo, &pi);
     writeEnd.Reset();
     if (!created) return;
     KernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (HANDLE job = ChildJob()) AssignProcessToJobObject(job, process.Get());
-    ResumeThread(thread.Get());
+    if (!StartInJob(process.Get(), thread.Get())) return;
 
     run.started = 1;
     DWORD start = GetTickCount();

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ChildRun {
     uint8_t started = 0;   // the process was created
@@ -20,8 +21,10 @@ constexpr size_t ChildOutputLimit = 16u << 20;
 
 // Starts exe (empty: the program's own file) with args in workDir (empty: the
 // parent's folder) and returns when the child ended or was ended after timeoutMs.
-// Children still running when the program ends are ended with it.
-void RunChildCapture(ChildRun& run, const std::wstring& args, const std::wstring& workDir,
+// The child inherits only its output pipe and runs only inside the job that ends
+// it with the program; when either cannot be arranged it is ended unstarted.
+// Each argument is quoted as the child's argument parser reads it back.
+void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
                      uint32_t timeoutMs, const std::wstring& exe);
 
 // Child side: writes to standard output, ignoring failures.

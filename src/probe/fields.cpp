@@ -9,21 +9,12 @@
 
 namespace {
 
-std::vector<std::string_view> SplitBytes(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    for (size_t at; (at = text.find(separator, start)) != std::string_view::npos; start = at + 1)
-        parts.push_back(text.substr(start, at - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 int Number(std::string_view column) { return StrToInt(Utf8ToWide(column)); }
 
 std::vector<std::wstring> UnitList(std::string_view column) {
     std::vector<std::wstring> units;
     if (column.empty()) return units;
-    for (std::string_view unit : SplitBytes(column, '|')) units.push_back(Utf8ToWide(unit));
+    for (std::string_view unit : SplitViews(column, '|')) units.push_back(Utf8ToWide(unit));
     return units;
 }
 
@@ -69,9 +60,8 @@ void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& f
         result.state = PvOnly32Bit;
         return;
     }
-    std::wstring args = L"/fields " + Quote(dll.path) + L" " + Quote(file) + L" " + Quote(settings.contplugIni);
     ChildRun run;
-    RunChildCapture(run, args, PathDir(dll.path), FieldsTimeoutMs(settings.timeoutMs),
+    RunChildCapture(run, {L"/fields", dll.path, file, settings.contplugIni}, PathDir(dll.path), FieldsTimeoutMs(settings.timeoutMs),
                     dll.is32Bit ? settings.twinExe : L"");
     if (!run.started) {
         result.state = PvLoadFailure;
@@ -81,8 +71,11 @@ void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& f
 }
 
 void ParseFieldsOutput(PvPlugin& result, const ChildRun& run) {
+    // A row asked again starts afresh, so no field is listed twice.
+    result.fields.clear();
+    result.error.clear();
     bool okSeen = false, endSeen = false;
-    for (std::string_view line : SplitBytes(run.output, '\n')) {
+    for (std::string_view line : SplitViews(std::string_view(run.output), '\n')) {
         if (line == "OK") {
             okSeen = true;
         } else if (line == "END") {
@@ -95,7 +88,7 @@ void ParseFieldsOutput(PvPlugin& result, const ChildRun& run) {
             result.error = Utf8ToWide(line.substr(line.size() > 9 ? 9 : line.size()));
             return;
         } else if (line != "CRASH") {
-            TakeFieldLine(result, SplitBytes(line, '\t'));
+            TakeFieldLine(result, SplitViews(line, '\t'));
         }
     }
     // A list that reached "END" is complete even when the child was slow to go.

@@ -55,7 +55,8 @@ int FieldsChildMain(const std::wstring& dll, const std::wstring& file, const std
 // Asks row's plugin for its fields and, when file is not empty, the file's values.
 void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& file, const ChildSettings& settings);
 
-// Reads a /fields child's output into result's state, error and fields.
+// Reads a /fields child's output into result's state, error and fields, replacing
+// whatever they held.
 void ParseFieldsOutput(PvPlugin& result, const ChildRun& run);
 
 // A floating-point value as the preview shows it: decimal comma, at most six

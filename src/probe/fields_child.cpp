@@ -125,16 +125,17 @@ void PrintFields(const ContentCalls& calls, const std::wstring& file) {
 
 std::string FieldDoubleText(double value) {
     if (std::isnan(value)) return "NaN";
-    std::string sign = value < 0 ? "-" : "";
     double m = std::fabs(value);
     // "%.0f" keeps huge and infinite values defined where an integer cast would not be.
-    if (m > 9e15) return sign + Format("%.0f", std::trunc(m));
+    if (m > 9e15) return Format(value < 0 ? "-%.0f" : "%.0f", std::trunc(m));
     auto n = static_cast<unsigned long long>(m);
     auto f = static_cast<unsigned long long>((m - static_cast<double>(n)) * 1000000 + 0.5);
     if (f > 999999) {
         ++n;
         f -= 1000000;
     }
+    // A value that rounds to zero has no sign to show.
+    std::string sign = value < 0 && (n || f) ? "-" : "";
     std::string text = sign + Format("%llu", n);
     if (f == 0) return text;
     std::string fraction = Format("%06llu", f);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "foundation/files.h"
 #include "probe/pe.h"
 
 namespace {
@@ -24,11 +25,7 @@ uint16_t PeMachine(const std::wstring& path) {
 
 void ReadPeExports(PeInfo& info, const std::wstring& path) {
     info = PeInfo{};
-    FilePtr f = OpenForRead(path);
-    if (!f || _fseeki64(f.get(), 0, SEEK_END) != 0) return;
-    int64_t size = _ftelli64(f.get());
-    if (size <= 0 || (uint64_t)size > PeMaxFileSize || _fseeki64(f.get(), 0, SEEK_SET) != 0) return;
-    std::vector<uint8_t> bytes((size_t)size);
-    if (fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return;
-    ReadPeExportsFromBytes(info, bytes);
+    std::string bytes = ReadFileHead(path, PeMaxFileSize + 1);
+    if (bytes.empty() || bytes.size() > PeMaxFileSize) return;
+    ReadPeExportsFromBytes(info, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
 }

@@ -170,7 +170,7 @@ void AddCapabilitySection(InfoText& info, const std::set<std::string>& names, in
     info.Heading(Tr("info_caps") + L":");
     for (const Capability& cap : Capabilities) {
         if (!Applies(cap, mask)) continue;
-        bool present = NamesToSetA(names, cap.exports);
+        bool present = AnyNameIn(names, cap.exports);
         info.Line(L"  " + StrPadRight(Tr(cap.key), 44) + L" " + Tr(present ? "info_yes" : "info_no"));
     }
 }
@@ -198,24 +198,24 @@ std::wstring BitsWord(uint16_t machine) {
 std::wstring ColumnCapabilities(const std::set<std::string>& names, int mask) {
     std::wstring text;
     for (const Capability& cap : Capabilities)
-        if (cap.inColumn && Applies(cap, mask)) NamesToTextA(names, text, cap.key, cap.exports);
+        if (cap.inColumn && Applies(cap, mask)) AppendKeyTextIfAnyNameIn(names, text, cap.key, cap.exports);
     return text;
 }
 
 void FillVersionColumns(PluginDetails& values, const std::wstring& file) {
     VersionBlock block = ReadVersionBlock(file);
     if (block.data.empty()) return;
-    values[0] = QueryVersionString(block.data.data(), block.prefixes, L"FileDescription");
-    values[1] = QueryVersionString(block.data.data(), block.prefixes, L"CompanyName");
-    values[2] = QueryVersionString(block.data.data(), block.prefixes, L"LegalCopyright");
+    values.description = QueryVersionString(block.data.data(), block.prefixes, L"FileDescription");
+    values.company = QueryVersionString(block.data.data(), block.prefixes, L"CompanyName");
+    values.copyright = QueryVersionString(block.data.data(), block.prefixes, L"LegalCopyright");
     if (!block.hasTranslation) return;
     if (block.language == 0) {
-        values[3] = Tr("xv_neutral");
+        values.language = Tr("xv_neutral");
         return;
     }
     wchar_t name[128] = {};
     VerLanguageNameW(block.language, name, 128);
-    values[3] = name;
+    values.language = name;
 }
 
 }  // namespace
@@ -278,6 +278,16 @@ std::wstring PluginInfoText(const std::wstring& configuredPath, const std::wstri
     return info.text;
 }
 
+const std::wstring& PluginDetailColumn(const PluginDetails& details, size_t column) {
+    static constexpr std::wstring PluginDetails::*kColumns[PluginDetailColumns] = {
+        &PluginDetails::description, &PluginDetails::company,  &PluginDetails::copyright,
+        &PluginDetails::language,    &PluginDetails::bits,     &PluginDetails::buildDate,
+        &PluginDetails::kind,        &PluginDetails::unicode,  &PluginDetails::capabilities,
+        &PluginDetails::size,        &PluginDetails::fileDate, &PluginDetails::reach,
+        &PluginDetails::used};
+    return details.*kColumns[column < PluginDetailColumns ? column : PluginDetailColumns - 1];
+}
+
 PluginDetails BuildPluginDetails(const std::wstring& path) {
     PluginDetails values;
     std::wstring file = FileExists(path + L"64") ? path + L"64" : path;
@@ -286,26 +296,26 @@ PluginDetails BuildPluginDetails(const std::wstring& path) {
     for (const std::wstring& candidate : {path, path + L"64"}) {
         if (!FileExists(candidate)) continue;
         std::wstring word = BitsWord(PeMachine(candidate));
-        if (values[4].find(word) == std::wstring::npos) values[4] += (values[4].empty() ? L"" : L" + ") + word;
+        if (values.bits.find(word) == std::wstring::npos) values.bits += (values.bits.empty() ? L"" : L" + ") + word;
     }
     PeInfo pe;
     ReadPeExports(pe, file);
     if (pe.valid) {
         SYSTEMTIME built;
-        values[5] = PlausibleBuildTime(pe.timestamp, built) ? MinuteStampText(built).substr(0, 10) : L"\u2013";
+        values.buildDate = PlausibleBuildTime(pe.timestamp, built) ? MinuteStampText(built).substr(0, 10) : L"\u2013";
         int mask = PluginKindMaskOf(pe.exports);
-        values[6] = PluginKindText(mask);
+        values.kind = PluginKindText(mask);
         std::set<std::string> names = NameSet(pe);
-        values[7] = Tr(NamesToSetA(names, {"ListLoadW", "ContentGetValueW", "FsInitW", "OpenArchiveW", "ProcessFileW"})
+        values.unicode = Tr(AnyNameIn(names, {"ListLoadW", "ContentGetValueW", "FsInitW", "OpenArchiveW", "ProcessFileW"})
                            ? "info_yes"
                            : "info_no");
-        values[8] = ColumnCapabilities(names, mask);
+        values.capabilities = ColumnCapabilities(names, mask);
     }
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &attributes)) {
         uint64_t size = (static_cast<uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
-        values[9] = std::to_wstring((size + 1023) / 1024) + L" KB";
-        values[10] = StampToLocalText(FileStamp(path));
+        values.size = std::to_wstring((size + 1023) / 1024) + L" KB";
+        values.fileDate = StampToLocalText(FileStamp(path));
     }
     return values;
 }

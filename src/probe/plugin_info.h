@@ -1,7 +1,6 @@
 // What can be told about a plugin file without running it: the information text,
 // the values of the plugin list's extra columns, and its capabilities.
 #pragma once
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,11 +19,23 @@ std::wstring NoPluginMachineText(const std::wstring& path);
 std::wstring PluginInfoText(const std::wstring& configuredPath, const std::wstring& expandedPath,
                             const std::wstring& file, const FieldUsage& usage);
 
-// The 13 extra-column values: description, company, copyright, language, bits,
-// build date, kind, Unicode, capabilities, size, file date, reach, used. The last
-// two are left empty for the list code.
-using PluginDetails = std::array<std::wstring, 13>;
+// The extra columns of the plugin lists, as far as the file tells them.
+struct PluginDetails {
+    std::wstring description, company, copyright, language;  // from the version resource
+    std::wstring bits;       // "64", "32", "32 + 64", "ARM64" or "?" per file present
+    std::wstring buildDate;  // "YYYY-MM-DD" of the link time, "–" when implausible
+    std::wstring kind;       // from the exports
+    std::wstring unicode;    // "yes" or "no"
+    std::wstring capabilities;
+    std::wstring size;       // "<n> KB"
+    std::wstring fileDate;
+    std::wstring reach, used;  // left empty for the list code
+    bool operator==(const PluginDetails&) const = default;
+};
+constexpr size_t PluginDetailColumns = 13;
 PluginDetails BuildPluginDetails(const std::wstring& path);
+// The value of a column, in the order of the fields above.
+const std::wstring& PluginDetailColumn(const PluginDetails& details, size_t column);
 
 // The first value of key under the prefixes that is longer than one character, trimmed.
 std::wstring QueryVersionString(const void* block, const std::vector<std::wstring>& prefixes,

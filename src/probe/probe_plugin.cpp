@@ -117,9 +117,8 @@ void ProbePlugin(ProbeResult& result, const std::wstring& path, int kind, bool f
         return;
     }
     DWORD started = GetTickCount();
-    std::wstring args = L"/probe " + Quote(dll) + L" " + PlugKindLetter(kind);
     ChildRun run;
-    RunChildCapture(run, args, PathDir(dll), settings.timeoutMs, viaTwin ? settings.twinExe : L"");
+    RunChildCapture(run, {L"/probe", dll, std::wstring(1, PlugKindLetter(kind))}, PathDir(dll), settings.timeoutMs, viaTwin ? settings.twinExe : L"");
     if (!run.started) {
         result.status = ProbeError;
         return;

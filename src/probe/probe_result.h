@@ -22,7 +22,7 @@ struct ProbeResult {
     uint8_t is32Bit = 0;     // the plugin exists only as a 32-bit file
 };
 
-// Keyed by MakeKindKey(kind, expanded path as configured). UI thread only.
+// Keyed by KindKey(kind, expanded path). UI thread only.
 extern std::map<std::wstring, ProbeResult> ProbeCache;
 
 // "pending", "ok", "noexport", "32bit", "error", "missing"; "?" outside 0..5.

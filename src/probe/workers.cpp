@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "probe/items_in_order.h"
 #include "probe/probe_plugin.h"
 
 std::atomic<uint32_t> ProbeGen{0};
@@ -21,16 +22,20 @@ void Post(HWND window, UINT message, std::unique_ptr<Record> record) {
 DWORD WINAPI ProbeThreadProc(LPVOID param) {
     std::unique_ptr<ProbeJob> job(static_cast<ProbeJob*>(param));
     const std::atomic<uint32_t>& counter = job->background ? BgProbeGen : ProbeGen;
-    for (const ProbeItem& item : job->items) {
-        if (counter.load() != job->generation) break;
-        auto msg = std::make_unique<ProbeMsg>();
-        msg->generation = job->generation;
-        msg->row = job->background ? -1 : static_cast<int32_t>(item.row);
-        msg->kind = job->kind;
-        msg->path = item.path;
-        ProbePlugin(msg->result, item.path, static_cast<int>(job->kind), false, job->settings);
-        Post(job->window, MsgProbeResult, std::move(msg));
-    }
+    std::vector<std::unique_ptr<ProbeMsg>> results(job->items.size());
+    RunItemsInOrder(
+        job->items.size(), ItemsInOrderWidth(), [&] { return counter.load() == job->generation; },
+        [&](size_t i) {
+            const ProbeItem& item = job->items[i];
+            auto msg = std::make_unique<ProbeMsg>();
+            msg->generation = job->generation;
+            msg->row = job->background ? -1 : static_cast<int32_t>(item.row);
+            msg->kind = job->kind;
+            msg->path = item.path;
+            ProbePlugin(msg->result, item.path, static_cast<int>(job->kind), false, job->settings);
+            results[i] = std::move(msg);
+        },
+        [&](size_t i) { Post(job->window, MsgProbeResult, std::move(results[i])); });
     PostMessageW(job->window, MsgBackgroundDone, job->generation, job->background ? job->kind + 1 : 0);
     return 0;
 }
@@ -51,29 +56,37 @@ DWORD WINAPI DetailsThreadProc(LPVOID param) {
 
 DWORD WINAPI PreviewFieldsThread(LPVOID param) {
     std::unique_ptr<FieldsJob> job(static_cast<FieldsJob*>(param));
-    for (const FieldsItem& item : job->items) {
-        if (PvFieldsGen.load() != job->generation) break;
-        auto msg = std::make_unique<FieldValuesMsg>();
-        msg->generation = job->generation;
-        msg->index = item.index;
-        RunFieldsChild(msg->result, item.row, job->file, job->settings);
-        Post(job->window, MsgFieldValues, std::move(msg));
-    }
+    std::vector<std::unique_ptr<FieldValuesMsg>> results(job->items.size());
+    RunItemsInOrder(
+        job->items.size(), ItemsInOrderWidth(), [&] { return PvFieldsGen.load() == job->generation; },
+        [&](size_t i) {
+            auto msg = std::make_unique<FieldValuesMsg>();
+            msg->generation = job->generation;
+            msg->index = job->items[i].index;
+            RunFieldsChild(msg->result, job->items[i].row, job->file, job->settings);
+            results[i] = std::move(msg);
+        },
+        [&](size_t i) { Post(job->window, MsgFieldValues, std::move(results[i])); });
     return 0;
 }
 
 DWORD WINAPI FieldScanThreadProc(LPVOID param) {
     std::unique_ptr<FieldScanJob> job(static_cast<FieldScanJob*>(param));
-    for (const FieldScanItem& item : job->items) {
-        PvPlugin row, result;
-        row.path = item.path;
-        RunFieldsChild(result, row, L"", job->settings);
-        auto msg = std::make_unique<FieldListMsg>();
-        msg->first = item.first;
-        msg->third = item.third;
-        for (const FieldDef& field : result.fields) msg->names.push_back(field.name);
-        msg->ok = result.state == PvAnsweredOk;
-        Post(job->window, MsgFieldList, std::move(msg));
-    }
+    std::vector<std::unique_ptr<FieldListMsg>> results(job->items.size());
+    RunItemsInOrder(
+        job->items.size(), ItemsInOrderWidth(), nullptr,
+        [&](size_t i) {
+            const FieldScanItem& item = job->items[i];
+            PvPlugin row, result;
+            row.path = item.path;
+            RunFieldsChild(result, row, L"", job->settings);
+            auto msg = std::make_unique<FieldListMsg>();
+            msg->first = item.first;
+            msg->third = item.third;
+            for (const FieldDef& field : result.fields) msg->names.push_back(field.name);
+            msg->ok = result.state == PvAnsweredOk;
+            results[i] = std::move(msg);
+        },
+        [&](size_t i) { Post(job->window, MsgFieldList, std::move(results[i])); });
     return 0;
 }

@@ -1,8 +1,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <shellapi.h>
-
 #include <iterator>
 #include <string>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/commands.h"
 #include "shell/forward.h"
@@ -33,15 +32,6 @@
 namespace {
 
 constexpr const wchar_t* InstanceMutexName = L"Local\\Kestrovane.Halvorin38";
-
-std::vector<std::wstring> CommandLineArgs() {
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!argv) return {};
-    std::vector<std::wstring> args(argv, argv + count);
-    LocalFree(argv);
-    return args;
-}
 
 void ChooseWincmdIni(const std::wstring& iniArg) {
     if (!iniArg.empty()) {
@@ -181,9 +171,9 @@ int RunMessageLoop(HWND window) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     AppInstance = instance;
-    if (int childExit = 0; RunChildMode(childExit)) return childExit;
+    if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
     DataFolder();  // fixed before any thread can ask for it
-    StartArgs start = ParseStartArgs(CommandLineArgs());
+    StartArgs start = ParseStartArgs(ProgramArgs());
     HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);  // held for the life of the process
     if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         ForwardToRunningCopy(start);

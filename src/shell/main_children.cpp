@@ -21,7 +21,9 @@
 #include "views/themes.h"
 #include "views/ui_globals.h"
 #include "views/view_state.h"
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
+#include "views/cell_texts.h"
 #include "views/window_layout.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 
+#include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
 #include "editing/pending_ops.h"
 #include "foundation/ini.h"
@@ -145,7 +146,7 @@ BackgroundProbeHost ProbeHost(HWND window) {
 }
 
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
-    ProbeCache[MakeKindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
+    ProbeCache[KindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
     if (msg->row < 0 || msg->generation != ProbeGen.load() || static_cast<size_t>(msg->row) >= TabEntries.size())
         return;
     PlugEntry& entry = TabEntries[msg->row];
@@ -268,6 +269,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         LayoutPanes = LayoutPagePanes;
         FillCurrentTab = FillTab;
         PvRefreshLister = LvFillCheck;
+        PvRefreshContent = PvRefresh;
         ConnectTabFill(window);
         CreateMainChildren(window);
         ApplyColors();

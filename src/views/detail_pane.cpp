@@ -25,7 +25,9 @@
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/tab_fill.h"
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
+#include "views/cell_texts.h"
 
 int DetailRowShown = -1;
 uint8_t ExtListFilling = 0;

@@ -19,7 +19,9 @@
 #include "views/panes.h"
 #include "views/tab_fill.h"
 #include "foundation/labels.h"
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
+#include "views/cell_texts.h"
 
 std::map<std::wstring, std::vector<size_t>> ExtClaims;
 std::vector<ExtRow> ExtRows;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
 #include "analyses/detect_notes.h"
 #include "foundation/data_folder.h"

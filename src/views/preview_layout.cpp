@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
 #include "foundation/texts.h"
 #include "views/list_view.h"
@@ -39,7 +40,7 @@ int TextWidth(HWND window, HFONT font) {
 std::wstring ContentIntroText() {
     if (PreviewFile.empty()) return Tr("pv_intro");
     if (!PvChoiceMade) {
-        std::wstring text = FillVar(Tr("st_pvrunning"), L"i", std::to_wstring(PvJobsDone));
+        std::wstring text = FillVar(Tr("st_pvrunning"), L"i", std::to_wstring(PvAnswered));
         return FillVar(text, L"n", std::to_wstring(PvJobsPending));
     }
     return PvChecked.empty() ? Tr("pvv_novalues") : L"";

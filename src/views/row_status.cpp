@@ -13,7 +13,9 @@
 #include "views/panes.h"
 #include "views/themes.h"
 #include "foundation/labels.h"
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
+#include "views/cell_texts.h"
 
 namespace {
 

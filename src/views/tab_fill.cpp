@@ -26,7 +26,9 @@
 #include "views/status_text.h"
 #include "views/ui_globals.h"
 #include "views/view_state.h"
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
+#include "views/cell_texts.h"
 
 int ShownSectionKind = -1;
 std::wstring ShownSectionText;
@@ -209,7 +211,7 @@ void FillTab() {
     if (tab == 6) {
         ClearPluginTab();
         SetDetailText(L"", true);
-        PvRefresh();
+        PvRefreshShown();
         StatusBarNow();
         return;
     }

@@ -11,7 +11,7 @@ int PreviewMode = 0;
 uint8_t InSizeMove = 0;
 double PreviewSplitRatio = 0.25;
 
-void SavePreviewSplit() {
-    if (!TabIsPreview) return;
-    WriteSettingsIniValue(L"Window", L"PreviewSplit", std::to_wstring((int)(PreviewSplitRatio * 1000.0)).c_str());
+bool SavePreviewSplit() {
+    if (!TabIsPreview) return true;
+    return WriteSettingsIniValue(L"Window", L"PreviewSplit", std::to_wstring((int)(PreviewSplitRatio * 1000.0)).c_str());
 }

@@ -12,6 +12,6 @@ extern int PreviewMode;
 extern uint8_t InSizeMove;
 // The split between the preview tab's two lists, 0..1.
 extern double PreviewSplitRatio;
-// Stores the preview tab's split ratio in per mille while the preview tab is shown.
-void SavePreviewSplit();
-
+// Stores the preview tab's split ratio in per mille while the preview tab is shown;
+// false when it could not be written.
+bool SavePreviewSplit();

@@ -125,12 +125,12 @@ void RestoreListLayout() {
         if (columns >= 1 && std::count(widths.begin(), widths.end(), L',') >= columns - 1)
             ListMinWidths[keys.list] = ListView_GetColumnWidth(keys.list, columns - 1);
     }
-    for (const std::wstring& item : SplitCommaList(ReadWindowKey(L"ExtraColWidths", L"", 512))) {
+    for (const std::wstring& item : SplitAt(ReadWindowKey(L"ExtraColWidths", L"", 512), L',')) {
         size_t colon = item.find(L':');
         if (colon != std::wstring::npos) ExtraColWidthMap[item.substr(0, colon)] = _wtoi(item.c_str() + colon + 1);
     }
     std::vector<int32_t> columns;
-    for (const std::wstring& item : SplitCommaList(ReadWindowKey(L"ExtraCols", L"", 512)))
+    for (const std::wstring& item : SplitAt(ReadWindowKey(L"ExtraCols", L"", 512), L','))
         for (int32_t i = 0; i < 13; ++i)
             if (StrIEquals(StrTrim(item), ExtraColumnTable[i].id)) columns.push_back(i);
     if (columns.empty() || !PluginList) return;

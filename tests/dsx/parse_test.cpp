@@ -50,6 +50,7 @@ TEST_CASE("detect strings parse into TC's tree or name their first error and its
         {L"EXT!=\"a*\" & force & multimedia", L"And(Ext!=A*,Force,MM)"},
         {L"SIZE>100K | SIZE!=0x1F", L"Or(Size>100,Size!=0)"},
         {L"[0]=255 & [1] =\"M\" & [2]=\"\" & [6]=\" \"", L"And([0]=255,[1]=77s,[2]=-1s,[6]=32s)"},
+        {L"[0]=\"MZ\"", L"[0]=-1s"},
         {L"FIND(\"Ab c\") | findi(\"pk\") | EXT=\"\"", L"Or(Find(Ab c),Findi(pk),Ext=)"},
         {L"!EXT=\"A\"", L"Character 2: expected ("},
         {L"EXT!=txt", L"Character 6: value without quotes – correct is EXT!=\"TXT\""},
@@ -100,6 +101,9 @@ TEST_CASE("detect strings decide on extension, size, head and FORCE") {
         {L"[0]=\"M\" & [2]>143 & [2]<145", txt, true, true},
         {L"[8192]=0", FileFacts{L"", 9000, std::string(8192, '\0'), 0}, false, false},
         {L"[0]=\"\"", txt, false, false},
+        // A byte against a text of other than one character is false whatever the operator.
+        {L"[0]=\"MZ\"", FileFacts{L"", 2, "MZ", 0}, false, false},
+        {L"[0]!=\"MZ\" | [0]!=\"\" | [0]>\"AB\" | [0]<\"AB\"", FileFacts{L"", 2, "MZ", 0}, false, false},
         {L"FIND(\"\")", none, true, true},
         {L"FINDI(\"pk\")", txt, true, true},
         {L"FIND(\"pk\")", txt, false, false},

@@ -1,7 +1,10 @@
 // A stand-in for TC's main program: it registers TC's main window class, shows a
 // window, appends its command line to "cmdline.txt" beside itself and closes on
-// WM_CLOSE. Tests start it, find its window and read what it was started with.
+// WM_CLOSE, unless "/stay" is on its command line: then it stays open as TC does
+// while one of its dialogs is open. Tests start it, find its window and read
+// what it was started with.
 #include <windows.h>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -29,7 +32,10 @@ void RecordCommandLine() {
     CloseHandle(h);
 }
 
+bool Stays() { return wcsstr(GetCommandLineW(), L"/stay") != nullptr; }
+
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE && Stays()) return 0;
     if (msg == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "foundation/data_folder.h"
+#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
@@ -65,22 +66,34 @@ TEST_SUITE("data-folder-appdata") {
         for (const auto& [name, before, after] : cases) {
             std::wstring path = PathJoin(DataFolder(), name);
             if (before) WriteFileBytes(path, before);
-            IniEnsureUtf16(path);
+            CHECK(IniEnsureUtf16(path));
             CHECK(ReadFileBytes(path) == after);
         }
         const std::wstring ini = SettingsIniPath();
-        SetPreviewSkip(L"Foo", true);
+        CHECK(SetPreviewSkip(L"Foo", true));
         CHECK(ReadFileBytes(ini).starts_with("\xFF\xFE"));
         CHECK(ReadIniSection(ini, L"PreviewSkip") == IniPairs{{L"Foo", L"1"}});
-        SetPreviewSkip(L"Foo", false);
+        CHECK(SetPreviewSkip(L"Foo", false));
         CHECK(ReadIniSection(ini, L"PreviewSkip").empty());
     }
 
+    TEST_CASE("writes that cannot happen say so and leave no file behind") {
+        std::wstring folder = PathJoin(DataFolder(), L"folder.ini"), lost = PathJoin(DataFolder(), L"gone\\own.ini");
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (const std::wstring& path : {folder, lost}) {
+            CAPTURE(StrToUtf8(path));
+            CHECK_FALSE(IniEnsureUtf16(path));
+            CHECK_FALSE(WriteOwnIniValue(path, L"S", L"k", L"v"));
+            CHECK_FALSE(SaveSettings(path));
+        }
+        CHECK(GetFileAttributesW(lost.c_str()) == INVALID_FILE_ATTRIBUTES);
+        RemoveDirectoryW(folder.c_str());
+    }
+
     TEST_CASE("the change log: a UTF-8 mark first, whole CR LF lines, columns kept") {
-        AppendChangeLog({});
+        CHECK(AppendChangeLog({}));
         CHECK_FALSE(FileExists(ChangeLogPath()));
-        AppendChangeLog({L"eins \u00e4", L"zwei"});
-        AppendChangeLog({L"drei"});
+        CHECK((AppendChangeLog({L"eins \u00e4", L"zwei"}) && AppendChangeLog({L"drei"})));
         CHECK(ReadFileBytes(ChangeLogPath()) == "\xEF\xBB\xBF" "eins \xC3\xA4\r\nzwei\r\ndrei\r\n");
 
         SettingsValues[L"General/Language"] = L"eng";

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "foundation/encoding.h"
 #include "foundation/env.h"
@@ -15,6 +16,16 @@ using Words = std::vector<std::wstring>;
 TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, paths and wrapping") {
     CHECK(Unquote(L" \t\"a\" \"b\"\r\n") == L"a\" \"b");
     CHECK(Unquote(L"\"") == L"\"");
+    // Each argument comes back whole from the parser every child uses.
+    const std::vector<std::wstring> args = {L"C:\\", L"a b\\", L"", L"x\"y", L"\\\\srv\\s\\", L"p\\\\\"q", L"/probe"};
+    std::wstring line = L"prog.exe";
+    for (const std::wstring& a : args) line += L" " + QuoteArg(a);
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
+    REQUIRE(argv);
+    CHECK(std::vector<std::wstring>(argv + 1, argv + count) == args);
+    LocalFree(argv);
+    CHECK(QuoteArg(L"/probe") == L"/probe");
     // Case is folded only where TC ignores it; quoted blanks stay.
     const std::pair<const wchar_t*, const wchar_t*> norm[] = {
         {L"\" ext = \"txt\" | size > 0 \"", L"EXT=\"TXT\"|SIZE>0"}, {L"ext!=\"txt\"", L"EXT!=\"TXT\""},
@@ -22,6 +33,7 @@ TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, 
     for (const auto& [raw, expected] : norm) CHECK(NormKeyText(raw) == expected);
 
     CHECK(SplitWords(L", a;;b\tc  ") == Words{L"a", L"b", L"c"});
+    CHECK((SplitAt(L",a,,b ,", L',') == Words{L"", L"a", L"", L"b ", L""} && SplitAt(L"", L',') == Words{L""}));
     Words first, second = {L"old"};
     ReplaceWordList(L"a", first, second);
     CHECK((first == Words{L"a"} && second.empty()));
@@ -43,11 +55,12 @@ TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, 
 
 TEST_CASE("archive paths that could leave the target folder or name a device are refused") {
     for (const wchar_t* bad : {L"./x/../y", L"x/.. /y", L"C:x", L"/abs", L"a/nul.txt", L"COM5/x", L"lpt9.log",
-                               L"conout$", L"a/b\x01"})
+                               L"conout$", L"a/b\x01", L"COM\u00B9", L"x/lpt\u00B2.txt", L"Com\u00B3.a.b/y"})
         CHECK(SafeRelPath(bad) == L"");
     CHECK(SafeRelPath(L"./x//y/") == L"x\\y");
     CHECK(SafeRelPath(L"x/ y. /z") == L"x\\ y\\z");
     CHECK(SafeRelPath(L"COM0/console.txt") == L"COM0\\console.txt");
+    CHECK(SafeRelPath(L"COM\u2074/LPT\u00B9x") == L"COM\u2074\\LPT\u00B9x");
     CHECK(FileSafeName(L"C:\\x\\a<b>:c.txt. ") == L"abc.txt");
 }
 

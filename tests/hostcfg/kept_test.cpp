@@ -100,7 +100,7 @@ TEST_CASE("kept entries survive a write and a read back unchanged") {
     KeptEntry packer = Kept(2, L"C:\\p\\zip.wcx", L"", -1, L"zip");
     packer.packerExts = L"zip:279";
     std::vector<std::wstring> keys;
-    for (const auto& e : entries) keys.push_back(WriteDisabledEntry(e));
+    for (const auto& e : entries) keys.push_back(WriteDisabledEntry(e).value());
     WriteDisabledEntry(entries[1]);  // the very same entry again replaces its line
     WriteDisabledEntry(packer);
     AppendKeptPackerExt(packer.packerExts, 1, L"tar");

@@ -74,8 +74,8 @@ TEST_CASE("plugin sections read in TC's order") {
     CreateDirectoryW((tc / L"p").c_str(), nullptr);
     for (const wchar_t* f : {L"one.wlx", L"two.wlx64", L"zip.wcx", L"c.wdx", L"sftp.wfx"}) WriteFileBytes(tc / L"p\\" + f, "x");
     ProbeCache.clear();
-    ProbeCache[MakeKindKey(0, tc / L"p\\two.wlx")] = ProbeResult{ProbeOk, L"EXT=\"MD\"", L"1.2", 1, L"", 0};
-    ProbeCache[MakeKindKey(1, tc / L"p\\two.wlx")] = ProbeResult{ProbeError, L"", L"", -1, L"", 0};
+    ProbeCache[KindKey(0, tc / L"p\\two.wlx")] = ProbeResult{ProbeOk, L"EXT=\"MD\"", L"1.2", 1, L"", 0};
+    ProbeCache[KindKey(1, tc / L"p\\two.wlx")] = ProbeResult{ProbeError, L"", L"", -1, L"", 0};
 
     for (bool utf16 : {false, true}) {
         CAPTURE(utf16);
@@ -207,7 +207,7 @@ TEST_CASE("where TC's configuration uses each plugin's fields") {
     int counts[UsePlaceCount];
     CHECK(FieldUsageCount(usage, L"FILEINFO", counts, L"") == 3);
     CHECK(Uses(usage, L"fileinfo") == L"0[Version] version; 0[Size] size version; 4[MySearch] date size; ");
-    CHECK(Uses(usage, L"audio") == L"0[y view: Contents1] Album; 1[*.mp3] Title; 1[2fields] Artist; 5[[Other] Key] Title; ");
+    CHECK(Uses(usage, L"audio") == L"0[My view: Contents1] Album; 1[*.mp3] Title; 1[2fields] Artist; 5[[Other] Key] Title; ");
     CHECK(FieldUsageCount(usage, L"audio", counts, L"title") == 2);
     CHECK((counts[UseTip] == 1 && counts[UseOther] == 1 && counts[UseColumn] == 0));
     CHECK(FieldUsageTextFor(usage, L"fileinfo", L"VERSION") == L"column view “Version”, column view “Size”");

@@ -8,7 +8,7 @@
 namespace {
 
 PvPlugin Fields(const std::wstring& plugin, const std::wstring& file, ChildRun* runOut = nullptr) {
-    ChildRun run = RunSelf(L"/fields \"" + plugin + L"\" \"" + file + L"\" \"C:\\tc\\contplug.ini\"");
+    ChildRun run = RunSelf({L"/fields", plugin, file, L"C:\\tc\\contplug.ini"});
     PvPlugin row;
     ParseFieldsOutput(row, run);
     if (runOut) *runOut = run;
@@ -30,15 +30,15 @@ std::vector<std::wstring> ValueTexts(const FieldDef* field) {
 }  // namespace
 
 TEST_CASE("the runner delivers all output, bounds it and ends children in time") {
-    ChildRun run = RunSelf(L"--kv-print-bytes");  // more than the pipe holds, whole and in order
+    ChildRun run = RunSelf({L"--kv-print-bytes"});  // more than the pipe holds, whole and in order
     CHECK((run.started == 1 && run.exitCode == 5 && run.timedOut == 0));
     REQUIRE(run.output.size() == 200000);
     for (int i = 0; i < 200; ++i) CHECK(run.output[i * 1000] == 'a' + i % 26);
-    run = RunSelf(L"--kv-hang", 300);  // past its time: ended with code 1, its output kept
+    run = RunSelf({L"--kv-hang"}, 300);  // past its time: ended with code 1, its output kept
     CHECK((run.timedOut == 1 && run.exitCode == 1 && run.output == "waiting\n"));
-    run = RunSelf(L"--kv-print-forever", 120000);  // cut off at the limit
+    run = RunSelf({L"--kv-print-forever"}, 120000);  // cut off at the limit
     CHECK((run.output.size() == ChildOutputLimit && run.exitCode == 1 && run.timedOut == 0));
-    run = RunSelf(L"", 1000, L"Z:\\no\\such\\program.exe");
+    run = RunSelf({}, 1000, L"Z:\\no\\such\\program.exe");
     CHECK((run.started == 0 && run.output.empty()));
 }
 
@@ -47,7 +47,7 @@ TEST_CASE("children still running end with the program that started them") {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     REQUIRE(CopyInto(self, folder, L"kvorphan.exe"));
-    CHECK(RunSelf(L"--kv-leave-child " + folder + L"\\kvorphan.exe").exitCode == 0);
+    CHECK(RunSelf({L"--kv-leave-child", folder + L"\\kvorphan.exe"}).exitCode == 0);
     auto running = [] {
         int count = 0;
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -67,7 +67,7 @@ TEST_CASE("the /probe child ends at once after its answer, in this build's bitne
     const std::tuple<const wchar_t*, const char*, uint32_t> cases[] = {
         {L"lister_unload", "OK\nEXT=\"TXT\" | EXT=\"LOG\"", 0}, {L"crash", "CRASH\n", 3}, {L"missingdep", "LOADFAIL 126\n", 2}};
     for (const auto& [name, output, code] : cases) {
-        ChildRun run = RunSelf(L"/probe \"" + FakePlugin(name, L"wlx") + L"\" L");
+        ChildRun run = RunSelf({L"/probe", FakePlugin(name, L"wlx"), L"L"});
         CHECK((run.output == output && run.exitCode == code));
     }
 }
@@ -120,6 +120,14 @@ TEST_CASE("the /fields child reports every field type with its values") {
         REQUIRE((row.state == PvAnsweredOk && row.fields.size() == 500));
         CHECK((row.fields.back().index == 499 && ValueTexts(&row.fields[3]) == std::vector<std::wstring>{L"30"}));
     }
+    SUBCASE("a drive root as the file and blanks in the INI path keep every argument in its place") {
+        CHECK(ValueTexts(FieldNamed(Fields(FakePlugin(L"content", L"wdx"), L"C:\\"), L"File")) ==
+              std::vector<std::wstring>{L"C:\\"});
+        PvPlugin row;
+        ParseFieldsOutput(row, RunSelf({L"/fields", FakePlugin(L"record", L"wlx"), L"a \\\"b\\", L"C:\\tc dir\\c.ini"}));
+        CHECK(ValueTexts(FieldNamed(row, L"File")) ==
+              std::vector<std::wstring>{L"C size=272 version=2.12 ini=C:\\tc dir\\c.ini"});
+    }
     SUBCASE("the plugin gets TC's contplug.ini") {
         CHECK(ValueTexts(FieldNamed(Fields(FakePlugin(L"record", L"wlx"), file), L"File")) ==
               std::vector<std::wstring>{L"C size=272 version=2.12 ini=C:\\tc\\contplug.ini"});
@@ -148,8 +156,8 @@ TEST_CASE("field lines are read leniently but never mistaken") {
     CHECK((row.fields[0].units.empty() && ValueTexts(&row.fields[0]) == std::vector<std::wstring>{L"7"}));
     CHECK(row.fields[1].units == std::vector<std::wstring>{L"x", L"", L"y"});
     run.timedOut = 1;  // a complete list stays complete when the child was ended late
-    ParseFieldsOutput(row, run);
-    CHECK(row.state == PvAnsweredOk);
+    ParseFieldsOutput(row, run);  // and a row asked again lists each field once
+    CHECK((row.state == PvAnsweredOk && row.fields.size() == 2 && row.fields[0].values.size() == 1));
     run.output = "OK\nF\t0\t1\tA\t\n";  // without END a time-out is a time-out and anything else a crash
     ParseFieldsOutput(row, run);
     CHECK(row.state == PvTimeLimit);
@@ -162,6 +170,7 @@ TEST_CASE("floating-point field values") {
     const std::pair<double, const char*> cases[] = {
         {-1.25, "-1,25"}, {1e16, "10000000000000000"}, {0.0000004, "0"},  {2.5, "2,5"},
         {3.0, "3"},       {0.9999996, "1"},            {-0.000125, "-0,000125"}, {std::nan(""), "NaN"},
+        {-0.0000004, "0"}, {-0.0, "0"},
     };
     for (const auto& [value, text] : cases) CHECK(FieldDoubleText(value) == text);
 }

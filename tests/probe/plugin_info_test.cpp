@@ -58,14 +58,15 @@ TEST_CASE("extra-column values describe the 64-bit file and name every architect
     CHECK(BuildPluginDetails(base) == PluginDetails{});
     REQUIRE(CopyInto(FakePlugin(L"content", L"wdx"), folder, sizeof(void*) == 8 ? L"content.wdx64" : L"content.wdx"));
     PluginDetails values = BuildPluginDetails(base);
-    CHECK((values[0] == L"Inhalt zum Testen" && values[1] == L"Fake Works" && values[2] == L"(c) nobody"));
-    CHECK((!values[3].empty() && values[5].size() == 10 && !values[10].empty() && values[11].empty()));
-    CHECK((values[6] == L"Content" && values[7] == L"yes" && values[8] == L"Provides a detect string"));
-    CHECK(values[9].ends_with(L" KB"));
-    if (sizeof(void*) == 8 && !FakePlugin32(L"lister", L"wlx").empty()) {
-        CHECK(values[4] == L"64");
+    CHECK((values.description == L"Inhalt zum Testen" && values.company == L"Fake Works" && values.copyright == L"(c) nobody"));
+    CHECK((!values.language.empty() && values.buildDate.size() == 10 && !values.fileDate.empty() && values.reach.empty()));
+    CHECK((values.kind == L"Content" && values.unicode == L"yes" && values.capabilities == L"Provides a detect string"));
+    CHECK((values.size.ends_with(L" KB") && &PluginDetailColumn(values, 9) == &values.size));
+    CHECK(values.bits == (sizeof(void*) == 8 ? L"64" : L"32"));
+    if (sizeof(void*) == 8) {  // a 32-bit file beside it: the x86 build supplies one
+        REQUIRE_MESSAGE(!FakePlugin32(L"lister", L"wlx").empty(), "build the x86 preset first");
         REQUIRE(CopyInto(FakePlugin32(L"lister", L"wlx"), folder, L"content.wdx"));
         PluginDetails both = BuildPluginDetails(base);
-        CHECK((both[4] == L"32 + 64" && both[6] == L"Content"));
+        CHECK((both.bits == L"32 + 64" && both.kind == L"Content"));
     }
 }

@@ -37,7 +37,7 @@ const std::wstring TimedOut = L"error||no answer within 2 s (Settings \u203a tim
 
 }  // namespace
 
-TEST_CASE("each plugin's behaviour becomes its probe status" * doctest::skip(sizeof(void*) != 8)) {
+TEST_CASE("each plugin's behaviour becomes its probe status" * doctest::test_suite("64-bit")) {
     UseTestSettings();
     const std::tuple<const wchar_t*, const wchar_t*, int, bool, std::wstring> cases[] = {
         {L"lister", L"wlx", 0, false, Lister},
@@ -67,7 +67,7 @@ TEST_CASE("each plugin's behaviour becomes its probe status" * doctest::skip(siz
     CHECK(Probe(Configured(L"fs", L"wfx"), 3).kindMask == 8);
 }
 
-TEST_CASE("32-bit plugins go through the twin; other machines are named" * doctest::skip(sizeof(void*) != 8)) {
+TEST_CASE("32-bit plugins go through the twin; other machines are named" * doctest::test_suite("64-bit")) {
     UseTestSettings();
     REQUIRE_MESSAGE(!TwinExeBuilt().empty(), "build the x86 preset first: it supplies Kestrovane32.exe");
     std::wstring folder = FreshTempDir(L"probe_twin");
@@ -115,9 +115,9 @@ TEST_CASE("32-bit plugins go through the twin; other machines are named" * docte
 }
 
 TEST_CASE("the program itself answers /probe and /fields without a window") {
-    ChildRun run = RunSelf(L"/PROBE \"" + FakePlugin(L"packer", L"wcx") + L"\" P", 20000, ProgramExe());
+    ChildRun run = RunSelf({L"/PROBE", FakePlugin(L"packer", L"wcx"), L"P"}, 20000, ProgramExe());
     CHECK((run.output == "OK\n12" && run.exitCode == 0));
-    run = RunSelf(L"/fields \"" + FakePlugin(L"failattach", L"wlx") + L"\" \"\" \"\"", 20000, ProgramExe());
+    run = RunSelf({L"/fields", FakePlugin(L"failattach", L"wlx"), L"", L""}, 20000, ProgramExe());
     CHECK((run.output == "LOADFAIL 1114\n" && run.exitCode == 2));
 }
 

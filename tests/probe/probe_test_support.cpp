@@ -7,7 +7,7 @@
 namespace {
 
 DWORD WINAPI LeaveChildThread(LPVOID exe) {
-    RunSelf(L"--kv-hang", 600000, *static_cast<std::wstring*>(exe));
+    RunSelf({L"--kv-hang"}, 600000, *static_cast<std::wstring*>(exe));
     return 0;
 }
 
@@ -68,7 +68,7 @@ bool CopyInto(const std::wstring& file, const std::wstring& folder, const std::w
     return CopyFileW(file.c_str(), PathJoin(folder, name).c_str(), FALSE) != 0;
 }
 
-ChildRun RunSelf(const std::wstring& args, uint32_t timeoutMs, const std::wstring& exe) {
+ChildRun RunSelf(const std::vector<std::wstring>& args, uint32_t timeoutMs, const std::wstring& exe) {
     ChildRun run;
     RunChildCapture(run, args, L"", timeoutMs, exe);
     return run;

@@ -31,7 +31,7 @@ extern std::atomic<long> LiveAllocations;
 // English texts and a probe time-out of 2 s.
 void UseTestSettings();
 // Runs exe (empty: the test program itself) as a child.
-ChildRun RunSelf(const std::wstring& args, uint32_t timeoutMs = 20000, const std::wstring& exe = L"");
+ChildRun RunSelf(const std::vector<std::wstring>& args, uint32_t timeoutMs = 20000, const std::wstring& exe = L"");
 // The program of this build itself.
 std::wstring ProgramExe();
 

@@ -4,7 +4,6 @@
 
 #include "../hostcfg/hostcfg_test_util.h"
 #include "editing/pending_ops.h"
-#include "foundation/inv_record.h"
 #include "foundation/labels.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
@@ -13,7 +12,9 @@
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
 #include "views/row_status.h"
-#include "views/view_texts.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
+#include "views/cell_texts.h"
 
 namespace {
 
@@ -200,19 +201,4 @@ TEST_CASE("the detail pane of entries, pending edits and kept entries") {
                                         Tr("pend_enable"));
     CHECK(DetailText(KeptIdBase + 1).empty());
     PendingReactivations.clear();
-}
-
-TEST_CASE("inventory records: writes that change nothing are no change, and the order by type and name") {
-    InvRecord a{{L"Type", L"C"}, {L"Name", L"beta"}}, b{{L"Type", L"L"}, {L"Name", L"Zed"}},
-        c{{L"Type", L"C"}, {L"Name", L"Alpha"}};
-    bool changed = false;
-    EntrySet(a, L"Name", L"beta", changed);
-    CHECK_FALSE(changed);
-    EntrySet(a, L"Removed", L"", changed);
-    CHECK_FALSE(changed);
-    EntrySet(a, L"Removed", L"2026-01-01", changed);
-    CHECK(changed);
-    CHECK(InvEntryLess(b, c));
-    CHECK(InvEntryLess(c, a));
-    CHECK_FALSE(InvEntryLess(a, a));
 }

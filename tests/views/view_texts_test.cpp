@@ -1,10 +1,11 @@
 #include <doctest/doctest.h>
 
+#include "dsx/keyword_text.h"
 #include "foundation/labels.h"
+#include "foundation/path_display.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "support/test_support.h"
-#include "views/view_texts.h"
 
 TEST_CASE("view texts in English: tabs, modes, kinds, exports, detect items, packer capabilities and paths") {
     SettingsValues[L"General/Language"] = L"eng";
@@ -18,9 +19,9 @@ TEST_CASE("view texts in English: tabs, modes, kinds, exports, detect items, pac
     CHECK(PluginKindText(5 | 16) == L"Lister + Packer");
     const std::set<std::string> exports = {"ListLoad", "ContentGetValue"};
     std::wstring caps;
-    NamesToTextA(exports, caps, "kind_lister", {"ListLoadW", "ListLoad"});
-    NamesToTextA(exports, caps, "kind_packer", {"OpenArchive"});
-    NamesToTextA(exports, caps, "kind_content", {"ContentGetValue"});
+    AppendKeyTextIfAnyNameIn(exports, caps, "kind_lister", {"ListLoadW", "ListLoad"});
+    AppendKeyTextIfAnyNameIn(exports, caps, "kind_packer", {"OpenArchive"});
+    AppendKeyTextIfAnyNameIn(exports, caps, "kind_content", {"ContentGetValue"});
     CHECK(caps == L"Lister, Content");
     const std::pair<DetectItem, const wchar_t*> items[] = {
         {{L"JPG", DetItemExt}, L"JPG"}, {{L"", DetItemExt}, L"(no extension)"}, {{L"*", DetItemExt}, L"* (all)"},

@@ -1,49 +1,15 @@
-#include "views/view_texts.h"
+#include "views/cell_texts.h"
 
 #include <windows.h>
-#include <shlwapi.h>
-// shlwapi names its own trimming routine StrTrim.
-#undef StrTrim
 
-#include <cwchar>
-
+#include "dsx/detect_spec.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/labels.h"
-#include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
-
-std::wstring PathForDisplay(const std::wstring& path, bool compact) {
-    std::wstring mode = GetSetting(L"View", L"PathDisplay");
-    if (mode == L"ini" && !compact) return path;
-    std::wstring expanded = EnvExpand(path);
-    if (mode == L"resolved") return expanded;
-    std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
-    if (!tc.empty() && tc.size() < expanded.size() && StrIEquals(expanded.substr(0, tc.size()), tc) &&
-        expanded[tc.size()] == L'\\')
-        return L"%COMMANDER_PATH%" + expanded.substr(tc.size());
-    wchar_t vars[520];
-    if (expanded.size() < MAX_PATH && PathUnExpandEnvStringsW(expanded.c_str(), vars, 520) &&
-        _wcsnicmp(vars, L"%SystemDrive%", 13) != 0)
-        return vars;
-    return expanded;
-}
-
-std::wstring KeywordListText(const DetectItem& item) {
-    switch (item.kind) {
-    case DetItemMultimedia: return L"MULTIMEDIA";
-    case DetItemForce: return L"FORCE";
-    case DetItemNoDetect: return Tr("kwl_nodetect");
-    case DetItemEmpty: return Tr("kwl_empty");
-    case DetItemNoExt: return Tr("kwl_noext");
-    default:
-        if (item.text.empty()) return Tr("ext_noext");
-        return item.text == L"*" ? Tr("ext_all") : item.text;
-    }
-}
 
 std::wstring KeywordLegendText(int kind, const PlugEntry* entry) {
     bool content = entry && entry->kind == KindContent;

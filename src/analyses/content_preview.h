@@ -1,0 +1,65 @@
+// The content preview of one file: which Content plugins give which field values,
+// asked in the background through the /fields child, and which plugin's fields
+// are opened for the user. The model lives on the UI thread; the lists that show
+// it are filled through the hooks of PvView.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "probe/fields.h"
+
+// Row 0 is the built-in group, then the ContentPlugins entries in their order.
+extern std::vector<PvPlugin> PvPlugins;
+// Rows whose check box is ticked: their fields are shown.
+extern std::set<int> PvChecked;
+// The plugin shown has been chosen for this file.
+extern uint8_t PvChoiceMade;
+// Lower-case extension -> keys of the plugins ticked for it; for the life of the process.
+extern std::map<std::wstring, std::set<std::wstring>> PvLastChoice;
+// The lower-case extension of the preview file.
+extern std::wstring PvCurrentExt;
+// Why the shown plugin was chosen.
+extern std::wstring PvWhyText;
+// Rows queued for a query, and answers taken in; running while PvAnswered is below.
+extern int32_t PvJobsPending;
+extern int32_t PvAnswered;
+
+// What the preview needs of the windows that show it. The views set these; each
+// one not set is skipped, so the model also works without any window.
+struct PreviewView {
+    HWND resultWindow = nullptr;           // receives the preview worker's answers
+    std::function<bool()> panesShown;      // the preview tab is shown in content mode
+    std::function<void()> clear;           // a new file: empty field list, field label, layout
+    std::function<void()> fillPluginList;
+    std::function<void()> fillFieldList;
+    std::function<void(int index)> refreshGroup;
+    std::function<void()> saveGroupStates; // reads the open groups back into the rows
+    std::function<void()> showIntro;
+    std::function<void()> updateStatusBar;
+};
+extern PreviewView PvView;
+
+// The keys, lower case, of section PreviewSkip whose value is "1".
+std::set<std::wstring> LoadPreviewSkip();
+
+// Rebuilds the content preview for PreviewFile and starts the query of the plugins
+// that match it; answers of earlier queries are dropped from now on.
+void PvRefresh();
+// Queries one plugin row again.
+void StartFieldsJob(int index);
+// Takes in the preview worker's answer for a row; answers of an old generation are dropped.
+void PvTakeAnswer(uint32_t generation, uint32_t index, const PvPlugin& answer);
+// Chooses the plugin whose fields are opened, once per file.
+void UpdatePreviewVerdict();
+// The user ticked or unticked the check box of a row.
+void PvCheckPlugin(int index, bool checked);
+
+int PvCountValuedFields(const PvPlugin& row);
+bool PvIsLoadFail1114(const PvPlugin& row);
+bool PvRunning();

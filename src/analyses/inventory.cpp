@@ -1,0 +1,377 @@
+#include "analyses/inventory.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "analyses/detect_compare.h"
+#include "dsx/detect_spec.h"
+#include "dsx/keyword_text.h"
+#include "foundation/data_folder.h"
+#include "foundation/files.h"
+#include "foundation/handles.h"
+#include "foundation/ini.h"
+#include "foundation/labels.h"
+#include "foundation/logs.h"
+#include "foundation/settings.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "foundation/timestamps.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+#include "probe/background_probe.h"
+
+std::map<std::wstring, std::wstring> InvMeta;
+std::map<std::wstring, InvRecord> InvSections;
+uint8_t InvLoaded = 0;
+uint8_t InvOtherIni = 0;
+uint8_t InvUnreadable = 0;
+std::set<int> SavedKinds;
+std::function<void()> InventoryUpdatedHook;
+
+namespace {
+
+const wchar_t kEscapeMark[] = L"%~";
+const wchar_t kHeader[] = L"; Kestrovane - Bestand der Plugins (wird von Kestrovane gepflegt)";
+const wchar_t kDash[] = L"\u2013";
+
+bool IsEdgeBlank(wchar_t ch) { return ch == L' ' || ch == L'\t'; }
+
+bool NeedsEscape(const std::wstring& v) {
+    if (v.starts_with(kEscapeMark)) return true;
+    if (!v.empty() && (IsEdgeBlank(v.front()) || IsEdgeBlank(v.back()))) return true;
+    for (wchar_t ch : v)
+        if (ch < 0x20) return true;
+    return false;
+}
+
+int HexValue(wchar_t ch) {
+    if (ch >= L'0' && ch <= L'9') return ch - L'0';
+    if (ch >= L'A' && ch <= L'F') return ch - L'A' + 10;
+    if (ch >= L'a' && ch <= L'f') return ch - L'a' + 10;
+    return -1;
+}
+
+int TypeNumber(const InvRecord& r) {
+    std::wstring type = EntryGet(r, L"Type");
+    return type == L"C" ? 1 : type == L"P" ? 2 : type == L"F" ? 3 : 0;
+}
+
+bool CanOpenForReading(const std::wstring& path) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.Valid();
+}
+
+bool IsEmptyFile(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) && !data.nFileSizeHigh &&
+           !data.nFileSizeLow;
+}
+
+void AppendLines(std::wstring& text, const std::map<std::wstring, std::wstring>& values) {
+    for (const auto& [key, value] : values) text += key + L"=" + InvEscape(value) + L"\r\n";
+}
+
+std::wstring InventoryFileText() {
+    std::wstring text = L"\xFEFF";
+    text += kHeader;
+    text += L"\r\n\r\n[Meta]\r\n";
+    AppendLines(text, InvMeta);
+    for (const auto& [name, record] : InvSections) {
+        text += L"\r\n[" + name + L"]\r\n";
+        AppendLines(text, record);
+    }
+    return text;
+}
+
+// Through a temporary file, so a failed write leaves the old inventory whole.
+bool WriteInventoryFile(const std::wstring& text) {
+    const std::wstring path = InventoryIniPath(), temp = path + L".tmp";
+    bool written;
+    {
+        FileHandle file(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        DWORD bytes = (DWORD)(text.size() * sizeof(wchar_t)), done = 0;
+        written =
+            WriteFile(file.Get(), text.data(), bytes, &done, nullptr) && done == bytes && FlushFileBuffers(file.Get());
+    }
+    if (!written) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    return MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// An old stamp in local time and the new one in UTC name the same minute, seen
+// across a daylight-saving change.
+bool SameStampOlderForm(const std::wstring& oldStamp, const std::wstring& newStamp) {
+    size_t oldBar = oldStamp.find(L'|'), newBar = newStamp.find(L'|');
+    if (oldBar == std::wstring::npos || newBar == std::wstring::npos) return false;
+    if (oldStamp.substr(oldBar) != newStamp.substr(newBar)) return false;
+    std::wstring oldPart = oldStamp.substr(0, oldBar);
+    if (oldPart.empty() || oldPart.back() == L'Z') return false;
+    auto oldMinutes = ParseUtcStamp(oldPart);
+    auto newMinutes = ParseUtcStamp(StampToLocalText(newStamp));
+    if (!oldMinutes || !newMinutes) return false;
+    uint64_t diff = *oldMinutes > *newMinutes ? *oldMinutes - *newMinutes : *newMinutes - *oldMinutes;
+    return diff == 0 || diff == 60;
+}
+
+struct Update {
+    int kind = 0;
+    std::wstring now;
+    bool changed = false;
+    std::vector<std::wstring> lines;
+    void Log(const std::wstring& name, const std::wstring& text) {
+        lines.push_back(ChangeLogLine(now, kind, name, text));
+        changed = true;
+    }
+};
+
+void CompareDetect(Update& u, const InvRecord& r, const PlugEntry& e) {
+    bool saved = SavedKinds.count(u.kind) != 0;
+    bool ok = e.probeStatus == ProbeOk;
+    bool hasP = r.count(L"PDetect") != 0, hasI = r.count(L"IDetect") != 0;
+    std::wstring oldP = EntryGet(r, L"PDetect"), oldI = EntryGet(r, L"IDetect");
+    if (u.kind == KindPacker) {
+        if (ok && hasP && oldP != e.probeAnswer)
+            u.Log(e.name, FillVar(FillVar(Tr("log_pcaps"), L"a", oldP), L"b", e.probeAnswer));
+        if (hasI && NormKeyText(oldI) != NormKeyText(e.detectText) && !saved)
+            u.Log(e.name, FillVar(FillVar(Tr("log_ientry"), L"a", oldI), L"b", e.detectText));
+        return;
+    }
+    if (ok && hasP && NormKeyText(oldP) != NormKeyText(e.probeAnswer))
+        u.Log(e.name, FillVar(Tr("log_pdetect"), L"d", DescribeDetectChange(oldP, true, e.probeAnswer, true)));
+    bool oldHas = EntryGet(r, L"IHas") == L"1";
+    if (hasI && ((e.hasDetect != 0) != oldHas || NormKeyText(oldI) != NormKeyText(e.detectText)) && !saved)
+        u.Log(e.name, FillVar(Tr("log_idetect"), L"d", DescribeDetectChange(oldI, oldHas, e.detectText, e.hasDetect)));
+}
+
+// Steps 4 to 8 of one known plugin: what changed since it was last seen.
+void CompareKnown(Update& u, InvRecord& r, const PlugEntry& e, const std::wstring& stamp) {
+    if (!EntryGet(r, L"Removed").empty()) {
+        r.erase(L"Removed");
+        u.Log(e.name, Tr("log_back"));
+    }
+    std::wstring exists = EntryGet(r, L"Exists");
+    if (exists == L"1" && !e.fileExists) u.Log(e.name, Tr("log_nofile"));
+    if (exists == L"0" && e.fileExists) u.Log(e.name, Tr("log_fileback"));
+    std::wstring oldVersion = EntryGet(r, L"Version");
+    if (oldVersion != e.probeVersion && !(e.probeVersion.empty() && e.probeStatus == ProbeMissing)) {
+        u.Log(e.name, FillVar(FillVar(Tr("log_version"), L"a", oldVersion.empty() ? kDash : oldVersion), L"b",
+                              e.probeVersion.empty() ? kDash : e.probeVersion));
+    } else {
+        std::wstring oldFile = EntryGet(r, L"File");
+        if (!oldFile.empty() && !stamp.empty() && oldFile != stamp && !SameStampOlderForm(oldFile, stamp))
+            u.Log(e.name,
+                  FillVar(FillVar(Tr("log_file"), L"a", StampToLocalText(oldFile)), L"b", StampToLocalText(stamp)));
+    }
+    if (u.kind != KindFileSystem) CompareDetect(u, r, e);
+}
+
+void WriteFields(Update& u, InvRecord& r, const PlugEntry& e, const std::wstring& stamp) {
+    EntrySet(r, L"Type", std::wstring(1, PlugKindLetter(u.kind)), u.changed);
+    EntrySet(r, L"Exists", e.fileExists ? L"1" : L"0", u.changed);
+    EntrySet(r, L"Name", e.name, u.changed);
+    EntrySet(r, L"Path", e.path, u.changed);
+    if (e.probeStatus != ProbeMissing) EntrySet(r, L"Version", e.probeVersion, u.changed);
+    if (!stamp.empty()) EntrySet(r, L"File", stamp, u.changed);
+    if (u.kind == KindFileSystem) return;
+    if (e.probeStatus == ProbeOk) EntrySet(r, L"PDetect", e.probeAnswer, u.changed);
+    EntrySet(r, L"IHas", e.hasDetect ? L"1" : L"0", u.changed);
+    EntrySet(r, L"IDetect", e.detectText, u.changed);
+}
+
+std::wstring FreeSectionName(const std::wstring& base, const std::set<std::wstring>& used) {
+    if (!used.count(base)) return base;
+    for (int n = 2;; ++n) {
+        std::wstring name = base + L"#" + std::to_wstring(n);
+        if (!used.count(name)) return name;
+    }
+}
+
+bool ProbesDone(int kind, const std::vector<PlugEntry>& entries) {
+    for (const auto& e : entries)
+        if (e.fileExists && !ProbeCache.count(KindKey(kind, e.expandedPath))) return false;
+    return true;
+}
+
+}  // namespace
+
+std::wstring EntryGet(const InvRecord& record, const std::wstring& key) {
+    auto it = record.find(key);
+    return it == record.end() ? L"" : it->second;
+}
+
+void EntrySet(InvRecord& record, const std::wstring& key, const std::wstring& value, bool& changed) {
+    auto it = record.find(key);
+    if (it != record.end() && it->second == value) return;
+    record[key] = value;
+    changed = true;
+}
+
+bool InvEntryLess(const InvRecord& a, const InvRecord& b) {
+    int ta = TypeNumber(a), tb = TypeNumber(b);
+    if (ta != tb) return ta < tb;
+    return StrLower(EntryGet(a, L"Name")) < StrLower(EntryGet(b, L"Name"));
+}
+
+std::wstring InventorySectionName(int kind, const std::wstring& expandedPath) {
+    std::wstring name = std::wstring(1, PlugKindLetter(kind)) + L"|" + StrLower(expandedPath);
+    for (wchar_t& ch : name)
+        if (ch == L'[' || ch == L']') ch = L'_';
+    return name;
+}
+
+std::wstring InvEscape(const std::wstring& value) {
+    if (!NeedsEscape(value)) return value;
+    std::wstring out = kEscapeMark;
+    for (size_t i = 0; i < value.size(); ++i) {
+        wchar_t ch = value[i];
+        bool edge = (i == 0 || i + 1 == value.size()) && IsEdgeBlank(ch);
+        if (ch < 0x20 || ch == L'%' || edge) {
+            wchar_t hex[4];
+            swprintf(hex, 4, L"%%%02X", (unsigned)ch);
+            out += hex;
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+std::wstring InvUnescape(const std::wstring& stored) {
+    if (!stored.starts_with(kEscapeMark)) return stored;
+    std::wstring out;
+    for (size_t i = 2; i < stored.size(); ++i) {
+        bool pair = stored[i] == L'%' && i + 2 < stored.size();
+        int hi = pair ? HexValue(stored[i + 1]) : -1, lo = pair ? HexValue(stored[i + 2]) : -1;
+        if (hi >= 0 && lo >= 0) {
+            out += (wchar_t)(hi * 16 + lo);
+            i += 2;
+        } else {
+            out += stored[i];
+        }
+    }
+    return out;
+}
+
+void LoadInventory() {
+    InvSections.clear();
+    InvMeta.clear();
+    InvLoaded = 1;
+    InvUnreadable = 0;
+    const std::wstring path = InventoryIniPath();
+    if (!FileExists(path) || IsEmptyFile(path)) return;
+    if (!CanOpenForReading(path)) {
+        InvUnreadable = 1;
+        return;
+    }
+    for (const auto& section : IniSectionNames(path)) {
+        InvRecord record;
+        for (const auto& [key, value] : ReadIniSection(path, section)) record[key] = InvUnescape(StrTrim(value));
+        if (section == L"Meta")
+            InvMeta = std::move(record);
+        else
+            InvSections[section] = std::move(record);
+    }
+    // Every inventory written names its wincmd.ini; one without is damaged or
+    // half written, and a fresh one would drop the history.
+    if (EntryGet(InvMeta, L"Ini").empty()) InvUnreadable = 1;
+}
+
+bool InventoryCheckIni() {
+    if (!InvLoaded || InvUnreadable) LoadInventory();
+    if (WincmdIniPath.empty()) return false;
+    if (InvUnreadable) {
+        DebugLog(L"inventory " + InventoryIniPath() + L" cannot be read - not updated");
+        return false;
+    }
+    if (EntryGet(InvMeta, L"Ini").empty()) {
+        InvMeta[L"Ini"] = WincmdIniPath;
+        InvMeta[L"Created"] = StrNowStamp();
+        InvOtherIni = 0;
+        return true;
+    }
+    InvOtherIni = StrLower(InvMeta[L"Ini"]) != StrLower(WincmdIniPath);
+    return !InvOtherIni;
+}
+
+void UpdateInventory(int kind) {
+    if (kind < 0 || kind > 3 || !InventoryCheckIni()) return;
+    PluginSection section = LoadPluginSection(kind);
+    if (section.missing || !ProbesDone(kind, section.entries)) return;
+    const std::wstring letter(1, PlugKindLetter(kind));
+    bool hasInitial = !EntryGet(InvMeta, L"Initial_" + letter).empty();
+    Update u{kind, StrNowStamp(), !hasInitial, {}};
+    std::set<std::wstring> used;
+    for (const PlugEntry& e : section.entries) {
+        std::wstring name = FreeSectionName(InventorySectionName(kind, e.expandedPath), used);
+        used.insert(name);
+        std::wstring stamp = FileStamp(e.expandedPath);
+        auto found = InvSections.find(name);
+        if (found == InvSections.end()) {
+            InvRecord& r = InvSections[name];
+            r[L"FirstSeen"] = u.now;
+            r[L"Origin"] = hasInitial ? L"new" : L"initial";
+            u.changed = true;
+            if (hasInitial)
+                u.Log(e.name, Tr("log_new") + (e.probeVersion.empty() ? L"" : L" (" + e.probeVersion + L")"));
+            WriteFields(u, r, e, stamp);
+            continue;
+        }
+        CompareKnown(u, found->second, e, stamp);
+        WriteFields(u, found->second, e, stamp);
+    }
+    for (auto& [name, r] : InvSections) {
+        if (EntryGet(r, L"Type") != letter || used.count(name) || !EntryGet(r, L"Removed").empty()) continue;
+        r[L"Removed"] = u.now;
+        u.changed = true;
+        if (!SavedKinds.count(kind)) u.Log(EntryGet(r, L"Name"), Tr("log_removed"));
+    }
+    if (!hasInitial) {
+        InvMeta[L"Initial_" + letter] = u.now;
+        std::wstring text =
+            FillVar(FillVar(Tr("log_initial"), L"t", TabName(kind)), L"n", std::to_wstring(section.entries.size()));
+        u.lines.insert(u.lines.begin(), u.now + L"  " + text);
+    }
+    SavedKinds.erase(kind);
+    if (u.changed) {
+        bool ok = WriteInventoryFile(InventoryFileText());
+        DebugLog(L"inventory " + letter + L": " + std::to_wstring(section.entries.size()) + L" plugins, " +
+                 std::to_wstring(u.lines.size()) + L" log lines, save " + (ok ? L"ok" : L"FAILED"));
+    }
+    if (!u.lines.empty()) AppendChangeLog(u.lines);
+    BgProbedKinds.insert(kind);
+    if (InventoryUpdatedHook) InventoryUpdatedHook();
+}
+
+std::wstring DescribeDetectChange(const std::wstring& oldText, bool oldHas, const std::wstring& newText, bool newHas) {
+    DetectSpec before = CompileDetect(oldText, oldHas), after = CompileDetect(newText, newHas);
+    auto missingFrom = [](const DetectSpec& from, const DetectSpec& in, const wchar_t* mark) {
+        std::wstring list;
+        for (const auto& item : from.items)
+            if (item.kind < DetItemNoDetect && !ExtListContains(in.items, item)) list += mark + KeywordListText(item);
+        return list;
+    };
+    std::wstring added = missingFrom(after, before, L" +"), removed = missingFrom(before, after, L" \u2212");
+    std::wstring result = StrTrim(added + (!added.empty() && !removed.empty() ? L" " : L"") + removed);
+    return result.empty() ? Tr("log_reworded") : result;
+}
+
+bool IsNewlyRecorded(const InvRecord& record) {
+    int days = StrToInt(GetSetting(L"View", L"HighlightDays"));
+    if (days < 1 || EntryGet(record, L"Origin") != L"new" || !EntryGet(record, L"Removed").empty()) return false;
+    double first = StrParseDateDays(EntryGet(record, L"FirstSeen")), now = StrParseDateDays(StrNowStamp());
+    if (first < 0 || now < 0) return false;
+    return days > now - first;
+}
+
+bool EntryIsNew(int kind, const PlugEntry& entry) {
+    if (kind < 0 || kind > 3) return false;
+    auto it = InvSections.find(InventorySectionName(kind, entry.expandedPath));
+    return it != InvSections.end() && IsNewlyRecorded(it->second);
+}

@@ -1,0 +1,56 @@
+// The plugin inventory: every plugin the program has seen in the wincmd.ini in
+// use, with first-seen and removed dates, kept in Kestrovane.inventory.ini; each
+// change it notices goes to the change log.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+struct PlugEntry;
+
+using InvRecord = std::map<std::wstring, std::wstring>;
+
+extern std::map<std::wstring, std::wstring> InvMeta;
+// Section name (kind letter, '|', lower-cased expanded path, "#2"... for repeats) -> record.
+extern std::map<std::wstring, InvRecord> InvSections;
+extern uint8_t InvLoaded;
+// The inventory belongs to another wincmd.ini and is not updated.
+extern uint8_t InvOtherIni;
+// The file exists but could not be read; it is never replaced while so.
+extern uint8_t InvUnreadable;
+// Kinds whose section the program's own save wrote since their last update.
+extern std::set<int> SavedKinds;
+// Runs after an update changed the inventory, so the views can show it.
+extern std::function<void()> InventoryUpdatedHook;
+
+// The value, "" when the key is absent.
+std::wstring EntryGet(const InvRecord& record, const std::wstring& key);
+// Writes only a differing value, and then sets changed.
+void EntrySet(InvRecord& record, const std::wstring& key, const std::wstring& value, bool& changed);
+// By type (L, C, P, F), then by name ignoring case.
+bool InvEntryLess(const InvRecord& a, const InvRecord& b);
+
+// The section of a configured plugin (the first one, without a "#n" suffix).
+std::wstring InventorySectionName(int kind, const std::wstring& expandedPath);
+
+// A value as it stands in the file: text holding line breaks or other control
+// characters, or blanks at its ends, is written as "%~" and percent escapes, so
+// it cannot split its line or open a section; other text stays as written.
+std::wstring InvEscape(const std::wstring& value);
+std::wstring InvUnescape(const std::wstring& stored);
+
+void LoadInventory();
+// Loads when needed; false when the inventory must not be updated for the
+// wincmd.ini in use (none, another one's inventory, or an unreadable file).
+bool InventoryCheckIni();
+// Compares kind 0-3 with the inventory once every existing plugin file of the
+// kind has a probe result; logs the changes and rewrites the file.
+void UpdateInventory(int kind);
+// The change-log wording of a detect-string change: "+EXT −EXT", or "reworded".
+std::wstring DescribeDetectChange(const std::wstring& oldText, bool oldHas, const std::wstring& newText, bool newHas);
+
+// Recorded after the first inventory of its kind, less than HighlightDays ago, not removed.
+bool IsNewlyRecorded(const InvRecord& record);
+bool EntryIsNew(int kind, const PlugEntry& entry);

@@ -1,0 +1,42 @@
+#include "analyses/plugin_caches.h"
+
+#include "analyses/findings.h"
+#include "analyses/inventory.h"
+#include "probe/background_probe.h"
+#include "probe/probe_result.h"
+#include "probe/workers.h"
+
+std::function<void()> DropExtraColumnTexts;
+
+namespace {
+FieldUsage UsageIndex;
+bool UsageBuilt = false;
+
+// The generations the two probe counters had at the last reset.
+uint32_t ProbeGenAtReset = 0;
+uint32_t BgProbeGenAtReset = 0;
+
+bool StartedAfter(uint32_t generation, uint32_t mark) { return static_cast<int32_t>(generation - mark) > 0; }
+}  // namespace
+
+const FieldUsage& CurrentFieldUsage() {
+    if (!UsageBuilt) UsageIndex = BuildFieldUsage();
+    UsageBuilt = true;
+    return UsageIndex;
+}
+
+void ResetPluginCaches() {
+    ProbeCache.clear();
+    UsageBuilt = false;
+    InvalidateDiskScan();
+    if (DropExtraColumnTexts) DropExtraColumnTexts();
+    BgProbeGenAtReset = ++BgProbeGen;
+    ProbeGenAtReset = ProbeGen.load();
+    BgProbeRunning = 0;
+    BgProbedKinds.clear();
+    LoadInventory();
+}
+
+bool ProbeResultMayEnterCache(const ProbeMsg& msg) {
+    return StartedAfter(msg.generation, msg.row < 0 ? BgProbeGenAtReset : ProbeGenAtReset);
+}

@@ -1,0 +1,151 @@
+#include "editing/backups.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "foundation/data_folder.h"
+#include "foundation/files.h"
+#include "foundation/handles.h"
+#include "foundation/ini.h"
+#include "foundation/logs.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+
+namespace {
+
+constexpr wchar_t SourcesSection[] = L"Backups";
+constexpr size_t StampChars = 15;
+constexpr int MaxStampTries = 120;
+
+bool AllDigits(const std::wstring& s, size_t from, size_t count) {
+    for (size_t i = from; i < from + count; ++i)
+        if (i >= s.size() || !std::iswdigit(s[i])) return false;
+    return true;
+}
+
+// stem, '_', stamp, optional "_pre", ".ini", without regard to case.
+bool ParseBackupName(const std::wstring& name, const std::wstring& stem, BackupFile& out) {
+    size_t at = stem.size() + 1;
+    if (name.size() < at + StampChars + 4 || !StrIEquals(name.substr(0, stem.size()), stem) || name[stem.size()] != L'_')
+        return false;
+    std::wstring stamp = name.substr(at, StampChars);
+    if (!AllDigits(stamp, 0, 8) || stamp[8] != L'-' || !AllDigits(stamp, 9, 6)) return false;
+    std::wstring tail = StrLower(name.substr(at + StampChars));
+    if (tail != L".ini" && tail != L"_pre.ini") return false;
+    out.name = name;
+    out.stamp = stamp;
+    out.pre = tail != L".ini";
+    return true;
+}
+
+std::wstring RecordedSource(const std::wstring& backupName) {
+    return IniGetString(SettingsIniPath(), SourcesSection, StrLower(backupName));
+}
+
+void RecordSource(const std::wstring& backupName, const std::wstring& source) {
+    std::wstring ini = SettingsIniPath();
+    IniEnsureUtf16(ini);
+    WritePrivateProfileStringW(SourcesSection, StrLower(backupName).c_str(), source.c_str(), ini.c_str());
+}
+
+// The local time now plus some seconds as YYYYMMDD-hhmmss: a second save within
+// the same second must not fail for want of a free name.
+std::wstring StampPlusSeconds(const SYSTEMTIME& now, int seconds) {
+    FILETIME ft;
+    SystemTimeToFileTime(&now, &ft);
+    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    t.QuadPart += (ULONGLONG)seconds * 10000000ULL;
+    ft = {t.LowPart, t.HighPart};
+    SYSTEMTIME s;
+    FileTimeToSystemTime(&ft, &s);
+    wchar_t buf[32];
+    swprintf(buf, 32, L"%04u%02u%02u-%02u%02u%02u", s.wYear, s.wMonth, s.wDay, s.wHour, s.wMinute, s.wSecond);
+    return buf;
+}
+
+std::wstring CopyToFreeName(const std::wstring& source, const std::wstring& folder, const std::wstring& suffix) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    now.wMilliseconds = 0;
+    for (int k = 0; k < MaxStampTries; ++k) {
+        std::wstring target = PathJoin(folder, FileStem(source) + L"_" + StampPlusSeconds(now, k) + suffix + L".ini");
+        if (CopyFileW(source.c_str(), target.c_str(), TRUE)) {
+            // A read-only wincmd.ini must not make a backup that pruning cannot delete.
+            DWORD attrs = GetFileAttributesW(target.c_str());
+            if (attrs != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+            return target;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return L"";
+    }
+    return L"";
+}
+
+void Prune(const std::wstring& source) {
+    std::vector<BackupFile> all = BackupsOf(source);
+    for (size_t i = 0; i + MaxBackupsPerFile < all.size(); ++i) ForgetBackup(all[i]);
+}
+
+}  // namespace
+
+std::vector<BackupFile> BackupsOf(const std::wstring& source) {
+    std::vector<BackupFile> out;
+    std::wstring folder = BackupsFolder(), stem = FileStem(source), full = FullPath(source);
+    WIN32_FIND_DATAW fd;
+    FindHandle find(FindFirstFileW(PathJoin(folder, stem + L"_*.ini").c_str(), &fd));
+    if (!find) return out;
+    do {
+        BackupFile b;
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseBackupName(fd.cFileName, stem, b)) continue;
+        std::wstring recorded = RecordedSource(b.name);
+        if (!recorded.empty() && !StrIEquals(FullPath(recorded), full)) continue;
+        b.path = PathJoin(folder, b.name);
+        out.push_back(std::move(b));
+    } while (FindNextFileW(find.Get(), &fd));
+    std::sort(out.begin(), out.end(), [](const BackupFile& a, const BackupFile& b) {
+        return a.stamp != b.stamp ? a.stamp < b.stamp : a.pre > b.pre;
+    });
+    return out;
+}
+
+std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix) {
+    std::wstring full = FullPath(source);
+    std::wstring target = CopyToFreeName(full, BackupsFolder(), suffix);
+    if (target.empty()) return L"";
+    RecordSource(target.substr(target.find_last_of(L'\\') + 1), full);
+    Prune(full);
+    DebugLog(L"backup " + full + L" -> " + target);
+    return target;
+}
+
+bool IniPrepareWrite(std::wstring& errors, const std::wstring& path) {
+    bool exists = FileExists(path);
+    if (exists && FileHasUtf8Bom(path)) {
+        errors += Tr("err_utf8") + L" " + path + L"\r\n";
+        return false;
+    }
+    if (!exists || !IniBackup(path, L"").empty()) return true;
+    errors += Tr("err_backup") + L" " + path + L"\r\n";
+    return false;
+}
+
+bool IniPrepareWriteOnce(std::wstring& errors, std::set<std::wstring>& backedUp, const std::wstring& path) {
+    if (FileHasUtf8Bom(path)) {
+        errors += Tr("err_utf8") + L" " + path + L"\r\n";
+        return false;
+    }
+    std::wstring key = StrLower(FullPath(path));
+    if (backedUp.count(key)) return true;
+    if (!FileExists(path) || IniBackup(path, L"").empty()) {
+        errors += Tr("err_backup") + L" " + path + L"\r\n";
+        return false;
+    }
+    backedUp.insert(key);
+    return true;
+}
+
+void ForgetBackup(const BackupFile& backup) {
+    if (!DeleteFileW(backup.path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return;
+    WritePrivateProfileStringW(SourcesSection, StrLower(backup.name).c_str(), nullptr, SettingsIniPath().c_str());
+}

@@ -1,0 +1,30 @@
+// Dated copies of TC's configuration files, made before the program writes them.
+// A backup is named <stem>_<YYYYMMDD-hhmmss>[_pre].ini; the file it was made of is
+// recorded, so files that share a stem keep their backups apart.
+#pragma once
+#include <set>
+#include <string>
+#include <vector>
+
+constexpr size_t MaxBackupsPerFile = 30;
+
+struct BackupFile {
+    std::wstring path;
+    std::wstring name;
+    std::wstring stamp;  // YYYYMMDD-hhmmss
+    bool pre = false;    // the copy made before a restore
+};
+
+// The backups of that file, oldest first. Backups made before sources were
+// recorded count for every file of their stem.
+std::vector<BackupFile> BackupsOf(const std::wstring& source);
+// Copies the file into the Backups folder and prunes its backups to the newest 30;
+// the backup's path, "" on failure.
+std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix);
+// The file may be written: not UTF-8, and backed up when it exists. On false one
+// line (ending in CR LF) was appended to errors.
+bool IniPrepareWrite(std::wstring& errors, const std::wstring& path);
+// The same for one save, which backs each file up once; the file must exist.
+bool IniPrepareWriteOnce(std::wstring& errors, std::set<std::wstring>& backedUp, const std::wstring& path);
+// Deletes a backup and its record.
+void ForgetBackup(const BackupFile& backup);

@@ -1,0 +1,106 @@
+#include "editing/kept_rows.h"
+
+#include <commctrl.h>
+
+#include "editing/pending_ops.h"
+#include "foundation/env.h"
+#include "foundation/files.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/kept.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/plug_entry.h"
+
+namespace {
+
+enum : int { ColName = 1, ColState = 3 };
+enum : UINT { CmdEnable = 1, CmdCopyPath = 2, CmdForget = 3 };
+
+int RowParam(HWND list, int row) {
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    return ListView_GetItem(list, &item) ? (int)item.lParam : -1;
+}
+
+void SetCell(HWND list, int row, int column, const std::wstring& text) {
+    ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text.c_str()));
+}
+
+bool CopyToClipboard(HWND owner, const std::wstring& text) {
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool done = false;
+    if (void* p = block ? GlobalLock(block) : nullptr) {
+        memcpy(p, text.c_str(), bytes);
+        GlobalUnlock(block);
+        done = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    }
+    if (block && !done) GlobalFree(block);
+    CloseClipboard();
+    return done;
+}
+
+void Changed() {
+    if (PendingChanged) PendingChanged();
+}
+
+}  // namespace
+
+bool ConfirmMissingFile(HWND owner, const std::wstring& path) {
+    std::wstring expanded = EnvExpand(path);
+    if (FileExists(expanded) || FileExists(expanded + L"64")) return true;
+    std::wstring q = FillVar(Tr("ask_nofile"), L"f", path);
+    return MessageBoxW(owner, q.c_str(), L"Kestrovane", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+void UpdateKeptRowTexts(HWND list) {
+    int rows = ListView_GetItemCount(list);
+    for (int row = 0; row < rows; ++row) {
+        int id = RowParam(list, row);
+        if (id < 0) continue;
+        if (id >= KeptIdBase) {
+            size_t i = (size_t)(id - KeptIdBase);
+            if (i >= KeptEntries.size()) continue;
+            bool on = PendingReactivations.count(KeptEntries[i].key) != 0;
+            SetCell(list, row, ColName, KeptEntries[i].name + (on ? L" *" : L""));
+            SetCell(list, row, ColState, Tr(on ? "chk_enable" : "chk_disabled"));
+        } else if ((size_t)id < TabEntries.size()) {
+            const PlugEntry& e = TabEntries[(size_t)id];
+            SetCell(list, row, ColName, e.name + (RowHasPending(e) ? L" *" : L""));
+        }
+    }
+}
+
+bool DisabledRowMenu(HWND owner, POINT screen, int itemData) {
+    if (itemData < KeptIdBase || (size_t)(itemData - KeptIdBase) >= KeptEntries.size()) return false;
+    KeptEntry kept = KeptEntries[(size_t)(itemData - KeptIdBase)];
+    bool pending = PendingReactivations.count(kept.key) != 0;
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, CmdEnable, Tr(pending ? "cm_enable_undo" : "cm_enable").c_str());
+    SetMenuDefaultItem(menu, CmdEnable, FALSE);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, CmdCopyPath, Tr("cm_copy_path").c_str());
+    AppendMenuW(menu, MF_STRING, CmdForget, Tr("cm_forget").c_str());
+    UINT cmd = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
+    DestroyMenu(menu);
+    if (cmd == CmdEnable && pending) {
+        PendingReactivations.erase(kept.key);
+        Changed();
+    } else if (cmd == CmdEnable && ConfirmMissingFile(owner, kept.path)) {
+        PendingReactivations.insert(kept.key);
+        Changed();
+    } else if (cmd == CmdCopyPath) {
+        CopyToClipboard(owner, EnvExpand(kept.path));
+    } else if (cmd == CmdForget) {
+        std::wstring q = FillVar(Tr("ask_forget"), L"n", kept.name);
+        if (MessageBoxW(owner, q.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+            RemoveDisabledKey(kept.key);
+            PendingReactivations.erase(kept.key);
+            Changed();
+        }
+    }
+    return true;
+}

@@ -1,0 +1,233 @@
+// Writing PackerPlugins and FileSystemPlugins: one line per key (an extension or
+// a file-system name), each checked, written and read back on its own.
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "editing/backups.h"
+#include "editing/save_writers.h"
+#include "foundation/data_folder.h"
+#include "foundation/files.h"
+#include "foundation/ini.h"
+#include "foundation/logs.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+
+namespace {
+
+std::wstring LabelOf(const PlugState& s) { return (s.strayLine ? L"wincmd.ini: " : L"") + s.origKey; }
+
+void Error(SaveRun& run, const std::wstring& line) { run.errors += line + L"\r\n"; }
+
+void WriteFailed(SaveRun& run, const std::wstring& what) {
+    Error(run, Tr("err_write") + L" " + what);
+    Error(run, L"   " + Tr("err_restore_hint"));
+}
+
+// The key exactly as spelled, with its value.
+const std::pair<std::wstring, std::wstring>* FindExact(const IniPairs& pairs, const std::wstring& key) {
+    for (const auto& p : pairs)
+        if (p.first == key) return &p;
+    return nullptr;
+}
+
+void DeleteSection(SaveRun& run, const PlugState& s) {
+    const std::wstring& file = s.sectionIniPath;
+    if (!FileExists(file) || !IniPrepareWriteOnce(run.errors, run.backedUp, file)) return;
+    if (!IniHasSection(file, s.origKey)) {
+        Error(run, Tr("err_changed") + L" [" + s.origKey + L"]");
+        return;
+    }
+    ProfileWrite(s.origKey.c_str(), nullptr, nullptr, file.c_str());
+    if (IniHasSection(file, s.origKey)) {
+        Error(run, Tr("err_write") + L" [" + s.origKey + L"] " + file);
+        return;
+    }
+    ++run.changes;
+    run.logLines.push_back(ChangeLogLine(run.stamp, (int)s.kind, FileStem(file) + L".ini",
+                                         FillVar(Tr("log_delsection"), L"s", s.origKey)));
+}
+
+bool ChangedOutside(const PlugState& s, const std::wstring& now) {
+    if (s.strayLine) return StrTrim(now) != StrTrim(s.origValue);
+    if (s.kind == KindPacker) return !CompareIndexKeys(now, s.origValue);
+    return !StrIEquals(StrTrim(now), StrTrim(s.origValue));
+}
+
+// The kept line of a deactivated Packer or File-system line; a Packer library's
+// line gathers the extensions of all its deactivated lines.
+KeptEntry KeptOf(const SaveRun& run, const PlugState& s, std::optional<KeptEntry>& previous) {
+    KeptEntry k;
+    k.kind = s.kind;
+    k.name = s.name;
+    k.stamp = run.stamp;
+    if (s.kind == KindFileSystem) {
+        k.path = StrTrim(s.origValue);
+        k.fsName = s.origKey;
+        return k;
+    }
+    size_t comma = s.origValue.find(L',');
+    k.path = comma == std::wstring::npos ? L"" : StrTrim(s.origValue.substr(comma + 1));
+    std::wstring key = KindKey(KindPacker, k.path);
+    for (const KeptEntry& old : ReadDisabled(KindPacker))
+        if (StrIEquals(old.key, key)) previous = old;
+    k.packerExts = previous ? previous->packerExts : L"";
+    if (!k.packerExts.empty()) k.packerExts += L";";
+    k.packerExts += s.origKey + L":" + StrTrim(comma == std::wstring::npos ? s.origValue : s.origValue.substr(0, comma));
+    return k;
+}
+
+// Puts the Disabled section back as it was before a kept line was written.
+void UndoKept(const std::wstring& key, const std::optional<KeptEntry>& previous) {
+    if (previous) WriteDisabledEntry(*previous);
+    else RemoveDisabledKey(key);
+}
+
+// A rename that changes only the case can be written only as delete and write.
+bool WriteRenamed(const std::wstring& file, const wchar_t* section, const PlugState& s, const std::wstring& fileKey) {
+    if (!StrIEquals(s.curKey, fileKey)) {
+        return ProfileWrite(section, s.curKey.c_str(), s.curValue.c_str(), file.c_str()) &&
+               ProfileWrite(section, fileKey.c_str(), nullptr, file.c_str());
+    }
+    if (!ProfileWrite(section, fileKey.c_str(), nullptr, file.c_str())) return false;
+    if (ProfileWrite(section, s.curKey.c_str(), s.curValue.c_str(), file.c_str())) return true;
+    ProfileWrite(section, fileKey.c_str(), s.origValue.c_str(), file.c_str());
+    return false;
+}
+
+bool LineReadsBack(const std::wstring& file, const wchar_t* section, const PlugState& s, const std::wstring& fileKey) {
+    IniPairs now = ReadIniSection(file, section);
+    if (s.deleted) return !KvFindNoCase(now, fileKey);
+    if (s.curKey == s.origKey) {
+        auto got = KvFindNoCase(now, fileKey);
+        return got && StrTrim(got->second) == StrTrim(s.curValue);
+    }
+    // A rename is verified with its exact spelling, and the old key must be gone.
+    auto got = FindExact(now, s.curKey);
+    if (!got || StrTrim(got->second) != StrTrim(s.curValue)) return false;
+    return StrIEquals(s.curKey, fileKey) ? !FindExact(now, fileKey) : !KvFindNoCase(now, fileKey);
+}
+
+void LogLine(SaveRun& run, const PlugState& s, bool kept) {
+    std::wstring text;
+    if (!s.deleted)
+        text = FillVar(FillVar(Tr("log_entry_changed"), L"a", s.origKey + L"=" + s.origValue), L"b",
+                       s.curKey + L"=" + s.curValue);
+    else
+        text = FillVar(Tr(kept ? "log_disabled" : "log_deleted"), L"n", LabelOf(s));
+    std::wstring name = s.deleted && s.strayLine ? s.origKey : s.name;
+    run.logLines.push_back(ChangeLogLine(run.stamp, (int)s.kind, name, text));
+}
+
+void SaveLine(SaveRun& run, const PlugState& s) {
+    const wchar_t* section = PlugSectionName((int)s.kind);
+    std::wstring file = s.strayLine ? FullPath(WincmdIniPath) : SectionFileOrError(run, (int)s.kind);
+    if (file.empty() || !IniPrepareWriteOnce(run.errors, run.backedUp, file)) return;
+    IniPairs pairs = ReadIniSection(file, section);
+    auto found = KvFindNoCase(pairs, s.origKey);
+    if (!found || ChangedOutside(s, found->second)) {
+        Error(run, Tr("err_changed") + L" " + LabelOf(s));
+        Error(run, L"   " + Tr("err_now_ini") + L" " + (found ? found->second : Tr("det_none")));
+        return;
+    }
+    const std::wstring& fileKey = found->first;
+    bool renamed = !s.deleted && s.curKey != s.origKey;
+    if (renamed && !StrIEquals(s.curKey, s.origKey) && KvFindNoCase(pairs, s.curKey)) {
+        Error(run, Tr("err_fsdup") + L" " + s.curKey);
+        return;
+    }
+    bool keep = s.deleted && s.deactivate && !s.strayLine && s.kind >= KindPacker;
+    std::optional<KeptEntry> previous;
+    std::wstring keptKey;
+    if (keep) {
+        // The line leaves wincmd.ini only once its kept line reads back the same.
+        keptKey = WriteKeptVerified(KeptOf(run, s, previous));
+        if (keptKey.empty()) {
+            WriteFailed(run, SettingsIniPath() + L" – " + LabelOf(s));
+            return;
+        }
+    }
+    bool ok = s.deleted ? ProfileWrite(section, fileKey.c_str(), nullptr, file.c_str()) != 0
+              : renamed ? WriteRenamed(file, section, s, fileKey)
+                        : ProfileWrite(section, fileKey.c_str(), s.curValue.c_str(), file.c_str()) != 0;
+    if (!ok || !LineReadsBack(file, section, s, fileKey)) {
+        if (keep && KvFindNoCase(ReadIniSection(file, section), fileKey)) UndoKept(keptKey, previous);
+        WriteFailed(run, LabelOf(s));
+        return;
+    }
+    ++run.changes;
+    LogLine(run, s, keep);
+    if (!s.strayLine) NoteSectionSaved((int)s.kind);
+    DebugLog(L"saved " + std::wstring(section) + L" " + LabelOf(s) +
+             (s.deleted ? L" deleted" : L" -> " + s.curKey + L"=" + s.curValue));
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> LinesOf(const KeptEntry& k) {
+    std::vector<std::pair<std::wstring, std::wstring>> lines;
+    if (k.kind == KindFileSystem) {
+        lines.emplace_back(k.fsName, k.path);
+        return lines;
+    }
+    size_t start = 0;
+    for (;;) {
+        size_t end = k.packerExts.find(L';', start);
+        std::wstring item = k.packerExts.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        size_t colon = item.find(L':');
+        if (colon != std::wstring::npos) lines.emplace_back(item.substr(0, colon), item.substr(colon + 1) + L"," + k.path);
+        if (end == std::wstring::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+void Activate(SaveRun& run, int kind, const KeptEntry& k) {
+    const wchar_t* section = PlugSectionName(kind);
+    std::wstring file = WincmdIniPath.empty() ? L"" : FullPath(EffectiveIniPath(section));
+    if (file.empty() || !FileExists(file) || !IniPrepareWriteOnce(run.errors, run.backedUp, file)) {
+        Error(run, Tr("err_write") + L" " + file);
+        return;
+    }
+    auto lines = LinesOf(k);
+    IniPairs pairs = ReadIniSection(file, section);
+    bool taken = std::any_of(lines.begin(), lines.end(), [&](const auto& l) { return KvFindNoCase(pairs, l.first).has_value(); });
+    if (lines.empty() || taken || std::any_of(lines.begin(), lines.end(), [](const auto& l) { return StrTrim(l.first).empty(); })) {
+        Error(run, Tr("err_enable_dup") + L" " + k.name);
+        return;
+    }
+    bool ok = true;
+    for (const auto& [key, value] : lines) ok = ProfileWrite(section, key.c_str(), value.c_str(), file.c_str()) && ok;
+    IniPairs now = ReadIniSection(file, section);
+    ok = ok && std::all_of(lines.begin(), lines.end(), [&](const auto& l) {
+        auto got = KvFindNoCase(now, l.first);
+        return got && StrTrim(got->second) == StrTrim(l.second);
+    });
+    if (!ok) {
+        WriteFailed(run, k.name);
+        return;
+    }
+    RemoveDisabledKey(k.key);
+    PendingReactivations.erase(k.key);
+    ++run.changes;
+    NoteSectionSaved(kind);
+    std::wstring what = kind == KindFileSystem ? k.fsName : k.packerExts;
+    run.logLines.push_back(
+        ChangeLogLine(run.stamp, kind, k.name, FillVar(Tr(k.isNew ? "log_installed" : "log_enabled"), L"n", what)));
+}
+
+}  // namespace
+
+void SavePlugLines(SaveRun& run) {
+    for (const PlugState& s : run.states) {
+        if (s.wholeSection) DeleteSection(run, s);
+        else SaveLine(run, s);
+    }
+}
+
+void SaveLineActivations(SaveRun& run) {
+    for (int kind : {KindPacker, KindFileSystem})
+        for (const KeptEntry& k : run.activations[(size_t)kind]) Activate(run, kind, k);
+}

@@ -1,0 +1,22 @@
+// The one routine that writes TC's plugin sections: every pending change in one
+// run, with the change list shown first, TC closed and started again, a backup,
+// conflict checks, read-back, the change log and a final report.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "editing/save_request.h"
+
+constexpr size_t MaxDetectChars = 2000;  // with its two quotes; TC cuts longer ones
+
+// Every message of a save is shown through this (MessageBoxW); tests read them instead.
+using MessageBoxFn = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+extern MessageBoxFn SaveMessageBox;
+
+// Reads and clears SaveReq. Refuses, leaving SaveReq alone, while a save runs.
+void SaveChanges(HWND owner);
+// The text the save dialog lists: every change, lines ending in CR LF.
+std::wstring ChangeListText(const SaveRun& run);
+// The lines of detect strings that are too long; "" when none is.
+std::wstring TooLongList(const SaveRun& run);

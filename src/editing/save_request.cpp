@@ -1,0 +1,45 @@
+#include "editing/save_request.h"
+
+#include <algorithm>
+
+#include "analyses/inventory.h"
+#include "editing/pending_ops.h"
+
+SaveRequest SaveReq;
+std::function<void()> RefillAfterSave;
+
+void ResetSaveRequest() {
+    SaveReq.busy = SaveReq.confirmed = SaveReq.force = 0;
+    SaveReq.afterRestart = nullptr;
+    SaveReq.beforeWrite = nullptr;
+    SaveReq.afterSave = nullptr;
+    SaveReq.newEntries.clear();
+}
+
+SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries) {
+    SaveRun run;
+    for (const auto& [key, edit] : PendingEdits)
+        if (EditNeedsSave(edit)) run.edits.push_back(edit);
+    std::stable_sort(run.edits.begin(), run.edits.end(), [](const PendingEdit& a, const PendingEdit& b) {
+        return a.kind != b.kind ? a.kind < b.kind : a.number < b.number;
+    });
+    for (const auto& [key, state] : PlugStates)
+        if (PlugStateNeeded(state)) run.states.push_back(state);
+    for (int kind = 0; kind < 4; ++kind)
+        for (KeptEntry& kept : ReadDisabled(kind))
+            if (PendingReactivations.count(kept.key)) run.activations[(size_t)kind].push_back(std::move(kept));
+    for (const KeptEntry& e : newEntries)
+        if (e.kind < 4) run.activations[e.kind].push_back(e);
+    return run;
+}
+
+bool SaveRunEmpty(const SaveRun& run) {
+    if (!run.edits.empty() || !run.states.empty() || OrderIsCustom(0) || OrderIsCustom(1)) return false;
+    return std::all_of(run.activations.begin(), run.activations.end(), [](const auto& list) { return list.empty(); });
+}
+
+std::wstring NewDetectOf(const PendingEdit& edit) {
+    return EditRemovesDetect(edit) ? L"" : ComposeDetectString(edit);
+}
+
+void NoteSectionSaved(int kind) { SavedKinds.insert(kind); }

@@ -1,0 +1,59 @@
+// What a command hands to SaveChanges, and the working data of one save run that
+// the section writers share. UI thread only.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hostcfg/kept.h"
+#include "hostcfg/pending.h"
+
+// Runs after TC was closed and before anything is written; false aborts the save
+// and the text it left is shown.
+using SaveHook = std::function<bool(std::wstring& errors)>;
+// Runs after the writes, the change log and the clearing of the pending state.
+// writeFailed: some change was not written (errors says which); it may append
+// lines to errors and change doneText.
+using AfterSave = std::function<void(std::wstring& errors, bool writeFailed)>;
+
+struct SaveRequest {
+    uint8_t busy = 0;                   // a save runs: no second save, no reload on activation
+    std::wstring doneText;              // final message when confirmed; kept by ResetSaveRequest
+    std::function<void()> afterRestart; // only when this save closed TC and started it again
+    SaveHook beforeWrite;
+    uint8_t force = 0;                  // save even with nothing pending
+    std::vector<KeptEntry> newEntries;  // entries an install adds (isNew set)
+    AfterSave afterSave;
+    uint8_t confirmed = 0;              // the caller asked the user: no save dialog
+};
+
+extern SaveRequest SaveReq;
+
+// A command that fills SaveReq first asks this; while a save runs it must not touch it.
+inline bool SaveIsRunning() { return SaveReq.busy != 0; }
+void ResetSaveRequest();
+
+// Refills the shown tab after a save; the views set it.
+extern std::function<void()> RefillAfterSave;
+
+struct SaveRun {
+    std::vector<PendingEdit> edits;                  // by kind, then number
+    std::vector<PlugState> states;                   // in key order
+    std::array<std::vector<KeptEntry>, 4> activations;
+    std::wstring errors;                             // lines ending in CR LF
+    std::vector<std::wstring> logLines;
+    std::set<std::wstring> backedUp;                 // lower-cased paths backed up in this run
+    int changes = 0;
+    std::wstring stamp;                              // of every log line and kept entry of the run
+};
+
+// Collects every pending change that needs a save, and the entries to activate.
+SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries);
+bool SaveRunEmpty(const SaveRun& run);
+// The detect string an edit writes; "" when it removes the key.
+std::wstring NewDetectOf(const PendingEdit& edit);
+// The inventory takes a change of that kind's section as the program's own.
+void NoteSectionSaved(int kind);

@@ -1,0 +1,16 @@
+// The install temporary folder: where archives are unpacked for installing, and
+// the only routine that deletes there.
+#pragma once
+#include <string>
+
+// %TEMP%\Kestrovane_install, or the folder in the program's data folder when TEMP
+// is unset; computed on every call, never created here.
+std::wstring InstallTempFolder();
+// A fresh subfolder path for one unpack: "YYYYMMDD-hhmmss_<ticks mod 100000>".
+std::wstring InstTempSubfolder();
+// Deletes the folder with everything in it, only when it lies strictly inside
+// the install temporary folder; links inside it are not followed. Reports nothing.
+void InstTempClean(const std::wstring& folder);
+// Deletes the files of a folder tree, depth levels deep, never entering a reparse
+// point; the folders themselves stay.
+void DeleteTreeFiles(const std::wstring& folder, int depth);

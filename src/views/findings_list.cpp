@@ -1,0 +1,82 @@
+#include "views/findings_list.h"
+
+#include <commctrl.h>
+
+#include "analyses/findings.h"
+#include "foundation/labels.h"
+#include "foundation/list_view.h"
+#include "foundation/texts.h"
+#include "probe/background_probe.h"
+#include "views/inventory_list.h"
+#include "views/panes.h"
+
+namespace {
+
+std::wstring SeverityText(const Finding& f) {
+    if (f.acked) return Tr("fk_acked");
+    return Tr(f.severity == SeverityError ? "fk_error" : f.severity == SeverityDifference ? "fk_diff" : "fk_hint");
+}
+
+std::wstring PluginCell(const Finding& f) {
+    std::wstring prefix;
+    if (!f.otherIni && f.iniLine)
+        prefix = L"wincmd.ini: ";
+    else if (!f.otherIni && f.number >= 0 && (f.tab == 0 || f.tab == 1))
+        prefix = EntryNumberText(f.number) + L" ";
+    return prefix + f.name + (FindingPending(f) ? L" *" : L"");
+}
+
+void InsertRow(HWND list, int index, const std::array<std::wstring, 5>& cells) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(cells[0].c_str());
+    item.lParam = index;
+    int at = ListView_InsertItem(list, &item);
+    for (int column = 1; column < 5; ++column)
+        ListView_SetItemText(list, at, column, const_cast<wchar_t*>(cells[(size_t)column].c_str()));
+}
+
+}  // namespace
+
+std::wstring FixKindText(int fix) {
+    static const char* const kKeys[] = {"fxs_none", "fxs_edit", "fxs_caps", "fxs_detect", "fxs_stray", "fxs_modegap"};
+    return Tr(kKeys[fix >= 0 && fix <= FixModeGap ? fix : 0]);
+}
+
+std::array<std::wstring, 5> FindingCells(const Finding& f) {
+    return {SeverityText(f), TabName(f.tab), PluginCell(f), f.text, FixKindText(f.fix)};
+}
+
+std::wstring FindingDetailText(int index) {
+    if (index < 0 || (size_t)index >= Findings.size()) return L"";
+    const Finding& f = Findings[(size_t)index];
+    std::wstring text = Tr("fdl_finding") + L"\t" + f.text + L"\r\n" + Tr("fdl_explain") + L"\t" + f.explanation;
+    if (!f.advice.empty()) text += L"\r\n" + Tr("fdl_todo") + L"\t" + f.advice;
+    return text + L"\r\n" + Tr("fdl_fix") + L"\t" + FixKindText(f.fix);
+}
+
+std::wstring FindingsStatus() {
+    int counts[4] = {};
+    for (const Finding& f : Findings) ++counts[f.severity >= 1 && f.severity <= 3 ? f.severity : 0];
+    std::wstring text = FillVar(Tr("st_findings"), L"n", std::to_wstring(Findings.size()));
+    text = FillVar(FillVar(FillVar(text, L"e", std::to_wstring(counts[1])), L"d", std::to_wstring(counts[2])), L"h",
+                   std::to_wstring(counts[3]));
+    if (HiddenAckedCount > 0)
+        text += kStatusSeparator + FillVar(Tr("st_ackhidden"), L"n", std::to_wstring(HiddenAckedCount));
+    if (BgProbeRunning || FindingsPartial) text += kStatusSeparator + Tr("st_findpartial");
+    return text;
+}
+
+void FillFindingsList(HWND list) {
+    BuildFindings();
+    if (!list) return;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list);
+    for (size_t i = 0; i < Findings.size(); ++i) InsertRow(list, (int)i, FindingCells(Findings[i]));
+    ListViewFitLastColumn(list);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    SetDetailText(selected < 0 ? L"" : FindingDetailText(ListViewItemData(list, selected)), true);
+}

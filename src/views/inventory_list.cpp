@@ -1,0 +1,95 @@
+#include "views/inventory_list.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "foundation/data_folder.h"
+#include "foundation/labels.h"
+#include "foundation/list_view.h"
+#include "foundation/path_display.h"
+#include "foundation/texts.h"
+#include "foundation/timestamps.h"
+
+std::vector<std::wstring> InvRowPaths;
+std::vector<std::wstring> InvRowNames;
+std::vector<int32_t> InvRowMarks;
+
+namespace {
+
+int KindOfType(const std::wstring& type) { return type == L"C" ? 1 : type == L"P" ? 2 : type == L"F" ? 3 : 0; }
+
+std::wstring StateText(const InvRecord& r) {
+    std::wstring removed = EntryGet(r, L"Removed");
+    if (!removed.empty()) return FillVar(Tr("state_removed"), L"d", removed);
+    return Tr(EntryGet(r, L"Exists") == L"0" ? "state_nofile" : "state_active");
+}
+
+}  // namespace
+
+std::array<std::wstring, 8> InventoryCells(const InvRecord& r) {
+    return {TabName(KindOfType(EntryGet(r, L"Type"))),
+            EntryGet(r, L"Name"),
+            EntryGet(r, L"Version"),
+            StampToLocalText(EntryGet(r, L"File")),
+            EntryGet(r, L"FirstSeen"),
+            Tr(EntryGet(r, L"Origin") == L"initial" ? "origin_initial" : "origin_new"),
+            StateText(r),
+            PathForDisplay(EntryGet(r, L"Path"), false)};
+}
+
+int32_t InventoryMark(const InvRecord& r) {
+    if (!EntryGet(r, L"Removed").empty()) return InvMarkRemoved;
+    return IsNewlyRecorded(r) ? InvMarkNew : InvMarkNone;
+}
+
+std::vector<const InvRecord*> InventoryRows() {
+    if (!InvLoaded) LoadInventory();
+    std::vector<const InvRecord*> rows;
+    for (const auto& [name, record] : InvSections) rows.push_back(&record);
+    std::sort(rows.begin(), rows.end(), [](const InvRecord* a, const InvRecord* b) { return InvEntryLess(*a, *b); });
+    return rows;
+}
+
+std::wstring InventoryStatus(bool probing) {
+    std::wstring text;
+    if (InvOtherIni) {
+        text = Tr("st_invforeign");
+    } else {
+        size_t removed = std::count_if(InvSections.begin(), InvSections.end(),
+                                       [](const auto& s) { return !EntryGet(s.second, L"Removed").empty(); });
+        text = FillVar(FillVar(Tr("st_inventory"), L"n", std::to_wstring(InvSections.size())), L"r",
+                       std::to_wstring(removed));
+    }
+    if (probing) text += kStatusSeparator + Tr("st_invpending");
+    return text + kStatusSeparator + InventoryIniPath();
+}
+
+void FillInventoryList(HWND list) {
+    std::vector<const InvRecord*> rows = InventoryRows();
+    InvRowPaths.clear();
+    InvRowNames.clear();
+    InvRowMarks.clear();
+    if (list) {
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        ListView_DeleteAllItems(list);
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        InvRowPaths.push_back(EntryGet(*rows[i], L"Path"));
+        InvRowNames.push_back(EntryGet(*rows[i], L"Name"));
+        InvRowMarks.push_back(InventoryMark(*rows[i]));
+        if (!list) continue;
+        std::array<std::wstring, 8> cells = InventoryCells(*rows[i]);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = (int)i;
+        item.pszText = cells[0].data();
+        item.lParam = (LPARAM)i;
+        int at = ListView_InsertItem(list, &item);
+        for (int column = 1; column < 8; ++column) ListView_SetItemText(list, at, column, cells[(size_t)column].data());
+    }
+    if (!list) return;
+    ListViewFitLastColumn(list);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}

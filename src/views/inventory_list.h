@@ -1,0 +1,33 @@
+// The inventory tab: every plugin the inventory holds, newly recorded ones marked.
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analyses/inventory.h"
+
+enum InvRowMark : int32_t { InvMarkNone = 0, InvMarkNew = 1, InvMarkRemoved = 2 };
+
+// Rebuilt with the list, indexed by row: the record's Path and Name, and its mark.
+extern std::vector<std::wstring> InvRowPaths;
+extern std::vector<std::wstring> InvRowNames;
+extern std::vector<int32_t> InvRowMarks;
+
+// Type, plugin, version, file date, recorded, origin, state, path.
+std::array<std::wstring, 8> InventoryCells(const InvRecord& record);
+int32_t InventoryMark(const InvRecord& record);
+// The records in list order: by type, then by name.
+std::vector<const InvRecord*> InventoryRows();
+
+// Between the pieces of a status text.
+inline constexpr wchar_t kStatusSeparator[] = L"  \u00B7  ";
+// The inventory tab's status: plugins and removed ones, or that the inventory
+// belongs to another wincmd.ini; whether probes still run; the file's path.
+std::wstring InventoryStatus(bool probing);
+
+// Loads the inventory when needed and refills the list and the row vectors;
+// each row's item data is its row number.
+void FillInventoryList(HWND list);

@@ -1,0 +1,115 @@
+// Closing and restarting the stand-in TC around a save, and the placeholders of
+// the user's commands.
+#include "editing/launch.h"
+#include "editing/tc_control.h"
+#include "editing_test_util.h"
+#include "foundation/encoding.h"
+
+namespace {
+
+struct TcFolder {
+    std::wstring dir = FreshTempDir(L"tcrun");
+    std::wstring exe = dir + (sizeof(void*) == 8 ? L"\\TOTALCMD64.EXE" : L"\\TOTALCMD.EXE");
+    std::vector<PROCESS_INFORMATION> started;
+    TcFolder() {
+        CopyFileW(BuildPath(sizeof(void*) == 8 ? L"fakes\\tc\\TOTALCMD64.EXE" : L"fakes\\tc\\TOTALCMD.EXE").c_str(),
+                  exe.c_str(), FALSE);
+    }
+    ~TcFolder() {
+        for (HWND w : TcWindows()) PostMessageW(w, WM_CLOSE, 0, 0);
+        for (auto& p : started) {
+            TerminateProcess(p.hProcess, 0);
+            CloseHandle(p.hProcess);
+            CloseHandle(p.hThread);
+        }
+        WaitForNoWindow();
+        RemoveTree(dir);
+    }
+    void Start(const std::wstring& args) {
+        size_t before = TcWindows().size();
+        std::wstring line = Quote(exe) + L" " + args;
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi;
+        REQUIRE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
+        started.push_back(pi);
+        WaitForWindows(before + 1);
+    }
+    static void WaitForWindows(size_t n) {
+        for (int i = 0; i < 200 && TcWindows().size() < n; ++i) Sleep(50);
+        REQUIRE(TcWindows().size() == n);
+    }
+    static void WaitForNoWindow() {
+        for (int i = 0; i < 200 && !TcWindows().empty(); ++i) Sleep(50);
+    }
+    std::vector<std::wstring> CommandLines() const {
+        std::wstring text = Utf8ToWide(ReadFileBytes(dir + L"\\cmdline.txt"));
+        std::vector<std::wstring> lines;
+        for (size_t at = 0, nl; (nl = text.find(L'\n', at)) != std::wstring::npos; at = nl + 1)
+            lines.push_back(text.substr(at, nl - at));
+        return lines;
+    }
+};
+
+std::wstring ArgsOf(const std::wstring& cmdline) { return cmdline.substr(cmdline.find(L".EXE\"") + 6); }
+
+}  // namespace
+
+TEST_SUITE("windows") {
+    TEST_CASE("a save closes TC and starts it again with the command line it ran with") {
+        TcFolder tc;
+        WriteFileBytes(tc.dir + L"\\own.ini", "[Configuration]\r\n");
+        std::wstring ownArgs = L"/i=" + Quote(tc.dir + L"\\own.ini");
+        tc.Start(ownArgs);
+        tc.Start(ownArgs);  // the same TC twice: started again once
+        // The program has another wincmd.ini open; TC keeps its own.
+        SaveFixture f(L"tc_other", L"[ListerPlugins]\r\n1=C:\\p\\a.wlx\r\n");
+        PendingEditFor(f.Entry(0, 1)).deleted = 1;
+        bool restarted = false;
+        SaveReq.afterRestart = [&] { restarted = true; };
+        f.Save();
+        TcFolder::WaitForWindows(1);
+        CHECK(restarted);
+        CHECK(f.Lines(0).empty());
+        std::vector<std::wstring> lines = tc.CommandLines();
+        REQUIRE(lines.size() == 3);
+        CHECK(ArgsOf(lines[2]) == ownArgs);
+    }
+
+    TEST_CASE("after a close time-out the TCs that did close are started again") {
+        TcFolder tc;
+        tc.Start(L"/stay");
+        tc.Start(L"/n");
+        std::vector<TcRun> restart;
+        CHECK_FALSE(CloseAllTc(restart, 5000));
+        REQUIRE(restart.size() == 1);
+        CHECK(restart[0].args == L"/n");
+        StartTcExe(restart[0]);
+        TcFolder::WaitForWindows(2);
+        CHECK(ArgsOf(tc.CommandLines().back()) == L"/n");
+    }
+
+    TEST_CASE("a TC whose command line is unknown starts on the wincmd.ini TC runs on") {
+        TcFolder tc;
+        SaveFixture f(L"tc_unknown", L"");  // the program has another wincmd.ini open
+        TcOwnIniPath = tc.dir + L"\\own.ini";
+        StartTcExe(TcRun{tc.exe, L"", false, {}});
+        TcFolder::WaitForWindows(1);
+        TcOwnIniPath = tc.dir + L"\\wincmd.ini";
+        StartTcExe(TcRun{tc.exe, L"", false, {}});
+        TcFolder::WaitForWindows(2);
+        TcOwnIniPath.clear();
+        std::vector<std::wstring> lines = tc.CommandLines();
+        REQUIRE(lines.size() == 2);
+        CHECK(ArgsOf(lines[0]) == L"/i=" + Quote(tc.dir + L"\\own.ini"));
+        CHECK(StrTrim(lines[1]).ends_with(L".EXE\""));  // beside it: no switch
+    }
+}
+
+TEST_CASE("placeholders are expanded in one pass, each value quoted once") {
+    PlugRef ref = MakePluginRef(L"my%fplugin", L"C:\\p\\x.wlx");
+    CHECK(ExpandCmdVars(L"%f", ref, L"", true) == L"\"C:\\p\\x.wlx\"");
+    CHECK(ExpandCmdVars(L"\"%f\" %d", ref, L"", true) == L"\"C:\\p\\x.wlx\" \"C:\\p\"");
+    CHECK(ExpandCmdVars(L"-n %n -e %e %x", ref, L"%e%d", false) == L"-n my%fplugin -e %e%d %x");
+    CHECK(ExpandCmdVars(L"%%f", ref, L"", false) == L"%C:\\p\\x.wlx");
+}

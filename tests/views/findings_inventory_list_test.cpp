@@ -1,0 +1,151 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "../hostcfg/hostcfg_test_util.h"
+#include "analyses/findings.h"
+#include "analyses/plugin_caches.h"
+#include "foundation/data_folder.h"
+#include "foundation/settings.h"
+#include "foundation/texts.h"
+#include "foundation/timestamps.h"
+#include "hostcfg/pending.h"
+#include "views/findings_list.h"
+#include "views/inventory_list.h"
+
+namespace {
+
+std::wstring Joined(const auto& cells) {
+    std::wstring out;
+    for (const auto& c : cells) out += (out.empty() ? L"" : L"|") + c;
+    return out;
+}
+
+// Local time `minutes` ago in the form the inventory stores.
+std::wstring StampMinutesAgo(int64_t minutes) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME ft;
+    SystemTimeToFileTime(&now, &ft);
+    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    t.QuadPart -= (uint64_t)minutes * 60 * 10000000;
+    ft = {t.LowPart, t.HighPart};
+    SYSTEMTIME then;
+    FileTimeToSystemTime(&ft, &then);
+    return MinuteStampText(then);
+}
+
+void English() {
+    SettingsValues[L"General/Language"] = L"eng";
+    InitLanguage(std::nullopt);
+}
+
+}  // namespace
+
+TEST_CASE("a finding's row names where it stands, whether it is checked and what its fix offers") {
+    English();
+    Finding stray, orphan, lister, note;
+    stray.severity = SeverityError, stray.fix = FixStray, stray.tab = 2, stray.iniLine = 1, stray.name = L"zip";
+    stray.text = L"zip is left over";
+    orphan.fix = FixStray, orphan.iniLine = orphan.otherIni = 1, orphan.tab = 0, orphan.name = L"lsplugin.ini: [x]";
+    lister.severity = SeverityDifference, lister.fix = FixDetect, lister.number = 12, lister.name = L"foo";
+    note.acked = 1, note.tab = 9, note.name = L"bar";
+    CHECK(Joined(FindingCells(stray)) == L"Error|Packer|wincmd.ini: zip|zip is left over|Del");
+    CHECK(Joined(FindingCells(orphan)) == L"Note|Lister|lsplugin.ini: [x]||Del");
+    CHECK(Joined(FindingCells(lister)) == L"Difference|Lister|#12 foo||take detect string");
+    PendingEdits[EntryEditKey(0, 12)] = PendingEdit{};
+    CHECK(FindingCells(lister)[2] == L"#12 foo *");
+    PendingEdits.clear();
+    CHECK(Joined(FindingCells(note)) == L"Checked|Preview|bar||display only");
+
+    Findings = {lister};
+    Findings[0].text = L"plugin can do more: +C";
+    Findings[0].explanation = L"why";
+    CHECK(FindingDetailText(0) == L"Finding:\tplugin can do more: +C\r\nWhat is going on:\twhy\r\n"
+                                  L"In Kestrovane:\ttake detect string");
+    Findings[0].advice = L"take it";
+    CHECK(FindingDetailText(0).find(L"\r\nRemedy:\ttake it\r\nIn Kestrovane:") != std::wstring::npos);
+    CHECK(FindingDetailText(1).empty());
+
+    Findings = {stray, lister, note, note};
+    HiddenAckedCount = 2;
+    FindingsPartial = 1;
+    CHECK(FindingsStatus() == L"findings: 4 – errors: 1, differences: 1, notes: 2  ·  checked and hidden: 2  ·  "
+                              L"plugins are still being queried – the list completes itself");
+    HiddenAckedCount = 0;
+    FindingsPartial = 0;
+    CHECK(FindingsStatus() == L"findings: 4 – errors: 1, differences: 1, notes: 2");
+}
+
+TEST_CASE("the inventory rows: type, dates, origin and state, and which are marked") {
+    English();
+    InvRecord removed{{L"Type", L"C"}, {L"Name", L"fields"}, {L"Origin", L"new"}, {L"FirstSeen", StampMinutesAgo(5)},
+                      {L"Removed", L"2026-01-02 03:04"}, {L"Path", L"%COMMANDER_PATH%\\x.wdx"}};
+    InvRecord untyped{{L"Name", L"old"}, {L"Origin", L"initial"}, {L"Exists", L"0"}, {L"Version", L"1.2"},
+                      {L"File", L"2024-01-31 23:30|1234"}};
+    CHECK(Joined(InventoryCells(untyped)) == L"Lister|old|1.2|2024-01-31 23:30||initial inventory|"
+                                             L"in TC, file missing|");
+    CHECK(InventoryCells(removed)[6] == L"removed 2026-01-02 03:04");
+    CHECK(InventoryCells(removed)[5] == L"recorded later");
+    CHECK(InventoryMark(removed) == InvMarkRemoved);
+    InvSections = {{L"C|x", removed}, {L"L|y", untyped}};
+    InvOtherIni = 0;
+    CHECK(InventoryStatus(true) == L"plugins in inventory: 2, removed: 1  ·  inventory is being updated…  ·  " +
+                                       InventoryIniPath());
+    InvOtherIni = 1;
+    CHECK(InventoryStatus(false) == L"Inventory belongs to another wincmd.ini – not updated  ·  " + InventoryIniPath());
+    InvOtherIni = 0;
+    CHECK(InventoryMark(untyped) == InvMarkNone);  // of the first inventory
+
+    InvRecord recent{{L"Origin", L"new"}};
+    SettingsValues[L"View/HighlightDays"] = L"7";
+    recent[L"FirstSeen"] = StampMinutesAgo(7 * 24 * 60 - 60);
+    CHECK(InventoryMark(recent) == InvMarkNew);
+    recent[L"FirstSeen"] = StampMinutesAgo(7 * 24 * 60 + 1);
+    CHECK(InventoryMark(recent) == InvMarkNone);
+    recent[L"FirstSeen"] = L"yesterday";
+    CHECK(InventoryMark(recent) == InvMarkNone);
+    SettingsValues[L"View/HighlightDays"] = L"0";
+    recent[L"FirstSeen"] = StampMinutesAgo(1);
+    CHECK(InventoryMark(recent) == InvMarkNone);
+    SettingsValues.erase(L"View/HighlightDays");
+}
+
+TEST_SUITE("listview") {
+    TEST_CASE("the two lists fill from the findings and the inventory") {
+        English();
+        TcIniDir tc(L"lists");
+        ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
+        WriteIniText(tc.ini, L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n", true);
+        ResetPluginCaches();
+        HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 900, 600, nullptr, nullptr,
+                                     nullptr, nullptr);
+        HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 800, 500, frame, nullptr,
+                                    nullptr, nullptr);
+        LVCOLUMNW column{};
+        for (int c = 0; c < 8; ++c) ListView_InsertColumn(list, c, &column);
+        auto cell = [&](int row, int c) {
+            wchar_t text[300] = L"";
+            ListView_GetItemText(list, row, c, text, 300);
+            return std::wstring(text);
+        };
+        FillFindingsList(list);
+        REQUIRE(ListView_GetItemCount(list) == 1);
+        CHECK(cell(0, 2) == L"#1 gone");
+        CHECK(cell(0, 3) == L"plugin file missing");
+
+        InvSections = {{L"L|b", {{L"Type", L"L"}, {L"Name", L"beta"}, {L"Path", L"b.wlx"}}},
+                       {L"F|a", {{L"Type", L"F"}, {L"Name", L"alpha"}}},
+                       {L"L|a", {{L"Type", L"L"}, {L"Name", L"Alpha"}, {L"Removed", L"2026-01-01 00:00"}}}};
+        InvLoaded = 1;
+        FillInventoryList(list);
+        REQUIRE(ListView_GetItemCount(list) == 3);
+        CHECK(cell(0, 1) == L"Alpha");
+        CHECK(cell(1, 1) == L"beta");
+        CHECK(cell(2, 0) == L"File system");
+        CHECK(InvRowNames == std::vector<std::wstring>{L"Alpha", L"beta", L"alpha"});
+        CHECK(InvRowPaths[1] == L"b.wlx");
+        CHECK(InvRowMarks == std::vector<int32_t>{InvMarkRemoved, InvMarkNone, InvMarkNone});
+        DestroyWindow(frame);
+    }
+}
