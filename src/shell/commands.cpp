@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "analyses/plugin_caches.h"
 #include "analyses/preview_state.h"
 #include "editing/pending_ops.h"
 #include "foundation/data_folder.h"
@@ -40,8 +41,7 @@ void RunFeature(HWND window, int id) {
 }
 
 void Reload() {
-    ProbeCache.clear();
-    BgProbedKinds.clear();
+    ResetPluginCaches();
     FillTab();
 }
 
@@ -53,7 +53,7 @@ void OpenChangeLog(HWND window) {
 void ShowPluginInfo() {
     PlugRef ref = SelectedPluginRef(-1);
     if (!ref.hasPath) return;
-    std::wstring text = PluginInfoText(ref.path, ref.expandedPath, ref.resolvedPath, ShownFieldUsage);
+    std::wstring text = PluginInfoText(ref.path, ref.expandedPath, ref.file, ShownFieldUsage);
     UiShowTextPopup(FillVar(Tr("info_title"), L"n", ref.name), text);
 }
 

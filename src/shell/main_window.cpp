@@ -18,6 +18,7 @@
 #include "probe/background_probe.h"
 #include "probe/probe_result.h"
 #include "shell/commands.h"
+#include "shell/feature_wiring.h"
 #include "shell/forward.h"
 #include "shell/main_children.h"
 #include "shell/main_layout.h"
@@ -256,7 +257,6 @@ void ConnectTabFill(HWND window) {
         if (WindowHooks.fillFindingsList) WindowHooks.fillFindingsList();
     };
     if (!WindowHooks.countPendingChanges) WindowHooks.countPendingChanges = [] { return (int)CountPendingChanges(); };
-    if (!WindowHooks.updateKeptRowTexts) WindowHooks.updateKeptRowTexts = UpdatePluginRowTexts;
 }
 
 }  // namespace
@@ -271,6 +271,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         PvRefreshLister = LvFillCheck;
         PvRefreshContent = PvRefresh;
         ConnectTabFill(window);
+        WireFeatures(window);
         CreateMainChildren(window);
         ApplyColors();
         return 0;

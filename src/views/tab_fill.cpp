@@ -234,16 +234,6 @@ void FillTab() {
     StatusBarNow();
 }
 
-PlugRef MakePluginRef(const std::wstring& name, const std::wstring& path) {
-    PlugRef ref;
-    ref.name = name;
-    ref.path = path;
-    ref.expandedPath = EnvExpand(path);
-    ref.resolvedPath = FileExists(ref.expandedPath + L"64") ? ref.expandedPath + L"64" : ref.expandedPath;
-    ref.hasPath = !path.empty();
-    return ref;
-}
-
 PlugRef SelectedPluginRef(int row) {
     if (TabIsInventory) return InventoryPluginRef ? InventoryPluginRef(row) : PlugRef{};
     if (!PluginList) return {};
@@ -252,24 +242,6 @@ PlugRef SelectedPluginRef(int row) {
     if (id < 0 || (size_t)id >= TabEntries.size()) return {};
     const PlugEntry& e = TabEntries[(size_t)id];
     PlugRef ref = MakePluginRef(e.name, e.path);
-    ref.detect = e.detectText;
-    ref.hasDetect = e.hasDetect;
-    ref.index = id;
+    ref.entryIndex = id;
     return ref;
-}
-
-void UpdatePluginRowTexts() {
-    if (!PluginList) return;
-    for (int row = 0, rows = ListView_GetItemCount(PluginList); row < rows; ++row) {
-        int id = LvGetParam(PluginList, row);
-        if (id >= KeptIdBase && (size_t)(id - KeptIdBase) < KeptEntries.size()) {
-            const KeptEntry& k = KeptEntries[(size_t)(id - KeptIdBase)];
-            bool again = PendingReactivations.count(k.key) != 0;
-            LvSetCell(PluginList, row, 1, k.name + (again ? L" *" : L""));
-            LvSetCell(PluginList, row, 3, Tr(again ? "chk_enable" : "chk_disabled"));
-        } else if (id >= 0 && (size_t)id < TabEntries.size()) {
-            const PlugEntry& e = TabEntries[(size_t)id];
-            LvSetCell(PluginList, row, 1, e.name + (RowHasPending(e) ? L" *" : L""));
-        }
-    }
 }

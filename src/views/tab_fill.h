@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "editing/launch.h"
 #include "hostcfg/field_usage.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plug_entry.h"
@@ -41,14 +42,6 @@ extern TabFillHooks FillHooks;
 // Rebuilds whatever the main window shows for the selected tab.
 void FillTab();
 
-// A plugin handed to commands and menus.
-struct PlugRef {
-    std::wstring name, path, expandedPath, resolvedPath, detect;
-    uint8_t hasDetect = 0;
-    uint8_t hasPath = 0;
-    int32_t index = -1;  // into TabEntries; -1 when the reference comes from elsewhere
-};
-PlugRef MakePluginRef(const std::wstring& name, const std::wstring& path);
 // The plugin of a plugin-list row (-1: the first selected); empty with index -1 for a
 // kept row or none. On the inventory tab the inventory list's rows, through the hook.
 PlugRef SelectedPluginRef(int row);
@@ -59,6 +52,3 @@ extern std::function<PlugRef(int row)> InventoryPluginRef;
 std::vector<PlugEntry> ApplyOrder(std::vector<PlugEntry> entries, const std::vector<int>& order);
 // Column 0 of row i: the number, or with a custom order the new place, " ←" and the number.
 std::wstring EntryNumberCell(int base, size_t i, int number, bool custom);
-// Rewrites the name cells (" *" for a pending change) and the state cells of kept
-// rows after the pending state changed.
-void UpdatePluginRowTexts();

@@ -1,0 +1,50 @@
+#include "shell/feature_wiring.h"
+
+#include "analyses/inventory.h"
+#include "analyses/plugin_caches.h"
+#include "editing/kept_rows.h"
+#include "probe/background_probe.h"
+#include "editing/launch.h"
+#include "editing/pending_ops.h"
+#include "editing/save_changes.h"
+#include "shell/commands.h"
+#include "shell/menu_help.h"
+#include "shell/notifications.h"
+#include "shell/window_hooks.h"
+#include "views/findings_list.h"
+#include "views/inventory_list.h"
+#include "views/list_view.h"
+#include "views/main_controls.h"
+#include "views/status_text.h"
+#include "views/tab_fill.h"
+#include "views/view_state.h"
+
+void WireFeatures(HWND) {
+    WindowHooks.saveChanges = SaveChanges;
+    WindowHooks.updateKeptRowTexts = [] { UpdateKeptRowTexts(PluginList); };
+    WindowHooks.updateInventory = UpdateInventory;
+    WindowHooks.fillFindingsList = [] { FillFindingsList(FindingsList); };
+    FillHooks.fillFindings = WindowHooks.fillFindingsList;
+    FillHooks.fillInventory = [] {
+        InventoryCheckIni();
+        FillInventoryList(InventoryList);
+    };
+    FindingsStatusText = FindingsStatus;
+    InventoryStatusText = [] { return InventoryStatus(BgProbeRunning || ProbeDone < ProbeTotal); };
+    InventoryPluginRef = [](int row) {
+        if (row < 0 && InventoryList) row = ListView_GetNextItem(InventoryList, -1, LVNI_SELECTED);
+        int id = LvGetParam(InventoryList, row);
+        if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
+        return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
+    };
+    PendingChanged = UiPostRefresh;
+    ListActions.askMarkDelete = AskMarkDelete;
+    ListActions.keptRowMenu = [](HWND owner, POINT pt, int row) {
+        return DisabledRowMenu(owner, pt, LvGetParam(PluginList, row));
+    };
+    ListActions.openInTc = [](const PlugRef& ref) { OpenInTc(ref, L""); };
+    FeatureCommands[CmdOpenInTc] = [](HWND) { OpenInTc(SelectedPluginRef(-1), L""); };
+    FeatureCommands[CmdDelete] = [](HWND window) {
+        if (!TabIsFindings) AskMarkDelete(window, LvSelIndexPlugins(), L"");
+    };
+}
