@@ -11,6 +11,7 @@
 #include "views/list_rows.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
+#include "views/status_text.h"
 #include "views/themes.h"
 #include "foundation/labels.h"
 #include "dsx/keyword_text.h"
@@ -83,7 +84,9 @@ const StatusGlyph* StatusGlyphs(size_t& count) {
 const StatusGlyph& NotFsGlyph() { return kGlyphs[GNotFs]; }
 
 void UpdateRowStatusCells(int index) {
-    if (!PluginList || index < 0 || (size_t)index >= TabEntries.size()) return;
+    if (index < 0 || (size_t)index >= TabEntries.size()) return;
+    RecountEntry((size_t)index);
+    if (!PluginList) return;
     int row = LvFindParam(PluginList, index);
     if (row < 0) return;
     const PlugEntry& e = TabEntries[(size_t)index];

@@ -147,7 +147,7 @@ void StartProbeJob(int kind) {
 }
 
 void FillPluginTab(int kind) {
-    ForgetWrongFolders();
+    ForgetTabCounts();
     PluginSection section = LoadPluginSection(kind);
     TabEntries = std::move(section.entries);
     ShownSection = {section.iniUsed, section.missing != 0, section.leftOverKeys};
