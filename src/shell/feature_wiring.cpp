@@ -1,12 +1,18 @@
 #include "shell/feature_wiring.h"
 
+#include <commdlg.h>
+
+#include <string>
+
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
+#include "analyses/preview_state.h"
 #include "editing/kept_rows.h"
 #include "probe/background_probe.h"
 #include "editing/launch.h"
 #include "editing/pending_ops.h"
 #include "editing/save_changes.h"
+#include "foundation/texts.h"
 #include "shell/commands.h"
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
@@ -18,6 +24,26 @@
 #include "views/status_text.h"
 #include "views/tab_fill.h"
 #include "views/view_state.h"
+
+namespace {
+
+// Asks for the file the preview tab checks, as content preview or Lister check.
+void PickPreviewFile(HWND window, bool lister) {
+    wchar_t file[MAX_PATH] = {};
+    std::wstring filter = Tr("dlg_filter_all") + L'\0' + L"*.*" + L'\0' + L'\0';
+    std::wstring title = Tr(lister ? "pv_pick_l" : "pv_pick_c");
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = window;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = title.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameW(&ofn)) PvSetFile(file, lister);
+}
+
+}  // namespace
 
 void WireFeatures(HWND) {
     WindowHooks.saveChanges = SaveChanges;
@@ -44,6 +70,8 @@ void WireFeatures(HWND) {
     };
     ListActions.openInTc = [](const PlugRef& ref) { OpenInTc(ref, L""); };
     FeatureCommands[CmdOpenInTc] = [](HWND) { OpenInTc(SelectedPluginRef(-1), L""); };
+    FeatureCommands[IdPvPickListerBtn] = [](HWND window) { PickPreviewFile(window, true); };
+    FeatureCommands[IdPvPickContentBtn] = [](HWND window) { PickPreviewFile(window, false); };
     FeatureCommands[CmdDelete] = [](HWND window) {
         if (!TabIsFindings) AskMarkDelete(window, LvSelIndexPlugins(), L"");
     };
