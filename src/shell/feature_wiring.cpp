@@ -7,11 +7,11 @@
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
 #include "analyses/preview_state.h"
+#include "views/preview_file.h"
 #include "editing/kept_rows.h"
 #include "probe/background_probe.h"
 #include "editing/launch.h"
 #include "editing/pending_ops.h"
-#include "editing/save_changes.h"
 #include "foundation/texts.h"
 #include "shell/commands.h"
 #include "shell/menu_help.h"
@@ -19,7 +19,7 @@
 #include "shell/window_hooks.h"
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
@@ -46,11 +46,8 @@ void PickPreviewFile(HWND window, bool lister) {
 }  // namespace
 
 void WireFeatures(HWND) {
-    WindowHooks.saveChanges = SaveChanges;
     WindowHooks.updateKeptRowTexts = [] { UpdateKeptRowTexts(PluginList); };
-    WindowHooks.updateInventory = UpdateInventory;
-    WindowHooks.fillFindingsList = [] { FillFindingsList(FindingsList); };
-    FillHooks.fillFindings = WindowHooks.fillFindingsList;
+    FillHooks.fillFindings = [] { FillFindingsList(FindingsList); };
     FillHooks.fillInventory = [] {
         InventoryCheckIni();
         FillInventoryList(InventoryList);
@@ -59,20 +56,20 @@ void WireFeatures(HWND) {
     InventoryStatusText = [] { return InventoryStatus(BgProbeRunning || ProbeDone < ProbeTotal); };
     InventoryPluginRef = [](int row) {
         if (row < 0 && InventoryList) row = ListView_GetNextItem(InventoryList, -1, LVNI_SELECTED);
-        int id = LvGetParam(InventoryList, row);
+        int id = ListViewItemData(InventoryList, row);
         if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
         return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
     };
     PendingChanged = UiPostRefresh;
     ListActions.askMarkDelete = AskMarkDelete;
     ListActions.keptRowMenu = [](HWND owner, POINT pt, int row) {
-        return DisabledRowMenu(owner, pt, LvGetParam(PluginList, row));
+        return DisabledRowMenu(owner, pt, ListViewItemData(PluginList, row));
     };
     ListActions.openInTc = [](const PlugRef& ref) { OpenInTc(ref, L""); };
     FeatureCommands[CmdOpenInTc] = [](HWND) { OpenInTc(SelectedPluginRef(-1), L""); };
     FeatureCommands[IdPvPickListerBtn] = [](HWND window) { PickPreviewFile(window, true); };
     FeatureCommands[IdPvPickContentBtn] = [](HWND window) { PickPreviewFile(window, false); };
     FeatureCommands[CmdDelete] = [](HWND window) {
-        if (!TabIsFindings) AskMarkDelete(window, LvSelIndexPlugins(), L"");
+        if (!TabIsFindings) AskMarkDelete(window, PluginListSelection(), L"");
     };
 }

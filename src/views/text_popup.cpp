@@ -1,7 +1,7 @@
 #include "views/text_popup.h"
 
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 
 LRESULT CALLBACK TextWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {

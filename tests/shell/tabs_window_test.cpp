@@ -23,7 +23,7 @@
 #include "views/panes.h"
 #include "views/page_window.h"
 #include "views/tab_fill.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ struct Window {
 
 std::wstring Cells(HWND list, int row, std::initializer_list<int> columns) {
     std::wstring out;
-    for (int c : columns) out += (out.empty() ? L"" : L"|") + LvGetText(list, row, c);
+    for (int c : columns) out += (out.empty() ? L"" : L"|") + ListViewCellText(list, row, c);
     return out;
 }
 
@@ -163,17 +163,17 @@ TEST_SUITE("window") {
         late->result.status = ProbeError;
         PostMessageW(w.main, MsgProbeResult, 0, (LPARAM)late);
         Pump();
-        CHECK(LvGetText(PluginList, 0, 3) == L"=");
+        CHECK(ListViewCellText(PluginList, 0, 3) == L"=");
 
-        LvSortByColumn(PluginList, 1);
+        ListViewSortByColumn(PluginList, 1);
         CHECK(Rows(PluginList, {1}) == L"gone\nlister\npair\nview\n");
-        LvSortByColumn(PluginList, 1);
+        ListViewSortByColumn(PluginList, 1);
         CHECK(Rows(PluginList, {1}) == L"view\npair\nlister\ngone\n");
         HDITEMW arrow{};
         arrow.mask = HDI_FORMAT;
         Header_GetItem(ListView_GetHeader(PluginList), 1, &arrow);
         CHECK((arrow.fmt & HDF_SORTDOWN) != 0);
-        LvSortByColumn(PluginList, 0);
+        ListViewSortByColumn(PluginList, 0);
         CHECK(Rows(PluginList, {0}) == L"1\n2\n3\n4\n");
 
         // Plain, key-4-only, conditional and excluded extensions of entry 2.
@@ -196,7 +196,7 @@ TEST_SUITE("window") {
         Pump();
         CHECK(CheckOf(1) == 2);
         CHECK(StatusText().starts_with(Tr("st_last_ext") + L"  \u00b7  unsaved changes: 1"));
-        CHECK(LvGetText(PluginList, 3, 1) == L"pair *");
+        CHECK(ListViewCellText(PluginList, 3, 1) == L"pair *");
 
         // A bar followed by a letter gets a hidden break hint; a search across it still finds its text.
         DetailSearchText = [] { return std::wstring(L"\"|ext"); };

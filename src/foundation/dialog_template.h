@@ -25,9 +25,6 @@ void FitDialogLayout(HWND dialog);
 // EnumChildWindows callback: collects push buttons into the std::vector<HWND> at lParam.
 BOOL CALLBACK EnumButtonsProc(HWND window, LPARAM buttons);
 
-// Sets only the caption of a list-view column, from a text key.
-void LvSetColumnTitle(HWND list, int column, const char* key);
-
 // A child control of an in-memory dialog, with the dialog's font.
 HWND UiAddDlgControl(HWND dialog, const wchar_t* className, const std::wstring& text, DWORD style,
                      const RECT& box, int id, DWORD exStyle);

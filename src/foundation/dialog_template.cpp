@@ -1,12 +1,9 @@
-#include "views/dialog_template.h"
-
-#include <commctrl.h>
+#include "foundation/dialog_template.h"
 
 #include <algorithm>
 #include <map>
 
-#include "foundation/texts.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 
 void PushWord(std::vector<uint16_t>& words, uint16_t value) { words.push_back(value); }
 
@@ -110,14 +107,6 @@ void FitDialogLayout(HWND dialog) {
         rows[box.top].push_back({button, box, CaptionWidth(button) + UiScale(20)});
     }
     for (auto& [top, row] : rows) FitButtonRow(row);
-}
-
-void LvSetColumnTitle(HWND list, int column, const char* key) {
-    std::wstring text = Tr(key);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT;
-    col.pszText = text.data();
-    SendMessageW(list, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
 }
 
 HWND UiAddDlgControl(HWND dialog, const wchar_t* className, const std::wstring& text, DWORD style,
