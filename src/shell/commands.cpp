@@ -1,8 +1,10 @@
 #include "shell/commands.h"
 
 #include "shell/menu_help.h"
+#include "shell/preview_events.h"
 
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (OnPreviewCommand(window, wParam)) return 0;
     switch (LOWORD(wParam)) {
     case CmdExit:
         PostMessageW(window, WM_CLOSE, 0, 0);

@@ -35,6 +35,7 @@
 #include "views/main_colors.h"
 #include "views/findings_list.h"
 #include "views/preview_file.h"
+#include "views/preview_lists.h"
 #include "foundation/ui_globals.h"
 #include "views/view_state.h"
 #include "views/window_layout.h"
@@ -252,6 +253,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         UiDpi = UiScreenDpi();
         LayoutPanes = LayoutPagePanes;
         FillCurrentTab = FillTab;
+        InstallPreviewView();
         CreateMainChildren(window);
         ApplyColors();
         return 0;
