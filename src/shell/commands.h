@@ -5,7 +5,7 @@
 enum MainCmd : int {
     CmdOpenIni = 200, CmdReload = 201, CmdExit = 202, CmdAbout = 203, CmdLegend = 204, CmdOpenLog = 205,
     CmdSettings = 206, CmdPluginInfo = 207, CmdSave = 208, CmdDiscard = 209, CmdRestore = 210, CmdHelp = 211,
-    CmdCleanup = 212, CmdFind = 213, CmdNextMatch = 214, CmdPrevMatch = 215, CmdInstall = 224,
+    CmdCleanup = 212, CmdFind = 213, CmdNextMatch = 214, CmdPrevMatch = 215, CmdUninstall = 222, CmdInstall = 224,
 };
 
 // WM_COMMAND of the main window; the result of the message.

@@ -14,16 +14,21 @@
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/install_command.h"
+#include "install/install_dialog.h"
 #include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/commands.h"
 #include "shell/forward.h"
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
+#include "shell/saving_hooks.h"
 #include "shell/start_args.h"
+#include "shell/window_hooks.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
+#include "views/panes.h"
 #include "views/text_popup.h"
 #include "views/main_colors.h"
 #include "foundation/ui_globals.h"
@@ -168,6 +173,17 @@ int RunMessageLoop(HWND window) {
     return static_cast<int>(msg.wParam);
 }
 
+// The install reaches the window only through these: its package from /install or
+// a second copy, the status bar and the text window.
+void ConnectInstalling() {
+    WindowHooks.install = InstallWhenFree;
+    InstallTextPopup = UiShowTextPopup;
+    InstallStatusText = [](const std::wstring& text) {
+        if (!text.empty() && StatusBar) SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
+        else if (text.empty() && UpdateStatusBar) UpdateStatusBar();
+    };
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
@@ -184,6 +200,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     DebugArg = start.debug;
     DiscoverTc();
     ChooseWincmdIni(start.iniArg);
+    ConnectSaving();
     RememberTcDir();
     LoadFrameLayout();
     LoadSettings(SettingsIniPath());
@@ -195,6 +212,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     StartPreviewFile = start.previewFile;
     StartListerFile = start.listerFile;
     StartInstallPath = start.installPath;
+    ConnectInstalling();
     if (!RegisterWindowClasses()) return 1;
     HWND window = CreateMainWindow(showCmd);
     if (!window) return 1;

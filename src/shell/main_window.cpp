@@ -8,6 +8,7 @@
 
 #include "analyses/content_preview.h"
 #include "analyses/inventory.h"
+#include "analyses/plugin_caches.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/texts.h"
@@ -147,7 +148,7 @@ BackgroundProbeHost ProbeHost(HWND window) {
 }
 
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
-    ProbeCache[KindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
+    if (ProbeResultMayEnterCache(*msg)) ProbeCache[KindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
     if (msg->row < 0 || msg->generation != ProbeGen.load() || static_cast<size_t>(msg->row) >= TabEntries.size())
         return;
     PlugEntry& entry = TabEntries[msg->row];

@@ -22,3 +22,8 @@ struct SaveFixture {
 
 void ClearOwnSection(const wchar_t* section);
 std::wstring Section(const std::wstring& file, const wchar_t* section);
+
+// Entries of every kind, and the changes of every kind a save may make of them.
+extern const wchar_t* const Scenario;
+extern const wchar_t* const ListerAfter;  // [ListerPlugins] after MarkEverything was saved
+void MarkEverything(SaveFixture& f);

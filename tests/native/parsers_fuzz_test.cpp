@@ -12,6 +12,8 @@
 #include "dsx/eval.h"
 #include "dsx/reach.h"
 #include "foundation/text.h"
+#include "install/package_text.h"
+#include "install/report.h"
 #include "probe/pe.h"
 
 namespace {
@@ -141,5 +143,22 @@ TEST_CASE("damaged PE images are read within their bytes") {
         PeInfo info;
         ReadPeExportsFromBytes(info, bytes);
         PeMachineOfBytes(bytes);
+    }
+}
+
+TEST_CASE("generated pluginst.inf lines, typed extensions, folders and reports") {
+    std::mt19937 rng(118);
+    for (int i = 0; i < 20000; ++i) {
+        std::wstring a = RandomText(rng), b = RandomText(rng);
+        InfData inf = ParseInfLines({{L"defaultextension", a}, {L"file", b}, {L"type", a}});
+        for (const auto& ext : inf.extensions) CHECK(!ext.empty());
+        if (InfFileNameIsSafe(inf.file)) CHECK(inf.file.find_first_of(L"\\/:") == std::wstring::npos);
+        FirstBadExtToken(a);
+        VersionIsNewer(a, b);
+        std::wstring folder = CheckedTargetFolder(L"C:\\" + a);
+        if (!folder.empty()) CHECK(IsCompletePath(folder));
+        std::string rtf = ReportToRtf({{(int)(rng() % 4), a, b}}, ReportLook{});
+        for (char c : rtf) CHECK((unsigned char)c < 128);
+        FormatChecklist({{0, a, b}});
     }
 }
