@@ -13,6 +13,7 @@
 #include "foundation/logs.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
+#include "foundation/ui_globals.h"
 #include "hostcfg/tc_discovery.h"
 #include "install/install_command.h"
 #include "install/install_dialog.h"
@@ -31,7 +32,6 @@
 #include "views/panes.h"
 #include "views/text_popup.h"
 #include "views/main_colors.h"
-#include "foundation/ui_globals.h"
 #include "views/window_layout.h"
 
 namespace {

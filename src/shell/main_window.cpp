@@ -9,6 +9,8 @@
 #include "analyses/content_preview.h"
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
+#include "editing/pending_ops.h"
+#include "editing/save_changes.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/texts.h"
@@ -63,13 +65,10 @@ struct ForwardRequest {
 };
 std::deque<ForwardRequest> PendingForwards;
 
-bool SaveRunning() { return WindowHooks.saveRunning && WindowHooks.saveRunning(); }
-int PendingChanges() { return WindowHooks.countPendingChanges ? WindowHooks.countPendingChanges() : 0; }
-
 // Modal dialogs and message boxes disable the main window; popup menus and the
 // save run their own loops. A file applied inside them would change the model
 // under their feet.
-bool UiBusy(HWND window) { return !IsWindowEnabled(window) || InMenuLoop || SaveRunning(); }
+bool UiBusy(HWND window) { return !IsWindowEnabled(window) || InMenuLoop || SaveIsRunning(); }
 
 void ApplyForwards(HWND window) {
     if (UiBusy(window)) {
@@ -118,12 +117,12 @@ void OnInstall(HWND window) {
 }
 
 bool OnClose(HWND window) {
-    if (PendingChanges() > 0) {
+    if (CountPendingChanges() > 0) {
         int answer = MessageBoxW(window, Tr("ask_close").c_str(), L"Kestrovane", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) return false;
         if (answer == IDYES) {
-            if (WindowHooks.saveChanges) WindowHooks.saveChanges(window);
-            if (PendingChanges() > 0) return false;
+            SaveChanges(window);
+            if (CountPendingChanges() > 0) return false;
         }
     }
     SaveWindowLayout(window);
@@ -131,7 +130,7 @@ bool OnClose(HWND window) {
 }
 
 void OnIniCheck(HWND window) {
-    if (IniCheckBusy || SaveRunning() || ShownSectionKind < 0 || ShownSectionText.empty()) return;
+    if (IniCheckBusy || SaveIsRunning() || ShownSectionKind < 0 || ShownSectionText.empty()) return;
     if (GetWindowLongPtrW(window, GWL_STYLE) & WS_DISABLED) return;
     std::wstring text = PluginSectionText(ShownSectionKind);
     if (text.empty() || text == ShownSectionText) return;
@@ -144,7 +143,12 @@ void OnIniCheck(HWND window) {
 }
 
 BackgroundProbeHost ProbeHost(HWND window) {
-    return {window, TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0, UpdateInventory};
+    BackgroundProbeHost host;
+    host.window = window;
+    host.shownTab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+    host.findingsShown = TabIsFindings != 0;
+    host.updateInventory = UpdateInventory;
+    return host;
 }
 
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
@@ -253,7 +257,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         MainWnd = window;
         UiDpi = UiScreenDpi();
         LayoutPanes = LayoutPagePanes;
-        FillCurrentTab = FillTab;
+        RefillAfterSave = FillTab;
         InstallPreviewView();
         CreateMainChildren(window);
         ApplyColors();

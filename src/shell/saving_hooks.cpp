@@ -29,9 +29,6 @@ void ShowPendingCount() {
 void ConnectSaving() {
     // TC keeps running on its own wincmd.ini when the program opens another one.
     TcOwnIniPath = FindWincmdIni();
-    WindowHooks.countPendingChanges = [] { return (int)CountPendingChanges(); };
-    WindowHooks.saveChanges = SaveChanges;
-    WindowHooks.saveRunning = SaveIsRunning;
     WindowHooks.updateKeptRowTexts = [] {
         if (PluginList) UpdateKeptRowTexts(PluginList);
     };

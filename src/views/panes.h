@@ -13,9 +13,6 @@ extern std::function<void()> LayoutPanes;
 // Composes and shows the status text of the current tab.
 extern std::function<void()> UpdateStatusBar;
 
-// Fills the tab selected in the tab control.
-extern std::function<void()> FillCurrentTab;
-
 // Shows a text in the detail pane; alignLabels: rows "label TAB value" line up
 // their values. An empty text empties the pane.
 void SetDetailText(const std::wstring& text, bool alignLabels);
