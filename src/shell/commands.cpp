@@ -8,6 +8,7 @@
 #include "shell/menu_help.h"
 #include "shell/preview_events.h"
 #include "shell/saving_hooks.h"
+#include "shell/settings_apply.h"
 #include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/view_state.h"
@@ -38,6 +39,9 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
             int id = ListViewItemData(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED));
             if (id >= 0 && id < KeptIdBase) Uninstall(window, id);
         }
+        return 0;
+    case CmdSettings:
+        RunSettingsSheet();
         return 0;
     case CmdLegend:
         ShowHelp(window, L"e00_zeichen", true);
