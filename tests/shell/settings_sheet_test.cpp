@@ -23,18 +23,16 @@ namespace {
 std::vector<std::function<void(HWND)>> Steps;
 size_t StepAt = 0;
 
+// A named callback: a 32-bit build takes no lambda for the stdcall type.
+BOOL CALLBACK NoteSheet(HWND w, LPARAM out) {
+    if (!IsWindowVisible(w) || !SendMessageW(w, PSM_GETTABCONTROL, 0, 0)) return TRUE;
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+}
+
 HWND FindSheet() {
     HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM out) {
-            if (IsWindowVisible(w) && SendMessageW(w, PSM_GETTABCONTROL, 0, 0)) {
-                *reinterpret_cast<HWND*>(out) = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), NoteSheet, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
