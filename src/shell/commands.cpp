@@ -5,6 +5,7 @@
 #include "hostcfg/kept.h"
 #include "install/install_command.h"
 #include "install/uninstall.h"
+#include "shell/editing_hooks.h"
 #include "shell/menu_help.h"
 #include "shell/preview_events.h"
 #include "shell/saving_hooks.h"
@@ -15,6 +16,7 @@
 
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     if (OnPreviewCommand(window, wParam)) return 0;
+    if (EditingCommand(window, LOWORD(wParam))) return 0;
     switch (LOWORD(wParam)) {
     case CmdExit:
         PostMessageW(window, WM_CLOSE, 0, 0);

@@ -23,8 +23,7 @@ namespace {
 std::vector<std::function<void(HWND)>> Steps;
 size_t StepAt = 0;
 
-// A named callback: a 32-bit build takes no lambda for the stdcall type.
-BOOL CALLBACK NoteSheet(HWND w, LPARAM out) {
+BOOL CALLBACK SheetOf(HWND w, LPARAM out) {
     if (!IsWindowVisible(w) || !SendMessageW(w, PSM_GETTABCONTROL, 0, 0)) return TRUE;
     *reinterpret_cast<HWND*>(out) = w;
     return FALSE;
@@ -32,7 +31,7 @@ BOOL CALLBACK NoteSheet(HWND w, LPARAM out) {
 
 HWND FindSheet() {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), NoteSheet, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), SheetOf, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
