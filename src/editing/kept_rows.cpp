@@ -27,6 +27,12 @@ void SetCell(HWND list, int row, int column, const std::wstring& text) {
     ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text.c_str()));
 }
 
+void Changed() {
+    if (PendingChanged) PendingChanged();
+}
+
+}  // namespace
+
 bool CopyToClipboard(HWND owner, const std::wstring& text) {
     if (!OpenClipboard(owner)) return false;
     EmptyClipboard();
@@ -42,12 +48,6 @@ bool CopyToClipboard(HWND owner, const std::wstring& text) {
     CloseClipboard();
     return done;
 }
-
-void Changed() {
-    if (PendingChanged) PendingChanged();
-}
-
-}  // namespace
 
 bool ConfirmMissingFile(HWND owner, const std::wstring& path) {
     std::wstring expanded = EnvExpand(path);

@@ -67,13 +67,7 @@ int CaptionWidth(HWND button) {
     GetWindowTextW(button, text, 257);
     std::wstring caption(text);
     std::erase(caption, L'&');  // doubled ampersands too: both go
-    HDC dc = GetDC(button);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(button, dc);
-    return size.cx;
+    return UiTextWidth(button, caption);
 }
 
 void FitButtonRow(std::vector<FitButton>& row) {
@@ -107,6 +101,16 @@ void FitDialogLayout(HWND dialog) {
         rows[box.top].push_back({button, box, CaptionWidth(button) + UiScale(20)});
     }
     for (auto& [top, row] : rows) FitButtonRow(row);
+}
+
+int UiTextWidth(HWND control, const std::wstring& text) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
 }
 
 HWND UiAddDlgControl(HWND dialog, const wchar_t* className, const std::wstring& text, DWORD style,

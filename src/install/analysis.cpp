@@ -19,11 +19,6 @@ namespace {
 
 const wchar_t* const AreaWords[] = {L"wlx", L"wdx", L"wcx", L"wfx"};
 
-std::wstring NameOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}
-
 bool IsAreaFolderName(const std::wstring& lowerName) {
     if (lowerName == L"plugins") return true;
     for (const wchar_t* w : AreaWords)
@@ -119,6 +114,8 @@ void FindExisting(InstInfo& info) {
 
 }  // namespace
 
+const wchar_t* InstAreaWord(uint32_t kind) { return kind <= 3 ? AreaWords[kind] : L""; }
+
 std::wstring InstPluginArea(const std::vector<PlugEntry>& entries, uint32_t kind) {
     std::map<std::wstring, std::pair<int, std::wstring>> counts;
     std::wstring winner;
@@ -126,7 +123,7 @@ std::wstring InstPluginArea(const std::vector<PlugEntry>& entries, uint32_t kind
     for (const PlugEntry& e : entries) {
         std::wstring d = PathDir(e.expandedPath);
         if (d.size() <= 3) continue;
-        std::wstring area = IsAreaFolderName(StrLower(NameOf(d))) ? d : PathDir(d);
+        std::wstring area = IsAreaFolderName(StrLower(PathName(d))) ? d : PathDir(d);
         if (area.size() <= 3) continue;
         auto& [count, firstSpelling] = counts[StrLower(area)];
         if (firstSpelling.empty()) firstSpelling = area;
@@ -135,13 +132,13 @@ std::wstring InstPluginArea(const std::vector<PlugEntry>& entries, uint32_t kind
     if (!winner.empty()) return winner;
     std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
     if (tc.empty() || kind > 3) return L"";
-    return PathJoin(tc, std::wstring(L"plugins\\") + AreaWords[kind]);
+    return PathJoin(tc, std::wstring(L"plugins\\") + InstAreaWord(kind));
 }
 
 InstInfo InstAnalyze(const std::wstring& chosen) {
     InstInfo info;
     info.folder = PathDir(chosen);
-    std::wstring name = NameOf(chosen);
+    std::wstring name = PathName(chosen);
     bool chosenIsInf = StrLower(name) == L"pluginst.inf";
     if (chosenIsInf) info.infPath = chosen;
     else if (FileExists(PathJoin(info.folder, L"pluginst.inf"))) info.infPath = PathJoin(info.folder, L"pluginst.inf");
@@ -158,7 +155,7 @@ InstInfo InstAnalyze(const std::wstring& chosen) {
         info.error = FillVar(Tr(chosenIsInf ? "in_err_inffile" : "in_err_none"), L"f", file);
         return info;
     }
-    info.pluginFile = NameOf(FileExists(path32) ? path32 : info.files.front().path);
+    info.pluginFile = PathName(FileExists(path32) ? path32 : info.files.front().path);
     int kind = PluginKindOfFileName(info.pluginFile);
     if (kind < 0) {
         info.error = Tr("in_err_none");

@@ -39,6 +39,8 @@ struct InstInfo {
     int newNumber = 0;
 };
 
+// "wlx", "wdx", "wcx", "wfx": the folder and file-type word of a plugin kind 0..3.
+const wchar_t* InstAreaWord(uint32_t kind);
 // Never throws; a package that cannot be installed has its message in error.
 InstInfo InstAnalyze(const std::wstring& chosen);
 // Where a new plugin of the kind goes: the folder most registered plugins share, else

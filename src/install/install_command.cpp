@@ -4,12 +4,12 @@
 #include <utility>
 
 #include "editing/launch.h"
-#include "editing/pending_ops.h"
 #include "editing/save_changes.h"
 #include "foundation/env.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/settings.h"
+#include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 #include "install/file_copy.h"
@@ -45,11 +45,6 @@ struct BusyScope {
         SetStatusText(L"");
     }
 };
-
-std::wstring NameOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}
 
 void EnsureTcFolder() {
     if (EnvGet(L"COMMANDER_PATH").empty()) DiscoverTc();
@@ -90,11 +85,7 @@ void AnalyseAndAsk(HWND owner, const std::wstring& chosen, const std::wstring& a
 
 void RunInstall(HWND owner, const std::wstring& path) {
     if (WincmdIniPath.empty()) return;
-    if (SaveIsRunning()) return;
-    if (CountPendingChanges() > 0) {
-        MessageBoxW(owner, Tr("un_pending").c_str(), L"Kestrovane", MB_ICONINFORMATION);
-        return;
-    }
+    if (!WriteAtOnceAllowed(owner)) return;
     EnsureTcFolder();
     std::wstring chosen = path;
     if (!path.empty() && !FileExists(path)) return Inform(owner, FillVar(Tr("in_notfound"), L"f", path), Tr("in_title"));
@@ -102,7 +93,7 @@ void RunInstall(HWND owner, const std::wstring& path) {
     if (chosen.empty()) return;
     std::wstring unpackFolder, archiveName;
     if (ArcSniffType(chosen) != ArcUnknown) {
-        archiveName = NameOf(chosen);
+        archiveName = PathName(chosen);
         chosen = UnpackedPackage(owner, chosen, unpackFolder);
     }
     if (!chosen.empty()) AnalyseAndAsk(owner, chosen, archiveName);

@@ -16,12 +16,6 @@
 namespace {
 
 const wchar_t* const Dot = L"  \x00B7  ";
-const wchar_t* const AreaWords[] = {L"wlx", L"wdx", L"wcx", L"wfx"};
-
-std::wstring NameOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}
 
 std::wstring OrQuestion(const std::wstring& s) { return s.empty() ? L"?" : s; }
 
@@ -81,7 +75,7 @@ void FillLines(InstCtx& ctx, const std::wstring& version) {
     std::wstring files;
     for (const InstFile& f : info.files) {
         std::wstring bits = f.machine == PeMachineX64 ? Tr("in_bits64") : f.machine == PeMachineX86 ? Tr("in_bits32") : L"?";
-        files += (files.empty() ? L"" : Dot) + NameOf(f.path) + L" (" + bits + L")";
+        files += (files.empty() ? L"" : Dot) + PathName(f.path) + L" (" + bits + L")";
     }
     ctx.sourceLine = FillVar(Tr("in_files"), L"f", files);
     if (!info.archiveName.empty()) ctx.sourceLine += Dot + FillVar(Tr("in_from"), L"f", info.archiveName);
@@ -95,7 +89,7 @@ void GeneralChecks(InstCtx& ctx) {
     int kindBit = 1 << info.kind;
     if (info.probe.kindMask > 0 && !(info.probe.kindMask & kindBit))
         AddReportWarning(ctx, FillVar(Tr("in_kind_bad"), L"k", TabName((int)info.kind)));
-    if (!info.infType.empty() && info.infType.substr(0, 3) != AreaWords[info.kind])
+    if (!info.infType.empty() && info.infType.substr(0, 3) != InstAreaWord(info.kind))
         AddReportWarning(ctx, FillVar(FillVar(Tr("in_inf_type"), L"t", info.infType), L"f", info.pluginFile));
     if (info.probe.status == ProbeError) {
         if (ProbeIsLoadFail1114(info.probe.status, info.probe.errorText)) AddReportNote(ctx, Tr("in_onlytc"));

@@ -2,7 +2,6 @@
 
 #include <richedit.h>
 
-#include "editing/pending_ops.h"
 #include "editing/save_changes.h"
 #include "foundation/files.h"
 #include "foundation/logs.h"
@@ -185,11 +184,7 @@ void UninstallFolder(const PlugEntry& entry, const std::wstring& folder, std::ws
 }
 
 void Uninstall(HWND owner, int index) {
-    if (index < 0 || (size_t)index >= TabEntries.size() || SaveIsRunning()) return;
-    if (CountPendingChanges() > 0) {
-        MessageBoxW(owner, Tr("un_pending").c_str(), L"Kestrovane", MB_ICONINFORMATION);
-        return;
-    }
+    if (index < 0 || (size_t)index >= TabEntries.size() || !WriteAtOnceAllowed(owner)) return;
     PlugEntry entry = TabEntries[(size_t)index];
     UninstCtx ctx = UninstallPrepare(entry);
     INT_PTR answer = RunUninstallDialog(owner, ctx);

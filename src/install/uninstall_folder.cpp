@@ -15,11 +15,6 @@
 
 namespace {
 
-std::wstring NameOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}
-
 std::wstring Comparable(const std::wstring& path) {
     std::wstring s = StrLower(PathNoTrailingSep(path));
     for (auto& c : s)
@@ -56,12 +51,12 @@ bool IsExe(const std::wstring& name) {
 // not begin with the plugin's), in the folder tree.
 std::wstring ForeignFile(const std::wstring& folder, const std::wstring& ownKey, const std::vector<std::wstring>& plugins) {
     for (const std::wstring& p : plugins)
-        if (StrLower(PlugKey(p)) != ownKey) return NameOf(p);
+        if (StrLower(PlugKey(p)) != ownKey) return PathName(p);
     std::vector<std::wstring> names;
     int64_t budget = 100000;
     ScanFilesByPattern(folder, L"", 3, L"", names, budget);
     for (const std::wstring& rel : names)
-        if (IsExe(rel) && StrLower(NameOf(rel)).rfind(ownKey, 0) != 0) return NameOf(rel);
+        if (IsExe(rel) && StrLower(PathName(rel)).rfind(ownKey, 0) != 0) return PathName(rel);
     return L"";
 }
 
@@ -96,12 +91,12 @@ bool IsGeneralFolder(const std::wstring& folder) {
 PluginFolderCheck CheckPluginFolder(const PlugEntry& entry) {
     PluginFolderCheck check;
     check.folder = PathDir(entry.expandedPath);
-    std::wstring name = StrLower(NameOf(check.folder));
+    std::wstring name = StrLower(PathName(check.folder));
     if (!entry.fileExists || check.folder.size() <= 3) {
         check.reason = Tr("un_dir_none");
     } else if (Comparable(check.folder) == Comparable(EnvGet(L"COMMANDER_PATH")) || name == L"plugins" ||
                name == L"wlx" || name == L"wdx" || name == L"wcx" || name == L"wfx") {
-        check.reason = FillVar(Tr("un_dir_shared"), L"d", NameOf(check.folder));
+        check.reason = FillVar(Tr("un_dir_shared"), L"d", PathName(check.folder));
     } else if (IsGeneralFolder(check.folder)) {
         check.reason = FillVar(Tr("un_dir_general"), L"d", check.folder);
     }

@@ -20,6 +20,7 @@
 #include "install/uninstall.h"
 #include "shell/menu_help.h"
 #include "shell/saving_hooks.h"
+#include "shell/settings_apply.h"
 #include "views/main_controls.h"
 #include "views/tab_fill.h"
 #include "views/text_popup.h"
@@ -104,6 +105,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CmdDiscard: DiscardCommand(window); return 0;
     case CmdHelp: ShowHelp(window, HelpPageForCurrentTab(), false); return 0;
     case CmdInstall: InstallWhenFree(window, L""); return 0;
+    case CmdSettings: RunSettingsSheet(); return 0;
     // Edit and delete act on the findings tab and the plugin tabs only.
     case CmdEdit:
     case CmdDelete:

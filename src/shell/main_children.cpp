@@ -18,6 +18,10 @@
 #include "shell/menu_help.h"
 #include "views/key_bar.h"
 #include "foundation/list_view.h"
+#include "foundation/themes.h"
+#include "shell/rich_copy.h"
+#include "views/drawn_icons.h"
+#include "views/list_subclass.h"
 #include "views/main_controls.h"
 #include "foundation/ui_globals.h"
 #include "views/view_state.h"
@@ -82,6 +86,7 @@ void CreateTabAndSearch(HWND main) {
         item.iImage = tab;
         SendMessageW(TabCtl, TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&item));
     }
+    DrawTabIcons();
 }
 
 void CreatePageLists(HWND main) {
@@ -138,11 +143,13 @@ void CreateDetailPane(HWND main) {
                       WS_EX_CLIENTEDGE);
     DetailIsRich = rich && DetailBox;
     if (DetailIsRich) SendMessageW(DetailBox, EM_SETTARGETDEVICE, 0, 0);
+    if (DetailIsRich) SetWindowSubclass(DetailBox, RichCopySubclassProc, 2, 0);
 }
 
 }  // namespace
 
 void CreateMainChildren(HWND main) {
+    ListSubclassProc = ListSubclass;
     CreateTabAndSearch(main);
     CreatePageLists(main);
     RestorePreview();

@@ -28,6 +28,7 @@
 #include "shell/notifications.h"
 #include "shell/window_hooks.h"
 #include "views/detail_pane.h"
+#include "views/drawn_icons.h"
 #include "views/key_bar.h"
 #include "views/list_sort.h"
 #include "foundation/list_view.h"
@@ -261,6 +262,8 @@ void ConnectTabFill(HWND window) {
 
 }  // namespace
 
+void StartBackgroundProbeFor(HWND window) { StartBackgroundProbe(ProbeHost(window)); }
+
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE:
@@ -284,6 +287,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_DPICHANGED: {
         UiDpi = HIWORD(wParam);
         UiRebuildFonts();
+        DrawTabIcons();
         const RECT* r = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);

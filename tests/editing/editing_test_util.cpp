@@ -5,12 +5,13 @@
 #include "foundation/texts.h"
 
 std::vector<std::wstring> SaveFixture::Shown;
+int SaveFixture::Answer = IDYES;
 
 namespace {
 
-int WINAPI Capture(HWND, LPCWSTR text, LPCWSTR, UINT) {
+int WINAPI Capture(HWND, LPCWSTR text, LPCWSTR, UINT type) {
     SaveFixture::Shown.push_back(text);
-    return IDOK;
+    return (type & MB_TYPEMASK) == MB_YESNO ? SaveFixture::Answer : IDOK;
 }
 
 }  // namespace
@@ -31,6 +32,7 @@ SaveFixture::SaveFixture(const wchar_t* name, const std::wstring& ini) : tc(name
     InitLanguage(std::nullopt);
     SaveMessageBox = Capture;
     Shown.clear();
+    Answer = IDYES;
     DiscardPending();
     ClearOwnSection(L"Disabled");
 }

@@ -18,6 +18,7 @@ struct SaveFixture {
     PlugEntry Entry(int kind, int number);
     std::wstring Lines(int kind);  // the section as "key=value" lines
     static std::vector<std::wstring> Shown;
+    static int Answer;  // to every yes/no question; IDYES unless a test says otherwise
 };
 
 void ClearOwnSection(const wchar_t* section);

@@ -17,6 +17,7 @@
 #include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/tc_discovery.h"
@@ -55,10 +56,15 @@ HWND VisibleDialog(const std::wstring& caption) {
     return IsWindowVisible(w) ? w : nullptr;
 }
 
-// Runs the command on this thread while another presses the dialog's button.
-void Answer(const std::wstring& caption, int button, const std::function<void()>& command) {
+// Runs the command on this thread while another clicks the given boxes of the
+// dialog and presses its button.
+void Answer(const std::wstring& caption, int button, const std::function<void()>& command,
+            std::initializer_list<int> clicks = {}) {
     std::thread driver([&] {
-        if (HWND dialog = WaitFor([&] { return VisibleDialog(caption); })) PostMessageW(dialog, WM_COMMAND, button, 0);
+        HWND dialog = WaitFor([&] { return VisibleDialog(caption); });
+        if (!dialog) return;
+        for (int id : clicks) SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
+        PostMessageW(dialog, WM_COMMAND, button, 0);
     });
     command();
     driver.join();
@@ -138,11 +144,25 @@ TEST_CASE("a Content plugin from a rar and a Packer plugin from a 7z with its pl
     CHECK(FileExists(tc.dir + L"\\plugins\\wdx\\content\\content.wdx64"));
 
     Messages.clear();
-    Answer(Tr("in_title"), IDOK, [&] { Install(nullptr, Package(L"packer.7z")); });
+    // fk2 belongs to another packer: ticked, its line is taken over.
+    Answer(Tr("in_title"), IDOK, [&] { Install(nullptr, Package(L"packer.7z")); }, {401});
     REQUIRE(Messages.size() == 1);
-    // fk2 belongs to another packer and stays its own unless ticked.
-    CHECK(tc.Value(L"PackerPlugins", L"fak") == L"12,%COMMANDER_PATH%\\plugins\\wcx\\FakePack\\packer.wcx");
-    CHECK(tc.Value(L"PackerPlugins", L"fk2") == L"31,%COMMANDER_PATH%\\plugins\\wcx\\other\\other.wcx");
+    CHECK(Messages[0] == FillVar(Tr("in_done"), L"p", L"packer"));
+    std::wstring path = L"%COMMANDER_PATH%\\plugins\\wcx\\FakePack\\packer.wcx";
+    CHECK(tc.Value(L"PackerPlugins", L"fak") == L"12," + path);
+    CHECK(tc.Value(L"PackerPlugins", L"fk2") == L"12," + path);
+
+    // Disabling the packer takes both its lines out; its folder stays.
+    TabEntries = LoadPluginSection(2).entries;
+    REQUIRE(TabEntries.size() == 1);
+    CHECK(TabEntries[0].iniDetect.items.size() == 2);
+    Messages.clear();
+    Answer(Tr("un_title"), 310, [&] { Uninstall(nullptr, 0); });
+    REQUIRE(Messages.size() == 1);
+    CHECK(Messages[0] == FillVar(Tr("un_done_disable"), L"n", L"packer"));
+    CHECK(tc.Value(L"PackerPlugins", L"fak").empty());
+    CHECK(tc.Value(L"PackerPlugins", L"fk2").empty());
+    CHECK(FileExists(tc.dir + L"\\plugins\\wcx\\FakePack\\packer.wcx64"));
     CHECK(FileExists(tc.dir + L"\\plugins\\wcx\\FakePack\\pluginst.inf"));
 }
 
@@ -160,6 +180,17 @@ TEST_CASE("a bare File-system plugin file and a folder with a pluginst.inf") {
     CHECK(tc.Value(L"ListerPlugins", L"7") == L"%COMMANDER_PATH%\\plugins\\wlx\\Quiet View\\quiet.wlx");
     RemoveTree(package);
     RemoveTree(inf);
+}
+
+TEST_CASE("with changes pending, neither an install nor an uninstall starts") {
+    Tc tc;
+    TabEntries = LoadPluginSection(0).entries;
+    PendingEditFor(TabEntries[0]).deleted = 1;
+    Install(nullptr, Package(L"lister.zip"));
+    Uninstall(nullptr, 0);
+    DiscardPending();
+    CHECK(Messages == std::vector<std::wstring>{Tr("un_pending"), Tr("un_pending")});
+    CHECK(FolderEmpty(InstallTempFolder()));
 }
 
 TEST_CASE("an uninstall whose save fails leaves the plugin's folder where it is") {
