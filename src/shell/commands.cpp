@@ -18,6 +18,7 @@
 #include "hostcfg/kept.h"
 #include "install/install_command.h"
 #include "install/uninstall.h"
+#include "shell/editing_hooks.h"
 #include "shell/menu_help.h"
 #include "shell/saving_hooks.h"
 #include "shell/settings_apply.h"
@@ -94,6 +95,7 @@ std::wstring CommandCaption(HWND window, int id) {
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     int id = LOWORD(wParam);
     if (ChildControl(window, id, HIWORD(wParam))) return 0;
+    if (EditingCommand(window, id)) return 0;
     switch (id) {
     case CmdReload: Reload(); return 0;
     case CmdExit: PostMessageW(window, WM_CLOSE, 0, 0); return 0;

@@ -23,7 +23,9 @@
 #include "shell/forward.h"
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
+#include "shell/editing_hooks.h"
 #include "shell/saving_hooks.h"
+#include "shell/columns_wiring.h"
 #include "shell/start_args.h"
 #include "shell/window_hooks.h"
 #include "views/legend.h"
@@ -201,6 +203,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     DiscoverTc();
     ChooseWincmdIni(start.iniArg);
     ConnectSaving();
+    ConnectEditing();
     RememberTcDir();
     LoadFrameLayout();
     LoadSettings(SettingsIniPath());
@@ -213,6 +216,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     StartListerFile = start.listerFile;
     StartInstallPath = start.installPath;
     ConnectInstalling();
+    ConnectExtraColumns();
     if (!RegisterWindowClasses()) return 1;
     HWND window = CreateMainWindow(showCmd);
     if (!window) return 1;

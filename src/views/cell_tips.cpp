@@ -4,13 +4,17 @@
 
 #include <algorithm>
 
+#include "analyses/plugin_caches.h"
 #include "foundation/dialog_template.h"
 #include "foundation/list_view.h"
 #include "foundation/logs.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
 #include "views/main_controls.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
 #include "views/row_status.h"
+#include "views/window_layout.h"
 
 HWND CellTipWnd = nullptr;
 std::function<std::wstring(HWND, int, int, bool&)> CellTipSpecialText;
@@ -87,6 +91,23 @@ void ShowTipAt(const RECT& cellOnScreen) {
              L"," + std::to_wstring(again.y) + L", work right " + std::to_wstring(work.right));
 }
 
+// The "Used in" extra column of the plugin list, -1 while it is not shown.
+int UsedColumn() {
+    for (size_t j = 0; j < ExtraColIds.size(); ++j)
+        if (std::wstring(ExtraColumnTable[ExtraColIds[j]].id) == L"used") return 4 + static_cast<int>(j);
+    return -1;
+}
+
+std::wstring UsedTip(int row) {
+    int id = ListViewItemData(PluginList, row);
+    if (id < 0 || static_cast<size_t>(id) >= TabEntries.size()) return L"";
+    const PlugEntry& entry = TabEntries[static_cast<size_t>(id)];
+    if (entry.kind != KindContent) return L"";
+    std::wstring text = FieldUsageText(CurrentFieldUsage(), PlugKey(entry.expandedPath), L"");
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    return text;
+}
+
 }  // namespace
 
 bool CellRect(HWND list, int row, int column, RECT& cell) {
@@ -149,6 +170,10 @@ void CellTipShow(HWND list, POINT point) {
     std::wstring cellText = CellText(list, hit.iItem, hit.iSubItem);
     bool forced = false;
     std::wstring special = CellTipSpecialText ? CellTipSpecialText(list, hit.iItem, hit.iSubItem, forced) : L"";
+    if (special.empty() && list == PluginList && hit.iSubItem == UsedColumn()) {
+        forced = true;
+        special = UsedTip(hit.iItem);
+    }
     if (special.empty() && list == PluginList && hit.iSubItem == PathColumn &&
         cellText.find(L'\u2026') != std::wstring::npos)
         special = SelectedRowPath(hit.iItem);  // the path cell was shortened to fit

@@ -14,6 +14,7 @@
 #include "views/window_layout.h"
 
 std::function<void(int)> ListOrderOp;
+std::function<void()> ExtraColumnsChanged;
 
 namespace {
 
@@ -37,6 +38,7 @@ LRESULT ExtraColumnMenu() {
     if (choice) {
         SetExtraCols(ExtraColsAfterChoice(ExtraColIds, choice));
         SaveExtraCols();
+        if (ExtraColumnsChanged) ExtraColumnsChanged();
     }
     return 1;
 }

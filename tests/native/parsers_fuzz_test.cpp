@@ -7,6 +7,7 @@
 #include <array>
 #include <random>
 
+#include "dsx/completion.h"
 #include "dsx/detect_spec.h"
 #include "dsx/edit.h"
 #include "dsx/eval.h"
@@ -123,6 +124,14 @@ TEST_CASE("generated detect strings through parse, evaluation, analysis and edit
         std::wstring edited = DsxEditExts(text, {L"TXT"}, {L"LOG"}, &failed);
         if (tree.root >= 0) CHECK(dsx::Parse(edited).root >= 0);
         NormKeyText(text);
+        // Completion at every caret: its range lies inside the text and ends at the caret.
+        for (int caret = 0; caret <= (int)text.size(); ++caret) {
+            DetectCompletion c = DetectCompletions(text, caret, {L"TXT", L"", L"JPG"}, 2);
+            REQUIRE(c.replaceStart >= 0);
+            REQUIRE(c.replaceStart <= caret);
+            REQUIRE(c.typed == text.substr((size_t)c.replaceStart, (size_t)(caret - c.replaceStart)));
+            CommonBeginning(c.candidates);
+        }
         DsWrap(text, 10, L"  ");
         SafeRelPath(text);
     }

@@ -371,3 +371,23 @@ TEST_CASE("the search row gives way on a narrow window, and a second copy's data
     CHECK(box.Ini(L"Preview", L"Mode") == L"content");
     Close(p);
 }
+
+TEST_CASE("the File menu opens the clean-up dialog and says when there is no backup to restore") {
+    Sandbox box(L"ownfiles");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    PostMessageW(p.main, WM_COMMAND, 212, 0);
+    REQUIRE(WaitFor([&] { return OpenDialogOf(p.main) != nullptr; }));
+    HWND cleanup = OpenDialogOf(p.main);
+    CHECK(Text(cleanup) == L"Clean up");
+    CHECK_FALSE(IsWindowEnabled(GetDlgItem(cleanup, 110)));  // no older backups
+    PostMessageW(cleanup, WM_COMMAND, IDCANCEL, 0);
+    REQUIRE(WaitFor([&] { return OpenDialogOf(p.main) == nullptr; }));
+    PostMessageW(p.main, WM_COMMAND, 210, 0);
+    REQUIRE(WaitFor([&] { return OpenDialogOf(p.main) != nullptr; }));
+    HWND box2 = OpenDialogOf(p.main);
+    CHECK(Text(GetDlgItem(box2, 0xFFFF)) == L"No backup found for this area.");
+    PostMessageW(box2, WM_COMMAND, IDOK, 0);
+    REQUIRE(WaitFor([&] { return OpenDialogOf(p.main) == nullptr; }));
+    Close(p);
+}

@@ -23,17 +23,15 @@ namespace {
 std::vector<std::function<void(HWND)>> Steps;
 size_t StepAt = 0;
 
-BOOL CALLBACK NoteVisibleSheet(HWND w, LPARAM out) {
-    if (IsWindowVisible(w) && SendMessageW(w, PSM_GETTABCONTROL, 0, 0)) {
-        *reinterpret_cast<HWND*>(out) = w;
-        return FALSE;
-    }
-    return TRUE;
+BOOL CALLBACK SheetOf(HWND w, LPARAM out) {
+    if (!IsWindowVisible(w) || !SendMessageW(w, PSM_GETTABCONTROL, 0, 0)) return TRUE;
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
 }
 
 HWND FindSheet() {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), NoteVisibleSheet, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), SheetOf, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

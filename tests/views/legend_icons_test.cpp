@@ -55,6 +55,7 @@ RECT PaintedBox(int size, const std::function<void(HDC)>& paint) {
 }  // namespace
 
 TEST_CASE("legend rows: every status glyph, mark colour, packer bit and pictogram the lists use") {
+    InitLanguage(std::nullopt);
     BuildLegendRows();
     size_t count = 0;
     const StatusGlyph* glyphs = StatusGlyphs(count);
