@@ -109,6 +109,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CmdDiscard: DiscardCommand(window); return 0;
     case CmdHelp: ShowHelp(window, HelpPageForCurrentTab(), false); return 0;
     case CmdInstall: InstallWhenFree(window, L""); return 0;
+    case CmdSettings: RunSettingsSheet(); return 0;
     // Edit and delete act on the findings tab and the plugin tabs only.
     case CmdEdit:
     case CmdDelete:
@@ -119,9 +120,6 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
             int row = ListViewItemData(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED));
             if (row >= 0 && row < KeptIdBase) Uninstall(window, row);
         }
-        return 0;
-    case CmdSettings:
-        RunSettingsSheet();
         return 0;
     }
     if (id >= CmdOpenIni && id <= CmdInstall) {

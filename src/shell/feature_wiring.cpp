@@ -3,12 +3,15 @@
 #include <commdlg.h>
 
 #include <string>
+#include <vector>
 
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
 #include "analyses/preview_state.h"
 #include "views/preview_file.h"
+#include "editing/entry_edit.h"
 #include "editing/kept_rows.h"
+#include "editing/order_ops.h"
 #include "probe/background_probe.h"
 #include "editing/launch.h"
 #include "editing/pending_ops.h"
@@ -17,6 +20,8 @@
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
 #include "shell/window_hooks.h"
+#include "views/detail_pane.h"
+#include "views/ext_checklist.h"
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
 #include "foundation/list_view.h"
@@ -69,6 +74,23 @@ void WireFeatures(HWND) {
     FeatureCommands[CmdOpenInTc] = [](HWND) { OpenInTc(SelectedPluginRef(-1), L""); };
     FeatureCommands[IdPvPickListerBtn] = [](HWND window) { PickPreviewFile(window, true); };
     FeatureCommands[IdPvPickContentBtn] = [](HWND window) { PickPreviewFile(window, false); };
+    ListActions.editEntry = EditEntry;
+    ListActions.extRowMenu = [](HWND owner, POINT pt, int row) {
+        int id = ListViewItemData(ExtList, row);
+        if (id < 0 || (size_t)id >= ExtRows.size() || DetailRowShown < 0) return;
+        const ExtRow& r = ExtRows[(size_t)id];
+        auto claims = ExtClaims.find(r.key);
+        ExtRowMenu(owner, pt, DetailRowShown, r.kind, r.key,
+                   claims == ExtClaims.end() ? std::vector<size_t>{} : claims->second);
+    };
+    FeatureCommands[CmdEdit] = [](HWND window) {
+        if (!TabIsFindings) EditEntry(window, PluginListSelection(), L"");
+    };
+    for (int op : {0, 1})
+        FeatureCommands[op == 0 ? CmdMoveUp : CmdMoveDown] = [op](HWND) {
+            int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : -1;
+            if (tab == 0 || tab == 1) OrderOp(PluginList, tab, op);
+        };
     FeatureCommands[CmdDelete] = [](HWND window) {
         if (!TabIsFindings) AskMarkDelete(window, PluginListSelection(), L"");
     };
