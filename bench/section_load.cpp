@@ -9,6 +9,7 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
+#include "hostcfg/file_presence.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/tc_discovery.h"
 #include "large_config.h"
@@ -49,8 +50,9 @@ int main() {
         IniPairs lines = ReadIniSection(WincmdIniPath, L"ListerPlugins");
         double t1 = NowMs();
         size_t found = 0;
+        FilePresence presence;
         for (const auto& [key, value] : lines)
-            if (key.find(L'_') == std::wstring::npos) found += FileExists(EnvExpand(value)) + FileExists(EnvExpand(value) + L"64");
+            if (key.find(L'_') == std::wstring::npos) found += SeePluginFiles(presence, EnvExpand(value)).bits != 0;
         double t2 = NowMs();
         for (const auto& [key, value] : lines)
             if (key.find(L'_') != std::wstring::npos) CompileDetect(value, true);

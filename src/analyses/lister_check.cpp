@@ -1,6 +1,7 @@
 #include "analyses/lister_check.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "analyses/lister_state.h"
 #include "dsx/parse.h"
@@ -10,6 +11,7 @@
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
+#include "probe/pe.h"
 #include "probe/plugin_info.h"
 
 std::vector<LvRow> LvRows;
@@ -71,9 +73,18 @@ void AddDecisionRows(std::vector<LvRow>& rows, const TypeFacts& t, const std::ws
     if (rows.empty()) AddLvRow(rows, Tr("lv_pre_none_t"), Tr("lv_pre_none"));
 }
 
+// The trees of the detect strings seen in this run: checking file after file
+// parses each string once. UI thread only.
+const DsxTree& ParsedTree(const std::wstring& detect) {
+    static std::unordered_map<std::wstring, DsxTree> trees;
+    auto [it, isNew] = trees.try_emplace(detect);
+    if (isNew) it->second = dsx::Parse(detect);
+    return it->second;
+}
+
 // One parse per entry serves the syntax check, MULTIMEDIA and both evaluations.
 struct ParsedDetect {
-    DsxTree tree;
+    const DsxTree* tree = nullptr;
     bool blank = true;
     bool syntaxError = false;
     bool multimedia = false;
@@ -81,22 +92,44 @@ struct ParsedDetect {
     explicit ParsedDetect(const std::wstring& detect) {
         if (StrTrim(detect).empty()) return;
         blank = false;
-        tree = dsx::Parse(detect);
-        syntaxError = tree.error.code != DsxErrNone || tree.root < 0;
-        multimedia = !syntaxError && std::any_of(tree.nodes.begin(), tree.nodes.end(),
+        tree = &ParsedTree(detect);
+        syntaxError = tree->error.code != DsxErrNone || tree->root < 0;
+        multimedia = !syntaxError && std::any_of(tree->nodes.begin(), tree->nodes.end(),
                                                  [](const DsxNode& n) { return n.kind == DsxMultimedia; });
     }
     // As TC offers a plugin: a blank or broken detect string takes every file.
-    bool Accepts(const FileFacts& facts) const { return blank || syntaxError || DsxEval(tree, tree.root, facts); }
+    bool Accepts(const FileFacts& facts) const {
+        return blank || syntaxError || DsxEval(*tree, tree->root, facts);
+    }
 };
+
+// The machine of a plugin file the load saw, read once per version of the file,
+// so that checking file after file does not open every plugin again. UI thread only.
+uint16_t SeenMachine(const std::wstring& path, uint64_t stamp) {
+    static std::unordered_map<std::wstring, std::pair<uint64_t, uint16_t>> machines;
+    auto [it, isNew] = machines.try_emplace(path);
+    if (isNew || it->second.first != stamp) it->second = {stamp, PeMachine(path)};
+    return it->second.second;
+}
 
 // Why a 64-bit TC cannot load the entry's file; "" when it can, or when the TC
 // is the 32-bit one.
 std::wstring UnloadableReason(const PlugEntry& e, bool tc32) {
     if (tc32 || !e.fileExists) return L"";
-    LoadableFile file = FindLoadableFile(e.expandedPath);
-    if (!file.anyFile || (!file.path.empty() && !file.is32Bit)) return L"";
-    if (file.is32Bit) return Tr("lv_r_32");
+    FilePresence presence;  // empty until the disk must be asked
+    // Entries made without a load have not looked at the disk yet.
+    const PluginFileSeen files = e.files.bits ? e.files : SeePluginFiles(presence, e.expandedPath);
+    auto machine = [&](int which) { return SeenMachine(PluginCandidate(e.expandedPath, which), files.stamps[which]); };
+    for (int which : {1, 0})
+        if ((files.bits & (1 << which)) && machine(which) == PeMachineX64) return L"";
+    // The rare "foo64.wlx" beside a 32-bit "foo.wlx" is looked for only now.
+    std::wstring twin = PluginCandidate(e.expandedPath, 2);
+    if (!twin.empty()) {
+        auto stamp = FileSeen(presence, twin);
+        if (stamp && SeenMachine(twin, *stamp) == PeMachineX64) return L"";
+    }
+    if ((files.bits & 1) && machine(0) == PeMachineX86) return Tr("lv_r_32");
+    if (e.expandedPath.ends_with(L"64") && FindLoadableFile(e.expandedPath).is32Bit) return Tr("lv_r_32");
     // An ARM64 or damaged file is no 32-bit plugin: a 32-bit TC would not take it either.
     return NoPluginMachineText(e.expandedPath);
 }
@@ -146,7 +179,7 @@ LvRow PluginRow(const PlugEntry& e, const CheckContext& c) {
     row.hasDetect = e.hasDetect;
     row.fileExists = e.fileExists;
     if (e.hasDetect) row.detect = e.detectText;  // read from wincmd.ini already unquoted
-    row.terms = DetectTermValues(row.detect, c.facts);
+    row.terms = DetectTermValues(ParsedTree(row.detect), row.detect, c.facts);
     row.modeRule = RuleNamesPlugin(c.type.rule, e.expandedPath);
     auto [state, reason] = Classify(e, row, c);
     row.state = state;

@@ -222,3 +222,11 @@ std::vector<ExtCondition> DsxExtConditions(const DsxTree& tree) {
     }
     return out;
 }
+
+std::vector<std::wstring> ActiveEntryNames(const std::vector<DetectItem>& items) {
+    std::vector<std::wstring> names;
+    for (const auto& item : items)
+        if (item.kind == DetItemExt && std::find(names.begin(), names.end(), item.text) == names.end())
+            names.push_back(item.text);
+    return names;
+}

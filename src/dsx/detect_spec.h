@@ -59,3 +59,7 @@ DetectSpec CompileDetect(const std::wstring& text, bool has);
 DsxContext DsxContextOf(const DsxTree& tree, int node);
 // Every EXT= occurrence in source order; empty for a tree with an error.
 std::vector<ExtCondition> DsxExtConditions(const DsxTree& tree);
+
+// The distinct texts of the extension items, in first-seen order: the plain
+// extensions of a compiled detect string.
+std::vector<std::wstring> ActiveEntryNames(const std::vector<DetectItem>& items);

@@ -84,8 +84,11 @@ bool DetectMatches(const std::wstring& detect, const FileFacts& facts) {
 }
 
 std::vector<DetectTerm> DetectTermValues(const std::wstring& detect, const FileFacts& facts) {
+    return DetectTermValues(dsx::Parse(detect), detect, facts);
+}
+
+std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring& detect, const FileFacts& facts) {
     std::vector<DetectTerm> terms;
-    DsxTree tree = dsx::Parse(detect);
     if (tree.error.code != DsxErrNone || tree.root < 0) return terms;
     for (int i = 0; i < (int)tree.nodes.size(); ++i) {
         const DsxNode& n = tree.nodes[i];

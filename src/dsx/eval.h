@@ -28,6 +28,8 @@ bool DsxEval(const DsxTree& tree, int node, const FileFacts& facts);
 bool DetectMatches(const std::wstring& detect, const FileFacts& facts);
 // Every condition of the detect string in source order; empty when it cannot be parsed.
 std::vector<DetectTerm> DetectTermValues(const std::wstring& detect, const FileFacts& facts);
+// The same on the detect string's tree, parsed already.
+std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring& detect, const FileFacts& facts);
 
 // Reads extension, size and head of a file; a folder gives empty facts, force is 0.
 FileFacts DetFileFacts(const std::wstring& path);

@@ -27,10 +27,6 @@ IniPairs ReadPluginLines(const std::wstring& ini, const std::wstring& section) {
     return lines;
 }
 
-bool PluginFileExists(const std::wstring& expanded) {
-    return FileExists(expanded) || FileExists(expanded + L"64");
-}
-
 // TC takes the first occurrence of a key; later ones are only recorded.
 IniPairs DropDuplicateKeys(const IniPairs& lines, std::vector<std::wstring>& duplicates) {
     IniPairs kept;
@@ -48,9 +44,10 @@ IniPairs DropDuplicateKeys(const IniPairs& lines, std::vector<std::wstring>& dup
 }
 
 // Expanded path, file presence, compiled detect string and any cached probe result.
-void CompleteEntry(PlugEntry& e) {
+void CompleteEntry(PlugEntry& e, FilePresence& presence) {
     e.expandedPath = EnvExpand(e.path);
-    e.fileExists = PluginFileExists(e.expandedPath);
+    e.files = SeePluginFiles(presence, e.expandedPath);
+    e.fileExists = (e.files.bits & 3) != 0;
     auto cached = ProbeCache.find(KindKey((int)e.kind, e.expandedPath));
     if (cached != ProbeCache.end()) {
         ApplyProbeResult(e, cached->second);
@@ -59,7 +56,7 @@ void CompleteEntry(PlugEntry& e) {
     }
 }
 
-std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines) {
+std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines, FilePresence& presence) {
     std::map<long, PlugEntry> byNumber;
     for (const auto& [key, value] : lines) {
         wchar_t* end = nullptr;
@@ -80,7 +77,7 @@ std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines) {
     for (auto& [number, e] : byNumber) {
         if (e.path.empty()) continue;
         e.name = FileStem(e.path);
-        CompleteEntry(e);
+        CompleteEntry(e, presence);
         e.iniDetect = CompileDetect(e.detectText, e.hasDetect != 0);
         rows.push_back(std::move(e));
     }
@@ -96,7 +93,7 @@ void AddPackerLine(PlugEntry& e, const std::wstring& ext, int flags, const std::
     e.hasDetect = 1;
 }
 
-std::vector<PlugEntry> LineEntries(int kind, const IniPairs& lines) {
+std::vector<PlugEntry> LineEntries(int kind, const IniPairs& lines, FilePresence& presence) {
     std::vector<PlugEntry> rows;
     std::unordered_map<std::wstring, size_t> rowOfGroup;
     for (const auto& [key, raw] : lines) {
@@ -123,7 +120,7 @@ std::vector<PlugEntry> LineEntries(int kind, const IniPairs& lines) {
         }
         if (kind == KindPacker) AddPackerLine(rows[it->second], key, flags, path);
     }
-    for (auto& e : rows) CompleteEntry(e);
+    for (auto& e : rows) CompleteEntry(e, presence);
     return rows;
 }
 
@@ -171,7 +168,9 @@ PluginSection LoadPluginSection(int kind) {
     DebugLog(L"read " + section + L" from " + result.iniUsed + (result.missing ? L" (FILE MISSING)" : L"") +
              L", " + std::to_wstring(lines.size()) + L" lines");
     lines = DropDuplicateKeys(lines, result.duplicateKeys);
-    result.entries = kind <= KindContent ? NumberedEntries(kind, lines) : LineEntries(kind, lines);
+    FilePresence presence;
+    result.entries =
+        kind <= KindContent ? NumberedEntries(kind, lines, presence) : LineEntries(kind, lines, presence);
     if (kind == KindLister)
         for (const auto& e : result.entries) result.lister.pluginKeys.insert(PlugKey(e.expandedPath));
     return result;
@@ -195,4 +194,11 @@ std::wstring PlugEntryExtraText(const PlugEntry& entry) {
 
 bool ProbeIsLoadFail1114(int status, const std::wstring& errorText) {
     return status == ProbeError && errorText.find(L"1114") != std::wstring::npos;
+}
+
+std::vector<size_t> FindEntryByName(const PlugEntry& entry, const std::wstring& name) {
+    std::vector<size_t> found;
+    for (size_t i = 0; i < entry.iniDetect.items.size(); ++i)
+        if (name.empty() || StrIEquals(entry.iniDetect.items[i].text, name)) found.push_back(i);
+    return found;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dsx/detect_spec.h"
+#include "hostcfg/file_presence.h"
 #include "hostcfg/lister_settings.h"
 #include "probe/probe_result.h"
 
@@ -29,6 +30,7 @@ struct PlugEntry {
     std::wstring detectText;       // Lister/Content: unquoted n_detect; Packer: "zip=279 | jar=279"
     uint8_t hasDetect = 0;
     uint8_t fileExists = 0;        // expandedPath or expandedPath + "64" is a file
+    PluginFileSeen files;          // what the load saw of the plugin's files
     DetectSpec iniDetect;
     int probeStatus = ProbePending;
     std::wstring probeAnswer;
@@ -65,3 +67,7 @@ void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);
 std::wstring PlugEntryExtraText(const PlugEntry& entry);
 // A load failure with Windows error 1114 (a DLL's initialisation failed).
 bool ProbeIsLoadFail1114(int status, const std::wstring& errorText);
+
+// Indexes of the entry's extension items whose text equals name without case;
+// every index for an empty name.
+std::vector<size_t> FindEntryByName(const PlugEntry& entry, const std::wstring& name);

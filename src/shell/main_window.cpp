@@ -20,6 +20,7 @@
 #include "probe/background_probe.h"
 #include "probe/probe_result.h"
 #include "shell/commands.h"
+#include "shell/feature_wiring.h"
 #include "shell/forward.h"
 #include "shell/main_children.h"
 #include "shell/main_layout.h"
@@ -31,9 +32,11 @@
 #include "views/key_bar.h"
 #include "views/list_sort.h"
 #include "foundation/list_view.h"
+#include "views/lister_check_list.h"
 #include "views/page_window.h"
 #include "views/panes.h"
 #include "views/row_status.h"
+#include "views/status_text.h"
 #include "views/tab_fill.h"
 #include "foundation/themes.h"
 #include "views/main_colors.h"
@@ -249,6 +252,14 @@ LRESULT ColorDetailBox(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
+// What the tab fill and the status bar need of the window and its hooks.
+void ConnectTabFill(HWND window) {
+    UpdateStatusBar = [] { ShowStatusText(ProbeDone, ProbeTotal); };
+    FillHooks.setDetailMargins = UiSetDetailMargins;
+    FillHooks.startBackgroundProbe = [window] { StartBackgroundProbe(ProbeHost(window)); };
+    FillHooks.updateInventory = UpdateInventory;
+}
+
 }  // namespace
 
 void StartBackgroundProbeFor(HWND window) { StartBackgroundProbe(ProbeHost(window)); }
@@ -260,6 +271,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         UiDpi = UiScreenDpi();
         LayoutPanes = LayoutPagePanes;
         RefillAfterSave = FillTab;
+        ConnectTabFill(window);
+        WireFeatures(window);
         CreateMainChildren(window);
         ApplyColors();
         return 0;

@@ -1,9 +1,25 @@
-// The detail pane under the lists: what the selected row is and why.
+// The detail pane under the plugin list: what wincmd.ini holds for the selected
+// entry, what the plugin reported, pending changes, notes and field usage.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
-// The item data of the plugin-list row whose details are shown, -1 for none.
-extern int32_t DetailRowShown;
+// Item data of the row whose details are shown; -1 for none.
+extern int DetailRowShown;
+// Set while ShowDetails rebuilds the checklist: its check-box notifications are not the user's.
+extern uint8_t ExtListFilling;
+// Shown in front of the status text; emptied when another row is shown.
+extern std::wstring StatusNote;
 
-// Shows the details of a plugin-list row (its item data); -1 empties the pane.
-void ShowDetails(int32_t item);
+// The pane's text for a plugin-list item (a TabEntries index, or KeptIdBase + a
+// KeptEntries index); "" for anything else. Rows are "label TAB value", CR LF apart.
+std::wstring DetailText(int item);
+// Fills the pane and the extension checklist for the item; -1 clears both.
+void ShowDetails(int item);
+// The end of the change log (its last 256 KiB, from the first whole line).
+std::wstring ChangeLogTail(const std::wstring& path);
+void ShowChangeLog();
+// TabEntries indexes of the selected plugin-list rows, ascending.
+std::vector<size_t> SelectedRowIndexes();

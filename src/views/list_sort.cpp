@@ -1,26 +1,90 @@
 #include "views/list_sort.h"
 
-#include "foundation/list_view.h"
+#include <commctrl.h>
+#include <shlwapi.h>
 
-void ListViewSortByColumn(HWND list, int column) {
-    SortState& state = SortStates[list];
-    state.direction = state.column == column ? 1 - state.direction : 0;
-    state.column = column;
-    ListViewSortApply(list);
+#include <cwchar>
+#include <map>
+#include <string>
+
+#include "hostcfg/field_usage.h"
+#include "views/list_rows.h"
+#include "foundation/list_view.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/row_status.h"
+#include "views/tab_fill.h"
+
+std::function<int()> XcolFindUsedColumn;
+
+namespace {
+
+int UsedColumn() { return XcolFindUsedColumn ? XcolFindUsedColumn() : -1; }
+
+// Path cells may be shortened with an ellipsis and the "used" cells show badges,
+// so those columns sort by what the row stands for.
+std::wstring SortText(HWND list, int row, int column) {
+    if (list == PluginList && column == PathColumn) return SelectedRowPath(row).substr(0, 511);
+    if (list == PluginList && column >= 0 && column == UsedColumn()) {
+        int counts[UsePlaceCount] = {};
+        wchar_t text[16];
+        swprintf(text, 16, L"%06d", FieldUsageCount(ShownFieldUsage, LvRowContentPlugKey(row), counts, L""));
+        return text;
+    }
+    return ListViewCellText(list, row, column);
 }
 
-void ListViewSortApply(HWND list) { ListViewShowSortArrow(list); }
+}  // namespace
+
+namespace {
+// Each row's text in the sort column, by item data, read before the sort: Wine's
+// list view moves rows while it sorts, so texts cannot be read in the comparison.
+std::map<int, std::wstring> SortTexts;
+}  // namespace
+
+int CALLBACK ListViewCompareRows(LPARAM param1, LPARAM param2, LPARAM listParam) {
+    const SortState& s = SortStates[(HWND)listParam];
+    int result = StrCmpLogicalW(SortTexts[(int)param1].c_str(), SortTexts[(int)param2].c_str());
+    if (result == 0) result = param1 < param2 ? -1 : (param1 > param2 ? 1 : 0);
+    return s.direction == 1 ? -result : result;
+}
 
 void ListViewShowSortArrow(HWND list) {
-    const SortState& state = SortStates[list];
-    HWND header = ListView_GetHeader(list);
-    int count = header ? Header_GetItemCount(header) : 0;
-    for (int i = 0; i < count; ++i) {
+    const SortState& s = SortStates[list];
+    HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
+    int count = header ? (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    for (int c = 0; c < count; ++c) {
         HDITEMW item{};
         item.mask = HDI_FORMAT;
-        Header_GetItem(header, i, &item);
+        if (!SendMessageW(header, HDM_GETITEMW, (WPARAM)c, (LPARAM)&item)) continue;
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (i == state.column) item.fmt |= state.direction ? HDF_SORTDOWN : HDF_SORTUP;
-        Header_SetItem(header, i, &item);
+        if (c == s.column) item.fmt |= s.direction == 0 ? HDF_SORTUP : HDF_SORTDOWN;
+        SendMessageW(header, HDM_SETITEMW, (WPARAM)c, (LPARAM)&item);
     }
+}
+
+void ListViewSortApply(HWND list) {
+    if (SortStates[list].column >= 0) {
+        SortTexts.clear();
+        int column = SortStates[list].column;
+        for (int row = 0, rows = ListView_GetItemCount(list); row < rows; ++row)
+            SortTexts[ListViewItemData(list, row)] = SortText(list, row, column);
+        SendMessageW(list, LVM_SORTITEMS, (WPARAM)list, (LPARAM)ListViewCompareRows);
+        ListViewShowSortArrow(list);
+        int selected = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+        if (selected >= 0) SendMessageW(list, LVM_ENSUREVISIBLE, (WPARAM)selected, FALSE);
+        return;
+    }
+    ListViewShowSortArrow(list);
+}
+
+void ListViewSortByColumn(HWND list, int column) {
+    SortState& s = SortStates[list];
+    if (s.column == column) {
+        s.direction = 1 - s.direction;
+    } else {
+        s.column = column;
+        s.direction = 0;
+    }
+    ListViewSortApply(list);
 }

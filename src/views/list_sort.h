@@ -1,9 +1,17 @@
-// Sorting a list by a column, with the arrow in its header.
+// Sorting a list view by a column click, with the arrow in its header.
 #pragma once
 #include <windows.h>
 
-// The column-click rule: the same column flips the direction, another sorts ascending.
+#include <functional>
+
+// The plugin list's column of the extra column "used"; -1 while it is not shown.
+// Set by the extra columns when they exist.
+extern std::function<int()> XcolFindUsedColumn;
+
+// A click on a column: the sort column flips its direction, another column sorts ascending.
 void ListViewSortByColumn(HWND list, int column);
-// Re-sorts the list by its SortState and refreshes the header arrow.
+// Re-sorts by the list's sort state and refreshes the header arrow.
 void ListViewSortApply(HWND list);
 void ListViewShowSortArrow(HWND list);
+// The comparison of two rows by their item data; lParamSort is the list window.
+int CALLBACK ListViewCompareRows(LPARAM param1, LPARAM param2, LPARAM list);

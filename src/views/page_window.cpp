@@ -219,6 +219,14 @@ void UiSplitterErase() {
     Bar.drawn = false;
 }
 
+void UpdateMarksStrip() {
+    if (!MarksStrip) return;
+    int32_t marks = TabMarks();
+    if (marks == MarksShown) return;
+    MarksShown = marks;
+    InvalidateRect(MarksStrip, nullptr, TRUE);
+}
+
 int32_t TabMarks() {
     int32_t marks = 0;
     if (TabIsInventory) {
@@ -303,13 +311,7 @@ void LayoutPagePanes() {
         ListViewFitLastColumn(PluginList);
         ListViewFitLastColumn(ExtList);
     }
-    if (MarksStrip) {
-        int32_t marks = TabMarks();
-        if (marks != MarksShown) {
-            MarksShown = marks;
-            InvalidateRect(MarksStrip, nullptr, TRUE);
-        }
-    }
+    UpdateMarksStrip();
     if (!plugins) return;
     if (InSizeMove) {
         RedrawWindow(PluginList, nullptr, nullptr, RDW_INVALIDATE);

@@ -22,6 +22,8 @@ void UiSplitterTrack(HWND window, const RECT& rect);
 void UiSplitterBar(HWND window, const RECT& rect);
 void UiSplitterErase();
 int32_t TabMarks();
+// Redraws the marks strip when the marks of the shown tab changed.
+void UpdateMarksStrip();
 // Shortens the plugin list's path cells to the column width.
 void FitPathColumn();
 // Cell i of n equal cells across the rectangle, 4 pixels apart.

@@ -1,8 +1,29 @@
 #include "views/row_status.h"
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <iterator>
 
+#include "analyses/detect_compare.h"
+#include "hostcfg/kept.h"
+#include "hostcfg/plug_entry.h"
+#include "views/list_rows.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/status_text.h"
+#include "foundation/themes.h"
+#include "foundation/labels.h"
+#include "dsx/keyword_text.h"
+#include "foundation/path_display.h"
+#include "views/cell_texts.h"
+
 namespace {
+
+enum GlyphId {
+    GSame, GReworded, GMore, GLess, GBoth, GNoIni, GPending, GNone, G32, GErr, GOnlyTc, GMissing, GCapsDiff,
+    GFsOk, GNotFs
+};
 
 const StatusGlyph kGlyphs[] = {
     {L"=", "chk_same", "lgx_same"},
@@ -22,13 +43,73 @@ const StatusGlyph kGlyphs[] = {
     {L"?", "chk_notfs", "lgx_notfs"},
 };
 
+bool PackerCapsDiffer(const PlugEntry& e) {
+    if (e.probeStatus != ProbeOk || e.packerFlags.empty()) return false;
+    int caps = _wtoi(e.probeAnswer.c_str());
+    for (int flag : e.packerFlags)
+        if (flag != caps) return true;
+    return false;
+}
+
+GlyphId GlyphOf(const PlugEntry& e) {
+    switch (e.probeStatus) {
+    case ProbePending: return GPending;
+    case ProbeNoExport: return GNone;
+    case Probe32Bit: return G32;
+    case ProbeError: return e.probeError.find(L"1114") != std::wstring::npos ? GOnlyTc : GErr;
+    case ProbeMissing: return GMissing;
+    default: break;
+    }
+    if (e.kind == KindFileSystem) return e.kindMask < 0 || (e.kindMask & 8) ? GFsOk : GNotFs;
+    if (e.kind == KindPacker) return PackerCapsDiffer(e) ? GCapsDiff : GSame;
+    switch (RowCheckState(e)) {
+    case CheckSame: return GSame;
+    case CheckSameExtensions: return GReworded;
+    case CheckPluginMore: return GMore;
+    case CheckIniMore: return GLess;
+    case CheckBothDiffer: return GBoth;
+    default: return GNoIni;
+    }
+}
+
 }  // namespace
+
+const StatusGlyph& RowStateGlyph(const PlugEntry& entry) { return kGlyphs[GlyphOf(entry)]; }
 
 const StatusGlyph* StatusGlyphs(size_t& count) {
     count = std::size(kGlyphs);
     return kGlyphs;
 }
 
-std::wstring SelectedRowPath(int) { return L""; }
+const StatusGlyph& NotFsGlyph() { return kGlyphs[GNotFs]; }
 
-void UpdateRowStatusCells(int) {}
+void UpdateRowStatusCells(int index) {
+    if (index < 0 || (size_t)index >= TabEntries.size()) return;
+    RecountEntry((size_t)index);
+    if (!PluginList) return;
+    int row = ListViewFindItemData(PluginList, index);
+    if (row < 0) return;
+    const PlugEntry& e = TabEntries[(size_t)index];
+    ListViewSetCell(PluginList, row, 2, PlugEntryExtraText(e));
+    ListViewSetCell(PluginList, row, 3, RowStateGlyph(e).glyph);
+}
+
+std::wstring SelectedRowPath(int row) {
+    int id = PluginList ? ListViewItemData(PluginList, row) : -1;
+    if (id < 0) return L"";
+    if ((size_t)id < TabEntries.size()) return PathForDisplay(TabEntries[(size_t)id].path, false);
+    if (id >= KeptIdBase && (size_t)(id - KeptIdBase) < KeptEntries.size())
+        return PathForDisplay(KeptEntries[(size_t)(id - KeptIdBase)].path, false);
+    return L"";
+}
+
+COLORREF StatusCellColor(HWND list, int row, int column) {
+    if (!CurrentTheme->custom) return (COLORREF)-1;
+    CellList which = list == PluginList     ? CellList::Plugins
+                     : list == ExtList      ? CellList::Extensions
+                     : list == FindingsList ? CellList::Findings
+                                            : CellList::Other;
+    std::wstring text = ListViewCellText(list, row, column).substr(0, 128);
+    int slot = StatusCellSlot(which, column, text);
+    return slot ? CurrentTheme->slot[slot] : (COLORREF)-1;
+}

@@ -1,8 +1,10 @@
-// What a plugin-list row shows of its entry.
+// The status glyph of a plugin-list row and the paths the rows show.
 #pragma once
 #include <windows.h>
 
 #include <string>
+
+struct PlugEntry;
 
 struct StatusGlyph {
     const wchar_t* glyph;
@@ -10,10 +12,18 @@ struct StatusGlyph {
     const char* legendKey;  // the explanation of the legend window
 };
 
+// One of the fifteen records of StatusGlyphs(); callers may compare by identity.
+const StatusGlyph& RowStateGlyph(const PlugEntry& entry);
 // Every glyph record in legend order.
 const StatusGlyph* StatusGlyphs(size_t& count);
+// The record of the "?" glyph: a File-system entry without file-system exports.
+const StatusGlyph& NotFsGlyph();
 
-// The full display path of a plugin-list row (list index), "" when it names no entry.
+// Rewrites the version and status cells of the row showing TabEntries[index].
+void UpdateRowStatusCells(int index);
+// The display path of a plugin-list row; "" for a row that shows no entry.
 std::wstring SelectedRowPath(int row);
-// Rewrites the status cells of a plugin-list row after its probe answer came in.
-void UpdateRowStatusCells(int row);
+
+// The text colour of a status cell under a scheme with its own colours; -1 for the
+// default colour (always under the standard scheme).
+COLORREF StatusCellColor(HWND list, int row, int column);

@@ -1,6 +1,7 @@
 // Plugin files without loading them: keys, PE headers and exports, 32/64-bit files, scans.
 #include <cstring>
 
+#include "hostcfg/file_presence.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg_test_util.h"
 #include "probe/pe.h"
@@ -114,5 +115,43 @@ TEST_CASE("plugin files on disk") {
         ScanFilesByPattern(dir + L"\\a", L"", 3, L"", names, budget = 2);
         CHECK((budget < 0 && names.size() <= 2));
     }
+    RemoveTree(dir);
+}
+
+TEST_CASE("one fill's view of plugin files agrees with the disk") {
+    std::wstring dir = FreshTempDir(L"presence");
+    CreateDirectoryW((dir + L"\\Lister").c_str(), nullptr);
+    CreateDirectoryW((dir + L"\\Lister\\Both").c_str(), nullptr);
+    CreateDirectoryW((dir + L"\\Lister\\Only64").c_str(), nullptr);
+    WriteFileBytes(dir + L"\\Lister\\Both\\Both.wlx", "a");
+    WriteFileBytes(dir + L"\\Lister\\Both\\Both.wlx64", "bb");
+    WriteFileBytes(dir + L"\\Lister\\Only64\\only64.WLX64", "c");
+    CreateDirectoryW((dir + L"\\Lister\\Folder.wlx").c_str(), nullptr);
+    FilePresence presence;
+    struct Case {
+        std::wstring path;
+        uint8_t bits;
+    };
+    const Case cases[] = {
+        {dir + L"\\lister\\BOTH\\both.wlx", 3},       // letter case does not matter
+        {dir + L"\\Lister\\Only64\\Only64.wlx", 2},
+        {dir + L"\\Lister\\Gone\\Gone.wlx", 0},       // a folder that is not there
+        {dir + L"\\Missing\\Deeper\\x.wlx", 0},
+        {dir + L"\\Lister\\Folder.wlx", 0},           // a folder is no plugin file
+        {dir + L"\\Lister\\.\\Both\\Both.wlx", 3},    // forms the listings cannot answer ask the disk
+        {dir + L"\\Lister\\Both\\..\\Both\\Both.wlx", 3},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.path);
+        PluginFileSeen seen = SeePluginFiles(presence, c.path);
+        CHECK(seen.bits == c.bits);
+        CHECK(((seen.bits & 1) != 0) == FileExists(c.path));
+        CHECK(((seen.bits & 2) != 0) == FileExists(c.path + L"64"));
+    }
+    // A file that changes gets another stamp.
+    auto before = FileSeen(presence, dir + L"\\Lister\\Both\\Both.wlx");
+    WriteFileBytes(dir + L"\\Lister\\Both\\Both.wlx", "longer");
+    FilePresence next;
+    CHECK(FileSeen(next, dir + L"\\Lister\\Both\\Both.wlx") != before);
     RemoveTree(dir);
 }

@@ -1,0 +1,29 @@
+// One fill's view of which plugin files exist. Under Wine (and on network drives)
+// asking for a file in a folder that is not there costs a scan of the parent, so
+// the parents of the plugin folders are listed once, and each file is asked once.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+struct FilePresence {
+    // Lower-case folder -> the lower-case names of its subfolders.
+    std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint64_t>> folders;
+    std::unordered_map<std::wstring, bool> folderSeen;
+    std::unordered_map<std::wstring, std::optional<uint64_t>> files;  // lower-case path -> stamp
+};
+constexpr uint64_t FolderMark = ~0ull;
+
+// The file's stamp (last write time mixed with its size, never 0) when the path
+// names an existing file; nothing otherwise.
+std::optional<uint64_t> FileSeen(FilePresence& presence, const std::wstring& path);
+
+// The candidate files of a configured plugin path that a load saw.
+struct PluginFileSeen {
+    uint8_t bits = 0;          // 1: the path, 2: the path + "64"; 4 (stem + "64" + extension) is not looked for
+    uint64_t stamps[3] = {};   // in the same order; 0 when absent
+};
+// The candidates in bit order: the path, the path + "64", stem + "64" + extension.
+std::wstring PluginCandidate(const std::wstring& path, int which);
+PluginFileSeen SeePluginFiles(FilePresence& presence, const std::wstring& expandedPath);

@@ -1,0 +1,75 @@
+#include "shell/feature_wiring.h"
+
+#include <commdlg.h>
+
+#include <string>
+
+#include "analyses/inventory.h"
+#include "analyses/plugin_caches.h"
+#include "analyses/preview_state.h"
+#include "views/preview_file.h"
+#include "editing/kept_rows.h"
+#include "probe/background_probe.h"
+#include "editing/launch.h"
+#include "editing/pending_ops.h"
+#include "foundation/texts.h"
+#include "shell/commands.h"
+#include "shell/menu_help.h"
+#include "shell/notifications.h"
+#include "shell/window_hooks.h"
+#include "views/findings_list.h"
+#include "views/inventory_list.h"
+#include "foundation/list_view.h"
+#include "views/main_controls.h"
+#include "views/status_text.h"
+#include "views/tab_fill.h"
+#include "views/view_state.h"
+
+namespace {
+
+// Asks for the file the preview tab checks, as content preview or Lister check.
+void PickPreviewFile(HWND window, bool lister) {
+    wchar_t file[MAX_PATH] = {};
+    std::wstring filter = Tr("dlg_filter_all") + L'\0' + L"*.*" + L'\0' + L'\0';
+    std::wstring title = Tr(lister ? "pv_pick_l" : "pv_pick_c");
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = window;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = title.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameW(&ofn)) PvSetFile(file, lister);
+}
+
+}  // namespace
+
+void WireFeatures(HWND) {
+    WindowHooks.updateKeptRowTexts = [] { UpdateKeptRowTexts(PluginList); };
+    FillHooks.fillFindings = [] { FillFindingsList(FindingsList); };
+    FillHooks.fillInventory = [] {
+        InventoryCheckIni();
+        FillInventoryList(InventoryList);
+    };
+    FindingsStatusText = FindingsStatus;
+    InventoryStatusText = [] { return InventoryStatus(BgProbeRunning || ProbeDone < ProbeTotal); };
+    InventoryPluginRef = [](int row) {
+        if (row < 0 && InventoryList) row = ListView_GetNextItem(InventoryList, -1, LVNI_SELECTED);
+        int id = ListViewItemData(InventoryList, row);
+        if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
+        return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
+    };
+    PendingChanged = UiPostRefresh;
+    ListActions.askMarkDelete = AskMarkDelete;
+    ListActions.keptRowMenu = [](HWND owner, POINT pt, int row) {
+        return DisabledRowMenu(owner, pt, ListViewItemData(PluginList, row));
+    };
+    ListActions.openInTc = [](const PlugRef& ref) { OpenInTc(ref, L""); };
+    FeatureCommands[CmdOpenInTc] = [](HWND) { OpenInTc(SelectedPluginRef(-1), L""); };
+    FeatureCommands[IdPvPickListerBtn] = [](HWND window) { PickPreviewFile(window, true); };
+    FeatureCommands[IdPvPickContentBtn] = [](HWND window) { PickPreviewFile(window, false); };
+    FeatureCommands[CmdDelete] = [](HWND window) {
+        if (!TabIsFindings) AskMarkDelete(window, PluginListSelection(), L"");
+    };
+}

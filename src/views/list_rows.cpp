@@ -1,0 +1,31 @@
+#include "views/list_rows.h"
+
+#include <commctrl.h>
+
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
+#include "views/main_controls.h"
+
+int ListViewFindItemData(HWND list, int param) {
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = param;
+    return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
+}
+
+std::wstring ListViewCellText(HWND list, int row, int column) {
+    wchar_t buffer[512] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)row, (LPARAM)&item);
+    return buffer;
+}
+
+std::wstring LvRowContentPlugKey(int row) {
+    int id = PluginList ? ListViewItemData(PluginList, row) : -1;
+    if (id < 0 || (size_t)id >= TabEntries.size()) return L"";
+    const PlugEntry& e = TabEntries[(size_t)id];
+    return e.kind == KindContent ? PlugKey(e.expandedPath) : L"";
+}

@@ -1,0 +1,14 @@
+// Finding and reading rows of the report-style list views, beside the toolkit of list_view.h.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "foundation/list_view.h"
+
+// The row whose item data is `param`; -1 when none.
+int ListViewFindItemData(HWND list, int param);
+// The cell text, at most 511 characters.
+std::wstring ListViewCellText(HWND list, int row, int column);
+// PlugKey of the Content plugin that a plugin-list row shows; "" for any other row.
+std::wstring LvRowContentPlugKey(int row);

@@ -1,0 +1,202 @@
+#include "views/status_text.h"
+
+#include "analyses/acknowledged.h"
+#include "analyses/detect_compare.h"
+#include "analyses/detect_notes.h"
+#include "analyses/lister_check.h"
+#include "analyses/preview_state.h"
+#include "editing/pending_ops.h"
+#include "foundation/env.h"
+#include "foundation/labels.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/kept.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_files.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+#include <commctrl.h>
+
+#include <map>
+#include <vector>
+
+#include "views/detail_pane.h"
+#include "views/main_controls.h"
+#include "views/page_window.h"
+#include "views/row_status.h"
+#include "views/view_state.h"
+
+ShownSectionFacts ShownSection;
+std::function<std::wstring()> InventoryStatusText;
+std::function<std::wstring()> FindingsStatusText;
+std::function<std::wstring()> PreviewStatusText;
+
+namespace {
+
+std::wstring Filled(const char* key, const std::wstring& value, const wchar_t* name = L"n") {
+    return FillVar(Tr(key), name, value);
+}
+
+// The acknowledgement key of the wrong-folder finding of an entry.
+std::wstring FolderAckKey(const PlugEntry& e) {
+    std::wstring key = StrLower(std::wstring(1, PlugKindLetter((int)e.kind)) + L"|" + e.expandedPath + L"|folder");
+    for (wchar_t& c : key)
+        if (c == L'"' || c == L';' || c == L'=' || c == L'[' || c == L']') c = L'_';
+    return key;
+}
+
+std::map<std::wstring, bool> WrongFolders;  // expanded path | kind mask -> answer
+
+bool PacksDifferently(const PlugEntry& e) {
+    if (e.probeStatus != ProbeOk) return false;
+    int caps = StrToInt(e.probeAnswer);
+    for (int flag : e.packerFlags)
+        if (flag != caps) return true;
+    return false;
+}
+
+struct TabCounts {
+    int missing = 0, noDetect = 0, differs = 0, newExts = 0, wrongDir = 0, notes = 0, notFs = 0;
+    TabCounts& operator+=(const TabCounts& o) {
+        missing += o.missing, noDetect += o.noDetect, differs += o.differs, newExts += o.newExts;
+        wrongDir += o.wrongDir, notes += o.notes, notFs += o.notFs;
+        return *this;
+    }
+};
+
+// Only an entry whose file another entry names too can get the note of a second
+// registration; the others are checked for notes without the whole list.
+const std::vector<PlugEntry> NoOthers;
+
+TabCounts CountEntry(int tab, const PlugEntry& e, bool sharesFile) {
+    TabCounts c;
+    c.missing = !e.fileExists;
+    if (tab <= KindContent) {
+        c.noDetect = !e.hasDetect;
+        int check = RowCheckState(e);
+        c.differs = check >= CheckPluginMore && check <= CheckIniNone;
+        c.newExts = check == CheckPluginMore || check == CheckBothDiffer;
+    } else if (tab == KindPacker) {
+        c.differs = PacksDifferently(e);
+    }
+    c.wrongDir = InWrongFolder(e);
+    c.notes = !DetectNotes(e, sharesFile ? &TabEntries : &NoOthers, nullptr).empty();
+    c.notFs = tab == KindFileSystem && &RowStateGlyph(e) == &NotFsGlyph();
+    return c;
+}
+
+// The status bar is refreshed for every probe answer: an entry is counted again
+// only after its row changed.
+struct CountedEntry {
+    bool counted = false;
+    bool sharesFile = false;
+    TabCounts counts;
+};
+std::vector<CountedEntry> Counted;
+int CountedTab = -1;
+
+TabCounts CountEntries(int tab) {
+    if (tab != CountedTab || Counted.size() != TabEntries.size()) {
+        Counted.assign(TabEntries.size(), {});
+        CountedTab = tab;
+        std::map<std::wstring, int> files;
+        for (const PlugEntry& e : TabEntries) ++files[PlugKeyName(e.expandedPath)];
+        for (size_t i = 0; i < TabEntries.size(); ++i)
+            Counted[i].sharesFile = files[PlugKeyName(TabEntries[i].expandedPath)] > 1;
+    }
+    TabCounts total;
+    for (size_t i = 0; i < TabEntries.size(); ++i) {
+        if (!Counted[i].counted) Counted[i].counts = CountEntry(tab, TabEntries[i], Counted[i].sharesFile);
+        Counted[i].counted = true;
+        total += Counted[i].counts;
+    }
+    return total;
+}
+
+}  // namespace
+
+bool InWrongFolder(const PlugEntry& e) {
+    if (!e.fileExists) return false;
+    auto [it, isNew] = WrongFolders.try_emplace(e.expandedPath + L"|" + std::to_wstring(e.kindMask));
+    if (isNew) it->second = PluginKindOfPath(e.path, e.kindMask) != 0;
+    return it->second && !AckSet.count(FolderAckKey(e));
+}
+
+void RecountEntry(size_t index) {
+    if (index < Counted.size()) Counted[index].counted = false;
+}
+
+void ForgetTabCounts() {
+    WrongFolders.clear();
+    Counted.clear();
+}
+
+std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces) {
+    std::wstring text;
+    for (const auto& piece : pieces) text += (text.empty() ? L"" : L"  \u00b7  ") + piece;
+    return text;
+}
+
+std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal) {
+    TabCounts c = CountEntries(tab);
+    std::vector<std::wstring> pieces;
+    auto count = [&](const char* key, int n) {
+        if (n) pieces.push_back(Filled(key, std::to_wstring(n)));
+    };
+    pieces.push_back(FillVar(Filled("st_plugins", std::to_wstring(TabEntries.size())), L"t", TabName(tab)));
+    count("st_disabled", (int)KeptEntries.size());
+    if (probeDone < probeTotal)
+        pieces.push_back(FillVar(Filled("st_probing", std::to_wstring(probeTotal)), L"i", std::to_wstring(probeDone)));
+    count("st_newexts", c.newExts);
+    count(tab == KindPacker ? "st_capsdiff" : "st_differs", c.differs);
+    count("st_nodetect", c.noDetect);
+    count("st_missing", c.missing);
+    count("st_wrongdir", c.wrongDir);
+    count("st_notes", c.notes);
+    count("st_notfs", c.notFs);
+    if (!ShownSection.leftOverKeys.empty()) {
+        std::wstring keys;
+        for (const auto& k : ShownSection.leftOverKeys) keys += (keys.empty() ? L"" : L", ") + k;
+        pieces.push_back(Filled("st_stray", keys, L"k"));
+    }
+    if (ShownSection.iniMissing) pieces.push_back(Tr("st_secmissing"));
+    pieces.push_back(ShownSection.iniUsed);
+    std::wstring tc = EnvGet(L"COMMANDER_PATH");
+    pieces.push_back(L"TC: " + (tc.empty() ? L"?" : tc));
+    return JoinStatusPieces(pieces);
+}
+
+std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal) {
+    std::wstring text;
+    if (WincmdIniPath.empty()) text = Tr("st_noini");
+    else if (tab == 4) text = InventoryStatusText ? InventoryStatusText() : L"";
+    else if (tab == 5) text = FindingsStatusText ? FindingsStatusText() : L"";
+    else if (tab == 6 && PreviewMode == 1) text = ListerCheckStatusText();
+    else if (tab == 6) text = PreviewStatusText ? PreviewStatusText() : L"";
+    else text = PluginTabStatusText(tab, probeDone, probeTotal);
+    std::vector<std::wstring> pieces;
+    if (!StatusNote.empty()) pieces.push_back(StatusNote);
+    if (uint32_t pending = CountPendingChanges()) pieces.push_back(Filled("st_pending", std::to_wstring(pending)));
+    pieces.push_back(text);
+    return JoinStatusPieces(pieces);
+}
+
+std::wstring ListerCheckStatusText() {
+    if (PreviewFile.empty()) return Tr("st_pvnofile");
+    int f3 = 0, key4 = 0;
+    for (const LvRow& row : LvRows) {
+        f3 += row.state == LvF3;
+        key4 += row.state == LvKey4;
+    }
+    std::wstring ext = LvFileExt.empty() ? Tr("ext_noext") : L"." + LvFileExt;
+    std::wstring text = FillVar(FillVar(Filled("st_lv", std::to_wstring(f3)), L"k", std::to_wstring(key4)), L"e", ext);
+    return JoinStatusPieces({text, Tr("lv_note_short")});
+}
+
+void ShowStatusText(int probeDone, int probeTotal) {
+    UpdateMarksStrip();
+    if (!StatusBar) return;
+    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+    std::wstring text = ComposeStatusText(tab, probeDone, probeTotal);
+    SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
+}

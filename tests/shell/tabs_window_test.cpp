@@ -1,0 +1,253 @@
+// The main window in this process on Xvfb: the plugin tabs filled from a TC folder
+// with the fake plugins, probe answers, sorting, the checklist with its guard, the
+// status bar, and every real configuration of the corpus.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "../hostcfg/corpus_counts.h"
+#include "../probe/probe_test_support.h"
+#include "analyses/lister_check.h"
+#include "foundation/data_folder.h"
+#include "foundation/env.h"
+#include "foundation/files.h"
+#include "foundation/texts.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/tc_discovery.h"
+#include "shell/main_window.h"
+#include "views/detail_pane.h"
+#include "views/ext_checklist.h"
+#include "views/list_rows.h"
+#include "views/list_sort.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/page_window.h"
+#include "views/tab_fill.h"
+#include "foundation/ui_globals.h"
+
+namespace {
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Pumps until the shown tab's probe job has answered every entry (or a minute passed).
+void WaitForProbes() {
+    for (int i = 0; i < 600 && ProbeDone < ProbeTotal; ++i) {
+        Pump();
+        Sleep(100);
+    }
+    Pump();
+}
+
+// The main window as the program makes it, without the program's start.
+struct Window {
+    HWND main = nullptr;
+    Window() {
+        ShownSectionKind = -1;  // no section of an earlier window to compare on activation
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+        InitCommonControlsEx(&icc);
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSEXW wc{sizeof(wc)};
+            wc.lpfnWndProc = MainWndProc;
+            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            wc.lpszClassName = L"KestrovaneMainWnd";
+            RegisterClassExW(&wc);
+            wc.lpfnWndProc = PageWndProc;
+            wc.lpszClassName = L"KestrovanePage";
+            RegisterClassExW(&wc);
+            registered = true;
+        }
+        main = CreateWindowExW(0, L"KestrovaneMainWnd", L"Kestrovane", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                               1100, 680, nullptr, nullptr, nullptr, nullptr);
+        ShowWindow(main, SW_SHOW);
+        Pump();
+    }
+    ~Window() {
+        ShownSectionKind = -1;
+        DestroyWindow(main);
+        Pump();
+    }
+    void Show(int tab) {
+        TabCtrl_SetCurSel(TabCtl, tab);
+        FillTab();
+        WaitForProbes();
+    }
+};
+
+std::wstring Cells(HWND list, int row, std::initializer_list<int> columns) {
+    std::wstring out;
+    for (int c : columns) out += (out.empty() ? L"" : L"|") + ListViewCellText(list, row, c);
+    return out;
+}
+
+std::wstring Rows(HWND list, std::initializer_list<int> columns) {
+    std::wstring out;
+    for (int r = 0; r < ListView_GetItemCount(list); ++r) out += Cells(list, r, columns) + L"\n";
+    return out;
+}
+
+UINT CheckOf(int row) { return (ListView_GetItemState(ExtList, row, LVIS_STATEIMAGEMASK) >> 12); }
+
+void Select(HWND list, int row) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Pump();
+}
+
+std::wstring StatusText() {
+    wchar_t text[2048] = {};
+    SendMessageW(StatusBar, SB_GETTEXTW, 0, (LPARAM)text);
+    return text;
+}
+
+std::wstring SelfExe() {
+    wchar_t own[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    return own;
+}
+
+// A TC folder whose wincmd.ini names the fake plugins of this build.
+struct TcFolder {
+    std::wstring dir = FreshTempDir(L"tabs");
+    ScopedEnv commander{L"COMMANDER_PATH", dir.c_str()};
+    explicit TcFolder(const std::wstring& ini) {
+        UseTestSettings();
+        // A 32-bit program asks 32-bit plugins through Kestrovane32.exe beside it,
+        // which is itself; the test program plays that part too.
+        if (sizeof(void*) == 4) CopyFileW(SelfExe().c_str(), (AppDir() + L"\\Kestrovane32.exe").c_str(), FALSE);
+        DeleteFileW(SettingsIniPath().c_str());
+        CreateDirectoryW((dir + L"\\p").c_str(), nullptr);
+        for (const wchar_t* name : {L"lister", L"view", L"pair"}) CopyInto(FakePlugin(L"lister", L"wlx"), dir + L"\\p", std::wstring(name) + (sizeof(void*) == 8 ? L".wlx64" : L".wlx"));
+        CopyInto(FakePlugin(L"content", L"wdx"), dir + L"\\p");
+        CopyInto(FakePlugin(L"packer", L"wcx"), dir + L"\\p");
+        CopyInto(FakePlugin(L"fs", L"wfx"), dir + L"\\p");
+        WincmdIniPath = dir + L"\\wincmd.ini";
+        WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(ini));
+        PendingEdits.clear();
+    }
+    ~TcFolder() {
+        WincmdIniPath.clear();
+        RemoveTree(dir);
+    }
+};
+
+const wchar_t kIni[] =
+    L"[ListerPlugins]\r\n"
+    L"1=%COMMANDER_PATH%\\p\\lister.wlx\r\n1_detect=\"EXT=\"TXT\" | EXT=\"LOG\"\"\r\n"
+    L"2=%COMMANDER_PATH%\\p\\view.wlx\r\n"
+    L"2_detect=\"FORCE & EXT=\"TXT\" | EXT=\"LOG\" & SIZE>10 | EXT=\"MD\" | !(EXT=\"BAK\")\"\r\n"
+    L"3=%COMMANDER_PATH%\\p\\gone.wlx\r\n3_detect=\"EXT=\"TXT\"\"\r\n"
+    L"4=%COMMANDER_PATH%\\p\\pair.wlx\r\n4_detect=\"EXT=\"A\" | EXT=\"B\"\"\r\n"
+    L"[ContentPlugins]\r\n1=%COMMANDER_PATH%\\p\\content.wdx\r\n"
+    L"[PackerPlugins]\r\nzip=12,%COMMANDER_PATH%\\p\\packer.wcx\r\nrar=31,%COMMANDER_PATH%\\p\\packer.wcx\r\n"
+    L"[FileSystemPlugins]\r\nFake Root=%COMMANDER_PATH%\\p\\fs.wfx\r\n";
+
+}  // namespace
+
+TEST_SUITE("window") {
+    TEST_CASE("the plugin tabs: rows, probe answers, sorting, the checklist and its guard, the status bar") {
+        TcFolder tc(kIni);
+        Window w;
+        w.Show(0);
+        CHECK(ProbeTotal == 3);
+        CHECK(Rows(PluginList, {0, 1, 3}) == L"1|lister|=\n2|view|\u2212\u2212\n3|gone|\u00d7\n4|pair|\u00b1\n");
+
+        // An answer of an earlier fill is only cached.
+        auto* late = new ProbeMsg{ProbeGen - 1, 0, KindLister, TabEntries[0].expandedPath, {}};
+        late->result.status = ProbeError;
+        PostMessageW(w.main, MsgProbeResult, 0, (LPARAM)late);
+        Pump();
+        CHECK(ListViewCellText(PluginList, 0, 3) == L"=");
+
+        ListViewSortByColumn(PluginList, 1);
+        CHECK(Rows(PluginList, {1}) == L"gone\nlister\npair\nview\n");
+        ListViewSortByColumn(PluginList, 1);
+        CHECK(Rows(PluginList, {1}) == L"view\npair\nlister\ngone\n");
+        HDITEMW arrow{};
+        arrow.mask = HDI_FORMAT;
+        Header_GetItem(ListView_GetHeader(PluginList), 1, &arrow);
+        CHECK((arrow.fmt & HDF_SORTDOWN) != 0);
+        ListViewSortByColumn(PluginList, 0);
+        CHECK(Rows(PluginList, {0}) == L"1\n2\n3\n4\n");
+
+        // Plain, key-4-only, conditional and excluded extensions of entry 2.
+        Select(PluginList, 1);
+        REQUIRE(DetailRowShown == 1);
+        CHECK(Rows(ExtList, {0, 1}) == L"TXT|active, only with key 4\nLOG|active, conditional\n"
+                                       L"MD|active, not reported by plugin\nFORCE|keyword\nBAK|excluded\n");
+        CHECK(Rows(ExtList, {2}).starts_with(L"part of a condition"));
+        CHECK((CheckOf(0) == 2 && CheckOf(1) == 2 && CheckOf(2) == 2 && CheckOf(3) == 0 && CheckOf(4) == 0));
+
+        // Of the two terms of entry 4 the first may go, the last may not.
+        Select(PluginList, 3);
+        CHECK(StatusText().find(L"unsaved changes") == std::wstring::npos);
+        REQUIRE(Rows(ExtList, {0}).starts_with(L"A\nB\n"));
+        ListView_SetItemState(ExtList, 0, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
+        Pump();
+        CHECK(CheckOf(0) == 1);
+        CHECK(StatusText().starts_with(L"unsaved changes: 1 – Ctrl+S  \u00b7  Lister plugins: 4"));
+        ListView_SetItemState(ExtList, 1, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
+        Pump();
+        CHECK(CheckOf(1) == 2);
+        CHECK(StatusText().starts_with(Tr("st_last_ext") + L"  \u00b7  unsaved changes: 1"));
+        CHECK(ListViewCellText(PluginList, 3, 1) == L"pair *");
+
+        // A bar followed by a letter gets a hidden break hint; a search across it still finds its text.
+        DetailSearchText = [] { return std::wstring(L"\"|ext"); };
+        SetDetailText(L"INI:\tEXT=\"A\"|EXT=\"B\"", true);
+        wchar_t shown[64] = {};
+        GetWindowTextW(DetailBox, shown, 64);
+        CHECK(std::wstring(shown) == L"INI:\tEXT=\"A\"|\u200bEXT=\"B\"");
+        DWORD from = 0, to = 0;
+        SendMessageW(DetailBox, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
+        CHECK(from == 11);
+        DetailSearchText = nullptr;
+
+        w.Show(2);
+        CHECK(Rows(PluginList, {1, 3}) == L"packer|\u2260\n");
+        w.Show(3);
+        // A 32-bit File-system plugin is never asked through the twin: the 64-bit TC cannot load it.
+        CHECK(Rows(PluginList, {1, 3}) == (sizeof(void*) == 8 ? L"Fake Root|\u2022\n" : L"Fake Root|32\n"));
+        CHECK(Rows(ExtList, {0, 1}) == L"Fake Root|registered\n");
+        PendingEdits.clear();
+    }
+
+    TEST_CASE("every real configuration of the corpus fills the four plugin tabs") {
+        std::wstring corpus = L"Z:" + EnvGet(L"KV_TEST_SOURCE") + L"\\..\\shared\\corpus\\wincmd";
+        std::replace(corpus.begin(), corpus.end(), L'/', L'\\');
+        TcFolder tc(L"");
+        CreateDirectoryW((tc.dir + L"\\User").c_str(), nullptr);
+        for (const auto& [from, to] : CorpusCompanions)
+            WriteFileBytes(tc.dir + L"\\" + to, ReadFileBytes(corpus + L"\\" + from));
+        Window w;
+        WIN32_FIND_DATAW d;
+        HANDLE find = FindFirstFileW((corpus + L"\\*.ini").c_str(), &d);
+        REQUIRE(find != INVALID_HANDLE_VALUE);
+        size_t files = 0;
+        do {
+            std::wstring name = d.cFileName;
+            if (std::count(name.begin(), name.end(), L'.') != 1) continue;
+            ++files;
+            CAPTURE(name);
+            WriteFileBytes(WincmdIniPath, ReadFileBytes(corpus + L"\\" + name));
+            std::array<int, 4> expected = CorpusCountsOf(_wtoi(name.c_str()));
+            for (int tab = 0; tab < 4; ++tab) {
+                CAPTURE(tab);
+                TabCtrl_SetCurSel(TabCtl, tab);
+                FillTab();
+                Pump();
+                CHECK((int)TabEntries.size() == std::max(expected[tab], 0));
+                CHECK(ListView_GetItemCount(PluginList) >= (int)TabEntries.size());
+            }
+        } while (FindNextFileW(find, &d));
+        FindClose(find);
+        CHECK(files == CorpusFiles);
+        ++ProbeGen;  // the probes still running answer nobody
+    }
+}
