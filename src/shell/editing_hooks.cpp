@@ -4,11 +4,18 @@
 
 #include "editing/cleanup.h"
 #include "editing/editing_ui.h"
+#include "editing/finding_actions.h"
+#include "editing/lister_actions.h"
 #include "editing/open_ini.h"
 #include "editing/restore_backup.h"
+#include "foundation/list_view.h"
 #include "shell/commands.h"
+#include "shell/findings_tabs.h"
+#include "shell/notifications.h"
+#include "views/lister_check_list.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
+#include "views/row_status.h"
 #include "views/tab_fill.h"
 #include "views/text_popup.h"
 
@@ -19,6 +26,19 @@ void ConnectEditing() {
         if (UpdateStatusBar) UpdateStatusBar();
     };
     EditingUi.showTextPopup = UiShowTextPopup;
+    EditingUi.jumpToFinding = JumpToFinding;
+    EditingUi.recheckLister = LvFillCheck;
+    EditingUi.rowStateGlyph = [](const PlugEntry& entry) { return std::wstring(RowStateGlyph(entry).glyph); };
+    ListActions.listerCheckMenu = LvCheckMenu;
+    auto previous = ListActions.otherListMenu;
+    ListActions.otherListMenu = [previous](HWND window, HWND list, LPARAM pos) {
+        if (list && list == FindingsList) {
+            int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+            if (row >= 0) FindingsMenu(window, ListViewMenuPoint(list, row, pos), ListViewItemData(list, row));
+            return true;
+        }
+        return previous && previous(window, list, pos);
+    };
 }
 
 bool EditingCommand(HWND window, int id) {

@@ -17,6 +17,7 @@
 #include "editing/pending_ops.h"
 #include "foundation/texts.h"
 #include "shell/commands.h"
+#include "shell/findings_tabs.h"
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
 #include "shell/window_hooks.h"
@@ -51,6 +52,7 @@ void PickPreviewFile(HWND window, bool lister) {
 }  // namespace
 
 void WireFeatures(HWND) {
+    WireFindingsAndInventory();
     WindowHooks.updateKeptRowTexts = [] { UpdateKeptRowTexts(PluginList); };
     FillHooks.fillFindings = [] { FillFindingsList(FindingsList); };
     FillHooks.fillInventory = [] {

@@ -1,0 +1,150 @@
+#include "shell/findings_tabs.h"
+
+#include <commctrl.h>
+
+#include "analyses/findings.h"
+#include "analyses/inventory.h"
+#include "editing/launch.h"
+#include "foundation/list_view.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "foundation/themes.h"
+#include "hostcfg/plug_entry.h"
+#include "shell/notifications.h"
+#include "views/detail_pane.h"
+#include "views/findings_list.h"
+#include "views/inventory_list.h"
+#include "views/list_rows.h"
+#include "views/main_colors.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/tab_fill.h"
+#include "views/view_state.h"
+
+namespace {
+
+bool NewlySelected(const NMLISTVIEW* change) {
+    return (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
+           !(change->uOldState & LVIS_SELECTED);
+}
+
+void RefillFindings() {
+    FillFindingsList(FindingsList);
+    if (UpdateStatusBar) UpdateStatusBar();
+}
+
+void ToggleAcknowledged(int index) {
+    if (index < 0 || (size_t)index >= Findings.size()) return;
+    SetAcknowledged(Findings[(size_t)index].ackKey, !Findings[(size_t)index].acked);
+    RefillFindings();
+}
+
+// Checked findings are drawn grey; new plugins stand out, removed ones are grey.
+LRESULT DrawRow(NMLVCUSTOMDRAW* draw, bool grey, bool highlight) {
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    if (highlight) draw->clrTextBk = CurrentTheme->slot[5];
+    if (grey) draw->clrText = CurrentTheme->slot[6];
+    ThemeSelColors(draw);
+    return CDRF_NEWFONT;
+}
+
+bool FindingsNotify(const NMHDR* header, LRESULT& result) {
+    switch (header->code) {
+    case NM_CUSTOMDRAW: {
+        auto* draw = (NMLVCUSTOMDRAW*)header;
+        int index = (int)draw->nmcd.lItemlParam;
+        bool acked = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && index >= 0 &&
+                     (size_t)index < Findings.size() && Findings[(size_t)index].acked;
+        result = DrawRow(draw, acked, false);
+        return true;
+    }
+    case LVN_ITEMCHANGED: {
+        const auto* change = (const NMLISTVIEW*)header;
+        if (NewlySelected(change)) SetDetailText(FindingDetailText((int)change->lParam), true);
+        return true;
+    }
+    case NM_DBLCLK:
+    case NM_RETURN:
+        JumpToFinding(FindingsListSelection());
+        return true;
+    case LVN_KEYDOWN:
+        if (((const NMLVKEYDOWN*)header)->wVKey != VK_INSERT) return false;
+        ToggleAcknowledged(FindingsListSelection());
+        return true;
+    }
+    return false;
+}
+
+bool InventoryNotify(const NMHDR* header, LRESULT& result) {
+    switch (header->code) {
+    case NM_CUSTOMDRAW: {
+        auto* draw = (NMLVCUSTOMDRAW*)header;
+        size_t row = (size_t)draw->nmcd.lItemlParam;
+        int mark = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && row < InvRowMarks.size() ? InvRowMarks[row] : 0;
+        result = DrawRow(draw, mark == InvMarkRemoved, mark == InvMarkNew);
+        return true;
+    }
+    case NM_DBLCLK:
+    case NM_RETURN:
+        if (ListActions.openInTc) ListActions.openInTc(SelectedPluginRef(-1));
+        return true;
+    }
+    return false;
+}
+
+// The rows of the packer extension list that show the extension.
+void SelectExtensionRows(const std::wstring& ext) {
+    if (!ExtList) return;
+    for (int row = 0, count = ListView_GetItemCount(ExtList); row < count; ++row) {
+        if (!StrIEquals(ListViewCellText(ExtList, row, 0), ext)) continue;
+        ListView_SetItemState(ExtList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(ExtList, row, FALSE);
+    }
+}
+
+}  // namespace
+
+int JumpToFinding(int index) {
+    if (index < 0 || (size_t)index >= Findings.size() || Findings[(size_t)index].iniLine) return -1;
+    const Finding f = Findings[(size_t)index];
+    if (!f.diskFile.empty()) {
+        OpenInTc(MakePluginRef(f.name, f.diskFile), L"");
+        return -1;
+    }
+    if (!TabCtl || !PluginList) return -1;
+    TabCtrl_SetCurSel(TabCtl, f.tab);
+    FillTab();
+    int entry = FindingEntryIndex(f, TabEntries);
+    if (entry < 0) return -1;
+    ListView_SetItemState(PluginList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int row = 0, count = ListView_GetItemCount(PluginList); row < count; ++row) {
+        if (ListViewItemData(PluginList, row) != entry) continue;
+        ListView_SetItemState(PluginList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(PluginList, row, FALSE);
+    }
+    if (f.tab == KindPacker && !f.display.empty()) SelectExtensionRows(f.display);
+    SetFocus(PluginList);
+    CameFromFinding = 1;
+    StatusNote = Tr("st_back");
+    if (UpdateStatusBar) UpdateStatusBar();
+    return entry;
+}
+
+void WireFindingsAndInventory() {
+    ListActions.entryIsNew = EntryIsNew;
+    auto previous = ListActions.otherListNotify;
+    ListActions.otherListNotify = [previous](HWND window, const NMHDR* header, LRESULT& result) {
+        if (FindingsList && header->hwndFrom == FindingsList && FindingsNotify(header, result)) return true;
+        if (InventoryList && header->hwndFrom == InventoryList && InventoryNotify(header, result)) return true;
+        return previous && previous(window, header, result);
+    };
+    InventoryUpdatedHook = [] {
+        if (TabIsInventory) {
+            FillInventoryList(InventoryList);
+            ShowChangeLog();
+        } else if (PluginList) {
+            InvalidateRect(PluginList, nullptr, FALSE);
+        }
+    };
+}

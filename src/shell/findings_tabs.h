@@ -1,0 +1,10 @@
+// The findings and inventory tabs in the main window: their list notifications,
+// the jump from a finding to its entry, and the inventory's refresh after an update.
+#pragma once
+#include <windows.h>
+
+// Hands the two tabs' handlers to the window's list and inventory hooks.
+void WireFindingsAndInventory();
+// Selects the finding's entry on its tab (a plugin file on disk opens its folder in
+// TC instead); the index of that entry in TabEntries, or -1.
+int JumpToFinding(int index);
