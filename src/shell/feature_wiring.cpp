@@ -1,5 +1,7 @@
 #include "shell/feature_wiring.h"
 
+#include <commctrl.h>
+
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
 #include "editing/kept_rows.h"
@@ -10,14 +12,34 @@
 #include "shell/commands.h"
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
+#include "shell/plugin_menu.h"
+#include "shell/search.h"
 #include "shell/window_hooks.h"
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
 #include "views/list_view.h"
 #include "views/main_controls.h"
+#include "views/panes.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
 #include "views/view_state.h"
+
+namespace {
+
+void WireSearch() {
+    FeatureCommands[IdSearchEdit] = [](HWND) { RunSearch(); };
+    FeatureCommands[IdSearchNextBtn] = [](HWND) { OnSearchEdit(1); };
+    FeatureCommands[IdSearchPrevBtn] = [](HWND) { OnSearchEdit(-1); };
+    FeatureCommands[CmdNextMatch] = [](HWND) { OnSearchEdit(1); };
+    FeatureCommands[CmdPrevMatch] = [](HWND) { OnSearchEdit(-1); };
+    FeatureCommands[CmdFind] = [](HWND) { FocusSearch(); };
+    WindowHooks.onFieldsResult = OnFieldsResult;
+    FillHooks.resetSearch = SearchAfterFill;
+    DetailSearchText = SearchText;
+    if (SearchEdit) SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
+}
+
+}  // namespace
 
 void WireFeatures(HWND) {
     WindowHooks.saveChanges = SaveChanges;
@@ -47,4 +69,6 @@ void WireFeatures(HWND) {
     FeatureCommands[CmdDelete] = [](HWND window) {
         if (!TabIsFindings) AskMarkDelete(window, LvSelIndexPlugins(), L"");
     };
+    WireSearch();
+    ListActions.pluginMenu = PluginMenu;
 }
