@@ -1,7 +1,7 @@
 # The libraries from the bottom up: each may link only those before it, so no
 # dependency runs in a circle. dsx and the probe record sit below the host model
 # because a plugin entry holds compiled detect strings and its probe result.
-set(KV_LAYERS foundation ui dsx probe_record hostcfg probe analyses editing install views shell)
+set(KV_LAYERS foundation dsx probe_record hostcfg probe analyses editing install views shell)
 
 # Fails the configuration when a kv_ library in links lies above the given layer
 # (with SELF: above or at it), so an upward edge is refused before the linker runs.

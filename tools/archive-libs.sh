@@ -73,6 +73,10 @@ build() {
 }
 
 mkdir -p "$cache" "$out"
+# Several work trees may run their tests at once on one machine: one builds, the others wait.
+exec 9>"$cache/.lock"
+flock 9
+rm -rf "$cache"/build.* "$cache"/*.tmp
 kv_apt_setup
 build libdeflate LIBDEFLATE64.DLL build_libdeflate
 build unrar-nonfree UNRAR64.DLL build_unrar

@@ -15,6 +15,10 @@ for plugin in wlx/DemoView/lister wlx/CodeView/lister_blank wlx/Crashy/crash wdx
   mkdir -p "$folder"
   cp "build/x64/fakes/plugins/$name.${ext}64" "build/x86/fakes/plugins/$name.$ext" "$folder/"
 done
+# TC's archive libraries, so that packages install from zip, rar and 7z, and a few
+# packages of the stand-in plugins to try that with.
+bash tools/archive-libs.sh "$demo/TC" >/dev/null
+bash tests/install/make_packages.sh "$demo/Packages" build/x64/fakes/plugins build/x86/fakes/plugins
 # Wine maps the Unix root to drive Z:; the program gets Windows paths, and Wine an
 # absolute prefix.
 winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }

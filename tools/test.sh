@@ -11,6 +11,8 @@ for arch in x64 x86; do
   cmake --preset $arch >/dev/null
   cmake --build --preset $arch -j "$jobs"
 done
+echo "== TC's archive libraries (built once, then from the cache)"
+bash tools/archive-libs.sh build/x64/archive-libs
 echo "== Parsers built for this machine, with sanitizers"
 cmake -S tests/native -B build/native -G Ninja >/dev/null
 cmake --build build/native -j "$jobs"

@@ -1,6 +1,7 @@
 #include "analyses/preview_texts.h"
 
 #include "analyses/content_preview.h"
+#include "analyses/preview_state.h"
 #include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -100,6 +101,29 @@ std::wstring PvPickResultText(const PvPlugin& row) {
     case PvNotContent: return L"–";
     default: return L"";
     }
+}
+
+std::vector<std::wstring> PvStatusPieces() {
+    int answered = 0, considered = 0;
+    for (const PvPlugin& row : PvPlugins) {
+        if (row.builtIn || row.state == PvSkipped || row.state == PvNoMatch) continue;
+        ++considered;
+        answered += row.state == PvAnsweredOk;
+    }
+    std::vector<std::wstring> pieces;
+    if (PreviewFile.empty()) {
+        pieces.push_back(Tr("st_pvnofile"));
+    } else {
+        std::wstring text = FillVar(Tr("st_preview"), L"n", std::to_wstring(answered));
+        pieces.push_back(FillVar(text, L"m", std::to_wstring(considered)));
+    }
+    if (PvRunning()) {
+        std::wstring text = FillVar(Tr("st_pvrunning"), L"i", std::to_wstring(PvAnswered));
+        pieces.push_back(FillVar(text, L"n", std::to_wstring(PvJobsPending)));
+    } else if (!PvWhyText.empty()) {
+        pieces.push_back(PvWhyText);
+    }
+    return pieces;
 }
 
 std::wstring PvFieldTypeName(int type) {

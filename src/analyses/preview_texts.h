@@ -23,6 +23,10 @@ std::wstring PvPickNameText(const PvPlugin& row);
 // The result cell: "valued/all", "…", or a mark of the error.
 std::wstring PvPickResultText(const PvPlugin& row);
 
+// The status-bar pieces of the content preview: plugins answered, then the running
+// query or why the shown plugin was chosen.
+std::vector<std::wstring> PvStatusPieces();
+
 // The name of a field type.
 std::wstring PvFieldTypeName(int type);
 // A value as shown: the text, yes/no, or what a negative result means.

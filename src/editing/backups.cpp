@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <map>
 
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
@@ -82,6 +83,24 @@ std::wstring CopyToFreeName(const std::wstring& source, const std::wstring& fold
     return L"";
 }
 
+// The stem of a backup's name: what stands before "_<stamp>[_pre].ini"; "" for another name.
+std::wstring BackupStem(const std::wstring& name) {
+    std::wstring lower = StrLower(name);
+    size_t tail = lower.ends_with(L"_pre.ini") ? 8 : lower.ends_with(L".ini") ? 4 : std::wstring::npos;
+    if (tail == std::wstring::npos || name.size() < tail + StampChars + 1) return L"";
+    size_t at = name.size() - tail - StampChars - 1;
+    BackupFile b;
+    std::wstring stem = name.substr(0, at);
+    return ParseBackupName(name, stem, b) ? stem : L"";
+}
+
+// The newest backup made before a write stays, else the newest of all.
+size_t KeptBackup(const std::vector<BackupFile>& group) {
+    for (size_t i = group.size(); i-- > 0;)
+        if (!group[i].pre) return i;
+    return group.size() - 1;
+}
+
 void Prune(const std::wstring& source) {
     std::vector<BackupFile> all = BackupsOf(source);
     for (size_t i = 0; i + MaxBackupsPerFile < all.size(); ++i) ForgetBackup(all[i]);
@@ -143,6 +162,45 @@ bool IniPrepareWriteOnce(std::wstring& errors, std::set<std::wstring>& backedUp,
     }
     backedUp.insert(key);
     return true;
+}
+
+std::wstring NewestWriteBackup(const std::wstring& source) {
+    std::vector<BackupFile> all = BackupsOf(source);
+    for (size_t i = all.size(); i-- > 0;)
+        if (!all[i].pre) return all[i].path;
+    return L"";
+}
+
+std::vector<std::wstring> SupersededBackups() {
+    std::map<std::wstring, std::vector<BackupFile>> groups;
+    std::wstring folder = BackupsFolder();
+    WIN32_FIND_DATAW fd;
+    FindHandle find(FindFirstFileW(PathJoin(folder, L"*.ini").c_str(), &fd));
+    if (!find) return {};
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        BackupFile b;
+        std::wstring stem = BackupStem(fd.cFileName), key;
+        if (stem.empty() || !ParseBackupName(fd.cFileName, stem, b)) {
+            b.name = fd.cFileName;
+            key = L"?" + StrLower(b.name);  // no backup of the program's: it stays alone
+        } else {
+            std::wstring source = RecordedSource(b.name);
+            key = source.empty() ? L"?" + StrLower(stem) : StrLower(FullPath(source));
+        }
+        b.path = PathJoin(folder, b.name);
+        groups[key].push_back(std::move(b));
+    } while (FindNextFileW(find.Get(), &fd));
+    std::vector<std::wstring> out;
+    for (auto& [key, group] : groups) {
+        std::sort(group.begin(), group.end(), [](const BackupFile& a, const BackupFile& b) {
+            return a.stamp != b.stamp ? a.stamp < b.stamp : a.pre > b.pre;
+        });
+        size_t keep = KeptBackup(group);
+        for (size_t i = 0; i < group.size(); ++i)
+            if (i != keep) out.push_back(group[i].path);
+    }
+    return out;
 }
 
 void ForgetBackup(const BackupFile& backup) {

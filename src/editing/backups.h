@@ -26,5 +26,11 @@ std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix);
 bool IniPrepareWrite(std::wstring& errors, const std::wstring& path);
 // The same for one save, which backs each file up once; the file must exist.
 bool IniPrepareWriteOnce(std::wstring& errors, std::set<std::wstring>& backedUp, const std::wstring& path);
+// The newest backup made before a write of that file; "" when there is none.
+std::wstring NewestWriteBackup(const std::wstring& source);
+// Every backup in the Backups folder that clean-up may offer: per source file (or,
+// for backups without a record, per stem) all but the newest one made before a
+// write, or all but the newest when there are only restore copies. In name order.
+std::vector<std::wstring> SupersededBackups();
 // Deletes a backup and its record.
 void ForgetBackup(const BackupFile& backup);

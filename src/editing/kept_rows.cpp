@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "editing/editing_ui.h"
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -27,6 +28,12 @@ void SetCell(HWND list, int row, int column, const std::wstring& text) {
     ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text.c_str()));
 }
 
+void Changed() {
+    if (PendingChanged) PendingChanged();
+}
+
+}  // namespace
+
 bool CopyToClipboard(HWND owner, const std::wstring& text) {
     if (!OpenClipboard(owner)) return false;
     EmptyClipboard();
@@ -43,17 +50,11 @@ bool CopyToClipboard(HWND owner, const std::wstring& text) {
     return done;
 }
 
-void Changed() {
-    if (PendingChanged) PendingChanged();
-}
-
-}  // namespace
-
 bool ConfirmMissingFile(HWND owner, const std::wstring& path) {
     std::wstring expanded = EnvExpand(path);
     if (FileExists(expanded) || FileExists(expanded + L"64")) return true;
     std::wstring q = FillVar(Tr("ask_nofile"), L"f", path);
-    return MessageBoxW(owner, q.c_str(), L"Kestrovane", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return EditMessage(owner, q, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void UpdateKeptRowTexts(HWND list) {
@@ -96,7 +97,7 @@ bool DisabledRowMenu(HWND owner, POINT screen, int itemData) {
         CopyToClipboard(owner, EnvExpand(kept.path));
     } else if (cmd == CmdForget) {
         std::wstring q = FillVar(Tr("ask_forget"), L"n", kept.name);
-        if (MessageBoxW(owner, q.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+        if (EditMessage(owner, q, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
             RemoveDisabledKey(kept.key);
             PendingReactivations.erase(kept.key);
             Changed();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dsx/detect_spec.h"
+#include "editing/editing_ui.h"
 #include "dsx/edit.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -115,7 +116,7 @@ std::wstring SectionOf(int kind) { return PlugSectionName(kind); }
 
 bool AskYes(HWND owner, const std::wstring& what, int kind) {
     std::wstring q = FillVar(FillVar(Tr("ask_delete"), L"n", what), L"s", SectionOf(kind));
-    return MessageBoxW(owner, q.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return EditMessage(owner, q, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 bool ToggleNumbered(HWND owner, const PlugEntry& e) {

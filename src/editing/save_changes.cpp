@@ -135,6 +135,13 @@ void FinalMessage(HWND owner, const SaveRun& run) {
 
 }  // namespace
 
+bool WriteAtOnceAllowed(HWND owner) {
+    if (SaveReq.busy) Show(owner, Tr("err_save_busy"), MB_ICONINFORMATION);
+    else if (CountPendingChanges() > 0) Show(owner, Tr("un_pending"), MB_ICONINFORMATION);
+    else return true;
+    return false;
+}
+
 std::wstring TooLongList(const SaveRun& run) {
     std::wstring list;
     for (const PendingEdit& e : run.edits) {

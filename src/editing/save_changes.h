@@ -16,6 +16,10 @@ extern MessageBoxFn SaveMessageBox;
 
 // Reads and clears SaveReq. Refuses, leaving SaveReq alone, while a save runs.
 void SaveChanges(HWND owner);
+// For a command that writes at once through SaveChanges (install, uninstall, the
+// Lister-check actions): false, after telling the user why, while a save runs or
+// changes are pending.
+bool WriteAtOnceAllowed(HWND owner);
 // The text the save dialog lists: every change, lines ending in CR LF.
 std::wstring ChangeListText(const SaveRun& run);
 // The lines of detect strings that are too long; "" when none is.

@@ -1,15 +1,126 @@
 #include "foundation/list_view.h"
 
-#include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
+#include <cwchar>
+
+#include "foundation/texts.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
+
+std::map<HWND, SortState> SortStates;
+std::map<HWND, int> ListMinWidths;
+int32_t PathColumn = 4;
+
+namespace {
+
+int ColumnCount(HWND list) {
+    HWND header = ListView_GetHeader(list);
+    return header ? Header_GetItemCount(header) : 0;
+}
+
+int ScreenDpi() {
+    HDC dc = GetDC(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles) {
+    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance,
+                                nullptr);
+    if (!list) return nullptr;
+    ListView_SetExtendedListViewStyle(list, extraExStyles | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    ThemeSetWindowTheme(list, L"Explorer", nullptr);
+    return list;
+}
+
+void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int width, int format) {
+    std::wstring text = caption;
+    LVCOLUMNW col{};
+    col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    col.fmt = format;
+    col.cx = width;
+    col.pszText = text.data();
+    col.iSubItem = column;
+    SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
+}
+
+void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) {
+    std::wstring copy = text;
+    LVITEMW item{};
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = copy.data();
+    if (column == 0) {
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.lParam = row;
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    } else {
+        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+int ListViewItemData(HWND list, int row) {
+    if (row < 0) return -1;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
+    return static_cast<int>(item.lParam);
+}
+
+bool ListViewRowSelected(const NMLVCUSTOMDRAW* draw) {
+    if (!CurrentTheme->custom) return false;
+    return (SendMessageW(draw->nmcd.hdr.hwndFrom, LVM_GETITEMSTATE, draw->nmcd.dwItemSpec, LVIS_SELECTED) &
+            LVIS_SELECTED) != 0;
+}
+
+POINT ListViewMenuPoint(HWND list, int row, LPARAM menuPos) {
+    POINT pt{static_cast<short>(LOWORD(menuPos)), static_cast<short>(HIWORD(menuPos))};
+    bool fromKeyboard = menuPos == -1 || (LOWORD(menuPos) == 0xFFFF && HIWORD(menuPos) == 0xFFFF);
+    if (!fromKeyboard) return pt;
+    pt = {8, 8};
+    RECT bounds{};
+    bounds.left = LVIR_SELECTBOUNDS;
+    if (row >= 0 && SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds)))
+        pt = {bounds.left + 8, bounds.bottom};
+    ClientToScreen(list, &pt);
+    return pt;
+}
+
+void ListViewSetColumnWidths(HWND list, const std::wstring& widths) {
+    int columns = ColumnCount(list);
+    if (widths.empty() || columns < 1) return;
+    const wchar_t* p = widths.c_str();
+    for (int column = 0; column < columns && *p; ++column) {
+        wchar_t* end = nullptr;
+        long value = wcstol(p, &end, 10);
+        if (end == p) break;
+        if (value >= 16 && value <= 2000) ListView_SetColumnWidth(list, column, UiScale(value));
+        p = end;
+        if (*p == L',') ++p;
+    }
+}
+
+std::wstring ListViewColumnWidths(HWND list, bool includeLast) {
+    int count = ColumnCount(list) - (includeLast ? 0 : 1);
+    std::wstring text;
+    for (int column = 0; column < count; ++column) {
+        if (column) text += L',';
+        text += std::to_wstring(MulDiv(ListView_GetColumnWidth(list, column), 96, UiDpi));
+    }
+    return text;
+}
 
 void ListViewFitLastColumn(HWND list) {
-    HWND header = ListView_GetHeader(list);
-    int columns = header ? Header_GetItemCount(header) : 0;
+    int columns = ColumnCount(list);
     if (columns < 1) return;
-    UINT dpi = GetDpiForWindow(list);
-    if (dpi == 0) dpi = 96;
     RECT client{};
     GetClientRect(list, &client);
     int width = client.right - client.left;
@@ -17,14 +128,17 @@ void ListViewFitLastColumn(HWND list) {
     // rows that do not fit would put a horizontal bar under the list.
     bool barShown = (GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) != 0;
     if (!barShown && ListView_GetItemCount(list) > ListView_GetCountPerPage(list))
-        width -= GetSystemMetricsForDpi(SM_CXVSCROLL, dpi);
+        width -= MulDiv(GetSystemMetrics(SM_CXVSCROLL), UiDpi, ScreenDpi());
     for (int c = 0; c < columns - 1; ++c) width -= ListView_GetColumnWidth(list, c);
-    ListView_SetColumnWidth(list, columns - 1, std::max(width, MulDiv(60, (int)dpi, 96)));
+    width = std::max(width, UiScale(60));
+    if (auto min = ListMinWidths.find(list); min != ListMinWidths.end()) width = std::max(width, min->second);
+    ListView_SetColumnWidth(list, columns - 1, width);
 }
 
-int ListViewItemData(HWND list, int row) {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    return ListView_GetItem(list, &item) ? (int)item.lParam : -1;
+void ListViewSetColumnTitle(HWND list, int column, const char* key) {
+    std::wstring text = Tr(key);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = text.data();
+    SendMessageW(list, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
 }

@@ -184,6 +184,11 @@ std::wstring PathDir(const std::wstring& path) {
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
 }
 
+std::wstring PathName(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
 std::wstring FileStem(const std::wstring& path) {
     size_t cut = path.find_last_of(L"\\/");
     std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);

@@ -59,6 +59,8 @@ std::vector<std::basic_string_view<Char>> SplitViews(std::basic_string_view<Char
 std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t separator);
 
 std::wstring PathDir(const std::wstring& path);
+// The part after the last '\\' or '/'; the whole text when there is none.
+std::wstring PathName(const std::wstring& path);
 std::wstring FileStem(const std::wstring& path);
 std::wstring PathJoin(const std::wstring& dir, const std::wstring& rel);
 // The path without trailing '\\' and '/'.

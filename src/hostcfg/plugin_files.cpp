@@ -40,6 +40,13 @@ bool IsFileWithMachine(const std::wstring& path, uint16_t machine) {
 
 }  // namespace
 
+void ForEachDirItem(const std::wstring& folder, const std::function<bool(const DirItem&)>& visit) {
+    ListFolder(folder, [&](const WIN32_FIND_DATAW& d) {
+        if (IsDots(d.cFileName)) return true;
+        return visit(DirItem{d.cFileName, IsFolder(d), (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    });
+}
+
 int PluginKindOfFileName(const std::wstring& name) {
     std::wstring key = PlugKeyName(name);
     size_t dot = key.rfind(L'.');

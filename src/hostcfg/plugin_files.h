@@ -2,9 +2,18 @@
 // of a configured path, plugins in a folder named for another kind, and scans.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
+
+struct DirItem {
+    std::wstring name;
+    bool folder = false;
+    bool link = false;  // a junction or symbolic link, never to be followed
+};
+// Every entry of the folder but "." and "..", in listing order, until visit returns false.
+void ForEachDirItem(const std::wstring& folder, const std::function<bool(const DirItem&)>& visit);
 
 // PlugKeyName(full path) -> the file found for it; filled by ScanDiskPlugins.
 extern std::map<std::wstring, std::wstring> DiskPlugins;

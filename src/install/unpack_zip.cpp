@@ -71,7 +71,21 @@ struct ZipRun {
     void* decompressor;
     uint32_t files = 0;
     uint64_t total = 0;
+    // One output buffer, grown to the largest entry so far: a fresh block per entry
+    // would make the system hand out and clear new pages for every file.
+    std::unique_ptr<uint8_t[]> out{};
+    size_t outCapacity = 0;
 };
+
+// Room for the entry's content; null when the machine cannot give that much.
+uint8_t* OutputBuffer(ZipRun& run, size_t size) {
+    if (size > run.outCapacity) {
+        run.out.reset();
+        run.out.reset(new (std::nothrow) uint8_t[size]);
+        run.outCapacity = run.out ? size : 0;
+    }
+    return run.out.get();
+}
 
 // One entry of the directory, checked, inflated and written; ExitOk to go on.
 int UnpackEntry(ZipRun& run, const ZipEntry& e) {
@@ -90,21 +104,22 @@ int UnpackEntry(ZipRun& run, const ZipEntry& e) {
     if (int code = UnpackAddSize(run.total, e.size, run.archive); code != ExitOk) return code;
     int64_t data = ZipEntryDataOffset(run.bytes, e);
     if (data < 0) return UnpackFail(ExitDamaged, "bad", rel);
-    // A declared size the machine cannot hold is as much too big as one past the limit.
-    std::unique_ptr<uint8_t[]> out(new (std::nothrow) uint8_t[e.size ? e.size : 1]);
-    if (!out) return UnpackFail(ExitRefused, "big", run.archive);
-    const uint8_t* in = run.bytes.data() + data;
+    // Stored content is checked and written straight from the archive's bytes.
+    const uint8_t* content = run.bytes.data() + data;
     if (e.method == 8) {
+        uint8_t* out = OutputBuffer(run, e.size ? e.size : 1);
+        // A declared size the machine cannot hold is as much too big as one past the limit.
+        if (!out) return UnpackFail(ExitRefused, "big", run.archive);
         size_t actual = 0;
-        if (run.lib.decompress(run.decompressor, in, e.packedSize, out.get(), e.size, &actual) != 0 || actual != e.size)
+        if (run.lib.decompress(run.decompressor, content, e.packedSize, out, e.size, &actual) != 0 || actual != e.size)
             return UnpackFail(ExitDamaged, "bad", rel);
-    } else {
-        if (e.packedSize != e.size) return UnpackFail(ExitDamaged, "bad", rel);
-        memcpy(out.get(), in, e.size);
+        content = out;
+    } else if (e.packedSize != e.size) {
+        return UnpackFail(ExitDamaged, "bad", rel);
     }
-    if (run.lib.crc32(0, out.get(), e.size) != e.crc) return UnpackFail(ExitDamaged, "crc", rel);
+    if (run.lib.crc32(0, content, e.size) != e.crc) return UnpackFail(ExitDamaged, "crc", rel);
     if (int code = UnpackMakeFolder(PathDir(full), rel); code != ExitOk) return code;
-    if (!WriteWholeFile(full, out.get(), e.size)) return UnpackFail(ExitWrite, "write", rel);
+    if (!WriteWholeFile(full, content, e.size)) return UnpackFail(ExitWrite, "write", rel);
     ++run.files;
     return ExitOk;
 }

@@ -4,18 +4,24 @@
 
 #include <string>
 
+#include <commctrl.h>
+
 #include "analyses/plugin_caches.h"
 #include "analyses/preview_state.h"
-#include "editing/pending_ops.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/texts.h"
-#include "hostcfg/pending.h"
 #include "probe/background_probe.h"
 #include "probe/plugin_info.h"
 #include "probe/probe_result.h"
+#include "foundation/list_view.h"
+#include "hostcfg/kept.h"
+#include "install/install_command.h"
+#include "install/uninstall.h"
+#include "shell/editing_hooks.h"
 #include "shell/menu_help.h"
-#include "shell/window_hooks.h"
+#include "shell/saving_hooks.h"
+#include "shell/settings_apply.h"
 #include "views/main_controls.h"
 #include "views/tab_fill.h"
 #include "views/text_popup.h"
@@ -62,22 +68,6 @@ namespace {
 
 void ShowPluginInfo() { ShowPluginInfoOf(SelectedPluginRef(-1)); }
 
-void Save(HWND window) {
-    if (CountPendingChanges() < 1) {
-        Say(window, Tr("save_nothing"), MB_ICONINFORMATION);
-        return;
-    }
-    if (WindowHooks.saveChanges) WindowHooks.saveChanges(window);
-    else RunFeature(window, CmdSave);
-}
-
-void Discard(HWND window) {
-    if (CountPendingChanges() < 1) return;
-    if (MessageBoxW(window, Tr("ask_discard").c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    DiscardPending();
-    UiPostRefresh();
-}
-
 // The child controls act only on the notification that is theirs.
 bool ChildControl(HWND window, int id, int code) {
     bool button = id == IdSearchPrevBtn || id == IdSearchNextBtn || id == IdSearchClearBtn ||
@@ -110,6 +100,7 @@ std::wstring CommandCaption(HWND window, int id) {
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     int id = LOWORD(wParam);
     if (ChildControl(window, id, HIWORD(wParam))) return 0;
+    if (EditingCommand(window, id)) return 0;
     switch (id) {
     case CmdReload: Reload(); return 0;
     case CmdExit: PostMessageW(window, WM_CLOSE, 0, 0); return 0;
@@ -117,20 +108,21 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CmdLegend: ShowHelp(window, L"e00_zeichen", true); return 0;
     case CmdOpenLog: OpenChangeLog(window); return 0;
     case CmdPluginInfo: ShowPluginInfo(); return 0;
-    case CmdSave: Save(window); return 0;
-    case CmdDiscard: Discard(window); return 0;
+    case CmdSave: SaveCommand(window); return 0;
+    case CmdDiscard: DiscardCommand(window); return 0;
     case CmdHelp: ShowHelp(window, HelpPageForCurrentTab(), false); return 0;
-    case CmdInstall:
-        if (WindowHooks.install) WindowHooks.install(window, L"");
-        else RunFeature(window, id);
-        return 0;
+    case CmdInstall: InstallWhenFree(window, L""); return 0;
+    case CmdSettings: RunSettingsSheet(); return 0;
     // Edit and delete act on the findings tab and the plugin tabs only.
     case CmdEdit:
     case CmdDelete:
         if (!TabIsInventory && !TabIsPreview) RunFeature(window, id);
         return 0;
     case CmdUninstall:
-        if (OnPluginTab()) RunFeature(window, id);
+        if (OnPluginTab() && PluginList) {
+            int row = ListViewItemData(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED));
+            if (row >= 0 && row < KeptIdBase) Uninstall(window, row);
+        }
         return 0;
     }
     if (id >= CmdOpenIni && id <= CmdInstall) {

@@ -1,23 +1,33 @@
 #include "shell/feature_wiring.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
 
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
+#include "analyses/preview_state.h"
+#include "views/preview_file.h"
+#include "editing/entry_edit.h"
 #include "editing/kept_rows.h"
+#include "editing/order_ops.h"
 #include "probe/background_probe.h"
 #include "editing/launch.h"
 #include "editing/pending_ops.h"
-#include "editing/save_changes.h"
+#include "foundation/texts.h"
 #include "shell/commands.h"
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
 #include "shell/plugin_menu.h"
 #include "shell/search.h"
 #include "shell/window_hooks.h"
+#include "views/detail_pane.h"
+#include "views/ext_checklist.h"
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/status_text.h"
@@ -39,14 +49,27 @@ void WireSearch() {
     if (SearchEdit) SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
 }
 
+// Asks for the file the preview tab checks, as content preview or Lister check.
+void PickPreviewFile(HWND window, bool lister) {
+    wchar_t file[MAX_PATH] = {};
+    std::wstring filter = Tr("dlg_filter_all") + L'\0' + L"*.*" + L'\0' + L'\0';
+    std::wstring title = Tr(lister ? "pv_pick_l" : "pv_pick_c");
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = window;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = title.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameW(&ofn)) PvSetFile(file, lister);
+}
+
 }  // namespace
 
 void WireFeatures(HWND) {
-    WindowHooks.saveChanges = SaveChanges;
     WindowHooks.updateKeptRowTexts = [] { UpdateKeptRowTexts(PluginList); };
-    WindowHooks.updateInventory = UpdateInventory;
-    WindowHooks.fillFindingsList = [] { FillFindingsList(FindingsList); };
-    FillHooks.fillFindings = WindowHooks.fillFindingsList;
+    FillHooks.fillFindings = [] { FillFindingsList(FindingsList); };
     FillHooks.fillInventory = [] {
         InventoryCheckIni();
         FillInventoryList(InventoryList);
@@ -55,19 +78,38 @@ void WireFeatures(HWND) {
     InventoryStatusText = [] { return InventoryStatus(BgProbeRunning || ProbeDone < ProbeTotal); };
     InventoryPluginRef = [](int row) {
         if (row < 0 && InventoryList) row = ListView_GetNextItem(InventoryList, -1, LVNI_SELECTED);
-        int id = LvGetParam(InventoryList, row);
+        int id = ListViewItemData(InventoryList, row);
         if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
         return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
     };
     PendingChanged = UiPostRefresh;
     ListActions.askMarkDelete = AskMarkDelete;
     ListActions.keptRowMenu = [](HWND owner, POINT pt, int row) {
-        return DisabledRowMenu(owner, pt, LvGetParam(PluginList, row));
+        return DisabledRowMenu(owner, pt, ListViewItemData(PluginList, row));
     };
     ListActions.openInTc = [](const PlugRef& ref) { OpenInTc(ref, L""); };
     FeatureCommands[CmdOpenInTc] = [](HWND) { OpenInTc(SelectedPluginRef(-1), L""); };
+    FeatureCommands[IdPvPickListerBtn] = [](HWND window) { PickPreviewFile(window, true); };
+    FeatureCommands[IdPvPickContentBtn] = [](HWND window) { PickPreviewFile(window, false); };
+    ListActions.editEntry = EditEntry;
+    ListActions.extRowMenu = [](HWND owner, POINT pt, int row) {
+        int id = ListViewItemData(ExtList, row);
+        if (id < 0 || (size_t)id >= ExtRows.size() || DetailRowShown < 0) return;
+        const ExtRow& r = ExtRows[(size_t)id];
+        auto claims = ExtClaims.find(r.key);
+        ExtRowMenu(owner, pt, DetailRowShown, r.kind, r.key,
+                   claims == ExtClaims.end() ? std::vector<size_t>{} : claims->second);
+    };
+    FeatureCommands[CmdEdit] = [](HWND window) {
+        if (!TabIsFindings) EditEntry(window, PluginListSelection(), L"");
+    };
+    for (int op : {0, 1})
+        FeatureCommands[op == 0 ? CmdMoveUp : CmdMoveDown] = [op](HWND) {
+            int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : -1;
+            if (tab == 0 || tab == 1) OrderOp(PluginList, tab, op);
+        };
     FeatureCommands[CmdDelete] = [](HWND window) {
-        if (!TabIsFindings) AskMarkDelete(window, LvSelIndexPlugins(), L"");
+        if (!TabIsFindings) AskMarkDelete(window, PluginListSelection(), L"");
     };
     WireSearch();
     ListActions.pluginMenu = PluginMenu;

@@ -13,20 +13,27 @@
 #include "foundation/logs.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
+#include "foundation/ui_globals.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/install_command.h"
+#include "install/install_dialog.h"
 #include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/commands.h"
 #include "shell/forward.h"
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
+#include "shell/editing_hooks.h"
+#include "shell/saving_hooks.h"
+#include "shell/columns_wiring.h"
 #include "shell/start_args.h"
+#include "shell/window_hooks.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
+#include "views/panes.h"
 #include "views/text_popup.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "views/main_colors.h"
 #include "views/window_layout.h"
 
 namespace {
@@ -103,6 +110,7 @@ int ApplySavedPlacement(HWND window, int showCmd) {
     placement.length = sizeof(placement);
     GetWindowPlacement(window, &placement);
     placement.flags = 0;
+    placement.showCmd = SW_HIDE;  // shown once, after the start tab is chosen
     placement.rcNormalPosition = saved->rect;
     SetWindowPlacement(window, &placement);
     return saved->maximized ? SW_SHOWMAXIMIZED : showCmd;
@@ -167,6 +175,17 @@ int RunMessageLoop(HWND window) {
     return static_cast<int>(msg.wParam);
 }
 
+// The install reaches the window only through these: its package from /install or
+// a second copy, the status bar and the text window.
+void ConnectInstalling() {
+    WindowHooks.install = InstallWhenFree;
+    InstallTextPopup = UiShowTextPopup;
+    InstallStatusText = [](const std::wstring& text) {
+        if (!text.empty() && StatusBar) SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
+        else if (text.empty() && UpdateStatusBar) UpdateStatusBar();
+    };
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
@@ -183,6 +202,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     DebugArg = start.debug;
     DiscoverTc();
     ChooseWincmdIni(start.iniArg);
+    ConnectSaving();
+    ConnectEditing();
     RememberTcDir();
     LoadFrameLayout();
     LoadSettings(SettingsIniPath());
@@ -194,6 +215,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     StartPreviewFile = start.previewFile;
     StartListerFile = start.listerFile;
     StartInstallPath = start.installPath;
+    ConnectInstalling();
+    ConnectExtraColumns();
     if (!RegisterWindowClasses()) return 1;
     HWND window = CreateMainWindow(showCmd);
     if (!window) return 1;

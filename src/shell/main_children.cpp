@@ -9,21 +9,23 @@
 #include <string>
 
 #include "analyses/preview_state.h"
-#include "foundation/labels.h"
+#include "views/main_colors.h"
+#include "views/preview_file.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
 #include "foundation/texts.h"
 #include "shell/menu_help.h"
 #include "views/key_bar.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
+#include "foundation/themes.h"
+#include "shell/rich_copy.h"
+#include "views/drawn_icons.h"
+#include "views/list_subclass.h"
 #include "views/main_controls.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
-#include "dsx/keyword_text.h"
-#include "foundation/path_display.h"
-#include "views/cell_texts.h"
+#include "foundation/labels.h"
 #include "views/window_layout.h"
 
 namespace {
@@ -40,10 +42,10 @@ HWND Child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD styl
 }
 
 HWND List(HWND parent, int id, DWORD exStyles, std::initializer_list<ColumnDef> columns, bool groups = false) {
-    HWND list = LvCreate(parent, id, exStyles);
+    HWND list = ListViewCreate(parent, id, exStyles);
     if (!list) return nullptr;
     int index = 0;
-    for (const ColumnDef& c : columns) LvAddColumn(list, index++, c.key ? Tr(c.key) : L"", UiScale(c.width), c.format);
+    for (const ColumnDef& c : columns) ListViewAddColumn(list, index++, c.key ? Tr(c.key) : L"", UiScale(c.width), c.format);
     if (groups) ListView_EnableGroupView(list, TRUE);
     return list;
 }
@@ -84,6 +86,7 @@ void CreateTabAndSearch(HWND main) {
         item.iImage = tab;
         SendMessageW(TabCtl, TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&item));
     }
+    DrawTabIcons();
 }
 
 void CreatePageLists(HWND main) {
@@ -140,11 +143,13 @@ void CreateDetailPane(HWND main) {
                       WS_EX_CLIENTEDGE);
     DetailIsRich = rich && DetailBox;
     if (DetailIsRich) SendMessageW(DetailBox, EM_SETTARGETDEVICE, 0, 0);
+    if (DetailIsRich) SetWindowSubclass(DetailBox, RichCopySubclassProc, 2, 0);
 }
 
 }  // namespace
 
 void CreateMainChildren(HWND main) {
+    ListSubclassProc = ListSubclass;
     CreateTabAndSearch(main);
     CreatePageLists(main);
     RestorePreview();

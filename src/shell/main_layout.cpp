@@ -7,7 +7,7 @@
 
 #include "foundation/settings.h"
 #include "views/main_controls.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 #include "views/window_layout.h"
 
 namespace {

@@ -7,8 +7,10 @@
 #include <memory>
 
 #include "analyses/content_preview.h"
-#include "analyses/preview_state.h"
+#include "analyses/inventory.h"
+#include "analyses/plugin_caches.h"
 #include "editing/pending_ops.h"
+#include "editing/save_changes.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/texts.h"
@@ -26,17 +28,21 @@
 #include "shell/notifications.h"
 #include "shell/window_hooks.h"
 #include "views/detail_pane.h"
+#include "views/drawn_icons.h"
 #include "views/key_bar.h"
 #include "views/list_sort.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/lister_check_list.h"
 #include "views/page_window.h"
 #include "views/panes.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/themes.h"
+#include "views/main_colors.h"
+#include "views/findings_list.h"
+#include "views/preview_file.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
 #include "views/window_layout.h"
 
@@ -62,13 +68,10 @@ struct ForwardRequest {
 };
 std::deque<ForwardRequest> PendingForwards;
 
-bool SaveRunning() { return WindowHooks.saveRunning && WindowHooks.saveRunning(); }
-int PendingChanges() { return WindowHooks.countPendingChanges ? WindowHooks.countPendingChanges() : 0; }
-
 // Modal dialogs and message boxes disable the main window; popup menus and the
 // save run their own loops. A file applied inside them would change the model
 // under their feet.
-bool UiBusy(HWND window) { return !IsWindowEnabled(window) || InMenuLoop || SaveRunning(); }
+bool UiBusy(HWND window) { return !IsWindowEnabled(window) || InMenuLoop || SaveIsRunning(); }
 
 void ApplyForwards(HWND window) {
     if (UiBusy(window)) {
@@ -117,12 +120,12 @@ void OnInstall(HWND window) {
 }
 
 bool OnClose(HWND window) {
-    if (PendingChanges() > 0) {
+    if (CountPendingChanges() > 0) {
         int answer = MessageBoxW(window, Tr("ask_close").c_str(), L"Kestrovane", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) return false;
         if (answer == IDYES) {
-            if (WindowHooks.saveChanges) WindowHooks.saveChanges(window);
-            if (PendingChanges() > 0) return false;
+            SaveChanges(window);
+            if (CountPendingChanges() > 0) return false;
         }
     }
     SaveWindowLayout(window);
@@ -130,7 +133,7 @@ bool OnClose(HWND window) {
 }
 
 void OnIniCheck(HWND window) {
-    if (IniCheckBusy || SaveRunning() || ShownSectionKind < 0 || ShownSectionText.empty()) return;
+    if (IniCheckBusy || SaveIsRunning() || ShownSectionKind < 0 || ShownSectionText.empty()) return;
     if (GetWindowLongPtrW(window, GWL_STYLE) & WS_DISABLED) return;
     std::wstring text = PluginSectionText(ShownSectionKind);
     if (text.empty() || text == ShownSectionText) return;
@@ -143,11 +146,16 @@ void OnIniCheck(HWND window) {
 }
 
 BackgroundProbeHost ProbeHost(HWND window) {
-    return {window, TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0, TabIsFindings != 0, WindowHooks.updateInventory};
+    BackgroundProbeHost host;
+    host.window = window;
+    host.shownTab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+    host.findingsShown = TabIsFindings != 0;
+    host.updateInventory = UpdateInventory;
+    return host;
 }
 
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
-    ProbeCache[KindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
+    if (ProbeResultMayEnterCache(*msg)) ProbeCache[KindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
     if (msg->row < 0 || msg->generation != ProbeGen.load() || static_cast<size_t>(msg->row) >= TabEntries.size())
         return;
     PlugEntry& entry = TabEntries[msg->row];
@@ -155,29 +163,29 @@ void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
     ApplyProbeResult(entry, msg->result);
     ++ProbeDone;
     UpdateRowStatusCells(msg->row);
-    if (msg->row == LvSelIndexPlugins()) ShowDetails(msg->row);
+    if (msg->row == PluginListSelection()) ShowDetails(msg->row);
     if (UpdateStatusBar) UpdateStatusBar();
-    if (ProbeDone >= ProbeTotal) LvSortApply(PluginList);
+    if (ProbeDone >= ProbeTotal) ListViewSortApply(PluginList);
 }
 
 void OnBackgroundDone(HWND window, WPARAM generation, LPARAM job) {
     if (job <= 0) {
         if (generation != ProbeGen.load()) return;
         ProbeDone = ProbeTotal;
-        if (WindowHooks.updateInventory && TabCtl) WindowHooks.updateInventory(TabCtrl_GetCurSel(TabCtl));
+        if (TabCtl) UpdateInventory(TabCtrl_GetCurSel(TabCtl));
     } else {
         if (generation != BgProbeGen.load()) return;
         BgProbeRunning = 0;
-        if (WindowHooks.updateInventory) WindowHooks.updateInventory(static_cast<int>(job - 1));
+        UpdateInventory(static_cast<int>(job - 1));
     }
     StartBackgroundProbe(ProbeHost(window));
-    if (job > 0 && TabIsFindings && WindowHooks.fillFindingsList) WindowHooks.fillFindingsList();
+    if (job > 0 && TabIsFindings) FillFindingsList(FindingsList);
     if (UpdateStatusBar) UpdateStatusBar();
 }
 
 void OnRefresh() {
     if (TabIsFindings) {
-        if (WindowHooks.fillFindingsList) WindowHooks.fillFindingsList();
+        FillFindingsList(FindingsList);
     } else {
         int top = ExtList ? ListView_GetTopIndex(ExtList) : 0;
         ShowDetails(DetailRowShown);
@@ -199,9 +207,8 @@ void HandOver(LPARAM lParam, const std::function<void(Record*)>& hook) {
 }
 
 void OnFieldValues(LPARAM lParam) {
-    auto* record = reinterpret_cast<FieldValuesMsg*>(lParam);
-    if (record->generation != PvFieldsGen.load()) delete record;
-    else HandOver(lParam, WindowHooks.applyFieldValues);
+    std::unique_ptr<FieldValuesMsg> record(reinterpret_cast<FieldValuesMsg*>(lParam));
+    PvTakeAnswer(record->generation, record->index, record->result);
 }
 
 // The splitter between the tab area and the detail pane.
@@ -250,16 +257,12 @@ void ConnectTabFill(HWND window) {
     UpdateStatusBar = [] { ShowStatusText(ProbeDone, ProbeTotal); };
     FillHooks.setDetailMargins = UiSetDetailMargins;
     FillHooks.startBackgroundProbe = [window] { StartBackgroundProbe(ProbeHost(window)); };
-    FillHooks.updateInventory = [](int kind) {
-        if (WindowHooks.updateInventory) WindowHooks.updateInventory(kind);
-    };
-    FillHooks.fillFindings = [] {
-        if (WindowHooks.fillFindingsList) WindowHooks.fillFindingsList();
-    };
-    if (!WindowHooks.countPendingChanges) WindowHooks.countPendingChanges = [] { return (int)CountPendingChanges(); };
+    FillHooks.updateInventory = UpdateInventory;
 }
 
 }  // namespace
+
+void StartBackgroundProbeFor(HWND window) { StartBackgroundProbe(ProbeHost(window)); }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -267,9 +270,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         MainWnd = window;
         UiDpi = UiScreenDpi();
         LayoutPanes = LayoutPagePanes;
-        FillCurrentTab = FillTab;
-        PvRefreshLister = LvFillCheck;
-        PvRefreshContent = PvRefresh;
+        RefillAfterSave = FillTab;
         ConnectTabFill(window);
         WireFeatures(window);
         CreateMainChildren(window);
@@ -286,6 +287,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_DPICHANGED: {
         UiDpi = HIWORD(wParam);
         UiRebuildFonts();
+        DrawTabIcons();
         const RECT* r = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);

@@ -6,16 +6,19 @@
 #include <string>
 
 #include "probe/workers.h"
+#include "views/list_subclass.h"  // MsgFitPathColumn
 
 constexpr UINT MsgRefresh = WM_APP + 3;
 constexpr UINT MsgStart = WM_APP + 9;
 constexpr UINT MsgIniCheck = WM_APP + 11;
-constexpr UINT MsgFitPathColumn = WM_APP + 13;
 constexpr UINT MsgInstall = WM_APP + 77;
 
 // The start's /preview, /lister and /install arguments, taken by MsgStart and MsgInstall.
 extern std::wstring StartPreviewFile;
 extern std::wstring StartListerFile;
 extern std::wstring StartInstallPath;
+
+// Starts the background probe as the shown tab asks.
+void StartBackgroundProbeFor(HWND window);
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -16,7 +16,7 @@
 #include "shell/main_window.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
 
 namespace {
@@ -35,6 +35,30 @@ void DeleteFont(HFONT& font, HFONT fresh) {
 
 void SetFont(HWND window, HFONT font) {
     if (window) SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+bool FontHasFace(HFONT font, const wchar_t* face) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t used[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, used);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return _wcsicmp(used, face) == 0;
+}
+
+// The triangles and cross of "Marlett"; where that font is not installed the system
+// would show the bare letters, so the buttons take like glyphs of the UI font.
+void SetSearchGlyphs(HFONT symbolFont, HFONT uiFont) {
+    bool marlett = FontHasFace(symbolFont, L"Marlett");
+    const HWND buttons[3] = {SearchPrevBtn, SearchNextBtn, SearchClearBtn};
+    const wchar_t* const symbols[3] = {L"3", L"4", L"r"};
+    const wchar_t* const fallbacks[3] = {L"\u25C4", L"\u25BA", L"\u00D7"};
+    for (int i = 0; i < 3; ++i) {
+        if (!buttons[i]) continue;
+        SetWindowTextW(buttons[i], marlett ? symbols[i] : fallbacks[i]);
+        SetFont(buttons[i], marlett ? symbolFont : uiFont);
+    }
 }
 
 bool OnNetwork(const std::wstring& file) {
@@ -113,7 +137,7 @@ void UiRebuildFonts() {
     symbol.lfCharSet = SYMBOL_CHARSET;
     wcscpy(symbol.lfFaceName, L"Marlett");
     HFONT symbolFont = MakeFont(symbol);
-    for (HWND button : {SearchPrevBtn, SearchClearBtn, SearchNextBtn}) SetFont(button, symbolFont);
+    SetSearchGlyphs(symbolFont, font);
     DeleteFont(UiSymbolFont, symbolFont);
     DeleteFont(UiFont, font);
     DeleteFont(UiFontFixed, fixedFont);

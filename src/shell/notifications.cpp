@@ -22,13 +22,14 @@
 #include "views/ext_checklist.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/lister_check_list.h"
+#include "views/main_colors.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
-#include "views/themes.h"
+#include "foundation/themes.h"
 #include "views/view_state.h"
 
 ListActionHooks ListActions;
@@ -71,7 +72,7 @@ LRESULT PluginRowPrePaint(NMLVCUSTOMDRAW* draw) {
     }
     if (Row.mark == 1) draw->clrTextBk = Slot(5);
     if (Row.mark == 2) draw->clrText = Slot(6);
-    Row.selected = LvIsSelected(draw);
+    Row.selected = ListViewRowSelected(draw);
     ThemeSelColors(draw);
     Row.text = draw->clrText;
     Row.back = draw->clrTextBk;
@@ -108,7 +109,7 @@ void PluginRowPostPaint(NMLVCUSTOMDRAW* draw) {
     COLORREF oldColour = SetTextColor(dc, CurrentTheme->custom ? Slot(12) : RGB(0x90, 0x90, 0x90));
     HGDIOBJ oldFont = SelectObject(dc, (HFONT)SendMessageW(list, WM_GETFONT, 0, 0));
     for (int column = 2; column < PathColumn; ++column) {
-        if (column == 3 || LvGetText(list, row, column) != L" ") continue;
+        if (column == 3 || ListViewCellText(list, row, column) != L" ") continue;
         RECT cell{};
         cell.top = column;
         cell.left = LVIR_BOUNDS;
@@ -136,7 +137,7 @@ LRESULT StatusListDraw(NMLVCUSTOMDRAW* draw) {
     case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
         ThemeSelColors(draw);
-        return CurrentTheme->custom && !LvIsSelected(draw) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
+        return CurrentTheme->custom && !ListViewRowSelected(draw) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
     case CDDS_SUBITEM | CDDS_ITEMPREPAINT: {
         COLORREF colour = StatusCellColor(draw->nmcd.hdr.hwndFrom, (int)draw->nmcd.dwItemSpec, draw->iSubItem);
         draw->clrText = colour != (COLORREF)-1 ? colour : Slot(2);
@@ -174,7 +175,7 @@ std::wstring InfoTip(const PlugEntry& e) {
 }
 
 void FillInfoTip(NMLVGETINFOTIPW* tip) {
-    const PlugEntry* e = EntryOf(LvGetParam(PluginList, tip->iItem));
+    const PlugEntry* e = EntryOf(ListViewItemData(PluginList, tip->iItem));
     if (!e || !tip->pszText || tip->cchTextMax < 1) return;
     std::wstring text = InfoTip(*e);
     size_t n = std::min(text.size(), (size_t)tip->cchTextMax - 1);
@@ -188,8 +189,8 @@ void OpenRowFolder(int row) {
 
 void PluginListActivate(HWND window, int code, int row) {
     if (code == NM_DBLCLK && row < 0) return;
-    if (code == NM_DBLCLK && GetSetting(L"General", L"DoubleClick") == L"edit" && EntryOf(LvSelIndexPlugins())) {
-        if (ListActions.editEntry) ListActions.editEntry(window, LvSelIndexPlugins(), L"");
+    if (code == NM_DBLCLK && GetSetting(L"General", L"DoubleClick") == L"edit" && EntryOf(PluginListSelection())) {
+        if (ListActions.editEntry) ListActions.editEntry(window, PluginListSelection(), L"");
         return;
     }
     OpenRowFolder(code == NM_DBLCLK ? row : -1);
@@ -209,7 +210,7 @@ const PlugEntry* ShownEntry() { return EntryOf(DetailRowShown); }
 void ExtListKey(HWND window, WORD key) {
     const PlugEntry* e = ShownEntry();
     if (!e) return;
-    int row = LvGetParam(ExtList, ListView_GetNextItem(ExtList, -1, LVNI_SELECTED));
+    int row = ListViewItemData(ExtList, ListView_GetNextItem(ExtList, -1, LVNI_SELECTED));
     bool validRow = row >= 0 && (size_t)row < ExtRows.size();
     if (e->kind == KindPacker && validRow) {
         auto& action = key == VK_DELETE ? ListActions.askMarkDelete : ListActions.editEntry;
@@ -219,7 +220,7 @@ void ExtListKey(HWND window, WORD key) {
     if (key == VK_F4) {
         if (ListActions.editEntry) ListActions.editEntry(window, DetailRowShown, L"");
     } else if (key == VK_DELETE && validRow && ExtRowModes[(size_t)row] == ExtModeRemove) {
-        int item = LvFindParam(ExtList, row);
+        int item = ListViewFindItemData(ExtList, row);
         ListView_SetItemState(ExtList, item, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
     } else if (key == VK_DELETE && e->kind == KindFileSystem && ListActions.askMarkDelete) {
         ListActions.askMarkDelete(window, DetailRowShown, L"");
@@ -329,7 +330,7 @@ LRESULT PluginListNotify(HWND window, const NMHDR* header) {
         return 0;
     }
     case LVN_COLUMNCLICK:
-        LvSortByColumn(PluginList, ((const NMLISTVIEW*)header)->iSubItem);
+        ListViewSortByColumn(PluginList, ((const NMLISTVIEW*)header)->iSubItem);
         UpdateSearchStatus();
         return 0;
     case LVN_ITEMCHANGED: {
@@ -361,7 +362,7 @@ LRESULT ExtListNotify(HWND window, const NMHDR* header) {
         else ExtListKey(window, key);
         return 0;
     }
-    case LVN_COLUMNCLICK: LvSortByColumn(ExtList, ((const NMLISTVIEW*)header)->iSubItem); return 0;
+    case LVN_COLUMNCLICK: ListViewSortByColumn(ExtList, ((const NMLISTVIEW*)header)->iSubItem); return 0;
     case LVN_ITEMCHANGING: return ExtItemChanging((const NMLISTVIEW*)header);
     case LVN_ITEMCHANGED: ExtItemChanged((const NMLISTVIEW*)header); return 0;
     }
@@ -381,7 +382,7 @@ LRESULT ListerCheckNotify(HWND window, const NMHDR* header) {
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        if (ListActions.listerCheckMenu) ListActions.listerCheckMenu(window, pt, LvGetParam(LvCheckList, row));
+        if (ListActions.listerCheckMenu) ListActions.listerCheckMenu(window, pt, ListViewItemData(LvCheckList, row));
         return TRUE;
     }
     }
@@ -405,7 +406,7 @@ LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (ListActions.otherListNotify && ListActions.otherListNotify(window, header, result)) return result;
     if ((from == FindingsList || from == InventoryList) && from && header->code == LVN_COLUMNCLICK) {
-        LvSortByColumn(from, ((const NMLISTVIEW*)header)->iSubItem);
+        ListViewSortByColumn(from, ((const NMLISTVIEW*)header)->iSubItem);
         UpdateSearchStatus();
         return 0;
     }
@@ -417,7 +418,7 @@ LRESULT OnMainContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
     if (list && (list == PluginList || list == ExtList)) {
         int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
         if (row < 0) return 0;
-        POINT pt = LvMenuPoint(list, row, lParam);
+        POINT pt = ListViewMenuPoint(list, row, lParam);
         if (list == ExtList) {
             if (ListActions.extRowMenu) ListActions.extRowMenu(window, pt, row);
         } else if (!(ListActions.keptRowMenu && ListActions.keptRowMenu(window, pt, row)) && ListActions.pluginMenu) {

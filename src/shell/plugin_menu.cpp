@@ -1,9 +1,13 @@
 #include "shell/plugin_menu.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <vector>
 
+#include "editing/entry_edit.h"
+#include "editing/order_ops.h"
 #include "editing/pending_ops.h"
 #include "editing/tc_control.h"
 #include "foundation/data_folder.h"
@@ -18,6 +22,7 @@
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/uninstall.h"
 #include "probe/workers.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
@@ -27,8 +32,6 @@
 #include "views/detail_pane.h"
 #include "views/main_controls.h"
 #include "views/view_state.h"
-
-std::function<void(HWND owner, int op)> MenuOrderOp;
 
 namespace {
 
@@ -237,19 +240,6 @@ void TakeDetect(const PlugEntry& e) {
     DropPendingIfUnchanged((int)e.kind, e.number);
 }
 
-void OrderOp(HWND owner, UINT op) {
-    if (MenuOrderOp) {
-        MenuOrderOp(owner, (int)op);
-    } else if (op <= 1) {
-        SendMessageW(owner, WM_COMMAND, op == 0 ? CmdMoveUp : CmdMoveDown, 0);
-    } else {
-        const char* keys[3] = {"cm_move_top", "cm_move_bottom", "cm_gather"};
-        std::wstring caption = Tr(keys[op - 2]);
-        caption = caption.substr(0, caption.find(L'\t'));
-        MessageBoxW(owner, FillVar(Tr("cmd_later"), L"c", caption).c_str(), L"Kestrovane", MB_OK | MB_ICONINFORMATION);
-    }
-}
-
 // The entry the menu was opened on, when the list still shows it: a refill while
 // the menu was open (a file from a second copy) may have put another entry there.
 const PlugEntry* EntryStillShown(const PlugRef& ref, uint32_t fillGeneration) {
@@ -266,13 +256,10 @@ void RunEntryCommand(HWND owner, UINT id, const PlugEntry& e, int index) {
     case PmTakeCaps: TakePackerCaps((size_t)index); UiPostRefresh(); return;
     case PmDiscard: DiscardEntry(e); UiPostRefresh(); return;
     case PmDelete: AskMarkDelete(owner, index, L""); return;
-    case PmEdit:
-        if (ListActions.editEntry) ListActions.editEntry(owner, index, L"");
-        else SendMessageW(owner, WM_COMMAND, CmdEdit, 0);
-        return;
-    case PmUninstall: SendMessageW(owner, WM_COMMAND, CmdUninstall, 0); return;
+    case PmEdit: EditEntry(owner, index, L""); return;
+    case PmUninstall: Uninstall(owner, index); return;
     }
-    if (id >= PmMoveUp && id <= PmGather) OrderOp(owner, id - PmMoveUp);
+    if (id >= PmMoveUp && id <= PmGather) OrderOp(PluginList, TabCtrl_GetCurSel(TabCtl), (int)(id - PmMoveUp));
 }
 
 void OpenDoc(const std::wstring& file) {

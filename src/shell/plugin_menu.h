@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,8 +24,3 @@ struct PluginMenuState {
 HMENU BuildPluginMenu(PluginMenuState& state);
 // Carries out a chosen id; an entry's item does nothing when the list was refilled meanwhile.
 void RunPluginMenuCommand(HWND owner, UINT id, const PluginMenuState& state);
-
-// The order operations (0 up, 1 down, 2 top, 3 bottom, 4 gather) of the selected
-// entries; set by the feature that orders entries. Unset: up and down go through
-// their commands, the others say they are not in this version.
-extern std::function<void(HWND owner, int op)> MenuOrderOp;

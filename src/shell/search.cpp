@@ -15,7 +15,7 @@
 #include "hostcfg/tc_discovery.h"
 #include "probe/child_settings.h"
 #include "shell/main_children.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/view_state.h"
@@ -100,7 +100,7 @@ void FindHits(HWND list, const std::wstring& query) {
     SearchHits.clear();
     int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
-        int item = LvGetParam(list, row);
+        int item = ListViewItemData(list, row);
         std::wstring note;
         if (CellsContain(list, row, query) || (list == PluginList && EntryHit(item, query, note)))
             SearchHits.push_back({item, note});
@@ -216,7 +216,7 @@ void SearchAfterFill() {
     if (!LastSearchText.empty() && list && !EditText().empty()) {
         FindHits(list, LastSearchText);
         int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-        SearchCurItem = selected >= 0 ? LvGetParam(list, selected) : -1;
+        SearchCurItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
     }
     if (SearchReady && OnContentTab()) StartFieldScan();
     if (SearchReady) UpdateSearchStatus();

@@ -1,5 +1,5 @@
-// What the main window hands to the features that lie beyond it: saving, installing,
-// the inventory, findings, preview, extra columns and search. Each feature sets its
+// What the main window hands to the features that lie beyond it: installing, the
+// kept entries, extra columns and search. Each feature sets its
 // entry when it starts; an unset entry means the feature is not there, and the
 // window then frees any worker record it would have handed over.
 #pragma once
@@ -11,15 +11,9 @@
 #include "probe/workers.h"
 
 struct MainWindowHooks {
-    std::function<int()> countPendingChanges;
-    std::function<void(HWND)> saveChanges;
-    std::function<bool()> saveRunning;
     std::function<void(HWND, const std::wstring&)> install;
-    std::function<void(int kind)> updateInventory;
-    std::function<void()> fillFindingsList;
     std::function<void()> updateKeptRowTexts;
     // Each takes ownership of the record.
-    std::function<void(FieldValuesMsg*)> applyFieldValues;
     std::function<void(DetailsMsg*)> applyExtraColValues;
     std::function<void(FieldListMsg*)> onFieldsResult;
 };

@@ -21,7 +21,7 @@
 #include "views/ext_checklist.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/tab_fill.h"
@@ -177,8 +177,8 @@ void ShowDetails(int item) {
     SetDetailText(DetailText(item), true);
     if (item >= 0 && (size_t)item < TabEntries.size()) AddExtRows(BuildExtListRows((size_t)item));
     if (ExtList) {
-        LvSortApply(ExtList);
-        LvFitLastColumn(ExtList);
+        ListViewSortApply(ExtList);
+        ListViewFitLastColumn(ExtList);
         SendMessageW(ExtList, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(ExtList, nullptr, TRUE);
     }
@@ -221,7 +221,7 @@ std::vector<size_t> SelectedRowIndexes() {
     std::vector<size_t> rows;
     if (!PluginList) return rows;
     for (int r = -1; (r = (int)SendMessageW(PluginList, LVM_GETNEXTITEM, (WPARAM)r, LVNI_SELECTED)) >= 0;) {
-        int id = LvGetParam(PluginList, r);
+        int id = ListViewItemData(PluginList, r);
         if (id >= 0 && (size_t)id < TabEntries.size()) rows.push_back((size_t)id);
     }
     std::sort(rows.begin(), rows.end());

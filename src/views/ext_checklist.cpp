@@ -230,11 +230,11 @@ void AddExtRows(const std::vector<ExtListRow>& rows) {
         int n = (int)ExtRows.size();
         ExtRows.push_back(r.row);
         ExtRowModes.push_back(r.mode);
-        LvSetCell(ExtList, n, 0, r.label);
+        ListViewSetCell(ExtList, n, 0, r.label);
         UINT image = r.check < 0 ? 0 : (r.check ? 2 : 1);
         ListView_SetItemState(ExtList, n, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
-        LvSetCell(ExtList, n, 1, r.state);
-        if (!r.hint.empty()) LvSetCell(ExtList, n, 2, r.hint);
+        ListViewSetCell(ExtList, n, 1, r.state);
+        if (!r.hint.empty()) ListViewSetCell(ExtList, n, 2, r.hint);
     }
 }
 

@@ -9,8 +9,8 @@
 #include "foundation/texts.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
 
 namespace {

@@ -1,10 +1,324 @@
 #include "views/legend.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "foundation/data_folder.h"
+#include "foundation/ini.h"
+#include "foundation/list_view.h"
+#include "foundation/texts.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
+#include "views/drawn_icons.h"
+#include "views/main_colors.h"
+#include "views/row_status.h"
+
 HWND LegendWnd = nullptr;
+std::vector<LegendRow> LegendRows;
+std::vector<LegendLine> LegendLines;
+
+namespace {
+
+constexpr UINT MsgLegendRewrap = WM_APP + 1;
+constexpr int IdLegendList = 1;
+const wchar_t kIndent[] = L"    ";
+
+void AddHeading(const char* key, bool spacer) {
+    if (spacer) AddLegendRow(L"", L"", L"", 0);
+    AddLegendRow(L"", Tr(key), L"", 0);
+}
+
+void AddKeyed(const std::wstring& symbol, const char* meaning, const char* explanation, uint32_t style = 0) {
+    AddLegendRow(symbol.empty() ? symbol : kIndent + symbol, Tr(meaning), Tr(explanation), style);
+}
+
+void AddGlyphRows() {
+    size_t count = 0;
+    const StatusGlyph* glyphs = StatusGlyphs(count);
+    for (size_t i = 0; i < count; ++i) AddKeyed(glyphs[i].glyph, glyphs[i].shortKey, glyphs[i].legendKey);
+}
+
+void AddPackerRows() {
+    static const char* const kBits[][2] = {
+        {"pk_new", "pkx_new"},         {"pk_modify", "pkx_modify"},       {"pk_multiple", "pkx_multiple"},
+        {"pk_delete", "pkx_delete"},   {"pk_options", "pkx_options"},     {"pk_mempack", "pkx_mempack"},
+        {"pk_bycontent", "pkx_bycontent"}, {"pk_searchtext", "pkx_searchtext"}, {"pk_hide", "pkx_hide"},
+        {"pk_encrypt", "pkx_encrypt"}};
+    AddKeyed(L"735", "lgp_number", "lgpx_number");
+    int bit = 1;
+    for (const auto& keys : kBits) {
+        AddKeyed(std::to_wstring(bit), keys[0], keys[1]);
+        bit *= 2;
+    }
+    AddKeyed(L"\u2260", "chk_capsdiff", "lgx_capsdiff");
+}
+
+void AddListedRows(std::initializer_list<const char*> meanings, std::initializer_list<const char*> explanations,
+                   uint32_t firstStyle, uint32_t styleStep) {
+    auto e = explanations.begin();
+    uint32_t style = firstStyle;
+    for (const char* m : meanings) {
+        AddKeyed(L"", m, *e++, style);
+        style += styleStep;
+    }
+}
+
+int LegendMeasure(HDC dc, const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// Screen pixels "x,y,w,h" of the saved place, when it still lies on a monitor.
+bool SavedLegendPlace(RECT& place) {
+    std::wstring text = IniGetString(SettingsIniPath(), L"Window", L"LegendPos").substr(0, 63);
+    long x, y, w, h;
+    wchar_t rest;
+    if (swscanf(text.c_str(), L"%ld,%ld,%ld,%ld%lc", &x, &y, &w, &h, &rest) != 4) return false;
+    if (w <= 200 || h <= 150) return false;
+    RECT r{x, y, x + w, y + h};
+    HMONITOR monitor = MonitorFromRect(&r, MONITOR_DEFAULTTONULL);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    RECT common;
+    if (!monitor || !GetMonitorInfoW(monitor, &info) || !IntersectRect(&common, &r, &info.rcWork)) return false;
+    place = r;
+    return true;
+}
+
+void SaveLegendPlace(HWND window) {
+    std::wstring ini = SettingsIniPath();
+    IniEnsureUtf16(ini);
+    RECT r{};
+    if (!IsIconic(window) && GetWindowRect(window, &r)) {
+        wchar_t pos[64];
+        swprintf(pos, 64, L"%ld,%ld,%ld,%ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        WriteSettingsIniValue(L"Window", L"LegendPos", pos);
+    }
+    std::wstring widths = ListViewColumnWidths(GetDlgItem(window, IdLegendList), true);
+    WriteSettingsIniValue(L"Window", L"ColsLegend", widths.c_str());
+}
+
+HWND CreateLegendList(HWND window) {
+    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
+                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0, 0, 0, 0,
+                                window, reinterpret_cast<HMENU>(IdLegendList), AppInstance, nullptr);
+    if (!list) return nullptr;
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    ThemeSetWindowTheme(list, L"Explorer", nullptr);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), FALSE);
+    ThemeListView(list);
+    ListViewAddColumn(list, 0, Tr("lg_symbol"), UiScale(70), LVCFMT_LEFT);
+    ListViewAddColumn(list, 1, Tr("lg_meaning"), UiScale(170), LVCFMT_LEFT);
+    ListViewAddColumn(list, 2, Tr("lg_explain"), UiScale(420), LVCFMT_LEFT);
+    return list;
+}
+
+LRESULT LegendCustomDraw(NMLVCUSTOMDRAW* draw) {
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        auto line = static_cast<size_t>(draw->nmcd.dwItemSpec);
+        if (line >= LegendLines.size()) {
+            ThemeSelColors(draw);
+            return CDRF_DODEFAULT;
+        }
+        const LegendRow& row = LegendRows[LegendLines[line].row];
+        static const int kTextSlot[] = {0, 0, 6, 7, 17, 6};
+        if (row.style == 1) draw->clrTextBk = CurrentTheme->slot[5];
+        else if (row.style >= 2 && row.style <= 5) draw->clrText = CurrentTheme->slot[kTextSlot[row.style]];
+        ThemeSelColors(draw);
+        return row.style >= 100 && LegendLines[line].first ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+    }
+    case CDDS_ITEMPOSTPAINT: {
+        auto line = static_cast<size_t>(draw->nmcd.dwItemSpec);
+        if (line >= LegendLines.size()) return CDRF_DODEFAULT;
+        const LegendRow& row = LegendRows[LegendLines[line].row];
+        RECT label{};
+        label.left = LVIR_LABEL;
+        SendMessageW(draw->nmcd.hdr.hwndFrom, LVM_GETITEMRECT, line, reinterpret_cast<LPARAM>(&label));
+        int size = UiScale(16);
+        DrawPictogram(draw->nmcd.hdc, static_cast<int>(row.style - 100), label.left + UiScale(24),
+                      (label.top + label.bottom - size) / 2, size);
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+}  // namespace
+
+void AddLegendRow(const std::wstring& symbol, const std::wstring& meaning, const std::wstring& explanation,
+                  uint32_t style) {
+    LegendRows.push_back({symbol, meaning, explanation, style});
+}
+
+void BuildLegendRows() {
+    LegendRows.clear();
+    AddHeading("lg_left", false);
+    AddGlyphRows();
+    AddHeading("lg_right", true);
+    AddKeyed(L"[x]", "s_active", "lgx_active");
+    AddKeyed(L"[x]", "s_active_cond", "lgx_active_cond");
+    AddKeyed(L"[x]", "s_active_force", "h_force");
+    AddKeyed(L"[x]", "s_ini_only", "lgx_ini_only");
+    AddKeyed(L"[ ]", "s_new", "lgx_new");
+    AddKeyed(L"[ ]", "s_parked", "lgx_parked");
+    AddKeyed(L"", "s_excluded", "lgx_excluded");
+    AddKeyed(L"", "s_keyword", "lgx_keyword");
+    AddHeading("lg_packer", true);
+    AddPackerRows();
+    AddHeading("lg_marks", true);
+    AddKeyed(L"\u25A0", "lgm_new", "lgmx_new", 1);
+    AddKeyed(L"\u25A1", "lgm_removed", "lgmx_removed", 2);
+    AddKeyed(L"*", "lgm_pending", "lgmx_pending");
+    AddKeyed(L"\u00B7", "lgm_novalue", "lgmx_novalue");
+    AddKeyed(L"\u2013", "lgm_disabled", "lgmx_disabled");
+    AddKeyed(L"\u25A0", "lgm_folder", "lgmx_folder", 3);
+    AddKeyed(L"\u25A0", "lgm_greedy", "lgmx_greedy", 4);
+    AddHeading("lg_findings", true);
+    AddListedRows({"fk_error", "fk_diff", "fk_hint"}, {"lgf_error", "lgf_diff", "lgf_hint"}, 0, 0);
+    AddKeyed(L"", "fk_acked", "lgf_acked", 5);
+    AddHeading("lg_notes", true);
+    AddListedRows({"lgn_always", "lgn_almost", "lgn_except", "lgn_forceall", "lgn_find", "lgn_dup", "lgn_unquoted",
+                   "lgn_syntax"},
+                  {"note_always", "note_almost", "note_except", "note_forceall", "lgnx_find", "lgnx_dup",
+                   "lgnx_unquoted", "lgnx_syntax"},
+                  0, 0);
+    AddHeading("lg_used", true);
+    AddListedRows({"lgu_column", "lgu_tip", "lgu_thumb", "lgu_rename", "lgu_search", "lgu_other"},
+                  {"lgux_column", "lgux_tip", "lgux_thumb", "lgux_rename", "lgux_search", "lgux_other"}, 100, 1);
+    AddHeading("lg_pvside", true);
+    AddKeyed(L"\u2605", "lgm_spec", "lgmx_spec");
+}
+
+std::vector<std::wstring> LegendWrap(const std::wstring& text, int width,
+                                     const std::function<int(const std::wstring&)>& measure) {
+    std::vector<std::wstring> lines;
+    if (text.empty()) return {L""};
+    size_t start = 0;
+    while (true) {
+        size_t end = text.find(L'\n', start);
+        std::wstring paragraph = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        std::wstring line;
+        size_t pos = 0;
+        while (pos < paragraph.size()) {
+            size_t blank = paragraph.find(L' ', pos);
+            std::wstring word = paragraph.substr(pos, blank == std::wstring::npos ? std::wstring::npos : blank - pos);
+            pos = blank == std::wstring::npos ? paragraph.size() : blank + 1;
+            if (word.empty()) continue;
+            std::wstring candidate = line.empty() ? word : line + L" " + word;
+            if (!line.empty() && measure(candidate) > width) {
+                lines.push_back(line);
+                line = word;
+            } else {
+                line = candidate;
+            }
+        }
+        lines.push_back(line);
+        if (end == std::wstring::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+void LegendFillList(HWND list) {
+    if (!list) return;
+    int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0)) - UiScale(12);
+    width = std::max(width, UiScale(80));
+    HDC dc = GetDC(list);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    int oldTop = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    LegendLines.clear();
+    auto measure = [dc](const std::wstring& t) { return LegendMeasure(dc, t); };
+    for (size_t r = 0; r < LegendRows.size(); ++r) {
+        const LegendRow& row = LegendRows[r];
+        std::vector<std::wstring> lines = LegendWrap(row.explanation, width, measure);
+        for (size_t j = 0; j < lines.size(); ++j) {
+            int index = static_cast<int>(LegendLines.size());
+            ListViewSetCell(list, index, 0, j == 0 ? row.symbol : L"");
+            ListViewSetCell(list, index, 1, j == 0 ? row.meaning : L"");
+            ListViewSetCell(list, index, 2, lines[j]);
+            LegendLines.push_back({static_cast<int32_t>(r), static_cast<uint8_t>(j == 0)});
+        }
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(list, dc);
+    int count = static_cast<int>(LegendLines.size());
+    if (oldTop > 0 && count > oldTop) {
+        int page = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+        SendMessageW(list, LVM_ENSUREVISIBLE, std::min(oldTop + page, count) - 1, FALSE);
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
 
 LRESULT CALLBACK LegendWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY && window == LegendWnd) LegendWnd = nullptr;
+    switch (msg) {
+    case WM_CREATE: {
+        HWND list = CreateLegendList(window);
+        ThemeDwmDark(window, CurrentTheme->dark != 0);
+        BuildLegendRows();
+        LegendFillList(list);
+        return 0;
+    }
+    case WM_SIZE: {
+        HWND list = GetDlgItem(window, IdLegendList);
+        MoveWindow(list, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        ListViewFitLastColumn(list);
+        LegendFillList(list);
+        return 0;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->code == HDN_ENDTRACKW || header->code == HDN_ENDTRACKA) {
+            PostMessageW(window, MsgLegendRewrap, 0, 0);
+        } else if (header->code == NM_CUSTOMDRAW && header->idFrom == IdLegendList) {
+            return LegendCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        }
+        break;
+    }
+    case MsgLegendRewrap:
+        LegendFillList(GetDlgItem(window, IdLegendList));
+        return 0;
+    case WM_DESTROY:
+        SaveLegendPlace(window);
+        if (window == LegendWnd) LegendWnd = nullptr;
+        return 0;
+    default:
+        break;
+    }
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
-void ShowLegend(HWND) {}
+void ShowLegend(HWND owner) {
+    if (LegendWnd) {
+        SetForegroundWindow(LegendWnd);
+        return;
+    }
+    RECT ownerRect{};
+    if (owner) GetWindowRect(owner, &ownerRect);
+    RECT place{ownerRect.left + UiScale(60), ownerRect.top + UiScale(80), 0, 0};
+    place.right = place.left + UiScale(700);
+    place.bottom = place.top + UiScale(470);
+    SavedLegendPlace(place);
+    LegendWnd = CreateWindowExW(WS_EX_TOOLWINDOW, L"KestrovaneLegend", Tr("lg_title").c_str(),
+                                WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, place.left, place.top,
+                                place.right - place.left, place.bottom - place.top, owner, nullptr, AppInstance,
+                                nullptr);
+    if (!LegendWnd) return;
+    std::wstring widths = IniGetString(SettingsIniPath(), L"Window", L"ColsLegend").substr(0, 63);
+    if (!widths.empty()) {
+        HWND list = GetDlgItem(LegendWnd, IdLegendList);
+        ListViewSetColumnWidths(list, widths);
+        ListViewFitLastColumn(list);
+        LegendFillList(list);
+    }
+    ShowWindow(LegendWnd, SW_SHOW);
+}

@@ -6,14 +6,14 @@
 #include "hostcfg/plugin_keys.h"
 #include "views/main_controls.h"
 
-int LvFindParam(HWND list, int param) {
+int ListViewFindItemData(HWND list, int param) {
     LVFINDINFOW find{};
     find.flags = LVFI_PARAM;
     find.lParam = param;
     return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
 }
 
-std::wstring LvGetText(HWND list, int row, int column) {
+std::wstring ListViewCellText(HWND list, int row, int column) {
     wchar_t buffer[512] = {};
     LVITEMW item{};
     item.iSubItem = column;
@@ -24,7 +24,7 @@ std::wstring LvGetText(HWND list, int row, int column) {
 }
 
 std::wstring LvRowContentPlugKey(int row) {
-    int id = PluginList ? LvGetParam(PluginList, row) : -1;
+    int id = PluginList ? ListViewItemData(PluginList, row) : -1;
     if (id < 0 || (size_t)id >= TabEntries.size()) return L"";
     const PlugEntry& e = TabEntries[(size_t)id];
     return e.kind == KindContent ? PlugKey(e.expandedPath) : L"";

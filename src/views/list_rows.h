@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 
 // The row whose item data is `param`; -1 when none.
-int LvFindParam(HWND list, int param);
+int ListViewFindItemData(HWND list, int param);
 // The cell text, at most 511 characters.
-std::wstring LvGetText(HWND list, int row, int column);
+std::wstring ListViewCellText(HWND list, int row, int column);
 // PlugKey of the Content plugin that a plugin-list row shows; "" for any other row.
 std::wstring LvRowContentPlugKey(int row);

@@ -9,7 +9,7 @@
 
 #include "hostcfg/field_usage.h"
 #include "views/list_rows.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/row_status.h"
@@ -31,7 +31,7 @@ std::wstring SortText(HWND list, int row, int column) {
         swprintf(text, 16, L"%06d", FieldUsageCount(ShownFieldUsage, LvRowContentPlugKey(row), counts, L""));
         return text;
     }
-    return LvGetText(list, row, column);
+    return ListViewCellText(list, row, column);
 }
 
 }  // namespace
@@ -42,14 +42,14 @@ namespace {
 std::map<int, std::wstring> SortTexts;
 }  // namespace
 
-int CALLBACK LvCompareProc(LPARAM param1, LPARAM param2, LPARAM listParam) {
+int CALLBACK ListViewCompareRows(LPARAM param1, LPARAM param2, LPARAM listParam) {
     const SortState& s = SortStates[(HWND)listParam];
     int result = StrCmpLogicalW(SortTexts[(int)param1].c_str(), SortTexts[(int)param2].c_str());
     if (result == 0) result = param1 < param2 ? -1 : (param1 > param2 ? 1 : 0);
     return s.direction == 1 ? -result : result;
 }
 
-void LvShowSortArrow(HWND list) {
+void ListViewShowSortArrow(HWND list) {
     const SortState& s = SortStates[list];
     HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
     int count = header ? (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
@@ -63,22 +63,22 @@ void LvShowSortArrow(HWND list) {
     }
 }
 
-void LvSortApply(HWND list) {
+void ListViewSortApply(HWND list) {
     if (SortStates[list].column >= 0) {
         SortTexts.clear();
         int column = SortStates[list].column;
         for (int row = 0, rows = ListView_GetItemCount(list); row < rows; ++row)
-            SortTexts[LvGetParam(list, row)] = SortText(list, row, column);
-        SendMessageW(list, LVM_SORTITEMS, (WPARAM)list, (LPARAM)LvCompareProc);
-        LvShowSortArrow(list);
+            SortTexts[ListViewItemData(list, row)] = SortText(list, row, column);
+        SendMessageW(list, LVM_SORTITEMS, (WPARAM)list, (LPARAM)ListViewCompareRows);
+        ListViewShowSortArrow(list);
         int selected = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
         if (selected >= 0) SendMessageW(list, LVM_ENSUREVISIBLE, (WPARAM)selected, FALSE);
         return;
     }
-    LvShowSortArrow(list);
+    ListViewShowSortArrow(list);
 }
 
-void LvSortByColumn(HWND list, int column) {
+void ListViewSortByColumn(HWND list, int column) {
     SortState& s = SortStates[list];
     if (s.column == column) {
         s.direction = 1 - s.direction;
@@ -86,5 +86,5 @@ void LvSortByColumn(HWND list, int column) {
         s.column = column;
         s.direction = 0;
     }
-    LvSortApply(list);
+    ListViewSortApply(list);
 }

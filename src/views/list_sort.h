@@ -9,9 +9,9 @@
 extern std::function<int()> XcolFindUsedColumn;
 
 // A click on a column: the sort column flips its direction, another column sorts ascending.
-void LvSortByColumn(HWND list, int column);
+void ListViewSortByColumn(HWND list, int column);
 // Re-sorts by the list's sort state and refreshes the header arrow.
-void LvSortApply(HWND list);
-void LvShowSortArrow(HWND list);
+void ListViewSortApply(HWND list);
+void ListViewShowSortArrow(HWND list);
 // The comparison of two rows by their item data; lParamSort is the list window.
-int CALLBACK LvCompareProc(LPARAM param1, LPARAM param2, LPARAM list);
+int CALLBACK ListViewCompareRows(LPARAM param1, LPARAM param2, LPARAM list);

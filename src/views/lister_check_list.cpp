@@ -7,7 +7,7 @@
 #include "analyses/lister_check.h"
 #include "analyses/preview_state.h"
 #include "foundation/labels.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/workers.h"
@@ -61,7 +61,7 @@ void LvCheckFillList() {
         if (counts[state]) AddGroup(list, state, counts[state]);
     for (size_t i = 0; i < LvRows.size(); ++i) AddRow(list, (int)i, LvRows[i]);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    LvFitLastColumn(list);
+    ListViewFitLastColumn(list);
     InvalidateRect(list, nullptr, TRUE);
 }
 

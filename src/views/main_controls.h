@@ -24,3 +24,9 @@ extern HWND DetailLabel, DetailBox, StatusBar, KeyBar;
 
 extern uint8_t DetailIsRich;  // DetailBox is a rich edit, not a plain edit
 extern uint8_t SearchReady;   // the search controls exist
+
+// The pick button of the active preview mode is shown semi-bold.
+void UiApplyFonts();
+// The item data of the first selected row of the plugin or findings list; -1 for none.
+int32_t PluginListSelection();
+int32_t FindingsListSelection();

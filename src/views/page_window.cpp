@@ -6,21 +6,25 @@
 #include <string>
 #include <vector>
 
+#include "analyses/acknowledged.h"
 #include "analyses/content_preview.h"
+#include "analyses/findings.h"
+#include "analyses/inventory.h"
 #include "analyses/preview_state.h"
+#include "views/inventory_list.h"
 #include "analyses/detect_notes.h"
 #include "foundation/data_folder.h"
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_files.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/preview_layout.h"
 #include "views/row_status.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
 
 double SplitRatio = 0.45;
@@ -224,11 +228,19 @@ void UpdateMarksStrip() {
 }
 
 int32_t TabMarks() {
-    if (!PluginTab()) return 0;
     int32_t marks = 0;
+    if (TabIsInventory) {
+        for (int32_t mark : InvRowMarks)
+            if (mark == InvMarkNew || mark == InvMarkRemoved) marks |= mark;
+        return marks;
+    }
+    if (!PluginTab()) return 0;
     for (const PlugEntry& entry : TabEntries) {
         if (EntryMarkedDelete(entry)) continue;
-        if (entry.fileExists && entry.kindMask > 0 && PluginKindOfPath(entry.path, entry.kindMask) != 0) marks |= 4;
+        int kind = static_cast<int>(entry.kind);
+        if (EntryIsNew(kind, entry)) marks |= 1;
+        bool foreignFolder = entry.fileExists && entry.kindMask > 0 && PluginKindOfPath(entry.path, entry.kindMask) != 0;
+        if (foreignFolder && !IsFindingAcked(BuildPipeRecord(kind, entry.expandedPath, L"folder", L""))) marks |= 4;
         if (entry.kind == KindLister) {
             EntryReach reach = DetectReachOfEntry(entry);
             if (reach.valid && reach.reach >= 2) marks |= 8;
@@ -284,20 +296,20 @@ void LayoutPagePanes() {
     if (TabIsFindings) {
         ShowIf(MarksStrip, false);
         Place(FindingsList, m, m, width - 2 * m, height);
-        LvFitLastColumn(FindingsList);
+        ListViewFitLastColumn(FindingsList);
     } else if (TabIsInventory) {
         ShowIf(MarksStrip, true);
         Place(MarksStrip, m, m + height - strip, width - 2 * m, strip);
         Place(InventoryList, m, m, width - 2 * m, height - strip);
-        LvFitLastColumn(InventoryList);
+        ListViewFitLastColumn(InventoryList);
     } else {
         int x = UiDetailSplitX(width);
         ShowIf(MarksStrip, true);
         Place(PluginList, m, m, x, height - strip);
         Place(MarksStrip, m, m + height - strip, x, strip);
         Place(ExtList, x + m + s, m, width - 2 * m - x - s, height);
-        LvFitLastColumn(PluginList);
-        LvFitLastColumn(ExtList);
+        ListViewFitLastColumn(PluginList);
+        ListViewFitLastColumn(ExtList);
     }
     UpdateMarksStrip();
     if (!plugins) return;

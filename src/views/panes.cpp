@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/themes.h"
+#include "views/main_colors.h"
+#include "foundation/ui_globals.h"
 
 std::function<void()> LayoutPanes;
 std::function<void()> UpdateStatusBar;
-std::function<void()> FillCurrentTab;
 std::function<std::wstring()> DetailSearchText;
 
 namespace {

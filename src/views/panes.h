@@ -13,9 +13,6 @@ extern std::function<void()> LayoutPanes;
 // Composes and shows the status text of the current tab.
 extern std::function<void()> UpdateStatusBar;
 
-// Fills the tab selected in the tab control.
-extern std::function<void()> FillCurrentTab;
-
 // The search text whose hits the detail pane marks; set by the search.
 extern std::function<std::wstring()> DetailSearchText;
 

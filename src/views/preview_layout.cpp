@@ -6,10 +6,10 @@
 #include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
 #include "foundation/texts.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
 
 int PvAreaTop = 0;
@@ -106,7 +106,7 @@ void LayoutMainWindow(const RECT& rc, int p) {
         Place(PvIntro, p + inset, PvAreaTop + inset, std::max<int>(rc.right - 2 * p - 2 * inset, UiScale(100)),
               std::max(listH - 2 * inset, UiScale(60)));
         ShowPreviewIntro();
-        LvFitLastColumn(LvCheckList);
+        ListViewFitLastColumn(LvCheckList);
         return;
     }
     int fieldX = p;
@@ -124,5 +124,5 @@ void LayoutMainWindow(const RECT& rc, int p) {
     Place(PvIntro, fieldX + inset, PvAreaTop + inset, std::max(fieldW - 2 * inset, UiScale(100)),
           std::max(listH - 2 * inset, UiScale(60)));
     ShowPreviewIntro();
-    LvFitLastColumn(PvFieldList);
+    ListViewFitLastColumn(PvFieldList);
 }

@@ -11,7 +11,8 @@
 #include "views/list_rows.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
-#include "views/themes.h"
+#include "views/status_text.h"
+#include "foundation/themes.h"
 #include "foundation/labels.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
@@ -83,16 +84,18 @@ const StatusGlyph* StatusGlyphs(size_t& count) {
 const StatusGlyph& NotFsGlyph() { return kGlyphs[GNotFs]; }
 
 void UpdateRowStatusCells(int index) {
-    if (!PluginList || index < 0 || (size_t)index >= TabEntries.size()) return;
-    int row = LvFindParam(PluginList, index);
+    if (index < 0 || (size_t)index >= TabEntries.size()) return;
+    RecountEntry((size_t)index);
+    if (!PluginList) return;
+    int row = ListViewFindItemData(PluginList, index);
     if (row < 0) return;
     const PlugEntry& e = TabEntries[(size_t)index];
-    LvSetCell(PluginList, row, 2, PlugEntryExtraText(e));
-    LvSetCell(PluginList, row, 3, RowStateGlyph(e).glyph);
+    ListViewSetCell(PluginList, row, 2, PlugEntryExtraText(e));
+    ListViewSetCell(PluginList, row, 3, RowStateGlyph(e).glyph);
 }
 
 std::wstring SelectedRowPath(int row) {
-    int id = PluginList ? LvGetParam(PluginList, row) : -1;
+    int id = PluginList ? ListViewItemData(PluginList, row) : -1;
     if (id < 0) return L"";
     if ((size_t)id < TabEntries.size()) return PathForDisplay(TabEntries[(size_t)id].path, false);
     if (id >= KeptIdBase && (size_t)(id - KeptIdBase) < KeptEntries.size())
@@ -106,7 +109,7 @@ COLORREF StatusCellColor(HWND list, int row, int column) {
                      : list == ExtList      ? CellList::Extensions
                      : list == FindingsList ? CellList::Findings
                                             : CellList::Other;
-    std::wstring text = LvGetText(list, row, column).substr(0, 128);
+    std::wstring text = ListViewCellText(list, row, column).substr(0, 128);
     int slot = StatusCellSlot(which, column, text);
     return slot ? CurrentTheme->slot[slot] : (COLORREF)-1;
 }

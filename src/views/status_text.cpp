@@ -18,6 +18,7 @@
 #include <commctrl.h>
 
 #include <map>
+#include <vector>
 
 #include "views/detail_pane.h"
 #include "views/main_controls.h"
@@ -56,25 +57,60 @@ bool PacksDifferently(const PlugEntry& e) {
 
 struct TabCounts {
     int missing = 0, noDetect = 0, differs = 0, newExts = 0, wrongDir = 0, notes = 0, notFs = 0;
+    TabCounts& operator+=(const TabCounts& o) {
+        missing += o.missing, noDetect += o.noDetect, differs += o.differs, newExts += o.newExts;
+        wrongDir += o.wrongDir, notes += o.notes, notFs += o.notFs;
+        return *this;
+    }
 };
 
-TabCounts CountEntries(int tab) {
+// Only an entry whose file another entry names too can get the note of a second
+// registration; the others are checked for notes without the whole list.
+const std::vector<PlugEntry> NoOthers;
+
+TabCounts CountEntry(int tab, const PlugEntry& e, bool sharesFile) {
     TabCounts c;
-    for (const PlugEntry& e : TabEntries) {
-        c.missing += !e.fileExists;
-        if (tab <= KindContent) {
-            c.noDetect += !e.hasDetect;
-            int check = RowCheckState(e);
-            c.differs += check >= CheckPluginMore && check <= CheckIniNone;
-            c.newExts += check == CheckPluginMore || check == CheckBothDiffer;
-        } else if (tab == KindPacker) {
-            c.differs += PacksDifferently(e);
-        }
-        c.wrongDir += InWrongFolder(e);
-        c.notes += !DetectNotes(e, &TabEntries, nullptr).empty();
-        c.notFs += tab == KindFileSystem && &RowStateGlyph(e) == &NotFsGlyph();
+    c.missing = !e.fileExists;
+    if (tab <= KindContent) {
+        c.noDetect = !e.hasDetect;
+        int check = RowCheckState(e);
+        c.differs = check >= CheckPluginMore && check <= CheckIniNone;
+        c.newExts = check == CheckPluginMore || check == CheckBothDiffer;
+    } else if (tab == KindPacker) {
+        c.differs = PacksDifferently(e);
     }
+    c.wrongDir = InWrongFolder(e);
+    c.notes = !DetectNotes(e, sharesFile ? &TabEntries : &NoOthers, nullptr).empty();
+    c.notFs = tab == KindFileSystem && &RowStateGlyph(e) == &NotFsGlyph();
     return c;
+}
+
+// The status bar is refreshed for every probe answer: an entry is counted again
+// only after its row changed.
+struct CountedEntry {
+    bool counted = false;
+    bool sharesFile = false;
+    TabCounts counts;
+};
+std::vector<CountedEntry> Counted;
+int CountedTab = -1;
+
+TabCounts CountEntries(int tab) {
+    if (tab != CountedTab || Counted.size() != TabEntries.size()) {
+        Counted.assign(TabEntries.size(), {});
+        CountedTab = tab;
+        std::map<std::wstring, int> files;
+        for (const PlugEntry& e : TabEntries) ++files[PlugKeyName(e.expandedPath)];
+        for (size_t i = 0; i < TabEntries.size(); ++i)
+            Counted[i].sharesFile = files[PlugKeyName(TabEntries[i].expandedPath)] > 1;
+    }
+    TabCounts total;
+    for (size_t i = 0; i < TabEntries.size(); ++i) {
+        if (!Counted[i].counted) Counted[i].counts = CountEntry(tab, TabEntries[i], Counted[i].sharesFile);
+        Counted[i].counted = true;
+        total += Counted[i].counts;
+    }
+    return total;
 }
 
 }  // namespace
@@ -86,7 +122,14 @@ bool InWrongFolder(const PlugEntry& e) {
     return it->second && !AckSet.count(FolderAckKey(e));
 }
 
-void ForgetWrongFolders() { WrongFolders.clear(); }
+void RecountEntry(size_t index) {
+    if (index < Counted.size()) Counted[index].counted = false;
+}
+
+void ForgetTabCounts() {
+    WrongFolders.clear();
+    Counted.clear();
+}
 
 std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces) {
     std::wstring text;

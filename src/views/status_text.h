@@ -1,5 +1,6 @@
 // The one-line summary of the shown tab in the status bar.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,7 +22,10 @@ struct PlugEntry;
 // The entry's file exists in a folder named for another plugin kind and the user
 // has not marked that finding as checked. Asked once per entry and fill.
 bool InWrongFolder(const PlugEntry& entry);
-void ForgetWrongFolders();
+// A fill read the entries anew: what was counted of the old ones goes.
+void ForgetTabCounts();
+// The entry's row changed (a probe answer): it is counted again.
+void RecountEntry(size_t index);
 
 // The pieces of a plugin tab (0..3): entries, deactivated, probing, counts, the INI and TC.
 std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal);

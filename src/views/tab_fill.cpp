@@ -6,10 +6,11 @@
 #include <climits>
 
 #include "analyses/preview_state.h"
+#include "views/preview_file.h"
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "foundation/texts.h"
 #include "hostcfg/field_usage.h"
 #include "hostcfg/kept.h"
@@ -24,7 +25,7 @@
 #include "views/panes.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
@@ -87,32 +88,32 @@ void FillPluginRows(int kind) {
         const PlugEntry& e = TabEntries[i];
         std::wstring number = EntryNumberCell(base, i, e.number, custom);
         bool moved = number.find(L'\u2190') != std::wstring::npos;
-        LvSetCell(PluginList, (int)i, 0, number);
-        LvSetCell(PluginList, (int)i, 1, e.name + (moved || RowHasPending(e) ? L" *" : L""));
-        LvSetCell(PluginList, (int)i, 2, PlugEntryExtraText(e));
-        LvSetCell(PluginList, (int)i, 3, RowStateGlyph(e).glyph);
-        LvSetCell(PluginList, (int)i, PathColumn, PathForDisplay(e.path, false));
+        ListViewSetCell(PluginList, (int)i, 0, number);
+        ListViewSetCell(PluginList, (int)i, 1, e.name + (moved || RowHasPending(e) ? L" *" : L""));
+        ListViewSetCell(PluginList, (int)i, 2, PlugEntryExtraText(e));
+        ListViewSetCell(PluginList, (int)i, 3, RowStateGlyph(e).glyph);
+        ListViewSetCell(PluginList, (int)i, PathColumn, PathForDisplay(e.path, false));
     }
     KeptEntries = ReadDisabled(kind);
     for (size_t j = 0; j < KeptEntries.size(); ++j) {
         const KeptEntry& k = KeptEntries[j];
         int row = (int)(TabEntries.size() + j);
         bool again = PendingReactivations.count(k.key) != 0;
-        LvSetCell(PluginList, row, 0, L"\u2013");
+        ListViewSetCell(PluginList, row, 0, L"\u2013");
         LVITEMW item{};
         item.mask = LVIF_PARAM;
         item.iItem = row;
         item.lParam = KeptIdBase + (LPARAM)j;
         SendMessageW(PluginList, LVM_SETITEMW, 0, (LPARAM)&item);
-        LvSetCell(PluginList, row, 1, k.name + (again ? L" *" : L""));
-        LvSetCell(PluginList, row, 3, Tr(again ? "chk_enable" : "chk_disabled"));
-        LvSetCell(PluginList, row, PathColumn, PathForDisplay(k.path, false));
+        ListViewSetCell(PluginList, row, 1, k.name + (again ? L" *" : L""));
+        ListViewSetCell(PluginList, row, 3, Tr(again ? "chk_enable" : "chk_disabled"));
+        ListViewSetCell(PluginList, row, PathColumn, PathForDisplay(k.path, false));
     }
     if (custom) {
         ListView_SetColumnWidth(PluginList, 0, LVSCW_AUTOSIZE);
         if (ListView_GetColumnWidth(PluginList, 0) < UiScale(34)) ListView_SetColumnWidth(PluginList, 0, UiScale(34));
     }
-    LvFitLastColumn(PluginList);
+    ListViewFitLastColumn(PluginList);
     FitPathColumn();
     SendMessageW(PluginList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(PluginList, nullptr, TRUE);
@@ -147,7 +148,7 @@ void StartProbeJob(int kind) {
 }
 
 void FillPluginTab(int kind) {
-    ForgetWrongFolders();
+    ForgetTabCounts();
     PluginSection section = LoadPluginSection(kind);
     TabEntries = std::move(section.entries);
     ShownSection = {section.iniUsed, section.missing != 0, section.leftOverKeys};
@@ -168,7 +169,7 @@ void FillPluginTab(int kind) {
     FillPluginRows(kind);
     ShowDetails(-1);
     if (PluginList) {
-        LvSortApply(PluginList);
+        ListViewSortApply(PluginList);
         if (!TabEntries.empty())
             ListView_SetItemState(PluginList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
@@ -210,7 +211,7 @@ static void FillShownTab() {
     if (tab == 6) {
         ClearPluginTab();
         SetDetailText(L"", true);
-        PvRefreshShown();
+        PreviewTabRefresh();
         StatusBarNow();
         return;
     }
@@ -243,7 +244,7 @@ PlugRef SelectedPluginRef(int row) {
     if (TabIsInventory) return InventoryPluginRef ? InventoryPluginRef(row) : PlugRef{};
     if (!PluginList) return {};
     if (row < 0) row = (int)SendMessageW(PluginList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
-    int id = LvGetParam(PluginList, row);
+    int id = ListViewItemData(PluginList, row);
     if (id < 0 || (size_t)id >= TabEntries.size()) return {};
     const PlugEntry& e = TabEntries[(size_t)id];
     PlugRef ref = MakePluginRef(e.name, e.path);

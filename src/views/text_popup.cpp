@@ -1,17 +1,19 @@
 #include "views/text_popup.h"
 
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 
 LRESULT CALLBACK TextWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE: {
         auto* text = static_cast<const wchar_t*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         HWND edit = CreateWindowExW(0, L"EDIT", text ? text : L"",
-                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                        ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                                     0, 0, 0, 0, window, reinterpret_cast<HMENU>(1), AppInstance, nullptr);
         SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(UiFontFixed ? UiFontFixed : UiFont), FALSE);
         if (CurrentTheme->dark) ThemeSetWindowTheme(edit, L"DarkMode_Explorer", nullptr);
+        ThemeDwmDark(window, CurrentTheme->dark != 0);
         return 0;
     }
     case WM_SIZE:
@@ -24,7 +26,8 @@ LRESULT CALLBACK TextWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
             SetBkColor(reinterpret_cast<HDC>(wParam), CurrentTheme->slot[1]);
             return reinterpret_cast<LRESULT>(ThemeBgBrush);
         }
-        break;
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     }
     return DefWindowProcW(window, msg, wParam, lParam);
 }

@@ -10,12 +10,11 @@
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
-#include "hostcfg/plugin_files.h"
 #include "views/list_sort.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 
 int32_t DetailHeight = 76;
 
@@ -57,11 +56,17 @@ int ReadWindowInt(const wchar_t* key, int fallback) {
     return static_cast<int>(GetPrivateProfileIntW(L"Window", key, fallback, SettingsIniPath().c_str()));
 }
 
-void WriteWindowKey(const wchar_t* key, const std::wstring& value) {
-    WritePrivateProfileStringW(L"Window", key, value.c_str(), SettingsIniPath().c_str());
-}
+void WriteWindowKey(const wchar_t* key, const std::wstring& value) { WriteSettingsIniValue(L"Window", key, value.c_str()); }
 
 int ScaledTo96(int pixels) { return MulDiv(pixels, 96, UiDpi); }
+
+// The trimmed, non-empty items of a comma-separated value.
+std::vector<std::wstring> CommaItems(const std::wstring& text) {
+    std::vector<std::wstring> items;
+    for (const std::wstring& item : SplitAt(text, L','))
+        if (std::wstring trimmed = StrTrim(item); !trimmed.empty()) items.push_back(trimmed);
+    return items;
+}
 
 int TabWordIndex(const std::wstring& word) {
     for (int i = 0; i < 7; ++i)
@@ -82,7 +87,7 @@ void InsertExtraColumn(int position, const ExtraColumnDef& def) {
     auto remembered = ExtraColWidthMap.find(def.id);
     int width = remembered != ExtraColWidthMap.end() && remembered->second >= 16 ? remembered->second : def.width;
     static const int formats[3] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER};
-    LvAddColumn(PluginList, 4 + position, Tr(def.titleKey), UiScale(width), formats[def.align]);
+    ListViewAddColumn(PluginList, 4 + position, Tr(def.titleKey), UiScale(width), formats[def.align]);
 }
 
 }  // namespace
@@ -120,17 +125,17 @@ void RestoreListLayout() {
         SortStates[keys.list] = {column, direction != 0 ? 1 : 0};
         std::wstring widths = ReadWindowKey(keys.colsKey, L"", 256);
         if (widths.empty()) continue;
-        LvSetColumnWidths(keys.list, widths);
+        ListViewSetColumnWidths(keys.list, widths);
         int columns = Header_GetItemCount(ListView_GetHeader(keys.list));
         if (columns >= 1 && std::count(widths.begin(), widths.end(), L',') >= columns - 1)
             ListMinWidths[keys.list] = ListView_GetColumnWidth(keys.list, columns - 1);
     }
-    for (const std::wstring& item : SplitAt(ReadWindowKey(L"ExtraColWidths", L"", 512), L',')) {
+    for (const std::wstring& item : CommaItems(ReadWindowKey(L"ExtraColWidths", L"", 512))) {
         size_t colon = item.find(L':');
         if (colon != std::wstring::npos) ExtraColWidthMap[item.substr(0, colon)] = _wtoi(item.c_str() + colon + 1);
     }
     std::vector<int32_t> columns;
-    for (const std::wstring& item : SplitAt(ReadWindowKey(L"ExtraCols", L"", 512), L','))
+    for (const std::wstring& item : CommaItems(ReadWindowKey(L"ExtraCols", L"", 512)))
         for (int32_t i = 0; i < 13; ++i)
             if (StrIEquals(StrTrim(item), ExtraColumnTable[i].id)) columns.push_back(i);
     if (columns.empty() || !PluginList) return;
@@ -151,10 +156,8 @@ void SaveExtraCols() {
     for (int32_t id : ExtraColIds) ids += (ids.empty() ? L"" : L",") + std::wstring(ExtraColumnTable[id].id);
     for (const auto& [id, width] : ExtraColWidthMap)
         widths += (widths.empty() ? L"" : L",") + id + L":" + std::to_wstring(width);
-    IniEnsureUtf16(SettingsIniPath());
     WriteWindowKey(L"ExtraCols", ids);
-    WritePrivateProfileStringW(L"Window", L"ExtraColWidths", widths.empty() ? nullptr : widths.c_str(),
-                               SettingsIniPath().c_str());
+    WriteSettingsIniValue(L"Window", L"ExtraColWidths", widths.empty() ? nullptr : widths.c_str());
 }
 
 void SetExtraCols(std::vector<int32_t> columns) {
@@ -178,12 +181,11 @@ void SetExtraCols(std::vector<int32_t> columns) {
     if (sortedPath) sort.column = PathColumn;
     for (size_t k = 0; sortedExtra && k < ExtraColIds.size(); ++k)
         if (ExtraColumnTable[ExtraColIds[k]].id == sortedExtra) sort.column = 4 + static_cast<int>(k);
-    LvFitLastColumn(PluginList);
-    LvShowSortArrow(PluginList);
+    ListViewFitLastColumn(PluginList);
+    ListViewShowSortArrow(PluginList);
 }
 
 void SaveWindowLayout(HWND mainWindow) {
-    IniEnsureUtf16(SettingsIniPath());
     WriteWindowKey(L"Split", std::to_wstring(static_cast<int>(SplitRatio * 100 + 0.5)));
     WriteWindowKey(L"DetailHeight", std::to_wstring(DetailHeight));
     for (const ListKeys& keys : StoredLists()) {
@@ -199,7 +201,7 @@ void SaveWindowLayout(HWND mainWindow) {
             if (!(tab >= 0 && tab <= 3 && OrderIsCustom(tab))) WriteWindowKey(keys.colsKey, PluginColumnWidths());
             continue;
         }
-        WriteWindowKey(keys.colsKey, ColumnWidthsText(keys.list, ListMinWidths.count(keys.list) != 0));
+        WriteWindowKey(keys.colsKey, ListViewColumnWidths(keys.list, ListMinWidths.count(keys.list) != 0));
     }
     if (!ExtraColIds.empty() || !ExtraColWidthMap.empty()) SaveExtraCols();
     WINDOWPLACEMENT placement{};

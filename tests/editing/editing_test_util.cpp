@@ -5,12 +5,13 @@
 #include "foundation/texts.h"
 
 std::vector<std::wstring> SaveFixture::Shown;
+int SaveFixture::Answer = IDYES;
 
 namespace {
 
-int WINAPI Capture(HWND, LPCWSTR text, LPCWSTR, UINT) {
+int WINAPI Capture(HWND, LPCWSTR text, LPCWSTR, UINT type) {
     SaveFixture::Shown.push_back(text);
-    return IDOK;
+    return (type & MB_TYPEMASK) == MB_YESNO ? SaveFixture::Answer : IDOK;
 }
 
 }  // namespace
@@ -31,6 +32,7 @@ SaveFixture::SaveFixture(const wchar_t* name, const std::wstring& ini) : tc(name
     InitLanguage(std::nullopt);
     SaveMessageBox = Capture;
     Shown.clear();
+    Answer = IDYES;
     DiscardPending();
     ClearOwnSection(L"Disabled");
 }
@@ -55,3 +57,45 @@ PlugEntry SaveFixture::Entry(int kind, int number) {
 }
 
 std::wstring SaveFixture::Lines(int kind) { return Section(tc.ini, PlugSectionName(kind)); }
+
+const wchar_t* const Scenario = LR"([Configuration]
+Language=ENG
+[ListerPlugins]
+1=C:\p\a.wlx
+1_detect="EXT="A""
+2=C:\p\b.wlx
+2_detect="EXT="B""
+3=C:\p\c.wlx
+3_detect="EXT="C" | EXT="D""
+RedirectSection=0
+[ContentPlugins]
+0=C:\p\x.wdx
+[PackerPlugins]
+zip=279,C:\p\zip.wcx
+jar=279,C:\p\zip.wcx
+[FileSystemPlugins]
+MyFs=C:\p\fs.wfx
+Other=C:\p\o.wfx
+)";
+
+const wchar_t* const ListerAfter = LR"(1=C:\p\a.wlx
+1_detect="EXT="A""
+2=C:\p\c.wlx
+2_detect="EXT="C" | EXT="E""
+RedirectSection=0
+)";
+
+void MarkEverything(SaveFixture& f) {
+    PendingEdit& gone = PendingEditFor(f.Entry(0, 2));
+    gone.deleted = gone.deactivate = 1;
+    PendingEdit& edited = PendingEditFor(f.Entry(0, 3));
+    edited.addedExts = {L"E"};
+    edited.removedExts = {L"D"};
+    PendingEdit& moved = PendingEditFor(f.Entry(1, 0));
+    moved.pathChanged = 1;
+    moved.newPath = L"C:\\p\\y.wdx";
+    GetPlugState(2, L"zip", L"279,C:\\p\\zip.wcx", L"zip").curValue = L"283,C:\\p\\zip.wcx";
+    GetPlugState(3, L"MyFs", L"C:\\p\\fs.wfx", L"MyFs").curKey = L"myfs";
+    PlugState& off = GetPlugState(3, L"Other", L"C:\\p\\o.wfx", L"Other");
+    off.deleted = off.deactivate = 1;
+}

@@ -18,7 +18,13 @@ struct SaveFixture {
     PlugEntry Entry(int kind, int number);
     std::wstring Lines(int kind);  // the section as "key=value" lines
     static std::vector<std::wstring> Shown;
+    static int Answer;  // to every yes/no question; IDYES unless a test says otherwise
 };
 
 void ClearOwnSection(const wchar_t* section);
 std::wstring Section(const std::wstring& file, const wchar_t* section);
+
+// Entries of every kind, and the changes of every kind a save may make of them.
+extern const wchar_t* const Scenario;
+extern const wchar_t* const ListerAfter;  // [ListerPlugins] after MarkEverything was saved
+void MarkEverything(SaveFixture& f);

@@ -11,48 +11,6 @@
 
 namespace {
 
-const wchar_t* const Scenario = LR"([Configuration]
-Language=ENG
-[ListerPlugins]
-1=C:\p\a.wlx
-1_detect="EXT="A""
-2=C:\p\b.wlx
-2_detect="EXT="B""
-3=C:\p\c.wlx
-3_detect="EXT="C" | EXT="D""
-RedirectSection=0
-[ContentPlugins]
-0=C:\p\x.wdx
-[PackerPlugins]
-zip=279,C:\p\zip.wcx
-jar=279,C:\p\zip.wcx
-[FileSystemPlugins]
-MyFs=C:\p\fs.wfx
-Other=C:\p\o.wfx
-)";
-
-const wchar_t* const ListerAfter = LR"(1=C:\p\a.wlx
-1_detect="EXT="A""
-2=C:\p\c.wlx
-2_detect="EXT="C" | EXT="E""
-RedirectSection=0
-)";
-
-void MarkEverything(SaveFixture& f) {
-    PendingEdit& gone = PendingEditFor(f.Entry(0, 2));
-    gone.deleted = gone.deactivate = 1;
-    PendingEdit& edited = PendingEditFor(f.Entry(0, 3));
-    edited.addedExts = {L"E"};
-    edited.removedExts = {L"D"};
-    PendingEdit& moved = PendingEditFor(f.Entry(1, 0));
-    moved.pathChanged = 1;
-    moved.newPath = L"C:\\p\\y.wdx";
-    GetPlugState(2, L"zip", L"279,C:\\p\\zip.wcx", L"zip").curValue = L"283,C:\\p\\zip.wcx";
-    GetPlugState(3, L"MyFs", L"C:\\p\\fs.wfx", L"MyFs").curKey = L"myfs";
-    PlugState& off = GetPlugState(3, L"Other", L"C:\\p\\o.wfx", L"Other");
-    off.deleted = off.deactivate = 1;
-}
-
 std::vector<std::wstring> Kept(int kind) {
     std::vector<std::wstring> out;
     for (const KeptEntry& k : ReadDisabled(kind)) out.push_back(k.path + L"|" + k.detect + L"|" + k.fsName);
@@ -218,7 +176,9 @@ TEST_CASE("a save never runs inside a save, and its hook can stop it before any 
     std::string bytes = ReadFileBytes(f.tc.ini);
     PendingEditFor(f.Entry(0, 1)).deleted = 1;
     bool nestedRan = false;
+    CHECK_FALSE(WriteAtOnceAllowed(nullptr));  // a change is pending
     SaveReq.beforeWrite = [&](std::wstring& text) {
+        CHECK_FALSE(WriteAtOnceAllowed(nullptr));
         SaveReq.afterSave = [&](std::wstring&, bool) { nestedRan = true; };
         SaveChanges(nullptr);  // refused: the running save keeps its request
         CHECK(SaveReq.afterSave != nullptr);
@@ -228,7 +188,10 @@ TEST_CASE("a save never runs inside a save, and its hook can stop it before any 
     };
     f.Save();
     CHECK_FALSE(nestedRan);
-    CHECK(SaveFixture::Shown == std::vector<std::wstring>{L"A save is running. Please wait until it has ended.", L"stopped"});
+    const std::wstring busy = L"A save is running. Please wait until it has ended.";
+    CHECK(SaveFixture::Shown ==
+          std::vector<std::wstring>{L"There are unsaved changes. Please save or discard them first (File menu).", busy,
+                                    busy, L"stopped"});
     CHECK((ReadFileBytes(f.tc.ini) == bytes && CountPendingChanges() == 1 && !SaveReq.beforeWrite));
 }
 

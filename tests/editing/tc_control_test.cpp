@@ -56,21 +56,22 @@ std::wstring ArgsOf(const std::wstring& cmdline) { return cmdline.substr(cmdline
 }  // namespace
 
 TEST_SUITE("windows") {
-    TEST_CASE("a save closes TC and starts it again with the command line it ran with") {
+    TEST_CASE("a save closes TC, writes changes of every kind and starts TC again as it ran") {
         TcFolder tc;
         WriteFileBytes(tc.dir + L"\\own.ini", "[Configuration]\r\n");
         std::wstring ownArgs = L"/i=" + Quote(tc.dir + L"\\own.ini");
         tc.Start(ownArgs);
         tc.Start(ownArgs);  // the same TC twice: started again once
         // The program has another wincmd.ini open; TC keeps its own.
-        SaveFixture f(L"tc_other", L"[ListerPlugins]\r\n1=C:\\p\\a.wlx\r\n");
-        PendingEditFor(f.Entry(0, 1)).deleted = 1;
+        SaveFixture f(L"tc_other", Scenario);
+        MarkEverything(f);
         bool restarted = false;
         SaveReq.afterRestart = [&] { restarted = true; };
         f.Save();
         TcFolder::WaitForWindows(1);
         CHECK(restarted);
-        CHECK(f.Lines(0).empty());
+        CHECK(f.Lines(0) == ListerAfter);
+        CHECK(SaveFixture::Shown == std::vector<std::wstring>{L"Changes saved: 6."});
         std::vector<std::wstring> lines = tc.CommandLines();
         REQUIRE(lines.size() == 3);
         CHECK(ArgsOf(lines[2]) == ownArgs);

@@ -1,7 +1,8 @@
 // A stand-in for TC's main program: it registers TC's main window class, shows a
 // window, appends its command line to "cmdline.txt" beside itself and closes on
 // WM_CLOSE, unless "/stay" is on its command line: then it stays open as TC does
-// while one of its dialogs is open. Tests start it, find its window and read
+// while one of its dialogs is open. With "/modes=<ini>" it writes a view-mode rule
+// into that file as it exits, as TC writes its configuration when it closes. Tests start it, find its window and read
 // what it was started with.
 #include <windows.h>
 #include <cwchar>
@@ -34,9 +35,18 @@ void RecordCommandLine() {
 
 bool Stays() { return wcsstr(GetCommandLineW(), L"/stay") != nullptr; }
 
+void WriteModesOnExit() {
+    const wchar_t* at = wcsstr(GetCommandLineW(), L"/modes=");
+    if (!at) return;
+    std::wstring ini = at + 7;
+    ini = ini.substr(0, ini.find(L' '));
+    WritePrivateProfileStringW(L"ListerModes", L"0fields", L"written-by-tc.wlx", ini.c_str());
+}
+
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_CLOSE && Stays()) return 0;
     if (msg == WM_DESTROY) {
+        WriteModesOnExit();
         PostQuitMessage(0);
         return 0;
     }

@@ -299,6 +299,17 @@ def make_7zs():
         sz("7z_%s.7z" % case, "ok.txt", old, cwd=d)
         sz_patch("7z_%s.7z" % case, u16(old), u16(new))
 
+    # No names at all: the item has no path property.
+    write(os.path.join(d, "xx"), b"no name")
+    sz("7z_noname.7z", "xx", cwd=d)
+    data = read("7z_noname.7z")
+    header, size = 32 + struct.unpack_from("<Q", data, 12)[0], struct.unpack_from("<Q", data, 20)[0]
+    names = bytes([0x11, 0x07, 0x00]) + u16("xx") + b"\0\0"
+    at = data.index(names, header)
+    del data[at:at + len(names)]
+    struct.pack_into("<Q", data, 20, size - len(names))
+    save("7z_noname.7z", sz_fix_crcs(data))
+
     os.symlink("/etc/hostname", os.path.join(d, "link"))
     sz("7z_link.7z", "-snl", "ok.txt", "link", cwd=d)
     sz("7z_crypt.7z", "-psecret", "pluginst.inf")

@@ -4,12 +4,12 @@
 // unpack byte for byte.
 #include <doctest/doctest.h>
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "foundation/encoding.h"
+#include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/settings.h"
@@ -26,10 +26,8 @@ namespace {
 // reader alone, without looking for TC: the library lookup meets exactly the
 // COMMANDER_PATH it was given.
 void UnpackTestChild() {
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (argv && count >= 4 && std::wstring(argv[1]) == L"--kv-unpack-zip") ExitProcess(UnpackZip(argv[2], argv[3]));
-    if (argv) LocalFree(argv);
+    std::vector<std::wstring> args = ProgramArgs();
+    if (args.size() >= 4 && args[1] == L"--kv-unpack-zip") ExitProcess(UnpackZip(args[2], args[3]));
 }
 const int unpackTestChild = (UnpackTestChild(), 0);
 
@@ -180,6 +178,7 @@ TEST_CASE("hostile and damaged archives: the exact line, exit code and message, 
         {L"7z_dotdot.7z", "unsafe", L"..\\evil.tx", 6, nullptr},
         {L"7z_absolute.7z", "unsafe", L"C:\\evil.tx", 6, nullptr},
         {L"7z_device.7z", "unsafe", L"aux.", 6, nullptr},
+        {L"7z_noname.7z", "unsafe", L"?", 6, nullptr},
         {L"7z_link.7z", "link", L"link", 6, nullptr},
         {L"7z_crypt.7z", "crypt", L"pluginst.inf", 6, nullptr},
         {L"7z_crypt_headers.7z", "crypt", nullptr, 5, nullptr},

@@ -7,11 +7,14 @@
 #include <array>
 #include <random>
 
+#include "dsx/completion.h"
 #include "dsx/detect_spec.h"
 #include "dsx/edit.h"
 #include "dsx/eval.h"
 #include "dsx/reach.h"
 #include "foundation/text.h"
+#include "install/package_text.h"
+#include "install/report.h"
 #include "probe/pe.h"
 
 namespace {
@@ -121,6 +124,14 @@ TEST_CASE("generated detect strings through parse, evaluation, analysis and edit
         std::wstring edited = DsxEditExts(text, {L"TXT"}, {L"LOG"}, &failed);
         if (tree.root >= 0) CHECK(dsx::Parse(edited).root >= 0);
         NormKeyText(text);
+        // Completion at every caret: its range lies inside the text and ends at the caret.
+        for (int caret = 0; caret <= (int)text.size(); ++caret) {
+            DetectCompletion c = DetectCompletions(text, caret, {L"TXT", L"", L"JPG"}, 2);
+            REQUIRE(c.replaceStart >= 0);
+            REQUIRE(c.replaceStart <= caret);
+            REQUIRE(c.typed == text.substr((size_t)c.replaceStart, (size_t)(caret - c.replaceStart)));
+            CommonBeginning(c.candidates);
+        }
         DsWrap(text, 10, L"  ");
         SafeRelPath(text);
     }
@@ -141,5 +152,22 @@ TEST_CASE("damaged PE images are read within their bytes") {
         PeInfo info;
         ReadPeExportsFromBytes(info, bytes);
         PeMachineOfBytes(bytes);
+    }
+}
+
+TEST_CASE("generated pluginst.inf lines, typed extensions, folders and reports") {
+    std::mt19937 rng(118);
+    for (int i = 0; i < 20000; ++i) {
+        std::wstring a = RandomText(rng), b = RandomText(rng);
+        InfData inf = ParseInfLines({{L"defaultextension", a}, {L"file", b}, {L"type", a}});
+        for (const auto& ext : inf.extensions) CHECK(!ext.empty());
+        if (InfFileNameIsSafe(inf.file)) CHECK(inf.file.find_first_of(L"\\/:") == std::wstring::npos);
+        FirstBadExtToken(a);
+        VersionIsNewer(a, b);
+        std::wstring folder = CheckedTargetFolder(L"C:\\" + a);
+        if (!folder.empty()) CHECK(IsCompletePath(folder));
+        std::string rtf = ReportToRtf({{(int)(rng() % 4), a, b}}, ReportLook{});
+        for (char c : rtf) CHECK((unsigned char)c < 128);
+        FormatChecklist({{0, a, b}});
     }
 }

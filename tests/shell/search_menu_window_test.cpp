@@ -16,7 +16,7 @@
 #include "shell/plugin_menu.h"
 #include "shell/search.h"
 #include "views/list_sort.h"
-#include "views/list_view.h"
+#include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/tab_fill.h"
 #include "window_test_support.h"
@@ -30,7 +30,7 @@ std::wstring SearchStatusText() {
 }
 
 std::wstring SelectedName() {
-    return LvGetText(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED), 1);
+    return ListViewCellText(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED), 1);
 }
 
 void Search(const std::wstring& text) {
@@ -122,8 +122,8 @@ TEST_SUITE("window") {
         CHECK(SelectedName() == L"pair");
 
         // The name column sorted backwards: the current hit stays, its place in the count follows the rows.
-        LvSortByColumn(PluginList, 1);
-        LvSortByColumn(PluginList, 1);
+        ListViewSortByColumn(PluginList, 1);
+        ListViewSortByColumn(PluginList, 1);
         UpdateSearchStatus();
         CHECK(SearchStatusText() == L"1/2  \u00b7  extension: TXT");
         Command(w.main, CmdNextMatch);

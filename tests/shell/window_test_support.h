@@ -2,20 +2,26 @@
 // plugins: what the window tests share.
 #pragma once
 #include <windows.h>
-
 #include <commctrl.h>
-
+#include "../hostcfg/corpus_counts.h"
 #include "../probe/probe_test_support.h"
+#include "analyses/lister_check.h"
 #include "foundation/data_folder.h"
 #include "foundation/env.h"
+#include "foundation/files.h"
+#include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/tc_discovery.h"
 #include "shell/main_window.h"
+#include "views/detail_pane.h"
+#include "views/ext_checklist.h"
 #include "views/list_rows.h"
+#include "views/list_sort.h"
 #include "views/main_controls.h"
+#include "views/panes.h"
 #include "views/page_window.h"
 #include "views/tab_fill.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 
 inline void Pump() {
     MSG msg;
@@ -72,7 +78,7 @@ struct Window {
 
 inline std::wstring Cells(HWND list, int row, std::initializer_list<int> columns) {
     std::wstring out;
-    for (int c : columns) out += (out.empty() ? L"" : L"|") + LvGetText(list, row, c);
+    for (int c : columns) out += (out.empty() ? L"" : L"|") + ListViewCellText(list, row, c);
     return out;
 }
 
@@ -96,12 +102,21 @@ inline std::wstring StatusText() {
     return text;
 }
 
+inline std::wstring SelfExe() {
+    wchar_t own[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    return own;
+}
+
 // A TC folder whose wincmd.ini names the fake plugins of this build.
 struct TcFolder {
     std::wstring dir = FreshTempDir(L"tabs");
     ScopedEnv commander{L"COMMANDER_PATH", dir.c_str()};
     explicit TcFolder(const std::wstring& ini) {
         UseTestSettings();
+        // A 32-bit program asks 32-bit plugins through Kestrovane32.exe beside it,
+        // which is itself; the test program plays that part too.
+        if (sizeof(void*) == 4) CopyFileW(SelfExe().c_str(), (AppDir() + L"\\Kestrovane32.exe").c_str(), FALSE);
         DeleteFileW(SettingsIniPath().c_str());
         CreateDirectoryW((dir + L"\\p").c_str(), nullptr);
         for (const wchar_t* name : {L"lister", L"view", L"pair"}) CopyInto(FakePlugin(L"lister", L"wlx"), dir + L"\\p", std::wstring(name) + (sizeof(void*) == 8 ? L".wlx64" : L".wlx"));

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "foundation/settings.h"
-#include "views/dialog_template.h"
-#include "views/themes.h"
-#include "views/ui_globals.h"
+#include "foundation/dialog_template.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 
 namespace {
 
@@ -87,6 +87,9 @@ TEST_CASE("dialog template: a classic frame with the shell font and only the hig
     CHECK(std::wstring(reinterpret_cast<const wchar_t*>(words + 13)) == L"MS Shell Dlg");
 }
 
+// Dialogs and lists need a display.
+TEST_SUITE("listview") {
+
 TEST_CASE("fitting the buttons of a dialog row to their captions") {
     SUBCASE("a widened right button keeps its right edge and pushes its neighbour only as far as needed") {
         FitCase fit = Fit({{L"OK", {300, 60, 340, 80}}, {L"A rather long caption here", {400, 60, 430, 80}},
@@ -146,3 +149,5 @@ TEST_CASE("colour schemes: the choice, the blend and what a dark list and window
     DestroyWindow(list);
     CurrentTheme = &ThemeStandard;
 }
+
+}  // TEST_SUITE

@@ -5,6 +5,7 @@
 #include "foundation/path_display.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
+#include "foundation/path_display.h"
 #include "support/test_support.h"
 
 TEST_CASE("view texts in English: tabs, modes, kinds, exports, detect items, packer capabilities and paths") {

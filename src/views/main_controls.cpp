@@ -1,20 +1,10 @@
 #include "views/main_controls.h"
-#include "views/ui_globals.h"
+
+#include <commctrl.h>
+
+#include "foundation/list_view.h"
+#include "foundation/ui_globals.h"
 #include "views/view_state.h"
-
-HINSTANCE AppInstance = nullptr;
-HWND MainWnd = nullptr;
-int UiDpi = 96;
-
-int UiScale(int size96) { return MulDiv(size96, UiDpi, 96); }
-
-HFONT UiFont = nullptr;
-HFONT UiFontFixed = nullptr;
-HFONT UiFontSemibold = nullptr;
-HFONT UiFontHeading = nullptr;
-HFONT UiFontSubheading = nullptr;
-HFONT UiSymbolFont = nullptr;
-int32_t UiFontPx = 12;
 
 HWND TabCtl, SearchLabel, SearchEdit, SearchPrevBtn, SearchNextBtn, SearchClearBtn, SearchStatus;
 HWND PageWnd, PluginList, MarksStrip, ExtList, FindingsList, InventoryList;
@@ -33,3 +23,15 @@ void UiApplyFonts() {
     set(PvPickContentBtn, PreviewMode == 0 ? UiFontSemibold : UiFont);
     set(PvPickListerBtn, PreviewMode == 1 ? UiFontSemibold : UiFont);
 }
+
+namespace {
+
+int32_t FirstSelectedItem(HWND list) {
+    if (!list) return -1;
+    return ListViewItemData(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
+}
+
+}  // namespace
+
+int32_t PluginListSelection() { return FirstSelectedItem(PluginList); }
+int32_t FindingsListSelection() { return FirstSelectedItem(FindingsList); }

@@ -1,12 +1,9 @@
-#include "views/dialog_template.h"
-
-#include <commctrl.h>
+#include "foundation/dialog_template.h"
 
 #include <algorithm>
 #include <map>
 
-#include "foundation/texts.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 
 void PushWord(std::vector<uint16_t>& words, uint16_t value) { words.push_back(value); }
 
@@ -70,13 +67,7 @@ int CaptionWidth(HWND button) {
     GetWindowTextW(button, text, 257);
     std::wstring caption(text);
     std::erase(caption, L'&');  // doubled ampersands too: both go
-    HDC dc = GetDC(button);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(button, dc);
-    return size.cx;
+    return UiTextWidth(button, caption);
 }
 
 void FitButtonRow(std::vector<FitButton>& row) {
@@ -112,12 +103,14 @@ void FitDialogLayout(HWND dialog) {
     for (auto& [top, row] : rows) FitButtonRow(row);
 }
 
-void LvSetColumnTitle(HWND list, int column, const char* key) {
-    std::wstring text = Tr(key);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT;
-    col.pszText = text.data();
-    SendMessageW(list, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
+int UiTextWidth(HWND control, const std::wstring& text) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
 }
 
 HWND UiAddDlgControl(HWND dialog, const wchar_t* className, const std::wstring& text, DWORD style,

@@ -1,14 +1,12 @@
-#include "views/themes.h"
+#include "foundation/themes.h"
 
 #include <dwmapi.h>
-#include <richedit.h>
 #include <uxtheme.h>
 
 #include <algorithm>
 
 #include "foundation/settings.h"
-#include "views/main_controls.h"
-#include "views/ui_globals.h"
+#include "foundation/ui_globals.h"
 
 namespace {
 
@@ -50,17 +48,6 @@ bool HighContrastOn() {
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-// The default theme of a control: both names none.
-void DefaultTheme(HWND window) {
-    if (window) ThemeSetWindowTheme(window, nullptr, nullptr);
-}
-
-void DarkOrDefaultTheme(HWND window) {
-    if (!window) return;
-    if (Dark()) ThemeSetWindowTheme(window, L"DarkMode_Explorer", nullptr);
-    else DefaultTheme(window);
-}
-
 }  // namespace
 
 const ThemeColors& ChooseTheme(bool highContrast, const std::wstring& colorsSetting) {
@@ -99,35 +86,6 @@ void ThemeListView(HWND list) {
         SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, UiScale(460));
     InvalidateRect(list, nullptr, TRUE);
     if (HWND header = ListView_GetHeader(list)) InvalidateRect(header, nullptr, TRUE);
-}
-
-void ThemeRichEdit() {
-    if (!DetailBox || !DetailIsRich) return;
-    SendMessageW(DetailBox, EM_SETBKGNDCOLOR, 0, ThemeWindowColor());
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof(format);
-    format.dwMask = CFM_COLOR | CFM_BACKCOLOR;
-    format.dwEffects = CFE_AUTOBACKCOLOR;
-    format.crTextColor = ThemeTextColor();
-    SendMessageW(DetailBox, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-    SendMessageW(DetailBox, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-}
-
-void ThemeSelColors(NMLVCUSTOMDRAW* draw) {
-    HWND list = draw->nmcd.hdr.hwndFrom;
-    auto item = static_cast<int>(draw->nmcd.dwItemSpec);
-    bool selected = (SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
-    if (!selected) return;
-    if (Custom()) {
-        draw->nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-        draw->clrText = CurrentTheme->slot[4];
-        draw->clrTextBk = CurrentTheme->slot[3];
-    } else if (SearchEdit && GetFocus() == SearchEdit) {
-        // While the user types a search the list has no focus; keep its selection visible.
-        draw->nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-        draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
-        draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
-    }
 }
 
 void ThemeMakeBrushes() {
@@ -178,42 +136,13 @@ bool ThemeDialogColors(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, cons
     }
 }
 
-BOOL CALLBACK ThemeTopWindowProc(HWND window, LPARAM) {
-    wchar_t cls[65] = {};
-    GetClassNameW(window, cls, 65);
-    if (wcscmp(cls, L"KestrovaneText") == 0) {
-        HWND text = GetDlgItem(window, 1);
-        DarkOrDefaultTheme(text);
-        if (text) InvalidateRect(text, nullptr, TRUE);
-    } else if (wcscmp(cls, L"KestrovaneLegend") == 0) {
-        ThemeListView(GetDlgItem(window, 1));
-    }
-    if (!IsWindowVisible(window)) return TRUE;
-    ThemeDwmDark(window, Dark());
-    SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    return TRUE;
-}
-
-void ApplyColors() {
+void SelectTheme() {
     CurrentTheme = &ChooseTheme(HighContrastOn(), GetSetting(L"View", L"Colors"));
     ReplaceBrush(ThemeBgBrush, Custom() ? CreateSolidBrush(CurrentTheme->slot[1]) : nullptr);
-    if (!MainWnd) return;
-    for (HWND list : {PluginList, ExtList, InventoryList, FindingsList, PvFieldList, PvPluginList, LvCheckList})
-        ThemeListView(list);
-    for (HWND check : {PvEmptyCheck, PvUnitsCheck}) {
-        if (!check) continue;
-        // Visual styles off, so the check box text can take the scheme's colour.
-        if (Dark()) ThemeSetWindowTheme(check, L"", L"");
-        else DefaultTheme(check);
-    }
-    for (HWND button : {PvPickContentBtn, PvPickListerBtn, PvToggleBtn}) DarkOrDefaultTheme(button);
-    if (PageWnd) RedrawWindow(PageWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    if (DetailBox) {
-        DarkOrDefaultTheme(DetailBox);
-        ThemeRichEdit();
-        InvalidateRect(DetailBox, nullptr, TRUE);
-    }
-    ThemeDwmDark(MainWnd, Dark());
-    EnumThreadWindows(GetCurrentThreadId(), ThemeTopWindowProc, 0);
+}
+
+void ThemeDarkOrDefault(HWND window) {
+    if (!window) return;
+    if (Dark()) ThemeSetWindowTheme(window, L"DarkMode_Explorer", nullptr);
+    else ThemeSetWindowTheme(window, nullptr, nullptr);
 }

@@ -25,9 +25,8 @@ void FitDialogLayout(HWND dialog);
 // EnumChildWindows callback: collects push buttons into the std::vector<HWND> at lParam.
 BOOL CALLBACK EnumButtonsProc(HWND window, LPARAM buttons);
 
-// Sets only the caption of a list-view column, from a text key.
-void LvSetColumnTitle(HWND list, int column, const char* key);
-
+// The width of a text in a control's font, in pixels.
+int UiTextWidth(HWND control, const std::wstring& text);
 // A child control of an in-memory dialog, with the dialog's font.
 HWND UiAddDlgControl(HWND dialog, const wchar_t* className, const std::wstring& text, DWORD style,
                      const RECT& box, int id, DWORD exStyle);

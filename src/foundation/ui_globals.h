@@ -19,6 +19,3 @@ extern HFONT UiFontHeading;     // heading line of the install dialog
 extern HFONT UiFontSubheading;  // sub-lines of the install dialog
 extern HFONT UiSymbolFont;      // "Marlett" glyphs of the search buttons
 extern int32_t UiFontPx;        // height of UiFont in pixels, at least 8
-
-// The pick button of the active preview mode is shown semi-bold.
-void UiApplyFonts();

@@ -1,5 +1,5 @@
-// The three colour schemes (standard, light, dark) and their application to the
-// program's windows. Menus and Windows' own dialogs keep the system colours. UI thread only.
+// The three colour schemes (standard, light, dark) and what any window or dialog
+// of the program needs to follow them. Menus and Windows' own dialogs keep the system colours. UI thread only.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -32,19 +32,19 @@ extern HRESULT(WINAPI* ThemeSetDwmAttribute)(HWND, DWORD, LPCVOID, DWORD);
 
 // High contrast forces standard; else the setting, compared exactly.
 const ThemeColors& ChooseTheme(bool highContrast, const std::wstring& colorsSetting);
-// Chooses the scheme from the setting Colors of View and applies it to every window.
-void ApplyColors();
+// Makes the scheme of the setting Colors of View current (standard under high
+// contrast) and renews ThemeBgBrush; the windows are re-themed by the caller.
+void SelectTheme();
 void ThemeListView(HWND list);
-void ThemeRichEdit();
 // The button-strip colour: 90 % background, 10 % text.
 COLORREF ThemeBlendBg();
 // Slot 1 and 2, or the system's window colours when the scheme is not custom.
 COLORREF ThemeWindowColor();
 COLORREF ThemeTextColor();
-void ThemeSelColors(NMLVCUSTOMDRAW* draw);
 void ThemeDwmDark(HWND window, bool dark);
 void ThemeMakeBrushes();
 // Colours a themed dialog; true when the message was handled, with result set.
 bool ThemeDialogColors(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, const std::vector<int>& stripIds,
                        const std::vector<int>& mutedIds, INT_PTR& result);
-BOOL CALLBACK ThemeTopWindowProc(HWND window, LPARAM);
+// The default theme of a control, or "DarkMode_Explorer" in the dark scheme.
+void ThemeDarkOrDefault(HWND window);

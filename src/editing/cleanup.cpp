@@ -1,0 +1,148 @@
+#include "editing/cleanup.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+#undef StrTrim  // the shell's macro would hide the program's own StrTrim
+
+#include "analyses/plugin_caches.h"
+#include "editing/backups.h"
+#include "editing/editing_ui.h"
+#include "foundation/data_folder.h"
+#include "foundation/dialog_template.h"
+#include "foundation/files.h"
+#include "foundation/logs.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "foundation/timestamps.h"
+
+namespace {
+
+enum : int { GroupBackups = 0, GroupInventory = 1, GroupLog = 2, GroupDebug = 3 };
+const char* const LabelKeys[] = {"cl_backups", "cl_inventory", "cl_log", "cl_debug"};
+constexpr int BoxBase = 110;
+
+bool DriveHasRecycleBin(const std::wstring& path) {
+    wchar_t root[MAX_PATH] = {};
+    lstrcpynW(root, path.c_str(), MAX_PATH);
+    if (!PathStripToRootW(root)) return false;
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof info;
+    return SUCCEEDED(SHQueryRecycleBinW(root, &info));
+}
+
+std::wstring GroupLabel(int i, const CleanupGroup& g) {
+    wchar_t size[64] = {};
+    StrFormatByteSizeW((LONGLONG)g.total, size, 64);
+    return FillVar(FillVar(Tr(LabelKeys[i]), L"n", std::to_wstring(g.paths.size())), L"s", size);
+}
+
+RECT Dlu(HWND dialog, int l, int t, int r, int b) {
+    RECT box{l, t, r, b};
+    MapDialogRect(dialog, &box);
+    return box;
+}
+
+INT_PTR CALLBACK CleanupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        auto& groups = *reinterpret_cast<CleanupGroups*>(lParam);
+        SetWindowTextW(dialog, Tr("cl_title").c_str());
+        UiAddDlgControl(dialog, L"Static", Tr("cl_intro"), 0, Dlu(dialog, 7, 7, 303, 25), 100, 0);
+        UiAddDlgControl(dialog, L"Static", DataFolder(), SS_NOPREFIX | SS_PATHELLIPSIS, Dlu(dialog, 7, 27, 303, 37), 101, 0);
+        for (int i = 0; i < 4; ++i) {
+            HWND box = UiAddDlgControl(dialog, L"Button", GroupLabel(i, groups[(size_t)i]), BS_AUTOCHECKBOX | WS_TABSTOP,
+                                       Dlu(dialog, 12, 42 + 14 * i, 302, 52 + 14 * i), BoxBase + i, 0);
+            if (groups[(size_t)i].paths.empty()) EnableWindow(box, FALSE);
+            else if (i == GroupBackups || i == GroupDebug) CheckDlgButton(dialog, BoxBase + i, BST_CHECKED);
+        }
+        UiAddDlgControl(dialog, L"Static", Tr("cl_note"), 0, Dlu(dialog, 7, 102, 303, 142), 102, 0);
+        HWND go = UiAddDlgControl(dialog, L"Button", Tr("cl_go"), BS_DEFPUSHBUTTON | WS_TABSTOP,
+                                  Dlu(dialog, 157, 148, 243, 162), IDOK, 0);
+        UiAddDlgControl(dialog, L"Button", Tr("btn_cancel"), WS_TABSTOP, Dlu(dialog, 247, 148, 303, 162), IDCANCEL, 0);
+        FitDialogLayout(dialog);
+        SetFocus(go);
+        return FALSE;
+    }
+    if (msg != WM_COMMAND) return FALSE;
+    auto* groups = reinterpret_cast<CleanupGroups*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (LOWORD(wParam) == IDOK) {
+        for (int i = 0; i < 4; ++i)
+            (*groups)[(size_t)i].chosen = IsDlgButtonChecked(dialog, BoxBase + i) == BST_CHECKED;
+        EndDialog(dialog, 1);
+        return TRUE;
+    }
+    if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 2);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void AfterCleanup(const CleanupGroups& groups) {
+    if (groups[GroupInventory].chosen) {
+        ResetPluginCaches();
+        RefillShownTab();
+    } else if (ShownTab() == 4) {
+        RefillShownTab();
+    }
+}
+
+}  // namespace
+
+bool (*RecycleBinAvailable)(const std::wstring& path) = DriveHasRecycleBin;
+
+CleanupGroups GatherCleanupGroups() {
+    CleanupGroups groups;
+    for (const std::wstring& path : SupersededBackups())
+        AddExistingFile(groups[GroupBackups].paths, groups[GroupBackups].total, path);
+    AddExistingFile(groups[GroupInventory].paths, groups[GroupInventory].total, InventoryIniPath());
+    AddExistingFile(groups[GroupLog].paths, groups[GroupLog].total, ChangeLogPath());
+    AddExistingFile(groups[GroupDebug].paths, groups[GroupDebug].total, PathJoin(DataFolder(), L"Kestrovane.debug.log"));
+    groups[GroupBackups].chosen = groups[GroupDebug].chosen = 1;
+    return groups;
+}
+
+bool CleanupRun(HWND owner, const CleanupGroups& groups) {
+    std::wstring list, forGood;
+    size_t n = 0;
+    uint64_t size = 0;
+    for (const CleanupGroup& g : groups) {
+        if (!g.chosen) continue;
+        for (const std::wstring& path : g.paths) {
+            list += path + L'\0';
+            if (!RecycleBinAvailable(path)) forGood += path + L"\n";
+            ++n;
+        }
+        size += g.total;
+    }
+    if (n == 0) return false;
+    // Without a recycle bin the shell would delete for good without a word.
+    if (!forGood.empty() && EditMessage(owner, FillVar(Tr("cl_nobin"), L"f", forGood), MB_YESNO | MB_ICONWARNING |
+                                                                                          MB_DEFBUTTON2) != IDYES)
+        return false;
+    list += L'\0';
+    SHFILEOPSTRUCTW op{};
+    op.hwnd = owner;
+    op.wFunc = FO_DELETE;
+    op.pFrom = list.c_str();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | (forGood.empty() ? FOF_WANTNUKEWARNING : 0);
+    int rc = SHFileOperationW(&op);
+    DebugLog(L"cleanup: " + std::to_wstring(n) + L" file(s), rc " + std::to_wstring(rc));
+    bool done = rc == 0 && !op.fAnyOperationsAborted;
+    if (!done) {
+        EditMessage(owner, FillVar(Tr("cl_failed"), L"c", std::to_wstring(rc)), MB_OK | MB_ICONWARNING);
+    } else {
+        std::wstring count = std::to_wstring(n), bytes = StrByteSizeText(size);
+        if (!groups[GroupLog].chosen)
+            AppendChangeLog({StrNowStamp() + L"  " + FillVar(FillVar(Tr("log_cleanup"), L"n", count), L"s", bytes)});
+        EditMessage(owner, FillVar(FillVar(Tr("cl_done"), L"n", count), L"s", bytes), MB_OK | MB_ICONINFORMATION);
+    }
+    AfterCleanup(groups);
+    return done;
+}
+
+void CleanupOwnFiles(HWND owner) {
+    CleanupGroups groups = GatherCleanupGroups();
+    if (RunTemplateDialog(owner, 310, 170, 0, CleanupDlgProc, (LPARAM)&groups) != 1) return;
+    CleanupRun(owner, groups);
+}

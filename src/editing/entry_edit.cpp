@@ -1,0 +1,259 @@
+#include "editing/entry_edit.h"
+
+#include <algorithm>
+#include <set>
+
+#include "analyses/detect_notes.h"
+#include "dsx/entry_editor.h"
+#include "editing/editing_ui.h"
+#include "editing/kept_rows.h"
+#include "editing/pending_ops.h"
+#include "foundation/labels.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/plug_entry.h"
+
+bool (*RunEntryEditor)(HWND owner, EntryEditForm& form) = EditEntryDialog;
+
+namespace {
+
+enum : UINT { CmdCopyExt = 3007, CmdWhoExt = 3008, CmdEdit = 3010, CmdDelete = 3013 };
+constexpr UINT ErrorBox = MB_OK | MB_ICONEXCLAMATION;
+
+bool Refuse(HWND owner, const char* key) {
+    EditMessage(owner, Tr(key), ErrorBox);
+    return false;
+}
+
+void Changed() {
+    PrunePlugStates();
+    if (PendingChanged) PendingChanged();
+}
+
+bool PathAccepted(HWND owner, const std::wstring& path, const PlugEntry& e) {
+    if (path.empty()) return Refuse(owner, "err_empty");
+    return StrIEquals(path, e.path) || ConfirmMissingFile(owner, path);
+}
+
+int PluginCaps(const PlugEntry& e) { return e.probeStatus == ProbeOk ? StrToInt(e.probeAnswer) : -1; }
+
+// A whole number of at most five digits up to 65535; -1 otherwise.
+int PackerNumber(const std::wstring& text) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of(L"0123456789") != std::wstring::npos) return -1;
+    int v = StrToInt(text);
+    return v <= 65535 ? v : -1;
+}
+
+struct PackerLine {
+    std::wstring ext, asRead, number, path;
+};
+
+std::vector<PackerLine> PackerLines(const PlugEntry& e, const std::wstring& ext) {
+    std::vector<PackerLine> lines;
+    for (size_t i = 0; i < e.iniDetect.items.size(); ++i) {
+        const std::wstring& x = e.iniDetect.items[i].text;
+        if (!ext.empty() && !StrIEquals(x, ext)) continue;
+        int flags = i < e.packerFlags.size() ? e.packerFlags[i] : 0;
+        PackerLine line{x, NumberCommaText(flags, i < e.packerPaths.size() ? e.packerPaths[i] : e.path), L"", L""};
+        const PlugState* s = FindPlugState(KindPacker, x);
+        auto [number, path] = SplitAtComma(s && !s->deleted ? s->curValue : line.asRead);
+        line.number = number;
+        line.path = path;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void EditPacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
+    std::vector<PackerLine> lines = PackerLines(e, ext);
+    if (lines.empty()) return;
+    std::wstring names;
+    bool sameNumber = true;
+    for (const PackerLine& l : lines) {
+        names += (names.empty() ? L"" : L", ") + l.ext;
+        sameNumber = sameNumber && l.number == lines[0].number;
+    }
+    EntryEditForm form;
+    form.title = FillVar(Tr("edit_entry_title"), L"n", names + L" (" + e.name + L")");
+    form.label1 = Tr(lines.size() == 1 ? "edit_number" : "edit_number_all");
+    form.value1 = sameNumber ? lines[0].number : L"";
+    form.label2 = Tr("edit_path");
+    form.value2 = lines[0].path;
+    form.packer = 1;
+    form.pathField = 2;
+    form.pluginCaps = PluginCaps(e);
+    if (!RunEntryEditor(owner, form)) return;
+    int number = form.value1.empty() ? -1 : PackerNumber(form.value1);
+    if ((!form.value1.empty() && number < 0) || (form.value1.empty() && lines.size() == 1)) {
+        Refuse(owner, "err_number");
+        return;
+    }
+    if (!PathAccepted(owner, form.value2, e)) return;
+    for (const PackerLine& l : lines) {
+        PlugState& s = GetPlugState(KindPacker, l.ext, l.asRead, e.name);
+        s.deleted = 0;
+        s.curValue = NumberCommaText(number >= 0 ? number : StrToInt(l.number), form.value2);
+    }
+    Changed();
+}
+
+void EditFileSystem(HWND owner, const PlugEntry& e, size_t row) {
+    const PlugState* s = FindPlugState(KindFileSystem, e.name);
+    bool live = s && !s->deleted;
+    EntryEditForm form;
+    form.title = FillVar(Tr("edit_entry_title"), L"n", e.name);
+    form.label1 = Tr("edit_fsname");
+    form.value1 = live ? s->curKey : e.name;
+    form.label2 = Tr("edit_path");
+    form.value2 = live ? s->curValue : e.path;
+    form.pathField = 2;
+    if (!RunEntryEditor(owner, form)) return;
+    if (form.value1.empty() || form.value2.empty()) {
+        Refuse(owner, "err_empty");
+        return;
+    }
+    if (form.value1.find_first_of(L"=[]") != std::wstring::npos) {
+        Refuse(owner, "err_fsname");
+        return;
+    }
+    for (size_t i = 0; i < TabEntries.size(); ++i)
+        if (i != row && StrIEquals(TabEntries[i].name, form.value1)) {
+            Refuse(owner, "err_fsdup");
+            return;
+        }
+    if (!PathAccepted(owner, form.value2, e)) return;
+    PlugState& state = GetPlugState(KindFileSystem, e.name, e.path, e.name);
+    state.deleted = 0;
+    state.curKey = form.value1;
+    state.curValue = form.value2;
+    Changed();
+}
+
+std::wstring DetectShown(const PlugEntry& e) {
+    const PendingEdit* edit = FindEntryEdit((int)e.kind, e.number);
+    if (edit && EntryDiffers(*edit)) return edit->explicitDetect ? edit->explicitDetectText : ComposeDetectString(*edit);
+    return e.hasDetect ? e.detectText : L"";
+}
+
+void EditNumbered(HWND owner, const PlugEntry& entry, size_t row) {
+    const PlugEntry e = entry;  // a refresh while the dialog runs may rebuild TabEntries
+    const PendingEdit* edit = FindEntryEdit((int)e.kind, e.number);
+    EntryEditForm form;
+    form.title = FillVar(Tr("edit_entry_title"), L"n", EntryNumberText(e.number) + L" " + e.name);
+    form.label1 = Tr("edit_path");
+    form.value1 = edit && edit->pathChanged ? edit->newPath : e.path;
+    form.label2 = Tr("edit_label");
+    form.value2 = DetectShown(e);
+    form.detectEditor = 1;
+    form.pathField = 1;
+    form.knownExts = KnownExtensions(row, form.ownExtCount);
+    const std::wstring before = form.value2;
+    if (!RunEntryEditor(owner, form)) return;
+    if (!PathAccepted(owner, form.value1, e)) return;
+    PendingEdit& pending = PendingEditFor(e);
+    pending.pathChanged = 1;
+    pending.newPath = form.value1;
+    if (NormKeyText(before) != NormKeyText(form.value2) || before.empty() != form.value2.empty()) {
+        pending.explicitDetect = 1;
+        pending.explicitDetectText = form.value2;
+        pending.addedExts.clear();
+        pending.removedExts.clear();
+    }
+    DropPendingIfUnchanged((int)e.kind, e.number);
+    Changed();
+}
+
+void AddExt(std::vector<std::wstring>& list, std::set<std::wstring>& seen, const std::wstring& ext) {
+    std::wstring up = StrUpper(ext);
+    if (up.empty() || up == L"*" || !seen.insert(up).second) return;
+    list.push_back(up);
+}
+
+UINT TrackMenu(HWND owner, HMENU menu, POINT at) {
+    return (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+}
+
+std::wstring ClaimNote(const PlugEntry& e, const std::wstring& key) {
+    std::wstring note;
+    if (e.kind == KindLister && e.iniDetect.forced.count(StrUpper(key))) note = Tr("h_key4");
+    size_t exts = (size_t)std::count_if(e.iniDetect.items.begin(), e.iniDetect.items.end(),
+                                        [](const DetectItem& i) { return i.kind == DetItemExt; });
+    if (exts >= 2) note += (note.empty() ? L"" : L" · ") + FillVar(Tr("who_exts"), L"n", std::to_wstring(exts));
+    return note;
+}
+
+std::wstring DetectLine(const PlugEntry& e, const std::wstring& key, bool claimer) {
+    const std::wstring indent(5, L' ');
+    if (claimer && !e.iniDetect.complex && !key.empty() && e.detectText.size() > 400)
+        return indent + MakeExtTerm(key) + L" | ...\r\n";
+    return DsWrap(e.hasDetect ? e.detectText : Tr("det_none"), 90, indent);
+}
+
+}  // namespace
+
+std::vector<std::wstring> KnownExtensions(size_t row, uint64_t& ownCount) {
+    std::vector<std::wstring> list;
+    std::set<std::wstring> seen;
+    ownCount = 0;
+    if (row >= TabEntries.size()) return list;
+    for (const DetectItem& item : TabEntries[row].pluginDetect.items)
+        if (item.kind == DetItemExt) AddExt(list, seen, item.text);
+    ownCount = list.size();
+    std::set<std::wstring> others;
+    for (const PlugEntry& e : TabEntries)
+        for (const DetectItem& item : e.iniDetect.items)
+            if (item.kind == DetItemExt) others.insert(StrUpper(item.text));
+    for (const std::wstring& x : others) AddExt(list, seen, x);
+    return list;
+}
+
+void EditEntry(HWND owner, int row, const std::wstring& ext) {
+    if (row < 0 || (size_t)row >= TabEntries.size()) return;
+    const PlugEntry e = TabEntries[(size_t)row];
+    if (e.kind == KindPacker) EditPacker(owner, e, ext);
+    else if (e.kind == KindFileSystem) EditFileSystem(owner, e, (size_t)row);
+    else EditNumbered(owner, e, (size_t)row);
+}
+
+std::wstring WhoClaimsReport(const std::wstring& key, const std::vector<size_t>& claimers) {
+    std::set<size_t> claim(claimers.begin(), claimers.end());
+    std::vector<size_t> shown;
+    for (size_t i = 0; i < TabEntries.size(); ++i)
+        if (claim.count(i) || IsGreedyLister(TabEntries[i])) shown.push_back(i);
+    size_t width = 8;
+    for (size_t i : shown) width = std::max(width, TabEntries[i].name.size());
+    std::wstring text = Tr("who_first") + L"\r\n";
+    for (size_t i : shown) {
+        const PlugEntry& e = TabEntries[i];
+        bool claimer = claim.count(i) != 0;
+        std::wstring glyph = EditingUi.rowStateGlyph ? EditingUi.rowStateGlyph(e) : L"";
+        text += L"\r\n" + StrPadRight(std::to_wstring(e.number), 5) + StrPadRight(e.name, width + 2) +
+                StrPadRight(glyph, 4) + (claimer ? ClaimNote(e, key) : Tr("lgm_greedy")) + L"\r\n" +
+                DetectLine(e, key, claimer);
+    }
+    return text;
+}
+
+void ExtRowMenu(HWND owner, POINT screen, int shown, uint32_t rowKind, const std::wstring& key,
+                const std::vector<size_t>& claimers) {
+    bool packer = shown >= 0 && (size_t)shown < TabEntries.size() && TabEntries[(size_t)shown].kind == KindPacker;
+    if (!packer && rowKind != 0) return;
+    std::wstring label = key.empty() ? Tr("ext_noext") : key;
+    HMENU menu = CreatePopupMenu();
+    if (packer) {
+        const PlugState* s = FindPlugState(KindPacker, key);
+        AppendMenuW(menu, MF_STRING, CmdEdit, Tr("cm_edit_pk").c_str());
+        AppendMenuW(menu, MF_STRING, CmdDelete, Tr(s && s->deleted ? "cm_undelete" : "cm_delete").c_str());
+    } else {
+        AppendMenuW(menu, MF_STRING, CmdWhoExt, FillVar(Tr("cm_who_ext"), L"e", label).c_str());
+    }
+    AppendMenuW(menu, MF_STRING, CmdCopyExt, Tr("cm_copy_ext").c_str());
+    UINT cmd = TrackMenu(owner, menu, screen);
+    DestroyMenu(menu);
+    if (cmd == CmdEdit) EditEntry(owner, shown, key);
+    else if (cmd == CmdDelete) AskMarkDelete(owner, shown, key);
+    else if (cmd == CmdCopyExt) CopyToClipboard(owner, key);
+    else if (cmd == CmdWhoExt && EditingUi.showTextPopup)
+        EditingUi.showTextPopup(FillVar(Tr("who_title"), L"e", label), WhoClaimsReport(key, claimers));
+}

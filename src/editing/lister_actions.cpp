@@ -1,0 +1,310 @@
+#include "editing/lister_actions.h"
+
+#include <map>
+
+#include "analyses/lister_check.h"
+#include "editing/backups.h"
+#include "editing/editing_ui.h"
+#include "editing/kept_rows.h"
+#include "editing/pending_ops.h"
+#include "editing/tc_control.h"
+#include "foundation/ini.h"
+#include "foundation/labels.h"
+#include "foundation/logs.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "foundation/timestamps.h"
+#include "hostcfg/lister_settings.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/tc_discovery.h"
+
+namespace {
+
+enum : UINT { CmdAlways = 1, CmdFront = 2, CmdCopyDetect = 3 };
+constexpr UINT InfoBox = MB_OK | MB_ICONINFORMATION;
+constexpr UINT Question = MB_YESNO | MB_ICONQUESTION;
+constexpr wchar_t ModesSection[] = L"ListerModes";
+
+bool TcRuns() { return FindWindowW(TcWindowClass, nullptr) != nullptr; }
+
+const LvRow* RowAt(int index) {
+    if (index < 0 || (size_t)index >= LvRows.size() || LvRows[(size_t)index].state == LvInfo) return nullptr;
+    return &LvRows[(size_t)index];
+}
+
+// The number of the first plugin TC uses with F3; -1 when none.
+int FirstCandidate() {
+    for (const LvRow& r : LvRows)
+        if (r.state == LvF3 && r.number >= 0) return r.number;
+    return -1;
+}
+
+bool RefusePending(HWND owner) {
+    if (CountPendingChanges() == 0) return false;
+    EditMessage(owner, Tr("un_pending"), InfoBox);
+    return true;
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
+std::wstring NumberKey(int n, const wchar_t* what) { return std::to_wstring(n) + what; }
+
+std::wstring ReadBack(const std::wstring& file, const std::wstring& key) {
+    wchar_t buf[1024] = {};
+    GetPrivateProfileStringW(ModesSection, key.c_str(), L"", buf, 1024, file.c_str());
+    return buf;
+}
+
+// The view modes may only be written over what the user saw when he agreed:
+// TC, closed just before, may have written its own rules meanwhile.
+bool ModesUnchanged(std::wstring& errors, const std::wstring& file, const IniPairs& seen) {
+    if (ReadIniSection(file, ModesSection) == seen) return true;
+    errors += Tr("err_changed") + L" [ListerModes] " + file + L"\r\n";
+    return false;
+}
+
+void WriteFailed(std::wstring& errors, const std::wstring& file) {
+    errors += Tr("err_write") + L" " + file + L"\r\n   " + Tr("err_restore_hint") + L"\r\n";
+}
+
+bool WriteModeKey(const std::wstring& file, const std::wstring& key, const std::wstring& value) {
+    return WritePrivateProfileStringW(ModesSection, key.c_str(), value.c_str(), file.c_str()) &&
+           StrIEquals(ReadBack(file, key), value);
+}
+
+struct AlwaysHook {
+    std::wstring modesFile, listerFile;
+    IniPairs seen;
+    ModeRulePlan plan;
+    std::wstring pluginName;
+
+    bool operator()(std::wstring& errors) const {
+        if (!ModesUnchanged(errors, modesFile, seen) || !IniPrepareWrite(errors, modesFile)) return false;
+        bool otherFile = plan.switchModesOn && !StrIEquals(listerFile, modesFile);
+        // Without the switch TC would ignore the rule: both files must take the write.
+        if (otherFile && !IniPrepareWrite(errors, listerFile)) return false;
+        std::wstring extsKey = NumberKey(plan.number, L"exts"), fieldsKey = NumberKey(plan.number, L"fields");
+        if (!WriteModeKey(modesFile, extsKey, plan.exts) || !WriteModeKey(modesFile, fieldsKey, plan.fields)) {
+            WriteFailed(errors, modesFile);
+            return false;
+        }
+        if (plan.switchModesOn && !WritePrivateProfileStringW(L"Lister", L"ModeByfileType", L"1", listerFile.c_str())) {
+            WriteFailed(errors, listerFile);
+            return false;
+        }
+        AppendChangeLog({ChangeLogLine(StrNowStamp(), 0, pluginName,
+                                       FillVar(Tr("log_mode"), L"m", plan.exts + L" → " + plan.fields))});
+        DebugLog(L"lister view: [ListerModes] " + extsKey + L"=" + plan.exts + L", " + fieldsKey + L"=" + plan.fields +
+                 L" in " + modesFile);
+        return true;
+    }
+};
+
+struct GapRule {
+    std::wstring exts, fields;
+};
+
+struct GapHook {
+    std::wstring file;
+    IniPairs seen;
+    std::vector<std::wstring> keys;
+    std::vector<GapRule> rules;
+    int gap = -1;
+
+    bool operator()(std::wstring& errors) const {
+        if (!ModesUnchanged(errors, file, seen) || !IniPrepareWrite(errors, file)) return false;
+        for (const std::wstring& key : keys) WritePrivateProfileStringW(ModesSection, key.c_str(), nullptr, file.c_str());
+        bool failed = false;
+        for (size_t i = 0; i < rules.size(); ++i) {
+            std::wstring e = NumberKey((int)i, L"exts"), f = NumberKey((int)i, L"fields");
+            bool ok = WritePrivateProfileStringW(ModesSection, e.c_str(), rules[i].exts.c_str(), file.c_str()) &&
+                      WritePrivateProfileStringW(ModesSection, f.c_str(), rules[i].fields.c_str(), file.c_str());
+            failed = failed || !ok || ReadBack(file, e) != rules[i].exts || ReadBack(file, f) != rules[i].fields;
+        }
+        if (failed) {
+            WriteFailed(errors, file);
+            return false;
+        }
+        AppendChangeLog({ChangeLogLine(StrNowStamp(), 0, L"[ListerModes]",
+                                       FillVar(Tr("log_modegap"), L"n", std::to_wstring(gap)))});
+        DebugLog(L"listermodes: gap at " + std::to_wstring(gap) + L" closed, " + std::to_wstring(rules.size()) +
+                 L" entries in " + file);
+        return true;
+    }
+};
+
+void ConfirmedSave(const std::wstring& doneText, SaveHook hook) {
+    SaveReq.confirmed = 1;
+    SaveReq.force = 1;
+    SaveReq.doneText = doneText;
+    SaveReq.beforeWrite = std::move(hook);
+}
+
+std::wstring RestartNote(const wchar_t* lead) { return TcRuns() ? lead + Tr("un_tc") : L""; }
+
+// Every rule of [ListerModes] by number, the first value of each key kept.
+std::map<long, GapRule> RulesByNumber(const IniPairs& lines, std::vector<std::wstring>& keys) {
+    std::map<long, GapRule> rules;
+    std::map<long, std::pair<bool, bool>> seen;
+    for (const auto& [key, value] : lines) {
+        long n = 0;
+        std::wstring rest;
+        if (!SplitLeadingNumber(key, n, rest)) continue;
+        keys.push_back(key);
+        auto& [hasExts, hasFields] = seen[n];
+        if (StrIEquals(rest, L"exts") && !hasExts) {
+            hasExts = true;
+            rules[n].exts = StrTrim(value);
+        } else if (StrIEquals(rest, L"fields") && !hasFields) {
+            hasFields = true;
+            rules[n].fields = StrTrim(value);
+        }
+    }
+    return rules;
+}
+
+}  // namespace
+
+ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPath) {
+    ModeRulePlan plan;
+    ListerSettings s = LoadListerSettings();
+    if (ext.empty() || ext.find_first_of(L"*?") != std::wstring::npos) {
+        plan.refusal = "lv_noext";
+        plan.refusalText = Tr("lv_noext");
+        return plan;
+    }
+    if (s.modeGap >= 0) {
+        plan.refusal = "lv_gap_first";
+        plan.refusalText = FillVar(Tr("lv_gap_first"), L"n", std::to_wstring(s.modeGap));
+        return plan;
+    }
+    plan.exts = L"*." + StrLower(ext);
+    plan.fields = FileNameOf(pluginPath);
+    plan.switchModesOn = !s.modeByFileType;
+    plan.number = (int)s.listerModes.size();
+    for (const ListerMode& m : s.listerModes) {
+        if (!RuleMatches(m.patterns, ext)) continue;
+        if (m.patterns.size() == 1 && StrIEquals(m.patterns[0], plan.exts)) {
+            plan.number = m.number;
+            plan.oldFields = m.fields;
+        } else {
+            plan.refusal = "lv_mode_other";
+            plan.refusalText = FillVar(FillVar(Tr("lv_mode_other"), L"e", ext), L"m", m.exts + L" → " + m.fields);
+        }
+        break;
+    }
+    return plan;
+}
+
+bool LvAlwaysPrepare(HWND owner, int index) {
+    const LvRow* row = RowAt(index);
+    if (!row || SaveIsRunning()) return false;
+    const LvRow r = *row;
+    std::wstring ext = LvFileExt;
+    if (ext.empty() || ext.find_first_of(L"*?") != std::wstring::npos) {
+        EditMessage(owner, Tr("lv_noext"), InfoBox);
+        return false;
+    }
+    if (RefusePending(owner)) return false;
+    ModeRulePlan plan = PlanModeRule(ext, r.path);
+    if (plan.refusal) {
+        EditMessage(owner, plan.refusalText, InfoBox);
+        return false;
+    }
+    std::wstring q = FillVar(FillVar(Tr("lv_ask_mode"), L"e", ext), L"p", r.name);
+    if (!plan.oldFields.empty()) q += L"\n" + FillVar(Tr("lv_ask_replace"), L"o", plan.oldFields);
+    q += RestartNote(L"\n\n");
+    if (EditMessage(owner, q, Question) != IDYES) return false;
+    std::wstring modesFile = EffectiveIniPath(ModesSection);
+    ConfirmedSave(FillVar(FillVar(Tr("lv_done_mode"), L"e", ext), L"p", r.name),
+                  AlwaysHook{modesFile, EffectiveIniPath(L"Lister"), ReadIniSection(modesFile, ModesSection), plan,
+                             r.name});
+    return true;
+}
+
+void LvAlways(HWND owner, int index) {
+    if (LvAlwaysPrepare(owner, index)) SaveChanges(owner);
+}
+
+void LvMoveToFront(HWND owner, int index) {
+    const LvRow* row = RowAt(index);
+    if (!row || row->state != LvF3 || SaveIsRunning() || RefusePending(owner)) return;
+    int number = row->number, first = FirstCandidate();
+    if (first < 0 || first >= number) return;
+    std::vector<PlugEntry> entries = LoadPluginSection(KindLister).entries;
+    std::sort(entries.begin(), entries.end(), [](const PlugEntry& a, const PlugEntry& b) { return a.number < b.number; });
+    PendingOrder rec;
+    for (const PlugEntry& e : entries) {
+        rec.order.push_back(e.number);
+        rec.origPaths[e.number] = e.path;
+        rec.origNames[e.number] = e.name;
+    }
+    auto from = std::find(rec.order.begin(), rec.order.end(), number);
+    if (from == rec.order.end() || std::find(rec.order.begin(), rec.order.end(), first) == rec.order.end()) return;
+    rec.order.erase(from);
+    rec.order.insert(std::find(rec.order.begin(), rec.order.end(), first), number);
+    PendingOrders[KindLister] = std::move(rec);
+    SaveChanges(owner);
+    PendingOrders.erase(KindLister);
+    if (EditingUi.recheckLister) EditingUi.recheckLister();
+}
+
+bool ModeGapFixPrepare(HWND owner) {
+    ListerSettings s = LoadListerSettings();
+    if (s.modeGap < 0) {
+        if (PendingChanged) PendingChanged();
+        return false;
+    }
+    if (SaveIsRunning() || RefusePending(owner)) return false;
+    GapHook hook;
+    hook.file = EffectiveIniPath(ModesSection);
+    hook.seen = ReadIniSection(hook.file, ModesSection);
+    hook.gap = s.modeGap;
+    std::wstring moves;
+    for (const auto& [n, rule] : RulesByNumber(hook.seen, hook.keys)) {
+        if (rule.exts.empty() || rule.fields.empty()) continue;
+        long to = (long)hook.rules.size();
+        if (to != n)
+            moves += L"   " + std::to_wstring(n) + L" → " + std::to_wstring(to) + L":  " + rule.exts + L" → " +
+                     rule.fields + L"\n";
+        hook.rules.push_back(rule);
+    }
+    std::wstring q = FillVar(Tr("gap_ask"), L"n", std::to_wstring(s.modeGap)) + L"\n\n" + moves + RestartNote(L"\n");
+    if (EditMessage(owner, q, Question) != IDYES) return false;
+    std::wstring done = FillVar(Tr("gap_done"), L"k", std::to_wstring(hook.rules.size()));
+    ConfirmedSave(done, std::move(hook));
+    return true;
+}
+
+void ModeGapFix(HWND owner) {
+    if (ModeGapFixPrepare(owner)) SaveChanges(owner);
+}
+
+void LvCheckMenu(HWND owner, POINT screen, int index) {
+    const LvRow* row = RowAt(index);
+    if (!row) return;
+    std::wstring ext = LvFileExt.empty() ? Tr("ext_noext") : LvFileExt;
+    int first = FirstCandidate();
+    HMENU menu = CreatePopupMenu();
+    bool always = (row->state == LvF3 || row->state == LvKey4) && row->fileExists && !LvFileExt.empty();
+    AppendMenuW(menu, MF_STRING | (always ? 0 : MF_GRAYED), CmdAlways,
+                FillVar(FillVar(Tr("cm_lv_always"), L"e", ext), L"p", row->name).c_str());
+    if (row->state == LvF3 && first >= 0 && row->number > first)
+        AppendMenuW(menu, MF_STRING, CmdFront,
+                    FillVar(FillVar(Tr("cm_lv_front"), L"a", EntryNumberText(row->number)), L"b",
+                            EntryNumberText(first)).c_str());
+    else
+        AppendMenuW(menu, MF_STRING | MF_GRAYED, CmdFront, Tr("cm_lv_front0").c_str());
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING | (row->hasDetect ? 0 : MF_GRAYED), CmdCopyDetect, Tr("cm_copy_detect").c_str());
+    std::wstring detect = row->detect;
+    UINT cmd = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
+    DestroyMenu(menu);
+    if (cmd == CmdAlways) LvAlways(owner, index);
+    else if (cmd == CmdFront) LvMoveToFront(owner, index);
+    else if (cmd == CmdCopyDetect) CopyToClipboard(owner, detect);
+}

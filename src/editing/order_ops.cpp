@@ -1,0 +1,132 @@
+#include "editing/order_ops.h"
+
+#include <commctrl.h>
+
+#include <set>
+
+#include "editing/editing_ui.h"
+#include "foundation/list_view.h"
+#include "foundation/logs.h"
+#include "hostcfg/kept.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/plug_entry.h"
+
+namespace {
+
+bool StepUp(std::vector<size_t>& order, const std::vector<bool>& sel) {
+    bool moved = false;
+    for (size_t i = 1; i < order.size(); ++i)
+        if (sel[order[i]] && !sel[order[i - 1]]) {
+            std::swap(order[i], order[i - 1]);
+            moved = true;
+        }
+    return moved;
+}
+
+bool StepDown(std::vector<size_t>& order, const std::vector<bool>& sel) {
+    bool moved = false;
+    for (size_t i = order.size() - 1; i-- > 0;)
+        if (sel[order[i]] && !sel[order[i + 1]]) {
+            std::swap(order[i], order[i + 1]);
+            moved = true;
+        }
+    return moved;
+}
+
+// TabEntries positions of the selected rows; kept rows and stale ids are left out.
+std::vector<bool> SelectedPositions(HWND list) {
+    std::vector<bool> sel(TabEntries.size(), false);
+    for (int row = -1; (row = ListView_GetNextItem(list, row, LVNI_SELECTED)) >= 0;) {
+        int data = ListViewItemData(list, row);
+        if (data >= 0 && data < KeptIdBase && (size_t)data < sel.size()) sel[(size_t)data] = true;
+    }
+    return sel;
+}
+
+void SelectNumbers(HWND list, const std::set<int>& numbers) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    int firstRow = -1;
+    size_t firstIndex = SIZE_MAX;
+    for (int row = 0, rows = ListView_GetItemCount(list); row < rows; ++row) {
+        int data = ListViewItemData(list, row);
+        if (data < 0 || data >= KeptIdBase || (size_t)data >= TabEntries.size() ||
+            !numbers.count(TabEntries[(size_t)data].number))
+            continue;
+        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+        if ((size_t)data < firstIndex) {
+            firstIndex = (size_t)data;
+            firstRow = row;
+        }
+    }
+    if (firstRow < 0) return;
+    ListView_SetItemState(list, firstRow, LVIS_FOCUSED, LVIS_FOCUSED);
+    ListView_EnsureVisible(list, firstRow, FALSE);
+}
+
+}  // namespace
+
+std::optional<std::vector<size_t>> OrderMove(const std::vector<bool>& selected, int op) {
+    size_t n = selected.size();
+    std::vector<size_t> order(n);
+    for (size_t i = 0; i < n; ++i) order[i] = i;
+    if (op == OrderUp || op == OrderDown) {
+        if (n < 2) return std::nullopt;
+        bool moved = op == OrderUp ? StepUp(order, selected) : StepDown(order, selected);
+        return moved ? std::optional(order) : std::nullopt;
+    }
+    std::vector<size_t> s, u;
+    for (size_t i = 0; i < n; ++i) (selected[i] ? s : u).push_back(i);
+    std::vector<size_t> out;
+    if (op == OrderTop) {
+        out = s;
+        out.insert(out.end(), u.begin(), u.end());
+    } else if (op == OrderBottom) {
+        out = u;
+        out.insert(out.end(), s.begin(), s.end());
+    } else {
+        // The block closes up where its first entry stands in TC's order, whatever
+        // column the list is sorted by: after the unselected entries before it.
+        size_t k = s.empty() ? 0 : s.front();
+        out.assign(u.begin(), u.begin() + (long)k);
+        out.insert(out.end(), s.begin(), s.end());
+        out.insert(out.end(), u.begin() + (long)k, u.end());
+    }
+    return out == order ? std::nullopt : std::optional(out);
+}
+
+void ApplyOrderMove(int kind, const std::vector<size_t>& moved) {
+    auto [it, isNew] = PendingOrders.try_emplace(kind);
+    PendingOrder& rec = it->second;
+    if (isNew)
+        for (const PlugEntry& e : TabEntries) {
+            rec.origPaths[e.number] = e.path;
+            rec.origNames[e.number] = e.name;
+        }
+    // TabEntries stands in the pending order already, so it is the order before the move.
+    rec.order.clear();
+    for (size_t from : moved)
+        if (from < TabEntries.size()) rec.order.push_back(TabEntries[from].number);
+    if (!OrderIsCustom(kind)) PendingOrders.erase(kind);
+}
+
+void OrderOp(HWND list, int tab, int op) {
+    if ((tab != 0 && tab != 1) || TabEntries.empty()) return;
+    std::vector<bool> sel = SelectedPositions(list);
+    size_t count = (size_t)std::count(sel.begin(), sel.end(), true);
+    if (count == 0) return;
+    std::optional<std::vector<size_t>> moved = OrderMove(sel, op);
+    if (!moved) {
+        MessageBeep(0);
+        return;
+    }
+    SortState& sort = SortStates[list];
+    if (sort.column != -1 && !(sort.column == 0 && sort.direction == 0)) sort = {0, 0};
+    std::set<int> numbers;
+    for (size_t i = 0; i < sel.size(); ++i)
+        if (sel[i]) numbers.insert(TabEntries[i].number);
+    ApplyOrderMove(tab, *moved);
+    DebugLog(L"order op " + std::to_wstring(op) + L", " + std::to_wstring(count) + L" plugin(s)");
+    RefillShownTab();
+    SelectNumbers(list, numbers);
+    if (EditingUi.updateStatusBar) EditingUi.updateStatusBar();
+}

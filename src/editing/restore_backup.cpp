@@ -1,0 +1,61 @@
+#include "editing/restore_backup.h"
+
+#include <vector>
+
+#include "analyses/plugin_caches.h"
+#include "editing/backups.h"
+#include "editing/editing_ui.h"
+#include "editing/pending_ops.h"
+#include "editing/tc_control.h"
+#include "foundation/files.h"
+#include "foundation/logs.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "foundation/timestamps.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/plug_entry.h"
+
+namespace {
+
+void RestartAll(const std::vector<TcRun>& runs) {
+    for (const TcRun& run : runs) StartTcExe(run);
+}
+
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+
+}  // namespace
+
+void RestoreBackup(HWND owner) {
+    int tab = ShownTab();
+    std::wstring file = LoadPluginSection(tab >= 0 && tab < 4 ? tab : 0).iniUsed;
+    std::wstring backup = file.empty() ? L"" : NewestWriteBackup(file);
+    if (backup.empty()) {
+        EditMessage(owner, Tr("restore_none"), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (EditMessage(owner, FillVar(Tr("restore_ask"), L"f", backup), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (CountPendingChanges() > 0 && EditMessage(owner, Tr("ask_discard"), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    std::vector<TcRun> restart;
+    if (FindWindowW(TcWindowClass, nullptr) && !CloseAllTc(restart)) {
+        RestartAll(restart);
+        EditMessage(owner, Tr("err_tcclose"), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // Without a copy of the file as it is now, the restore could not be undone.
+    if (FileExists(file) && IniBackup(file, L"_pre").empty()) {
+        RestartAll(restart);
+        EditMessage(owner, Tr("err_backup") + L" " + file, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (CopyFileW(backup.c_str(), file.c_str(), FALSE)) {
+        AppendChangeLog({StrNowStamp() + L"  " + FillVar(Tr("log_restored"), L"f", NameOf(backup))});
+        DebugLog(L"restored " + backup + L" -> " + file);
+    } else {
+        EditMessage(owner, Tr("err_write") + L"\n" + file, MB_OK | MB_ICONWARNING);
+    }
+    RestartAll(restart);
+    DiscardPending();
+    ResetPluginCaches();
+    RefillShownTab();
+}

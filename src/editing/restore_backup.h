@@ -1,0 +1,7 @@
+// Undoing the last save of the file that holds the shown tab's plugin section.
+#pragma once
+#include <windows.h>
+
+// Copies the newest backup made before a write back over the file, after a
+// "_pre" copy of the file as it is now, with TC closed and started again.
+void RestoreBackup(HWND owner);

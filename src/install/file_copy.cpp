@@ -1,0 +1,121 @@
+#include "install/file_copy.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "foundation/data_folder.h"
+#include "foundation/files.h"
+#include "foundation/logs.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "foundation/timestamps.h"
+#include "hostcfg/plugin_files.h"
+#include "foundation/labels.h"
+#include "foundation/path_display.h"
+
+namespace {
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What one run changed, so that a failure can put it back.
+struct CopyRun {
+    std::wstring backupFolder;
+    bool backupMade = false;
+    std::vector<std::wstring> createdFolders;  // in creation order
+    struct Written {
+        std::wstring dst;
+        std::wstring backup;  // "" when the file is new
+    };
+    std::vector<Written> written;
+};
+
+bool MakeFolder(CopyRun& run, const std::wstring& folder) {
+    std::vector<std::wstring> missing;
+    for (std::wstring d = folder; d.size() > 3 && !PathExists(d); d = PathDir(d)) missing.push_back(d);
+    bool ok = MakeDirs(folder);
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        if (PathExists(*it)) run.createdFolders.push_back(*it);
+    return ok;
+}
+
+// Restores replaced files from their backups, removes new ones and the folders the
+// run made; gives the files it could not put back.
+std::wstring RollBack(const CopyRun& run) {
+    std::wstring notRestored;
+    for (auto it = run.written.rbegin(); it != run.written.rend(); ++it) {
+        bool ok = it->backup.empty() ? (DeleteFileW(it->dst.c_str()) || !PathExists(it->dst))
+                                     : CopyFileW(it->backup.c_str(), it->dst.c_str(), FALSE);
+        if (!ok) notRestored += FillVar(Tr("in_err_rollback"), L"f", it->dst) + L"\r\n";
+    }
+    for (auto it = run.createdFolders.rbegin(); it != run.createdFolders.rend(); ++it) RemoveDirectoryW(it->c_str());
+    return notRestored;
+}
+
+// Copies one file; on failure gives the error line.
+std::wstring CopyOne(CopyRun& run, const InstInfo& info, const std::wstring& rel) {
+    std::wstring src = PathJoin(info.folder, rel), dst = PathJoin(info.target, rel);
+    std::wstring dstFolder = PathDir(dst);
+    if (!MakeFolder(run, dstFolder)) return FillVar(Tr("in_err_dir"), L"d", dstFolder);
+    CopyRun::Written entry{dst, L""};
+    if (FileExists(dst)) {
+        std::wstring bak = PathJoin(run.backupFolder, rel);
+        if (!MakeDirs(PathDir(bak)) || !CopyFileW(dst.c_str(), bak.c_str(), FALSE))
+            return FillVar(Tr("in_err_backup"), L"f", dst);
+        run.backupMade = true;
+        entry.backup = bak;
+    }
+    if (CopyFileW(src.c_str(), dst.c_str(), FALSE)) {
+        run.written.push_back(entry);
+        return L"";
+    }
+    DWORD err = GetLastError();
+    DebugLog(L"install: copy failed " + src + L" -> " + dst + L", error " + std::to_wstring(err));
+    // A target that could not even be opened is untouched; anything else may hold
+    // half a file and is put back with the rest.
+    if (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION) run.written.push_back(entry);
+    return FillVar(FillVar(Tr("in_err_copy"), L"f", rel), L"n", std::to_wstring(err));
+}
+
+std::wstring CopyAll(CopyRun& run, const InstInfo& info, size_t& count) {
+    std::vector<std::wstring> rels;
+    int64_t budget = InstCopyMaxEntries;
+    ScanFilesByPattern(info.folder, L"", InstCopyMaxDepth, StrLower(info.target), rels, budget);
+    if (budget < 0) return FillVar(Tr("in_err_big"), L"d", info.folder);
+    if (!MakeFolder(run, info.target)) return FillVar(Tr("in_err_dir"), L"d", info.target);
+    run.backupFolder = PathJoin(PathJoin(BackupsFolder(), L"Plugins"), info.pluginName + L"_" + StrFileStamp());
+    for (const std::wstring& rel : rels) {
+        std::wstring error = CopyOne(run, info, rel);
+        if (!error.empty()) return error;
+        ++count;
+    }
+    return L"";
+}
+
+std::wstring AsWritten(const std::wstring& path) { return PathForDisplay(path, true); }
+
+}  // namespace
+
+bool InstCopyFiles(const InstInfo& info, std::wstring& errorText) {
+    if (info.targetIsSource) return true;
+    CopyRun run;
+    size_t count = 0;
+    std::wstring error = CopyAll(run, info, count);
+    if (!error.empty()) {
+        std::wstring lines = error + L"\r\n" + RollBack(run);
+        errorText = FillVar(Tr("in_failed"), L"p", info.pluginName) + L"\r\n\r\n" + errorText + lines;
+        return false;
+    }
+    DebugLog(L"install: copied " + std::to_wstring(count) + L" file(s) to " + info.target +
+             (run.backupMade ? L", backup " + run.backupFolder : L""));
+    std::vector<std::wstring> log;
+    std::wstring stamp = StrNowStamp();
+    if (count > 0)
+        log.push_back(ChangeLogLine(stamp, (int)info.kind, info.pluginName,
+                                    FillVar(FillVar(Tr("log_copied"), L"n", std::to_wstring(count)), L"d", AsWritten(info.target))));
+    if (run.backupMade)
+        log.push_back(ChangeLogLine(stamp, (int)info.kind, info.pluginName,
+                                    FillVar(Tr("log_filebackup"), L"d", AsWritten(run.backupFolder))));
+    if (!log.empty()) AppendChangeLog(log);
+    return true;
+}

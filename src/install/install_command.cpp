@@ -1,0 +1,140 @@
+#include "install/install_command.h"
+
+#include <deque>
+#include <utility>
+
+#include "editing/launch.h"
+#include "editing/save_changes.h"
+#include "foundation/env.h"
+#include "foundation/data_folder.h"
+#include "foundation/files.h"
+#include "foundation/settings.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/tc_discovery.h"
+#include "install/file_copy.h"
+#include "install/install_dialog.h"
+#include "install/install_entries.h"
+#include "install/package_pick.h"
+#include "install/unpack.h"
+#include "install/install_temp.h"
+
+std::function<void(const std::wstring& text)> InstallStatusText;
+
+namespace {
+
+bool InstallRunning = false;
+std::deque<std::pair<HWND, std::wstring>> WaitingInstalls;
+
+void SetStatusText(const std::wstring& text) {
+    if (InstallStatusText) InstallStatusText(text);
+}
+
+void Inform(HWND owner, const std::wstring& text, const std::wstring& caption) {
+    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
+}
+
+// Shows the wait cursor and a status text while a child process works.
+struct BusyScope {
+    HCURSOR previous;
+    explicit BusyScope(const char* statusKey) : previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {
+        SetStatusText(Tr(statusKey));
+    }
+    ~BusyScope() {
+        SetCursor(previous);
+        SetStatusText(L"");
+    }
+};
+
+void EnsureTcFolder() {
+    if (EnvGet(L"COMMANDER_PATH").empty()) DiscoverTc();
+    if (EnvGet(L"COMMANDER_PATH").empty()) ApplyTcFolder();
+    RememberTcDir();
+}
+
+// The archive road: the file to analyse, or "" when the install ends here.
+std::wstring UnpackedPackage(HWND owner, const std::wstring& archive, std::wstring& unpackFolder) {
+    UnpackOutcome unpacked;
+    {
+        BusyScope busy("ar_unpacking");
+        unpacked = UnpackForInstall(archive);
+    }
+    if (unpacked.folder.empty()) {
+        Inform(owner, unpacked.message, Tr("in_title"));
+        return L"";
+    }
+    unpackFolder = unpacked.folder;
+    std::wstring found = InstFindInDir(owner, unpackFolder);
+    if (found.empty()) Inform(owner, Tr("in_err_none"), Tr("in_title"));
+    return found == L"-" ? L"" : found;
+}
+
+void AnalyseAndAsk(HWND owner, const std::wstring& chosen, const std::wstring& archiveName) {
+    InstInfo info;
+    {
+        BusyScope busy("in_asking");
+        info = InstAnalyze(chosen);
+    }
+    info.archiveName = archiveName;
+    if (!info.error.empty()) return Inform(owner, info.error, Tr("in_title"));
+    InstCtx ctx;
+    ctx.info = &info;
+    InstReportText(ctx);
+    if (RunInstallDialog(owner, ctx) == IDOK) InstExecute(owner, ctx);
+}
+
+void RunInstall(HWND owner, const std::wstring& path) {
+    if (WincmdIniPath.empty()) return;
+    if (!WriteAtOnceAllowed(owner)) return;
+    EnsureTcFolder();
+    std::wstring chosen = path;
+    if (!path.empty() && !FileExists(path)) return Inform(owner, FillVar(Tr("in_notfound"), L"f", path), Tr("in_title"));
+    if (path.empty()) chosen = PickPackageFile(owner, Tr("in_pick2"), L"");
+    if (chosen.empty()) return;
+    std::wstring unpackFolder, archiveName;
+    if (ArcSniffType(chosen) != ArcUnknown) {
+        archiveName = PathName(chosen);
+        chosen = UnpackedPackage(owner, chosen, unpackFolder);
+    }
+    if (!chosen.empty()) AnalyseAndAsk(owner, chosen, archiveName);
+    // The copy reads from the unpack folder, so it goes only after the save.
+    if (!unpackFolder.empty()) InstTempClean(unpackFolder);
+}
+
+void CALLBACK RetryWaitingInstall(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (WaitingInstalls.empty()) {
+        KillTimer(nullptr, timer);
+        return;
+    }
+    auto [owner, path] = WaitingInstalls.front();
+    if (InstallRunning || (IsWindow(owner) && !IsWindowEnabled(owner))) return;
+    WaitingInstalls.pop_front();
+    if (WaitingInstalls.empty()) KillTimer(nullptr, timer);
+    Install(owner, path);
+}
+
+}  // namespace
+
+void Install(HWND owner, const std::wstring& path) {
+    InstallRunning = true;
+    RunInstall(owner, path);
+    InstallRunning = false;
+}
+
+void InstallWhenFree(HWND owner, const std::wstring& path) {
+    if (!InstallRunning && (!owner || IsWindowEnabled(owner))) return Install(owner, path);
+    if (WaitingInstalls.empty()) SetTimer(nullptr, 0, 300, RetryWaitingInstall);
+    WaitingInstalls.emplace_back(owner, path);
+}
+
+void InstExecute(HWND owner, InstCtx& ctx) {
+    InstallPlan plan = InstPlan(ctx);
+    SaveReq.newEntries = std::move(plan.newEntries);
+    SaveReq.confirmed = 1;
+    SaveReq.force = 1;
+    SaveReq.doneText = plan.doneText;
+    SaveReq.beforeWrite = [info = *ctx.info](std::wstring& error) { return InstCopyFiles(info, error); };
+    if (GetSetting(L"General", L"InstallOpen") == L"1")
+        SaveReq.afterRestart = OpenInTcAfterRestart(ctx.info->pluginName, plan.entryPath);
+    SaveChanges(owner);
+}

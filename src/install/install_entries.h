@@ -1,0 +1,25 @@
+// What a confirmed install changes in TC's configuration: pending changes for an
+// entry that exists, new entries for a new plugin.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "hostcfg/kept.h"
+#include "install/install_report.h"
+
+// Sorts after every registered entry until the save gives it its real number.
+constexpr int InstallEntryNumber = 536870912;
+
+struct InstallPlan {
+    std::vector<KeptEntry> newEntries;
+    std::wstring entryPath;  // as the entry names the plugin file
+    std::wstring doneText;
+};
+
+// A new entry of the install with its key, path, name, time stamp and number.
+KeptEntry MakeInstallEntry(const InstInfo& info, const std::wstring& path, const std::wstring& stamp);
+// The entry path of a plugin file: relative to TC's folder (as "%COMMANDER_PATH%\...")
+// when it lies inside it; without the "64" TC adds itself for the 64-bit build.
+std::wstring InstallEntryPath(const InstInfo& info);
+// Puts the user's choices into the pending state and gives the new entries.
+InstallPlan InstPlan(const InstCtx& ctx);

@@ -1,0 +1,41 @@
+// The text rules of a plugin package that need no Windows call: the pluginst.inf
+// section, extension lists, version order and the target folder a user types.
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+struct InfData {
+    std::wstring type;  // lower case
+    std::wstring file;
+    std::wstring description;
+    std::wstring version;
+    std::wstring defaultDir;
+    std::vector<std::wstring> extensions;  // lower case, without "*" and ".", each once
+};
+
+// The key=value lines of [plugininstall] in file order; a repeated key keeps its
+// last value except defaultextension, whose lines all add to the list.
+InfData ParseInfLines(const std::vector<std::pair<std::wstring, std::wstring>>& lines);
+
+// Appends the extensions of a text split at blanks, commas and semicolons: trimmed,
+// leading "*" and "." dropped, lower-cased, and only when the list lacks them.
+void AddExtTokens(std::vector<std::wstring>& list, const std::wstring& text);
+// Extensions a user typed for a packer: every token holding '=', ':', '[', ']' or a
+// control character would break the packer line TC reads; the first such token, or "".
+std::wstring FirstBadExtToken(const std::wstring& text);
+
+// The file a pluginst.inf names is a plain name inside the package: no folder part,
+// no drive, no "..", no character Windows refuses in a file name.
+bool InfFileNameIsSafe(const std::wstring& name);
+
+// Versions as runs of digits compared from the left; only a larger number at the
+// first difference is newer.
+bool VersionIsNewer(const std::wstring& candidate, const std::wstring& installed);
+
+// "X:\..." or "\\server\...": a path that does not depend on a current folder or drive.
+bool IsCompletePath(const std::wstring& path);
+// The folder a user typed, already unquoted and expanded: trailing separators cut
+// (a drive root keeps its own); "" when it is no complete folder path with a valid
+// last name.
+std::wstring CheckedTargetFolder(std::wstring typed);

@@ -1,0 +1,7 @@
+// Bringing the running program up to date after the settings sheet applied.
+#pragma once
+
+// Does nothing when the settings equal those of the last call (or of the sheet's opening).
+void OnSettingsChanged();
+// Opens the settings sheet over the main window; its applies take effect at once.
+void RunSettingsSheet();

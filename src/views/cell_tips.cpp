@@ -1,0 +1,195 @@
+#include "views/cell_tips.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "analyses/plugin_caches.h"
+#include "foundation/dialog_template.h"
+#include "foundation/list_view.h"
+#include "foundation/logs.h"
+#include "foundation/texts.h"
+#include "foundation/ui_globals.h"
+#include "views/main_controls.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
+#include "views/row_status.h"
+#include "views/window_layout.h"
+
+HWND CellTipWnd = nullptr;
+std::function<std::wstring(HWND, int, int, bool&)> CellTipSpecialText;
+
+namespace {
+
+struct TrackedCell {
+    HWND list = nullptr;
+    int row = -1, column = -1;
+};
+TrackedCell CellTipCell;
+std::wstring CellTipText;
+
+TTTOOLINFOW ToolInfo() {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = MainWnd;
+    tool.uId = 1;
+    tool.lpszText = const_cast<wchar_t*>(CellTipText.c_str());
+    return tool;
+}
+
+void CreateCellTip(HWND list) {
+    CellTipWnd = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
+                                 0, 0, MainWnd, nullptr, AppInstance, nullptr);
+    if (!CellTipWnd) return;
+    TTTOOLINFOW tool = ToolInfo();
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    SendMessageW(CellTipWnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(CellTipWnd, WM_SETFONT, SendMessageW(list, WM_GETFONT, 0, 0), FALSE);
+    SendMessageW(CellTipWnd, TTM_SETMAXTIPWIDTH, 0, UiScale(460));
+}
+
+std::wstring CellText(HWND list, int row, int column) {
+    wchar_t text[2048] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 2048;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+bool TextFits(HWND list, const std::wstring& text, const RECT& cell) {
+    return UiTextWidth(list, text) + UiScale(12) <= cell.right - cell.left;
+}
+
+RECT WorkAreaOf(const RECT& cell) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromRect(&cell, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcWork;
+}
+
+void ShowTipAt(const RECT& cellOnScreen) {
+    TTTOOLINFOW tool = ToolInfo();
+    SendMessageW(CellTipWnd, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    DWORD bubble = static_cast<DWORD>(SendMessageW(CellTipWnd, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&tool)));
+    SIZE size{LOWORD(bubble), HIWORD(bubble)};
+    RECT work = WorkAreaOf(cellOnScreen);
+    POINT at = TipPlace(cellOnScreen, size, work, UiScale(2));
+    SendMessageW(CellTipWnd, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(CellTipWnd, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    RECT real{};
+    if (!GetWindowRect(CellTipWnd, &real)) return;
+    SIZE realSize{real.right - real.left, real.bottom - real.top};
+    POINT again = TipPlace(cellOnScreen, realSize, work, UiScale(2));
+    if (again.x != at.x || again.y != at.y) {
+        SendMessageW(CellTipWnd, TTM_TRACKPOSITION, 0, MAKELPARAM(again.x, again.y));
+        SetWindowPos(CellTipWnd, nullptr, again.x, again.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    DebugLog(L"celltip bubble " + std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy) + L", window " +
+             std::to_wstring(realSize.cx) + L"x" + std::to_wstring(realSize.cy) + L" at " + std::to_wstring(again.x) +
+             L"," + std::to_wstring(again.y) + L", work right " + std::to_wstring(work.right));
+}
+
+// The "Used in" extra column of the plugin list, -1 while it is not shown.
+int UsedColumn() {
+    for (size_t j = 0; j < ExtraColIds.size(); ++j)
+        if (std::wstring(ExtraColumnTable[ExtraColIds[j]].id) == L"used") return 4 + static_cast<int>(j);
+    return -1;
+}
+
+std::wstring UsedTip(int row) {
+    int id = ListViewItemData(PluginList, row);
+    if (id < 0 || static_cast<size_t>(id) >= TabEntries.size()) return L"";
+    const PlugEntry& entry = TabEntries[static_cast<size_t>(id)];
+    if (entry.kind != KindContent) return L"";
+    std::wstring text = FieldUsageText(CurrentFieldUsage(), PlugKey(entry.expandedPath), L"");
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+bool CellRect(HWND list, int row, int column, RECT& cell) {
+    cell = {};
+    cell.top = column;
+    cell.left = column == 0 ? LVIR_LABEL : LVIR_BOUNDS;
+    if (!SendMessageW(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell))) return false;
+    if (column != 0) cell.right = cell.left + static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    return true;
+}
+
+std::wstring ShortenTipText(const std::wstring& text) {
+    size_t lines = 1, stop = 0;
+    bool cut = false;
+    for (; stop < text.size(); ++stop) {
+        if (stop >= 500) {
+            cut = true;
+            break;
+        }
+        if (text[stop] == L'\n' && ++lines > 12) {
+            cut = true;
+            break;
+        }
+    }
+    if (!cut) return text;
+    std::wstring kept = text.substr(0, stop);
+    size_t blank = kept.find_last_of(L" \t\n");
+    if (blank != std::wstring::npos && blank > kept.size() * 3 / 4) kept.resize(blank);
+    while (!kept.empty() && (kept.back() == L'\n' || kept.back() == L'\r' || kept.back() == L' ')) kept.pop_back();
+    return kept + L"\u2026\r\n\r\n" + Tr("tip_more");
+}
+
+POINT TipPlace(const RECT& cell, SIZE tip, const RECT& work, int gap) {
+    POINT at{cell.left, cell.bottom + gap};
+    if (at.x + tip.cx > work.right) at.x = std::max<LONG>(work.right - tip.cx, work.left);
+    if (at.y + tip.cy > work.bottom) at.y = std::max<LONG>(cell.top - gap - tip.cy, work.top);
+    return at;
+}
+
+void UiHideTrackTip() {
+    if (CellTipWnd && CellTipCell.list) {
+        TTTOOLINFOW tool = ToolInfo();
+        SendMessageW(CellTipWnd, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    }
+    CellTipCell = {};
+}
+
+void CellTipShow(HWND list, POINT point) {
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.iItem < 0) {
+        UiHideTrackTip();
+        return;
+    }
+    if (CellTipCell.list == list && CellTipCell.row == hit.iItem && CellTipCell.column == hit.iSubItem) return;
+    UiHideTrackTip();
+    auto exStyle = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    if ((exStyle & LVS_EX_INFOTIP) && hit.iSubItem == 0) return;
+    std::wstring cellText = CellText(list, hit.iItem, hit.iSubItem);
+    bool forced = false;
+    std::wstring special = CellTipSpecialText ? CellTipSpecialText(list, hit.iItem, hit.iSubItem, forced) : L"";
+    if (special.empty() && list == PluginList && hit.iSubItem == UsedColumn()) {
+        forced = true;
+        special = UsedTip(hit.iItem);
+    }
+    if (special.empty() && list == PluginList && hit.iSubItem == PathColumn &&
+        cellText.find(L'\u2026') != std::wstring::npos)
+        special = SelectedRowPath(hit.iItem);  // the path cell was shortened to fit
+    if (!forced && cellText.empty()) return;
+    RECT cell{};
+    if (!CellRect(list, hit.iItem, hit.iSubItem, cell)) return;
+    if (forced && special.empty()) return;
+    std::wstring text = special;
+    if (text.empty()) {
+        if (TextFits(list, cellText, cell)) return;
+        text = cellText;
+    }
+    if (!CellTipWnd) CreateCellTip(list);
+    if (!CellTipWnd) return;
+    CellTipText = ShortenTipText(text);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&cell), 2);
+    ShowTipAt(cell);
+    CellTipCell = {list, hit.iItem, hit.iSubItem};
+}

@@ -1,0 +1,24 @@
+// Cell tips: one tracking tooltip that shows the full text of a cell too narrow for
+// it, or an explanation for the cells that carry one. UI thread only.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+extern HWND CellTipWnd;
+// The explanation a list gives for a cell even when its text fits; "" for none. Set by
+// the window that knows the model behind the rows; forced = the cell always explains.
+extern std::function<std::wstring(HWND list, int row, int column, bool& forced)> CellTipSpecialText;
+
+// Shows, moves or hides the tip for the cell under a point (list coordinates).
+void CellTipShow(HWND list, POINT point);
+void UiHideTrackTip();
+// At most 12 lines of about 500 characters, cut near a blank, with a note that the
+// full value stands below.
+std::wstring ShortenTipText(const std::wstring& text);
+// Where a tip of that size goes below a cell, kept inside the work area; it flips
+// above the cell when it would pass the bottom.
+POINT TipPlace(const RECT& cellOnScreen, SIZE tip, const RECT& work, int gap);
+// The cell's rectangle as cells are measured for tips and search hits.
+bool CellRect(HWND list, int row, int column, RECT& cell);

@@ -1,0 +1,121 @@
+#include "views/extra_columns.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "analyses/detect_notes.h"
+#include "analyses/plugin_caches.h"
+#include "foundation/list_view.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/field_usage.h"
+#include "hostcfg/kept.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/plugin_keys.h"
+#include "views/list_sort.h"
+#include "views/main_controls.h"
+#include "views/view_state.h"
+#include "views/window_layout.h"
+
+std::map<std::wstring, PluginDetails> XcolCache;
+
+namespace {
+
+// Answers of jobs started before the last reset never enter the cache.
+uint32_t XcolGenAtReset = 0;
+
+bool StartedAfterReset(uint32_t generation) { return static_cast<int32_t>(generation - XcolGenAtReset) > 0; }
+
+const PlugEntry* EntryOfRow(int row) {
+    int id = ListViewItemData(PluginList, row);
+    if (id < 0 || static_cast<size_t>(id) >= TabEntries.size()) return nullptr;
+    return &TabEntries[static_cast<size_t>(id)];
+}
+
+std::wstring ReachText(const PlugEntry* entry) {
+    if (!entry || (entry->kind != KindLister && entry->kind != KindContent)) return L"";
+    EntryReach reach = DetectReachOfEntry(*entry);
+    if (!reach.valid) return L" ";
+    static const char* const kKeys[] = {"xr_none", "xr_specific", "xr_cond", "xr_except", "xr_every"};
+    return reach.reach >= 0 && reach.reach <= 4 ? Tr(kKeys[reach.reach]) : L" ";
+}
+
+// Empty when used: the window draws count badges into that cell.
+std::wstring UsedText(const PlugEntry* entry) {
+    if (!entry || entry->kind != KindContent) return L"";
+    int counts[UsePlaceCount];
+    return FieldUsageCount(CurrentFieldUsage(), PlugKey(entry->expandedPath), counts, L"") ? L"" : Tr("uss_none");
+}
+
+bool AnyValue(const PluginDetails& values) {
+    for (size_t i = 0; i < PluginDetailColumns; ++i)
+        if (!PluginDetailColumn(values, i).empty()) return true;
+    return false;
+}
+
+}  // namespace
+
+void XcolFillRow(int row, const PluginDetails& values) {
+    bool any = AnyValue(values);
+    for (size_t j = 0; j < ExtraColIds.size(); ++j) {
+        int id = ExtraColIds[j];
+        std::wstring column = ExtraColumnTable[id].id, text;
+        if (column == L"reach") {
+            text = ReachText(EntryOfRow(row));
+        } else if (column == L"used") {
+            text = UsedText(EntryOfRow(row));
+        } else {
+            text = PluginDetailColumn(values, static_cast<size_t>(id));
+            if (text.empty() && any) text = L" ";
+        }
+        ListViewSetCell(PluginList, row, 4 + static_cast<int>(j), text);
+    }
+}
+
+void XcolStartWorker(HWND window) {
+    uint32_t generation = ++XcolGen;
+    if (!PluginList || ExtraColIds.empty() || TabIsInventory || TabIsFindings || TabIsPreview) return;
+    auto job = std::make_unique<DetailsJob>();
+    job->window = window;
+    job->generation = generation;
+    int rows = ListView_GetItemCount(PluginList);
+    for (int row = 0; row < rows; ++row) {
+        int id = ListViewItemData(PluginList, row);
+        if (id < 0) continue;
+        std::wstring path = PathOfId(id);
+        if (path.empty()) continue;
+        if (auto cached = XcolCache.find(StrLower(path)); cached != XcolCache.end()) XcolFillRow(row, cached->second);
+        else job->items.push_back({id, path});
+    }
+    if (job->items.empty()) {
+        ListViewSortApply(PluginList);
+        return;
+    }
+    HANDLE thread = CreateThread(nullptr, 0, DetailsThreadProc, job.get(), 0, nullptr);
+    if (!thread) return;  // the uncached cells stay empty
+    job.release();
+    CloseHandle(thread);
+}
+
+void ApplyExtraColValues(DetailsMsg* raw) {
+    std::unique_ptr<DetailsMsg> result(raw);
+    if (!StartedAfterReset(result->generation)) return;
+    std::wstring key = StrLower(result->path);
+    XcolCache[key] = result->values;
+    if (result->generation != XcolGen.load() || !PluginList) return;
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(result->id);
+    int row = static_cast<int>(SendMessageW(PluginList, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(&find)));
+    if (row >= 0 && StrLower(PathOfId(static_cast<int>(result->id))) == key) XcolFillRow(row, result->values);
+    auto sort = SortStates.find(PluginList);
+    if (result->last && sort != SortStates.end() && sort->second.column >= 4 && sort->second.column < PathColumn)
+        ListViewSortApply(PluginList);
+}
+
+void XcolResetCache() {
+    XcolCache.clear();
+    XcolGenAtReset = ++XcolGen;
+}

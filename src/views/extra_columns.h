@@ -1,0 +1,24 @@
+// The optional extra columns of the plugin list: file facts and version texts read
+// by the details worker and cached per plugin path, the reach of the detect string
+// and where a Content plugin's fields are used. UI thread only.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "probe/plugin_info.h"
+#include "probe/workers.h"
+
+// Lower-cased plugin path -> what the details worker read; emptied by the cache reset.
+extern std::map<std::wstring, PluginDetails> XcolCache;
+
+// Writes the shown extra columns of one plugin-list row.
+void XcolFillRow(int row, const PluginDetails& values);
+// Fills the extra columns of every row: cached at once, the rest by a new details job.
+void XcolStartWorker(HWND window);
+// Handler of MsgDetailsResult; takes the record.
+void ApplyExtraColValues(DetailsMsg* result);
+// Forgets every cached text, and every answer of a job already started: a plugin file
+// replaced by an install or another wincmd.ini must not show the old file's facts.
+void XcolResetCache();

@@ -1,0 +1,143 @@
+#include "views/list_subclass.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "foundation/list_view.h"
+#include "foundation/texts.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
+#include "views/cell_tips.h"
+#include "views/drawn_icons.h"
+#include "views/main_controls.h"
+#include "views/window_layout.h"
+
+std::function<void(int)> ListOrderOp;
+std::function<void()> ExtraColumnsChanged;
+
+namespace {
+
+void PostFitPath(HWND list) {
+    if (list == PluginList && MainWnd) PostMessageW(MainWnd, MsgFitPathColumn, 0, 0);
+}
+
+LRESULT ExtraColumnMenu() {
+    HMENU menu = CreatePopupMenu();
+    for (int i = 0; i < 13; ++i) {
+        if (i == 4 || i == 9) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        bool shown = std::find(ExtraColIds.begin(), ExtraColIds.end(), i) != ExtraColIds.end();
+        AppendMenuW(menu, MF_STRING | (shown ? MF_CHECKED : 0), 100 + i, Tr(ExtraColumnTable[i].titleKey).c_str());
+    }
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING | (ExtraColIds.empty() ? MF_GRAYED : 0), 99, Tr("xc_none").c_str());
+    POINT at{};
+    GetCursorPos(&at);
+    int choice = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, MainWnd, nullptr);
+    DestroyMenu(menu);
+    if (choice) {
+        SetExtraCols(ExtraColsAfterChoice(ExtraColIds, choice));
+        SaveExtraCols();
+        if (ExtraColumnsChanged) ExtraColumnsChanged();
+    }
+    return 1;
+}
+
+// The last column keeps the width the user gave it; the others make the path column refit.
+LRESULT EndTrack(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, const NMHEADERW* header) {
+    // The notification's width is read first: the list may change the record while it handles it.
+    bool given = header->hdr.code == HDN_ENDTRACKW && header->pitem && (header->pitem->mask & HDI_WIDTH);
+    int givenWidth = given ? header->pitem->cxy : 0;
+    LRESULT result = DefSubclassProc(list, msg, wParam, lParam);
+    HWND headerWnd = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    int last = static_cast<int>(SendMessageW(headerWnd, HDM_GETITEMCOUNT, 0, 0)) - 1;
+    if (header->iItem == last)
+        ListMinWidths[list] = given ? givenWidth : static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, last, 0));
+    PostFitPath(list);
+    return result;
+}
+
+LRESULT OnListNotify(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    LRESULT drawn = 0;
+    if (DrawHeader(reinterpret_cast<NMCUSTOMDRAW*>(lParam), drawn)) return drawn;
+    HWND headerWnd = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    if (header->code == NM_RCLICK && list == PluginList && header->hwndFrom == headerWnd) return ExtraColumnMenu();
+    if (header->code == HDN_ENDTRACKW || header->code == HDN_DIVIDERDBLCLICKW)
+        return EndTrack(list, msg, wParam, lParam, reinterpret_cast<NMHEADERW*>(lParam));
+    if (header->code == TTN_SHOW &&
+        header->hwndFrom == reinterpret_cast<HWND>(SendMessageW(list, LVM_GETTOOLTIPS, 0, 0))) {
+        LVHITTESTINFO hit{};
+        GetCursorPos(&hit.pt);
+        ScreenToClient(list, &hit.pt);
+        SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        bool infoTips = (SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_INFOTIP) != 0;
+        if (!infoTips || hit.iSubItem != 0) {
+            // The list's own tip must never cover the cell tips.
+            SetWindowPos(header->hwndFrom, nullptr, -32000, -32000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 1;
+        }
+    }
+    return DefSubclassProc(list, msg, wParam, lParam);
+}
+
+}  // namespace
+
+int OrderOpOfKey(WPARAM key) {
+    switch (key) {
+    case VK_HOME: return 2;
+    case VK_UP: return 0;
+    case VK_DOWN: return 1;
+    case VK_END: return 3;
+    default: return -1;
+    }
+}
+
+std::vector<int32_t> ExtraColsAfterChoice(const std::vector<int32_t>& shown, int choice) {
+    if (choice == 99) return {};
+    int row = choice - 100;
+    if (row < 0 || row >= 13) return shown;
+    std::vector<int32_t> next = shown;
+    if (auto at = std::find(next.begin(), next.end(), row); at != next.end()) next.erase(at);
+    else next.push_back(row);
+    std::sort(next.begin(), next.end());
+    return next;
+}
+
+LRESULT CALLBACK ListSubclass(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (msg) {
+    case WM_KEYDOWN:
+        UiHideTrackTip();
+        if (list == PluginList && GetKeyState(VK_CONTROL) < 0 && OrderOpOfKey(wParam) >= 0) {
+            if (ListOrderOp) ListOrderOp(OrderOpOfKey(wParam));
+            return 0;
+        }
+        break;
+    case WM_NOTIFY:
+        return OnListNotify(list, msg, wParam, lParam);
+    case WM_GETDLGCODE:
+        if ((list == PluginList || list == FindingsList || list == InventoryList) && lParam &&
+            reinterpret_cast<MSG*>(lParam)->message == WM_KEYDOWN && reinterpret_cast<MSG*>(lParam)->wParam == VK_RETURN)
+            return DefSubclassProc(list, msg, wParam, lParam) | DLGC_WANTALLKEYS;
+        break;
+    case WM_MOUSEMOVE: {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, list, 0};
+        TrackMouseEvent(&track);
+        CellTipShow(list, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        break;
+    }
+    case WM_KILLFOCUS:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MOUSELEAVE:
+        UiHideTrackTip();
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(list, ListSubclass, 1);
+        break;
+    }
+    return DefSubclassProc(list, msg, wParam, lParam);
+}

@@ -1,0 +1,139 @@
+// The Lister check's actions: which view-mode rule "always use" writes or why it
+// refuses, closing the gap, moving a plugin before the candidates, and TC writing
+// its view modes while it closes for the save.
+#include "analyses/lister_check.h"
+#include "editing/lister_actions.h"
+#include "editing/tc_control.h"
+#include "editing_test_util.h"
+#include "foundation/ini.h"
+#include "foundation/texts.h"
+
+namespace {
+
+std::wstring Modes(const std::wstring& lister, const std::wstring& modes) {
+    return L"[Lister]\r\n" + lister + L"\r\n[ListerModes]\r\n" + modes + L"\r\n[ListerPlugins]\r\n1=C:\\p\\a.wlx\r\n"
+           L"2=C:\\p\\b.wlx\r\n5=C:\\p\\img.wlx64\r\n";
+}
+
+void CheckRows(std::vector<LvRow> rows, const std::wstring& ext) {
+    LvRows = std::move(rows);
+    LvFileExt = ext;
+}
+
+LvRow Row(int state, int number, const std::wstring& name, const std::wstring& path) {
+    LvRow r;
+    r.state = state;
+    r.number = number;
+    r.name = name;
+    r.path = path;
+    r.hasDetect = 1;
+    return r;
+}
+
+std::wstring Key(const std::wstring& ini, const wchar_t* section, const wchar_t* key) {
+    return IniGetString(ini, section, key);
+}
+
+}  // namespace
+
+TEST_CASE("always use: the first matching rule is rewritten, refused or a new one appended") {
+    {
+        SaveFixture f(L"lv_multi", Modes(L"ModeByfileType=0", L"0exts=*.txt *.jpg\r\n0fields=other.wlx"));
+        ModeRulePlan plan = PlanModeRule(L"JPG", L"C:\\p\\img.wlx64");
+        CHECK(plan.refusal == std::string("lv_mode_other"));  // off or not, TC would take that rule once on
+        CHECK(plan.refusalText.find(L"*.txt *.jpg → other.wlx") != std::wstring::npos);
+    }
+    {
+        SaveFixture f(L"lv_single", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx\r\n1exts= *.JPG \r\n1fields=old.wlx\r\n"
+                                              L"2exts=*.jpg\r\n2fields=later.wlx"));
+        ModeRulePlan plan = PlanModeRule(L"JPG", L"C:\\p\\img.wlx64");
+        CHECK_FALSE(plan.refusal);
+        CHECK(plan.number == 1);
+        CHECK(plan.oldFields == L"old.wlx");
+        CHECK(plan.exts == L"*.jpg");
+        CHECK(plan.fields == L"img.wlx64");
+        CHECK_FALSE(plan.switchModesOn);
+    }
+    {
+        SaveFixture f(L"lv_none", Modes(L"ModeByfileType=0", L"0exts=*.png\r\n0fields=p.wlx"));
+        ModeRulePlan plan = PlanModeRule(L"JPG", L"C:\\p\\img.wlx64");
+        CHECK(plan.number == 1);
+        CHECK(plan.switchModesOn);
+        CHECK(PlanModeRule(L"J*G", L"x").refusal == std::string("lv_noext"));
+    }
+    {
+        SaveFixture f(L"lv_gap", Modes(L"", L"0exts=*.a\r\n0fields=a.wlx\r\n1exts=*.b\r\n1fields=b.wlx\r\n3exts=*.c\r\n3fields=c.wlx"));
+        ModeRulePlan plan = PlanModeRule(L"JPG", L"C:\\p\\img.wlx64");
+        CHECK(plan.refusal == std::string("lv_gap_first"));
+        CHECK(plan.refusalText == FillVar(Tr("lv_gap_first"), L"n", L"2"));
+    }
+}
+
+TEST_CASE("always use writes the rule and switches view modes on, through one save") {
+    SaveFixture f(L"lv_write", Modes(L"ModeByfileType=0", L"0exts=*.png\r\n0fields=p.wlx"));
+    CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
+    LvAlways(nullptr, 0);
+    CHECK(Key(f.tc.ini, L"ListerModes", L"1exts") == L"*.jpg");
+    CHECK(Key(f.tc.ini, L"ListerModes", L"1fields") == L"img.wlx64");
+    CHECK(Key(f.tc.ini, L"Lister", L"ModeByfileType") == L"1");
+    REQUIRE(SaveFixture::Shown.size() == 2);  // the question and the final message
+    CHECK(SaveFixture::Shown[1] == FillVar(FillVar(Tr("lv_done_mode"), L"e", L"JPG"), L"p", L"img"));
+
+    SaveFixture::Shown.clear();
+    PendingEditFor(f.Entry(0, 1)).deleted = 1;
+    LvAlways(nullptr, 0);
+    CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("un_pending")});
+}
+
+TEST_CASE("closing the gap renumbers the complete rules and drops the broken ones") {
+    SaveFixture f(L"lv_gapfix", Modes(L"", L"0exts=*.a\r\n0fields=a.wlx\r\n1exts=*.b\r\n1fields=b.wlx\r\n"
+                                          L"3exts=*.c\r\n3fields=c.wlx\r\n5exts=*.d"));
+    ModeGapFix(nullptr);
+    CHECK(Section(f.tc.ini, L"ListerModes") ==
+          L"0exts=*.a\n0fields=a.wlx\n1exts=*.b\n1fields=b.wlx\n2exts=*.c\n2fields=c.wlx\n");
+    REQUIRE(SaveFixture::Shown.size() == 2);
+    CHECK(SaveFixture::Shown[0].find(L"   3 → 2:  *.c → c.wlx\n") != std::wstring::npos);
+    CHECK(SaveFixture::Shown[1] == FillVar(Tr("gap_done"), L"k", L"3"));
+}
+
+TEST_CASE("a plugin moved before the first candidate is saved at once, leaving no pending order") {
+    SaveFixture f(L"lv_front", Modes(L"", L""));
+    CheckRows({Row(LvF3, 2, L"b", L"C:\\p\\b.wlx"), Row(LvKey4, 1, L"a", L"C:\\p\\a.wlx"),
+               Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
+    SaveReq.confirmed = 1;  // in place of the save dialog
+    LvMoveToFront(nullptr, 2);
+    std::vector<std::wstring> names;
+    for (const PlugEntry& e : LoadPluginSection(0).entries) names.push_back(e.name);
+    CHECK(names == std::vector<std::wstring>{L"a", L"img", L"b"});
+    CHECK(PendingOrders.empty());
+}
+
+TEST_SUITE("windows") {
+    TEST_CASE("view modes that TC wrote while it closed for the save are not written over") {
+        SaveFixture f(L"lv_tc", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx"));
+        std::wstring exe = f.tc / (sizeof(void*) == 8 ? L"TOTALCMD64.EXE" : L"TOTALCMD.EXE");
+        CopyFileW(BuildPath(sizeof(void*) == 8 ? L"fakes\\tc\\TOTALCMD64.EXE" : L"fakes\\tc\\TOTALCMD.EXE").c_str(),
+                  exe.c_str(), FALSE);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        std::wstring line = Quote(exe) + L" /modes=" + f.tc.ini;
+        REQUIRE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, f.tc.dir.c_str(), &si, &pi));
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        for (int i = 0; i < 200 && TcWindows().empty(); ++i) Sleep(50);
+        REQUIRE(TcWindows().size() == 1);
+        CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
+        LvAlways(nullptr, 0);
+        for (int i = 0; i < 200 && TcWindows().empty(); ++i) Sleep(50);
+        CHECK(TcWindows().size() == 1);  // started again
+        CHECK(Key(f.tc.ini, L"ListerModes", L"0fields") == L"written-by-tc.wlx");
+        CHECK(Key(f.tc.ini, L"ListerModes", L"1exts").empty());
+        REQUIRE(SaveFixture::Shown.size() == 2);
+        CHECK(SaveFixture::Shown[0].find(Tr("un_tc")) != std::wstring::npos);
+        CHECK(SaveFixture::Shown[1].starts_with(Tr("err_changed")));
+        std::vector<TcRun> closed;
+        CloseAllTc(closed, 10000);
+        for (int i = 0; i < 200 && !TcWindows().empty(); ++i) Sleep(50);
+    }
+}

@@ -1,0 +1,65 @@
+// What an uninstall offers: the plugin's folder goes only when it is the plugin's
+// own, never a shared or general folder.
+#include <doctest/doctest.h>
+
+#include "foundation/env.h"
+#include "foundation/texts.h"
+#include "install/uninstall.h"
+#include "install/uninstall_folder.h"
+#include "foundation/labels.h"
+#include "install_fixture.h"
+
+namespace {
+
+std::vector<PlugEntry> Listers(InstallScene& scene, const std::wstring& lines) {
+    scene.WriteIni(L"[ListerPlugins]\r\n" + lines);
+    return LoadPluginSection(0).entries;
+}
+
+}  // namespace
+
+TEST_CASE("general folders are never the plugin's own") {
+    InstallScene scene(L"un_general");
+    CHECK(IsGeneralFolder(L"C:\\"));
+    CHECK(IsGeneralFolder(scene.tc));
+    CHECK(IsGeneralFolder(PathDir(scene.tc)));
+    CHECK(IsGeneralFolder(EnvGet(L"USERPROFILE")));
+    CHECK(IsGeneralFolder(EnvGet(L"SystemRoot") + L"\\"));
+    CHECK_FALSE(IsGeneralFolder(scene.tc + L"\\plugins\\wlx\\x"));
+}
+
+TEST_CASE("the plugin's folder goes only when it holds the plugin alone") {
+    InstallScene scene(L"un_folder");
+    std::wstring own = scene.tc + L"\\plugins\\wlx\\x", shared = scene.tc + L"\\plugins\\wlx";
+    REQUIRE(MakeDirs(own));
+    WritePeStub(own + L"\\x.wlx", 0x14c);
+    WritePeStub(own + L"\\x.wlx64", 0x8664);
+    WriteFileBytes(own + L"\\x.ini", "[x]");
+    WritePeStub(shared + L"\\y.wlx", 0x14c);
+    MakeDirs(own + L"\\helper");
+    WritePeStub(own + L"\\helper\\x_setup.exe", 0x14c);
+
+    auto entries = Listers(scene, L"1=" + own + L"\\x.wlx\r\n2=" + shared + L"\\y.wlx\r\n");
+    REQUIRE(entries.size() == 2);
+    PluginFolderCheck check = CheckPluginFolder(entries[0]);
+    CHECK(check.reason == L"");
+    CHECK(check.fileCount == 4);
+    UninstCtx ctx = UninstallPrepare(entries[0]);
+    CHECK(ctx.folderOk == 1);
+    REQUIRE(ctx.report.size() == 1);
+    CHECK(ctx.report[0].value == L"x.ini");
+    CHECK(CheckPluginFolder(entries[1]).reason == FillVar(Tr("un_dir_shared"), L"d", L"wlx"));
+
+    WriteFileBytes(own + L"\\helper\\updater.exe", "MZ");
+    CHECK(CheckPluginFolder(entries[0]).reason == FillVar(Tr("un_dir_other"), L"f", L"updater.exe"));
+    DeleteFileW((own + L"\\helper\\updater.exe").c_str());
+    WritePeStub(own + L"\\z.wdx", 0x14c);
+    CHECK(CheckPluginFolder(entries[0]).reason == FillVar(Tr("un_dir_other"), L"f", L"z.wdx"));
+    DeleteFileW((own + L"\\z.wdx").c_str());
+
+    entries = Listers(scene, L"1=" + own + L"\\x.wlx\r\n4=" + own + L"\\x.wlx\r\n");
+    CHECK(CheckPluginFolder(entries[0]).reason == FillVar(FillVar(Tr("un_dir_used"), L"n", L"x"), L"a", TabName(0)));
+    UninstCtx twice = UninstallPrepare(entries[1]);
+    CHECK(twice.folderOk == 0);
+    CHECK(twice.checkText == Tr("un_folder_off"));
+}

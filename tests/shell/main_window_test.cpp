@@ -1,0 +1,393 @@
+// The real program under Wine: its main window, the hand-over from a second start,
+// the help through the stand-in hh.exe and the layout kept across restarts. The
+// window is driven by messages and read back through its window texts, positions
+// and list-view columns.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "foundation/handles.h"
+#include "foundation/text.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr int WaitMs = 30000;
+
+bool WaitFor(const std::function<bool()>& done) {
+    for (int waited = 0; waited < WaitMs; waited += 50) {
+        if (done()) return true;
+        Sleep(50);
+    }
+    return done();
+}
+
+int ScreenDpi() {
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
+// A folder with a copy of the program (its data folder is beside it), a TC folder
+// and two files to check.
+struct Sandbox {
+    std::wstring dir, exe, ini, wincmd;
+    explicit Sandbox(const std::wstring& name) : dir(FreshTempDir(name)) {
+        exe = PathJoin(dir, KV_EXE_FILE);
+        ini = PathJoin(dir, L"Kestrovane.ini");
+        CopyFileW(BuildPath(L"bin\\" KV_EXE_FILE).c_str(), exe.c_str(), FALSE);
+        CreateDirectoryW(PathJoin(dir, L"TC").c_str(), nullptr);
+        CreateDirectoryW(PathJoin(dir, L"files").c_str(), nullptr);
+        wincmd = PathJoin(dir, L"TC\\wincmd.ini");
+        WriteFileBytes(wincmd, "[ListerPlugins]\r\n0=%COMMANDER_PATH%\\Plugins\\wlx\\View\\view.wlx\r\n"
+                               "0_detect=\"EXT=\"\"TXT\"\"\"\r\n");
+        WriteFileBytes(PathJoin(dir, L"files\\a.txt"), "a");
+        WriteFileBytes(PathJoin(dir, L"files\\b.txt"), "b");
+    }
+    ~Sandbox() { RemoveTree(dir); }
+    std::wstring Ini(const wchar_t* section, const wchar_t* key) const {
+        wchar_t buf[512] = {};
+        GetPrivateProfileStringW(section, key, L"", buf, 512, ini.c_str());
+        return buf;
+    }
+};
+
+struct Program {
+    KernelHandle process;
+    DWORD pid = 0;
+    HWND main = nullptr;
+    Program() = default;
+    Program(Program&&) = default;
+    // A failed check must not leave the copy running: the next start would hand over to it.
+    ~Program() {
+        if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.Get(), 99);
+            WaitForSingleObject(process.Get(), WaitMs);
+        }
+    }
+};
+
+
+KernelHandle Launch(const Sandbox& box, const std::wstring& args, DWORD* pid = nullptr) {
+    std::wstring line = L"\"" + box.exe + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    REQUIRE(CreateProcessW(box.exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, box.dir.c_str(), &si,
+                           &pi));
+    CloseHandle(pi.hThread);
+    if (pid) *pid = pi.dwProcessId;
+    return KernelHandle(pi.hProcess);
+}
+
+HWND MainWindowOf(DWORD pid) {
+    for (HWND w = FindWindowW(L"KestrovaneMainWnd", nullptr); w; w = FindWindowExW(nullptr, w, L"KestrovaneMainWnd", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+Program Start(const Sandbox& box, const std::wstring& extra = L"") {
+    Program p;
+    p.process = Launch(box, L"\"" + box.wincmd + L"\" " + extra, &p.pid);
+    REQUIRE(WaitFor([&] { return (p.main = MainWindowOf(p.pid)) != nullptr; }));
+    WaitForInputIdle(p.process.Get(), WaitMs);
+    return p;
+}
+
+DWORD WaitExit(const KernelHandle& process) {
+    REQUIRE(WaitForSingleObject(process.Get(), WaitMs) == WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process.Get(), &code);
+    return code;
+}
+
+void Close(Program& p) {
+    PostMessageW(p.main, WM_CLOSE, 0, 0);
+    CHECK(WaitExit(p.process) == 0);
+}
+
+// A second start in the sandbox, as TC's button bar would make it.
+DWORD SecondStart(const Sandbox& box, const std::wstring& args) { return WaitExit(Launch(box, args)); }
+
+HWND Page(HWND main) { return FindWindowExW(main, nullptr, L"KestrovanePage", nullptr); }
+HWND PageChild(HWND main, int id) { return GetDlgItem(Page(main), id); }
+HWND TabCtl(HWND main) { return GetDlgItem(main, 100); }
+
+std::wstring Text(HWND window) {
+    wchar_t buf[1024] = {};
+    GetWindowTextW(window, buf, 1024);
+    return buf;
+}
+
+RECT RectIn(HWND window, HWND parent) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Column titles live in the other process: read them through memory lent there.
+std::wstring HeaderTitle(HWND list, int column) {
+    HWND header = ListView_GetHeader(list);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(header, &pid);
+    KernelHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    auto* remote = static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(HDITEMW));
+    item.cchTextMax = 256;
+    WriteProcessMemory(process.Get(), remote, &item, sizeof(item), nullptr);
+    SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(remote));
+    wchar_t text[256] = {};
+    ReadProcessMemory(process.Get(), remote + sizeof(HDITEMW), text, sizeof(text) - sizeof(wchar_t), nullptr);
+    VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
+    return text;
+}
+
+int ColumnCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
+
+// Presses, moves and releases the left button over a window, in client coordinates.
+void Drag(HWND window, POINT from, POINT to) {
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+}
+
+// The shell finds hh.exe in the system or the Windows folder before the program's
+// own: the stand-in takes the viewer's place wherever there is one while it lives,
+// and logs beside itself.
+struct HelpViewerStandIn {
+    struct Place {
+        std::wstring viewer, kept, log;
+    };
+    std::vector<Place> places;
+    HelpViewerStandIn() {
+        wchar_t system[MAX_PATH] = {}, windows[MAX_PATH] = {};
+        GetSystemDirectoryW(system, MAX_PATH);
+        GetWindowsDirectoryW(windows, MAX_PATH);
+        for (const wchar_t* dir : {system, windows}) {
+            Place place{PathJoin(dir, L"hh.exe"), PathJoin(dir, L"hh.exe.kv-kept"), PathJoin(dir, L"hh.log")};
+            if (GetFileAttributesW(place.viewer.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+            DeleteFileW(place.log.c_str());
+            MoveFileExW(place.viewer.c_str(), place.kept.c_str(), MOVEFILE_REPLACE_EXISTING);
+            CopyFileW(BuildPath(L"fakes\\hh\\hh.exe").c_str(), place.viewer.c_str(), FALSE);
+            places.push_back(place);
+        }
+    }
+    ~HelpViewerStandIn() {
+        for (const Place& place : places) {
+            MoveFileExW(place.kept.c_str(), place.viewer.c_str(), MOVEFILE_REPLACE_EXISTING);
+            DeleteFileW(place.log.c_str());
+        }
+    }
+    std::string Calls() const {
+        std::string calls;
+        for (const Place& place : places) calls += ReadFileBytes(place.log);
+        return calls;
+    }
+};
+
+struct OwnedDialog {
+    HWND owner, found;
+};
+
+BOOL CALLBACK NoteOwnedDialog(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<OwnedDialog*>(lp);
+    wchar_t cls[32] = {};
+    GetClassNameW(w, cls, 32);
+    if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) f->found = w;
+    return TRUE;
+}
+
+HWND OpenDialogOf(HWND main) {
+    OwnedDialog find{main, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), NoteOwnedDialog, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+}  // namespace
+
+TEST_CASE("the program starts with its main window, the children's columns, and opens help through hh.exe") {
+    Sandbox box(L"mainwnd");
+    WriteFileBytes(PathJoin(box.dir, L"Kestrovane_eng.chm"), "stand-in");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    HWND tabs = TabCtl(p.main);
+    CHECK(TabCtrl_GetItemCount(tabs) == 7);
+    CHECK(TabCtrl_GetCurSel(tabs) == 0);
+    HWND plugins = PageChild(p.main, 101);
+    REQUIRE(plugins);
+    CHECK(ColumnCount(plugins) == 5);
+    CHECK(HeaderTitle(plugins, 0) == L"#");
+    CHECK(HeaderTitle(plugins, 4) == L"Path");
+    CHECK(ListView_GetColumnWidth(plugins, 0) == MulDiv(34, ScreenDpi(), 96));
+    const std::pair<int, int> lists[] = {{102, 3}, {107, 5}, {150, 4}, {140, 4}, {147, 2}, {106, 8}};
+    for (auto [id, columns] : lists) CHECK(ColumnCount(PageChild(p.main, id)) == columns);
+    CHECK(Text(GetDlgItem(p.main, 103)) == L"Detect string:");
+    CHECK(IsWindowVisible(GetDlgItem(p.main, 109)));  // the search box in the row of the tabs
+
+    HelpViewerStandIn viewer;
+    PostMessageW(p.main, WM_COMMAND, 211, 0);
+    PostMessageW(p.main, WM_COMMAND, 204, 0);
+    auto lines = [&] { std::string calls = viewer.Calls(); return std::count(calls.begin(), calls.end(), '\n'); };
+    REQUIRE(WaitFor([&] { return lines() >= 2; }));
+    std::string calls = viewer.Calls();
+    std::string chm = "mk:@MSITStore:" + std::string(box.dir.begin(), box.dir.end()) + "\\Kestrovane_eng.chm::/";
+    CHECK(calls.find(chm + "c01_lister.html") != std::string::npos);
+    CHECK(calls.find(chm + "e00_zeichen.html") != std::string::npos);
+    Close(p);
+    CHECK(box.Ini(L"Window", L"LastTab") == L"lister");
+}
+
+TEST_CASE("a second start hands its file to the running copy, and waits while a dialog is open") {
+    Sandbox box(L"forward");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    HWND label = PageChild(p.main, 141);
+    const std::wstring a = PathJoin(box.dir, L"files\\a.txt"), b = PathJoin(box.dir, L"files\\b.txt");
+
+    CHECK(SecondStart(box, L"/lister files\\a.txt") == 0);
+    REQUIRE(WaitFor([&] { return Text(label) == a; }));
+    CHECK(TabCtrl_GetCurSel(TabCtl(p.main)) == 6);
+    CHECK(IsWindowVisible(PageChild(p.main, 150)));  // the Lister-check list
+    CHECK(box.Ini(L"Preview", L"Mode") == L"lister");
+    CHECK(box.Ini(L"Preview", L"LastFile") == a);
+
+    PostMessageW(p.main, WM_COMMAND, 203, 0);  // the About box, modal
+    REQUIRE(WaitFor([&] { return !IsWindowEnabled(p.main) && OpenDialogOf(p.main); }));
+    CHECK(SecondStart(box, L"/preview files\\b.txt") == 0);
+    Sleep(500);
+    CHECK(Text(label) == a);
+    CHECK(box.Ini(L"Preview", L"Mode") == L"lister");
+    PostMessageW(OpenDialogOf(p.main), WM_COMMAND, IDOK, 0);
+    REQUIRE(WaitFor([&] { return Text(label) == b; }));
+    CHECK(box.Ini(L"Preview", L"Mode") == L"content");
+    Close(p);
+}
+
+TEST_CASE("closing keeps the layout and a restart restores it") {
+    Sandbox box(L"layout");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    SetWindowPos(p.main, nullptr, 40, 30, 900, 640, SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND detail = GetDlgItem(p.main, 104);
+    RECT tab = RectIn(TabCtl(p.main), p.main), label = RectIn(GetDlgItem(p.main, 103), p.main);
+    int band = (tab.bottom + label.top) / 2;
+    int detailBefore = RectIn(detail, p.main).bottom - RectIn(detail, p.main).top;
+    Drag(p.main, {300, band}, {300, band - 90});
+    int detailHeight = RectIn(detail, p.main).bottom - RectIn(detail, p.main).top;
+    // The key bar is shown: the box still ends where the drop put it.
+    CHECK(std::abs(detailHeight - (detailBefore + 90)) <= 1);
+
+    HWND page = Page(p.main), plugins = PageChild(p.main, 101), exts = PageChild(p.main, 102);
+    int gap = (RectIn(plugins, page).right + RectIn(exts, page).left) / 2;
+    int extsBefore = RectIn(exts, page).left;
+    Drag(page, {gap, 100}, {gap + 120, 100});
+    int extsLeft = RectIn(exts, page).left;
+    CHECK(extsLeft > extsBefore + 80);
+
+    PostMessageW(TabCtl(p.main), WM_KEYDOWN, VK_RIGHT, 0);
+    PostMessageW(TabCtl(p.main), WM_KEYDOWN, VK_RIGHT, 0);
+    REQUIRE(WaitFor([&] { return TabCtrl_GetCurSel(TabCtl(p.main)) == 2; }));
+    ShowWindow(p.main, SW_MAXIMIZE);
+    REQUIRE(WaitFor([&] { return IsZoomed(p.main) != 0; }));
+    Close(p);
+    CHECK(box.Ini(L"Window", L"Pos") == L"40,30,900,640,1");
+    CHECK(box.Ini(L"Window", L"LastTab") == L"packer");
+
+    Program again = Start(box);
+    CHECK(IsZoomed(again.main));
+    CHECK(TabCtrl_GetCurSel(TabCtl(again.main)) == 2);
+    ShowWindow(again.main, SW_RESTORE);
+    REQUIRE(WaitFor([&] { return !IsZoomed(again.main); }));
+    RECT frame{};
+    GetWindowRect(again.main, &frame);
+    CHECK(frame.left == 40);
+    CHECK(frame.right - frame.left == 900);
+    detail = GetDlgItem(again.main, 104);
+    CHECK(RectIn(detail, again.main).bottom - RectIn(detail, again.main).top == detailHeight);
+    // The split is kept in whole per cent of the page.
+    int pageWidth = RectIn(Page(again.main), again.main).right - RectIn(Page(again.main), again.main).left;
+    CHECK(std::abs(RectIn(PageChild(again.main, 102), Page(again.main)).left - extsLeft) <= pageWidth / 100);
+    Close(again);
+}
+
+TEST_CASE("a stored placement off every monitor gives the default size and place") {
+    Sandbox box(L"offscreen");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    WriteFileBytes(box.ini, "\xff\xfe");
+    WritePrivateProfileStringW(L"Window", L"Pos", L"-30000,-30000,800,600,1", box.ini.c_str());
+    Program p = Start(box);
+    RECT frame{};
+    GetWindowRect(p.main, &frame);
+    CHECK_FALSE(IsZoomed(p.main));
+    CHECK(frame.left > -1000);
+    CHECK(frame.right - frame.left == MulDiv(1100, ScreenDpi(), 96));
+    CHECK(frame.bottom - frame.top == MulDiv(680, ScreenDpi(), 96));
+    Close(p);
+}
+
+TEST_CASE("the search row gives way on a narrow window, and a second copy's data needs a path") {
+    Sandbox box(L"narrow");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    HWND label = GetDlgItem(p.main, 110), edit = GetDlgItem(p.main, 109), status = GetDlgItem(p.main, 111);
+    auto widthOf = [&](HWND w) { RECT r = RectIn(w, p.main); return r.right - r.left; };
+    const int dpi = ScreenDpi();
+    SetWindowPos(p.main, nullptr, 0, 0, 1600, 700, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    CHECK(IsWindowVisible(label));
+    CHECK(IsWindowVisible(status));
+    CHECK(widthOf(edit) == MulDiv(220, dpi, 96));
+    // The tab headers take most of the row at the smallest width the window allows.
+    SetWindowPos(p.main, nullptr, 0, 0, 700, 700, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    CHECK_FALSE(IsWindowVisible(status));
+    CHECK(widthOf(edit) >= MulDiv(90, dpi, 96));
+    CHECK(widthOf(edit) <= MulDiv(220, dpi, 96));
+
+    std::wstring path = PathJoin(box.dir, L"files\\a.txt");
+    auto send = [&](const char (&tag)[5], const void* data, DWORD bytes) {
+        COPYDATASTRUCT copy{};
+        copy.dwData = (DWORD(tag[0]) << 24) | (DWORD(tag[1]) << 16) | (DWORD(tag[2]) << 8) | DWORD(tag[3]);
+        copy.cbData = bytes;
+        copy.lpData = const_cast<void*>(data);
+        return SendMessageW(p.main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
+    };
+    CHECK(send("KVDV", L"", 0) == 0);
+    CHECK(send("KVXX", path.c_str(), DWORD((path.size() + 1) * 2)) == 0);
+    CHECK(send("KVDV", path.c_str(), DWORD((path.size() + 1) * 2)) == TRUE);
+    REQUIRE(WaitFor([&] { return Text(PageChild(p.main, 141)) == path; }));
+    CHECK(box.Ini(L"Preview", L"Mode") == L"content");
+    Close(p);
+}
+
+TEST_CASE("the File menu opens the clean-up dialog and says when there is no backup to restore") {
+    Sandbox box(L"ownfiles");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    PostMessageW(p.main, WM_COMMAND, 212, 0);
+    REQUIRE(WaitFor([&] { return OpenDialogOf(p.main) != nullptr; }));
+    HWND cleanup = OpenDialogOf(p.main);
+    CHECK(Text(cleanup) == L"Clean up");
+    CHECK_FALSE(IsWindowEnabled(GetDlgItem(cleanup, 110)));  // no older backups
+    PostMessageW(cleanup, WM_COMMAND, IDCANCEL, 0);
+    REQUIRE(WaitFor([&] { return OpenDialogOf(p.main) == nullptr; }));
+    PostMessageW(p.main, WM_COMMAND, 210, 0);
+    REQUIRE(WaitFor([&] { return OpenDialogOf(p.main) != nullptr; }));
+    HWND box2 = OpenDialogOf(p.main);
+    CHECK(Text(GetDlgItem(box2, 0xFFFF)) == L"No backup found for this area.");
+    PostMessageW(box2, WM_COMMAND, IDOK, 0);
+    REQUIRE(WaitFor([&] { return OpenDialogOf(p.main) == nullptr; }));
+    Close(p);
+}

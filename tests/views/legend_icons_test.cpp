@@ -1,0 +1,175 @@
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "foundation/data_folder.h"
+#include "foundation/ini.h"
+#include "foundation/texts.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
+#include "views/drawn_icons.h"
+#include "views/legend.h"
+#include "views/row_status.h"
+
+namespace {
+
+bool HasRow(const std::wstring& symbol, const char* meaning, uint32_t style) {
+    for (const LegendRow& r : LegendRows)
+        if (r.symbol == L"    " + symbol && r.meaning == Tr(meaning) && r.style == style) return true;
+    return false;
+}
+
+// The box that holds every pixel not of the background colour.
+RECT PaintedBox(int size, const std::function<void(HDC)>& paint) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 64, 64);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 64, 64};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    paint(dc);
+    RECT box{64, 64, -1, -1};
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (GetPixel(dc, x, y) != RGB(0, 0, 0)) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x);
+                box.bottom = std::max<LONG>(box.bottom, y);
+            }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    (void)size;
+    return box;
+}
+
+}  // namespace
+
+TEST_CASE("legend rows: every status glyph, mark colour, packer bit and pictogram the lists use") {
+    InitLanguage(std::nullopt);
+    BuildLegendRows();
+    size_t count = 0;
+    const StatusGlyph* glyphs = StatusGlyphs(count);
+    CHECK(count == 15);
+    for (size_t i = 0; i < count; ++i) {
+        CAPTURE(glyphs[i].shortKey);
+        CHECK(HasRow(glyphs[i].glyph, glyphs[i].shortKey, 0));
+    }
+    for (int bit = 1; bit <= 512; bit *= 2) CHECK(!Tr("pk_new").empty());
+    CHECK(HasRow(L"512", "pk_encrypt", 0));
+    CHECK(HasRow(L"\u25A0", "lgm_new", 1));
+    CHECK(HasRow(L"\u25A1", "lgm_removed", 2));
+    CHECK(HasRow(L"\u25A0", "lgm_folder", 3));
+    CHECK(HasRow(L"\u25A0", "lgm_greedy", 4));
+    std::set<uint32_t> styles;
+    for (const LegendRow& r : LegendRows) styles.insert(r.style);
+    CHECK(styles == std::set<uint32_t>{0, 1, 2, 3, 4, 5, 100, 101, 102, 103, 104, 105});
+    for (const LegendRow& r : LegendRows) {
+        CAPTURE(r.meaning);
+        CHECK(r.meaning.find(L'_') == std::wstring::npos);      // no key left without its text
+        CHECK(r.explanation.find(L'_') == std::wstring::npos);
+    }
+}
+
+TEST_CASE("legend wrap: greedy at blanks, a line feed always breaks, a long word stands alone") {
+    auto chars = [](const std::wstring& t) { return static_cast<int>(t.size()); };
+    CHECK(LegendWrap(L"", 10, chars) == std::vector<std::wstring>{L""});
+    CHECK(LegendWrap(L"aa bb cc dd", 5, chars) == std::vector<std::wstring>{L"aa bb", L"cc dd"});
+    CHECK(LegendWrap(L"a\nb", 50, chars) == std::vector<std::wstring>{L"a", L"b"});
+    CHECK(LegendWrap(L"a\n", 50, chars) == std::vector<std::wstring>{L"a", L""});
+    CHECK(LegendWrap(L"x verylongword y", 4, chars) == std::vector<std::wstring>{L"x", L"verylongword", L"y"});
+}
+
+TEST_SUITE("listview") {
+
+TEST_CASE("tab icons and pictograms have their sizes at 96, 144 and 192 dpi") {
+    for (int dpi : {96, 144, 192}) {
+        CAPTURE(dpi);
+        int size = MulDiv(16, dpi, 96);
+        HIMAGELIST images = BuildTabIcons(size);
+        REQUIRE(images);
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(images, &cx, &cy);
+        CHECK(cx == size);
+        CHECK(cy == size);
+        CHECK(ImageList_GetImageCount(images) == 7);
+        ImageList_Destroy(images);
+        for (int index = 0; index < 6; ++index) {
+            CAPTURE(index);
+            RECT box = PaintedBox(size, [&](HDC dc) { DrawPictogram(dc, index, 8, 8, size); });
+            CHECK(box.left >= 8);
+            CHECK(box.top >= 8);
+            if (index != 3) CHECK(box.right < 8 + size);  // the letters of 3 may pass the edge
+            CHECK(box.bottom < 8 + size);
+            CHECK(box.right - box.left >= size / 2);  // drawn, and at the drawing's scale
+        }
+    }
+    CHECK(DrawMulDiv16(0, 24, 15) == 23);
+    // The Lister icon's page spans grid 3..13 and 1..15; at 24 pixels MulDiv rounds 19.5 up.
+    HIMAGELIST images = BuildTabIcons(24);
+    RECT page = PaintedBox(24, [&](HDC dc) { ImageList_Draw(images, 0, dc, 0, 0, ILD_TRANSPARENT); });
+    // Its outline pen is 2 pixels wide there and may spread one pixel outwards.
+    CHECK(std::abs(page.left - MulDiv(3, 24, 16)) <= 1);
+    CHECK(std::abs(page.right - (MulDiv(13, 24, 16) - 1)) <= 1);
+    CHECK(page.bottom == MulDiv(15, 24, 16) - 1);
+    ImageList_Destroy(images);
+}
+
+TEST_CASE("pictograms take the dark scheme's grey and fill; tab icons keep theirs") {
+    const ThemeColors* before = CurrentTheme;
+    auto centre = [](const ThemeColors* theme) {
+        CurrentTheme = theme;
+        COLORREF fill = 0;
+        PaintedBox(16, [&](HDC dc) {
+            DrawPictogram(dc, 0, 0, 0, 16);
+            fill = GetPixel(dc, 4, 10);
+        });
+        return fill;
+    };
+    CHECK(centre(&ThemeDark) == RGB(0x20, 0x20, 0x20));
+    CHECK(centre(&ThemeStandard) == RGB(0xFF, 0xFF, 0xFF));
+    CurrentTheme = before;
+}
+
+TEST_CASE("legend window: one window, a saved place off every monitor falls back, widths are kept") {
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.lpfnWndProc = LegendWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KestrovaneLegend";
+    RegisterClassExW(&wc);
+    AppInstance = wc.hInstance;
+    WriteSettingsIniValue(L"Window", L"LegendPos", L"-30000,-30000,640,480");
+    ShowLegend(nullptr);
+    HWND first = LegendWnd;
+    REQUIRE(first);
+    ShowLegend(nullptr);
+    CHECK(LegendWnd == first);
+    RECT r{};
+    GetWindowRect(first, &r);
+    CHECK(r.right - r.left == UiScale(700));
+    HWND list = GetDlgItem(first, 1);
+    CHECK(ListView_GetItemCount(list) >= static_cast<int>(LegendRows.size()));
+    CHECK(LegendLines.size() == static_cast<size_t>(ListView_GetItemCount(list)));
+    ListView_SetColumnWidth(list, 2, 150);
+    LegendFillList(list);
+    size_t narrow = LegendLines.size();
+    CHECK(narrow > LegendRows.size());  // long explanations take several rows
+    ShowWindow(first, SW_MINIMIZE);
+    DestroyWindow(first);
+    CHECK(LegendWnd == nullptr);
+    CHECK(IniGetString(SettingsIniPath(), L"Window", L"LegendPos") == L"-30000,-30000,640,480");
+    std::wstring cols = IniGetString(SettingsIniPath(), L"Window", L"ColsLegend");
+    CHECK(cols.substr(0, 7) == L"70,170,");
+    DeleteFileW(SettingsIniPath().c_str());
+}
+
+}  // TEST_SUITE

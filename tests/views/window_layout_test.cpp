@@ -1,0 +1,123 @@
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/data_folder.h"
+#include "foundation/ini.h"
+#include "foundation/list_view.h"
+#include "foundation/ui_globals.h"
+#include "foundation/settings.h"
+#include "views/main_controls.h"
+#include "views/page_window.h"
+#include "views/view_state.h"
+#include "views/window_layout.h"
+
+namespace {
+
+void SetWindowKey(const wchar_t* key, const wchar_t* value) { WriteSettingsIniValue(L"Window", key, value); }
+
+}  // namespace
+
+TEST_CASE("stored window values: placement, start tab and the clamped splits") {
+    CHECK_FALSE(ParsePlacement(L"10,10,199,400,0"));
+    CHECK_FALSE(ParsePlacement(L"10,10,800"));
+    auto four = ParsePlacement(L"10,10,800,600");
+    REQUIRE(four);
+    CHECK(four->rect.right == 810);
+    CHECK(four->rect.bottom == 610);
+    CHECK_FALSE(four->maximized);
+    CHECK(ParsePlacement(L"10,10,800,600,1")->maximized);
+
+    SettingsValues.erase(L"General/StartTab");  // the default "last"
+    const std::pair<const wchar_t*, int> lastTabs[] = {
+        {L"3", 4}, {L"9", 0}, {L"-1", 0}, {L"filesystem", 3}, {L"preview", 6}, {L"5", 5}};
+    for (auto [stored, tab] : lastTabs) {
+        SetWindowKey(L"LastTab", stored);
+        CHECK_MESSAGE(StartTabIndex() == tab, stored);
+    }
+    SettingsValues[L"General/StartTab"] = L"findings";
+    CHECK(StartTabIndex() == 5);
+    SettingsValues.erase(L"General/StartTab");
+
+    const std::tuple<const wchar_t*, const wchar_t*, double, int> frames[] = {
+        {L"10", L"5", 0.15, 40}, {L"90", L"5000", 0.85, 1200}, {L"46", L"120", 0.46, 120}};
+    for (auto [split, height, ratio, detail] : frames) {
+        SetWindowKey(L"Split", split);
+        SetWindowKey(L"DetailHeight", height);
+        LoadFrameLayout();
+        CHECK(SplitRatio == doctest::Approx(ratio));
+        CHECK(DetailHeight == detail);
+    }
+    DeleteFileW(SettingsIniPath().c_str());
+}
+
+namespace {
+
+std::wstring HeaderText(HWND list, int column) {
+    wchar_t text[64] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    Header_GetItem(ListView_GetHeader(list), column, &item);
+    return text;
+}
+
+}  // namespace
+
+TEST_CASE("the splitter of the page: where it stands on the plugin tabs and the preview tab") {
+    UiDpi = 96;
+    SplitRatio = 0.45;
+    CHECK(UiDetailSplitX(900) == 399);  // 887 x 0.45, truncated
+    SplitRatio = 0.1;
+    CHECK(UiDetailSplitX(900) == 150);
+    SplitRatio = 0.85;
+    CHECK(UiDetailSplitX(300) == 150);  // the lower limit wins on a narrow page
+    TabIsPreview = 1;
+    PreviewSplitRatio = 0.04;
+    CHECK(UiDetailSplitX(900) == 0);
+    PreviewSplitRatio = 0.6;
+    CHECK(UiDetailSplitX(900) == 532);
+    CHECK(UiDetailSplitX(600) == 287);  // at most the inner width less 300
+    TabIsPreview = 0;
+    SplitRatio = 0.45;
+}
+
+TEST_SUITE("listview") {
+
+TEST_CASE("extra columns of the plugin list: table order, remembered widths, the sort follows its column") {
+    PluginList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 900, 300, nullptr, nullptr,
+                                 nullptr, nullptr);
+    for (int c = 0; c < 5; ++c) ListViewAddColumn(PluginList, c, L"c" + std::to_wstring(c), 60, LVCFMT_LEFT);
+    ExtraColWidthMap = {{L"size", 10}, {L"desc", 200}};
+    SetExtraCols({9, 0});  // size, then desc
+    CHECK(ExtraColIds == std::vector<int32_t>{0, 9});
+    CHECK(HeaderText(PluginList, 4) == L"Description");
+    CHECK(ListView_GetColumnWidth(PluginList, 4) == UiScale(200));
+    CHECK(ListView_GetColumnWidth(PluginList, 5) == UiScale(70));  // a width below 16 is no width
+    CHECK(PathColumn == 6);
+
+    SortStates[PluginList] = {6, 1};  // by path
+    SetExtraCols({9});
+    CHECK(PathColumn == 5);
+    CHECK(SortStates[PluginList].column == 5);
+    SortStates[PluginList] = {4, 0};  // by size
+    SetExtraCols({0, 9});
+    CHECK(SortStates[PluginList].column == 5);
+    SetExtraCols({0});
+    CHECK(SortStates[PluginList].column == -1);
+
+    SetExtraCols({});
+    SaveExtraCols();
+    CHECK(IniGetString(SettingsIniPath(), L"Window", L"ExtraCols").empty());
+    CHECK(IniGetString(SettingsIniPath(), L"Window", L"ExtraColWidths") == L"desc:200,size:70");
+    DestroyWindow(PluginList);
+    PluginList = nullptr;
+    DeleteFileW(SettingsIniPath().c_str());
+}
+
+}  // TEST_SUITE
