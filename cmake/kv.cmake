@@ -63,4 +63,8 @@ function(kv_add_test_run testname target)
     FIXTURES_REQUIRED wineprefix
     ENVIRONMENT "KV_TEST_SOURCE=${PROJECT_SOURCE_DIR};KV_TEST_BINARY=${CMAKE_BINARY_DIR};${A_ENV}"
     TIMEOUT 600)
+  # The programs of one folder share their data folder (the program's INI beside
+  # them), so runs from the same folder never overlap.
+  file(RELATIVE_PATH folder ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR})
+  set_property(TEST ${testname} APPEND PROPERTY RESOURCE_LOCK kv_folder_${folder})
 endfunction()

@@ -202,6 +202,14 @@ std::wstring PreviewRowText(const PvPlugin& row) {
     return text + EntryNumberText(row.number) + L"  " + row.name + L"  (" + row.path + L")";
 }
 
+std::wstring PvPluginDetailText(const PvPlugin& row) {
+    std::wstring text = PreviewRowText(row);
+    if (row.builtIn) return text;
+    std::wstring state = row.state == PvLoadFailure && PvIsLoadFail1114(row) ? Tr("fdx_onlytc") : PvStateText(row);
+    if (row.state != PvAnsweredOk && !row.error.empty()) state += L" " + row.error;
+    return text + L"\r\n" + Tr("col_status") + L":\t" + state;
+}
+
 std::wstring PvFieldReference(const PvRowRef& ref) {
     const FieldDef* field = FieldAt(ref);
     if (!field) return L"";

@@ -45,6 +45,8 @@ std::vector<PvItem> PvGroupItems(int index, bool alsoEmpty, bool allUnits);
 
 // The first line of a row's detail: the plugin, or what the built-in group is.
 std::wstring PreviewRowText(const PvPlugin& row);
+// The detail text of a pick-list row: the plugin and, but for the built-in group, its state.
+std::wstring PvPluginDetailText(const PvPlugin& row);
 // The detail text of a field-list item; "" for an item that names no row.
 std::wstring PvFieldDetailText(const PvRowRef& ref, const FieldUsage& usage);
 // "[=key.field]" or "[=key.field.unit]", as TC takes it.

@@ -1,5 +1,7 @@
 #include "foundation/ui_globals.h"
 
+#include <cstring>
+
 HINSTANCE AppInstance = nullptr;
 HWND MainWnd = nullptr;
 int UiDpi = 96;
@@ -13,3 +15,15 @@ HFONT UiFontHeading = nullptr;
 HFONT UiFontSubheading = nullptr;
 HFONT UiSymbolFont = nullptr;
 int32_t UiFontPx = 12;
+
+void UiCopyToClipboard(const std::wstring& text) {
+    if (!OpenClipboard(MainWnd)) return;
+    EmptyClipboard();
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        memcpy(GlobalLock(block), text.c_str(), bytes);
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 extern HINSTANCE AppInstance;
 extern HWND MainWnd;  // null until the main window is created
@@ -19,3 +20,6 @@ extern HFONT UiFontHeading;     // heading line of the install dialog
 extern HFONT UiFontSubheading;  // sub-lines of the install dialog
 extern HFONT UiSymbolFont;      // "Marlett" glyphs of the search buttons
 extern int32_t UiFontPx;        // height of UiFont in pixels, at least 8
+
+// Puts the text on the clipboard as Unicode text; nothing happens while it is busy.
+void UiCopyToClipboard(const std::wstring& text);

@@ -20,6 +20,7 @@
 #include "install/uninstall.h"
 #include "shell/editing_hooks.h"
 #include "shell/menu_help.h"
+#include "shell/preview_events.h"
 #include "shell/saving_hooks.h"
 #include "shell/settings_apply.h"
 #include "views/main_controls.h"
@@ -99,6 +100,7 @@ std::wstring CommandCaption(HWND window, int id) {
 
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     int id = LOWORD(wParam);
+    if (OnPreviewCommand(window, wParam)) return 0;
     if (ChildControl(window, id, HIWORD(wParam))) return 0;
     if (EditingCommand(window, id)) return 0;
     switch (id) {

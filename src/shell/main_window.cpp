@@ -42,6 +42,7 @@
 #include "views/main_colors.h"
 #include "views/findings_list.h"
 #include "views/preview_file.h"
+#include "views/preview_lists.h"
 #include "foundation/ui_globals.h"
 #include "views/view_state.h"
 #include "views/window_layout.h"
@@ -273,6 +274,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         RefillAfterSave = FillTab;
         ConnectTabFill(window);
         WireFeatures(window);
+        InstallPreviewView();
         CreateMainChildren(window);
         ApplyColors();
         return 0;

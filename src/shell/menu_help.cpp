@@ -185,18 +185,6 @@ void ShowAbout(HWND owner) {
     MessageBoxW(owner, text.c_str(), L"Kestrovane", MB_ICONINFORMATION);
 }
 
-void UiCopyToClipboard(const std::wstring& text) {
-    if (!OpenClipboard(MainWnd)) return;
-    EmptyClipboard();
-    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        memcpy(GlobalLock(block), text.c_str(), bytes);
-        GlobalUnlock(block);
-        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-    }
-    CloseClipboard();
-}
-
 void UiPostRefresh() {
     if (MainWnd) PostMessageW(MainWnd, MsgRefresh, 0, 0);
 }

@@ -21,6 +21,5 @@ std::wstring HelpFilePath();
 // legend, on a network drive) the legend window instead.
 void ShowHelp(HWND owner, const std::wstring& page, bool legend);
 void ShowAbout(HWND owner);
-void UiCopyToClipboard(const std::wstring& text);
 // Asks the main window to show the selected row's details again.
 void UiPostRefresh();

@@ -25,6 +25,7 @@
 #include "foundation/list_view.h"
 #include "views/lister_check_list.h"
 #include "views/main_colors.h"
+#include "shell/preview_events.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/row_status.h"
@@ -393,6 +394,7 @@ LRESULT ListerCheckNotify(HWND window, const NMHDR* header) {
 
 LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (OnPreviewNotify(header)) return 0;
     HWND from = header->hwndFrom;
     if (from == TabCtl && header->code == TCN_SELCHANGE) {
         StatusNote.clear();
@@ -414,6 +416,7 @@ LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnMainContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (OnPreviewContextMenu(window, reinterpret_cast<HWND>(wParam), lParam)) return 0;
     HWND list = reinterpret_cast<HWND>(wParam);
     if (list && (list == PluginList || list == ExtList)) {
         int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);

@@ -18,6 +18,7 @@
 #include "foundation/path_display.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "foundation/ui_globals.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"

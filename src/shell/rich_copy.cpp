@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "foundation/ui_globals.h"
 #include "shell/menu_help.h"
 
 bool RichHasFocus = false;

@@ -2,11 +2,15 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
+
+#include <vector>
 
 #include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
 #include "foundation/data_folder.h"
 #include "foundation/settings.h"
+#include "foundation/texts.h"
 #include "views/lister_check_list.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
@@ -16,6 +20,14 @@
 namespace {
 
 constexpr int PreviewTab = 6;
+constexpr DWORD PickBufferChars = 1040;
+
+// The file shown in the file label and remembered for the next start.
+void TakePreviewFile(const std::wstring& path) {
+    PreviewFile = path;
+    if (PvFileLabel) SetWindowTextW(PvFileLabel, path.c_str());
+    WriteSettingsIniValue(L"Preview", L"LastFile", path.c_str());
+}
 
 }  // namespace
 
@@ -37,13 +49,38 @@ void PreviewTabRefresh() {
 void PvSetFile(const std::wstring& path, bool lister) {
     if (path.empty()) return;
     SetPreviewMode(lister ? 1 : 0);
-    PreviewFile = path;
-    if (PvFileLabel) SetWindowTextW(PvFileLabel, path.c_str());
-    WriteSettingsIniValue(L"Preview", L"LastFile", path.c_str());
+    TakePreviewFile(path);
     if (TabCtl && TabCtrl_GetCurSel(TabCtl) != PreviewTab) {
         TabCtrl_SetCurSel(TabCtl, PreviewTab);
         FillTab();
     } else {
         PreviewTabRefresh();
     }
+}
+
+void PvPickFile(HWND owner) {
+    std::vector<wchar_t> name(PickBufferChars, L'\0');
+    PreviewFile.copy(name.data(), name.size() - 1);
+    std::wstring filter = Tr("pv_filter_all") + std::wstring(L"\0*.*\0\0", 7);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = PickBufferChars;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&ofn)) return;
+    TakePreviewFile(name.data());
+    PreviewTabRefresh();
+}
+
+void PvPickWithMode(HWND owner, int mode) {
+    int old = PreviewMode;
+    SetPreviewMode(mode);
+    if (PreviewMode != old) {
+        if (LayoutPanes) LayoutPanes();
+        PreviewTabRefresh();
+        if (!PreviewFile.empty()) return;
+    }
+    PvPickFile(owner);
 }

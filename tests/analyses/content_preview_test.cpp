@@ -3,7 +3,7 @@
 // main window does.
 #include <memory>
 
-#include "../probe/probe_test_support.h"
+#include "preview_fixture.h"
 #include "analyses/builtin_fields.h"
 #include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
@@ -16,79 +16,12 @@
 
 namespace {
 
-std::vector<std::unique_ptr<FieldValuesMsg>> held;  // answers kept back to arrive late
-bool holdAnswers = false;
-std::vector<uint32_t> takenOrder;  // rows in the order their answers were taken in
-
-LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != MsgFieldValues) return DefWindowProcW(window, message, wParam, lParam);
-    std::unique_ptr<FieldValuesMsg> m(reinterpret_cast<FieldValuesMsg*>(lParam));
-    if (holdAnswers) {
-        held.push_back(std::move(m));
-        return 0;
-    }
-    if (m->generation == PvFieldsGen) takenOrder.push_back(m->index);
-    PvTakeAnswer(m->generation, m->index, m->result);
-    return 0;
-}
-
-void Pump() {
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-}
-
-// Takes answers in until the preview is no longer running, or holds them back until all came.
-void PumpUntilAnswered() {
-    while (holdAnswers ? held.size() < (size_t)PvJobsPending : PvRunning()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
-        Pump();
-    }
-}
-
-// A TC folder whose wincmd.ini (in use) lists these Content plugins, and a window for the answers.
-struct PreviewFixture {
-    std::wstring dir = FreshTempDir(L"preview");
-    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-
-    explicit PreviewFixture(const std::wstring& section) {
-        UseTestSettings();
-        WincmdIniPath = PathJoin(dir, L"wincmd.ini");
-        WriteFileBytes(WincmdIniPath, StrToUtf8(L"[ContentPlugins]\r\n" + section));
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviewWindowProc));
-        PvView = PreviewView{};
-        PvView.resultWindow = window;
-        PvLastChoice.clear();
-        takenOrder.clear();
-    }
-    ~PreviewFixture() {
-        DestroyWindow(window);
-        WincmdIniPath.clear();
-        PreviewFile.clear();
-        PvView = PreviewView{};
-        RemoveTree(dir);
-    }
-    std::wstring File(const std::wstring& name, size_t size) {
-        std::wstring path = PathJoin(dir, name);
-        WriteFileBytes(path, std::string(size, 'x'));
-        return path;
-    }
-    void Preview(const std::wstring& file) {
-        PreviewFile = file;
-        PvRefresh();
-        PumpUntilAnswered();
-    }
-};
-
 // Puts the twin beside the test program for the scope, as it lies beside the program.
 struct TwinBeside {
     std::wstring path = PathJoin(AppDir(), L"Kestrovane32.exe");
     TwinBeside() { CopyFileW(TwinExeBuilt().c_str(), path.c_str(), FALSE); }
     ~TwinBeside() { DeleteFileW(path.c_str()); }
 };
-
-std::wstring Entry(int n, const std::wstring& path, const std::wstring& detect = L"") {
-    std::wstring text = std::to_wstring(n) + L"=" + path + L"\r\n";
-    return detect.empty() ? text : text + std::to_wstring(n) + L"_detect=\"" + detect + L"\"\r\n";
-}
 
 // "state fields/valued" of each row.
 std::wstring States() {
@@ -97,17 +30,6 @@ std::wstring States() {
         out += std::to_wstring(row.state) + L" " + std::to_wstring(row.fields.size()) + L"/" +
                std::to_wstring(PvCountValuedFields(row)) + L"; ";
     return out;
-}
-
-const FieldDef* Field(const PvPlugin& row, const std::wstring& name) {
-    for (const FieldDef& f : row.fields)
-        if (f.name == name) return &f;
-    return nullptr;
-}
-
-std::wstring Value(const PvPlugin& row, const std::wstring& name, size_t unit = 0) {
-    const FieldDef* f = Field(row, name);
-    return f && unit < f->values.size() ? f->values[unit].text : L"<none>";
 }
 
 PvPlugin Answered(const std::wstring& key, int valued, bool specialist = false) {
@@ -138,7 +60,7 @@ TEST_CASE("each Content plugin answers in its row, in plugin order" * doctest::t
     // Built-in, content, 600 fields cut to 500, crash after its first field, hang
     // after its first field, 32-bit through the twin, missing, not matching.
     CHECK(States() == L"1 31/26; 1 17/15; 1 500/500; 2 1/0; 3 1/0; 1 17/15; 5 0/0; 9 0/0; ");
-    CHECK(takenOrder == std::vector<uint32_t>{1, 2, 3, 4, 5, 6});
+    CHECK(TakenOrder == std::vector<uint32_t>{1, 2, 3, 4, 5, 6});
     const PvPlugin& plugin = PvPlugins[1];
     CHECK(Value(plugin, L"Int32") == L"-42");
     CHECK(Value(plugin, L"Size", 1) == L"1,5");
@@ -160,16 +82,16 @@ TEST_CASE("each Content plugin answers in its row, in plugin order" * doctest::t
 TEST_CASE("a new file while the old query runs drops the old answers" * doctest::test_suite("64-bit")) {
     PreviewFixture f(Entry(1, Configured(L"content", L"wdx")) + Entry(2, Configured(L"content_many", L"wdx")));
     std::wstring first = f.File(L"first.jpg", 10), second = f.File(L"second.txt", 20);
-    holdAnswers = true;
+    HoldAnswers = true;
     PreviewFile = first;
     PvRefresh();
     PumpUntilAnswered();
-    holdAnswers = false;
-    REQUIRE(held.size() == 2);
+    HoldAnswers = false;
+    REQUIRE(HeldAnswers.size() == 2);
     PreviewFile = second;
     PvRefresh();
-    for (const auto& late : held) PvTakeAnswer(late->generation, late->index, late->result);
-    held.clear();
+    for (const auto& late : HeldAnswers) PvTakeAnswer(late->generation, late->index, late->result);
+    HeldAnswers.clear();
     CHECK((PvAnswered == 0 && PvPlugins[1].state == PvQuerying));
     PumpUntilAnswered();
     CHECK(PvAnswered == 2);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/encoding.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
 #include "support/test_support.h"
@@ -274,6 +275,20 @@ TEST_CASE("a second start hands its file to the running copy, and waits while a 
     PostMessageW(OpenDialogOf(p.main), WM_COMMAND, IDOK, 0);
     REQUIRE(WaitFor([&] { return Text(label) == b; }));
     CHECK(box.Ini(L"Preview", L"Mode") == L"content");
+    Close(p);
+}
+
+// A 32-bit program asks plugins only through its twin, which the sandbox lacks.
+TEST_CASE("a second start's /preview of a relative path shows that file's content preview" *
+          doctest::skip(sizeof(void*) != 8)) {
+    Sandbox box(L"preview");
+    WriteFileBytes(box.wincmd, "[ContentPlugins]\r\n0=" + StrToUtf8(BuildPath(L"fakes\\plugins\\content.wdx")) + "\r\n");
+    Program p = Start(box);
+    CHECK(SecondStart(box, L"/preview files\\b.txt") == 0);
+    REQUIRE(WaitFor([&] { return Text(PageChild(p.main, 141)) == PathJoin(box.dir, L"files\\b.txt"); }));
+    // The built-in group and the plugin, whose fields open once it answered.
+    HWND picks = PageChild(p.main, 147), fields = PageChild(p.main, 140);
+    CHECK(WaitFor([&] { return ListView_GetItemCount(picks) == 2 && ListView_GetItemCount(fields) == 15; }));
     Close(p);
 }
 

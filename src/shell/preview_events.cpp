@@ -1,0 +1,75 @@
+#include "shell/preview_events.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <memory>
+
+#include "analyses/content_preview.h"
+#include "foundation/list_view.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/preview_file.h"
+#include "views/preview_lists.h"
+
+namespace {
+
+bool NewlySelected(const NMLISTVIEW& change) {
+    return (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED);
+}
+
+void ShowPickedPlugin(int index) {
+    bool valid = index >= 0 && static_cast<size_t>(index) < PvPlugins.size();
+    SetDetailText(valid ? PvPluginDetailText(PvPlugins[index]) : L"", true);
+}
+
+// The menu of the list's row at the point, or of its first selected row from the keyboard.
+void OpenMenu(HWND window, HWND list, LPARAM menuPos) {
+    int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    if (menuPos != -1) {
+        LVHITTESTINFO hit{};
+        hit.pt = {GET_X_LPARAM(menuPos), GET_Y_LPARAM(menuPos)};
+        ScreenToClient(list, &hit.pt);
+        row = ListView_HitTest(list, &hit);
+    }
+    if (row < 0) return;
+    POINT point = ListViewMenuPoint(list, row, menuPos);
+    if (list == PvPluginList)
+        PvPluginMenu(window, point, ListViewItemData(list, row));
+    else
+        PvFieldMenu(window, point, ListViewItemData(list, row));
+}
+
+}  // namespace
+
+bool OnPreviewCommand(HWND window, WPARAM wParam) {
+    if (HIWORD(wParam) != BN_CLICKED) return false;
+    switch (LOWORD(wParam)) {
+    case IdPvPickContentBtn: PvPickWithMode(window, 0); return true;
+    case IdPvPickListerBtn: PvPickWithMode(window, 1); return true;
+    case IdPvEmptyCheck:
+    case IdPvUnitsCheck: PvFillFieldList(); return true;
+    case IdPvToggleBtn: PvToggleAllGroups(); return true;
+    default: return false;
+    }
+}
+
+bool OnPreviewNotify(const NMHDR* header) {
+    if (header->hwndFrom != PvPluginList && header->hwndFrom != PvFieldList) return false;
+    // A right click reaches the menus as WM_CONTEXTMENU, like the menu key.
+    if (header->code != LVN_ITEMCHANGED) return false;
+    const auto& change = *reinterpret_cast<const NMLISTVIEW*>(header);
+    if (header->hwndFrom == PvPluginList) {
+        PvPickListChanged(change);
+        if (NewlySelected(change) && !PvPickListFilling) ShowPickedPlugin(static_cast<int>(change.lParam));
+    } else if (NewlySelected(change)) {
+        PvFieldDetail(static_cast<int>(change.lParam));
+    }
+    return true;
+}
+
+bool OnPreviewContextMenu(HWND window, HWND from, LPARAM menuPos) {
+    if (!from || (from != PvPluginList && from != PvFieldList)) return false;
+    OpenMenu(window, from, menuPos);
+    return true;
+}

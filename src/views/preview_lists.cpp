@@ -1,0 +1,282 @@
+#include "views/preview_lists.h"
+
+#include <algorithm>
+#include <set>
+
+#include "analyses/content_preview.h"
+#include "analyses/plugin_caches.h"
+#include "analyses/preview_state.h"
+#include "foundation/data_folder.h"
+#include "foundation/list_view.h"
+#include "foundation/texts.h"
+#include "foundation/ui_globals.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/preview_layout.h"
+#include "views/view_state.h"
+
+std::vector<PvRowRef> PvRows;
+uint8_t PvPickListFilling = 0;
+
+namespace {
+
+int StateClass(const PvPlugin& row) {
+    if (row.state == PvQuerying || row.state == PvAnsweredOk) return 0;
+    if (row.state == PvNoMatch) return 1;
+    return row.state == PvSkipped ? 3 : 2;
+}
+
+bool Checked(HWND box) { return box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void Redraw(HWND list, bool on) {
+    SendMessageW(list, WM_SETREDRAW, on, 0);
+    if (on) InvalidateRect(list, nullptr, TRUE);
+}
+
+void InsertGroup(HWND list, int position, int id, std::wstring header, UINT state) {
+    LVGROUP g{};
+    g.cbSize = sizeof g;
+    g.mask = LVGF_HEADER | LVGF_GROUPID | LVGF_STATE;
+    g.pszHeader = header.data();
+    g.iGroupId = id;
+    g.stateMask = LVGS_COLLAPSIBLE | LVGS_COLLAPSED;
+    g.state = state;
+    ListView_InsertGroup(list, position, &g);
+}
+
+int InsertItem(HWND list, int position, int group, LPARAM data, std::wstring text) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_GROUPID;
+    item.iItem = position;
+    item.pszText = text.data();
+    item.lParam = data;
+    item.iGroupId = group;
+    return ListView_InsertItem(list, &item);
+}
+
+void SetCell(HWND list, int at, int column, std::wstring text) { ListView_SetItemText(list, at, column, text.data()); }
+
+int SelectedParam(HWND list) {
+    int at = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    return at < 0 ? -1 : ListViewItemData(list, at);
+}
+
+const PvRowRef* RecordOf(int item) {
+    return item >= 0 && static_cast<size_t>(item) < PvRows.size() ? &PvRows[item] : nullptr;
+}
+
+bool IsRow(int index) { return index >= 0 && static_cast<size_t>(index) < PvPlugins.size(); }
+
+// A new file: the field list starts empty under its own label.
+void ClearFieldList() {
+    if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_pvfield").c_str());
+    PvRows.clear();
+    if (PvFieldList) {
+        ListView_DeleteAllItems(PvFieldList);
+        ListView_RemoveAllGroups(PvFieldList);
+    }
+    if (TabIsPreview && LayoutPanes) LayoutPanes();
+}
+
+// Asks the user through a one-level popup menu; 0 when nothing was chosen.
+UINT RunMenu(HWND owner, POINT point, HMENU menu) {
+    UINT chosen = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x, point.y, 0, owner,
+                                 nullptr);
+    DestroyMenu(menu);
+    return chosen;
+}
+
+void SetSkip(int index, bool skip) {
+    SetPreviewSkip(PvPlugins[index].key, skip);
+    PvRefresh();
+}
+
+}  // namespace
+
+std::vector<int> PvPluginOrder() {
+    std::vector<int> order(PvPlugins.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    auto key = [](int i) {
+        const PvPlugin& row = PvPlugins[i];
+        int cls = StateClass(row);
+        bool ranked = PvChoiceMade && cls == 0;
+        return std::make_tuple(row.builtIn ? 0 : 1, cls, ranked && row.state != PvAnsweredOk,
+                               ranked ? -PvCountValuedFields(row) : 0, row.number);
+    };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+    return order;
+}
+
+void PvFillPluginList() {
+    HWND list = PvPluginList;
+    if (!list) return;
+    PvPickListFilling = 1;
+    Redraw(list, false);
+    int selected = SelectedParam(list);
+    ListView_DeleteAllItems(list);
+    ListView_RemoveAllGroups(list);
+    std::set<int> groups;
+    for (const PvPlugin& row : PvPlugins) groups.insert(PvPickGroup(row));
+    for (int group : groups) InsertGroup(list, -1, group, PvPickGroupHeader(group), LVGS_COLLAPSIBLE);
+    int position = 0;
+    for (int index : PvPluginOrder()) {
+        const PvPlugin& row = PvPlugins[index];
+        int at = InsertItem(list, position++, PvPickGroup(row), index, PvPickNameText(row));
+        SetCell(list, at, 1, PvPickResultText(row));
+        ListView_SetCheckState(list, at, PvChecked.count(index) ? TRUE : FALSE);
+        if (index == selected) {
+            UINT state = LVIS_SELECTED | LVIS_FOCUSED;
+            ListView_SetItemState(list, at, state, state);
+        }
+    }
+    Redraw(list, true);
+    PvPickListFilling = 0;
+}
+
+void PvFillFieldList() {
+    HWND list = PvFieldList;
+    if (!list) return;
+    PvSaveGroupStates();
+    Redraw(list, false);
+    ListView_DeleteAllItems(list);
+    ListView_RemoveAllGroups(list);
+    PvRows.clear();
+    if (PvChoiceMade) {
+        int position = 0;
+        for (int index : PvPluginOrder())
+            if (PvChecked.count(index)) PvAddPluginGroup(index, position++);
+    }
+    Redraw(list, true);
+    ListViewFitLastColumn(list);
+    ShowPreviewIntro();
+}
+
+void PvAddPluginGroup(int index, int position) {
+    HWND list = PvFieldList;
+    if (!list || !IsRow(index)) return;
+    const PvPlugin& row = PvPlugins[index];
+    UINT open = row.expanded ? 0 : LVGS_COLLAPSED;
+    InsertGroup(list, position, index + 1, PvGroupHeader(row), LVGS_COLLAPSIBLE | open);
+    for (const PvItem& item : PvGroupItems(index, Checked(PvEmptyCheck), Checked(PvUnitsCheck)))
+        PvAppendRow(index, item.ref, item.field, item.value, item.type);
+}
+
+void PvRefreshGroup(int index) {
+    HWND list = PvFieldList;
+    if (!list || !IsRow(index)) return;
+    PvSaveGroupStates();
+    Redraw(list, false);
+    for (int at = ListView_GetItemCount(list) - 1; at >= 0; --at) {
+        const PvRowRef* record = RecordOf(ListViewItemData(list, at));
+        if (record && record->row == index) ListView_DeleteItem(list, at);
+    }
+    if (ListView_HasGroup(list, index + 1)) ListView_RemoveGroup(list, index + 1);
+    if (PvChoiceMade && PvChecked.count(index)) {
+        int position = 0;
+        for (int other : PvPluginOrder()) {
+            if (other == index) break;
+            position += PvChecked.count(other) ? 1 : 0;
+        }
+        PvAddPluginGroup(index, position);
+    }
+    Redraw(list, true);
+}
+
+void PvSaveGroupStates() {
+    HWND list = PvFieldList;
+    if (!list) return;
+    for (size_t i = 0; i < PvPlugins.size(); ++i) {
+        int id = static_cast<int>(i) + 1;
+        if (!ListView_HasGroup(list, id)) continue;
+        PvPlugins[i].expanded = !(ListView_GetGroupState(list, id, LVGS_COLLAPSED) & LVGS_COLLAPSED);
+    }
+}
+
+void PvAppendRow(int groupIndex, const PvRowRef& record, const std::wstring& field, const std::wstring& value,
+                 const std::wstring& type) {
+    HWND list = PvFieldList;
+    if (!list) return;
+    int at = InsertItem(list, ListView_GetItemCount(list), groupIndex + 1, static_cast<LPARAM>(PvRows.size()), field);
+    SetCell(list, at, 1, value);
+    SetCell(list, at, 2, type);
+    PvRows.push_back(record);
+}
+
+void PvToggleAllGroups() {
+    HWND list = PvFieldList;
+    if (!list || PvPlugins.empty()) return;
+    PvSaveGroupStates();
+    bool open = false;
+    if (PvChoiceMade)
+        for (int index : PvChecked) open = open || !PvPlugins[index].expanded;
+    for (size_t i = 0; i < PvPlugins.size(); ++i) {
+        PvPlugins[i].expanded = open;
+        int id = static_cast<int>(i) + 1;
+        if (ListView_HasGroup(list, id)) ListView_SetGroupState(list, id, LVGS_COLLAPSED, open ? 0 : LVGS_COLLAPSED);
+    }
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void PvFieldDetail(int item) {
+    const PvRowRef* record = RecordOf(item);
+    SetDetailText(record ? PvFieldDetailText(*record, CurrentFieldUsage()) : L"", true);
+}
+
+void PvPluginMenu(HWND owner, POINT point, int index) {
+    if (!IsRow(index) || PvPlugins[index].builtIn) return;
+    bool skipped = LoadPreviewSkip().count(PvPlugins[index].key) > 0;
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, PvCmdSkip, Tr(skipped ? "pvm_unskip" : "pvm_skip").c_str());
+    if (RunMenu(owner, point, menu) == PvCmdSkip) SetSkip(index, !skipped);
+}
+
+HMENU PvFieldMenuItems(const PvRowRef& ref) {
+    const PvPlugin& row = PvPlugins[ref.row];
+    HMENU menu = CreatePopupMenu();
+    if (ref.field >= 0) {
+        AppendMenuW(menu, MF_STRING, PvCmdCopyValue, Tr("pvm_copyvalue").c_str());
+        AppendMenuW(menu, MF_STRING, PvCmdCopyRef, Tr("pvm_copyref").c_str());
+    }
+    // Skipping writes the plugin's key: the built-in group's "tc" would skip a real
+    // plugin of that name, so the built-in group offers no skip.
+    if (!row.builtIn) {
+        if (ref.field >= 0) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, PvCmdSkip, Tr(row.state == PvSkipped ? "pvm_unskip" : "pvm_skip").c_str());
+    }
+    return menu;
+}
+
+void PvFieldMenu(HWND owner, POINT point, int item) {
+    const PvRowRef* record = RecordOf(item);
+    if (!record || !IsRow(record->row)) return;
+    PvRowRef ref = *record;
+    bool skipped = PvPlugins[ref.row].state == PvSkipped;
+    switch (RunMenu(owner, point, PvFieldMenuItems(ref))) {
+    case PvCmdCopyValue: UiCopyToClipboard(PvItemValueText(ref)); break;
+    case PvCmdCopyRef: UiCopyToClipboard(PvFieldReference(ref)); break;
+    case PvCmdSkip: SetSkip(ref.row, !skipped); break;
+    default: break;
+    }
+}
+
+void PvPickListChanged(const NMLISTVIEW& change) {
+    if (PvPickListFilling || !(change.uChanged & LVIF_STATE)) return;
+    UINT oldImage = change.uOldState & LVIS_STATEIMAGEMASK, newImage = change.uNewState & LVIS_STATEIMAGEMASK;
+    // The first image is the one the filling gave; only a later change is the user's.
+    if (!oldImage || oldImage == newImage) return;
+    PvCheckPlugin(static_cast<int>(change.lParam), newImage == INDEXTOSTATEIMAGEMASK(2));
+}
+
+void InstallPreviewView() {
+    PvView.resultWindow = MainWnd;
+    PvView.panesShown = [] { return TabIsPreview && PreviewMode == 0; };
+    PvView.clear = ClearFieldList;
+    PvView.fillPluginList = PvFillPluginList;
+    PvView.fillFieldList = PvFillFieldList;
+    PvView.refreshGroup = PvRefreshGroup;
+    PvView.saveGroupStates = PvSaveGroupStates;
+    PvView.showIntro = ShowPreviewIntro;
+    PvView.updateStatusBar = [] {
+        if (UpdateStatusBar) UpdateStatusBar();
+    };
+}
