@@ -57,12 +57,17 @@ void OpenChangeLog(HWND window) {
     if (FileExists(path)) ShellExecuteW(window, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void ShowPluginInfo() {
-    PlugRef ref = SelectedPluginRef(-1);
+}  // namespace
+
+void ShowPluginInfoOf(const PlugRef& ref) {
     if (!ref.hasPath) return;
     std::wstring text = PluginInfoText(ref.path, ref.expandedPath, ref.file, ShownFieldUsage);
     UiShowTextPopup(FillVar(Tr("info_title"), L"n", ref.name), text);
 }
+
+namespace {
+
+void ShowPluginInfo() { ShowPluginInfoOf(SelectedPluginRef(-1)); }
 
 // The child controls act only on the notification that is theirs.
 bool ChildControl(HWND window, int id, int code) {

@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 
+#include "editing/launch.h"
+
 enum MainCmd : int {
     CmdOpenIni = 200, CmdReload = 201, CmdExit = 202, CmdAbout = 203, CmdLegend = 204, CmdOpenLog = 205,
     CmdSettings = 206, CmdPluginInfo = 207, CmdSave = 208, CmdDiscard = 209, CmdRestore = 210, CmdHelp = 211,
@@ -19,6 +21,9 @@ enum MainCmd : int {
 // each feature enters its ids here. An id without entry says plainly that its
 // work is not in this version; for a child control it does nothing.
 extern std::map<int, std::function<void(HWND window)>> FeatureCommands;
+
+// The plugin information in a text window; nothing for a reference without a path.
+void ShowPluginInfoOf(const PlugRef& ref);
 
 // WM_COMMAND of the main window; the result of the message.
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);

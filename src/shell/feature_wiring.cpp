@@ -1,5 +1,6 @@
 #include "shell/feature_wiring.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <string>
@@ -20,6 +21,8 @@
 #include "shell/findings_tabs.h"
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
+#include "shell/plugin_menu.h"
+#include "shell/search.h"
 #include "shell/window_hooks.h"
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
@@ -27,11 +30,25 @@
 #include "views/inventory_list.h"
 #include "foundation/list_view.h"
 #include "views/main_controls.h"
+#include "views/panes.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
 #include "views/view_state.h"
 
 namespace {
+
+void WireSearch() {
+    FeatureCommands[IdSearchEdit] = [](HWND) { RunSearch(); };
+    FeatureCommands[IdSearchNextBtn] = [](HWND) { OnSearchEdit(1); };
+    FeatureCommands[IdSearchPrevBtn] = [](HWND) { OnSearchEdit(-1); };
+    FeatureCommands[CmdNextMatch] = [](HWND) { OnSearchEdit(1); };
+    FeatureCommands[CmdPrevMatch] = [](HWND) { OnSearchEdit(-1); };
+    FeatureCommands[CmdFind] = [](HWND) { FocusSearch(); };
+    WindowHooks.onFieldsResult = OnFieldsResult;
+    FillHooks.resetSearch = SearchAfterFill;
+    DetailSearchText = SearchText;
+    if (SearchEdit) SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
+}
 
 // Asks for the file the preview tab checks, as content preview or Lister check.
 void PickPreviewFile(HWND window, bool lister) {
@@ -96,4 +113,6 @@ void WireFeatures(HWND) {
     FeatureCommands[CmdDelete] = [](HWND window) {
         if (!TabIsFindings) AskMarkDelete(window, PluginListSelection(), L"");
     };
+    WireSearch();
+    ListActions.pluginMenu = PluginMenu;
 }

@@ -17,6 +17,7 @@
 #include "hostcfg/plugin_files.h"
 #include "shell/commands.h"
 #include "shell/menu_help.h"
+#include "shell/search.h"
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
 #include "views/list_rows.h"
@@ -187,7 +188,7 @@ void OpenRowFolder(int row) {
     if (ListActions.openInTc) ListActions.openInTc(SelectedPluginRef(row));
 }
 
-void PluginListActivate(HWND window, int code, int row) {
+void PluginListActivate(HWND window, UINT code, int row) {
     if (code == NM_DBLCLK && row < 0) return;
     if (code == NM_DBLCLK && GetSetting(L"General", L"DoubleClick") == L"edit" && EntryOf(PluginListSelection())) {
         if (ListActions.editEntry) ListActions.editEntry(window, PluginListSelection(), L"");
@@ -329,7 +330,10 @@ LRESULT PluginListNotify(HWND window, const NMHDR* header) {
         else if (key == VK_F4) SendMessageW(window, WM_COMMAND, CmdEdit, 0);
         return 0;
     }
-    case LVN_COLUMNCLICK: ListViewSortByColumn(PluginList, ((const NMLISTVIEW*)header)->iSubItem); return 0;
+    case LVN_COLUMNCLICK:
+        ListViewSortByColumn(PluginList, ((const NMLISTVIEW*)header)->iSubItem);
+        UpdateSearchStatus();
+        return 0;
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
         if (!NewlySelected(change)) return 0;
@@ -405,6 +409,7 @@ LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     if (ListActions.otherListNotify && ListActions.otherListNotify(window, header, result)) return result;
     if ((from == FindingsList || from == InventoryList) && from && header->code == LVN_COLUMNCLICK) {
         ListViewSortByColumn(from, ((const NMLISTVIEW*)header)->iSubItem);
+        UpdateSearchStatus();
         return 0;
     }
     return DefWindowProcW(window, WM_NOTIFY, wParam, lParam);

@@ -201,13 +201,12 @@ std::wstring EntryNumberCell(int base, size_t i, int number, bool custom) {
     return std::to_wstring(number);
 }
 
-void FillTab() {
+static void FillShownTab() {
     int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
     ++ProbeGen;
     TabIsInventory = tab == 4;
     TabIsFindings = tab == 5;
     TabIsPreview = tab == 6;
-    Run(FillHooks.resetSearch);
     PreparePanes(tab);
     if (tab == 6) {
         ClearPluginTab();
@@ -233,6 +232,12 @@ void FillTab() {
     }
     FillPluginTab(tab);
     StatusBarNow();
+}
+
+// The search looks for its hits again once the new rows stand.
+void FillTab() {
+    FillShownTab();
+    Run(FillHooks.resetSearch);
 }
 
 PlugRef SelectedPluginRef(int row) {

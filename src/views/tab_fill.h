@@ -29,7 +29,7 @@ extern int ProbeTotal;
 
 // What the fill hands to features beyond the views; unset entries are skipped.
 struct TabFillHooks {
-    std::function<void()> resetSearch;          // empties the hits, refreshes the search status
+    std::function<void()> resetSearch;          // after the rows stand: finds the hits again, refreshes the search status
     std::function<void()> fillFindings;
     std::function<void()> fillInventory;        // checks the INI and fills the inventory list
     std::function<void()> startBackgroundProbe;

@@ -53,7 +53,8 @@ struct Window {
         InitCommonControlsEx(&icc);
         static bool registered = false;
         if (!registered) {
-            WNDCLASSEXW wc{sizeof(wc)};
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
             wc.lpfnWndProc = MainWndProc;
             wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
             wc.lpszClassName = L"KestrovaneMainWnd";

@@ -1,0 +1,326 @@
+#include "shell/search.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "foundation/data_folder.h"
+#include "foundation/files.h"
+#include "foundation/ini.h"
+#include "foundation/text.h"
+#include "foundation/texts.h"
+#include "hostcfg/plug_entry.h"
+#include "hostcfg/tc_discovery.h"
+#include "probe/child_settings.h"
+#include "shell/main_children.h"
+#include "foundation/list_view.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/view_state.h"
+
+FieldCache FieldNameCache;
+
+namespace {
+
+struct SearchHit {
+    int item = 0;       // the row's item data
+    std::wstring note;  // empty for a cell hit
+};
+
+std::vector<SearchHit> SearchHits;  // in row order as last seen
+int SearchCurItem = -1;             // item data of the current hit; -1 none
+std::wstring LastSearchText;
+
+bool FieldCacheLoaded = false;
+bool FieldScanStarted = false;
+int FieldScanDone = 0;
+int FieldScanTotal = 0;
+
+constexpr int ContentTab = 1;
+const wchar_t* const Dot = L"  \u00b7  ";
+
+bool OnContentTab() {
+    return TabCtl && !TabIsPreview && !TabIsFindings && !TabIsInventory && TabCtrl_GetCurSel(TabCtl) == ContentTab;
+}
+
+std::wstring EditText() {
+    if (!SearchEdit) return L"";
+    wchar_t text[512] = {};
+    GetWindowTextW(SearchEdit, text, 512);
+    return StrTrim(text);
+}
+
+int RowOfItem(HWND list, int item) {
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = item;
+    return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
+}
+
+std::wstring CellText(HWND list, int row, int column) {
+    wchar_t text[2048] = {};
+    LVITEMW cell{};
+    cell.iSubItem = column;
+    cell.pszText = text;
+    cell.cchTextMax = 2048;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, (LPARAM)&cell);
+    return text;
+}
+
+bool CellsContain(HWND list, int row, const std::wstring& query) {
+    HWND header = ListView_GetHeader(list);
+    int columns = header ? Header_GetItemCount(header) : 1;
+    for (int column = 0; column < columns; ++column)
+        if (StrLower(CellText(list, row, column)).find(query) != std::wstring::npos) return true;
+    return false;
+}
+
+// Rows of kept entries carry item data beyond the entries and are searched by their cells only.
+bool EntryHit(int item, const std::wstring& query, std::wstring& note) {
+    if (item < 0 || (size_t)item >= TabEntries.size()) return false;
+    const PlugEntry& entry = TabEntries[(size_t)item];
+    std::wstring ext = MatchingExtItem(entry.iniDetect, SearchExtTerm(query));
+    if (!ext.empty()) {
+        note = FillVar(Tr("srch_ext"), L"e", ext);
+        return true;
+    }
+    if (entry.kind != KindContent) return false;
+    LoadFieldsCache();
+    auto cached = FieldNameCache.find(FieldCacheKey(entry.expandedPath));
+    if (cached == FieldNameCache.end() || cached->second.stamp != FileStamp(entry.expandedPath)) return false;
+    std::wstring field = MatchingFieldName(cached->second.names, query);
+    if (field.empty()) return false;
+    note = FillVar(Tr("srch_field"), L"f", field);
+    return true;
+}
+
+void FindHits(HWND list, const std::wstring& query) {
+    SearchHits.clear();
+    int rows = ListView_GetItemCount(list);
+    for (int row = 0; row < rows; ++row) {
+        int item = ListViewItemData(list, row);
+        std::wstring note;
+        if (CellsContain(list, row, query) || (list == PluginList && EntryHit(item, query, note)))
+            SearchHits.push_back({item, note});
+    }
+}
+
+// The hits whose rows still exist, in the rows' present order; with the rows.
+std::vector<int> HitRows(HWND list) {
+    std::vector<std::pair<int, SearchHit>> found;
+    for (SearchHit& hit : SearchHits)
+        if (int row = RowOfItem(list, hit.item); row >= 0) found.push_back({row, std::move(hit)});
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    SearchHits.clear();
+    std::vector<int> rows;
+    for (auto& [row, hit] : found) {
+        rows.push_back(row);
+        SearchHits.push_back(std::move(hit));
+    }
+    return rows;
+}
+
+int CurrentIndex() {
+    for (size_t i = 0; i < SearchHits.size(); ++i)
+        if (SearchHits[i].item == SearchCurItem) return (int)i;
+    return -1;
+}
+
+void ExpandPreviewGroup(HWND list, int row) {
+    LVITEMW item{};
+    item.mask = LVIF_GROUPID;
+    item.iItem = row;
+    if (!SendMessageW(list, LVM_GETITEMW, 0, (LPARAM)&item) || item.iGroupId <= 0) return;
+    LVGROUP group{};
+    group.cbSize = sizeof(group);
+    group.mask = LVGF_STATE;
+    group.stateMask = LVGS_COLLAPSED;
+    SendMessageW(list, LVM_SETGROUPINFO, item.iGroupId, (LPARAM)&group);
+}
+
+void GoToSearchMatch(int index) {
+    HWND list = UiCurrentList();
+    std::vector<int> rows = list ? HitRows(list) : std::vector<int>{};
+    if (index < 0 || index >= (int)rows.size()) {
+        UpdateSearchStatus();
+        return;
+    }
+    SearchCurItem = SearchHits[(size_t)index].item;
+    int row = rows[(size_t)index];
+    if (list == PvFieldList) ExpandPreviewGroup(list, row);
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list, row, FALSE);
+    InvalidateRect(list, nullptr, FALSE);
+    HighlightDetailMatches();
+    UpdateSearchStatus();
+}
+
+}  // namespace
+
+const std::wstring& SearchText() { return LastSearchText; }
+
+void RunSearch() {
+    if (!SearchEdit) return;
+    std::wstring query = StrLower(EditText());
+    SearchHits.clear();
+    SearchCurItem = -1;
+    HWND list = UiCurrentList();
+    if (query != LastSearchText) {
+        LastSearchText = query;
+        if (list) InvalidateRect(list, nullptr, FALSE);
+        HighlightDetailMatches();
+    }
+    if (query.empty() || !list) {
+        UpdateSearchStatus();
+        return;
+    }
+    if (OnContentTab()) StartFieldScan();
+    int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    FindHits(list, query);
+    std::vector<int> rows = HitRows(list);
+    if (rows.empty()) {
+        UpdateSearchStatus();
+        return;
+    }
+    GoToSearchMatch((int)FirstHitFrom(rows, std::max(focused, 0)));
+}
+
+void OnSearchEdit(int step) {
+    if (EditText().empty()) {
+        FocusSearch();
+        return;
+    }
+    HWND list = UiCurrentList();
+    if (list) HitRows(list);
+    if (SearchHits.empty()) {
+        RunSearch();
+        return;
+    }
+    GoToSearchMatch(StepHit(CurrentIndex(), step, (int)SearchHits.size()));
+}
+
+void FocusSearch() {
+    if (!SearchEdit) return;
+    if (OnContentTab()) StartFieldScan();
+    SetFocus(SearchEdit);
+    SendMessageW(SearchEdit, EM_SETSEL, 0, -1);
+    UpdateSearchStatus();
+}
+
+void SearchAfterFill() {
+    SearchHits.clear();
+    HWND list = UiCurrentList();
+    if (!LastSearchText.empty() && list && !EditText().empty()) {
+        FindHits(list, LastSearchText);
+        int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        SearchCurItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
+    }
+    if (SearchReady && OnContentTab()) StartFieldScan();
+    if (SearchReady) UpdateSearchStatus();
+}
+
+void UpdateSearchStatus() {
+    if (!SearchStatus) return;
+    std::wstring status;
+    if (!EditText().empty()) {
+        HWND list = UiCurrentList();
+        if (list) HitRows(list);
+        int current = CurrentIndex();
+        if (SearchHits.empty()) {
+            status = Tr("srch_none");
+        } else {
+            status = FillVar(FillVar(Tr("srch_count"), L"i", current < 0 ? L"\u2013" : std::to_wstring(current + 1)),
+                             L"n", std::to_wstring(SearchHits.size()));
+            if (current >= 0 && !SearchHits[(size_t)current].note.empty())
+                status += Dot + SearchHits[(size_t)current].note;
+        }
+    }
+    if (OnContentTab() && FieldScanDone < FieldScanTotal) {
+        if (!status.empty()) status += Dot;
+        status += FillVar(FillVar(Tr("srch_fieldsbusy"), L"i", std::to_wstring(FieldScanDone)), L"n",
+                          std::to_wstring(FieldScanTotal));
+    }
+    if (status.empty()) status = Tr("srch_hint");
+    SetWindowTextW(SearchStatus, status.c_str());
+}
+
+LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (msg) {
+    case WM_GETDLGCODE:
+        if (auto* key = (const MSG*)lParam; key && key->message == WM_KEYDOWN &&
+                                            (key->wParam == VK_RETURN || key->wParam == VK_ESCAPE))
+            return DLGC_WANTALLKEYS;
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            OnSearchEdit(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+            return 0;
+        }
+        if (wParam == VK_ESCAPE) {
+            if (HWND list = UiCurrentList()) SetFocus(list);
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == 13 || wParam == 27) return 0;
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (HWND list = UiCurrentList()) InvalidateRect(list, nullptr, FALSE);
+        break;
+    }
+    return DefSubclassProc(edit, msg, wParam, lParam);
+}
+
+void LoadFieldsCache() {
+    if (FieldCacheLoaded) return;
+    FieldCacheLoaded = true;
+    for (const auto& [key, value] : ReadIniSection(FieldsIniPath(), L"Fields")) {
+        FieldCacheEntry entry;
+        if (ParseFieldCacheValue(value, entry)) FieldNameCache[key] = std::move(entry);
+    }
+}
+
+void StartFieldScan() {
+    if (FieldScanStarted || WincmdIniPath.empty()) return;
+    FieldScanStarted = true;
+    LoadFieldsCache();
+    auto job = std::make_unique<FieldScanJob>();
+    job->window = GetAncestor(SearchEdit ? SearchEdit : TabCtl, GA_ROOT);
+    job->settings = CurrentChildSettings();
+    for (const PlugEntry& entry : LoadPluginSection(KindContent).entries) {
+        if (!entry.fileExists) continue;
+        std::wstring key = FieldCacheKey(entry.expandedPath), stamp = FileStamp(entry.expandedPath);
+        auto cached = FieldNameCache.find(key);
+        if (cached != FieldNameCache.end() && cached->second.stamp == stamp) continue;
+        job->items.push_back({key, entry.expandedPath, stamp});
+    }
+    FieldScanDone = 0;
+    FieldScanTotal = (int)job->items.size();
+    if (job->items.empty()) return;
+    HANDLE thread = CreateThread(nullptr, 0, FieldScanThreadProc, job.get(), 0, nullptr);
+    if (!thread) {
+        FieldScanTotal = 0;
+        return;
+    }
+    job.release();
+    CloseHandle(thread);
+}
+
+void OnFieldsResult(FieldListMsg* record) {
+    std::unique_ptr<FieldListMsg> owned(record);
+    ++FieldScanDone;
+    if (owned->ok) {
+        FieldCacheEntry entry{owned->third, std::move(owned->names)};
+        IniEnsureUtf16(FieldsIniPath());
+        WritePrivateProfileStringW(L"Fields", owned->first.c_str(), FieldCacheValue(entry).c_str(),
+                                   FieldsIniPath().c_str());
+        FieldNameCache[owned->first] = std::move(entry);
+    }
+    if (!SearchReady) return;
+    if (FieldScanDone >= FieldScanTotal) RunSearch();
+    else UpdateSearchStatus();
+}

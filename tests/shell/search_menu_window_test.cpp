@@ -1,0 +1,246 @@
+// The search row and the plugin context menu on the main window of this process,
+// with the fake plugins, the stand-in TC and the field-name cache file.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "../probe/probe_test_support.h"
+#include "analyses/plugin_caches.h"
+#include "foundation/data_folder.h"
+#include "foundation/files.h"
+#include "foundation/ini.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/plugin_keys.h"
+#include "hostcfg/tc_discovery.h"
+#include "shell/commands.h"
+#include "shell/plugin_menu.h"
+#include "shell/search.h"
+#include "views/list_sort.h"
+#include "foundation/list_view.h"
+#include "views/main_controls.h"
+#include "views/tab_fill.h"
+#include "window_test_support.h"
+
+namespace {
+
+std::wstring SearchStatusText() {
+    wchar_t text[256] = {};
+    GetWindowTextW(SearchStatus, text, 256);
+    return text;
+}
+
+std::wstring SelectedName() {
+    return ListViewCellText(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED), 1);
+}
+
+void Search(const std::wstring& text) {
+    SetWindowTextW(SearchEdit, text.c_str());  // EN_CHANGE runs the search
+    Pump();
+}
+
+void Command(HWND main, int id) {
+    SendMessageW(main, WM_COMMAND, id, 0);
+    Pump();
+}
+
+// Every item of the menu and its submenus: "id text" per line, "~" for grayed,
+// "*" for the default item, submenus indented.
+std::wstring MenuText(HMENU menu, const std::wstring& indent = L"") {
+    std::wstring out;
+    UINT def = GetMenuDefaultItem(menu, FALSE, 0);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[256] = {};
+        GetMenuStringW(menu, i, text, 256, MF_BYPOSITION);
+        UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+        if (state & MF_SEPARATOR) continue;
+        UINT id = GetMenuItemID(menu, i);
+        HMENU sub = GetSubMenu(menu, i);
+        out += indent + (sub ? L"" : std::to_wstring(id) + L" ") + text + ((state & MF_GRAYED) ? L" ~" : L"") +
+               (!sub && id == def ? L" *" : L"") + L"\n";
+        if (sub) out += MenuText(sub, indent + L"  ");
+    }
+    return out;
+}
+
+// Waits for the stand-in TC a command started and closes it.
+void CloseStandIn() {
+    HWND tc = nullptr;
+    for (int i = 0; i < 100 && !(tc = FindWindowW(L"TTOTAL_CMD", nullptr)); ++i) Sleep(100);
+    Sleep(300);
+    if (tc) PostMessageW(tc, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && FindWindowW(L"TTOTAL_CMD", nullptr); ++i) Sleep(100);
+}
+
+struct Menu {
+    PluginMenuState state;
+    HMENU menu = nullptr;
+    explicit Menu(int row) {
+        state.ref = SelectedPluginRef(row);
+        menu = BuildPluginMenu(state);
+    }
+    ~Menu() { DestroyMenu(menu); }
+    std::wstring Text() const { return MenuText(menu); }
+    bool Has(const std::wstring& line) const { return Text().find(line + L"\n") != std::wstring::npos; }
+};
+
+const wchar_t kSearchIni[] =
+    L"[ListerPlugins]\r\n"
+    L"1=%COMMANDER_PATH%\\p\\lister.wlx\r\n1_detect=\"EXT=\"TXT\" | EXT=\"LOG\"\"\r\n"
+    L"2=%COMMANDER_PATH%\\p\\view.wlx\r\n2_detect=\"EXT=\"MD\"\"\r\n"
+    L"3=%COMMANDER_PATH%\\p\\pair.wlx\r\n3_detect=\"EXT=\"txt\" & SIZE>10\"\r\n"
+    L"[ContentPlugins]\r\n1=%COMMANDER_PATH%\\p\\content.wdx\r\n2=%COMMANDER_PATH%\\p\\second.wdx\r\n"
+    L"[PackerPlugins]\r\nzip=12,%COMMANDER_PATH%\\p\\packer.wcx\r\n";
+
+}  // namespace
+
+TEST_SUITE("window") {
+    TEST_CASE("search by cell text, by extension and by field name; F3 wraps and hits survive a sort") {
+        TcFolder tc(kSearchIni);
+        CopyInto(FakePlugin(L"content", L"wdx"), tc.dir + L"\\p",
+                 sizeof(void*) == 8 ? L"second.wdx64" : L"second.wdx");
+        // The first plugin's names are fresh in the cache, the second's are stale.
+        std::wstring first = EnvExpand(L"%COMMANDER_PATH%\\p\\content.wdx");
+        std::wstring second = EnvExpand(L"%COMMANDER_PATH%\\p\\second.wdx");
+        DeleteFileW(FieldsIniPath().c_str());
+        IniEnsureUtf16(FieldsIniPath());
+        WritePrivateProfileStringW(L"Fields", FieldCacheKey(first).c_str(), (FileStamp(first) + L"\tZebra|Colour").c_str(),
+                                   FieldsIniPath().c_str());
+        WritePrivateProfileStringW(L"Fields", FieldCacheKey(second).c_str(), L"2000-01-01 00:00Z|1\tZebra",
+                                   FieldsIniPath().c_str());
+        Window w;
+        w.Show(0);
+
+        Search(L"*.txt");
+        CHECK(SearchStatusText() == L"1/2  \u00b7  extension: TXT");
+        CHECK(SelectedName() == L"lister");
+        Command(w.main, CmdNextMatch);
+        CHECK(SearchStatusText() == L"2/2  \u00b7  extension: TXT");
+        CHECK(SelectedName() == L"pair");
+        Command(w.main, CmdNextMatch);
+        CHECK(SelectedName() == L"lister");
+        Command(w.main, CmdPrevMatch);
+        CHECK(SelectedName() == L"pair");
+
+        // The name column sorted backwards: the current hit stays, its place in the count follows the rows.
+        ListViewSortByColumn(PluginList, 1);
+        ListViewSortByColumn(PluginList, 1);
+        UpdateSearchStatus();
+        CHECK(SearchStatusText() == L"1/2  \u00b7  extension: TXT");
+        Command(w.main, CmdNextMatch);
+        CHECK(SelectedName() == L"lister");
+        // A refill keeps the hits with their rows.
+        FillTab();
+        Pump();
+        CHECK(SearchStatusText() == L"\u2013/2");
+
+        Search(L"VIEW");  // a cell: no note
+        CHECK(SearchStatusText() == L"1/1");
+        CHECK(SelectedName() == L"view");
+        Search(L"*.");
+        CHECK(SearchStatusText() == L"no matches");
+
+        w.Show(1);
+        Search(L"zebra");
+        for (int i = 0; i < 300 && SearchStatusText().find(L"reading") != std::wstring::npos; ++i) {
+            Pump();
+            Sleep(100);
+        }
+        // The fresh entry was not asked again; the stale one was, and lost its made-up name.
+        CHECK(SearchStatusText() == L"1/1  \u00b7  field: Zebra");
+        CHECK(SelectedName() == L"content");
+        Search(L"colo");
+        CHECK(SearchStatusText() == L"2/2  \u00b7  field: Colour");  // the tab keeps the backward sort
+        std::wstring cached = IniGetString(FieldsIniPath(), L"Fields", FieldCacheKey(second));
+        CHECK(cached.starts_with(FileStamp(second) + L"\tInt32|Int64|Size"));
+        Search(L"");
+        CHECK(SearchStatusText() == L"Enter / F3");
+        ResetPluginCaches();  // the next test's folder has the same name
+    }
+
+    TEST_CASE("plugin menu: items per kind, TC executables, documents, own commands and their actions") {
+        TcFolder tc(kSearchIni);
+        std::wstring fake = BuildPath(sizeof(void*) == 8 ? L"fakes\\tc\\TOTALCMD64.EXE" : L"fakes\\tc\\TOTALCMD.EXE");
+        CopyFileW(fake.c_str(), (tc.dir + L"\\TOTALCMD64.EXE").c_str(), FALSE);
+        CopyFileW(fake.c_str(), (tc.dir + L"\\TOTALCMD.EXE").c_str(), FALSE);
+        for (const wchar_t* name : {L"history.txt", L"README.TXT", L"pluginst.inf", L"readme_de.htm", L"readme.exe",
+                                    L"license.bat", L"changes.vbs", L"readme.lnk", L"plugin.ini"})
+            WriteFileBytes(tc.dir + L"\\p\\" + name, "x");
+        CreateDirectoryW((tc.dir + L"\\recorder").c_str(), nullptr);
+        std::wstring recorder = tc.dir + L"\\recorder\\rec.exe";
+        CopyFileW(fake.c_str(), recorder.c_str(), FALSE);
+        WritePrivateProfileStringW(L"Commands", L"Cmd1", (L"Record | \"" + recorder + L"\" %n").c_str(),
+                                   SettingsIniPath().c_str());
+        WritePrivateProfileStringW(L"Commands", L"Cmd2", L"no bar here", SettingsIniPath().c_str());
+        WritePrivateProfileStringW(L"Commands", L"Cmd3", L"Second|x", SettingsIniPath().c_str());
+        Window w;
+        w.Show(0);
+
+        Select(PluginList, 0);
+        {
+            Menu m(0);
+            std::wstring text = m.Text();
+            CHECK(text.starts_with(L"3050 Open folder in TC (64 Bit, not running)\tEnter *\n"
+                                   L"3051 Open folder in TC (32 Bit, not running)\n"
+                                   L"3001 Open folder in Explorer\n3002 Open plugin file in TC Lister\n"
+                                   L"Documentation\n  3100 README.TXT\n  3101 readme_de.htm\n  3102 history.txt\n"
+                                   L"  3103 pluginst.inf\n3003 Plugin info…\tAlt+Enter\n"));
+            CHECK(text.find(L"exe") == std::wstring::npos);
+            CHECK(text.find(L".bat") == std::wstring::npos);
+            CHECK(text.find(L".lnk") == std::wstring::npos);
+            CHECK(m.Has(L"3009 Take detect string from plugin ~"));  // the fake answers the INI's string? see below
+            CHECK(m.Has(L"2990 Move up\tCtrl+Up ~"));
+            CHECK(m.Has(L"2991 Move down\tCtrl+Down"));
+            CHECK(m.Has(L"2994 Gather selection ~"));
+            CHECK(m.Has(L"3011 Discard changes for this plugin ~"));
+            CHECK(text.ends_with(L"Own commands\n  3200 Record\n  3201 Second\n"));
+
+            RunPluginMenuCommand(w.main, 2995, m.state);
+            PendingEdit* edit = FindEntryEdit(KindLister, 1);
+            REQUIRE(edit);
+            CHECK((edit->deleted && edit->deactivate));
+            RunPluginMenuCommand(w.main, 3011, m.state);
+            CHECK(FindEntryEdit(KindLister, 1) == nullptr);
+
+            // The own command gets the plugin's name.
+            RunPluginMenuCommand(w.main, 3200, m.state);
+            CloseStandIn();
+            CHECK(ReadFileBytes(tc.dir + L"\\recorder\\cmdline.txt").find("lister") != std::string::npos);
+
+            // Opened in the 32-bit TC, which starts since none runs.
+            RunPluginMenuCommand(w.main, 3051, m.state);
+            for (int i = 0; i < 100 && !FindWindowW(L"TTOTAL_CMD", nullptr); ++i) Sleep(100);
+            Sleep(300);
+            CHECK(ReadFileBytes(tc.dir + L"\\cmdline.txt").find("\\p\\lister") != std::string::npos);
+        }
+        {
+            // With the 32-bit TC running it leads and is no longer "not running".
+            Menu m(0);
+            CHECK(m.Text().find(L"(32 Bit)\tEnter *\n") != std::wstring::npos);
+            CHECK(m.Text().find(L"(64 Bit, not running)") != std::wstring::npos);
+            CloseStandIn();
+        }
+        {
+            // Refilled while the menu was open, with another entry in that row: nothing happens.
+            Menu m(0);
+            WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\view.wlx\r\n"));
+            FillTab();
+            RunPluginMenuCommand(w.main, 2995, m.state);
+            CHECK(PendingEdits.empty());
+            WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(kSearchIni));
+        }
+        w.Show(2);
+        {
+            Menu m(0);
+            CHECK(m.Text().find(L"\n3012 Take number from plugin") != std::wstring::npos);
+            CHECK(m.Has(L"3010 Edit capabilities and path…\tF4"));
+            CHECK(m.Text().find(L"Move up") == std::wstring::npos);
+            RunPluginMenuCommand(w.main, 2995, m.state);
+            const PlugState* line = FindPlugState(KindPacker, L"zip");
+            REQUIRE(line);
+            CHECK((line->deleted && line->deactivate));
+        }
+        PlugStates.clear();
+        PendingEdits.clear();
+        ResetPluginCaches();
+    }
+}

@@ -1,0 +1,134 @@
+// The main window of the test process on Xvfb and a TC folder with the fake
+// plugins: what the window tests share.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include "../hostcfg/corpus_counts.h"
+#include "../probe/probe_test_support.h"
+#include "analyses/lister_check.h"
+#include "foundation/data_folder.h"
+#include "foundation/env.h"
+#include "foundation/files.h"
+#include "foundation/texts.h"
+#include "hostcfg/pending.h"
+#include "hostcfg/tc_discovery.h"
+#include "shell/main_window.h"
+#include "views/detail_pane.h"
+#include "views/ext_checklist.h"
+#include "views/list_rows.h"
+#include "views/list_sort.h"
+#include "views/main_controls.h"
+#include "views/panes.h"
+#include "views/page_window.h"
+#include "views/tab_fill.h"
+#include "foundation/ui_globals.h"
+
+inline void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Pumps until the shown tab's probe job has answered every entry (or a minute passed).
+inline void WaitForProbes() {
+    for (int i = 0; i < 600 && ProbeDone < ProbeTotal; ++i) {
+        Pump();
+        Sleep(100);
+    }
+    Pump();
+}
+
+// The main window as the program makes it, without the program's start.
+struct Window {
+    HWND main = nullptr;
+    Window() {
+        ShownSectionKind = -1;  // no section of an earlier window to compare on activation
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+        InitCommonControlsEx(&icc);
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSEXW wc{sizeof(wc)};
+            wc.lpfnWndProc = MainWndProc;
+            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            wc.lpszClassName = L"KestrovaneMainWnd";
+            RegisterClassExW(&wc);
+            wc.lpfnWndProc = PageWndProc;
+            wc.lpszClassName = L"KestrovanePage";
+            RegisterClassExW(&wc);
+            registered = true;
+        }
+        main = CreateWindowExW(0, L"KestrovaneMainWnd", L"Kestrovane", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                               1100, 680, nullptr, nullptr, nullptr, nullptr);
+        ShowWindow(main, SW_SHOW);
+        Pump();
+    }
+    ~Window() {
+        ShownSectionKind = -1;
+        DestroyWindow(main);
+        Pump();
+    }
+    void Show(int tab) {
+        TabCtrl_SetCurSel(TabCtl, tab);
+        FillTab();
+        WaitForProbes();
+    }
+};
+
+inline std::wstring Cells(HWND list, int row, std::initializer_list<int> columns) {
+    std::wstring out;
+    for (int c : columns) out += (out.empty() ? L"" : L"|") + ListViewCellText(list, row, c);
+    return out;
+}
+
+inline std::wstring Rows(HWND list, std::initializer_list<int> columns) {
+    std::wstring out;
+    for (int r = 0; r < ListView_GetItemCount(list); ++r) out += Cells(list, r, columns) + L"\n";
+    return out;
+}
+
+inline UINT CheckOf(int row) { return (ListView_GetItemState(ExtList, row, LVIS_STATEIMAGEMASK) >> 12); }
+
+inline void Select(HWND list, int row) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Pump();
+}
+
+inline std::wstring StatusText() {
+    wchar_t text[2048] = {};
+    SendMessageW(StatusBar, SB_GETTEXTW, 0, (LPARAM)text);
+    return text;
+}
+
+inline std::wstring SelfExe() {
+    wchar_t own[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    return own;
+}
+
+// A TC folder whose wincmd.ini names the fake plugins of this build.
+struct TcFolder {
+    std::wstring dir = FreshTempDir(L"tabs");
+    ScopedEnv commander{L"COMMANDER_PATH", dir.c_str()};
+    explicit TcFolder(const std::wstring& ini) {
+        UseTestSettings();
+        // A 32-bit program asks 32-bit plugins through Kestrovane32.exe beside it,
+        // which is itself; the test program plays that part too.
+        if (sizeof(void*) == 4) CopyFileW(SelfExe().c_str(), (AppDir() + L"\\Kestrovane32.exe").c_str(), FALSE);
+        DeleteFileW(SettingsIniPath().c_str());
+        CreateDirectoryW((dir + L"\\p").c_str(), nullptr);
+        for (const wchar_t* name : {L"lister", L"view", L"pair"}) CopyInto(FakePlugin(L"lister", L"wlx"), dir + L"\\p", std::wstring(name) + (sizeof(void*) == 8 ? L".wlx64" : L".wlx"));
+        CopyInto(FakePlugin(L"content", L"wdx"), dir + L"\\p");
+        CopyInto(FakePlugin(L"packer", L"wcx"), dir + L"\\p");
+        CopyInto(FakePlugin(L"fs", L"wfx"), dir + L"\\p");
+        WincmdIniPath = dir + L"\\wincmd.ini";
+        WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(ini));
+        PendingEdits.clear();
+    }
+    ~TcFolder() {
+        WincmdIniPath.clear();
+        RemoveTree(dir);
+    }
+};
