@@ -9,6 +9,7 @@
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
 #include "analyses/preview_state.h"
+#include "analyses/preview_texts.h"
 #include "views/preview_file.h"
 #include "editing/entry_edit.h"
 #include "editing/kept_rows.h"
@@ -77,6 +78,7 @@ void WireFeatures(HWND) {
         FillInventoryList(InventoryList);
     };
     FindingsStatusText = FindingsStatus;
+    PreviewStatusText = [] { return JoinStatusPieces(PvStatusPieces()); };
     InventoryStatusText = [] { return InventoryStatus(BgProbeRunning || ProbeDone < ProbeTotal); };
     InventoryPluginRef = [](int row) {
         if (row < 0 && InventoryList) row = ListView_GetNextItem(InventoryList, -1, LVNI_SELECTED);
