@@ -11,7 +11,7 @@
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 #include "probe/plugin_info.h"
 
 std::vector<LvRow> LvRows;

@@ -3,7 +3,7 @@
 #include "analyses/findings.h"
 #include "analyses/inventory.h"
 #include "probe/background_probe.h"
-#include "probe/probe_result.h"
+#include "probe_record/probe_result.h"
 #include "probe/workers.h"
 
 std::function<void()> DropExtraColumnTexts;

@@ -10,7 +10,7 @@
 #include "dsx/detect_spec.h"
 #include "hostcfg/file_presence.h"
 #include "hostcfg/lister_settings.h"
-#include "probe/probe_result.h"
+#include "probe_record/probe_result.h"
 
 enum PlugKind : int { KindLister = 0, KindContent = 1, KindPacker = 2, KindFileSystem = 3 };
 

@@ -9,7 +9,7 @@
 #include "foundation/handles.h"
 #include "foundation/text.h"
 #include "hostcfg/plugin_keys.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 std::map<std::wstring, std::wstring> DiskPlugins;
 

@@ -11,7 +11,7 @@
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
 #include "install/package_text.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 #include "probe/child_settings.h"
 #include "probe/probe_plugin.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "hostcfg/plug_entry.h"
-#include "probe/probe_result.h"
+#include "probe_record/probe_result.h"
 
 struct InstFile {
     std::wstring path;

@@ -9,7 +9,7 @@
 #include "hostcfg/plugin_files.h"
 #include "install/package_text.h"
 #include "install/report_look.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 #include "foundation/labels.h"
 #include "foundation/path_display.h"
 

@@ -15,7 +15,7 @@
 #include "hostcfg/field_usage.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 namespace {
 

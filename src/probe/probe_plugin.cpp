@@ -12,7 +12,7 @@
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 #include "probe/plugin_info.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "probe/child_run.h"
 #include "probe/child_settings.h"
-#include "probe/probe_result.h"
+#include "probe_record/probe_result.h"
 
 // Probes the plugin of a configured, expanded path as kind 0..3 in a child process
 // (the 32-bit twin for a 32-bit plugin). A file-system plugin is only asked with

@@ -11,7 +11,7 @@
 #include "probe/child_settings.h"
 #include "probe/fields.h"
 #include "probe/plugin_info.h"
-#include "probe/probe_result.h"
+#include "probe_record/probe_result.h"
 
 constexpr UINT MsgProbeResult = WM_APP + 1;
 constexpr UINT MsgBackgroundDone = WM_APP + 2;  // wParam generation, lParam kind + 1 or 0

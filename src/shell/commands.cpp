@@ -13,7 +13,7 @@
 #include "foundation/texts.h"
 #include "probe/background_probe.h"
 #include "probe/plugin_info.h"
-#include "probe/probe_result.h"
+#include "probe_record/probe_result.h"
 #include "foundation/list_view.h"
 #include "hostcfg/kept.h"
 #include "install/install_command.h"

@@ -18,7 +18,7 @@
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/background_probe.h"
-#include "probe/probe_result.h"
+#include "probe_record/probe_result.h"
 #include "shell/commands.h"
 #include "shell/feature_wiring.h"
 #include "shell/forward.h"

@@ -13,7 +13,7 @@
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "probe/background_probe.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 #include "probe/workers.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "foundation/labels.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 // A TC folder with this wincmd.ini (UTF-16) in use and plugin files p\<name> of these machines.
 struct CheckFixture : TcIniDir {

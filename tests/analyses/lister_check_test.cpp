@@ -8,7 +8,7 @@
 #include "foundation/texts.h"
 #include "hostcfg/lister_settings.h"
 #include "lister_check_scenario.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 TEST_CASE("the Lister check decides as TC: types first, then each plugin in number order") {
     Scenario s;

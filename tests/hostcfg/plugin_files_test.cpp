@@ -4,7 +4,7 @@
 #include "hostcfg/file_presence.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg_test_util.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 namespace {
 

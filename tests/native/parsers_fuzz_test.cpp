@@ -15,7 +15,7 @@
 #include "foundation/text.h"
 #include "install/package_text.h"
 #include "install/report.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "foundation/files.h"
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "probe/probe_result.h"
+#include "probe_record/probe_result.h"
 
 std::map<std::wstring, ProbeResult> ProbeCache;
 

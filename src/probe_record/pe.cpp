@@ -1,4 +1,4 @@
-#include "probe/pe.h"
+#include "probe_record/pe.h"
 
 #include <algorithm>
 #include <set>
