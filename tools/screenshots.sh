@@ -2,7 +2,8 @@
 # Starts the program on the demo configuration under Xvfb once per tab and saves a
 # screenshot of each to build/x64/screenshots/<tab>.png, to look at what the window
 # shows. Not a test. Uses the builds as they are (run `make run` or build first).
-# COLORS=dark (or light) shows the other colour schemes.
+# COLORS=dark (or light) shows the other colour schemes; EXTRACOLS=used,bits (the
+# ids of the extra columns) adds columns to the plugin list.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/xvfb.sh
@@ -12,7 +13,7 @@ mkdir -p "$out"
 ini="$demo/bin/Kestrovane.ini"
 for tab in lister content packer filesystem inventory findings preview; do
   # UTF-16 with its mark, as the program keeps its INI.
-  { printf '\xff\xfe'; printf '[Window]\r\nLastTab=%s\r\n[View]\r\nColors=%s\r\n' "$tab" "${COLORS:-standard}" |
+  { printf '\xff\xfe'; printf '[Window]\r\nLastTab=%s\r\nExtraCols=%s\r\n[View]\r\nColors=%s\r\n' "$tab" "${EXTRACOLS:-}" "${COLORS:-standard}" |
       iconv -f utf-8 -t utf-16le; } > "$ini"
   tools/wine-run "$DEMO_PREFIX" "$DEMO_EXE" "$DEMO_INI" &
   pid=$!

@@ -72,3 +72,18 @@ using RegKeyHandle = ScopedHandle<HKEY, RegKeyTraits>;
 using ModuleHandle = ScopedHandle<HMODULE, ModuleTraits>;         // LoadLibraryExW
 template <typename T>
 using GdiHandle = ScopedHandle<T, GdiTraits<T>>;                  // fonts, brushes, pens, bitmaps
+
+// Keeps a DC's selected objects, colours and modes, and puts them back on scope exit.
+class SavedDcState {
+public:
+    explicit SavedDcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDcState() {
+        if (saved_) RestoreDC(dc_, saved_);
+    }
+    SavedDcState(const SavedDcState&) = delete;
+    SavedDcState& operator=(const SavedDcState&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};

@@ -167,13 +167,6 @@ void CreateMainChildren(HWND main) {
     ThemeRichEdit();
 }
 
-HWND UiCurrentList() {
-    if (TabIsPreview) return PreviewMode == 1 ? LvCheckList : PvFieldList;
-    if (TabIsFindings) return FindingsList;
-    if (TabIsInventory) return InventoryList;
-    return PluginList;
-}
-
 void UiSetDetailMargins() {
     if (!DetailBox || DetailIsRich) return;
     int margin = UiScale(6);

@@ -5,7 +5,5 @@
 // Builds every control of the main window and its page, and restores the list
 // layout and preview state the last run left in the program's INI.
 void CreateMainChildren(HWND mainWindow);
-// The list searched and focused on the shown tab.
-HWND UiCurrentList();
 // A plain-edit detail pane gets 6 px margins; a rich edit keeps its own.
 void UiSetDetailMargins();

@@ -113,7 +113,6 @@ void LayoutMainFrame(HWND main) {
     std::vector<Placement> list;
     constexpr UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (TabCtl) list.push_back({TabCtl, m, m, width - 2 * m, tabH, flags});
-    if (SearchEdit && TabCtl) PlaceSearchRow(list, width);
     RECT display{0, 0, width - 2 * m, tabH};
     if (TabCtl) TabCtrl_AdjustRect(TabCtl, FALSE, &display);
     if (PageWnd)
@@ -122,7 +121,14 @@ void LayoutMainFrame(HWND main) {
     if (DetailLabel) list.push_back({DetailLabel, m, labelTop, width - 2 * m, label, flags});
     if (DetailBox) list.push_back({DetailBox, m, bottom - dh, width - 2 * m, dh, flags});
     ApplyPlacements(list);
-    if (SearchEdit && TabCtl) RedrawSearchStrip(main, width);
+    if (SearchEdit && TabCtl) {
+        // Measured only once the tab control has its new size: a tab control that was
+        // narrower (at creation it has none) may still hold its headers squeezed.
+        std::vector<Placement> row;
+        PlaceSearchRow(row, width);
+        ApplyPlacements(row);
+        RedrawSearchStrip(main, width);
+    }
 }
 
 bool UiOnSplitter(HWND main, int y) {

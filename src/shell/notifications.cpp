@@ -19,6 +19,7 @@
 #include "shell/menu_help.h"
 #include "shell/search.h"
 #include "views/detail_pane.h"
+#include "views/drawn_icons.h"
 #include "views/ext_checklist.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
@@ -30,6 +31,7 @@
 #include "views/panes.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
+#include "views/usage_badges.h"
 #include "foundation/themes.h"
 #include "views/view_state.h"
 
@@ -103,6 +105,7 @@ LRESULT PluginCellPrePaint(NMLVCUSTOMDRAW* draw) {
 
 // A cell holding one blank stands for "known, but empty": a centred dot says so.
 void PluginRowPostPaint(NMLVCUSTOMDRAW* draw) {
+    PaintUsedBadges(draw);
     HWND list = draw->nmcd.hdr.hwndFrom;
     int row = (int)draw->nmcd.dwItemSpec;
     HDC dc = draw->nmcd.hdc;
@@ -150,6 +153,7 @@ LRESULT StatusListDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 LRESULT ListerCheckDraw(NMLVCUSTOMDRAW* draw) {
+    if (GroupHeaderPrePaint(draw)) return CDRF_SKIPDEFAULT;
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
     size_t index = (size_t)draw->nmcd.lItemlParam;
@@ -394,7 +398,7 @@ LRESULT ListerCheckNotify(HWND window, const NMHDR* header) {
 
 LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (OnPreviewNotify(header)) return 0;
+    if (LRESULT preview = 0; OnPreviewNotify(header, preview)) return preview;
     HWND from = header->hwndFrom;
     if (from == TabCtl && header->code == TCN_SELCHANGE) {
         StatusNote.clear();

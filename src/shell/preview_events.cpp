@@ -7,10 +7,14 @@
 
 #include "analyses/content_preview.h"
 #include "foundation/list_view.h"
+#include "foundation/themes.h"
+#include "views/drawn_icons.h"
+#include "views/main_colors.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/preview_file.h"
 #include "views/preview_lists.h"
+#include "views/usage_badges.h"
 
 namespace {
 
@@ -40,6 +44,30 @@ void OpenMenu(HWND window, HWND list, LPARAM menuPos) {
         PvFieldMenu(window, point, ListViewItemData(list, row));
 }
 
+// Plugins that failed, were skipped or do not match the file are greyed.
+bool PickRowGreyed(LPARAM index) {
+    if (index < 0 || static_cast<size_t>(index) >= PvPlugins.size()) return false;
+    const PvPlugin& plugin = PvPlugins[static_cast<size_t>(index)];
+    return plugin.state >= PvCrashed && !plugin.builtIn;
+}
+
+LRESULT PreviewListDraw(NMLVCUSTOMDRAW* draw) {
+    if (GroupHeaderPrePaint(draw)) return CDRF_SKIPDEFAULT;
+    HWND list = draw->nmcd.hdr.hwndFrom;
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        if (list == PvPluginList && PickRowGreyed(draw->nmcd.lItemlParam))
+            draw->clrText = CurrentTheme->custom ? CurrentTheme->slot[6] : GetSysColor(COLOR_GRAYTEXT);
+        ThemeSelColors(draw);
+        return CDRF_NEWFONT | (list == PvFieldList ? CDRF_NOTIFYPOSTPAINT : 0);
+    case CDDS_ITEMPOSTPAINT:
+        if (list == PvFieldList) PvDrawUsageBadges(draw->nmcd.hdc, static_cast<int>(draw->nmcd.dwItemSpec));
+        return CDRF_DODEFAULT;
+    }
+    return CDRF_DODEFAULT;
+}
+
 }  // namespace
 
 bool OnPreviewCommand(HWND window, WPARAM wParam) {
@@ -54,8 +82,12 @@ bool OnPreviewCommand(HWND window, WPARAM wParam) {
     }
 }
 
-bool OnPreviewNotify(const NMHDR* header) {
+bool OnPreviewNotify(const NMHDR* header, LRESULT& result) {
     if (header->hwndFrom != PvPluginList && header->hwndFrom != PvFieldList) return false;
+    if (header->code == NM_CUSTOMDRAW) {
+        result = PreviewListDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header)));
+        return true;
+    }
     // A right click reaches the menus as WM_CONTEXTMENU, like the menu key.
     if (header->code != LVN_ITEMCHANGED) return false;
     const auto& change = *reinterpret_cast<const NMLISTVIEW*>(header);

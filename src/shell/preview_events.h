@@ -6,5 +6,5 @@
 
 // Each returns true when the message was the preview's and is handled.
 bool OnPreviewCommand(HWND window, WPARAM wParam);
-bool OnPreviewNotify(const NMHDR* header);
+bool OnPreviewNotify(const NMHDR* header, LRESULT& result);
 bool OnPreviewContextMenu(HWND window, HWND from, LPARAM menuPos);

@@ -16,6 +16,7 @@
 #include "probe/child_settings.h"
 #include "shell/main_children.h"
 #include "foundation/list_view.h"
+#include "views/cell_hilite.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/view_state.h"
@@ -148,6 +149,7 @@ void GoToSearchMatch(int index) {
         return;
     }
     SearchCurItem = SearchHits[(size_t)index].item;
+    SearchPaint.currentItem = SearchCurItem;
     int row = rows[(size_t)index];
     if (list == PvFieldList) ExpandPreviewGroup(list, row);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
@@ -167,9 +169,11 @@ void RunSearch() {
     std::wstring query = StrLower(EditText());
     SearchHits.clear();
     SearchCurItem = -1;
+    SearchPaint.currentItem = -1;
     HWND list = UiCurrentList();
     if (query != LastSearchText) {
         LastSearchText = query;
+        SearchPaint.text = query;
         if (list) InvalidateRect(list, nullptr, FALSE);
         HighlightDetailMatches();
     }
@@ -212,6 +216,7 @@ void FocusSearch() {
 
 void SearchAfterFill() {
     SearchHits.clear();
+    SearchPaint.currentItem = -1;
     HWND list = UiCurrentList();
     if (!LastSearchText.empty() && list && !EditText().empty()) {
         FindHits(list, LastSearchText);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "analyses/content_preview.h"
 #include "analyses/plugin_caches.h"
 #include "foundation/dialog_template.h"
 #include "foundation/list_view.h"
@@ -13,11 +14,13 @@
 #include "views/main_controls.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
+#include "views/extra_columns.h"
+#include "views/list_rows.h"
+#include "views/preview_lists.h"
 #include "views/row_status.h"
 #include "views/window_layout.h"
 
 HWND CellTipWnd = nullptr;
-std::function<std::wstring(HWND, int, int, bool&)> CellTipSpecialText;
 
 namespace {
 
@@ -46,16 +49,6 @@ void CreateCellTip(HWND list) {
     SendMessageW(CellTipWnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(CellTipWnd, WM_SETFONT, SendMessageW(list, WM_GETFONT, 0, 0), FALSE);
     SendMessageW(CellTipWnd, TTM_SETMAXTIPWIDTH, 0, UiScale(460));
-}
-
-std::wstring CellText(HWND list, int row, int column) {
-    wchar_t text[2048] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 2048;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return text;
 }
 
 bool TextFits(HWND list, const std::wstring& text, const RECT& cell) {
@@ -91,21 +84,45 @@ void ShowTipAt(const RECT& cellOnScreen) {
              L"," + std::to_wstring(again.y) + L", work right " + std::to_wstring(work.right));
 }
 
-// The "Used in" extra column of the plugin list, -1 while it is not shown.
-int UsedColumn() {
-    for (size_t j = 0; j < ExtraColIds.size(); ++j)
-        if (std::wstring(ExtraColumnTable[ExtraColIds[j]].id) == L"used") return 4 + static_cast<int>(j);
-    return -1;
+const PlugEntry* EntryOfRow(int row) {
+    int id = ListViewItemData(PluginList, row);
+    return id >= 0 && static_cast<size_t>(id) < TabEntries.size() ? &TabEntries[static_cast<size_t>(id)] : nullptr;
+}
+
+std::wstring StatusTip(const PlugEntry& entry) {
+    const StatusGlyph& g = RowStateGlyph(entry);
+    return std::wstring(g.glyph) + L"  " + Tr(g.shortKey) + L"\n" + Tr(g.legendKey);
 }
 
 std::wstring UsedTip(int row) {
-    int id = ListViewItemData(PluginList, row);
-    if (id < 0 || static_cast<size_t>(id) >= TabEntries.size()) return L"";
-    const PlugEntry& entry = TabEntries[static_cast<size_t>(id)];
-    if (entry.kind != KindContent) return L"";
-    std::wstring text = FieldUsageText(CurrentFieldUsage(), PlugKey(entry.expandedPath), L"");
+    std::wstring key = LvRowContentPlugKey(row);
+    if (key.empty()) return L"";
+    std::wstring text = FieldUsageText(CurrentFieldUsage(), key, L"");
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
     return text;
+}
+
+std::wstring FieldUsedTip(int item) {
+    int index = ListViewItemData(PvFieldList, item);
+    if (index < 0 || static_cast<size_t>(index) >= PvRows.size()) return L"";
+    const PvRowRef& ref = PvRows[static_cast<size_t>(index)];
+    if (ref.field < 0 || ref.row < 0 || static_cast<size_t>(ref.row) >= PvPlugins.size()) return L"";
+    const PvPlugin& plugin = PvPlugins[static_cast<size_t>(ref.row)];
+    if (static_cast<size_t>(ref.field) >= plugin.fields.size()) return L"";
+    return FieldUsageTextFor(CurrentFieldUsage(), plugin.key, plugin.fields[static_cast<size_t>(ref.field)].name);
+}
+
+// The explanation a cell gives even when its text fits; a forced cell explains itself
+// even when it shows no text (its badges), and shows no tip without an explanation.
+std::wstring ExplainingTip(HWND list, int row, int column, const std::wstring& cellText, bool& forced) {
+    forced = (list == PluginList && column == XcolFindUsedColumn()) || (list == PvFieldList && column == 3);
+    if (list == PluginList && column == 3)
+        if (const PlugEntry* entry = EntryOfRow(row)) return StatusTip(*entry);
+    if (list == PluginList && column == PathColumn && cellText.find(L'\u2026') != std::wstring::npos)
+        return SelectedRowPath(row);  // the path cell was shortened to fit
+    if (list == PluginList && column == XcolFindUsedColumn()) return UsedTip(row);
+    if (list == PvFieldList && column == 3) return FieldUsedTip(row);
+    return L"";
 }
 
 }  // namespace
@@ -167,16 +184,9 @@ void CellTipShow(HWND list, POINT point) {
     UiHideTrackTip();
     auto exStyle = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     if ((exStyle & LVS_EX_INFOTIP) && hit.iSubItem == 0) return;
-    std::wstring cellText = CellText(list, hit.iItem, hit.iSubItem);
+    std::wstring cellText = ListViewCellText(list, hit.iItem, hit.iSubItem, 2048);
     bool forced = false;
-    std::wstring special = CellTipSpecialText ? CellTipSpecialText(list, hit.iItem, hit.iSubItem, forced) : L"";
-    if (special.empty() && list == PluginList && hit.iSubItem == UsedColumn()) {
-        forced = true;
-        special = UsedTip(hit.iItem);
-    }
-    if (special.empty() && list == PluginList && hit.iSubItem == PathColumn &&
-        cellText.find(L'\u2026') != std::wstring::npos)
-        special = SelectedRowPath(hit.iItem);  // the path cell was shortened to fit
+    std::wstring special = ExplainingTip(list, hit.iItem, hit.iSubItem, cellText, forced);
     if (!forced && cellText.empty()) return;
     RECT cell{};
     if (!CellRect(list, hit.iItem, hit.iSubItem, cell)) return;

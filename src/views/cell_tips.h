@@ -3,13 +3,9 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 extern HWND CellTipWnd;
-// The explanation a list gives for a cell even when its text fits; "" for none. Set by
-// the window that knows the model behind the rows; forced = the cell always explains.
-extern std::function<std::wstring(HWND list, int row, int column, bool& forced)> CellTipSpecialText;
 
 // Shows, moves or hides the tip for the cell under a point (list coordinates).
 void CellTipShow(HWND list, POINT point);

@@ -365,3 +365,10 @@ void DrawGroupHeader(NMLVCUSTOMDRAW* draw) {
     }
     SelectObject(dc, oldFont);
 }
+
+bool GroupHeaderPrePaint(NMLVCUSTOMDRAW* draw) {
+    if (!CurrentTheme->custom || draw->dwItemType != LVCDI_GROUP || draw->nmcd.dwDrawStage != CDDS_PREPAINT)
+        return false;
+    DrawGroupHeader(draw);
+    return true;
+}

@@ -16,6 +16,9 @@ void DrawPictogram(HDC dc, int index, int x, int y, int size);
 bool DrawHeader(NMCUSTOMDRAW* draw, LRESULT& result);
 // One group header of a list drawn in the scheme's colours.
 void DrawGroupHeader(NMLVCUSTOMDRAW* draw);
+// At a group's prepaint under a scheme with its own colours: draws the header and
+// returns true (the list must skip its own); otherwise false and the system draws it.
+bool GroupHeaderPrePaint(NMLVCUSTOMDRAW* draw);
 
 // Grid routines: a grid value v of a drawing of size s lies MulDiv(v, s, 16) pixels from its origin.
 int DrawMulDiv16(int origin, int size, int v);

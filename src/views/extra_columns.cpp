@@ -56,6 +56,12 @@ bool AnyValue(const PluginDetails& values) {
 
 }  // namespace
 
+int XcolFindUsedColumn() {
+    for (size_t j = 0; j < ExtraColIds.size(); ++j)
+        if (std::wstring(ExtraColumnTable[ExtraColIds[j]].id) == L"used") return 4 + static_cast<int>(j);
+    return -1;
+}
+
 void XcolFillRow(int row, const PluginDetails& values) {
     bool any = AnyValue(values);
     for (size_t j = 0; j < ExtraColIds.size(); ++j) {

@@ -13,6 +13,8 @@
 // Lower-cased plugin path -> what the details worker read; emptied by the cache reset.
 extern std::map<std::wstring, PluginDetails> XcolCache;
 
+// The plugin-list column of the "Used in" extra column; -1 while it is not shown.
+int XcolFindUsedColumn();
 // Writes the shown extra columns of one plugin-list row.
 void XcolFillRow(int row, const PluginDetails& values);
 // Fills the extra columns of every row: cached at once, the rest by a new details job.

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "views/main_controls.h"
@@ -13,13 +15,14 @@ int ListViewFindItemData(HWND list, int param) {
     return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
 }
 
-std::wstring ListViewCellText(HWND list, int row, int column) {
-    wchar_t buffer[512] = {};
+std::wstring ListViewCellText(HWND list, int row, int column, int capacity) {
+    std::wstring buffer(static_cast<size_t>(capacity), L'\0');
     LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 512;
+    item.pszText = buffer.data();
+    item.cchTextMax = capacity;
     SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)row, (LPARAM)&item);
+    buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
     return buffer;
 }
 

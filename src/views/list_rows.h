@@ -8,7 +8,7 @@
 
 // The row whose item data is `param`; -1 when none.
 int ListViewFindItemData(HWND list, int param);
-// The cell text, at most 511 characters.
-std::wstring ListViewCellText(HWND list, int row, int column);
+// The cell text, at most capacity - 1 characters.
+std::wstring ListViewCellText(HWND list, int row, int column, int capacity = 512);
 // PlugKey of the Content plugin that a plugin-list row shows; "" for any other row.
 std::wstring LvRowContentPlugKey(int row);

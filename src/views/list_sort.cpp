@@ -8,6 +8,7 @@
 #include <string>
 
 #include "hostcfg/field_usage.h"
+#include "views/extra_columns.h"
 #include "views/list_rows.h"
 #include "foundation/list_view.h"
 #include "views/main_controls.h"
@@ -15,17 +16,13 @@
 #include "views/row_status.h"
 #include "views/tab_fill.h"
 
-std::function<int()> XcolFindUsedColumn;
-
 namespace {
-
-int UsedColumn() { return XcolFindUsedColumn ? XcolFindUsedColumn() : -1; }
 
 // Path cells may be shortened with an ellipsis and the "used" cells show badges,
 // so those columns sort by what the row stands for.
 std::wstring SortText(HWND list, int row, int column) {
     if (list == PluginList && column == PathColumn) return SelectedRowPath(row).substr(0, 511);
-    if (list == PluginList && column >= 0 && column == UsedColumn()) {
+    if (list == PluginList && column >= 0 && column == XcolFindUsedColumn()) {
         int counts[UsePlaceCount] = {};
         wchar_t text[16];
         swprintf(text, 16, L"%06d", FieldUsageCount(ShownFieldUsage, LvRowContentPlugKey(row), counts, L""));

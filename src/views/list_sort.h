@@ -2,11 +2,6 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
-
-// The plugin list's column of the extra column "used"; -1 while it is not shown.
-// Set by the extra columns when they exist.
-extern std::function<int()> XcolFindUsedColumn;
 
 // A click on a column: the sort column flips its direction, another column sorts ascending.
 void ListViewSortByColumn(HWND list, int column);

@@ -33,5 +33,12 @@ int32_t FirstSelectedItem(HWND list) {
 
 }  // namespace
 
+HWND UiCurrentList() {
+    if (TabIsPreview) return PreviewMode == 1 ? LvCheckList : PvFieldList;
+    if (TabIsFindings) return FindingsList;
+    if (TabIsInventory) return InventoryList;
+    return PluginList;
+}
+
 int32_t PluginListSelection() { return FirstSelectedItem(PluginList); }
 int32_t FindingsListSelection() { return FirstSelectedItem(FindingsList); }

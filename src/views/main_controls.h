@@ -27,6 +27,8 @@ extern uint8_t SearchReady;   // the search controls exist
 
 // The pick button of the active preview mode is shown semi-bold.
 void UiApplyFonts();
+// The list searched and focused on the shown tab.
+HWND UiCurrentList();
 // The item data of the first selected row of the plugin or findings list; -1 for none.
 int32_t PluginListSelection();
 int32_t FindingsListSelection();

@@ -11,6 +11,7 @@
 #include "analyses/findings.h"
 #include "analyses/inventory.h"
 #include "analyses/preview_state.h"
+#include "views/cell_hilite.h"
 #include "views/inventory_list.h"
 #include "analyses/detect_notes.h"
 #include "foundation/data_folder.h"
@@ -323,6 +324,22 @@ void LayoutPagePanes() {
     RedrawWindow(ExtList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
+namespace {
+
+// The main window draws the rows; the search hits go over what it drew.
+LRESULT ForwardNotify(WPARAM wParam, LPARAM lParam) {
+    LRESULT result = MainWnd ? SendMessageW(MainWnd, WM_NOTIFY, wParam, lParam) : 0;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (SearchPaint.text.empty() || header->code != NM_CUSTOMDRAW || header->hwndFrom != UiCurrentList()) return result;
+    const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);
+    if (draw->dwItemType == LVCDI_GROUP) return result;
+    if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && !(result & CDRF_SKIPDEFAULT)) result |= CDRF_NOTIFYPOSTPAINT;
+    else if (draw->nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT) DrawCellHilite(draw);
+    return result;
+}
+
+}  // namespace
+
 LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_SIZE:
@@ -344,6 +361,7 @@ LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_CTLCOLOREDIT:
         return ColorControl(page, msg, wParam, lParam);
     case WM_NOTIFY:
+        return ForwardNotify(wParam, lParam);
     case WM_COMMAND:
     case WM_CONTEXTMENU:
         return MainWnd ? SendMessageW(MainWnd, msg, wParam, lParam) : 0;

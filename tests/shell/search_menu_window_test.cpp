@@ -136,6 +136,15 @@ TEST_SUITE("window") {
         Search(L"VIEW");  // a cell: no note
         CHECK(SearchStatusText() == L"1/1");
         CHECK(SelectedName() == L"view");
+        // The hit is marked in its cell, the current one in the stronger colour; other rows stay plain.
+        const COLORREF current = RGB(0xFF, 0xC8, 0x30), other = RGB(0xFF, 0xF0, 0x80);
+        int viewRow = ListView_GetNextItem(PluginList, -1, LVNI_SELECTED);
+        CHECK(CellPixels(PluginList, viewRow, 1, current) > 20);
+        CHECK(CellPixels(PluginList, viewRow == 0 ? 1 : 0, 1, current) == 0);
+        Search(L"i");  // lister, view and pair: a hit in each name, one current
+        int selected = ListView_GetNextItem(PluginList, -1, LVNI_SELECTED);
+        for (int row = 0; row < 3; ++row)
+            CHECK(CellPixels(PluginList, row, 1, row == selected ? current : other) > 10);
         Search(L"*.");
         CHECK(SearchStatusText() == L"no matches");
 
@@ -154,6 +163,7 @@ TEST_SUITE("window") {
         CHECK(cached.starts_with(FileStamp(second) + L"\tInt32|Int64|Size"));
         Search(L"");
         CHECK(SearchStatusText() == L"Enter / F3");
+        CHECK(CellPixels(PluginList, 0, 1, other) + CellPixels(PluginList, 0, 1, current) == 0);
         ResetPluginCaches();  // the next test's folder has the same name
     }
 

@@ -2,6 +2,9 @@
 // with the fake plugins, probe answers, sorting, the checklist with its guard, the
 // status bar, and every real configuration of the corpus.
 #include "window_test_support.h"
+#include "shell/main_layout.h"
+#include "views/extra_columns.h"
+#include "views/window_layout.h"
 
 namespace {
 
@@ -84,6 +87,62 @@ TEST_SUITE("window") {
         CHECK(Rows(PluginList, {1, 3}) == (sizeof(void*) == 8 ? L"Fake Root|\u2022\n" : L"Fake Root|32\n"));
         CHECK(Rows(ExtList, {0, 1}) == L"Fake Root|registered\n");
         PendingEdits.clear();
+    }
+
+    TEST_CASE("the status cell explains its glyph; a Content plugin's uses are badges that explain themselves") {
+        std::wstring ini = std::wstring(kIni) +
+                           L"[CustomFields]\r\nTitles=Size|Zebra\r\nContents1=[=content.Size]\r\n"
+                           L"Contents2=[=content.Zebra]\r\n[RenameTemplates]\r\nt1=[N] [=content.Size]\r\n";
+        TcFolder tc(ini.c_str());
+        Window w;
+        w.Show(0);
+        auto tipAt = [&](int row, int column) {
+            RECT cell{};
+            CellRect(PluginList, row, column, cell);
+            UiHideTrackTip();
+            CellTipShow(PluginList, POINT{cell.left + 3, (cell.top + cell.bottom) / 2});
+            wchar_t text[1024] = {};
+            TTTOOLINFOW tool{};
+            tool.cbSize = sizeof(tool);
+            tool.hwnd = w.main;
+            tool.uId = 1;
+            tool.lpszText = text;
+            if (CellTipWnd) SendMessageW(CellTipWnd, TTM_GETTEXTW, 1024, (LPARAM)&tool);
+            return std::wstring(text);
+        };
+        // The glyph fits its cell, yet the cell says what it means.
+        std::wstring status = tipAt(0, 3), glyph = ListViewCellText(PluginList, 0, 3);
+        CHECK(status.starts_with(glyph + L"  "));
+        CHECK(status.find(L"\n") > glyph.size() + 3);
+
+        SetExtraCols({12});
+        w.Show(1);
+        int used = XcolFindUsedColumn();
+        REQUIRE(used == 4);
+        const COLORREF accent = RGB(0x2F, 0x6F, 0xD0);  // the pictograms' accent
+        CHECK(CellPixels(PluginList, 0, used, accent) > 10);
+        std::wstring uses = tipAt(0, used);
+        CHECK(uses.find(L"Size") != std::wstring::npos);
+        CHECK(uses.find(L"Zebra") != std::wstring::npos);
+        // Sorted by the uses, not by the empty cells.
+        SetExtraCols({});
+        UiHideTrackTip();
+    }
+
+    TEST_CASE("the search row starts right of the last tab, also when the tabs were squeezed before") {
+        TcFolder tc(kIni);
+        Window w;
+        // As at the start: the start tab is chosen while the tab control has no width yet.
+        SetWindowPos(TabCtl, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        TabCtrl_SetCurSel(TabCtl, 1);
+        LayoutMainFrame(w.main);
+        RECT last{}, label{};
+        TabCtrl_GetItemRect(TabCtl, TabCtrl_GetItemCount(TabCtl) - 1, &last);
+        MapWindowPoints(TabCtl, w.main, reinterpret_cast<POINT*>(&last), 2);
+        GetWindowRect(SearchLabel, &label);
+        MapWindowPoints(nullptr, w.main, reinterpret_cast<POINT*>(&label), 2);
+        CHECK(IsWindowVisible(SearchLabel));
+        CHECK(label.left >= last.right + UiScale(12));
     }
 
     TEST_CASE("every real configuration of the corpus fills the four plugin tabs") {

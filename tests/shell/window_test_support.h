@@ -13,6 +13,7 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/tc_discovery.h"
 #include "shell/main_window.h"
+#include "views/cell_tips.h"
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
 #include "views/list_rows.h"
@@ -86,6 +87,30 @@ inline std::wstring Rows(HWND list, std::initializer_list<int> columns) {
     std::wstring out;
     for (int r = 0; r < ListView_GetItemCount(list); ++r) out += Cells(list, r, columns) + L"\n";
     return out;
+}
+
+// How many pixels of a cell show the colour, after the list repainted itself.
+inline int CellPixels(HWND list, int row, int column, COLORREF colour) {
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT cell{};
+    if (!CellRect(list, row, column, cell)) return 0;
+    int w = cell.right - cell.left, h = cell.bottom - cell.top;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HDC screen = GetDC(list), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, cell.left, cell.top, SRCCOPY);
+    int count = 0;
+    const auto* pixel = static_cast<const DWORD*>(bits);
+    DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    for (int i = 0; bits && i < w * h; ++i) count += (pixel[i] & 0xFFFFFF) == wanted;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(list, screen);
+    return count;
 }
 
 inline UINT CheckOf(int row) { return (ListView_GetItemState(ExtList, row, LVIS_STATEIMAGEMASK) >> 12); }

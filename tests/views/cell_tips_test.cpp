@@ -10,6 +10,7 @@
 #include "foundation/list_view.h"
 #include "foundation/texts.h"
 #include "foundation/themes.h"
+#include "views/cell_hilite.h"
 #include "views/cell_tips.h"
 #include "views/list_subclass.h"
 #include "views/main_controls.h"
@@ -46,6 +47,24 @@ TEST_CASE("cell tip place: below the cell, pulled left at the right edge, above 
     POINT huge = TipPlace(RECT{100, 770, 200, 790}, SIZE{1200, 900}, work, 2);
     CHECK(huge.x == 0);
     CHECK(huge.y == 0);
+}
+
+TEST_CASE("search hits in a cell: placed as the text is drawn, ended by the first one that passes the edge") {
+    auto tenEach = [](const std::wstring& piece) { return static_cast<int>(piece.size()) * 10; };
+    const RECT cell{100, 0, 300, 20};
+    auto xs = [](const std::vector<HiliteSpan>& spans) {
+        std::vector<int> out;
+        for (const HiliteSpan& s : spans) out.insert(out.end(), {s.x1, s.x2});
+        return out;
+    };
+    CHECK(xs(HiliteSpans(L"Abcab", L"ab", cell, 6, LVCFMT_LEFT, tenEach)) == std::vector<int>{106, 126, 136, 156});
+    // A text that fits starts in the middle or at the right inset.
+    CHECK(xs(HiliteSpans(L"xxab", L"ab", cell, 6, LVCFMT_CENTER, tenEach)) == std::vector<int>{200, 220});
+    CHECK(xs(HiliteSpans(L"xxab", L"ab", cell, 6, LVCFMT_RIGHT, tenEach)) == std::vector<int>{274, 294});
+    // Too long to fit: drawn from the left, hits beyond the edge are left out and end the walk.
+    std::wstring longText = L"ab" + std::wstring(16, L'x') + L"ab" + L"ab";
+    CHECK(xs(HiliteSpans(longText, L"ab", cell, 6, LVCFMT_RIGHT, tenEach)) == std::vector<int>{106, 126});
+    CHECK(HiliteSpans(L"nothing", L"ab", cell, 6, LVCFMT_LEFT, tenEach).empty());
 }
 
 TEST_CASE("extra-column menu and order keys") {

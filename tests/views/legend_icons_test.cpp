@@ -17,6 +17,7 @@
 #include "views/drawn_icons.h"
 #include "views/legend.h"
 #include "views/row_status.h"
+#include "views/usage_badges.h"
 
 namespace {
 
@@ -87,6 +88,25 @@ TEST_CASE("legend wrap: greedy at blanks, a line feed always breaks, a long word
     CHECK(LegendWrap(L"a\nb", 50, chars) == std::vector<std::wstring>{L"a", L"b"});
     CHECK(LegendWrap(L"a\n", 50, chars) == std::vector<std::wstring>{L"a", L""});
     CHECK(LegendWrap(L"x verylongword y", 4, chars) == std::vector<std::wstring>{L"x", L"verylongword", L"y"});
+}
+
+TEST_CASE("count badges: a pictogram and its count per used place, left out from the first that does not fit") {
+    const int dpi = UiDpi;
+    auto digits = [](int count) { return static_cast<int>(std::to_wstring(count).size()) * 8; };
+    const int counts[UsePlaceCount] = {2, 0, 0, 12, 0, 1};
+    auto layout = [&](int right) {
+        std::vector<int> out;
+        for (const BadgePlace& b : CountBadgeLayout(RECT{10, 0, right, 20}, counts, digits))
+            out.insert(out.end(), {b.place, b.iconX, b.textX});
+        return out;
+    };
+    UiDpi = 96;
+    CHECK(layout(300) == std::vector<int>{0, 14, 32, 3, 47, 65, 5, 88, 106});
+    CHECK(layout(80) == std::vector<int>{0, 14, 32, 3, 47, 65});  // the third needs 88 + 26
+    CHECK(layout(39).empty());
+    UiDpi = 192;
+    CHECK(layout(300) == std::vector<int>{0, 18, 54, 3, 76, 112, 5, 142, 178});
+    UiDpi = dpi;
 }
 
 TEST_SUITE("listview") {
@@ -170,6 +190,57 @@ TEST_CASE("legend window: one window, a saved place off every monitor falls back
     std::wstring cols = IniGetString(SettingsIniPath(), L"Window", L"ColsLegend");
     CHECK(cols.substr(0, 7) == L"70,170,");
     DeleteFileW(SettingsIniPath().c_str());
+}
+
+TEST_CASE("a group header in the scheme's colours: the fill, a rule after the text, none when the text is cut") {
+    const ThemeColors* before = CurrentTheme;
+    CurrentTheme = &ThemeDark;
+    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 400, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+    ListView_EnableGroupView(list, TRUE);
+    wchar_t caption[] = L"Matches";
+    LVGROUP group{};
+    group.cbSize = sizeof(group);
+    group.mask = LVGF_HEADER | LVGF_GROUPID;
+    group.pszHeader = caption;
+    group.iGroupId = 1;
+    REQUIRE(ListView_InsertGroup(list, -1, &group) >= 0);
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 24);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF back = CurrentTheme->slot[1], text = CurrentTheme->slot[18];
+    const COLORREF mean = RGB((GetRValue(back) + GetRValue(text)) / 2, (GetGValue(back) + GetGValue(text)) / 2,
+                              (GetBValue(back) + GetBValue(text)) / 2);
+    auto draw = [&](int width) {
+        RECT all{0, 0, 400, 24};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        NMLVCUSTOMDRAW record{};
+        record.nmcd.hdr.hwndFrom = list;
+        record.nmcd.hdc = dc;
+        record.nmcd.dwItemSpec = 1;
+        record.rcText = {0, 0, width, 24};
+        DrawGroupHeader(&record);
+    };
+    // Counted right of where the text may be drawn: its smoothed edges can take any shade.
+    auto ruleAt = [&](int width) {
+        int count = 0;
+        for (int x = width - 24; x < width; ++x) count += GetPixel(dc, x, 12) == mean;
+        return count;
+    };
+    draw(400);
+    CHECK(GetPixel(dc, 2, 2) == back);
+    CHECK(GetPixel(dc, 399 - 26, 12) == mean);  // the rule runs to 26 pixels before the right edge
+    CHECK(GetPixel(dc, 400 - 26, 12) == back);
+    draw(50);
+    CHECK(GetPixel(dc, 2, 2) == back);
+    CHECK(GetPixel(dc, 60, 2) == RGB(0xFF, 0xFF, 0xFF));  // nothing outside the header
+    CHECK(ruleAt(50) == 0);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DestroyWindow(list);
+    CurrentTheme = before;
 }
 
 }  // TEST_SUITE
