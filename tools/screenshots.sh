@@ -15,7 +15,13 @@ for tab in lister content packer filesystem inventory findings preview; do
   # UTF-16 with its mark, as the program keeps its INI.
   { printf '\xff\xfe'; printf '[Window]\r\nLastTab=%s\r\nExtraCols=%s\r\n[View]\r\nColors=%s\r\n' "$tab" "${EXTRACOLS:-}" "${COLORS:-standard}" |
       iconv -f utf-8 -t utf-16le; } > "$ini"
-  tools/wine-run "$DEMO_PREFIX" "$DEMO_EXE" "$DEMO_INI" &
+  # The preview tab checks a file of its own.
+  args=("$DEMO_INI")
+  if [ "$tab" = preview ]; then
+    mkdir -p "$demo/Files" && printf 'A line of text.\n' > "$demo/Files/notes.txt"
+    args+=(/preview "$(winpath "$demo/Files/notes.txt")")
+  fi
+  tools/wine-run "$DEMO_PREFIX" "$DEMO_EXE" "${args[@]}" &
   pid=$!
   sleep "${SHOT_WAIT:-6}"
   import -window root "$out/$tab.png"
