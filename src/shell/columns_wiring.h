@@ -2,5 +2,6 @@
 // and the pending order.
 #pragma once
 
-// Worker results, the cache reset, a change of the shown columns, Ctrl+Home/Up/Down/End.
+// Worker results, the cache reset, a fill of a plugin tab or a change of the shown
+// columns, Ctrl+Home/Up/Down/End.
 void ConnectExtraColumns();

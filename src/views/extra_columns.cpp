@@ -79,6 +79,12 @@ void XcolFillRow(int row, const PluginDetails& values) {
     }
 }
 
+void XcolUpdateReachCell(int row) {
+    for (size_t j = 0; j < ExtraColIds.size(); ++j)
+        if (std::wstring(ExtraColumnTable[ExtraColIds[j]].id) == L"reach")
+            ListViewSetCell(PluginList, row, 4 + static_cast<int>(j), ReachText(EntryOfRow(row)));
+}
+
 void XcolStartWorker(HWND window) {
     uint32_t generation = ++XcolGen;
     if (!PluginList || ExtraColIds.empty() || TabIsInventory || TabIsFindings || TabIsPreview) return;

@@ -17,6 +17,9 @@ extern std::map<std::wstring, PluginDetails> XcolCache;
 int XcolFindUsedColumn();
 // Writes the shown extra columns of one plugin-list row.
 void XcolFillRow(int row, const PluginDetails& values);
+// Rewrites the row's "Reach" cell: without a detect string in the INI the reach is the
+// plugin's own, known only once the probe answered.
+void XcolUpdateReachCell(int row);
 // Fills the extra columns of every row: cached at once, the rest by a new details job.
 void XcolStartWorker(HWND window);
 // Handler of MsgDetailsResult; takes the record.

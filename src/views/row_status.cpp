@@ -17,6 +17,7 @@
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
 #include "views/cell_texts.h"
+#include "views/extra_columns.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ void UpdateRowStatusCells(int index) {
     const PlugEntry& e = TabEntries[(size_t)index];
     ListViewSetCell(PluginList, row, 2, PlugEntryExtraText(e));
     ListViewSetCell(PluginList, row, 3, RowStateGlyph(e).glyph);
+    XcolUpdateReachCell(row);
 }
 
 std::wstring SelectedRowPath(int row) {

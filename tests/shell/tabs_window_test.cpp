@@ -2,6 +2,9 @@
 // with the fake plugins, probe answers, sorting, the checklist with its guard, the
 // status bar, and every real configuration of the corpus.
 #include "window_test_support.h"
+#include "probe/plugin_info.h"
+#include "probe_record/probe_result.h"
+#include "shell/columns_wiring.h"
 #include "shell/main_layout.h"
 #include "views/extra_columns.h"
 #include "views/window_layout.h"
@@ -127,6 +130,29 @@ TEST_SUITE("window") {
         // Sorted by the uses, not by the empty cells.
         SetExtraCols({});
         UiHideTrackTip();
+    }
+
+    TEST_CASE("the extra columns fill with the tab; the reach follows the plugin's own detect string") {
+        TcFolder tc(kIni);
+        ConnectExtraColumns();
+        Window w;
+        SetExtraCols({0, 11});  // description, reach
+        auto waitForTexts = [] {
+            for (int i = 0; i < 500 && ListViewCellText(PluginList, 0, 4).empty(); ++i) {
+                Pump();
+                Sleep(20);
+            }
+        };
+        w.Show(1);
+        waitForTexts();
+        const std::wstring expected = BuildPluginDetails(TabEntries[0].expandedPath).description + L"|" + Tr("xr_specific");
+        REQUIRE(expected.size() > 1 + Tr("xr_specific").size());
+        CHECK(Cells(PluginList, 0, {4, 5}) == expected);
+        // The file's texts are cached and shown at once; the reach waits for the probe.
+        ProbeCache.clear();
+        w.Show(1);
+        CHECK(Cells(PluginList, 0, {4, 5}) == expected);
+        SetExtraCols({});
     }
 
     TEST_CASE("the search row starts right of the last tab, also when the tabs were squeezed before") {
