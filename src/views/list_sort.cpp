@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "analyses/plugin_caches.h"
 #include "hostcfg/field_usage.h"
 #include "views/extra_columns.h"
 #include "views/list_rows.h"
@@ -19,13 +20,13 @@
 namespace {
 
 // Path cells may be shortened with an ellipsis and the "used" cells show badges,
-// so those columns sort by what the row stands for.
+// so those columns sort by what the row stands for (the uses counted as the badges count them).
 std::wstring SortText(HWND list, int row, int column) {
     if (list == PluginList && column == PathColumn) return SelectedRowPath(row).substr(0, 511);
     if (list == PluginList && column >= 0 && column == XcolFindUsedColumn()) {
         int counts[UsePlaceCount] = {};
         wchar_t text[16];
-        swprintf(text, 16, L"%06d", FieldUsageCount(ShownFieldUsage, LvRowContentPlugKey(row), counts, L""));
+        swprintf(text, 16, L"%06d", FieldUsageCount(CurrentFieldUsage(), LvRowContentPlugKey(row), counts, L""));
         return text;
     }
     return ListViewCellText(list, row, column);

@@ -155,6 +155,23 @@ TEST_SUITE("window") {
         SetExtraCols({});
     }
 
+    TEST_CASE("a change of dpi redraws the tab icons at the new size") {
+        TcFolder tc(kIni);
+        Window w;
+        auto iconSize = [] {
+            int cx = 0, cy = 0;
+            ImageList_GetIconSize(TabCtrl_GetImageList(TabCtl), &cx, &cy);
+            return cx * 1000 + cy;
+        };
+        RECT place{};
+        GetWindowRect(w.main, &place);
+        const int dpi = UiDpi;
+        SendMessageW(w.main, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&place));
+        CHECK(iconSize() == 24 * 1000 + 24);
+        SendMessageW(w.main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
+        CHECK(iconSize() == UiScale(16) * 1000 + UiScale(16));
+    }
+
     TEST_CASE("the search row starts right of the last tab, also when the tabs were squeezed before") {
         TcFolder tc(kIni);
         Window w;

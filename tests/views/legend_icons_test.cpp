@@ -53,6 +53,23 @@ RECT PaintedBox(int size, const std::function<void(HDC)>& paint) {
     return box;
 }
 
+// A memory bitmap to draw on, white at the start.
+struct Canvas {
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    Canvas(int width, int height) : bitmap(CreateCompatibleBitmap(screen, width, height)), old(SelectObject(dc, bitmap)) {
+        RECT all{0, 0, width, height};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+    }
+};
+
 }  // namespace
 
 TEST_CASE("legend rows: every status glyph, mark colour, packer bit and pictogram the lists use") {
@@ -205,9 +222,8 @@ TEST_CASE("a group header in the scheme's colours: the fill, a rule after the te
     group.pszHeader = caption;
     group.iGroupId = 1;
     REQUIRE(ListView_InsertGroup(list, -1, &group) >= 0);
-    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 24);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    Canvas canvas(400, 24);
+    HDC dc = canvas.dc;
     const COLORREF back = CurrentTheme->slot[1], text = CurrentTheme->slot[18];
     const COLORREF mean = RGB((GetRValue(back) + GetRValue(text)) / 2, (GetGValue(back) + GetGValue(text)) / 2,
                               (GetBValue(back) + GetBValue(text)) / 2);
@@ -235,10 +251,57 @@ TEST_CASE("a group header in the scheme's colours: the fill, a rule after the te
     CHECK(GetPixel(dc, 2, 2) == back);
     CHECK(GetPixel(dc, 60, 2) == RGB(0xFF, 0xFF, 0xFF));  // nothing outside the header
     CHECK(ruleAt(50) == 0);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    DestroyWindow(list);
+    CurrentTheme = before;
+}
+
+TEST_CASE("a list header in the scheme's colours: separators, the sort arrow's direction, the part after the last item") {
+    const ThemeColors* before = CurrentTheme;
+    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 400, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+    for (int c = 0; c < 2; ++c) {
+        wchar_t caption[] = L"Col";
+        LVCOLUMNW column{LVCF_TEXT | LVCF_WIDTH, 0, c == 0 ? 100 : 80, caption};
+        ListView_InsertColumn(list, c, &column);
+    }
+    HWND header = ListView_GetHeader(list);
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    item.fmt = HDF_LEFT | HDF_STRING | HDF_SORTDOWN;
+    Header_SetItem(header, 1, &item);
+    RECT all{};
+    GetClientRect(header, &all);
+    const int bottom = all.bottom, cy = bottom / 2;
+    REQUIRE(bottom > 12);
+    Canvas canvas(all.right, bottom);
+    HDC dc = canvas.dc;
+    auto stage = [&](DWORD drawStage, RECT rc, DWORD_PTR index) {
+        NMCUSTOMDRAW draw{};
+        draw.hdr = {header, 0, static_cast<UINT>(NM_CUSTOMDRAW)};
+        draw.dwDrawStage = drawStage;
+        draw.hdc = dc;
+        draw.rc = rc;
+        draw.dwItemSpec = index;
+        LRESULT result = 0;
+        return DrawHeader(&draw, result) ? result : -1;
+    };
+    CurrentTheme = &ThemeStandard;
+    CHECK(stage(CDDS_PREPAINT, all, 0) == -1);  // the system draws it, with its own arrow
+    CurrentTheme = &ThemeLight;
+    CHECK(stage(CDDS_PREPAINT, all, 0) == (CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT));
+    CHECK(stage(CDDS_ITEMPREPAINT, RECT{100, 0, 180, bottom}, 1) == CDRF_SKIPDEFAULT);
+    CHECK(stage(CDDS_POSTPAINT, all, 0) == CDRF_DODEFAULT);
+    const COLORREF* slot = CurrentTheme->slot;
+    CHECK(GetPixel(dc, 179, cy) == slot[16]);  // the separator at the item's right edge
+    CHECK(GetPixel(dc, 140, bottom - 1) == slot[15]);  // the underline
+    // Descending: the arrow's wide edge on top, its point below.
+    const int cx = 180 - UiScale(6) - UiScale(12) / 2, h = UiScale(4);
+    CHECK(GetPixel(dc, cx - h + 1, cy - h / 2) == slot[14]);
+    CHECK(GetPixel(dc, cx - h + 1, cy + h / 2) == slot[13]);
+    // Right of the last item the header is the scheme's too, not the system's white.
+    CHECK(GetPixel(dc, 300, 3) == slot[13]);
+    CHECK(GetPixel(dc, 300, bottom - 1) == slot[15]);
+    CHECK(GetPixel(dc, 50, 3) == RGB(0xFF, 0xFF, 0xFF));  // item 0 was not drawn here
     DestroyWindow(list);
     CurrentTheme = before;
 }
