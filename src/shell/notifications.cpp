@@ -142,12 +142,7 @@ LRESULT StatusListDraw(NMLVCUSTOMDRAW* draw) {
     case CDDS_ITEMPREPAINT:
         ThemeSelColors(draw);
         return CurrentTheme->custom && !ListViewRowSelected(draw) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
-    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: {
-        COLORREF colour = StatusCellColor(draw->nmcd.hdr.hwndFrom, (int)draw->nmcd.dwItemSpec, draw->iSubItem);
-        draw->clrText = colour != (COLORREF)-1 ? colour : Slot(2);
-        draw->clrTextBk = Slot(1);
-        return CDRF_NEWFONT;
-    }
+    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: return StatusCellPrePaint(draw);
     }
     return CDRF_DODEFAULT;
 }
