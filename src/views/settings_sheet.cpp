@@ -126,6 +126,14 @@ void ApplyPending() {
     if (SheetApplied) SheetApplied();
 }
 
+// An edit control reports the text put into it as a change; showing a value is no edit
+// and must neither become pending nor enable Apply.
+void ShowPageValue(HWND page, size_t row) {
+    SettingsFilling = true;
+    WriteSettingEditor(page, row, EditorBase(row), SettingValueAt(row));
+    SettingsFilling = false;
+}
+
 void InitGroupPage(HWND page) {
     int y = 8;
     for (size_t r = 0; r < SettingsTable.size(); ++r) {
@@ -133,7 +141,7 @@ void InitGroupPage(HWND page) {
         if (static_cast<int>(def.page) != PageOf(page)) continue;
         int base = EditorBase(r);
         int height = CreateSettingEditor(page, r, base, 8, y, 314, true);
-        WriteSettingEditor(page, r, base, SettingValueAt(r));
+        ShowPageValue(page, r);
         int helpX = def.type == SettingBool ? 20 : 8;
         AddControl(page, L"STATIC", Tr(def.helpKey), SS_NOPREFIX, helpX, y + height, 322 - helpX, 18, base + 2);
         y += height + 26;
@@ -142,12 +150,12 @@ void InitGroupPage(HWND page) {
 
 void RefreshGroupPage(HWND page) {
     for (size_t r = 0; r < SettingsTable.size(); ++r)
-        if (static_cast<int>(SettingsTable[r].page) == PageOf(page)) WriteSettingEditor(page, r, EditorBase(r), SettingValueAt(r));
+        if (static_cast<int>(SettingsTable[r].page) == PageOf(page)) ShowPageValue(page, r);
 }
 
 INT_PTR GroupPageCommand(HWND page, WPARAM wParam) {
     int id = LOWORD(wParam), code = HIWORD(wParam);
-    if (id < 1000 || id >= 1000 + 10 * static_cast<int>(SettingsTable.size())) return FALSE;
+    if (SettingsFilling || id < 1000 || id >= 1000 + 10 * static_cast<int>(SettingsTable.size())) return FALSE;
     size_t row = static_cast<size_t>((id - 1000) / 10);
     if (id != EditorBase(row) || (code != EN_CHANGE && code != BN_CLICKED && code != CBN_SELCHANGE)) return FALSE;
     PendingSettings[RowKey(SettingsTable[row])] = ReadSettingEditor(page, row, id);

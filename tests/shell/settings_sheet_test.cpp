@@ -89,6 +89,28 @@ void RunSheet(std::vector<std::function<void(HWND)>> steps) {
 
 TEST_SUITE("listview") {
 
+TEST_CASE("looking through the settings sheet is no edit: Apply stays off and OK writes nothing") {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&icc);
+    AppInstance = GetModuleHandleW(nullptr);
+    DeleteFileW(SettingsIniPath().c_str());
+    WriteSettingsIniValue(L"General", L"OpenInTc", L"/T");
+    LoadSettings(SettingsIniPath());
+    InitLanguage(std::nullopt);
+    bool applyOn = true;
+    RunSheet({
+        [&](HWND sheet) {
+            for (int page : {0, 1, 2, 3, 4, 0, 2}) ShowPage(sheet, page);
+            applyOn = IsWindowEnabled(GetDlgItem(sheet, 0x3021));  // the sheet's Apply button
+            CHECK(PendingSettings.empty());
+            SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        },
+    });
+    CHECK_FALSE(applyOn);
+    CHECK(IniGetString(SettingsIniPath(), L"Probe", L"Timeout").empty());  // no save happened
+    DeleteFileW(SettingsIniPath().c_str());
+}
+
 TEST_CASE("the settings sheet changes all twelve settings, clamps numbers and takes effect at once") {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
