@@ -116,6 +116,19 @@ HWND CreateLegendList(HWND window) {
     return list;
 }
 
+// The meanings are never wrapped: the column starts wide enough for the longest one,
+// headings included, but leaves the explanations at least half of the window.
+void FitMeaningColumn(HWND list) {
+    int widest = UiScale(170);
+    for (const LegendRow& row : LegendRows) {
+        int width = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                  reinterpret_cast<LPARAM>(row.meaning.c_str())));
+        widest = std::max(widest, width + UiScale(16));
+    }
+    widest = std::min(widest, UiScale(700) / 2 - UiScale(70));
+    ListView_SetColumnWidth(list, 1, std::max(widest, UiScale(170)));
+}
+
 LRESULT LegendCustomDraw(NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -265,10 +278,13 @@ LRESULT CALLBACK LegendWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
         HWND list = CreateLegendList(window);
         ThemeDwmDark(window, CurrentTheme->dark != 0);
         BuildLegendRows();
+        FitMeaningColumn(list);
         LegendFillList(list);
         return 0;
     }
     case WM_SIZE: {
+        // Minimised there is no width to wrap at; the rows stay as they are for the restore.
+        if (wParam == SIZE_MINIMIZED) return 0;
         HWND list = GetDlgItem(window, IdLegendList);
         MoveWindow(list, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         ListViewFitLastColumn(list);
@@ -321,4 +337,11 @@ void ShowLegend(HWND owner) {
         LegendFillList(list);
     }
     ShowWindow(LegendWnd, SW_SHOW);
+}
+
+void LegendTakeFont() {
+    if (!LegendWnd) return;
+    HWND list = GetDlgItem(LegendWnd, IdLegendList);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), TRUE);
+    LegendFillList(list);
 }

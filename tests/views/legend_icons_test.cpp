@@ -177,18 +177,33 @@ TEST_CASE("legend window: one window, a saved place off every monitor falls back
     GetWindowRect(first, &r);
     CHECK(r.right - r.left == UiScale(700));
     HWND list = GetDlgItem(first, 1);
+    int meaningWidth = ListView_GetColumnWidth(list, 1);
+    for (const LegendRow& row : LegendRows) {  // no meaning or heading cut off
+        CAPTURE(row.meaning);
+        CHECK(ListView_GetStringWidth(list, row.meaning.c_str()) < meaningWidth);
+    }
     CHECK(ListView_GetItemCount(list) >= static_cast<int>(LegendRows.size()));
     CHECK(LegendLines.size() == static_cast<size_t>(ListView_GetItemCount(list)));
     ListView_SetColumnWidth(list, 2, 150);
     LegendFillList(list);
     size_t narrow = LegendLines.size();
     CHECK(narrow > LegendRows.size());  // long explanations take several rows
+    // A dpi change makes the fonts anew and deletes the old one: the open legend takes the new
+    // font, and its larger letters need more rows.
+    HFONT before = UiFont;
+    UiFont = CreateFontW(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    LegendTakeFont();
+    CHECK(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)) == UiFont);
+    CHECK(LegendLines.size() > narrow);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(before), FALSE);
+    DeleteObject(UiFont);
+    UiFont = before;
     ShowWindow(first, SW_MINIMIZE);
     DestroyWindow(first);
     CHECK(LegendWnd == nullptr);
     CHECK(IniGetString(SettingsIniPath(), L"Window", L"LegendPos") == L"-30000,-30000,640,480");
     std::wstring cols = IniGetString(SettingsIniPath(), L"Window", L"ColsLegend");
-    CHECK(cols.substr(0, 7) == L"70,170,");
+    CHECK(cols == L"70," + std::to_wstring(MulDiv(meaningWidth, 96, UiDpi)) + L",150");
     DeleteFileW(SettingsIniPath().c_str());
 }
 
