@@ -178,7 +178,8 @@ TEST_CASE("legend window: one window, a saved place off every monitor falls back
     CHECK(r.right - r.left == UiScale(700));
     HWND list = GetDlgItem(first, 1);
     int meaningWidth = ListView_GetColumnWidth(list, 1);
-    for (const LegendRow& row : LegendRows) {  // no meaning or heading cut off
+    for (const LegendRow& row : LegendRows) {  // no meaning cut off; headings run on across the list
+        if (row.explanation.empty()) continue;
         CAPTURE(row.meaning);
         CHECK(ListView_GetStringWidth(list, row.meaning.c_str()) < meaningWidth);
     }
