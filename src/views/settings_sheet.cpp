@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
+
 #include "foundation/dialog_template.h"
 #include "foundation/labels.h"
 #include "foundation/list_view.h"
@@ -134,6 +136,26 @@ void ShowPageValue(HWND page, size_t row) {
     SettingsFilling = false;
 }
 
+// A help text takes as many lines as it needs and the next setting follows it, so that a
+// longer language does not push the last help text past the page's edge.
+int FitHelpHeight(HWND page, HWND help) {
+    RECT r{};
+    GetWindowRect(help, &r);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(help)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(help, text.data(), static_cast<int>(text.size()))));
+    HDC dc = GetDC(help);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(help, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, r.right - r.left, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(help, dc);
+    int lineHeight = DlgRect(page, 0, 0, 0, 9).bottom;
+    int lines = std::max(1, static_cast<int>((need.bottom + lineHeight - 1) / lineHeight));
+    MoveWindow(help, r.left, r.top, r.right - r.left, DlgRect(page, 0, 0, 0, 9 * lines).bottom, FALSE);
+    return 9 * lines;
+}
+
 void InitGroupPage(HWND page) {
     int y = 8;
     for (size_t r = 0; r < SettingsTable.size(); ++r) {
@@ -143,8 +165,10 @@ void InitGroupPage(HWND page) {
         int height = CreateSettingEditor(page, r, base, 8, y, 314, true);
         ShowPageValue(page, r);
         int helpX = def.type == SettingBool ? 20 : 8;
-        AddControl(page, L"STATIC", Tr(def.helpKey), SS_NOPREFIX, helpX, y + height, 322 - helpX, 18, base + 2);
-        y += height + 26;
+        HWND help = AddControl(page, L"STATIC", Tr(def.helpKey), SS_NOPREFIX, helpX, y + height, 322 - helpX, 9,
+                               base + 2);
+        int helpHeight = FitHelpHeight(page, help);
+        y += height + helpHeight + 8;
     }
 }
 

@@ -111,6 +111,50 @@ TEST_CASE("looking through the settings sheet is no edit: Apply stays off and OK
     DeleteFileW(SettingsIniPath().c_str());
 }
 
+// Whether every help text of a page shows all of its lines inside the page.
+bool HelpTextsFit(HWND page) {
+    RECT client{};
+    GetClientRect(page, &client);
+    for (size_t r = 0; r < SettingsTable.size(); ++r) {
+        HWND help = GetDlgItem(page, EditorId(SettingsTable[r].key) + 2);
+        if (!help) continue;
+        RECT box{};
+        GetWindowRect(help, &box);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&box), 2);
+        wchar_t text[1024] = {};
+        GetWindowTextW(help, text, 1024);
+        HDC dc = GetDC(help);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(help, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, box.right - box.left, 0};
+        DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(help, dc);
+        CAPTURE(std::string(SettingsTable[r].helpKey));
+        if (need.bottom > box.bottom - box.top || box.bottom > client.bottom) return false;
+    }
+    return true;
+}
+
+TEST_CASE("every help text shows all its lines inside its page, in English and in German") {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&icc);
+    AppInstance = GetModuleHandleW(nullptr);
+    for (const wchar_t* language : {L"eng", L"deu"}) {
+        CAPTURE(std::string(language, language + 3));
+        DeleteFileW(SettingsIniPath().c_str());
+        WriteSettingsIniValue(L"General", L"Language", language);
+        LoadSettings(SettingsIniPath());
+        InitLanguage(std::nullopt);
+        RunSheet({
+            [](HWND sheet) {
+                for (int page = 0; page < 4; ++page) CHECK(HelpTextsFit(ShowPage(sheet, page)));
+                PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+            },
+        });
+    }
+    DeleteFileW(SettingsIniPath().c_str());
+}
+
 TEST_CASE("the settings sheet changes all twelve settings, clamps numbers and takes effect at once") {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
