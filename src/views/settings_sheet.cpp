@@ -138,12 +138,10 @@ void ShowPageValue(HWND page, size_t row) {
 
 // A help text takes as many lines as it needs and the next setting follows it, so that a
 // longer language does not push the last help text past the page's edge.
-int FitHelpHeight(HWND page, HWND help) {
+int FitHelpHeight(HWND page, HWND help, const std::wstring& text) {
     RECT r{};
     GetWindowRect(help, &r);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(help)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(help, text.data(), static_cast<int>(text.size()))));
     HDC dc = GetDC(help);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(help, WM_GETFONT, 0, 0)));
     RECT need{0, 0, r.right - r.left, 0};
@@ -162,12 +160,14 @@ void InitGroupPage(HWND page) {
         const SettingDef& def = SettingsTable[r];
         if (static_cast<int>(def.page) != PageOf(page)) continue;
         int base = EditorBase(r);
+        SettingsFilling = true;  // an up-down may put its number into the new edit
         int height = CreateSettingEditor(page, r, base, 8, y, 314, true);
+        SettingsFilling = false;
         ShowPageValue(page, r);
         int helpX = def.type == SettingBool ? 20 : 8;
-        HWND help = AddControl(page, L"STATIC", Tr(def.helpKey), SS_NOPREFIX, helpX, y + height, 322 - helpX, 9,
-                               base + 2);
-        int helpHeight = FitHelpHeight(page, help);
+        std::wstring helpText = Tr(def.helpKey);
+        HWND help = AddControl(page, L"STATIC", helpText, SS_NOPREFIX, helpX, y + height, 322 - helpX, 9, base + 2);
+        int helpHeight = FitHelpHeight(page, help, helpText);
         y += height + helpHeight + 8;
     }
 }
