@@ -116,6 +116,8 @@ void OnSettingsChanged() {
         LayoutMainFrame(MainWnd);
         FillTab();
     }
+    // The frames of the children keep the old scheme's colours until painted again.
+    if (MainWnd) RedrawWindow(MainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     TakeSnapshot();
 }
 
