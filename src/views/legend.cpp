@@ -140,7 +140,7 @@ void DrawHeading(const NMLVCUSTOMDRAW* draw, const LegendRow& row) {
     RECT cell{}, whole{};
     ListView_GetSubItemRect(list, item, 1, LVIR_LABEL, &cell);
     ListView_GetItemRect(list, item, &whole, LVIR_BOUNDS);
-    cell.left += UiScale(6);  // where the list starts a cell's text
+    cell.left += 3 * GetSystemMetrics(SM_CXEDGE);  // where the list starts a cell's text, at any dpi
     cell.right = whole.right;
     COLORREF color = ListView_GetTextColor(list);
     if (color == CLR_DEFAULT) color = GetSysColor(COLOR_WINDOWTEXT);
