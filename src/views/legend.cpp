@@ -1,6 +1,7 @@
 #include "views/legend.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -144,7 +145,11 @@ void DrawHeading(const NMLVCUSTOMDRAW* draw, const LegendRow& row) {
     cell.right = whole.right;
     COLORREF color = ListView_GetTextColor(list);
     if (color == CLR_DEFAULT) color = GetSysColor(COLOR_WINDOWTEXT);
-    if (CurrentTheme->custom && ListView_GetItemState(list, item, LVIS_SELECTED)) color = CurrentTheme->slot[4];
+    if (ListView_GetItemState(list, item, LVIS_SELECTED)) {
+        // An unthemed list marks the selection in the system's highlight colours while it has the focus.
+        if (CurrentTheme->custom) color = CurrentTheme->slot[4];
+        else if (!GetWindowTheme(list) && GetFocus() == list) color = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    }
     HDC dc = draw->nmcd.hdc;
     HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     int oldMode = SetBkMode(dc, TRANSPARENT);
