@@ -53,6 +53,12 @@ std::vector<std::wstring> IniSectionNames(const std::wstring& ini) {
     });
 }
 
+std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const IniPairs& lines, const std::wstring& key) {
+    for (const auto& line : lines)
+        if (StrIEquals(line.first, key)) return line;
+    return std::nullopt;
+}
+
 IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section) {
     std::vector<std::wstring> lines = ReadNulList(kSectionChars, [&](wchar_t* buf, DWORD size) {
         return GetPrivateProfileSectionW(section.c_str(), buf, size, ini.c_str());

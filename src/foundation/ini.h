@@ -1,5 +1,6 @@
 // Reading INI files through the Windows profile functions; files are named by full path.
 #pragma once
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,8 @@ using IniSections = std::vector<std::pair<std::wstring, IniPairs>>;
 
 // The value as the platform returns it (one pair of surrounding quotes gone), "" when absent.
 std::wstring IniGetString(const std::wstring& ini, const std::wstring& section, const std::wstring& key);
+// First pair whose key equals the key ignoring case.
+std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const IniPairs& lines, const std::wstring& key);
 // Every key=value line in file order, repeated keys kept; keys trimmed, values as written.
 IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section);
 // Every section name of the file, in file order; the buffer grows, so none is missed.

@@ -10,11 +10,13 @@
 #include "views/extra_columns.h"
 #include "views/list_subclass.h"
 #include "views/main_controls.h"
+#include "views/tab_fill.h"
 
 void ConnectExtraColumns() {
     WindowHooks.applyExtraColValues = ApplyExtraColValues;
     DropExtraColumnTexts = XcolResetCache;
     ExtraColumnsChanged = [] { XcolStartWorker(MainWnd); };
+    FillHooks.startExtraColumns = [] { XcolStartWorker(MainWnd); };
     ListOrderOp = [](int op) {
         if (TabCtl) OrderOp(PluginList, TabCtrl_GetCurSel(TabCtl), op);
     };

@@ -2,6 +2,7 @@
 // with the fake plugins, probe answers, sorting, the checklist with its guard, the
 // status bar, and every real configuration of the corpus.
 #include "window_test_support.h"
+#include "shell/columns_wiring.h"
 #include "shell/main_layout.h"
 #include "views/extra_columns.h"
 #include "views/window_layout.h"
@@ -94,6 +95,7 @@ TEST_SUITE("window") {
                            L"[CustomFields]\r\nTitles=Size|Zebra\r\nContents1=[=content.Size]\r\n"
                            L"Contents2=[=content.Zebra]\r\n[RenameTemplates]\r\nt1=[N] [=content.Size]\r\n";
         TcFolder tc(ini.c_str());
+        ConnectExtraColumns();
         Window w;
         w.Show(0);
         auto tipAt = [&](int row, int column) {
@@ -115,10 +117,17 @@ TEST_SUITE("window") {
         CHECK(status.starts_with(glyph + L"  "));
         CHECK(status.find(L"\n") > glyph.size() + 3);
 
-        SetExtraCols({12});
+        SetExtraCols({4, 12});
         w.Show(1);
         int used = XcolFindUsedColumn();
-        REQUIRE(used == 4);
+        REQUIRE(used == 5);
+        // A fill asks the details worker for the file facts of the shown rows.
+        for (int i = 0; i < 100 && ListViewCellText(PluginList, 0, 4).empty(); ++i) {
+            Pump();
+            Sleep(50);
+        }
+        CHECK(ListViewCellText(PluginList, 0, 4) == (sizeof(void*) == 8 ? L"64" : L"32"));
+        CHECK(ListViewCellText(PluginList, 0, used).empty());  // the badges stand for the uses
         const COLORREF accent = RGB(0x2F, 0x6F, 0xD0);  // the pictograms' accent
         CHECK(CellPixels(PluginList, 0, used, accent) > 10);
         std::wstring uses = tipAt(0, used);
