@@ -270,13 +270,13 @@ void LoadInventory() {
         InvUnreadable = 1;
         return;
     }
-    for (const auto& section : IniSectionNames(path)) {
+    for (const auto& [section, lines] : ReadIniFile(path)) {
         InvRecord record;
-        for (const auto& [key, value] : ReadIniSection(path, section)) record[key] = InvUnescape(StrTrim(value));
+        for (const auto& [key, value] : lines) record[key] = InvUnescape(value);
         if (section == L"Meta")
             InvMeta = std::move(record);
         else
-            InvSections[section] = std::move(record);
+            InvSections.try_emplace(section, std::move(record));
     }
     // Every inventory written names its wincmd.ini; one without is damaged or
     // half written, and a fresh one would drop the history.
@@ -311,7 +311,7 @@ void UpdateInventory(int kind) {
     for (const PlugEntry& e : section.entries) {
         std::wstring name = FreeSectionName(InventorySectionName(kind, e.expandedPath), used);
         used.insert(name);
-        std::wstring stamp = FileStamp(e.expandedPath);
+        std::wstring stamp = e.fileExists ? FileStamp(e.expandedPath) : L"";  // each stamp costs two file queries
         auto found = InvSections.find(name);
         if (found == InvSections.end()) {
             InvRecord& r = InvSections[name];

@@ -9,6 +9,7 @@
 #include "editing/save_changes.h"
 
 struct PlugEntry;
+struct PlugRef;
 
 struct EditingUiHooks {
     std::function<int()> currentTab;         // the shown main tab, 0..6
@@ -18,7 +19,7 @@ struct EditingUiHooks {
     std::function<int(int finding)> jumpToFinding;
     std::function<void()> recheckLister;     // the preview tab in Lister mode checks its file again
     std::function<void(const std::wstring& title, const std::wstring& text)> showTextPopup;
-    std::function<void(const std::wstring& file)> showPluginInfo;
+    std::function<void(const PlugRef&)> showPluginInfo;
     std::function<std::wstring(const PlugEntry&)> rowStateGlyph;
 };
 extern EditingUiHooks EditingUi;

@@ -132,7 +132,7 @@ void FindingsMenu(HWND owner, POINT screen, int index) {
         return;
     case FcOpenExplorer: ShowInExplorer(ref); return;
     case FcInfo:
-        if (EditingUi.showPluginInfo) EditingUi.showPluginInfo(ref.file);
+        if (EditingUi.showPluginInfo) EditingUi.showPluginInfo(ref);
         return;
     case FcCopy: CopyToClipboard(owner, TabName(f.tab) + L"\t" + f.name + L"\t" + f.text); return;
     case FcAck: SetAcknowledged(f.ackKey, !f.acked); break;

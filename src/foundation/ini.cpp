@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "foundation/files.h"
 #include "foundation/text.h"
 
 namespace {
@@ -11,6 +12,7 @@ constexpr DWORD kListerValueChars = 32768;
 constexpr DWORD kSectionChars = 32768;
 constexpr DWORD kSectionNamesChars = 65536;
 constexpr DWORD kMaxListChars = 1u << 26;
+constexpr size_t kMaxFileBytes = size_t(1) << 27;
 
 // Splits a double-NUL-terminated list into its lines.
 std::vector<std::wstring> NulSeparated(const std::wstring& buf, size_t used) {
@@ -51,6 +53,12 @@ std::vector<std::wstring> IniSectionNames(const std::wstring& ini) {
     });
 }
 
+std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const IniPairs& lines, const std::wstring& key) {
+    for (const auto& line : lines)
+        if (StrIEquals(line.first, key)) return line;
+    return std::nullopt;
+}
+
 IniPairs ReadIniSection(const std::wstring& ini, const std::wstring& section) {
     std::vector<std::wstring> lines = ReadNulList(kSectionChars, [&](wchar_t* buf, DWORD size) {
         return GetPrivateProfileSectionW(section.c_str(), buf, size, ini.c_str());
@@ -75,4 +83,29 @@ std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key) {
     DWORD n = GetPrivateProfileStringW(L"Lister", key.c_str(), L"", buf.data(), kListerValueChars, ini.c_str());
     buf.resize(n);
     return StrTrim(buf);
+}
+
+IniSections ParseIniText(const std::wstring& text) {
+    IniSections sections;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = StrTrim(text.substr(start, end - start));
+        start = end + 1;
+        if (line.starts_with(L'[')) {
+            size_t close = line.rfind(L']');
+            sections.emplace_back(StrTrim(line.substr(1, (close == std::wstring::npos ? line.size() : close) - 1)),
+                                  IniPairs{});
+            continue;
+        }
+        size_t eq = line.find(L'=');
+        if (sections.empty() || eq == std::wstring::npos || line.starts_with(L';')) continue;
+        sections.back().second.emplace_back(StrTrim(line.substr(0, eq)), StrTrim(line.substr(eq + 1)));
+    }
+    return sections;
+}
+
+IniSections ReadIniFile(const std::wstring& ini) {
+    return ParseIniText(ReadTextFileAuto(ini, kMaxFileBytes));
 }

@@ -120,10 +120,8 @@ void ScanLine(FieldUsage& usage, const SectionScan& s, const std::wstring& key, 
     }
 }
 
-void ScanSection(FieldUsage& usage, const std::wstring& name) {
+void ScanSection(FieldUsage& usage, const std::wstring& name, const IniPairs& lines) {
     SectionScan s{name, StrLower(name), {}, {}, {}};
-    if (IsPluginSection(s.lower)) return;
-    IniPairs lines = ReadIniSection(EffectiveIniPath(name), name);
     bool columns = s.lower.starts_with(L"customfields");
     for (const auto& [key, value] : lines) {
         std::wstring k = StrLower(key);
@@ -154,7 +152,25 @@ bool HasFieldNoCase(const FieldUse& use, const std::wstring& field) {
 FieldUsage BuildFieldUsage() {
     FieldUsage usage;
     if (WincmdIniPath.empty()) return usage;
-    for (const auto& name : IniSectionNames(FullPath(WincmdIniPath))) ScanSection(usage, name);
+    // One read of the whole file: asking section by section costs a parse of the file each time.
+    const std::wstring ini = FullPath(WincmdIniPath);
+    IniSections sections = ReadIniFile(ini);
+    auto alternateUserIni = [&] {
+        for (const auto& [name, lines] : sections)
+            if (StrIEquals(name, L"Configuration")) {
+                auto value = KvFindNoCase(lines, L"AlternateUserIni");
+                return value ? Unquote(value->second) : std::wstring();
+            }
+        return std::wstring();
+    };
+    std::set<std::wstring> seen;
+    for (const auto& [name, lines] : sections) {
+        // TC reads only the first of two sections of one name.
+        if (!seen.insert(StrLower(name)).second || IsPluginSection(StrLower(name))) continue;
+        auto redirect = KvFindNoCase(lines, L"RedirectSection");
+        std::wstring file = redirect ? RedirectTarget(ini, Unquote(redirect->second), alternateUserIni) : ini;
+        ScanSection(usage, name, file == ini ? lines : ReadIniSection(file, name));
+    }
     return usage;
 }
 

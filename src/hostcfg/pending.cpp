@@ -130,12 +130,6 @@ bool IsContiguousRun(const std::vector<unsigned>& positions) {
     return positions.empty() || (size_t)(positions.back() - positions.front()) + 1 == positions.size();
 }
 
-std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const IniPairs& lines, const std::wstring& key) {
-    for (const auto& line : lines)
-        if (StrIEquals(line.first, key)) return line;
-    return std::nullopt;
-}
-
 void DiscardPending() {
     PendingEdits.clear();
     PlugStates.clear();

@@ -78,7 +78,5 @@ void TakePackerCaps(size_t row);
 bool OrderIsCustom(int kind);
 bool IsContiguousRun(const std::vector<unsigned>& positions);
 
-// First pair whose key equals the key ignoring case.
-std::optional<std::pair<std::wstring, std::wstring>> KvFindNoCase(const IniPairs& lines, const std::wstring& key);
 
 void DiscardPending();

@@ -130,16 +130,22 @@ std::wstring TcFilePath(const std::wstring& name) {
     return folder.empty() ? L"" : PathJoin(folder, name);
 }
 
-std::wstring EffectiveIniPath(const std::wstring& section) {
-    if (WincmdIniPath.empty()) return L"";
-    std::wstring ini = Absolute(WincmdIniPath);
-    std::wstring value = StrTrim(IniGetString(ini, section, L"RedirectSection"));
+std::wstring RedirectTarget(const std::wstring& ini, const std::wstring& redirect,
+                           const std::function<std::wstring()>& alternateUserIni) {
+    std::wstring value = StrTrim(redirect);
     if (value.empty() || value == L"0") return ini;
-    if (value == L"1") value = IniGetString(ini, L"Configuration", L"AlternateUserIni");
+    if (value == L"1") value = alternateUserIni();
     value = EnvExpand(StrTrim(value));
     if (value.empty()) return ini;
     if (IsAbsolutePath(value)) return value;
     return PathJoin(PathDir(ini), value);
+}
+
+std::wstring EffectiveIniPath(const std::wstring& section) {
+    if (WincmdIniPath.empty()) return L"";
+    std::wstring ini = Absolute(WincmdIniPath);
+    return RedirectTarget(ini, IniGetString(ini, section, L"RedirectSection"),
+                          [&] { return IniGetString(ini, L"Configuration", L"AlternateUserIni"); });
 }
 
 std::wstring RememberedTcDir() {

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,10 @@ std::wstring TcExePath();
 std::wstring TcFilePath(const std::wstring& name);
 // The file that really holds the section (RedirectSection followed one level); "".
 std::wstring EffectiveIniPath(const std::wstring& section);
+// The same for a section of `ini` whose RedirectSection value is `redirect`; the
+// [Configuration] AlternateUserIni value is asked only when the value is "1".
+std::wstring RedirectTarget(const std::wstring& ini, const std::wstring& redirect,
+                           const std::function<std::wstring()>& alternateUserIni);
 // The TC folder remembered from an earlier run, "" when it no longer holds TC.
 std::wstring RememberedTcDir();
 // Remembers COMMANDER_PATH as the TC folder when it holds TC and differs; false

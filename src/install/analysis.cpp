@@ -74,24 +74,14 @@ std::wstring FirstVersion(const InstInfo& info) {
     return FileVersionText(info.files.front().path, true);
 }
 
-void ReadInf(InstInfo& info) {
-    InfData inf = ParseInfLines(ReadIniSection(info.infPath, L"plugininstall"));
-    info.infType = inf.type;
-    info.infFile = inf.file;
-    info.infDescription = inf.description;
-    info.infVersion = inf.version;
-    info.infDefaultDir = inf.defaultDir;
-    info.infExtensions = inf.extensions;
-}
-
 // The file to install, or "" with the error set.
 std::wstring PluginFileName(InstInfo& info, const std::wstring& name, bool chosenIsInf) {
     if (!chosenIsInf) return name;
-    if (info.infFile.empty()) return OnlyPluginInFolder(info.folder, info.error);
+    if (info.inf.file.empty()) return OnlyPluginInFolder(info.folder, info.error);
     // Only a plain name inside the package is installed: a path could copy any file
     // of the machine into TC's plugin folder.
-    if (!InfFileNameIsSafe(info.infFile)) info.error = FillVar(Tr("in_err_infunsafe"), L"f", info.infFile);
-    return info.error.empty() ? info.infFile : L"";
+    if (!InfFileNameIsSafe(info.inf.file)) info.error = FillVar(Tr("in_err_infunsafe"), L"f", info.inf.file);
+    return info.error.empty() ? info.inf.file : L"";
 }
 
 void FindFiles(InstInfo& info, const std::wstring& path32) {
@@ -142,9 +132,9 @@ InstInfo InstAnalyze(const std::wstring& chosen) {
     bool chosenIsInf = StrLower(name) == L"pluginst.inf";
     if (chosenIsInf) info.infPath = chosen;
     else if (FileExists(PathJoin(info.folder, L"pluginst.inf"))) info.infPath = PathJoin(info.folder, L"pluginst.inf");
-    if (!info.infPath.empty()) ReadInf(info);
+    if (!info.infPath.empty()) info.inf = ParseInfLines(ReadIniSection(info.infPath, L"plugininstall"));
     DebugLog(L"install: picked " + chosen +
-             (info.infPath.empty() ? L", no pluginst.inf" : L", inf type=" + info.infType + L" file=" + info.infFile));
+             (info.infPath.empty() ? L", no pluginst.inf" : L", inf type=" + info.inf.type + L" file=" + info.inf.file));
 
     std::wstring file = PluginFileName(info, name, chosenIsInf);
     if (!info.error.empty()) return info;
@@ -170,7 +160,7 @@ InstInfo InstAnalyze(const std::wstring& chosen) {
     if (info.existing >= 0) {
         info.target = PathDir(info.entries[(size_t)info.existing].expandedPath);
     } else {
-        std::wstring sub = FileSafeName(info.infDefaultDir);
+        std::wstring sub = FileSafeName(info.inf.defaultDir);
         std::wstring base = InstPluginArea(info.entries, info.kind);
         info.target = base.empty() ? L"" : PathJoin(base, sub.empty() ? info.pluginName : sub);
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "hostcfg/plug_entry.h"
+#include "install/package_text.h"
 #include "probe_record/probe_result.h"
 
 struct InstFile {
@@ -17,12 +18,7 @@ struct InstInfo {
     std::wstring folder;       // the package folder: where the chosen file lies
     std::wstring archiveName;  // the archive it came from, set by the install command
     std::wstring infPath;
-    std::wstring infType;
-    std::wstring infFile;
-    std::wstring infDescription;
-    std::wstring infVersion;
-    std::wstring infDefaultDir;
-    std::vector<std::wstring> infExtensions;
+    InfData inf;               // its [plugininstall] lines
     std::wstring pluginFile;   // name of the file to install
     std::wstring pluginName;   // stem of its 32-bit-style name
     std::wstring fileVersion;

@@ -65,8 +65,8 @@ void FillExtBox(HWND box, const InstCtx& ctx) {
 void CreateHead(HWND dialog, const InstCtx& ctx) {
     const InstInfo& info = *ctx.info;
     UiAddControl(dialog, L"Static", ctx.heading, LineStyle, IdHeading, 0, UiFontHeading);
-    if (!info.infDescription.empty())
-        UiAddControl(dialog, L"Static", info.infDescription, LineStyle, IdDescription, 0, UiFontSubheading);
+    if (!info.inf.description.empty())
+        UiAddControl(dialog, L"Static", info.inf.description, LineStyle, IdDescription, 0, UiFontSubheading);
     UiAddControl(dialog, L"Static", ctx.sourceLine, LineStyle, IdSource, 0, UiFontSubheading);
     if (ctx.update) {
         UiAddControl(dialog, L"Static", ctx.updateLine, SS_PATHELLIPSIS | SS_CENTERIMAGE | SS_NOPREFIX, IdTargetLine, 0,

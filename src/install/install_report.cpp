@@ -89,8 +89,8 @@ void GeneralChecks(InstCtx& ctx) {
     int kindBit = 1 << info.kind;
     if (info.probe.kindMask > 0 && !(info.probe.kindMask & kindBit))
         AddReportWarning(ctx, FillVar(Tr("in_kind_bad"), L"k", TabName((int)info.kind)));
-    if (!info.infType.empty() && info.infType.substr(0, 3) != InstAreaWord(info.kind))
-        AddReportWarning(ctx, FillVar(FillVar(Tr("in_inf_type"), L"t", info.infType), L"f", info.pluginFile));
+    if (!info.inf.type.empty() && info.inf.type.substr(0, 3) != InstAreaWord(info.kind))
+        AddReportWarning(ctx, FillVar(FillVar(Tr("in_inf_type"), L"t", info.inf.type), L"f", info.pluginFile));
     if (info.probe.status == ProbeError) {
         if (ProbeIsLoadFail1114(info.probe.status, info.probe.errorText)) AddReportNote(ctx, Tr("in_onlytc"));
         else AddReportWarning(ctx, FillVar(Tr("in_probe_err"), L"w", info.probe.errorText));
@@ -159,7 +159,7 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
     std::vector<std::wstring> offered;
     if (e)
         for (const DetectItem& item : e->iniDetect.items) AddExtTokens(offered, item.text);
-    for (const std::wstring& ext : info.infExtensions)
+    for (const std::wstring& ext : info.inf.extensions)
         if (std::find(offered.begin(), offered.end(), ext) == offered.end()) offered.push_back(ext);
     if (offered.empty()) AddReportWarning(ctx, Tr("in_pk_noext"));
     for (const std::wstring& ext : offered) {
@@ -211,7 +211,7 @@ void InstReportText(InstCtx& ctx) {
     const InstInfo& info = *ctx.info;
     const PlugEntry* e = info.existing >= 0 ? &info.entries[(size_t)info.existing] : nullptr;
     std::wstring answer = info.probe.status == ProbeOk ? info.probe.answer : L"";
-    std::wstring version = info.fileVersion.empty() ? info.infVersion : info.fileVersion;
+    std::wstring version = info.fileVersion.empty() ? info.inf.version : info.fileVersion;
     ctx.update = e != nullptr;
     FillLines(ctx, version);
     GeneralChecks(ctx);

@@ -27,6 +27,7 @@ void ConnectEditing() {
     };
     EditingUi.showTextPopup = UiShowTextPopup;
     EditingUi.jumpToFinding = JumpToFinding;
+    EditingUi.showPluginInfo = ShowPluginInfoOf;
     EditingUi.recheckLister = LvFillCheck;
     EditingUi.rowStateGlyph = [](const PlugEntry& entry) { return std::wstring(RowStateGlyph(entry).glyph); };
     ListActions.listerCheckMenu = LvCheckMenu;

@@ -12,6 +12,7 @@
 #include "analyses/preview_texts.h"
 #include "views/preview_file.h"
 #include "editing/entry_edit.h"
+#include "editing/finding_actions.h"
 #include "editing/kept_rows.h"
 #include "editing/order_ops.h"
 #include "probe/background_probe.h"
@@ -105,7 +106,8 @@ void WireFeatures(HWND) {
                    claims == ExtClaims.end() ? std::vector<size_t>{} : claims->second);
     };
     FeatureCommands[CmdEdit] = [](HWND window) {
-        if (!TabIsFindings) EditEntry(window, PluginListSelection(), L"");
+        if (TabIsFindings) FindingEntryAction(window, FindingsListSelection(), FcEdit);
+        else EditEntry(window, PluginListSelection(), L"");
     };
     for (int op : {0, 1})
         FeatureCommands[op == 0 ? CmdMoveUp : CmdMoveDown] = [op](HWND) {
@@ -113,7 +115,8 @@ void WireFeatures(HWND) {
             if (tab == 0 || tab == 1) OrderOp(PluginList, tab, op);
         };
     FeatureCommands[CmdDelete] = [](HWND window) {
-        if (!TabIsFindings) AskMarkDelete(window, PluginListSelection(), L"");
+        if (TabIsFindings) FindingEntryAction(window, FindingsListSelection(), FcDelete);
+        else AskMarkDelete(window, PluginListSelection(), L"");
     };
     WireSearch();
     ListActions.pluginMenu = PluginMenu;

@@ -4,12 +4,15 @@
 
 #include "analyses/findings.h"
 #include "analyses/inventory.h"
+#include "editing/finding_actions.h"
 #include "editing/launch.h"
+#include "editing/lister_actions.h"
 #include "foundation/list_view.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "foundation/themes.h"
 #include "hostcfg/plug_entry.h"
+#include "shell/commands.h"
 #include "shell/notifications.h"
 #include "views/detail_pane.h"
 #include "views/findings_list.h"
@@ -17,6 +20,7 @@
 #include "views/list_rows.h"
 #include "views/main_colors.h"
 #include "views/main_controls.h"
+#include "views/row_status.h"
 #include "views/panes.h"
 #include "views/tab_fill.h"
 #include "views/view_state.h"
@@ -39,6 +43,14 @@ void ToggleAcknowledged(int index) {
     RefillFindings();
 }
 
+// A finding that a view mode fills the gap of is fixed at once; any other shows its entry.
+void ActivateFinding(HWND list, int index) {
+    if (index >= 0 && (size_t)index < Findings.size() && Findings[(size_t)index].fix == FixModeGap)
+        ModeGapFix(GetAncestor(list, GA_ROOT));
+    else
+        JumpToFinding(index);
+}
+
 // Checked findings are drawn grey; new plugins stand out, removed ones are grey.
 LRESULT DrawRow(NMLVCUSTOMDRAW* draw, bool grey, bool highlight) {
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
@@ -56,7 +68,11 @@ bool FindingsNotify(const NMHDR* header, LRESULT& result) {
         int index = (int)draw->nmcd.lItemlParam;
         bool acked = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && index >= 0 &&
                      (size_t)index < Findings.size() && Findings[(size_t)index].acked;
-        result = DrawRow(draw, acked, false);
+        result = draw->nmcd.dwDrawStage == (CDDS_SUBITEM | CDDS_ITEMPREPAINT) ? StatusCellPrePaint(draw)
+                                                                              : DrawRow(draw, acked, false);
+        // The kind column takes its colour where the scheme has its own.
+        if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && CurrentTheme->custom && !acked && !ListViewRowSelected(draw))
+            result |= CDRF_NOTIFYSUBITEMDRAW;
         return true;
     }
     case LVN_ITEMCHANGED: {
@@ -66,12 +82,15 @@ bool FindingsNotify(const NMHDR* header, LRESULT& result) {
     }
     case NM_DBLCLK:
     case NM_RETURN:
-        JumpToFinding(FindingsListSelection());
+        ActivateFinding(header->hwndFrom, FindingsListSelection());
         return true;
     case LVN_KEYDOWN:
-        if (((const NMLVKEYDOWN*)header)->wVKey != VK_INSERT) return false;
-        ToggleAcknowledged(FindingsListSelection());
-        return true;
+        switch (((const NMLVKEYDOWN*)header)->wVKey) {
+        case VK_INSERT: ToggleAcknowledged(FindingsListSelection()); return true;
+        case VK_DELETE: FindingEntryAction(GetAncestor(header->hwndFrom, GA_ROOT), FindingsListSelection(), FcDelete); return true;
+        case VK_F4: FindingEntryAction(GetAncestor(header->hwndFrom, GA_ROOT), FindingsListSelection(), FcEdit); return true;
+        }
+        return false;
     }
     return false;
 }
@@ -133,6 +152,8 @@ int JumpToFinding(int index) {
 
 void WireFindingsAndInventory() {
     ListActions.entryIsNew = EntryIsNew;
+    FeatureCommands[CmdJump] = [](HWND) { JumpToFinding(FindingsListSelection()); };
+    FeatureCommands[CmdAcknowledge] = [](HWND) { ToggleAcknowledged(FindingsListSelection()); };
     auto previous = ListActions.otherListNotify;
     ListActions.otherListNotify = [previous](HWND window, const NMHDR* header, LRESULT& result) {
         if (FindingsList && header->hwndFrom == FindingsList && FindingsNotify(header, result)) return true;

@@ -143,6 +143,7 @@ void UiRebuildFonts() {
     DeleteFont(UiFontFixed, fixedFont);
     DeleteFont(UiFontSemibold, semiboldFont);
     UiApplyFonts();
+    LegendTakeFont();
     if (KeyBar) InvalidateRect(KeyBar, nullptr, FALSE);
 }
 

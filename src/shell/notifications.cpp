@@ -142,12 +142,7 @@ LRESULT StatusListDraw(NMLVCUSTOMDRAW* draw) {
     case CDDS_ITEMPREPAINT:
         ThemeSelColors(draw);
         return CurrentTheme->custom && !ListViewRowSelected(draw) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
-    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: {
-        COLORREF colour = StatusCellColor(draw->nmcd.hdr.hwndFrom, (int)draw->nmcd.dwItemSpec, draw->iSubItem);
-        draw->clrText = colour != (COLORREF)-1 ? colour : Slot(2);
-        draw->clrTextBk = Slot(1);
-        return CDRF_NEWFONT;
-    }
+    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: return StatusCellPrePaint(draw);
     }
     return CDRF_DODEFAULT;
 }
@@ -422,12 +417,14 @@ LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
 LRESULT OnMainContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
     if (OnPreviewContextMenu(window, reinterpret_cast<HWND>(wParam), lParam)) return 0;
     HWND list = reinterpret_cast<HWND>(wParam);
-    if (list && (list == PluginList || list == ExtList)) {
+    if (list && (list == PluginList || list == ExtList || list == InventoryList)) {
         int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
         if (row < 0) return 0;
         POINT pt = ListViewMenuPoint(list, row, lParam);
         if (list == ExtList) {
             if (ListActions.extRowMenu) ListActions.extRowMenu(window, pt, row);
+        } else if (list == InventoryList) {
+            if (ListActions.pluginMenu) ListActions.pluginMenu(window, pt, SelectedPluginRef(row));
         } else if (!(ListActions.keptRowMenu && ListActions.keptRowMenu(window, pt, row)) && ListActions.pluginMenu) {
             ListActions.pluginMenu(window, pt, SelectedPluginRef(row));
         }

@@ -20,6 +20,8 @@
 #include "shell/main_layout.h"
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
+#include "shell/search.h"
+#include "views/detail_pane.h"
 #include "views/inventory_list.h"
 #include "views/legend.h"
 #include "views/main_colors.h"
@@ -85,9 +87,11 @@ void RetitleWindow() {
         if (window) SetWindowTextW(window, Tr(key).c_str());
     if (PvFileLabel && PreviewFile.empty()) SetWindowTextW(PvFileLabel, Tr("pv_nofile").c_str());
     if (SearchEdit) SendMessageW(SearchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Tr("srch_cue").c_str()));
+    UpdateSearchStatus();
     for (HWND window : {MarksStrip, KeyBar})
         if (window) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     if (LegendWnd) DestroyWindow(LegendWnd);
+    StatusNote.clear();  // a note in the old language
 }
 
 }  // namespace
@@ -112,6 +116,8 @@ void OnSettingsChanged() {
         LayoutMainFrame(MainWnd);
         FillTab();
     }
+    // The frames of the children keep the old scheme's colours until painted again.
+    if (MainWnd) RedrawWindow(MainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     TakeSnapshot();
 }
 

@@ -1,6 +1,7 @@
 #include "views/legend.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -116,6 +117,50 @@ HWND CreateLegendList(HWND window) {
     return list;
 }
 
+// A heading has only a meaning; it is drawn across the explanation column, so that a
+// long one is not cut at the meaning column's edge.
+bool IsHeading(const LegendRow& row) { return row.symbol.empty() && row.explanation.empty() && !row.meaning.empty(); }
+
+// The meanings are never wrapped: the column starts wide enough for the longest one,
+// but leaves the explanations at least half of the window.
+void FitMeaningColumn(HWND list) {
+    int widest = UiScale(170);
+    for (const LegendRow& row : LegendRows) {
+        if (IsHeading(row)) continue;
+        int width = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                  reinterpret_cast<LPARAM>(row.meaning.c_str())));
+        widest = std::max(widest, width + UiScale(16));
+    }
+    widest = std::min(widest, UiScale(700) / 2 - UiScale(70));
+    ListView_SetColumnWidth(list, 1, std::max(widest, UiScale(170)));
+}
+
+void DrawHeading(const NMLVCUSTOMDRAW* draw, const LegendRow& row) {
+    HWND list = draw->nmcd.hdr.hwndFrom;
+    auto item = static_cast<int>(draw->nmcd.dwItemSpec);
+    RECT cell{}, whole{};
+    ListView_GetSubItemRect(list, item, 1, LVIR_LABEL, &cell);
+    ListView_GetItemRect(list, item, &whole, LVIR_BOUNDS);
+    cell.left += 3 * GetSystemMetrics(SM_CXEDGE);  // where the list starts a cell's text, at any dpi
+    cell.right = whole.right;
+    COLORREF color = ListView_GetTextColor(list);
+    if (color == CLR_DEFAULT) color = GetSysColor(COLOR_WINDOWTEXT);
+    if (ListView_GetItemState(list, item, LVIS_SELECTED)) {
+        // An unthemed list marks the selection in the system's highlight colours while it has the focus.
+        if (CurrentTheme->custom) color = CurrentTheme->slot[4];
+        else if (!GetWindowTheme(list) && GetFocus() == list) color = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    }
+    HDC dc = draw->nmcd.hdc;
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColor = SetTextColor(dc, color);
+    DrawTextW(dc, row.meaning.c_str(), static_cast<int>(row.meaning.size()), &cell,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+}
+
 LRESULT LegendCustomDraw(NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -131,12 +176,17 @@ LRESULT LegendCustomDraw(NMLVCUSTOMDRAW* draw) {
         if (row.style == 1) draw->clrTextBk = CurrentTheme->slot[5];
         else if (row.style >= 2 && row.style <= 5) draw->clrText = CurrentTheme->slot[kTextSlot[row.style]];
         ThemeSelColors(draw);
-        return row.style >= 100 && LegendLines[line].first ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+        bool drawnAfter = (row.style >= 100 && LegendLines[line].first) || IsHeading(row);
+        return drawnAfter ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
     }
     case CDDS_ITEMPOSTPAINT: {
         auto line = static_cast<size_t>(draw->nmcd.dwItemSpec);
         if (line >= LegendLines.size()) return CDRF_DODEFAULT;
         const LegendRow& row = LegendRows[LegendLines[line].row];
+        if (IsHeading(row)) {
+            DrawHeading(draw, row);
+            return CDRF_DODEFAULT;
+        }
         RECT label{};
         label.left = LVIR_LABEL;
         SendMessageW(draw->nmcd.hdr.hwndFrom, LVM_GETITEMRECT, line, reinterpret_cast<LPARAM>(&label));
@@ -243,7 +293,7 @@ void LegendFillList(HWND list) {
         for (size_t j = 0; j < lines.size(); ++j) {
             int index = static_cast<int>(LegendLines.size());
             ListViewSetCell(list, index, 0, j == 0 ? row.symbol : L"");
-            ListViewSetCell(list, index, 1, j == 0 ? row.meaning : L"");
+            ListViewSetCell(list, index, 1, j == 0 && !IsHeading(row) ? row.meaning : L"");
             ListViewSetCell(list, index, 2, lines[j]);
             LegendLines.push_back({static_cast<int32_t>(r), static_cast<uint8_t>(j == 0)});
         }
@@ -265,10 +315,13 @@ LRESULT CALLBACK LegendWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
         HWND list = CreateLegendList(window);
         ThemeDwmDark(window, CurrentTheme->dark != 0);
         BuildLegendRows();
+        FitMeaningColumn(list);
         LegendFillList(list);
         return 0;
     }
     case WM_SIZE: {
+        // Minimised there is no width to wrap at; the rows stay as they are for the restore.
+        if (wParam == SIZE_MINIMIZED) return 0;
         HWND list = GetDlgItem(window, IdLegendList);
         MoveWindow(list, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         ListViewFitLastColumn(list);
@@ -321,4 +374,11 @@ void ShowLegend(HWND owner) {
         LegendFillList(list);
     }
     ShowWindow(LegendWnd, SW_SHOW);
+}
+
+void LegendTakeFont() {
+    if (!LegendWnd) return;
+    HWND list = GetDlgItem(LegendWnd, IdLegendList);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), TRUE);
+    LegendFillList(list);
 }

@@ -29,6 +29,8 @@ void AddLegendRow(const std::wstring& symbol, const std::wstring& meaning, const
                   uint32_t style);
 // Rebuilds LegendRows in the current language.
 void BuildLegendRows();
+// The open legend takes the program's font made anew (after a dpi change) and wraps again.
+void LegendTakeFont();
 // Fills the list from LegendRows, wrapping explanations at the explanation column's width.
 void LegendFillList(HWND list);
 // Greedy wrap at blanks; a line feed always starts a new line.

@@ -115,3 +115,10 @@ COLORREF StatusCellColor(HWND list, int row, int column) {
     int slot = StatusCellSlot(which, column, text);
     return slot ? CurrentTheme->slot[slot] : (COLORREF)-1;
 }
+
+LRESULT StatusCellPrePaint(NMLVCUSTOMDRAW* draw) {
+    COLORREF colour = StatusCellColor(draw->nmcd.hdr.hwndFrom, (int)draw->nmcd.dwItemSpec, draw->iSubItem);
+    draw->clrText = colour != (COLORREF)-1 ? colour : CurrentTheme->slot[2];
+    draw->clrTextBk = CurrentTheme->slot[1];
+    return CDRF_NEWFONT;
+}

@@ -1,6 +1,7 @@
 // The status glyph of a plugin-list row and the paths the rows show.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -27,3 +28,6 @@ std::wstring SelectedRowPath(int row);
 // The text colour of a status cell under a scheme with its own colours; -1 for the
 // default colour (always under the standard scheme).
 COLORREF StatusCellColor(HWND list, int row, int column);
+// A cell's prepaint in a list whose state cells carry colours: its status colour, else
+// the scheme's text colour, on the scheme's background.
+LRESULT StatusCellPrePaint(NMLVCUSTOMDRAW* draw);

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
+
 #include "foundation/dialog_template.h"
 #include "foundation/labels.h"
 #include "foundation/list_view.h"
@@ -126,28 +128,58 @@ void ApplyPending() {
     if (SheetApplied) SheetApplied();
 }
 
+// An edit control reports the text put into it as a change; showing a value is no edit
+// and must neither become pending nor enable Apply.
+void ShowPageValue(HWND page, size_t row) {
+    SettingsFilling = true;
+    WriteSettingEditor(page, row, EditorBase(row), SettingValueAt(row));
+    SettingsFilling = false;
+}
+
+// A help text takes as many lines as it needs and the next setting follows it, so that a
+// longer language does not push the last help text past the page's edge.
+int FitHelpHeight(HWND page, HWND help, const std::wstring& text) {
+    RECT r{};
+    GetWindowRect(help, &r);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    HDC dc = GetDC(help);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(help, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, r.right - r.left, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(help, dc);
+    int lineHeight = DlgRect(page, 0, 0, 0, 9).bottom;
+    int lines = std::max(1, static_cast<int>((need.bottom + lineHeight - 1) / lineHeight));
+    MoveWindow(help, r.left, r.top, r.right - r.left, DlgRect(page, 0, 0, 0, 9 * lines).bottom, FALSE);
+    return 9 * lines;
+}
+
 void InitGroupPage(HWND page) {
     int y = 8;
     for (size_t r = 0; r < SettingsTable.size(); ++r) {
         const SettingDef& def = SettingsTable[r];
         if (static_cast<int>(def.page) != PageOf(page)) continue;
         int base = EditorBase(r);
+        SettingsFilling = true;  // an up-down may put its number into the new edit
         int height = CreateSettingEditor(page, r, base, 8, y, 314, true);
-        WriteSettingEditor(page, r, base, SettingValueAt(r));
+        SettingsFilling = false;
+        ShowPageValue(page, r);
         int helpX = def.type == SettingBool ? 20 : 8;
-        AddControl(page, L"STATIC", Tr(def.helpKey), SS_NOPREFIX, helpX, y + height, 322 - helpX, 18, base + 2);
-        y += height + 26;
+        std::wstring helpText = Tr(def.helpKey);
+        HWND help = AddControl(page, L"STATIC", helpText, SS_NOPREFIX, helpX, y + height, 322 - helpX, 9, base + 2);
+        int helpHeight = FitHelpHeight(page, help, helpText);
+        y += height + helpHeight + 8;
     }
 }
 
 void RefreshGroupPage(HWND page) {
     for (size_t r = 0; r < SettingsTable.size(); ++r)
-        if (static_cast<int>(SettingsTable[r].page) == PageOf(page)) WriteSettingEditor(page, r, EditorBase(r), SettingValueAt(r));
+        if (static_cast<int>(SettingsTable[r].page) == PageOf(page)) ShowPageValue(page, r);
 }
 
 INT_PTR GroupPageCommand(HWND page, WPARAM wParam) {
     int id = LOWORD(wParam), code = HIWORD(wParam);
-    if (id < 1000 || id >= 1000 + 10 * static_cast<int>(SettingsTable.size())) return FALSE;
+    if (SettingsFilling || id < 1000 || id >= 1000 + 10 * static_cast<int>(SettingsTable.size())) return FALSE;
     size_t row = static_cast<size_t>((id - 1000) / 10);
     if (id != EditorBase(row) || (code != EN_CHANGE && code != BN_CLICKED && code != CBN_SELCHANGE)) return FALSE;
     PendingSettings[RowKey(SettingsTable[row])] = ReadSettingEditor(page, row, id);

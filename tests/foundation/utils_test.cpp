@@ -130,6 +130,26 @@ TEST_CASE("INI sections keep order, repeats and blanks of values, and may exceed
     RemoveTree(dir);
 }
 
+TEST_CASE("a whole INI file read in one pass gives what the profile functions give") {
+    std::wstring dir = FreshTempDir(L"inifile"), ini = PathJoin(dir, L"own.ini");
+    std::wstring text = L"before=first\r\n[Meta]\r\nIni = C:\\tc\\wincmd.ini \r\n; a comment=x\r\nnoequals\r\n"
+                        L"\r\n  [ spaced name ]  \r\nkey=a=b\r\nkey=again\n=empty key\n[L|c:\\p\\x.wlx]\rName=\u00e9\u4e2d\r\n"
+                        L"[empty]\r\n[last]\r\nv=  \"quoted\"  ";
+    for (int bom = 0; bom < 2; ++bom) {
+        CAPTURE(bom);
+        WriteFileBytes(ini, (bom ? "\xEF\xBB\xBF" + StrToUtf8(text) : "\xFF\xFE" + Utf16Bytes(text)));
+        IniSections expected;
+        for (const std::wstring& name : IniSectionNames(ini)) {
+            IniPairs lines;
+            for (const auto& [key, value] : ReadIniSection(ini, name)) lines.emplace_back(key, StrTrim(value));
+            expected.emplace_back(name, lines);
+        }
+        CHECK(ReadIniFile(ini) == expected);
+    }
+    CHECK(ReadIniFile(PathJoin(dir, L"missing.ini")).empty());
+    RemoveTree(dir);
+}
+
 TEST_CASE("time stamps: days and minutes since 1601, invalid dates refused") {
     CHECK(StrParseDateDays(L"1601-01-02 12:00") == doctest::Approx(1.5));
     CHECK(StrParseDateDays(L"1601-01-03") == doctest::Approx(2.0));

@@ -198,7 +198,7 @@ TEST_CASE("where TC's configuration uses each plugin's fields") {
                  L"[RenameTemplates]\r\n1=[N] [=exif.Date:12]\r\n"
                  L"[searches]\r\nMySearch_plugin=fileinfo.size > 1 & !(\"fileinfo.date\" = 2) | x\r\n"
                  L"[ContentPlugins]\r\n0=[=fileinfo.never]\r\n[ContentPlugins64]\r\n0=[=fileinfo.never]\r\n"
-                 L"[Other]\r\nKey=text [=audio.Title]\r\n",
+                 L"[Other]\r\nKey=text [=audio.Title]\r\n[other]\r\nKey=[=audio.Second]\r\n",  // TC reads only the first
                  true);
     WriteIniText(tc / L"c.ini", L"[CustomFieldsMy view]\r\nContents1=[=audio.Album]\r\n", false);
     FieldUsage usage = BuildFieldUsage();

@@ -89,6 +89,52 @@ void RunSheet(std::vector<std::function<void(HWND)>> steps) {
 
 TEST_SUITE("listview") {
 
+// Whether every help text of a page shows all of its lines inside the page.
+bool HelpTextsFit(HWND page) {
+    RECT client{};
+    GetClientRect(page, &client);
+    for (size_t r = 0; r < SettingsTable.size(); ++r) {
+        HWND help = GetDlgItem(page, EditorId(SettingsTable[r].key) + 2);
+        if (!help) continue;
+        RECT box{};
+        GetWindowRect(help, &box);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&box), 2);
+        RECT need{0, 0, box.right - box.left, 0};
+        HDC dc = GetDC(help);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(help, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, Tr(SettingsTable[r].helpKey).c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        ReleaseDC(help, dc);
+        if (need.bottom > box.bottom - box.top || box.bottom > client.bottom) return false;
+    }
+    return true;
+}
+
+TEST_CASE("looking through the sheet, in English and German: every help text fits, Apply stays off, OK writes nothing") {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&icc);
+    AppInstance = GetModuleHandleW(nullptr);
+    for (const wchar_t* language : {L"eng", L"deu"}) {
+        CAPTURE(std::string(language, language + 3));
+        DeleteFileW(SettingsIniPath().c_str());
+        WriteSettingsIniValue(L"General", L"Language", language);
+        LoadSettings(SettingsIniPath());
+        InitLanguage(std::nullopt);
+        bool applyOn = true;
+        RunSheet({
+            [&](HWND sheet) {
+                for (int page = 0; page < 4; ++page) CHECK(HelpTextsFit(ShowPage(sheet, page)));
+                for (int page : {4, 0, 2}) ShowPage(sheet, page);
+                applyOn = IsWindowEnabled(GetDlgItem(sheet, 0x3021));  // the sheet's Apply button
+                CHECK(PendingSettings.empty());
+                SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            },
+        });
+        CHECK_FALSE(applyOn);
+        CHECK(IniGetString(SettingsIniPath(), L"Probe", L"Timeout").empty());  // no save happened
+    }
+    DeleteFileW(SettingsIniPath().c_str());
+}
+
 TEST_CASE("the settings sheet changes all twelve settings, clamps numbers and takes effect at once") {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);

@@ -2,9 +2,14 @@
 // with the fake plugins, probe answers, sorting, the checklist with its guard, the
 // status bar, and every real configuration of the corpus.
 #include "window_test_support.h"
+#include "analyses/findings.h"
+#include "dsx/entry_editor.h"
+#include "editing/entry_edit.h"
 #include "probe/plugin_info.h"
 #include "probe_record/probe_result.h"
 #include "shell/columns_wiring.h"
+#include "shell/commands.h"
+#include "shell/editing_hooks.h"
 #include "shell/main_layout.h"
 #include "views/extra_columns.h"
 #include "views/window_layout.h"
@@ -97,6 +102,7 @@ TEST_SUITE("window") {
                            L"[CustomFields]\r\nTitles=Size|Zebra\r\nContents1=[=content.Size]\r\n"
                            L"Contents2=[=content.Zebra]\r\n[RenameTemplates]\r\nt1=[N] [=content.Size]\r\n";
         TcFolder tc(ini.c_str());
+        ConnectExtraColumns();
         Window w;
         w.Show(0);
         auto tipAt = [&](int row, int column) {
@@ -118,10 +124,17 @@ TEST_SUITE("window") {
         CHECK(status.starts_with(glyph + L"  "));
         CHECK(status.find(L"\n") > glyph.size() + 3);
 
-        SetExtraCols({12});
+        SetExtraCols({4, 12});
         w.Show(1);
         int used = XcolFindUsedColumn();
-        REQUIRE(used == 4);
+        REQUIRE(used == 5);
+        // A fill asks the details worker for the file facts of the shown rows.
+        for (int i = 0; i < 100 && ListViewCellText(PluginList, 0, 4).empty(); ++i) {
+            Pump();
+            Sleep(50);
+        }
+        CHECK(ListViewCellText(PluginList, 0, 4) == (sizeof(void*) == 8 ? L"64" : L"32"));
+        CHECK(ListViewCellText(PluginList, 0, used).empty());  // the badges stand for the uses
         const COLORREF accent = RGB(0x2F, 0x6F, 0xD0);  // the pictograms' accent
         CHECK(CellPixels(PluginList, 0, used, accent) > 10);
         std::wstring uses = tipAt(0, used);
@@ -186,6 +199,52 @@ TEST_SUITE("window") {
         MapWindowPoints(nullptr, w.main, reinterpret_cast<POINT*>(&label), 2);
         CHECK(IsWindowVisible(SearchLabel));
         CHECK(label.left >= last.right + UiScale(12));
+    }
+
+    TEST_CASE("the findings tab: Ins and the key bar check a finding, F4 edits its entry, the key bar jumps to it") {
+        TcFolder tc(kIni);
+        ConnectEditing();
+        Window w;
+        auto selectGone = [&] {
+            w.Show(5);
+            for (int r = 0; r < ListView_GetItemCount(FindingsList); ++r) {
+                const Finding& f = Findings[(size_t)ListViewItemData(FindingsList, r)];
+                if (f.name != L"gone" || f.iniLine) continue;
+                Select(FindingsList, r);
+                return ListViewItemData(FindingsList, r);
+            }
+            return -1;
+        };
+        int finding = selectGone();
+        REQUIRE(finding >= 0);
+        std::wstring ackKey = Findings[(size_t)finding].ackKey;
+        REQUIRE_FALSE(IsFindingAcked(ackKey));
+        NMLVKEYDOWN key{{FindingsList, IdFindingsList, LVN_KEYDOWN}, VK_INSERT, 0};
+        SendMessageW(w.main, WM_NOTIFY, IdFindingsList, (LPARAM)&key);
+        CHECK(IsFindingAcked(ackKey));
+        ShowAcked = true;  // a checked finding leaves the list unless checked ones are shown
+        REQUIRE(selectGone() >= 0);
+        SendMessageW(w.main, WM_COMMAND, CmdAcknowledge, 0);
+        CHECK_FALSE(IsFindingAcked(ackKey));
+        ShowAcked = false;
+
+        // F4 on the list and on the key bar: the entry behind the finding, shown on its tab, is edited.
+        static int edited = 0;
+        RunEntryEditor = [](HWND, EntryEditForm&) { return ++edited, false; };
+        selectGone();
+        key.wVKey = VK_F4;
+        SendMessageW(w.main, WM_NOTIFY, IdFindingsList, (LPARAM)&key);
+        CHECK(edited == 1);
+        selectGone();
+        SendMessageW(w.main, WM_COMMAND, CmdEdit, 0);
+        CHECK(edited == 2);
+        RunEntryEditor = EditEntryDialog;
+
+        selectGone();
+        SendMessageW(w.main, WM_COMMAND, CmdJump, 0);
+        Pump();
+        CHECK(TabCtrl_GetCurSel(TabCtl) == 0);
+        CHECK(ListViewCellText(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED), 1) == L"gone");
     }
 
     TEST_CASE("every real configuration of the corpus fills the four plugin tabs") {

@@ -11,6 +11,7 @@
 
 #include "foundation/data_folder.h"
 #include "foundation/ini.h"
+#include "foundation/labels.h"
 #include "foundation/texts.h"
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
@@ -82,15 +83,22 @@ TEST_CASE("legend rows: every status glyph, mark colour, packer bit and pictogra
         CAPTURE(glyphs[i].shortKey);
         CHECK(HasRow(glyphs[i].glyph, glyphs[i].shortKey, 0));
     }
-    for (int bit = 1; bit <= 512; bit *= 2) CHECK(!Tr("pk_new").empty());
-    CHECK(HasRow(L"512", "pk_encrypt", 0));
+    for (uint32_t bit = 1; bit <= 512; bit *= 2) {  // each capability bit the packer cells name
+        bool found = false;
+        for (const LegendRow& r : LegendRows)
+            found |= r.symbol == L"    " + std::to_wstring(bit) && r.meaning == PackerCapsText(bit);
+        CAPTURE(bit);
+        CHECK(found);
+    }
     CHECK(HasRow(L"\u25A0", "lgm_new", 1));
     CHECK(HasRow(L"\u25A1", "lgm_removed", 2));
     CHECK(HasRow(L"\u25A0", "lgm_folder", 3));
     CHECK(HasRow(L"\u25A0", "lgm_greedy", 4));
     std::set<uint32_t> styles;
     for (const LegendRow& r : LegendRows) styles.insert(r.style);
-    CHECK(styles == std::set<uint32_t>{0, 1, 2, 3, 4, 5, 100, 101, 102, 103, 104, 105});
+    std::set<uint32_t> expected{0, 1, 2, 3, 4, 5};  // plain and the five mark colours
+    for (uint32_t place = 0; place < UsePlaceCount; ++place) expected.insert(100 + place);  // every pictogram
+    CHECK(styles == expected);
     for (const LegendRow& r : LegendRows) {
         CAPTURE(r.meaning);
         CHECK(r.meaning.find(L'_') == std::wstring::npos);      // no key left without its text
@@ -194,18 +202,34 @@ TEST_CASE("legend window: one window, a saved place off every monitor falls back
     GetWindowRect(first, &r);
     CHECK(r.right - r.left == UiScale(700));
     HWND list = GetDlgItem(first, 1);
+    int meaningWidth = ListView_GetColumnWidth(list, 1);
+    for (const LegendRow& row : LegendRows) {  // no meaning cut off; headings run on across the list
+        if (row.explanation.empty()) continue;
+        CAPTURE(row.meaning);
+        CHECK(ListView_GetStringWidth(list, row.meaning.c_str()) < meaningWidth);
+    }
     CHECK(ListView_GetItemCount(list) >= static_cast<int>(LegendRows.size()));
     CHECK(LegendLines.size() == static_cast<size_t>(ListView_GetItemCount(list)));
     ListView_SetColumnWidth(list, 2, 150);
     LegendFillList(list);
     size_t narrow = LegendLines.size();
     CHECK(narrow > LegendRows.size());  // long explanations take several rows
+    // A dpi change makes the fonts anew and deletes the old one: the open legend takes the new
+    // font, and its larger letters need more rows.
+    HFONT before = UiFont;
+    UiFont = CreateFontW(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    LegendTakeFont();
+    CHECK(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)) == UiFont);
+    CHECK(LegendLines.size() > narrow);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(before), FALSE);
+    DeleteObject(UiFont);
+    UiFont = before;
     ShowWindow(first, SW_MINIMIZE);
     DestroyWindow(first);
     CHECK(LegendWnd == nullptr);
     CHECK(IniGetString(SettingsIniPath(), L"Window", L"LegendPos") == L"-30000,-30000,640,480");
     std::wstring cols = IniGetString(SettingsIniPath(), L"Window", L"ColsLegend");
-    CHECK(cols.substr(0, 7) == L"70,170,");
+    CHECK(cols == L"70," + std::to_wstring(MulDiv(meaningWidth, 96, UiDpi)) + L",150");
     DeleteFileW(SettingsIniPath().c_str());
 }
 
