@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "probe/workers.h"
 #include "support/test_support.h"
 #include "views/extra_columns.h"
+#include "views/list_sort.h"
 #include "views/main_controls.h"
 #include "views/window_layout.h"
 
@@ -99,6 +101,19 @@ TEST_CASE("extra columns: each column's text for the fake plugins, and a replace
     CHECK(Cell(1, 4) == L" ");  // a file without version texts: a blank, not an empty cell
     CHECK(Cell(1, 4 + 12).empty());  // only Content plugins show where they are used
     CHECK(Cell(2, 4 + 11).empty());  // nor does a Packer show a reach
+
+    // Sorted by size while the job runs: the rows move once, when the last answer came.
+    SortStates[PluginList] = {4 + 9, 0};
+    XcolResetCache();
+    REQUIRE(FillAndWait(window));
+    std::wstring listerSize = BuildPluginDetails(lister).size;
+    REQUIRE(listerSize != facts.size);
+    bool listerFirst = StrCmpLogicalW(listerSize.c_str(), facts.size.c_str()) < 0;
+    CHECK(ListViewItemData(PluginList, listerFirst ? 0 : 2) == 1);
+    CHECK(Cell(listerFirst ? 0 : 2, 4 + 9) == listerSize);
+    SortStates[PluginList] = {0, 0};  // equal texts: back to the order of the entries
+    ListViewSortApply(PluginList);
+    SortStates[PluginList] = {-1, 0};
 
     // An older job's late answer: cached only while it belongs to the run since the reset.
     uint32_t before = XcolGen.load();
