@@ -54,13 +54,16 @@ bool AnyValue(const PluginDetails& values) {
     return false;
 }
 
-}  // namespace
-
-int XcolFindUsedColumn() {
+// The plugin-list column of an extra column; -1 while it is not shown.
+int ShownColumnOf(const wchar_t* id) {
     for (size_t j = 0; j < ExtraColIds.size(); ++j)
-        if (std::wstring(ExtraColumnTable[ExtraColIds[j]].id) == L"used") return 4 + static_cast<int>(j);
+        if (std::wstring(ExtraColumnTable[ExtraColIds[j]].id) == id) return 4 + static_cast<int>(j);
     return -1;
 }
+
+}  // namespace
+
+int XcolFindUsedColumn() { return ShownColumnOf(L"used"); }
 
 void XcolFillRow(int row, const PluginDetails& values) {
     bool any = AnyValue(values);
@@ -80,9 +83,7 @@ void XcolFillRow(int row, const PluginDetails& values) {
 }
 
 void XcolUpdateReachCell(int row) {
-    for (size_t j = 0; j < ExtraColIds.size(); ++j)
-        if (std::wstring(ExtraColumnTable[ExtraColIds[j]].id) == L"reach")
-            ListViewSetCell(PluginList, row, 4 + static_cast<int>(j), ReachText(EntryOfRow(row)));
+    if (int column = ShownColumnOf(L"reach"); column >= 0) ListViewSetCell(PluginList, row, column, ReachText(EntryOfRow(row)));
 }
 
 void XcolStartWorker(HWND window) {
