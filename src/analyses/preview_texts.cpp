@@ -22,12 +22,6 @@ const PvPlugin* RowAt(int index) {
     return index >= 0 && static_cast<size_t>(index) < PvPlugins.size() ? &PvPlugins[index] : nullptr;
 }
 
-const FieldDef* FieldAt(const PvRowRef& ref) {
-    const PvPlugin* row = RowAt(ref.row);
-    if (!row || ref.field < 0 || static_cast<size_t>(ref.field) >= row->fields.size()) return nullptr;
-    return &row->fields[ref.field];
-}
-
 std::wstring EntryName(const PvPlugin& row) {
     return row.builtIn ? row.name : EntryNumberText(row.number) + L"  " + row.name;
 }
@@ -71,6 +65,12 @@ std::wstring UnitOf(const FieldDef& field, int unit) {
 }
 
 }  // namespace
+
+const FieldDef* PvFieldAt(const PvRowRef& ref) {
+    const PvPlugin* row = RowAt(ref.row);
+    if (!row || ref.field < 0 || static_cast<size_t>(ref.field) >= row->fields.size()) return nullptr;
+    return &row->fields[ref.field];
+}
 
 int PvPickGroup(const PvPlugin& row) {
     if (row.builtIn || row.state == PvQuerying || row.state == PvAnsweredOk) return 1;
@@ -211,14 +211,14 @@ std::wstring PvPluginDetailText(const PvPlugin& row) {
 }
 
 std::wstring PvFieldReference(const PvRowRef& ref) {
-    const FieldDef* field = FieldAt(ref);
+    const FieldDef* field = PvFieldAt(ref);
     if (!field) return L"";
     std::wstring unit = UnitOf(*field, ref.unit);
     return L"[=" + PvPlugins[ref.row].key + L"." + field->name + (unit.empty() ? L"" : L"." + unit) + L"]";
 }
 
 std::wstring PvItemValueText(const PvRowRef& ref) {
-    const FieldDef* field = FieldAt(ref);
+    const FieldDef* field = PvFieldAt(ref);
     return field && ref.unit >= 0 ? ValueOf(*field, static_cast<size_t>(ref.unit)) : L"";
 }
 
@@ -226,7 +226,7 @@ std::wstring PvFieldDetailText(const PvRowRef& ref, const FieldUsage& usage) {
     const PvPlugin* row = RowAt(ref.row);
     if (!row) return L"";
     std::wstring text = PreviewRowText(*row);
-    const FieldDef* field = FieldAt(ref);
+    const FieldDef* field = PvFieldAt(ref);
     if (!field) return text;
     std::wstring type = PvFieldTypeName(field->type);
     text += L"\r\n" + Tr("pvd_field") + L"\t" + field->name + L"  ·  " + type;

@@ -15,6 +15,9 @@ struct PvRowRef {
     int32_t unit = 0;
 };
 
+// The field a record names; null for a placeholder or a record out of date.
+const FieldDef* PvFieldAt(const PvRowRef& ref);
+
 // Pick-list groups by state: 1 matches, 2 does not match, 3 error, 4 never asked.
 int PvPickGroup(const PvPlugin& row);
 std::wstring PvPickGroupHeader(int group);

@@ -75,6 +75,10 @@ int ListViewItemData(HWND list, int row) {
     return static_cast<int>(item.lParam);
 }
 
+bool ListViewNewlySelected(const NMLISTVIEW& change) {
+    return (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED);
+}
+
 bool ListViewRowSelected(const NMLVCUSTOMDRAW* draw) {
     if (!CurrentTheme->custom) return false;
     return (SendMessageW(draw->nmcd.hdr.hwndFrom, LVM_GETITEMSTATE, draw->nmcd.dwItemSpec, LVIS_SELECTED) &

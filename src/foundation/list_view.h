@@ -29,6 +29,8 @@ void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int w
 void ListViewSetCell(HWND list, int row, int column, const std::wstring& text);
 // The item data (lParam) of a row, -1 when there is no such row.
 int ListViewItemData(HWND list, int row);
+// Whether an item change selected a row that was not selected before.
+bool ListViewNewlySelected(const NMLISTVIEW& change);
 // Whether the custom-drawn row is selected; always false without custom colours.
 bool ListViewRowSelected(const NMLVCUSTOMDRAW* draw);
 // Where a context menu opens: the mouse point, or for the keyboard below the row.

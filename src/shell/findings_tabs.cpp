@@ -27,11 +27,6 @@
 
 namespace {
 
-bool NewlySelected(const NMLISTVIEW* change) {
-    return (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
-           !(change->uOldState & LVIS_SELECTED);
-}
-
 void RefillFindings() {
     FillFindingsList(FindingsList);
     if (UpdateStatusBar) UpdateStatusBar();
@@ -77,7 +72,7 @@ bool FindingsNotify(const NMHDR* header, LRESULT& result) {
     }
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
-        if (NewlySelected(change)) SetDetailText(FindingDetailText((int)change->lParam), true);
+        if (ListViewNewlySelected(*change)) SetDetailText(FindingDetailText((int)change->lParam), true);
         return true;
     }
     case NM_DBLCLK:

@@ -53,11 +53,6 @@ const PlugEntry* EntryOf(int id) {
     return id >= 0 && (size_t)id < TabEntries.size() ? &TabEntries[(size_t)id] : nullptr;
 }
 
-bool NewlySelected(const NMLISTVIEW* change) {
-    return (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
-           !(change->uOldState & LVIS_SELECTED);
-}
-
 void StatusBarNow() {
     if (UpdateStatusBar) UpdateStatusBar();
 }
@@ -335,7 +330,7 @@ LRESULT PluginListNotify(HWND window, const NMHDR* header) {
         return 0;
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
-        if (!NewlySelected(change)) return 0;
+        if (!ListViewNewlySelected(*change)) return 0;
         bool noted = !StatusNote.empty();
         ShowDetails((int)change->lParam);
         if (noted) StatusBarNow();
@@ -374,7 +369,7 @@ LRESULT ListerCheckNotify(HWND window, const NMHDR* header) {
     case NM_CUSTOMDRAW: return ListerCheckDraw((NMLVCUSTOMDRAW*)header);
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
-        if (NewlySelected(change)) LvCheckDetailText((int)change->lParam);
+        if (ListViewNewlySelected(*change)) LvCheckDetailText((int)change->lParam);
         return 0;
     }
     case NM_RCLICK: {

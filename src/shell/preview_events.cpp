@@ -18,10 +18,6 @@
 
 namespace {
 
-bool NewlySelected(const NMLISTVIEW& change) {
-    return (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED);
-}
-
 void ShowPickedPlugin(int index) {
     bool valid = index >= 0 && static_cast<size_t>(index) < PvPlugins.size();
     SetDetailText(valid ? PvPluginDetailText(PvPlugins[index]) : L"", true);
@@ -93,8 +89,8 @@ bool OnPreviewNotify(const NMHDR* header, LRESULT& result) {
     const auto& change = *reinterpret_cast<const NMLISTVIEW*>(header);
     if (header->hwndFrom == PvPluginList) {
         PvPickListChanged(change);
-        if (NewlySelected(change) && !PvPickListFilling) ShowPickedPlugin(static_cast<int>(change.lParam));
-    } else if (NewlySelected(change)) {
+        if (ListViewNewlySelected(change) && !PvPickListFilling) ShowPickedPlugin(static_cast<int>(change.lParam));
+    } else if (ListViewNewlySelected(change)) {
         PvFieldDetail(static_cast<int>(change.lParam));
     }
     return true;

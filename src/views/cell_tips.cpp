@@ -6,6 +6,7 @@
 
 #include "analyses/content_preview.h"
 #include "analyses/plugin_caches.h"
+#include "analyses/preview_texts.h"
 #include "foundation/dialog_template.h"
 #include "foundation/list_view.h"
 #include "foundation/logs.h"
@@ -84,11 +85,6 @@ void ShowTipAt(const RECT& cellOnScreen) {
              L"," + std::to_wstring(again.y) + L", work right " + std::to_wstring(work.right));
 }
 
-const PlugEntry* EntryOfRow(int row) {
-    int id = ListViewItemData(PluginList, row);
-    return id >= 0 && static_cast<size_t>(id) < TabEntries.size() ? &TabEntries[static_cast<size_t>(id)] : nullptr;
-}
-
 std::wstring StatusTip(const PlugEntry& entry) {
     const StatusGlyph& g = RowStateGlyph(entry);
     return std::wstring(g.glyph) + L"  " + Tr(g.shortKey) + L"\n" + Tr(g.legendKey);
@@ -103,25 +99,21 @@ std::wstring UsedTip(int row) {
 }
 
 std::wstring FieldUsedTip(int item) {
-    int index = ListViewItemData(PvFieldList, item);
-    if (index < 0 || static_cast<size_t>(index) >= PvRows.size()) return L"";
-    const PvRowRef& ref = PvRows[static_cast<size_t>(index)];
-    if (ref.field < 0 || ref.row < 0 || static_cast<size_t>(ref.row) >= PvPlugins.size()) return L"";
-    const PvPlugin& plugin = PvPlugins[static_cast<size_t>(ref.row)];
-    if (static_cast<size_t>(ref.field) >= plugin.fields.size()) return L"";
-    return FieldUsageTextFor(CurrentFieldUsage(), plugin.key, plugin.fields[static_cast<size_t>(ref.field)].name);
+    const PvRowRef* ref = PvRowOfItem(ListViewItemData(PvFieldList, item));
+    const FieldDef* field = ref ? PvFieldAt(*ref) : nullptr;
+    return field ? FieldUsageTextFor(CurrentFieldUsage(), PvPlugins[ref->row].key, field->name) : L"";
 }
 
 // The explanation a cell gives even when its text fits; a forced cell explains itself
 // even when it shows no text (its badges), and shows no tip without an explanation.
 std::wstring ExplainingTip(HWND list, int row, int column, const std::wstring& cellText, bool& forced) {
-    forced = (list == PluginList && column == XcolFindUsedColumn()) || (list == PvFieldList && column == 3);
+    forced = (list == PluginList && column == XcolFindUsedColumn()) || (list == PvFieldList && column == PvUsedColumn);
     if (list == PluginList && column == 3)
-        if (const PlugEntry* entry = EntryOfRow(row)) return StatusTip(*entry);
+        if (const PlugEntry* entry = PluginListEntry(row)) return StatusTip(*entry);
     if (list == PluginList && column == PathColumn && cellText.find(L'\u2026') != std::wstring::npos)
         return SelectedRowPath(row);  // the path cell was shortened to fit
     if (list == PluginList && column == XcolFindUsedColumn()) return UsedTip(row);
-    if (list == PvFieldList && column == 3) return FieldUsedTip(row);
+    if (list == PvFieldList && column == PvUsedColumn) return FieldUsedTip(row);
     return L"";
 }
 

@@ -13,6 +13,7 @@
 #include "hostcfg/kept.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
+#include "views/list_rows.h"
 #include "views/list_sort.h"
 #include "views/main_controls.h"
 #include "views/view_state.h"
@@ -26,12 +27,6 @@ namespace {
 uint32_t XcolGenAtReset = 0;
 
 bool StartedAfterReset(uint32_t generation) { return static_cast<int32_t>(generation - XcolGenAtReset) > 0; }
-
-const PlugEntry* EntryOfRow(int row) {
-    int id = ListViewItemData(PluginList, row);
-    if (id < 0 || static_cast<size_t>(id) >= TabEntries.size()) return nullptr;
-    return &TabEntries[static_cast<size_t>(id)];
-}
 
 std::wstring ReachText(const PlugEntry* entry) {
     if (!entry || (entry->kind != KindLister && entry->kind != KindContent)) return L"";
@@ -71,9 +66,9 @@ void XcolFillRow(int row, const PluginDetails& values) {
         int id = ExtraColIds[j];
         std::wstring column = ExtraColumnTable[id].id, text;
         if (column == L"reach") {
-            text = ReachText(EntryOfRow(row));
+            text = ReachText(PluginListEntry(row));
         } else if (column == L"used") {
-            text = UsedText(EntryOfRow(row));
+            text = UsedText(PluginListEntry(row));
         } else {
             text = PluginDetailColumn(values, static_cast<size_t>(id));
             if (text.empty() && any) text = L" ";
@@ -83,7 +78,7 @@ void XcolFillRow(int row, const PluginDetails& values) {
 }
 
 void XcolUpdateReachCell(int row) {
-    if (int column = ShownColumnOf(L"reach"); column >= 0) ListViewSetCell(PluginList, row, column, ReachText(EntryOfRow(row)));
+    if (int column = ShownColumnOf(L"reach"); column >= 0) ListViewSetCell(PluginList, row, column, ReachText(PluginListEntry(row)));
 }
 
 void XcolStartWorker(HWND window) {

@@ -26,9 +26,12 @@ std::wstring ListViewCellText(HWND list, int row, int column, int capacity) {
     return buffer;
 }
 
-std::wstring LvRowContentPlugKey(int row) {
+const PlugEntry* PluginListEntry(int row) {
     int id = PluginList ? ListViewItemData(PluginList, row) : -1;
-    if (id < 0 || (size_t)id >= TabEntries.size()) return L"";
-    const PlugEntry& e = TabEntries[(size_t)id];
-    return e.kind == KindContent ? PlugKey(e.expandedPath) : L"";
+    return id >= 0 && (size_t)id < TabEntries.size() ? &TabEntries[(size_t)id] : nullptr;
+}
+
+std::wstring LvRowContentPlugKey(int row) {
+    const PlugEntry* e = PluginListEntry(row);
+    return e && e->kind == KindContent ? PlugKey(e->expandedPath) : L"";
 }

@@ -61,10 +61,6 @@ int SelectedParam(HWND list) {
     return at < 0 ? -1 : ListViewItemData(list, at);
 }
 
-const PvRowRef* RecordOf(int item) {
-    return item >= 0 && static_cast<size_t>(item) < PvRows.size() ? &PvRows[item] : nullptr;
-}
-
 bool IsRow(int index) { return index >= 0 && static_cast<size_t>(index) < PvPlugins.size(); }
 
 // A new file: the field list starts empty under its own label.
@@ -92,6 +88,10 @@ void SetSkip(int index, bool skip) {
 }
 
 }  // namespace
+
+const PvRowRef* PvRowOfItem(int item) {
+    return item >= 0 && static_cast<size_t>(item) < PvRows.size() ? &PvRows[item] : nullptr;
+}
 
 std::vector<int> PvPluginOrder() {
     std::vector<int> order(PvPlugins.size());
@@ -167,7 +167,7 @@ void PvRefreshGroup(int index) {
     PvSaveGroupStates();
     Redraw(list, false);
     for (int at = ListView_GetItemCount(list) - 1; at >= 0; --at) {
-        const PvRowRef* record = RecordOf(ListViewItemData(list, at));
+        const PvRowRef* record = PvRowOfItem(ListViewItemData(list, at));
         if (record && record->row == index) ListView_DeleteItem(list, at);
     }
     if (ListView_HasGroup(list, index + 1)) ListView_RemoveGroup(list, index + 1);
@@ -218,7 +218,7 @@ void PvToggleAllGroups() {
 }
 
 void PvFieldDetail(int item) {
-    const PvRowRef* record = RecordOf(item);
+    const PvRowRef* record = PvRowOfItem(item);
     SetDetailText(record ? PvFieldDetailText(*record, CurrentFieldUsage()) : L"", true);
 }
 
@@ -247,7 +247,7 @@ HMENU PvFieldMenuItems(const PvRowRef& ref) {
 }
 
 void PvFieldMenu(HWND owner, POINT point, int item) {
-    const PvRowRef* record = RecordOf(item);
+    const PvRowRef* record = PvRowOfItem(item);
     if (!record || !IsRow(record->row)) return;
     PvRowRef ref = *record;
     bool skipped = PvPlugins[ref.row].state == PvSkipped;

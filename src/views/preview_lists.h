@@ -11,8 +11,12 @@
 
 #include "analyses/preview_texts.h"
 
+// The field list's "Used" column: where TC uses each field, drawn as badges.
+constexpr int PvUsedColumn = 3;
 // The records behind the field list's items; an item's data indexes it.
 extern std::vector<PvRowRef> PvRows;
+// The record behind a field-list item's data; null when there is none.
+const PvRowRef* PvRowOfItem(int item);
 // Set while the pick list is filled: its check-box changes are not the user's.
 extern uint8_t PvPickListFilling;
 

@@ -4,6 +4,7 @@
 
 #include "analyses/content_preview.h"
 #include "analyses/plugin_caches.h"
+#include "analyses/preview_texts.h"
 #include "foundation/handles.h"
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
@@ -15,8 +16,6 @@
 #include "views/preview_lists.h"
 
 namespace {
-
-constexpr int UsedFieldColumn = 3;  // the field list's "Used" column
 
 int CountWidth(HDC dc, int count) {
     std::wstring text = std::to_wstring(count);
@@ -82,17 +81,13 @@ void PaintUsedBadges(const NMLVCUSTOMDRAW* draw) {
 
 void PvDrawUsageBadges(HDC dc, int item) {
     HWND list = PvFieldList;
-    int index = ListViewItemData(list, item);
-    if (!list || index < 0 || static_cast<size_t>(index) >= PvRows.size()) return;
-    const PvRowRef& ref = PvRows[static_cast<size_t>(index)];
+    const PvRowRef* ref = list ? PvRowOfItem(ListViewItemData(list, item)) : nullptr;
     // Only a field's own row: the rows of its further units repeat it.
-    if (ref.field < 0 || ref.unit != 0 || ref.row < 0 || static_cast<size_t>(ref.row) >= PvPlugins.size()) return;
-    const PvPlugin& plugin = PvPlugins[static_cast<size_t>(ref.row)];
-    if (static_cast<size_t>(ref.field) >= plugin.fields.size()) return;
+    const FieldDef* field = ref && ref->unit == 0 ? PvFieldAt(*ref) : nullptr;
     int counts[UsePlaceCount] = {};
     RECT cell{};
-    if (!FieldUsageCount(CurrentFieldUsage(), plugin.key, counts, plugin.fields[ref.field].name) ||
-        !CellRect(list, item, UsedFieldColumn, cell))
+    if (!field || !FieldUsageCount(CurrentFieldUsage(), PvPlugins[ref->row].key, counts, field->name) ||
+        !CellRect(list, item, PvUsedColumn, cell))
         return;
     auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
     PaintCountBadges(dc, cell, counts, font, BadgeColour(ItemSelected(list, item)));
