@@ -13,7 +13,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(bytes, '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), bytes, nullptr, nullptr);
-    HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    // Two help calls start two viewers at once; the later one waits for the log
+    // instead of losing its line to a sharing violation.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int tries = 0; tries < 200 && file == INVALID_HANDLE_VALUE; ++tries) {
+        file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) return 1;
+        if (file == INVALID_HANDLE_VALUE) Sleep(25);
+    }
     if (file == INVALID_HANDLE_VALUE) return 1;
     DWORD written = 0;
     WriteFile(file, utf8.data(), bytes - 1, &written, nullptr);
