@@ -82,8 +82,6 @@ void ThemeListView(HWND list) {
     SendMessageW(list, LVM_SETTEXTCOLOR, 0, ThemeTextColor());
     ThemeSetWindowTheme(list, Dark() ? L"DarkMode_Explorer" : L"Explorer", nullptr);
     if (ListSubclassProc) SetWindowSubclass(list, ListSubclassProc, 1, 0);
-    if (HWND tips = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETTOOLTIPS, 0, 0)))
-        SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, UiScale(460));
     InvalidateRect(list, nullptr, TRUE);
     if (HWND header = ListView_GetHeader(list)) InvalidateRect(header, nullptr, TRUE);
 }

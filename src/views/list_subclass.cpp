@@ -65,8 +65,12 @@ LRESULT OnListNotify(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (header->code == NM_RCLICK && list == PluginList && header->hwndFrom == headerWnd) return ExtraColumnMenu();
     if (header->code == HDN_ENDTRACKW || header->code == HDN_DIVIDERDBLCLICKW)
         return EndTrack(list, msg, wParam, lParam, reinterpret_cast<NMHEADERW*>(lParam));
-    if (header->code == TTN_SHOW &&
-        header->hwndFrom == reinterpret_cast<HWND>(SendMessageW(list, LVM_GETTOOLTIPS, 0, 0))) {
+    bool tipCode = header->code == TTN_GETDISPINFOW || header->code == TTN_SHOW;
+    bool fromOwnTip = tipCode && header->hwndFrom == reinterpret_cast<HWND>(SendMessageW(list, LVM_GETTOOLTIPS, 0, 0));
+    // Set when the tip asks for its text, before it is sized: asking the list for its
+    // tooltip earlier makes Wine create one per list at start, a top-level window each.
+    if (header->code == TTN_GETDISPINFOW && fromOwnTip) SendMessageW(header->hwndFrom, TTM_SETMAXTIPWIDTH, 0, UiScale(460));
+    if (header->code == TTN_SHOW && fromOwnTip) {
         LVHITTESTINFO hit{};
         GetCursorPos(&hit.pt);
         ScreenToClient(list, &hit.pt);
