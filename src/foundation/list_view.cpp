@@ -15,11 +15,6 @@ int32_t PathColumn = 4;
 
 namespace {
 
-int ColumnCount(HWND list) {
-    HWND header = ListView_GetHeader(list);
-    return header ? Header_GetItemCount(header) : 0;
-}
-
 int ScreenDpi() {
     HDC dc = GetDC(nullptr);
     int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
@@ -28,6 +23,11 @@ int ScreenDpi() {
 }
 
 }  // namespace
+
+int ListViewColumnCount(HWND list) {
+    HWND header = ListView_GetHeader(list);
+    return header ? Header_GetItemCount(header) : 0;
+}
 
 HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles) {
     HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -99,7 +99,7 @@ POINT ListViewMenuPoint(HWND list, int row, LPARAM menuPos) {
 }
 
 void ListViewSetColumnWidths(HWND list, const std::wstring& widths) {
-    int columns = ColumnCount(list);
+    int columns = ListViewColumnCount(list);
     if (widths.empty() || columns < 1) return;
     const wchar_t* p = widths.c_str();
     for (int column = 0; column < columns && *p; ++column) {
@@ -113,7 +113,7 @@ void ListViewSetColumnWidths(HWND list, const std::wstring& widths) {
 }
 
 std::wstring ListViewColumnWidths(HWND list, bool includeLast) {
-    int count = ColumnCount(list) - (includeLast ? 0 : 1);
+    int count = ListViewColumnCount(list) - (includeLast ? 0 : 1);
     std::wstring text;
     for (int column = 0; column < count; ++column) {
         if (column) text += L',';
@@ -123,7 +123,7 @@ std::wstring ListViewColumnWidths(HWND list, bool includeLast) {
 }
 
 void ListViewFitLastColumn(HWND list) {
-    int columns = ColumnCount(list);
+    int columns = ListViewColumnCount(list);
     if (columns < 1) return;
     RECT client{};
     GetClientRect(list, &client);

@@ -24,6 +24,7 @@ extern int32_t PathColumn;
 // A report list, single selection, full-row select, double-buffered, sized later.
 HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles);
 // Widths are already scaled; format LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER.
+int ListViewColumnCount(HWND list);
 void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int width, int format);
 // Column 0 inserts a row whose index and item data are both `row`; other columns set a cell.
 void ListViewSetCell(HWND list, int row, int column, const std::wstring& text);

@@ -1,6 +1,7 @@
 #include "views/cell_hilite.h"
 
 #include "foundation/handles.h"
+#include "foundation/list_view.h"
 #include "foundation/text.h"
 #include "foundation/ui_globals.h"
 #include "views/cell_tips.h"
@@ -26,11 +27,6 @@ int ColumnFormat(HWND list, int column) {
     info.mask = LVCF_FMT;
     if (!SendMessageW(list, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&info))) return LVCFMT_LEFT;
     return info.fmt & LVCFMT_JUSTIFYMASK;
-}
-
-int ColumnCount(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
 }  // namespace
@@ -68,7 +64,7 @@ void DrawCellHilite(const NMLVCUSTOMDRAW* draw) {
     SetTextColor(dc, RGB(0, 0, 0));
     GdiHandle<HBRUSH> brush(CreateSolidBrush(current ? CurrentHitColour : HitColour));
     auto measure = [dc](const std::wstring& piece) { return TextWidth(dc, piece); };
-    for (int column = 0, columns = ColumnCount(list); column < columns; ++column) {
+    for (int column = 0, columns = ListViewColumnCount(list); column < columns; ++column) {
         std::wstring text = ListViewCellText(list, row, column, 2048);
         RECT cell{};
         if (text.empty() || !CellRect(list, row, column, cell)) continue;

@@ -50,7 +50,7 @@ int CALLBACK ListViewCompareRows(LPARAM param1, LPARAM param2, LPARAM listParam)
 void ListViewShowSortArrow(HWND list) {
     const SortState& s = SortStates[list];
     HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
-    int count = header ? (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    int count = ListViewColumnCount(list);
     for (int c = 0; c < count; ++c) {
         HDITEMW item{};
         item.mask = HDI_FORMAT;

@@ -34,6 +34,12 @@ bool ItemSelected(HWND list, int item) {
     return (ListView_GetItemState(list, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
 }
 
+// In the list's font and the row's text colour.
+void PaintRowBadges(HWND list, int item, HDC dc, const RECT& cell, const int (&counts)[UsePlaceCount]) {
+    auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+    PaintCountBadges(dc, cell, counts, font, BadgeColour(ItemSelected(list, item)));
+}
+
 }  // namespace
 
 std::vector<BadgePlace> CountBadgeLayout(const RECT& rect, const int (&counts)[UsePlaceCount],
@@ -75,8 +81,7 @@ void PaintUsedBadges(const NMLVCUSTOMDRAW* draw) {
     RECT cell{};
     if (key.empty() || !FieldUsageCount(CurrentFieldUsage(), key, counts, L"") || !CellRect(list, row, column, cell))
         return;
-    auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
-    PaintCountBadges(draw->nmcd.hdc, cell, counts, font, BadgeColour(ItemSelected(list, row)));
+    PaintRowBadges(list, row, draw->nmcd.hdc, cell, counts);
 }
 
 void PvDrawUsageBadges(HDC dc, int item) {
@@ -89,6 +94,5 @@ void PvDrawUsageBadges(HDC dc, int item) {
     if (!field || !FieldUsageCount(CurrentFieldUsage(), PvPlugins[ref->row].key, counts, field->name) ||
         !CellRect(list, item, PvUsedColumn, cell))
         return;
-    auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
-    PaintCountBadges(dc, cell, counts, font, BadgeColour(ItemSelected(list, item)));
+    PaintRowBadges(list, item, dc, cell, counts);
 }

@@ -126,7 +126,7 @@ void RestoreListLayout() {
         std::wstring widths = ReadWindowKey(keys.colsKey, L"", 256);
         if (widths.empty()) continue;
         ListViewSetColumnWidths(keys.list, widths);
-        int columns = Header_GetItemCount(ListView_GetHeader(keys.list));
+        int columns = ListViewColumnCount(keys.list);
         if (columns >= 1 && std::count(widths.begin(), widths.end(), L',') >= columns - 1)
             ListMinWidths[keys.list] = ListView_GetColumnWidth(keys.list, columns - 1);
     }

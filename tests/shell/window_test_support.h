@@ -50,7 +50,8 @@ struct Window {
         InitCommonControlsEx(&icc);
         static bool registered = false;
         if (!registered) {
-            WNDCLASSEXW wc{sizeof(wc)};
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
             wc.lpfnWndProc = MainWndProc;
             wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
             wc.lpszClassName = L"KestrovaneMainWnd";
@@ -96,7 +97,12 @@ inline int CellPixels(HWND list, int row, int column, COLORREF colour) {
     if (!CellRect(list, row, column, cell)) return 0;
     int w = cell.right - cell.left, h = cell.bottom - cell.top;
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HDC screen = GetDC(list), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
