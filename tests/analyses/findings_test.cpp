@@ -269,23 +269,13 @@ const std::map<int, std::array<int, 3>> CorpusCounts = {
 };
 
 TEST_CASE("the real configurations of the corpus give their findings") {
-    std::wstring corpus = Utf8ToWide(getenv("KV_TEST_SOURCE")) + L"/../shared/corpus/wincmd";
-    std::replace(corpus.begin(), corpus.end(), L'/', L'\\');
-    corpus = L"Z:" + corpus;
-    WIN32_FIND_DATAW d;
-    HANDLE h = FindFirstFileW((corpus + L"\\*.ini").c_str(), &d);
-    REQUIRE(h != INVALID_HANDLE_VALUE);
-    std::vector<std::wstring> names;
-    do
-        if (std::count(d.cFileName, d.cFileName + wcslen(d.cFileName), L'.') == 1) names.push_back(d.cFileName);
-    while (FindNextFileW(h, &d));
-    FindClose(h);
+    std::vector<std::wstring> names = CorpusIniNames(false);
     CHECK(names.size() == 47);
     for (const auto& name : names) {
         CAPTURE(name);
         FindingsFixture f(L"");
         ScopedEnv local(L"LocalAppData", (f / L"nowhere").c_str());
-        WriteFileBytes(f.ini, ReadFileBytes(corpus + L"\\" + name));
+        WriteFileBytes(f.ini, ReadFileBytes(PathJoin(CorpusDir(), name)));
         for (int kind = 0; kind < 4; ++kind)
             for (const auto& e : LoadPluginSection(kind).entries)
                 if (StrLower(e.expandedPath).starts_with(StrLower(f.dir) + L"\\"))

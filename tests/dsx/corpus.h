@@ -1,4 +1,4 @@
-// The detect strings of the real configurations in shared/corpus/wincmd.
+// The detect strings of the real configurations in tests/data/wincmd.
 #pragma once
 #include <string>
 #include <vector>

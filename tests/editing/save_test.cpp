@@ -211,19 +211,11 @@ TEST_CASE("an install's entries are placed where it wants them, and its text rep
 }
 
 TEST_CASE("an edit of one entry of a real configuration changes no other line") {
-    std::wstring corpus = Utf8ToWide(getenv("KV_TEST_SOURCE")) + L"\\..\\shared\\corpus\\wincmd";
-    std::replace(corpus.begin(), corpus.end(), L'/', L'\\');
-    corpus = L"Z:" + corpus;
-    WIN32_FIND_DATAW d;
-    HANDLE h = FindFirstFileW((corpus + L"\\*.ini").c_str(), &d);
-    REQUIRE(h != INVALID_HANDLE_VALUE);
     int edited = 0;
-    do {
-        std::wstring name = d.cFileName;
-        if (std::count(name.begin(), name.end(), L'.') != 1) continue;
+    for (const std::wstring& name : CorpusIniNames(false)) {
         CAPTURE(name);
         SaveFixture f(L"save_corpus", L"");
-        WriteFileBytes(f.tc.ini, ReadFileBytes(corpus + L"\\" + name));
+        WriteFileBytes(f.tc.ini, ReadFileBytes(PathJoin(CorpusDir(), name)));
         if (EffectiveIniPath(L"ListerPlugins") != f.tc.ini) continue;
         PluginSection section = LoadPluginSection(0);
         std::vector<PlugEntry>& entries = section.entries;
@@ -237,8 +229,7 @@ TEST_CASE("an edit of one entry of a real configuration changes no other line") 
         CHECK(OtherLines(after, key) == OtherLines(before, key));
         CHECK(after.find("KVTEST") != std::string::npos);
         ++edited;
-    } while (FindNextFileW(h, &d));
-    FindClose(h);
+    }
     CHECK(edited >= 10);
 }
 

@@ -1,4 +1,4 @@
-// The real configurations of the shared corpus and what each holds.
+// The real configurations of the corpus (tests/data/wincmd) and what each holds.
 #pragma once
 #include <array>
 #include <map>

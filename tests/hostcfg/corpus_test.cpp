@@ -1,4 +1,4 @@
-// Every real wincmd.ini of the shared corpus loads, as TC's ANSI and as UTF-16.
+// Every real wincmd.ini of the corpus loads, as TC's ANSI and as UTF-16.
 #include <array>
 #include <cstdlib>
 #include <map>
@@ -17,18 +17,8 @@ void CopyAs(const std::wstring& from, const std::wstring& to, bool utf16) {
 }  // namespace
 
 TEST_CASE("every real configuration of the corpus loads with the entries it holds") {
-    std::wstring corpus = Utf8ToWide(getenv("KV_TEST_SOURCE")) + L"/../shared/corpus/wincmd";
-    std::replace(corpus.begin(), corpus.end(), L'/', L'\\');
-    corpus = L"Z:" + corpus;
-    std::vector<std::wstring> mains;
-    WIN32_FIND_DATAW d;
-    HANDLE h = FindFirstFileW((corpus + L"\\*.ini").c_str(), &d);
-    REQUIRE(h != INVALID_HANDLE_VALUE);
-    do {
-        std::wstring name = d.cFileName;
-        if (std::count(name.begin(), name.end(), L'.') == 1) mains.push_back(name);
-    } while (FindNextFileW(h, &d));
-    FindClose(h);
+    const std::wstring corpus = CorpusDir();
+    std::vector<std::wstring> mains = CorpusIniNames(false);
     REQUIRE(mains.size() == CorpusFiles);
 
     TcIniDir tc(L"corpus");

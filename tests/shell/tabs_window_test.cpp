@@ -248,21 +248,14 @@ TEST_SUITE("window") {
     }
 
     TEST_CASE("every real configuration of the corpus fills the four plugin tabs") {
-        std::wstring corpus = L"Z:" + EnvGet(L"KV_TEST_SOURCE") + L"\\..\\shared\\corpus\\wincmd";
-        std::replace(corpus.begin(), corpus.end(), L'/', L'\\');
+        const std::wstring corpus = CorpusDir();
         TcFolder tc(L"");
         CreateDirectoryW((tc.dir + L"\\User").c_str(), nullptr);
         for (const auto& [from, to] : CorpusCompanions)
             WriteFileBytes(tc.dir + L"\\" + to, ReadFileBytes(corpus + L"\\" + from));
         Window w;
-        WIN32_FIND_DATAW d;
-        HANDLE find = FindFirstFileW((corpus + L"\\*.ini").c_str(), &d);
-        REQUIRE(find != INVALID_HANDLE_VALUE);
-        size_t files = 0;
-        do {
-            std::wstring name = d.cFileName;
-            if (std::count(name.begin(), name.end(), L'.') != 1) continue;
-            ++files;
+        const std::vector<std::wstring> names = CorpusIniNames(false);
+        for (const std::wstring& name : names) {
             CAPTURE(name);
             WriteFileBytes(WincmdIniPath, ReadFileBytes(corpus + L"\\" + name));
             std::array<int, 4> expected = CorpusCountsOf(_wtoi(name.c_str()));
@@ -274,9 +267,8 @@ TEST_SUITE("window") {
                 CHECK((int)TabEntries.size() == std::max(expected[tab], 0));
                 CHECK(ListView_GetItemCount(PluginList) >= (int)TabEntries.size());
             }
-        } while (FindNextFileW(find, &d));
-        FindClose(find);
-        CHECK(files == CorpusFiles);
+        }
+        CHECK(names.size() == CorpusFiles);
         ++ProbeGen;  // the probes still running answer nobody
     }
 }

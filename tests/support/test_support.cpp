@@ -2,17 +2,42 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "foundation/handles.h"
 #include "foundation/text.h"
 
-std::wstring BuildPath(const std::wstring& rel) {
+namespace {
+
+// A Windows path below the Unix folder an environment variable names.
+std::wstring PathBelow(const wchar_t* variable, const std::wstring& rel) {
     wchar_t buf[1024];
-    DWORD n = GetEnvironmentVariableW(L"KV_TEST_BINARY", buf, 1024);
+    DWORD n = GetEnvironmentVariableW(variable, buf, 1024);
     std::wstring unix(buf, n < 1024 ? n : 0);
     // Wine shows the Unix root as drive Z:.
     for (auto& c : unix)
         if (c == L'/') c = L'\\';
     return PathJoin(L"Z:" + unix, rel);
+}
+
+}  // namespace
+
+std::wstring BuildPath(const std::wstring& rel) { return PathBelow(L"KV_TEST_BINARY", rel); }
+
+std::wstring SourcePath(const std::wstring& rel) { return PathBelow(L"KV_TEST_SOURCE", rel); }
+
+std::wstring CorpusDir() { return SourcePath(L"tests\\data\\wincmd"); }
+
+std::vector<std::wstring> CorpusIniNames(bool withCompanions) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    FindHandle find(FindFirstFileW(PathJoin(CorpusDir(), L"*.ini").c_str(), &fd));
+    for (bool more = find.Valid(); more; more = FindNextFileW(find.Get(), &fd)) {
+        std::wstring name = fd.cFileName;
+        if (withCompanions || std::count(name.begin(), name.end(), L'.') == 1) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void RemoveTree(const std::wstring& path) {

@@ -1,9 +1,17 @@
 // Helpers the test programs share.
 #pragma once
 #include <string>
+#include <vector>
 
 // A Windows path inside the build folder (KV_TEST_BINARY), e.g. L"fakes\\tc".
 std::wstring BuildPath(const std::wstring& rel);
+// A Windows path inside the source tree (KV_TEST_SOURCE).
+std::wstring SourcePath(const std::wstring& rel);
+// The folder of the real configurations the tests read, tests/data/wincmd.
+std::wstring CorpusDir();
+// Its .ini files by name; the second files of a configuration ("019-x.Lister.ini")
+// only with withCompanions.
+std::vector<std::wstring> CorpusIniNames(bool withCompanions);
 // A new, empty folder for one test under %TEMP%, unique to this process.
 std::wstring FreshTempDir(const std::wstring& name);
 void RemoveTree(const std::wstring& path);
