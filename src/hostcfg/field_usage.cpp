@@ -91,6 +91,12 @@ struct SectionScan {
     std::map<std::wstring, std::wstring> typeLists;  // "<key>exts" lines of the section
 };
 
+// "[CustomFields_ADB]" is the view "ADB", "[CustomFieldsMy view]" the view "My view".
+std::wstring ColumnViewName(const std::wstring& section) {
+    std::wstring rest = section.substr(std::char_traits<wchar_t>::length(L"CustomFields"));
+    return rest.starts_with(L'_') ? rest.substr(1) : rest;
+}
+
 std::wstring ColumnWhere(const SectionScan& s, const std::wstring& key, const std::wstring& lowerKey) {
     std::wstring where = key;
     if (lowerKey.starts_with(L"contents")) {
@@ -131,8 +137,7 @@ void ScanSection(FieldUsage& usage, const std::wstring& name, const IniPairs& li
         }
         if (k.size() > 4 && k.ends_with(L"exts")) s.typeLists[k.substr(0, k.size() - 4)] = StrTrim(value);
     }
-    constexpr size_t prefix = std::char_traits<wchar_t>::length(L"CustomFields");
-    if (columns && name.size() > prefix) s.viewName = name.substr(prefix);
+    if (columns) s.viewName = ColumnViewName(name);
     for (const auto& [key, value] : lines) ScanLine(usage, s, key, value);
 }
 

@@ -194,6 +194,9 @@ TEST_CASE("where TC's configuration uses each plugin's fields") {
     WriteIniText(tc.ini,
                  L"[CustomFields]\r\nTitles=Size| Version \r\nContents2=[=fileinfo.version]\r\n"
                  L"Contents1=[=fileinfo.version] [=FileInfo.size]\r\n[CustomFieldsMy view]\r\nRedirectSection=c.ini\r\n"
+                 // Views named as TC names them: the name follows "CustomFields_".
+                 L"[CustomFields_ADB]\r\nTitles=Name|Size\r\nContents2=[=adb.size]\r\n"
+                 L"[CustomFields_CloudMailRu]\r\nContents1=[=fileinfo.size]\r\n"
                  L"[HintsCustomField]\r\n1exts=*.mp3\r\n1fields=[=audio.Title]\r\n2fields=[=audio.Artist]\r\n"
                  L"[RenameTemplates]\r\n1=[N] [=exif.Date:12]\r\n"
                  L"[searches]\r\nMySearch_plugin=fileinfo.size > 1 & !(\"fileinfo.date\" = 2) | x\r\n"
@@ -205,8 +208,10 @@ TEST_CASE("where TC's configuration uses each plugin's fields") {
     InitLanguage(std::nullopt);
     REQUIRE(LangCode() == L"eng");
     int counts[UsePlaceCount];
-    CHECK(FieldUsageCount(usage, L"FILEINFO", counts, L"") == 3);
-    CHECK(Uses(usage, L"fileinfo") == L"0[Version] version; 0[Size] size version; 4[MySearch] date size; ");
+    CHECK(FieldUsageCount(usage, L"FILEINFO", counts, L"") == 4);
+    CHECK(Uses(usage, L"fileinfo") ==
+          L"0[Version] version; 0[Size] size version; 0[CloudMailRu: Contents1] size; 4[MySearch] date size; ");
+    CHECK(Uses(usage, L"adb") == L"0[ADB: Size] size; ");
     CHECK(Uses(usage, L"audio") == L"0[My view: Contents1] Album; 1[*.mp3] Title; 1[2fields] Artist; 5[[Other] Key] Title; ");
     CHECK(FieldUsageCount(usage, L"audio", counts, L"title") == 2);
     CHECK((counts[UseTip] == 1 && counts[UseOther] == 1 && counts[UseColumn] == 0));
