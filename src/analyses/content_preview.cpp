@@ -9,6 +9,7 @@
 #include "dsx/reach.h"
 #include "foundation/data_folder.h"
 #include "foundation/ini.h"
+#include "foundation/ini_escape.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
@@ -135,7 +136,7 @@ void ClearModel() {
 std::set<std::wstring> LoadPreviewSkip() {
     std::set<std::wstring> keys;
     for (const auto& [key, value] : ReadIniSection(SettingsIniPath(), L"PreviewSkip"))
-        if (StrTrim(value) == L"1") keys.insert(StrLower(key));
+        if (StrTrim(value) == L"1") keys.insert(StrLower(IniUnescape(key)));
     return keys;
 }
 

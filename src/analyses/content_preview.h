@@ -45,7 +45,7 @@ struct PreviewView {
 };
 extern PreviewView PvView;
 
-// The keys, lower case, of section PreviewSkip whose value is "1".
+// The plugin names, unescaped and lower case, of section PreviewSkip whose value is "1".
 std::set<std::wstring> LoadPreviewSkip();
 
 // Rebuilds the content preview for PreviewFile and starts the query of the plugins

@@ -11,6 +11,7 @@
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/ini_escape.h"
 #include "foundation/labels.h"
 #include "foundation/logs.h"
 #include "foundation/settings.h"
@@ -32,26 +33,8 @@ std::function<void()> InventoryUpdatedHook;
 
 namespace {
 
-const wchar_t kEscapeMark[] = L"%~";
 const wchar_t kHeader[] = L"; Kestrovane - Bestand der Plugins (wird von Kestrovane gepflegt)";
 const wchar_t kDash[] = L"\u2013";
-
-bool IsEdgeBlank(wchar_t ch) { return ch == L' ' || ch == L'\t'; }
-
-bool NeedsEscape(const std::wstring& v) {
-    if (v.starts_with(kEscapeMark)) return true;
-    if (!v.empty() && (IsEdgeBlank(v.front()) || IsEdgeBlank(v.back()))) return true;
-    for (wchar_t ch : v)
-        if (ch < 0x20) return true;
-    return false;
-}
-
-int HexValue(wchar_t ch) {
-    if (ch >= L'0' && ch <= L'9') return ch - L'0';
-    if (ch >= L'A' && ch <= L'F') return ch - L'A' + 10;
-    if (ch >= L'a' && ch <= L'f') return ch - L'a' + 10;
-    return -1;
-}
 
 int TypeNumber(const InvRecord& r) {
     std::wstring type = EntryGet(r, L"Type");
@@ -71,7 +54,7 @@ bool IsEmptyFile(const std::wstring& path) {
 }
 
 void AppendLines(std::wstring& text, const std::map<std::wstring, std::wstring>& values) {
-    for (const auto& [key, value] : values) text += key + L"=" + InvEscape(value) + L"\r\n";
+    for (const auto& [key, value] : values) text += key + L"=" + IniEscapeValue(value) + L"\r\n";
 }
 
 std::wstring InventoryFileText() {
@@ -226,39 +209,6 @@ std::wstring InventorySectionName(int kind, const std::wstring& expandedPath) {
     return name;
 }
 
-std::wstring InvEscape(const std::wstring& value) {
-    if (!NeedsEscape(value)) return value;
-    std::wstring out = kEscapeMark;
-    for (size_t i = 0; i < value.size(); ++i) {
-        wchar_t ch = value[i];
-        bool edge = (i == 0 || i + 1 == value.size()) && IsEdgeBlank(ch);
-        if (ch < 0x20 || ch == L'%' || edge) {
-            wchar_t hex[4];
-            swprintf(hex, 4, L"%%%02X", (unsigned)ch);
-            out += hex;
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
-std::wstring InvUnescape(const std::wstring& stored) {
-    if (!stored.starts_with(kEscapeMark)) return stored;
-    std::wstring out;
-    for (size_t i = 2; i < stored.size(); ++i) {
-        bool pair = stored[i] == L'%' && i + 2 < stored.size();
-        int hi = pair ? HexValue(stored[i + 1]) : -1, lo = pair ? HexValue(stored[i + 2]) : -1;
-        if (hi >= 0 && lo >= 0) {
-            out += (wchar_t)(hi * 16 + lo);
-            i += 2;
-        } else {
-            out += stored[i];
-        }
-    }
-    return out;
-}
-
 void LoadInventory() {
     InvSections.clear();
     InvMeta.clear();
@@ -272,7 +222,7 @@ void LoadInventory() {
     }
     for (const auto& [section, lines] : ReadIniFile(path)) {
         InvRecord record;
-        for (const auto& [key, value] : lines) record[key] = InvUnescape(value);
+        for (const auto& [key, value] : lines) record[key] = IniUnescape(value);
         if (section == L"Meta")
             InvMeta = std::move(record);
         else

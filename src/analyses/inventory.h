@@ -35,12 +35,6 @@ bool InvEntryLess(const InvRecord& a, const InvRecord& b);
 // The section of a configured plugin (the first one, without a "#n" suffix).
 std::wstring InventorySectionName(int kind, const std::wstring& expandedPath);
 
-// A value as it stands in the file: text holding line breaks or other control
-// characters, or blanks at its ends, is written as "%~" and percent escapes, so
-// it cannot split its line or open a section; other text stays as written.
-std::wstring InvEscape(const std::wstring& value);
-std::wstring InvUnescape(const std::wstring& stored);
-
 void LoadInventory();
 // Loads when needed; false when the inventory must not be updated for the
 // wincmd.ini in use (none, another one's inventory, or an unreadable file).

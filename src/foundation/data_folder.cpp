@@ -5,6 +5,7 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
+#include "foundation/ini_escape.h"
 #include "foundation/text.h"
 
 namespace {
@@ -74,5 +75,5 @@ bool WriteSettingsIniValue(const wchar_t* section, const std::wstring& key, cons
 }
 
 bool SetPreviewSkip(const std::wstring& name, bool on) {
-    return WriteSettingsIniValue(L"PreviewSkip", name, on ? L"1" : nullptr);
+    return WriteSettingsIniValue(L"PreviewSkip", IniEscapeKey(name), on ? L"1" : nullptr);
 }

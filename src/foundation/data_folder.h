@@ -24,5 +24,6 @@ bool WriteOwnIniValue(const std::wstring& ini, const wchar_t* section, const std
                       const wchar_t* value);
 // The same for the program's own INI.
 bool WriteSettingsIniValue(const wchar_t* section, const std::wstring& key, const wchar_t* value);
-// Makes the content preview skip (on) or ask again (off) the plugin of that name.
+// Makes the content preview skip (on) or ask again (off) the plugin of that name;
+// the name is stored as an escaped key (ini_escape.h).
 bool SetPreviewSkip(const std::wstring& name, bool on);

@@ -100,16 +100,18 @@ TEST_CASE("a new file while the old query runs drops the old answers" * doctest:
 }
 
 TEST_CASE("skipped plugins are never asked, and the skip survives a restart") {
-    PreviewFixture f(Entry(1, L"Z:\\gone\\Nothing.wdx", L"EXT=\"DOC\"") + Entry(2, L"Z:\\gone\\other.wdx64"));
-    SetPreviewSkip(L"nothing", true);
-    SetPreviewSkip(L"Other", true);
+    // Names that an INI line would cut at '=' or read as a section or a comment.
+    PreviewFixture f(Entry(1, L"Z:\\gone\\Nothing.wdx", L"EXT=\"DOC\"") + Entry(2, L"Z:\\gone\\other.wdx64") +
+                     Entry(3, L"Z:\\gone\\a=b.wdx") + Entry(4, L"Z:\\gone\\[c].wdx") + Entry(5, L"Z:\\gone\\;d.wdx"));
+    const wchar_t* const names[] = {L"nothing", L"Other", L"a=b", L"[c]", L";d"};
+    WritePrivateProfileStringW(L"PreviewSkip", nullptr, nullptr, SettingsIniPath().c_str());  // an earlier run's
+    for (const wchar_t* name : names) SetPreviewSkip(name, true);
     f.Preview(f.File(L"a.txt", 1));
-    CHECK(States() == L"1 31/26; 8 0/0; 8 0/0; ");
-    CHECK(LoadPreviewSkip() == std::set<std::wstring>{L"nothing", L"other"});
+    CHECK(States() == L"1 31/26; 8 0/0; 8 0/0; 8 0/0; 8 0/0; 8 0/0; ");
+    CHECK(LoadPreviewSkip() == std::set<std::wstring>{L"nothing", L"other", L"a=b", L"[c]", L";d"});
     // Nothing was asked: the choice is made at once, and with no answer opens nothing.
     CHECK((PvJobsPending == 0 && PvChoiceMade == 1 && PvChecked.empty() && PvWhyText.empty()));
-    SetPreviewSkip(L"nothing", false);
-    SetPreviewSkip(L"Other", false);
+    for (const wchar_t* name : names) SetPreviewSkip(name, false);
     CHECK(ReadIniSection(SettingsIniPath(), L"PreviewSkip").empty());
 }
 

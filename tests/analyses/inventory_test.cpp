@@ -5,6 +5,7 @@
 #include "analyses/plugin_caches.h"
 #include "foundation/data_folder.h"
 #include "foundation/handles.h"
+#include "foundation/ini_escape.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
@@ -162,8 +163,8 @@ TEST_CASE("a plugin's answer that holds line breaks, brackets or '=' reads back 
     CHECK(EntryGet(f.Record(L"evil"), L"PDetect") == answer);
     CHECK(EntryGet(f.Record(L"evil"), L"Version") == L" 1.0\r\nType=F");
     CHECK(EntryGet(f.Record(L"evil"), L"Type") == L"L");
-    CHECK(InvUnescape(InvEscape(L"%~41")) == L"%~41");
-    CHECK(InvEscape(L"C:\\TC\\%COMMANDER_PATH%\\a=b [c]") == L"C:\\TC\\%COMMANDER_PATH%\\a=b [c]");
+    CHECK(IniUnescape(IniEscapeValue(L"%~41")) == L"%~41");
+    CHECK(IniEscapeValue(L"C:\\TC\\%COMMANDER_PATH%\\a=b [c]") == L"C:\\TC\\%COMMANDER_PATH%\\a=b [c]");
 }
 
 TEST_CASE("an inventory that cannot be read is never replaced") {

@@ -4,6 +4,7 @@
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <array>
 #include <random>
 
@@ -12,6 +13,7 @@
 #include "dsx/edit.h"
 #include "dsx/eval.h"
 #include "dsx/reach.h"
+#include "foundation/ini_escape.h"
 #include "foundation/text.h"
 #include "install/package_text.h"
 #include "install/report.h"
@@ -169,5 +171,31 @@ TEST_CASE("generated pluginst.inf lines, typed extensions, folders and reports")
         std::string rtf = ReportToRtf({{(int)(rng() % 4), a, b}}, ReportLook{});
         for (char c : rtf) CHECK((unsigned char)c < 128);
         FormatChecklist({{0, a, b}});
+    }
+}
+
+namespace {
+
+// What the profile functions would cut, trim or read as syntax in a line of the file.
+bool CutByProfile(const std::wstring& stored, bool key) {
+    if (stored.empty()) return false;
+    bool edge = stored.front() == L' ' || stored.front() == L'\t' || stored.back() == L' ' || stored.back() == L'\t';
+    bool control = std::any_of(stored.begin(), stored.end(), [](wchar_t c) { return c < 0x20; });
+    bool syntax = key && (stored.find(L'=') != std::wstring::npos || stored.front() == L'[' || stored.front() == L';');
+    return edge || control || syntax;
+}
+
+}  // namespace
+
+TEST_CASE("generated INI keys and values are stored whole and read back as they were") {
+    const wchar_t* const pieces[] = {L"=", L"[", L"]", L";", L"%", L"%~", L"%4", L"%3D", L" ", L"\t", L"\r\n", L"a", L"\x00e4"};
+    std::mt19937 rng(21);
+    for (int i = 0; i < 20000; ++i) {
+        std::wstring text;
+        for (size_t n = rng() % 8; n > 0; --n) text += pieces[rng() % std::size(pieces)];
+        CAPTURE(text);
+        std::wstring key = IniEscapeKey(text), value = IniEscapeValue(text);
+        CHECK((!CutByProfile(key, true) && !CutByProfile(value, false)));
+        CHECK((IniUnescape(key) == text && IniUnescape(value) == text));
     }
 }
