@@ -249,6 +249,7 @@ const TextRow rows[] = {
     {"st_wrongdir", L"in an unexpected folder: {n}", L"in einem unerwarteten Ordner: {n}"},
     {"st_inventory", L"plugins in inventory: {n}, removed: {r}", L"Plugins im Bestand: {n}, entfernt: {r}"},
     {"st_invforeign", L"Inventory belongs to another wincmd.ini – not updated", L"Der Bestand gehört zu einer anderen wincmd.ini – nicht aktualisiert"},
+    {"st_invunreadable", L"Inventory cannot be read – not updated", L"Der Bestand kann nicht gelesen werden – nicht aktualisiert"},
     {"st_invpending", L"inventory is being updated…", L"Bestand wird aktualisiert…"},
     {"st_loading", L"Reading the configuration and plugins …", L"Konfiguration und Plugins werden gelesen …"},
     {"st_noini", L"No wincmd.ini found – File › Open wincmd.ini…", L"Keine wincmd.ini gefunden – Datei › wincmd.ini öffnen…"},

@@ -53,7 +53,9 @@ std::vector<const InvRecord*> InventoryRows() {
 
 std::wstring InventoryStatus(bool probing) {
     std::wstring text;
-    if (InvOtherIni) {
+    if (InvUnreadable) {
+        text = Tr("st_invunreadable");
+    } else if (InvOtherIni) {
         text = Tr("st_invforeign");
     } else {
         size_t removed = std::count_if(InvSections.begin(), InvSections.end(),

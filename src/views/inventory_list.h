@@ -25,7 +25,8 @@ std::vector<const InvRecord*> InventoryRows();
 // Between the pieces of a status text.
 inline constexpr wchar_t kStatusSeparator[] = L"  \u00B7  ";
 // The inventory tab's status: plugins and removed ones, or that the inventory
-// belongs to another wincmd.ini; whether probes still run; the file's path.
+// cannot be read or belongs to another wincmd.ini; whether probes still run; the
+// file's path.
 std::wstring InventoryStatus(bool probing);
 
 // Loads the inventory when needed and refills the list and the row vectors;

@@ -95,6 +95,13 @@ TEST_CASE("the inventory rows: type, dates, origin and state, and which are mark
     InvOtherIni = 1;
     CHECK(InventoryStatus(false) == L"Inventory belongs to another wincmd.ini – not updated  ·  " + InventoryIniPath());
     InvOtherIni = 0;
+    // A file without its [Meta] lines is kept, and never updated: the status says so.
+    WriteFileBytes(InventoryIniPath(), "\xFF\xFE" + Utf16Bytes(L"[L|c:\\x.wlx]\r\nName=x\r\n"));
+    LoadInventory();
+    CHECK(InventoryStatus(false) == L"Inventory cannot be read – not updated  ·  " + InventoryIniPath());
+    DeleteFileW(InventoryIniPath().c_str());
+    LoadInventory();
+    CHECK(InventoryStatus(false).starts_with(L"plugins in inventory: 0"));
     CHECK(InventoryMark(untyped) == InvMarkNone);  // of the first inventory
 
     InvRecord recent{{L"Origin", L"new"}};
