@@ -84,8 +84,8 @@ void ApplyForwards(HWND window) {
         ForwardRequest request = std::move(PendingForwards.front());
         PendingForwards.pop_front();
         if (request.tag == TagInstall) {
-            StartInstallPath = request.path;
-            PostMessageW(window, MsgInstall, 0, 0);
+            // Each package joins the install queue: a single slot would keep only the last one.
+            if (WindowHooks.install) WindowHooks.install(window, request.path);
         } else {
             PvSetFile(request.path, request.tag == TagLister);
         }

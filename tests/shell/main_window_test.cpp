@@ -278,6 +278,36 @@ TEST_CASE("a second start hands its file to the running copy, and waits while a 
     Close(p);
 }
 
+TEST_CASE("two packages that second starts hand over while a dialog is open are both offered for install") {
+    Sandbox box(L"forward_installs");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    const std::wstring plugin = sizeof(void*) == 8 ? L".wlx64" : L".wlx";
+    for (const wchar_t* name : {L"alpha", L"beta"}) {
+        std::wstring folder = PathJoin(box.dir, L"files\\" + std::wstring(name));
+        CreateDirectoryW(folder.c_str(), nullptr);
+        CopyFileW(BuildPath(L"fakes\\plugins\\lister" + plugin).c_str(), PathJoin(folder, name + plugin).c_str(), FALSE);
+    }
+    Program p = Start(box);
+    PostMessageW(p.main, WM_COMMAND, 203, 0);  // the About box, modal
+    REQUIRE(WaitFor([&] { return !IsWindowEnabled(p.main) && OpenDialogOf(p.main); }));
+    HWND about = OpenDialogOf(p.main);
+    CHECK(SecondStart(box, L"/install \"files\\alpha\\alpha" + plugin + L"\"") == 0);
+    CHECK(SecondStart(box, L"/install \"files\\beta\\beta" + plugin + L"\"") == 0);
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    std::vector<std::wstring> offered;
+    for (int i = 0; i < 2; ++i) {
+        HWND dialog = nullptr;
+        if (!WaitFor([&] { return (dialog = OpenDialogOf(p.main)) && Text(dialog) == L"Install plugin"; })) break;
+        offered.push_back(Text(GetDlgItem(dialog, 100)));
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        REQUIRE(WaitFor([&] { return !IsWindow(dialog); }));
+    }
+    REQUIRE(offered.size() == 2);
+    CHECK(offered[0].starts_with(L"alpha"));
+    CHECK(offered[1].starts_with(L"beta"));
+    Close(p);
+}
+
 // A 32-bit program asks plugins only through its twin, which the sandbox lacks.
 TEST_CASE("a second start's /preview of a relative path shows that file's content preview" *
           doctest::skip(sizeof(void*) != 8)) {
