@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <vector>
 
 #include "foundation/files.h"
 #include "foundation/text.h"
@@ -28,9 +30,30 @@ HFONT MakeFont(LOGFONTW font) {
     return CreateFontIndirectW(&font);
 }
 
-void DeleteFont(HFONT& font, HFONT fresh) {
-    if (font) DeleteObject(font);
+// Fonts that a rebuild replaced: an open dialog or text window may still draw with
+// them, so each is deleted only once no window of this thread holds it.
+std::vector<HFONT> RetiredFonts;
+
+void RetireFont(HFONT& font, HFONT fresh) {
+    if (font) RetiredFonts.push_back(font);
     font = fresh;
+}
+
+BOOL CALLBACK NoteFont(HWND window, LPARAM fonts) {
+    reinterpret_cast<std::set<HFONT>*>(fonts)->insert(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    return TRUE;
+}
+
+BOOL CALLBACK NoteFontsOfTree(HWND window, LPARAM fonts) {
+    NoteFont(window, fonts);
+    EnumChildWindows(window, NoteFont, fonts);
+    return TRUE;
+}
+
+void DeleteUnusedFonts() {
+    std::set<HFONT> used;
+    EnumThreadWindows(GetCurrentThreadId(), NoteFontsOfTree, reinterpret_cast<LPARAM>(&used));
+    std::erase_if(RetiredFonts, [&](HFONT font) { return !used.count(font) && DeleteObject(font); });
 }
 
 void SetFont(HWND window, HFONT font) {
@@ -128,8 +151,8 @@ void UiRebuildFonts() {
     heading.lfWeight = 600;
     subheading.lfHeight = MulDiv(base.lfHeight, 7, 6);
     HFONT semiboldFont = MakeFont(semibold);
-    DeleteFont(UiFontHeading, MakeFont(heading));
-    DeleteFont(UiFontSubheading, MakeFont(subheading));
+    RetireFont(UiFontHeading, MakeFont(heading));
+    RetireFont(UiFontSubheading, MakeFont(subheading));
     UiFontPx = std::max(std::abs(static_cast<int>(base.lfHeight)), 8);
     LOGFONTW symbol{};
     symbol.lfHeight = metrics.lfMessageFont.lfHeight;
@@ -138,13 +161,14 @@ void UiRebuildFonts() {
     wcscpy(symbol.lfFaceName, L"Marlett");
     HFONT symbolFont = MakeFont(symbol);
     SetSearchGlyphs(symbolFont, font);
-    DeleteFont(UiSymbolFont, symbolFont);
-    DeleteFont(UiFont, font);
-    DeleteFont(UiFontFixed, fixedFont);
-    DeleteFont(UiFontSemibold, semiboldFont);
+    RetireFont(UiSymbolFont, symbolFont);
+    RetireFont(UiFont, font);
+    RetireFont(UiFontFixed, fixedFont);
+    RetireFont(UiFontSemibold, semiboldFont);
     UiApplyFonts();
     LegendTakeFont();
     if (KeyBar) InvalidateRect(KeyBar, nullptr, FALSE);
+    DeleteUnusedFonts();
 }
 
 std::wstring HelpPageForCurrentTab() {

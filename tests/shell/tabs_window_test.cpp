@@ -168,7 +168,7 @@ TEST_SUITE("window") {
         SetExtraCols({});
     }
 
-    TEST_CASE("a change of dpi redraws the tab icons at the new size") {
+    TEST_CASE("a change of dpi redraws the tab icons at the new size and keeps the fonts an open dialog draws with") {
         TcFolder tc(kIni);
         Window w;
         auto iconSize = [] {
@@ -176,13 +176,24 @@ TEST_SUITE("window") {
             ImageList_GetIconSize(TabCtrl_GetImageList(TabCtl), &cx, &cy);
             return cx * 1000 + cy;
         };
+        // The heading line of an install dialog that stays open across the change.
+        HWND heading = CreateWindowExW(0, L"STATIC", L"alpha", WS_POPUP | WS_VISIBLE, 0, 0, 200, 40, w.main, nullptr,
+                                       nullptr, nullptr);
+        SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(UiFontHeading), FALSE);
+        const HFONT given = UiFontHeading;
         RECT place{};
         GetWindowRect(w.main, &place);
         const int dpi = UiDpi;
         SendMessageW(w.main, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&place));
         CHECK(iconSize() == 24 * 1000 + 24);
+        CHECK(UiFontHeading != given);
+        CHECK(GetObjectType(given) == OBJ_FONT);
+        RedrawWindow(heading, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        DestroyWindow(heading);
+        // Once the dialog is gone, its font goes with the next rebuild.
         SendMessageW(w.main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
         CHECK(iconSize() == UiScale(16) * 1000 + UiScale(16));
+        CHECK(GetObjectType(given) == 0);
     }
 
     TEST_CASE("the search row starts right of the last tab, also when the tabs were squeezed before") {
