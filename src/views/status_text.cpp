@@ -1,8 +1,8 @@
 #include "views/status_text.h"
 
-#include "analyses/acknowledged.h"
 #include "analyses/detect_compare.h"
 #include "analyses/detect_notes.h"
+#include "analyses/findings.h"
 #include "analyses/lister_check.h"
 #include "analyses/preview_state.h"
 #include "editing/pending_ops.h"
@@ -35,14 +35,6 @@ namespace {
 
 std::wstring Filled(const char* key, const std::wstring& value, const wchar_t* name = L"n") {
     return FillVar(Tr(key), name, value);
-}
-
-// The acknowledgement key of the wrong-folder finding of an entry.
-std::wstring FolderAckKey(const PlugEntry& e) {
-    std::wstring key = StrLower(std::wstring(1, PlugKindLetter((int)e.kind)) + L"|" + e.expandedPath + L"|folder");
-    for (wchar_t& c : key)
-        if (c == L'"' || c == L';' || c == L'=' || c == L'[' || c == L']') c = L'_';
-    return key;
 }
 
 std::map<std::wstring, bool> WrongFolders;  // expanded path | kind mask -> answer
@@ -119,7 +111,7 @@ bool InWrongFolder(const PlugEntry& e) {
     if (!e.fileExists) return false;
     auto [it, isNew] = WrongFolders.try_emplace(e.expandedPath + L"|" + std::to_wstring(e.kindMask));
     if (isNew) it->second = PluginKindOfPath(e.path, e.kindMask) != 0;
-    return it->second && !AckSet.count(FolderAckKey(e));
+    return it->second && !IsFindingAcked(BuildPipeRecord((int)e.kind, e.expandedPath, L"folder", L""));
 }
 
 void RecountEntry(size_t index) {

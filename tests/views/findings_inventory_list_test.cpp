@@ -12,6 +12,7 @@
 #include "hostcfg/pending.h"
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
+#include "views/status_text.h"
 
 namespace {
 
@@ -116,6 +117,25 @@ TEST_CASE("the inventory rows: type, dates, origin and state, and which are mark
     recent[L"FirstSeen"] = StampMinutesAgo(1);
     CHECK(InventoryMark(recent) == InvMarkNone);
     SettingsValues.erase(L"View/HighlightDays");
+}
+
+TEST_CASE("a checked unexpected-folder finding no longer counts on the plugin tab") {
+    TcIniDir tc(L"ackfolder");
+    ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
+    CreateDirectoryW((tc / L"wcx").c_str(), nullptr);
+    WriteFileBytes(tc / L"wcx\\View.wlx", "MZ");  // a Lister plugin in the packers' folder
+    WriteIniText(tc.ini, L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\wcx\\View.wlx\r\n", true);
+    ResetPluginCaches();
+    BuildFindings();
+    auto folder = std::find_if(Findings.begin(), Findings.end(), [](const Finding& f) { return f.ackKey.ends_with(L"|folder"); });
+    REQUIRE(folder != Findings.end());
+    const PlugEntry entry = LoadPluginSection(KindLister).entries.at(0);
+    ForgetTabCounts();
+    CHECK(InWrongFolder(entry));
+    SetAcknowledged(folder->ackKey, true);
+    ForgetTabCounts();
+    CHECK_FALSE(InWrongFolder(entry));
+    SetAcknowledged(folder->ackKey, false);
 }
 
 TEST_SUITE("listview") {
