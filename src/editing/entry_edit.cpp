@@ -7,6 +7,7 @@
 #include "dsx/entry_editor.h"
 #include "editing/editing_ui.h"
 #include "editing/kept_rows.h"
+#include "foundation/ui_globals.h"
 #include "editing/pending_ops.h"
 #include "foundation/labels.h"
 #include "foundation/text.h"
@@ -51,9 +52,8 @@ struct PackerLine {
 
 std::vector<PackerLine> PackerLines(const PlugEntry& e, const std::wstring& ext) {
     std::vector<PackerLine> lines;
-    for (size_t i = 0; i < e.iniDetect.items.size(); ++i) {
+    for (size_t i : FindEntryByName(e, ext)) {
         const std::wstring& x = e.iniDetect.items[i].text;
-        if (!ext.empty() && !StrIEquals(x, ext)) continue;
         int flags = i < e.packerFlags.size() ? e.packerFlags[i] : 0;
         PackerLine line{x, NumberCommaText(flags, i < e.packerPaths.size() ? e.packerPaths[i] : e.path), L"", L""};
         const PlugState* s = FindPlugState(KindPacker, x);
@@ -253,7 +253,7 @@ void ExtRowMenu(HWND owner, POINT screen, int shown, uint32_t rowKind, const std
     DestroyMenu(menu);
     if (cmd == CmdEdit) EditEntry(owner, shown, key);
     else if (cmd == CmdDelete) AskMarkDelete(owner, shown, key);
-    else if (cmd == CmdCopyExt) CopyToClipboard(owner, key);
+    else if (cmd == CmdCopyExt) UiCopyToClipboard(key);
     else if (cmd == CmdWhoExt && EditingUi.showTextPopup)
         EditingUi.showTextPopup(FillVar(Tr("who_title"), L"e", label), WhoClaimsReport(key, claimers));
 }

@@ -5,7 +5,7 @@
 #include "analyses/findings.h"
 #include "editing/editing_ui.h"
 #include "editing/entry_edit.h"
-#include "editing/kept_rows.h"
+#include "foundation/ui_globals.h"
 #include "editing/launch.h"
 #include "editing/lister_actions.h"
 #include "editing/pending_ops.h"
@@ -134,7 +134,7 @@ void FindingsMenu(HWND owner, POINT screen, int index) {
     case FcInfo:
         if (EditingUi.showPluginInfo) EditingUi.showPluginInfo(ref);
         return;
-    case FcCopy: CopyToClipboard(owner, TabName(f.tab) + L"\t" + f.name + L"\t" + f.text); return;
+    case FcCopy: UiCopyToClipboard(TabName(f.tab) + L"\t" + f.name + L"\t" + f.text); return;
     case FcAck: SetAcknowledged(f.ackKey, !f.acked); break;
     case FcShowAck: ShowAcked = !ShowAcked; break;
     case FcAckFolder: SetAcknowledged(FolderKey(f), !IsFindingAcked(FolderKey(f))); break;

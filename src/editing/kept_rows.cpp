@@ -8,6 +8,7 @@
 #include "foundation/files.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "foundation/ui_globals.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
@@ -33,22 +34,6 @@ void Changed() {
 }
 
 }  // namespace
-
-bool CopyToClipboard(HWND owner, const std::wstring& text) {
-    if (!OpenClipboard(owner)) return false;
-    EmptyClipboard();
-    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    bool done = false;
-    if (void* p = block ? GlobalLock(block) : nullptr) {
-        memcpy(p, text.c_str(), bytes);
-        GlobalUnlock(block);
-        done = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-    }
-    if (block && !done) GlobalFree(block);
-    CloseClipboard();
-    return done;
-}
 
 bool ConfirmMissingFile(HWND owner, const std::wstring& path) {
     std::wstring expanded = EnvExpand(path);
@@ -94,7 +79,7 @@ bool DisabledRowMenu(HWND owner, POINT screen, int itemData) {
         PendingReactivations.insert(kept.key);
         Changed();
     } else if (cmd == CmdCopyPath) {
-        CopyToClipboard(owner, EnvExpand(kept.path));
+        UiCopyToClipboard(EnvExpand(kept.path));
     } else if (cmd == CmdForget) {
         std::wstring q = FillVar(Tr("ask_forget"), L"n", kept.name);
         if (EditMessage(owner, q, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {

@@ -4,8 +4,6 @@
 
 #include <string>
 
-// Puts the text on the clipboard as Unicode text; false when it could not.
-bool CopyToClipboard(HWND owner, const std::wstring& text);
 // True at once when the plugin file (or its "64" twin) exists; else asks whether
 // to use the path anyway.
 bool ConfirmMissingFile(HWND owner, const std::wstring& path);

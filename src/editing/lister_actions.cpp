@@ -5,7 +5,7 @@
 #include "analyses/lister_check.h"
 #include "editing/backups.h"
 #include "editing/editing_ui.h"
-#include "editing/kept_rows.h"
+#include "foundation/ui_globals.h"
 #include "editing/pending_ops.h"
 #include "editing/tc_control.h"
 #include "foundation/ini.h"
@@ -306,5 +306,5 @@ void LvCheckMenu(HWND owner, POINT screen, int index) {
     DestroyMenu(menu);
     if (cmd == CmdAlways) LvAlways(owner, index);
     else if (cmd == CmdFront) LvMoveToFront(owner, index);
-    else if (cmd == CmdCopyDetect) CopyToClipboard(owner, detect);
+    else if (cmd == CmdCopyDetect) UiCopyToClipboard(detect);
 }

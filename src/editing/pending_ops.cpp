@@ -134,9 +134,7 @@ bool ToggleNumbered(HWND owner, const PlugEntry& e) {
 }
 
 bool TogglePacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
-    std::vector<size_t> lines;
-    for (size_t i = 0; i < e.iniDetect.items.size(); ++i)
-        if (ext.empty() || StrIEquals(e.iniDetect.items[i].text, ext)) lines.push_back(i);
+    std::vector<size_t> lines = FindEntryByName(e, ext);
     bool allMarked = !lines.empty() && std::all_of(lines.begin(), lines.end(), [&](size_t i) {
         const PlugState* s = FindPlugState(KindPacker, e.iniDetect.items[i].text);
         return s && s->deleted;

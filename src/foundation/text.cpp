@@ -325,11 +325,6 @@ int StrToInt(const std::wstring& s) {
     return (int)v;
 }
 
-std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key) {
-    auto it = names.find(key);
-    return it == names.end() ? key : it->second;
-}
-
 bool SplitLeadingNumber(const std::wstring& key, long& number, std::wstring& rest) {
     wchar_t* end = nullptr;
     number = std::wcstol(key.c_str(), &end, 10);

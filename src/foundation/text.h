@@ -85,6 +85,3 @@ int StrToInt(const std::wstring& s);
 // The number at the start of a key as wcstol reads it ("12_detect": 12 and
 // "_detect"); false without one.
 bool SplitLeadingNumber(const std::wstring& key, long& number, std::wstring& rest);
-
-// The value the map holds for the key, else the key itself.
-std::wstring DetectKeyOf(const std::map<std::wstring, std::wstring>& names, const std::wstring& key);

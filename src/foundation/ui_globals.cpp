@@ -20,10 +20,13 @@ void UiCopyToClipboard(const std::wstring& text) {
     if (!OpenClipboard(MainWnd)) return;
     EmptyClipboard();
     size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        memcpy(GlobalLock(block), text.c_str(), bytes);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool handedOver = false;
+    if (void* p = block ? GlobalLock(block) : nullptr) {
+        memcpy(p, text.c_str(), bytes);
         GlobalUnlock(block);
-        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+        handedOver = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
     }
+    if (block && !handedOver) GlobalFree(block);
     CloseClipboard();
 }

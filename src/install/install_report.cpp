@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analyses/detect_notes.h"
+#include "dsx/detect_spec.h"
 #include "foundation/files.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -18,15 +19,6 @@ namespace {
 const wchar_t* const Dot = L"  \x00B7  ";
 
 std::wstring OrQuestion(const std::wstring& s) { return s.empty() ? L"?" : s; }
-
-// The distinct extensions a compiled detect string names, in their order.
-std::vector<std::wstring> PlainExts(const DetectSpec& spec) {
-    std::vector<std::wstring> exts;
-    for (const DetectItem& item : spec.items)
-        if (item.kind == DetItemExt && std::find(exts.begin(), exts.end(), item.text) == exts.end())
-            exts.push_back(item.text);
-    return exts;
-}
 
 std::vector<std::wstring> Missing(const std::vector<std::wstring>& from, const std::vector<std::wstring>& in) {
     std::vector<std::wstring> out;
@@ -118,14 +110,14 @@ void DetectChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
     plugin.detectText = answer;
     plugin.hasDetect = 1;
     plugin.iniDetect = CompileDetect(answer, true);
-    std::vector<std::wstring> newExts = PlainExts(plugin.iniDetect);
+    std::vector<std::wstring> newExts = ActiveEntryNames(plugin.iniDetect.items);
     ctx.extCount = (int)newExts.size();
     ctx.extText = ExtListText(newExts, SIZE_MAX);
     ctx.conditions = ConditionsText(answer, plugin.iniDetect);
     const std::vector<PlugEntry> none;
     for (const std::wstring& note : DetectNotes(plugin, &none, nullptr)) AddReportWarning(ctx, note);
     if (e) {
-        std::vector<std::wstring> oldExts = PlainExts(e->iniDetect);
+        std::vector<std::wstring> oldExts = ActiveEntryNames(e->iniDetect.items);
         std::vector<std::wstring> gone = Missing(oldExts, newExts), added = Missing(newExts, oldExts);
         if (!gone.empty()) AddReportWarning(ctx, ExtListText(gone, 30), Tr("in_l_gone"));
         if (!added.empty()) AddReportNote(ctx, ExtListText(added, 30), Tr("in_l_new"));
@@ -138,7 +130,7 @@ void DetectChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
     int count = 0;
     for (const PlugEntry& other : info.entries) {
         if (&other == e || other.number >= n) continue;
-        if (!IsGreedyLister(other) && !SharesAny(PlainExts(other.iniDetect), newExts)) continue;
+        if (!IsGreedyLister(other) && !SharesAny(ActiveEntryNames(other.iniDetect.items), newExts)) continue;
         first += (first.empty() ? L"" : L", ") + other.name;
         ++count;
     }

@@ -1,7 +1,6 @@
 #include "shell/feature_wiring.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <string>
 #include <vector>
@@ -10,7 +9,6 @@
 #include "analyses/plugin_caches.h"
 #include "analyses/preview_state.h"
 #include "analyses/preview_texts.h"
-#include "views/preview_file.h"
 #include "editing/entry_edit.h"
 #include "editing/finding_actions.h"
 #include "editing/kept_rows.h"
@@ -52,22 +50,6 @@ void WireSearch() {
     if (SearchEdit) SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
 }
 
-// Asks for the file the preview tab checks, as content preview or Lister check.
-void PickPreviewFile(HWND window, bool lister) {
-    wchar_t file[MAX_PATH] = {};
-    std::wstring filter = Tr("dlg_filter_all") + L'\0' + L"*.*" + L'\0' + L'\0';
-    std::wstring title = Tr(lister ? "pv_pick_l" : "pv_pick_c");
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = window;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrTitle = title.c_str();
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&ofn)) PvSetFile(file, lister);
-}
-
 }  // namespace
 
 void WireFeatures(HWND) {
@@ -94,8 +76,6 @@ void WireFeatures(HWND) {
     };
     ListActions.openInTc = [](const PlugRef& ref) { OpenInTc(ref, L""); };
     FeatureCommands[CmdOpenInTc] = [](HWND) { OpenInTc(SelectedPluginRef(-1), L""); };
-    FeatureCommands[IdPvPickListerBtn] = [](HWND window) { PickPreviewFile(window, true); };
-    FeatureCommands[IdPvPickContentBtn] = [](HWND window) { PickPreviewFile(window, false); };
     ListActions.editEntry = EditEntry;
     ListActions.extRowMenu = [](HWND owner, POINT pt, int row) {
         int id = ListViewItemData(ExtList, row);

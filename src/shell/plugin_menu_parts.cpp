@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/text.h"
+#include "hostcfg/pending.h"
 
 namespace {
 
@@ -69,9 +70,8 @@ std::vector<OwnCommand> ParseOwnCommands(const std::vector<std::wstring>& values
 
 std::array<bool, 5> OrderItemsEnabled(const std::vector<int>& selected, int count) {
     if (selected.empty()) return {false, false, false, false, false};
+    if (!IsContiguousRun(std::vector<unsigned>(selected.begin(), selected.end()))) return {true, true, true, true, true};
     int first = selected.front(), last = selected.back();
-    bool contiguous = last - first + 1 == (int)selected.size();
-    if (!contiguous) return {true, true, true, true, true};
     bool up = first > 0, down = last < count - 1;
     return {up, down, up, down, false};
 }

@@ -9,8 +9,6 @@
 #include "foundation/ui_globals.h"
 #include "shell/menu_help.h"
 
-bool RichHasFocus = false;
-
 std::wstring PlainCopyText(const std::wstring& selected) {
     std::wstring out;
     out.reserve(selected.size() + selected.size() / 8);
@@ -41,12 +39,6 @@ void CopyRichSelection(HWND rich) {
 
 LRESULT CALLBACK RichCopySubclassProc(HWND rich, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     switch (msg) {
-    case WM_SETFOCUS:
-        RichHasFocus = true;
-        break;
-    case WM_KILLFOCUS:
-        RichHasFocus = false;
-        break;
     case WM_COPY:
         CopyRichSelection(rich);
         return 0;

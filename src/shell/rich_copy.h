@@ -4,8 +4,6 @@
 
 #include <string>
 
-extern bool RichHasFocus;  // the detail pane has the keyboard focus
-
 // The selection as it goes to the clipboard: zero-width spaces dropped, every line
 // break a CR LF.
 std::wstring PlainCopyText(const std::wstring& selected);

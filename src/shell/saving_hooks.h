@@ -1,5 +1,5 @@
-// Connects saving to the main window: the save command, the close question, the
-// pending count of the status bar and the refresh after an edit.
+// Saving from the main window: the save and discard commands, and the wincmd.ini
+// that TC itself runs on.
 #pragma once
 #include <windows.h>
 

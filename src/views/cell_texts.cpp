@@ -1,14 +1,9 @@
 #include "views/cell_texts.h"
 
-#include <windows.h>
-
 #include "dsx/detect_spec.h"
-#include "foundation/env.h"
-#include "foundation/files.h"
 #include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
-#include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 
 std::wstring KeywordLegendText(int kind, const PlugEntry* entry) {
@@ -32,21 +27,6 @@ std::wstring ExtListKey4Text(size_t index, const std::wstring& ext) {
     std::wstring mark;
     if (e.kind == KindLister && e.iniDetect.forced.count(ext)) mark = L", " + Tr("h_key4");
     return e.name + L" (" + EntryNumberText(e.number) + mark + L")";
-}
-
-std::wstring PackerLineValue(const PlugEntry& entry, size_t line) {
-    if (line >= entry.iniDetect.items.size()) return L"";
-    const PlugState* state = FindPlugState(KindPacker, entry.iniDetect.items[line].text);
-    if (state && !state->deleted) return state->curValue;
-    int flags = line < entry.packerFlags.size() ? entry.packerFlags[line] : 0;
-    return NumberCommaText(flags, entry.path);
-}
-
-bool ConfirmMissingFile(void* owner, const std::wstring& path) {
-    std::wstring expanded = EnvExpand(path);
-    if (FileExists(expanded) || FileExists(expanded + L"64")) return true;
-    std::wstring text = FillVar(Tr("ask_nofile"), L"f", expanded);
-    return MessageBoxW((HWND)owner, text.c_str(), L"Kestrovane", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 namespace {
