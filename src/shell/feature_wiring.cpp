@@ -49,7 +49,6 @@ void WireSearch() {
     WindowHooks.onFieldsResult = OnFieldsResult;
     FillHooks.resetSearch = SearchAfterFill;
     DetailSearchText = SearchText;
-    if (SearchEdit) SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
 }
 
 // Asks for the file the preview tab checks, as content preview or Lister check.
