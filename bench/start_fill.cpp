@@ -105,7 +105,8 @@ void WaitUntilFilled(DWORD process, int rows) {
 // Milliseconds from CreateProcess until the program's first tab is filled.
 double StartUntilIdle(const std::wstring& exe, const std::wstring& ini, int rows) {
     std::wstring command = L"\"" + exe + L"\" \"" + ini + L"\"";
-    STARTUPINFOW si{sizeof(si)};
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     double t0 = NowMs();
     if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
