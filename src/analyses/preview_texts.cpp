@@ -205,8 +205,13 @@ std::wstring PreviewRowText(const PvPlugin& row) {
 std::wstring PvPluginDetailText(const PvPlugin& row) {
     std::wstring text = PreviewRowText(row);
     if (row.builtIn) return text;
-    std::wstring state = row.state == PvLoadFailure && PvIsLoadFail1114(row) ? Tr("fdx_onlytc") : PvStateText(row);
-    if (row.state != PvAnsweredOk && !row.error.empty()) state += L" " + row.error;
+    std::wstring state;
+    if (row.state == PvLoadFailure && PvIsLoadFail1114(row)) {
+        state = Tr("fdx_onlytc");  // the sentence names the code itself
+    } else {
+        state = PvStateText(row);
+        if (row.state != PvAnsweredOk && !row.error.empty()) state += L" " + row.error;
+    }
     return text + L"\r\n" + Tr("col_status") + L":\t" + state;
 }
 

@@ -38,7 +38,7 @@ void Changed() {
 bool ConfirmMissingFile(HWND owner, const std::wstring& path) {
     std::wstring expanded = EnvExpand(path);
     if (FileExists(expanded) || FileExists(expanded + L"64")) return true;
-    std::wstring q = FillVar(Tr("ask_nofile"), L"f", path);
+    std::wstring q = FillVar(Tr("ask_nofile"), L"f", expanded);
     return EditMessage(owner, q, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 

@@ -10,6 +10,8 @@ struct PlugRef {
     std::wstring path;          // as configured
     std::wstring expandedPath;  // environment variables expanded
     std::wstring file;          // expandedPath + "64" when that file exists, else expandedPath
+    std::wstring detect;        // the entry's detect string in wincmd.ini
+    bool hasDetect = false;
     bool hasPath = false;
     int entryIndex = -1;
 };

@@ -47,7 +47,6 @@ void WireSearch() {
     WindowHooks.onFieldsResult = OnFieldsResult;
     FillHooks.resetSearch = SearchAfterFill;
     DetailSearchText = SearchText;
-    if (SearchEdit) SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "foundation/list_view.h"
 #include "foundation/themes.h"
 #include "shell/rich_copy.h"
+#include "shell/search.h"
 #include "views/drawn_icons.h"
 #include "views/list_subclass.h"
 #include "views/main_controls.h"
@@ -75,6 +76,7 @@ void CreateTabAndSearch(HWND main) {
     for (HWND w : {SearchLabel, SearchEdit, SearchPrevBtn, SearchNextBtn, SearchClearBtn, SearchStatus})
         if (w) SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     if (SearchEdit) {
+        SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
         SendMessageW(SearchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Tr("srch_cue").c_str()));
         SearchReady = 1;
     }

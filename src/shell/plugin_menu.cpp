@@ -191,8 +191,7 @@ HMENU BuildPluginMenu(PluginMenuState& ctx) {
     Add(menu, PmCopyPath, Tr("cm_copy_path"));
     Add(menu, PmCopyName, Tr("cm_copy_name"));
     if (!TabIsInventory) {
-        bool hasDetect = ctx.ref.entryIndex >= 0 && TabEntries[(size_t)ctx.ref.entryIndex].hasDetect;
-        Add(menu, PmCopyDetect, Tr("cm_copy_detect"), hasDetect);
+        Add(menu, PmCopyDetect, Tr("cm_copy_detect"), ctx.ref.hasDetect);
         if (ctx.ref.entryIndex >= 0) AddEntryItems(menu, TabEntries[(size_t)ctx.ref.entryIndex]);
     }
     AddOwnCommands(menu, ctx);
@@ -292,7 +291,7 @@ void RunPluginMenuCommand(HWND owner, UINT id, const PluginMenuState& ctx) {
     } else if (id == PmCopyName) {
         UiCopyToClipboard(ref.name);
     } else if (id == PmCopyDetect) {
-        if (const PlugEntry* e = EntryStillShown(ref, fillGeneration)) UiCopyToClipboard(e->detectText);
+        UiCopyToClipboard(ref.detect);
     } else if (const PlugEntry* e = EntryStillShown(ref, fillGeneration)) {
         RunEntryCommand(owner, id, *e, ref.entryIndex);
     }

@@ -8,6 +8,7 @@
 #include "foundation/texts.h"
 #include "probe/background_probe.h"
 #include "views/inventory_list.h"
+#include "views/list_sort.h"
 #include "views/panes.h"
 
 namespace {
@@ -39,13 +40,14 @@ void InsertRow(HWND list, int index, const std::array<std::wstring, 5>& cells) {
 
 }  // namespace
 
-std::wstring FixKindText(int fix) {
-    static const char* const kKeys[] = {"fxs_none", "fxs_edit", "fxs_caps", "fxs_detect", "fxs_stray", "fxs_modegap"};
-    return Tr(kKeys[fix >= 0 && fix <= FixModeGap ? fix : 0]);
+std::wstring FixKindText(int fix, bool sentence) {
+    static const char* const kKinds[] = {"none", "edit", "caps", "detect", "stray", "modegap"};
+    std::string key = (sentence ? "fx_" : "fxs_") + std::string(kKinds[fix >= 0 && fix <= FixModeGap ? fix : 0]);
+    return Tr(key.c_str());
 }
 
 std::array<std::wstring, 5> FindingCells(const Finding& f) {
-    return {SeverityText(f), TabName(f.tab), PluginCell(f), f.text, FixKindText(f.fix)};
+    return {SeverityText(f), TabName(f.tab), PluginCell(f), f.text, FixKindText(f.fix, false)};
 }
 
 std::wstring FindingDetailText(int index) {
@@ -53,7 +55,7 @@ std::wstring FindingDetailText(int index) {
     const Finding& f = Findings[(size_t)index];
     std::wstring text = Tr("fdl_finding") + L"\t" + f.text + L"\r\n" + Tr("fdl_explain") + L"\t" + f.explanation;
     if (!f.advice.empty()) text += L"\r\n" + Tr("fdl_todo") + L"\t" + f.advice;
-    return text + L"\r\n" + Tr("fdl_fix") + L"\t" + FixKindText(f.fix);
+    return text + L"\r\n" + Tr("fdl_fix") + L"\t" + FixKindText(f.fix, true);
 }
 
 std::wstring FindingsStatus() {
@@ -74,6 +76,7 @@ void FillFindingsList(HWND list) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list);
     for (size_t i = 0; i < Findings.size(); ++i) InsertRow(list, (int)i, FindingCells(Findings[i]));
+    ListViewSortApply(list);
     ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

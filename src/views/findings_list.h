@@ -10,8 +10,9 @@ struct Finding;
 // Type (or "checked"), area, plugin (with "#n", "wincmd.ini: " and " *" for a
 // pending change), finding, fix.
 std::array<std::wstring, 5> FindingCells(const Finding& finding);
-// What the finding's fix kind offers, in the list and in the detail pane.
-std::wstring FixKindText(int fix);
+// What the finding's fix kind offers: the short label of the list, or the
+// sentence of the detail pane.
+std::wstring FixKindText(int fix, bool sentence);
 // The detail of Findings[index]: finding, explanation, remedy and fix; "" outside.
 std::wstring FindingDetailText(int index);
 

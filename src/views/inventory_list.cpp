@@ -10,6 +10,7 @@
 #include "foundation/path_display.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
+#include "views/list_sort.h"
 
 std::vector<std::wstring> InvRowPaths;
 std::vector<std::wstring> InvRowNames;
@@ -91,6 +92,7 @@ void FillInventoryList(HWND list) {
         for (int column = 1; column < 8; ++column) ListView_SetItemText(list, at, column, cells[(size_t)column].data());
     }
     if (!list) return;
+    ListViewSortApply(list);
     ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

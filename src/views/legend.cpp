@@ -117,8 +117,9 @@ HWND CreateLegendList(HWND window) {
     return list;
 }
 
-// A heading has only a meaning; it is drawn across the explanation column, so that a
-// long one is not cut at the meaning column's edge.
+// A heading has only a meaning. Its cell holds it, for screen readers and copying, but
+// it is drawn across the explanation column, so that a long one is not cut at the
+// meaning column's edge.
 bool IsHeading(const LegendRow& row) { return row.symbol.empty() && row.explanation.empty() && !row.meaning.empty(); }
 
 // The meanings are never wrapped: the column starts wide enough for the longest one,
@@ -176,9 +177,11 @@ LRESULT LegendCustomDraw(NMLVCUSTOMDRAW* draw) {
         if (row.style == 1) draw->clrTextBk = CurrentTheme->slot[5];
         else if (row.style >= 2 && row.style <= 5) draw->clrText = CurrentTheme->slot[kTextSlot[row.style]];
         ThemeSelColors(draw);
-        bool drawnAfter = (row.style >= 100 && LegendLines[line].first) || IsHeading(row);
-        return drawnAfter ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+        if (IsHeading(row)) return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+        return row.style >= 100 && LegendLines[line].first ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
     }
+    case CDDS_SUBITEM | CDDS_ITEMPREPAINT:  // only heading rows ask: their text comes after
+        return draw->iSubItem == 1 ? CDRF_SKIPDEFAULT : CDRF_DODEFAULT;
     case CDDS_ITEMPOSTPAINT: {
         auto line = static_cast<size_t>(draw->nmcd.dwItemSpec);
         if (line >= LegendLines.size()) return CDRF_DODEFAULT;
@@ -293,7 +296,7 @@ void LegendFillList(HWND list) {
         for (size_t j = 0; j < lines.size(); ++j) {
             int index = static_cast<int>(LegendLines.size());
             ListViewSetCell(list, index, 0, j == 0 ? row.symbol : L"");
-            ListViewSetCell(list, index, 1, j == 0 && !IsHeading(row) ? row.meaning : L"");
+            ListViewSetCell(list, index, 1, j == 0 ? row.meaning : L"");
             ListViewSetCell(list, index, 2, lines[j]);
             LegendLines.push_back({static_cast<int32_t>(r), static_cast<uint8_t>(j == 0)});
         }

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "analyses/acknowledged.h"
 #include "analyses/content_preview.h"
-#include "analyses/findings.h"
 #include "analyses/inventory.h"
 #include "analyses/preview_state.h"
 #include "views/cell_hilite.h"
@@ -18,12 +16,12 @@
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
-#include "hostcfg/plugin_files.h"
 #include "foundation/list_view.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/preview_layout.h"
 #include "views/row_status.h"
+#include "views/status_text.h"
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
 #include "views/view_state.h"
@@ -238,10 +236,8 @@ int32_t TabMarks() {
     if (!PluginTab()) return 0;
     for (const PlugEntry& entry : TabEntries) {
         if (EntryMarkedDelete(entry)) continue;
-        int kind = static_cast<int>(entry.kind);
-        if (EntryIsNew(kind, entry)) marks |= 1;
-        bool foreignFolder = entry.fileExists && entry.kindMask > 0 && PluginKindOfPath(entry.path, entry.kindMask) != 0;
-        if (foreignFolder && !IsFindingAcked(BuildPipeRecord(kind, entry.expandedPath, L"folder", L""))) marks |= 4;
+        if (EntryIsNew(static_cast<int>(entry.kind), entry)) marks |= 1;
+        if (InWrongFolder(entry)) marks |= 4;
         if (entry.kind == KindLister) {
             EntryReach reach = DetectReachOfEntry(entry);
             if (reach.valid && reach.reach >= 2) marks |= 8;

@@ -22,10 +22,11 @@
 namespace {
 
 enum GlyphId {
-    GSame, GReworded, GMore, GLess, GBoth, GNoIni, GPending, GNone, G32, GErr, GOnlyTc, GMissing, GCapsDiff,
+    GSame, GReworded, GMore, GLess, GBoth, GNoIni, GNone, G32, GErr, GOnlyTc, GMissing, GPending, GCapsDiff,
     GFsOk, GNotFs
 };
 
+// In the order the legend explains them.
 const StatusGlyph kGlyphs[] = {
     {L"=", "chk_same", "lgx_same"},
     {L"(\u2026)", "chk_reworded", "lgx_reworded"},
@@ -33,12 +34,12 @@ const StatusGlyph kGlyphs[] = {
     {L"\u2212\u2212", "chk_less", "lgx_less"},
     {L"\u00b1", "chk_both", "lgx_both"},
     {L"\u00d8", "chk_noini", "lgx_noini"},
-    {L"\u2026", "chk_pending", "lgx_pending"},
     {L"\u2013", "chk_none", "lgx_none"},
     {L"32", "chk_32", "lgx_32"},
     {L"!", "chk_err", "lgx_err"},
     {L"\u00b7", "fd_onlytc", "fdx_onlytc"},
     {L"\u00d7", "chk_missing", "lgx_missing"},
+    {L"\u2026", "chk_pending", "lgx_pending"},
     {L"\u2260", "chk_capsdiff", "lgx_capsdiff"},
     {L"\u2022", "chk_fsok", "lgx_fsok"},
     {L"?", "chk_notfs", "lgx_notfs"},

@@ -248,6 +248,8 @@ PlugRef SelectedPluginRef(int row) {
     if (id < 0 || (size_t)id >= TabEntries.size()) return {};
     const PlugEntry& e = TabEntries[(size_t)id];
     PlugRef ref = MakePluginRef(e.name, e.path);
+    ref.detect = e.detectText;
+    ref.hasDetect = e.hasDetect;
     ref.entryIndex = id;
     return ref;
 }

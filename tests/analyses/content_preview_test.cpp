@@ -11,6 +11,7 @@
 #include "foundation/data_folder.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/workers.h"
 
@@ -270,8 +271,10 @@ TEST_CASE("what the preview lists and details say of a row") {
         CHECK(PvGroupHeader(PvPlugins[1]) ==
               L"#4  geo  –  could not be loaded (Windows error 126) – a DLL it needs is missing");
         CHECK(PvPickResultText(PvPlugins[1]) == L"✗");
+        CHECK(PvPluginDetailText(PvPlugins[1]).ends_with(L")\r\nStatus:\tcould not be loaded 126"));
         PvPlugins[1].error = L" 1114 ";
         CHECK(PvGroupHeader(PvPlugins[1]) == L"#4  geo  –  answers only inside TC – no comparison");
+        CHECK(PvPluginDetailText(PvPlugins[1]).ends_with(L"\r\nStatus:\t" + Tr("fdx_onlytc")));
         CHECK(PvPickResultText(PvPlugins[1]) == L"·");
         CHECK(PvPickGroup(PvPlugins[1]) == 3);
     }

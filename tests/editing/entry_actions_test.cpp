@@ -106,6 +106,21 @@ TEST_CASE("lister entries: OK without change records nothing; blanks only remove
     CHECK(CountPendingChanges() == 0);
 }
 
+TEST_CASE("a new path that names no file is asked about as it will be read, one with a 64-bit twin is not") {
+    SaveFixture f(L"edit_nofile", Entries);
+    ScopedEnv commander(L"COMMANDER_PATH", f.tc.dir.c_str());
+    EditorScript script;
+    SaveFixture::Answer = IDNO;
+    Edit(KindLister, L"b", L"%COMMANDER_PATH%\\q\\b.wlx", L"");
+    REQUIRE(SaveFixture::Shown.size() == 1);
+    CHECK(SaveFixture::Shown[0] == L"The file does not exist:\n" + f.tc.dir + L"\\q\\b.wlx\n\nUse this path anyway?");
+    CHECK(CountPendingChanges() == 0);
+    WriteFileBytes(f.tc / L"b.wlx64", "MZ");
+    Edit(KindLister, L"b", L"%COMMANDER_PATH%\\b.wlx", L"");
+    CHECK(SaveFixture::Shown.size() == 1);
+    CHECK(CountPendingChanges() == 1);
+}
+
 TEST_CASE("finding actions: a stray line is marked after one question and unmarked without one") {
     SaveFixture f(L"findings_act", Entries);
     Finding stray;

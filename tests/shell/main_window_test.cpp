@@ -16,19 +16,10 @@
 #include "foundation/encoding.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
+#include "program_test_support.h"
 #include "support/test_support.h"
 
 namespace {
-
-constexpr int WaitMs = 30000;
-
-bool WaitFor(const std::function<bool()>& done) {
-    for (int waited = 0; waited < WaitMs; waited += 50) {
-        if (done()) return true;
-        Sleep(50);
-    }
-    return done();
-}
 
 int ScreenDpi() {
     HDC dc = GetDC(nullptr);
@@ -61,100 +52,18 @@ struct Sandbox {
     }
 };
 
-struct Program {
-    KernelHandle process;
-    DWORD pid = 0;
-    HWND main = nullptr;
-    Program() = default;
-    Program(Program&&) = default;
-    // A failed check must not leave the copy running: the next start would hand over to it.
-    ~Program() {
-        if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process.Get(), 99);
-            WaitForSingleObject(process.Get(), WaitMs);
-        }
-    }
-};
-
-
-KernelHandle Launch(const Sandbox& box, const std::wstring& args, DWORD* pid = nullptr) {
-    std::wstring line = L"\"" + box.exe + L"\" " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    REQUIRE(CreateProcessW(box.exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, box.dir.c_str(), &si,
-                           &pi));
-    CloseHandle(pi.hThread);
-    if (pid) *pid = pi.dwProcessId;
-    return KernelHandle(pi.hProcess);
-}
-
-HWND MainWindowOf(DWORD pid) {
-    for (HWND w = FindWindowW(L"KestrovaneMainWnd", nullptr); w; w = FindWindowExW(nullptr, w, L"KestrovaneMainWnd", nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
-
 Program Start(const Sandbox& box, const std::wstring& extra = L"") {
-    Program p;
-    p.process = Launch(box, L"\"" + box.wincmd + L"\" " + extra, &p.pid);
-    REQUIRE(WaitFor([&] { return (p.main = MainWindowOf(p.pid)) != nullptr; }));
-    WaitForInputIdle(p.process.Get(), WaitMs);
-    return p;
-}
-
-DWORD WaitExit(const KernelHandle& process) {
-    REQUIRE(WaitForSingleObject(process.Get(), WaitMs) == WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(process.Get(), &code);
-    return code;
-}
-
-void Close(Program& p) {
-    PostMessageW(p.main, WM_CLOSE, 0, 0);
-    CHECK(WaitExit(p.process) == 0);
+    return StartProgram(box.exe, box.dir, L"\"" + box.wincmd + L"\" " + extra);
 }
 
 // A second start in the sandbox, as TC's button bar would make it.
-DWORD SecondStart(const Sandbox& box, const std::wstring& args) { return WaitExit(Launch(box, args)); }
-
-HWND Page(HWND main) { return FindWindowExW(main, nullptr, L"KestrovanePage", nullptr); }
-HWND PageChild(HWND main, int id) { return GetDlgItem(Page(main), id); }
-HWND TabCtl(HWND main) { return GetDlgItem(main, 100); }
-
-std::wstring Text(HWND window) {
-    wchar_t buf[1024] = {};
-    GetWindowTextW(window, buf, 1024);
-    return buf;
-}
+DWORD SecondStart(const Sandbox& box, const std::wstring& args) { return WaitExit(Launch(box.exe, box.dir, args)); }
 
 RECT RectIn(HWND window, HWND parent) {
     RECT r{};
     GetWindowRect(window, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
-}
-
-// Column titles live in the other process: read them through memory lent there.
-std::wstring HeaderTitle(HWND list, int column) {
-    HWND header = ListView_GetHeader(list);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(header, &pid);
-    KernelHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
-    auto* remote = static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
-    HDITEMW item{};
-    item.mask = HDI_TEXT;
-    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(HDITEMW));
-    item.cchTextMax = 256;
-    WriteProcessMemory(process.Get(), remote, &item, sizeof(item), nullptr);
-    SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(remote));
-    wchar_t text[256] = {};
-    ReadProcessMemory(process.Get(), remote + sizeof(HDITEMW), text, sizeof(text) - sizeof(wchar_t), nullptr);
-    VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
-    return text;
 }
 
 int ColumnCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
@@ -199,24 +108,6 @@ struct HelpViewerStandIn {
         return calls;
     }
 };
-
-struct OwnedDialog {
-    HWND owner, found;
-};
-
-BOOL CALLBACK NoteOwnedDialog(HWND w, LPARAM lp) {
-    auto* f = reinterpret_cast<OwnedDialog*>(lp);
-    wchar_t cls[32] = {};
-    GetClassNameW(w, cls, 32);
-    if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) f->found = w;
-    return TRUE;
-}
-
-HWND OpenDialogOf(HWND main) {
-    OwnedDialog find{main, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), NoteOwnedDialog, reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
 
 }  // namespace
 

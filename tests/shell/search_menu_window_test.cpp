@@ -43,6 +43,46 @@ void Command(HWND main, int id) {
     Pump();
 }
 
+// Delivers the posted messages as the program's message loop does: the main window's
+// dialog navigation first, then translation of keys into characters.
+void PumpLikeProgram(HWND main) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsDialogMessageW(main, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void SetShift(bool down) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// A key pressed and released in the window that has the focus.
+void Press(HWND main, UINT key, bool shift = false) {
+    SetShift(shift);
+    HWND focus = GetFocus();
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+    PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+    PumpLikeProgram(main);
+    SetShift(false);
+}
+
+void TypeText(HWND main, const std::wstring& text) {
+    for (wchar_t c : text) PostMessageW(GetFocus(), WM_CHAR, c, 1);
+    PumpLikeProgram(main);
+}
+
+// Below the program's own handling of the search box: the characters that get through.
+std::wstring PassedChars;
+LRESULT CALLBACK NoteChars(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_CHAR) PassedChars += static_cast<wchar_t>(wParam);
+    return DefSubclassProc(edit, msg, wParam, lParam);
+}
+
 // Every item of the menu and its submenus: "id text" per line, "~" for grayed,
 // "*" for the default item, submenus indented.
 std::wstring MenuText(HMENU menu, const std::wstring& indent = L"") {
@@ -167,6 +207,61 @@ TEST_SUITE("window") {
         ResetPluginCaches();  // the next test's folder has the same name
     }
 
+    TEST_CASE("the search box's keys: Enter steps on, Shift+Enter back, Esc returns to the list") {
+        TcFolder tc(kSearchIni);
+        Window w;
+        w.Show(0);
+        SetForegroundWindow(w.main);
+        Command(w.main, CmdFind);
+        REQUIRE(GetFocus() == SearchEdit);
+        TypeText(w.main, L"txt");
+        CHECK(SearchStatusText() == L"1/2  \u00b7  extension: TXT");
+        CHECK(SelectedName() == L"lister");
+        Press(w.main, VK_RETURN);
+        CHECK(SearchStatusText() == L"2/2  \u00b7  extension: TXT");
+        CHECK(SelectedName() == L"pair");
+        Press(w.main, VK_RETURN);
+        CHECK(SelectedName() == L"lister");
+        Press(w.main, VK_RETURN, true);
+        CHECK(SelectedName() == L"pair");
+        CHECK(GetFocus() == SearchEdit);
+
+        // The selection stays visible while the box has the focus: the list is redrawn when it
+        // gains or loses it.
+        int row = ListView_GetNextItem(PluginList, -1, LVNI_SELECTED);
+        const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+        SetFocus(DetailBox);
+        Pump();
+        CHECK(CellPixels(PluginList, row, 0, highlight) == 0);
+        SetFocus(SearchEdit);
+        Pump();
+        CHECK(ShownCellPixels(PluginList, row, 0, highlight) > 20);
+        SetFocus(DetailBox);
+        Pump();
+        CHECK(ShownCellPixels(PluginList, row, 0, highlight) == 0);
+
+        SetFocus(SearchEdit);
+        Press(w.main, VK_ESCAPE);
+        CHECK(GetFocus() == PluginList);
+        CHECK(SelectedName() == L"pair");
+
+        // Enter and Esc are keys of the box, never characters in it.
+        REQUIRE(RemoveWindowSubclass(SearchEdit, SearchEditSubclassProc, 3));
+        SetWindowSubclass(SearchEdit, NoteChars, 99, 0);
+        SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
+        SetFocus(SearchEdit);
+        PassedChars.clear();
+        Press(w.main, VK_RETURN);
+        TypeText(w.main, L"\r");
+        Press(w.main, VK_ESCAPE);
+        TypeText(w.main, L"\x1b");
+        SetFocus(SearchEdit);
+        TypeText(w.main, L"!");
+        CHECK(PassedChars == L"!");
+        RemoveWindowSubclass(SearchEdit, NoteChars, 99);
+        ResetPluginCaches();
+    }
+
     TEST_CASE("plugin menu: items per kind, TC executables, documents, own commands and their actions") {
         TcFolder tc(kSearchIni);
         std::wstring fake = BuildPath(sizeof(void*) == 8 ? L"fakes\\tc\\TOTALCMD64.EXE" : L"fakes\\tc\\TOTALCMD.EXE");
@@ -188,6 +283,8 @@ TEST_SUITE("window") {
         Select(PluginList, 0);
         {
             Menu m(0);
+            CHECK(m.state.ref.detect == L"EXT=\"TXT\" | EXT=\"LOG\"");
+            CHECK(m.state.ref.hasDetect);
             std::wstring text = m.Text();
             CHECK(text.starts_with(L"3050 Open folder in TC (64 Bit, not running)\tEnter *\n"
                                    L"3051 Open folder in TC (32 Bit, not running)\n"

@@ -97,6 +97,49 @@ TEST_SUITE("window") {
         PendingEdits.clear();
     }
 
+    TEST_CASE("the status bar: the note and the unsaved changes first, then the tab's pieces, its INI and TC") {
+        const wchar_t ini[] =
+            L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\lister.wlx\r\n1_detect=\"EXT=\"TXT\" | EXT=\"LOG\"\"\r\n"
+            L"2=%COMMANDER_PATH%\\p\\gone.wlx\r\n"
+            L"[PackerPlugins]\r\nRedirectSection=%COMMANDER_PATH%\\elsewhere.ini\r\nzip=12,%COMMANDER_PATH%\\p\\packer.wcx\r\n"
+            L"[FileSystemPlugins]\r\nFake Root=%COMMANDER_PATH%\\p\\fs.wfx\r\n";
+        TcFolder tc(ini);
+        Window w;
+        const std::wstring dot = L"  \u00b7  ", tcPiece = dot + L"TC: " + tc.dir;
+        w.Show(3);
+        CHECK(StatusText() == L"File system plugins: 1" + dot + WincmdIniPath + tcPiece);
+        w.Show(0);
+        CHECK(StatusText() == L"Lister plugins: 2" + dot + L"without detect string: 1" + dot + L"files missing: 1" +
+                                  dot + WincmdIniPath + tcPiece);
+        // A redirected section: the key left beside it, then the missing file as a label and a path.
+        w.Show(2);
+        CHECK(StatusText() == L"Packer plugins: 0" + dot +
+                                  L"also in wincmd.ini next to RedirectSection (probably ignored by TC): zip" + dot +
+                                  L"File NOT found:" + dot + tc.dir + L"\\elsewhere.ini" + tcPiece);
+
+        PendingReactivations.insert(L"F|kept");
+        StatusNote = L"a note";
+        w.Show(3);
+        StatusNote = L"a note";
+        UpdateStatusBar();
+        CHECK(StatusText() == L"a note" + dot + L"unsaved changes: 1 – Ctrl+S" + dot + L"File system plugins: 1" + dot +
+                                  WincmdIniPath + tcPiece);
+        StatusNote.clear();
+        {
+            ScopedEnv noTc(L"COMMANDER_PATH", L"");
+            UpdateStatusBar();
+            CHECK(StatusText().ends_with(dot + L"TC: ?"));
+        }
+        std::wstring ini2 = WincmdIniPath;
+        WincmdIniPath.clear();
+        UpdateStatusBar();
+        CHECK(StatusText() == L"unsaved changes: 1 – Ctrl+S" + dot + L"No wincmd.ini found – File › Open wincmd.ini…");
+        PendingReactivations.clear();
+        UpdateStatusBar();
+        CHECK(StatusText() == L"No wincmd.ini found – File › Open wincmd.ini…");
+        WincmdIniPath = ini2;
+    }
+
     TEST_CASE("the status cell explains its glyph; a Content plugin's uses are badges that explain themselves") {
         std::wstring ini = std::wstring(kIni) +
                            L"[CustomFields]\r\nTitles=Size|Zebra\r\nContents1=[=content.Size]\r\n"

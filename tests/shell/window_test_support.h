@@ -90,9 +90,8 @@ inline std::wstring Rows(HWND list, std::initializer_list<int> columns) {
     return out;
 }
 
-// How many pixels of a cell show the colour, after the list repainted itself.
-inline int CellPixels(HWND list, int row, int column, COLORREF colour) {
-    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+// How many pixels of a cell show the colour, as the list last painted itself.
+inline int ShownCellPixels(HWND list, int row, int column, COLORREF colour) {
     RECT cell{};
     if (!CellRect(list, row, column, cell)) return 0;
     int w = cell.right - cell.left, h = cell.bottom - cell.top;
@@ -117,6 +116,12 @@ inline int CellPixels(HWND list, int row, int column, COLORREF colour) {
     DeleteDC(memory);
     ReleaseDC(list, screen);
     return count;
+}
+
+// How many pixels of a cell show the colour, after the list repainted itself.
+inline int CellPixels(HWND list, int row, int column, COLORREF colour) {
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    return ShownCellPixels(list, row, column, colour);
 }
 
 inline UINT CheckOf(int row) { return (ListView_GetItemState(ExtList, row, LVIS_STATEIMAGEMASK) >> 12); }

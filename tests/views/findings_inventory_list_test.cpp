@@ -6,6 +6,7 @@
 #include "analyses/findings.h"
 #include "analyses/plugin_caches.h"
 #include "foundation/data_folder.h"
+#include "foundation/list_view.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
@@ -63,7 +64,8 @@ TEST_CASE("a finding's row names where it stands, whether it is checked and what
     Findings[0].text = L"plugin can do more: +C";
     Findings[0].explanation = L"why";
     CHECK(FindingDetailText(0) == L"Finding:\tplugin can do more: +C\r\nWhat is going on:\twhy\r\n"
-                                  L"In Kestrovane:\ttake detect string");
+                                  L"In Kestrovane:\tContext menu › Take detect string from plugin, or set "
+                                  L"checkboxes after Enter.");
     Findings[0].advice = L"take it";
     CHECK(FindingDetailText(0).find(L"\r\nRemedy:\ttake it\r\nIn Kestrovane:") != std::wstring::npos);
     CHECK(FindingDetailText(1).empty());
@@ -143,7 +145,10 @@ TEST_SUITE("listview") {
         English();
         TcIniDir tc(L"lists");
         ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
-        WriteIniText(tc.ini, L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n", true);
+        WriteIniText(tc.ini,
+                     L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n2=%COMMANDER_PATH%\\away.wlx\r\n"
+                     L"3=%COMMANDER_PATH%\\lost.wlx\r\n",
+                     true);
         ResetPluginCaches();
         HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 900, 600, nullptr, nullptr,
                                      nullptr, nullptr);
@@ -156,10 +161,20 @@ TEST_SUITE("listview") {
             ListView_GetItemText(list, row, c, text, 300);
             return std::wstring(text);
         };
+        auto columnText = [&](int c) {
+            std::wstring out;
+            for (int row = 0; row < ListView_GetItemCount(list); ++row) out += cell(row, c) + L"|";
+            return out;
+        };
         FillFindingsList(list);
-        REQUIRE(ListView_GetItemCount(list) == 1);
-        CHECK(cell(0, 2) == L"#1 gone");
+        REQUIRE(ListView_GetItemCount(list) == 3);
+        CHECK(columnText(2) == L"#1 gone|#2 away|#3 lost|");
         CHECK(cell(0, 3) == L"plugin file missing");
+        // A refill keeps the sort the header shows.
+        SortStates[list] = {2, 1};
+        FillFindingsList(list);
+        CHECK(columnText(2) == L"#3 lost|#2 away|#1 gone|");
+        SortStates[list] = {};
 
         InvSections = {{L"L|b", {{L"Type", L"L"}, {L"Name", L"beta"}, {L"Path", L"b.wlx"}}},
                        {L"F|a", {{L"Type", L"F"}, {L"Name", L"alpha"}}},
@@ -173,6 +188,11 @@ TEST_SUITE("listview") {
         CHECK(InvRowNames == std::vector<std::wstring>{L"Alpha", L"beta", L"alpha"});
         CHECK(InvRowPaths[1] == L"b.wlx");
         CHECK(InvRowMarks == std::vector<int32_t>{InvMarkRemoved, InvMarkNone, InvMarkNone});
+        SortStates[list] = {1, 1};
+        FillInventoryList(list);
+        CHECK(columnText(1) == L"beta|alpha|Alpha|");
+        CHECK(InvRowNames[(size_t)ListViewItemData(list, 0)] == L"beta");  // the rows keep their records
+        SortStates[list] = {};
         DestroyWindow(frame);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "foundation/ui_globals.h"
 #include "views/drawn_icons.h"
 #include "views/legend.h"
+#include "views/list_rows.h"
 #include "views/row_status.h"
 #include "views/usage_badges.h"
 
@@ -54,6 +56,19 @@ RECT PaintedBox(int size, const std::function<void(HDC)>& paint) {
     return box;
 }
 
+// Pixels darker than mid grey in a rectangle of the window as it stands on the screen.
+int DarkPixels(HWND window, const RECT& r) {
+    HDC dc = GetDC(window);
+    int count = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            COLORREF c = GetPixel(dc, x, y);
+            count += c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128;
+        }
+    ReleaseDC(window, dc);
+    return count;
+}
+
 // A memory bitmap to draw on, white at the start.
 struct Canvas {
     HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
@@ -82,6 +97,14 @@ TEST_CASE("legend rows: every status glyph, mark colour, packer bit and pictogra
     for (size_t i = 0; i < count; ++i) {
         CAPTURE(glyphs[i].shortKey);
         CHECK(HasRow(glyphs[i].glyph, glyphs[i].shortKey, 0));
+    }
+    // Under their heading, the running query after the failures.
+    const char* const order[] = {"lg_left", "chk_same", "chk_reworded", "chk_more", "chk_less", "chk_both",
+                                 "chk_noini", "chk_none", "chk_32", "chk_err", "fd_onlytc", "chk_missing",
+                                 "chk_pending", "chk_capsdiff", "chk_fsok", "chk_notfs"};
+    for (size_t i = 0; i < std::size(order); ++i) {
+        CAPTURE(order[i]);
+        CHECK(LegendRows[i].meaning == Tr(order[i]));
     }
     for (uint32_t bit = 1; bit <= 512; bit *= 2) {  // each capability bit the packer cells name
         bool found = false;
@@ -210,6 +233,15 @@ TEST_CASE("legend window: one window, a saved place off every monitor falls back
         CHECK(ListView_GetStringWidth(list, row.meaning.c_str()) < meaningWidth);
     }
     CHECK(ListView_GetItemCount(list) >= static_cast<int>(LegendRows.size()));
+    // A heading stands in its cell, though it is drawn across the columns.
+    CHECK(ListViewCellText(list, 0, 1) == Tr("lg_left"));
+    CHECK(ListViewCellText(list, 0, 2).empty());
+    ListView_SetColumnWidth(list, 1, UiScale(40));
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT run{};
+    ListView_GetSubItemRect(list, 0, 2, LVIR_BOUNDS, &run);
+    CHECK(DarkPixels(list, run) > 20);
+    ListView_SetColumnWidth(list, 1, meaningWidth);
     CHECK(LegendLines.size() == static_cast<size_t>(ListView_GetItemCount(list)));
     ListView_SetColumnWidth(list, 2, 150);
     LegendFillList(list);

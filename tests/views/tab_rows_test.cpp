@@ -11,7 +11,9 @@
 #include "hostcfg/pending.h"
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
+#include "views/page_window.h"
 #include "views/row_status.h"
+#include "views/status_text.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
 #include "views/cell_texts.h"
@@ -92,6 +94,25 @@ TEST_CASE("row glyphs follow the probe, then the kind's comparison") {
     CHECK(std::wstring(RowStateGlyph(Packer({95, 95}, ProbeOk, L"95")).glyph) == L"=");
     CHECK(std::wstring(RowStateGlyph(Packer({95, 31}, ProbeOk, L"95")).glyph) == L"\u2260");
     CHECK(std::wstring(RowStateGlyph(Packer({95, 31}, Probe32Bit, L"")).glyph) == L"32");
+}
+
+TEST_CASE("the strip shows the unexpected-folder mark exactly when a row is coloured for it") {
+    English english;
+    PlugEntry content = Entry(KindContent, 1, L"x", nullptr);
+    content.path = content.expandedPath = L"C:\\tc\\wlx\\x\\x.wdx";
+    content.fileExists = 1;
+    // While the probe runs (or the file cannot be read) the kind comes from the extension.
+    for (int mask : {-1, 2, 1}) {
+        CAPTURE(mask);
+        content.kindMask = mask;
+        TabEntries = {content};
+        ForgetTabCounts();
+        bool coloured = InWrongFolder(TabEntries[0]);
+        CHECK(coloured == (mask != 1));
+        CHECK(((TabMarks() & 4) != 0) == coloured);
+    }
+    TabEntries.clear();
+    ForgetTabCounts();
 }
 
 TEST_CASE("the checklist of Lister and Content entries: claims, plugin extras, locks and pending edits") {
