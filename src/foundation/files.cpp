@@ -77,9 +77,14 @@ std::wstring FullPath(const std::wstring& path) {
     return out;
 }
 
-std::wstring ComparablePath(const std::wstring& path) {
-    std::wstring full = StrLower(PathNoTrailingSep(FullPath(path)));
+std::wstring NormalFullPath(const std::wstring& path) {
+    std::wstring full = FullPath(path);
     std::replace(full.begin(), full.end(), L'/', L'\\');
+    return PathNoTrailingSep(full);
+}
+
+std::wstring ComparablePath(const std::wstring& path) {
+    std::wstring full = StrLower(NormalFullPath(path));
     return (full + L"\\").find(L"\\..\\") == std::wstring::npos ? full : L"";
 }
 

@@ -11,9 +11,11 @@ bool FileExists(const std::wstring& path);
 // The absolute form of a path; the profile functions would take a relative INI
 // path from the Windows folder. "" stays "".
 std::wstring FullPath(const std::wstring& path);
-// The full path in lower case, with backslashes and without trailing separators,
-// so that two spellings of one path compare equal ("" when a ".." is left in it,
-// which matches nothing).
+// The full path with backslashes and without trailing separators: "." and ".."
+// resolved as the system resolves them.
+std::wstring NormalFullPath(const std::wstring& path);
+// The same in lower case, so that two spellings of one path compare equal ("" when
+// a ".." is left in it, which matches nothing).
 std::wstring ComparablePath(const std::wstring& path);
 // The first path lies strictly inside the second (both compared as above).
 bool PathIsBelow(const std::wstring& inner, const std::wstring& outer);
