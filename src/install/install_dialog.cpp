@@ -202,6 +202,14 @@ bool AcceptKindChoices(HWND dialog, InstCtx& ctx) {
             Message(dialog, FillVar(Tr("in_err_ext"), L"e", bad), MB_ICONWARNING);
             return false;
         }
+        // Another packer's line is taken over only by its ticked box; typed, the save
+        // would refuse it after the files were copied.
+        std::vector<std::wstring> typed;
+        AddExtTokens(typed, ctx.typedExts);
+        for (const std::wstring& ext : typed)
+            if (const PlugEntry* owner = PackerOwnerOf(info, ext))
+                return Message(dialog, FillVar(FillVar(Tr("in_err_exttaken"), L"e", ext), L"p", owner->name), MB_ICONWARNING),
+                       false;
         bool any = info.existing >= 0 || std::any_of(ctx.extChoices.begin(), ctx.extChoices.end(),
                                                       [](const ExtChoice& c) { return c.checked; });
         if (!any && StrTrim(ctx.typedExts).empty()) {

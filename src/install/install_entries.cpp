@@ -35,7 +35,7 @@ void PlanPacker(const InstCtx& ctx, const PlugEntry* e, const std::wstring& path
     if (!e || !ctx.offerTakeCaps || !ctx.takeCaps) return;
     for (size_t i = 0; i < e->iniDetect.items.size() && i < e->packerFlags.size(); ++i) {
         const std::wstring& linePath = i < e->packerPaths.size() ? e->packerPaths[i] : e->path;
-        GetPlugState(KindPacker, e->iniDetect.items[i].text, NumberCommaText(e->packerFlags[i], linePath), e->name).curValue =
+        GetPlugState(KindPacker, e->iniDetect.items[i].text, PackerLineAsWritten(*e, i), e->name).curValue =
             NumberCommaText(flags, linePath);
     }
 }

@@ -158,11 +158,8 @@ void MarkForUninstall(const PlugEntry& entry, bool disableOnly) {
     if (entry.kind <= KindContent) {
         mark(PendingEditFor(entry));
     } else if (entry.kind == KindPacker) {
-        for (size_t i = 0; i < entry.iniDetect.items.size() && i < entry.packerFlags.size(); ++i) {
-            const std::wstring& linePath = i < entry.packerPaths.size() ? entry.packerPaths[i] : entry.path;
-            mark(GetPlugState(KindPacker, entry.iniDetect.items[i].text, NumberCommaText(entry.packerFlags[i], linePath),
-                              entry.name));
-        }
+        for (size_t i = 0; i < entry.iniDetect.items.size() && i < entry.packerFlags.size(); ++i)
+            mark(GetPlugState(KindPacker, entry.iniDetect.items[i].text, PackerLineAsWritten(entry, i), entry.name));
     } else {
         mark(GetPlugState(KindFileSystem, entry.name, entry.path, entry.name));
     }

@@ -66,36 +66,60 @@ INT_PTR RunDriven(InstCtx& ctx, const std::function<void(Driver&)>& drive) {
     return result;
 }
 
+// A new packer without extensions to offer, in the dialog of a scratch TC.
+struct NewPacker {
+    InstInfo info;
+    InstCtx ctx;
+    INT_PTR result = 0;
+    explicit NewPacker(const InstallScene& scene) {
+        info.folder = scene.package;
+        info.kind = 2;
+        info.pluginName = L"pk";
+        info.target = scene.tc + L"\\plugins\\wcx\\pk";
+        info.entries = LoadPluginSection(2).entries;
+        ctx.info = &info;
+        ctx.heading = L"pk";
+        ctx.report = {{ReportCheck, L"", Tr("in_all_ok")}};
+    }
+    // Types each text into its field, then presses "Install"; what each press said.
+    std::vector<std::wstring> Press(const std::vector<std::pair<int, std::wstring>>& typed) {
+        std::vector<std::wstring> said;
+        result = RunDriven(ctx, [&](Driver& d) {
+            for (const auto& [id, text] : typed) {
+                d.Type(id, text);
+                said.push_back(d.Press());
+            }
+        });
+        return said;
+    }
+};
+
 }  // namespace
 
 TEST_CASE("the install dialog refuses incomplete targets and hostile packer extensions") {
     InstallScene scene(L"dlg_packer");
-    InstInfo info;
-    info.folder = scene.package;
-    info.kind = 2;
-    info.pluginName = L"pk";
-    info.target = scene.tc + L"\\plugins\\wcx\\pk";
-    InstCtx ctx;
-    ctx.info = &info;
-    ctx.heading = L"pk";
-    ctx.report = {{ReportCheck, L"", Tr("in_all_ok")}};
-    std::vector<std::wstring> said;
-    INT_PTR result = RunDriven(ctx, [&](Driver& d) {
-        d.Type(114, L"C:plugins\\pk");
-        said.push_back(d.Press());
-        d.Type(114, L"\"%COMMANDER_PATH%\\plugins\\wcx\\pk\\\"");
-        said.push_back(d.Press());
-        d.Type(383, L"*.abc zip=1");
-        said.push_back(d.Press());
-        d.Type(383, L"*.abc .def");
-        said.push_back(d.Press());
-    });
-    CHECK(result == IDOK);
+    NewPacker packer(scene);
+    std::vector<std::wstring> said = packer.Press({{114, L"C:plugins\\pk"},
+                                                   {114, L"\"%COMMANDER_PATH%\\plugins\\wcx\\pk\\\""},
+                                                   {383, L"*.abc zip=1"},
+                                                   {383, L"*.abc .def"}});
+    CHECK(packer.result == IDOK);
     REQUIRE(said.size() == 4);
     CHECK(said[0] == Tr("in_err_target"));
     CHECK(said[1] == Tr("in_pk_none"));
     CHECK(said[2] == FillVar(Tr("in_err_ext"), L"e", L"zip=1"));
     CHECK(said[3] == L"");
-    CHECK(info.target == scene.tc + L"\\plugins\\wcx\\pk");
-    CHECK(ctx.typedExts == L"*.abc .def");
+    CHECK(packer.info.target == scene.tc + L"\\plugins\\wcx\\pk");
+    CHECK(packer.ctx.typedExts == L"*.abc .def");
+}
+
+TEST_CASE("a typed packer extension that another packer holds is refused before anything is copied") {
+    InstallScene scene(L"dlg_taken");
+    scene.WriteIni(L"[PackerPlugins]\r\nabc=31,C:\\other\\other.wcx\r\n");
+    NewPacker packer(scene);
+    std::vector<std::wstring> said = packer.Press({{383, L"def *.ABC"}, {383, L"def"}});
+    CHECK(packer.result == IDOK);
+    REQUIRE(said.size() == 2);
+    CHECK(said[0] == FillVar(FillVar(Tr("in_err_exttaken"), L"e", L"abc"), L"p", L"other"));
+    CHECK(said[1] == L"");
 }
