@@ -153,4 +153,5 @@ void InstExecute(HWND owner, InstCtx& ctx) {
     if (GetSetting(L"General", L"InstallOpen") == L"1")
         SaveReq.afterRestart = OpenInTcAfterRestart(ctx.info->pluginName, plan.entryPath);
     SaveChanges(owner);
+    WithdrawPlan(plan);
 }

@@ -40,6 +40,28 @@ void PlanPacker(const InstCtx& ctx, const PlugEntry* e, const std::wstring& path
     }
 }
 
+template <typename Record>
+PlannedChanges<Record> ChangesOf(const std::map<std::wstring, Record>& before, const std::map<std::wstring, Record>& after) {
+    PlannedChanges<Record> changes;
+    for (const auto& [key, planned] : after) {
+        auto old = before.find(key);
+        if (old == before.end()) changes[key] = {std::nullopt, planned};
+        else if (!(old->second == planned)) changes[key] = {old->second, planned};
+    }
+    return changes;
+}
+
+// A record the save wrote is gone, one changed since is someone else's.
+template <typename Record>
+void PutBack(std::map<std::wstring, Record>& now, const PlannedChanges<Record>& changes) {
+    for (const auto& [key, change] : changes) {
+        auto it = now.find(key);
+        if (it == now.end() || !(it->second == change.planned)) continue;
+        if (change.before) it->second = *change.before;
+        else now.erase(it);
+    }
+}
+
 }  // namespace
 
 KeptEntry MakeInstallEntry(const InstInfo& info, const std::wstring& path, const std::wstring& stamp) {
@@ -64,6 +86,8 @@ InstallPlan InstPlan(const InstCtx& ctx) {
     const InstInfo& info = *ctx.info;
     const PlugEntry* e = info.existing >= 0 ? &info.entries[(size_t)info.existing] : nullptr;
     std::wstring answer = info.probe.status == ProbeOk ? info.probe.answer : L"";
+    const auto editsBefore = PendingEdits;
+    const auto statesBefore = PlugStates;
     InstallPlan plan;
     plan.entryPath = e ? e->path : InstallEntryPath(info);
     std::wstring stamp = StrNowStamp();
@@ -90,7 +114,14 @@ InstallPlan InstPlan(const InstCtx& ctx) {
         PlanPacker(ctx, e, plan.entryPath, plan, stamp);
     }
     PrunePlugStates();
+    plan.edits = ChangesOf(editsBefore, PendingEdits);
+    plan.states = ChangesOf(statesBefore, PlugStates);
     plan.doneText = FillVar(Tr(e ? "in_done_up" : "in_done"), L"p", info.pluginName);
     DebugLog(L"install: " + info.pluginName + L" -> " + plan.entryPath + (e ? L" (update)" : L""));
     return plan;
+}
+
+void WithdrawPlan(const InstallPlan& plan) {
+    PutBack(PendingEdits, plan.edits);
+    PutBack(PlugStates, plan.states);
 }
