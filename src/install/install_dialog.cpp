@@ -256,6 +256,14 @@ int ExtBoxHeight(HWND dialog, int width, int room) {
     return std::max(UiScale(56), std::min(lines * (f * 3 / 2 + 2) + UiScale(14), h));
 }
 
+// The item ends gap pixels left of the other one.
+void EndBefore(HWND dialog, int id, int other, int gap) {
+    if (!Has(dialog, id) || !Has(dialog, other)) return;
+    RECT r = UiItemRect(dialog, GetDlgItem(dialog, id));
+    int right = UiItemRect(dialog, GetDlgItem(dialog, other)).left - gap;
+    UiMoveItem(dialog, id, r.left, r.top, right - r.left, r.bottom - r.top);
+}
+
 int LayoutHead(HWND dialog, int w) {
     auto s = UiScale;
     UiMoveItem(dialog, IdHeading, s(16), s(16), w, s(32));
@@ -324,6 +332,10 @@ void InstDlgLayout(HWND dialog) {
     UiMoveItem(dialog, IDCANCEL, cw - s(16 + 118), strip + s(13), s(118), s(28));
     UiMoveItem(dialog, IDOK, cw - s(16 + 236 + 8), strip + s(13), s(118), s(28));
     UiMoveItem(dialog, IdTcNote, s(16), strip + s(13), cw - s(48 + 236 + 8), s(28));
+    FitDialogLayout(dialog);
+    // Buttons widened for longer captions grow to the left; the texts beside them give way.
+    EndBefore(dialog, IdTcNote, IDOK, s(16));
+    EndBefore(dialog, IdExtHeading, IdRawButton, s(8));
     int grip = GetSystemMetrics(SM_CXVSCROLL);
     UiMoveItem(dialog, IdGrip, cw - grip, client.bottom - grip, grip, grip);
     InvalidateRect(dialog, nullptr, TRUE);
