@@ -142,12 +142,13 @@ void InstallWhenFree(HWND owner, const std::wstring& path) {
 }
 
 void InstExecute(HWND owner, InstCtx& ctx) {
+    std::set<std::wstring> keep = FilesToKeep(owner, *ctx.info);
     InstallPlan plan = InstPlan(ctx);
     SaveReq.newEntries = std::move(plan.newEntries);
     SaveReq.confirmed = 1;
     SaveReq.force = 1;
     SaveReq.doneText = plan.doneText;
-    SaveReq.beforeWrite = [info = *ctx.info, keep = FilesToKeep(owner, *ctx.info)](std::wstring& error) {
+    SaveReq.beforeWrite = [info = *ctx.info, keep](std::wstring& error) {
         return InstCopyFiles(info, keep, error);
     };
     if (GetSetting(L"General", L"InstallOpen") == L"1")
