@@ -34,7 +34,8 @@ std::vector<std::wstring> StandardFolders() {
     // Beside the configuration lie TC's settings and the program's own backups.
     if (!WincmdIniPath.empty()) {
         folders.push_back(PathDir(FullPath(WincmdIniPath)));
-        for (int kind = 0; kind < 4; ++kind) folders.push_back(PathDir(FullPath(EffectiveIniPath(PlugSectionName(kind)))));
+        for (int kind = 0; kind < 4; ++kind)
+            folders.push_back(PathDir(FullPath(EffectiveIniPath(PlugSectionName(kind)))));
     }
     folders.push_back(DataFolder());
     return folders;

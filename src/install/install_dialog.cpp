@@ -206,10 +206,12 @@ bool AcceptKindChoices(HWND dialog, InstCtx& ctx) {
         // would refuse it after the files were copied.
         std::vector<std::wstring> typed;
         AddExtTokens(typed, ctx.typedExts);
-        for (const std::wstring& ext : typed)
-            if (const PlugEntry* owner = PackerOwnerOf(info, ext))
-                return Message(dialog, FillVar(FillVar(Tr("in_err_exttaken"), L"e", ext), L"p", owner->name), MB_ICONWARNING),
-                       false;
+        for (const std::wstring& ext : typed) {
+            const PlugEntry* owner = PackerOwnerOf(info, ext);
+            if (!owner) continue;
+            Message(dialog, FillVar(FillVar(Tr("in_err_exttaken"), L"e", ext), L"p", owner->name), MB_ICONWARNING);
+            return false;
+        }
         bool any = info.existing >= 0 || std::any_of(ctx.extChoices.begin(), ctx.extChoices.end(),
                                                       [](const ExtChoice& c) { return c.checked; });
         if (!any && StrTrim(ctx.typedExts).empty()) {

@@ -41,7 +41,10 @@ void PlanPacker(const InstCtx& ctx, const PlugEntry* e, const std::wstring& path
 }
 
 template <typename Record>
-PlannedChanges<Record> ChangesOf(const std::map<std::wstring, Record>& before, const std::map<std::wstring, Record>& after) {
+using Records = std::map<std::wstring, Record>;
+
+template <typename Record>
+PlannedChanges<Record> ChangesOf(const Records<Record>& before, const Records<Record>& after) {
     PlannedChanges<Record> changes;
     for (const auto& [key, planned] : after) {
         auto old = before.find(key);
@@ -53,7 +56,7 @@ PlannedChanges<Record> ChangesOf(const std::map<std::wstring, Record>& before, c
 
 // A record the save wrote is gone, one changed since is someone else's.
 template <typename Record>
-void PutBack(std::map<std::wstring, Record>& now, const PlannedChanges<Record>& changes) {
+void PutBack(Records<Record>& now, const PlannedChanges<Record>& changes) {
     for (const auto& [key, change] : changes) {
         auto it = now.find(key);
         if (it == now.end() || !(it->second == change.planned)) continue;

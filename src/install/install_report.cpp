@@ -149,11 +149,13 @@ void DetectChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
 // The entry's extension line of ext (any case); the line count when there is none.
 size_t ExtLine(const PlugEntry& entry, const std::wstring& ext) {
     const auto& items = entry.iniDetect.items;
-    auto it = std::find_if(items.begin(), items.end(), [&](const DetectItem& item) { return StrIEquals(item.text, ext); });
-    return (size_t)(it - items.begin());
+    auto same = [&](const DetectItem& item) { return StrIEquals(item.text, ext); };
+    return (size_t)(std::find_if(items.begin(), items.end(), same) - items.begin());
 }
 
-bool HoldsExt(const PlugEntry& entry, const std::wstring& ext) { return ExtLine(entry, ext) < entry.iniDetect.items.size(); }
+bool HoldsExt(const PlugEntry& entry, const std::wstring& ext) {
+    return ExtLine(entry, ext) < entry.iniDetect.items.size();
+}
 
 void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) {
     const InstInfo& info = *ctx.info;
