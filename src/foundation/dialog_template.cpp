@@ -95,9 +95,7 @@ void FitDialogLayout(HWND dialog) {
     std::map<LONG, std::vector<FitButton>> rows;  // by top edge
     for (HWND button : buttons) {
         if (GetParent(button) != dialog) continue;
-        RECT box{};
-        GetWindowRect(button, &box);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+        RECT box = UiItemRect(dialog, button);
         rows[box.top].push_back({button, box, CaptionWidth(button) + UiScale(20)});
     }
     for (auto& [top, row] : rows) FitButtonRow(row);
@@ -120,6 +118,13 @@ HWND UiAddDlgControl(HWND dialog, const wchar_t* className, const std::wstring& 
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
     if (control) SendMessageW(control, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
     return control;
+}
+
+RECT UiItemRect(HWND dialog, HWND item) {
+    RECT r{};
+    GetWindowRect(item, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 void UiMoveItem(HWND dialog, int id, int x, int y, int width, int height) {

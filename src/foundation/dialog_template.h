@@ -30,5 +30,7 @@ int UiTextWidth(HWND control, const std::wstring& text);
 // A child control of an in-memory dialog, with the dialog's font.
 HWND UiAddDlgControl(HWND dialog, const wchar_t* className, const std::wstring& text, DWORD style,
                      const RECT& box, int id, DWORD exStyle);
+// A child window's rectangle in the dialog's client coordinates.
+RECT UiItemRect(HWND dialog, HWND item);
 // Moves and sizes a dialog item; negative sizes count as 0; a missing item is skipped.
 void UiMoveItem(HWND dialog, int id, int x, int y, int width, int height);

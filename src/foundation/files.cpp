@@ -77,6 +77,41 @@ std::wstring FullPath(const std::wstring& path) {
     return out;
 }
 
+std::wstring NormalFullPath(const std::wstring& path) {
+    std::wstring full = FullPath(path);
+    std::replace(full.begin(), full.end(), L'/', L'\\');
+    return PathNoTrailingSep(full);
+}
+
+std::wstring ComparablePath(const std::wstring& path) {
+    std::wstring full = StrLower(NormalFullPath(path));
+    return (full + L"\\").find(L"\\..\\") == std::wstring::npos ? full : L"";
+}
+
+bool PathIsBelow(const std::wstring& inner, const std::wstring& outer) {
+    std::wstring in = ComparablePath(inner), out = ComparablePath(outer);
+    return !in.empty() && !out.empty() && in.size() > out.size() + 1 && in.starts_with(out + L"\\");
+}
+
+std::wstring FinalPath(const std::wstring& path) {
+    FileHandle h(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) return L"";
+    DWORD n = GetFinalPathNameByHandleW(h.Get(), nullptr, 0, FILE_NAME_NORMALIZED);
+    if (n == 0) return L"";
+    std::wstring out(n, L'\0');
+    n = GetFinalPathNameByHandleW(h.Get(), out.data(), n, FILE_NAME_NORMALIZED);
+    if (n == 0 || n >= out.size()) return L"";
+    out.resize(n);
+    if (out.starts_with(L"\\\\?\\UNC\\")) return L"\\" + out.substr(7);
+    return out.starts_with(L"\\\\?\\") ? out.substr(4) : out;
+}
+
+bool IsReparsePoint(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool MakeDirs(const std::wstring& path) {
     if (path.size() < 4) return true;
     DWORD attrs = GetFileAttributesW(path.c_str());

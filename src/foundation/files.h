@@ -11,6 +11,19 @@ bool FileExists(const std::wstring& path);
 // The absolute form of a path; the profile functions would take a relative INI
 // path from the Windows folder. "" stays "".
 std::wstring FullPath(const std::wstring& path);
+// The full path with backslashes and without trailing separators: "." and ".."
+// resolved as the system resolves them.
+std::wstring NormalFullPath(const std::wstring& path);
+// The same in lower case, so that two spellings of one path compare equal ("" when
+// a ".." is left in it, which matches nothing).
+std::wstring ComparablePath(const std::wstring& path);
+// The first path lies strictly inside the second (both compared as above).
+bool PathIsBelow(const std::wstring& inner, const std::wstring& outer);
+// The path as the file system finally names it, every link and junction on the
+// way resolved; "" when it cannot be opened.
+std::wstring FinalPath(const std::wstring& path);
+// An existing file or folder that is a link, a junction or another reparse point.
+bool IsReparsePoint(const std::wstring& path);
 // Creates a folder and its missing parents; true when the folder exists afterwards.
 bool MakeDirs(const std::wstring& path);
 bool FileHasUtf8Bom(const std::wstring& path);

@@ -30,6 +30,7 @@ struct PendingEdit {
     uint8_t deactivate = 0;  // with deleted: kept in the Disabled section
     uint8_t pathChanged = 0;
     std::wstring newPath;
+    bool operator==(const PendingEdit&) const = default;
 };
 
 // One Packer extension line or File-system line, keyed by MakePlugKey.
@@ -45,6 +46,7 @@ struct PlugState {
     std::wstring curValue;
     uint8_t wholeSection = 0;  // deletes a plugin's section of another INI file
     std::wstring sectionIniPath;
+    bool operator==(const PlugState&) const = default;
 };
 
 struct PendingOrder {

@@ -192,6 +192,11 @@ std::wstring PlugEntryExtraText(const PlugEntry& entry) {
     return entry.probeVersion.empty() ? L" " : entry.probeVersion;
 }
 
+std::wstring PackerLineAsWritten(const PlugEntry& entry, size_t line) {
+    int flags = line < entry.packerFlags.size() ? entry.packerFlags[line] : 0;
+    return NumberCommaText(flags, line < entry.packerPaths.size() ? entry.packerPaths[line] : entry.path);
+}
+
 bool ProbeIsLoadFail1114(int status, const std::wstring& errorText) {
     return status == ProbeError && errorText.find(L"1114") != std::wstring::npos;
 }

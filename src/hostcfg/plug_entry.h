@@ -65,6 +65,9 @@ void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);
 
 // The version cell of a probed, existing plugin; " " for an empty version.
 std::wstring PlugEntryExtraText(const PlugEntry& entry);
+// A Packer entry's extension line value as wincmd.ini holds it: the line's flags, a
+// comma and the line's own path.
+std::wstring PackerLineAsWritten(const PlugEntry& entry, size_t line);
 // A load failure with Windows error 1114 (a DLL's initialisation failed).
 bool ProbeIsLoadFail1114(int status, const std::wstring& errorText);
 

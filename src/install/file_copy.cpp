@@ -11,6 +11,8 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "hostcfg/plugin_files.h"
+#include "hostcfg/plugin_keys.h"
+#include "install/general_folder.h"
 #include "foundation/labels.h"
 #include "foundation/path_display.h"
 
@@ -77,11 +79,25 @@ std::wstring CopyOne(CopyRun& run, const InstInfo& info, const std::wstring& rel
     return FillVar(FillVar(Tr("in_err_copy"), L"f", rel), L"n", std::to_wstring(err));
 }
 
-std::wstring CopyAll(CopyRun& run, const InstInfo& info, size_t& count) {
-    std::vector<std::wstring> rels;
+bool IsBuild(const InstInfo& info, const std::wstring& name) {
+    for (const InstFile& f : info.files)
+        if (StrIEquals(PathName(f.path), name)) return true;
+    return false;
+}
+
+// The package's files that go into the target, relative to the package folder;
+// false when the tree is too big.
+bool FilesToCopy(const InstInfo& info, const std::set<std::wstring>& keep, std::vector<std::wstring>& rels) {
     int64_t budget = InstCopyMaxEntries;
     ScanFilesByPattern(info.folder, L"", InstCopyMaxDepth, StrLower(info.target), rels, budget);
-    if (budget < 0) return FillVar(Tr("in_err_big"), L"d", info.folder);
+    if (IsGeneralFolder(info.target))
+        std::erase_if(rels, [&](const std::wstring& rel) { return !IsOwnPluginFile(info, rel) || keep.count(rel); });
+    return budget >= 0;
+}
+
+std::wstring CopyAll(CopyRun& run, const InstInfo& info, const std::set<std::wstring>& keep, size_t& count) {
+    std::vector<std::wstring> rels;
+    if (!FilesToCopy(info, keep, rels)) return FillVar(Tr("in_err_big"), L"d", info.folder);
     if (!MakeFolder(run, info.target)) return FillVar(Tr("in_err_dir"), L"d", info.target);
     run.backupFolder = PathJoin(PathJoin(BackupsFolder(), L"Plugins"), info.pluginName + L"_" + StrFileStamp());
     for (const std::wstring& rel : rels) {
@@ -96,11 +112,24 @@ std::wstring AsWritten(const std::wstring& path) { return PathForDisplay(path, t
 
 }  // namespace
 
-bool InstCopyFiles(const InstInfo& info, std::wstring& errorText) {
+bool IsOwnPluginFile(const InstInfo& info, const std::wstring& rel) {
+    if (rel.find_first_of(L"\\/") != std::wstring::npos) return false;
+    return IsBuild(info, rel) || PlugKey(rel) == StrLower(info.pluginName);
+}
+
+std::vector<std::wstring> SharedFilesToReplace(const InstInfo& info) {
+    std::vector<std::wstring> rels, asked;
+    if (info.targetIsSource || !IsGeneralFolder(info.target) || !FilesToCopy(info, {}, rels)) return asked;
+    for (const std::wstring& rel : rels)
+        if (!IsBuild(info, rel) && FileExists(PathJoin(info.target, rel))) asked.push_back(rel);
+    return asked;
+}
+
+bool InstCopyFiles(const InstInfo& info, const std::set<std::wstring>& keep, std::wstring& errorText) {
     if (info.targetIsSource) return true;
     CopyRun run;
     size_t count = 0;
-    std::wstring error = CopyAll(run, info, count);
+    std::wstring error = CopyAll(run, info, keep, count);
     if (!error.empty()) {
         std::wstring lines = error + L"\r\n" + RollBack(run);
         errorText = FillVar(Tr("in_failed"), L"p", info.pluginName) + L"\r\n\r\n" + errorText + lines;

@@ -1,6 +1,7 @@
 #include "install/install_command.h"
 
 #include <deque>
+#include <set>
 #include <utility>
 
 #include "editing/launch.h"
@@ -8,6 +9,7 @@
 #include "foundation/env.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
+#include "foundation/path_display.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -101,6 +103,18 @@ void RunInstall(HWND owner, const std::wstring& path) {
     if (!unpackFolder.empty()) InstTempClean(unpackFolder);
 }
 
+// In a general folder the plugin's own files other than its builds replace files of
+// the same name only when the user says so; the names of those that stay.
+std::set<std::wstring> FilesToKeep(HWND owner, const InstInfo& info) {
+    std::vector<std::wstring> shared = SharedFilesToReplace(info);
+    if (shared.empty()) return {};
+    std::wstring names;
+    for (const std::wstring& rel : shared) names += rel + L"\n";
+    std::wstring text = FillVar(FillVar(Tr("in_ask_replace"), L"d", PathForDisplay(info.target, true)), L"f", names);
+    if (MessageBoxW(owner, text.c_str(), Tr("in_title").c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES) return {};
+    return {shared.begin(), shared.end()};
+}
+
 void CALLBACK RetryWaitingInstall(HWND, UINT, UINT_PTR timer, DWORD) {
     if (WaitingInstalls.empty()) {
         KillTimer(nullptr, timer);
@@ -128,13 +142,17 @@ void InstallWhenFree(HWND owner, const std::wstring& path) {
 }
 
 void InstExecute(HWND owner, InstCtx& ctx) {
+    std::set<std::wstring> keep = FilesToKeep(owner, *ctx.info);
     InstallPlan plan = InstPlan(ctx);
     SaveReq.newEntries = std::move(plan.newEntries);
     SaveReq.confirmed = 1;
     SaveReq.force = 1;
     SaveReq.doneText = plan.doneText;
-    SaveReq.beforeWrite = [info = *ctx.info](std::wstring& error) { return InstCopyFiles(info, error); };
+    SaveReq.beforeWrite = [info = *ctx.info, keep](std::wstring& error) {
+        return InstCopyFiles(info, keep, error);
+    };
     if (GetSetting(L"General", L"InstallOpen") == L"1")
         SaveReq.afterRestart = OpenInTcAfterRestart(ctx.info->pluginName, plan.entryPath);
     SaveChanges(owner);
+    WithdrawPlan(plan);
 }

@@ -202,6 +202,16 @@ bool AcceptKindChoices(HWND dialog, InstCtx& ctx) {
             Message(dialog, FillVar(Tr("in_err_ext"), L"e", bad), MB_ICONWARNING);
             return false;
         }
+        // Another packer's line is taken over only by its ticked box; typed, the save
+        // would refuse it after the files were copied.
+        std::vector<std::wstring> typed;
+        AddExtTokens(typed, ctx.typedExts);
+        for (const std::wstring& ext : typed) {
+            const PlugEntry* owner = PackerOwnerOf(info, ext);
+            if (!owner) continue;
+            Message(dialog, FillVar(FillVar(Tr("in_err_exttaken"), L"e", ext), L"p", owner->name), MB_ICONWARNING);
+            return false;
+        }
         bool any = info.existing >= 0 || std::any_of(ctx.extChoices.begin(), ctx.extChoices.end(),
                                                       [](const ExtChoice& c) { return c.checked; });
         if (!any && StrTrim(ctx.typedExts).empty()) {
@@ -246,6 +256,14 @@ int ExtBoxHeight(HWND dialog, int width, int room) {
     int lines = (int)SendMessageW(box, EM_GETLINECOUNT, 0, 0);
     int f = std::max(8, (int)std::abs(UiFontPx));
     return std::max(UiScale(56), std::min(lines * (f * 3 / 2 + 2) + UiScale(14), h));
+}
+
+// The item ends gap pixels left of the other one.
+void EndBefore(HWND dialog, int id, int other, int gap) {
+    if (!Has(dialog, id) || !Has(dialog, other)) return;
+    RECT r = UiItemRect(dialog, GetDlgItem(dialog, id));
+    int right = UiItemRect(dialog, GetDlgItem(dialog, other)).left - gap;
+    UiMoveItem(dialog, id, r.left, r.top, right - r.left, r.bottom - r.top);
 }
 
 int LayoutHead(HWND dialog, int w) {
@@ -316,6 +334,10 @@ void InstDlgLayout(HWND dialog) {
     UiMoveItem(dialog, IDCANCEL, cw - s(16 + 118), strip + s(13), s(118), s(28));
     UiMoveItem(dialog, IDOK, cw - s(16 + 236 + 8), strip + s(13), s(118), s(28));
     UiMoveItem(dialog, IdTcNote, s(16), strip + s(13), cw - s(48 + 236 + 8), s(28));
+    FitDialogLayout(dialog);
+    // Buttons widened for longer captions grow to the left; the texts beside them give way.
+    EndBefore(dialog, IdTcNote, IDOK, s(16));
+    EndBefore(dialog, IdExtHeading, IdRawButton, s(8));
     int grip = GetSystemMetrics(SM_CXVSCROLL);
     UiMoveItem(dialog, IdGrip, cw - grip, client.bottom - grip, grip, grip);
     InvalidateRect(dialog, nullptr, TRUE);

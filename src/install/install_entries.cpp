@@ -35,8 +35,33 @@ void PlanPacker(const InstCtx& ctx, const PlugEntry* e, const std::wstring& path
     if (!e || !ctx.offerTakeCaps || !ctx.takeCaps) return;
     for (size_t i = 0; i < e->iniDetect.items.size() && i < e->packerFlags.size(); ++i) {
         const std::wstring& linePath = i < e->packerPaths.size() ? e->packerPaths[i] : e->path;
-        GetPlugState(KindPacker, e->iniDetect.items[i].text, NumberCommaText(e->packerFlags[i], linePath), e->name).curValue =
+        GetPlugState(KindPacker, e->iniDetect.items[i].text, PackerLineAsWritten(*e, i), e->name).curValue =
             NumberCommaText(flags, linePath);
+    }
+}
+
+template <typename Record>
+using Records = std::map<std::wstring, Record>;
+
+template <typename Record>
+PlannedChanges<Record> ChangesOf(const Records<Record>& before, const Records<Record>& after) {
+    PlannedChanges<Record> changes;
+    for (const auto& [key, planned] : after) {
+        auto old = before.find(key);
+        if (old == before.end()) changes[key] = {std::nullopt, planned};
+        else if (!(old->second == planned)) changes[key] = {old->second, planned};
+    }
+    return changes;
+}
+
+// A record the save wrote is gone, one changed since is someone else's.
+template <typename Record>
+void PutBack(Records<Record>& now, const PlannedChanges<Record>& changes) {
+    for (const auto& [key, change] : changes) {
+        auto it = now.find(key);
+        if (it == now.end() || !(it->second == change.planned)) continue;
+        if (change.before) it->second = *change.before;
+        else now.erase(it);
     }
 }
 
@@ -64,6 +89,8 @@ InstallPlan InstPlan(const InstCtx& ctx) {
     const InstInfo& info = *ctx.info;
     const PlugEntry* e = info.existing >= 0 ? &info.entries[(size_t)info.existing] : nullptr;
     std::wstring answer = info.probe.status == ProbeOk ? info.probe.answer : L"";
+    const auto editsBefore = PendingEdits;
+    const auto statesBefore = PlugStates;
     InstallPlan plan;
     plan.entryPath = e ? e->path : InstallEntryPath(info);
     std::wstring stamp = StrNowStamp();
@@ -90,7 +117,14 @@ InstallPlan InstPlan(const InstCtx& ctx) {
         PlanPacker(ctx, e, plan.entryPath, plan, stamp);
     }
     PrunePlugStates();
+    plan.edits = ChangesOf(editsBefore, PendingEdits);
+    plan.states = ChangesOf(statesBefore, PlugStates);
     plan.doneText = FillVar(Tr(e ? "in_done_up" : "in_done"), L"p", info.pluginName);
     DebugLog(L"install: " + info.pluginName + L" -> " + plan.entryPath + (e ? L" (update)" : L""));
     return plan;
+}
+
+void WithdrawPlan(const InstallPlan& plan) {
+    PutBack(PendingEdits, plan.edits);
+    PutBack(PlugStates, plan.states);
 }

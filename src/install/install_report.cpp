@@ -138,10 +138,15 @@ void DetectChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
     if (!e) AddReportNote(ctx, FillVar(Tr("in_nr_new"), L"n", EntryNumberText(info.newNumber)));
 }
 
+// The entry's extension line of ext (any case); the line count when there is none.
+size_t ExtLine(const PlugEntry& entry, const std::wstring& ext) {
+    const auto& items = entry.iniDetect.items;
+    auto same = [&](const DetectItem& item) { return StrIEquals(item.text, ext); };
+    return (size_t)(std::find_if(items.begin(), items.end(), same) - items.begin());
+}
+
 bool HoldsExt(const PlugEntry& entry, const std::wstring& ext) {
-    for (const DetectItem& item : entry.iniDetect.items)
-        if (StrIEquals(item.text, ext)) return true;
-    return false;
+    return ExtLine(entry, ext) < entry.iniDetect.items.size();
 }
 
 void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) {
@@ -156,16 +161,10 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
     if (offered.empty()) AddReportWarning(ctx, Tr("in_pk_noext"));
     for (const std::wstring& ext : offered) {
         ExtChoice choice{ext, L"", L"", 0, (uint8_t)(e && HoldsExt(*e, ext))};
-        for (const PlugEntry& other : info.entries) {
-            if (choice.fixed || &other == e) continue;
-            auto it = std::find_if(other.iniDetect.items.begin(), other.iniDetect.items.end(),
-                                   [&](const DetectItem& item) { return StrIEquals(item.text, ext); });
-            if (it == other.iniDetect.items.end()) continue;
-            size_t line = (size_t)(it - other.iniDetect.items.begin());
-            int flags = line < other.packerFlags.size() ? other.packerFlags[line] : 0;
-            choice.ownerName = other.name;
-            choice.ownerValue = NumberCommaText(flags, other.path);
-            break;
+        const PlugEntry* owner = choice.fixed ? nullptr : PackerOwnerOf(info, ext);
+        if (owner) {
+            choice.ownerName = owner->name;
+            choice.ownerValue = PackerLineAsWritten(*owner, ExtLine(*owner, ext));
         }
         choice.checked = choice.fixed || choice.ownerName.empty();
         if (!choice.ownerName.empty())
@@ -190,6 +189,12 @@ void FileSystemChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answ
 }
 
 }  // namespace
+
+const PlugEntry* PackerOwnerOf(const InstInfo& info, const std::wstring& ext) {
+    for (size_t i = 0; i < info.entries.size(); ++i)
+        if ((int)i != info.existing && HoldsExt(info.entries[i], ext)) return &info.entries[i];
+    return nullptr;
+}
 
 void AddReportWarning(InstCtx& ctx, const std::wstring& value, const std::wstring& label) {
     ctx.report.push_back(ReportRow{ReportWarning, label, value});

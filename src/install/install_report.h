@@ -40,6 +40,9 @@ struct InstCtx {
     std::wstring typedExts;
 };
 
+// The first entry of the section other than the plugin's own that holds the packer
+// extension (any case); null when it is free.
+const PlugEntry* PackerOwnerOf(const InstInfo& info, const std::wstring& ext);
 // Fills the context from its analysis; run once per context.
 void InstReportText(InstCtx& ctx);
 void AddReportWarning(InstCtx& ctx, const std::wstring& value, const std::wstring& label = L"");

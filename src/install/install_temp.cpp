@@ -12,15 +12,8 @@
 
 namespace {
 
-// The absolute, lower-case form without trailing separators; "" when a ".." is
-// left in it (a path the system could not resolve), so it can match nothing.
-std::wstring ComparablePath(const std::wstring& path) {
-    std::wstring full = StrLower(PathNoTrailingSep(FullPath(path)));
-    for (auto& c : full)
-        if (c == L'/') c = L'\\';
-    std::wstring padded = full + L"\\";
-    return padded.find(L"\\..\\") == std::wstring::npos ? full : L"";
-}
+// Deeper than any path the folder listing can reach (MAX_PATH characters).
+constexpr int InstTempDepth = 130;
 
 }  // namespace
 
@@ -34,13 +27,14 @@ std::wstring InstTempSubfolder() {
 }
 
 void InstTempClean(const std::wstring& folder) {
-    std::wstring base = ComparablePath(InstallTempFolder());
-    std::wstring target = ComparablePath(folder);
-    if (base.empty() || target.size() <= base.size() + 1 || target.compare(0, base.size() + 1, base + L"\\") != 0)
-        return;
-    std::wstring path = PathNoTrailingSep(FullPath(folder));
-    DeleteTreeFiles(path, 12);
-    std::wstring from = path + L'\0';  // the shell's list ends with two zeros
+    std::wstring base = InstallTempFolder();
+    // A link in place of either folder would lead the delete anywhere.
+    if (folder.empty() || IsReparsePoint(base) || IsReparsePoint(folder)) return;
+    std::wstring real = FinalPath(folder);
+    if (real.empty() || !PathIsBelow(real, FinalPath(base))) return;
+    // The shell's delete follows links inside the tree, so it only gets a tree without any.
+    if (!DeleteTreeFiles(real, InstTempDepth)) return;
+    std::wstring from = real + L'\0';  // the shell's list ends with two zeros
     SHFILEOPSTRUCTW op{};
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
@@ -48,17 +42,21 @@ void InstTempClean(const std::wstring& folder) {
     SHFileOperationW(&op);
 }
 
-void DeleteTreeFiles(const std::wstring& folder, int depth) {
+bool DeleteTreeFiles(const std::wstring& folder, int depth) {
     WIN32_FIND_DATAW found;
     FindHandle list(FindFirstFileW(PathJoin(folder, L"*").c_str(), &found));
-    if (!list) return;
+    if (!list) return false;
+    bool linkFree = true;
     do {
         std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         std::wstring full = PathJoin(folder, name);
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            linkFree = false;
+        else if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             DeleteFileW(full.c_str());
-        else if (depth >= 1 && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            DeleteTreeFiles(full, depth - 1);
+        else
+            linkFree = depth >= 1 && DeleteTreeFiles(full, depth - 1) && linkFree;
     } while (FindNextFileW(list.Get(), &found));
+    return linkFree;
 }

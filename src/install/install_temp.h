@@ -8,9 +8,12 @@
 std::wstring InstallTempFolder();
 // A fresh subfolder path for one unpack: "YYYYMMDD-hhmmss_<ticks mod 100000>".
 std::wstring InstTempSubfolder();
-// Deletes the folder with everything in it, only when it lies strictly inside
-// the install temporary folder; links inside it are not followed. Reports nothing.
+// Deletes the folder with everything in it, only when it really lies strictly inside
+// the install temporary folder: neither of them may be a link or junction, and the
+// paths are compared as the file system resolves them. Links inside it are never
+// followed; a tree holding one keeps the link and its folders. Reports nothing.
 void InstTempClean(const std::wstring& folder);
 // Deletes the files of a folder tree, depth levels deep, never entering a reparse
-// point; the folders themselves stay.
-void DeleteTreeFiles(const std::wstring& folder, int depth);
+// point; the folders themselves stay. True when the tree holds no reparse point and
+// every folder of it could be listed, so that the shell may delete the rest.
+bool DeleteTreeFiles(const std::wstring& folder, int depth);

@@ -2,6 +2,8 @@
 
 #include <richedit.h>
 
+#include <algorithm>
+
 #include "editing/save_changes.h"
 #include "foundation/files.h"
 #include "foundation/logs.h"
@@ -106,8 +108,16 @@ BOOL InitDialog(HWND dialog, UninstCtx& ctx) {
     UiAddControlAt(dialog, L"Button", Tr("btn_cancel"), WS_TABSTOP, IDCANCEL, 0, UiFont, s(506), buttonY, s(118), s(28));
     for (int id : {(int)IdDisable, IDOK, IDCANCEL})
         ThemeSetWindowTheme(GetDlgItem(dialog, id), dark ? L"DarkMode_Explorer" : nullptr, nullptr);
+    FitDialogLayout(dialog);
+    // Buttons widened for longer captions may reach past the left margin: the dialog
+    // grows by as much and the row moves along.
+    int grow = std::max(0, x - (int)UiItemRect(dialog, GetDlgItem(dialog, IdDisable)).left);
+    for (int id : {(int)IdDisable, IDOK, IDCANCEL}) {
+        RECT r = UiItemRect(dialog, GetDlgItem(dialog, id));
+        UiMoveItem(dialog, id, r.left + grow, r.top, r.right - r.left, r.bottom - r.top);
+    }
     ThemeDwmDark(dialog, dark);
-    RECT frame{0, 0, s(640), strip + s(54)};
+    RECT frame{0, 0, s(640) + grow, strip + s(54)};
     AdjustWindowRectEx(&frame, (DWORD)GetWindowLongPtrW(dialog, GWL_STYLE), FALSE, (DWORD)GetWindowLongPtrW(dialog, GWL_EXSTYLE));
     UiCenterOnParent(dialog, frame.right - frame.left, frame.bottom - frame.top);
     SetFocus(GetDlgItem(dialog, IDCANCEL));
@@ -158,11 +168,8 @@ void MarkForUninstall(const PlugEntry& entry, bool disableOnly) {
     if (entry.kind <= KindContent) {
         mark(PendingEditFor(entry));
     } else if (entry.kind == KindPacker) {
-        for (size_t i = 0; i < entry.iniDetect.items.size() && i < entry.packerFlags.size(); ++i) {
-            const std::wstring& linePath = i < entry.packerPaths.size() ? entry.packerPaths[i] : entry.path;
-            mark(GetPlugState(KindPacker, entry.iniDetect.items[i].text, NumberCommaText(entry.packerFlags[i], linePath),
-                              entry.name));
-        }
+        for (size_t i = 0; i < entry.iniDetect.items.size() && i < entry.packerFlags.size(); ++i)
+            mark(GetPlugState(KindPacker, entry.iniDetect.items[i].text, PackerLineAsWritten(entry, i), entry.name));
     } else {
         mark(GetPlugState(KindFileSystem, entry.name, entry.path, entry.name));
     }

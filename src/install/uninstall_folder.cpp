@@ -1,46 +1,18 @@
 #include "install/uninstall_folder.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
-#include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/logs.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
+#include "install/general_folder.h"
 #include "foundation/labels.h"
 #include "foundation/path_display.h"
 
 namespace {
-
-std::wstring Comparable(const std::wstring& path) {
-    std::wstring s = StrLower(PathNoTrailingSep(path));
-    for (auto& c : s)
-        if (c == L'/') c = L'\\';
-    return s;
-}
-
-// The folder is the other one or lies above it.
-bool SameOrAbove(const std::wstring& folder, const std::wstring& other) {
-    std::wstring a = Comparable(folder), b = Comparable(other);
-    return !a.empty() && !b.empty() && (a == b || b.rfind(a + L"\\", 0) == 0);
-}
-
-std::vector<std::wstring> StandardFolders() {
-    std::vector<std::wstring> folders;
-    for (const wchar_t* var : {L"COMMANDER_PATH", L"USERPROFILE", L"APPDATA", L"LOCALAPPDATA", L"ProgramFiles",
-                               L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"SystemRoot", L"PUBLIC", L"TEMP"})
-        folders.push_back(EnvGet(var));
-    for (REFKNOWNFOLDERID id : {FOLDERID_Desktop, FOLDERID_Documents, FOLDERID_Downloads, FOLDERID_Profile,
-                                FOLDERID_ProgramFiles, FOLDERID_Windows, FOLDERID_System}) {
-        PWSTR path = nullptr;
-        if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) folders.push_back(path);
-        CoTaskMemFree(path);
-    }
-    return folders;
-}
 
 bool IsExe(const std::wstring& name) {
     std::wstring lower = StrLower(name);
@@ -61,18 +33,18 @@ std::wstring ForeignFile(const std::wstring& folder, const std::wstring& ownKey,
 }
 
 bool SameEntry(const PlugEntry& a, const PlugEntry& b) {
-    if (a.kind != b.kind || StrLower(a.expandedPath) != StrLower(b.expandedPath)) return false;
+    if (a.kind != b.kind || ComparablePath(a.expandedPath) != ComparablePath(b.expandedPath)) return false;
     return a.kind > KindContent || a.number == b.number;
 }
 
 // The first other registered plugin in the folder or below it.
 std::wstring OtherUser(const PlugEntry& entry, const std::wstring& folder) {
-    std::wstring lower = StrLower(folder);
+    std::wstring own = ComparablePath(folder);
     for (int kind = 0; kind <= 3; ++kind) {
         for (const PlugEntry& e : LoadPluginSection(kind).entries) {
             if (SameEntry(e, entry)) continue;
-            std::wstring dir = StrLower(PathDir(e.expandedPath));
-            if (dir == lower || dir.rfind(lower + L"\\", 0) == 0)
+            std::wstring dir = PathDir(e.expandedPath);
+            if (ComparablePath(dir) == own || PathIsBelow(dir, folder))
                 return FillVar(FillVar(Tr("un_dir_used"), L"n", e.name), L"a", TabName(kind));
         }
     }
@@ -81,21 +53,12 @@ std::wstring OtherUser(const PlugEntry& entry, const std::wstring& folder) {
 
 }  // namespace
 
-bool IsGeneralFolder(const std::wstring& folder) {
-    if (Comparable(folder).size() <= 3) return true;
-    for (const std::wstring& standard : StandardFolders())
-        if (SameOrAbove(folder, standard)) return true;
-    return false;
-}
-
 PluginFolderCheck CheckPluginFolder(const PlugEntry& entry) {
     PluginFolderCheck check;
-    check.folder = PathDir(entry.expandedPath);
-    std::wstring name = StrLower(PathName(check.folder));
+    check.folder = NormalFullPath(PathDir(entry.expandedPath));
     if (!entry.fileExists || check.folder.size() <= 3) {
         check.reason = Tr("un_dir_none");
-    } else if (Comparable(check.folder) == Comparable(EnvGet(L"COMMANDER_PATH")) || name == L"plugins" ||
-               name == L"wlx" || name == L"wdx" || name == L"wcx" || name == L"wfx") {
+    } else if (IsSharedPluginFolder(check.folder)) {
         check.reason = FillVar(Tr("un_dir_shared"), L"d", PathName(check.folder));
     } else if (IsGeneralFolder(check.folder)) {
         check.reason = FillVar(Tr("un_dir_general"), L"d", check.folder);

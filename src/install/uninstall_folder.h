@@ -16,9 +16,6 @@ struct PluginFolderCheck {
     std::vector<std::wstring> iniNames;
 };
 
-// A folder that belongs to more than one program: a drive root, TC's folder or one
-// above it, the user's profile and the system's standard folders or one above them.
-bool IsGeneralFolder(const std::wstring& folder);
 // The folder of the entry's plugin and whether it holds nothing but this plugin.
 PluginFolderCheck CheckPluginFolder(const PlugEntry& entry);
 // Moves the folder to the recycle bin; the shell asks before it would delete for

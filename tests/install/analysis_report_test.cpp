@@ -151,3 +151,19 @@ TEST_CASE("a file-system plugin takes its root name, and a name in use is report
     CHECK(ctx.fsName == L"Fake Root");
     CHECK(HasRow(ctx, ReportWarning, L"name already used by fake root"));
 }
+
+TEST_CASE("a packer line taken over keeps the value its own line holds, however its path is spelled") {
+    InstallScene scene(L"inst_owner_lines");
+    scene.WriteIni(L"[PackerPlugins]\r\nzip=279,%COMMANDER_PATH%\\plugins\\wcx\\other\\other.wcx\r\nabc=31," + scene.tc +
+                   L"\\plugins\\wcx\\other\\other.wcx\r\n");
+    InstInfo info;
+    info.kind = 2;
+    info.pluginName = L"packer";
+    info.entries = LoadPluginSection(2).entries;
+    REQUIRE(info.entries.size() == 1);
+    info.inf.extensions = {L"abc", L"zip"};
+    InstCtx ctx = Report(info);
+    REQUIRE(ctx.extChoices.size() == 2);
+    CHECK(ctx.extChoices[0].ownerValue == L"31," + scene.tc + L"\\plugins\\wcx\\other\\other.wcx");
+    CHECK(ctx.extChoices[1].ownerValue == L"279,%COMMANDER_PATH%\\plugins\\wcx\\other\\other.wcx");
+}

@@ -40,7 +40,7 @@ TEST_CASE("an update backs up the files it replaces under their relative paths")
     WriteFileBytes(info.target + L"\\lang\\de.lng", "old lang");
 
     std::wstring error;
-    REQUIRE(InstCopyFiles(info, error));
+    REQUIRE(InstCopyFiles(info, {}, error));
     CHECK(ReadFileBytes(info.target + L"\\pkg.wlx") == "new plugin");
     CHECK(ReadFileBytes(info.target + L"\\lang\\de.lng") == "new lang");
     std::wstring backup = NewestBackup(L"pkg");
@@ -72,7 +72,7 @@ TEST_CASE("a copy that fails halfway puts the target back as it was") {
     HANDLE held = CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 
     std::wstring error;
-    CHECK_FALSE(InstCopyFiles(info, error));
+    CHECK_FALSE(InstCopyFiles(info, {}, error));
     CHECK(error.find(FillVar(Tr("in_failed"), L"p", L"pkg")) == 0);
     CHECK_MESSAGE(error.find(L"Could not copy") != std::wstring::npos, error);
     CHECK(error.find(L"Could not restore") == std::wstring::npos);
@@ -95,15 +95,48 @@ TEST_CASE("a package tree is copied within its limits, and never into itself") {
         WriteFileBytes(deep + L"\\f.txt", "x");
     }
     std::wstring error;
-    REQUIRE(InstCopyFiles(info, error));
+    REQUIRE(InstCopyFiles(info, {}, error));
     CHECK(FileExists(info.target + L"\\d1\\d2\\d3\\d4\\f.txt"));
     CHECK_FALSE(FileExists(info.target + L"\\d1\\d2\\d3\\d4\\d5\\f.txt"));
-    REQUIRE(InstCopyFiles(info, error));
+    REQUIRE(InstCopyFiles(info, {}, error));
     CHECK_FALSE(FileExists(info.target + L"\\deploy\\d1\\f.txt"));
 
     for (int i = 0; i < 2000; ++i) WriteFileBytes(scene.package + L"\\d1\\n" + std::to_wstring(i), "");
     info.target = scene.tc + L"\\plugins\\big";
-    CHECK_FALSE(InstCopyFiles(info, error));
+    CHECK_FALSE(InstCopyFiles(info, {}, error));
     CHECK(error.find(FillVar(Tr("in_err_big"), L"d", scene.package)) != std::wstring::npos);
     CHECK(GetFileAttributesW(info.target.c_str()) == INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_CASE("into a general folder an update copies only the plugin's own files, and asks before replacing") {
+    InstallScene scene(L"copy_general");
+    InstInfo info = CopyJob(scene);
+    info.target = scene.tc + L"\\plugins\\wlx";
+    info.files = {{scene.package + L"\\pkg.wlx", 0x14c}, {scene.package + L"\\pkg.wlx64", 0x8664}};
+    for (const wchar_t* name : {L"pkg.wlx", L"pkg.wlx64", L"pkg.ini", L"pkg.chm", L"readme.txt", L"pluginst.inf"})
+        WriteFileBytes(scene.package + L"\\" + name, "new");
+    CreateDirectoryW((scene.package + L"\\lang").c_str(), nullptr);
+    WriteFileBytes(scene.package + L"\\lang\\pkg.lng", "new");
+    REQUIRE(MakeDirs(info.target));
+    for (const wchar_t* name : {L"pkg.wlx", L"pkg.ini", L"readme.txt"}) WriteFileBytes(info.target + L"\\" + name, "old");
+
+    CHECK(SharedFilesToReplace(info) == std::vector<std::wstring>{L"pkg.ini"});
+    std::wstring error;
+    REQUIRE(InstCopyFiles(info, {L"pkg.ini"}, error));
+    CHECK(ReadFileBytes(info.target + L"\\pkg.wlx") == "new");
+    CHECK(ReadFileBytes(info.target + L"\\pkg.wlx64") == "new");
+    CHECK(ReadFileBytes(info.target + L"\\pkg.chm") == "new");
+    CHECK(ReadFileBytes(info.target + L"\\pkg.ini") == "old");
+    CHECK(ReadFileBytes(info.target + L"\\readme.txt") == "old");
+    CHECK_FALSE(FileExists(info.target + L"\\pluginst.inf"));
+    CHECK_FALSE(FileExists(info.target + L"\\lang\\pkg.lng"));
+    REQUIRE(InstCopyFiles(info, {}, error));
+    CHECK(ReadFileBytes(info.target + L"\\pkg.ini") == "new");
+
+    // TC's own folder, spelled with a dot, is as general as its plugins folders.
+    info.target = scene.tc + L"\\plugins\\..";
+    CHECK(SharedFilesToReplace(info).empty());
+    REQUIRE(InstCopyFiles(info, {}, error));
+    CHECK_FALSE(FileExists(scene.tc + L"\\readme.txt"));
+    CHECK(FileExists(scene.tc + L"\\pkg.wlx64"));
 }

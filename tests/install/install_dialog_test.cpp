@@ -5,8 +5,11 @@
 #include <functional>
 #include <thread>
 
+#include "foundation/dialog_template.h"
 #include "foundation/texts.h"
+#include "foundation/ui_globals.h"
 #include "install/install_dialog.h"
+#include "install/uninstall.h"
 #include "install_fixture.h"
 
 namespace {
@@ -66,36 +69,153 @@ INT_PTR RunDriven(InstCtx& ctx, const std::function<void(Driver&)>& drive) {
     return result;
 }
 
+// A new packer without extensions to offer, in the dialog of a scratch TC.
+struct NewPacker {
+    InstInfo info;
+    InstCtx ctx;
+    INT_PTR result = 0;
+    explicit NewPacker(const InstallScene& scene) {
+        info.folder = scene.package;
+        info.kind = 2;
+        info.pluginName = L"pk";
+        info.target = scene.tc + L"\\plugins\\wcx\\pk";
+        info.entries = LoadPluginSection(2).entries;
+        ctx.info = &info;
+        ctx.heading = L"pk";
+        ctx.report = {{ReportCheck, L"", Tr("in_all_ok")}};
+    }
+    // Types each text into its field, then presses "Install"; what each press said.
+    std::vector<std::wstring> Press(const std::vector<std::pair<int, std::wstring>>& typed) {
+        std::vector<std::wstring> said;
+        result = RunDriven(ctx, [&](Driver& d) {
+            for (const auto& [id, text] : typed) {
+                d.Type(id, text);
+                said.push_back(d.Press());
+            }
+        });
+        return said;
+    }
+};
+
 }  // namespace
 
 TEST_CASE("the install dialog refuses incomplete targets and hostile packer extensions") {
     InstallScene scene(L"dlg_packer");
-    InstInfo info;
-    info.folder = scene.package;
-    info.kind = 2;
-    info.pluginName = L"pk";
-    info.target = scene.tc + L"\\plugins\\wcx\\pk";
-    InstCtx ctx;
-    ctx.info = &info;
-    ctx.heading = L"pk";
-    ctx.report = {{ReportCheck, L"", Tr("in_all_ok")}};
-    std::vector<std::wstring> said;
-    INT_PTR result = RunDriven(ctx, [&](Driver& d) {
-        d.Type(114, L"C:plugins\\pk");
-        said.push_back(d.Press());
-        d.Type(114, L"\"%COMMANDER_PATH%\\plugins\\wcx\\pk\\\"");
-        said.push_back(d.Press());
-        d.Type(383, L"*.abc zip=1");
-        said.push_back(d.Press());
-        d.Type(383, L"*.abc .def");
-        said.push_back(d.Press());
-    });
-    CHECK(result == IDOK);
+    NewPacker packer(scene);
+    std::vector<std::wstring> said = packer.Press({{114, L"C:plugins\\pk"},
+                                                   {114, L"\"%COMMANDER_PATH%\\plugins\\wcx\\pk\\\""},
+                                                   {383, L"*.abc zip=1"},
+                                                   {383, L"*.abc .def"}});
+    CHECK(packer.result == IDOK);
     REQUIRE(said.size() == 4);
     CHECK(said[0] == Tr("in_err_target"));
     CHECK(said[1] == Tr("in_pk_none"));
     CHECK(said[2] == FillVar(Tr("in_err_ext"), L"e", L"zip=1"));
     CHECK(said[3] == L"");
-    CHECK(info.target == scene.tc + L"\\plugins\\wcx\\pk");
-    CHECK(ctx.typedExts == L"*.abc .def");
+    CHECK(packer.info.target == scene.tc + L"\\plugins\\wcx\\pk");
+    CHECK(packer.ctx.typedExts == L"*.abc .def");
+}
+
+TEST_CASE("a typed packer extension that another packer holds is refused before anything is copied") {
+    InstallScene scene(L"dlg_taken");
+    scene.WriteIni(L"[PackerPlugins]\r\nabc=31,C:\\other\\other.wcx\r\n");
+    NewPacker packer(scene);
+    std::vector<std::wstring> said = packer.Press({{383, L"def *.ABC"}, {383, L"def"}});
+    CHECK(packer.result == IDOK);
+    REQUIRE(said.size() == 2);
+    CHECK(said[0] == FillVar(FillVar(Tr("in_err_exttaken"), L"e", L"abc"), L"p", L"other"));
+    CHECK(said[1] == L"");
+}
+
+namespace {
+
+// The push buttons of the dialog whose caption does not fit, or that overlap another
+// button, the dialog's edge or the text left of them; "" when all fit.
+std::wstring CutButtons(HWND dialog, std::initializer_list<std::pair<int, int>> textLeftOf) {
+    std::wstring cut;
+    RECT client;
+    GetClientRect(dialog, &client);
+    std::vector<std::pair<std::wstring, RECT>> buttons;
+    for (HWND w = GetWindow(dialog, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        wchar_t cls[16] = {}, text[256] = {};
+        GetClassNameW(w, cls, 16);
+        if (_wcsicmp(cls, L"Button") != 0 || (GetWindowLongPtrW(w, GWL_STYLE) & 0x0E) != 0) continue;
+        GetWindowTextW(w, text, 256);
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        if (r.right - r.left < UiTextWidth(w, text) + UiScale(8) || r.left < 0 || r.right > client.right)
+            cut += text + std::wstring(L"; ");
+        for (const auto& [other, o] : buttons)
+            if (r.top < o.bottom && o.top < r.bottom && r.left < o.right && o.left < r.right)
+                cut += text + std::wstring(L" over ") + other + L"; ";
+        buttons.emplace_back(text, r);
+    }
+    for (const auto& [label, button] : textLeftOf) {
+        RECT l, b;
+        GetWindowRect(GetDlgItem(dialog, label), &l);
+        GetWindowRect(GetDlgItem(dialog, button), &b);
+        if (l.right > b.left) cut += L"text " + std::to_wstring(label) + L" under a button; ";
+    }
+    return cut;
+}
+
+HWND VisibleDialog(const std::wstring& caption) {
+    return WaitForWindow([&] {
+        HWND w = FindWindowW(L"#32770", caption.c_str());
+        return IsWindowVisible(w) ? w : nullptr;
+    });
+}
+
+}  // namespace
+
+TEST_CASE("buttons of the install and uninstall dialogs grow to the captions of a language file") {
+    InstallScene scene(L"dlg_long");
+    const std::wstring folder = PathJoin(AppDir(), L"Language");
+    RemoveTree(folder);
+    REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
+    WriteFileBytes(PathJoin(folder, L"long.lng"),
+                   "\xFF\xFE" + Utf16Bytes(L"[xlo]\r\nin_btn=Install this plugin into Total Commander now\r\n"
+                                           L"btn_cancel=Cancel and leave everything as it is\r\n"
+                                           L"in_rawbtn=Show the whole detect string of the plugin\r\n"
+                                           L"un_btn_uninst=Uninstall this plugin for good\r\n"
+                                           L"un_btn_disable=Only disable it, keep the entry\r\n"));
+    SettingsValues[L"General/Language"] = L"xlo";
+    InitLanguage(std::nullopt);
+
+    InstInfo info;
+    info.kind = 0;
+    info.pluginName = L"x";
+    info.target = scene.tc + L"\\plugins\\wlx\\x";
+    InstCtx ctx;
+    ctx.info = &info;
+    ctx.heading = L"x";
+    ctx.conditions = L"FORCE";
+    ctx.report = {{ReportCheck, L"", Tr("in_all_ok")}};
+    std::wstring installCut, resizedCut, uninstallCut;
+    std::thread installDriver([&] {
+        HWND dialog = VisibleDialog(Tr("in_title"));
+        installCut = CutButtons(dialog, {{108, IDOK}, {105, 110}});
+        SetWindowPos(dialog, nullptr, 0, 0, UiScale(900), UiScale(700), SWP_NOMOVE | SWP_NOZORDER);
+        resizedCut = CutButtons(dialog, {{108, IDOK}, {105, 110}});
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    RunInstallDialog(nullptr, ctx);
+    installDriver.join();
+
+    UninstCtx un;
+    un.heading = L"x";
+    std::thread uninstallDriver([&] {
+        HWND dialog = VisibleDialog(Tr("un_title"));
+        uninstallCut = CutButtons(dialog, {});
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    RunUninstallDialog(nullptr, un);
+    uninstallDriver.join();
+
+    UseTestSettings();
+    RemoveTree(folder);
+    CHECK(installCut == L"");
+    CHECK(resizedCut == L"");
+    CHECK(uninstallCut == L"");
 }

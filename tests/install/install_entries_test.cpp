@@ -2,7 +2,11 @@
 // entry, packer lines taken over, typed extensions.
 #include <doctest/doctest.h>
 
+#include "editing/pending_ops.h"
+#include "editing/save_changes.h"
+#include "foundation/texts.h"
 #include "hostcfg/pending.h"
+#include "install/install_command.h"
 #include "install/install_entries.h"
 #include "install_fixture.h"
 
@@ -83,4 +87,57 @@ TEST_CASE("a packer takes over ticked lines of other packers and enters each typ
     plan = InstPlan(p.ctx);
     REQUIRE(plan.newEntries.size() == 1);
     CHECK(plan.newEntries[0].packerExts == L"abc:12;def:12");
+}
+
+namespace {
+
+std::vector<std::wstring> SaveMessages;
+int WINAPI RecordSaveMessage(HWND, LPCWSTR text, LPCWSTR, UINT) {
+    SaveMessages.push_back(text);
+    return IDOK;
+}
+
+}  // namespace
+
+TEST_CASE("an install whose save does not complete leaves nothing of it pending, and the user's records as they were") {
+    InstallScene scene(L"plan_withdraw");
+    scene.WriteIni(L"[ListerPlugins]\r\n3=C:\\p\\x.wlx\r\n3_detect=\"EXT=\"\"TXT\"\"\"\r\n"
+                   L"[PackerPlugins]\r\nzip=279,C:\\o\\other.wcx\r\nx1=10,C:\\p\\x.wcx\r\n[FileSystemPlugins]\r\nx=C:\\p\\x.wfx\r\n");
+    // Under a file the copy cannot make the target folder, so the save stops before it writes.
+    WriteFileBytes(scene.dir + L"\\file", "");
+    SaveMessageBox = RecordSaveMessage;
+    DiscardPending();
+    // A record of the user's that is no change to save, as the refusal of installs lets it stand.
+    PendingEditFor(LoadPluginSection(0).entries.at(0)).deactivate = 1;
+    const auto userEdits = PendingEdits;
+    REQUIRE(CountPendingChanges() == 0);
+
+    for (uint32_t kind : {0u, 2u, 3u}) {
+        CAPTURE(kind);
+        InstInfo info;
+        info.kind = kind;
+        info.pluginName = L"x";
+        info.folder = scene.package;
+        info.target = scene.dir + L"\\file\\x";
+        info.probe.status = ProbeOk;
+        info.probe.answer = kind == 0 ? L"EXT=\"LOG\"" : L"12";
+        info.entries = LoadPluginSection((int)kind).entries;
+        info.existing = (int)info.entries.size() - 1;
+        InstCtx ctx;
+        ctx.info = &info;
+        ctx.takeNew = 1;
+        ctx.packerCaps = 12;
+        ctx.offerTakeCaps = 1;
+        ctx.extChoices = {{L"x1", L"", L"", 1, 1}, {L"zip", L"other", L"279,C:\\o\\other.wcx", 1, 0}};
+        ctx.fsName = L"renamed";
+        SaveMessages.clear();
+        InstExecute(nullptr, ctx);
+        REQUIRE(SaveMessages.size() == 1);
+        CHECK(SaveMessages[0].find(FillVar(Tr("in_failed"), L"p", L"x")) == 0);
+        CHECK(PendingEdits == userEdits);
+        CHECK(PlugStates.empty());
+        CHECK(SaveReq.newEntries.empty());
+    }
+    SaveMessageBox = MessageBoxW;
+    DiscardPending();
 }

@@ -182,6 +182,20 @@ TEST_CASE("a bare File-system plugin file and a folder with a pluginst.inf") {
     RemoveTree(inf);
 }
 
+TEST_CASE("an update of a plugin lying in a shared plugins folder replaces only the plugin's own files there") {
+    Tc tc;
+    std::wstring wlx = tc.dir + L"\\plugins\\wlx";
+    REQUIRE(MakeDirs(wlx));
+    WriteFileBytes(wlx + L"\\readme.txt", "another plugin's");
+    WriteFileBytes(wlx + L"\\lister.wlx64", "old build");
+    WriteFileBytes(tc.ini, "\xFF\xFE" + Utf16Bytes(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\plugins\\wlx\\lister.wlx\r\n"
+                                                  L"1_detect=\"EXT=\"\"TXT\"\" | EXT=\"\"LOG\"\"\"\r\n"));
+    Answer(Tr("in_title_up"), IDOK, [&] { Install(nullptr, Package(L"lister.zip")); });
+    CHECK(Messages == std::vector<std::wstring>{FillVar(Tr("in_done_up"), L"p", L"lister")});
+    CHECK(ReadFileBytes(wlx + L"\\readme.txt") == "another plugin's");
+    CHECK(ReadFileBytes(wlx + L"\\lister.wlx64") == ReadFileBytes(BuildPath(L"fakes\\plugins\\lister.wlx64")));
+}
+
 TEST_CASE("with changes pending, neither an install nor an uninstall starts") {
     Tc tc;
     TabEntries = LoadPluginSection(0).entries;

@@ -105,3 +105,44 @@ TEST_CASE("without TEMP the install temporary folder lies in the data folder") {
     ScopedEnv env(L"TEMP", nullptr);
     CHECK(InstallTempFolder() == PathJoin(DataFolder(), L"Kestrovane_install"));
 }
+
+TEST_CASE("the install temporary folder's clean-up never follows a link") {
+    std::wstring temp = FreshTempDir(L"insttemp_links");
+    std::vector<std::wstring> links;
+    auto link = [&](const std::wstring& at, const std::wstring& target) {
+        links.push_back(at);
+        return MakeFolderLink(at, target);
+    };
+    std::wstring victim = PathJoin(temp, L"victim"), keep = PathJoin(victim, L"keep.txt");
+    auto victimThere = [&] {
+        MakeDirs(victim);
+        WriteFileBytes(keep, "keep");
+    };
+    {
+        ScopedEnv env(L"TEMP", temp.c_str());
+        victimThere();
+        std::wstring inside = InstTempSubfolder();
+        REQUIRE(MakeDirs(inside));
+        WriteFileBytes(PathJoin(inside, L"plugin.wlx64"), "x");
+        REQUIRE(link(PathJoin(inside, L"link"), victim));
+        InstTempClean(inside);
+        CHECK_FALSE(FileExists(PathJoin(inside, L"plugin.wlx64")));
+        CHECK(FileExists(keep));
+
+        victimThere();
+        std::wstring linked = PathJoin(InstallTempFolder(), L"20240101-000000_1");
+        REQUIRE(link(linked, victim));
+        InstTempClean(linked);
+        CHECK(FileExists(keep));
+    }
+    // The temporary folder itself a link: what lies behind it is not its own.
+    victimThere();
+    std::wstring otherTemp = PathJoin(temp, L"other");
+    REQUIRE(MakeDirs(otherTemp));
+    REQUIRE(link(PathJoin(otherTemp, L"Kestrovane_install"), temp));
+    ScopedEnv env(L"TEMP", otherTemp.c_str());
+    InstTempClean(PathJoin(InstallTempFolder(), L"victim"));
+    CHECK(FileExists(keep));
+    for (const std::wstring& at : links) RemoveFolderLink(at);
+    RemoveTree(temp);
+}

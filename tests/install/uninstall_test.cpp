@@ -4,7 +4,9 @@
 
 #include "foundation/env.h"
 #include "foundation/texts.h"
+#include "hostcfg/tc_discovery.h"
 #include "install/uninstall.h"
+#include "install/general_folder.h"
 #include "install/uninstall_folder.h"
 #include "foundation/labels.h"
 #include "install_fixture.h"
@@ -62,4 +64,25 @@ TEST_CASE("the plugin's folder goes only when it holds the plugin alone") {
     UninstCtx twice = UninstallPrepare(entries[1]);
     CHECK(twice.folderOk == 0);
     CHECK(twice.checkText == Tr("un_folder_off"));
+}
+
+TEST_CASE("the folder of wincmd.ini and a folder spelled with dots are never the plugin's own") {
+    InstallScene scene(L"un_inifolder");
+    std::wstring cfg = scene.dir + L"\\cfg";
+    REQUIRE(MakeDirs(cfg));
+    REQUIRE(MakeDirs(scene.tc + L"\\plugins\\wlx"));
+    WritePeStub(cfg + L"\\x.wlx", 0x14c);
+    WritePeStub(scene.tc + L"\\plugins\\y.wlx", 0x14c);
+    WincmdIniPath = cfg + L"\\wincmd.ini";
+    WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(L"[ListerPlugins]\r\n1=" + cfg + L"\\x.wlx\r\n2=" + scene.tc +
+                                                       L"\\plugins\\wlx\\..\\y.wlx\r\n"));
+    auto entries = LoadPluginSection(0).entries;
+    REQUIRE(entries.size() == 2);
+    CHECK(CheckPluginFolder(entries[0]).reason == FillVar(Tr("un_dir_general"), L"d", cfg));
+    PluginFolderCheck dotted = CheckPluginFolder(entries[1]);
+    CHECK(dotted.folder == scene.tc + L"\\plugins");
+    CHECK(dotted.reason == FillVar(Tr("un_dir_shared"), L"d", L"plugins"));
+    CHECK(IsGeneralFolder(cfg + L"\\sub\\.."));
+    CHECK(IsGeneralFolder(scene.tc + L"/plugins/wcx/"));
+    CHECK_FALSE(IsGeneralFolder(scene.tc + L"\\plugins\\wcx\\x\\..\\y"));
 }

@@ -48,7 +48,9 @@ void RemoveTree(const std::wstring& path) {
             std::wstring name = fd.cFileName;
             if (name == L"." || name == L"..") continue;
             std::wstring child = PathJoin(path, name);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                RemoveFolderLink(child);
+            } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
                 SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -106,3 +108,52 @@ ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
 }
 
 ScopedEnv::~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), hadOld_ ? old_.c_str() : nullptr); }
+
+namespace {
+
+bool IsLink(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The host's name of a Windows path under Wine; "" elsewhere.
+std::string HostPath(const std::wstring& path) {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto unixName = (UnixName)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    std::string out = name ? name : "";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return out;
+}
+
+// Runs a program of the host by its path on Wine's drive Z: and waits until done()
+// holds: Wine gives no handle that waits for a host program.
+template <typename Done>
+bool RunOnHost(const std::wstring& program, const std::string& args, Done done) {
+    std::wstring line = L"\"" + program + L"\" " + std::wstring(args.begin(), args.end());
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    for (int i = 0; i < 400 && !done(); ++i) Sleep(25);
+    return done();
+}
+
+}  // namespace
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+    const DWORD flags = SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), flags) && IsLink(link)) return true;
+    std::string hostLink = HostPath(link), hostTarget = HostPath(target);
+    if (hostLink.empty() || hostTarget.empty()) return false;
+    return RunOnHost(L"Z:\\bin\\ln", "-s \"" + hostTarget + "\" \"" + hostLink + "\"", [&] { return IsLink(link); });
+}
+
+void RemoveFolderLink(const std::wstring& link) {
+    std::string hostLink = HostPath(link);
+    if (hostLink.empty()) RemoveDirectoryW(link.c_str());
+    else RunOnHost(L"Z:\\bin\\rm", "\"" + hostLink + "\"", [&] { return !IsLink(link); });
+}

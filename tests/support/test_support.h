@@ -14,7 +14,14 @@ std::wstring CorpusDir();
 std::vector<std::wstring> CorpusIniNames(bool withCompanions);
 // A new, empty folder for one test under %TEMP%, unique to this process.
 std::wstring FreshTempDir(const std::wstring& name);
+// Deletes a folder tree; a link inside it is removed, never followed.
 void RemoveTree(const std::wstring& path);
+// A link at link to the folder target that Windows programs see as a reparse point:
+// a symbolic link where Windows makes one, else (Wine makes none) a link of the host's
+// file system, which Wine shows as one. False when neither could be made.
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+// Removes a link made by MakeFolderLink, leaving its target alone.
+void RemoveFolderLink(const std::wstring& link);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 // Little-endian UTF-16 bytes of a text, without a byte-order mark.
