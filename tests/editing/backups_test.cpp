@@ -1,5 +1,7 @@
 // Backups are kept per file: 30 at most, never mixed with those of another file.
 #include "editing/backups.h"
+#include "editing/save_request.h"
+#include "foundation/texts.h"
 #include "editing_test_util.h"
 
 namespace {
@@ -41,18 +43,20 @@ TEST_CASE("a file is written only when it is no UTF-8 file and could be backed u
     EmptyBackups();
     std::wstring dir = FreshTempDir(L"bk_check"), ini = dir + L"\\wincmd.ini";
     std::wstring errors;
-    std::set<std::wstring> done;
+    SaveRun run;
     WriteFileBytes(ini, "\xEF\xBB\xBF[ListerPlugins]\r\n");
-    CHECK_FALSE(IniPrepareWriteOnce(errors, done, ini));
+    CHECK_FALSE(IniPrepareWriteOnce(run, ini));
     CHECK_FALSE(IniPrepareWrite(errors, ini));
-    CHECK(errors.find(ini) != std::wstring::npos);
+    CHECK((errors.find(ini) != std::wstring::npos && run.errors.find(ini) != std::wstring::npos));
     CHECK(CountOf(ini) == 0);
+    CHECK_FALSE(IniPrepareWriteOnce(run, ini));  // refused for the whole run, and said once
+    CHECK(run.errors == Tr("err_utf8") + L" " + ini + L"\r\n");
     WriteFileBytes(ini, "[ListerPlugins]\r\n");
-    errors.clear();
-    CHECK((IniPrepareWriteOnce(errors, done, ini) && IniPrepareWriteOnce(errors, done, ini)));
-    CHECK((errors.empty() && CountOf(ini) == 1));
+    run = SaveRun{};
+    CHECK((IniPrepareWriteOnce(run, ini) && IniPrepareWriteOnce(run, ini)));
+    CHECK((run.errors.empty() && CountOf(ini) == 1));
     CHECK(IniPrepareWrite(errors, dir + L"\\missing.ini"));
-    CHECK_FALSE(IniPrepareWriteOnce(errors, done, dir + L"\\missing.ini"));
+    CHECK_FALSE(IniPrepareWriteOnce(run, dir + L"\\missing.ini"));
     RemoveTree(dir);
     EmptyBackups();
 }

@@ -29,13 +29,6 @@ std::set<std::wstring> Everywhere(const std::wstring& ini) {
     return paths;
 }
 
-// Fails one write, as a file held open for a moment by another program would.
-int WritesUntilFailure = -1;
-BOOL WINAPI FailingWrite(LPCWSTR s, LPCWSTR k, LPCWSTR v, LPCWSTR f) {
-    if (WritesUntilFailure-- == 0) return FALSE;
-    return WritePrivateProfileStringW(s, k, v, f);
-}
-
 // The lines of a file but the key's line in [ListerPlugins], in the form the
 // profile functions write: the corpus came through git with LF line ends, the
 // profile functions write CR LF, and Wine's drop blank lines and the blanks
@@ -143,10 +136,11 @@ TEST_CASE("faults while writing: nothing is reported saved that was not, no entr
     }
     SUBCASE("a write that fails halfway through a section") {
         IniPairs lister = ReadIniSection(f.tc.ini, L"ListerPlugins");
-        WritesUntilFailure = 2;
-        ProfileWrite = FailingWrite;
-        f.Save();
-        ProfileWrite = WritePrivateProfileStringW;
+        // As a file held open for a moment by another program would.
+        FaultyIo io;
+        io.onlyKind = "write";
+        io.failAt = 2;
+        f.Save(io);
         IniPairs now = ReadIniSection(f.tc.ini, L"ListerPlugins");
         CHECK(std::set<std::pair<std::wstring, std::wstring>>(now.begin(), now.end()) ==
               std::set<std::pair<std::wstring, std::wstring>>(lister.begin(), lister.end()));
@@ -211,9 +205,7 @@ TEST_CASE("an install's entries are placed where it wants them, and its text rep
 }
 
 TEST_CASE("an edit of one entry of a real configuration changes no other line") {
-    std::wstring corpus = Utf8ToWide(getenv("KV_TEST_SOURCE")) + L"\\..\\shared\\corpus\\wincmd";
-    std::replace(corpus.begin(), corpus.end(), L'/', L'\\');
-    corpus = L"Z:" + corpus;
+    std::wstring corpus = CorpusFolder();
     WIN32_FIND_DATAW d;
     HANDLE h = FindFirstFileW((corpus + L"\\*.ini").c_str(), &d);
     REQUIRE(h != INVALID_HANDLE_VALUE);
