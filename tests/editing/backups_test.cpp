@@ -39,6 +39,23 @@ TEST_CASE("backups are pruned per file and never mixed with a file of the same s
     EmptyBackups();
 }
 
+TEST_CASE("the backup just made survives pruning, whatever stamps the others carry") {
+    EmptyBackups();
+    std::wstring dir = FreshTempDir(L"bk_future"), ini = dir + L"\\wincmd.ini";
+    WriteFileBytes(ini, "[ListerPlugins]\r\n1=C:\\a.wlx\r\n");
+    // A clock set back, or backups brought from another machine.
+    MakeDirs(BackupsFolder());
+    for (int i = 10; i < 40; ++i)
+        WriteFileBytes(BackupsFolder() + L"\\wincmd_20990101-0000" + std::to_wstring(i) + L".ini", "");
+    std::wstring made = IniBackup(ini, L"");
+    REQUIRE_FALSE(made.empty());
+    CHECK(ReadFileBytes(made) == ReadFileBytes(ini));
+    CHECK(CountOf(ini) == 30);
+    CHECK_FALSE(FileExists(BackupsFolder() + L"\\wincmd_20990101-000010.ini"));
+    RemoveTree(dir);
+    EmptyBackups();
+}
+
 TEST_CASE("a file is written only when it is no UTF-8 file and could be backed up") {
     EmptyBackups();
     std::wstring dir = FreshTempDir(L"bk_check"), ini = dir + L"\\wincmd.ini";
