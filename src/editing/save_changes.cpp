@@ -231,6 +231,9 @@ void SaveChanges(HWND owner, SaveIo& io) {
             return;
         }
     }
+    // A command's own work around its save (files copied, a folder to recycle, its
+    // new entries) is not redone by a later save: what it could not write is withdrawn.
+    bool callerOwned = SaveReq.beforeWrite || SaveReq.afterSave || !SaveReq.newEntries.empty();
     run.stamp = StrNowStamp();
     SaveNumberedSection(run, KindLister);
     SaveNumberedSection(run, KindContent);
@@ -238,7 +241,8 @@ void SaveChanges(HWND owner, SaveIo& io) {
     SaveLineActivations(run);
     KeepBytesOfUnchanged(run);
     AppendChangeLog(run.logLines);
-    DiscardWritten(run);
+    if (callerOwned) DiscardPending();
+    else DiscardWritten(run);
     NoteStillPending(run);
     bool writeFailed = !run.errors.empty();
     if (SaveReq.afterSave) SaveReq.afterSave(run.errors, writeFailed);
