@@ -54,6 +54,7 @@ void SaveFixture::Save(SaveIo& io) {
 
 bool FaultyIo::Fails(const char* kind) {
     steps.push_back(kind);
+    if (alsoKind == kind) return true;
     if (!onlyKind.empty() && onlyKind != kind) return false;
     int n = taken++;
     return failAt >= 0 && (n == failAt || (onward && n > failAt));

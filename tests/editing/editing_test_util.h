@@ -17,6 +17,7 @@ struct FaultyIo : SaveIo {
     int failAt = -1;        // the step that fails, counted over the steps of onlyKind when that is set
     bool onward = false;
     std::string onlyKind;   // "write", "read", "backup", "replace", "kept" or "close"
+    std::string alsoKind;   // every step of this kind fails as well
     bool tcRuns = false;    // a TC seems to run, so the save closes it
     std::vector<std::string> steps;  // the kind of each step taken
 

@@ -219,7 +219,11 @@ TEST_CASE("a failure at any step of a save loses no entry and reports only what 
     FaultyIo counting;
     CHECK(run(counting) == (int)AllChanges);
     int points = (int)counting.steps.size();
-    MESSAGE("injection points: " << points);
+    std::map<std::string, int> kinds;
+    for (const std::string& kind : counting.steps) ++kinds[kind];
+    MESSAGE("injection points: " << points << " (close " << kinds["close"] << ", backup " << kinds["backup"]
+                                 << ", kept " << kinds["kept"] << ", write " << kinds["write"] << ", read "
+                                 << kinds["read"] << ")");
     CHECK(points > 40);
     for (bool onward : {false, true})
         for (int step = 0; step < points; ++step) {
@@ -232,4 +236,27 @@ TEST_CASE("a failure at any step of a save loses no entry and reports only what 
             run(io);
         }
     RemoveTree(BackupsFolder());
+}
+
+TEST_CASE("a save of which nothing stands leaves the file byte for byte as it was, or says to check it") {
+    SaveFixture f(L"save_bytes", L"");
+    const std::string original = ReadFileBytes(CorpusFolder() + L"\\" + Sample);
+    for (bool replaceFails : {false, true}) {
+        CAPTURE(replaceFails);
+        WriteFileBytes(f.tc.ini, original);
+        DiscardPending();
+        SaveFixture::Shown.clear();
+        PendingEditFor(Named(LoadPluginSection(KindLister).entries, L"HTMLView")).deleted = 1;
+        FaultyIo io;
+        io.onlyKind = "read";
+        io.failAt = 1;  // the read-back after the writes: they are taken back
+        if (replaceFails) io.alsoKind = "replace";
+        f.Save(io);
+        REQUIRE(SaveFixture::Shown.size() == 1);
+        const std::wstring& message = SaveFixture::Shown[0];
+        CHECK(message.starts_with(L"Changes saved: 0.\n\n"));
+        CHECK(ReadIniFile(f.tc.ini) == ParseIniText(Utf8ToWide(original)));
+        if (!replaceFails) CHECK(ReadFileBytes(f.tc.ini) == original);
+        else if (ReadFileBytes(f.tc.ini) != original) CHECK(message.find(Tr("err_restore_hint")) != std::wstring::npos);
+    }
 }
