@@ -185,6 +185,7 @@ TEST_CASE("a failure at any step of a save loses no entry and reports only what 
         DiscardPending();
         ClearOwnSection(L"Disabled");
         SaveFixture::Shown.clear();
+        DeleteFileW(ChangeLogPath().c_str());
         Changes changes(f);
         IniSections before = ReadIniFile(f.tc.ini);
         std::set<std::wstring> oldBackups = BackupPaths(f.tc.ini);
@@ -196,6 +197,9 @@ TEST_CASE("a failure at any step of a save loses no entry and reports only what 
         int reported = Reported(message);
         int landed = changes.Landed(f.tc.ini);
         bool same = ReadFileBytes(f.tc.ini) == original;
+        // Each change counted has its line in the change log.
+        std::string log = ReadFileBytes(ChangeLogPath());
+        CHECK(std::count(log.begin(), log.end(), '\n') >= std::max(reported, 0));
         CheckNothingLost(f.tc.ini, before, changes);
         // A file written has a backup of this save, equal to it as it was.
         int backups = 0;
@@ -254,6 +258,7 @@ TEST_CASE("a save of which nothing stands leaves the file byte for byte as it wa
         f.Save(io);
         REQUIRE(SaveFixture::Shown.size() == 1);
         const std::wstring& message = SaveFixture::Shown[0];
+        CAPTURE(message);
         CHECK(message.starts_with(L"Changes saved: 0.\n\n"));
         CHECK(ReadIniFile(f.tc.ini) == ParseIniText(Utf8ToWide(original)));
         if (!replaceFails) CHECK(ReadFileBytes(f.tc.ini) == original);
