@@ -50,7 +50,8 @@ struct SaveFixture {
 };
 
 void ClearOwnSection(const wchar_t* section);
-// The folder of the real configurations the tests read.
+// The folder of the real configurations the tests read: the repository's own
+// copy when it has one.
 std::wstring CorpusFolder();
 std::wstring Section(const std::wstring& file, const wchar_t* section);
 
