@@ -2,8 +2,6 @@
 // the program's kept entries and TC itself. The save takes it by reference, so a
 // test can let any single step fail.
 #pragma once
-#include <windows.h>
-
 #include <optional>
 #include <string>
 #include <vector>
