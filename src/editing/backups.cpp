@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
 #include <map>
 
+#include "editing/save_request.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
@@ -101,9 +103,22 @@ size_t KeptBackup(const std::vector<BackupFile>& group) {
     return group.size() - 1;
 }
 
-void Prune(const std::wstring& source) {
+// The oldest go first, but never the one just made: a clock set back, or backups
+// copied from another machine, may give the others later stamps.
+void Prune(const std::wstring& source, const std::wstring& made) {
     std::vector<BackupFile> all = BackupsOf(source);
-    for (size_t i = 0; i + MaxBackupsPerFile < all.size(); ++i) ForgetBackup(all[i]);
+    size_t left = all.size();
+    for (size_t i = 0; i < all.size() && left > MaxBackupsPerFile; ++i) {
+        if (StrIEquals(all[i].path, made)) continue;
+        ForgetBackup(all[i]);
+        --left;
+    }
+}
+
+// Only a copy that is there and equal to the file lets the file be written.
+bool BackupHolds(const std::wstring& backup, const std::wstring& source) {
+    constexpr size_t Whole = SIZE_MAX;
+    return !backup.empty() && FileExists(backup) && ReadFileHead(backup, Whole) == ReadFileHead(source, Whole);
 }
 
 }  // namespace
@@ -133,7 +148,7 @@ std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix) {
     std::wstring target = CopyToFreeName(full, BackupsFolder(), suffix);
     if (target.empty()) return L"";
     RecordSource(target.substr(target.find_last_of(L'\\') + 1), full);
-    Prune(full);
+    Prune(full, target);
     DebugLog(L"backup " + full + L" -> " + target);
     return target;
 }
@@ -144,23 +159,25 @@ bool IniPrepareWrite(std::wstring& errors, const std::wstring& path) {
         errors += Tr("err_utf8") + L" " + path + L"\r\n";
         return false;
     }
-    if (!exists || !IniBackup(path, L"").empty()) return true;
+    if (!exists || BackupHolds(IniBackup(path, L""), path)) return true;
     errors += Tr("err_backup") + L" " + path + L"\r\n";
     return false;
 }
 
-bool IniPrepareWriteOnce(std::wstring& errors, std::set<std::wstring>& backedUp, const std::wstring& path) {
-    if (FileHasUtf8Bom(path)) {
-        errors += Tr("err_utf8") + L" " + path + L"\r\n";
+bool IniPrepareWriteOnce(SaveRun& run, const std::wstring& path) {
+    std::wstring full = FullPath(path), key = StrLower(full);
+    if (run.backups.count(key)) return true;
+    if (run.refusedFiles.count(key)) return false;  // reported once
+    const char* refusal = nullptr;
+    std::wstring backup;
+    if (FileHasUtf8Bom(path)) refusal = "err_utf8";
+    else if (!BackupHolds(backup = FileExists(path) ? run.io->Backup(path, L"") : L"", path)) refusal = "err_backup";
+    if (refusal) {
+        run.errors += Tr(refusal) + L" " + path + L"\r\n";
+        run.refusedFiles.insert(key);
         return false;
     }
-    std::wstring key = StrLower(FullPath(path));
-    if (backedUp.count(key)) return true;
-    if (!FileExists(path) || IniBackup(path, L"").empty()) {
-        errors += Tr("err_backup") + L" " + path + L"\r\n";
-        return false;
-    }
-    backedUp.insert(key);
+    run.backups[key] = {full, backup};
     return true;
 }
 

@@ -2,9 +2,10 @@
 // A backup is named <stem>_<YYYYMMDD-hhmmss>[_pre].ini; the file it was made of is
 // recorded, so files that share a stem keep their backups apart.
 #pragma once
-#include <set>
 #include <string>
 #include <vector>
+
+struct SaveRun;
 
 constexpr size_t MaxBackupsPerFile = 30;
 
@@ -18,14 +19,15 @@ struct BackupFile {
 // The backups of that file, oldest first. Backups made before sources were
 // recorded count for every file of their stem.
 std::vector<BackupFile> BackupsOf(const std::wstring& source);
-// Copies the file into the Backups folder and prunes its backups to the newest 30;
-// the backup's path, "" on failure.
+// Copies the file into the Backups folder and prunes its other backups to 30 in
+// all; the backup's path, "" on failure.
 std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix);
-// The file may be written: not UTF-8, and backed up when it exists. On false one
-// line (ending in CR LF) was appended to errors.
+// The file may be written: not UTF-8, and backed up when it exists, the copy
+// found equal to the file. On false one line (ending in CR LF) was appended to errors.
 bool IniPrepareWrite(std::wstring& errors, const std::wstring& path);
-// The same for one save, which backs each file up once; the file must exist.
-bool IniPrepareWriteOnce(std::wstring& errors, std::set<std::wstring>& backedUp, const std::wstring& path);
+// The same for one save, which backs each file up once (through the run's io)
+// and keeps the backup's path; the file must exist.
+bool IniPrepareWriteOnce(SaveRun& run, const std::wstring& path);
 // The newest backup made before a write of that file; "" when there is none.
 std::wstring NewestWriteBackup(const std::wstring& source);
 // Every backup in the Backups folder that clean-up may offer: per source file (or,

@@ -48,6 +48,7 @@ int PackerNumber(const std::wstring& text) {
 
 struct PackerLine {
     std::wstring ext, asRead, number, path;
+    int ownNumber = 0;  // what the line keeps when the form leaves the number empty
 };
 
 std::vector<PackerLine> PackerLines(const PlugEntry& e, const std::wstring& ext) {
@@ -55,9 +56,13 @@ std::vector<PackerLine> PackerLines(const PlugEntry& e, const std::wstring& ext)
     for (size_t i : FindEntryByName(e, ext)) {
         const std::wstring& x = e.iniDetect.items[i].text;
         int flags = i < e.packerFlags.size() ? e.packerFlags[i] : 0;
-        PackerLine line{x, NumberCommaText(flags, i < e.packerPaths.size() ? e.packerPaths[i] : e.path), L"", L""};
+        PackerLine line{x, NumberCommaText(flags, i < e.packerPaths.size() ? e.packerPaths[i] : e.path), L"", L"", flags};
         const PlugState* s = FindPlugState(KindPacker, x);
-        auto [number, path] = SplitAtComma(s && !s->deleted ? s->curValue : line.asRead);
+        std::wstring value = s && !s->deleted ? s->curValue : line.asRead;
+        auto [number, path] = SplitAtComma(value);
+        // A value without a comma holds no number: the line keeps the one it was read with.
+        if (value.find(L',') == std::wstring::npos) std::swap(number, path);
+        else line.ownNumber = StrToInt(number);
         line.number = number;
         line.path = path;
         lines.push_back(std::move(line));
@@ -93,7 +98,7 @@ void EditPacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
     for (const PackerLine& l : lines) {
         PlugState& s = GetPlugState(KindPacker, l.ext, l.asRead, e.name);
         s.deleted = 0;
-        s.curValue = NumberCommaText(number >= 0 ? number : StrToInt(l.number), form.value2);
+        s.curValue = NumberCommaText(number >= 0 ? number : l.ownNumber, form.value2);
     }
     Changed();
 }

@@ -23,9 +23,10 @@ std::wstring LabelOf(const PlugState& s) { return (s.strayLine ? L"wincmd.ini: "
 
 void Error(SaveRun& run, const std::wstring& line) { run.errors += line + L"\r\n"; }
 
-void WriteFailed(SaveRun& run, const std::wstring& what) {
+// restored: the writes of the line were taken back, so its section is as it was.
+void WriteFailed(SaveRun& run, const std::wstring& what, const wchar_t* section, bool restored) {
     Error(run, Tr("err_write") + L" " + what);
-    Error(run, L"   " + Tr("err_restore_hint"));
+    Error(run, L"   " + (restored ? FillVar(Tr("err_section_kept"), L"s", section) : Tr("err_restore_hint")));
 }
 
 // The key exactly as spelled, with its value.
@@ -35,14 +36,18 @@ const std::pair<std::wstring, std::wstring>* FindExact(const IniPairs& pairs, co
     return nullptr;
 }
 
-void DeleteSection(SaveRun& run, const PlugState& s) {
+void DeleteSection(SaveRun& run, const PlugState& s, size_t index) {
     const std::wstring& file = s.sectionIniPath;
-    if (!FileExists(file) || !IniPrepareWriteOnce(run.errors, run.backedUp, file)) return;
+    if (!FileExists(file)) return;
+    if (!IniPrepareWriteOnce(run, file)) {
+        run.untouchedStates.insert(index);
+        return;
+    }
     if (!IniHasSection(file, s.origKey)) {
         Error(run, Tr("err_changed") + L" [" + s.origKey + L"]");
         return;
     }
-    ProfileWrite(s.origKey.c_str(), nullptr, nullptr, file.c_str());
+    run.io->WriteProfile(file, s.origKey, nullptr, nullptr);
     if (IniHasSection(file, s.origKey)) {
         Error(run, Tr("err_write") + L" [" + s.origKey + L"] " + file);
         return;
@@ -87,20 +92,14 @@ void UndoKept(const std::wstring& key, const std::optional<KeptEntry>& previous)
     else RemoveDisabledKey(key);
 }
 
-// A rename that changes only the case can be written only as delete and write.
-bool WriteRenamed(const std::wstring& file, const wchar_t* section, const PlugState& s, const std::wstring& fileKey) {
-    if (!StrIEquals(s.curKey, fileKey)) {
-        return ProfileWrite(section, s.curKey.c_str(), s.curValue.c_str(), file.c_str()) &&
-               ProfileWrite(section, fileKey.c_str(), nullptr, file.c_str());
-    }
-    if (!ProfileWrite(section, fileKey.c_str(), nullptr, file.c_str())) return false;
-    if (ProfileWrite(section, s.curKey.c_str(), s.curValue.c_str(), file.c_str())) return true;
-    ProfileWrite(section, fileKey.c_str(), s.origValue.c_str(), file.c_str());
-    return false;
+bool WriteRenamed(SectionWrites& w, const PlugState& s, const std::wstring& fileKey, const std::wstring& value) {
+    if (!StrIEquals(s.curKey, fileKey))
+        return w.Set(s.curKey, s.curValue, std::nullopt) && w.Set(fileKey, std::nullopt, value);
+    // A rename that changes only the case can be written only as delete and write.
+    return w.Set(fileKey, std::nullopt, value) && w.Set(s.curKey, s.curValue, std::nullopt);
 }
 
-bool LineReadsBack(const std::wstring& file, const wchar_t* section, const PlugState& s, const std::wstring& fileKey) {
-    IniPairs now = ReadIniSection(file, section);
+bool LineReadsBack(const IniPairs& now, const PlugState& s, const std::wstring& fileKey) {
     if (s.deleted) return !KvFindNoCase(now, fileKey);
     if (s.curKey == s.origKey) {
         auto got = KvFindNoCase(now, fileKey);
@@ -123,12 +122,26 @@ void LogLine(SaveRun& run, const PlugState& s, bool kept) {
     run.logLines.push_back(ChangeLogLine(run.stamp, (int)s.kind, name, text));
 }
 
-void SaveLine(SaveRun& run, const PlugState& s) {
+// The section as read before the writes of one line, or nothing (with an error
+// line) when it may not be written: then the record stays pending.
+std::optional<IniPairs> SectionToWrite(SaveRun& run, const std::wstring& file, const wchar_t* section) {
+    if (file.empty() || !IniPrepareWriteOnce(run, file)) return std::nullopt;
+    std::optional<IniPairs> pairs = run.io->ReadSection(file, section);
+    if (!pairs) Error(run, Tr("err_write") + L" " + file);
+    else if (SectionRepeatsKey(run, file, section, *pairs)) return std::nullopt;
+    return pairs;
+}
+
+void SaveLine(SaveRun& run, size_t index) {
+    const PlugState& s = run.states[index];
     const wchar_t* section = PlugSectionName((int)s.kind);
     std::wstring file = s.strayLine ? FullPath(WincmdIniPath) : SectionFileOrError(run, (int)s.kind);
-    if (file.empty() || !IniPrepareWriteOnce(run.errors, run.backedUp, file)) return;
-    IniPairs pairs = ReadIniSection(file, section);
-    auto found = KvFindNoCase(pairs, s.origKey);
+    std::optional<IniPairs> pairs = SectionToWrite(run, file, section);
+    if (!pairs) {
+        run.untouchedStates.insert(index);
+        return;
+    }
+    auto found = KvFindNoCase(*pairs, s.origKey);
     if (!found || ChangedOutside(s, found->second)) {
         Error(run, Tr("err_changed") + L" " + LabelOf(s));
         Error(run, L"   " + Tr("err_now_ini") + L" " + (found ? found->second : Tr("det_none")));
@@ -136,7 +149,7 @@ void SaveLine(SaveRun& run, const PlugState& s) {
     }
     const std::wstring& fileKey = found->first;
     bool renamed = !s.deleted && s.curKey != s.origKey;
-    if (renamed && !StrIEquals(s.curKey, s.origKey) && KvFindNoCase(pairs, s.curKey)) {
+    if (renamed && !StrIEquals(s.curKey, s.origKey) && KvFindNoCase(*pairs, s.curKey)) {
         Error(run, Tr("err_fsdup") + L" " + s.curKey);
         return;
     }
@@ -145,18 +158,21 @@ void SaveLine(SaveRun& run, const PlugState& s) {
     std::wstring keptKey;
     if (keep) {
         // The line leaves wincmd.ini only once its kept line reads back the same.
-        keptKey = WriteKeptVerified(KeptOf(run, s, previous));
+        keptKey = run.io->WriteKept(KeptOf(run, s, previous));
         if (keptKey.empty()) {
-            WriteFailed(run, SettingsIniPath() + L" – " + LabelOf(s));
+            WriteFailed(run, SettingsIniPath() + L" – " + LabelOf(s), section, true);
             return;
         }
     }
-    bool ok = s.deleted ? ProfileWrite(section, fileKey.c_str(), nullptr, file.c_str()) != 0
-              : renamed ? WriteRenamed(file, section, s, fileKey)
-                        : ProfileWrite(section, fileKey.c_str(), s.curValue.c_str(), file.c_str()) != 0;
-    if (!ok || !LineReadsBack(file, section, s, fileKey)) {
-        if (keep && KvFindNoCase(ReadIniSection(file, section), fileKey)) UndoKept(keptKey, previous);
-        WriteFailed(run, LabelOf(s));
+    SectionWrites w{*run.io, file, section, {}, 0};
+    bool ok = s.deleted ? w.Set(fileKey, std::nullopt, found->second)
+              : renamed ? WriteRenamed(w, s, fileKey, found->second)
+                        : w.Set(fileKey, s.curValue, found->second);
+    std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;
+    bool verified = now && LineReadsBack(*now, s, fileKey);
+    if (!verified) WriteFailed(run, LabelOf(s), section, w.Undo());
+    if (!verified && !LineReadsBack(AfterStanding(*pairs, w), s, fileKey)) {
+        if (keep) UndoKept(keptKey, previous);
         return;
     }
     ++run.changes;
@@ -184,31 +200,34 @@ std::vector<std::pair<std::wstring, std::wstring>> LinesOf(const KeptEntry& k) {
     return lines;
 }
 
+bool LinesStand(const IniPairs& now, const std::vector<std::pair<std::wstring, std::wstring>>& lines) {
+    return std::all_of(lines.begin(), lines.end(), [&](const auto& l) {
+        auto got = KvFindNoCase(now, l.first);
+        return got && StrTrim(got->second) == StrTrim(l.second);
+    });
+}
+
 void Activate(SaveRun& run, int kind, const KeptEntry& k) {
     const wchar_t* section = PlugSectionName(kind);
-    std::wstring file = WincmdIniPath.empty() ? L"" : FullPath(EffectiveIniPath(section));
-    if (file.empty() || !FileExists(file) || !IniPrepareWriteOnce(run.errors, run.backedUp, file)) {
-        Error(run, Tr("err_write") + L" " + file);
+    std::wstring file = SectionFileOrError(run, kind);
+    std::optional<IniPairs> pairs = SectionToWrite(run, file, section);
+    if (!pairs) {
+        run.untouchedActivations.insert(k.key);
         return;
     }
     auto lines = LinesOf(k);
-    IniPairs pairs = ReadIniSection(file, section);
-    bool taken = std::any_of(lines.begin(), lines.end(), [&](const auto& l) { return KvFindNoCase(pairs, l.first).has_value(); });
+    bool taken = std::any_of(lines.begin(), lines.end(), [&](const auto& l) { return KvFindNoCase(*pairs, l.first).has_value(); });
     if (lines.empty() || taken || std::any_of(lines.begin(), lines.end(), [](const auto& l) { return StrTrim(l.first).empty(); })) {
         Error(run, Tr("err_enable_dup") + L" " + k.name);
         return;
     }
-    bool ok = true;
-    for (const auto& [key, value] : lines) ok = ProfileWrite(section, key.c_str(), value.c_str(), file.c_str()) && ok;
-    IniPairs now = ReadIniSection(file, section);
-    ok = ok && std::all_of(lines.begin(), lines.end(), [&](const auto& l) {
-        auto got = KvFindNoCase(now, l.first);
-        return got && StrTrim(got->second) == StrTrim(l.second);
-    });
-    if (!ok) {
-        WriteFailed(run, k.name);
-        return;
-    }
+    SectionWrites w{*run.io, file, section, {}, 0};
+    bool ok = std::all_of(lines.begin(), lines.end(),
+                          [&](const auto& l) { return w.Set(l.first, l.second, std::nullopt); });
+    std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;
+    bool verified = now && LinesStand(*now, lines);
+    if (!verified) WriteFailed(run, k.name, section, w.Undo());
+    if (!verified && !LinesStand(AfterStanding(*pairs, w), lines)) return;
     RemoveDisabledKey(k.key);
     PendingReactivations.erase(k.key);
     ++run.changes;
@@ -221,9 +240,9 @@ void Activate(SaveRun& run, int kind, const KeptEntry& k) {
 }  // namespace
 
 void SavePlugLines(SaveRun& run) {
-    for (const PlugState& s : run.states) {
-        if (s.wholeSection) DeleteSection(run, s);
-        else SaveLine(run, s);
+    for (size_t i = 0; i < run.states.size(); ++i) {
+        if (run.states[i].wholeSection) DeleteSection(run, run.states[i], i);
+        else SaveLine(run, i);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "editing/lister_actions.h"
 
 #include <map>
+#include <set>
 
 #include "analyses/lister_check.h"
 #include "editing/backups.h"
@@ -108,6 +109,20 @@ struct GapRule {
     std::wstring exts, fields;
 };
 
+// Read the way the rules were read, as whole lines of the section: a single key's
+// read drops the quotes around a value.
+bool RulesReadBack(const std::wstring& file, const std::vector<GapRule>& rules) {
+    IniPairs now = ReadIniSection(file, ModesSection);
+    auto holds = [&](const std::wstring& key, const std::wstring& value) {
+        auto got = KvFindNoCase(now, key);
+        return got && StrTrim(got->second) == value;
+    };
+    for (size_t i = 0; i < rules.size(); ++i)
+        if (!holds(NumberKey((int)i, L"exts"), rules[i].exts) || !holds(NumberKey((int)i, L"fields"), rules[i].fields))
+            return false;
+    return true;
+}
+
 struct GapHook {
     std::wstring file;
     IniPairs seen;
@@ -117,14 +132,21 @@ struct GapHook {
 
     bool operator()(std::wstring& errors) const {
         if (!ModesUnchanged(errors, file, seen) || !IniPrepareWrite(errors, file)) return false;
-        for (const std::wstring& key : keys) WritePrivateProfileStringW(ModesSection, key.c_str(), nullptr, file.c_str());
+        // The rules move only down, and in ascending order each has been written
+        // at its new number before its old one is written over; the keys left
+        // over go only after all rules read back.
+        std::set<std::wstring> written;
         bool failed = false;
-        for (size_t i = 0; i < rules.size(); ++i) {
+        for (size_t i = 0; i < rules.size() && !failed; ++i) {
             std::wstring e = NumberKey((int)i, L"exts"), f = NumberKey((int)i, L"fields");
-            bool ok = WritePrivateProfileStringW(ModesSection, e.c_str(), rules[i].exts.c_str(), file.c_str()) &&
-                      WritePrivateProfileStringW(ModesSection, f.c_str(), rules[i].fields.c_str(), file.c_str());
-            failed = failed || !ok || ReadBack(file, e) != rules[i].exts || ReadBack(file, f) != rules[i].fields;
+            failed = !WritePrivateProfileStringW(ModesSection, e.c_str(), rules[i].exts.c_str(), file.c_str()) ||
+                     !WritePrivateProfileStringW(ModesSection, f.c_str(), rules[i].fields.c_str(), file.c_str());
+            written.insert({StrLower(e), StrLower(f)});
         }
+        failed = failed || !RulesReadBack(file, rules);
+        for (const std::wstring& key : keys)
+            if (!failed && !written.count(StrLower(key)))
+                failed = !WritePrivateProfileStringW(ModesSection, key.c_str(), nullptr, file.c_str());
         if (failed) {
             WriteFailed(errors, file);
             return false;

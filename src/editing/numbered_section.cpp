@@ -19,6 +19,8 @@
 
 namespace {
 
+// Numbers from here on are the writer's own, for entries being activated until
+// they get their place; a key of the file numbered so high stays as it is.
 constexpr long TempBase = 1000000;
 
 struct Pair {
@@ -26,36 +28,34 @@ struct Pair {
     std::wstring value;
 };
 using State = std::map<long, std::vector<Pair>>;
+using Values = std::map<std::wstring, std::wstring>;  // by lower-cased key
 
-struct NumberedKey {
-    std::wstring fileKey;  // as the file writes it
-    std::wstring value;
-};
-using KeyMap = std::map<std::wstring, NumberedKey>;  // by lower-cased key
-
-// The numbered keys of the section, each by its first occurrence; the first key
-// given twice, when one is.
-KeyMap ReadNumberedKeys(const std::wstring& file, const wchar_t* section, std::wstring* repeated) {
-    KeyMap keys;
-    long number;
-    std::wstring rest;
-    for (const auto& [key, value] : ReadIniSection(file, section)) {
-        if (!SplitLeadingNumber(key, number, rest)) continue;
-        bool fresh = keys.try_emplace(StrLower(key), NumberedKey{key, value}).second;
-        if (!fresh && repeated && repeated->empty()) *repeated = key;
-    }
-    return keys;
+// The keys this writer renumbers; every other key of the section stays as it is.
+bool OwnedKey(const std::wstring& key, long& number, std::wstring& rest) {
+    return EntryKeyNumber(key, number, rest) && number < TempBase;
 }
 
-State StateOf(const std::wstring& file, const wchar_t* section) {
+IniPairs OwnedLines(const IniPairs& lines) {
+    IniPairs owned;
+    long number;
+    std::wstring rest;
+    for (const auto& line : lines)
+        if (OwnedKey(line.first, number, rest)) owned.push_back(line);
+    return owned;
+}
+
+Values ValuesOf(const IniPairs& lines) {
+    Values values;
+    for (const auto& [key, value] : lines) values.try_emplace(StrLower(key), value);
+    return values;
+}
+
+State StateOf(const IniPairs& owned) {
     State state;
     long number;
     std::wstring rest;
-    std::map<std::wstring, bool> taken;
-    for (const auto& [key, value] : ReadIniSection(file, section)) {
-        if (!SplitLeadingNumber(key, number, rest) || !taken.try_emplace(StrLower(key), true).second) continue;
-        state[number].push_back({rest, value});
-    }
+    for (const auto& [key, value] : owned)
+        if (EntryKeyNumber(key, number, rest)) state[number].push_back({rest, value});
     return state;
 }
 
@@ -72,38 +72,51 @@ std::wstring PathOf(const State& s, long n) {
     return p ? StrTrim(p->value) : L"";
 }
 
-struct Placed {
-    long temp;
-    int wanted;
-    KeptEntry entry;
+// The entry's keys and values as the profile functions compare them.
+std::map<std::wstring, std::wstring> Content(const State& s, long n) {
+    std::map<std::wstring, std::wstring> content;
+    auto it = s.find(n);
+    if (it != s.end())
+        for (const Pair& p : it->second) content[StrLower(p.rest)] = StrTrim(p.value);
+    return content;
+}
+
+// One change the user asked for; it counts once it is in the file.
+struct Item {
+    enum What { Already, Edit, Deletion, Order, Activation } what;
+    long number;                    // before the save; an activation's temporary number
+    std::vector<std::wstring> log;  // its change-log lines
+    std::wstring keptKey;           // a deactivated entry's Disabled line
+    KeptEntry entry;                // an activation
+    int wanted = 0;                 // an activation's place
 };
 
-struct Queued {
-    KeptEntry entry;
-    std::wstring key;  // its Disabled key, written before the section
+// An entry as the section will hold it.
+struct Target {
+    long source;  // its number before, or its temporary number
     long number;
 };
 
-// The work on one section.
 struct SectionJob {
     SectionJob(SaveRun& r, int k) : run(r), kind(k), section(PlugSectionName(k)) {}
     SaveRun& run;
     int kind;
     const wchar_t* section;
     std::wstring file;
-    KeyMap beforeKeys;
+    Values beforeValues;     // the owned keys
+    Values spelling;         // lower-cased key -> as the file writes it
     State before, after;
     std::set<long> deleted;
-    std::vector<Queued> queued;
-    std::vector<Placed> placed;
+    std::vector<Item> items;
     std::vector<long> order;
     bool orderApplied = false;
-    int count = 0;
-    std::vector<std::wstring> log;
 
     void Error(const std::wstring& line) { run.errors += line + L"\r\n"; }
-    void Log(const std::wstring& name, const std::wstring& text) {
-        log.push_back(ChangeLogLine(run.stamp, kind, name, text));
+    std::wstring Line(const std::wstring& name, const std::wstring& text) const {
+        return ChangeLogLine(run.stamp, kind, name, text);
+    }
+    bool Counts() const {
+        return std::any_of(items.begin(), items.end(), [](const Item& i) { return i.what != Item::Already; });
     }
 };
 
@@ -117,6 +130,7 @@ bool DetectConflict(SectionJob& job, const PendingEdit& e, long n) {
 }
 
 void ApplyDeletion(SectionJob& job, const PendingEdit& e, long n) {
+    Item item{Item::Deletion, n, {}, L"", {}};
     if (e.deactivate) {
         const Pair* det = FindPair(job.before, n, L"_detect");
         KeptEntry kept;
@@ -128,21 +142,21 @@ void ApplyDeletion(SectionJob& job, const PendingEdit& e, long n) {
         kept.detect = det ? Unquote(det->value) : L"";
         kept.stamp = job.run.stamp;
         // The entry leaves wincmd.ini only once its kept line reads back the same.
-        std::wstring key = WriteKeptVerified(kept);
-        if (key.empty()) {
+        item.keptKey = job.run.io->WriteKept(kept);
+        if (item.keptKey.empty()) {
             job.Error(Tr("err_write") + L" " + SettingsIniPath() + L" – " + EntryNumberText(n) + L" " + e.name);
             return;
         }
-        job.queued.push_back({kept, key, n});
-        job.Log(e.name, FillVar(Tr("log_disabled"), L"n", EntryNumberText(n)));
+        item.log.push_back(job.Line(e.name, FillVar(Tr("log_disabled"), L"n", EntryNumberText(n))));
     } else {
-        job.Log(e.name, FillVar(Tr("log_deleted"), L"n", EntryNumberText(n)));
+        item.log.push_back(job.Line(e.name, FillVar(Tr("log_deleted"), L"n", EntryNumberText(n))));
     }
     job.deleted.insert(n);
-    ++job.count;
+    job.items.push_back(std::move(item));
 }
 
 void ApplyChange(SectionJob& job, const PendingEdit& e, long n, const std::wstring& detect) {
+    Item item{Item::Edit, n, {}, L"", {}};
     std::vector<Pair>& pairs = job.after[n];
     if (EntryPathChanged(e)) {
         for (Pair& p : pairs)
@@ -150,22 +164,27 @@ void ApplyChange(SectionJob& job, const PendingEdit& e, long n, const std::wstri
                 p.value = e.newPath;
                 break;
             }
-        job.Log(e.name, FillVar(FillVar(Tr("log_path"), L"a", e.origPath), L"b", e.newPath));
+        item.log.push_back(job.Line(e.name, FillVar(FillVar(Tr("log_path"), L"a", e.origPath), L"b", e.newPath)));
     }
     if (EditRemovesDetect(e) && EntryDiffers(e)) {
         std::erase_if(pairs, [](const Pair& p) { return StrIEquals(p.rest, L"_detect"); });
-        job.Log(e.name, Tr("log_nodetect"));
+        item.log.push_back(job.Line(e.name, Tr("log_nodetect")));
     } else if (EntryDiffers(e)) {
         auto det = std::find_if(pairs.begin(), pairs.end(), [](const Pair& p) { return StrIEquals(p.rest, L"_detect"); });
         if (det == pairs.end()) det = pairs.insert(pairs.end(), Pair{L"_detect", L""});
         det->value = Quote(detect);
-        job.Log(e.name, FillVar(Tr("log_saved"), L"d", DescribeDetectChange(e.origDetect, e.hasDetect, detect, true)));
+        item.log.push_back(
+            job.Line(e.name, FillVar(Tr("log_saved"), L"d", DescribeDetectChange(e.origDetect, e.hasDetect, detect, true))));
     }
-    ++job.count;
+    job.items.push_back(std::move(item));
 }
 
 void ApplyEdit(SectionJob& job, const PendingEdit& e) {
     long n = e.number;
+    if (n >= TempBase) {
+        job.Error(Tr("err_number_kept") + L" " + EntryNumberText(n) + L" " + e.name);
+        return;
+    }
     std::wstring path = PathOf(job.before, n);
     if (path.empty() || !StrIEquals(path, StrTrim(e.origPath))) {
         job.Error(Tr("err_changed") + L" " + EntryNumberText(n) + L" " + e.name);
@@ -176,7 +195,7 @@ void ApplyEdit(SectionJob& job, const PendingEdit& e) {
     const Pair* det = FindPair(job.before, n, L"_detect");
     if (!e.deleted && !EntryPathChanged(e) && EntryDiffers(e) && !EditRemovesDetect(e) && det &&
         NormKeyText(detect) == NormKeyText(Unquote(det->value))) {
-        job.Log(e.name, Tr("log_already"));
+        job.items.push_back({Item::Already, n, {job.Line(e.name, Tr("log_already"))}, L"", {}});
         return;
     }
     if (DetectConflict(job, e, n)) return;
@@ -187,6 +206,7 @@ void ApplyEdit(SectionJob& job, const PendingEdit& e) {
 void ApplyOrder(SectionJob& job) {
     const PendingOrder& rec = PendingOrders[job.kind];
     for (int n : rec.order) {
+        if (n >= TempBase) continue;
         auto orig = rec.origPaths.find(n);
         std::wstring now = PathOf(job.before, n);
         if (orig == rec.origPaths.end() || now.empty() || !StrIEquals(StrTrim(orig->second), now)) {
@@ -194,16 +214,19 @@ void ApplyOrder(SectionJob& job) {
             return;
         }
     }
+    std::vector<long> order;
     for (int n : rec.order)
-        if (job.after.count(n) && !job.deleted.count(n)) job.order.push_back(n);
+        if (job.after.count(n) && !job.deleted.count(n)) order.push_back(n);
     for (const auto& [n, pairs] : job.after)
-        if (!job.deleted.count(n) && std::find(job.order.begin(), job.order.end(), n) == job.order.end())
-            job.order.push_back(n);
+        if (!job.deleted.count(n) && std::find(order.begin(), order.end(), n) == order.end()) order.push_back(n);
+    if (std::is_sorted(order.begin(), order.end())) return;  // moves nothing
+    job.order = std::move(order);
     job.orderApplied = true;
-    ++job.count;
+    job.items.push_back({Item::Order, 0, {}, L"", {}});
 }
 
 void PlaceActivations(SectionJob& job) {
+    long placed = 0;
     for (const KeptEntry& k : job.run.activations[(size_t)job.kind]) {
         bool present = std::any_of(job.after.begin(), job.after.end(), [&](const auto& entry) {
             return !job.deleted.count(entry.first) && StrIEquals(PathOf(job.after, entry.first), StrTrim(k.path));
@@ -212,101 +235,195 @@ void PlaceActivations(SectionJob& job) {
             job.Error(Tr("err_enable_dup") + L" " + k.name);
             continue;
         }
-        long t = TempBase + (long)job.placed.size();
+        long t = TempBase + placed++;
         job.after[t].push_back({L"", k.path});
         if (k.hasDetect) job.after[t].push_back({L"_detect", Quote(k.detect)});
-        job.placed.push_back({t, k.number, k});
-        ++job.count;
+        job.items.push_back({Item::Activation, t, {}, L"", k, k.number});
     }
 }
 
-// The keys the section will hold, and the moves text.
-KeyMap NewKeys(SectionJob& job, std::wstring& moves) {
+long Base(const SectionJob& job) { return job.before.empty() ? 0 : job.before.begin()->first; }
+
+// Where each entry goes: the order, the activations at their places, and the
+// numbers closed up where entries left or joined.
+std::vector<Target> Targets(SectionJob& job) {
+    std::vector<long> order = job.order;
     if (!job.orderApplied)
         for (const auto& [n, pairs] : job.after)
-            if (n < TempBase && !job.deleted.count(n)) job.order.push_back(n);
-    long base = job.before.empty() ? 0 : job.before.begin()->first;
-    std::stable_sort(job.placed.begin(), job.placed.end(), [](const Placed& a, const Placed& b) { return a.wanted < b.wanted; });
-    for (const Placed& p : job.placed) {
-        long at = std::clamp((long)p.wanted - base, 0L, (long)job.order.size());
-        job.order.insert(job.order.begin() + at, p.temp);
+            if (n < TempBase && !job.deleted.count(n)) order.push_back(n);
+    std::vector<const Item*> placed;
+    for (const Item& i : job.items)
+        if (i.what == Item::Activation) placed.push_back(&i);
+    std::stable_sort(placed.begin(), placed.end(), [](const Item* a, const Item* b) { return a->wanted < b->wanted; });
+    long base = Base(job);
+    for (const Item* p : placed) {
+        long at = std::clamp((long)p->wanted - base, 0L, (long)order.size());
+        order.insert(order.begin() + at, p->number);
     }
-    bool renumber = !job.deleted.empty() || !job.placed.empty() || !std::is_sorted(job.order.begin(), job.order.end());
-    KeyMap keys;
+    bool renumber = !job.deleted.empty() || !placed.empty() || !std::is_sorted(order.begin(), order.end());
+    std::vector<Target> targets;
     long running = base;
-    for (long v : job.order) {
-        long number = renumber ? running++ : v;
-        if (v < TempBase && number != v)
-            moves += (moves.empty() ? L"" : L", ") + EntryNumberText(v) + L"→" + EntryNumberText(number);
-        for (const Pair& p : job.after[v]) {
-            std::wstring key = std::to_wstring(number) + p.rest;
-            keys.try_emplace(StrLower(key), NumberedKey{key, p.value});
-        }
+    for (long v : order) targets.push_back({v, renumber ? running++ : v});
+    return targets;
+}
+
+std::wstring KeyOf(long number, const std::wstring& rest) { return std::to_wstring(number) + rest; }
+
+Values WantedValues(const SectionJob& job, const std::vector<Target>& targets) {
+    Values wanted;
+    for (const Target& t : targets)
+        for (const Pair& p : job.after.at(t.source)) wanted.try_emplace(StrLower(KeyOf(t.number, p.rest)), p.value);
+    return wanted;
+}
+
+// A key as the file writes it; a new one lower-cased.
+std::wstring Spelled(const SectionJob& job, const std::wstring& lower) {
+    auto it = job.spelling.find(lower);
+    return it == job.spelling.end() ? lower : it->second;
+}
+
+std::optional<std::wstring> BeforeValue(const SectionJob& job, const std::wstring& lower) {
+    auto it = job.beforeValues.find(lower);
+    return it == job.beforeValues.end() ? std::nullopt : std::optional<std::wstring>(it->second);
+}
+
+// The keys of a target that its write changes.
+std::vector<std::wstring> KeysToWrite(const SectionJob& job, const Target& t, const Values& wanted) {
+    std::vector<std::wstring> keys;
+    for (const Pair& p : job.after.at(t.source)) {
+        std::wstring lower = StrLower(KeyOf(t.number, p.rest));
+        if (BeforeValue(job, lower) != wanted.at(lower)) keys.push_back(lower);
     }
     return keys;
 }
 
-// Brings the file's numbered keys from one state to the other; false when a write failed.
-bool WriteKeys(const std::wstring& file, const wchar_t* section, const KeyMap& from, const KeyMap& to) {
-    bool ok = true;
-    for (const auto& [lower, key] : from)
-        if (!to.count(lower)) ok = ProfileWrite(section, key.fileKey.c_str(), nullptr, file.c_str()) && ok;
-    for (const auto& [lower, key] : to) {
-        auto old = from.find(lower);
-        if (old != from.end() && old->second.value == key.value) continue;
-        const std::wstring& name = old != from.end() ? old->second.fileKey : lower;
-        ok = ProfileWrite(section, name.c_str(), key.value.c_str(), file.c_str()) && ok;
+// The entry whose old keys the target would write over while that entry still
+// needs them; -1 when none does.
+long Blocker(const SectionJob& job, const Target& t, const Values& wanted, const std::set<long>& secured) {
+    for (const std::wstring& lower : KeysToWrite(job, t, wanted)) {
+        long owner;
+        std::wstring rest;
+        if (BeforeValue(job, lower) && EntryKeyNumber(lower, owner, rest) && owner != t.source && !secured.count(owner))
+            return owner;
     }
-    return ok;
+    return -1;
 }
 
-bool ReadsBack(const std::wstring& file, const wchar_t* section, const KeyMap& wanted) {
-    KeyMap now = ReadNumberedKeys(file, section, nullptr);
-    if (now.size() != wanted.size()) return false;
-    for (const auto& [lower, key] : wanted) {
-        auto it = now.find(lower);
-        if (it == now.end() || StrTrim(it->second.value) != StrTrim(key.value)) return false;
+bool Holds(const std::optional<IniPairs>& read, const Values& wanted) {
+    if (!read) return false;
+    Values now = ValuesOf(*read);
+    return std::all_of(wanted.begin(), wanted.end(), [&](const auto& kv) {
+        auto it = now.find(kv.first);
+        return it != now.end() && StrTrim(it->second) == StrTrim(kv.second);
+    });
+}
+
+bool HoldsExactly(const std::optional<IniPairs>& read, const Values& wanted, const Values& gone) {
+    if (!read || !Holds(read, wanted) || OwnedLines(*read).size() != wanted.size()) return false;
+    Values now = ValuesOf(*read);
+    return std::none_of(gone.begin(), gone.end(), [&](const auto& kv) { return now.count(kv.first) != 0; });
+}
+
+// First every entry at its new place, an entry only once those whose keys it
+// takes over are safe elsewhere (deleted, kept, written at their own new place or
+// copied to a spare number); read back; then the old keys go; read back. So at
+// every step each entry stands somewhere in the file.
+bool WriteSection(SectionJob& job, const std::vector<Target>& targets, const Values& wanted, SectionWrites& w) {
+    std::set<long> secured = job.deleted;
+    std::vector<const Target*> todo;
+    for (const Target& t : targets) {
+        if (KeysToWrite(job, t, wanted).empty()) secured.insert(t.source);
+        else todo.push_back(&t);
     }
-    return true;
+    long spare = job.before.empty() ? 0 : job.before.rbegin()->first;
+    for (const Target& t : targets) spare = std::max(spare, t.number);
+    Values spares;  // copies at spare numbers, by lower-cased key
+    while (!todo.empty()) {
+        auto ready = std::find_if(todo.begin(), todo.end(),
+                                  [&](const Target* t) { return Blocker(job, *t, wanted, secured) < 0; });
+        if (ready == todo.end()) {
+            // Entries that take each other's places: one of them goes to a spare number first.
+            long owner = Blocker(job, *todo.front(), wanted, secured);
+            ++spare;
+            for (const Pair& p : job.before.at(owner)) {
+                std::wstring lower = StrLower(KeyOf(spare, p.rest));
+                spares[lower] = p.value;
+                if (!w.Set(lower, p.value, std::nullopt)) return false;
+            }
+            secured.insert(owner);
+            continue;
+        }
+        for (const std::wstring& lower : KeysToWrite(job, **ready, wanted))
+            if (!w.Set(Spelled(job, lower), wanted.at(lower), BeforeValue(job, lower))) return false;
+        secured.insert((*ready)->source);
+        todo.erase(ready);
+    }
+    if (!Holds(job.run.io->ReadSection(job.file, job.section), wanted)) return false;
+    for (const auto& [lower, value] : job.beforeValues)
+        if (!wanted.count(lower) && !w.Set(Spelled(job, lower), std::nullopt, value)) return false;
+    for (const auto& [lower, value] : spares)
+        if (!w.Set(lower, std::nullopt, value)) return false;
+    return HoldsExactly(job.run.io->ReadSection(job.file, job.section), wanted, spares);
 }
 
-// The entry of that number is in the section as it was before the save.
-bool StillThere(const SectionJob& job, long n) {
-    KeyMap now = ReadNumberedKeys(job.file, job.section, nullptr);
-    auto it = now.find(std::to_wstring(n));
-    return it != now.end() && StrIEquals(StrTrim(it->second.value), PathOf(job.before, n));
-}
-
-void Failed(SectionJob& job) {
-    DebugLog(L"verify failed for " + job.file);
-    KeyMap now = ReadNumberedKeys(job.file, job.section, nullptr);
-    bool restored = WriteKeys(job.file, job.section, now, job.beforeKeys) && ReadsBack(job.file, job.section, job.beforeKeys);
-    job.Error(Tr("err_write") + L" " + job.file);
-    job.Error(L"   " + (restored ? FillVar(Tr("err_section_kept"), L"s", job.section) : Tr("err_restore_hint")));
-    // A kept line must not stay beside the entry it was made of.
-    for (const Queued& q : job.queued)
-        if (StillThere(job, q.number)) RemoveDisabledKey(q.key);
-}
-
-void Verified(SectionJob& job, const std::wstring& moves) {
-    job.run.logLines.insert(job.run.logLines.end(), job.log.begin(), job.log.end());
+// What of the section's changes is in the file: all once verified, else what the
+// writes that stand hold; counted, logged, and the kept lines squared with it.
+void Conclude(SectionJob& job, const IniPairs& owned, const std::vector<Target>& targets, bool verified,
+              const SectionWrites& w) {
+    State now = verified ? State{} : StateOf(AfterStanding(owned, w));
+    std::map<long, long> numberOf;
+    // At its new place, and no longer at its old one as well.
+    auto placed = [&](long source) {
+        const Target& t = *std::find_if(targets.begin(), targets.end(), [&](const Target& x) { return x.source == source; });
+        numberOf[source] = t.number;
+        bool left = t.number == source || source >= TempBase || Content(now, source) != Content(job.before, source);
+        return verified || (left && Content(now, t.number) == Content(job.after, source));
+    };
+    bool allPlaced = std::all_of(targets.begin(), targets.end(), [&](const Target& t) { return placed(t.source); });
+    std::wstring moves;
+    for (const Target& t : targets)
+        if (t.source < TempBase && t.number != t.source && placed(t.source))
+            moves += (moves.empty() ? L"" : L", ") + EntryNumberText(t.source) + L"→" + EntryNumberText(t.number);
+    int count = 0;
+    std::vector<std::wstring> activated;
+    for (const Item& item : job.items) {
+        bool done = item.what == Item::Already ||
+                    (item.what == Item::Deletion && (verified || Content(now, item.number) != Content(job.before, item.number))) ||
+                    (item.what == Item::Order && allPlaced) ||
+                    ((item.what == Item::Edit || item.what == Item::Activation) && placed(item.number));
+        if (item.what == Item::Deletion && !done && !item.keptKey.empty()) RemoveDisabledKey(item.keptKey);
+        if (!done) continue;
+        count += item.what != Item::Already;
+        job.run.logLines.insert(job.run.logLines.end(), item.log.begin(), item.log.end());
+        if (item.what != Item::Activation) continue;
+        RemoveDisabledKey(item.entry.key);
+        PendingReactivations.erase(item.entry.key);
+        std::wstring text = FillVar(Tr(item.entry.isNew ? "log_installed" : "log_enabled"), L"n",
+                                    EntryNumberText(numberOf[item.number]));
+        activated.push_back(job.Line(item.entry.name, text));
+    }
     if (!moves.empty())
         job.run.logLines.push_back(job.run.stamp + L"  " + StrPadRight(TabName(job.kind), 12) +
                                    FillVar(Tr(job.orderApplied ? "log_order" : "log_renumbered"), L"m", moves));
-    long base = job.before.empty() ? 0 : job.before.begin()->first;
-    std::vector<Placed> placed = job.placed;
-    std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.temp < b.temp; });
-    for (const Placed& p : placed) {
-        long final = base + (long)(std::find(job.order.begin(), job.order.end(), p.temp) - job.order.begin());
-        RemoveDisabledKey(p.entry.key);
-        PendingReactivations.erase(p.entry.key);
-        std::wstring text = FillVar(Tr(p.entry.isNew ? "log_installed" : "log_enabled"), L"n", EntryNumberText(final));
-        job.run.logLines.push_back(ChangeLogLine(job.run.stamp, job.kind, p.entry.name, text));
-    }
-    job.run.changes += job.count;
-    NoteSectionSaved(job.kind);
-    DebugLog(L"saved " + std::wstring(job.section) + L": " + std::to_wstring(job.count) + L" change(s)" +
-             (moves.empty() ? L"" : L", moves " + moves));
+    job.run.logLines.insert(job.run.logLines.end(), activated.begin(), activated.end());
+    job.run.changes += count;
+    if (count > 0) NoteSectionSaved(job.kind);
+    if (verified && count > 0)
+        DebugLog(L"saved " + std::wstring(job.section) + L": " + std::to_wstring(count) + L" change(s)" +
+                 (moves.empty() ? L"" : L", moves " + moves));
+}
+
+void Failed(SectionJob& job, SectionWrites& w) {
+    DebugLog(L"verify failed for " + job.file);
+    bool restored = w.Undo();
+    job.Error(Tr("err_write") + L" " + job.file);
+    job.Error(L"   " + (restored ? FillVar(Tr("err_section_kept"), L"s", job.section) : Tr("err_restore_hint")));
+}
+
+// Nothing of the kind was written: its changes stay pending.
+void Untouched(SaveRun& run, int kind) {
+    run.untouchedKinds.insert(kind);
+    for (const KeptEntry& k : run.activations[(size_t)kind]) run.untouchedActivations.insert(k.key);
 }
 
 }  // namespace
@@ -319,24 +436,23 @@ void SaveNumberedSection(SaveRun& run, int kind) {
     if (edits.empty() && !custom && run.activations[(size_t)kind].empty()) return;
     SectionJob job(run, kind);
     job.file = SectionFileOrError(run, kind);
-    if (job.file.empty() || !IniPrepareWriteOnce(run.errors, run.backedUp, job.file)) return;
-    std::wstring repeated;
-    job.beforeKeys = ReadNumberedKeys(job.file, job.section, &repeated);
-    if (!repeated.empty()) {
-        job.Error(FillVar(Tr("err_dupsection"), L"s", job.section) + L" " + FillVar(Tr("fd_dupkey"), L"k", repeated));
-        return;
+    if (job.file.empty() || !IniPrepareWriteOnce(run, job.file)) return Untouched(run, kind);
+    std::optional<IniPairs> read = run.io->ReadSection(job.file, job.section);
+    if (!read) {
+        job.Error(Tr("err_write") + L" " + job.file);
+        return Untouched(run, kind);
     }
-    job.before = job.after = StateOf(job.file, job.section);
+    IniPairs owned = OwnedLines(*read);
+    if (SectionRepeatsKey(run, job.file, job.section, owned)) return Untouched(run, kind);
+    job.beforeValues = ValuesOf(owned);
+    for (const auto& [key, value] : owned) job.spelling.try_emplace(StrLower(key), key);
+    job.before = job.after = StateOf(owned);
     for (const PendingEdit* e : edits) ApplyEdit(job, *e);
     if (custom) ApplyOrder(job);
     PlaceActivations(job);
-    if (job.count == 0) {
-        run.logLines.insert(run.logLines.end(), job.log.begin(), job.log.end());
-        return;
-    }
-    std::wstring moves;
-    KeyMap wanted = NewKeys(job, moves);
-    bool wrote = WriteKeys(job.file, job.section, job.beforeKeys, wanted);
-    if (wrote && ReadsBack(job.file, job.section, wanted)) Verified(job, moves);
-    else Failed(job);
+    std::vector<Target> targets = Targets(job);
+    SectionWrites w{*run.io, job.file, job.section, {}, 0};
+    bool verified = !job.Counts() || WriteSection(job, targets, WantedValues(job, targets), w);
+    if (!verified) Failed(job, w);
+    Conclude(job, owned, targets, verified, w);
 }

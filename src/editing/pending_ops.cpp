@@ -189,7 +189,11 @@ bool EntryDiffers(const PendingEdit& edit) {
         return NormKeyText(edit.origDetect) != NormKeyText(edit.explicitDetectText);
     }
     if (edit.addedExts.empty() && edit.removedExts.empty()) return false;
-    return NormKeyText(edit.origDetect) != NormKeyText(ComposeDetectString(edit));
+    std::wstring composed = ComposeDetectString(edit);
+    // Taking out every extension would leave n_detect="", which TC reads as any
+    // file; such an edit is no change, whoever made it.
+    if (StrTrim(composed).empty()) return false;
+    return NormKeyText(edit.origDetect) != NormKeyText(composed);
 }
 
 bool EditRemovesDetect(const PendingEdit& edit) {

@@ -16,7 +16,8 @@ extern std::function<void()> PendingChanged;
 
 // The detect string the edited entry will get on save.
 std::wstring ComposeDetectString(const PendingEdit& edit);
-// The entry's detect string would change.
+// The entry's detect string would change. Extensions taken out down to an empty
+// detect string change nothing: only an explicit empty string removes the key.
 bool EntryDiffers(const PendingEdit& edit);
 // The edit sets a detect string that is empty: the save removes the key.
 bool EditRemovesDetect(const PendingEdit& edit);

@@ -6,6 +6,7 @@
 #include "editing/backups.h"
 #include "editing/editing_ui.h"
 #include "editing/pending_ops.h"
+#include "editing/save_io.h"
 #include "editing/tc_control.h"
 #include "foundation/files.h"
 #include "foundation/logs.h"
@@ -17,15 +18,17 @@
 
 namespace {
 
-void RestartAll(const std::vector<TcRun>& runs) {
-    for (const TcRun& run : runs) StartTcExe(run);
+void RestartAll(SaveIo& io, const std::vector<TcRun>& runs) {
+    for (const TcRun& run : runs) io.StartTc(run);
 }
 
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
 
 }  // namespace
 
-void RestoreBackup(HWND owner) {
+void RestoreBackup(HWND owner) { RestoreBackup(owner, SystemSaveIo()); }
+
+void RestoreBackup(HWND owner, SaveIo& io) {
     int tab = ShownTab();
     std::wstring file = LoadPluginSection(tab >= 0 && tab < 4 ? tab : 0).iniUsed;
     std::wstring backup = file.empty() ? L"" : NewestWriteBackup(file);
@@ -37,24 +40,26 @@ void RestoreBackup(HWND owner) {
         return;
     if (CountPendingChanges() > 0 && EditMessage(owner, Tr("ask_discard"), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     std::vector<TcRun> restart;
-    if (FindWindowW(TcWindowClass, nullptr) && !CloseAllTc(restart)) {
-        RestartAll(restart);
+    if (io.TcRunning() && !io.CloseTc(restart)) {
+        RestartAll(io, restart);
         EditMessage(owner, Tr("err_tcclose"), MB_OK | MB_ICONWARNING);
         return;
     }
     // Without a copy of the file as it is now, the restore could not be undone.
-    if (FileExists(file) && IniBackup(file, L"_pre").empty()) {
-        RestartAll(restart);
+    std::wstring pre = FileExists(file) ? io.Backup(file, L"_pre") : L"";
+    if (FileExists(file) && pre.empty()) {
+        RestartAll(io, restart);
         EditMessage(owner, Tr("err_backup") + L" " + file, MB_OK | MB_ICONWARNING);
         return;
     }
-    if (CopyFileW(backup.c_str(), file.c_str(), FALSE)) {
+    if (io.ReplaceWithCopy(backup, file)) {
         AppendChangeLog({StrNowStamp() + L"  " + FillVar(Tr("log_restored"), L"f", NameOf(backup))});
         DebugLog(L"restored " + backup + L" -> " + file);
     } else {
-        EditMessage(owner, Tr("err_write") + L"\n" + file, MB_OK | MB_ICONWARNING);
+        std::wstring kept = pre.empty() ? L"" : L"\n\n" + Tr("restore_pre_kept") + L"\n" + pre;
+        EditMessage(owner, Tr("err_write") + L"\n" + file + kept, MB_OK | MB_ICONWARNING);
     }
-    RestartAll(restart);
+    RestartAll(io, restart);
     DiscardPending();
     ResetPluginCaches();
     RefillShownTab();

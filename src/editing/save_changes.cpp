@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
@@ -9,6 +10,8 @@
 #include "editing/save_dialog.h"
 #include "editing/save_writers.h"
 #include "editing/tc_control.h"
+#include "foundation/files.h"
+#include "foundation/ini.h"
 #include "foundation/labels.h"
 #include "foundation/logs.h"
 #include "foundation/text.h"
@@ -113,8 +116,8 @@ std::wstring TooLongLine(int kind, const std::wstring& what, size_t length) {
     return L"   [" + TabName(kind) + L"]  " + what + L":  " + std::to_wstring(length) + L"\n";
 }
 
-void RestartAll(const std::vector<TcRun>& runs) {
-    for (const TcRun& run : runs) StartTcExe(run);
+void RestartAll(SaveIo& io, const std::vector<TcRun>& runs) {
+    for (const TcRun& run : runs) io.StartTc(run);
 }
 
 // 1 save and close TC, 3 save without closing it, anything else: do not save.
@@ -123,14 +126,32 @@ int AskToSave(HWND owner, const SaveRun& run, bool tcRunning) {
     return RunSaveDialog(owner, ChangeListText(run), tcRunning);
 }
 
-void FinalMessage(HWND owner, const SaveRun& run) {
-    bool failed = !run.errors.empty();
-    std::wstring errors = failed ? L"\n\n" + run.errors : L"";
-    // Once a change failed, the caller's success text would not be true.
-    std::wstring text = SaveReq.confirmed && !SaveReq.doneText.empty() && !failed
-                            ? SaveReq.doneText
-                            : FillVar(Tr("save_done"), L"n", std::to_wstring(run.changes)) + errors;
-    Show(owner, text, failed ? MB_ICONWARNING : MB_ICONINFORMATION);
+// writeFailed: a change of the write phase was not written; the caller's text
+// would then claim what did not happen. Lines that afterSave added (a folder that
+// could not be moved) stand under the caller's text.
+void FinalMessage(HWND owner, const SaveRun& run, bool writeFailed) {
+    std::wstring errors = run.errors.empty() ? L"" : L"\n\n" + run.errors;
+    bool callerText = SaveReq.confirmed && !SaveReq.doneText.empty() && !writeFailed;
+    std::wstring text = callerText ? SaveReq.doneText : FillVar(Tr("save_done"), L"n", std::to_wstring(run.changes));
+    Show(owner, text + errors, run.errors.empty() ? MB_ICONINFORMATION : MB_ICONWARNING);
+}
+
+// A file of which no change stands, but which the writes and their undoing left
+// laid out otherwise (the profile functions move re-added keys, and Wine's rewrite
+// every line), gets its bytes back from the backup of this run.
+void KeepBytesOfUnchanged(SaveRun& run) {
+    constexpr size_t Whole = SIZE_MAX;
+    for (const auto& [key, b] : run.backups) {
+        if (ReadFileHead(b.file, Whole) == ReadFileHead(b.copy, Whole) || ReadIniFile(b.file) != ReadIniFile(b.copy))
+            continue;
+        if (!run.io->ReplaceWithCopy(b.copy, b.file))
+            run.errors += Tr("err_write") + L" " + b.file + L"\r\n   " + Tr("err_restore_hint") + L"\r\n";
+    }
+}
+
+void NoteStillPending(SaveRun& run) {
+    uint32_t left = CountPendingChanges();
+    if (left > 0) run.errors += FillVar(Tr("save_kept_pending"), L"n", std::to_wstring(left)) + L"\r\n";
 }
 
 }  // namespace
@@ -170,7 +191,9 @@ std::wstring ChangeListText(const SaveRun& run) {
     return out;
 }
 
-void SaveChanges(HWND owner) {
+void SaveChanges(HWND owner) { SaveChanges(owner, SystemSaveIo()); }
+
+void SaveChanges(HWND owner, SaveIo& io) {
     if (SaveReq.busy) {
         // The running save owns the request; a second one must not clear it.
         Show(owner, Tr("err_save_busy"), MB_ICONINFORMATION);
@@ -179,6 +202,7 @@ void SaveChanges(HWND owner) {
     SaveReq.busy = 1;
     RequestGuard guard;
     SaveRun run = BuildSaveRun(SaveReq.newEntries);
+    run.io = &io;
     if (SaveRunEmpty(run) && !SaveReq.force) return;
     std::wstring tooLong = TooLongList(run);
     if (!tooLong.empty()) {
@@ -186,14 +210,14 @@ void SaveChanges(HWND owner) {
              MB_ICONWARNING);
         return;
     }
-    bool tcRunning = FindWindowW(TcWindowClass, nullptr) != nullptr;
+    bool tcRunning = io.TcRunning();
     int answer = AskToSave(owner, run, tcRunning);
     if (answer != 1 && answer != 3) return;
     std::vector<TcRun> restart;
     bool tcClosed = false;
     if (answer == 1 && tcRunning) {
-        if (!CloseAllTc(restart)) {
-            RestartAll(restart);
+        if (!io.CloseTc(restart)) {
+            RestartAll(io, restart);
             Show(owner, Tr("err_tcclose"), MB_ICONWARNING);
             return;
         }
@@ -202,24 +226,31 @@ void SaveChanges(HWND owner) {
     if (SaveReq.beforeWrite) {
         std::wstring hookText;
         if (!SaveReq.beforeWrite(hookText)) {
-            RestartAll(restart);
+            RestartAll(io, restart);
             Show(owner, hookText, MB_ICONWARNING);
             return;
         }
     }
+    // A command's own work around its save (files copied, a folder to recycle, its
+    // new entries) is not redone by a later save: what it could not write is withdrawn.
+    bool callerOwned = SaveReq.beforeWrite || SaveReq.afterSave || !SaveReq.newEntries.empty();
     run.stamp = StrNowStamp();
     SaveNumberedSection(run, KindLister);
     SaveNumberedSection(run, KindContent);
     SavePlugLines(run);
     SaveLineActivations(run);
+    KeepBytesOfUnchanged(run);
     AppendChangeLog(run.logLines);
-    DiscardPending();
-    if (SaveReq.afterSave) SaveReq.afterSave(run.errors, !run.errors.empty());
+    if (callerOwned) DiscardPending();
+    else DiscardWritten(run);
+    NoteStillPending(run);
+    bool writeFailed = !run.errors.empty();
+    if (SaveReq.afterSave) SaveReq.afterSave(run.errors, writeFailed);
     if (tcClosed) {
-        RestartAll(restart);
+        RestartAll(io, restart);
         if (SaveReq.afterRestart) SaveReq.afterRestart();
     }
     ResetPluginCaches();
     if (RefillAfterSave) RefillAfterSave();
-    FinalMessage(owner, run);
+    FinalMessage(owner, run, writeFailed);
 }

@@ -16,6 +16,8 @@ extern MessageBoxFn SaveMessageBox;
 
 // Reads and clears SaveReq. Refuses, leaving SaveReq alone, while a save runs.
 void SaveChanges(HWND owner);
+// The same through the given files and TC; tests let its steps fail.
+void SaveChanges(HWND owner, SaveIo& io);
 // For a command that writes at once through SaveChanges (install, uninstall, the
 // Lister-check actions): false, after telling the user why, while a save runs or
 // changes are pending.

@@ -24,7 +24,10 @@ SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries) {
         return a.kind != b.kind ? a.kind < b.kind : a.number < b.number;
     });
     for (const auto& [key, state] : PlugStates)
-        if (PlugStateNeeded(state)) run.states.push_back(state);
+        if (PlugStateNeeded(state)) {
+            run.states.push_back(state);
+            run.stateKeys.push_back(key);
+        }
     for (int kind = 0; kind < 4; ++kind)
         for (KeptEntry& kept : ReadDisabled(kind))
             if (PendingReactivations.count(kept.key)) run.activations[(size_t)kind].push_back(std::move(kept));
@@ -43,3 +46,22 @@ std::wstring NewDetectOf(const PendingEdit& edit) {
 }
 
 void NoteSectionSaved(int kind) { SavedKinds.insert(kind); }
+
+void DiscardWritten(const SaveRun& run) {
+    std::map<std::wstring, PendingEdit> edits;
+    for (const auto& [key, edit] : PendingEdits)
+        if (run.untouchedKinds.count((int)edit.kind)) edits.insert({key, edit});
+    std::map<int, PendingOrder> orders;
+    for (const auto& [kind, order] : PendingOrders)
+        if (run.untouchedKinds.count(kind)) orders.insert({kind, order});
+    std::map<std::wstring, PlugState> states;
+    for (size_t i : run.untouchedStates) states.insert({run.stateKeys[i], run.states[i]});
+    std::set<std::wstring> reactivations;
+    for (const std::wstring& key : run.untouchedActivations)
+        if (PendingReactivations.count(key)) reactivations.insert(key);
+    DiscardPending();
+    PendingEdits = std::move(edits);
+    PendingOrders = std::move(orders);
+    PlugStates = std::move(states);
+    PendingReactivations = std::move(reactivations);
+}

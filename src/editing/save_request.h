@@ -4,10 +4,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "editing/save_io.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/pending.h"
 
@@ -39,15 +41,29 @@ void ResetSaveRequest();
 // Refills the shown tab after a save; the views set it.
 extern std::function<void()> RefillAfterSave;
 
+struct RunBackup {
+    std::wstring file;  // full path
+    std::wstring copy;  // its backup, equal to it when made
+};
+
 struct SaveRun {
+    SaveIo* io = &SystemSaveIo();
     std::vector<PendingEdit> edits;                  // by kind, then number
     std::vector<PlugState> states;                   // in key order
+    std::vector<std::wstring> stateKeys;             // the PlugStates key of each record of states
     std::array<std::vector<KeptEntry>, 4> activations;
     std::wstring errors;                             // lines ending in CR LF
     std::vector<std::wstring> logLines;
-    std::set<std::wstring> backedUp;                 // lower-cased paths backed up in this run
+    std::map<std::wstring, RunBackup> backups;       // the files backed up in this run, by lower-cased path
+    std::set<std::wstring> refusedFiles;             // lower-cased paths not to be written in this run
+    std::map<std::wstring, bool> sectionRefused;     // lower-cased path "|" section -> a key repeats
     int changes = 0;
     std::wstring stamp;                              // of every log line and kept entry of the run
+    // Changes that met a file or section refused before anything of it was
+    // written: they stay pending, so the user can mend the cause and save again.
+    std::set<int> untouchedKinds;                    // Lister, Content
+    std::set<size_t> untouchedStates;                // indexes into states
+    std::set<std::wstring> untouchedActivations;     // kept-entry keys
 };
 
 // Collects every pending change that needs a save, and the entries to activate.
@@ -55,5 +71,7 @@ SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries);
 bool SaveRunEmpty(const SaveRun& run);
 // The detect string an edit writes; "" when it removes the key.
 std::wstring NewDetectOf(const PendingEdit& edit);
+// Clears the pending state but for the changes the run left untouched.
+void DiscardWritten(const SaveRun& run);
 // The inventory takes a change of that kind's section as the program's own.
 void NoteSectionSaved(int kind);

@@ -59,13 +59,12 @@ void CompleteEntry(PlugEntry& e, FilePresence& presence) {
 std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines, FilePresence& presence) {
     std::map<long, PlugEntry> byNumber;
     for (const auto& [key, value] : lines) {
-        wchar_t* end = nullptr;
-        long number = std::wcstol(key.c_str(), &end, 10);
-        if (end == key.c_str()) continue;
+        long number = 0;
+        std::wstring rest;
+        if (!EntryKeyNumber(key, number, rest)) continue;
         PlugEntry& e = byNumber[number];
         e.kind = (uint32_t)kind;
         e.number = (int)number;
-        std::wstring rest = key.substr((size_t)(end - key.c_str()));
         if (rest.empty()) {
             e.path = StrTrim(value);
         } else if (StrIEquals(rest, L"_detect")) {
@@ -132,6 +131,16 @@ void AppendIniSectionText(std::wstring& text, const std::wstring& section) {
 }
 
 }  // namespace
+
+bool EntryKeyNumber(const std::wstring& key, long& number, std::wstring& rest) {
+    constexpr size_t MaxDigits = 9;  // stays within a long
+    size_t digits = 0;
+    while (digits < key.size() && key[digits] >= L'0' && key[digits] <= L'9') ++digits;
+    if (digits == 0 || digits > MaxDigits || (digits > 1 && key[0] == L'0')) return false;
+    number = std::stol(key.substr(0, digits));
+    rest = key.substr(digits);
+    return true;
+}
 
 const wchar_t* PlugSectionName(int kind) {
     static const wchar_t* const names[] = {L"ListerPlugins", L"ContentPlugins", L"PackerPlugins",

@@ -17,6 +17,11 @@ enum PlugKind : int { KindLister = 0, KindContent = 1, KindPacker = 2, KindFileS
 // "ListerPlugins", "ContentPlugins", "PackerPlugins", "FileSystemPlugins"; "" otherwise.
 const wchar_t* PlugSectionName(int kind);
 
+// The number and the rest of a ListerPlugins or ContentPlugins key as TC reads it
+// ("12_detect": 12 and "_detect"): plain decimal digits, no sign, blank or leading
+// zero, so "01" beside "1" is no entry's key. False for any other key.
+bool EntryKeyNumber(const std::wstring& key, long& number, std::wstring& rest);
+
 struct PlugEntry {
     uint32_t kind = 0;
     int number = 0;                // Lister/Content: INI number; Packer/FS: 1-based place

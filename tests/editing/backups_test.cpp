@@ -1,5 +1,7 @@
 // Backups are kept per file: 30 at most, never mixed with those of another file.
 #include "editing/backups.h"
+#include "editing/save_request.h"
+#include "foundation/texts.h"
 #include "editing_test_util.h"
 
 namespace {
@@ -37,22 +39,41 @@ TEST_CASE("backups are pruned per file and never mixed with a file of the same s
     EmptyBackups();
 }
 
+TEST_CASE("the backup just made survives pruning, whatever stamps the others carry") {
+    EmptyBackups();
+    std::wstring dir = FreshTempDir(L"bk_future"), ini = dir + L"\\wincmd.ini";
+    WriteFileBytes(ini, "[ListerPlugins]\r\n1=C:\\a.wlx\r\n");
+    // A clock set back, or backups brought from another machine.
+    MakeDirs(BackupsFolder());
+    for (int i = 10; i < 40; ++i)
+        WriteFileBytes(BackupsFolder() + L"\\wincmd_20990101-0000" + std::to_wstring(i) + L".ini", "");
+    std::wstring made = IniBackup(ini, L"");
+    REQUIRE_FALSE(made.empty());
+    CHECK(ReadFileBytes(made) == ReadFileBytes(ini));
+    CHECK(CountOf(ini) == 30);
+    CHECK_FALSE(FileExists(BackupsFolder() + L"\\wincmd_20990101-000010.ini"));
+    RemoveTree(dir);
+    EmptyBackups();
+}
+
 TEST_CASE("a file is written only when it is no UTF-8 file and could be backed up") {
     EmptyBackups();
     std::wstring dir = FreshTempDir(L"bk_check"), ini = dir + L"\\wincmd.ini";
     std::wstring errors;
-    std::set<std::wstring> done;
+    SaveRun run;
     WriteFileBytes(ini, "\xEF\xBB\xBF[ListerPlugins]\r\n");
-    CHECK_FALSE(IniPrepareWriteOnce(errors, done, ini));
+    CHECK_FALSE(IniPrepareWriteOnce(run, ini));
     CHECK_FALSE(IniPrepareWrite(errors, ini));
-    CHECK(errors.find(ini) != std::wstring::npos);
+    CHECK((errors.find(ini) != std::wstring::npos && run.errors.find(ini) != std::wstring::npos));
     CHECK(CountOf(ini) == 0);
+    CHECK_FALSE(IniPrepareWriteOnce(run, ini));  // refused for the whole run, and said once
+    CHECK(run.errors == Tr("err_utf8") + L" " + ini + L"\r\n");
     WriteFileBytes(ini, "[ListerPlugins]\r\n");
-    errors.clear();
-    CHECK((IniPrepareWriteOnce(errors, done, ini) && IniPrepareWriteOnce(errors, done, ini)));
-    CHECK((errors.empty() && CountOf(ini) == 1));
+    run = SaveRun{};
+    CHECK((IniPrepareWriteOnce(run, ini) && IniPrepareWriteOnce(run, ini)));
+    CHECK((run.errors.empty() && CountOf(ini) == 1));
     CHECK(IniPrepareWrite(errors, dir + L"\\missing.ini"));
-    CHECK_FALSE(IniPrepareWriteOnce(errors, done, dir + L"\\missing.ini"));
+    CHECK_FALSE(IniPrepareWriteOnce(run, dir + L"\\missing.ini"));
     RemoveTree(dir);
     EmptyBackups();
 }

@@ -1,5 +1,6 @@
 #include "editing_test_util.h"
 
+#include "foundation/env.h"
 #include "foundation/ini.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
@@ -43,10 +44,56 @@ SaveFixture::~SaveFixture() {
     SaveMessageBox = MessageBoxW;
 }
 
-void SaveFixture::Save() {
+void SaveFixture::Save() { Save(SystemSaveIo()); }
+
+void SaveFixture::Save(SaveIo& io) {
     SaveReq.confirmed = 1;
     SaveReq.doneText.clear();
-    SaveChanges(nullptr);
+    SaveChanges(nullptr, io);
+}
+
+bool FaultyIo::Fails(const char* kind) {
+    steps.push_back(kind);
+    if (alsoKind == kind) return true;
+    if (!onlyKind.empty() && onlyKind != kind) return false;
+    int n = taken++;
+    return failAt >= 0 && (n == failAt || (onward && n > failAt));
+}
+
+bool FaultyIo::WriteProfile(const std::wstring& file, const std::wstring& section, const wchar_t* key,
+                            const wchar_t* value) {
+    return !Fails("write") && SystemSaveIo().WriteProfile(file, section, key, value);
+}
+
+std::optional<IniPairs> FaultyIo::ReadSection(const std::wstring& file, const std::wstring& section) {
+    if (Fails("read")) return std::nullopt;
+    return SystemSaveIo().ReadSection(file, section);
+}
+
+std::wstring FaultyIo::Backup(const std::wstring& file, const std::wstring& suffix) {
+    std::wstring made = SystemSaveIo().Backup(file, suffix);
+    // As when pruning took the copy it had just made.
+    if (Fails("backup")) DeleteFileW(made.c_str());
+    return made;
+}
+
+bool FaultyIo::ReplaceWithCopy(const std::wstring& source, const std::wstring& target) {
+    return !Fails("replace") && SystemSaveIo().ReplaceWithCopy(source, target);
+}
+
+std::wstring FaultyIo::WriteKept(const KeptEntry& entry) {
+    return Fails("kept") ? L"" : SystemSaveIo().WriteKept(entry);
+}
+
+bool FaultyIo::CloseTc(std::vector<TcRun>&) { return !Fails("close"); }
+
+std::wstring CorpusFolder() {
+    std::wstring source = L"Z:" + EnvGet(L"KV_TEST_SOURCE");
+    std::replace(source.begin(), source.end(), L'/', L'\\');
+    std::wstring inside = source + L"\\tests\\data\\wincmd";
+    DWORD attrs = GetFileAttributesW(inside.c_str());
+    bool there = attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+    return there ? inside : source + L"\\..\\shared\\corpus\\wincmd";
 }
 
 PlugEntry SaveFixture::Entry(int kind, int number) {

@@ -5,9 +5,36 @@
 #include "../hostcfg/hostcfg_test_util.h"
 #include "editing/pending_ops.h"
 #include "editing/save_changes.h"
+#include "editing/save_io.h"
 #include "foundation/data_folder.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/pending.h"
+
+// The save's steps through the real files, one of them failing (and with onward
+// every later one too, as for a file that went read-only). Counts the steps; a
+// TC is never really closed or started.
+struct FaultyIo : SaveIo {
+    int failAt = -1;        // the step that fails, counted over the steps of onlyKind when that is set
+    bool onward = false;
+    std::string onlyKind;   // "write", "read", "backup", "replace", "kept" or "close"
+    std::string alsoKind;   // every step of this kind fails as well
+    bool tcRuns = false;    // a TC seems to run, so the save closes it
+    std::vector<std::string> steps;  // the kind of each step taken
+
+    bool WriteProfile(const std::wstring& file, const std::wstring& section, const wchar_t* key,
+                      const wchar_t* value) override;
+    std::optional<IniPairs> ReadSection(const std::wstring& file, const std::wstring& section) override;
+    std::wstring Backup(const std::wstring& file, const std::wstring& suffix) override;
+    bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) override;
+    std::wstring WriteKept(const KeptEntry& entry) override;
+    bool TcRunning() override { return tcRuns; }
+    bool CloseTc(std::vector<TcRun>& restart) override;
+    void StartTc(const TcRun&) override {}
+
+private:
+    bool Fails(const char* kind);
+    int taken = 0;  // steps that count towards failAt
+};
 
 struct SaveFixture {
     TcIniDir tc;
@@ -15,6 +42,7 @@ struct SaveFixture {
     ~SaveFixture();
     // The save as an install runs it: no dialog; its messages are collected.
     void Save();
+    void Save(SaveIo& io);
     PlugEntry Entry(int kind, int number);
     std::wstring Lines(int kind);  // the section as "key=value" lines
     static std::vector<std::wstring> Shown;
@@ -22,6 +50,9 @@ struct SaveFixture {
 };
 
 void ClearOwnSection(const wchar_t* section);
+// The folder of the real configurations the tests read: the repository's own
+// copy when it has one.
+std::wstring CorpusFolder();
 std::wstring Section(const std::wstring& file, const wchar_t* section);
 
 // Entries of every kind, and the changes of every kind a save may make of them.

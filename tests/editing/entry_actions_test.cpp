@@ -69,6 +69,12 @@ TEST_CASE("packer lines: an empty number keeps each line's own; a number that do
     CHECK(Value(L"zip") == L"279,C:\\p\\zip2.wcx");
     CHECK(Value(L"jar") == L"283,C:\\p\\zip2.wcx");
     DiscardPending();
+    // A pending value without a comma holds no number: the line keeps the one it was read with.
+    GetPlugState(KindPacker, L"jar", L"283,C:\\p\\zip.wcx", L"zip").curValue = L"C:\\p\\zip.wcx";
+    Edit(KindPacker, L"zip", L"", L"C:\\p\\zip3.wcx");
+    CHECK(Value(L"zip") == L"279,C:\\p\\zip3.wcx");
+    CHECK(Value(L"jar") == L"283,C:\\p\\zip3.wcx");
+    DiscardPending();
     for (const wchar_t* bad : {L"", L"65536", L"000279", L"27a", L"4294967575"}) {
         SaveFixture::Shown.clear();
         Edit(KindPacker, L"zip", bad, L"C:\\p\\zip.wcx", L"zip");

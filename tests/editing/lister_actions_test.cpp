@@ -96,6 +96,14 @@ TEST_CASE("closing the gap renumbers the complete rules and drops the broken one
     CHECK(SaveFixture::Shown[1] == FillVar(Tr("gap_done"), L"k", L"3"));
 }
 
+TEST_CASE("closing the gap keeps a quoted value, which a single key's read gives without its quotes") {
+    SaveFixture f(L"lv_gapquote", Modes(L"", L"0exts=*.a\r\n0fields=\"a a.wlx\"\r\n2exts=*.c\r\n2fields=c.wlx"));
+    ModeGapFix(nullptr);
+    CHECK(Section(f.tc.ini, L"ListerModes") == L"0exts=*.a\n0fields=\"a a.wlx\"\n1exts=*.c\n1fields=c.wlx\n");
+    REQUIRE(SaveFixture::Shown.size() == 2);
+    CHECK(SaveFixture::Shown[1] == FillVar(Tr("gap_done"), L"k", L"2"));
+}
+
 TEST_CASE("a plugin moved before the first candidate is saved at once, leaving no pending order") {
     SaveFixture f(L"lv_front", Modes(L"", L""));
     CheckRows({Row(LvF3, 2, L"b", L"C:\\p\\b.wlx"), Row(LvKey4, 1, L"a", L"C:\\p\\a.wlx"),

@@ -90,6 +90,31 @@ TEST_CASE("restore takes the newest write backup of this very file, and not when
     EmptyBackups();
 }
 
+TEST_CASE("a restore that cannot replace the file leaves it whole and names the copy made before") {
+    EmptyBackups();
+    SaveFixture f(L"restore_fail", L"[ListerPlugins]\r\n1=C:\\v1.wlx\r\n");
+    std::string v1 = Content(f.tc.ini), v2 = "[ListerPlugins]\r\n1=C:\\v2.wlx\r\n";
+    REQUIRE_FALSE(IniBackup(f.tc.ini, L"").empty());
+    WriteFileBytes(f.tc.ini, v2);
+    FaultyIo io;
+    io.onlyKind = "replace";
+    io.failAt = 0;
+    RestoreBackup(nullptr, io);
+    CHECK(Content(f.tc.ini) == v2);
+    std::vector<BackupFile> mine = BackupsOf(f.tc.ini);
+    auto pre = std::find_if(mine.begin(), mine.end(), [](const BackupFile& b) { return b.pre; });
+    REQUIRE(pre != mine.end());
+    CHECK(Content(pre->path) == v2);
+    REQUIRE(SaveFixture::Shown.size() == 2);
+    CHECK(SaveFixture::Shown[1] == Tr("err_write") + L"\n" + f.tc.ini + L"\n\n" + Tr("restore_pre_kept") + L"\n" + pre->path);
+    RestoreBackup(nullptr);
+    CHECK(Content(f.tc.ini) == v1);
+    WIN32_FIND_DATAW found;
+    FindHandle left(FindFirstFileW((f.tc.dir + L"\\*.kvnew").c_str(), &found));
+    CHECK_FALSE(left.Valid());  // nothing of the replace beside the file
+    EmptyBackups();
+}
+
 TEST_CASE("another wincmd.ini is opened only after the pending changes may go, and TC keeps its own") {
     SaveFixture f(L"openini", L"[ListerPlugins]\r\n1=C:\\mine.wlx\r\n");
     std::wstring other = f.tc / L"other.ini";

@@ -8,6 +8,7 @@
 #include "editing_test_util.h"
 #include "foundation/encoding.h"
 #include "foundation/ini.h"
+#include "foundation/texts.h"
 
 namespace {
 
@@ -27,13 +28,6 @@ std::set<std::wstring> Everywhere(const std::wstring& ini) {
         for (const KeptEntry& e : ReadDisabled(kind)) paths.insert(StrLower(e.path));
     }
     return paths;
-}
-
-// Fails one write, as a file held open for a moment by another program would.
-int WritesUntilFailure = -1;
-BOOL WINAPI FailingWrite(LPCWSTR s, LPCWSTR k, LPCWSTR v, LPCWSTR f) {
-    if (WritesUntilFailure-- == 0) return FALSE;
-    return WritePrivateProfileStringW(s, k, v, f);
 }
 
 // The lines of a file but the key's line in [ListerPlugins], in the form the
@@ -99,8 +93,11 @@ TEST_CASE("one save writes changes of every kind, key by key, and logs them") {
     }
 }
 
-TEST_CASE("a save refused before writing leaves wincmd.ini byte for byte as it was") {
+TEST_CASE("a save refused before writing leaves wincmd.ini byte for byte as it was, and the change pending") {
     SaveFixture f(L"save_refused", Scenario);
+    PendingEdit& gone = PendingEditFor(f.Entry(0, 1));
+    gone.deleted = gone.deactivate = 1;
+    FaultyIo io;
     std::string bytes;
     SUBCASE("a UTF-8 file") { WriteFileBytes(f.tc.ini, bytes = "\xEF\xBB\xBF" + ReadFileBytes(f.tc.ini)); }
     SUBCASE("a numbered key given twice") {
@@ -113,15 +110,30 @@ TEST_CASE("a save refused before writing leaves wincmd.ini byte for byte as it w
         WriteFileBytes(PathJoin(DataFolder(), L"Backups"), "");
         bytes = ReadFileBytes(f.tc.ini);
     }
+    SUBCASE("a backup gone as soon as made") {
+        io.onlyKind = "backup";
+        io.failAt = 0;
+        io.onward = true;
+        bytes = ReadFileBytes(f.tc.ini);
+    }
+    SUBCASE("a redirected section whose file is missing") {
+        WritePrivateProfileStringW(L"ListerPlugins", L"RedirectSection", L"gone.ini", f.tc.ini.c_str());
+        bytes = ReadFileBytes(f.tc.ini);
+    }
     if (bytes.empty()) return;
-    PendingEdit& gone = PendingEditFor(f.Entry(0, 1));
-    gone.deleted = gone.deactivate = 1;
-    f.Save();
-    DeleteFileW(BackupsFolder().c_str());
+    f.Save(io);
     CHECK(ReadFileBytes(f.tc.ini) == bytes);
     CHECK(Kept(0).empty());
     REQUIRE(SaveFixture::Shown.size() == 1);
     CHECK(SaveFixture::Shown[0].starts_with(L"Changes saved: 0.\n\n"));
+    CHECK(SaveFixture::Shown[0].ends_with(FillVar(Tr("save_kept_pending"), L"n", L"1") + L"\r\n"));
+    CHECK(CountPendingChanges() == 1);
+    // A command that saves with work of its own around it withdraws what it could not write.
+    SaveReq.afterSave = [](std::wstring&, bool) {};
+    f.Save(io);
+    CHECK(CountPendingChanges() == 0);
+    CHECK(ReadFileBytes(f.tc.ini) == bytes);
+    DeleteFileW(BackupsFolder().c_str());
 }
 
 TEST_CASE("faults while writing: nothing is reported saved that was not, no entry is lost") {
@@ -143,10 +155,11 @@ TEST_CASE("faults while writing: nothing is reported saved that was not, no entr
     }
     SUBCASE("a write that fails halfway through a section") {
         IniPairs lister = ReadIniSection(f.tc.ini, L"ListerPlugins");
-        WritesUntilFailure = 2;
-        ProfileWrite = FailingWrite;
-        f.Save();
-        ProfileWrite = WritePrivateProfileStringW;
+        // As a file held open for a moment by another program would.
+        FaultyIo io;
+        io.onlyKind = "write";
+        io.failAt = 2;
+        f.Save(io);
         IniPairs now = ReadIniSection(f.tc.ini, L"ListerPlugins");
         CHECK(std::set<std::pair<std::wstring, std::wstring>>(now.begin(), now.end()) ==
               std::set<std::pair<std::wstring, std::wstring>>(lister.begin(), lister.end()));
@@ -169,6 +182,75 @@ TEST_CASE("faults while writing: nothing is reported saved that was not, no entr
     if (now.erase(L"c:\\p\\y.wdx")) now.insert(L"c:\\p\\x.wdx");  // the one path the user changed
     CHECK(now == all);
     CHECK(CountPendingChanges() == 0);
+}
+
+TEST_CASE("a line key given twice refuses its section whole: TC reads the first, a write by key would hit it") {
+    SaveFixture f(L"save_dupline", LR"([PackerPlugins]
+zip=279,C:\p\zip.wcx
+jar=279,C:\p\zip.wcx
+ZIP=279,C:\p\other.wcx
+[FileSystemPlugins]
+MyFs=C:\p\fs.wfx
+)");
+    std::wstring packer = f.Lines(2);
+    PlugState& off = GetPlugState(2, L"zip", L"279,C:\\p\\zip.wcx", L"zip");
+    off.deleted = off.deactivate = 1;
+    GetPlugState(2, L"jar", L"279,C:\\p\\zip.wcx", L"zip").curValue = L"283,C:\\p\\zip.wcx";
+    GetPlugState(3, L"MyFs", L"C:\\p\\fs.wfx", L"MyFs").curKey = L"Fs2";
+    f.Save();
+    CHECK(f.Lines(2) == packer);
+    CHECK(Kept(2).empty());
+    CHECK(f.Lines(3) == L"Fs2=C:\\p\\fs.wfx\n");
+    CHECK(SaveFixture::Shown == std::vector<std::wstring>{
+                                    L"Changes saved: 1.\n\n" + FillVar(Tr("err_dupsection"), L"s", L"PackerPlugins") + L" " +
+                                    FillVar(Tr("fd_dupkey"), L"k", L"ZIP") + L"\r\n" +
+                                    FillVar(Tr("save_kept_pending"), L"n", L"2") + L"\r\n"});
+    CHECK(CountPendingChanges() == 2);
+}
+
+TEST_CASE("numbered keys that TC reads as no entry, or too high to renumber, stay as they stand") {
+    SaveFixture f(L"save_foreign", LR"([ListerPlugins]
+1=C:\p\a.wlx
+01=C:\p\zero.wlx
+2=C:\p\b.wlx
+2_detect="EXT="B""
+1000000=C:\p\high.wlx
+)");
+    std::vector<PlugEntry> entries = LoadPluginSection(0).entries;
+    REQUIRE(entries.size() == 3);
+    CHECK(entries[0].path == L"C:\\p\\a.wlx");  // "01" is not entry 1
+    PendingEditFor(entries[0]).deleted = 1;
+    PendingEditFor(entries[2]).deleted = 1;
+    f.Save();
+    IniPairs now = ReadIniSection(f.tc.ini, L"ListerPlugins");
+    CHECK(std::set<std::pair<std::wstring, std::wstring>>(now.begin(), now.end()) ==
+          std::set<std::pair<std::wstring, std::wstring>>{{L"01", L"C:\\p\\zero.wlx"},
+                                                         {L"1", L"C:\\p\\b.wlx"},
+                                                         {L"1_detect", L"\"EXT=\"B\"\""},
+                                                         {L"1000000", L"C:\\p\\high.wlx"}});
+    CHECK(SaveFixture::Shown == std::vector<std::wstring>{L"Changes saved: 1.\n\n" + Tr("err_number_kept") +
+                                                          L" #1000000 high\r\n"});
+}
+
+TEST_CASE("a caller's done text stands above what failed after the writes, never above a change not written") {
+    SaveFixture f(L"save_donetext", Scenario);
+    auto save = [&](const wchar_t* done, SaveIo& io) {
+        SaveReq.confirmed = 1;
+        SaveReq.doneText = done;
+        SaveReq.afterSave = [](std::wstring& errors, bool writeFailed) {
+            if (!writeFailed) errors += L"The folder could not be moved.\r\n";
+        };
+        SaveChanges(nullptr, io);
+    };
+    PendingEditFor(f.Entry(0, 2)).deleted = 1;
+    save(L"b uninstalled.", SystemSaveIo());
+    CHECK(SaveFixture::Shown == std::vector<std::wstring>{L"b uninstalled.\n\nThe folder could not be moved.\r\n"});
+    PendingEditFor(f.Entry(0, 1)).deleted = 1;
+    FaultyIo io;
+    io.onlyKind = "write";
+    io.failAt = 0;
+    save(L"a uninstalled.", io);
+    CHECK(SaveFixture::Shown.back().starts_with(L"Changes saved: 0.\n\n" + Tr("err_write")));
 }
 
 TEST_CASE("a save never runs inside a save, and its hook can stop it before any write") {
