@@ -87,15 +87,6 @@ std::wstring FaultyIo::WriteKept(const KeptEntry& entry) {
 
 bool FaultyIo::CloseTc(std::vector<TcRun>&) { return !Fails("close"); }
 
-std::wstring CorpusFolder() {
-    std::wstring source = L"Z:" + EnvGet(L"KV_TEST_SOURCE");
-    std::replace(source.begin(), source.end(), L'/', L'\\');
-    std::wstring inside = source + L"\\tests\\data\\wincmd";
-    DWORD attrs = GetFileAttributesW(inside.c_str());
-    bool there = attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
-    return there ? inside : source + L"\\..\\shared\\corpus\\wincmd";
-}
-
 PlugEntry SaveFixture::Entry(int kind, int number) {
     for (const PlugEntry& e : LoadPluginSection(kind).entries)
         if (e.number == number) return e;

@@ -50,9 +50,6 @@ struct SaveFixture {
 };
 
 void ClearOwnSection(const wchar_t* section);
-// The folder of the real configurations the tests read: the repository's own
-// copy when it has one.
-std::wstring CorpusFolder();
 std::wstring Section(const std::wstring& file, const wchar_t* section);
 
 // Entries of every kind, and the changes of every kind a save may make of them.

@@ -178,7 +178,7 @@ int Reported(const std::wstring& message) {
 TEST_CASE("a failure at any step of a save loses no entry and reports only what is in the file") {
     RemoveTree(BackupsFolder());
     SaveFixture f(L"save_inject", L"");
-    const std::string original = ReadFileBytes(CorpusFolder() + L"\\" + Sample);
+    const std::string original = ReadFileBytes(PathJoin(CorpusDir(), Sample));
     REQUIRE_FALSE(original.empty());
     auto run = [&](FaultyIo& io) {
         WriteFileBytes(f.tc.ini, original);
@@ -244,7 +244,7 @@ TEST_CASE("a failure at any step of a save loses no entry and reports only what 
 
 TEST_CASE("a save of which nothing stands leaves the file byte for byte as it was, or says to check it") {
     SaveFixture f(L"save_bytes", L"");
-    const std::string original = ReadFileBytes(CorpusFolder() + L"\\" + Sample);
+    const std::string original = ReadFileBytes(PathJoin(CorpusDir(), Sample));
     for (bool replaceFails : {false, true}) {
         CAPTURE(replaceFails);
         WriteFileBytes(f.tc.ini, original);
