@@ -116,12 +116,9 @@ int ApplySavedPlacement(HWND window, int showCmd) {
     return saved->maximized ? SW_SHOWMAXIMIZED : showCmd;
 }
 
-HWND CreateMainWindow(int showCmd) {
+HWND CreateMainWindow(MainWindow& app, int showCmd) {
     int dpi = UiScreenDpi();
-    HWND window = CreateWindowExW(0, L"KestrovaneMainWnd", Tr("app_title").c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  MulDiv(1100, dpi, 96), MulDiv(680, dpi, 96), nullptr, BuildMainMenu(), AppInstance,
-                                  nullptr);
+    HWND window = app.Create(MulDiv(1100, dpi, 96), MulDiv(680, dpi, 96), BuildMainMenu());
     if (!window) return nullptr;
     showCmd = ApplySavedPlacement(window, showCmd);
     TabCtrl_SetCurSel(TabCtl, StartTabIndex());
@@ -218,7 +215,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     ConnectInstalling();
     ConnectExtraColumns();
     if (!RegisterWindowClasses()) return 1;
-    HWND window = CreateMainWindow(showCmd);
+    MainWindow app;
+    HWND window = CreateMainWindow(app, showCmd);
     if (!window) return 1;
     return RunMessageLoop(window);
 }

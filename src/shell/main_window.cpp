@@ -266,6 +266,24 @@ void ConnectTabFill(HWND window) {
 void StartBackgroundProbeFor(HWND window) { StartBackgroundProbe(ProbeHost(window)); }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (!self) return FALSE;
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    // Messages before WM_NCCREATE (WM_GETMINMAXINFO) find no object yet.
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self ? self->OnMessage(msg, wParam, lParam) : DefWindowProcW(window, msg, wParam, lParam);
+}
+
+HWND MainWindow::Create(int width, int height, HMENU menu) {
+    return CreateWindowExW(0, L"KestrovaneMainWnd", Tr("app_title").c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                           CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, menu, AppInstance, this);
+}
+
+LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND window = window_;
     switch (msg) {
     case WM_CREATE:
         MainWnd = window;
@@ -331,6 +349,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         if (UiFont) DeleteObject(std::exchange(UiFont, nullptr));
         if (UiFontFixed) DeleteObject(std::exchange(UiFontFixed, nullptr));
         MainWnd = nullptr;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        window_ = nullptr;
         PostQuitMessage(0);
         return 0;
     case WM_SETCURSOR:

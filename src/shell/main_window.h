@@ -21,4 +21,24 @@ extern std::wstring StartInstallPath;
 // Starts the background probe as the shown tab asks.
 void StartBackgroundProbeFor(HWND window);
 
+// The main window: the one object that owns what the window shows and takes
+// the workers' results. It lives as long as the message loop runs.
+class MainWindow {
+public:
+    MainWindow() = default;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Makes the window of class "KestrovaneMainWnd" (registered with MainWndProc).
+    HWND Create(int width, int height, HMENU menu);
+    HWND Hwnd() const { return window_; }
+
+private:
+    friend LRESULT CALLBACK MainWndProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND window_ = nullptr;
+};
+
+// The class procedure: hands each message to the MainWindow given at creation.
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

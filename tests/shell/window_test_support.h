@@ -43,6 +43,7 @@ inline void WaitForProbes() {
 
 // The main window as the program makes it, without the program's start.
 struct Window {
+    MainWindow app;
     HWND main = nullptr;
     Window() {
         ShownSectionKind = -1;  // no section of an earlier window to compare on activation
@@ -61,8 +62,7 @@ struct Window {
             RegisterClassExW(&wc);
             registered = true;
         }
-        main = CreateWindowExW(0, L"KestrovaneMainWnd", L"Kestrovane", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
-                               1100, 680, nullptr, nullptr, nullptr, nullptr);
+        main = app.Create(1100, 680, nullptr);
         ShowWindow(main, SW_SHOW);
         Pump();
     }
