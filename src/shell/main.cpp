@@ -12,6 +12,7 @@
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/settings.h"
+#include "foundation/start_times.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
 #include "hostcfg/tc_discovery.h"
@@ -118,6 +119,7 @@ int ApplySavedPlacement(HWND window, int showCmd) {
 
 HWND CreateMainWindow(int showCmd) {
     int dpi = UiScreenDpi();
+    NoteStartMoment(StartWindowCall);
     HWND window = CreateWindowExW(0, L"KestrovaneMainWnd", Tr("app_title").c_str(),
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                                   MulDiv(1100, dpi, 96), MulDiv(680, dpi, 96), nullptr, BuildMainMenu(), AppInstance,
@@ -127,7 +129,9 @@ HWND CreateMainWindow(int showCmd) {
     TabCtrl_SetCurSel(TabCtl, StartTabIndex());
     ShowWindow(window, showCmd);
     SendMessageW(StatusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Tr("st_loading").c_str()));
+    NoteStartMoment(StartShown);
     UpdateWindow(window);
+    NoteStartMoment(StartPainted);
     PostMessageW(window, MsgStart, 0, 0);
     return window;
 }
@@ -189,6 +193,7 @@ void ConnectInstalling() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
+    NoteStartMoment(StartMain);
     AppInstance = instance;
     if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
     DataFolder();  // fixed before any thread can ask for it
