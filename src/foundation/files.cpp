@@ -36,20 +36,6 @@ std::string ReadBytes(HANDLE h, size_t limit) {
     return bytes;
 }
 
-std::wstring DecodeText(std::string_view bytes) {
-    if (bytes.size() >= 3 && (unsigned char)bytes[0] == 0xEF && (unsigned char)bytes[1] == 0xBB &&
-        (unsigned char)bytes[2] == 0xBF)
-        return Utf8ToWide(bytes.substr(3));
-    if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
-        std::string_view rest = bytes.substr(2);
-        std::wstring out(rest.size() / 2, L'\0');
-        for (size_t i = 0; i < out.size(); ++i)
-            out[i] = (wchar_t)((unsigned char)rest[2 * i] | ((unsigned char)rest[2 * i + 1] << 8));
-        return out;
-    }
-    return AnsiToWide(bytes);
-}
-
 bool IsFolder(DWORD attrs) { return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY); }
 
 }  // namespace
@@ -95,6 +81,21 @@ bool FileHasUtf8Bom(const std::wstring& path) {
 std::string ReadFileHead(const std::wstring& path, size_t byteLimit) {
     FileHandle h = OpenForReading(path);
     return h ? ReadBytes(h.Get(), byteLimit) : std::string();
+}
+
+bool HasByteOrderMark(std::string_view bytes) {
+    return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+std::wstring DecodeText(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return Utf8ToWide(bytes.substr(3));
+    if (!HasByteOrderMark(bytes)) return AnsiToWide(bytes);
+    const size_t low = bytes[0] == '\xFF' ? 0 : 1;  // little- or big-endian
+    std::string_view rest = bytes.substr(2);
+    std::wstring out(rest.size() / 2, L'\0');
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = (wchar_t)((unsigned char)rest[2 * i + low] | ((unsigned char)rest[2 * i + 1 - low] << 8));
+    return out;
 }
 
 std::wstring ReadTextFileAuto(const std::wstring& path, size_t byteLimit) {
