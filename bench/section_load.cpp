@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <set>
+#include <map>
 #include <string>
 
 #include "dsx/detect_spec.h"
@@ -22,18 +22,19 @@
 namespace {
 
 // Every distinct plugin file the sections name, as the load expands them, or only
-// those that exist.
-std::set<std::wstring> PluginFiles(bool presentOnly) {
-    std::set<std::wstring> files;
+// those that exist; by lower-case path, in the letter case of the first entry
+// (Wine finds a path in another letter case only by listing its folders).
+std::map<std::wstring, std::wstring> PluginFiles(bool presentOnly) {
+    std::map<std::wstring, std::wstring> files;
     for (int kind = 0; kind < 4; ++kind)
         for (const PlugEntry& e : LoadPluginSection(kind).entries)
-            if (e.fileExists || !presentOnly) files.insert(StrLower(e.expandedPath));
+            if (e.fileExists || !presentOnly) files.emplace(StrLower(e.expandedPath), e.expandedPath);
     return files;
 }
 
-double AskAttributesMs(const std::set<std::wstring>& files) {
+double AskAttributesMs(const std::map<std::wstring, std::wstring>& files) {
     double t0 = NowMs();
-    for (const std::wstring& file : files) {
+    for (const auto& [key, file] : files) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data);
     }
@@ -51,7 +52,7 @@ int main() {
     for (bool utf16 : {false, true}) {
         WincmdIniPath = dir + (utf16 ? L"\\wincmd16.ini" : L"\\wincmd.ini");
         WriteFileBytes(WincmdIniPath, utf16 ? "\xFF\xFE" + Utf16Bytes(text) : std::string(text.begin(), text.end()));
-        const std::set<std::wstring> files = PluginFiles(false), present = PluginFiles(true);
+        const auto files = PluginFiles(false), present = PluginFiles(true);
         double bytesMs = 0, attributesMs = 0, presentMs = 0, kindMs[4] = {0, 0, 0, 0}, fullMs = 0;
         size_t bytes = 0, entries[4] = {0, 0, 0, 0};
         for (int r = 0; r < rounds; ++r) {
