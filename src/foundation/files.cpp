@@ -1,13 +1,13 @@
 #include "foundation/files.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cwchar>
 
 #include "foundation/encoding.h"
 #include "foundation/handles.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/timestamps.h"
 
@@ -115,14 +115,16 @@ std::wstring FileStamp(const std::wstring& path) {
 }
 
 std::wstring FileVersionText(const std::wstring& path, bool keepZeros) {
+    const VersionDll* version = Version();
+    if (!version) return L"";
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    DWORD size = version->GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) return L"";
     std::string block(size, '\0');
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return L"";
+    if (!version->GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return L"";
     VS_FIXEDFILEINFO* info = nullptr;
     UINT len = 0;
-    if (!VerQueryValueW(block.data(), L"\\", (void**)&info, &len) || !info || len < sizeof(VS_FIXEDFILEINFO))
+    if (!version->VerQueryValueW(block.data(), L"\\", (void**)&info, &len) || !info || len < sizeof(VS_FIXEDFILEINFO))
         return L"";
     wchar_t buf[64];
     swprintf(buf, 64, L"%u.%u.%u.%u", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
@@ -142,7 +144,8 @@ void AddExistingFile(std::vector<std::wstring>& list, uint64_t& total, const std
 }
 
 std::wstring StrByteSizeText(uint64_t bytes) {
+    const ShlwapiDll* shlwapi = Shlwapi();
     wchar_t buf[64] = L"";
-    if (!StrFormatByteSizeW((LONGLONG)bytes, buf, 64)) return L"";
+    if (!shlwapi || !shlwapi->StrFormatByteSizeW((LONGLONG)bytes, buf, 64)) return L"";
     return buf;
 }

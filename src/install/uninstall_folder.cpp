@@ -1,11 +1,9 @@
 #include "install/uninstall_folder.h"
 
-#include <shellapi.h>
-#include <shlobj.h>
-
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/logs.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
@@ -33,11 +31,14 @@ std::vector<std::wstring> StandardFolders() {
     for (const wchar_t* var : {L"COMMANDER_PATH", L"USERPROFILE", L"APPDATA", L"LOCALAPPDATA", L"ProgramFiles",
                                L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"SystemRoot", L"PUBLIC", L"TEMP"})
         folders.push_back(EnvGet(var));
+    const Shell32Dll* shell = Shell32();
+    const Ole32Dll* ole = Ole32();
+    if (!shell || !ole) return folders;
     for (REFKNOWNFOLDERID id : {FOLDERID_Desktop, FOLDERID_Documents, FOLDERID_Downloads, FOLDERID_Profile,
                                 FOLDERID_ProgramFiles, FOLDERID_Windows, FOLDERID_System}) {
         PWSTR path = nullptr;
-        if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) folders.push_back(path);
-        CoTaskMemFree(path);
+        if (SUCCEEDED(shell->SHGetKnownFolderPath(id, 0, nullptr, &path))) folders.push_back(path);
+        ole->CoTaskMemFree(path);
     }
     return folders;
 }
@@ -115,7 +116,8 @@ bool RecycleFolder(HWND owner, const std::wstring& folder) {
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_WANTNUKEWARNING;
-    int rc = SHFileOperationW(&op);
+    const Shell32Dll* shell = Shell32();
+    int rc = shell ? shell->SHFileOperationW(&op) : ERROR_MOD_NOT_FOUND;
     DebugLog(L"uninstall: folder to recycle bin, rc " + std::to_wstring(rc) + L": " + folder);
     return rc == 0 && !op.fAnyOperationsAborted;
 }

@@ -1,7 +1,6 @@
 #include "shell/feature_wiring.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "probe/background_probe.h"
 #include "editing/launch.h"
 #include "editing/pending_ops.h"
+#include "foundation/system_dlls.h"
 #include "foundation/texts.h"
 #include "shell/commands.h"
 #include "shell/findings_tabs.h"
@@ -65,7 +65,8 @@ void PickPreviewFile(HWND window, bool lister) {
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&ofn)) PvSetFile(file, lister);
+    const Comdlg32Dll* dialogs = Comdlg32();
+    if (dialogs && dialogs->GetOpenFileNameW(&ofn)) PvSetFile(file, lister);
 }
 
 }  // namespace

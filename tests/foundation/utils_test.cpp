@@ -6,6 +6,7 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/timestamps.h"
 #include "support/ini_compare.h"
@@ -108,6 +109,19 @@ TEST_CASE("text bytes and files: ANSI up to the first NUL, decoding by byte-orde
     CHECK(FileVersionText(self, true) == L"2.10.0.0");
     CHECK(FileVersionText(f, false) == L"");
     RemoveTree(dir);
+}
+
+TEST_CASE("the system DLLs load on their first use, once, with every function the program calls") {
+    const void* tables[] = {Shell32(), Shlwapi(), Version(), Uxtheme(), Dwmapi(), Comdlg32(), Ole32(), Oleaut32()};
+    for (const void* table : tables) CHECK(table != nullptr);
+    CHECK(Shell32() == tables[0]);
+    CHECK(Oleaut32() == tables[7]);
+    REQUIRE(Shlwapi());
+    CHECK(Shlwapi()->StrCmpLogicalW(L"p2", L"p10") < 0);
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DWORD ignored = 0;
+    CHECK(Version()->GetFileVersionInfoSizeW(self, &ignored) > 0);
 }
 
 TEST_CASE("environment: long values count as unset") {
