@@ -337,8 +337,8 @@ void Collect(WorkingSets& sets, int kind, const std::vector<PlugEntry>& entries)
     }
 }
 
-void AnalyseKind(int kind, WorkingSets& sets, bool tc32) {
-    PluginSection section = LoadPluginSection(kind);
+void AnalyseKind(TcIniFiles& files, int kind, WorkingSets& sets, bool tc32) {
+    PluginSection section = LoadPluginSection(files, kind);
     Collect(sets, kind, section.entries);
     const std::vector<uint8_t> sharesFile = EntriesSharingFile(section.entries);
     Context ctx{kind, section.iniUsed, &section, &section.entries, tc32, &sharesFile};
@@ -361,7 +361,8 @@ void BuildFindings() {
     FindingsPartial = 0;
     WorkingSets sets;
     bool tc32 = TcExeIs32Bit(TcExePath());
-    for (int kind = 0; kind < 4; ++kind) AnalyseKind(kind, sets, tc32);
+    TcIniFiles files;
+    for (int kind = 0; kind < 4; ++kind) AnalyseKind(files, kind, sets, tc32);
     sets.names.erase(L"");
     CheckOrphans(sets.names);
     CheckNotInstalled(sets);
