@@ -66,7 +66,11 @@ struct RowsBuilder {
                         check, check < 0 ? ExtModeNone : mode});
     }
     void AddInfo(const std::wstring& key, std::wstring state, std::wstring hint) {
-        rows.push_back({{DetItemEmpty, key}, key, std::move(state), std::move(hint), -1, ExtModeNone});
+        ExtListRow& row = rows.emplace_back();
+        row.row = {DetItemEmpty, key};
+        row.label = key;
+        row.state = std::move(state);
+        row.hint = std::move(hint);
     }
 
     void IniItem(const DetectItem& item) {

@@ -186,7 +186,8 @@ TEST_CASE("pictograms take the dark scheme's grey and fill; tab icons keep their
 }
 
 TEST_CASE("legend window: one window, a saved place off every monitor falls back, widths are kept") {
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = LegendWndProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KestrovaneLegend";
@@ -285,7 +286,10 @@ TEST_CASE("a list header in the scheme's colours: separators, the sort arrow's d
                                 nullptr, nullptr);
     for (int c = 0; c < 2; ++c) {
         wchar_t caption[] = L"Col";
-        LVCOLUMNW column{LVCF_TEXT | LVCF_WIDTH, 0, c == 0 ? 100 : 80, caption};
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.cx = c == 0 ? 100 : 80;
+        column.pszText = caption;
         ListView_InsertColumn(list, c, &column);
     }
     HWND header = ListView_GetHeader(list);
