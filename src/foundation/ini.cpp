@@ -133,7 +133,9 @@ IniSections ParseIniText(const std::wstring& text) {
     return sections;
 }
 
-IniSections ReadIniFile(const std::wstring& ini) { return ParseIniText(DecodeIniBytes(ReadFileHead(ini, kMaxFileBytes))); }
+IniSections ReadIniFile(const std::wstring& ini) {
+    return ParseIniText(DecodeIniBytes(ReadFileHead(ini, kMaxFileBytes)));
+}
 
 const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name) {
     for (const auto& [sectionName, lines] : sections)
@@ -147,6 +149,7 @@ std::wstring IniFindValue(const IniSections& sections, const std::wstring& secti
     auto line = KvFindNoCase(*lines, key);
     if (!line) return L"";
     const std::wstring& value = line->second;
-    bool quoted = value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front();
+    bool quoted =
+        value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front();
     return quoted ? value.substr(1, value.size() - 2) : value;
 }
