@@ -75,7 +75,8 @@ int main() {
     for (int r = 0; r < rounds; ++r) {
         double t0 = NowMs();
         entries = 0;
-        for (int kind = 0; kind < 4; ++kind) entries += LoadPluginSection(kind).entries.size();
+        TcIniFiles files;
+        for (int kind = 0; kind < 4; ++kind) entries += LoadPluginSection(files, kind).entries.size();
         double t1 = NowMs();
         InvalidateDiskScan();
         BuildFindings();

@@ -8,6 +8,8 @@
 namespace {
 
 const wchar_t* const Exts[] = {L"TXT", L"LOG", L"JPG", L"PNG", L"MP3", L"PDF", L"DOC", L"XLS", L"INI", L"XML"};
+// Plugins of each kind per unit of scale.
+const int PluginsPerKind[] = {1000, 1000, 100, 100};
 
 // Shapes seen in real configurations: lists, MULTIMEDIA lists, byte tests, FORCE.
 std::wstring Detect(int i) {
@@ -30,37 +32,41 @@ std::wstring PluginRel(int kind, int i) {
 
 }  // namespace
 
-std::wstring LargeConfigIni() {
+std::wstring LargeConfigIni(int scale) {
     std::wstring ini = L"[Configuration]\r\nLanguageIni=wcmd_eng.lng\r\n[Lister]\r\nMultimedia=1\r\n";
     for (int kind = 0; kind < 2; ++kind) {
         ini += kind ? L"[ContentPlugins]\r\n" : L"[ListerPlugins]\r\n";
-        for (int i = 0; i < 1000; ++i) {
+        for (int i = 0; i < PluginsPerKind[kind] * scale; ++i) {
             std::wstring n = std::to_wstring(i);
             ini += n + L"=%COMMANDER_PATH%\\plugins\\" + PluginRel(kind, i) +
                    L"\r\n" + n + L"_detect=" + Detect(i) + L"\r\n";
         }
     }
     ini += L"[PackerPlugins]\r\n";
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 3 * PluginsPerKind[2] * scale; ++i)
         ini += L"e" + std::to_wstring(i) + L"=" + std::to_wstring(279 + i % 5) + L",%COMMANDER_PATH%\\plugins\\" +
                PluginRel(2, i / 3) + L"\r\n";
     ini += L"[FileSystemPlugins]\r\n";
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < PluginsPerKind[3] * scale; ++i)
         ini += L"Plugin " + std::to_wstring(i) + L"=%COMMANDER_PATH%\\plugins\\" + PluginRel(3, i) + L"\r\n";
     return ini;
 }
 
-void MakeLargeConfigPlugins(const std::wstring& dir) {
-    const int counts[] = {1000, 1000, 100, 100};
+void MakeLargeConfigPlugins(const std::wstring& dir, int scale, const std::array<std::string, 4>& bodies) {
     for (int kind = 0; kind < 4; ++kind) {
-        for (int i = 0; i < counts[kind]; i += 2) {
+        for (int i = 0; i < PluginsPerKind[kind] * scale; i += 2) {
             std::wstring path = dir + L"\\plugins\\" + PluginRel(kind, i);
             MakeDirs(path.substr(0, path.rfind(L'\\')));
-            WriteFileBytes(path, "x");
+            WriteFileBytes(path, bodies[kind]);
         }
     }
 }
 
+int LargeConfigPluginCount(int scale) {
+    int count = 0;
+    for (int perKind : PluginsPerKind) count += perKind * scale;
+    return count;
+}
 
 double NowMs() {
     LARGE_INTEGER f, c;

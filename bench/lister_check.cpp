@@ -3,6 +3,7 @@
 // facts.   bench_lister_check   (KV_TEST_SOURCE and KV_TEST_BINARY as for the tests)
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -77,15 +78,20 @@ int wmain() {
     PluginSection lister = LoadPluginSection(KindLister);
     double loadMs = MsSince(t0);
 
-    const int reps = 100;
-    t0 = Clock::now();
+    // The machine is shared with other work: each figure is the best mean of ten
+    // batches, taken in turn, which is the one least disturbed.
+    const int batches = 10, reps = 20;
     FileFacts one;
-    for (int i = 0; i < reps; ++i) one = DetFileFacts(files[0]);
-    double factsOneMs = MsSince(t0) / reps;
-    t0 = Clock::now();
+    double factsOneMs = 1e9, checkOneMs = 1e9;
     size_t rows = 0;
-    for (int i = 0; i < reps; ++i) rows += LvComputeRows(lister, one, tc32).size();
-    double checkOneMs = MsSince(t0) / reps;
+    for (int batch = 0; batch < batches; ++batch) {
+        t0 = Clock::now();
+        for (int i = 0; i < reps; ++i) one = DetFileFacts(files[0]);
+        factsOneMs = std::min(factsOneMs, MsSince(t0) / reps);
+        t0 = Clock::now();
+        for (int i = 0; i < reps; ++i) rows = LvComputeRows(lister, one, tc32).size();
+        checkOneMs = std::min(checkOneMs, MsSince(t0) / reps);
+    }
 
     double factsMs = 0, checkMs = 0, checkNoDiskMs = 0;
     size_t f3 = 0;
@@ -102,9 +108,10 @@ int wmain() {
         checkNoDiskMs += MsSince(t0);
     }
 
-    std::wprintf(L"entries: %zu, rows per check: %zu\n", lister.entries.size(), rows / reps);
+    std::wprintf(L"entries: %zu, rows per check: %zu\n", lister.entries.size(), rows);
     std::wprintf(L"reading the Lister section: %.2f ms\n", loadMs);
-    std::wprintf(L"one file: facts %.3f ms, check against 300 entries %.3f ms\n", factsOneMs, checkOneMs);
+    std::wprintf(L"one file: facts %.3f ms, check against 300 entries %.3f ms (%.2fx the facts)\n", factsOneMs,
+                 checkOneMs, checkOneMs / factsOneMs);
     std::wprintf(L"1000 files: facts %.1f ms (%.3f ms each), checks %.1f ms (%.3f ms each), F3 rows: %zu\n",
                  factsMs, factsMs / files.size(), checkMs, checkMs / files.size(), f3);
     std::wprintf(L"1000 files without the look for 64-bit plugin files: %.1f ms (%.3f ms each)\n", checkNoDiskMs,

@@ -1,5 +1,7 @@
 #include "analyses/detect_notes.h"
 
+#include <unordered_map>
+
 #include "dsx/reach.h"
 #include "dsx/syntax_message.h"
 #include "foundation/labels.h"
@@ -62,6 +64,16 @@ void PushDuplicateNote(const PlugEntry& entry, const std::vector<PlugEntry>& ent
 }
 
 }  // namespace
+
+std::vector<uint8_t> EntriesSharingFile(const std::vector<PlugEntry>& entries) {
+    std::vector<std::wstring> keys;
+    keys.reserve(entries.size());
+    std::unordered_map<std::wstring, int> named;
+    for (const PlugEntry& e : entries) ++named[keys.emplace_back(PlugKeyName(e.expandedPath))];
+    std::vector<uint8_t> shares(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) shares[i] = named[keys[i]] > 1;
+    return shares;
+}
 
 EntryReach DetectReachOfEntry(const PlugEntry& entry) {
     EntryReach r;

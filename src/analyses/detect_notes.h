@@ -22,6 +22,11 @@ EntryReach DetectReachOfEntry(const PlugEntry& entry);
 // A Lister entry that wants (almost) every file.
 bool IsGreedyLister(const PlugEntry& entry);
 
+// Per entry of the list: another entry names the same plugin file. Only those can
+// get the note of a second registration, so the others may be checked without the
+// list, which spares a walk over the whole list per entry.
+std::vector<uint8_t> EntriesSharingFile(const std::vector<PlugEntry>& entries);
+
 // Notes on the reach, syntax and a second registration of the same file. The tags
 // ("always", "except", "almost", "forceall", "unquoted", "find", "syntax", "dup")
 // are collected when tags is not null; entries null means TabEntries.

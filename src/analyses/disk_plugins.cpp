@@ -30,13 +30,12 @@ struct DiskScanCache {
 // first spelling of a folder is kept.
 std::vector<ScanFolder> FoldersToScan(const std::vector<std::wstring>& registeredFolders) {
     std::vector<ScanFolder> folders;
+    std::set<std::wstring> added;
     auto add = [&](const std::wstring& path, int depth) {
         std::wstring clean = PathNoTrailingSep(path);
         if (clean.empty()) return;
         std::wstring key = StrLower(clean);
-        for (const auto& f : folders)
-            if (f.key == key) return;
-        folders.push_back({key, clean, depth});
+        if (added.insert(key).second) folders.push_back({key, clean, depth});
     };
     std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
     std::wstring tcKey = StrLower(tc), pluginsKey = tc.empty() ? L"" : StrLower(PathJoin(tc, L"plugins"));
@@ -52,7 +51,8 @@ std::vector<ScanFolder> FoldersToScan(const std::vector<std::wstring>& registere
 // its own. TC's folder is scanned without subfolders, so its plugins folder is
 // never left out because a plugin lies directly in TC's folder.
 bool CoveredBy(const ScanFolder& inner, const ScanFolder& outer) {
-    if (!inner.key.starts_with(outer.key + L"\\")) return false;
+    const size_t n = outer.key.size();
+    if (inner.key.size() <= n || inner.key[n] != L'\\' || !inner.key.starts_with(outer.key)) return false;
     int below = (int)std::count(inner.key.begin() + (long)outer.key.size(), inner.key.end(), L'\\');
     return outer.depth - below >= inner.depth;
 }

@@ -40,6 +40,7 @@ struct Context {
     const PluginSection* section = nullptr;
     const std::vector<PlugEntry>* entries = nullptr;
     bool tc32 = false;
+    const std::vector<uint8_t>* sharesFile = nullptr;  // per entry, from EntriesSharingFile
 };
 
 // Collected over all four kinds for the disk scan and the orphan check.
@@ -166,8 +167,10 @@ void CheckOverruled(const Context& ctx, const PlugEntry& e) {
 }
 
 void CheckNotes(const Context& ctx, const PlugEntry& e) {
+    static const std::vector<PlugEntry> noOthers;
+    bool sharesFile = (*ctx.sharesFile)[(size_t)(&e - ctx.entries->data())];
     std::vector<std::wstring> tags;
-    std::vector<std::wstring> notes = DetectNotes(e, ctx.entries, &tags);
+    std::vector<std::wstring> notes = DetectNotes(e, sharesFile ? ctx.entries : &noOthers, &tags);
     for (size_t i = 0; i < notes.size() && i < tags.size(); ++i) {
         const std::wstring& tag = tags[i];
         bool serious = tag == L"find" || tag == L"unquoted" || tag == L"syntax";
@@ -334,10 +337,11 @@ void Collect(WorkingSets& sets, int kind, const std::vector<PlugEntry>& entries)
     }
 }
 
-void AnalyseKind(int kind, WorkingSets& sets, bool tc32) {
-    PluginSection section = LoadPluginSection(kind);
+void AnalyseKind(TcIniFiles& files, int kind, WorkingSets& sets, bool tc32) {
+    PluginSection section = LoadPluginSection(files, kind);
     Collect(sets, kind, section.entries);
-    Context ctx{kind, section.iniUsed, &section, &section.entries, tc32};
+    const std::vector<uint8_t> sharesFile = EntriesSharingFile(section.entries);
+    Context ctx{kind, section.iniUsed, &section, &section.entries, tc32, &sharesFile};
     if (section.missing) {
         AddFinding(ctx, nullptr, SeverityError, FixNone, Fill("fd_secmissing", L"f", section.iniUsed),
                    Tr("fdx_secmissing"), L"", L"secmissing");
@@ -357,7 +361,8 @@ void BuildFindings() {
     FindingsPartial = 0;
     WorkingSets sets;
     bool tc32 = TcExeIs32Bit(TcExePath());
-    for (int kind = 0; kind < 4; ++kind) AnalyseKind(kind, sets, tc32);
+    TcIniFiles files;
+    for (int kind = 0; kind < 4; ++kind) AnalyseKind(files, kind, sets, tc32);
     sets.names.erase(L"");
     CheckOrphans(sets.names);
     CheckNotInstalled(sets);

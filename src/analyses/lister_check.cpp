@@ -1,6 +1,7 @@
 #include "analyses/lister_check.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 #include "analyses/lister_state.h"
@@ -89,10 +90,10 @@ struct ParsedDetect {
     bool syntaxError = false;
     bool multimedia = false;
 
-    explicit ParsedDetect(const std::wstring& detect) {
-        if (StrTrim(detect).empty()) return;
+    ParsedDetect(const std::wstring& detect, const DsxTree& parsed) {
+        if (StrTrimView(detect).empty()) return;
         blank = false;
-        tree = &ParsedTree(detect);
+        tree = &parsed;
         syntaxError = tree->error.code != DsxErrNone || tree->root < 0;
         multimedia = !syntaxError && std::any_of(tree->nodes.begin(), tree->nodes.end(),
                                                  [](const DsxNode& n) { return n.kind == DsxMultimedia; });
@@ -103,13 +104,14 @@ struct ParsedDetect {
     }
 };
 
-// The machine of a plugin file the load saw, read once per version of the file,
-// so that checking file after file does not open every plugin again. UI thread only.
-uint16_t SeenMachine(const std::wstring& path, uint64_t stamp) {
-    static std::unordered_map<std::wstring, std::pair<uint64_t, uint16_t>> machines;
-    auto [it, isNew] = machines.try_emplace(path);
-    if (isNew || it->second.first != stamp) it->second = {stamp, PeMachine(path)};
-    return it->second.second;
+// The machine of a candidate file of a plugin path (PluginCandidate) the load saw,
+// read once per version of the file, so that checking file after file does not
+// open every plugin again. A stamp is never 0. UI thread only.
+uint16_t SeenMachine(const std::wstring& path, int which, uint64_t stamp) {
+    static std::unordered_map<std::wstring, std::array<std::pair<uint64_t, uint16_t>, 3>> machines;
+    auto& seen = machines.try_emplace(path).first->second[which];
+    if (seen.first != stamp) seen = {stamp, PeMachine(PluginCandidate(path, which))};
+    return seen.second;
 }
 
 // Why a 64-bit TC cannot load the entry's file; "" when it can, or when the TC
@@ -119,14 +121,14 @@ std::wstring UnloadableReason(const PlugEntry& e, bool tc32) {
     FilePresence presence;  // empty until the disk must be asked
     // Entries made without a load have not looked at the disk yet.
     const PluginFileSeen files = e.files.bits ? e.files : SeePluginFiles(presence, e.expandedPath);
-    auto machine = [&](int which) { return SeenMachine(PluginCandidate(e.expandedPath, which), files.stamps[which]); };
+    auto machine = [&](int which) { return SeenMachine(e.expandedPath, which, files.stamps[which]); };
     for (int which : {1, 0})
         if ((files.bits & (1 << which)) && machine(which) == PeMachineX64) return L"";
     // The rare "foo64.wlx" beside a 32-bit "foo.wlx" is looked for only now.
     std::wstring twin = PluginCandidate(e.expandedPath, 2);
     if (!twin.empty()) {
         auto stamp = FileSeen(presence, twin);
-        if (stamp && SeenMachine(twin, *stamp) == PeMachineX64) return L"";
+        if (stamp && SeenMachine(e.expandedPath, 2, *stamp) == PeMachineX64) return L"";
     }
     if ((files.bits & 1) && machine(0) == PeMachineX86) return Tr("lv_r_32");
     if (e.expandedPath.ends_with(L"64") && FindLoadableFile(e.expandedPath).is32Bit) return Tr("lv_r_32");
@@ -154,10 +156,11 @@ struct CheckContext {
     bool tc32 = false;
 };
 
-std::pair<int, std::wstring> Classify(const PlugEntry& e, const LvRow& row, const CheckContext& c) {
+std::pair<int, std::wstring> Classify(const PlugEntry& e, const LvRow& row, const DsxTree& tree,
+                                      const CheckContext& c) {
     if (!e.fileExists) return {LvNoMatch, Tr("lv_r_missing")};
     if (std::wstring why = UnloadableReason(e, c.tc32); !why.empty()) return {LvNoMatch, why};
-    ParsedDetect detect(row.detect);
+    ParsedDetect detect(row.detect, tree);
     bool key4 = detect.Accepts(c.forced);
     if (c.type.Blocked()) {
         if (key4) return {LvKey4, FillVar(Tr("lv_r_blocked"), L"e", c.extText)};
@@ -179,9 +182,10 @@ LvRow PluginRow(const PlugEntry& e, const CheckContext& c) {
     row.hasDetect = e.hasDetect;
     row.fileExists = e.fileExists;
     if (e.hasDetect) row.detect = e.detectText;  // read from wincmd.ini already unquoted
-    row.terms = DetectTermValues(ParsedTree(row.detect), row.detect, c.facts);
+    const DsxTree& tree = ParsedTree(row.detect);
+    row.terms = DetectTermValues(tree, row.detect, c.facts);
     row.modeRule = RuleNamesPlugin(c.type.rule, e.expandedPath);
-    auto [state, reason] = Classify(e, row, c);
+    auto [state, reason] = Classify(e, row, tree, c);
     row.state = state;
     row.reason = row.modeRule ? FillVar(Tr("lv_r_fixed"), L"e", c.extText) + kPartSep + reason : reason;
     return row;
@@ -238,6 +242,7 @@ std::vector<LvRow> LvComputeRows(const PluginSection& lister, const FileFacts& f
     c.tc32 = tc32;
 
     std::vector<LvRow> rows;
+    rows.reserve(lister.entries.size() + 6);
     AddDecisionRows(rows, c.type, c.extText);
     std::vector<const PlugEntry*> ordered;
     for (const auto& e : lister.entries) ordered.push_back(&e);

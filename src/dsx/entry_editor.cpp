@@ -1,7 +1,6 @@
 #include "dsx/entry_editor.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 #include <shlwapi.h>
 #undef StrTrim  // the shell's macro would hide the program's own StrTrim
 
@@ -18,6 +17,7 @@
 #include "foundation/dialog_template.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
@@ -269,9 +269,11 @@ void UiLayoutDialog(HWND dialog, bool detect) {
 }
 
 void EnableFileCompletion(HWND edit) {
+    const Ole32Dll* ole = Ole32();
+    const ShlwapiDll* shlwapi = Shlwapi();
     static int comState = -1;  // -1 not tried, 0 failed, 1 ready
-    if (comState < 0) comState = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ? 1 : 0;
-    if (comState == 1) SHAutoComplete(edit, SHACF_FILESYS_ONLY);
+    if (comState < 0) comState = ole && SUCCEEDED(ole->CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ? 1 : 0;
+    if (comState == 1 && shlwapi) shlwapi->SHAutoComplete(edit, SHACF_FILESYS_ONLY);
 }
 
 HWND AddEdit(HWND dialog, EntryEditForm& form, int id, const std::wstring& text, DWORD style, const RECT& box) {

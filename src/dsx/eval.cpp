@@ -94,7 +94,7 @@ std::vector<DetectTerm> DetectTermValues(const DsxTree& tree, const std::wstring
         const DsxNode& n = tree.nodes[i];
         if (n.kind < DsxExtEq) continue;
         DetectTerm t;
-        t.text = StrTrim(detect.substr(n.start, n.end - n.start));
+        t.text = StrTrimView(std::wstring_view(detect).substr(n.start, n.end - n.start));
         t.value = DsxEval(tree, i, facts);
         t.kind = n.kind;
         terms.push_back(std::move(t));

@@ -1,9 +1,5 @@
 #include "editing/cleanup.h"
 
-#include <shellapi.h>
-#include <shlwapi.h>
-#undef StrTrim  // the shell's macro would hide the program's own StrTrim
-
 #include "analyses/plugin_caches.h"
 #include "editing/backups.h"
 #include "editing/editing_ui.h"
@@ -11,6 +7,7 @@
 #include "foundation/dialog_template.h"
 #include "foundation/files.h"
 #include "foundation/logs.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
@@ -22,18 +19,18 @@ const char* const LabelKeys[] = {"cl_backups", "cl_inventory", "cl_log", "cl_deb
 constexpr int BoxBase = 110;
 
 bool DriveHasRecycleBin(const std::wstring& path) {
+    const ShlwapiDll* shlwapi = Shlwapi();
+    const Shell32Dll* shell = Shell32();
     wchar_t root[MAX_PATH] = {};
     lstrcpynW(root, path.c_str(), MAX_PATH);
-    if (!PathStripToRootW(root)) return false;
+    if (!shlwapi || !shell || !shlwapi->PathStripToRootW(root)) return false;
     SHQUERYRBINFO info{};
     info.cbSize = sizeof info;
-    return SUCCEEDED(SHQueryRecycleBinW(root, &info));
+    return SUCCEEDED(shell->SHQueryRecycleBinW(root, &info));
 }
 
 std::wstring GroupLabel(int i, const CleanupGroup& g) {
-    wchar_t size[64] = {};
-    StrFormatByteSizeW((LONGLONG)g.total, size, 64);
-    return FillVar(FillVar(Tr(LabelKeys[i]), L"n", std::to_wstring(g.paths.size())), L"s", size);
+    return FillVar(FillVar(Tr(LabelKeys[i]), L"n", std::to_wstring(g.paths.size())), L"s", StrByteSizeText(g.total));
 }
 
 RECT Dlu(HWND dialog, int l, int t, int r, int b) {
@@ -126,7 +123,8 @@ bool CleanupRun(HWND owner, const CleanupGroups& groups) {
     op.wFunc = FO_DELETE;
     op.pFrom = list.c_str();
     op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | (forGood.empty() ? FOF_WANTNUKEWARNING : 0);
-    int rc = SHFileOperationW(&op);
+    const Shell32Dll* shell = Shell32();
+    int rc = shell ? shell->SHFileOperationW(&op) : ERROR_MOD_NOT_FOUND;
     DebugLog(L"cleanup: " + std::to_wstring(n) + L" file(s), rc " + std::to_wstring(rc));
     bool done = rc == 0 && !op.fAnyOperationsAborted;
     if (!done) {

@@ -1,7 +1,6 @@
 #include "editing/launch.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "editing/tc_control.h"
 #include "foundation/env.h"
@@ -9,6 +8,7 @@
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/settings.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
@@ -71,8 +71,11 @@ PlugRef MakePluginRef(const std::wstring& name, const std::wstring& path) {
 
 void LaunchShell(const std::wstring& file, const std::wstring& args, const std::wstring& dir) {
     DebugLog(L"launch " + file + L" " + args);
-    HINSTANCE r = ShellExecuteW(GetActiveWindow(), nullptr, file.c_str(), args.empty() ? nullptr : args.c_str(),
-                                dir.empty() ? nullptr : dir.c_str(), SW_SHOWNORMAL);
+    const Shell32Dll* shell = Shell32();
+    HINSTANCE r = shell ? shell->ShellExecuteW(GetActiveWindow(), nullptr, file.c_str(),
+                                               args.empty() ? nullptr : args.c_str(),
+                                               dir.empty() ? nullptr : dir.c_str(), SW_SHOWNORMAL)
+                        : nullptr;
     if ((INT_PTR)r > 32) return;
     std::wstring text = Tr("err_start") + L"\n" + file + L" " + args;
     MessageBoxW(GetActiveWindow(), text.c_str(), L"Kestrovane", MB_ICONEXCLAMATION);

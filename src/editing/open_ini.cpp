@@ -1,12 +1,11 @@
 #include "editing/open_ini.h"
 
-#include <commdlg.h>
-
 #include "analyses/plugin_caches.h"
 #include "editing/editing_ui.h"
 #include "editing/pending_ops.h"
 #include "editing/tc_control.h"
 #include "foundation/logs.h"
+#include "foundation/system_dlls.h"
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/tc_discovery.h"
@@ -25,7 +24,8 @@ void OpenIniDialog(HWND owner) {
     ofn.nMaxFile = 260;
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&ofn)) OpenIniFile(owner, file);
+    const Comdlg32Dll* dialogs = Comdlg32();
+    if (dialogs && dialogs->GetOpenFileNameW(&ofn)) OpenIniFile(owner, file);
 }
 
 bool OpenIniFile(HWND owner, const std::wstring& path) {

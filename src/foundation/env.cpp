@@ -1,10 +1,10 @@
 #include "foundation/env.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+
+#include "foundation/system_dlls.h"
 
 namespace {
 
@@ -47,8 +47,9 @@ std::wstring RegGetString(HKEY root, const std::wstring& subkey, const std::wstr
 }
 
 std::vector<std::wstring> ProgramArgs() {
+    const Shell32Dll* shell = Shell32();
     int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    LPWSTR* argv = shell ? shell->CommandLineToArgvW(GetCommandLineW(), &count) : nullptr;
     if (!argv) return {};
     std::vector<std::wstring> args(argv, argv + count);
     LocalFree(argv);

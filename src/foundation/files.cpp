@@ -1,13 +1,13 @@
 #include "foundation/files.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cwchar>
 
 #include "foundation/encoding.h"
 #include "foundation/handles.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/timestamps.h"
 
@@ -34,20 +34,6 @@ std::string ReadBytes(HANDLE h, size_t limit) {
         if (got == 0) break;
     }
     return bytes;
-}
-
-std::wstring DecodeText(std::string_view bytes) {
-    if (bytes.size() >= 3 && (unsigned char)bytes[0] == 0xEF && (unsigned char)bytes[1] == 0xBB &&
-        (unsigned char)bytes[2] == 0xBF)
-        return Utf8ToWide(bytes.substr(3));
-    if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
-        std::string_view rest = bytes.substr(2);
-        std::wstring out(rest.size() / 2, L'\0');
-        for (size_t i = 0; i < out.size(); ++i)
-            out[i] = (wchar_t)((unsigned char)rest[2 * i] | ((unsigned char)rest[2 * i + 1] << 8));
-        return out;
-    }
-    return AnsiToWide(bytes);
 }
 
 bool IsFolder(DWORD attrs) { return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY); }
@@ -132,6 +118,21 @@ std::string ReadFileHead(const std::wstring& path, size_t byteLimit) {
     return h ? ReadBytes(h.Get(), byteLimit) : std::string();
 }
 
+bool HasByteOrderMark(std::string_view bytes) {
+    return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+std::wstring DecodeText(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return Utf8ToWide(bytes.substr(3));
+    if (!HasByteOrderMark(bytes)) return AnsiToWide(bytes);
+    const size_t low = bytes[0] == '\xFF' ? 0 : 1;  // little- or big-endian
+    std::string_view rest = bytes.substr(2);
+    std::wstring out(rest.size() / 2, L'\0');
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = (wchar_t)((unsigned char)rest[2 * i + low] | ((unsigned char)rest[2 * i + 1 - low] << 8));
+    return out;
+}
+
 std::wstring ReadTextFileAuto(const std::wstring& path, size_t byteLimit) {
     FileHandle h = OpenForReading(path);
     if (!h) return L"";
@@ -149,14 +150,16 @@ std::wstring FileStamp(const std::wstring& path) {
 }
 
 std::wstring FileVersionText(const std::wstring& path, bool keepZeros) {
+    const VersionDll* version = Version();
+    if (!version) return L"";
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    DWORD size = version->GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) return L"";
     std::string block(size, '\0');
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return L"";
+    if (!version->GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return L"";
     VS_FIXEDFILEINFO* info = nullptr;
     UINT len = 0;
-    if (!VerQueryValueW(block.data(), L"\\", (void**)&info, &len) || !info || len < sizeof(VS_FIXEDFILEINFO))
+    if (!version->VerQueryValueW(block.data(), L"\\", (void**)&info, &len) || !info || len < sizeof(VS_FIXEDFILEINFO))
         return L"";
     wchar_t buf[64];
     swprintf(buf, 64, L"%u.%u.%u.%u", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
@@ -176,7 +179,8 @@ void AddExistingFile(std::vector<std::wstring>& list, uint64_t& total, const std
 }
 
 std::wstring StrByteSizeText(uint64_t bytes) {
+    const ShlwapiDll* shlwapi = Shlwapi();
     wchar_t buf[64] = L"";
-    if (!StrFormatByteSizeW((LONGLONG)bytes, buf, 64)) return L"";
+    if (!shlwapi || !shlwapi->StrFormatByteSizeW((LONGLONG)bytes, buf, 64)) return L"";
     return buf;
 }

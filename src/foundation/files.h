@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The folder of the program file.
@@ -30,8 +31,12 @@ bool FileHasUtf8Bom(const std::wstring& path);
 // The first byteLimit bytes of the file (fewer when it is shorter), read while
 // others may write it; "" when it cannot be opened.
 std::string ReadFileHead(const std::wstring& path, size_t byteLimit);
-// Reads at most byteLimit bytes and decodes them by their byte-order mark:
-// UTF-8, UTF-16LE, else the ANSI code page.
+// The bytes start with the mark of UTF-8, UTF-16 LE or UTF-16 BE.
+bool HasByteOrderMark(std::string_view bytes);
+// Decodes by the byte-order mark: UTF-8, UTF-16 LE or BE, else the ANSI code page
+// up to the first NUL.
+std::wstring DecodeText(std::string_view bytes);
+// Reads at most byteLimit bytes and decodes them as DecodeText does.
 std::wstring ReadTextFileAuto(const std::wstring& path, size_t byteLimit);
 // "YYYY-MM-DD hh:mmZ|size" of the file (its "64" twin when that exists), "" when unreadable.
 std::wstring FileStamp(const std::wstring& path);

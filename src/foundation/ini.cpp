@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/text.h"
 
@@ -36,6 +39,30 @@ std::vector<std::wstring> ReadNulList(DWORD size, Read read) {
         DWORD n = read(buf.data(), size);
         if (n + 2 < size || size >= kMaxListChars) return NulSeparated(buf, n);
     }
+}
+
+// The profile functions trim the ASCII blanks and Ctrl-Z, the old end-of-file mark,
+// but no other Unicode space.
+bool IsProfileBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1A; }
+
+std::wstring_view TrimProfileBlanks(std::wstring_view s) {
+    while (!s.empty() && IsProfileBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsProfileBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// The profile functions keep a NUL in the text they read, where it ends a name or value.
+std::wstring UpToNul(std::wstring_view s) { return std::wstring(s.substr(0, s.find(L'\0'))); }
+
+std::wstring DecodeIniBytes(std::string_view bytes) {
+    if (HasByteOrderMark(bytes)) return DecodeText(bytes);
+    std::vector<std::string_view> parts = SplitViews(bytes, '\0');
+    std::wstring text;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i) text += L'\0';
+        text += AnsiToWide(parts[i]);
+    }
+    return text;
 }
 
 }  // namespace
@@ -87,25 +114,42 @@ std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key) {
 
 IniSections ParseIniText(const std::wstring& text) {
     IniSections sections;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of(L"\r\n", start);
-        if (end == std::wstring::npos) end = text.size();
-        std::wstring line = StrTrim(text.substr(start, end - start));
+    const std::wstring_view all(text);
+    for (size_t start = 0; start < all.size();) {
+        size_t end = std::min(all.find_first_of(L"\r\n", start), all.size());
+        std::wstring_view line = TrimProfileBlanks(all.substr(start, end - start));
         start = end + 1;
-        if (line.starts_with(L'[')) {
-            size_t close = line.rfind(L']');
-            sections.emplace_back(StrTrim(line.substr(1, (close == std::wstring::npos ? line.size() : close) - 1)),
-                                  IniPairs{});
+        if (line.empty()) continue;
+        size_t close = line.rfind(L']');
+        if (line.front() == L'[' && close != std::wstring_view::npos) {
+            sections.emplace_back(UpToNul(TrimProfileBlanks(line.substr(1, close - 1))), IniPairs{});
             continue;
         }
         size_t eq = line.find(L'=');
-        if (sections.empty() || eq == std::wstring::npos || line.starts_with(L';')) continue;
-        sections.back().second.emplace_back(StrTrim(line.substr(0, eq)), StrTrim(line.substr(eq + 1)));
+        if (sections.empty() || eq == std::wstring_view::npos || line.front() == L';') continue;
+        sections.back().second.emplace_back(UpToNul(TrimProfileBlanks(line.substr(0, eq))),
+                                            UpToNul(TrimProfileBlanks(line.substr(eq + 1))));
     }
     return sections;
 }
 
 IniSections ReadIniFile(const std::wstring& ini) {
-    return ParseIniText(ReadTextFileAuto(ini, kMaxFileBytes));
+    return ParseIniText(DecodeIniBytes(ReadFileHead(ini, kMaxFileBytes)));
+}
+
+const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name) {
+    for (const auto& [sectionName, lines] : sections)
+        if (StrIEquals(sectionName, name)) return &lines;
+    return nullptr;
+}
+
+std::wstring IniFindValue(const IniSections& sections, const std::wstring& section, const std::wstring& key) {
+    const IniPairs* lines = IniFindSection(sections, section);
+    if (!lines) return L"";
+    auto line = KvFindNoCase(*lines, key);
+    if (!line) return L"";
+    const std::wstring& value = line->second;
+    bool quoted =
+        value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front();
+    return quoted ? value.substr(1, value.size() - 2) : value;
 }

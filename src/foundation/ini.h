@@ -20,9 +20,19 @@ bool IniHasSection(const std::wstring& ini, const std::wstring& section);
 // The trimmed value of a key of TC's [Lister] section.
 std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key);
 // Every section of an INI text in file order, read as the profile functions read a
-// file: names, keys and values trimmed; comments, lines without "=" and lines before
-// the first section skipped. One pass, where asking the profile functions section by section
-// grows with the square of the sections.
+// file: names, keys and values trimmed of ASCII blanks and Ctrl-Z; a NUL ends the name
+// or value it stands in; comments, lines without "=", lines before the first
+// section and a "[" line without "]" skipped. One pass, where asking the profile
+// functions section by section grows with the square of the sections.
 IniSections ParseIniText(const std::wstring& text);
-// The file decoded by its byte-order mark, then ParseIniText; empty when unreadable.
+// The file decoded as the profile functions decode it (by its byte-order mark:
+// UTF-8, UTF-16 LE or BE, else the ANSI code page), then ParseIniText; empty when
+// unreadable.
 IniSections ReadIniFile(const std::wstring& ini);
+// The lines of the first section of that name, ignoring case, the one the profile
+// functions read; null when there is none.
+const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name);
+// A key's value as IniGetString returns it: the first line of the key (ignoring
+// case) in that section, without one pair of surrounding single or double quotes;
+// "" when absent.
+std::wstring IniFindValue(const IniSections& sections, const std::wstring& section, const std::wstring& key);

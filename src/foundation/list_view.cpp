@@ -1,7 +1,5 @@
 #include "foundation/list_view.h"
 
-#include <uxtheme.h>
-
 #include <algorithm>
 #include <cwchar>
 

@@ -1,12 +1,12 @@
 #include "foundation/path_display.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <cwchar>
 
 #include "foundation/env.h"
 #include "foundation/settings.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 
 std::wstring WithCommanderPathVar(const std::wstring& path) {
@@ -22,8 +22,9 @@ std::wstring PathForDisplay(const std::wstring& path, bool compact) {
     std::wstring expanded = EnvExpand(path);
     if (mode == L"resolved") return expanded;
     if (std::wstring relative = WithCommanderPathVar(expanded); relative != expanded) return relative;
+    const ShlwapiDll* shlwapi = Shlwapi();
     wchar_t vars[520];
-    if (expanded.size() < MAX_PATH && PathUnExpandEnvStringsW(expanded.c_str(), vars, 520) &&
+    if (shlwapi && expanded.size() < MAX_PATH && shlwapi->PathUnExpandEnvStringsW(expanded.c_str(), vars, 520) &&
         _wcsnicmp(vars, L"%SystemDrive%", 13) != 0)
         return vars;
     return expanded;

@@ -10,11 +10,12 @@ bool IsWordSeparator(wchar_t c) { return c == L'\t' || c == L' ' || c == L',' ||
 
 }  // namespace
 
-std::wstring StrTrim(const std::wstring& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && IsTrimSpace(s[b])) ++b;
-    while (e > b && IsTrimSpace(s[e - 1])) --e;
-    return s.substr(b, e - b);
+std::wstring StrTrim(const std::wstring& s) { return std::wstring(StrTrimView(s)); }
+
+std::wstring_view StrTrimView(std::wstring_view s) {
+    while (!s.empty() && IsTrimSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsTrimSpace(s.back())) s.remove_suffix(1);
+    return s;
 }
 
 std::wstring StrUpper(std::wstring s) {

@@ -9,6 +9,8 @@
 
 // Trim removes ' ', TAB, CR and LF from both ends.
 std::wstring StrTrim(const std::wstring& s);
+// The same without a copy; the view points into s.
+std::wstring_view StrTrimView(std::wstring_view s);
 std::wstring StrUpper(std::wstring s);
 std::wstring StrLower(std::wstring s);
 // Appends blanks up to the width; a longer text is never cut.

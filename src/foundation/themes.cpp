@@ -1,11 +1,9 @@
 #include "foundation/themes.h"
 
-#include <dwmapi.h>
-#include <uxtheme.h>
-
 #include <algorithm>
 
 #include "foundation/settings.h"
+#include "foundation/system_dlls.h"
 #include "foundation/ui_globals.h"
 
 namespace {
@@ -29,8 +27,23 @@ HBRUSH ThemeBgBrush = nullptr;
 HBRUSH DlgBodyBrush = nullptr;
 HBRUSH DlgStripBrush = nullptr;
 SUBCLASSPROC ListSubclassProc = nullptr;
-HRESULT(WINAPI* ThemeSetWindowTheme)(HWND, LPCWSTR, LPCWSTR) = SetWindowTheme;
-HRESULT(WINAPI* ThemeSetDwmAttribute)(HWND, DWORD, LPCVOID, DWORD) = DwmSetWindowAttribute;
+
+namespace {
+
+HRESULT WINAPI SetWindowThemeOnFirstUse(HWND window, LPCWSTR app, LPCWSTR idList) {
+    const UxthemeDll* uxtheme = Uxtheme();
+    return uxtheme ? uxtheme->SetWindowTheme(window, app, idList) : E_NOTIMPL;
+}
+
+HRESULT WINAPI SetDwmAttributeOnFirstUse(HWND window, DWORD attribute, LPCVOID value, DWORD size) {
+    const DwmapiDll* dwmapi = Dwmapi();
+    return dwmapi ? dwmapi->DwmSetWindowAttribute(window, attribute, value, size) : E_NOTIMPL;
+}
+
+}  // namespace
+
+HRESULT(WINAPI* ThemeSetWindowTheme)(HWND, LPCWSTR, LPCWSTR) = SetWindowThemeOnFirstUse;
+HRESULT(WINAPI* ThemeSetDwmAttribute)(HWND, DWORD, LPCVOID, DWORD) = SetDwmAttributeOnFirstUse;
 
 namespace {
 
@@ -69,6 +82,11 @@ COLORREF ThemeBlendBg() {
 }
 
 void ThemeDwmDark(HWND window, bool dark) {
+    // A window is light until made dark: while none was, a light one needs no call,
+    // and the start no dwmapi.dll.
+    static bool anyDark = false;
+    anyDark = anyDark || dark;
+    if (!anyDark) return;
     BOOL value = dark ? TRUE : FALSE;
     if (FAILED(ThemeSetDwmAttribute(window, 20, &value, sizeof(value))))
         ThemeSetDwmAttribute(window, 19, &value, sizeof(value));

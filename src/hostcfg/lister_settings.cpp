@@ -76,17 +76,24 @@ void ParseListerModes(ListerSettings& s, const IniPairs& lines) {
 }
 
 ListerSettings LoadListerSettings() {
+    TcIniFiles files;
+    return LoadListerSettings(files);
+}
+
+ListerSettings LoadListerSettings(TcIniFiles& files) {
     ListerSettings s;
     if (WincmdIniPath.empty()) return s;
-    std::wstring ini = EffectiveIniPath(L"Lister");
-    s.noPluginTypes = SplitWords(ReadListerKey(ini, L"NoPluginFileTypes"));
-    s.noMediaTypes = SplitWords(ReadListerKey(ini, L"NoMediaFileTypes"));
-    ReplaceWordList(ReadListerKey(ini, L"MediaAdditionalTypes"), s.mediaAddTypes, s.mediaAddExcluded);
-    ReplaceWordList(ReadListerKey(ini, L"IViewAdditionalTypes"), s.iviewAddTypes, s.iviewAddExcluded);
-    s.multimedia = StrTrim(IniGetString(ini, L"Lister", L"Multimedia")) != L"0";
-    s.iview = StrTrim(IniGetString(ini, L"Lister", L"IView")) == L"1";
-    s.modeByFileType = StrTrim(IniGetString(ini, L"Lister", L"ModeByfileType")) != L"0";
-    ParseListerModes(s, ReadIniSection(EffectiveIniPath(L"ListerModes"), L"ListerModes"));
+    const IniSections& ini = TcIniFile(files, EffectiveIniPath(files, L"Lister"));
+    auto value = [&](const wchar_t* key) { return StrTrim(IniFindValue(ini, L"Lister", key)); };
+    s.noPluginTypes = SplitWords(value(L"NoPluginFileTypes"));
+    s.noMediaTypes = SplitWords(value(L"NoMediaFileTypes"));
+    ReplaceWordList(value(L"MediaAdditionalTypes"), s.mediaAddTypes, s.mediaAddExcluded);
+    ReplaceWordList(value(L"IViewAdditionalTypes"), s.iviewAddTypes, s.iviewAddExcluded);
+    s.multimedia = value(L"Multimedia") != L"0";
+    s.iview = value(L"IView") == L"1";
+    s.modeByFileType = value(L"ModeByfileType") != L"0";
+    const IniPairs* modes = IniFindSection(TcIniFile(files, EffectiveIniPath(files, L"ListerModes")), L"ListerModes");
+    ParseListerModes(s, modes ? *modes : IniPairs{});
     s.mciTypes = ReadMciTypes();
     s.loaded = 1;
     return s;

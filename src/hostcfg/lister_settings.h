@@ -35,8 +35,12 @@ struct ListerSettings {
     std::set<std::wstring> pluginKeys;  // PlugKey of every Lister entry; filled by LoadPluginSection
 };
 
+struct TcIniFiles;
+
 // TC's Lister settings from the wincmd.ini in use; loaded 0 without one.
 ListerSettings LoadListerSettings();
+// The same from the files of one read of the configuration.
+ListerSettings LoadListerSettings(TcIniFiles& files);
 // Fills listerModes, modeGap and modesAfterGap from the lines of [ListerModes].
 void ParseListerModes(ListerSettings& s, const IniPairs& lines);
 

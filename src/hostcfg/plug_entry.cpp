@@ -19,12 +19,9 @@ namespace {
 
 bool IsRedirectKey(const std::wstring& key) { return StrIEquals(key, L"RedirectSection"); }
 
-// The profile functions may hand back commented-out lines as keys beginning
-// with ';'; a Packer or File-system line like ";zip=..." is no entry.
-IniPairs ReadPluginLines(const std::wstring& ini, const std::wstring& section) {
-    IniPairs lines = ReadIniSection(ini, section);
-    std::erase_if(lines, [](const auto& line) { return line.first.starts_with(L';'); });
-    return lines;
+IniPairs SectionLines(const IniSections& file, const std::wstring& section) {
+    const IniPairs* lines = IniFindSection(file, section);
+    return lines ? *lines : IniPairs{};
 }
 
 // TC takes the first occurrence of a key; later ones are only recorded.
@@ -160,19 +157,24 @@ std::wstring PluginSectionText(int kind) {
 }
 
 PluginSection LoadPluginSection(int kind) {
+    TcIniFiles files;
+    return LoadPluginSection(files, kind);
+}
+
+PluginSection LoadPluginSection(TcIniFiles& files, int kind) {
     PluginSection result;
     if (WincmdIniPath.empty() || kind < 0 || kind > 3) return result;
-    if (kind == KindLister) result.lister = LoadListerSettings();
+    if (kind == KindLister) result.lister = LoadListerSettings(files);
     const std::wstring section = PlugSectionName(kind);
-    // The profile functions would look for a relative path in the Windows folder.
+    // The redirect may name the main file again, relative or in another letter case.
     const std::wstring mainIni = FullPath(WincmdIniPath);
-    IniPairs lines = ReadPluginLines(mainIni, section);
-    result.iniUsed = EffectiveIniPath(section);
+    IniPairs lines = SectionLines(TcIniFile(files, mainIni), section);
+    result.iniUsed = EffectiveIniPath(files, section);
     if (!StrIEquals(FullPath(result.iniUsed), mainIni)) {
         result.missing = !FileExists(result.iniUsed);
         for (const auto& line : lines)
             if (!IsRedirectKey(line.first)) result.leftOverKeys.push_back(line.first);
-        lines = result.missing ? IniPairs{} : ReadPluginLines(result.iniUsed, section);
+        lines = result.missing ? IniPairs{} : SectionLines(TcIniFile(files, result.iniUsed), section);
     }
     DebugLog(L"read " + section + L" from " + result.iniUsed + (result.missing ? L" (FILE MISSING)" : L"") +
              L", " + std::to_wstring(lines.size()) + L" lines");

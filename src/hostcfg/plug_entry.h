@@ -58,9 +58,14 @@ struct PluginSection {
     ListerSettings lister;           // Lister: TC's Lister settings and the keys of these entries
 };
 
+struct TcIniFiles;
+
 // Reads a kind's section of the wincmd.ini in use and changes no state, so a
-// worker's job may be prepared from it while the window shows another.
+// worker's job may be prepared from it while the window shows another. Each file
+// is read once, in one pass.
 PluginSection LoadPluginSection(int kind);
+// The same from the files of one read of the configuration, for several kinds.
+PluginSection LoadPluginSection(TcIniFiles& files, int kind);
 // The raw text of a kind's plugin section (for Lister also [Lister] and [ListerModes]),
 // each headed by the file that holds it; "" without a wincmd.ini or for an unknown kind.
 std::wstring PluginSectionText(int kind);

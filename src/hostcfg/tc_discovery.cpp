@@ -148,6 +148,21 @@ std::wstring EffectiveIniPath(const std::wstring& section) {
                           [&] { return IniGetString(ini, L"Configuration", L"AlternateUserIni"); });
 }
 
+const IniSections& TcIniFile(TcIniFiles& files, const std::wstring& path) {
+    std::wstring full = FullPath(path);
+    auto [it, isNew] = files.byPath.try_emplace(StrLower(full));
+    if (isNew) it->second = ReadIniFile(full);
+    return it->second;
+}
+
+std::wstring EffectiveIniPath(TcIniFiles& files, const std::wstring& section) {
+    if (WincmdIniPath.empty()) return L"";
+    std::wstring ini = Absolute(WincmdIniPath);
+    const IniSections& main = TcIniFile(files, ini);
+    return RedirectTarget(ini, IniFindValue(main, section, L"RedirectSection"),
+                          [&] { return IniFindValue(main, L"Configuration", L"AlternateUserIni"); });
+}
+
 std::wstring RememberedTcDir() {
     wchar_t buf[kRememberChars] = L"";
     DWORD n = GetPrivateProfileStringW(L"Remember", L"TcDir", L"", buf, kRememberChars, SettingsIniPath().c_str());

@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+
+#include "foundation/ini.h"
 
 // Full path of the wincmd.ini in use; "" when none was found. Written on the UI thread only.
 extern std::wstring WincmdIniPath;
@@ -28,6 +31,16 @@ std::wstring TcExePath();
 std::wstring TcFilePath(const std::wstring& name);
 // The file that really holds the section (RedirectSection followed one level); "".
 std::wstring EffectiveIniPath(const std::wstring& section);
+
+// The files of one read of TC's configuration, each read once in one pass: the
+// wincmd.ini in use and the files its RedirectSection lines lead to.
+struct TcIniFiles {
+    std::map<std::wstring, IniSections> byPath;  // lower-case full path -> the file's sections
+};
+// The file's sections, read at the first ask; none for a missing file.
+const IniSections& TcIniFile(TcIniFiles& files, const std::wstring& path);
+// EffectiveIniPath, read from the files.
+std::wstring EffectiveIniPath(TcIniFiles& files, const std::wstring& section);
 // The same for a section of `ini` whose RedirectSection value is `redirect`; the
 // [Configuration] AlternateUserIni value is asked only when the value is "1".
 std::wstring RedirectTarget(const std::wstring& ini, const std::wstring& redirect,

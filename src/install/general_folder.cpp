@@ -8,6 +8,7 @@
 #include "foundation/data_folder.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/tc_discovery.h"
@@ -25,11 +26,14 @@ std::vector<std::wstring> StandardFolders() {
     for (const wchar_t* var : {L"COMMANDER_PATH", L"USERPROFILE", L"APPDATA", L"LOCALAPPDATA", L"ProgramFiles",
                                L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"SystemRoot", L"PUBLIC", L"TEMP"})
         folders.push_back(EnvGet(var));
+    const Shell32Dll* shell = Shell32();
+    const Ole32Dll* ole = Ole32();
     for (REFKNOWNFOLDERID id : {FOLDERID_Desktop, FOLDERID_Documents, FOLDERID_Downloads, FOLDERID_Profile,
                                 FOLDERID_ProgramFiles, FOLDERID_Windows, FOLDERID_System}) {
         PWSTR path = nullptr;
-        if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) folders.push_back(path);
-        CoTaskMemFree(path);
+        if (!shell || !ole) break;
+        if (SUCCEEDED(shell->SHGetKnownFolderPath(id, 0, nullptr, &path))) folders.push_back(path);
+        ole->CoTaskMemFree(path);
     }
     // Beside the configuration lie TC's settings and the program's own backups.
     if (!WincmdIniPath.empty()) {

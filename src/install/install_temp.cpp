@@ -1,12 +1,12 @@
 #include "install/install_temp.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "foundation/data_folder.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/timestamps.h"
 
@@ -39,7 +39,7 @@ void InstTempClean(const std::wstring& folder) {
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-    SHFileOperationW(&op);
+    if (const Shell32Dll* shell = Shell32()) shell->SHFileOperationW(&op);
 }
 
 bool DeleteTreeFiles(const std::wstring& folder, int depth) {

@@ -1,13 +1,12 @@
 #include "install/package_pick.h"
 
-#include <commdlg.h>
-
 #include <functional>
 #include <map>
 #include <vector>
 
 #include "foundation/encoding.h"
 #include "foundation/logs.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
@@ -57,7 +56,8 @@ std::wstring PickPackageFile(HWND owner, const std::wstring& title, const std::w
     ofn.lpstrInitialDir = startFolder.empty() ? nullptr : startFolder.c_str();
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    return GetOpenFileNameW(&ofn) ? std::wstring(file.data()) : L"";
+    const Comdlg32Dll* dialogs = Comdlg32();
+    return dialogs && dialogs->GetOpenFileNameW(&ofn) ? std::wstring(file.data()) : L"";
 }
 
 UnpackOutcome UnpackForInstall(const std::wstring& archive) {

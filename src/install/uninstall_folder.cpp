@@ -1,9 +1,8 @@
 #include "install/uninstall_folder.h"
 
-#include <shellapi.h>
-
 #include "foundation/files.h"
 #include "foundation/logs.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
@@ -78,7 +77,8 @@ bool RecycleFolder(HWND owner, const std::wstring& folder) {
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_WANTNUKEWARNING;
-    int rc = SHFileOperationW(&op);
+    const Shell32Dll* shell = Shell32();
+    int rc = shell ? shell->SHFileOperationW(&op) : ERROR_MOD_NOT_FOUND;
     DebugLog(L"uninstall: folder to recycle bin, rc " + std::to_wstring(rc) + L": " + folder);
     return rc == 0 && !op.fAnyOperationsAborted;
 }

@@ -9,6 +9,7 @@
 
 #include "foundation/files.h"
 #include "foundation/handles.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "install/sz7_interfaces.h"
 #include "install/unpack_child.h"
@@ -175,13 +176,16 @@ using CreateObjectFn = HRESULT(WINAPI*)(const GUID* clsid, const GUID* iid, void
 struct ScopedProp {
     PROPVARIANT v;
     ScopedProp() { PropVariantInit(&v); }
-    ~ScopedProp() { PropVariantClear(&v); }
+    ~ScopedProp() {
+        if (const Ole32Dll* ole = Ole32()) ole->PropVariantClear(&v);
+    }
 };
 
 std::wstring SzPropString(sz7::IInArchive* arc, UINT32 item) {
     ScopedProp p;
     if (arc->GetProperty(item, sz7::PropPath, &p.v) != S_OK || p.v.vt != VT_BSTR || !p.v.bstrVal) return L"";
-    return std::wstring(p.v.bstrVal, SysStringLen(p.v.bstrVal));
+    const Oleaut32Dll* oleaut = Oleaut32();
+    return oleaut ? std::wstring(p.v.bstrVal, oleaut->SysStringLen(p.v.bstrVal)) : L"";
 }
 
 bool SzPropBool(sz7::IInArchive* arc, UINT32 item, PROPID id) {

@@ -9,6 +9,7 @@
 #include "foundation/files.h"
 #include "foundation/labels.h"
 #include "foundation/logs.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
@@ -77,17 +78,20 @@ std::wstring Prefix(unsigned language, unsigned codePage) {
 
 VersionBlock ReadVersionBlock(const std::wstring& file) {
     VersionBlock block;
+    const VersionDll* version = Version();
+    if (!version) return block;
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    DWORD size = version->GetFileVersionInfoSizeW(file.c_str(), &ignored);
     if (size == 0) return block;
     block.data.resize(size);
-    if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data.data())) {
+    if (!version->GetFileVersionInfoW(file.c_str(), 0, size, block.data.data())) {
         block.data.clear();
         return block;
     }
     void* translation = nullptr;
     UINT length = 0;
-    if (VerQueryValueW(block.data.data(), L"\\VarFileInfo\\Translation", &translation, &length) && length >= 4) {
+    if (version->VerQueryValueW(block.data.data(), L"\\VarFileInfo\\Translation", &translation, &length) &&
+        length >= 4) {
         auto words = static_cast<const WORD*>(translation);
         block.hasTranslation = true;
         block.language = words[0];
@@ -101,11 +105,12 @@ VersionBlock ReadVersionBlock(const std::wstring& file) {
 // The stored value of the first prefix that has one longer than one character.
 std::wstring RawVersionString(const void* block, const std::vector<std::wstring>& prefixes,
                               const std::wstring& key) {
-    if (!block) return L"";
+    const VersionDll* version = Version();
+    if (!block || !version) return L"";
     for (const std::wstring& prefix : prefixes) {
         void* value = nullptr;
         UINT length = 0;
-        if (VerQueryValueW(block, (prefix + key).c_str(), &value, &length) && value && length > 1)
+        if (version->VerQueryValueW(block, (prefix + key).c_str(), &value, &length) && value && length > 1)
             return std::wstring(static_cast<const wchar_t*>(value), length - 1).c_str();
     }
     return L"";
@@ -214,7 +219,7 @@ void FillVersionColumns(PluginDetails& values, const std::wstring& file) {
         return;
     }
     wchar_t name[128] = {};
-    VerLanguageNameW(block.language, name, 128);
+    if (const VersionDll* version = Version()) version->VerLanguageNameW(block.language, name, 128);
     values.language = name;
 }
 

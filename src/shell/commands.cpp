@@ -1,7 +1,5 @@
 #include "shell/commands.h"
 
-#include <shellapi.h>
-
 #include <string>
 
 #include <commctrl.h>
@@ -10,6 +8,7 @@
 #include "analyses/preview_state.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
+#include "foundation/system_dlls.h"
 #include "foundation/texts.h"
 #include "probe/background_probe.h"
 #include "probe/plugin_info.h"
@@ -54,7 +53,8 @@ void Reload() {
 
 void OpenChangeLog(HWND window) {
     std::wstring path = ChangeLogPath();
-    if (FileExists(path)) ShellExecuteW(window, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const Shell32Dll* shell = Shell32();
+    if (shell && FileExists(path)) shell->ShellExecuteW(window, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "probe/background_probe.h"
 #include "editing/launch.h"
 #include "editing/pending_ops.h"
+#include "foundation/system_dlls.h"
 #include "foundation/texts.h"
 #include "shell/commands.h"
 #include "shell/findings_tabs.h"

@@ -12,6 +12,7 @@
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/settings.h"
+#include "foundation/start_times.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
 #include "hostcfg/tc_discovery.h"
@@ -118,13 +119,16 @@ int ApplySavedPlacement(HWND window, int showCmd) {
 
 HWND CreateMainWindow(MainWindow& app, int showCmd) {
     int dpi = UiScreenDpi();
+    NoteStartMoment(StartWindowCall);
     HWND window = app.Create(MulDiv(1100, dpi, 96), MulDiv(680, dpi, 96), BuildMainMenu());
     if (!window) return nullptr;
     showCmd = ApplySavedPlacement(window, showCmd);
     TabCtrl_SetCurSel(TabCtl, StartTabIndex());
     ShowWindow(window, showCmd);
     SendMessageW(StatusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Tr("st_loading").c_str()));
+    NoteStartMoment(StartShown);
     UpdateWindow(window);
+    NoteStartMoment(StartPainted);
     PostMessageW(window, MsgStart, 0, 0);
     return window;
 }
@@ -186,6 +190,7 @@ void ConnectInstalling() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
+    NoteStartMoment(StartMain);
     AppInstance = instance;
     if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
     DataFolder();  // fixed before any thread can ask for it

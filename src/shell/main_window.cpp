@@ -13,6 +13,7 @@
 #include "editing/save_changes.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
+#include "foundation/start_times.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
@@ -109,6 +110,8 @@ void OnStart(HWND window) {
     DebugLog(L"start: loading");
     FillTab();
     DebugLog(L"start: loaded");
+    NoteStartMoment(StartFilled);
+    DebugLog(StartTimesText());
     SetCursor(old);
     if (!StartPreviewFile.empty()) PvSetFile(std::exchange(StartPreviewFile, L""), false);
     if (!StartListerFile.empty()) PvSetFile(std::exchange(StartListerFile, L""), true);
@@ -295,6 +298,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         InstallPreviewView();
         CreateMainChildren(window);
         ApplyColors();
+        NoteStartMoment(StartControls);
         return 0;
     case WM_SIZE:
         LayoutMainFrame(window);

@@ -1,8 +1,6 @@
 #include "shell/menu_help.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "foundation/files.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "shell/commands.h"
@@ -85,10 +84,12 @@ void SetSearchGlyphs(HFONT symbolFont, HFONT uiFont) {
 }
 
 bool OnNetwork(const std::wstring& file) {
+    const ShlwapiDll* shlwapi = Shlwapi();
+    if (!shlwapi) return false;
     wchar_t root[MAX_PATH] = {};
     wcsncpy(root, file.c_str(), MAX_PATH - 1);
-    PathStripToRootW(root);
-    return PathIsUNCW(file.c_str()) || GetDriveTypeW(root) == DRIVE_REMOTE;
+    shlwapi->PathStripToRootW(root);
+    return shlwapi->PathIsUNCW(file.c_str()) || GetDriveTypeW(root) == DRIVE_REMOTE;
 }
 
 }  // namespace
@@ -201,7 +202,8 @@ void ShowHelp(HWND owner, const std::wstring& page, bool legend) {
         MessageBoxW(owner, Tr("help_network").c_str(), Tr("app_title").c_str(), MB_ICONINFORMATION);
     }
     std::wstring address = L"mk:@MSITStore:" + file + L"::/" + page + L".html";
-    ShellExecuteW(owner, nullptr, L"hh.exe", address.c_str(), nullptr, SW_SHOWNORMAL);
+    if (const Shell32Dll* shell = Shell32())
+        shell->ShellExecuteW(owner, nullptr, L"hh.exe", address.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 void ShowAbout(HWND owner) {

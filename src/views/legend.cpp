@@ -1,7 +1,6 @@
 #include "views/legend.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -9,6 +8,7 @@
 #include "foundation/data_folder.h"
 #include "foundation/ini.h"
 #include "foundation/list_view.h"
+#include "foundation/system_dlls.h"
 #include "foundation/texts.h"
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
@@ -21,6 +21,11 @@ std::vector<LegendRow> LegendRows;
 std::vector<LegendLine> LegendLines;
 
 namespace {
+
+bool ListHasTheme(HWND list) {
+    const UxthemeDll* uxtheme = Uxtheme();
+    return uxtheme && uxtheme->GetWindowTheme(list);
+}
 
 constexpr UINT MsgLegendRewrap = WM_APP + 1;
 constexpr int IdLegendList = 1;
@@ -149,7 +154,7 @@ void DrawHeading(const NMLVCUSTOMDRAW* draw, const LegendRow& row) {
     if (ListView_GetItemState(list, item, LVIS_SELECTED)) {
         // An unthemed list marks the selection in the system's highlight colours while it has the focus.
         if (CurrentTheme->custom) color = CurrentTheme->slot[4];
-        else if (!GetWindowTheme(list) && GetFocus() == list) color = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        else if (!ListHasTheme(list) && GetFocus() == list) color = GetSysColor(COLOR_HIGHLIGHTTEXT);
     }
     HDC dc = draw->nmcd.hdc;
     HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));

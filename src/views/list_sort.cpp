@@ -1,7 +1,6 @@
 #include "views/list_sort.h"
 
 #include <commctrl.h>
-#include <shlwapi.h>
 
 #include <cwchar>
 #include <map>
@@ -12,6 +11,7 @@
 #include "views/extra_columns.h"
 #include "views/list_rows.h"
 #include "foundation/list_view.h"
+#include "foundation/system_dlls.h"
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/row_status.h"
@@ -42,7 +42,10 @@ std::map<int, std::wstring> SortTexts;
 
 int CALLBACK ListViewCompareRows(LPARAM param1, LPARAM param2, LPARAM listParam) {
     const SortState& s = SortStates[(HWND)listParam];
-    int result = StrCmpLogicalW(SortTexts[(int)param1].c_str(), SortTexts[(int)param2].c_str());
+    // Without shlwapi.dll the texts still sort, if not by their numbers.
+    const ShlwapiDll* shlwapi = Shlwapi();
+    const wchar_t *a = SortTexts[(int)param1].c_str(), *b = SortTexts[(int)param2].c_str();
+    int result = shlwapi ? shlwapi->StrCmpLogicalW(a, b) : wcscmp(a, b);
     if (result == 0) result = param1 < param2 ? -1 : (param1 > param2 ? 1 : 0);
     return s.direction == 1 ? -result : result;
 }

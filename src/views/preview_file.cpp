@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "analyses/preview_state.h"
 #include "foundation/data_folder.h"
 #include "foundation/settings.h"
+#include "foundation/system_dlls.h"
 #include "foundation/texts.h"
 #include "views/lister_check_list.h"
 #include "views/main_controls.h"
@@ -69,7 +69,8 @@ void PvPickFile(HWND owner) {
     ofn.lpstrFile = name.data();
     ofn.nMaxFile = PickBufferChars;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&ofn)) return;
+    const Comdlg32Dll* dialogs = Comdlg32();
+    if (!dialogs || !dialogs->GetOpenFileNameW(&ofn)) return;
     TakePreviewFile(name.data());
     PreviewTabRefresh();
 }

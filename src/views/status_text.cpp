@@ -91,10 +91,8 @@ TabCounts CountEntries(int tab) {
     if (tab != CountedTab || Counted.size() != TabEntries.size()) {
         Counted.assign(TabEntries.size(), {});
         CountedTab = tab;
-        std::map<std::wstring, int> files;
-        for (const PlugEntry& e : TabEntries) ++files[PlugKeyName(e.expandedPath)];
-        for (size_t i = 0; i < TabEntries.size(); ++i)
-            Counted[i].sharesFile = files[PlugKeyName(TabEntries[i].expandedPath)] > 1;
+        std::vector<uint8_t> shares = EntriesSharingFile(TabEntries);
+        for (size_t i = 0; i < TabEntries.size(); ++i) Counted[i].sharesFile = shares[i] != 0;
     }
     TabCounts total;
     for (size_t i = 0; i < TabEntries.size(); ++i) {

@@ -6,8 +6,10 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
+#include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/timestamps.h"
+#include "support/ini_compare.h"
 #include "support/test_support.h"
 
 using namespace std::literals;
@@ -109,6 +111,19 @@ TEST_CASE("text bytes and files: ANSI up to the first NUL, decoding by byte-orde
     RemoveTree(dir);
 }
 
+TEST_CASE("the system DLLs load on their first use, once, with every function the program calls") {
+    const void* tables[] = {Shell32(), Shlwapi(), Version(), Uxtheme(), Dwmapi(), Comdlg32(), Ole32(), Oleaut32()};
+    for (const void* table : tables) CHECK(table != nullptr);
+    CHECK(Shell32() == tables[0]);
+    CHECK(Oleaut32() == tables[7]);
+    REQUIRE(Shlwapi());
+    CHECK(Shlwapi()->StrCmpLogicalW(L"p2", L"p10") < 0);
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DWORD ignored = 0;
+    CHECK(Version()->GetFileVersionInfoSizeW(self, &ignored) > 0);
+}
+
 TEST_CASE("environment: long values count as unset") {
     ScopedEnv fits(L"KV_FITS", std::wstring(519, L'y').c_str()), tooLong(L"KV_LONG", std::wstring(520, L'x').c_str());
     ScopedEnv shortVar(L"KV_SHORT", L"abc");
@@ -147,6 +162,40 @@ TEST_CASE("a whole INI file read in one pass gives what the profile functions gi
         CHECK(ReadIniFile(ini) == expected);
     }
     CHECK(ReadIniFile(PathJoin(dir, L"missing.ini")).empty());
+    RemoveTree(dir);
+}
+
+TEST_CASE("the one-pass reader finds what the profile functions read, in the corners of the format") {
+    std::wstring dir = FreshTempDir(L"inicorners"), ini = PathJoin(dir, L"corners.ini");
+    const std::string samples[] = {
+        // Lines end at CR, LF or both.
+        "[A]\rx=1\r[B]\nY=2\r\n[C]\r\n\r\nz=3",
+        // A "[" line without "]" is a line of the section before; the name ends at the last "]".
+        "[A]\nx=1\n[Unclosed\ny=2\n[C]]\nz=3\n[D] tail\nw=4\n[E]v=5\nu=6\n",
+        // The first of two sections of one name is the one read.
+        "[A]\r\nx=1\r\n[a]\r\ny=2\r\nx=3\r\n[B]\r\n[A]\r\nz=9\r\n",
+        // Quotes: a key's value loses one surrounding pair, single or double.
+        "[A]\r\n;c=1\r\n  ;d = 2\r\nq='single'\r\nr=\"\"\r\ns=\"\r\nt= \" x \" \r\nu='a\"\r\nv=\"a\" \"b\"\r\n",
+        // Blanks of every kind, and Ctrl-Z, around names, keys and values.
+        "[ \tA\v]\r\n\tk\t=\tv\t\r\n\f k2 \x1a= v2\x1a\r\n\x1a\r\nk3=\xa0v3\xa0\r\n",
+        // A NUL ends the key or value it stands in, not the file.
+        std::string("[A]\r\nk=v\0w\r\nj\0x=2\r\n[B]\r\ni=1\r\n", 31),
+        // Lines before the first section belong to none.
+        "k0=0\r\n[A]\r\nk=v\r\n",
+    };
+    for (const std::string& sample : samples) {
+        CAPTURE(sample);
+        WriteFileBytes(ini, sample);
+        CheckOnePassAsProfile(ini);
+        WriteFileBytes(ini, "\xFF\xFE" + Utf16Bytes(AnsiToWide(sample) + L"\u3000k4\u2003=\u00e9\u4e2d\u3000"));
+        CheckOnePassAsProfile(ini);
+    }
+    std::wstring text = L"[A]\r\nk=\u00e9\u4e2d\r\n[B]\r\nx=1\r\n";
+    std::string bigEndian = "\xFE\xFF";
+    for (wchar_t c : text) bigEndian += {char(c >> 8), char(c & 0xFF)};
+    WriteFileBytes(ini, bigEndian);
+    CHECK(ReadIniFile(ini) == IniSections{{L"A", {{L"k", L"\u00e9\u4e2d"}}}, {L"B", {{L"x", L"1"}}}});
+    CheckOnePassAsProfile(ini);
     RemoveTree(dir);
 }
 

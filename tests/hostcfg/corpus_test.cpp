@@ -1,10 +1,12 @@
-// Every real wincmd.ini of the corpus loads, as TC's ANSI and as UTF-16.
+// Every real wincmd.ini of the corpus loads, as TC's ANSI and as UTF-16, and is
+// read in one pass as the profile functions read it.
 #include <array>
 #include <cstdlib>
 #include <map>
 
 #include "corpus_counts.h"
 #include "hostcfg_test_util.h"
+#include "support/ini_compare.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ TEST_CASE("every real configuration of the corpus loads with the entries it hold
             CAPTURE(utf16);
             std::array<int, 4> expected = CorpusCountsOf(_wtoi(name.c_str()));
             CopyAs(corpus + L"\\" + name, tc.ini, utf16);
+            CheckOnePassAsProfile(tc.ini);
             for (int kind = 0; kind < 4; ++kind) {
                 CAPTURE(kind);
                 PluginSection s = LoadPluginSection(kind);

@@ -16,6 +16,7 @@
 #include "foundation/encoding.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
+#include "probe_record/pe.h"
 #include "program_test_support.h"
 #include "support/test_support.h"
 
@@ -109,7 +110,34 @@ struct HelpViewerStandIn {
     }
 };
 
+// The DLLs a program file names in its import directory, upper-case and sorted.
+std::vector<std::string> ImportedDlls(const std::wstring& program) {
+    const std::string file = ReadFileBytes(program);
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    const uint32_t pe = PeGetU32(bytes, 60);
+    const uint32_t sections = PeGetU32(bytes, pe + 6) & 0xFFFF;
+    const uint64_t optional = pe + 24, sectionTable = optional + (PeGetU32(bytes, pe + 20) & 0xFFFF);
+    const bool pe32Plus = (PeGetU32(bytes, optional) & 0xFFFF) == 0x20B;
+    std::vector<std::string> dlls;
+    int64_t entry = PeRvaToOffset(sections, sectionTable, bytes, PeGetU32(bytes, optional + (pe32Plus ? 120 : 104)));
+    for (; entry >= 0 && PeGetU32(bytes, (uint64_t)entry + 12); entry += 20) {
+        int64_t name = PeRvaToOffset(sections, sectionTable, bytes, PeGetU32(bytes, (uint64_t)entry + 12));
+        if (name < 0) break;
+        std::string dll(file.c_str() + name);
+        std::transform(dll.begin(), dll.end(), dll.begin(), [](char c) { return (char)toupper((unsigned char)c); });
+        dlls.push_back(dll);
+    }
+    std::sort(dlls.begin(), dlls.end());
+    return dlls;
+}
+
 }  // namespace
+
+TEST_CASE("the program imports only the DLLs its window needs to show; shell, dialogs, COM and the rest load later") {
+    const std::vector<std::string> needed = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",
+                                             "KERNEL32.DLL", "MSVCRT.DLL",   "USER32.DLL"};
+    CHECK(ImportedDlls(BuildPath(L"bin\\" KV_EXE_FILE)) == needed);
+}
 
 TEST_CASE("the program starts with its main window, the children's columns, and opens help through hh.exe") {
     Sandbox box(L"mainwnd");
