@@ -128,8 +128,10 @@ bool WaitForNoTc(DWORD timeoutMs) {
             closed = true;
             break;
         }
+        // A window that leaves its region invalid gets WM_PAINT again at once, so
+        // only a bounded batch is painted per round.
         MSG m;
-        while (PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&m);
+        for (int i = 0; i < 32 && PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) DispatchMessageW(&m);
         Sleep(100);
     }
     SetCursor(old);

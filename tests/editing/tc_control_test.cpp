@@ -51,6 +51,11 @@ struct TcFolder {
     }
 };
 
+// Returns from WM_PAINT without validating, so the system sends it again at once.
+LRESULT CALLBACK NeverPaintedProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return m == WM_PAINT ? 0 : DefWindowProcW(w, m, wp, lp);
+}
+
 std::wstring ArgsOf(const std::wstring& cmdline) { return cmdline.substr(cmdline.find(L".EXE\"") + 6); }
 
 }  // namespace
@@ -88,6 +93,21 @@ TEST_SUITE("windows") {
         StartTcExe(restart[0]);
         TcFolder::WaitForWindows(2);
         CHECK(ArgsOf(tc.CommandLines().back()) == L"/n");
+    }
+
+    TEST_CASE("waiting for TC ends at its time-out while a window of the program keeps asking to be painted") {
+        TcFolder tc;
+        tc.Start(L"/stay");
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = NeverPaintedProc;
+        wc.lpszClassName = L"NeverPainted";
+        RegisterClassW(&wc);
+        HWND unpainted = CreateWindowW(L"NeverPainted", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                       nullptr, nullptr, nullptr, nullptr);
+        InvalidateRect(unpainted, nullptr, TRUE);
+        std::vector<TcRun> restart;
+        CHECK_FALSE(CloseAllTc(restart, 1000));
+        DestroyWindow(unpainted);
     }
 
     TEST_CASE("a TC whose command line is unknown starts on the wincmd.ini TC runs on") {
