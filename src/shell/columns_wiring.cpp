@@ -15,8 +15,6 @@
 void ConnectExtraColumns() {
     WindowHooks.applyExtraColValues = ApplyExtraColValues;
     DropExtraColumnTexts = XcolResetCache;
-    ExtraColumnsChanged = [] { XcolStartWorker(MainWnd); };
-    FillHooks.startExtraColumns = [] { XcolStartWorker(MainWnd); };
     ListOrderOp = [](int op) {
         if (TabCtl) OrderOp(PluginList, TabCtrl_GetCurSel(TabCtl), op);
     };

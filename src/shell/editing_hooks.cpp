@@ -16,6 +16,7 @@
 #include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/row_status.h"
+#include "views/status_text.h"
 #include "views/tab_fill.h"
 #include "views/text_popup.h"
 
@@ -23,7 +24,7 @@ void ConnectEditing() {
     EditingUi.currentTab = [] { return TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0; };
     EditingUi.fillTab = FillTab;
     EditingUi.updateStatusBar = [] {
-        if (UpdateStatusBar) UpdateStatusBar();
+        UpdateStatusBar();
     };
     EditingUi.showTextPopup = UiShowTextPopup;
     EditingUi.jumpToFinding = JumpToFinding;

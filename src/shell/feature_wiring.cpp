@@ -46,7 +46,6 @@ void WireSearch() {
     FeatureCommands[CmdFind] = [](HWND) { FocusSearch(); };
     WindowHooks.onFieldsResult = OnFieldsResult;
     FillHooks.resetSearch = SearchAfterFill;
-    DetailSearchText = SearchText;
 }
 
 }  // namespace
@@ -54,20 +53,6 @@ void WireSearch() {
 void WireFeatures(HWND) {
     WireFindingsAndInventory();
     WindowHooks.updateKeptRowTexts = [] { UpdateKeptRowTexts(PluginList); };
-    FillHooks.fillFindings = [] { FillFindingsList(FindingsList); };
-    FillHooks.fillInventory = [] {
-        InventoryCheckIni();
-        FillInventoryList(InventoryList);
-    };
-    FindingsStatusText = FindingsStatus;
-    PreviewStatusText = [] { return JoinStatusPieces(PvStatusPieces()); };
-    InventoryStatusText = [] { return InventoryStatus(BgProbeRunning || ProbeDone < ProbeTotal); };
-    InventoryPluginRef = [](int row) {
-        if (row < 0 && InventoryList) row = ListView_GetNextItem(InventoryList, -1, LVNI_SELECTED);
-        int id = ListViewItemData(InventoryList, row);
-        if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
-        return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
-    };
     PendingChanged = UiPostRefresh;
     ListActions.askMarkDelete = AskMarkDelete;
     ListActions.keptRowMenu = [](HWND owner, POINT pt, int row) {

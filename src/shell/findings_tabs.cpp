@@ -22,6 +22,7 @@
 #include "views/main_controls.h"
 #include "views/row_status.h"
 #include "views/panes.h"
+#include "views/status_text.h"
 #include "views/tab_fill.h"
 #include "views/view_state.h"
 
@@ -29,7 +30,7 @@ namespace {
 
 void RefillFindings() {
     FillFindingsList(FindingsList);
-    if (UpdateStatusBar) UpdateStatusBar();
+    UpdateStatusBar();
 }
 
 void ToggleAcknowledged(int index) {
@@ -141,7 +142,7 @@ int JumpToFinding(int index) {
     SetFocus(PluginList);
     CameFromFinding = 1;
     StatusNote = Tr("st_back");
-    if (UpdateStatusBar) UpdateStatusBar();
+    UpdateStatusBar();
     return entry;
 }
 

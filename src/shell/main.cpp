@@ -32,6 +32,7 @@
 #include "views/main_controls.h"
 #include "views/page_window.h"
 #include "views/panes.h"
+#include "views/status_text.h"
 #include "views/text_popup.h"
 #include "views/main_colors.h"
 #include "views/window_layout.h"
@@ -179,7 +180,7 @@ void ConnectInstalling() {
     InstallTextPopup = UiShowTextPopup;
     InstallStatusText = [](const std::wstring& text) {
         if (!text.empty() && StatusBar) SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
-        else if (text.empty() && UpdateStatusBar) UpdateStatusBar();
+        else if (text.empty()) UpdateStatusBar();
     };
 }
 

@@ -168,9 +168,3 @@ void CreateMainChildren(HWND main) {
     }
     ThemeRichEdit();
 }
-
-void UiSetDetailMargins() {
-    if (!DetailBox || DetailIsRich) return;
-    int margin = UiScale(6);
-    SendMessageW(DetailBox, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
-}

@@ -5,5 +5,3 @@
 // Builds every control of the main window and its page, and restores the list
 // layout and preview state the last run left in the program's INI.
 void CreateMainChildren(HWND mainWindow);
-// A plain-edit detail pane gets 6 px margins; a rich edit keeps its own.
-void UiSetDetailMargins();

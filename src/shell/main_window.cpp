@@ -165,7 +165,7 @@ void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
     ++ProbeDone;
     UpdateRowStatusCells(msg->row);
     if (msg->row == PluginListSelection()) ShowDetails(msg->row);
-    if (UpdateStatusBar) UpdateStatusBar();
+    UpdateStatusBar();
     if (ProbeDone >= ProbeTotal) ListViewSortApply(PluginList);
 }
 
@@ -181,7 +181,7 @@ void OnBackgroundDone(HWND window, WPARAM generation, LPARAM job) {
     }
     StartBackgroundProbe(ProbeHost(window));
     if (job > 0 && TabIsFindings) FillFindingsList(FindingsList);
-    if (UpdateStatusBar) UpdateStatusBar();
+    UpdateStatusBar();
 }
 
 void OnRefresh() {
@@ -196,7 +196,7 @@ void OnRefresh() {
         }
         if (WindowHooks.updateKeptRowTexts) WindowHooks.updateKeptRowTexts();
     }
-    if (UpdateStatusBar) UpdateStatusBar();
+    UpdateStatusBar();
 }
 
 // Records a lower layer could not hand on are freed here, exactly once.
@@ -255,10 +255,7 @@ LRESULT ColorDetailBox(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // What the tab fill and the status bar need of the window and its hooks.
 void ConnectTabFill(HWND window) {
-    UpdateStatusBar = [] { ShowStatusText(ProbeDone, ProbeTotal); };
-    FillHooks.setDetailMargins = UiSetDetailMargins;
     FillHooks.startBackgroundProbe = [window] { StartBackgroundProbe(ProbeHost(window)); };
-    FillHooks.updateInventory = UpdateInventory;
 }
 
 }  // namespace
@@ -288,7 +285,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         MainWnd = window;
         UiDpi = UiScreenDpi();
-        LayoutPanes = LayoutPagePanes;
         RefillAfterSave = FillTab;
         ConnectTabFill(window);
         WireFeatures(window);

@@ -18,6 +18,7 @@
 #include "shell/main_window.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
+#include "views/panes.h"
 #include "foundation/ui_globals.h"
 #include "views/view_state.h"
 
@@ -144,7 +145,7 @@ void UiRebuildFonts() {
                          PvUnitsCheck, PvToggleBtn, PvIntro, PvPluginList, SearchLabel, SearchEdit, SearchStatus})
         SetFont(control, font);
     SetFont(DetailBox, TabIsInventory ? fixedFont : font);
-    UiSetDetailMargins();
+    SetDetailMargins();
     LOGFONTW semibold = base, heading = base, subheading = base;
     semibold.lfWeight = 600;
     heading.lfHeight = MulDiv(base.lfHeight, 3, 2);

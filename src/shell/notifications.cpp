@@ -54,7 +54,7 @@ const PlugEntry* EntryOf(int id) {
 }
 
 void StatusBarNow() {
-    if (UpdateStatusBar) UpdateStatusBar();
+    UpdateStatusBar();
 }
 
 LRESULT PluginRowPrePaint(NMLVCUSTOMDRAW* draw) {

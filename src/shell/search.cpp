@@ -32,7 +32,6 @@ struct SearchHit {
 
 std::vector<SearchHit> SearchHits;  // in row order as last seen
 int SearchCurItem = -1;             // item data of the current hit; -1 none
-std::wstring LastSearchText;
 
 bool FieldCacheLoaded = false;
 bool FieldScanStarted = false;
@@ -162,8 +161,6 @@ void GoToSearchMatch(int index) {
 
 }  // namespace
 
-const std::wstring& SearchText() { return LastSearchText; }
-
 void RunSearch() {
     if (!SearchEdit) return;
     std::wstring query = StrLower(EditText());
@@ -171,8 +168,7 @@ void RunSearch() {
     SearchCurItem = -1;
     SearchPaint.currentItem = -1;
     HWND list = UiCurrentList();
-    if (query != LastSearchText) {
-        LastSearchText = query;
+    if (query != SearchPaint.text) {
         SearchPaint.text = query;
         if (list) InvalidateRect(list, nullptr, FALSE);
         HighlightDetailMatches();
@@ -218,8 +214,8 @@ void SearchAfterFill() {
     SearchHits.clear();
     SearchPaint.currentItem = -1;
     HWND list = UiCurrentList();
-    if (!LastSearchText.empty() && list && !EditText().empty()) {
-        FindHits(list, LastSearchText);
+    if (!SearchPaint.text.empty() && list && !EditText().empty()) {
+        FindHits(list, SearchPaint.text);
         int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
         SearchCurItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
     }

@@ -14,8 +14,6 @@ extern FieldCache FieldNameCache;
 
 // Searches the current list with the text of the search edit.
 void RunSearch();
-// The trimmed, lower-cased text of the last search.
-const std::wstring& SearchText();
 // Next (+1) or previous (-1) hit, wrapping at both ends.
 void OnSearchEdit(int step);
 void FocusSearch();

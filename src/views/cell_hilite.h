@@ -9,7 +9,7 @@
 #include <vector>
 
 struct SearchPaintState {
-    std::wstring text;      // lower-cased; empty: nothing is painted
+    std::wstring text;      // the last search, trimmed and lower-cased; empty: nothing is painted
     LPARAM currentItem = -1;  // item data of the current hit's row
 };
 extern SearchPaintState SearchPaint;

@@ -11,6 +11,7 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "views/list_sort.h"
+#include "views/main_controls.h"
 
 std::vector<std::wstring> InvRowPaths;
 std::vector<std::wstring> InvRowNames;
@@ -96,4 +97,11 @@ void FillInventoryList(HWND list) {
     ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+PlugRef InventoryRowRef(int row) {
+    if (row < 0 && InventoryList) row = ListView_GetNextItem(InventoryList, -1, LVNI_SELECTED);
+    int id = ListViewItemData(InventoryList, row);
+    if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
+    return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
 }

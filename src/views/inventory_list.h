@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analyses/inventory.h"
+#include "editing/launch.h"
 
 enum InvRowMark : int32_t { InvMarkNone = 0, InvMarkNew = 1, InvMarkRemoved = 2 };
 
@@ -32,3 +33,5 @@ std::wstring InventoryStatus(bool probing);
 // Loads the inventory when needed and refills the list and the row vectors;
 // each row's item data is its row number.
 void FillInventoryList(HWND list);
+// The plugin of an inventory-list row (-1: the first selected); empty for none.
+PlugRef InventoryRowRef(int row);

@@ -10,11 +10,11 @@
 #include "foundation/ui_globals.h"
 #include "views/cell_tips.h"
 #include "views/drawn_icons.h"
+#include "views/extra_columns.h"
 #include "views/main_controls.h"
 #include "views/window_layout.h"
 
 std::function<void(int)> ListOrderOp;
-std::function<void()> ExtraColumnsChanged;
 
 namespace {
 
@@ -38,7 +38,7 @@ LRESULT ExtraColumnMenu() {
     if (choice) {
         SetExtraCols(ExtraColsAfterChoice(ExtraColIds, choice));
         SaveExtraCols();
-        if (ExtraColumnsChanged) ExtraColumnsChanged();
+        XcolStartWorker(MainWnd);
     }
     return 1;
 }

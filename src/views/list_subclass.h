@@ -14,9 +14,6 @@ constexpr UINT MsgFitPathColumn = WM_APP + 13;
 // Set by the window that owns the pending order; unset, Ctrl+Home/Up/Down/End do nothing.
 extern std::function<void(int op)> ListOrderOp;
 
-// Runs after the user changed the set of extra columns; set by the window.
-extern std::function<void()> ExtraColumnsChanged;
-
 LRESULT CALLBACK ListSubclass(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 // The extra columns after choosing menu item `choice` (99 none, 100 + i toggles row i).
 std::vector<int32_t> ExtraColsAfterChoice(const std::vector<int32_t>& shown, int choice);

@@ -11,7 +11,9 @@
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/workers.h"
+#include "views/page_window.h"
 #include "views/panes.h"
+#include "views/status_text.h"
 
 namespace {
 
@@ -73,12 +75,12 @@ void LvFillCheck() {
     LvFileExt.clear();
     if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_detect").c_str());
     SetDetailText(L"", true);
-    if (LayoutPanes) LayoutPanes();
+    LayoutPagePanes();
     if (!PreviewFile.empty() && !WincmdIniPath.empty()) {
         FileFacts facts = DetFileFacts(PreviewFile);
         LvFileExt = facts.extension;
         LvRows = LvComputeRows(LoadPluginSection(KindLister), facts, TcExeIs32Bit(TcExePath()));
     }
     LvCheckFillList();
-    if (UpdateStatusBar) UpdateStatusBar();
+    UpdateStatusBar();
 }

@@ -6,12 +6,9 @@
 #include <vector>
 
 #include "foundation/themes.h"
+#include "views/cell_hilite.h"
 #include "views/main_colors.h"
 #include "foundation/ui_globals.h"
-
-std::function<void()> LayoutPanes;
-std::function<void()> UpdateStatusBar;
-std::function<std::wstring()> DetailSearchText;
 
 namespace {
 
@@ -92,7 +89,7 @@ void SetDetailText(const std::wstring& text, bool alignLabels) {
     ThemeRichEdit();
     if (redrawOff) Redraw(true);
     InvalidateRect(DetailBox, nullptr, TRUE);
-    if (DetailSearchText && !DetailSearchText().empty()) HighlightDetailMatches();
+    if (!SearchPaint.text.empty()) HighlightDetailMatches();
 }
 
 void HighlightDetailMatches() {
@@ -123,7 +120,7 @@ void HighlightDetailMatches() {
     plainFormat.dwEffects = CFE_AUTOBACKCOLOR;
     plainFormat.crTextColor = ThemeTextColor();
     SendMessageW(DetailBox, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&plainFormat);
-    std::wstring search = DetailSearchText ? DetailSearchText() : L"";
+    std::wstring search = SearchPaint.text;
     std::transform(search.begin(), search.end(), search.begin(), towlower);
     LONG first = -1;
     for (size_t pos = search.empty() ? std::wstring::npos : plain.find(search); pos != std::wstring::npos;
@@ -146,4 +143,10 @@ void HighlightDetailMatches() {
     }
     if (redrawOff) Redraw(true);
     InvalidateRect(DetailBox, nullptr, TRUE);
+}
+
+void SetDetailMargins() {
+    if (!DetailBox || DetailIsRich) return;
+    int margin = UiScale(6);
+    SendMessageW(DetailBox, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
 }

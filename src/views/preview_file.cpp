@@ -13,6 +13,7 @@
 #include "foundation/texts.h"
 #include "views/lister_check_list.h"
 #include "views/main_controls.h"
+#include "views/page_window.h"
 #include "views/panes.h"
 #include "views/tab_fill.h"
 #include "views/view_state.h"
@@ -38,7 +39,7 @@ void SetPreviewMode(int mode) {
     SettingsValues[L"Preview/Mode"] = word;
     UiApplyFonts();
     if (KeyBar) InvalidateRect(KeyBar, nullptr, FALSE);
-    if (TabIsPreview && LayoutPanes) LayoutPanes();
+    if (TabIsPreview) LayoutPagePanes();
 }
 
 void PreviewTabRefresh() {
@@ -78,7 +79,7 @@ void PvPickWithMode(HWND owner, int mode) {
     int old = PreviewMode;
     SetPreviewMode(mode);
     if (PreviewMode != old) {
-        if (LayoutPanes) LayoutPanes();
+        LayoutPagePanes();
         PreviewTabRefresh();
         if (!PreviewFile.empty()) return;
     }

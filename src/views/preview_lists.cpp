@@ -11,8 +11,10 @@
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
 #include "views/main_controls.h"
+#include "views/page_window.h"
 #include "views/panes.h"
 #include "views/preview_layout.h"
+#include "views/status_text.h"
 #include "views/view_state.h"
 
 std::vector<PvRowRef> PvRows;
@@ -71,7 +73,7 @@ void ClearFieldList() {
         ListView_DeleteAllItems(PvFieldList);
         ListView_RemoveAllGroups(PvFieldList);
     }
-    if (TabIsPreview && LayoutPanes) LayoutPanes();
+    if (TabIsPreview) LayoutPagePanes();
 }
 
 // Asks the user through a one-level popup menu; 0 when nothing was chosen.
@@ -277,6 +279,6 @@ void InstallPreviewView() {
     PvView.saveGroupStates = PvSaveGroupStates;
     PvView.showIntro = ShowPreviewIntro;
     PvView.updateStatusBar = [] {
-        if (UpdateStatusBar) UpdateStatusBar();
+        UpdateStatusBar();
     };
 }

@@ -1,7 +1,6 @@
 // The one-line summary of the shown tab in the status bar.
 #pragma once
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,11 +11,6 @@ struct ShownSectionFacts {
     std::vector<std::wstring> leftOverKeys;  // keys beside RedirectSection in wincmd.ini
 };
 extern ShownSectionFacts ShownSection;
-
-// The texts of the special tabs come from their features; unset gives "".
-extern std::function<std::wstring()> InventoryStatusText;
-extern std::function<std::wstring()> FindingsStatusText;
-extern std::function<std::wstring()> PreviewStatusText;  // content mode
 
 struct PlugEntry;
 // The entry's file exists in a folder named for another plugin kind and the user
@@ -34,6 +28,6 @@ std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal);
 // The preview tab's text in Lister mode: the file's extension and the matches.
 std::wstring ListerCheckStatusText();
 // Puts the text of the shown tab into the status bar and refreshes the marks strip.
-void ShowStatusText(int probeDone, int probeTotal);
+void UpdateStatusBar();
 // Joins the pieces with the status bar's separator.
 std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces);

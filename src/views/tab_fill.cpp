@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "analyses/inventory.h"
 #include "analyses/preview_state.h"
 #include "views/preview_file.h"
 #include "editing/pending_ops.h"
@@ -18,6 +19,9 @@
 #include "probe/workers.h"
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
+#include "views/extra_columns.h"
+#include "views/findings_list.h"
+#include "views/inventory_list.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
 #include "views/main_controls.h"
@@ -38,16 +42,11 @@ ListerSettings ShownListerSettings;
 int ProbeDone = 0;
 int ProbeTotal = 0;
 TabFillHooks FillHooks;
-std::function<PlugRef(int row)> InventoryPluginRef;
 
 namespace {
 
 void Run(const std::function<void()>& hook) {
     if (hook) hook();
-}
-
-void StatusBarNow() {
-    if (UpdateStatusBar) UpdateStatusBar();
 }
 
 const char* DetailLabelKey(int tab) {
@@ -65,8 +64,8 @@ void PreparePanes(int tab) {
     if (KeyBar) InvalidateRect(KeyBar, nullptr, FALSE);
     if (DetailLabel) SetWindowTextW(DetailLabel, Tr(DetailLabelKey(tab)).c_str());
     if (DetailBox) SendMessageW(DetailBox, WM_SETFONT, (WPARAM)(tab == 4 ? UiFontFixed : UiFont), TRUE);
-    Run(FillHooks.setDetailMargins);
-    Run(LayoutPanes);
+    SetDetailMargins();
+    LayoutPagePanes();
 }
 
 void ClearPluginTab() {
@@ -127,7 +126,7 @@ void StartProbeJob(int kind) {
         if (TabEntries[i].probeStatus == ProbePending) job->items.push_back({(uint32_t)i, TabEntries[i].expandedPath});
     if (job->items.empty()) {
         delete job;
-        if (FillHooks.updateInventory) FillHooks.updateInventory(kind);
+        UpdateInventory(kind);
         Run(FillHooks.startBackgroundProbe);
         return;
     }
@@ -173,7 +172,7 @@ void FillPluginTab(int kind) {
         if (!TabEntries.empty())
             ListView_SetItemState(PluginList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
-    Run(FillHooks.startExtraColumns);
+    XcolStartWorker(MainWnd);
     StartProbeJob(kind);
 }
 
@@ -212,7 +211,7 @@ static void FillShownTab() {
         ClearPluginTab();
         SetDetailText(L"", true);
         PreviewTabRefresh();
-        StatusBarNow();
+        UpdateStatusBar();
         return;
     }
     ++PvFieldsGen;
@@ -221,17 +220,18 @@ static void FillShownTab() {
         ClearPluginTab();
         ShowDetails(-1);
         if (tab == 5) {
-            Run(FillHooks.fillFindings);
+            FillFindingsList(FindingsList);
         } else {
-            Run(FillHooks.fillInventory);
+            InventoryCheckIni();
+            FillInventoryList(InventoryList);
             ShowChangeLog();
         }
         Run(FillHooks.startBackgroundProbe);
-        StatusBarNow();
+        UpdateStatusBar();
         return;
     }
     FillPluginTab(tab);
-    StatusBarNow();
+    UpdateStatusBar();
 }
 
 // The search looks for its hits again once the new rows stand.
@@ -241,7 +241,7 @@ void FillTab() {
 }
 
 PlugRef SelectedPluginRef(int row) {
-    if (TabIsInventory) return InventoryPluginRef ? InventoryPluginRef(row) : PlugRef{};
+    if (TabIsInventory) return InventoryRowRef(row);
     if (!PluginList) return {};
     if (row < 0) row = (int)SendMessageW(PluginList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
     int id = ListViewItemData(PluginList, row);

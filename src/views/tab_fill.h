@@ -30,12 +30,7 @@ extern int ProbeTotal;
 // What the fill hands to features beyond the views; unset entries are skipped.
 struct TabFillHooks {
     std::function<void()> resetSearch;          // after the rows stand: finds the hits again, refreshes the search status
-    std::function<void()> fillFindings;
-    std::function<void()> fillInventory;        // checks the INI and fills the inventory list
     std::function<void()> startBackgroundProbe;
-    std::function<void(int kind)> updateInventory;
-    std::function<void()> startExtraColumns;
-    std::function<void()> setDetailMargins;
 };
 extern TabFillHooks FillHooks;
 
@@ -43,9 +38,8 @@ extern TabFillHooks FillHooks;
 void FillTab();
 
 // The plugin of a plugin-list row (-1: the first selected); empty with index -1 for a
-// kept row or none. On the inventory tab the inventory list's rows, through the hook.
+// kept row or none. On the inventory tab the inventory list's rows.
 PlugRef SelectedPluginRef(int row);
-extern std::function<PlugRef(int row)> InventoryPluginRef;
 
 // The entries in a pending custom order: each number takes the first entry of
 // that number not taken yet; numbers without entry are skipped, the rest follow.

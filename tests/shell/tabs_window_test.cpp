@@ -11,6 +11,8 @@
 #include "shell/commands.h"
 #include "shell/editing_hooks.h"
 #include "shell/main_layout.h"
+#include "views/cell_hilite.h"
+#include "views/status_text.h"
 #include "views/extra_columns.h"
 #include "views/window_layout.h"
 
@@ -78,7 +80,7 @@ TEST_SUITE("window") {
         CHECK(ListViewCellText(PluginList, 3, 1) == L"pair *");
 
         // A bar followed by a letter gets a hidden break hint; a search across it still finds its text.
-        DetailSearchText = [] { return std::wstring(L"\"|ext"); };
+        SearchPaint.text = L"\"|ext";
         SetDetailText(L"INI:\tEXT=\"A\"|EXT=\"B\"", true);
         wchar_t shown[64] = {};
         GetWindowTextW(DetailBox, shown, 64);
@@ -86,7 +88,7 @@ TEST_SUITE("window") {
         DWORD from = 0, to = 0;
         SendMessageW(DetailBox, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
         CHECK(from == 11);
-        DetailSearchText = nullptr;
+        SearchPaint.text.clear();
 
         w.Show(2);
         CHECK(Rows(PluginList, {1, 3}) == L"packer|\u2260\n");

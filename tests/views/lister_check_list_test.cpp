@@ -6,7 +6,7 @@
 #include "analyses/preview_state.h"
 #include "probe/workers.h"
 #include "views/lister_check_list.h"
-#include "views/panes.h"
+#include "views/main_controls.h"
 
 namespace {
 
@@ -26,6 +26,12 @@ LRESULT CALLBACK RecordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcW(ListProc, w, msg, wp, lp);
 }
 
+int StatusUpdates = 0;
+LRESULT CALLBACK CountStatusTexts(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == SB_SETTEXTW) ++StatusUpdates;
+    return DefSubclassProc(w, msg, wp, lp);
+}
+
 }  // namespace
 
 TEST_SUITE("listview") {
@@ -38,8 +44,9 @@ TEST_SUITE("listview") {
         LVCOLUMNW column{};
         for (int c = 0; c < 4; ++c) ListView_InsertColumn(list, c, &column);
         ListProc = (WNDPROC)SetWindowLongPtrW(list, GWLP_WNDPROC, (LONG_PTR)RecordingProc);
-        int statusUpdates = 0;
-        UpdateStatusBar = [&] { ++statusUpdates; };
+        StatusBar = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 800, 20, frame, nullptr, nullptr, nullptr);
+        SetWindowSubclass(StatusBar, CountStatusTexts, 1, 0);
+        StatusUpdates = 0;
         uint32_t generation = PvFieldsGen;
 
         PreviewFile = s.File(L"a.txt", kTextHead);
@@ -79,8 +86,8 @@ TEST_SUITE("listview") {
         CHECK(Told == L"clear\n1 TC decides first +\n3 Only with key 4 (2) +\n4 Does not match (6) +\n144434434");
         PreviewFile.clear();
         LvFillCheck();
-        CHECK((LvRows.empty() && ListView_GetItemCount(list) == 0 && statusUpdates == 3));
-        UpdateStatusBar = nullptr;
+        CHECK((LvRows.empty() && ListView_GetItemCount(list) == 0 && StatusUpdates == 3));
+        StatusBar = nullptr;
         DestroyWindow(frame);
         LvCheckList = nullptr;
     }
