@@ -23,7 +23,7 @@
 #include "shell/preview_events.h"
 #include "shell/saving_hooks.h"
 #include "shell/settings_apply.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/tab_fill.h"
 #include "views/text_popup.h"
 #include "views/view_state.h"
@@ -47,9 +47,9 @@ void RunFeature(HWND window, int id) {
     Say(window, FillVar(Tr("cmd_later"), L"c", CommandCaption(window, id)), MB_ICONINFORMATION);
 }
 
-void Reload() {
+void Reload(MainView& view) {
     ResetPluginCaches();
-    FillTab();
+    FillTab(view);
 }
 
 void OpenChangeLog(HWND window) {
@@ -59,26 +59,27 @@ void OpenChangeLog(HWND window) {
 
 }  // namespace
 
-void ShowPluginInfoOf(const PlugRef& ref) {
+void ShowPluginInfoOf(const MainView& view, const PlugRef& ref) {
     if (!ref.hasPath) return;
     std::wstring text = PluginInfoText(ref.path, ref.expandedPath, ref.file, ShownFieldUsage);
-    UiShowTextPopup(FillVar(Tr("info_title"), L"n", ref.name), text);
+    UiShowTextPopup(view.controls.main, FillVar(Tr("info_title"), L"n", ref.name), text);
 }
 
 namespace {
 
-void ShowPluginInfo() { ShowPluginInfoOf(SelectedPluginRef(-1)); }
+void ShowPluginInfo(MainView& view) { ShowPluginInfoOf(view, SelectedPluginRef(view, -1)); }
 
 // The child controls act only on the notification that is theirs.
-bool ChildControl(HWND window, int id, int code) {
+bool ChildControl(MainView& view, int id, int code) {
+    HWND window = view.controls.main, edit = view.controls.searchEdit;
     bool button = id == IdSearchPrevBtn || id == IdSearchNextBtn || id == IdSearchClearBtn ||
                   id == IdPvPickContentBtn || id == IdPvPickListerBtn || id == IdPvEmptyCheck ||
                   id == IdPvUnitsCheck || id == IdPvToggleBtn;
     if (!button && id != IdSearchEdit) return false;
     if ((button && code != BN_CLICKED) || (id == IdSearchEdit && code != EN_CHANGE)) return true;
-    if (id == IdSearchClearBtn && SearchEdit) {
-        SetWindowTextW(SearchEdit, L"");
-        SetFocus(SearchEdit);
+    if (id == IdSearchClearBtn && edit) {
+        SetWindowTextW(edit, L"");
+        SetFocus(edit);
         return true;
     }
     if (auto it = FeatureCommands.find(id); it != FeatureCommands.end() && it->second) it->second(window);
@@ -98,31 +99,32 @@ std::wstring CommandCaption(HWND window, int id) {
     return caption;
 }
 
-LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+LRESULT OnMainCommand(MainView& view, WPARAM wParam, LPARAM lParam) {
+    HWND window = view.controls.main, plugins = view.controls.pluginList;
     int id = LOWORD(wParam);
-    if (OnPreviewCommand(window, wParam)) return 0;
-    if (ChildControl(window, id, HIWORD(wParam))) return 0;
+    if (OnPreviewCommand(view, wParam)) return 0;
+    if (ChildControl(view, id, HIWORD(wParam))) return 0;
     if (EditingCommand(window, id)) return 0;
     switch (id) {
-    case CmdReload: Reload(); return 0;
+    case CmdReload: Reload(view); return 0;
     case CmdExit: PostMessageW(window, WM_CLOSE, 0, 0); return 0;
     case CmdAbout: ShowAbout(window); return 0;
-    case CmdLegend: ShowHelp(window, L"e00_zeichen", true); return 0;
+    case CmdLegend: ShowHelp(view, L"e00_zeichen", true); return 0;
     case CmdOpenLog: OpenChangeLog(window); return 0;
-    case CmdPluginInfo: ShowPluginInfo(); return 0;
+    case CmdPluginInfo: ShowPluginInfo(view); return 0;
     case CmdSave: SaveCommand(window); return 0;
     case CmdDiscard: DiscardCommand(window); return 0;
-    case CmdHelp: ShowHelp(window, HelpPageForCurrentTab(), false); return 0;
+    case CmdHelp: ShowHelp(view, HelpPageForCurrentTab(view), false); return 0;
     case CmdInstall: InstallWhenFree(window, L""); return 0;
-    case CmdSettings: RunSettingsSheet(); return 0;
+    case CmdSettings: RunSettingsSheet(view); return 0;
     // Edit and delete act on the findings tab and the plugin tabs only.
     case CmdEdit:
     case CmdDelete:
         if (!TabIsInventory && !TabIsPreview) RunFeature(window, id);
         return 0;
     case CmdUninstall:
-        if (OnPluginTab() && PluginList) {
-            int row = ListViewItemData(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED));
+        if (OnPluginTab() && plugins) {
+            int row = ListViewItemData(plugins, ListView_GetNextItem(plugins, -1, LVNI_SELECTED));
             if (row >= 0 && row < KeptIdBase) Uninstall(window, row);
         }
         return 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "editing/launch.h"
+#include "views/main_view.h"
 
 enum MainCmd : int {
     CmdOpenIni = 200, CmdReload = 201, CmdExit = 202, CmdAbout = 203, CmdLegend = 204, CmdOpenLog = 205,
@@ -23,9 +24,9 @@ enum MainCmd : int {
 extern std::map<int, std::function<void(HWND window)>> FeatureCommands;
 
 // The plugin information in a text window; nothing for a reference without a path.
-void ShowPluginInfoOf(const PlugRef& ref);
+void ShowPluginInfoOf(const MainView& view, const PlugRef& ref);
 
 // WM_COMMAND of the main window; the result of the message.
-LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainCommand(MainView& view, WPARAM wParam, LPARAM lParam);
 // The menu text of a command without the accelerator and the '&'.
 std::wstring CommandCaption(HWND window, int id);

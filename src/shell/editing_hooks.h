@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
-// Called once at start-up, beside ConnectSaving.
-void ConnectEditing();
+#include "views/main_view.h"
+
+// Called when the main window is created.
+void ConnectEditing(MainView& view);
 // File › Open, Restore last backup and Clean up; false for another command.
 bool EditingCommand(HWND window, int id);

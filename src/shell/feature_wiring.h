@@ -1,6 +1,6 @@
 // Hands the features that exist (saving, marking, kept rows, the findings and the
-// inventory) to the window's hooks. Called once the window's children exist.
+// inventory) to the window's hooks. Called when the window is created.
 #pragma once
-#include <windows.h>
+#include "views/main_view.h"
 
-void WireFeatures(HWND window);
+void WireFeatures(MainView& view);

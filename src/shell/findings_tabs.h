@@ -3,8 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include "views/main_view.h"
+
 // Hands the two tabs' handlers to the window's list and inventory hooks.
-void WireFindingsAndInventory();
+void WireFindingsAndInventory(MainView& view);
 // Selects the finding's entry on its tab (a plugin file on disk opens its folder in
 // TC instead); the index of that entry in TabEntries, or -1.
-int JumpToFinding(int index);
+int JumpToFinding(MainView& view, int index);

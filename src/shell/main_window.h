@@ -3,10 +3,15 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+#include <deque>
 #include <string>
 
+#include "probe/background_probe.h"
 #include "probe/workers.h"
 #include "views/list_subclass.h"  // MsgFitPathColumn
+#include "views/main_view.h"
+#include "views/view_host.h"
 
 constexpr UINT MsgRefresh = WM_APP + 3;
 constexpr UINT MsgStart = WM_APP + 9;
@@ -18,12 +23,9 @@ extern std::wstring StartPreviewFile;
 extern std::wstring StartListerFile;
 extern std::wstring StartInstallPath;
 
-// Starts the background probe as the shown tab asks.
-void StartBackgroundProbeFor(HWND window);
-
 // The main window: the one object that owns what the window shows and takes
 // the workers' results. It lives as long as the message loop runs.
-class MainWindow {
+class MainWindow : public IViewHost {
 public:
     MainWindow() = default;
     MainWindow(const MainWindow&) = delete;
@@ -31,13 +33,42 @@ public:
 
     // Makes the window of class "KestrovaneMainWnd" (registered with MainWndProc).
     HWND Create(int width, int height, HMENU menu);
-    HWND Hwnd() const { return window_; }
+    HWND Hwnd() const { return view_.controls.main; }
+    MainView& View() { return view_; }
+
+    void SearchAfterFill() override;
+    void StartBackgroundProbe() override;
+    void MoveSelectedEntries(int op) override;
 
 private:
     friend LRESULT CALLBACK MainWndProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnCreate();
+    void OnStart();
+    bool OnClose();
+    void OnIniCheck();
+    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
+    void ApplyForwards();
+    BackgroundProbeHost ProbeHost() const;
+    void OnProbeResult(const ProbeMsg& msg);
+    void OnBackgroundDone(WPARAM generation, LPARAM job);
+    void OnRefresh();
+    void TrackDetailSplitter(int y);
+    void EndDetailDrag(bool keep);
+    bool SetSplitterCursor();
 
-    HWND window_ = nullptr;
+    // A file sent by a second copy, waiting until no dialog, menu or save runs.
+    struct ForwardRequest {
+        uint32_t tag;
+        std::wstring path;
+    };
+
+    MainView view_{*this};
+    std::deque<ForwardRequest> pendingForwards_;
+    bool splitterDragging_ = false;
+    int32_t splitterTrackHeight_ = 0;
+    bool iniCheckBusy_ = false;
+    bool inMenuLoop_ = false;
 };
 
 // The class procedure: hands each message to the MainWindow given at creation.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "views/main_view.h"
 #include "views/tab_fill.h"
 
 // What the lists hand to the features that act on entries and rows (editing, the
@@ -29,5 +30,5 @@ extern ListActionHooks ListActions;
 // The plugin-list selection came from a finding: Backspace goes back to the findings.
 extern uint8_t CameFromFinding;
 
-LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam);
-LRESULT OnMainContextMenu(HWND window, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainContextMenu(MainView& view, WPARAM wParam, LPARAM lParam);

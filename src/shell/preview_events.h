@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "views/main_view.h"
+
 // Each returns true when the message was the preview's and is handled.
-bool OnPreviewCommand(HWND window, WPARAM wParam);
-bool OnPreviewNotify(const NMHDR* header, LRESULT& result);
-bool OnPreviewContextMenu(HWND window, HWND from, LPARAM menuPos);
+bool OnPreviewCommand(MainView& view, WPARAM wParam);
+bool OnPreviewNotify(MainView& view, const NMHDR* header, LRESULT& result);
+bool OnPreviewContextMenu(const MainView& view, HWND from, LPARAM menuPos);

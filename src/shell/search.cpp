@@ -14,10 +14,9 @@
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/child_settings.h"
-#include "shell/main_children.h"
 #include "foundation/list_view.h"
 #include "views/cell_hilite.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/panes.h"
 #include "views/view_state.h"
 
@@ -41,14 +40,15 @@ int FieldScanTotal = 0;
 constexpr int ContentTab = 1;
 const wchar_t* const Dot = L"  \u00b7  ";
 
-bool OnContentTab() {
-    return TabCtl && !TabIsPreview && !TabIsFindings && !TabIsInventory && TabCtrl_GetCurSel(TabCtl) == ContentTab;
+bool OnContentTab(const MainView& view) {
+    HWND tabs = view.controls.tabCtl;
+    return tabs && !TabIsPreview && !TabIsFindings && !TabIsInventory && TabCtrl_GetCurSel(tabs) == ContentTab;
 }
 
-std::wstring EditText() {
-    if (!SearchEdit) return L"";
+std::wstring EditText(const MainView& view) {
+    if (!view.controls.searchEdit) return L"";
     wchar_t text[512] = {};
-    GetWindowTextW(SearchEdit, text, 512);
+    GetWindowTextW(view.controls.searchEdit, text, 512);
     return StrTrim(text);
 }
 
@@ -96,13 +96,13 @@ bool EntryHit(int item, const std::wstring& query, std::wstring& note) {
     return true;
 }
 
-void FindHits(HWND list, const std::wstring& query) {
+void FindHits(const MainView& view, HWND list, const std::wstring& query) {
     SearchHits.clear();
     int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
         int item = ListViewItemData(list, row);
         std::wstring note;
-        if (CellsContain(list, row, query) || (list == PluginList && EntryHit(item, query, note)))
+        if (CellsContain(list, row, query) || (list == view.controls.pluginList && EntryHit(item, query, note)))
             SearchHits.push_back({item, note});
     }
 }
@@ -140,94 +140,96 @@ void ExpandPreviewGroup(HWND list, int row) {
     SendMessageW(list, LVM_SETGROUPINFO, item.iGroupId, (LPARAM)&group);
 }
 
-void GoToSearchMatch(int index) {
-    HWND list = UiCurrentList();
+void GoToSearchMatch(MainView& view, int index) {
+    HWND list = UiCurrentList(view);
     std::vector<int> rows = list ? HitRows(list) : std::vector<int>{};
     if (index < 0 || index >= (int)rows.size()) {
-        UpdateSearchStatus();
+        UpdateSearchStatus(view);
         return;
     }
     SearchCurItem = SearchHits[(size_t)index].item;
     SearchPaint.currentItem = SearchCurItem;
     int row = rows[(size_t)index];
-    if (list == PvFieldList) ExpandPreviewGroup(list, row);
+    if (list == view.controls.pvFieldList) ExpandPreviewGroup(list, row);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(list, row, FALSE);
     InvalidateRect(list, nullptr, FALSE);
-    HighlightDetailMatches();
-    UpdateSearchStatus();
+    HighlightDetailMatches(view);
+    UpdateSearchStatus(view);
 }
 
 }  // namespace
 
-void RunSearch() {
-    if (!SearchEdit) return;
-    std::wstring query = StrLower(EditText());
+void RunSearch(MainView& view) {
+    if (!view.controls.searchEdit) return;
+    std::wstring query = StrLower(EditText(view));
     SearchHits.clear();
     SearchCurItem = -1;
     SearchPaint.currentItem = -1;
-    HWND list = UiCurrentList();
+    HWND list = UiCurrentList(view);
     if (query != SearchPaint.text) {
         SearchPaint.text = query;
         if (list) InvalidateRect(list, nullptr, FALSE);
-        HighlightDetailMatches();
+        HighlightDetailMatches(view);
     }
     if (query.empty() || !list) {
-        UpdateSearchStatus();
+        UpdateSearchStatus(view);
         return;
     }
-    if (OnContentTab()) StartFieldScan();
+    if (OnContentTab(view)) StartFieldScan(view);
     int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-    FindHits(list, query);
+    FindHits(view, list, query);
     std::vector<int> rows = HitRows(list);
     if (rows.empty()) {
-        UpdateSearchStatus();
+        UpdateSearchStatus(view);
         return;
     }
-    GoToSearchMatch((int)FirstHitFrom(rows, std::max(focused, 0)));
+    GoToSearchMatch(view, (int)FirstHitFrom(rows, std::max(focused, 0)));
 }
 
-void OnSearchEdit(int step) {
-    if (EditText().empty()) {
-        FocusSearch();
+void OnSearchEdit(MainView& view, int step) {
+    if (EditText(view).empty()) {
+        FocusSearch(view);
         return;
     }
-    HWND list = UiCurrentList();
+    HWND list = UiCurrentList(view);
     if (list) HitRows(list);
     if (SearchHits.empty()) {
-        RunSearch();
+        RunSearch(view);
         return;
     }
-    GoToSearchMatch(StepHit(CurrentIndex(), step, (int)SearchHits.size()));
+    GoToSearchMatch(view, StepHit(CurrentIndex(), step, (int)SearchHits.size()));
 }
 
-void FocusSearch() {
-    if (!SearchEdit) return;
-    if (OnContentTab()) StartFieldScan();
-    SetFocus(SearchEdit);
-    SendMessageW(SearchEdit, EM_SETSEL, 0, -1);
-    UpdateSearchStatus();
+void FocusSearch(MainView& view) {
+    HWND edit = view.controls.searchEdit;
+    if (!edit) return;
+    if (OnContentTab(view)) StartFieldScan(view);
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    UpdateSearchStatus(view);
 }
 
-void SearchAfterFill() {
+void SearchAfterFill(MainView& view) {
     SearchHits.clear();
     SearchPaint.currentItem = -1;
-    HWND list = UiCurrentList();
-    if (!SearchPaint.text.empty() && list && !EditText().empty()) {
-        FindHits(list, SearchPaint.text);
+    HWND list = UiCurrentList(view);
+    if (!SearchPaint.text.empty() && list && !EditText(view).empty()) {
+        FindHits(view, list, SearchPaint.text);
         int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
         SearchCurItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
     }
-    if (SearchReady && OnContentTab()) StartFieldScan();
-    if (SearchReady) UpdateSearchStatus();
+    bool ready = view.controls.searchReady;
+    if (ready && OnContentTab(view)) StartFieldScan(view);
+    if (ready) UpdateSearchStatus(view);
 }
 
-void UpdateSearchStatus() {
-    if (!SearchStatus) return;
+void UpdateSearchStatus(MainView& view) {
+    if (!view.controls.searchStatus) return;
     std::wstring status;
-    if (!EditText().empty()) {
-        HWND list = UiCurrentList();
+    if (!EditText(view).empty()) {
+        HWND list = UiCurrentList(view);
         if (list) HitRows(list);
         int current = CurrentIndex();
         if (SearchHits.empty()) {
@@ -239,16 +241,17 @@ void UpdateSearchStatus() {
                 status += Dot + SearchHits[(size_t)current].note;
         }
     }
-    if (OnContentTab() && FieldScanDone < FieldScanTotal) {
+    if (OnContentTab(view) && FieldScanDone < FieldScanTotal) {
         if (!status.empty()) status += Dot;
         status += FillVar(FillVar(Tr("srch_fieldsbusy"), L"i", std::to_wstring(FieldScanDone)), L"n",
                           std::to_wstring(FieldScanTotal));
     }
     if (status.empty()) status = Tr("srch_hint");
-    SetWindowTextW(SearchStatus, status.c_str());
+    SetWindowTextW(view.controls.searchStatus, status.c_str());
 }
 
-LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    MainView& view = *reinterpret_cast<MainView*>(data);
     switch (msg) {
     case WM_GETDLGCODE:
         if (auto* key = (const MSG*)lParam; key && key->message == WM_KEYDOWN &&
@@ -257,11 +260,11 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
-            OnSearchEdit(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+            OnSearchEdit(view, GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
             return 0;
         }
         if (wParam == VK_ESCAPE) {
-            if (HWND list = UiCurrentList()) SetFocus(list);
+            if (HWND list = UiCurrentList(view)) SetFocus(list);
             return 0;
         }
         break;
@@ -270,7 +273,7 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        if (HWND list = UiCurrentList()) InvalidateRect(list, nullptr, FALSE);
+        if (HWND list = UiCurrentList(view)) InvalidateRect(list, nullptr, FALSE);
         break;
     }
     return DefSubclassProc(edit, msg, wParam, lParam);
@@ -285,12 +288,12 @@ void LoadFieldsCache() {
     }
 }
 
-void StartFieldScan() {
+void StartFieldScan(const MainView& view) {
     if (FieldScanStarted || WincmdIniPath.empty()) return;
     FieldScanStarted = true;
     LoadFieldsCache();
     auto job = std::make_unique<FieldScanJob>();
-    job->window = GetAncestor(SearchEdit ? SearchEdit : TabCtl, GA_ROOT);
+    job->window = view.controls.main;
     job->settings = CurrentChildSettings();
     for (const PlugEntry& entry : LoadPluginSection(KindContent).entries) {
         if (!entry.fileExists) continue;
@@ -311,17 +314,16 @@ void StartFieldScan() {
     CloseHandle(thread);
 }
 
-void OnFieldsResult(FieldListMsg* record) {
-    std::unique_ptr<FieldListMsg> owned(record);
+void OnFieldsResult(MainView& view, FieldListMsg& result) {
     ++FieldScanDone;
-    if (owned->ok) {
-        FieldCacheEntry entry{owned->third, std::move(owned->names)};
+    if (result.ok) {
+        FieldCacheEntry entry{result.third, std::move(result.names)};
         IniEnsureUtf16(FieldsIniPath());
-        WritePrivateProfileStringW(L"Fields", owned->first.c_str(), FieldCacheValue(entry).c_str(),
+        WritePrivateProfileStringW(L"Fields", result.first.c_str(), FieldCacheValue(entry).c_str(),
                                    FieldsIniPath().c_str());
-        FieldNameCache[owned->first] = std::move(entry);
+        FieldNameCache[result.first] = std::move(entry);
     }
-    if (!SearchReady) return;
-    if (FieldScanDone >= FieldScanTotal) RunSearch();
-    else UpdateSearchStatus();
+    if (!view.controls.searchReady) return;
+    if (FieldScanDone >= FieldScanTotal) RunSearch(view);
+    else UpdateSearchStatus(view);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "views/main_view.h"
+
 // Item data of the row whose details are shown; -1 for none.
 extern int DetailRowShown;
 // Set while ShowDetails rebuilds the checklist: its check-box notifications are not the user's.
@@ -17,9 +19,9 @@ extern std::wstring StatusNote;
 // KeptEntries index); "" for anything else. Rows are "label TAB value", CR LF apart.
 std::wstring DetailText(int item);
 // Fills the pane and the extension checklist for the item; -1 clears both.
-void ShowDetails(int item);
+void ShowDetails(MainView& view, int item);
 // The end of the change log (its last 256 KiB, from the first whole line).
 std::wstring ChangeLogTail(const std::wstring& path);
-void ShowChangeLog();
+void ShowChangeLog(MainView& view);
 // TabEntries indexes of the selected plugin-list rows, ascending.
-std::vector<size_t> SelectedRowIndexes();
+std::vector<size_t> SelectedRowIndexes(const MainView& view);

@@ -170,9 +170,9 @@ HIMAGELIST BuildTabIcons(int size) {
     return images;
 }
 
-void DrawTabIcons() {
+void DrawTabIcons(HWND tabs) {
     HIMAGELIST images = BuildTabIcons(UiScale(16));
-    if (TabCtl) SendMessageW(TabCtl, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    if (tabs) SendMessageW(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
     if (TabImageList) ImageList_Destroy(TabImageList);
     TabImageList = images;
 }
@@ -358,7 +358,8 @@ void DrawGroupHeader(NMLVCUSTOMDRAW* draw) {
         RECT line{ruleLeft, y, ruleRight, y + 1};
         FillRect(dc, &line, rule.Get());
     }
-    if (list == PvFieldList) {
+    // Only the preview's field list opens and closes its groups.
+    if (GetDlgCtrlID(list) == IdPvFieldList) {
         RECT mark{r.right - UiScale(22), r.top, r.right - UiScale(6), r.bottom};
         const wchar_t* glyph = (group.state & LVGS_COLLAPSED) ? L"\u25B8" : L"\u25BE";
         DrawTextW(dc, glyph, 1, &mark, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);

@@ -11,7 +11,6 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "views/list_sort.h"
-#include "views/main_controls.h"
 
 std::vector<std::wstring> InvRowPaths;
 std::vector<std::wstring> InvRowNames;
@@ -69,7 +68,8 @@ std::wstring InventoryStatus(bool probing) {
     return text + kStatusSeparator + InventoryIniPath();
 }
 
-void FillInventoryList(HWND list) {
+void FillInventoryList(MainView& view) {
+    HWND list = view.controls.inventoryList;
     std::vector<const InvRecord*> rows = InventoryRows();
     InvRowPaths.clear();
     InvRowNames.clear();
@@ -99,9 +99,10 @@ void FillInventoryList(HWND list) {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-PlugRef InventoryRowRef(int row) {
-    if (row < 0 && InventoryList) row = ListView_GetNextItem(InventoryList, -1, LVNI_SELECTED);
-    int id = ListViewItemData(InventoryList, row);
+PlugRef InventoryRowRef(const MainView& view, int row) {
+    HWND list = view.controls.inventoryList;
+    if (row < 0 && list) row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    int id = ListViewItemData(list, row);
     if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
     return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
 }

@@ -9,6 +9,7 @@
 
 #include "analyses/inventory.h"
 #include "editing/launch.h"
+#include "views/main_view.h"
 
 enum InvRowMark : int32_t { InvMarkNone = 0, InvMarkNew = 1, InvMarkRemoved = 2 };
 
@@ -32,6 +33,6 @@ std::wstring InventoryStatus(bool probing);
 
 // Loads the inventory when needed and refills the list and the row vectors;
 // each row's item data is its row number.
-void FillInventoryList(HWND list);
+void FillInventoryList(MainView& view);
 // The plugin of an inventory-list row (-1: the first selected); empty for none.
-PlugRef InventoryRowRef(int row);
+PlugRef InventoryRowRef(const MainView& view, int row);

@@ -17,8 +17,6 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "foundation/list_view.h"
-#include "views/main_controls.h"
-#include "views/panes.h"
 #include "views/preview_layout.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
@@ -90,10 +88,10 @@ HBRUSH HalftoneBrush() {
     return brush;
 }
 
-void ApplyRatio(double ratio) {
+void ApplyRatio(MainView& view, double ratio) {
     ShownRatio() = ratio;
     SavePreviewSplit();
-    LayoutPagePanes();
+    LayoutPagePanes(view);
 }
 
 void TrackDrag(HWND page, int mouseX) {
@@ -164,12 +162,12 @@ LRESULT ColorControl(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
 }
 
-bool SetPageCursor(HWND page, WPARAM wParam, LPARAM lParam) {
+bool SetPageCursor(const MainView& view, HWND page, WPARAM wParam, LPARAM lParam) {
     if (reinterpret_cast<HWND>(wParam) == page) {
         POINT pt{};
         GetCursorPos(&pt);
         ScreenToClient(page, &pt);
-        if (Drag.active || UiOnDetailSplitter(pt.x, pt.y)) {
+        if (Drag.active || UiOnDetailSplitter(view, pt.x, pt.y)) {
             SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
             return true;
         }
@@ -190,10 +188,10 @@ int UiDetailSplitX(int clientWidth) {
     return SplitXForRatio(clientWidth, TabIsPreview ? PreviewSplitRatio : SplitRatio, TabIsPreview != 0);
 }
 
-bool UiOnDetailSplitter(int x, int y) {
-    if (TabIsInventory || TabIsFindings || !PageWnd) return false;
+bool UiOnDetailSplitter(const MainView& view, int x, int y) {
+    if (TabIsInventory || TabIsFindings || !view.controls.pageWnd) return false;
     if (TabIsPreview && (PreviewMode == 1 || PreviewFile.empty() || (y >= 0 && y < PvAreaTop))) return false;
-    int left = UiScale3() + UiDetailSplitX(ClientWidth(PageWnd));
+    int left = UiScale3() + UiDetailSplitX(ClientWidth(view.controls.pageWnd));
     return left <= x && x < left + UiScale(SplitterWidth);
 }
 
@@ -218,12 +216,12 @@ void UiSplitterErase() {
     Bar.drawn = false;
 }
 
-void UpdateMarksStrip() {
-    if (!MarksStrip) return;
+void UpdateMarksStrip(MainView& view) {
+    if (!view.controls.marksStrip) return;
     int32_t marks = TabMarks();
     if (marks == MarksShown) return;
     MarksShown = marks;
-    InvalidateRect(MarksStrip, nullptr, TRUE);
+    InvalidateRect(view.controls.marksStrip, nullptr, TRUE);
 }
 
 int32_t TabMarks() {
@@ -246,14 +244,15 @@ int32_t TabMarks() {
     return marks;
 }
 
-void FitPathColumn() {
-    if (!PluginList || !IsWindowVisible(PluginList)) return;
-    int width = std::max(ListView_GetColumnWidth(PluginList, PathColumn) - UiScale(12), 10);
-    HDC dc = GetDC(PluginList);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(PluginList, WM_GETFONT, 0, 0)));
-    int rows = ListView_GetItemCount(PluginList);
+void FitPathColumn(MainView& view) {
+    HWND list = view.controls.pluginList;
+    if (!list || !IsWindowVisible(list)) return;
+    int width = std::max(ListView_GetColumnWidth(list, PathColumn) - UiScale(12), 10);
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
-        std::wstring full = SelectedRowPath(row);
+        std::wstring full = SelectedRowPath(list, row);
         if (full.empty()) continue;
         std::vector<wchar_t> fitted(full.begin(), full.end());
         fitted.resize(full.size() + 9, L'\0');  // the ellipsis may lengthen the text
@@ -261,11 +260,11 @@ void FitPathColumn() {
         DrawTextW(dc, fitted.data(), -1, &box,
                   DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
         wchar_t current[1024] = {};
-        ListView_GetItemText(PluginList, row, PathColumn, current, 1024);
-        if (wcscmp(current, fitted.data()) != 0) ListView_SetItemText(PluginList, row, PathColumn, fitted.data());
+        ListView_GetItemText(list, row, PathColumn, current, 1024);
+        if (wcscmp(current, fitted.data()) != 0) ListView_SetItemText(list, row, PathColumn, fitted.data());
     }
     SelectObject(dc, old);
-    ReleaseDC(PluginList, dc);
+    ReleaseDC(list, dc);
 }
 
 void UiGridCell(RECT& cell, const RECT& rect, int i, int n) {
@@ -276,57 +275,60 @@ void UiGridCell(RECT& cell, const RECT& rect, int i, int n) {
     cell.right = i == n - 1 ? rect.right : cell.left + width;
 }
 
-void LayoutPagePanes() {
-    if (!PageWnd) return;
+void LayoutPagePanes(MainView& view) {
+    const MainControls& c = view.controls;
+    if (!c.pageWnd) return;
     RECT rc{};
-    GetClientRect(PageWnd, &rc);
+    GetClientRect(c.pageWnd, &rc);
     int m = UiScale3(), s = UiScale(SplitterWidth), strip = UiScale(StripHeight);
     int width = rc.right, height = rc.bottom - 2 * m;
     if (width < UiScale(320) || height < UiScale(40)) return;
     bool plugins = PluginTab();
-    ShowIf(InventoryList, TabIsInventory);
-    ShowIf(FindingsList, TabIsFindings);
-    ShowIf(PluginList, plugins);
-    ShowIf(ExtList, plugins);
-    LayoutMainWindow(rc, m);
+    ShowIf(c.inventoryList, TabIsInventory);
+    ShowIf(c.findingsList, TabIsFindings);
+    ShowIf(c.pluginList, plugins);
+    ShowIf(c.extList, plugins);
+    LayoutMainWindow(view, rc, m);
     if (TabIsPreview) return;
     if (TabIsFindings) {
-        ShowIf(MarksStrip, false);
-        Place(FindingsList, m, m, width - 2 * m, height);
-        ListViewFitLastColumn(FindingsList);
+        ShowIf(c.marksStrip, false);
+        Place(c.findingsList, m, m, width - 2 * m, height);
+        ListViewFitLastColumn(c.findingsList);
     } else if (TabIsInventory) {
-        ShowIf(MarksStrip, true);
-        Place(MarksStrip, m, m + height - strip, width - 2 * m, strip);
-        Place(InventoryList, m, m, width - 2 * m, height - strip);
-        ListViewFitLastColumn(InventoryList);
+        ShowIf(c.marksStrip, true);
+        Place(c.marksStrip, m, m + height - strip, width - 2 * m, strip);
+        Place(c.inventoryList, m, m, width - 2 * m, height - strip);
+        ListViewFitLastColumn(c.inventoryList);
     } else {
         int x = UiDetailSplitX(width);
-        ShowIf(MarksStrip, true);
-        Place(PluginList, m, m, x, height - strip);
-        Place(MarksStrip, m, m + height - strip, x, strip);
-        Place(ExtList, x + m + s, m, width - 2 * m - x - s, height);
-        ListViewFitLastColumn(PluginList);
-        ListViewFitLastColumn(ExtList);
+        ShowIf(c.marksStrip, true);
+        Place(c.pluginList, m, m, x, height - strip);
+        Place(c.marksStrip, m, m + height - strip, x, strip);
+        Place(c.extList, x + m + s, m, width - 2 * m - x - s, height);
+        ListViewFitLastColumn(c.pluginList);
+        ListViewFitLastColumn(c.extList);
     }
-    UpdateMarksStrip();
+    UpdateMarksStrip(view);
     if (!plugins) return;
     if (InSizeMove) {
-        RedrawWindow(PluginList, nullptr, nullptr, RDW_INVALIDATE);
-        RedrawWindow(ExtList, nullptr, nullptr, RDW_INVALIDATE);
+        RedrawWindow(c.pluginList, nullptr, nullptr, RDW_INVALIDATE);
+        RedrawWindow(c.extList, nullptr, nullptr, RDW_INVALIDATE);
         return;
     }
-    FitPathColumn();
-    RedrawWindow(PluginList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-    RedrawWindow(ExtList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    FitPathColumn(view);
+    RedrawWindow(c.pluginList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    RedrawWindow(c.extList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
 namespace {
 
 // The main window draws the rows; the search hits go over what it drew.
-LRESULT ForwardNotify(WPARAM wParam, LPARAM lParam) {
-    LRESULT result = MainWnd ? SendMessageW(MainWnd, WM_NOTIFY, wParam, lParam) : 0;
+LRESULT ForwardNotify(const MainView& view, WPARAM wParam, LPARAM lParam) {
+    HWND main = view.controls.main;
+    LRESULT result = main ? SendMessageW(main, WM_NOTIFY, wParam, lParam) : 0;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (SearchPaint.text.empty() || header->code != NM_CUSTOMDRAW || header->hwndFrom != UiCurrentList()) return result;
+    if (SearchPaint.text.empty() || header->code != NM_CUSTOMDRAW || header->hwndFrom != UiCurrentList(view))
+        return result;
     const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);
     if (draw->dwItemType == LVCDI_GROUP) return result;
     if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && !(result & CDRF_SKIPDEFAULT)) result |= CDRF_NOTIFYPOSTPAINT;
@@ -337,9 +339,15 @@ LRESULT ForwardNotify(WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(page, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* found = reinterpret_cast<MainView*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+    if (!found) return DefWindowProcW(page, msg, wParam, lParam);
+    MainView& view = *found;
     switch (msg) {
     case WM_SIZE:
-        LayoutPagePanes();
+        LayoutPagePanes(view);
         return 0;
     case WM_ERASEBKGND:
         if (CurrentTheme->custom && ThemeBgBrush) {
@@ -350,17 +358,17 @@ LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) 
         }
         break;
     case WM_SETCURSOR:
-        if (SetPageCursor(page, wParam, lParam)) return TRUE;
+        if (SetPageCursor(view, page, wParam, lParam)) return TRUE;
         break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
         return ColorControl(page, msg, wParam, lParam);
     case WM_NOTIFY:
-        return ForwardNotify(wParam, lParam);
+        return ForwardNotify(view, wParam, lParam);
     case WM_COMMAND:
     case WM_CONTEXTMENU:
-        return MainWnd ? SendMessageW(MainWnd, msg, wParam, lParam) : 0;
+        return view.controls.main ? SendMessageW(view.controls.main, msg, wParam, lParam) : 0;
     case WM_DRAWITEM:
         if (wParam == IdMarksStrip) {
             PaintMarksStrip(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -368,7 +376,7 @@ LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) 
         }
         break;
     case WM_LBUTTONDOWN:
-        if (UiOnDetailSplitter(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+        if (UiOnDetailSplitter(view, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
             Drag = {true, ShownRatio()};
             SetCapture(page);
         }
@@ -381,7 +389,7 @@ LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) 
             Drag.active = false;
             UiSplitterErase();
             ReleaseCapture();
-            ApplyRatio(Drag.ratio);
+            ApplyRatio(view, Drag.ratio);
         }
         return 0;
     case WM_CAPTURECHANGED:  // a lost capture cancels the drag
@@ -391,8 +399,8 @@ LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) 
         }
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (UiOnDetailSplitter(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
-            ApplyRatio(TabIsPreview ? 0.25 : 0.45);
+        if (UiOnDetailSplitter(view, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+            ApplyRatio(view, TabIsPreview ? 0.25 : 0.45);
         }
         return 0;
     }

@@ -25,7 +25,6 @@
 #include "views/detail_pane.h"
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
-#include "views/main_controls.h"
 #include "views/page_window.h"
 #include "views/row_status.h"
 #include "views/tab_fill.h"
@@ -187,10 +186,11 @@ std::wstring ListerCheckStatusText() {
     return JoinStatusPieces({text, Tr("lv_note_short")});
 }
 
-void UpdateStatusBar() {
-    UpdateMarksStrip();
-    if (!StatusBar) return;
-    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+void UpdateStatusBar(MainView& view) {
+    UpdateMarksStrip(view);
+    HWND bar = view.controls.statusBar;
+    if (!bar) return;
+    int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
     std::wstring text = ComposeStatusText(tab, ProbeDone, ProbeTotal);
-    SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
+    SendMessageW(bar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
 }

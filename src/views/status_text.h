@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "views/main_view.h"
+
 // What the fill of a plugin tab learnt about its section.
 struct ShownSectionFacts {
     std::wstring iniUsed;                    // the file the section was read from
@@ -28,6 +30,6 @@ std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal);
 // The preview tab's text in Lister mode: the file's extension and the matches.
 std::wstring ListerCheckStatusText();
 // Puts the text of the shown tab into the status bar and refreshes the marks strip.
-void UpdateStatusBar();
+void UpdateStatusBar(MainView& view);
 // Joins the pieces with the status bar's separator.
 std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces);

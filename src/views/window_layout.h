@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "views/main_view.h"
+
 // The detail box's wished height in 96-dpi pixels, 40..1200.
 extern int32_t DetailHeight;
 
@@ -37,10 +39,10 @@ std::optional<SavedPlacement> ParsePlacement(const std::wstring& text);
 // The tab to start on: the setting StartTab, else the stored LastTab.
 int StartTabIndex();
 // Sort states, column widths and extra columns of the lists, as the last run left them.
-void RestoreListLayout();
+void RestoreListLayout(MainView& view);
 
-void SaveWindowLayout(HWND mainWindow);
-void CaptureExtraColWidths();
-void SaveExtraCols();
+void SaveWindowLayout(const MainView& view);
+void CaptureExtraColWidths(const MainView& view);
+void SaveExtraCols(const MainView& view);
 // Replaces the plugin list's extra columns; the sort follows a column that moves.
-void SetExtraCols(std::vector<int32_t> columns);
+void SetExtraCols(MainView& view, std::vector<int32_t> columns);

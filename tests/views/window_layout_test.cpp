@@ -11,10 +11,10 @@
 #include "foundation/list_view.h"
 #include "foundation/ui_globals.h"
 #include "foundation/settings.h"
-#include "views/main_controls.h"
 #include "views/page_window.h"
 #include "views/view_state.h"
 #include "views/window_layout.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -90,11 +90,12 @@ TEST_CASE("the splitter of the page: where it stands on the plugin tabs and the 
 TEST_SUITE("listview") {
 
 TEST_CASE("extra columns of the plugin list: table order, remembered widths, the sort follows its column") {
-    PluginList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 900, 300, nullptr, nullptr,
-                                 nullptr, nullptr);
+    TestView t;
+    HWND PluginList = t.view.controls.pluginList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0,
+                                                                   900, 300, nullptr, nullptr, nullptr, nullptr);
     for (int c = 0; c < 5; ++c) ListViewAddColumn(PluginList, c, L"c" + std::to_wstring(c), 60, LVCFMT_LEFT);
     ExtraColWidthMap = {{L"size", 10}, {L"desc", 200}};
-    SetExtraCols({9, 0});  // size, then desc
+    SetExtraCols(t.view, {9, 0});  // size, then desc
     CHECK(ExtraColIds == std::vector<int32_t>{0, 9});
     CHECK(HeaderText(PluginList, 4) == L"Description");
     CHECK(ListView_GetColumnWidth(PluginList, 4) == UiScale(200));
@@ -102,21 +103,20 @@ TEST_CASE("extra columns of the plugin list: table order, remembered widths, the
     CHECK(PathColumn == 6);
 
     SortStates[PluginList] = {6, 1};  // by path
-    SetExtraCols({9});
+    SetExtraCols(t.view, {9});
     CHECK(PathColumn == 5);
     CHECK(SortStates[PluginList].column == 5);
     SortStates[PluginList] = {4, 0};  // by size
-    SetExtraCols({0, 9});
+    SetExtraCols(t.view, {0, 9});
     CHECK(SortStates[PluginList].column == 5);
-    SetExtraCols({0});
+    SetExtraCols(t.view, {0});
     CHECK(SortStates[PluginList].column == -1);
 
-    SetExtraCols({});
-    SaveExtraCols();
+    SetExtraCols(t.view, {});
+    SaveExtraCols(t.view);
     CHECK(IniGetString(SettingsIniPath(), L"Window", L"ExtraCols").empty());
     CHECK(IniGetString(SettingsIniPath(), L"Window", L"ExtraColWidths") == L"desc:200,size:70");
     DestroyWindow(PluginList);
-    PluginList = nullptr;
     DeleteFileW(SettingsIniPath().c_str());
 }
 
