@@ -26,13 +26,12 @@
 #include "views/main_view.h"
 #include "views/tab_fill.h"
 #include "views/text_popup.h"
-#include "views/view_state.h"
 
 std::map<int, std::function<void(HWND window)>> FeatureCommands;
 
 namespace {
 
-bool OnPluginTab() { return !TabIsInventory && !TabIsFindings && !TabIsPreview; }
+bool OnPluginTab(const MainView& view) { return !view.tabIsInventory && !view.tabIsFindings && !view.tabIsPreview; }
 
 void Say(HWND window, const std::wstring& text, UINT icon) {
     MessageBoxW(window, text.c_str(), L"Kestrovane", MB_OK | icon);
@@ -120,10 +119,10 @@ LRESULT OnMainCommand(MainView& view, WPARAM wParam, LPARAM lParam) {
     // Edit and delete act on the findings tab and the plugin tabs only.
     case CmdEdit:
     case CmdDelete:
-        if (!TabIsInventory && !TabIsPreview) RunFeature(window, id);
+        if (!view.tabIsInventory && !view.tabIsPreview) RunFeature(window, id);
         return 0;
     case CmdUninstall:
-        if (OnPluginTab() && plugins) {
+        if (OnPluginTab(view) && plugins) {
             int row = ListViewItemData(plugins, ListView_GetNextItem(plugins, -1, LVNI_SELECTED));
             if (row >= 0 && row < KeptIdBase) Uninstall(window, row);
         }

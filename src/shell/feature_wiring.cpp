@@ -24,7 +24,6 @@
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -54,14 +53,14 @@ void WireFeatures(MainView& view) {
     ListActions.editEntry = EditEntry;
     ListActions.extRowMenu = [&view](HWND owner, POINT pt, int row) {
         int id = ListViewItemData(view.controls.extList, row);
-        if (id < 0 || (size_t)id >= ExtRows.size() || DetailRowShown < 0) return;
-        const ExtRow& r = ExtRows[(size_t)id];
+        if (id < 0 || (size_t)id >= view.extRows.size() || view.detailRowShown < 0) return;
+        const ExtRow& r = view.extRows[(size_t)id];
         auto claims = ExtClaims.find(r.key);
-        ExtRowMenu(owner, pt, DetailRowShown, r.kind, r.key,
+        ExtRowMenu(owner, pt, view.detailRowShown, r.kind, r.key,
                    claims == ExtClaims.end() ? std::vector<size_t>{} : claims->second);
     };
     FeatureCommands[CmdEdit] = [&view](HWND window) {
-        if (TabIsFindings) FindingEntryAction(window, FindingsListSelection(view), FcEdit);
+        if (view.tabIsFindings) FindingEntryAction(window, FindingsListSelection(view), FcEdit);
         else EditEntry(window, PluginListSelection(view), L"");
     };
     for (int op : {0, 1})
@@ -70,7 +69,7 @@ void WireFeatures(MainView& view) {
             if (tab == 0 || tab == 1) OrderOp(view.controls.pluginList, tab, op);
         };
     FeatureCommands[CmdDelete] = [&view](HWND window) {
-        if (TabIsFindings) FindingEntryAction(window, FindingsListSelection(view), FcDelete);
+        if (view.tabIsFindings) FindingEntryAction(window, FindingsListSelection(view), FcDelete);
         else AskMarkDelete(window, PluginListSelection(view), L"");
     };
     WireSearch(view);

@@ -24,7 +24,6 @@
 #include "views/panes.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -97,7 +96,8 @@ bool InventoryNotify(MainView& view, const NMHDR* header, LRESULT& result) {
     case NM_CUSTOMDRAW: {
         auto* draw = (NMLVCUSTOMDRAW*)header;
         size_t row = (size_t)draw->nmcd.lItemlParam;
-        int mark = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && row < InvRowMarks.size() ? InvRowMarks[row] : 0;
+        bool marked = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && row < view.invRowMarks.size();
+        int mark = marked ? view.invRowMarks[row] : 0;
         result = DrawRow(view, draw, mark == InvMarkRemoved, mark == InvMarkNew);
         return true;
     }
@@ -142,8 +142,8 @@ int JumpToFinding(MainView& view, int index) {
     }
     if (f.tab == KindPacker && !f.display.empty()) SelectExtensionRows(view.controls.extList, f.display);
     SetFocus(list);
-    CameFromFinding = 1;
-    StatusNote = Tr("st_back");
+    view.cameFromFinding = 1;
+    view.statusNote = Tr("st_back");
     UpdateStatusBar(view);
     return entry;
 }
@@ -158,7 +158,7 @@ void WireFindingsAndInventory(MainView& view) {
         return c.inventoryList && header->hwndFrom == c.inventoryList && InventoryNotify(view, header, result);
     };
     InventoryUpdatedHook = [&view] {
-        if (TabIsInventory) {
+        if (view.tabIsInventory) {
             FillInventoryList(view);
             ShowChangeLog(view);
         } else if (view.controls.pluginList) {

@@ -25,7 +25,6 @@
 #include "views/list_subclass.h"
 #include "views/main_view.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
 #include "foundation/labels.h"
 #include "views/window_layout.h"
 
@@ -131,7 +130,7 @@ void RestorePreview(MainView& view) {
     const MainControls& c = view.controls;
     // Window keys are no settings rows: they come from the INI itself.
     std::wstring split = IniGetString(SettingsIniPath(), L"Window", L"PreviewSplit");
-    if (!split.empty()) PreviewSplitRatio = std::min(wcstol(split.c_str(), nullptr, 10) / 1000.0, 0.6);
+    if (!split.empty()) view.previewSplitRatio = std::min(wcstol(split.c_str(), nullptr, 10) / 1000.0, 0.6);
     PreviewFile = IniGetString(SettingsIniPath(), L"Preview", L"LastFile");
     if (!PreviewFile.empty() && !FileExists(PreviewFile)) PreviewFile.clear();
     if (c.pvFileLabel)

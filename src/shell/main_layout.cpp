@@ -108,7 +108,7 @@ void LayoutMainFrame(const MainView& view) {
     }
     const int bottom = DetailAreaBottom(view);
     const int label = UiScale(LabelHeight);
-    int dh = std::max(UiScale(40), std::min(bottom - label - UiScale(160), UiScale(DetailHeight)));
+    int dh = std::max(UiScale(40), std::min(bottom - label - UiScale(160), UiScale(view.detailHeight)));
     int labelTop = bottom - dh - label - UiScale(2);
     int tabH = labelTop - UiScale(6) - m;
     // Too small to hold the tabs: everything but the bars stays where it was.

@@ -44,12 +44,7 @@
 #include "views/row_status.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 #include "views/window_layout.h"
-
-std::wstring StartPreviewFile;
-std::wstring StartListerFile;
-std::wstring StartInstallPath;
 
 namespace {
 
@@ -130,9 +125,9 @@ void MainWindow::OnStart() {
     FillTab(view_);
     DebugLog(L"start: loaded");
     SetCursor(old);
-    if (!StartPreviewFile.empty()) PvSetFile(view_, std::exchange(StartPreviewFile, L""), false);
-    if (!StartListerFile.empty()) PvSetFile(view_, std::exchange(StartListerFile, L""), true);
-    if (!StartInstallPath.empty()) PostMessageW(view_.controls.main, MsgInstall, 0, 0);
+    if (!start_.previewFile.empty()) PvSetFile(view_, std::exchange(start_.previewFile, L""), false);
+    if (!start_.listerFile.empty()) PvSetFile(view_, std::exchange(start_.listerFile, L""), true);
+    if (!start_.installPath.empty()) PostMessageW(view_.controls.main, MsgInstall, 0, 0);
 }
 
 bool MainWindow::OnClose() {
@@ -167,7 +162,7 @@ BackgroundProbeHost MainWindow::ProbeHost() const {
     BackgroundProbeHost host;
     host.window = view_.controls.main;
     host.shownTab = view_.controls.tabCtl ? TabCtrl_GetCurSel(view_.controls.tabCtl) : 0;
-    host.findingsShown = TabIsFindings != 0;
+    host.findingsShown = view_.tabIsFindings != 0;
     host.updateInventory = UpdateInventory;
     return host;
 }
@@ -198,17 +193,17 @@ void MainWindow::OnBackgroundDone(WPARAM generation, LPARAM job) {
         UpdateInventory(static_cast<int>(job - 1));
     }
     StartBackgroundProbe();
-    if (job > 0 && TabIsFindings) FillFindingsList(view_);
+    if (job > 0 && view_.tabIsFindings) FillFindingsList(view_);
     UpdateStatusBar(view_);
 }
 
 void MainWindow::OnRefresh() {
     HWND exts = view_.controls.extList;
-    if (TabIsFindings) {
+    if (view_.tabIsFindings) {
         FillFindingsList(view_);
     } else {
         int top = exts ? ListView_GetTopIndex(exts) : 0;
-        ShowDetails(view_, DetailRowShown);
+        ShowDetails(view_, view_.detailRowShown);
         if (top > 0) {
             int count = ListView_GetItemCount(exts), perPage = ListView_GetCountPerPage(exts);
             ListView_EnsureVisible(exts, top + perPage > count ? count - 1 : top + perPage - 1, FALSE);
@@ -230,15 +225,15 @@ void MainWindow::TrackDetailSplitter(int y) {
     int h = std::min(maxH, UiScale(splitterTrackHeight_));
     int barY = avail - std::max(UiScale(40), h) - UiScale(18) - UiScale(2);
     RECT bar{UiScale(8), barY - UiScale(6), client.right - UiScale(8), barY - UiScale(1)};
-    UiSplitterTrack(window, bar);
+    UiSplitterTrack(view_, window, bar);
 }
 
 void MainWindow::EndDetailDrag(bool keep) {
     splitterDragging_ = false;
-    UiSplitterErase();
+    UiSplitterErase(view_);
     if (!keep) return;
     ReleaseCapture();
-    DetailHeight = splitterTrackHeight_;
+    view_.detailHeight = splitterTrackHeight_;
     LayoutMainFrame(view_);
 }
 
@@ -300,11 +295,11 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ApplyColors(view_);
         break;
     case WM_ENTERSIZEMOVE:
-        InSizeMove = 1;
+        view_.inSizeMove = 1;
         break;
     case WM_EXITSIZEMOVE:
-        if (InSizeMove) {
-            InSizeMove = 0;
+        if (view_.inSizeMove) {
+            view_.inSizeMove = 0;
             LayoutPagePanes(view_);
         }
         break;
@@ -343,7 +338,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         if (UiOnSplitter(view_, static_cast<short>(HIWORD(lParam)))) {
             splitterDragging_ = true;
-            splitterTrackHeight_ = DetailHeight;
+            splitterTrackHeight_ = view_.detailHeight;
             SetCapture(window);
         }
         return 0;
@@ -358,7 +353,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_LBUTTONDBLCLK:
         if (UiOnSplitter(view_, static_cast<short>(HIWORD(lParam)))) {
-            DetailHeight = 76;
+            view_.detailHeight = 76;
             LayoutMainFrame(view_);
         }
         return 0;
@@ -389,7 +384,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         FitPathColumn(view_);
         return 0;
     case MsgInstall:
-        if (std::wstring path = std::exchange(StartInstallPath, L""); !path.empty()) InstallWhenFree(window, path);
+        if (std::wstring path = std::exchange(start_.installPath, L""); !path.empty()) InstallWhenFree(window, path);
         return 0;
     // The workers' results: each record is owned here and freed after its handler.
     case MsgProbeResult:

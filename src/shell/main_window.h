@@ -9,6 +9,7 @@
 
 #include "probe/background_probe.h"
 #include "probe/workers.h"
+#include "shell/start_args.h"
 #include "views/list_subclass.h"  // MsgFitPathColumn
 #include "views/main_view.h"
 #include "views/view_host.h"
@@ -17,11 +18,6 @@ constexpr UINT MsgRefresh = WM_APP + 3;
 constexpr UINT MsgStart = WM_APP + 9;
 constexpr UINT MsgIniCheck = WM_APP + 11;
 constexpr UINT MsgInstall = WM_APP + 77;
-
-// The start's /preview, /lister and /install arguments, taken by MsgStart and MsgInstall.
-extern std::wstring StartPreviewFile;
-extern std::wstring StartListerFile;
-extern std::wstring StartInstallPath;
 
 // The main window: the one object that owns what the window shows and takes
 // the workers' results. It lives as long as the message loop runs.
@@ -35,6 +31,8 @@ public:
     HWND Create(int width, int height, HMENU menu);
     HWND Hwnd() const { return view_.controls.main; }
     MainView& View() { return view_; }
+    // The start's /preview, /lister and /install arguments, taken once the first fill stands.
+    void OpenAtStart(const StartArgs& start) { start_ = start; }
 
     void SearchAfterFill() override;
     void StartBackgroundProbe() override;
@@ -64,6 +62,7 @@ private:
     };
 
     MainView view_{*this};
+    StartArgs start_;
     std::deque<ForwardRequest> pendingForwards_;
     bool splitterDragging_ = false;
     int32_t splitterTrackHeight_ = 0;

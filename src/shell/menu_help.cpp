@@ -20,7 +20,6 @@
 #include "views/main_view.h"
 #include "views/panes.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -146,7 +145,7 @@ void UiRebuildFonts(MainView& view) {
                          c.pvFileLabel, c.pvEmptyCheck, c.pvUnitsCheck, c.pvToggleBtn, c.pvIntro, c.pvPluginList,
                          c.searchLabel, c.searchEdit, c.searchStatus})
         SetFont(control, font);
-    SetFont(c.detailBox, TabIsInventory ? fixedFont : font);
+    SetFont(c.detailBox, view.tabIsInventory ? fixedFont : font);
     SetDetailMargins(view);
     LOGFONTW semibold = base, heading = base, subheading = base;
     semibold.lfWeight = 600;
@@ -179,7 +178,7 @@ std::wstring HelpPageForCurrentTab(const MainView& view) {
     static const wchar_t* const pages[7] = {L"c01_lister", L"c01_lister", L"c02_packer", L"c03_dateisystem",
                                             L"c04_bestand", L"c05_befunde", L"c06_vorschau"};
     int tab = tabs ? TabCtrl_GetCurSel(tabs) : -1;
-    if (tab == 6 && PreviewMode == 1) return L"c07_lister_pruefen";
+    if (tab == 6 && view.previewMode == 1) return L"c07_lister_pruefen";
     return tab >= 0 && tab <= 6 ? pages[tab] : L"index";
 }
 

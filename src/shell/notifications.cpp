@@ -33,10 +33,8 @@
 #include "views/status_text.h"
 #include "views/usage_badges.h"
 #include "foundation/themes.h"
-#include "views/view_state.h"
 
 ListActionHooks ListActions;
-uint8_t CameFromFinding = 0;
 
 namespace {
 
@@ -189,40 +187,41 @@ void PluginListActivate(MainView& view, UINT code, int row) {
 
 void BackToFindings(MainView& view) {
     HWND tabs = view.controls.tabCtl;
-    if (!CameFromFinding || !tabs) return;
-    StatusNote.clear();
-    CameFromFinding = 0;
+    if (!view.cameFromFinding || !tabs) return;
+    view.statusNote.clear();
+    view.cameFromFinding = false;
     TabCtrl_SetCurSel(tabs, 5);
     FillTab(view);
     if (view.controls.findingsList) SetFocus(view.controls.findingsList);
 }
 
-const PlugEntry* ShownEntry() { return EntryOf(DetailRowShown); }
+const PlugEntry* ShownEntry(const MainView& view) { return EntryOf(view.detailRowShown); }
 
 void ExtListKey(const MainView& view, WORD key) {
     HWND window = view.controls.main, list = view.controls.extList;
-    const PlugEntry* e = ShownEntry();
+    const PlugEntry* e = ShownEntry(view);
     if (!e) return;
     int row = ListViewItemData(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
-    bool validRow = row >= 0 && (size_t)row < ExtRows.size();
+    bool validRow = row >= 0 && (size_t)row < view.extRows.size();
     if (e->kind == KindPacker && validRow) {
         auto& action = key == VK_DELETE ? ListActions.askMarkDelete : ListActions.editEntry;
-        if ((key == VK_DELETE || key == VK_F4) && action) action(window, DetailRowShown, ExtRows[(size_t)row].key);
+        if ((key == VK_DELETE || key == VK_F4) && action)
+            action(window, view.detailRowShown, view.extRows[(size_t)row].key);
         return;
     }
     if (key == VK_F4) {
-        if (ListActions.editEntry) ListActions.editEntry(window, DetailRowShown, L"");
-    } else if (key == VK_DELETE && validRow && ExtRowModes[(size_t)row] == ExtModeRemove) {
+        if (ListActions.editEntry) ListActions.editEntry(window, view.detailRowShown, L"");
+    } else if (key == VK_DELETE && validRow && view.extRowModes[(size_t)row] == ExtModeRemove) {
         int item = ListViewFindItemData(list, row);
         ListView_SetItemState(list, item, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
     } else if (key == VK_DELETE && e->kind == KindFileSystem && ListActions.askMarkDelete) {
-        ListActions.askMarkDelete(window, DetailRowShown, L"");
+        ListActions.askMarkDelete(window, view.detailRowShown, L"");
     }
 }
 
 void RefuseLast(MainView& view, const PlugEntry& e) {
     MessageBeep(MB_ICONEXCLAMATION);
-    StatusNote = Tr(e.iniDetect.negatedListForm ? "st_last_ex" : "st_last_ext");
+    view.statusNote = Tr(e.iniDetect.negatedListForm ? "st_last_ex" : "st_last_ext");
     UpdateStatusBar(view);
 }
 
@@ -236,11 +235,11 @@ bool ImageChanges(const NMLISTVIEW* change) {
 // Before a check box changes: refused for locked rows, and for an untick that
 // would leave the detect string without its last term.
 LRESULT ExtItemChanging(MainView& view, const NMLISTVIEW* change) {
-    if (ExtListFilling || !ImageChanges(change)) return FALSE;
+    if (view.extListFilling || !ImageChanges(change)) return FALSE;
     int row = (int)change->lParam;
-    const PlugEntry* e = ShownEntry();
-    if (row < 0 || (size_t)row >= ExtRowModes.size() || !e) return TRUE;
-    unsigned mode = (unsigned)ExtRowModes[(size_t)row];
+    const PlugEntry* e = ShownEntry(view);
+    if (row < 0 || (size_t)row >= view.extRowModes.size() || !e) return TRUE;
+    unsigned mode = (unsigned)view.extRowModes[(size_t)row];
     if (mode > 1) {
         MessageBeep(0);
         return TRUE;
@@ -254,7 +253,7 @@ LRESULT ExtItemChanging(MainView& view, const NMLISTVIEW* change) {
         trial.origDetect = e->detectText;
         trial.hasDetect = e->hasDetect;
     }
-    const std::wstring& ext = ExtRows[(size_t)row].key;
+    const std::wstring& ext = view.extRows[(size_t)row].key;
     if (mode == ExtModeAdd) std::erase(trial.addedExts, ext);
     else trial.removedExts.insert(ext);
     if (!DetectLostLast(trial)) return FALSE;
@@ -263,12 +262,12 @@ LRESULT ExtItemChanging(MainView& view, const NMLISTVIEW* change) {
 }
 
 void ExtItemChanged(MainView& view, const NMLISTVIEW* change) {
-    if (ExtListFilling || !ImageChanges(change) || StateImage(change->uOldState) == 0) return;
+    if (view.extListFilling || !ImageChanges(change) || StateImage(change->uOldState) == 0) return;
     int row = (int)change->lParam;
-    const PlugEntry* e = ShownEntry();
-    if (row < 0 || (size_t)row >= ExtRowModes.size() || !e || ExtRowModes[(size_t)row] > 1) return;
-    int mode = ExtRowModes[(size_t)row];
-    const std::wstring ext = ExtRows[(size_t)row].key;
+    const PlugEntry* e = ShownEntry(view);
+    if (row < 0 || (size_t)row >= view.extRowModes.size() || !e || view.extRowModes[(size_t)row] > 1) return;
+    int mode = view.extRowModes[(size_t)row];
+    const std::wstring ext = view.extRows[(size_t)row].key;
     const PlugEntry entry = *e;
     bool ticked = StateImage(change->uNewState) == 2;
     PendingEdit& edit = PendingEditFor(entry);
@@ -330,7 +329,7 @@ LRESULT PluginListNotify(MainView& view, const NMHDR* header) {
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
         if (!ListViewNewlySelected(*change)) return 0;
-        bool noted = !StatusNote.empty();
+        bool noted = !view.statusNote.empty();
         ShowDetails(view, (int)change->lParam);
         if (noted) UpdateStatusBar(view);
         return 0;
@@ -395,8 +394,8 @@ LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam) {
     if (LRESULT preview = 0; OnPreviewNotify(view, header, preview)) return preview;
     HWND from = header->hwndFrom;
     if (from == c.tabCtl && header->code == TCN_SELCHANGE) {
-        StatusNote.clear();
-        CameFromFinding = 0;
+        view.statusNote.clear();
+        view.cameFromFinding = false;
         FillTab(view);
         return 0;
     }

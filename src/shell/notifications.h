@@ -27,8 +27,5 @@ struct ListActionHooks {
 };
 extern ListActionHooks ListActions;
 
-// The plugin-list selection came from a finding: Backspace goes back to the findings.
-extern uint8_t CameFromFinding;
-
 LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainContextMenu(MainView& view, WPARAM wParam, LPARAM lParam);

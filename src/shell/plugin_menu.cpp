@@ -32,7 +32,6 @@
 #include "shell/plugin_menu_parts.h"
 #include "views/detail_pane.h"
 #include "views/main_view.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -177,7 +176,7 @@ void AddOwnCommands(HMENU menu, PluginMenuState& ctx) {
 }  // namespace
 
 HMENU BuildPluginMenu(const MainView& view, PluginMenuState& ctx) {
-    if (ctx.ref.entryIndex >= (int)TabEntries.size() || TabIsInventory) ctx.ref.entryIndex = -1;
+    if (ctx.ref.entryIndex >= (int)TabEntries.size() || view.tabIsInventory) ctx.ref.entryIndex = -1;
     ctx.fillGeneration = ProbeGen.load();
     HMENU menu = CreatePopupMenu();
     bool loaded = FileExists(ctx.ref.file);
@@ -190,7 +189,7 @@ HMENU BuildPluginMenu(const MainView& view, PluginMenuState& ctx) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     Add(menu, PmCopyPath, Tr("cm_copy_path"));
     Add(menu, PmCopyName, Tr("cm_copy_name"));
-    if (!TabIsInventory) {
+    if (!view.tabIsInventory) {
         Add(menu, PmCopyDetect, Tr("cm_copy_detect"), ctx.ref.hasDetect);
         if (ctx.ref.entryIndex >= 0) AddEntryItems(view, menu, TabEntries[(size_t)ctx.ref.entryIndex]);
     }

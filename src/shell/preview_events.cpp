@@ -90,8 +90,8 @@ bool OnPreviewNotify(MainView& view, const NMHDR* header, LRESULT& result) {
     if (header->code != LVN_ITEMCHANGED) return false;
     const auto& change = *reinterpret_cast<const NMLISTVIEW*>(header);
     if (header->hwndFrom == plugins) {
-        PvPickListChanged(change);
-        if (ListViewNewlySelected(change) && !PvPickListFilling)
+        PvPickListChanged(view, change);
+        if (ListViewNewlySelected(change) && !view.pvPickListFilling)
             ShowPickedPlugin(view, static_cast<int>(change.lParam));
     } else if (ListViewNewlySelected(change)) {
         PvFieldDetail(view, static_cast<int>(change.lParam));

@@ -18,19 +18,10 @@
 #include "views/cell_hilite.h"
 #include "views/main_view.h"
 #include "views/panes.h"
-#include "views/view_state.h"
 
 FieldCache FieldNameCache;
 
 namespace {
-
-struct SearchHit {
-    int item = 0;       // the row's item data
-    std::wstring note;  // empty for a cell hit
-};
-
-std::vector<SearchHit> SearchHits;  // in row order as last seen
-int SearchCurItem = -1;             // item data of the current hit; -1 none
 
 bool FieldCacheLoaded = false;
 bool FieldScanStarted = false;
@@ -42,7 +33,8 @@ const wchar_t* const Dot = L"  \u00b7  ";
 
 bool OnContentTab(const MainView& view) {
     HWND tabs = view.controls.tabCtl;
-    return tabs && !TabIsPreview && !TabIsFindings && !TabIsInventory && TabCtrl_GetCurSel(tabs) == ContentTab;
+    bool specialTab = view.tabIsPreview || view.tabIsFindings || view.tabIsInventory;
+    return tabs && !specialTab && TabCtrl_GetCurSel(tabs) == ContentTab;
 }
 
 std::wstring EditText(const MainView& view) {
@@ -96,35 +88,35 @@ bool EntryHit(int item, const std::wstring& query, std::wstring& note) {
     return true;
 }
 
-void FindHits(const MainView& view, HWND list, const std::wstring& query) {
-    SearchHits.clear();
+void FindHits(MainView& view, HWND list, const std::wstring& query) {
+    view.search.hits.clear();
     int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
         int item = ListViewItemData(list, row);
         std::wstring note;
         if (CellsContain(list, row, query) || (list == view.controls.pluginList && EntryHit(item, query, note)))
-            SearchHits.push_back({item, note});
+            view.search.hits.push_back({item, note});
     }
 }
 
 // The hits whose rows still exist, in the rows' present order; with the rows.
-std::vector<int> HitRows(HWND list) {
+std::vector<int> HitRows(MainView& view, HWND list) {
     std::vector<std::pair<int, SearchHit>> found;
-    for (SearchHit& hit : SearchHits)
+    for (SearchHit& hit : view.search.hits)
         if (int row = RowOfItem(list, hit.item); row >= 0) found.push_back({row, std::move(hit)});
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    SearchHits.clear();
+    view.search.hits.clear();
     std::vector<int> rows;
     for (auto& [row, hit] : found) {
         rows.push_back(row);
-        SearchHits.push_back(std::move(hit));
+        view.search.hits.push_back(std::move(hit));
     }
     return rows;
 }
 
-int CurrentIndex() {
-    for (size_t i = 0; i < SearchHits.size(); ++i)
-        if (SearchHits[i].item == SearchCurItem) return (int)i;
+int CurrentIndex(const MainView& view) {
+    for (size_t i = 0; i < view.search.hits.size(); ++i)
+        if (view.search.hits[i].item == view.search.currentItem) return (int)i;
     return -1;
 }
 
@@ -142,13 +134,13 @@ void ExpandPreviewGroup(HWND list, int row) {
 
 void GoToSearchMatch(MainView& view, int index) {
     HWND list = UiCurrentList(view);
-    std::vector<int> rows = list ? HitRows(list) : std::vector<int>{};
+    std::vector<int> rows = list ? HitRows(view, list) : std::vector<int>{};
     if (index < 0 || index >= (int)rows.size()) {
         UpdateSearchStatus(view);
         return;
     }
-    SearchCurItem = SearchHits[(size_t)index].item;
-    SearchPaint.currentItem = SearchCurItem;
+    view.search.currentItem = view.search.hits[(size_t)index].item;
+    view.searchPaint.currentItem = view.search.currentItem;
     int row = rows[(size_t)index];
     if (list == view.controls.pvFieldList) ExpandPreviewGroup(list, row);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
@@ -164,12 +156,12 @@ void GoToSearchMatch(MainView& view, int index) {
 void RunSearch(MainView& view) {
     if (!view.controls.searchEdit) return;
     std::wstring query = StrLower(EditText(view));
-    SearchHits.clear();
-    SearchCurItem = -1;
-    SearchPaint.currentItem = -1;
+    view.search.hits.clear();
+    view.search.currentItem = -1;
+    view.searchPaint.currentItem = -1;
     HWND list = UiCurrentList(view);
-    if (query != SearchPaint.text) {
-        SearchPaint.text = query;
+    if (query != view.searchPaint.text) {
+        view.searchPaint.text = query;
         if (list) InvalidateRect(list, nullptr, FALSE);
         HighlightDetailMatches(view);
     }
@@ -180,7 +172,7 @@ void RunSearch(MainView& view) {
     if (OnContentTab(view)) StartFieldScan(view);
     int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
     FindHits(view, list, query);
-    std::vector<int> rows = HitRows(list);
+    std::vector<int> rows = HitRows(view, list);
     if (rows.empty()) {
         UpdateSearchStatus(view);
         return;
@@ -194,12 +186,12 @@ void OnSearchEdit(MainView& view, int step) {
         return;
     }
     HWND list = UiCurrentList(view);
-    if (list) HitRows(list);
-    if (SearchHits.empty()) {
+    if (list) HitRows(view, list);
+    if (view.search.hits.empty()) {
         RunSearch(view);
         return;
     }
-    GoToSearchMatch(view, StepHit(CurrentIndex(), step, (int)SearchHits.size()));
+    GoToSearchMatch(view, StepHit(CurrentIndex(view), step, (int)view.search.hits.size()));
 }
 
 void FocusSearch(MainView& view) {
@@ -212,13 +204,13 @@ void FocusSearch(MainView& view) {
 }
 
 void SearchAfterFill(MainView& view) {
-    SearchHits.clear();
-    SearchPaint.currentItem = -1;
+    view.search.hits.clear();
+    view.searchPaint.currentItem = -1;
     HWND list = UiCurrentList(view);
-    if (!SearchPaint.text.empty() && list && !EditText(view).empty()) {
-        FindHits(view, list, SearchPaint.text);
+    if (!view.searchPaint.text.empty() && list && !EditText(view).empty()) {
+        FindHits(view, list, view.searchPaint.text);
         int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-        SearchCurItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
+        view.search.currentItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
     }
     bool ready = view.controls.searchReady;
     if (ready && OnContentTab(view)) StartFieldScan(view);
@@ -230,15 +222,15 @@ void UpdateSearchStatus(MainView& view) {
     std::wstring status;
     if (!EditText(view).empty()) {
         HWND list = UiCurrentList(view);
-        if (list) HitRows(list);
-        int current = CurrentIndex();
-        if (SearchHits.empty()) {
+        if (list) HitRows(view, list);
+        int current = CurrentIndex(view);
+        if (view.search.hits.empty()) {
             status = Tr("srch_none");
         } else {
             status = FillVar(FillVar(Tr("srch_count"), L"i", current < 0 ? L"\u2013" : std::to_wstring(current + 1)),
-                             L"n", std::to_wstring(SearchHits.size()));
-            if (current >= 0 && !SearchHits[(size_t)current].note.empty())
-                status += Dot + SearchHits[(size_t)current].note;
+                             L"n", std::to_wstring(view.search.hits.size()));
+            if (current >= 0 && !view.search.hits[(size_t)current].note.empty())
+                status += Dot + view.search.hits[(size_t)current].note;
         }
     }
     if (OnContentTab(view) && FieldScanDone < FieldScanTotal) {

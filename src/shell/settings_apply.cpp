@@ -29,7 +29,6 @@
 #include "views/page_window.h"
 #include "views/settings_sheet.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -94,7 +93,7 @@ void RetitleWindow(MainView& view) {
     for (HWND window : {c.marksStrip, c.keyBar})
         if (window) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     if (view.legend) DestroyWindow(view.legend);
-    StatusNote.clear();  // a note in the old language
+    view.statusNote.clear();  // a note in the old language
 }
 
 }  // namespace
@@ -109,7 +108,7 @@ void OnSettingsChanged(MainView& view) {
     HWND main = view.controls.main;
     if (main && LangCode() == LangSnapshot) {
         LayoutMainFrame(view);
-        if (TabIsInventory) {
+        if (view.tabIsInventory) {
             FillInventoryList(view);
         } else {
             RewritePathCells(view);

@@ -90,8 +90,8 @@ std::wstring UsedTip(HWND pluginList, int row) {
     return text;
 }
 
-std::wstring FieldUsedTip(HWND fieldList, int item) {
-    const PvRowRef* ref = PvRowOfItem(ListViewItemData(fieldList, item));
+std::wstring FieldUsedTip(const MainView& view, int item) {
+    const PvRowRef* ref = PvRowOfItem(view, ListViewItemData(view.controls.pvFieldList, item));
     const FieldDef* field = ref ? PvFieldAt(*ref) : nullptr;
     return field ? FieldUsageTextFor(CurrentFieldUsage(), PvPlugins[ref->row].key, field->name) : L"";
 }
@@ -107,7 +107,7 @@ std::wstring ExplainingTip(const MainView& view, HWND list, int row, int column,
     if (plugins && column == PathColumn && cellText.find(L'\u2026') != std::wstring::npos)
         return SelectedRowPath(list, row);  // the path cell was shortened to fit
     if (plugins && column == XcolFindUsedColumn()) return UsedTip(list, row);
-    if (fields && column == PvUsedColumn) return FieldUsedTip(list, row);
+    if (fields && column == PvUsedColumn) return FieldUsedTip(view, row);
     return L"";
 }
 

@@ -28,10 +28,6 @@
 #include "foundation/path_display.h"
 #include "views/cell_texts.h"
 
-int DetailRowShown = -1;
-uint8_t ExtListFilling = 0;
-std::wstring StatusNote;
-
 namespace {
 
 const wchar_t kPendingMark[] = L"   *";
@@ -165,15 +161,15 @@ std::wstring DetailText(int item) {
 
 void ShowDetails(MainView& view, int item) {
     HWND list = view.controls.extList;
-    ExtListFilling = 1;
+    view.extListFilling = 1;
     if (list) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     }
-    ExtRows.clear();
-    ExtRowModes.clear();
-    if (item != DetailRowShown) StatusNote.clear();
-    DetailRowShown = item;
+    view.extRows.clear();
+    view.extRowModes.clear();
+    if (item != view.detailRowShown) view.statusNote.clear();
+    view.detailRowShown = item;
     SetDetailText(view, DetailText(item), true);
     if (item >= 0 && (size_t)item < TabEntries.size()) AddExtRows(view, BuildExtListRows((size_t)item));
     if (list) {
@@ -182,7 +178,7 @@ void ShowDetails(MainView& view, int item) {
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(list, nullptr, TRUE);
     }
-    ExtListFilling = 0;
+    view.extListFilling = 0;
 }
 
 std::wstring ChangeLogTail(const std::wstring& path) {

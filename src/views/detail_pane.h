@@ -8,13 +8,6 @@
 
 #include "views/main_view.h"
 
-// Item data of the row whose details are shown; -1 for none.
-extern int DetailRowShown;
-// Set while ShowDetails rebuilds the checklist: its check-box notifications are not the user's.
-extern uint8_t ExtListFilling;
-// Shown in front of the status text; emptied when another row is shown.
-extern std::wstring StatusNote;
-
 // The pane's text for a plugin-list item (a TabEntries index, or KeptIdBase + a
 // KeptEntries index); "" for anything else. Rows are "label TAB value", CR LF apart.
 std::wstring DetailText(int item);

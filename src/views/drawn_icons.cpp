@@ -7,7 +7,6 @@
 #include "foundation/ui_globals.h"
 #include "views/main_controls.h"
 
-HIMAGELIST TabImageList = nullptr;
 
 namespace {
 
@@ -172,9 +171,9 @@ HIMAGELIST BuildTabIcons(int size) {
 
 void DrawTabIcons(HWND tabs) {
     HIMAGELIST images = BuildTabIcons(UiScale(16));
-    if (tabs) SendMessageW(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
-    if (TabImageList) ImageList_Destroy(TabImageList);
-    TabImageList = images;
+    // The tab control hands back the list it drew with so far; no one else holds it.
+    HIMAGELIST old = tabs ? TabCtrl_SetImageList(tabs, images) : images;
+    if (old) ImageList_Destroy(old);
 }
 
 void DrawPictogram(HDC dc, int index, int x, int y, int s) {

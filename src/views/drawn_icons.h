@@ -4,8 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-extern HIMAGELIST TabImageList;
-
 // Builds the seven tab icons for the current dpi and hands them to the tab control.
 void DrawTabIcons(HWND tabs);
 // The tab icons at `size` pixels, as a new masked image list (the caller owns it).

@@ -23,8 +23,6 @@
 #include "views/cell_texts.h"
 
 std::map<std::wstring, std::vector<size_t>> ExtClaims;
-std::vector<ExtRow> ExtRows;
-std::vector<int> ExtRowModes;
 
 namespace {
 
@@ -231,9 +229,9 @@ void AddExtRows(MainView& view, const std::vector<ExtListRow>& rows) {
     HWND list = view.controls.extList;
     if (!list) return;
     for (const auto& r : rows) {
-        int n = (int)ExtRows.size();
-        ExtRows.push_back(r.row);
-        ExtRowModes.push_back(r.mode);
+        int n = (int)view.extRows.size();
+        view.extRows.push_back(r.row);
+        view.extRowModes.push_back(r.mode);
         ListViewSetCell(list, n, 0, r.label);
         UINT image = r.check < 0 ? 0 : (r.check ? 2 : 1);
         ListView_SetItemState(list, n, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);

@@ -15,7 +15,6 @@
 #include "hostcfg/plugin_keys.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
-#include "views/view_state.h"
 #include "views/window_layout.h"
 
 std::map<std::wstring, PluginDetails> XcolCache;
@@ -86,7 +85,7 @@ void XcolUpdateReachCell(MainView& view, int row) {
 void XcolStartWorker(MainView& view) {
     uint32_t generation = ++XcolGen;
     HWND list = view.controls.pluginList;
-    if (!list || ExtraColIds.empty() || TabIsInventory || TabIsFindings || TabIsPreview) return;
+    if (!list || ExtraColIds.empty() || view.tabIsInventory || view.tabIsFindings || view.tabIsPreview) return;
     auto job = std::make_unique<DetailsJob>();
     job->window = view.controls.main;
     job->generation = generation;
@@ -96,7 +95,8 @@ void XcolStartWorker(MainView& view) {
         if (id < 0) continue;
         std::wstring path = PathOfId(id);
         if (path.empty()) continue;
-        if (auto cached = XcolCache.find(StrLower(path)); cached != XcolCache.end()) XcolFillRow(view, row, cached->second);
+        if (auto cached = XcolCache.find(StrLower(path)); cached != XcolCache.end())
+            XcolFillRow(view, row, cached->second);
         else job->items.push_back({id, path});
     }
     if (job->items.empty()) {

@@ -12,10 +12,6 @@
 #include "foundation/timestamps.h"
 #include "views/list_sort.h"
 
-std::vector<std::wstring> InvRowPaths;
-std::vector<std::wstring> InvRowNames;
-std::vector<int32_t> InvRowMarks;
-
 namespace {
 
 int KindOfType(const std::wstring& type) { return type == L"C" ? 1 : type == L"P" ? 2 : type == L"F" ? 3 : 0; }
@@ -71,17 +67,17 @@ std::wstring InventoryStatus(bool probing) {
 void FillInventoryList(MainView& view) {
     HWND list = view.controls.inventoryList;
     std::vector<const InvRecord*> rows = InventoryRows();
-    InvRowPaths.clear();
-    InvRowNames.clear();
-    InvRowMarks.clear();
+    view.invRowPaths.clear();
+    view.invRowNames.clear();
+    view.invRowMarks.clear();
     if (list) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         ListView_DeleteAllItems(list);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-        InvRowPaths.push_back(EntryGet(*rows[i], L"Path"));
-        InvRowNames.push_back(EntryGet(*rows[i], L"Name"));
-        InvRowMarks.push_back(InventoryMark(*rows[i]));
+        view.invRowPaths.push_back(EntryGet(*rows[i], L"Path"));
+        view.invRowNames.push_back(EntryGet(*rows[i], L"Name"));
+        view.invRowMarks.push_back(InventoryMark(*rows[i]));
         if (!list) continue;
         std::array<std::wstring, 8> cells = InventoryCells(*rows[i]);
         LVITEMW item{};
@@ -103,6 +99,6 @@ PlugRef InventoryRowRef(const MainView& view, int row) {
     HWND list = view.controls.inventoryList;
     if (row < 0 && list) row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     int id = ListViewItemData(list, row);
-    if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
-    return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
+    if (id < 0 || (size_t)id >= view.invRowPaths.size()) return PlugRef{};
+    return MakePluginRef(view.invRowNames[(size_t)id], view.invRowPaths[(size_t)id]);
 }

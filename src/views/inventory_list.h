@@ -13,11 +13,6 @@
 
 enum InvRowMark : int32_t { InvMarkNone = 0, InvMarkNew = 1, InvMarkRemoved = 2 };
 
-// Rebuilt with the list, indexed by row: the record's Path and Name, and its mark.
-extern std::vector<std::wstring> InvRowPaths;
-extern std::vector<std::wstring> InvRowNames;
-extern std::vector<int32_t> InvRowMarks;
-
 // Type, plugin, version, file date, recorded, origin, state, path.
 std::array<std::wstring, 8> InventoryCells(const InvRecord& record);
 int32_t InventoryMark(const InvRecord& record);

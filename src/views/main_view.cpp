@@ -4,15 +4,14 @@
 
 #include "foundation/list_view.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
 
 void UiApplyFonts(MainView& view) {
     if (!UiFont || !UiFontSemibold) return;
     auto set = [](HWND button, HFONT font) {
         if (button) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     };
-    set(view.controls.pvPickContentBtn, PreviewMode == 0 ? UiFontSemibold : UiFont);
-    set(view.controls.pvPickListerBtn, PreviewMode == 1 ? UiFontSemibold : UiFont);
+    set(view.controls.pvPickContentBtn, view.previewMode == 0 ? UiFontSemibold : UiFont);
+    set(view.controls.pvPickListerBtn, view.previewMode == 1 ? UiFontSemibold : UiFont);
 }
 
 namespace {
@@ -26,9 +25,9 @@ int32_t FirstSelectedItem(HWND list) {
 
 HWND UiCurrentList(const MainView& view) {
     const MainControls& c = view.controls;
-    if (TabIsPreview) return PreviewMode == 1 ? c.lvCheckList : c.pvFieldList;
-    if (TabIsFindings) return c.findingsList;
-    if (TabIsInventory) return c.inventoryList;
+    if (view.tabIsPreview) return view.previewMode == 1 ? c.lvCheckList : c.pvFieldList;
+    if (view.tabIsFindings) return c.findingsList;
+    if (view.tabIsInventory) return c.inventoryList;
     return c.pluginList;
 }
 

@@ -22,30 +22,13 @@
 #include "views/status_text.h"
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
-
-double SplitRatio = 0.45;
-int32_t MarksShown = 0;
 
 namespace {
 
 constexpr int SplitterWidth = 7;
 constexpr int StripHeight = 20;
 
-struct SplitDrag {
-    bool active = false;
-    double ratio = 0;
-};
-SplitDrag Drag;
-
-struct FeedbackBar {
-    HWND window = nullptr;
-    RECT rect{};
-    bool drawn = false;
-};
-FeedbackBar Bar;
-
-bool PluginTab() { return !TabIsPreview && !TabIsFindings && !TabIsInventory; }
+bool PluginTab(const MainView& view) { return !view.tabIsPreview && !view.tabIsFindings && !view.tabIsInventory; }
 
 int ClientWidth(HWND window) {
     RECT rc{};
@@ -66,7 +49,7 @@ int SplitXForRatio(int clientWidth, double ratio, bool preview) {
     return std::max(x, UiScale(150));
 }
 
-double& ShownRatio() { return TabIsPreview ? PreviewSplitRatio : SplitRatio; }
+double& ShownRatio(MainView& view) { return view.tabIsPreview ? view.previewSplitRatio : view.splitRatio; }
 
 void Place(HWND window, int x, int y, int w, int h) {
     if (window) SetWindowPos(window, nullptr, x, y, std::max(w, 0), std::max(h, 0), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -88,28 +71,35 @@ HBRUSH HalftoneBrush() {
     return brush;
 }
 
+// The preview tab's split is kept in per mille while the preview tab is shown.
+void SavePreviewSplit(const MainView& view) {
+    if (!view.tabIsPreview) return;
+    std::wstring perMille = std::to_wstring(static_cast<int>(view.previewSplitRatio * 1000.0));
+    WriteSettingsIniValue(L"Window", L"PreviewSplit", perMille.c_str());
+}
+
 void ApplyRatio(MainView& view, double ratio) {
-    ShownRatio() = ratio;
-    SavePreviewSplit();
+    ShownRatio(view) = ratio;
+    SavePreviewSplit(view);
     LayoutPagePanes(view);
 }
 
-void TrackDrag(HWND page, int mouseX) {
+void TrackDrag(MainView& view, HWND page, int mouseX) {
     int width = ClientWidth(page);
     int inner = InnerWidth(width);
     if (inner < 1) return;
     int x = mouseX - UiScale3() - UiScale(SplitterWidth) / 2;
-    if (TabIsPreview) Drag.ratio = x < UiScale(70) ? 0 : std::min(static_cast<double>(x) / inner, 0.6);
-    else Drag.ratio = std::clamp(static_cast<double>(x) / inner, 0.15, 0.85);
+    if (view.tabIsPreview) view.pageDrag.ratio = x < UiScale(70) ? 0 : std::min(static_cast<double>(x) / inner, 0.6);
+    else view.pageDrag.ratio = std::clamp(static_cast<double>(x) / inner, 0.15, 0.85);
     RECT client{};
     GetClientRect(page, &client);
-    int barX = UiScale3() + SplitXForRatio(width, Drag.ratio, TabIsPreview != 0);
-    RECT rect{barX, TabIsPreview ? PvAreaTop : client.top + UiScale3(), barX + UiScale(SplitterWidth),
+    int barX = UiScale3() + SplitXForRatio(width, view.pageDrag.ratio, view.tabIsPreview);
+    RECT rect{barX, view.tabIsPreview ? view.pvAreaTop : client.top + UiScale3(), barX + UiScale(SplitterWidth),
               client.bottom - UiScale3()};
-    UiSplitterTrack(page, rect);
+    UiSplitterTrack(view, page, rect);
 }
 
-void PaintMarksStrip(const DRAWITEMSTRUCT* draw) {
+void PaintMarksStrip(const MainView& view, const DRAWITEMSTRUCT* draw) {
     HDC dc = draw->hDC;
     RECT rc = draw->rcItem;
     bool custom = CurrentTheme->custom && ThemeBgBrush;
@@ -125,7 +115,7 @@ void PaintMarksStrip(const DRAWITEMSTRUCT* draw) {
     const Mark marks[] = {{1, "lgm_new", 5}, {2, "lgm_removed", 6}, {4, "lgm_folder", 7}, {8, "lgm_greedy", 17}};
     int x = rc.left + UiScale(2);
     for (const Mark& mark : marks) {
-        if (!(MarksShown & mark.bit)) continue;
+        if (!(view.marksShown & mark.bit)) continue;
         int box = UiScale(10);
         RECT square{x, rc.top + (rc.bottom - rc.top - box) / 2, x + box, 0};
         square.bottom = square.top + box;
@@ -140,7 +130,7 @@ void PaintMarksStrip(const DRAWITEMSTRUCT* draw) {
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         x = textRect.left + size.cx + UiScale(14);
     }
-    if (MarksShown) {
+    if (view.marksShown) {
         SetTextColor(dc, CurrentTheme->custom ? CurrentTheme->slot[12] : GetSysColor(COLOR_GRAYTEXT));
         RECT hint{x, rc.top, rc.right - UiScale(2), rc.bottom};
         std::wstring text = Tr("mk_more");
@@ -167,12 +157,12 @@ bool SetPageCursor(const MainView& view, HWND page, WPARAM wParam, LPARAM lParam
         POINT pt{};
         GetCursorPos(&pt);
         ScreenToClient(page, &pt);
-        if (Drag.active || UiOnDetailSplitter(view, pt.x, pt.y)) {
+        if (view.pageDrag.active || UiOnDetailSplitter(view, pt.x, pt.y)) {
             SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
             return true;
         }
     }
-    bool querying = TabIsPreview && PreviewMode == 0 && !PreviewFile.empty() && !PvChoiceMade;
+    bool querying = view.tabIsPreview && view.previewMode == 0 && !PreviewFile.empty() && !PvChoiceMade;
     if (querying && LOWORD(lParam) == HTCLIENT) {
         SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
         return true;
@@ -184,14 +174,15 @@ bool SetPageCursor(const MainView& view, HWND page, WPARAM wParam, LPARAM lParam
 
 int UiScale3() { return UiScale(3); }
 
-int UiDetailSplitX(int clientWidth) {
-    return SplitXForRatio(clientWidth, TabIsPreview ? PreviewSplitRatio : SplitRatio, TabIsPreview != 0);
+int UiDetailSplitX(const MainView& view, int clientWidth) {
+    return SplitXForRatio(clientWidth, view.tabIsPreview ? view.previewSplitRatio : view.splitRatio, view.tabIsPreview);
 }
 
 bool UiOnDetailSplitter(const MainView& view, int x, int y) {
-    if (TabIsInventory || TabIsFindings || !view.controls.pageWnd) return false;
-    if (TabIsPreview && (PreviewMode == 1 || PreviewFile.empty() || (y >= 0 && y < PvAreaTop))) return false;
-    int left = UiScale3() + UiDetailSplitX(ClientWidth(view.controls.pageWnd));
+    if (view.tabIsInventory || view.tabIsFindings || !view.controls.pageWnd) return false;
+    if (view.tabIsPreview && (view.previewMode == 1 || PreviewFile.empty() || (y >= 0 && y < view.pvAreaTop)))
+        return false;
+    int left = UiScale3() + UiDetailSplitX(view, ClientWidth(view.controls.pageWnd));
     return left <= x && x < left + UiScale(SplitterWidth);
 }
 
@@ -204,34 +195,36 @@ void UiSplitterBar(HWND window, const RECT& rect) {
     ReleaseDC(window, dc);
 }
 
-void UiSplitterTrack(HWND window, const RECT& rect) {
-    if (Bar.drawn && Bar.window == window && EqualRect(&Bar.rect, &rect)) return;
-    UiSplitterErase();
+void UiSplitterTrack(MainView& view, HWND window, const RECT& rect) {
+    FeedbackBar& bar = view.splitterBar;
+    if (bar.drawn && bar.window == window && EqualRect(&bar.rect, &rect)) return;
+    UiSplitterErase(view);
     UiSplitterBar(window, rect);
-    Bar = {window, rect, true};
+    bar = {window, rect, true};
 }
 
-void UiSplitterErase() {
-    if (Bar.drawn) UiSplitterBar(Bar.window, Bar.rect);
-    Bar.drawn = false;
+void UiSplitterErase(MainView& view) {
+    FeedbackBar& bar = view.splitterBar;
+    if (bar.drawn) UiSplitterBar(bar.window, bar.rect);
+    bar.drawn = false;
 }
 
 void UpdateMarksStrip(MainView& view) {
     if (!view.controls.marksStrip) return;
-    int32_t marks = TabMarks();
-    if (marks == MarksShown) return;
-    MarksShown = marks;
+    int32_t marks = TabMarks(view);
+    if (marks == view.marksShown) return;
+    view.marksShown = marks;
     InvalidateRect(view.controls.marksStrip, nullptr, TRUE);
 }
 
-int32_t TabMarks() {
+int32_t TabMarks(const MainView& view) {
     int32_t marks = 0;
-    if (TabIsInventory) {
-        for (int32_t mark : InvRowMarks)
+    if (view.tabIsInventory) {
+        for (int32_t mark : view.invRowMarks)
             if (mark == InvMarkNew || mark == InvMarkRemoved) marks |= mark;
         return marks;
     }
-    if (!PluginTab()) return 0;
+    if (!PluginTab(view)) return 0;
     for (const PlugEntry& entry : TabEntries) {
         if (EntryMarkedDelete(entry)) continue;
         if (EntryIsNew(static_cast<int>(entry.kind), entry)) marks |= 1;
@@ -283,24 +276,24 @@ void LayoutPagePanes(MainView& view) {
     int m = UiScale3(), s = UiScale(SplitterWidth), strip = UiScale(StripHeight);
     int width = rc.right, height = rc.bottom - 2 * m;
     if (width < UiScale(320) || height < UiScale(40)) return;
-    bool plugins = PluginTab();
-    ShowIf(c.inventoryList, TabIsInventory);
-    ShowIf(c.findingsList, TabIsFindings);
+    bool plugins = PluginTab(view);
+    ShowIf(c.inventoryList, view.tabIsInventory);
+    ShowIf(c.findingsList, view.tabIsFindings);
     ShowIf(c.pluginList, plugins);
     ShowIf(c.extList, plugins);
     LayoutMainWindow(view, rc, m);
-    if (TabIsPreview) return;
-    if (TabIsFindings) {
+    if (view.tabIsPreview) return;
+    if (view.tabIsFindings) {
         ShowIf(c.marksStrip, false);
         Place(c.findingsList, m, m, width - 2 * m, height);
         ListViewFitLastColumn(c.findingsList);
-    } else if (TabIsInventory) {
+    } else if (view.tabIsInventory) {
         ShowIf(c.marksStrip, true);
         Place(c.marksStrip, m, m + height - strip, width - 2 * m, strip);
         Place(c.inventoryList, m, m, width - 2 * m, height - strip);
         ListViewFitLastColumn(c.inventoryList);
     } else {
-        int x = UiDetailSplitX(width);
+        int x = UiDetailSplitX(view, width);
         ShowIf(c.marksStrip, true);
         Place(c.pluginList, m, m, x, height - strip);
         Place(c.marksStrip, m, m + height - strip, x, strip);
@@ -310,7 +303,7 @@ void LayoutPagePanes(MainView& view) {
     }
     UpdateMarksStrip(view);
     if (!plugins) return;
-    if (InSizeMove) {
+    if (view.inSizeMove) {
         RedrawWindow(c.pluginList, nullptr, nullptr, RDW_INVALIDATE);
         RedrawWindow(c.extList, nullptr, nullptr, RDW_INVALIDATE);
         return;
@@ -327,12 +320,12 @@ LRESULT ForwardNotify(const MainView& view, WPARAM wParam, LPARAM lParam) {
     HWND main = view.controls.main;
     LRESULT result = main ? SendMessageW(main, WM_NOTIFY, wParam, lParam) : 0;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (SearchPaint.text.empty() || header->code != NM_CUSTOMDRAW || header->hwndFrom != UiCurrentList(view))
+    if (view.searchPaint.text.empty() || header->code != NM_CUSTOMDRAW || header->hwndFrom != UiCurrentList(view))
         return result;
     const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);
     if (draw->dwItemType == LVCDI_GROUP) return result;
     if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && !(result & CDRF_SKIPDEFAULT)) result |= CDRF_NOTIFYPOSTPAINT;
-    else if (draw->nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT) DrawCellHilite(draw);
+    else if (draw->nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT) DrawCellHilite(view, draw);
     return result;
 }
 
@@ -371,36 +364,36 @@ LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) 
         return view.controls.main ? SendMessageW(view.controls.main, msg, wParam, lParam) : 0;
     case WM_DRAWITEM:
         if (wParam == IdMarksStrip) {
-            PaintMarksStrip(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            PaintMarksStrip(view, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         }
         break;
     case WM_LBUTTONDOWN:
         if (UiOnDetailSplitter(view, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
-            Drag = {true, ShownRatio()};
+            view.pageDrag = {true, ShownRatio(view)};
             SetCapture(page);
         }
         return 0;
     case WM_MOUSEMOVE:
-        if (Drag.active) TrackDrag(page, static_cast<short>(LOWORD(lParam)));
+        if (view.pageDrag.active) TrackDrag(view, page, static_cast<short>(LOWORD(lParam)));
         return 0;
     case WM_LBUTTONUP:
-        if (Drag.active) {
-            Drag.active = false;
-            UiSplitterErase();
+        if (view.pageDrag.active) {
+            view.pageDrag.active = false;
+            UiSplitterErase(view);
             ReleaseCapture();
-            ApplyRatio(view, Drag.ratio);
+            ApplyRatio(view, view.pageDrag.ratio);
         }
         return 0;
     case WM_CAPTURECHANGED:  // a lost capture cancels the drag
-        if (Drag.active) {
-            Drag.active = false;
-            UiSplitterErase();
+        if (view.pageDrag.active) {
+            view.pageDrag.active = false;
+            UiSplitterErase(view);
         }
         return 0;
     case WM_LBUTTONDBLCLK:
         if (UiOnDetailSplitter(view, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
-            ApplyRatio(view, TabIsPreview ? 0.25 : 0.45);
+            ApplyRatio(view, view.tabIsPreview ? 0.25 : 0.45);
         }
         return 0;
     }

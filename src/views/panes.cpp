@@ -90,7 +90,7 @@ void SetDetailText(MainView& view, const std::wstring& text, bool alignLabels) {
     ThemeRichEdit(view);
     if (redrawOff) Redraw(box, true);
     InvalidateRect(box, nullptr, TRUE);
-    if (!SearchPaint.text.empty()) HighlightDetailMatches(view);
+    if (!view.searchPaint.text.empty()) HighlightDetailMatches(view);
 }
 
 void HighlightDetailMatches(MainView& view) {
@@ -122,7 +122,7 @@ void HighlightDetailMatches(MainView& view) {
     plainFormat.dwEffects = CFE_AUTOBACKCOLOR;
     plainFormat.crTextColor = ThemeTextColor();
     SendMessageW(box, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&plainFormat);
-    std::wstring search = SearchPaint.text;
+    std::wstring search = view.searchPaint.text;
     std::transform(search.begin(), search.end(), search.begin(), towlower);
     LONG first = -1;
     for (size_t pos = search.empty() ? std::wstring::npos : plain.find(search); pos != std::wstring::npos;

@@ -15,7 +15,6 @@
 #include "views/page_window.h"
 #include "views/panes.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -32,17 +31,17 @@ void TakePreviewFile(const MainView& view, const std::wstring& path) {
 }  // namespace
 
 void SetPreviewMode(MainView& view, int mode) {
-    PreviewMode = mode == 1 ? 1 : 0;
-    std::wstring word = PreviewMode ? L"lister" : L"content";
+    view.previewMode = mode == 1 ? 1 : 0;
+    std::wstring word = view.previewMode ? L"lister" : L"content";
     WriteSettingsIniValue(L"Preview", L"Mode", word.c_str());
     SettingsValues[L"Preview/Mode"] = word;
     UiApplyFonts(view);
     if (view.controls.keyBar) InvalidateRect(view.controls.keyBar, nullptr, FALSE);
-    if (TabIsPreview) LayoutPagePanes(view);
+    if (view.tabIsPreview) LayoutPagePanes(view);
 }
 
 void PreviewTabRefresh(MainView& view) {
-    if (PreviewMode == 1) LvFillCheck(view);
+    if (view.previewMode == 1) LvFillCheck(view);
     else PvRefresh();
 }
 
@@ -76,9 +75,9 @@ void PvPickFile(MainView& view) {
 }
 
 void PvPickWithMode(MainView& view, int mode) {
-    int old = PreviewMode;
+    int old = view.previewMode;
     SetPreviewMode(view, mode);
-    if (PreviewMode != old) {
+    if (view.previewMode != old) {
         LayoutPagePanes(view);
         PreviewTabRefresh(view);
         if (!PreviewFile.empty()) return;

@@ -9,9 +9,6 @@
 #include "foundation/list_view.h"
 #include "views/page_window.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
-
-int PvAreaTop = 0;
 
 namespace {
 
@@ -45,10 +42,10 @@ std::wstring ContentIntroText() {
     return PvChecked.empty() ? Tr("pvv_novalues") : L"";
 }
 
-void ShowIntro(const MainControls& c, const std::wstring& text) {
-    bool shown = TabIsPreview && !text.empty();
-    if (shown) SetWindowTextW(c.pvIntro, text.c_str());
-    ShowIf(c.pvIntro, shown);
+void ShowIntro(const MainView& view, const std::wstring& text) {
+    bool shown = view.tabIsPreview && !text.empty();
+    if (shown) SetWindowTextW(view.controls.pvIntro, text.c_str());
+    ShowIf(view.controls.pvIntro, shown);
 }
 
 }  // namespace
@@ -56,27 +53,27 @@ void ShowIntro(const MainControls& c, const std::wstring& text) {
 void ShowPreviewIntro(MainView& view) {
     const MainControls& c = view.controls;
     if (!c.pvIntro || !c.pvFieldList) return;
-    if (PreviewMode == 1) {
-        bool intro = TabIsPreview && PreviewFile.empty();
-        ShowIntro(c, intro ? Tr("lv_intro") : L"");
+    if (view.previewMode == 1) {
+        bool intro = view.tabIsPreview && PreviewFile.empty();
+        ShowIntro(view, intro ? Tr("lv_intro") : L"");
         ShowIf(c.pvFieldList, false);
         ShowIf(c.pvPluginList, false);
-        ShowIf(c.lvCheckList, TabIsPreview && !intro);
+        ShowIf(c.lvCheckList, view.tabIsPreview && !intro);
         return;
     }
     ShowIf(c.lvCheckList, false);
     std::wstring text = ContentIntroText();
-    ShowIntro(c, text);
-    ShowIf(c.pvFieldList, TabIsPreview && !IsWindowVisible(c.pvIntro));
-    ShowIf(c.pvPluginList, TabIsPreview && !PreviewFile.empty() && PreviewSplitRatio >= 0.05);
+    ShowIntro(view, text);
+    ShowIf(c.pvFieldList, view.tabIsPreview && !IsWindowVisible(c.pvIntro));
+    ShowIf(c.pvPluginList, view.tabIsPreview && !PreviewFile.empty() && view.previewSplitRatio >= 0.05);
 }
 
 void LayoutMainWindow(MainView& view, const RECT& rc, int p) {
     const MainControls& c = view.controls;
-    bool content = PreviewMode == 0;
-    for (HWND w : {c.pvFileLabel, c.pvPickContentBtn, c.pvPickListerBtn}) ShowIf(w, TabIsPreview);
-    for (HWND w : {c.pvToggleBtn, c.pvEmptyCheck, c.pvUnitsCheck}) ShowIf(w, TabIsPreview && content);
-    if (!TabIsPreview) {
+    bool content = view.previewMode == 0;
+    for (HWND w : {c.pvFileLabel, c.pvPickContentBtn, c.pvPickListerBtn}) ShowIf(w, view.tabIsPreview);
+    for (HWND w : {c.pvToggleBtn, c.pvEmptyCheck, c.pvUnitsCheck}) ShowIf(w, view.tabIsPreview && content);
+    if (!view.tabIsPreview) {
         for (HWND w : {c.pvFieldList, c.pvIntro, c.pvPluginList, c.lvCheckList}) ShowIf(w, false);
         return;
     }
@@ -99,12 +96,12 @@ void LayoutMainWindow(MainView& view, const RECT& rc, int p) {
         Place(c.pvUnitsCheck, unitsX, p, checkW - UiScale(8), h);
         Place(c.pvToggleBtn, unitsX + checkW - UiScale(2), p, toggle, h);
     }
-    PvAreaTop = p + h + UiScale(4);
-    int listH = rc.bottom - p - PvAreaTop;
+    view.pvAreaTop = p + h + UiScale(4);
+    int listH = rc.bottom - p - view.pvAreaTop;
     const int inset = UiScale(12);
     if (!content) {
-        Place(c.lvCheckList, p, PvAreaTop, rc.right - 2 * p, listH);
-        Place(c.pvIntro, p + inset, PvAreaTop + inset, std::max<int>(rc.right - 2 * p - 2 * inset, UiScale(100)),
+        Place(c.lvCheckList, p, view.pvAreaTop, rc.right - 2 * p, listH);
+        Place(c.pvIntro, p + inset, view.pvAreaTop + inset, std::max<int>(rc.right - 2 * p - 2 * inset, UiScale(100)),
               std::max(listH - 2 * inset, UiScale(60)));
         ShowPreviewIntro(view);
         ListViewFitLastColumn(c.lvCheckList);
@@ -112,17 +109,17 @@ void LayoutMainWindow(MainView& view, const RECT& rc, int p) {
     }
     int fieldX = p;
     if (!PreviewFile.empty()) {
-        int w = UiDetailSplitX(rc.right);
+        int w = UiDetailSplitX(view, rc.right);
         fieldX = p + w + UiScale(7);
         if (w > 0 && c.pvPluginList) {
-            Place(c.pvPluginList, p, PvAreaTop, w, listH);
-            ListView_SetColumnWidth(c.pvPluginList, 0,
-                                    std::max(w - ListView_GetColumnWidth(c.pvPluginList, 1) - UiScale(22), UiScale(80)));
+            Place(c.pvPluginList, p, view.pvAreaTop, w, listH);
+            int resultWidth = ListView_GetColumnWidth(c.pvPluginList, 1);
+            ListView_SetColumnWidth(c.pvPluginList, 0, std::max(w - resultWidth - UiScale(22), UiScale(80)));
         }
     }
     int fieldW = rc.right - p - fieldX;
-    Place(c.pvFieldList, fieldX, PvAreaTop, fieldW, listH);
-    Place(c.pvIntro, fieldX + inset, PvAreaTop + inset, std::max(fieldW - 2 * inset, UiScale(100)),
+    Place(c.pvFieldList, fieldX, view.pvAreaTop, fieldW, listH);
+    Place(c.pvIntro, fieldX + inset, view.pvAreaTop + inset, std::max(fieldW - 2 * inset, UiScale(100)),
           std::max(listH - 2 * inset, UiScale(60)));
     ShowPreviewIntro(view);
     ListViewFitLastColumn(c.pvFieldList);

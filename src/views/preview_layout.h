@@ -4,9 +4,6 @@
 
 #include "views/main_view.h"
 
-// The y of the preview lists inside the page window, below the row of buttons.
-extern int PvAreaTop;
-
 // Places the preview controls in the page's client rectangle with margin p.
 void LayoutMainWindow(MainView& view, const RECT& rc, int p);
 // Shows the preview panes or the intro text that stands in for them.

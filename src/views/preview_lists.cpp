@@ -14,10 +14,6 @@
 #include "views/panes.h"
 #include "views/preview_layout.h"
 #include "views/status_text.h"
-#include "views/view_state.h"
-
-std::vector<PvRowRef> PvRows;
-uint8_t PvPickListFilling = 0;
 
 namespace {
 
@@ -68,12 +64,12 @@ bool IsRow(int index) { return index >= 0 && static_cast<size_t>(index) < PvPlug
 void ClearFieldList(MainView& view) {
     const MainControls& c = view.controls;
     if (c.detailLabel) SetWindowTextW(c.detailLabel, Tr("lbl_pvfield").c_str());
-    PvRows.clear();
+    view.pvRows.clear();
     if (c.pvFieldList) {
         ListView_DeleteAllItems(c.pvFieldList);
         ListView_RemoveAllGroups(c.pvFieldList);
     }
-    if (TabIsPreview) LayoutPagePanes(view);
+    if (view.tabIsPreview) LayoutPagePanes(view);
 }
 
 // Asks the user through a one-level popup menu; 0 when nothing was chosen.
@@ -91,8 +87,8 @@ void SetSkip(int index, bool skip) {
 
 }  // namespace
 
-const PvRowRef* PvRowOfItem(int item) {
-    return item >= 0 && static_cast<size_t>(item) < PvRows.size() ? &PvRows[item] : nullptr;
+const PvRowRef* PvRowOfItem(const MainView& view, int item) {
+    return item >= 0 && static_cast<size_t>(item) < view.pvRows.size() ? &view.pvRows[item] : nullptr;
 }
 
 std::vector<int> PvPluginOrder() {
@@ -112,7 +108,7 @@ std::vector<int> PvPluginOrder() {
 void PvFillPluginList(MainView& view) {
     HWND list = view.controls.pvPluginList;
     if (!list) return;
-    PvPickListFilling = 1;
+    view.pvPickListFilling = 1;
     Redraw(list, false);
     int selected = SelectedParam(list);
     ListView_DeleteAllItems(list);
@@ -132,7 +128,7 @@ void PvFillPluginList(MainView& view) {
         }
     }
     Redraw(list, true);
-    PvPickListFilling = 0;
+    view.pvPickListFilling = 0;
 }
 
 void PvFillFieldList(MainView& view) {
@@ -142,7 +138,7 @@ void PvFillFieldList(MainView& view) {
     Redraw(list, false);
     ListView_DeleteAllItems(list);
     ListView_RemoveAllGroups(list);
-    PvRows.clear();
+    view.pvRows.clear();
     if (PvChoiceMade) {
         int position = 0;
         for (int index : PvPluginOrder())
@@ -170,7 +166,7 @@ void PvRefreshGroup(MainView& view, int index) {
     PvSaveGroupStates(view);
     Redraw(list, false);
     for (int at = ListView_GetItemCount(list) - 1; at >= 0; --at) {
-        const PvRowRef* record = PvRowOfItem(ListViewItemData(list, at));
+        const PvRowRef* record = PvRowOfItem(view, ListViewItemData(list, at));
         if (record && record->row == index) ListView_DeleteItem(list, at);
     }
     if (ListView_HasGroup(list, index + 1)) ListView_RemoveGroup(list, index + 1);
@@ -199,10 +195,11 @@ void PvAppendRow(MainView& view, int groupIndex, const PvRowRef& record, const s
                  const std::wstring& value, const std::wstring& type) {
     HWND list = view.controls.pvFieldList;
     if (!list) return;
-    int at = InsertItem(list, ListView_GetItemCount(list), groupIndex + 1, static_cast<LPARAM>(PvRows.size()), field);
+    auto data = static_cast<LPARAM>(view.pvRows.size());
+    int at = InsertItem(list, ListView_GetItemCount(list), groupIndex + 1, data, field);
     SetCell(list, at, 1, value);
     SetCell(list, at, 2, type);
-    PvRows.push_back(record);
+    view.pvRows.push_back(record);
 }
 
 void PvToggleAllGroups(MainView& view) {
@@ -221,7 +218,7 @@ void PvToggleAllGroups(MainView& view) {
 }
 
 void PvFieldDetail(MainView& view, int item) {
-    const PvRowRef* record = PvRowOfItem(item);
+    const PvRowRef* record = PvRowOfItem(view, item);
     SetDetailText(view, record ? PvFieldDetailText(*record, CurrentFieldUsage()) : L"", true);
 }
 
@@ -250,7 +247,7 @@ HMENU PvFieldMenuItems(const PvRowRef& ref) {
 }
 
 void PvFieldMenu(const MainView& view, POINT point, int item) {
-    const PvRowRef* record = PvRowOfItem(item);
+    const PvRowRef* record = PvRowOfItem(view, item);
     if (!record || !IsRow(record->row)) return;
     PvRowRef ref = *record;
     bool skipped = PvPlugins[ref.row].state == PvSkipped;
@@ -262,8 +259,8 @@ void PvFieldMenu(const MainView& view, POINT point, int item) {
     }
 }
 
-void PvPickListChanged(const NMLISTVIEW& change) {
-    if (PvPickListFilling || !(change.uChanged & LVIF_STATE)) return;
+void PvPickListChanged(const MainView& view, const NMLISTVIEW& change) {
+    if (view.pvPickListFilling || !(change.uChanged & LVIF_STATE)) return;
     UINT oldImage = change.uOldState & LVIS_STATEIMAGEMASK, newImage = change.uNewState & LVIS_STATEIMAGEMASK;
     // The first image is the one the filling gave; only a later change is the user's.
     if (!oldImage || oldImage == newImage) return;
@@ -272,7 +269,7 @@ void PvPickListChanged(const NMLISTVIEW& change) {
 
 void InstallPreviewView(MainView& view) {
     PvView.resultWindow = view.controls.main;
-    PvView.panesShown = [] { return TabIsPreview && PreviewMode == 0; };
+    PvView.panesShown = [&view] { return view.tabIsPreview && view.previewMode == 0; };
     PvView.clear = [&view] { ClearFieldList(view); };
     PvView.fillPluginList = [&view] { PvFillPluginList(view); };
     PvView.fillFieldList = [&view] { PvFillFieldList(view); };

@@ -14,12 +14,8 @@
 
 // The field list's "Used" column: where TC uses each field, drawn as badges.
 constexpr int PvUsedColumn = 3;
-// The records behind the field list's items; an item's data indexes it.
-extern std::vector<PvRowRef> PvRows;
 // The record behind a field-list item's data; null when there is none.
-const PvRowRef* PvRowOfItem(int item);
-// Set while the pick list is filled: its check-box changes are not the user's.
-extern uint8_t PvPickListFilling;
+const PvRowRef* PvRowOfItem(const MainView& view, int item);
 
 // Every PvPlugins index once, in display order: the built-in group first, then by
 // state class, answered plugins by their values once the choice is made, then number.
@@ -31,7 +27,7 @@ void PvAddPluginGroup(MainView& view, int index, int position);
 void PvRefreshGroup(MainView& view, int index);
 // Reads which groups of the field list are open back into the rows.
 void PvSaveGroupStates(MainView& view);
-// Appends an item to the group of row `groupIndex` and its record to PvRows.
+// Appends an item to the group of row `groupIndex` and its record to the view's rows.
 void PvAppendRow(MainView& view, int groupIndex, const PvRowRef& record, const std::wstring& field,
                  const std::wstring& value, const std::wstring& type);
 // Opens every group when a ticked plugin's group is closed, else closes them all.
@@ -48,4 +44,4 @@ HMENU PvFieldMenuItems(const PvRowRef& ref);
 // Lets the content preview fill these lists and post its answers to the main window.
 void InstallPreviewView(MainView& view);
 // A check box of the pick list changed; changes made while filling are ignored.
-void PvPickListChanged(const NMLISTVIEW& change);
+void PvPickListChanged(const MainView& view, const NMLISTVIEW& change);

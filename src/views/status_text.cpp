@@ -28,7 +28,6 @@
 #include "views/page_window.h"
 #include "views/row_status.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 
 ShownSectionFacts ShownSection;
 
@@ -159,16 +158,16 @@ std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal) {
     return JoinStatusPieces(pieces);
 }
 
-std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal) {
+std::wstring ComposeStatusText(const MainView& view, int tab, int probeDone, int probeTotal) {
     std::wstring text;
     if (WincmdIniPath.empty()) text = Tr("st_noini");
     else if (tab == 4) text = InventoryStatus(BgProbeRunning || probeDone < probeTotal);
     else if (tab == 5) text = FindingsStatus();
-    else if (tab == 6 && PreviewMode == 1) text = ListerCheckStatusText();
+    else if (tab == 6 && view.previewMode == 1) text = ListerCheckStatusText();
     else if (tab == 6) text = JoinStatusPieces(PvStatusPieces());
     else text = PluginTabStatusText(tab, probeDone, probeTotal);
     std::vector<std::wstring> pieces;
-    if (!StatusNote.empty()) pieces.push_back(StatusNote);
+    if (!view.statusNote.empty()) pieces.push_back(view.statusNote);
     if (uint32_t pending = CountPendingChanges()) pieces.push_back(Filled("st_pending", std::to_wstring(pending)));
     pieces.push_back(text);
     return JoinStatusPieces(pieces);
@@ -191,6 +190,6 @@ void UpdateStatusBar(MainView& view) {
     HWND bar = view.controls.statusBar;
     if (!bar) return;
     int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
-    std::wstring text = ComposeStatusText(tab, ProbeDone, ProbeTotal);
+    std::wstring text = ComposeStatusText(view, tab, ProbeDone, ProbeTotal);
     SendMessageW(bar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
 }

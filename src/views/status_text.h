@@ -25,8 +25,8 @@ void RecountEntry(size_t index);
 
 // The pieces of a plugin tab (0..3): entries, deactivated, probing, counts, the INI and TC.
 std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal);
-// The whole text: the note, the pending changes, then the tab's own pieces.
-std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal);
+// The whole text: the view's note, the pending changes, then the tab's own pieces.
+std::wstring ComposeStatusText(const MainView& view, int tab, int probeDone, int probeTotal);
 // The preview tab's text in Lister mode: the file's extension and the matches.
 std::wstring ListerCheckStatusText();
 // Puts the text of the shown tab into the status bar and refreshes the marks strip.

@@ -29,7 +29,6 @@
 #include "views/row_status.h"
 #include "views/status_text.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
 #include "views/cell_texts.h"
@@ -62,11 +61,11 @@ void PreparePanes(MainView& view, int tab) {
     LayoutPagePanes(view);
 }
 
-void ClearPluginTab() {
+void ClearPluginTab(MainView& view) {
     TabEntries.clear();
     KeptEntries.clear();
     ExtClaims.clear();
-    DetailRowShown = -1;
+    view.detailRowShown = -1;
     ProbeDone = ProbeTotal = 0;
 }
 
@@ -199,12 +198,12 @@ std::wstring EntryNumberCell(int base, size_t i, int number, bool custom) {
 static void FillShownTab(MainView& view) {
     int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
     ++ProbeGen;
-    TabIsInventory = tab == 4;
-    TabIsFindings = tab == 5;
-    TabIsPreview = tab == 6;
+    view.tabIsInventory = tab == 4;
+    view.tabIsFindings = tab == 5;
+    view.tabIsPreview = tab == 6;
     PreparePanes(view, tab);
     if (tab == 6) {
-        ClearPluginTab();
+        ClearPluginTab(view);
         SetDetailText(view, L"", true);
         PreviewTabRefresh(view);
         UpdateStatusBar(view);
@@ -213,7 +212,7 @@ static void FillShownTab(MainView& view) {
     ++PvFieldsGen;
     if (tab == 5 || tab == 4) {
         // The plugin tabs' detail state goes too, so a refresh never shows an entry of another tab.
-        ClearPluginTab();
+        ClearPluginTab(view);
         ShowDetails(view, -1);
         if (tab == 5) {
             FillFindingsList(view);
@@ -237,7 +236,7 @@ void FillTab(MainView& view) {
 }
 
 PlugRef SelectedPluginRef(MainView& view, int row) {
-    if (TabIsInventory) return InventoryRowRef(view, row);
+    if (view.tabIsInventory) return InventoryRowRef(view, row);
     HWND list = view.controls.pluginList;
     if (!list) return {};
     if (row < 0) row = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);

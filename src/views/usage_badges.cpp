@@ -85,7 +85,7 @@ void PaintUsedBadges(const NMLVCUSTOMDRAW* draw) {
 
 void PvDrawUsageBadges(const MainView& view, HDC dc, int item) {
     HWND list = view.controls.pvFieldList;
-    const PvRowRef* ref = list ? PvRowOfItem(ListViewItemData(list, item)) : nullptr;
+    const PvRowRef* ref = list ? PvRowOfItem(view, ListViewItemData(list, item)) : nullptr;
     // Only a field's own row: the rows of its further units repeat it.
     const FieldDef* field = ref && ref->unit == 0 ? PvFieldAt(*ref) : nullptr;
     int counts[UsePlaceCount] = {};

@@ -16,8 +16,6 @@
 #include "views/page_window.h"
 #include "foundation/ui_globals.h"
 
-int32_t DetailHeight = 76;
-
 const ExtraColumnDef ExtraColumnTable[13] = {
     {L"desc", "xc_desc", 170, 0},     {L"company", "xc_company", 120, 0}, {L"copyright", "xc_copyright", 150, 0},
     {L"lang", "xc_lang", 90, 0},      {L"bits", "xc_bits", 55, 2},        {L"built", "xc_built", 80, 0},
@@ -92,11 +90,11 @@ void InsertExtraColumn(HWND list, int position, const ExtraColumnDef& def) {
 
 }  // namespace
 
-void LoadFrameLayout() {
+void LoadFrameLayout(MainView& view) {
     int split = ReadWindowInt(L"Split", 45);
     split = split > 84 ? 85 : (split <= 15 ? 15 : split);
-    SplitRatio = split / 100.0;
-    DetailHeight = std::clamp(ReadWindowInt(L"DetailHeight", 76), 40, 1200);
+    view.splitRatio = split / 100.0;
+    view.detailHeight = std::clamp(ReadWindowInt(L"DetailHeight", 76), 40, 1200);
 }
 
 std::optional<SavedPlacement> ParsePlacement(const std::wstring& text) {
@@ -189,8 +187,8 @@ void SetExtraCols(MainView& view, std::vector<int32_t> columns) {
 
 void SaveWindowLayout(const MainView& view) {
     const MainControls& c = view.controls;
-    WriteWindowKey(L"Split", std::to_wstring(static_cast<int>(SplitRatio * 100 + 0.5)));
-    WriteWindowKey(L"DetailHeight", std::to_wstring(DetailHeight));
+    WriteWindowKey(L"Split", std::to_wstring(static_cast<int>(view.splitRatio * 100 + 0.5)));
+    WriteWindowKey(L"DetailHeight", std::to_wstring(view.detailHeight));
     for (const ListKeys& keys : StoredLists(c)) {
         const SortState& sort = SortStates[keys.list];
         WriteWindowKey(keys.sortKey, std::to_wstring(sort.column) + L"," + (sort.direction ? L"1" : L"0"));

@@ -12,9 +12,6 @@
 
 #include "views/main_view.h"
 
-// The detail box's wished height in 96-dpi pixels, 40..1200.
-extern int32_t DetailHeight;
-
 struct ExtraColumnDef {
     const wchar_t* id;
     const char* titleKey;
@@ -27,8 +24,8 @@ extern std::vector<int32_t> ExtraColIds;
 // Id -> width at 96 dpi of every extra column shown or remembered this run.
 extern std::map<std::wstring, int32_t> ExtraColWidthMap;
 
-// Split and DetailHeight, clamped as stored values may not be.
-void LoadFrameLayout();
+// The split and the detail height, clamped as stored values may not be.
+void LoadFrameLayout(MainView& view);
 struct SavedPlacement {
     RECT rect;  // screen pixels as stored
     bool maximized;

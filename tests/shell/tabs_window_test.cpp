@@ -57,7 +57,7 @@ TEST_SUITE("window") {
 
         // Plain, key-4-only, conditional and excluded extensions of entry 2.
         Select(w.c.pluginList, 1);
-        REQUIRE(DetailRowShown == 1);
+        REQUIRE(w.view.detailRowShown == 1);
         CHECK(Rows(w.c.extList, {0, 1}) == L"TXT|active, only with key 4\nLOG|active, conditional\n"
                                        L"MD|active, not reported by plugin\nFORCE|keyword\nBAK|excluded\n");
         CHECK(Rows(w.c.extList, {2}).starts_with(L"part of a condition"));
@@ -78,7 +78,7 @@ TEST_SUITE("window") {
         CHECK(ListViewCellText(w.c.pluginList, 3, 1) == L"pair *");
 
         // A bar followed by a letter gets a hidden break hint; a search across it still finds its text.
-        SearchPaint.text = L"\"|ext";
+        w.view.searchPaint.text = L"\"|ext";
         SetDetailText(w.view, L"INI:\tEXT=\"A\"|EXT=\"B\"", true);
         wchar_t shown[64] = {};
         GetWindowTextW(w.c.detailBox, shown, 64);
@@ -86,7 +86,7 @@ TEST_SUITE("window") {
         DWORD from = 0, to = 0;
         SendMessageW(w.c.detailBox, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
         CHECK(from == 11);
-        SearchPaint.text.clear();
+        w.view.searchPaint.text.clear();
 
         w.Show(2);
         CHECK(Rows(w.c.pluginList, {1, 3}) == L"packer|\u2260\n");
@@ -118,13 +118,13 @@ TEST_SUITE("window") {
                                   L"File NOT found:" + dot + tc.dir + L"\\elsewhere.ini" + tcPiece);
 
         PendingReactivations.insert(L"F|kept");
-        StatusNote = L"a note";
+        w.view.statusNote = L"a note";
         w.Show(3);
-        StatusNote = L"a note";
+        w.view.statusNote = L"a note";
         UpdateStatusBar(w.view);
         CHECK(w.StatusText() == L"a note" + dot + L"unsaved changes: 1 – Ctrl+S" + dot + L"File system plugins: 1" + dot +
                                   WincmdIniPath + tcPiece);
-        StatusNote.clear();
+        w.view.statusNote.clear();
         {
             ScopedEnv noTc(L"COMMANDER_PATH", L"");
             UpdateStatusBar(w.view);

@@ -188,13 +188,13 @@ TEST_SUITE("listview") {
         CHECK(cell(0, 1) == L"Alpha");
         CHECK(cell(1, 1) == L"beta");
         CHECK(cell(2, 0) == L"File system");
-        CHECK(InvRowNames == std::vector<std::wstring>{L"Alpha", L"beta", L"alpha"});
-        CHECK(InvRowPaths[1] == L"b.wlx");
-        CHECK(InvRowMarks == std::vector<int32_t>{InvMarkRemoved, InvMarkNone, InvMarkNone});
+        CHECK(t.view.invRowNames == std::vector<std::wstring>{L"Alpha", L"beta", L"alpha"});
+        CHECK(t.view.invRowPaths[1] == L"b.wlx");
+        CHECK(t.view.invRowMarks == std::vector<int32_t>{InvMarkRemoved, InvMarkNone, InvMarkNone});
         SortStates[list] = {1, 1};
         FillInventoryList(t.view);
         CHECK(columnText(1) == L"beta|alpha|Alpha|");
-        CHECK(InvRowNames[(size_t)ListViewItemData(list, 0)] == L"beta");  // the rows keep their records
+        CHECK(t.view.invRowNames[(size_t)ListViewItemData(list, 0)] == L"beta");  // the rows keep their records
         SortStates[list] = {};
         DestroyWindow(frame);
     }

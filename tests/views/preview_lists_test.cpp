@@ -8,7 +8,6 @@
 #include "analyses/content_preview.h"
 #include "foundation/ui_globals.h"
 #include "views/preview_lists.h"
-#include "views/view_state.h"
 #include "view_fixture.h"
 
 namespace {
@@ -32,7 +31,7 @@ LRESULT CALLBACK RecordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY && ((const NMHDR*)lParam)->hwndFrom == Controls.pvPluginList &&
         ((const NMHDR*)lParam)->code == LVN_ITEMCHANGED) {
-        PvPickListChanged(*(const NMLISTVIEW*)lParam);
+        PvPickListChanged(Shown.view, *(const NMLISTVIEW*)lParam);
         return 0;
     }
     return PreviewWindowProc(window, message, wParam, lParam);
@@ -76,8 +75,8 @@ TEST_SUITE("64-bit") {
         HWND PvFieldList = c.pvFieldList = MakeList(page, 0, 4);
         FieldListProc = (WNDPROC)SetWindowLongPtrW(PvFieldList, GWLP_WNDPROC, (LONG_PTR)RecordingProc);
         InstallPreviewView(Shown.view);
-        TabIsPreview = 1;
-        PreviewMode = 0;
+        Shown.view.tabIsPreview = true;
+        Shown.view.previewMode = 0;
         f.Preview(f.File(L"photo.jpg", 300));
         // Answered plugins by their values once the choice is made, then the others by state.
         CHECK(PickRows() == L"[ ] tc (pseudo) 26/31\n[ ] #2  content_many 500/500\n[x] #1  content  ★ 15/17\n"
@@ -110,7 +109,7 @@ TEST_SUITE("64-bit") {
             // Every field, and the further units: 2 of Size, 2 of Colour, 15 of Many.
             CHECK(ListView_GetItemCount(PvFieldList) == 17 + 2 + 2 + 15);
         }
-        TabIsPreview = 0;
+        Shown.view.tabIsPreview = false;
         DestroyWindow(page);
         c = {};
     }

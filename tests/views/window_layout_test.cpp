@@ -12,7 +12,6 @@
 #include "foundation/ui_globals.h"
 #include "foundation/settings.h"
 #include "views/page_window.h"
-#include "views/view_state.h"
 #include "views/window_layout.h"
 #include "view_fixture.h"
 
@@ -45,12 +44,13 @@ TEST_CASE("stored window values: placement, start tab and the clamped splits") {
 
     const std::tuple<const wchar_t*, const wchar_t*, double, int> frames[] = {
         {L"10", L"5", 0.15, 40}, {L"90", L"5000", 0.85, 1200}, {L"46", L"120", 0.46, 120}};
+    TestView t;
     for (auto [split, height, ratio, detail] : frames) {
         SetWindowKey(L"Split", split);
         SetWindowKey(L"DetailHeight", height);
-        LoadFrameLayout();
-        CHECK(SplitRatio == doctest::Approx(ratio));
-        CHECK(DetailHeight == detail);
+        LoadFrameLayout(t.view);
+        CHECK(t.view.splitRatio == doctest::Approx(ratio));
+        CHECK(t.view.detailHeight == detail);
     }
     DeleteFileW(SettingsIniPath().c_str());
 }
@@ -71,20 +71,20 @@ std::wstring HeaderText(HWND list, int column) {
 
 TEST_CASE("the splitter of the page: where it stands on the plugin tabs and the preview tab") {
     UiDpi = 96;
-    SplitRatio = 0.45;
-    CHECK(UiDetailSplitX(900) == 399);  // 887 x 0.45, truncated
-    SplitRatio = 0.1;
-    CHECK(UiDetailSplitX(900) == 150);
-    SplitRatio = 0.85;
-    CHECK(UiDetailSplitX(300) == 150);  // the lower limit wins on a narrow page
-    TabIsPreview = 1;
-    PreviewSplitRatio = 0.04;
-    CHECK(UiDetailSplitX(900) == 0);
-    PreviewSplitRatio = 0.6;
-    CHECK(UiDetailSplitX(900) == 532);
-    CHECK(UiDetailSplitX(600) == 287);  // at most the inner width less 300
-    TabIsPreview = 0;
-    SplitRatio = 0.45;
+    TestView t;
+    MainView& view = t.view;
+    view.splitRatio = 0.45;
+    CHECK(UiDetailSplitX(view, 900) == 399);  // 887 x 0.45, truncated
+    view.splitRatio = 0.1;
+    CHECK(UiDetailSplitX(view, 900) == 150);
+    view.splitRatio = 0.85;
+    CHECK(UiDetailSplitX(view, 300) == 150);  // the lower limit wins on a narrow page
+    view.tabIsPreview = true;
+    view.previewSplitRatio = 0.04;
+    CHECK(UiDetailSplitX(view, 900) == 0);
+    view.previewSplitRatio = 0.6;
+    CHECK(UiDetailSplitX(view, 900) == 532);
+    CHECK(UiDetailSplitX(view, 600) == 287);  // at most the inner width less 300
 }
 
 TEST_SUITE("listview") {
