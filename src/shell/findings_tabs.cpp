@@ -32,12 +32,6 @@ void RefillFindings(MainView& view) {
     UpdateStatusBar(view);
 }
 
-void ToggleAcknowledged(MainView& view, int index) {
-    if (index < 0 || (size_t)index >= Findings.size()) return;
-    SetAcknowledged(Findings[(size_t)index].ackKey, !Findings[(size_t)index].acked);
-    RefillFindings(view);
-}
-
 // A finding that a view mode fills the gap of is fixed at once; any other shows its entry.
 void ActivateFinding(MainView& view, int index) {
     if (index >= 0 && (size_t)index < Findings.size() && Findings[(size_t)index].fix == FixModeGap)
@@ -103,7 +97,7 @@ bool InventoryNotify(MainView& view, const NMHDR* header, LRESULT& result) {
     }
     case NM_DBLCLK:
     case NM_RETURN:
-        if (ListActions.openInTc) ListActions.openInTc(SelectedPluginRef(view, -1));
+        OpenInTc(SelectedPluginRef(view, -1), L"");
         return true;
     }
     return false;
@@ -148,21 +142,23 @@ int JumpToFinding(MainView& view, int index) {
     return entry;
 }
 
-void WireFindingsAndInventory(MainView& view) {
-    ListActions.entryIsNew = EntryIsNew;
-    FeatureCommands[CmdJump] = [&view](HWND) { JumpToFinding(view, FindingsListSelection(view)); };
-    FeatureCommands[CmdAcknowledge] = [&view](HWND) { ToggleAcknowledged(view, FindingsListSelection(view)); };
-    ListActions.otherListNotify = [&view](HWND, const NMHDR* header, LRESULT& result) {
-        const MainControls& c = view.controls;
-        if (c.findingsList && header->hwndFrom == c.findingsList && FindingsNotify(view, header, result)) return true;
-        return c.inventoryList && header->hwndFrom == c.inventoryList && InventoryNotify(view, header, result);
-    };
-    InventoryUpdatedHook = [&view] {
-        if (view.tabIsInventory) {
-            FillInventoryList(view);
-            ShowChangeLog(view);
-        } else if (view.controls.pluginList) {
-            InvalidateRect(view.controls.pluginList, nullptr, FALSE);
-        }
-    };
+void ToggleAcknowledged(MainView& view, int index) {
+    if (index < 0 || (size_t)index >= Findings.size()) return;
+    SetAcknowledged(Findings[(size_t)index].ackKey, !Findings[(size_t)index].acked);
+    RefillFindings(view);
+}
+
+bool OnFindingsOrInventoryNotify(MainView& view, const NMHDR* header, LRESULT& result) {
+    const MainControls& c = view.controls;
+    if (c.findingsList && header->hwndFrom == c.findingsList && FindingsNotify(view, header, result)) return true;
+    return c.inventoryList && header->hwndFrom == c.inventoryList && InventoryNotify(view, header, result);
+}
+
+void ShowInventoryUpdate(MainView& view) {
+    if (view.tabIsInventory) {
+        FillInventoryList(view);
+        ShowChangeLog(view);
+    } else if (view.controls.pluginList) {
+        InvalidateRect(view.controls.pluginList, nullptr, FALSE);
+    }
 }

@@ -126,18 +126,6 @@ HWND CreateMainWindow(MainWindow& app, int showCmd) {
     return window;
 }
 
-HACCEL CreateAccelerators() {
-    ACCEL keys[] = {
-        {FCONTROL | FVIRTKEY, 'O', CmdOpenIni},  {FVIRTKEY, VK_F5, CmdReload},
-        {FVIRTKEY, VK_F1, CmdHelp},              {FSHIFT | FVIRTKEY, VK_F1, CmdLegend},
-        {FCONTROL | FVIRTKEY, 'E', CmdSettings}, {FCONTROL | FVIRTKEY, 'I', CmdInstall},
-        {FALT | FVIRTKEY, VK_RETURN, CmdPluginInfo}, {FCONTROL | FVIRTKEY, 'S', CmdSave},
-        {FCONTROL | FVIRTKEY, 'F', CmdFind},     {FVIRTKEY, VK_F3, CmdNextMatch},
-        {FSHIFT | FVIRTKEY, VK_F3, CmdPrevMatch},
-    };
-    return CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
-}
-
 // Esc closes a text popup or the legend wherever the focus is inside it.
 bool CloseOnEscape(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
@@ -150,7 +138,7 @@ bool CloseOnEscape(const MSG& msg) {
 }
 
 int RunMessageLoop(HWND window) {
-    HACCEL accelerators = CreateAccelerators();
+    HACCEL accelerators = CreateCommandAccelerators();
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (CloseOnEscape(msg)) continue;

@@ -366,7 +366,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wParam) PostMessageW(window, MsgIniCheck, 0, 0);
         break;
     case WM_COMMAND:
-        return OnMainCommand(view_, wParam, lParam);
+        return RunCommand(*this, wParam, lParam);
     case WM_NOTIFY:
         return OnMainNotify(view_, wParam, lParam);
     case WM_CONTEXTMENU:

@@ -31,6 +31,7 @@ public:
     HWND Create(int width, int height, HMENU menu);
     HWND Hwnd() const { return view_.controls.main; }
     MainView& View() { return view_; }
+    const MainView& View() const { return view_; }
     // The start's /preview, /lister and /install arguments, taken once the first fill stands.
     void OpenAtStart(const StartArgs& start) { start_ = start; }
 

@@ -6,7 +6,13 @@
 
 #include "analyses/detect_compare.h"
 #include "analyses/detect_notes.h"
+#include "analyses/inventory.h"
 #include "analyses/lister_check.h"
+#include "editing/entry_edit.h"
+#include "editing/finding_actions.h"
+#include "editing/kept_rows.h"
+#include "editing/launch.h"
+#include "editing/lister_actions.h"
 #include "editing/pending_ops.h"
 #include "foundation/labels.h"
 #include "foundation/logs.h"
@@ -16,7 +22,9 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plugin_files.h"
 #include "shell/commands.h"
+#include "shell/findings_tabs.h"
 #include "shell/menu_help.h"
+#include "shell/plugin_menu.h"
 #include "shell/search.h"
 #include "views/detail_pane.h"
 #include "views/drawn_icons.h"
@@ -31,10 +39,10 @@
 #include "views/panes.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
+#include "views/tab_fill.h"
 #include "views/usage_badges.h"
 #include "foundation/themes.h"
 
-ListActionHooks ListActions;
 
 namespace {
 
@@ -58,7 +66,7 @@ LRESULT PluginRowPrePaint(const MainView& view, NMLVCUSTOMDRAW* draw) {
     if (!e || EntryMarkedDelete(*e)) {
         Row.mark = 2;
     } else {
-        if (ListActions.entryIsNew && ListActions.entryIsNew((int)e->kind, *e)) Row.mark = 1;
+        if (EntryIsNew((int)e->kind, *e)) Row.mark = 1;
         Row.wrongFolder = InWrongFolder(*e);
         Row.greedy = IsGreedyLister(*e);
     }
@@ -173,13 +181,13 @@ void FillInfoTip(NMLVGETINFOTIPW* tip) {
 }
 
 void OpenRowFolder(MainView& view, int row) {
-    if (ListActions.openInTc) ListActions.openInTc(SelectedPluginRef(view, row));
+    OpenInTc(SelectedPluginRef(view, row), L"");
 }
 
 void PluginListActivate(MainView& view, UINT code, int row) {
     if (code == NM_DBLCLK && row < 0) return;
     if (code == NM_DBLCLK && GetSetting(L"General", L"DoubleClick") == L"edit" && EntryOf(PluginListSelection(view))) {
-        if (ListActions.editEntry) ListActions.editEntry(view.controls.main, PluginListSelection(view), L"");
+        EditEntry(view.controls.main, PluginListSelection(view), L"");
         return;
     }
     OpenRowFolder(view, code == NM_DBLCLK ? row : -1);
@@ -204,18 +212,18 @@ void ExtListKey(const MainView& view, WORD key) {
     int row = ListViewItemData(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
     bool validRow = row >= 0 && (size_t)row < view.extRows.size();
     if (e->kind == KindPacker && validRow) {
-        auto& action = key == VK_DELETE ? ListActions.askMarkDelete : ListActions.editEntry;
-        if ((key == VK_DELETE || key == VK_F4) && action)
-            action(window, view.detailRowShown, view.extRows[(size_t)row].key);
+        const std::wstring& ext = view.extRows[(size_t)row].key;
+        if (key == VK_DELETE) AskMarkDelete(window, view.detailRowShown, ext);
+        else if (key == VK_F4) EditEntry(window, view.detailRowShown, ext);
         return;
     }
     if (key == VK_F4) {
-        if (ListActions.editEntry) ListActions.editEntry(window, view.detailRowShown, L"");
+        EditEntry(window, view.detailRowShown, L"");
     } else if (key == VK_DELETE && validRow && view.extRowModes[(size_t)row] == ExtModeRemove) {
         int item = ListViewFindItemData(list, row);
         ListView_SetItemState(list, item, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
-    } else if (key == VK_DELETE && e->kind == KindFileSystem && ListActions.askMarkDelete) {
-        ListActions.askMarkDelete(window, view.detailRowShown, L"");
+    } else if (key == VK_DELETE && e->kind == KindFileSystem) {
+        AskMarkDelete(window, view.detailRowShown, L"");
     }
 }
 
@@ -299,6 +307,16 @@ void ExtItemChanged(MainView& view, const NMLISTVIEW* change) {
     UiPostRefresh(view.controls.main);
 }
 
+// The menu of an extension row: what can be done with the extension for the shown entry.
+void ExtListMenu(const MainView& view, POINT pt, int row) {
+    int id = ListViewItemData(view.controls.extList, row);
+    if (id < 0 || (size_t)id >= view.extRows.size() || view.detailRowShown < 0) return;
+    const ExtRow& r = view.extRows[(size_t)id];
+    auto claims = ExtClaims.find(r.key);
+    ExtRowMenu(view.controls.main, pt, view.detailRowShown, r.kind, r.key,
+               claims == ExtClaims.end() ? std::vector<size_t>{} : claims->second);
+}
+
 LRESULT PluginListNotify(MainView& view, const NMHDR* header) {
     HWND window = view.controls.main;
     switch (header->code) {
@@ -311,8 +329,8 @@ LRESULT PluginListNotify(MainView& view, const NMHDR* header) {
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        if (ListActions.keptRowMenu && ListActions.keptRowMenu(window, pt, row)) return TRUE;
-        if (ListActions.pluginMenu) ListActions.pluginMenu(window, pt, SelectedPluginRef(view, row));
+        if (DisabledRowMenu(window, pt, ListViewItemData(header->hwndFrom, row))) return TRUE;
+        PluginMenu(view, pt, SelectedPluginRef(view, row));
         return TRUE;
     }
     case LVN_KEYDOWN: {
@@ -339,7 +357,6 @@ LRESULT PluginListNotify(MainView& view, const NMHDR* header) {
 }
 
 LRESULT ExtListNotify(MainView& view, const NMHDR* header) {
-    HWND window = view.controls.main;
     switch (header->code) {
     case NM_CUSTOMDRAW: return StatusListDraw(view, (NMLVCUSTOMDRAW*)header);
     case NM_RCLICK: {
@@ -347,7 +364,7 @@ LRESULT ExtListNotify(MainView& view, const NMHDR* header) {
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        if (ListActions.extRowMenu) ListActions.extRowMenu(window, pt, row);
+        ExtListMenu(view, pt, row);
         return TRUE;
     }
     case LVN_KEYDOWN: {
@@ -377,8 +394,7 @@ LRESULT ListerCheckNotify(MainView& view, const NMHDR* header) {
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        if (ListActions.listerCheckMenu)
-            ListActions.listerCheckMenu(window, pt, ListViewItemData(header->hwndFrom, row));
+        LvCheckMenu(window, pt, ListViewItemData(header->hwndFrom, row));
         return TRUE;
     }
     }
@@ -403,7 +419,7 @@ LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam) {
     if (from && from == c.extList) return ExtListNotify(view, header);
     if (from && from == c.lvCheckList) return ListerCheckNotify(view, header);
     LRESULT result = 0;
-    if (ListActions.otherListNotify && ListActions.otherListNotify(window, header, result)) return result;
+    if (OnFindingsOrInventoryNotify(view, header, result)) return result;
     if ((from == c.findingsList || from == c.inventoryList) && from && header->code == LVN_COLUMNCLICK) {
         ListViewSortByColumn(from, ((const NMLISTVIEW*)header)->iSubItem);
         UpdateSearchStatus(view);
@@ -421,15 +437,16 @@ LRESULT OnMainContextMenu(MainView& view, WPARAM wParam, LPARAM lParam) {
         int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
         if (row < 0) return 0;
         POINT pt = ListViewMenuPoint(list, row, lParam);
-        if (list == c.extList) {
-            if (ListActions.extRowMenu) ListActions.extRowMenu(window, pt, row);
-        } else if (list == c.inventoryList) {
-            if (ListActions.pluginMenu) ListActions.pluginMenu(window, pt, SelectedPluginRef(view, row));
-        } else if (!(ListActions.keptRowMenu && ListActions.keptRowMenu(window, pt, row)) && ListActions.pluginMenu) {
-            ListActions.pluginMenu(window, pt, SelectedPluginRef(view, row));
-        }
+        if (list == c.extList) ExtListMenu(view, pt, row);
+        else if (list == c.inventoryList) PluginMenu(view, pt, SelectedPluginRef(view, row));
+        else if (!DisabledRowMenu(window, pt, ListViewItemData(list, row)))
+            PluginMenu(view, pt, SelectedPluginRef(view, row));
         return 0;
     }
-    if (ListActions.otherListMenu && ListActions.otherListMenu(window, list, lParam)) return 0;
+    if (list && list == c.findingsList) {
+        int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        if (row >= 0) FindingsMenu(window, ListViewMenuPoint(list, row, lParam), ListViewItemData(list, row));
+        return 0;
+    }
     return DefWindowProcW(window, WM_CONTEXTMENU, wParam, lParam);
 }

@@ -12,7 +12,6 @@
 #include "views/main_colors.h"
 #include "views/main_view.h"
 #include "views/panes.h"
-#include "views/preview_file.h"
 #include "views/preview_lists.h"
 #include "views/usage_badges.h"
 
@@ -66,18 +65,6 @@ LRESULT PreviewListDraw(const MainView& view, NMLVCUSTOMDRAW* draw) {
 }
 
 }  // namespace
-
-bool OnPreviewCommand(MainView& view, WPARAM wParam) {
-    if (HIWORD(wParam) != BN_CLICKED) return false;
-    switch (LOWORD(wParam)) {
-    case IdPvPickContentBtn: PvPickWithMode(view, 0); return true;
-    case IdPvPickListerBtn: PvPickWithMode(view, 1); return true;
-    case IdPvEmptyCheck:
-    case IdPvUnitsCheck: PvFillFieldList(view); return true;
-    case IdPvToggleBtn: PvToggleAllGroups(view); return true;
-    default: return false;
-    }
-}
 
 bool OnPreviewNotify(MainView& view, const NMHDR* header, LRESULT& result) {
     HWND plugins = view.controls.pvPluginList, fields = view.controls.pvFieldList;

@@ -1,5 +1,5 @@
-// What the main window routes to the content preview: its buttons and the changes
-// and context menus of its two lists.
+// What the main window routes to the content preview: the changes and context menus
+// of its two lists.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -7,6 +7,5 @@
 #include "views/main_view.h"
 
 // Each returns true when the message was the preview's and is handled.
-bool OnPreviewCommand(MainView& view, WPARAM wParam);
 bool OnPreviewNotify(MainView& view, const NMHDR* header, LRESULT& result);
 bool OnPreviewContextMenu(const MainView& view, HWND from, LPARAM menuPos);
