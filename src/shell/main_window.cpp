@@ -51,7 +51,6 @@ namespace {
 constexpr UINT_PTR ForwardRetryTimer = 1;
 constexpr UINT ForwardRetryMs = 200;
 
-// A worker's record, owned from here on: posted records come to the window exactly once.
 template <typename Record>
 std::unique_ptr<Record> Owned(LPARAM lParam) {
     return std::unique_ptr<Record>(reinterpret_cast<Record*>(lParam));
@@ -386,24 +385,33 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case MsgInstall:
         if (std::wstring path = std::exchange(start_.installPath, L""); !path.empty()) InstallWhenFree(window, path);
         return 0;
-    // The workers' results: each record is owned here and freed after its handler.
+    }
+    if (TakeWorkerResult(msg, wParam, lParam)) return 0;
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+// A posted record belongs to the window from the moment it arrives: owned here,
+// handed to its handler and freed after it, whatever the handler does.
+bool MainWindow::TakeWorkerResult(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
     case MsgProbeResult:
         OnProbeResult(*Owned<ProbeMsg>(lParam));
-        return 0;
-    case MsgBackgroundDone:
+        return true;
+    case MsgBackgroundDone:  // the end of a probe job carries its generation and kind, no record
         OnBackgroundDone(wParam, lParam);
-        return 0;
+        return true;
     case MsgDetailsResult:
         ApplyExtraColValues(view_, *Owned<DetailsMsg>(lParam));
-        return 0;
+        return true;
     case MsgFieldValues: {
         auto record = Owned<FieldValuesMsg>(lParam);
         PvTakeAnswer(record->generation, record->index, record->result);
-        return 0;
+        return true;
     }
     case MsgFieldList:
         OnFieldsResult(view_, *Owned<FieldListMsg>(lParam));
-        return 0;
+        return true;
+    default:
+        return false;
     }
-    return DefWindowProcW(window, msg, wParam, lParam);
 }
