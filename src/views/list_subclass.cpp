@@ -17,7 +17,8 @@
 namespace {
 
 void PostFitPath(const MainView& view, HWND list) {
-    if (list == view.controls.pluginList && view.controls.main) PostMessageW(view.controls.main, MsgFitPathColumn, 0, 0);
+    HWND main = view.controls.main;
+    if (list == view.controls.pluginList && main) PostMessageW(main, MsgFitPathColumn, 0, 0);
 }
 
 LRESULT ExtraColumnMenu(MainView& view) {

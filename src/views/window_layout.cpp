@@ -199,7 +199,8 @@ void SaveWindowLayout(const MainView& view) {
         if (!keys.list) continue;
         if (keys.list == c.pluginList) {
             // A pending custom order shows the columns in a layout that is not the user's.
-            if (!(tab >= 0 && tab <= 3 && OrderIsCustom(tab))) WriteWindowKey(keys.colsKey, PluginColumnWidths(keys.list));
+            bool customOrder = tab >= 0 && tab <= 3 && OrderIsCustom(tab);
+            if (!customOrder) WriteWindowKey(keys.colsKey, PluginColumnWidths(keys.list));
             continue;
         }
         WriteWindowKey(keys.colsKey, ListViewColumnWidths(keys.list, ListMinWidths.count(keys.list) != 0));

@@ -40,8 +40,8 @@ TEST_SUITE("listview") {
         HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 900, 900, nullptr, nullptr,
                                      nullptr, nullptr);
         TestView t;
-        HWND list = t.view.controls.lvCheckList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 800, 800,
-                                                  frame, nullptr, nullptr, nullptr);
+        HWND list = t.view.controls.lvCheckList = CreateWindowExW(
+            0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 800, 800, frame, nullptr, nullptr, nullptr);
         LVCOLUMNW column{};
         for (int c = 0; c < 4; ++c) ListView_InsertColumn(list, c, &column);
         ListProc = (WNDPROC)SetWindowLongPtrW(list, GWLP_WNDPROC, (LONG_PTR)RecordingProc);
