@@ -7,7 +7,6 @@ namespace {
 
 const TextRow rows[] = {
     {"app_title", L"Kestrovane – Check, understand and manage plugins", L"Kestrovane – Plugins prüfen, verstehen und verwalten"},
-    {"cmd_later", L"“{c}” does not work in this version of Kestrovane yet.", L"„{c}“ funktioniert in dieser Version von Kestrovane noch nicht."},
     {"in_title", L"Install plugin", L"Plugin installieren"},
     {"in_title_up", L"Update plugin", L"Plugin aktualisieren"},
     {"in_asking", L"Asking the plugin…", L"Plugin wird befragt…"},

@@ -26,8 +26,6 @@ const ThemeColors* CurrentTheme = &ThemeStandard;
 HBRUSH ThemeBgBrush = nullptr;
 HBRUSH DlgBodyBrush = nullptr;
 HBRUSH DlgStripBrush = nullptr;
-SUBCLASSPROC ListSubclassProc = nullptr;
-
 namespace {
 
 HRESULT WINAPI SetWindowThemeOnFirstUse(HWND window, LPCWSTR app, LPCWSTR idList) {
@@ -99,7 +97,6 @@ void ThemeListView(HWND list) {
     SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, bg);
     SendMessageW(list, LVM_SETTEXTCOLOR, 0, ThemeTextColor());
     ThemeSetWindowTheme(list, Dark() ? L"DarkMode_Explorer" : L"Explorer", nullptr);
-    if (ListSubclassProc) SetWindowSubclass(list, ListSubclassProc, 1, 0);
     InvalidateRect(list, nullptr, TRUE);
     if (HWND header = ListView_GetHeader(list)) InvalidateRect(header, nullptr, TRUE);
 }

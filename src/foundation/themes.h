@@ -24,8 +24,6 @@ extern HBRUSH ThemeBgBrush;   // slot 1 while the scheme is custom, else null
 extern HBRUSH DlgBodyBrush;   // themed dialogs: body and button strip
 extern HBRUSH DlgStripBrush;
 
-// The subclass every themed list gets (id 1); null until the list code sets it.
-extern SUBCLASSPROC ListSubclassProc;
 // The two system calls the schemes make, replaceable so their effect can be read back.
 extern HRESULT(WINAPI* ThemeSetWindowTheme)(HWND, LPCWSTR, LPCWSTR);
 extern HRESULT(WINAPI* ThemeSetDwmAttribute)(HWND, DWORD, LPCVOID, DWORD);

@@ -1,23 +1,6 @@
 #include "shell/columns_wiring.h"
 
-#include <windows.h>
-#include <commctrl.h>
-
 #include "analyses/plugin_caches.h"
-#include "editing/order_ops.h"
-#include "foundation/ui_globals.h"
-#include "shell/window_hooks.h"
 #include "views/extra_columns.h"
-#include "views/list_subclass.h"
-#include "views/main_controls.h"
-#include "views/tab_fill.h"
 
-void ConnectExtraColumns() {
-    WindowHooks.applyExtraColValues = ApplyExtraColValues;
-    DropExtraColumnTexts = XcolResetCache;
-    ExtraColumnsChanged = [] { XcolStartWorker(MainWnd); };
-    FillHooks.startExtraColumns = [] { XcolStartWorker(MainWnd); };
-    ListOrderOp = [](int op) {
-        if (TabCtl) OrderOp(PluginList, TabCtrl_GetCurSel(TabCtl), op);
-    };
-}
+void ConnectExtraColumns() { DropExtraColumnTexts = XcolResetCache; }

@@ -1,135 +1,171 @@
 #include "shell/commands.h"
 
-#include <string>
-
 #include <commctrl.h>
 
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "analyses/plugin_caches.h"
-#include "analyses/preview_state.h"
+#include "editing/cleanup.h"
+#include "editing/entry_edit.h"
+#include "editing/finding_actions.h"
+#include "editing/open_ini.h"
+#include "editing/order_ops.h"
+#include "editing/pending_ops.h"
+#include "editing/restore_backup.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
+#include "foundation/list_view.h"
 #include "foundation/system_dlls.h"
 #include "foundation/texts.h"
-#include "probe/background_probe.h"
-#include "probe/plugin_info.h"
-#include "probe_record/probe_result.h"
-#include "foundation/list_view.h"
 #include "hostcfg/kept.h"
 #include "install/install_command.h"
 #include "install/uninstall.h"
-#include "shell/editing_hooks.h"
+#include "probe/plugin_info.h"
+#include "shell/findings_tabs.h"
+#include "shell/main_window.h"
 #include "shell/menu_help.h"
-#include "shell/preview_events.h"
 #include "shell/saving_hooks.h"
+#include "shell/search.h"
 #include "shell/settings_apply.h"
-#include "views/main_controls.h"
+#include "views/preview_file.h"
+#include "views/preview_lists.h"
 #include "views/tab_fill.h"
 #include "views/text_popup.h"
-#include "views/view_state.h"
 
-std::map<int, std::function<void(HWND window)>> FeatureCommands;
-
-namespace {
-
-bool OnPluginTab() { return !TabIsInventory && !TabIsFindings && !TabIsPreview; }
-
-void Say(HWND window, const std::wstring& text, UINT icon) {
-    MessageBoxW(window, text.c_str(), L"Kestrovane", MB_OK | icon);
-}
-
-// A command whose work another feature brings: that feature, or a plain word.
-void RunFeature(HWND window, int id) {
-    if (auto it = FeatureCommands.find(id); it != FeatureCommands.end() && it->second) {
-        it->second(window);
-        return;
-    }
-    Say(window, FillVar(Tr("cmd_later"), L"c", CommandCaption(window, id)), MB_ICONINFORMATION);
-}
-
-void Reload() {
-    ResetPluginCaches();
-    FillTab();
-}
-
-void OpenChangeLog(HWND window) {
-    std::wstring path = ChangeLogPath();
-    const Shell32Dll* shell = Shell32();
-    if (shell && FileExists(path)) shell->ShellExecuteW(window, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-}  // namespace
-
-void ShowPluginInfoOf(const PlugRef& ref) {
+void ShowPluginInfoOf(const MainView& view, const PlugRef& ref) {
     if (!ref.hasPath) return;
     std::wstring text = PluginInfoText(ref.path, ref.expandedPath, ref.file, ShownFieldUsage);
-    UiShowTextPopup(FillVar(Tr("info_title"), L"n", ref.name), text);
+    UiShowTextPopup(view.controls.main, FillVar(Tr("info_title"), L"n", ref.name), text);
 }
 
 namespace {
 
-void ShowPluginInfo() { ShowPluginInfoOf(SelectedPluginRef(-1)); }
+HWND Owner(const MainWindow& app) { return app.Hwnd(); }
 
-// The child controls act only on the notification that is theirs.
-bool ChildControl(HWND window, int id, int code) {
-    bool button = id == IdSearchPrevBtn || id == IdSearchNextBtn || id == IdSearchClearBtn ||
-                  id == IdPvPickContentBtn || id == IdPvPickListerBtn || id == IdPvEmptyCheck ||
-                  id == IdPvUnitsCheck || id == IdPvToggleBtn;
-    if (!button && id != IdSearchEdit) return false;
-    if ((button && code != BN_CLICKED) || (id == IdSearchEdit && code != EN_CHANGE)) return true;
-    if (id == IdSearchClearBtn && SearchEdit) {
-        SetWindowTextW(SearchEdit, L"");
-        SetFocus(SearchEdit);
-        return true;
-    }
-    if (auto it = FeatureCommands.find(id); it != FeatureCommands.end() && it->second) it->second(window);
-    return true;
+int ShownTab(const MainView& view) {
+    return view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : -1;
 }
+
+// Edit and delete act on the findings tab and the plugin tabs only.
+bool ActsOnEntries(const MainWindow& app) { return !app.View().tabIsInventory && !app.View().tabIsPreview; }
+
+bool OnPluginTab(const MainWindow& app) {
+    const MainView& view = app.View();
+    return !view.tabIsInventory && !view.tabIsFindings && !view.tabIsPreview && view.controls.pluginList;
+}
+
+// The order of TC's Lister and Content plugins is the only one that can change.
+bool OnOrderedTab(const MainWindow& app) {
+    int tab = ShownTab(app.View());
+    return tab == 0 || tab == 1;
+}
+
+void OpenChangeLog(MainWindow& app) {
+    std::wstring path = ChangeLogPath();
+    const Shell32Dll* shell = Shell32();
+    if (shell && FileExists(path))
+        shell->ShellExecuteW(Owner(app), L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Reload(MainWindow& app) {
+    ResetPluginCaches();
+    FillTab(app.View());
+}
+
+void Edit(MainWindow& app) {
+    MainView& view = app.View();
+    if (view.tabIsFindings) FindingEntryAction(Owner(app), FindingsListSelection(view), FcEdit);
+    else EditEntry(Owner(app), PluginListSelection(view), L"");
+}
+
+void Delete(MainWindow& app) {
+    MainView& view = app.View();
+    if (view.tabIsFindings) FindingEntryAction(Owner(app), FindingsListSelection(view), FcDelete);
+    else AskMarkDelete(Owner(app), PluginListSelection(view), L"");
+}
+
+void Move(MainWindow& app, int op) { OrderOp(app.View().controls.pluginList, ShownTab(app.View()), op); }
+
+void UninstallSelected(MainWindow& app) {
+    HWND list = app.View().controls.pluginList;
+    int row = ListViewItemData(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
+    if (row >= 0 && row < KeptIdBase) Uninstall(Owner(app), row);
+}
+
+void ClearSearch(MainWindow& app) {
+    HWND edit = app.View().controls.searchEdit;
+    if (!edit) return;
+    SetWindowTextW(edit, L"");
+    SetFocus(edit);
+}
+
+constexpr BYTE Ctrl = FCONTROL | FVIRTKEY, Shift = FSHIFT | FVIRTKEY, Alt = FALT | FVIRTKEY, Plain = FVIRTKEY;
+constexpr int Any = AnyNotification;
+
+const CommandRow Table[] = {
+    {CmdOpenIni, Any, Ctrl, 'O', nullptr, [](MainWindow& app) { OpenIniDialog(Owner(app)); }},
+    {CmdReload, Any, Plain, VK_F5, nullptr, Reload},
+    {CmdExit, Any, 0, 0, nullptr, [](MainWindow& app) { PostMessageW(Owner(app), WM_CLOSE, 0, 0); }},
+    {CmdAbout, Any, 0, 0, nullptr, [](MainWindow& app) { ShowAbout(Owner(app)); }},
+    {CmdLegend, Any, Shift, VK_F1, nullptr, [](MainWindow& app) { ShowHelp(app.View(), L"e00_zeichen", true); }},
+    {CmdOpenLog, Any, 0, 0, nullptr, OpenChangeLog},
+    {CmdSettings, Any, Ctrl, 'E', nullptr, [](MainWindow& app) { RunSettingsSheet(app.View()); }},
+    {CmdPluginInfo, Any, Alt, VK_RETURN, nullptr,
+     [](MainWindow& app) { ShowPluginInfoOf(app.View(), SelectedPluginRef(app.View(), -1)); }},
+    {CmdSave, Any, Ctrl, 'S', nullptr, [](MainWindow& app) { SaveCommand(Owner(app)); }},
+    {CmdDiscard, Any, 0, 0, nullptr, [](MainWindow& app) { DiscardCommand(Owner(app)); }},
+    {CmdRestore, Any, 0, 0, nullptr, [](MainWindow& app) { RestoreBackup(Owner(app)); }},
+    {CmdHelp, Any, Plain, VK_F1, nullptr,
+     [](MainWindow& app) { ShowHelp(app.View(), HelpPageForCurrentTab(app.View()), false); }},
+    {CmdCleanup, Any, 0, 0, nullptr, [](MainWindow& app) { CleanupOwnFiles(Owner(app)); }},
+    {CmdFind, Any, Ctrl, 'F', nullptr, [](MainWindow& app) { FocusSearch(app.View()); }},
+    {CmdNextMatch, Any, Plain, VK_F3, nullptr, [](MainWindow& app) { OnSearchEdit(app.View(), 1); }},
+    {CmdPrevMatch, Any, Shift, VK_F3, nullptr, [](MainWindow& app) { OnSearchEdit(app.View(), -1); }},
+    {CmdEdit, Any, 0, 0, ActsOnEntries, Edit},
+    {CmdDelete, Any, 0, 0, ActsOnEntries, Delete},
+    {CmdMoveUp, Any, 0, 0, OnOrderedTab, [](MainWindow& app) { Move(app, OrderUp); }},
+    {CmdMoveDown, Any, 0, 0, OnOrderedTab, [](MainWindow& app) { Move(app, OrderDown); }},
+    {CmdJump, Any, 0, 0, nullptr,
+     [](MainWindow& app) { JumpToFinding(app.View(), FindingsListSelection(app.View())); }},
+    {CmdAcknowledge, Any, 0, 0, nullptr,
+     [](MainWindow& app) { ToggleAcknowledged(app.View(), FindingsListSelection(app.View())); }},
+    {CmdUninstall, Any, 0, 0, OnPluginTab, UninstallSelected},
+    {CmdOpenInTc, Any, 0, 0, nullptr, [](MainWindow& app) { OpenInTc(SelectedPluginRef(app.View(), -1), L""); }},
+    {CmdInstall, Any, Ctrl, 'I', nullptr, [](MainWindow& app) { InstallWhenFree(Owner(app), L""); }},
+    {IdSearchEdit, EN_CHANGE, 0, 0, nullptr, [](MainWindow& app) { RunSearch(app.View()); }},
+    {IdSearchPrevBtn, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { OnSearchEdit(app.View(), -1); }},
+    {IdSearchNextBtn, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { OnSearchEdit(app.View(), 1); }},
+    {IdSearchClearBtn, BN_CLICKED, 0, 0, nullptr, ClearSearch},
+    {IdPvPickContentBtn, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { PvPickWithMode(app.View(), 0); }},
+    {IdPvPickListerBtn, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { PvPickWithMode(app.View(), 1); }},
+    {IdPvEmptyCheck, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { PvFillFieldList(app.View()); }},
+    {IdPvUnitsCheck, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { PvFillFieldList(app.View()); }},
+    {IdPvToggleBtn, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { PvToggleAllGroups(app.View()); }},
+};
 
 }  // namespace
 
-std::wstring CommandCaption(HWND window, int id) {
-    wchar_t text[256] = {};
-    HMENU menu = GetMenu(window);
-    if (!menu || !GetMenuStringW(menu, (UINT)id, text, 256, MF_BYCOMMAND)) return std::to_wstring(id);
-    std::wstring caption = text;
-    caption = caption.substr(0, caption.find(L'\t'));
-    std::erase(caption, L'&');
-    if (caption.ends_with(L"…")) caption.pop_back();
-    return caption;
+std::span<const CommandRow> CommandTable() { return Table; }
+
+const CommandRow* FindCommand(int id) {
+    for (const CommandRow& row : Table)
+        if (row.id == id) return &row;
+    return nullptr;
 }
 
-LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
-    int id = LOWORD(wParam);
-    if (OnPreviewCommand(window, wParam)) return 0;
-    if (ChildControl(window, id, HIWORD(wParam))) return 0;
-    if (EditingCommand(window, id)) return 0;
-    switch (id) {
-    case CmdReload: Reload(); return 0;
-    case CmdExit: PostMessageW(window, WM_CLOSE, 0, 0); return 0;
-    case CmdAbout: ShowAbout(window); return 0;
-    case CmdLegend: ShowHelp(window, L"e00_zeichen", true); return 0;
-    case CmdOpenLog: OpenChangeLog(window); return 0;
-    case CmdPluginInfo: ShowPluginInfo(); return 0;
-    case CmdSave: SaveCommand(window); return 0;
-    case CmdDiscard: DiscardCommand(window); return 0;
-    case CmdHelp: ShowHelp(window, HelpPageForCurrentTab(), false); return 0;
-    case CmdInstall: InstallWhenFree(window, L""); return 0;
-    case CmdSettings: RunSettingsSheet(); return 0;
-    // Edit and delete act on the findings tab and the plugin tabs only.
-    case CmdEdit:
-    case CmdDelete:
-        if (!TabIsInventory && !TabIsPreview) RunFeature(window, id);
-        return 0;
-    case CmdUninstall:
-        if (OnPluginTab() && PluginList) {
-            int row = ListViewItemData(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED));
-            if (row >= 0 && row < KeptIdBase) Uninstall(window, row);
-        }
-        return 0;
-    }
-    if (id >= CmdOpenIni && id <= CmdInstall) {
-        RunFeature(window, id);
-        return 0;
-    }
-    return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
+HACCEL CreateCommandAccelerators() {
+    std::vector<ACCEL> keys;
+    for (const CommandRow& row : Table)
+        if (row.keyFlags) keys.push_back({row.keyFlags, row.key, static_cast<WORD>(row.id)});
+    return CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+}
+
+LRESULT RunCommand(MainWindow& app, WPARAM wParam, LPARAM lParam) {
+    const CommandRow* row = FindCommand(LOWORD(wParam));
+    if (!row) return DefWindowProcW(app.Hwnd(), WM_COMMAND, wParam, lParam);
+    bool ownNotification = row->notification == AnyNotification || row->notification == HIWORD(wParam);
+    if (ownNotification && (!row->enabled || row->enabled(app))) row->run(app);
+    return 0;
 }

@@ -1,12 +1,15 @@
-// The commands of the menu, the accelerators, the key bar and the context menus.
+// The commands of the main window in one table: each id with its handler, its
+// accelerator and its enabling rule. The menu, the accelerators, the key bar and
+// the window's own child controls all send WM_COMMAND, which runs through it.
 #pragma once
 #include <windows.h>
 
-#include <functional>
-#include <map>
-#include <string>
+#include <span>
 
 #include "editing/launch.h"
+#include "views/main_view.h"
+
+class MainWindow;
 
 enum MainCmd : int {
     CmdOpenIni = 200, CmdReload = 201, CmdExit = 202, CmdAbout = 203, CmdLegend = 204, CmdOpenLog = 205,
@@ -16,16 +19,27 @@ enum MainCmd : int {
     CmdOpenInTc = 223, CmdInstall = 224,
 };
 
-// The work of commands and child controls that belongs to features beyond the
-// window (saving, editing, findings, search, installing, the content preview):
-// each feature enters its ids here. An id without entry says plainly that its
-// work is not in this version; for a child control it does nothing.
-extern std::map<int, std::function<void(HWND window)>> FeatureCommands;
+// The notification of a command row: a command acts whatever the high word of wParam is.
+constexpr int AnyNotification = -1;
+
+struct CommandRow {
+    int id;            // a MainCmd or the id of a child control
+    int notification;  // a child control acts only on its own (BN_CLICKED, EN_CHANGE)
+    BYTE keyFlags;     // the accelerator's FVIRTKEY, FCONTROL, FSHIFT, FALT; 0 for none
+    WORD key;
+    // Where it is false the command does nothing; null: always on.
+    bool (*enabled)(const MainWindow& app);
+    void (*run)(MainWindow& app);
+};
+
+// Every row, each id once.
+std::span<const CommandRow> CommandTable();
+// The row of an id; null for an id of no command.
+const CommandRow* FindCommand(int id);
+// The accelerator table of the rows that have a key; the caller destroys it.
+HACCEL CreateCommandAccelerators();
+// WM_COMMAND of the main window; the result of the message.
+LRESULT RunCommand(MainWindow& app, WPARAM wParam, LPARAM lParam);
 
 // The plugin information in a text window; nothing for a reference without a path.
-void ShowPluginInfoOf(const PlugRef& ref);
-
-// WM_COMMAND of the main window; the result of the message.
-LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
-// The menu text of a command without the accelerator and the '&'.
-std::wstring CommandCaption(HWND window, int id);
+void ShowPluginInfoOf(const MainView& view, const PlugRef& ref);

@@ -1,9 +1,7 @@
 // Connects the editing commands to the main window: the shown tab, its refill,
-// the status bar and the text popup, and the File menu's open, restore and clean-up.
+// the status bar, the text popup, the jump to a finding and the Lister check.
 #pragma once
-#include <windows.h>
+#include "views/main_view.h"
 
-// Called once at start-up, beside ConnectSaving.
-void ConnectEditing();
-// File › Open, Restore last backup and Clean up; false for another command.
-bool EditingCommand(HWND window, int id);
+// Called when the main window is created.
+void ConnectEditing(MainView& view);

@@ -1,6 +1,7 @@
-// Hands the features that exist (saving, marking, kept rows, the findings and the
-// inventory) to the window's hooks. Called once the window's children exist.
+// Connects the hooks by which the layers below still reach the window: editing's,
+// the save's refill, the pending changes, the inventory update and the cache reset.
+// Called when the window is created.
 #pragma once
-#include <windows.h>
+#include "views/main_view.h"
 
-void WireFeatures(HWND window);
+void WireFeatures(MainView& view);

@@ -19,52 +19,47 @@
 #include "views/inventory_list.h"
 #include "views/list_rows.h"
 #include "views/main_colors.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/row_status.h"
 #include "views/panes.h"
+#include "views/status_text.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 
 namespace {
 
-void RefillFindings() {
-    FillFindingsList(FindingsList);
-    if (UpdateStatusBar) UpdateStatusBar();
-}
-
-void ToggleAcknowledged(int index) {
-    if (index < 0 || (size_t)index >= Findings.size()) return;
-    SetAcknowledged(Findings[(size_t)index].ackKey, !Findings[(size_t)index].acked);
-    RefillFindings();
+void RefillFindings(MainView& view) {
+    FillFindingsList(view);
+    UpdateStatusBar(view);
 }
 
 // A finding that a view mode fills the gap of is fixed at once; any other shows its entry.
-void ActivateFinding(HWND list, int index) {
+void ActivateFinding(MainView& view, int index) {
     if (index >= 0 && (size_t)index < Findings.size() && Findings[(size_t)index].fix == FixModeGap)
-        ModeGapFix(GetAncestor(list, GA_ROOT));
+        ModeGapFix(view.controls.main);
     else
-        JumpToFinding(index);
+        JumpToFinding(view, index);
 }
 
 // Checked findings are drawn grey; new plugins stand out, removed ones are grey.
-LRESULT DrawRow(NMLVCUSTOMDRAW* draw, bool grey, bool highlight) {
+LRESULT DrawRow(const MainView& view, NMLVCUSTOMDRAW* draw, bool grey, bool highlight) {
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
     if (highlight) draw->clrTextBk = CurrentTheme->slot[5];
     if (grey) draw->clrText = CurrentTheme->slot[6];
-    ThemeSelColors(draw);
+    ThemeSelColors(view, draw);
     return CDRF_NEWFONT;
 }
 
-bool FindingsNotify(const NMHDR* header, LRESULT& result) {
+bool FindingsNotify(MainView& view, const NMHDR* header, LRESULT& result) {
+    HWND window = view.controls.main;
     switch (header->code) {
     case NM_CUSTOMDRAW: {
         auto* draw = (NMLVCUSTOMDRAW*)header;
         int index = (int)draw->nmcd.lItemlParam;
         bool acked = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && index >= 0 &&
                      (size_t)index < Findings.size() && Findings[(size_t)index].acked;
-        result = draw->nmcd.dwDrawStage == (CDDS_SUBITEM | CDDS_ITEMPREPAINT) ? StatusCellPrePaint(draw)
-                                                                              : DrawRow(draw, acked, false);
+        result = draw->nmcd.dwDrawStage == (CDDS_SUBITEM | CDDS_ITEMPREPAINT) ? StatusCellPrePaint(view, draw)
+                                                                              : DrawRow(view, draw, acked, false);
         // The kind column takes its colour where the scheme has its own.
         if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && CurrentTheme->custom && !acked && !ListViewRowSelected(draw))
             result |= CDRF_NOTIFYSUBITEMDRAW;
@@ -72,95 +67,98 @@ bool FindingsNotify(const NMHDR* header, LRESULT& result) {
     }
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
-        if (ListViewNewlySelected(*change)) SetDetailText(FindingDetailText((int)change->lParam), true);
+        if (ListViewNewlySelected(*change)) SetDetailText(view, FindingDetailText((int)change->lParam), true);
         return true;
     }
     case NM_DBLCLK:
     case NM_RETURN:
-        ActivateFinding(header->hwndFrom, FindingsListSelection());
+        ActivateFinding(view, FindingsListSelection(view));
         return true;
     case LVN_KEYDOWN:
         switch (((const NMLVKEYDOWN*)header)->wVKey) {
-        case VK_INSERT: ToggleAcknowledged(FindingsListSelection()); return true;
-        case VK_DELETE: FindingEntryAction(GetAncestor(header->hwndFrom, GA_ROOT), FindingsListSelection(), FcDelete); return true;
-        case VK_F4: FindingEntryAction(GetAncestor(header->hwndFrom, GA_ROOT), FindingsListSelection(), FcEdit); return true;
+        case VK_INSERT: ToggleAcknowledged(view, FindingsListSelection(view)); return true;
+        case VK_DELETE: FindingEntryAction(window, FindingsListSelection(view), FcDelete); return true;
+        case VK_F4: FindingEntryAction(window, FindingsListSelection(view), FcEdit); return true;
         }
         return false;
     }
     return false;
 }
 
-bool InventoryNotify(const NMHDR* header, LRESULT& result) {
+bool InventoryNotify(MainView& view, const NMHDR* header, LRESULT& result) {
     switch (header->code) {
     case NM_CUSTOMDRAW: {
         auto* draw = (NMLVCUSTOMDRAW*)header;
         size_t row = (size_t)draw->nmcd.lItemlParam;
-        int mark = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && row < InvRowMarks.size() ? InvRowMarks[row] : 0;
-        result = DrawRow(draw, mark == InvMarkRemoved, mark == InvMarkNew);
+        bool marked = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && row < view.invRowMarks.size();
+        int mark = marked ? view.invRowMarks[row] : 0;
+        result = DrawRow(view, draw, mark == InvMarkRemoved, mark == InvMarkNew);
         return true;
     }
     case NM_DBLCLK:
     case NM_RETURN:
-        if (ListActions.openInTc) ListActions.openInTc(SelectedPluginRef(-1));
+        OpenInTc(SelectedPluginRef(view, -1), L"");
         return true;
     }
     return false;
 }
 
 // The rows of the packer extension list that show the extension.
-void SelectExtensionRows(const std::wstring& ext) {
-    if (!ExtList) return;
-    for (int row = 0, count = ListView_GetItemCount(ExtList); row < count; ++row) {
-        if (!StrIEquals(ListViewCellText(ExtList, row, 0), ext)) continue;
-        ListView_SetItemState(ExtList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        ListView_EnsureVisible(ExtList, row, FALSE);
+void SelectExtensionRows(HWND list, const std::wstring& ext) {
+    if (!list) return;
+    for (int row = 0, count = ListView_GetItemCount(list); row < count; ++row) {
+        if (!StrIEquals(ListViewCellText(list, row, 0), ext)) continue;
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(list, row, FALSE);
     }
 }
 
 }  // namespace
 
-int JumpToFinding(int index) {
+int JumpToFinding(MainView& view, int index) {
+    HWND tabs = view.controls.tabCtl, list = view.controls.pluginList;
     if (index < 0 || (size_t)index >= Findings.size() || Findings[(size_t)index].iniLine) return -1;
     const Finding f = Findings[(size_t)index];
     if (!f.diskFile.empty()) {
         OpenInTc(MakePluginRef(f.name, f.diskFile), L"");
         return -1;
     }
-    if (!TabCtl || !PluginList) return -1;
-    TabCtrl_SetCurSel(TabCtl, f.tab);
-    FillTab();
+    if (!tabs || !list) return -1;
+    TabCtrl_SetCurSel(tabs, f.tab);
+    FillTab(view);
     int entry = FindingEntryIndex(f, TabEntries);
     if (entry < 0) return -1;
-    ListView_SetItemState(PluginList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    for (int row = 0, count = ListView_GetItemCount(PluginList); row < count; ++row) {
-        if (ListViewItemData(PluginList, row) != entry) continue;
-        ListView_SetItemState(PluginList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        ListView_EnsureVisible(PluginList, row, FALSE);
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int row = 0, count = ListView_GetItemCount(list); row < count; ++row) {
+        if (ListViewItemData(list, row) != entry) continue;
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(list, row, FALSE);
     }
-    if (f.tab == KindPacker && !f.display.empty()) SelectExtensionRows(f.display);
-    SetFocus(PluginList);
-    CameFromFinding = 1;
-    StatusNote = Tr("st_back");
-    if (UpdateStatusBar) UpdateStatusBar();
+    if (f.tab == KindPacker && !f.display.empty()) SelectExtensionRows(view.controls.extList, f.display);
+    SetFocus(list);
+    view.cameFromFinding = 1;
+    view.statusNote = Tr("st_back");
+    UpdateStatusBar(view);
     return entry;
 }
 
-void WireFindingsAndInventory() {
-    ListActions.entryIsNew = EntryIsNew;
-    FeatureCommands[CmdJump] = [](HWND) { JumpToFinding(FindingsListSelection()); };
-    FeatureCommands[CmdAcknowledge] = [](HWND) { ToggleAcknowledged(FindingsListSelection()); };
-    auto previous = ListActions.otherListNotify;
-    ListActions.otherListNotify = [previous](HWND window, const NMHDR* header, LRESULT& result) {
-        if (FindingsList && header->hwndFrom == FindingsList && FindingsNotify(header, result)) return true;
-        if (InventoryList && header->hwndFrom == InventoryList && InventoryNotify(header, result)) return true;
-        return previous && previous(window, header, result);
-    };
-    InventoryUpdatedHook = [] {
-        if (TabIsInventory) {
-            FillInventoryList(InventoryList);
-            ShowChangeLog();
-        } else if (PluginList) {
-            InvalidateRect(PluginList, nullptr, FALSE);
-        }
-    };
+void ToggleAcknowledged(MainView& view, int index) {
+    if (index < 0 || (size_t)index >= Findings.size()) return;
+    SetAcknowledged(Findings[(size_t)index].ackKey, !Findings[(size_t)index].acked);
+    RefillFindings(view);
+}
+
+bool OnFindingsOrInventoryNotify(MainView& view, const NMHDR* header, LRESULT& result) {
+    const MainControls& c = view.controls;
+    if (c.findingsList && header->hwndFrom == c.findingsList && FindingsNotify(view, header, result)) return true;
+    return c.inventoryList && header->hwndFrom == c.inventoryList && InventoryNotify(view, header, result);
+}
+
+void ShowInventoryUpdate(MainView& view) {
+    if (view.tabIsInventory) {
+        FillInventoryList(view);
+        ShowChangeLog(view);
+    } else if (view.controls.pluginList) {
+        InvalidateRect(view.controls.pluginList, nullptr, FALSE);
+    }
 }

@@ -23,18 +23,14 @@
 #include "shell/commands.h"
 #include "shell/forward.h"
 #include "shell/main_window.h"
+#include "foundation/themes.h"
 #include "shell/menu_help.h"
-#include "shell/editing_hooks.h"
 #include "shell/saving_hooks.h"
-#include "shell/columns_wiring.h"
 #include "shell/start_args.h"
-#include "shell/window_hooks.h"
 #include "views/legend.h"
-#include "views/main_controls.h"
 #include "views/page_window.h"
-#include "views/panes.h"
+#include "views/status_text.h"
 #include "views/text_popup.h"
-#include "views/main_colors.h"
 #include "views/window_layout.h"
 
 namespace {
@@ -122,27 +118,16 @@ HWND CreateMainWindow(MainWindow& app, int showCmd) {
     NoteStartMoment(StartWindowCall);
     HWND window = app.Create(MulDiv(1100, dpi, 96), MulDiv(680, dpi, 96), BuildMainMenu());
     if (!window) return nullptr;
+    const MainControls& controls = app.View().controls;
     showCmd = ApplySavedPlacement(window, showCmd);
-    TabCtrl_SetCurSel(TabCtl, StartTabIndex());
+    TabCtrl_SetCurSel(controls.tabCtl, StartTabIndex());
     ShowWindow(window, showCmd);
-    SendMessageW(StatusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Tr("st_loading").c_str()));
+    SendMessageW(controls.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Tr("st_loading").c_str()));
     NoteStartMoment(StartShown);
     UpdateWindow(window);
     NoteStartMoment(StartPainted);
     PostMessageW(window, MsgStart, 0, 0);
     return window;
-}
-
-HACCEL CreateAccelerators() {
-    ACCEL keys[] = {
-        {FCONTROL | FVIRTKEY, 'O', CmdOpenIni},  {FVIRTKEY, VK_F5, CmdReload},
-        {FVIRTKEY, VK_F1, CmdHelp},              {FSHIFT | FVIRTKEY, VK_F1, CmdLegend},
-        {FCONTROL | FVIRTKEY, 'E', CmdSettings}, {FCONTROL | FVIRTKEY, 'I', CmdInstall},
-        {FALT | FVIRTKEY, VK_RETURN, CmdPluginInfo}, {FCONTROL | FVIRTKEY, 'S', CmdSave},
-        {FCONTROL | FVIRTKEY, 'F', CmdFind},     {FVIRTKEY, VK_F3, CmdNextMatch},
-        {FSHIFT | FVIRTKEY, VK_F3, CmdPrevMatch},
-    };
-    return CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
 }
 
 // Esc closes a text popup or the legend wherever the focus is inside it.
@@ -151,19 +136,13 @@ bool CloseOnEscape(const MSG& msg) {
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     wchar_t cls[65] = {};
     if (root) GetClassNameW(root, cls, 65);
-    if (wcscmp(cls, L"KestrovaneText") == 0) {
-        DestroyWindow(root);
-        return true;
-    }
-    if (LegendWnd && (msg.hwnd == LegendWnd || IsChild(LegendWnd, msg.hwnd))) {
-        DestroyWindow(LegendWnd);
-        return true;
-    }
-    return false;
+    if (wcscmp(cls, L"KestrovaneText") != 0 && wcscmp(cls, L"KestrovaneLegend") != 0) return false;
+    DestroyWindow(root);
+    return true;
 }
 
 int RunMessageLoop(HWND window) {
-    HACCEL accelerators = CreateAccelerators();
+    HACCEL accelerators = CreateCommandAccelerators();
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (CloseOnEscape(msg)) continue;
@@ -176,14 +155,15 @@ int RunMessageLoop(HWND window) {
     return static_cast<int>(msg.wParam);
 }
 
-// The install reaches the window only through these: its package from /install or
-// a second copy, the status bar and the text window.
-void ConnectInstalling() {
-    WindowHooks.install = InstallWhenFree;
-    InstallTextPopup = UiShowTextPopup;
-    InstallStatusText = [](const std::wstring& text) {
-        if (!text.empty() && StatusBar) SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
-        else if (text.empty() && UpdateStatusBar) UpdateStatusBar();
+// The install reaches the window only through these: the status bar and the text window.
+void ConnectInstalling(MainView& view) {
+    InstallTextPopup = [&view](const std::wstring& title, const std::wstring& text) {
+        UiShowTextPopup(view.controls.main, title, text);
+    };
+    InstallStatusText = [&view](const std::wstring& text) {
+        HWND bar = view.controls.statusBar;
+        if (!text.empty() && bar) SendMessageW(bar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
+        else if (text.empty()) UpdateStatusBar(view);
     };
 }
 
@@ -205,22 +185,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     DiscoverTc();
     ChooseWincmdIni(start.iniArg);
     ConnectSaving();
-    ConnectEditing();
     RememberTcDir();
-    LoadFrameLayout();
+    MainWindow app;
+    LoadFrameLayout(app.View());
     LoadSettings(SettingsIniPath());
     ApplyDiagSettings();
-    ApplyColors();
+    SelectTheme();
     LoadAckSet();
     InitLanguage(TcLanguageIni());
     WriteStartBanner();
-    StartPreviewFile = start.previewFile;
-    StartListerFile = start.listerFile;
-    StartInstallPath = start.installPath;
-    ConnectInstalling();
-    ConnectExtraColumns();
+    app.OpenAtStart(start);
     if (!RegisterWindowClasses()) return 1;
-    MainWindow app;
+    ConnectInstalling(app.View());
     HWND window = CreateMainWindow(app, showCmd);
     if (!window) return 1;
     return RunMessageLoop(window);

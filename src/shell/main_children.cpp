@@ -23,9 +23,8 @@
 #include "shell/search.h"
 #include "views/drawn_icons.h"
 #include "views/list_subclass.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
 #include "foundation/labels.h"
 #include "views/window_layout.h"
 
@@ -62,115 +61,116 @@ bool LoadRichEdit() {
     return loaded;
 }
 
-void CreateTabAndSearch(HWND main) {
-    TabCtl = Child(main, WC_TABCONTROLW, L"", WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, IdTabCtl);
-    SearchLabel = Child(main, L"STATIC", Tr("srch_label"), WS_VISIBLE | SS_RIGHT | SS_NOPREFIX | SS_CENTERIMAGE,
+void CreateTabAndSearch(MainView& view) {
+    MainControls& c = view.controls;
+    HWND main = c.main;
+    c.tabCtl = Child(main, WC_TABCONTROLW, L"", WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, IdTabCtl);
+    c.searchLabel = Child(main, L"STATIC", Tr("srch_label"), WS_VISIBLE | SS_RIGHT | SS_NOPREFIX | SS_CENTERIMAGE,
                         IdSearchLabel);
-    SearchEdit = Child(main, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, IdSearchEdit, WS_EX_CLIENTEDGE);
-    SearchPrevBtn = Child(main, L"BUTTON", L"3", WS_VISIBLE | BS_PUSHBUTTON, IdSearchPrevBtn);
-    SearchNextBtn = Child(main, L"BUTTON", L"4", WS_VISIBLE | BS_PUSHBUTTON, IdSearchNextBtn);
-    SearchClearBtn = Child(main, L"BUTTON", L"r", WS_VISIBLE | BS_PUSHBUTTON, IdSearchClearBtn);
-    SearchStatus = Child(main, L"STATIC", L"", WS_VISIBLE | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS,
+    c.searchEdit = Child(main, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, IdSearchEdit, WS_EX_CLIENTEDGE);
+    c.searchPrevBtn = Child(main, L"BUTTON", L"3", WS_VISIBLE | BS_PUSHBUTTON, IdSearchPrevBtn);
+    c.searchNextBtn = Child(main, L"BUTTON", L"4", WS_VISIBLE | BS_PUSHBUTTON, IdSearchNextBtn);
+    c.searchClearBtn = Child(main, L"BUTTON", L"r", WS_VISIBLE | BS_PUSHBUTTON, IdSearchClearBtn);
+    c.searchStatus = Child(main, L"STATIC", L"", WS_VISIBLE | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS,
                          IdSearchStatus);
     // They sit in the row of the tab headers, over the tab control.
-    for (HWND w : {SearchLabel, SearchEdit, SearchPrevBtn, SearchNextBtn, SearchClearBtn, SearchStatus})
+    for (HWND w : {c.searchLabel, c.searchEdit, c.searchPrevBtn, c.searchNextBtn, c.searchClearBtn, c.searchStatus})
         if (w) SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (SearchEdit) {
-        SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
-        SendMessageW(SearchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Tr("srch_cue").c_str()));
-        SearchReady = 1;
+    if (c.searchEdit) {
+        SetWindowSubclass(c.searchEdit, SearchEditSubclassProc, 3, reinterpret_cast<DWORD_PTR>(&view));
+        SendMessageW(c.searchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Tr("srch_cue").c_str()));
+        c.searchReady = true;
     }
-    for (int tab = 0; tab < 7 && TabCtl; ++tab) {
+    for (int tab = 0; tab < 7 && c.tabCtl; ++tab) {
         std::wstring name = TabName(tab);
         TCITEMW item{};
         item.mask = TCIF_TEXT | TCIF_IMAGE;
         item.pszText = name.data();
         item.iImage = tab;
-        SendMessageW(TabCtl, TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(c.tabCtl, TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&item));
     }
-    DrawTabIcons();
+    DrawTabIcons(c.tabCtl);
 }
 
-void CreatePageLists(HWND main) {
-    PageWnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"KestrovanePage", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                              0, 0, 0, 0, main, nullptr, AppInstance, nullptr);
-    HWND page = PageWnd;
-    PluginList = List(page, IdPluginList, LVS_EX_INFOTIP,
+void CreatePageLists(MainView& view) {
+    MainControls& c = view.controls;
+    c.pageWnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"KestrovanePage", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                0, 0, 0, 0, c.main, nullptr, AppInstance, &view);
+    HWND page = c.pageWnd;
+    c.pluginList = List(page, IdPluginList, LVS_EX_INFOTIP,
                       {{"col_nr", 34}, {"col_plugin", 120}, {"col_version", 62}, {"col_check", 70, LVCFMT_CENTER},
                        {"col_path", 120}});
-    if (PluginList)
-        SetWindowLongPtrW(PluginList, GWL_STYLE, GetWindowLongPtrW(PluginList, GWL_STYLE) & ~LVS_SINGLESEL);
-    MarksStrip = Child(page, L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, IdMarksStrip);
-    ExtList = List(page, IdExtList, LVS_EX_CHECKBOXES, {{"col_ext", 130}, {"col_status", 160}, {"col_hint", 200}});
-    FindingsList = List(page, IdFindingsList, LVS_EX_INFOTIP,
+    if (c.pluginList)
+        SetWindowLongPtrW(c.pluginList, GWL_STYLE, GetWindowLongPtrW(c.pluginList, GWL_STYLE) & ~LVS_SINGLESEL);
+    c.marksStrip = Child(page, L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, IdMarksStrip);
+    c.extList = List(page, IdExtList, LVS_EX_CHECKBOXES, {{"col_ext", 130}, {"col_status", 160}, {"col_hint", 200}});
+    c.findingsList = List(page, IdFindingsList, LVS_EX_INFOTIP,
                         {{"col_kind", 90}, {"col_area", 90}, {"col_plugin", 150}, {"col_finding", 420}, {"col_fix", 200}});
-    Hide(FindingsList);
-    PvPickContentBtn = Child(page, L"BUTTON", Tr("pv_pick_c"), WS_TABSTOP | BS_PUSHBUTTON, IdPvPickContentBtn);
-    PvPickListerBtn = Child(page, L"BUTTON", Tr("pv_pick_l"), WS_TABSTOP | BS_PUSHBUTTON, IdPvPickListerBtn);
-    LvCheckList = List(page, IdLvCheckList, 0,
+    Hide(c.findingsList);
+    c.pvPickContentBtn = Child(page, L"BUTTON", Tr("pv_pick_c"), WS_TABSTOP | BS_PUSHBUTTON, IdPvPickContentBtn);
+    c.pvPickListerBtn = Child(page, L"BUTTON", Tr("pv_pick_l"), WS_TABSTOP | BS_PUSHBUTTON, IdPvPickListerBtn);
+    c.lvCheckList = List(page, IdLvCheckList, 0,
                        {{"col_nr", 44}, {"col_plugin", 170}, {"lvc_result", 64, LVCFMT_CENTER}, {"lvc_reason", 400}}, true);
-    Hide(LvCheckList);
-    PvFileLabel = Child(page, L"STATIC", L"", SS_NOPREFIX | SS_CENTERIMAGE | SS_PATHELLIPSIS, IdPvFileLabel);
-    PvEmptyCheck = Child(page, L"BUTTON", Tr("pv_empty"), BS_AUTOCHECKBOX | WS_TABSTOP, IdPvEmptyCheck);
-    PvUnitsCheck = Child(page, L"BUTTON", Tr("pv_units"), BS_AUTOCHECKBOX | WS_TABSTOP, IdPvUnitsCheck);
-    PvToggleBtn = Child(page, L"BUTTON", Tr("pv_toggle"), WS_TABSTOP | BS_PUSHBUTTON, IdPvToggleBtn);
-    PvIntro = Child(page, L"STATIC", Tr("pv_intro"), SS_NOPREFIX, IdPvIntro);
-    PvFieldList = List(page, IdPvFieldList, 0,
+    Hide(c.lvCheckList);
+    c.pvFileLabel = Child(page, L"STATIC", L"", SS_NOPREFIX | SS_CENTERIMAGE | SS_PATHELLIPSIS, IdPvFileLabel);
+    c.pvEmptyCheck = Child(page, L"BUTTON", Tr("pv_empty"), BS_AUTOCHECKBOX | WS_TABSTOP, IdPvEmptyCheck);
+    c.pvUnitsCheck = Child(page, L"BUTTON", Tr("pv_units"), BS_AUTOCHECKBOX | WS_TABSTOP, IdPvUnitsCheck);
+    c.pvToggleBtn = Child(page, L"BUTTON", Tr("pv_toggle"), WS_TABSTOP | BS_PUSHBUTTON, IdPvToggleBtn);
+    c.pvIntro = Child(page, L"STATIC", Tr("pv_intro"), SS_NOPREFIX, IdPvIntro);
+    c.pvFieldList = List(page, IdPvFieldList, 0,
                        {{"pvc_field", 220}, {"pvc_value", 260}, {"pvc_type", 90}, {"pvc_used", 200}}, true);
-    PvPluginList = List(page, IdPvPluginList, LVS_EX_CHECKBOXES, {{"col_plugin", 170}, {nullptr, 64}}, true);
-    for (HWND w : {PvPickContentBtn, PvPickListerBtn, PvFileLabel, PvEmptyCheck, PvUnitsCheck, PvToggleBtn, PvIntro})
+    c.pvPluginList = List(page, IdPvPluginList, LVS_EX_CHECKBOXES, {{"col_plugin", 170}, {nullptr, 64}}, true);
+    for (HWND w : {c.pvPickContentBtn, c.pvPickListerBtn, c.pvFileLabel, c.pvEmptyCheck, c.pvUnitsCheck,
+                   c.pvToggleBtn, c.pvIntro})
         if (w) SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), FALSE);
-    for (HWND w : {PvFieldList, PvIntro, PvPluginList}) Hide(w);
+    for (HWND w : {c.pvFieldList, c.pvIntro, c.pvPluginList}) Hide(w);
 }
 
-void RestorePreview() {
+void RestorePreview(MainView& view) {
+    const MainControls& c = view.controls;
     // Window keys are no settings rows: they come from the INI itself.
     std::wstring split = IniGetString(SettingsIniPath(), L"Window", L"PreviewSplit");
-    if (!split.empty()) PreviewSplitRatio = std::min(wcstol(split.c_str(), nullptr, 10) / 1000.0, 0.6);
+    if (!split.empty()) view.previewSplitRatio = std::min(wcstol(split.c_str(), nullptr, 10) / 1000.0, 0.6);
     PreviewFile = IniGetString(SettingsIniPath(), L"Preview", L"LastFile");
     if (!PreviewFile.empty() && !FileExists(PreviewFile)) PreviewFile.clear();
-    if (PvFileLabel) SetWindowTextW(PvFileLabel, PreviewFile.empty() ? Tr("pv_nofile").c_str() : PreviewFile.c_str());
-    SetPreviewMode(IniGetString(SettingsIniPath(), L"Preview", L"Mode") == L"lister" ? 1 : 0);
+    if (c.pvFileLabel)
+        SetWindowTextW(c.pvFileLabel, PreviewFile.empty() ? Tr("pv_nofile").c_str() : PreviewFile.c_str());
+    SetPreviewMode(view, IniGetString(SettingsIniPath(), L"Preview", L"Mode") == L"lister" ? 1 : 0);
 }
 
-void CreateDetailPane(HWND main) {
-    InventoryList = List(PageWnd, IdInventoryList, 0,
+void CreateDetailPane(MainControls& c) {
+    HWND main = c.main;
+    c.inventoryList = List(c.pageWnd, IdInventoryList, 0,
                          {{"col_type", 70}, {"col_plugin", 140}, {"col_version", 70}, {"col_filedate", 120},
                           {"col_recorded", 120}, {"col_origin", 110}, {"col_state", 175}, {"col_path", 150}});
-    Hide(InventoryList);
-    DetailLabel = Child(main, L"Static", Tr("lbl_detect"), WS_VISIBLE, IdDetailLabel);
+    Hide(c.inventoryList);
+    c.detailLabel = Child(main, L"Static", Tr("lbl_detect"), WS_VISIBLE, IdDetailLabel);
     bool rich = LoadRichEdit();
-    DetailBox = Child(main, rich ? MSFTEDIT_CLASS : L"Edit", L"",
+    c.detailBox = Child(main, rich ? MSFTEDIT_CLASS : L"Edit", L"",
                       WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, IdDetailBox,
                       WS_EX_CLIENTEDGE);
-    DetailIsRich = rich && DetailBox;
-    if (DetailIsRich) SendMessageW(DetailBox, EM_SETTARGETDEVICE, 0, 0);
-    if (DetailIsRich) SetWindowSubclass(DetailBox, RichCopySubclassProc, 2, 0);
+    c.detailIsRich = rich && c.detailBox;
+    if (c.detailIsRich) SendMessageW(c.detailBox, EM_SETTARGETDEVICE, 0, 0);
+    if (c.detailIsRich) SetWindowSubclass(c.detailBox, RichCopySubclassProc, 2, 0);
 }
 
 }  // namespace
 
-void CreateMainChildren(HWND main) {
-    ListSubclassProc = ListSubclass;
-    CreateTabAndSearch(main);
-    CreatePageLists(main);
-    RestorePreview();
-    CreateDetailPane(main);
-    StatusBar = Child(main, STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_SIZEGRIP, IdStatusBar);
-    KeyBar = Child(main, L"STATIC", L"", SS_OWNERDRAW, IdKeyBar);
-    if (KeyBar) SetWindowSubclass(KeyBar, KeyBarWndProc, 4, 0);
-    if (TabCtl) SetWindowPos(TabCtl, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    UiRebuildFonts();
-    RestoreListLayout();
-    if (DetailBox && !DetailIsRich) {
+void CreateMainChildren(MainView& view) {
+    MainControls& c = view.controls;
+    CreateTabAndSearch(view);
+    CreatePageLists(view);
+    RestorePreview(view);
+    CreateDetailPane(c);
+    c.statusBar = Child(c.main, STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_SIZEGRIP, IdStatusBar);
+    c.keyBar = Child(c.main, L"STATIC", L"", SS_OWNERDRAW, IdKeyBar);
+    if (c.keyBar) SetWindowSubclass(c.keyBar, KeyBarWndProc, 4, reinterpret_cast<DWORD_PTR>(&view));
+    if (c.tabCtl) SetWindowPos(c.tabCtl, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    UiRebuildFonts(view);
+    RestoreListLayout(view);
+    if (c.detailBox && !c.detailIsRich) {
         int stop = 48;
-        SendMessageW(DetailBox, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
+        SendMessageW(c.detailBox, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
     }
-    ThemeRichEdit();
-}
-
-void UiSetDetailMargins() {
-    if (!DetailBox || DetailIsRich) return;
-    int margin = UiScale(6);
-    SendMessageW(DetailBox, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+    ThemeRichEdit(view);
 }

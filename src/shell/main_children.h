@@ -2,8 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "views/main_view.h"
+
 // Builds every control of the main window and its page, and restores the list
 // layout and preview state the last run left in the program's INI.
-void CreateMainChildren(HWND mainWindow);
-// A plain-edit detail pane gets 6 px margins; a rich edit keeps its own.
-void UiSetDetailMargins();
+void CreateMainChildren(MainView& view);

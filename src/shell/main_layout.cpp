@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "foundation/settings.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "foundation/ui_globals.h"
 #include "views/window_layout.h"
 
@@ -22,11 +22,11 @@ constexpr int Margin = 8;
 constexpr int LabelHeight = 18;
 constexpr int KeyBarHeight = 28;
 
-bool KeyBarShown() { return KeyBar && GetSetting(L"View", L"KeyBar") != L"0"; }
+bool KeyBarShown(const MainControls& c) { return c.keyBar && GetSetting(L"View", L"KeyBar") != L"0"; }
 
-int StatusBarHeight() {
+int StatusBarHeight(const MainControls& c) {
     RECT rc{};
-    if (StatusBar) GetWindowRect(StatusBar, &rc);
+    if (c.statusBar) GetWindowRect(c.statusBar, &rc);
     return rc.bottom - rc.top;
 }
 
@@ -41,10 +41,10 @@ void ApplyPlacements(const std::vector<Placement>& list) {
         SetWindowPos(p.window, nullptr, p.x, p.y, std::max(p.w, 0), std::max(p.h, 0), p.flags);
 }
 
-void PlaceSearchRow(std::vector<Placement>& list, int width) {
+void PlaceSearchRow(const MainControls& c, std::vector<Placement>& list, int width) {
     const int m = UiScale(Margin), row = UiScale(22);
     RECT header{};
-    if (int tabs = TabCtrl_GetItemCount(TabCtl); tabs > 0) TabCtrl_GetItemRect(TabCtl, tabs - 1, &header);
+    if (int tabs = TabCtrl_GetItemCount(c.tabCtl); tabs > 0) TabCtrl_GetItemRect(c.tabCtl, tabs - 1, &header);
     int y = m + header.top + (header.bottom - header.top - row) / 2;
     int right = width - m - UiScale(2);
     int start = header.right + m + UiScale(12);
@@ -59,21 +59,22 @@ void PlaceSearchRow(std::vector<Placement>& list, int width) {
     int buttonsX = right - status - buttons;
     int editX = buttonsX - UiScale(2) - edit;
     constexpr UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
-    list.push_back({SearchLabel, editX - UiScale(4) - labelW, y, labelW, row,
+    list.push_back({c.searchLabel, editX - UiScale(4) - labelW, y, labelW, row,
                     flags | (labelShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW)});
-    list.push_back({SearchEdit, editX, y, edit, row, flags});
-    HWND searchButtons[3] = {SearchPrevBtn, SearchNextBtn, SearchClearBtn};
+    list.push_back({c.searchEdit, editX, y, edit, row, flags});
+    HWND searchButtons[3] = {c.searchPrevBtn, c.searchNextBtn, c.searchClearBtn};
     for (int i = 0; i < 3; ++i)
         if (searchButtons[i]) list.push_back({searchButtons[i], buttonsX + i * UiScale(23), y, row, row, flags});
     int statusW = std::max(status - UiScale(6), 0);
-    list.push_back({SearchStatus, right - status + UiScale(6), y, statusW, row,
+    list.push_back({c.searchStatus, right - status + UiScale(6), y, statusW, row,
                     flags | (statusW >= UiScale(60) ? SWP_SHOWWINDOW : SWP_HIDEWINDOW)});
 }
 
-void RedrawSearchStrip(HWND main, int width) {
+void RedrawSearchStrip(const MainControls& c, int width) {
+    HWND main = c.main;
     const int m = UiScale(Margin);
     RECT header{};
-    if (int tabs = TabCtrl_GetItemCount(TabCtl); tabs > 0) TabCtrl_GetItemRect(TabCtl, tabs - 1, &header);
+    if (int tabs = TabCtrl_GetItemCount(c.tabCtl); tabs > 0) TabCtrl_GetItemRect(c.tabCtl, tabs - 1, &header);
     int rowY = m + header.top + (header.bottom - header.top - UiScale(22)) / 2;
     RECT strip{header.right + m, m, width, std::max<int>(rowY - m + UiScale(22), header.bottom) + m + UiScale(2)};
     if (!IsRectEmpty(&strip)) RedrawWindow(main, &strip, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -81,61 +82,65 @@ void RedrawSearchStrip(HWND main, int width) {
 
 }  // namespace
 
-int DetailAreaBottom(HWND main) {
+int DetailAreaBottom(const MainView& view) {
+    const MainControls& c = view.controls;
     RECT client{};
-    GetClientRect(main, &client);
-    int bottom = client.bottom - StatusBarHeight();
-    if (KeyBarShown()) bottom -= UiScale(KeyBarHeight);
+    GetClientRect(c.main, &client);
+    int bottom = client.bottom - StatusBarHeight(c);
+    if (KeyBarShown(c)) bottom -= UiScale(KeyBarHeight);
     return bottom - UiScale(Margin);
 }
 
-void LayoutMainFrame(HWND main) {
+void LayoutMainFrame(const MainView& view) {
+    const MainControls& c = view.controls;
     RECT client{};
-    GetClientRect(main, &client);
+    GetClientRect(c.main, &client);
     const int width = client.right, height = client.bottom, m = UiScale(Margin);
-    if (StatusBar) SendMessageW(StatusBar, WM_SIZE, 0, 0);
-    int sb = StatusBarHeight();
-    if (KeyBarShown()) {
+    if (c.statusBar) SendMessageW(c.statusBar, WM_SIZE, 0, 0);
+    int sb = StatusBarHeight(c);
+    if (KeyBarShown(c)) {
         int kb = UiScale(KeyBarHeight);
-        SetWindowPos(KeyBar, nullptr, m, height - sb - kb + UiScale(2), width - 2 * m, kb - UiScale(5),
+        SetWindowPos(c.keyBar, nullptr, m, height - sb - kb + UiScale(2), width - 2 * m, kb - UiScale(5),
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-        InvalidateRect(KeyBar, nullptr, FALSE);
-    } else if (KeyBar) {
-        ShowWindow(KeyBar, SW_HIDE);
+        InvalidateRect(c.keyBar, nullptr, FALSE);
+    } else if (c.keyBar) {
+        ShowWindow(c.keyBar, SW_HIDE);
     }
-    const int bottom = DetailAreaBottom(main);
+    const int bottom = DetailAreaBottom(view);
     const int label = UiScale(LabelHeight);
-    int dh = std::max(UiScale(40), std::min(bottom - label - UiScale(160), UiScale(DetailHeight)));
+    int dh = std::max(UiScale(40), std::min(bottom - label - UiScale(160), UiScale(view.detailHeight)));
     int labelTop = bottom - dh - label - UiScale(2);
     int tabH = labelTop - UiScale(6) - m;
     // Too small to hold the tabs: everything but the bars stays where it was.
     if (tabH < 50 || width < 100) return;
     std::vector<Placement> list;
     constexpr UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (TabCtl) list.push_back({TabCtl, m, m, width - 2 * m, tabH, flags});
+    if (c.tabCtl) list.push_back({c.tabCtl, m, m, width - 2 * m, tabH, flags});
     RECT display{0, 0, width - 2 * m, tabH};
-    if (TabCtl) TabCtrl_AdjustRect(TabCtl, FALSE, &display);
-    if (PageWnd)
-        list.push_back({PageWnd, display.left + m + 1, display.top + m + 1, display.right - display.left - 2,
+    if (c.tabCtl) TabCtrl_AdjustRect(c.tabCtl, FALSE, &display);
+    if (c.pageWnd)
+        list.push_back({c.pageWnd, display.left + m + 1, display.top + m + 1, display.right - display.left - 2,
                         display.bottom - display.top - 2, flags});
-    if (DetailLabel) list.push_back({DetailLabel, m, labelTop, width - 2 * m, label, flags});
-    if (DetailBox) list.push_back({DetailBox, m, bottom - dh, width - 2 * m, dh, flags});
+    if (c.detailLabel) list.push_back({c.detailLabel, m, labelTop, width - 2 * m, label, flags});
+    if (c.detailBox) list.push_back({c.detailBox, m, bottom - dh, width - 2 * m, dh, flags});
     ApplyPlacements(list);
-    if (SearchEdit && TabCtl) {
+    if (c.searchEdit && c.tabCtl) {
         // Measured only once the tab control has its new size: a tab control that was
         // narrower (at creation it has none) may still hold its headers squeezed.
         std::vector<Placement> row;
-        PlaceSearchRow(row, width);
+        PlaceSearchRow(c, row, width);
         ApplyPlacements(row);
-        RedrawSearchStrip(main, width);
+        RedrawSearchStrip(c, width);
     }
 }
 
-bool UiOnSplitter(HWND main, int y) {
-    if (!TabCtl || !DetailLabel) return false;
+bool UiOnSplitter(const MainView& view, int y) {
+    const MainControls& c = view.controls;
+    HWND main = c.main;
+    if (!c.tabCtl || !c.detailLabel) return false;
     RECT tab{}, label{};
-    GetWindowRect(TabCtl, &tab);
-    GetWindowRect(DetailLabel, &label);
+    GetWindowRect(c.tabCtl, &tab);
+    GetWindowRect(c.detailLabel, &label);
     MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&tab), 2);
     MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&label), 2);
     return tab.bottom - UiScale(2) <= y && y < label.top + UiScale(2);

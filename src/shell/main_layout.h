@@ -3,9 +3,11 @@
 #pragma once
 #include <windows.h>
 
-void LayoutMainFrame(HWND mainWindow);
+#include "views/main_view.h"
+
+void LayoutMainFrame(const MainView& view);
 // The y where the detail box ends: above the key bar when it is shown, else above
 // the status bar, less the margin. The splitter drag measures from here too.
-int DetailAreaBottom(HWND mainWindow);
+int DetailAreaBottom(const MainView& view);
 // Whether a client y lies on the band between the tab control and the detail label.
-bool UiOnSplitter(HWND mainWindow, int y);
+bool UiOnSplitter(const MainView& view, int y);

@@ -3,22 +3,26 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <deque>
 #include <memory>
 
 #include "analyses/content_preview.h"
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
+#include "editing/kept_rows.h"
+#include "editing/order_ops.h"
 #include "editing/pending_ops.h"
 #include "editing/save_changes.h"
 #include "foundation/ini.h"
+#include "foundation/list_view.h"
 #include "foundation/logs.h"
 #include "foundation/start_times.h"
 #include "foundation/texts.h"
+#include "foundation/themes.h"
+#include "foundation/ui_globals.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
-#include "probe/background_probe.h"
+#include "install/install_command.h"
 #include "probe_record/probe_result.h"
 #include "shell/commands.h"
 #include "shell/feature_wiring.h"
@@ -27,252 +31,39 @@
 #include "shell/main_layout.h"
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
-#include "shell/window_hooks.h"
+#include "shell/search.h"
 #include "views/detail_pane.h"
 #include "views/drawn_icons.h"
+#include "views/extra_columns.h"
+#include "views/findings_list.h"
 #include "views/key_bar.h"
 #include "views/list_sort.h"
-#include "foundation/list_view.h"
-#include "views/lister_check_list.h"
+#include "views/main_colors.h"
 #include "views/page_window.h"
-#include "views/panes.h"
+#include "views/preview_file.h"
+#include "views/preview_lists.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
-#include "foundation/themes.h"
-#include "views/main_colors.h"
-#include "views/findings_list.h"
-#include "views/preview_file.h"
-#include "views/preview_lists.h"
-#include "foundation/ui_globals.h"
-#include "views/view_state.h"
 #include "views/window_layout.h"
-
-std::wstring StartPreviewFile;
-std::wstring StartListerFile;
-std::wstring StartInstallPath;
-MainWindowHooks WindowHooks;
 
 namespace {
 
 constexpr UINT_PTR ForwardRetryTimer = 1;
 constexpr UINT ForwardRetryMs = 200;
 
-uint8_t SplitterDragging = 0;
-int32_t SplitterTrackHeight = 0;
-uint8_t IniCheckBusy = 0;
-uint8_t InMenuLoop = 0;
-
-// A file sent by a second copy, waiting until no dialog, menu or save runs.
-struct ForwardRequest {
-    uint32_t tag;
-    std::wstring path;
-};
-std::deque<ForwardRequest> PendingForwards;
-
-// Modal dialogs and message boxes disable the main window; popup menus and the
-// save run their own loops. A file applied inside them would change the model
-// under their feet.
-bool UiBusy(HWND window) { return !IsWindowEnabled(window) || InMenuLoop || SaveIsRunning(); }
-
-void ApplyForwards(HWND window) {
-    if (UiBusy(window)) {
-        SetTimer(window, ForwardRetryTimer, ForwardRetryMs, nullptr);
-        return;
-    }
-    KillTimer(window, ForwardRetryTimer);
-    while (!PendingForwards.empty()) {
-        ForwardRequest request = std::move(PendingForwards.front());
-        PendingForwards.pop_front();
-        if (request.tag == TagInstall) {
-            // Each package joins the install queue: a single slot would keep only the last one.
-            if (WindowHooks.install) WindowHooks.install(window, request.path);
-        } else {
-            PvSetFile(request.path, request.tag == TagLister);
-        }
-    }
-}
-
-LRESULT OnCopyData(HWND window, WPARAM wParam, LPARAM lParam) {
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    bool known = data && (data->dwData == TagInstall || data->dwData == TagLister || data->dwData == TagPreview);
-    if (!known || data->cbData < 2 || !data->lpData) return DefWindowProcW(window, WM_COPYDATA, wParam, lParam);
-    std::wstring path(static_cast<const wchar_t*>(data->lpData), data->cbData / 2);
-    while (!path.empty() && path.back() == L'\0') path.pop_back();
-    PendingForwards.push_back({static_cast<uint32_t>(data->dwData), std::move(path)});
-    // Applied after the sender's call returned, so the sender never waits on a check or a dialog.
-    PostMessageW(window, WM_TIMER, ForwardRetryTimer, 0);
-    return TRUE;
-}
-
-void OnStart(HWND window) {
-    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    DebugLog(L"start: loading");
-    FillTab();
-    DebugLog(L"start: loaded");
-    NoteStartMoment(StartFilled);
-    DebugLog(StartTimesText());
-    SetCursor(old);
-    if (!StartPreviewFile.empty()) PvSetFile(std::exchange(StartPreviewFile, L""), false);
-    if (!StartListerFile.empty()) PvSetFile(std::exchange(StartListerFile, L""), true);
-    if (!StartInstallPath.empty()) PostMessageW(window, MsgInstall, 0, 0);
-}
-
-void OnInstall(HWND window) {
-    std::wstring path = std::exchange(StartInstallPath, L"");
-    if (!path.empty() && WindowHooks.install) WindowHooks.install(window, path);
-}
-
-bool OnClose(HWND window) {
-    if (CountPendingChanges() > 0) {
-        int answer = MessageBoxW(window, Tr("ask_close").c_str(), L"Kestrovane", MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (answer == IDCANCEL) return false;
-        if (answer == IDYES) {
-            SaveChanges(window);
-            if (CountPendingChanges() > 0) return false;
-        }
-    }
-    SaveWindowLayout(window);
-    return true;
-}
-
-void OnIniCheck(HWND window) {
-    if (IniCheckBusy || SaveIsRunning() || ShownSectionKind < 0 || ShownSectionText.empty()) return;
-    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_DISABLED) return;
-    std::wstring text = PluginSectionText(ShownSectionKind);
-    if (text.empty() || text == ShownSectionText) return;
-    ShownSectionText = text;
-    IniCheckBusy = 1;
-    std::wstring message = FillVar(Tr("ini_changed"), L"s", PlugSectionName(ShownSectionKind));
-    int answer = MessageBoxW(window, message.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION);
-    IniCheckBusy = 0;
-    if (answer == IDYES) SendMessageW(window, WM_COMMAND, CmdReload, 0);
-}
-
-BackgroundProbeHost ProbeHost(HWND window) {
-    BackgroundProbeHost host;
-    host.window = window;
-    host.shownTab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
-    host.findingsShown = TabIsFindings != 0;
-    host.updateInventory = UpdateInventory;
-    return host;
-}
-
-void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
-    if (ProbeResultMayEnterCache(*msg)) ProbeCache[KindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
-    if (msg->row < 0 || msg->generation != ProbeGen.load() || static_cast<size_t>(msg->row) >= TabEntries.size())
-        return;
-    PlugEntry& entry = TabEntries[msg->row];
-    if (entry.expandedPath != msg->path) return;
-    ApplyProbeResult(entry, msg->result);
-    ++ProbeDone;
-    UpdateRowStatusCells(msg->row);
-    if (msg->row == PluginListSelection()) ShowDetails(msg->row);
-    if (UpdateStatusBar) UpdateStatusBar();
-    if (ProbeDone >= ProbeTotal) ListViewSortApply(PluginList);
-}
-
-void OnBackgroundDone(HWND window, WPARAM generation, LPARAM job) {
-    if (job <= 0) {
-        if (generation != ProbeGen.load()) return;
-        ProbeDone = ProbeTotal;
-        if (TabCtl) UpdateInventory(TabCtrl_GetCurSel(TabCtl));
-    } else {
-        if (generation != BgProbeGen.load()) return;
-        BgProbeRunning = 0;
-        UpdateInventory(static_cast<int>(job - 1));
-    }
-    StartBackgroundProbe(ProbeHost(window));
-    if (job > 0 && TabIsFindings) FillFindingsList(FindingsList);
-    if (UpdateStatusBar) UpdateStatusBar();
-}
-
-void OnRefresh() {
-    if (TabIsFindings) {
-        FillFindingsList(FindingsList);
-    } else {
-        int top = ExtList ? ListView_GetTopIndex(ExtList) : 0;
-        ShowDetails(DetailRowShown);
-        if (top > 0) {
-            int count = ListView_GetItemCount(ExtList), perPage = ListView_GetCountPerPage(ExtList);
-            ListView_EnsureVisible(ExtList, top + perPage > count ? count - 1 : top + perPage - 1, FALSE);
-        }
-        if (WindowHooks.updateKeptRowTexts) WindowHooks.updateKeptRowTexts();
-    }
-    if (UpdateStatusBar) UpdateStatusBar();
-}
-
-// Records a lower layer could not hand on are freed here, exactly once.
 template <typename Record>
-void HandOver(LPARAM lParam, const std::function<void(Record*)>& hook) {
-    auto* record = reinterpret_cast<Record*>(lParam);
-    if (hook) hook(record);
-    else delete record;
-}
-
-void OnFieldValues(LPARAM lParam) {
-    std::unique_ptr<FieldValuesMsg> record(reinterpret_cast<FieldValuesMsg*>(lParam));
-    PvTakeAnswer(record->generation, record->index, record->result);
-}
-
-// The splitter between the tab area and the detail pane.
-void TrackDetailSplitter(HWND window, int y) {
-    RECT client{};
-    GetClientRect(window, &client);
-    int avail = DetailAreaBottom(window);
-    SplitterTrackHeight =
-        std::clamp(MulDiv(avail - y - UiScale(18) - UiScale(2) - UiScale(3), 96, UiDpi), 40, 1200);
-    int maxH = avail - UiScale(18) - UiScale(160);
-    int h = std::min(maxH, UiScale(SplitterTrackHeight));
-    int barY = avail - std::max(UiScale(40), h) - UiScale(18) - UiScale(2);
-    RECT bar{UiScale(8), barY - UiScale(6), client.right - UiScale(8), barY - UiScale(1)};
-    UiSplitterTrack(window, bar);
-}
-
-void EndDetailDrag(HWND window, bool keep) {
-    SplitterDragging = 0;
-    UiSplitterErase();
-    if (!keep) return;
-    ReleaseCapture();
-    DetailHeight = SplitterTrackHeight;
-    LayoutMainFrame(window);
-}
-
-bool SetSplitterCursor(HWND window) {
-    POINT pt{};
-    GetCursorPos(&pt);
-    ScreenToClient(window, &pt);
-    if (!SplitterDragging && !UiOnSplitter(window, pt.y)) return false;
-    SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
-    return true;
-}
-
-LRESULT ColorDetailBox(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (reinterpret_cast<HWND>(lParam) == DetailBox && CurrentTheme->custom && ThemeBgBrush) {
-        SetTextColor(reinterpret_cast<HDC>(wParam), CurrentTheme->slot[2]);
-        SetBkColor(reinterpret_cast<HDC>(wParam), CurrentTheme->slot[1]);
-        return reinterpret_cast<LRESULT>(ThemeBgBrush);
-    }
-    return DefWindowProcW(window, msg, wParam, lParam);
-}
-
-// What the tab fill and the status bar need of the window and its hooks.
-void ConnectTabFill(HWND window) {
-    UpdateStatusBar = [] { ShowStatusText(ProbeDone, ProbeTotal); };
-    FillHooks.setDetailMargins = UiSetDetailMargins;
-    FillHooks.startBackgroundProbe = [window] { StartBackgroundProbe(ProbeHost(window)); };
-    FillHooks.updateInventory = UpdateInventory;
+std::unique_ptr<Record> Owned(LPARAM lParam) {
+    return std::unique_ptr<Record>(reinterpret_cast<Record*>(lParam));
 }
 
 }  // namespace
-
-void StartBackgroundProbeFor(HWND window) { StartBackgroundProbe(ProbeHost(window)); }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<MainWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
         if (!self) return FALSE;
-        self->window_ = window;
+        self->view_.controls.main = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     // Messages before WM_NCCREATE (WM_GETMINMAXINFO) find no object yet.
@@ -285,23 +76,209 @@ HWND MainWindow::Create(int width, int height, HMENU menu) {
                            CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, menu, AppInstance, this);
 }
 
+void MainWindow::SearchAfterFill() { ::SearchAfterFill(view_); }
+
+void MainWindow::StartBackgroundProbe() { ::StartBackgroundProbe(ProbeHost()); }
+
+void MainWindow::MoveSelectedEntries(int op) {
+    if (HWND tabs = view_.controls.tabCtl) OrderOp(view_.controls.pluginList, TabCtrl_GetCurSel(tabs), op);
+}
+
+// Modal dialogs and message boxes disable the main window; popup menus and the
+// save run their own loops. A file applied inside them would change the model
+// under their feet.
+void MainWindow::ApplyForwards() {
+    HWND window = view_.controls.main;
+    if (!IsWindowEnabled(window) || inMenuLoop_ || SaveIsRunning()) {
+        SetTimer(window, ForwardRetryTimer, ForwardRetryMs, nullptr);
+        return;
+    }
+    KillTimer(window, ForwardRetryTimer);
+    while (!pendingForwards_.empty()) {
+        ForwardRequest request = std::move(pendingForwards_.front());
+        pendingForwards_.pop_front();
+        if (request.tag == TagInstall) {
+            // Each package joins the install queue: a single slot would keep only the last one.
+            InstallWhenFree(window, request.path);
+        } else {
+            PvSetFile(view_, request.path, request.tag == TagLister);
+        }
+    }
+}
+
+LRESULT MainWindow::OnCopyData(WPARAM wParam, LPARAM lParam) {
+    HWND window = view_.controls.main;
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    bool known = data && (data->dwData == TagInstall || data->dwData == TagLister || data->dwData == TagPreview);
+    if (!known || data->cbData < 2 || !data->lpData) return DefWindowProcW(window, WM_COPYDATA, wParam, lParam);
+    std::wstring path(static_cast<const wchar_t*>(data->lpData), data->cbData / 2);
+    while (!path.empty() && path.back() == L'\0') path.pop_back();
+    pendingForwards_.push_back({static_cast<uint32_t>(data->dwData), std::move(path)});
+    // Applied after the sender's call returned, so the sender never waits on a check or a dialog.
+    PostMessageW(window, WM_TIMER, ForwardRetryTimer, 0);
+    return TRUE;
+}
+
+void MainWindow::OnStart() {
+    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    DebugLog(L"start: loading");
+    FillTab(view_);
+    DebugLog(L"start: loaded");
+    NoteStartMoment(StartFilled);
+    DebugLog(StartTimesText());
+    SetCursor(old);
+    if (!start_.previewFile.empty()) PvSetFile(view_, std::exchange(start_.previewFile, L""), false);
+    if (!start_.listerFile.empty()) PvSetFile(view_, std::exchange(start_.listerFile, L""), true);
+    if (!start_.installPath.empty()) PostMessageW(view_.controls.main, MsgInstall, 0, 0);
+}
+
+bool MainWindow::OnClose() {
+    HWND window = view_.controls.main;
+    if (CountPendingChanges() > 0) {
+        int answer = MessageBoxW(window, Tr("ask_close").c_str(), L"Kestrovane", MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL) return false;
+        if (answer == IDYES) {
+            SaveChanges(window);
+            if (CountPendingChanges() > 0) return false;
+        }
+    }
+    SaveWindowLayout(view_);
+    return true;
+}
+
+void MainWindow::OnIniCheck() {
+    HWND window = view_.controls.main;
+    if (iniCheckBusy_ || SaveIsRunning() || ShownSectionKind < 0 || ShownSectionText.empty()) return;
+    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_DISABLED) return;
+    std::wstring text = PluginSectionText(ShownSectionKind);
+    if (text.empty() || text == ShownSectionText) return;
+    ShownSectionText = text;
+    iniCheckBusy_ = true;
+    std::wstring message = FillVar(Tr("ini_changed"), L"s", PlugSectionName(ShownSectionKind));
+    int answer = MessageBoxW(window, message.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION);
+    iniCheckBusy_ = false;
+    if (answer == IDYES) SendMessageW(window, WM_COMMAND, CmdReload, 0);
+}
+
+BackgroundProbeHost MainWindow::ProbeHost() const {
+    BackgroundProbeHost host;
+    host.window = view_.controls.main;
+    host.shownTab = view_.controls.tabCtl ? TabCtrl_GetCurSel(view_.controls.tabCtl) : 0;
+    host.findingsShown = view_.tabIsFindings != 0;
+    host.updateInventory = UpdateInventory;
+    return host;
+}
+
+void MainWindow::OnProbeResult(const ProbeMsg& msg) {
+    if (ProbeResultMayEnterCache(msg)) ProbeCache[KindKey(static_cast<int>(msg.kind), msg.path)] = msg.result;
+    if (msg.row < 0 || msg.generation != ProbeGen.load() || static_cast<size_t>(msg.row) >= TabEntries.size())
+        return;
+    PlugEntry& entry = TabEntries[msg.row];
+    if (entry.expandedPath != msg.path) return;
+    ApplyProbeResult(entry, msg.result);
+    ++ProbeDone;
+    UpdateRowStatusCells(view_, msg.row);
+    if (msg.row == PluginListSelection(view_)) ShowDetails(view_, msg.row);
+    UpdateStatusBar(view_);
+    if (ProbeDone >= ProbeTotal) ListViewSortApply(view_.controls.pluginList);
+}
+
+void MainWindow::OnBackgroundDone(WPARAM generation, LPARAM job) {
+    HWND tabs = view_.controls.tabCtl;
+    if (job <= 0) {
+        if (generation != ProbeGen.load()) return;
+        ProbeDone = ProbeTotal;
+        if (tabs) UpdateInventory(TabCtrl_GetCurSel(tabs));
+    } else {
+        if (generation != BgProbeGen.load()) return;
+        BgProbeRunning = 0;
+        UpdateInventory(static_cast<int>(job - 1));
+    }
+    StartBackgroundProbe();
+    if (job > 0 && view_.tabIsFindings) FillFindingsList(view_);
+    UpdateStatusBar(view_);
+}
+
+void MainWindow::OnRefresh() {
+    HWND exts = view_.controls.extList;
+    if (view_.tabIsFindings) {
+        FillFindingsList(view_);
+    } else {
+        int top = exts ? ListView_GetTopIndex(exts) : 0;
+        ShowDetails(view_, view_.detailRowShown);
+        if (top > 0) {
+            int count = ListView_GetItemCount(exts), perPage = ListView_GetCountPerPage(exts);
+            ListView_EnsureVisible(exts, top + perPage > count ? count - 1 : top + perPage - 1, FALSE);
+        }
+        UpdateKeptRowTexts(view_.controls.pluginList);
+    }
+    UpdateStatusBar(view_);
+}
+
+// The splitter between the tab area and the detail pane.
+void MainWindow::TrackDetailSplitter(int y) {
+    HWND window = view_.controls.main;
+    RECT client{};
+    GetClientRect(window, &client);
+    int avail = DetailAreaBottom(view_);
+    splitterTrackHeight_ =
+        std::clamp(MulDiv(avail - y - UiScale(18) - UiScale(2) - UiScale(3), 96, UiDpi), 40, 1200);
+    int maxH = avail - UiScale(18) - UiScale(160);
+    int h = std::min(maxH, UiScale(splitterTrackHeight_));
+    int barY = avail - std::max(UiScale(40), h) - UiScale(18) - UiScale(2);
+    RECT bar{UiScale(8), barY - UiScale(6), client.right - UiScale(8), barY - UiScale(1)};
+    UiSplitterTrack(view_, window, bar);
+}
+
+void MainWindow::EndDetailDrag(bool keep) {
+    splitterDragging_ = false;
+    UiSplitterErase(view_);
+    if (!keep) return;
+    ReleaseCapture();
+    view_.detailHeight = splitterTrackHeight_;
+    LayoutMainFrame(view_);
+}
+
+bool MainWindow::SetSplitterCursor() {
+    POINT pt{};
+    GetCursorPos(&pt);
+    ScreenToClient(view_.controls.main, &pt);
+    if (!splitterDragging_ && !UiOnSplitter(view_, pt.y)) return false;
+    SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
+    return true;
+}
+
+namespace {
+
+LRESULT ColorDetailBox(const MainView& view, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(lParam) == view.controls.detailBox && CurrentTheme->custom && ThemeBgBrush) {
+        SetTextColor(reinterpret_cast<HDC>(wParam), CurrentTheme->slot[2]);
+        SetBkColor(reinterpret_cast<HDC>(wParam), CurrentTheme->slot[1]);
+        return reinterpret_cast<LRESULT>(ThemeBgBrush);
+    }
+    return DefWindowProcW(view.controls.main, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void MainWindow::OnCreate() {
+    MainWnd = view_.controls.main;
+    UiDpi = UiScreenDpi();
+    WireFeatures(view_);
+    InstallPreviewView(view_);
+    CreateMainChildren(view_);
+    ApplyColors(view_);
+    NoteStartMoment(StartControls);
+}
+
 LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    HWND window = window_;
+    HWND window = view_.controls.main;
     switch (msg) {
     case WM_CREATE:
-        MainWnd = window;
-        UiDpi = UiScreenDpi();
-        LayoutPanes = LayoutPagePanes;
-        RefillAfterSave = FillTab;
-        ConnectTabFill(window);
-        WireFeatures(window);
-        InstallPreviewView();
-        CreateMainChildren(window);
-        ApplyColors();
-        NoteStartMoment(StartControls);
+        OnCreate();
         return 0;
     case WM_SIZE:
-        LayoutMainFrame(window);
+        LayoutMainFrame(view_);
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -310,42 +287,42 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED: {
         UiDpi = HIWORD(wParam);
-        UiRebuildFonts();
-        DrawTabIcons();
+        UiRebuildFonts(view_);
+        DrawTabIcons(view_.controls.tabCtl);
         const RECT* r = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
     case WM_SYSCOLORCHANGE:
-        ApplyColors();
+        ApplyColors(view_);
         break;
     case WM_ENTERSIZEMOVE:
-        InSizeMove = 1;
+        view_.inSizeMove = 1;
         break;
     case WM_EXITSIZEMOVE:
-        if (InSizeMove) {
-            InSizeMove = 0;
-            LayoutPagePanes();
+        if (view_.inSizeMove) {
+            view_.inSizeMove = 0;
+            LayoutPagePanes(view_);
         }
         break;
     case WM_ENTERMENULOOP:
-        InMenuLoop = 1;
+        inMenuLoop_ = true;
         break;
     case WM_EXITMENULOOP:
-        InMenuLoop = 0;
+        inMenuLoop_ = false;
         break;
     case WM_DRAWITEM:
         if (wParam == IdKeyBar) {
-            PaintKeyBar(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            PaintKeyBar(view_, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         }
         break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        return ColorDetailBox(window, msg, wParam, lParam);
+        return ColorDetailBox(view_, msg, wParam, lParam);
     case WM_CLOSE:
-        if (OnClose(window)) DestroyWindow(window);
+        if (OnClose()) DestroyWindow(window);
         return 0;
     case WM_DESTROY:
         ++ProbeGen;
@@ -354,79 +331,91 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (UiFontFixed) DeleteObject(std::exchange(UiFontFixed, nullptr));
         MainWnd = nullptr;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        window_ = nullptr;
+        view_.controls.main = nullptr;
         PostQuitMessage(0);
         return 0;
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == window && LOWORD(lParam) == HTCLIENT && SetSplitterCursor(window))
+        if (reinterpret_cast<HWND>(wParam) == window && LOWORD(lParam) == HTCLIENT && SetSplitterCursor())
             return TRUE;
         break;
     case WM_LBUTTONDOWN:
-        if (UiOnSplitter(window, static_cast<short>(HIWORD(lParam)))) {
-            SplitterDragging = 1;
-            SplitterTrackHeight = DetailHeight;
+        if (UiOnSplitter(view_, static_cast<short>(HIWORD(lParam)))) {
+            splitterDragging_ = true;
+            splitterTrackHeight_ = view_.detailHeight;
             SetCapture(window);
         }
         return 0;
     case WM_MOUSEMOVE:
-        if (SplitterDragging) TrackDetailSplitter(window, static_cast<short>(HIWORD(lParam)));
+        if (splitterDragging_) TrackDetailSplitter(static_cast<short>(HIWORD(lParam)));
         return 0;
     case WM_LBUTTONUP:
-        if (SplitterDragging) EndDetailDrag(window, true);
+        if (splitterDragging_) EndDetailDrag(true);
         return 0;
     case WM_CAPTURECHANGED:  // Esc or another window took the mouse: the old height stays
-        if (SplitterDragging) EndDetailDrag(window, false);
+        if (splitterDragging_) EndDetailDrag(false);
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (UiOnSplitter(window, static_cast<short>(HIWORD(lParam)))) {
-            DetailHeight = 76;
-            LayoutMainFrame(window);
+        if (UiOnSplitter(view_, static_cast<short>(HIWORD(lParam)))) {
+            view_.detailHeight = 76;
+            LayoutMainFrame(view_);
         }
         return 0;
     case WM_COPYDATA:
-        return OnCopyData(window, wParam, lParam);
+        return OnCopyData(wParam, lParam);
     case WM_TIMER:
-        if (wParam == ForwardRetryTimer) ApplyForwards(window);
+        if (wParam == ForwardRetryTimer) ApplyForwards();
         return 0;
     case WM_ACTIVATEAPP:
         if (wParam) PostMessageW(window, MsgIniCheck, 0, 0);
         break;
     case WM_COMMAND:
-        return OnMainCommand(window, wParam, lParam);
+        return RunCommand(*this, wParam, lParam);
     case WM_NOTIFY:
-        return OnMainNotify(window, wParam, lParam);
+        return OnMainNotify(view_, wParam, lParam);
     case WM_CONTEXTMENU:
-        return OnMainContextMenu(window, wParam, lParam);
-    case MsgProbeResult:
-        OnProbeResult(std::unique_ptr<ProbeMsg>(reinterpret_cast<ProbeMsg*>(lParam)));
-        return 0;
-    case MsgBackgroundDone:
-        OnBackgroundDone(window, wParam, lParam);
-        return 0;
+        return OnMainContextMenu(view_, wParam, lParam);
     case MsgRefresh:
         OnRefresh();
         return 0;
     case MsgStart:
-        OnStart(window);
-        return 0;
-    case MsgDetailsResult:
-        HandOver(lParam, WindowHooks.applyExtraColValues);
+        OnStart();
         return 0;
     case MsgIniCheck:
-        OnIniCheck(window);
-        return 0;
-    case MsgFieldValues:
-        OnFieldValues(lParam);
+        OnIniCheck();
         return 0;
     case MsgFitPathColumn:
-        FitPathColumn();
-        return 0;
-    case MsgFieldList:
-        HandOver(lParam, WindowHooks.onFieldsResult);
+        FitPathColumn(view_);
         return 0;
     case MsgInstall:
-        OnInstall(window);
+        if (std::wstring path = std::exchange(start_.installPath, L""); !path.empty()) InstallWhenFree(window, path);
         return 0;
     }
+    if (TakeWorkerResult(msg, wParam, lParam)) return 0;
     return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+// A posted record belongs to the window from the moment it arrives: owned here,
+// handed to its handler and freed after it, whatever the handler does.
+bool MainWindow::TakeWorkerResult(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case MsgProbeResult:
+        OnProbeResult(*Owned<ProbeMsg>(lParam));
+        return true;
+    case MsgBackgroundDone:  // the end of a probe job carries its generation and kind, no record
+        OnBackgroundDone(wParam, lParam);
+        return true;
+    case MsgDetailsResult:
+        ApplyExtraColValues(view_, *Owned<DetailsMsg>(lParam));
+        return true;
+    case MsgFieldValues: {
+        auto record = Owned<FieldValuesMsg>(lParam);
+        PvTakeAnswer(record->generation, record->index, record->result);
+        return true;
+    }
+    case MsgFieldList:
+        OnFieldsResult(view_, *Owned<FieldListMsg>(lParam));
+        return true;
+    default:
+        return false;
+    }
 }

@@ -16,9 +16,9 @@
 #include "shell/main_children.h"
 #include "shell/main_window.h"
 #include "views/legend.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
+#include "views/panes.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -71,9 +71,9 @@ bool FontHasFace(HFONT font, const wchar_t* face) {
 
 // The triangles and cross of "Marlett"; where that font is not installed the system
 // would show the bare letters, so the buttons take like glyphs of the UI font.
-void SetSearchGlyphs(HFONT symbolFont, HFONT uiFont) {
+void SetSearchGlyphs(const MainControls& c, HFONT symbolFont, HFONT uiFont) {
     bool marlett = FontHasFace(symbolFont, L"Marlett");
-    const HWND buttons[3] = {SearchPrevBtn, SearchNextBtn, SearchClearBtn};
+    const HWND buttons[3] = {c.searchPrevBtn, c.searchNextBtn, c.searchClearBtn};
     const wchar_t* const symbols[3] = {L"3", L"4", L"r"};
     const wchar_t* const fallbacks[3] = {L"\u25C4", L"\u25BA", L"\u00D7"};
     for (int i = 0; i < 3; ++i) {
@@ -129,7 +129,8 @@ int UiScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-void UiRebuildFonts() {
+void UiRebuildFonts(MainView& view) {
+    const MainControls& c = view.controls;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);  // 504 bytes
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
@@ -140,12 +141,13 @@ void UiRebuildFonts() {
     wcsncpy(fixed.lfFaceName, L"Consolas", LF_FACESIZE - 1);
     fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     HFONT fixedFont = MakeFont(fixed);
-    for (HWND control : {TabCtl, PluginList, ExtList, InventoryList, FindingsList, DetailLabel, StatusBar,
-                         PvFieldList, LvCheckList, PvPickContentBtn, PvPickListerBtn, PvFileLabel, PvEmptyCheck,
-                         PvUnitsCheck, PvToggleBtn, PvIntro, PvPluginList, SearchLabel, SearchEdit, SearchStatus})
+    for (HWND control : {c.tabCtl, c.pluginList, c.extList, c.inventoryList, c.findingsList, c.detailLabel,
+                         c.statusBar, c.pvFieldList, c.lvCheckList, c.pvPickContentBtn, c.pvPickListerBtn,
+                         c.pvFileLabel, c.pvEmptyCheck, c.pvUnitsCheck, c.pvToggleBtn, c.pvIntro, c.pvPluginList,
+                         c.searchLabel, c.searchEdit, c.searchStatus})
         SetFont(control, font);
-    SetFont(DetailBox, TabIsInventory ? fixedFont : font);
-    UiSetDetailMargins();
+    SetFont(c.detailBox, view.tabIsInventory ? fixedFont : font);
+    SetDetailMargins(view);
     LOGFONTW semibold = base, heading = base, subheading = base;
     semibold.lfWeight = 600;
     heading.lfHeight = MulDiv(base.lfHeight, 3, 2);
@@ -161,22 +163,23 @@ void UiRebuildFonts() {
     symbol.lfCharSet = SYMBOL_CHARSET;
     wcscpy(symbol.lfFaceName, L"Marlett");
     HFONT symbolFont = MakeFont(symbol);
-    SetSearchGlyphs(symbolFont, font);
+    SetSearchGlyphs(c, symbolFont, font);
     RetireFont(UiSymbolFont, symbolFont);
     RetireFont(UiFont, font);
     RetireFont(UiFontFixed, fixedFont);
     RetireFont(UiFontSemibold, semiboldFont);
-    UiApplyFonts();
-    LegendTakeFont();
-    if (KeyBar) InvalidateRect(KeyBar, nullptr, FALSE);
+    UiApplyFonts(view);
+    LegendTakeFont(view);
+    if (c.keyBar) InvalidateRect(c.keyBar, nullptr, FALSE);
     DeleteUnusedFonts();
 }
 
-std::wstring HelpPageForCurrentTab() {
+std::wstring HelpPageForCurrentTab(const MainView& view) {
+    HWND tabs = view.controls.tabCtl;
     static const wchar_t* const pages[7] = {L"c01_lister", L"c01_lister", L"c02_packer", L"c03_dateisystem",
                                             L"c04_bestand", L"c05_befunde", L"c06_vorschau"};
-    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : -1;
-    if (tab == 6 && PreviewMode == 1) return L"c07_lister_pruefen";
+    int tab = tabs ? TabCtrl_GetCurSel(tabs) : -1;
+    if (tab == 6 && view.previewMode == 1) return L"c07_lister_pruefen";
     return tab >= 0 && tab <= 6 ? pages[tab] : L"index";
 }
 
@@ -188,15 +191,16 @@ std::wstring HelpFilePath() {
     return FileExists(secondary) ? secondary : L"";
 }
 
-void ShowHelp(HWND owner, const std::wstring& page, bool legend) {
+void ShowHelp(MainView& view, const std::wstring& page, bool legend) {
+    HWND owner = view.controls.main;
     std::wstring file = HelpFilePath();
     if (file.empty()) {
-        ShowLegend(owner);
+        ShowLegend(view);
         return;
     }
     if (OnNetwork(file)) {
         if (legend) {
-            ShowLegend(owner);
+            ShowLegend(view);
             return;
         }
         MessageBoxW(owner, Tr("help_network").c_str(), Tr("app_title").c_str(), MB_ICONINFORMATION);
@@ -212,6 +216,6 @@ void ShowAbout(HWND owner) {
     MessageBoxW(owner, text.c_str(), L"Kestrovane", MB_ICONINFORMATION);
 }
 
-void UiPostRefresh() {
-    if (MainWnd) PostMessageW(MainWnd, MsgRefresh, 0, 0);
+void UiPostRefresh(HWND main) {
+    if (main) PostMessageW(main, MsgRefresh, 0, 0);
 }

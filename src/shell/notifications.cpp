@@ -6,7 +6,13 @@
 
 #include "analyses/detect_compare.h"
 #include "analyses/detect_notes.h"
+#include "analyses/inventory.h"
 #include "analyses/lister_check.h"
+#include "editing/entry_edit.h"
+#include "editing/finding_actions.h"
+#include "editing/kept_rows.h"
+#include "editing/launch.h"
+#include "editing/lister_actions.h"
 #include "editing/pending_ops.h"
 #include "foundation/labels.h"
 #include "foundation/logs.h"
@@ -16,7 +22,9 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plugin_files.h"
 #include "shell/commands.h"
+#include "shell/findings_tabs.h"
 #include "shell/menu_help.h"
+#include "shell/plugin_menu.h"
 #include "shell/search.h"
 #include "views/detail_pane.h"
 #include "views/drawn_icons.h"
@@ -27,16 +35,14 @@
 #include "views/lister_check_list.h"
 #include "views/main_colors.h"
 #include "shell/preview_events.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/panes.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
+#include "views/tab_fill.h"
 #include "views/usage_badges.h"
 #include "foundation/themes.h"
-#include "views/view_state.h"
 
-ListActionHooks ListActions;
-uint8_t CameFromFinding = 0;
 
 namespace {
 
@@ -53,32 +59,28 @@ const PlugEntry* EntryOf(int id) {
     return id >= 0 && (size_t)id < TabEntries.size() ? &TabEntries[(size_t)id] : nullptr;
 }
 
-void StatusBarNow() {
-    if (UpdateStatusBar) UpdateStatusBar();
-}
-
-LRESULT PluginRowPrePaint(NMLVCUSTOMDRAW* draw) {
+LRESULT PluginRowPrePaint(const MainView& view, NMLVCUSTOMDRAW* draw) {
     int id = (int)draw->nmcd.lItemlParam;
     Row = {};
     const PlugEntry* e = EntryOf(id);
     if (!e || EntryMarkedDelete(*e)) {
         Row.mark = 2;
     } else {
-        if (ListActions.entryIsNew && ListActions.entryIsNew((int)e->kind, *e)) Row.mark = 1;
+        if (EntryIsNew((int)e->kind, *e)) Row.mark = 1;
         Row.wrongFolder = InWrongFolder(*e);
         Row.greedy = IsGreedyLister(*e);
     }
     if (Row.mark == 1) draw->clrTextBk = Slot(5);
     if (Row.mark == 2) draw->clrText = Slot(6);
     Row.selected = ListViewRowSelected(draw);
-    ThemeSelColors(draw);
+    ThemeSelColors(view, draw);
     Row.text = draw->clrText;
     Row.back = draw->clrTextBk;
     bool cells = Row.wrongFolder || Row.greedy || (CurrentTheme->custom && !Row.selected && Row.mark != 2);
     return CDRF_NOTIFYPOSTPAINT | (cells ? CDRF_NOTIFYSUBITEMDRAW : 0);
 }
 
-LRESULT PluginCellPrePaint(NMLVCUSTOMDRAW* draw) {
+LRESULT PluginCellPrePaint(const MainView& view, NMLVCUSTOMDRAW* draw) {
     draw->clrTextBk = Row.back;
     int column = draw->iSubItem;
     bool special = false;
@@ -93,7 +95,7 @@ LRESULT PluginCellPrePaint(NMLVCUSTOMDRAW* draw) {
     }
     if (Row.selected || Row.mark == 2 || special) return CDRF_NEWFONT;
     if (column == 1 && Row.greedy) return CDRF_NEWFONT;
-    COLORREF colour = StatusCellColor(draw->nmcd.hdr.hwndFrom, (int)draw->nmcd.dwItemSpec, column);
+    COLORREF colour = StatusCellColor(view, draw->nmcd.hdr.hwndFrom, (int)draw->nmcd.dwItemSpec, column);
     if (colour != (COLORREF)-1) draw->clrText = colour;
     return CDRF_NEWFONT;
 }
@@ -120,29 +122,29 @@ void PluginRowPostPaint(NMLVCUSTOMDRAW* draw) {
     SetBkMode(dc, oldMode);
 }
 
-LRESULT PluginListDraw(NMLVCUSTOMDRAW* draw) {
+LRESULT PluginListDraw(const MainView& view, NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: return PluginRowPrePaint(draw);
-    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: return PluginCellPrePaint(draw);
+    case CDDS_ITEMPREPAINT: return PluginRowPrePaint(view, draw);
+    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: return PluginCellPrePaint(view, draw);
     case CDDS_ITEMPOSTPAINT: PluginRowPostPaint(draw); return CDRF_DODEFAULT;
     }
     return CDRF_DODEFAULT;
 }
 
 // The extension list colours its state cells; everything else keeps the scheme.
-LRESULT StatusListDraw(NMLVCUSTOMDRAW* draw) {
+LRESULT StatusListDraw(const MainView& view, NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
-        ThemeSelColors(draw);
+        ThemeSelColors(view, draw);
         return CurrentTheme->custom && !ListViewRowSelected(draw) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
-    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: return StatusCellPrePaint(draw);
+    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: return StatusCellPrePaint(view, draw);
     }
     return CDRF_DODEFAULT;
 }
 
-LRESULT ListerCheckDraw(NMLVCUSTOMDRAW* draw) {
+LRESULT ListerCheckDraw(const MainView& view, NMLVCUSTOMDRAW* draw) {
     if (GroupHeaderPrePaint(draw)) return CDRF_SKIPDEFAULT;
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
@@ -150,7 +152,7 @@ LRESULT ListerCheckDraw(NMLVCUSTOMDRAW* draw) {
     bool noMatch = index < LvRows.size() && LvRows[index].state == LvNoMatch;
     if (noMatch) draw->clrText = CurrentTheme->custom ? Slot(6) : GetSysColor(COLOR_GRAYTEXT);
     else if (CurrentTheme->custom) draw->clrText = Slot(2);
-    ThemeSelColors(draw);
+    ThemeSelColors(view, draw);
     return CDRF_NEWFONT;
 }
 
@@ -170,7 +172,7 @@ std::wstring InfoTip(const PlugEntry& e) {
 }
 
 void FillInfoTip(NMLVGETINFOTIPW* tip) {
-    const PlugEntry* e = EntryOf(ListViewItemData(PluginList, tip->iItem));
+    const PlugEntry* e = EntryOf(ListViewItemData(tip->hdr.hwndFrom, tip->iItem));
     if (!e || !tip->pszText || tip->cchTextMax < 1) return;
     std::wstring text = InfoTip(*e);
     size_t n = std::min(text.size(), (size_t)tip->cchTextMax - 1);
@@ -178,54 +180,57 @@ void FillInfoTip(NMLVGETINFOTIPW* tip) {
     tip->pszText[n] = 0;
 }
 
-void OpenRowFolder(int row) {
-    if (ListActions.openInTc) ListActions.openInTc(SelectedPluginRef(row));
+void OpenRowFolder(MainView& view, int row) {
+    OpenInTc(SelectedPluginRef(view, row), L"");
 }
 
-void PluginListActivate(HWND window, UINT code, int row) {
+void PluginListActivate(MainView& view, UINT code, int row) {
     if (code == NM_DBLCLK && row < 0) return;
-    if (code == NM_DBLCLK && GetSetting(L"General", L"DoubleClick") == L"edit" && EntryOf(PluginListSelection())) {
-        if (ListActions.editEntry) ListActions.editEntry(window, PluginListSelection(), L"");
+    if (code == NM_DBLCLK && GetSetting(L"General", L"DoubleClick") == L"edit" && EntryOf(PluginListSelection(view))) {
+        EditEntry(view.controls.main, PluginListSelection(view), L"");
         return;
     }
-    OpenRowFolder(code == NM_DBLCLK ? row : -1);
+    OpenRowFolder(view, code == NM_DBLCLK ? row : -1);
 }
 
-void BackToFindings() {
-    if (!CameFromFinding || !TabCtl) return;
-    StatusNote.clear();
-    CameFromFinding = 0;
-    TabCtrl_SetCurSel(TabCtl, 5);
-    FillTab();
-    if (FindingsList) SetFocus(FindingsList);
+void BackToFindings(MainView& view) {
+    HWND tabs = view.controls.tabCtl;
+    if (!view.cameFromFinding || !tabs) return;
+    view.statusNote.clear();
+    view.cameFromFinding = false;
+    TabCtrl_SetCurSel(tabs, 5);
+    FillTab(view);
+    if (view.controls.findingsList) SetFocus(view.controls.findingsList);
 }
 
-const PlugEntry* ShownEntry() { return EntryOf(DetailRowShown); }
+const PlugEntry* ShownEntry(const MainView& view) { return EntryOf(view.detailRowShown); }
 
-void ExtListKey(HWND window, WORD key) {
-    const PlugEntry* e = ShownEntry();
+void ExtListKey(const MainView& view, WORD key) {
+    HWND window = view.controls.main, list = view.controls.extList;
+    const PlugEntry* e = ShownEntry(view);
     if (!e) return;
-    int row = ListViewItemData(ExtList, ListView_GetNextItem(ExtList, -1, LVNI_SELECTED));
-    bool validRow = row >= 0 && (size_t)row < ExtRows.size();
+    int row = ListViewItemData(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
+    bool validRow = row >= 0 && (size_t)row < view.extRows.size();
     if (e->kind == KindPacker && validRow) {
-        auto& action = key == VK_DELETE ? ListActions.askMarkDelete : ListActions.editEntry;
-        if ((key == VK_DELETE || key == VK_F4) && action) action(window, DetailRowShown, ExtRows[(size_t)row].key);
+        const std::wstring& ext = view.extRows[(size_t)row].key;
+        if (key == VK_DELETE) AskMarkDelete(window, view.detailRowShown, ext);
+        else if (key == VK_F4) EditEntry(window, view.detailRowShown, ext);
         return;
     }
     if (key == VK_F4) {
-        if (ListActions.editEntry) ListActions.editEntry(window, DetailRowShown, L"");
-    } else if (key == VK_DELETE && validRow && ExtRowModes[(size_t)row] == ExtModeRemove) {
-        int item = ListViewFindItemData(ExtList, row);
-        ListView_SetItemState(ExtList, item, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
-    } else if (key == VK_DELETE && e->kind == KindFileSystem && ListActions.askMarkDelete) {
-        ListActions.askMarkDelete(window, DetailRowShown, L"");
+        EditEntry(window, view.detailRowShown, L"");
+    } else if (key == VK_DELETE && validRow && view.extRowModes[(size_t)row] == ExtModeRemove) {
+        int item = ListViewFindItemData(list, row);
+        ListView_SetItemState(list, item, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
+    } else if (key == VK_DELETE && e->kind == KindFileSystem) {
+        AskMarkDelete(window, view.detailRowShown, L"");
     }
 }
 
-void RefuseLast(const PlugEntry& e) {
+void RefuseLast(MainView& view, const PlugEntry& e) {
     MessageBeep(MB_ICONEXCLAMATION);
-    StatusNote = Tr(e.iniDetect.negatedListForm ? "st_last_ex" : "st_last_ext");
-    StatusBarNow();
+    view.statusNote = Tr(e.iniDetect.negatedListForm ? "st_last_ex" : "st_last_ext");
+    UpdateStatusBar(view);
 }
 
 UINT StateImage(UINT state) { return (state & LVIS_STATEIMAGEMASK) >> 12; }
@@ -237,12 +242,12 @@ bool ImageChanges(const NMLISTVIEW* change) {
 
 // Before a check box changes: refused for locked rows, and for an untick that
 // would leave the detect string without its last term.
-LRESULT ExtItemChanging(const NMLISTVIEW* change) {
-    if (ExtListFilling || !ImageChanges(change)) return FALSE;
+LRESULT ExtItemChanging(MainView& view, const NMLISTVIEW* change) {
+    if (view.extListFilling || !ImageChanges(change)) return FALSE;
     int row = (int)change->lParam;
-    const PlugEntry* e = ShownEntry();
-    if (row < 0 || (size_t)row >= ExtRowModes.size() || !e) return TRUE;
-    unsigned mode = (unsigned)ExtRowModes[(size_t)row];
+    const PlugEntry* e = ShownEntry(view);
+    if (row < 0 || (size_t)row >= view.extRowModes.size() || !e) return TRUE;
+    unsigned mode = (unsigned)view.extRowModes[(size_t)row];
     if (mode > 1) {
         MessageBeep(0);
         return TRUE;
@@ -256,21 +261,21 @@ LRESULT ExtItemChanging(const NMLISTVIEW* change) {
         trial.origDetect = e->detectText;
         trial.hasDetect = e->hasDetect;
     }
-    const std::wstring& ext = ExtRows[(size_t)row].key;
+    const std::wstring& ext = view.extRows[(size_t)row].key;
     if (mode == ExtModeAdd) std::erase(trial.addedExts, ext);
     else trial.removedExts.insert(ext);
     if (!DetectLostLast(trial)) return FALSE;
-    RefuseLast(*e);
+    RefuseLast(view, *e);
     return TRUE;
 }
 
-void ExtItemChanged(const NMLISTVIEW* change) {
-    if (ExtListFilling || !ImageChanges(change) || StateImage(change->uOldState) == 0) return;
+void ExtItemChanged(MainView& view, const NMLISTVIEW* change) {
+    if (view.extListFilling || !ImageChanges(change) || StateImage(change->uOldState) == 0) return;
     int row = (int)change->lParam;
-    const PlugEntry* e = ShownEntry();
-    if (row < 0 || (size_t)row >= ExtRowModes.size() || !e || ExtRowModes[(size_t)row] > 1) return;
-    int mode = ExtRowModes[(size_t)row];
-    const std::wstring ext = ExtRows[(size_t)row].key;
+    const PlugEntry* e = ShownEntry(view);
+    if (row < 0 || (size_t)row >= view.extRowModes.size() || !e || view.extRowModes[(size_t)row] > 1) return;
+    int mode = view.extRowModes[(size_t)row];
+    const std::wstring ext = view.extRows[(size_t)row].key;
     const PlugEntry entry = *e;
     bool ticked = StateImage(change->uNewState) == 2;
     PendingEdit& edit = PendingEditFor(entry);
@@ -294,82 +299,94 @@ void ExtItemChanged(const NMLISTVIEW* change) {
             edit.removedExts.erase(ext);
             if (parks) SaveParked(entry, ext, false);
         }
-        RefuseLast(entry);
+        RefuseLast(view, entry);
     } else {
         DebugLog(L"toggle " + entry.name + L" " + (ext.empty() ? L"(no ext)" : ext) + (ticked ? L" on" : L" off"));
     }
     DropPendingIfUnchanged((int)entry.kind, entry.number);
-    UiPostRefresh();
+    UiPostRefresh(view.controls.main);
 }
 
-LRESULT PluginListNotify(HWND window, const NMHDR* header) {
+// The menu of an extension row: what can be done with the extension for the shown entry.
+void ExtListMenu(const MainView& view, POINT pt, int row) {
+    int id = ListViewItemData(view.controls.extList, row);
+    if (id < 0 || (size_t)id >= view.extRows.size() || view.detailRowShown < 0) return;
+    const ExtRow& r = view.extRows[(size_t)id];
+    auto claims = ExtClaims.find(r.key);
+    ExtRowMenu(view.controls.main, pt, view.detailRowShown, r.kind, r.key,
+               claims == ExtClaims.end() ? std::vector<size_t>{} : claims->second);
+}
+
+LRESULT PluginListNotify(MainView& view, const NMHDR* header) {
+    HWND window = view.controls.main;
     switch (header->code) {
-    case NM_CUSTOMDRAW: return PluginListDraw((NMLVCUSTOMDRAW*)header);
+    case NM_CUSTOMDRAW: return PluginListDraw(view, (NMLVCUSTOMDRAW*)header);
     case LVN_GETINFOTIPW: FillInfoTip((NMLVGETINFOTIPW*)header); return 0;
     case NM_DBLCLK:
-    case NM_RETURN: PluginListActivate(window, header->code, ((const NMITEMACTIVATE*)header)->iItem); return 0;
+    case NM_RETURN: PluginListActivate(view, header->code, ((const NMITEMACTIVATE*)header)->iItem); return 0;
     case NM_RCLICK: {
         int row = ((const NMITEMACTIVATE*)header)->iItem;
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        if (ListActions.keptRowMenu && ListActions.keptRowMenu(window, pt, row)) return TRUE;
-        if (ListActions.pluginMenu) ListActions.pluginMenu(window, pt, SelectedPluginRef(row));
+        if (DisabledRowMenu(window, pt, ListViewItemData(header->hwndFrom, row))) return TRUE;
+        PluginMenu(view, pt, SelectedPluginRef(view, row));
         return TRUE;
     }
     case LVN_KEYDOWN: {
         WORD key = ((const NMLVKEYDOWN*)header)->wVKey;
-        if (key == VK_BACK) BackToFindings();
+        if (key == VK_BACK) BackToFindings(view);
         else if (key == VK_DELETE) SendMessageW(window, WM_COMMAND, CmdDelete, 0);
         else if (key == VK_F4) SendMessageW(window, WM_COMMAND, CmdEdit, 0);
         return 0;
     }
     case LVN_COLUMNCLICK:
-        ListViewSortByColumn(PluginList, ((const NMLISTVIEW*)header)->iSubItem);
-        UpdateSearchStatus();
+        ListViewSortByColumn(header->hwndFrom, ((const NMLISTVIEW*)header)->iSubItem);
+        UpdateSearchStatus(view);
         return 0;
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
         if (!ListViewNewlySelected(*change)) return 0;
-        bool noted = !StatusNote.empty();
-        ShowDetails((int)change->lParam);
-        if (noted) StatusBarNow();
+        bool noted = !view.statusNote.empty();
+        ShowDetails(view, (int)change->lParam);
+        if (noted) UpdateStatusBar(view);
         return 0;
     }
     }
     return 0;
 }
 
-LRESULT ExtListNotify(HWND window, const NMHDR* header) {
+LRESULT ExtListNotify(MainView& view, const NMHDR* header) {
     switch (header->code) {
-    case NM_CUSTOMDRAW: return StatusListDraw((NMLVCUSTOMDRAW*)header);
+    case NM_CUSTOMDRAW: return StatusListDraw(view, (NMLVCUSTOMDRAW*)header);
     case NM_RCLICK: {
         int row = ((const NMITEMACTIVATE*)header)->iItem;
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        if (ListActions.extRowMenu) ListActions.extRowMenu(window, pt, row);
+        ExtListMenu(view, pt, row);
         return TRUE;
     }
     case LVN_KEYDOWN: {
         WORD key = ((const NMLVKEYDOWN*)header)->wVKey;
-        if (key == VK_BACK) BackToFindings();
-        else ExtListKey(window, key);
+        if (key == VK_BACK) BackToFindings(view);
+        else ExtListKey(view, key);
         return 0;
     }
-    case LVN_COLUMNCLICK: ListViewSortByColumn(ExtList, ((const NMLISTVIEW*)header)->iSubItem); return 0;
-    case LVN_ITEMCHANGING: return ExtItemChanging((const NMLISTVIEW*)header);
-    case LVN_ITEMCHANGED: ExtItemChanged((const NMLISTVIEW*)header); return 0;
+    case LVN_COLUMNCLICK: ListViewSortByColumn(header->hwndFrom, ((const NMLISTVIEW*)header)->iSubItem); return 0;
+    case LVN_ITEMCHANGING: return ExtItemChanging(view, (const NMLISTVIEW*)header);
+    case LVN_ITEMCHANGED: ExtItemChanged(view, (const NMLISTVIEW*)header); return 0;
     }
     return 0;
 }
 
-LRESULT ListerCheckNotify(HWND window, const NMHDR* header) {
+LRESULT ListerCheckNotify(MainView& view, const NMHDR* header) {
+    HWND window = view.controls.main;
     switch (header->code) {
-    case NM_CUSTOMDRAW: return ListerCheckDraw((NMLVCUSTOMDRAW*)header);
+    case NM_CUSTOMDRAW: return ListerCheckDraw(view, (NMLVCUSTOMDRAW*)header);
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
-        if (ListViewNewlySelected(*change)) LvCheckDetailText((int)change->lParam);
+        if (ListViewNewlySelected(*change)) LvCheckDetailText(view, (int)change->lParam);
         return 0;
     }
     case NM_RCLICK: {
@@ -377,7 +394,7 @@ LRESULT ListerCheckNotify(HWND window, const NMHDR* header) {
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        if (ListActions.listerCheckMenu) ListActions.listerCheckMenu(window, pt, ListViewItemData(LvCheckList, row));
+        LvCheckMenu(window, pt, ListViewItemData(header->hwndFrom, row));
         return TRUE;
     }
     }
@@ -386,45 +403,50 @@ LRESULT ListerCheckNotify(HWND window, const NMHDR* header) {
 
 }  // namespace
 
-LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
+LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam) {
+    const MainControls& c = view.controls;
+    HWND window = c.main;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (LRESULT preview = 0; OnPreviewNotify(header, preview)) return preview;
+    if (LRESULT preview = 0; OnPreviewNotify(view, header, preview)) return preview;
     HWND from = header->hwndFrom;
-    if (from == TabCtl && header->code == TCN_SELCHANGE) {
-        StatusNote.clear();
-        CameFromFinding = 0;
-        FillTab();
+    if (from == c.tabCtl && header->code == TCN_SELCHANGE) {
+        view.statusNote.clear();
+        view.cameFromFinding = false;
+        FillTab(view);
         return 0;
     }
-    if (from && from == PluginList) return PluginListNotify(window, header);
-    if (from && from == ExtList) return ExtListNotify(window, header);
-    if (from && from == LvCheckList) return ListerCheckNotify(window, header);
+    if (from && from == c.pluginList) return PluginListNotify(view, header);
+    if (from && from == c.extList) return ExtListNotify(view, header);
+    if (from && from == c.lvCheckList) return ListerCheckNotify(view, header);
     LRESULT result = 0;
-    if (ListActions.otherListNotify && ListActions.otherListNotify(window, header, result)) return result;
-    if ((from == FindingsList || from == InventoryList) && from && header->code == LVN_COLUMNCLICK) {
+    if (OnFindingsOrInventoryNotify(view, header, result)) return result;
+    if ((from == c.findingsList || from == c.inventoryList) && from && header->code == LVN_COLUMNCLICK) {
         ListViewSortByColumn(from, ((const NMLISTVIEW*)header)->iSubItem);
-        UpdateSearchStatus();
+        UpdateSearchStatus(view);
         return 0;
     }
     return DefWindowProcW(window, WM_NOTIFY, wParam, lParam);
 }
 
-LRESULT OnMainContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (OnPreviewContextMenu(window, reinterpret_cast<HWND>(wParam), lParam)) return 0;
+LRESULT OnMainContextMenu(MainView& view, WPARAM wParam, LPARAM lParam) {
+    const MainControls& c = view.controls;
+    HWND window = c.main;
+    if (OnPreviewContextMenu(view, reinterpret_cast<HWND>(wParam), lParam)) return 0;
     HWND list = reinterpret_cast<HWND>(wParam);
-    if (list && (list == PluginList || list == ExtList || list == InventoryList)) {
+    if (list && (list == c.pluginList || list == c.extList || list == c.inventoryList)) {
         int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
         if (row < 0) return 0;
         POINT pt = ListViewMenuPoint(list, row, lParam);
-        if (list == ExtList) {
-            if (ListActions.extRowMenu) ListActions.extRowMenu(window, pt, row);
-        } else if (list == InventoryList) {
-            if (ListActions.pluginMenu) ListActions.pluginMenu(window, pt, SelectedPluginRef(row));
-        } else if (!(ListActions.keptRowMenu && ListActions.keptRowMenu(window, pt, row)) && ListActions.pluginMenu) {
-            ListActions.pluginMenu(window, pt, SelectedPluginRef(row));
-        }
+        if (list == c.extList) ExtListMenu(view, pt, row);
+        else if (list == c.inventoryList) PluginMenu(view, pt, SelectedPluginRef(view, row));
+        else if (!DisabledRowMenu(window, pt, ListViewItemData(list, row)))
+            PluginMenu(view, pt, SelectedPluginRef(view, row));
         return 0;
     }
-    if (ListActions.otherListMenu && ListActions.otherListMenu(window, list, lParam)) return 0;
+    if (list && list == c.findingsList) {
+        int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        if (row >= 0) FindingsMenu(window, ListViewMenuPoint(list, row, lParam), ListViewItemData(list, row));
+        return 0;
+    }
     return DefWindowProcW(window, WM_CONTEXTMENU, wParam, lParam);
 }

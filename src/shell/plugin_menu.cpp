@@ -31,8 +31,7 @@
 #include "shell/notifications.h"
 #include "shell/plugin_menu_parts.h"
 #include "views/detail_pane.h"
-#include "views/main_controls.h"
-#include "views/view_state.h"
+#include "views/main_view.h"
 
 namespace {
 
@@ -142,16 +141,16 @@ bool TakeCapsOffered(const PlugEntry& e) {
     return std::any_of(e.packerFlags.begin(), e.packerFlags.end(), [&](int flags) { return flags != caps; });
 }
 
-void AddOrderItems(HMENU menu, int count) {
+void AddOrderItems(const MainView& view, HMENU menu, int count) {
     std::vector<int> selected;
-    for (size_t index : SelectedRowIndexes()) selected.push_back((int)index);
+    for (size_t index : SelectedRowIndexes(view)) selected.push_back((int)index);
     std::array<bool, 5> enabled = OrderItemsEnabled(selected, count);
     const char* keys[5] = {"cm_move_up", "cm_move_down", "cm_move_top", "cm_move_bottom", "cm_gather"};
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     for (UINT op = 0; op < 5; ++op) Add(menu, PmMoveUp + op, Tr(keys[op]), enabled[op]);
 }
 
-void AddEntryItems(HMENU menu, const PlugEntry& e) {
+void AddEntryItems(const MainView& view, HMENU menu, const PlugEntry& e) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     bool listerOrContent = e.kind == KindLister || e.kind == KindContent;
     if (listerOrContent) Add(menu, PmTakePlugin, Tr("cm_take_plugin"), TakeDetectOffered(e));
@@ -162,7 +161,7 @@ void AddEntryItems(HMENU menu, const PlugEntry& e) {
     Add(menu, PmDisable, Tr(disabled ? "cm_disable_undo" : "cm_disable"));
     Add(menu, PmUninstall, Tr("cm_uninst"));
     Add(menu, PmDiscard, Tr("cm_undo_plugin"), RowHasPending(e));
-    if (listerOrContent) AddOrderItems(menu, (int)TabEntries.size());
+    if (listerOrContent) AddOrderItems(view, menu, (int)TabEntries.size());
 }
 
 void AddOwnCommands(HMENU menu, PluginMenuState& ctx) {
@@ -176,8 +175,8 @@ void AddOwnCommands(HMENU menu, PluginMenuState& ctx) {
 
 }  // namespace
 
-HMENU BuildPluginMenu(PluginMenuState& ctx) {
-    if (ctx.ref.entryIndex >= (int)TabEntries.size() || TabIsInventory) ctx.ref.entryIndex = -1;
+HMENU BuildPluginMenu(const MainView& view, PluginMenuState& ctx) {
+    if (ctx.ref.entryIndex >= (int)TabEntries.size() || view.tabIsInventory) ctx.ref.entryIndex = -1;
     ctx.fillGeneration = ProbeGen.load();
     HMENU menu = CreatePopupMenu();
     bool loaded = FileExists(ctx.ref.file);
@@ -190,9 +189,9 @@ HMENU BuildPluginMenu(PluginMenuState& ctx) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     Add(menu, PmCopyPath, Tr("cm_copy_path"));
     Add(menu, PmCopyName, Tr("cm_copy_name"));
-    if (!TabIsInventory) {
+    if (!view.tabIsInventory) {
         Add(menu, PmCopyDetect, Tr("cm_copy_detect"), ctx.ref.hasDetect);
-        if (ctx.ref.entryIndex >= 0) AddEntryItems(menu, TabEntries[(size_t)ctx.ref.entryIndex]);
+        if (ctx.ref.entryIndex >= 0) AddEntryItems(view, menu, TabEntries[(size_t)ctx.ref.entryIndex]);
     }
     AddOwnCommands(menu, ctx);
     return menu;
@@ -249,17 +248,19 @@ const PlugEntry* EntryStillShown(const PlugRef& ref, uint32_t fillGeneration) {
     return e.path == ref.path && e.name == ref.name ? &e : nullptr;
 }
 
-void RunEntryCommand(HWND owner, UINT id, const PlugEntry& e, int index) {
+void RunEntryCommand(const MainView& view, UINT id, const PlugEntry& e, int index) {
+    HWND owner = view.controls.main;
     switch (id) {
     case PmDisable: ToggleDisable(e); PostMessageW(owner, MsgRefresh, 0, 0); return;
-    case PmTakePlugin: TakeDetect(e); UiPostRefresh(); return;
-    case PmTakeCaps: TakePackerCaps((size_t)index); UiPostRefresh(); return;
-    case PmDiscard: DiscardEntry(e); UiPostRefresh(); return;
+    case PmTakePlugin: TakeDetect(e); UiPostRefresh(owner); return;
+    case PmTakeCaps: TakePackerCaps((size_t)index); UiPostRefresh(owner); return;
+    case PmDiscard: DiscardEntry(e); UiPostRefresh(owner); return;
     case PmDelete: AskMarkDelete(owner, index, L""); return;
     case PmEdit: EditEntry(owner, index, L""); return;
     case PmUninstall: Uninstall(owner, index); return;
     }
-    if (id >= PmMoveUp && id <= PmGather) OrderOp(PluginList, TabCtrl_GetCurSel(TabCtl), (int)(id - PmMoveUp));
+    if (id >= PmMoveUp && id <= PmGather)
+        OrderOp(view.controls.pluginList, TabCtrl_GetCurSel(view.controls.tabCtl), (int)(id - PmMoveUp));
 }
 
 void OpenDoc(const std::wstring& file) {
@@ -269,7 +270,7 @@ void OpenDoc(const std::wstring& file) {
 
 }  // namespace
 
-void RunPluginMenuCommand(HWND owner, UINT id, const PluginMenuState& ctx) {
+void RunPluginMenuCommand(const MainView& view, UINT id, const PluginMenuState& ctx) {
     uint32_t fillGeneration = ctx.fillGeneration;
     const PlugRef& ref = ctx.ref;
     if (id >= PmOpenTc && id < PmOpenTc + MaxTcItems) {
@@ -285,7 +286,7 @@ void RunPluginMenuCommand(HWND owner, UINT id, const PluginMenuState& ctx) {
     } else if (id == PmLister) {
         OpenInLister(ref.file);
     } else if (id == PmInfo) {
-        ShowPluginInfoOf(ref);
+        ShowPluginInfoOf(view, ref);
     } else if (id == PmCopyPath) {
         UiCopyToClipboard(PathForDisplay(ref.path, false));
     } else if (id == PmCopyName) {
@@ -293,16 +294,17 @@ void RunPluginMenuCommand(HWND owner, UINT id, const PluginMenuState& ctx) {
     } else if (id == PmCopyDetect) {
         UiCopyToClipboard(ref.detect);
     } else if (const PlugEntry* e = EntryStillShown(ref, fillGeneration)) {
-        RunEntryCommand(owner, id, *e, ref.entryIndex);
+        RunEntryCommand(view, id, *e, ref.entryIndex);
     }
 }
 
-void PluginMenu(HWND owner, POINT screen, const PlugRef& ref) {
+void PluginMenu(const MainView& view, POINT screen, const PlugRef& ref) {
     if (!ref.hasPath) return;
     PluginMenuState ctx;
     ctx.ref = ref;
-    HMENU menu = BuildPluginMenu(ctx);
-    UINT id = (UINT)TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, owner, nullptr);
+    HMENU menu = BuildPluginMenu(view, ctx);
+    UINT id = (UINT)TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, view.controls.main,
+                                   nullptr);
     DestroyMenu(menu);
-    if (id) RunPluginMenuCommand(owner, id, ctx);
+    if (id) RunPluginMenuCommand(view, id, ctx);
 }

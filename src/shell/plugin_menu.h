@@ -8,10 +8,11 @@
 
 #include "editing/launch.h"
 #include "shell/plugin_menu_parts.h"
+#include "views/main_view.h"
 
-// Shows the menu at the screen point and carries out the chosen item; a reference
-// without a path shows nothing.
-void PluginMenu(HWND owner, POINT screen, const PlugRef& ref);
+// Shows the menu at the screen point over the main window and carries out the
+// chosen item; a reference without a path shows nothing.
+void PluginMenu(const MainView& view, POINT screen, const PlugRef& ref);
 
 // What one opening of the menu offered, so the chosen item is carried out on what was shown.
 struct PluginMenuState {
@@ -21,6 +22,6 @@ struct PluginMenuState {
     std::vector<OwnCommand> own;
     uint32_t fillGeneration = 0;  // the fill the menu was built on
 };
-HMENU BuildPluginMenu(PluginMenuState& state);
+HMENU BuildPluginMenu(const MainView& view, PluginMenuState& state);
 // Carries out a chosen id; an entry's item does nothing when the list was refilled meanwhile.
-void RunPluginMenuCommand(HWND owner, UINT id, const PluginMenuState& state);
+void RunPluginMenuCommand(const MainView& view, UINT id, const PluginMenuState& state);

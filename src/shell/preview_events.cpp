@@ -10,21 +10,20 @@
 #include "foundation/themes.h"
 #include "views/drawn_icons.h"
 #include "views/main_colors.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/panes.h"
-#include "views/preview_file.h"
 #include "views/preview_lists.h"
 #include "views/usage_badges.h"
 
 namespace {
 
-void ShowPickedPlugin(int index) {
+void ShowPickedPlugin(MainView& view, int index) {
     bool valid = index >= 0 && static_cast<size_t>(index) < PvPlugins.size();
-    SetDetailText(valid ? PvPluginDetailText(PvPlugins[index]) : L"", true);
+    SetDetailText(view, valid ? PvPluginDetailText(PvPlugins[index]) : L"", true);
 }
 
 // The menu of the list's row at the point, or of its first selected row from the keyboard.
-void OpenMenu(HWND window, HWND list, LPARAM menuPos) {
+void OpenMenu(const MainView& view, HWND list, LPARAM menuPos) {
     int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (menuPos != -1) {
         LVHITTESTINFO hit{};
@@ -34,10 +33,10 @@ void OpenMenu(HWND window, HWND list, LPARAM menuPos) {
     }
     if (row < 0) return;
     POINT point = ListViewMenuPoint(list, row, menuPos);
-    if (list == PvPluginList)
-        PvPluginMenu(window, point, ListViewItemData(list, row));
+    if (list == view.controls.pvPluginList)
+        PvPluginMenu(view, point, ListViewItemData(list, row));
     else
-        PvFieldMenu(window, point, ListViewItemData(list, row));
+        PvFieldMenu(view, point, ListViewItemData(list, row));
 }
 
 // Plugins that failed, were skipped or do not match the file are greyed.
@@ -47,18 +46,19 @@ bool PickRowGreyed(LPARAM index) {
     return plugin.state >= PvCrashed && !plugin.builtIn;
 }
 
-LRESULT PreviewListDraw(NMLVCUSTOMDRAW* draw) {
+LRESULT PreviewListDraw(const MainView& view, NMLVCUSTOMDRAW* draw) {
     if (GroupHeaderPrePaint(draw)) return CDRF_SKIPDEFAULT;
     HWND list = draw->nmcd.hdr.hwndFrom;
+    bool fields = list == view.controls.pvFieldList;
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
-        if (list == PvPluginList && PickRowGreyed(draw->nmcd.lItemlParam))
+        if (list == view.controls.pvPluginList && PickRowGreyed(draw->nmcd.lItemlParam))
             draw->clrText = CurrentTheme->custom ? CurrentTheme->slot[6] : GetSysColor(COLOR_GRAYTEXT);
-        ThemeSelColors(draw);
-        return CDRF_NEWFONT | (list == PvFieldList ? CDRF_NOTIFYPOSTPAINT : 0);
+        ThemeSelColors(view, draw);
+        return CDRF_NEWFONT | (fields ? CDRF_NOTIFYPOSTPAINT : 0);
     case CDDS_ITEMPOSTPAINT:
-        if (list == PvFieldList) PvDrawUsageBadges(draw->nmcd.hdc, static_cast<int>(draw->nmcd.dwItemSpec));
+        if (fields) PvDrawUsageBadges(view, draw->nmcd.hdc, static_cast<int>(draw->nmcd.dwItemSpec));
         return CDRF_DODEFAULT;
     }
     return CDRF_DODEFAULT;
@@ -66,38 +66,28 @@ LRESULT PreviewListDraw(NMLVCUSTOMDRAW* draw) {
 
 }  // namespace
 
-bool OnPreviewCommand(HWND window, WPARAM wParam) {
-    if (HIWORD(wParam) != BN_CLICKED) return false;
-    switch (LOWORD(wParam)) {
-    case IdPvPickContentBtn: PvPickWithMode(window, 0); return true;
-    case IdPvPickListerBtn: PvPickWithMode(window, 1); return true;
-    case IdPvEmptyCheck:
-    case IdPvUnitsCheck: PvFillFieldList(); return true;
-    case IdPvToggleBtn: PvToggleAllGroups(); return true;
-    default: return false;
-    }
-}
-
-bool OnPreviewNotify(const NMHDR* header, LRESULT& result) {
-    if (header->hwndFrom != PvPluginList && header->hwndFrom != PvFieldList) return false;
+bool OnPreviewNotify(MainView& view, const NMHDR* header, LRESULT& result) {
+    HWND plugins = view.controls.pvPluginList, fields = view.controls.pvFieldList;
+    if (header->hwndFrom != plugins && header->hwndFrom != fields) return false;
     if (header->code == NM_CUSTOMDRAW) {
-        result = PreviewListDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header)));
+        result = PreviewListDraw(view, reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header)));
         return true;
     }
     // A right click reaches the menus as WM_CONTEXTMENU, like the menu key.
     if (header->code != LVN_ITEMCHANGED) return false;
     const auto& change = *reinterpret_cast<const NMLISTVIEW*>(header);
-    if (header->hwndFrom == PvPluginList) {
-        PvPickListChanged(change);
-        if (ListViewNewlySelected(change) && !PvPickListFilling) ShowPickedPlugin(static_cast<int>(change.lParam));
+    if (header->hwndFrom == plugins) {
+        PvPickListChanged(view, change);
+        if (ListViewNewlySelected(change) && !view.pvPickListFilling)
+            ShowPickedPlugin(view, static_cast<int>(change.lParam));
     } else if (ListViewNewlySelected(change)) {
-        PvFieldDetail(static_cast<int>(change.lParam));
+        PvFieldDetail(view, static_cast<int>(change.lParam));
     }
     return true;
 }
 
-bool OnPreviewContextMenu(HWND window, HWND from, LPARAM menuPos) {
-    if (!from || (from != PvPluginList && from != PvFieldList)) return false;
-    OpenMenu(window, from, menuPos);
+bool OnPreviewContextMenu(const MainView& view, HWND from, LPARAM menuPos) {
+    if (!from || (from != view.controls.pvPluginList && from != view.controls.pvFieldList)) return false;
+    OpenMenu(view, from, menuPos);
     return true;
 }

@@ -25,5 +25,5 @@ void DiscardCommand(HWND window) {
     if (CountPendingChanges() < 1 || SaveIsRunning()) return;
     if (MessageBoxW(window, Tr("ask_discard").c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     DiscardPending();
-    UiPostRefresh();
+    UiPostRefresh(window);
 }

@@ -14,25 +14,14 @@
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/child_settings.h"
-#include "shell/main_children.h"
 #include "foundation/list_view.h"
 #include "views/cell_hilite.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/panes.h"
-#include "views/view_state.h"
 
 FieldCache FieldNameCache;
 
 namespace {
-
-struct SearchHit {
-    int item = 0;       // the row's item data
-    std::wstring note;  // empty for a cell hit
-};
-
-std::vector<SearchHit> SearchHits;  // in row order as last seen
-int SearchCurItem = -1;             // item data of the current hit; -1 none
-std::wstring LastSearchText;
 
 bool FieldCacheLoaded = false;
 bool FieldScanStarted = false;
@@ -42,14 +31,16 @@ int FieldScanTotal = 0;
 constexpr int ContentTab = 1;
 const wchar_t* const Dot = L"  \u00b7  ";
 
-bool OnContentTab() {
-    return TabCtl && !TabIsPreview && !TabIsFindings && !TabIsInventory && TabCtrl_GetCurSel(TabCtl) == ContentTab;
+bool OnContentTab(const MainView& view) {
+    HWND tabs = view.controls.tabCtl;
+    bool specialTab = view.tabIsPreview || view.tabIsFindings || view.tabIsInventory;
+    return tabs && !specialTab && TabCtrl_GetCurSel(tabs) == ContentTab;
 }
 
-std::wstring EditText() {
-    if (!SearchEdit) return L"";
+std::wstring EditText(const MainView& view) {
+    if (!view.controls.searchEdit) return L"";
     wchar_t text[512] = {};
-    GetWindowTextW(SearchEdit, text, 512);
+    GetWindowTextW(view.controls.searchEdit, text, 512);
     return StrTrim(text);
 }
 
@@ -97,35 +88,35 @@ bool EntryHit(int item, const std::wstring& query, std::wstring& note) {
     return true;
 }
 
-void FindHits(HWND list, const std::wstring& query) {
-    SearchHits.clear();
+void FindHits(MainView& view, HWND list, const std::wstring& query) {
+    view.search.hits.clear();
     int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
         int item = ListViewItemData(list, row);
         std::wstring note;
-        if (CellsContain(list, row, query) || (list == PluginList && EntryHit(item, query, note)))
-            SearchHits.push_back({item, note});
+        if (CellsContain(list, row, query) || (list == view.controls.pluginList && EntryHit(item, query, note)))
+            view.search.hits.push_back({item, note});
     }
 }
 
 // The hits whose rows still exist, in the rows' present order; with the rows.
-std::vector<int> HitRows(HWND list) {
+std::vector<int> HitRows(MainView& view, HWND list) {
     std::vector<std::pair<int, SearchHit>> found;
-    for (SearchHit& hit : SearchHits)
+    for (SearchHit& hit : view.search.hits)
         if (int row = RowOfItem(list, hit.item); row >= 0) found.push_back({row, std::move(hit)});
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    SearchHits.clear();
+    view.search.hits.clear();
     std::vector<int> rows;
     for (auto& [row, hit] : found) {
         rows.push_back(row);
-        SearchHits.push_back(std::move(hit));
+        view.search.hits.push_back(std::move(hit));
     }
     return rows;
 }
 
-int CurrentIndex() {
-    for (size_t i = 0; i < SearchHits.size(); ++i)
-        if (SearchHits[i].item == SearchCurItem) return (int)i;
+int CurrentIndex(const MainView& view) {
+    for (size_t i = 0; i < view.search.hits.size(); ++i)
+        if (view.search.hits[i].item == view.search.currentItem) return (int)i;
     return -1;
 }
 
@@ -141,118 +132,118 @@ void ExpandPreviewGroup(HWND list, int row) {
     SendMessageW(list, LVM_SETGROUPINFO, item.iGroupId, (LPARAM)&group);
 }
 
-void GoToSearchMatch(int index) {
-    HWND list = UiCurrentList();
-    std::vector<int> rows = list ? HitRows(list) : std::vector<int>{};
+void GoToSearchMatch(MainView& view, int index) {
+    HWND list = UiCurrentList(view);
+    std::vector<int> rows = list ? HitRows(view, list) : std::vector<int>{};
     if (index < 0 || index >= (int)rows.size()) {
-        UpdateSearchStatus();
+        UpdateSearchStatus(view);
         return;
     }
-    SearchCurItem = SearchHits[(size_t)index].item;
-    SearchPaint.currentItem = SearchCurItem;
+    view.search.currentItem = view.search.hits[(size_t)index].item;
+    view.searchPaint.currentItem = view.search.currentItem;
     int row = rows[(size_t)index];
-    if (list == PvFieldList) ExpandPreviewGroup(list, row);
+    if (list == view.controls.pvFieldList) ExpandPreviewGroup(list, row);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(list, row, FALSE);
     InvalidateRect(list, nullptr, FALSE);
-    HighlightDetailMatches();
-    UpdateSearchStatus();
+    HighlightDetailMatches(view);
+    UpdateSearchStatus(view);
 }
 
 }  // namespace
 
-const std::wstring& SearchText() { return LastSearchText; }
-
-void RunSearch() {
-    if (!SearchEdit) return;
-    std::wstring query = StrLower(EditText());
-    SearchHits.clear();
-    SearchCurItem = -1;
-    SearchPaint.currentItem = -1;
-    HWND list = UiCurrentList();
-    if (query != LastSearchText) {
-        LastSearchText = query;
-        SearchPaint.text = query;
+void RunSearch(MainView& view) {
+    if (!view.controls.searchEdit) return;
+    std::wstring query = StrLower(EditText(view));
+    view.search.hits.clear();
+    view.search.currentItem = -1;
+    view.searchPaint.currentItem = -1;
+    HWND list = UiCurrentList(view);
+    if (query != view.searchPaint.text) {
+        view.searchPaint.text = query;
         if (list) InvalidateRect(list, nullptr, FALSE);
-        HighlightDetailMatches();
+        HighlightDetailMatches(view);
     }
     if (query.empty() || !list) {
-        UpdateSearchStatus();
+        UpdateSearchStatus(view);
         return;
     }
-    if (OnContentTab()) StartFieldScan();
+    if (OnContentTab(view)) StartFieldScan(view);
     int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-    FindHits(list, query);
-    std::vector<int> rows = HitRows(list);
+    FindHits(view, list, query);
+    std::vector<int> rows = HitRows(view, list);
     if (rows.empty()) {
-        UpdateSearchStatus();
+        UpdateSearchStatus(view);
         return;
     }
-    GoToSearchMatch((int)FirstHitFrom(rows, std::max(focused, 0)));
+    GoToSearchMatch(view, (int)FirstHitFrom(rows, std::max(focused, 0)));
 }
 
-void OnSearchEdit(int step) {
-    if (EditText().empty()) {
-        FocusSearch();
+void OnSearchEdit(MainView& view, int step) {
+    if (EditText(view).empty()) {
+        FocusSearch(view);
         return;
     }
-    HWND list = UiCurrentList();
-    if (list) HitRows(list);
-    if (SearchHits.empty()) {
-        RunSearch();
+    HWND list = UiCurrentList(view);
+    if (list) HitRows(view, list);
+    if (view.search.hits.empty()) {
+        RunSearch(view);
         return;
     }
-    GoToSearchMatch(StepHit(CurrentIndex(), step, (int)SearchHits.size()));
+    GoToSearchMatch(view, StepHit(CurrentIndex(view), step, (int)view.search.hits.size()));
 }
 
-void FocusSearch() {
-    if (!SearchEdit) return;
-    if (OnContentTab()) StartFieldScan();
-    SetFocus(SearchEdit);
-    SendMessageW(SearchEdit, EM_SETSEL, 0, -1);
-    UpdateSearchStatus();
+void FocusSearch(MainView& view) {
+    HWND edit = view.controls.searchEdit;
+    if (!edit) return;
+    if (OnContentTab(view)) StartFieldScan(view);
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    UpdateSearchStatus(view);
 }
 
-void SearchAfterFill() {
-    SearchHits.clear();
-    SearchPaint.currentItem = -1;
-    HWND list = UiCurrentList();
-    if (!LastSearchText.empty() && list && !EditText().empty()) {
-        FindHits(list, LastSearchText);
+void SearchAfterFill(MainView& view) {
+    view.search.hits.clear();
+    view.searchPaint.currentItem = -1;
+    HWND list = UiCurrentList(view);
+    if (!view.searchPaint.text.empty() && list && !EditText(view).empty()) {
+        FindHits(view, list, view.searchPaint.text);
         int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-        SearchCurItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
+        view.search.currentItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
     }
-    if (SearchReady && OnContentTab()) StartFieldScan();
-    if (SearchReady) UpdateSearchStatus();
+    bool ready = view.controls.searchReady;
+    if (ready && OnContentTab(view)) StartFieldScan(view);
+    if (ready) UpdateSearchStatus(view);
 }
 
-void UpdateSearchStatus() {
-    if (!SearchStatus) return;
+void UpdateSearchStatus(MainView& view) {
+    if (!view.controls.searchStatus) return;
     std::wstring status;
-    if (!EditText().empty()) {
-        HWND list = UiCurrentList();
-        if (list) HitRows(list);
-        int current = CurrentIndex();
-        if (SearchHits.empty()) {
+    if (!EditText(view).empty()) {
+        HWND list = UiCurrentList(view);
+        if (list) HitRows(view, list);
+        int current = CurrentIndex(view);
+        if (view.search.hits.empty()) {
             status = Tr("srch_none");
         } else {
             status = FillVar(FillVar(Tr("srch_count"), L"i", current < 0 ? L"\u2013" : std::to_wstring(current + 1)),
-                             L"n", std::to_wstring(SearchHits.size()));
-            if (current >= 0 && !SearchHits[(size_t)current].note.empty())
-                status += Dot + SearchHits[(size_t)current].note;
+                             L"n", std::to_wstring(view.search.hits.size()));
+            if (current >= 0 && !view.search.hits[(size_t)current].note.empty())
+                status += Dot + view.search.hits[(size_t)current].note;
         }
     }
-    if (OnContentTab() && FieldScanDone < FieldScanTotal) {
+    if (OnContentTab(view) && FieldScanDone < FieldScanTotal) {
         if (!status.empty()) status += Dot;
         status += FillVar(FillVar(Tr("srch_fieldsbusy"), L"i", std::to_wstring(FieldScanDone)), L"n",
                           std::to_wstring(FieldScanTotal));
     }
     if (status.empty()) status = Tr("srch_hint");
-    SetWindowTextW(SearchStatus, status.c_str());
+    SetWindowTextW(view.controls.searchStatus, status.c_str());
 }
 
-LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    MainView& view = *reinterpret_cast<MainView*>(data);
     switch (msg) {
     case WM_GETDLGCODE:
         if (auto* key = (const MSG*)lParam; key && key->message == WM_KEYDOWN &&
@@ -261,11 +252,11 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
-            OnSearchEdit(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+            OnSearchEdit(view, GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
             return 0;
         }
         if (wParam == VK_ESCAPE) {
-            if (HWND list = UiCurrentList()) SetFocus(list);
+            if (HWND list = UiCurrentList(view)) SetFocus(list);
             return 0;
         }
         break;
@@ -274,7 +265,7 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        if (HWND list = UiCurrentList()) InvalidateRect(list, nullptr, FALSE);
+        if (HWND list = UiCurrentList(view)) InvalidateRect(list, nullptr, FALSE);
         break;
     }
     return DefSubclassProc(edit, msg, wParam, lParam);
@@ -289,12 +280,12 @@ void LoadFieldsCache() {
     }
 }
 
-void StartFieldScan() {
+void StartFieldScan(const MainView& view) {
     if (FieldScanStarted || WincmdIniPath.empty()) return;
     FieldScanStarted = true;
     LoadFieldsCache();
     auto job = std::make_unique<FieldScanJob>();
-    job->window = GetAncestor(SearchEdit ? SearchEdit : TabCtl, GA_ROOT);
+    job->window = view.controls.main;
     job->settings = CurrentChildSettings();
     for (const PlugEntry& entry : LoadPluginSection(KindContent).entries) {
         if (!entry.fileExists) continue;
@@ -315,17 +306,16 @@ void StartFieldScan() {
     CloseHandle(thread);
 }
 
-void OnFieldsResult(FieldListMsg* record) {
-    std::unique_ptr<FieldListMsg> owned(record);
+void OnFieldsResult(MainView& view, FieldListMsg& result) {
     ++FieldScanDone;
-    if (owned->ok) {
-        FieldCacheEntry entry{owned->third, std::move(owned->names)};
+    if (result.ok) {
+        FieldCacheEntry entry{result.third, std::move(result.names)};
         IniEnsureUtf16(FieldsIniPath());
-        WritePrivateProfileStringW(L"Fields", owned->first.c_str(), FieldCacheValue(entry).c_str(),
+        WritePrivateProfileStringW(L"Fields", result.first.c_str(), FieldCacheValue(entry).c_str(),
                                    FieldsIniPath().c_str());
-        FieldNameCache[owned->first] = std::move(entry);
+        FieldNameCache[result.first] = std::move(entry);
     }
-    if (!SearchReady) return;
-    if (FieldScanDone >= FieldScanTotal) RunSearch();
-    else UpdateSearchStatus();
+    if (!view.controls.searchReady) return;
+    if (FieldScanDone >= FieldScanTotal) RunSearch(view);
+    else UpdateSearchStatus(view);
 }

@@ -9,24 +9,24 @@
 
 #include "probe/workers.h"
 #include "shell/search_match.h"
+#include "views/main_view.h"
 
 extern FieldCache FieldNameCache;
 
 // Searches the current list with the text of the search edit.
-void RunSearch();
-// The trimmed, lower-cased text of the last search.
-const std::wstring& SearchText();
+void RunSearch(MainView& view);
 // Next (+1) or previous (-1) hit, wrapping at both ends.
-void OnSearchEdit(int step);
-void FocusSearch();
-void UpdateSearchStatus();
+void OnSearchEdit(MainView& view, int step);
+void FocusSearch(MainView& view);
+void UpdateSearchStatus(MainView& view);
 // After a fill: the hits are looked for again in the new rows, without moving the selection.
-void SearchAfterFill();
-LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR);
+void SearchAfterFill(MainView& view);
+// Subclass id 3 of the search edit; data is the MainView.
+LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 
 // The field names of every Content plugin, once per run, asked only of plugins
 // whose cached names are older than their file.
-void StartFieldScan();
+void StartFieldScan(const MainView& view);
 void LoadFieldsCache();
-// Takes ownership of the record.
-void OnFieldsResult(FieldListMsg* record);
+// Handler of MsgFieldList: the names of one plugin, moved into the cache.
+void OnFieldsResult(MainView& view, FieldListMsg& result);

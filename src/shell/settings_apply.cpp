@@ -25,11 +25,10 @@
 #include "views/inventory_list.h"
 #include "views/legend.h"
 #include "views/main_colors.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/page_window.h"
 #include "views/settings_sheet.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -41,17 +40,18 @@ void TakeSnapshot() {
     LangSnapshot = LangCode();
 }
 
-void RewritePathCells() {
-    if (!PluginList) return;
-    InvalidateRect(PluginList, nullptr, FALSE);
-    int rows = ListView_GetItemCount(PluginList);
+void RewritePathCells(MainView& view) {
+    HWND list = view.controls.pluginList;
+    if (!list) return;
+    InvalidateRect(list, nullptr, FALSE);
+    int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
-        int id = ListViewItemData(PluginList, row);
+        int id = ListViewItemData(list, row);
         if (id < 0 || static_cast<size_t>(id) >= TabEntries.size()) continue;
-        ListViewSetCell(PluginList, row, PathColumn, PathForDisplay(TabEntries[static_cast<size_t>(id)].path, false));
+        ListViewSetCell(list, row, PathColumn, PathForDisplay(TabEntries[static_cast<size_t>(id)].path, false));
     }
-    FitPathColumn();
-    ListViewFitLastColumn(PluginList);
+    FitPathColumn(view);
+    ListViewFitLastColumn(list);
 }
 
 void RetitleColumns(HWND list, std::initializer_list<const char*> keys) {
@@ -59,69 +59,72 @@ void RetitleColumns(HWND list, std::initializer_list<const char*> keys) {
     for (const char* key : keys) ListViewSetColumnTitle(list, column++, key);
 }
 
-void RetitleWindow() {
-    SetWindowTextW(MainWnd, Tr("app_title").c_str());
-    HMENU old = GetMenu(MainWnd);
-    SetMenu(MainWnd, BuildMainMenu());
+void RetitleWindow(MainView& view) {
+    const MainControls& c = view.controls;
+    SetWindowTextW(c.main, Tr("app_title").c_str());
+    HMENU old = GetMenu(c.main);
+    SetMenu(c.main, BuildMainMenu());
     if (old) DestroyMenu(old);
-    for (int tab = 0; tab < 7 && TabCtl; ++tab) {
+    for (int tab = 0; tab < 7 && c.tabCtl; ++tab) {
         std::wstring name = TabName(tab);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = name.data();
-        SendMessageW(TabCtl, TCM_SETITEMW, tab, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(c.tabCtl, TCM_SETITEMW, tab, reinterpret_cast<LPARAM>(&item));
     }
-    RetitleColumns(PluginList, {"col_nr", "col_plugin", "col_version", "col_check"});
-    ListViewSetColumnTitle(PluginList, PathColumn, "col_path");
-    RetitleColumns(ExtList, {"col_ext", "col_status", "col_hint"});
-    RetitleColumns(FindingsList, {"col_kind", "col_area", "col_plugin", "col_finding", "col_fix"});
-    RetitleColumns(PvFieldList, {"pvc_field", "pvc_value", "pvc_type", "pvc_used"});
-    RetitleColumns(LvCheckList, {"col_nr", "col_plugin", "lvc_result", "lvc_reason"});
-    RetitleColumns(PvPluginList, {"col_plugin"});
-    RetitleColumns(InventoryList, {"col_type", "col_plugin", "col_version", "col_filedate", "col_recorded",
-                                   "col_origin", "col_state", "col_path"});
-    const std::pair<HWND, const char*> captions[] = {{PvPickContentBtn, "pv_pick_c"}, {PvPickListerBtn, "pv_pick_l"},
-                                                     {PvEmptyCheck, "pv_empty"},      {PvUnitsCheck, "pv_units"},
-                                                     {PvToggleBtn, "pv_toggle"},      {SearchLabel, "srch_label"}};
+    RetitleColumns(c.pluginList, {"col_nr", "col_plugin", "col_version", "col_check"});
+    ListViewSetColumnTitle(c.pluginList, PathColumn, "col_path");
+    RetitleColumns(c.extList, {"col_ext", "col_status", "col_hint"});
+    RetitleColumns(c.findingsList, {"col_kind", "col_area", "col_plugin", "col_finding", "col_fix"});
+    RetitleColumns(c.pvFieldList, {"pvc_field", "pvc_value", "pvc_type", "pvc_used"});
+    RetitleColumns(c.lvCheckList, {"col_nr", "col_plugin", "lvc_result", "lvc_reason"});
+    RetitleColumns(c.pvPluginList, {"col_plugin"});
+    RetitleColumns(c.inventoryList, {"col_type", "col_plugin", "col_version", "col_filedate", "col_recorded",
+                                     "col_origin", "col_state", "col_path"});
+    const std::pair<HWND, const char*> captions[] = {
+        {c.pvPickContentBtn, "pv_pick_c"}, {c.pvPickListerBtn, "pv_pick_l"}, {c.pvEmptyCheck, "pv_empty"},
+        {c.pvUnitsCheck, "pv_units"},      {c.pvToggleBtn, "pv_toggle"},     {c.searchLabel, "srch_label"}};
     for (const auto& [window, key] : captions)
         if (window) SetWindowTextW(window, Tr(key).c_str());
-    if (PvFileLabel && PreviewFile.empty()) SetWindowTextW(PvFileLabel, Tr("pv_nofile").c_str());
-    if (SearchEdit) SendMessageW(SearchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Tr("srch_cue").c_str()));
-    UpdateSearchStatus();
-    for (HWND window : {MarksStrip, KeyBar})
+    if (c.pvFileLabel && PreviewFile.empty()) SetWindowTextW(c.pvFileLabel, Tr("pv_nofile").c_str());
+    if (c.searchEdit)
+        SendMessageW(c.searchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Tr("srch_cue").c_str()));
+    UpdateSearchStatus(view);
+    for (HWND window : {c.marksStrip, c.keyBar})
         if (window) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-    if (LegendWnd) DestroyWindow(LegendWnd);
-    StatusNote.clear();  // a note in the old language
+    if (view.legend) DestroyWindow(view.legend);
+    view.statusNote.clear();  // a note in the old language
 }
 
 }  // namespace
 
-void OnSettingsChanged() {
+void OnSettingsChanged(MainView& view) {
     if (SettingsValues == SettingsSnapshot) return;
     SaveSettings(SettingsIniPath());
     ApplyDiagSettings();
-    ApplyColors();
+    ApplyColors(view);
     DebugLog(L"settings changed");
     InitLanguage(TcLanguageIni());
-    if (MainWnd && LangCode() == LangSnapshot) {
-        LayoutMainFrame(MainWnd);
-        if (TabIsInventory) {
-            FillInventoryList(InventoryList);
+    HWND main = view.controls.main;
+    if (main && LangCode() == LangSnapshot) {
+        LayoutMainFrame(view);
+        if (view.tabIsInventory) {
+            FillInventoryList(view);
         } else {
-            RewritePathCells();
-            StartBackgroundProbeFor(MainWnd);
+            RewritePathCells(view);
+            view.host.StartBackgroundProbe();
         }
-    } else if (MainWnd) {
-        RetitleWindow();
-        LayoutMainFrame(MainWnd);
-        FillTab();
+    } else if (main) {
+        RetitleWindow(view);
+        LayoutMainFrame(view);
+        FillTab(view);
     }
     // The frames of the children keep the old scheme's colours until painted again.
-    if (MainWnd) RedrawWindow(MainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (main) RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     TakeSnapshot();
 }
 
-void RunSettingsSheet() {
+void RunSettingsSheet(MainView& view) {
     TakeSnapshot();
-    ShowSettingsSheet(MainWnd, OnSettingsChanged);
+    ShowSettingsSheet(view.controls.main, [&view] { OnSettingsChanged(view); });
 }

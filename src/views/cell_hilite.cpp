@@ -7,8 +7,6 @@
 #include "views/cell_tips.h"
 #include "views/list_rows.h"
 
-SearchPaintState SearchPaint;
-
 namespace {
 
 constexpr COLORREF CurrentHitColour = RGB(0xFF, 0xC8, 0x30);
@@ -52,12 +50,12 @@ std::vector<HiliteSpan> HiliteSpans(const std::wstring& text, const std::wstring
     return spans;
 }
 
-void DrawCellHilite(const NMLVCUSTOMDRAW* draw) {
-    if (SearchPaint.text.empty()) return;
+void DrawCellHilite(const MainView& view, const NMLVCUSTOMDRAW* draw) {
+    if (view.searchPaint.text.empty()) return;
     HWND list = draw->nmcd.hdr.hwndFrom;
     HDC dc = draw->nmcd.hdc;
     int row = static_cast<int>(draw->nmcd.dwItemSpec);
-    bool current = SearchPaint.currentItem >= 0 && draw->nmcd.lItemlParam == SearchPaint.currentItem;
+    bool current = view.searchPaint.currentItem >= 0 && draw->nmcd.lItemlParam == view.searchPaint.currentItem;
     SavedDcState saved(dc);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
@@ -69,7 +67,8 @@ void DrawCellHilite(const NMLVCUSTOMDRAW* draw) {
         RECT cell{};
         if (text.empty() || !CellRect(list, row, column, cell)) continue;
         int inset = UiScale(column == 0 ? 2 : 6);
-        for (const HiliteSpan& span : HiliteSpans(text, SearchPaint.text, cell, inset, ColumnFormat(list, column), measure)) {
+        const std::wstring& needle = view.searchPaint.text;
+        for (const HiliteSpan& span : HiliteSpans(text, needle, cell, inset, ColumnFormat(list, column), measure)) {
             RECT mark{span.x1 - 1, cell.top + 1, span.x2, cell.bottom - 1};
             FillRect(dc, &mark, brush.Get());
             RECT glyphs{span.x1, cell.top, span.x2, cell.bottom};

@@ -8,11 +8,7 @@
 #include <string>
 #include <vector>
 
-struct SearchPaintState {
-    std::wstring text;      // lower-cased; empty: nothing is painted
-    LPARAM currentItem = -1;  // item data of the current hit's row
-};
-extern SearchPaintState SearchPaint;
+#include "views/main_view.h"
 
 struct HiliteSpan {
     size_t at = 0, length = 0;  // the occurrence in the cell text
@@ -25,5 +21,5 @@ struct HiliteSpan {
 std::vector<HiliteSpan> HiliteSpans(const std::wstring& text, const std::wstring& needle, const RECT& cell,
                                     int inset, int format, const std::function<int(const std::wstring&)>& width);
 
-// Paints the search hits of every cell of a row at its item postpaint.
-void DrawCellHilite(const NMLVCUSTOMDRAW* draw);
+// Paints the view's search hits in every cell of a row at its item postpaint.
+void DrawCellHilite(const MainView& view, const NMLVCUSTOMDRAW* draw);

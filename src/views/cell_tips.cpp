@@ -12,7 +12,6 @@
 #include "foundation/logs.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
-#include "views/main_controls.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "views/extra_columns.h"
@@ -21,35 +20,27 @@
 #include "views/row_status.h"
 #include "views/window_layout.h"
 
-HWND CellTipWnd = nullptr;
-
 namespace {
 
-struct TrackedCell {
-    HWND list = nullptr;
-    int row = -1, column = -1;
-};
-TrackedCell CellTipCell;
-std::wstring CellTipText;
-
-TTTOOLINFOW ToolInfo() {
+TTTOOLINFOW ToolInfo(MainView& view) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.hwnd = MainWnd;
+    tool.hwnd = view.controls.main;
     tool.uId = 1;
-    tool.lpszText = const_cast<wchar_t*>(CellTipText.c_str());
+    tool.lpszText = const_cast<wchar_t*>(view.cellTip.text.c_str());
     return tool;
 }
 
-void CreateCellTip(HWND list) {
-    CellTipWnd = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                                 0, 0, MainWnd, nullptr, AppInstance, nullptr);
-    if (!CellTipWnd) return;
-    TTTOOLINFOW tool = ToolInfo();
+void CreateCellTip(MainView& view, HWND list) {
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                               0, 0, 0, view.controls.main, nullptr, AppInstance, nullptr);
+    view.cellTip.window = tip;
+    if (!tip) return;
+    TTTOOLINFOW tool = ToolInfo(view);
     tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    SendMessageW(CellTipWnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(CellTipWnd, WM_SETFONT, SendMessageW(list, WM_GETFONT, 0, 0), FALSE);
-    SendMessageW(CellTipWnd, TTM_SETMAXTIPWIDTH, 0, UiScale(460));
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip, WM_SETFONT, SendMessageW(list, WM_GETFONT, 0, 0), FALSE);
+    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, UiScale(460));
 }
 
 bool TextFits(HWND list, const std::wstring& text, const RECT& cell) {
@@ -63,22 +54,23 @@ RECT WorkAreaOf(const RECT& cell) {
     return info.rcWork;
 }
 
-void ShowTipAt(const RECT& cellOnScreen) {
-    TTTOOLINFOW tool = ToolInfo();
-    SendMessageW(CellTipWnd, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    DWORD bubble = static_cast<DWORD>(SendMessageW(CellTipWnd, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&tool)));
+void ShowTipAt(MainView& view, const RECT& cellOnScreen) {
+    HWND tip = view.cellTip.window;
+    TTTOOLINFOW tool = ToolInfo(view);
+    SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    DWORD bubble = static_cast<DWORD>(SendMessageW(tip, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&tool)));
     SIZE size{LOWORD(bubble), HIWORD(bubble)};
     RECT work = WorkAreaOf(cellOnScreen);
     POINT at = TipPlace(cellOnScreen, size, work, UiScale(2));
-    SendMessageW(CellTipWnd, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
-    SendMessageW(CellTipWnd, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
     RECT real{};
-    if (!GetWindowRect(CellTipWnd, &real)) return;
+    if (!GetWindowRect(tip, &real)) return;
     SIZE realSize{real.right - real.left, real.bottom - real.top};
     POINT again = TipPlace(cellOnScreen, realSize, work, UiScale(2));
     if (again.x != at.x || again.y != at.y) {
-        SendMessageW(CellTipWnd, TTM_TRACKPOSITION, 0, MAKELPARAM(again.x, again.y));
-        SetWindowPos(CellTipWnd, nullptr, again.x, again.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(again.x, again.y));
+        SetWindowPos(tip, nullptr, again.x, again.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     DebugLog(L"celltip bubble " + std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy) + L", window " +
              std::to_wstring(realSize.cx) + L"x" + std::to_wstring(realSize.cy) + L" at " + std::to_wstring(again.x) +
@@ -90,30 +82,32 @@ std::wstring StatusTip(const PlugEntry& entry) {
     return std::wstring(g.glyph) + L"  " + Tr(g.shortKey) + L"\n" + Tr(g.legendKey);
 }
 
-std::wstring UsedTip(int row) {
-    std::wstring key = LvRowContentPlugKey(row);
+std::wstring UsedTip(HWND pluginList, int row) {
+    std::wstring key = LvRowContentPlugKey(pluginList, row);
     if (key.empty()) return L"";
     std::wstring text = FieldUsageText(CurrentFieldUsage(), key, L"");
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
     return text;
 }
 
-std::wstring FieldUsedTip(int item) {
-    const PvRowRef* ref = PvRowOfItem(ListViewItemData(PvFieldList, item));
+std::wstring FieldUsedTip(const MainView& view, int item) {
+    const PvRowRef* ref = PvRowOfItem(view, ListViewItemData(view.controls.pvFieldList, item));
     const FieldDef* field = ref ? PvFieldAt(*ref) : nullptr;
     return field ? FieldUsageTextFor(CurrentFieldUsage(), PvPlugins[ref->row].key, field->name) : L"";
 }
 
 // The explanation a cell gives even when its text fits; a forced cell explains itself
 // even when it shows no text (its badges), and shows no tip without an explanation.
-std::wstring ExplainingTip(HWND list, int row, int column, const std::wstring& cellText, bool& forced) {
-    forced = (list == PluginList && column == XcolFindUsedColumn()) || (list == PvFieldList && column == PvUsedColumn);
-    if (list == PluginList && column == 3)
-        if (const PlugEntry* entry = PluginListEntry(row)) return StatusTip(*entry);
-    if (list == PluginList && column == PathColumn && cellText.find(L'\u2026') != std::wstring::npos)
-        return SelectedRowPath(row);  // the path cell was shortened to fit
-    if (list == PluginList && column == XcolFindUsedColumn()) return UsedTip(row);
-    if (list == PvFieldList && column == PvUsedColumn) return FieldUsedTip(row);
+std::wstring ExplainingTip(const MainView& view, HWND list, int row, int column, const std::wstring& cellText,
+                          bool& forced) {
+    bool plugins = list == view.controls.pluginList, fields = list == view.controls.pvFieldList;
+    forced = (plugins && column == XcolFindUsedColumn()) || (fields && column == PvUsedColumn);
+    if (plugins && column == 3)
+        if (const PlugEntry* entry = PluginListEntry(list, row)) return StatusTip(*entry);
+    if (plugins && column == PathColumn && cellText.find(L'\u2026') != std::wstring::npos)
+        return SelectedRowPath(list, row);  // the path cell was shortened to fit
+    if (plugins && column == XcolFindUsedColumn()) return UsedTip(list, row);
+    if (fields && column == PvUsedColumn) return FieldUsedTip(view, row);
     return L"";
 }
 
@@ -156,29 +150,32 @@ POINT TipPlace(const RECT& cell, SIZE tip, const RECT& work, int gap) {
     return at;
 }
 
-void UiHideTrackTip() {
-    if (CellTipWnd && CellTipCell.list) {
-        TTTOOLINFOW tool = ToolInfo();
-        SendMessageW(CellTipWnd, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+void UiHideTrackTip(MainView& view) {
+    CellTipState& tip = view.cellTip;
+    if (tip.window && tip.list) {
+        TTTOOLINFOW tool = ToolInfo(view);
+        SendMessageW(tip.window, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
     }
-    CellTipCell = {};
+    tip.list = nullptr;
+    tip.row = tip.column = -1;
 }
 
-void CellTipShow(HWND list, POINT point) {
+void CellTipShow(MainView& view, HWND list, POINT point) {
+    CellTipState& tip = view.cellTip;
     LVHITTESTINFO hit{};
     hit.pt = point;
     SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
     if (hit.iItem < 0) {
-        UiHideTrackTip();
+        UiHideTrackTip(view);
         return;
     }
-    if (CellTipCell.list == list && CellTipCell.row == hit.iItem && CellTipCell.column == hit.iSubItem) return;
-    UiHideTrackTip();
+    if (tip.list == list && tip.row == hit.iItem && tip.column == hit.iSubItem) return;
+    UiHideTrackTip(view);
     auto exStyle = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     if ((exStyle & LVS_EX_INFOTIP) && hit.iSubItem == 0) return;
     std::wstring cellText = ListViewCellText(list, hit.iItem, hit.iSubItem, 2048);
     bool forced = false;
-    std::wstring special = ExplainingTip(list, hit.iItem, hit.iSubItem, cellText, forced);
+    std::wstring special = ExplainingTip(view, list, hit.iItem, hit.iSubItem, cellText, forced);
     if (!forced && cellText.empty()) return;
     RECT cell{};
     if (!CellRect(list, hit.iItem, hit.iSubItem, cell)) return;
@@ -188,10 +185,12 @@ void CellTipShow(HWND list, POINT point) {
         if (TextFits(list, cellText, cell)) return;
         text = cellText;
     }
-    if (!CellTipWnd) CreateCellTip(list);
-    if (!CellTipWnd) return;
-    CellTipText = ShortenTipText(text);
+    if (!tip.window) CreateCellTip(view, list);
+    if (!tip.window) return;
+    tip.text = ShortenTipText(text);
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&cell), 2);
-    ShowTipAt(cell);
-    CellTipCell = {list, hit.iItem, hit.iSubItem};
+    ShowTipAt(view, cell);
+    tip.list = list;
+    tip.row = hit.iItem;
+    tip.column = hit.iSubItem;
 }

@@ -5,11 +5,11 @@
 
 #include <string>
 
-extern HWND CellTipWnd;
+#include "views/main_view.h"
 
 // Shows, moves or hides the tip for the cell under a point (list coordinates).
-void CellTipShow(HWND list, POINT point);
-void UiHideTrackTip();
+void CellTipShow(MainView& view, HWND list, POINT point);
+void UiHideTrackTip(MainView& view);
 // At most 12 lines of about 500 characters, cut near a blank, with a note that the
 // full value stands below.
 std::wstring ShortenTipText(const std::wstring& text);

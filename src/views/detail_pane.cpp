@@ -22,16 +22,11 @@
 #include "views/list_rows.h"
 #include "views/list_sort.h"
 #include "foundation/list_view.h"
-#include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/tab_fill.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
 #include "views/cell_texts.h"
-
-int DetailRowShown = -1;
-uint8_t ExtListFilling = 0;
-std::wstring StatusNote;
 
 namespace {
 
@@ -164,25 +159,26 @@ std::wstring DetailText(int item) {
     return ListerContentText(e);
 }
 
-void ShowDetails(int item) {
-    ExtListFilling = 1;
-    if (ExtList) {
-        SendMessageW(ExtList, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(ExtList, LVM_DELETEALLITEMS, 0, 0);
+void ShowDetails(MainView& view, int item) {
+    HWND list = view.controls.extList;
+    view.extListFilling = 1;
+    if (list) {
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     }
-    ExtRows.clear();
-    ExtRowModes.clear();
-    if (item != DetailRowShown) StatusNote.clear();
-    DetailRowShown = item;
-    SetDetailText(DetailText(item), true);
-    if (item >= 0 && (size_t)item < TabEntries.size()) AddExtRows(BuildExtListRows((size_t)item));
-    if (ExtList) {
-        ListViewSortApply(ExtList);
-        ListViewFitLastColumn(ExtList);
-        SendMessageW(ExtList, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(ExtList, nullptr, TRUE);
+    view.extRows.clear();
+    view.extRowModes.clear();
+    if (item != view.detailRowShown) view.statusNote.clear();
+    view.detailRowShown = item;
+    SetDetailText(view, DetailText(item), true);
+    if (item >= 0 && (size_t)item < TabEntries.size()) AddExtRows(view, BuildExtListRows((size_t)item));
+    if (list) {
+        ListViewSortApply(list);
+        ListViewFitLastColumn(list);
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
     }
-    ExtListFilling = 0;
+    view.extListFilling = 0;
 }
 
 std::wstring ChangeLogTail(const std::wstring& path) {
@@ -209,19 +205,21 @@ std::wstring ChangeLogTail(const std::wstring& path) {
     return Utf8ToWide(bytes);
 }
 
-void ShowChangeLog() {
-    SetDetailText(ChangeLogTail(ChangeLogPath()), false);
-    if (!DetailBox) return;
-    int end = GetWindowTextLengthW(DetailBox);
-    SendMessageW(DetailBox, EM_SETSEL, (WPARAM)end, (LPARAM)end);
-    SendMessageW(DetailBox, EM_SCROLLCARET, 0, 0);
+void ShowChangeLog(MainView& view) {
+    SetDetailText(view, ChangeLogTail(ChangeLogPath()), false);
+    HWND box = view.controls.detailBox;
+    if (!box) return;
+    int end = GetWindowTextLengthW(box);
+    SendMessageW(box, EM_SETSEL, (WPARAM)end, (LPARAM)end);
+    SendMessageW(box, EM_SCROLLCARET, 0, 0);
 }
 
-std::vector<size_t> SelectedRowIndexes() {
+std::vector<size_t> SelectedRowIndexes(const MainView& view) {
     std::vector<size_t> rows;
-    if (!PluginList) return rows;
-    for (int r = -1; (r = (int)SendMessageW(PluginList, LVM_GETNEXTITEM, (WPARAM)r, LVNI_SELECTED)) >= 0;) {
-        int id = ListViewItemData(PluginList, r);
+    HWND list = view.controls.pluginList;
+    if (!list) return rows;
+    for (int r = -1; (r = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)r, LVNI_SELECTED)) >= 0;) {
+        int id = ListViewItemData(list, r);
         if (id >= 0 && (size_t)id < TabEntries.size()) rows.push_back((size_t)id);
     }
     std::sort(rows.begin(), rows.end());

@@ -6,20 +6,15 @@
 #include <string>
 #include <vector>
 
-// Item data of the row whose details are shown; -1 for none.
-extern int DetailRowShown;
-// Set while ShowDetails rebuilds the checklist: its check-box notifications are not the user's.
-extern uint8_t ExtListFilling;
-// Shown in front of the status text; emptied when another row is shown.
-extern std::wstring StatusNote;
+#include "views/main_view.h"
 
 // The pane's text for a plugin-list item (a TabEntries index, or KeptIdBase + a
 // KeptEntries index); "" for anything else. Rows are "label TAB value", CR LF apart.
 std::wstring DetailText(int item);
 // Fills the pane and the extension checklist for the item; -1 clears both.
-void ShowDetails(int item);
+void ShowDetails(MainView& view, int item);
 // The end of the change log (its last 256 KiB, from the first whole line).
 std::wstring ChangeLogTail(const std::wstring& path);
-void ShowChangeLog();
+void ShowChangeLog(MainView& view);
 // TabEntries indexes of the selected plugin-list rows, ascending.
-std::vector<size_t> SelectedRowIndexes();
+std::vector<size_t> SelectedRowIndexes(const MainView& view);

@@ -7,7 +7,6 @@
 #include "foundation/ui_globals.h"
 #include "views/main_controls.h"
 
-HIMAGELIST TabImageList = nullptr;
 
 namespace {
 
@@ -170,11 +169,11 @@ HIMAGELIST BuildTabIcons(int size) {
     return images;
 }
 
-void DrawTabIcons() {
+void DrawTabIcons(HWND tabs) {
     HIMAGELIST images = BuildTabIcons(UiScale(16));
-    if (TabCtl) SendMessageW(TabCtl, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
-    if (TabImageList) ImageList_Destroy(TabImageList);
-    TabImageList = images;
+    // The tab control hands back the list it drew with so far; no one else holds it.
+    HIMAGELIST old = tabs ? TabCtrl_SetImageList(tabs, images) : images;
+    if (old) ImageList_Destroy(old);
 }
 
 void DrawPictogram(HDC dc, int index, int x, int y, int s) {
@@ -358,7 +357,8 @@ void DrawGroupHeader(NMLVCUSTOMDRAW* draw) {
         RECT line{ruleLeft, y, ruleRight, y + 1};
         FillRect(dc, &line, rule.Get());
     }
-    if (list == PvFieldList) {
+    // Only the preview's field list opens and closes its groups.
+    if (GetDlgCtrlID(list) == IdPvFieldList) {
         RECT mark{r.right - UiScale(22), r.top, r.right - UiScale(6), r.bottom};
         const wchar_t* glyph = (group.state & LVGS_COLLAPSED) ? L"\u25B8" : L"\u25BE";
         DrawTextW(dc, glyph, 1, &mark, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);

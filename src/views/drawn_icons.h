@@ -4,10 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-extern HIMAGELIST TabImageList;
-
 // Builds the seven tab icons for the current dpi and hands them to the tab control.
-void DrawTabIcons();
+void DrawTabIcons(HWND tabs);
 // The tab icons at `size` pixels, as a new masked image list (the caller owns it).
 HIMAGELIST BuildTabIcons(int size);
 // Pictogram `index` (0 column view, 1 tooltip, 2 thumbnail, 3 rename, 4 search, 5+ other).

@@ -15,7 +15,6 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "views/list_rows.h"
-#include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/tab_fill.h"
 #include "foundation/labels.h"
@@ -24,8 +23,6 @@
 #include "views/cell_texts.h"
 
 std::map<std::wstring, std::vector<size_t>> ExtClaims;
-std::vector<ExtRow> ExtRows;
-std::vector<int> ExtRowModes;
 
 namespace {
 
@@ -228,17 +225,18 @@ std::vector<ExtListRow> BuildExtListRows(size_t index) {
     return std::move(b.rows);
 }
 
-void AddExtRows(const std::vector<ExtListRow>& rows) {
-    if (!ExtList) return;
+void AddExtRows(MainView& view, const std::vector<ExtListRow>& rows) {
+    HWND list = view.controls.extList;
+    if (!list) return;
     for (const auto& r : rows) {
-        int n = (int)ExtRows.size();
-        ExtRows.push_back(r.row);
-        ExtRowModes.push_back(r.mode);
-        ListViewSetCell(ExtList, n, 0, r.label);
+        int n = (int)view.extRows.size();
+        view.extRows.push_back(r.row);
+        view.extRowModes.push_back(r.mode);
+        ListViewSetCell(list, n, 0, r.label);
         UINT image = r.check < 0 ? 0 : (r.check ? 2 : 1);
-        ListView_SetItemState(ExtList, n, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
-        ListViewSetCell(ExtList, n, 1, r.state);
-        if (!r.hint.empty()) ListViewSetCell(ExtList, n, 2, r.hint);
+        ListView_SetItemState(list, n, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
+        ListViewSetCell(list, n, 1, r.state);
+        if (!r.hint.empty()) ListViewSetCell(list, n, 2, r.hint);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+struct MainView;
+
 // Extension text (upper case) -> indexes of TabEntries whose wincmd.ini detect
 // string names it as an extension item, in tab order. Rebuilt by each fill.
 extern std::map<std::wstring, std::vector<size_t>> ExtClaims;
@@ -33,16 +35,12 @@ struct ExtListRow {
     int mode = ExtModeNone;
 };
 
-// Parallel to the list's rows; a row's item data indexes them.
-extern std::vector<ExtRow> ExtRows;
-extern std::vector<int> ExtRowModes;
-
 // The rows of TabEntries[index] in list order; none for a bad index.
 std::vector<ExtListRow> BuildExtListRows(size_t index);
 // " · already with: ..." naming the other entries that claim ext; "" when none.
 std::wstring ExtRowHint(size_t shownIndex, const std::wstring& ext);
-// Appends the rows to ExtList, ExtRows and ExtRowModes.
-void AddExtRows(const std::vector<ExtListRow>& rows);
+// Appends the rows to the extension list and its records in the view.
+void AddExtRows(MainView& view, const std::vector<ExtListRow>& rows);
 
 struct PendingEdit;
 // The edited detect string would lose its last extension term (of a bracket, of

@@ -15,8 +15,6 @@
 #include "hostcfg/plugin_keys.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
-#include "views/main_controls.h"
-#include "views/view_state.h"
 #include "views/window_layout.h"
 
 std::map<std::wstring, PluginDetails> XcolCache;
@@ -60,44 +58,49 @@ int ShownColumnOf(const wchar_t* id) {
 
 int XcolFindUsedColumn() { return ShownColumnOf(L"used"); }
 
-void XcolFillRow(int row, const PluginDetails& values) {
+void XcolFillRow(MainView& view, int row, const PluginDetails& values) {
+    HWND list = view.controls.pluginList;
     bool any = AnyValue(values);
     for (size_t j = 0; j < ExtraColIds.size(); ++j) {
         int id = ExtraColIds[j];
         std::wstring column = ExtraColumnTable[id].id, text;
         if (column == L"reach") {
-            text = ReachText(PluginListEntry(row));
+            text = ReachText(PluginListEntry(list, row));
         } else if (column == L"used") {
-            text = UsedText(PluginListEntry(row));
+            text = UsedText(PluginListEntry(list, row));
         } else {
             text = PluginDetailColumn(values, static_cast<size_t>(id));
             if (text.empty() && any) text = L" ";
         }
-        ListViewSetCell(PluginList, row, 4 + static_cast<int>(j), text);
+        ListViewSetCell(list, row, 4 + static_cast<int>(j), text);
     }
 }
 
-void XcolUpdateReachCell(int row) {
-    if (int column = ShownColumnOf(L"reach"); column >= 0) ListViewSetCell(PluginList, row, column, ReachText(PluginListEntry(row)));
+void XcolUpdateReachCell(MainView& view, int row) {
+    HWND list = view.controls.pluginList;
+    if (int column = ShownColumnOf(L"reach"); column >= 0)
+        ListViewSetCell(list, row, column, ReachText(PluginListEntry(list, row)));
 }
 
-void XcolStartWorker(HWND window) {
+void XcolStartWorker(MainView& view) {
     uint32_t generation = ++XcolGen;
-    if (!PluginList || ExtraColIds.empty() || TabIsInventory || TabIsFindings || TabIsPreview) return;
+    HWND list = view.controls.pluginList;
+    if (!list || ExtraColIds.empty() || view.tabIsInventory || view.tabIsFindings || view.tabIsPreview) return;
     auto job = std::make_unique<DetailsJob>();
-    job->window = window;
+    job->window = view.controls.main;
     job->generation = generation;
-    int rows = ListView_GetItemCount(PluginList);
+    int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
-        int id = ListViewItemData(PluginList, row);
+        int id = ListViewItemData(list, row);
         if (id < 0) continue;
         std::wstring path = PathOfId(id);
         if (path.empty()) continue;
-        if (auto cached = XcolCache.find(StrLower(path)); cached != XcolCache.end()) XcolFillRow(row, cached->second);
+        if (auto cached = XcolCache.find(StrLower(path)); cached != XcolCache.end())
+            XcolFillRow(view, row, cached->second);
         else job->items.push_back({id, path});
     }
     if (job->items.empty()) {
-        ListViewSortApply(PluginList);
+        ListViewSortApply(list);
         return;
     }
     HANDLE thread = CreateThread(nullptr, 0, DetailsThreadProc, job.get(), 0, nullptr);
@@ -106,21 +109,21 @@ void XcolStartWorker(HWND window) {
     CloseHandle(thread);
 }
 
-void ApplyExtraColValues(DetailsMsg* raw) {
-    std::unique_ptr<DetailsMsg> result(raw);
-    if (!StartedAfterReset(result->generation)) return;
-    std::wstring key = StrLower(result->path);
-    XcolCache[key] = result->values;
-    if (result->generation != XcolGen.load() || !PluginList) return;
+void ApplyExtraColValues(MainView& view, const DetailsMsg& result) {
+    if (!StartedAfterReset(result.generation)) return;
+    std::wstring key = StrLower(result.path);
+    XcolCache[key] = result.values;
+    HWND list = view.controls.pluginList;
+    if (result.generation != XcolGen.load() || !list) return;
     LVFINDINFOW find{};
     find.flags = LVFI_PARAM;
-    find.lParam = static_cast<LPARAM>(result->id);
-    int row = static_cast<int>(SendMessageW(PluginList, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+    find.lParam = static_cast<LPARAM>(result.id);
+    int row = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1),
                                             reinterpret_cast<LPARAM>(&find)));
-    if (row >= 0 && StrLower(PathOfId(static_cast<int>(result->id))) == key) XcolFillRow(row, result->values);
-    auto sort = SortStates.find(PluginList);
-    if (result->last && sort != SortStates.end() && sort->second.column >= 4 && sort->second.column < PathColumn)
-        ListViewSortApply(PluginList);
+    if (row >= 0 && StrLower(PathOfId(static_cast<int>(result.id))) == key) XcolFillRow(view, row, result.values);
+    auto sort = SortStates.find(list);
+    if (result.last && sort != SortStates.end() && sort->second.column >= 4 && sort->second.column < PathColumn)
+        ListViewSortApply(list);
 }
 
 void XcolResetCache() {

@@ -9,6 +9,7 @@
 
 #include "probe/plugin_info.h"
 #include "probe/workers.h"
+#include "views/main_view.h"
 
 // Lower-cased plugin path -> what the details worker read; emptied by the cache reset.
 extern std::map<std::wstring, PluginDetails> XcolCache;
@@ -16,14 +17,14 @@ extern std::map<std::wstring, PluginDetails> XcolCache;
 // The plugin-list column of the "Used in" extra column; -1 while it is not shown.
 int XcolFindUsedColumn();
 // Writes the shown extra columns of one plugin-list row.
-void XcolFillRow(int row, const PluginDetails& values);
+void XcolFillRow(MainView& view, int row, const PluginDetails& values);
 // Rewrites the row's "Reach" cell: without a detect string in the INI the reach is the
 // plugin's own, known only once the probe answered.
-void XcolUpdateReachCell(int row);
+void XcolUpdateReachCell(MainView& view, int row);
 // Fills the extra columns of every row: cached at once, the rest by a new details job.
-void XcolStartWorker(HWND window);
-// Handler of MsgDetailsResult; takes the record.
-void ApplyExtraColValues(DetailsMsg* result);
+void XcolStartWorker(MainView& view);
+// Handler of MsgDetailsResult.
+void ApplyExtraColValues(MainView& view, const DetailsMsg& result);
 // Forgets every cached text, and every answer of a job already started: a plugin file
 // replaced by an install or another wincmd.ini must not show the old file's facts.
 void XcolResetCache();

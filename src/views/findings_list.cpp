@@ -70,7 +70,8 @@ std::wstring FindingsStatus() {
     return text;
 }
 
-void FillFindingsList(HWND list) {
+void FillFindingsList(MainView& view) {
+    HWND list = view.controls.findingsList;
     BuildFindings();
     if (!list) return;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -81,5 +82,5 @@ void FillFindingsList(HWND list) {
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    SetDetailText(selected < 0 ? L"" : FindingDetailText(ListViewItemData(list, selected)), true);
+    SetDetailText(view, selected < 0 ? L"" : FindingDetailText(ListViewItemData(list, selected)), true);
 }

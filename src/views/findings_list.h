@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+#include "views/main_view.h"
+
 struct Finding;
 
 // Type (or "checked"), area, plugin (with "#n", "wincmd.ini: " and " *" for a
@@ -21,4 +23,4 @@ std::wstring FindingDetailText(int index);
 std::wstring FindingsStatus();
 
 // Runs BuildFindings and refills the list; each row's item data is its finding's index.
-void FillFindingsList(HWND list);
+void FillFindingsList(MainView& view);

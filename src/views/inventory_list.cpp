@@ -12,10 +12,6 @@
 #include "foundation/timestamps.h"
 #include "views/list_sort.h"
 
-std::vector<std::wstring> InvRowPaths;
-std::vector<std::wstring> InvRowNames;
-std::vector<int32_t> InvRowMarks;
-
 namespace {
 
 int KindOfType(const std::wstring& type) { return type == L"C" ? 1 : type == L"P" ? 2 : type == L"F" ? 3 : 0; }
@@ -68,19 +64,20 @@ std::wstring InventoryStatus(bool probing) {
     return text + kStatusSeparator + InventoryIniPath();
 }
 
-void FillInventoryList(HWND list) {
+void FillInventoryList(MainView& view) {
+    HWND list = view.controls.inventoryList;
     std::vector<const InvRecord*> rows = InventoryRows();
-    InvRowPaths.clear();
-    InvRowNames.clear();
-    InvRowMarks.clear();
+    view.invRowPaths.clear();
+    view.invRowNames.clear();
+    view.invRowMarks.clear();
     if (list) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         ListView_DeleteAllItems(list);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-        InvRowPaths.push_back(EntryGet(*rows[i], L"Path"));
-        InvRowNames.push_back(EntryGet(*rows[i], L"Name"));
-        InvRowMarks.push_back(InventoryMark(*rows[i]));
+        view.invRowPaths.push_back(EntryGet(*rows[i], L"Path"));
+        view.invRowNames.push_back(EntryGet(*rows[i], L"Name"));
+        view.invRowMarks.push_back(InventoryMark(*rows[i]));
         if (!list) continue;
         std::array<std::wstring, 8> cells = InventoryCells(*rows[i]);
         LVITEMW item{};
@@ -96,4 +93,12 @@ void FillInventoryList(HWND list) {
     ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+PlugRef InventoryRowRef(const MainView& view, int row) {
+    HWND list = view.controls.inventoryList;
+    if (row < 0 && list) row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    int id = ListViewItemData(list, row);
+    if (id < 0 || (size_t)id >= view.invRowPaths.size()) return PlugRef{};
+    return MakePluginRef(view.invRowNames[(size_t)id], view.invRowPaths[(size_t)id]);
 }

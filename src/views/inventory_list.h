@@ -8,13 +8,10 @@
 #include <vector>
 
 #include "analyses/inventory.h"
+#include "editing/launch.h"
+#include "views/main_view.h"
 
 enum InvRowMark : int32_t { InvMarkNone = 0, InvMarkNew = 1, InvMarkRemoved = 2 };
-
-// Rebuilt with the list, indexed by row: the record's Path and Name, and its mark.
-extern std::vector<std::wstring> InvRowPaths;
-extern std::vector<std::wstring> InvRowNames;
-extern std::vector<int32_t> InvRowMarks;
 
 // Type, plugin, version, file date, recorded, origin, state, path.
 std::array<std::wstring, 8> InventoryCells(const InvRecord& record);
@@ -31,4 +28,6 @@ std::wstring InventoryStatus(bool probing);
 
 // Loads the inventory when needed and refills the list and the row vectors;
 // each row's item data is its row number.
-void FillInventoryList(HWND list);
+void FillInventoryList(MainView& view);
+// The plugin of an inventory-list row (-1: the first selected); empty for none.
+PlugRef InventoryRowRef(const MainView& view, int row);

@@ -7,15 +7,11 @@
 
 #include "foundation/handles.h"
 #include "foundation/texts.h"
-#include "views/main_controls.h"
 #include "views/page_window.h"
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
 
 namespace {
-
-int PressedCell = -1;
 
 KeyBarItem Item(const wchar_t* key, const char* action, int command) { return {key, Tr(action), command}; }
 KeyBarItem ItemTr(const char* key, const char* action, int command) { return {Tr(key), Tr(action), command}; }
@@ -33,20 +29,21 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 
 }  // namespace
 
-std::vector<KeyBarItem> BuildKeyBar() {
+std::vector<KeyBarItem> BuildKeyBar(const MainView& view) {
     std::vector<KeyBarItem> items{Item(L"F1", "kb_help", 211)};
     auto add = [&](std::initializer_list<KeyBarItem> more) { items.insert(items.end(), more); };
-    if (TabIsPreview) {
+    if (view.tabIsPreview) {
         add({Item(L"", "pv_pick_c", 142), Item(L"", "pv_pick_l", 151), ItemTr("kbk_ctrlf", "kb_find", 213),
              ItemTr("kbk_shiftf1", "kb_legend", 204)});
-    } else if (TabIsFindings) {
+    } else if (view.tabIsFindings) {
         add({Item(L"Enter", "kb_jump", 220), Item(L"F4", "kb_edit", 216), ItemTr("kbk_ins", "kb_ack", 221),
              ItemTr("kbk_ctrlf", "kb_find", 213), ItemTr("kbk_ctrls", "kb_save", 208)});
-    } else if (TabIsInventory) {
+    } else if (view.tabIsInventory) {
         add({Item(L"Enter", "kb_open", 223), ItemTr("kbk_ctrlf", "kb_find", 213), Item(L"F5", "kb_reload", 201)});
     } else {
         add({Item(L"F4", "kb_edit", 216), ItemTr("kbk_del", "kb_del", 217)});
-        unsigned kind = TabCtl ? (unsigned)TabCtrl_GetCurSel(TabCtl) : 0;
+        HWND tabs = view.controls.tabCtl;
+        unsigned kind = tabs ? (unsigned)TabCtrl_GetCurSel(tabs) : 0;
         if (kind <= 1) add({ItemTr("kbk_ctrlup", "kb_up", 218), ItemTr("kbk_ctrldown", "kb_down", 219)});
         add({ItemTr("kbk_altenter", "kb_info", 207), ItemTr("kbk_ctrli", "kb_inst", 224), Item(L"", "kb_uninst", 222),
              ItemTr("kbk_ctrlf", "kb_find", 213), ItemTr("kbk_ctrls", "kb_save", 208)});
@@ -62,7 +59,7 @@ int KeyBarCellAt(const RECT& bar, int n, POINT point) {
     return -1;
 }
 
-void PaintKeyBar(const DRAWITEMSTRUCT* draw) {
+void PaintKeyBar(const MainView& view, const DRAWITEMSTRUCT* draw) {
     const ThemeColors& t = *CurrentTheme;
     COLORREF back = t.custom ? t.slot[1] : GetSysColor(COLOR_WINDOW);
     COLORREF frame = t.custom ? t.slot[16] : GetSysColor(COLOR_BTNSHADOW);
@@ -73,13 +70,13 @@ void PaintKeyBar(const DRAWITEMSTRUCT* draw) {
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(dc, UiFont);
     HFONT keyFont = UiFontSemibold ? UiFontSemibold : UiFont;
-    std::vector<KeyBarItem> items = BuildKeyBar();
+    std::vector<KeyBarItem> items = BuildKeyBar(view);
     int n = (int)items.size();
     for (int i = 0; i < n; ++i) {
         RECT cell = CellRect(draw->rcItem, i, n);
         FillSolid(dc, cell, frame);
         RECT inner{cell.left + 1, cell.top + 1, cell.right - 1, cell.bottom - 1};
-        FillSolid(dc, inner, i == PressedCell ? pressed : back);
+        FillSolid(dc, inner, i == view.keyBarPressed ? pressed : back);
         std::wstring key = items[i].key.empty() ? L"" : items[i].key + L" ";
         SIZE keySize{}, actionSize{};
         SelectObject(dc, keyFont);
@@ -102,38 +99,40 @@ void PaintKeyBar(const DRAWITEMSTRUCT* draw) {
     SelectObject(dc, oldFont);
 }
 
-LRESULT CALLBACK KeyBarWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK KeyBarWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    MainView& view = *reinterpret_cast<MainView*>(data);
     switch (msg) {
     case WM_NCHITTEST: return HTCLIENT;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         RECT client;
         GetClientRect(window, &client);
-        PressedCell = KeyBarCellAt(client, (int)BuildKeyBar().size(), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        if (PressedCell >= 0) {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        view.keyBarPressed = KeyBarCellAt(client, (int)BuildKeyBar(view).size(), at);
+        if (view.keyBarPressed >= 0) {
             SetCapture(window);
             InvalidateRect(window, nullptr, FALSE);
         }
         return 0;
     }
     case WM_LBUTTONUP: {
-        if (PressedCell < 0) return 0;
-        int pressed = PressedCell;
-        PressedCell = -1;  // before the release: WM_CAPTURECHANGED must find nothing to clear
+        if (view.keyBarPressed < 0) return 0;
+        int pressed = view.keyBarPressed;
+        view.keyBarPressed = -1;  // before the release: WM_CAPTURECHANGED must find nothing to clear
         ReleaseCapture();
         RECT client;
         GetClientRect(window, &client);
-        std::vector<KeyBarItem> items = BuildKeyBar();
+        std::vector<KeyBarItem> items = BuildKeyBar(view);
         InvalidateRect(window, nullptr, FALSE);
         if (pressed < (int)items.size() &&
             KeyBarCellAt(client, (int)items.size(), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) == pressed)
-            PostMessageW(MainWnd, WM_COMMAND, (WPARAM)items[(size_t)pressed].command, 0);
+            PostMessageW(view.controls.main, WM_COMMAND, (WPARAM)items[(size_t)pressed].command, 0);
         return 0;
     }
     // Losing the mouse to another window must not leave a cell drawn pressed.
     case WM_CAPTURECHANGED:
-        if (PressedCell >= 0) {
-            PressedCell = -1;
+        if (view.keyBarPressed >= 0) {
+            view.keyBarPressed = -1;
             InvalidateRect(window, nullptr, FALSE);
         }
         return 0;

@@ -13,10 +13,10 @@
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
 #include "views/drawn_icons.h"
+#include "views/list_subclass.h"
 #include "views/main_colors.h"
 #include "views/row_status.h"
 
-HWND LegendWnd = nullptr;
 std::vector<LegendRow> LegendRows;
 std::vector<LegendLine> LegendLines;
 
@@ -107,7 +107,7 @@ void SaveLegendPlace(HWND window) {
     WriteSettingsIniValue(L"Window", L"ColsLegend", widths.c_str());
 }
 
-HWND CreateLegendList(HWND window) {
+HWND CreateLegendList(MainView& view, HWND window) {
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0, 0, 0, 0,
                                 window, reinterpret_cast<HMENU>(IdLegendList), AppInstance, nullptr);
@@ -116,6 +116,7 @@ HWND CreateLegendList(HWND window) {
     ThemeSetWindowTheme(list, L"Explorer", nullptr);
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), FALSE);
     ThemeListView(list);
+    SubclassList(view, list);
     ListViewAddColumn(list, 0, Tr("lg_symbol"), UiScale(70), LVCFMT_LEFT);
     ListViewAddColumn(list, 1, Tr("lg_meaning"), UiScale(170), LVCFMT_LEFT);
     ListViewAddColumn(list, 2, Tr("lg_explain"), UiScale(420), LVCFMT_LEFT);
@@ -167,21 +168,21 @@ void DrawHeading(const NMLVCUSTOMDRAW* draw, const LegendRow& row) {
     SelectObject(dc, oldFont);
 }
 
-LRESULT LegendCustomDraw(NMLVCUSTOMDRAW* draw) {
+LRESULT LegendCustomDraw(const MainView& view, NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
         auto line = static_cast<size_t>(draw->nmcd.dwItemSpec);
         if (line >= LegendLines.size()) {
-            ThemeSelColors(draw);
+            ThemeSelColors(view, draw);
             return CDRF_DODEFAULT;
         }
         const LegendRow& row = LegendRows[LegendLines[line].row];
         static const int kTextSlot[] = {0, 0, 6, 7, 17, 6};
         if (row.style == 1) draw->clrTextBk = CurrentTheme->slot[5];
         else if (row.style >= 2 && row.style <= 5) draw->clrText = CurrentTheme->slot[kTextSlot[row.style]];
-        ThemeSelColors(draw);
+        ThemeSelColors(view, draw);
         if (IsHeading(row)) return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
         return row.style >= 100 && LegendLines[line].first ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
     }
@@ -318,9 +319,14 @@ void LegendFillList(HWND list) {
 }
 
 LRESULT CALLBACK LegendWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* view = reinterpret_cast<MainView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!view) return DefWindowProcW(window, msg, wParam, lParam);
     switch (msg) {
     case WM_CREATE: {
-        HWND list = CreateLegendList(window);
+        HWND list = CreateLegendList(*view, window);
         ThemeDwmDark(window, CurrentTheme->dark != 0);
         BuildLegendRows();
         FitMeaningColumn(list);
@@ -341,7 +347,7 @@ LRESULT CALLBACK LegendWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
         if (header->code == HDN_ENDTRACKW || header->code == HDN_ENDTRACKA) {
             PostMessageW(window, MsgLegendRewrap, 0, 0);
         } else if (header->code == NM_CUSTOMDRAW && header->idFrom == IdLegendList) {
-            return LegendCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+            return LegendCustomDraw(*view, reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
         }
         break;
     }
@@ -350,7 +356,7 @@ LRESULT CALLBACK LegendWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_DESTROY:
         SaveLegendPlace(window);
-        if (window == LegendWnd) LegendWnd = nullptr;
+        if (window == view->legend) view->legend = nullptr;
         return 0;
     default:
         break;
@@ -358,35 +364,37 @@ LRESULT CALLBACK LegendWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
-void ShowLegend(HWND owner) {
-    if (LegendWnd) {
-        SetForegroundWindow(LegendWnd);
+void ShowLegend(MainView& view) {
+    if (view.legend) {
+        SetForegroundWindow(view.legend);
         return;
     }
+    HWND owner = view.controls.main;
     RECT ownerRect{};
     if (owner) GetWindowRect(owner, &ownerRect);
     RECT place{ownerRect.left + UiScale(60), ownerRect.top + UiScale(80), 0, 0};
     place.right = place.left + UiScale(700);
     place.bottom = place.top + UiScale(470);
     SavedLegendPlace(place);
-    LegendWnd = CreateWindowExW(WS_EX_TOOLWINDOW, L"KestrovaneLegend", Tr("lg_title").c_str(),
-                                WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, place.left, place.top,
-                                place.right - place.left, place.bottom - place.top, owner, nullptr, AppInstance,
-                                nullptr);
-    if (!LegendWnd) return;
+    HWND legend = CreateWindowExW(WS_EX_TOOLWINDOW, L"KestrovaneLegend", Tr("lg_title").c_str(),
+                                  WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, place.left, place.top,
+                                  place.right - place.left, place.bottom - place.top, owner, nullptr, AppInstance,
+                                  &view);
+    view.legend = legend;
+    if (!legend) return;
     std::wstring widths = IniGetString(SettingsIniPath(), L"Window", L"ColsLegend").substr(0, 63);
     if (!widths.empty()) {
-        HWND list = GetDlgItem(LegendWnd, IdLegendList);
+        HWND list = GetDlgItem(legend, IdLegendList);
         ListViewSetColumnWidths(list, widths);
         ListViewFitLastColumn(list);
         LegendFillList(list);
     }
-    ShowWindow(LegendWnd, SW_SHOW);
+    ShowWindow(legend, SW_SHOW);
 }
 
-void LegendTakeFont() {
-    if (!LegendWnd) return;
-    HWND list = GetDlgItem(LegendWnd, IdLegendList);
+void LegendTakeFont(const MainView& view) {
+    if (!view.legend) return;
+    HWND list = GetDlgItem(view.legend, IdLegendList);
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), TRUE);
     LegendFillList(list);
 }

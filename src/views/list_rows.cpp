@@ -6,7 +6,6 @@
 
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
-#include "views/main_controls.h"
 
 int ListViewFindItemData(HWND list, int param) {
     LVFINDINFOW find{};
@@ -26,12 +25,12 @@ std::wstring ListViewCellText(HWND list, int row, int column, int capacity) {
     return buffer;
 }
 
-const PlugEntry* PluginListEntry(int row) {
-    int id = PluginList ? ListViewItemData(PluginList, row) : -1;
+const PlugEntry* PluginListEntry(HWND pluginList, int row) {
+    int id = pluginList ? ListViewItemData(pluginList, row) : -1;
     return id >= 0 && (size_t)id < TabEntries.size() ? &TabEntries[(size_t)id] : nullptr;
 }
 
-std::wstring LvRowContentPlugKey(int row) {
-    const PlugEntry* e = PluginListEntry(row);
+std::wstring LvRowContentPlugKey(HWND pluginList, int row) {
+    const PlugEntry* e = PluginListEntry(pluginList, row);
     return e && e->kind == KindContent ? PlugKey(e->expandedPath) : L"";
 }

@@ -13,6 +13,6 @@ int ListViewFindItemData(HWND list, int param);
 // The cell text, at most capacity - 1 characters.
 std::wstring ListViewCellText(HWND list, int row, int column, int capacity = 512);
 // The TabEntries entry a plugin-list row shows; null for a kept row or no row.
-const PlugEntry* PluginListEntry(int row);
+const PlugEntry* PluginListEntry(HWND pluginList, int row);
 // PlugKey of the Content plugin that a plugin-list row shows; "" for any other row.
-std::wstring LvRowContentPlugKey(int row);
+std::wstring LvRowContentPlugKey(HWND pluginList, int row);

@@ -13,7 +13,6 @@
 #include "foundation/list_view.h"
 #include "foundation/system_dlls.h"
 #include "views/main_controls.h"
-#include "views/panes.h"
 #include "views/row_status.h"
 #include "views/tab_fill.h"
 
@@ -22,11 +21,13 @@ namespace {
 // Path cells may be shortened with an ellipsis and the "used" cells show badges,
 // so those columns sort by what the row stands for (the uses counted as the badges count them).
 std::wstring SortText(HWND list, int row, int column) {
-    if (list == PluginList && column == PathColumn) return SelectedRowPath(row).substr(0, 511);
-    if (list == PluginList && column >= 0 && column == XcolFindUsedColumn()) {
+    // Any list of the window comes here; the plugin list is known by its control id.
+    bool plugins = GetDlgCtrlID(list) == IdPluginList;
+    if (plugins && column == PathColumn) return SelectedRowPath(list, row).substr(0, 511);
+    if (plugins && column >= 0 && column == XcolFindUsedColumn()) {
         int counts[UsePlaceCount] = {};
         wchar_t text[16];
-        swprintf(text, 16, L"%06d", FieldUsageCount(CurrentFieldUsage(), LvRowContentPlugKey(row), counts, L""));
+        swprintf(text, 16, L"%06d", FieldUsageCount(CurrentFieldUsage(), LvRowContentPlugKey(list, row), counts, L""));
         return text;
     }
     return ListViewCellText(list, row, column);

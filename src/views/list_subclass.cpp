@@ -10,19 +10,18 @@
 #include "foundation/ui_globals.h"
 #include "views/cell_tips.h"
 #include "views/drawn_icons.h"
-#include "views/main_controls.h"
+#include "views/extra_columns.h"
+#include "views/main_view.h"
 #include "views/window_layout.h"
-
-std::function<void(int)> ListOrderOp;
-std::function<void()> ExtraColumnsChanged;
 
 namespace {
 
-void PostFitPath(HWND list) {
-    if (list == PluginList && MainWnd) PostMessageW(MainWnd, MsgFitPathColumn, 0, 0);
+void PostFitPath(const MainView& view, HWND list) {
+    HWND main = view.controls.main;
+    if (list == view.controls.pluginList && main) PostMessageW(main, MsgFitPathColumn, 0, 0);
 }
 
-LRESULT ExtraColumnMenu() {
+LRESULT ExtraColumnMenu(MainView& view) {
     HMENU menu = CreatePopupMenu();
     for (int i = 0; i < 13; ++i) {
         if (i == 4 || i == 9) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -33,18 +32,18 @@ LRESULT ExtraColumnMenu() {
     AppendMenuW(menu, MF_STRING | (ExtraColIds.empty() ? MF_GRAYED : 0), 99, Tr("xc_none").c_str());
     POINT at{};
     GetCursorPos(&at);
-    int choice = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, MainWnd, nullptr);
+    int choice = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, view.controls.main, nullptr);
     DestroyMenu(menu);
     if (choice) {
-        SetExtraCols(ExtraColsAfterChoice(ExtraColIds, choice));
-        SaveExtraCols();
-        if (ExtraColumnsChanged) ExtraColumnsChanged();
+        SetExtraCols(view, ExtraColsAfterChoice(ExtraColIds, choice));
+        SaveExtraCols(view);
+        XcolStartWorker(view);
     }
     return 1;
 }
 
 // The last column keeps the width the user gave it; the others make the path column refit.
-LRESULT EndTrack(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, const NMHEADERW* header) {
+LRESULT EndTrack(const MainView& view, HWND list, UINT msg, WPARAM wParam, LPARAM lParam, const NMHEADERW* header) {
     // The notification's width is read first: the list may change the record while it handles it.
     bool given = header->hdr.code == HDN_ENDTRACKW && header->pitem && (header->pitem->mask & HDI_WIDTH);
     int givenWidth = given ? header->pitem->cxy : 0;
@@ -53,18 +52,19 @@ LRESULT EndTrack(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, const NMHEAD
     int last = static_cast<int>(SendMessageW(headerWnd, HDM_GETITEMCOUNT, 0, 0)) - 1;
     if (header->iItem == last)
         ListMinWidths[list] = given ? givenWidth : static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, last, 0));
-    PostFitPath(list);
+    PostFitPath(view, list);
     return result;
 }
 
-LRESULT OnListNotify(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT OnListNotify(MainView& view, HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     LRESULT drawn = 0;
     if (DrawHeader(reinterpret_cast<NMCUSTOMDRAW*>(lParam), drawn)) return drawn;
     HWND headerWnd = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    if (header->code == NM_RCLICK && list == PluginList && header->hwndFrom == headerWnd) return ExtraColumnMenu();
+    if (header->code == NM_RCLICK && list == view.controls.pluginList && header->hwndFrom == headerWnd)
+        return ExtraColumnMenu(view);
     if (header->code == HDN_ENDTRACKW || header->code == HDN_DIVIDERDBLCLICKW)
-        return EndTrack(list, msg, wParam, lParam, reinterpret_cast<NMHEADERW*>(lParam));
+        return EndTrack(view, list, msg, wParam, lParam, reinterpret_cast<NMHEADERW*>(lParam));
     bool tipCode = header->code == TTN_GETDISPINFOW || header->code == TTN_SHOW;
     bool fromOwnTip = tipCode && header->hwndFrom == reinterpret_cast<HWND>(SendMessageW(list, LVM_GETTOOLTIPS, 0, 0));
     // Set when the tip asks for its text, before it is sized: asking the list for its
@@ -108,26 +108,28 @@ std::vector<int32_t> ExtraColsAfterChoice(const std::vector<int32_t>& shown, int
     return next;
 }
 
-LRESULT CALLBACK ListSubclass(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK ListSubclass(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    MainView& view = *reinterpret_cast<MainView*>(data);
+    const MainControls& c = view.controls;
     switch (msg) {
     case WM_KEYDOWN:
-        UiHideTrackTip();
-        if (list == PluginList && GetKeyState(VK_CONTROL) < 0 && OrderOpOfKey(wParam) >= 0) {
-            if (ListOrderOp) ListOrderOp(OrderOpOfKey(wParam));
+        UiHideTrackTip(view);
+        if (list == c.pluginList && GetKeyState(VK_CONTROL) < 0 && OrderOpOfKey(wParam) >= 0) {
+            view.host.MoveSelectedEntries(OrderOpOfKey(wParam));
             return 0;
         }
         break;
     case WM_NOTIFY:
-        return OnListNotify(list, msg, wParam, lParam);
+        return OnListNotify(view, list, msg, wParam, lParam);
     case WM_GETDLGCODE:
-        if ((list == PluginList || list == FindingsList || list == InventoryList) && lParam &&
+        if ((list == c.pluginList || list == c.findingsList || list == c.inventoryList) && lParam &&
             reinterpret_cast<MSG*>(lParam)->message == WM_KEYDOWN && reinterpret_cast<MSG*>(lParam)->wParam == VK_RETURN)
             return DefSubclassProc(list, msg, wParam, lParam) | DLGC_WANTALLKEYS;
         break;
     case WM_MOUSEMOVE: {
         TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, list, 0};
         TrackMouseEvent(&track);
-        CellTipShow(list, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        CellTipShow(view, list, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
         break;
     }
     case WM_KILLFOCUS:
@@ -137,11 +139,15 @@ LRESULT CALLBACK ListSubclass(HWND list, UINT msg, WPARAM wParam, LPARAM lParam,
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MOUSELEAVE:
-        UiHideTrackTip();
+        UiHideTrackTip(view);
         break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(list, ListSubclass, 1);
         break;
     }
     return DefSubclassProc(list, msg, wParam, lParam);
+}
+
+void SubclassList(MainView& view, HWND list) {
+    if (list) SetWindowSubclass(list, ListSubclass, 1, reinterpret_cast<DWORD_PTR>(&view));
 }

@@ -4,20 +4,17 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
+
+#include "views/main_view.h"
 
 // Posted to the main window when the path column should be shortened again.
 constexpr UINT MsgFitPathColumn = WM_APP + 13;
 
-// Moves the selected plugins: 0 one up, 1 one down, 2 to the top, 3 to the bottom.
-// Set by the window that owns the pending order; unset, Ctrl+Home/Up/Down/End do nothing.
-extern std::function<void(int op)> ListOrderOp;
-
-// Runs after the user changed the set of extra columns; set by the window.
-extern std::function<void()> ExtraColumnsChanged;
-
+// The subclass (id 1) of a list of the main window or its legend; data is the MainView.
 LRESULT CALLBACK ListSubclass(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+// Gives a list that subclass; a null list is left alone.
+void SubclassList(MainView& view, HWND list);
 // The extra columns after choosing menu item `choice` (99 none, 100 + i toggles row i).
 std::vector<int32_t> ExtraColsAfterChoice(const std::vector<int32_t>& shown, int choice);
 // The order operation of a key with Ctrl held; -1 for a key that is not an order key.

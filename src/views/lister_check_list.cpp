@@ -11,7 +11,9 @@
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/workers.h"
+#include "views/page_window.h"
 #include "views/panes.h"
+#include "views/status_text.h"
 
 namespace {
 
@@ -49,8 +51,8 @@ void AddRow(HWND list, int index, const LvRow& row) {
 
 }  // namespace
 
-void LvCheckFillList() {
-    HWND list = LvCheckList;
+void LvCheckFillList(MainView& view) {
+    HWND list = view.controls.lvCheckList;
     if (!list) return;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list);
@@ -65,20 +67,20 @@ void LvCheckFillList() {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-void LvCheckDetailText(int index) { SetDetailText(LvRowDetailText(index), true); }
+void LvCheckDetailText(MainView& view, int index) { SetDetailText(view, LvRowDetailText(index), true); }
 
-void LvFillCheck() {
+void LvFillCheck(MainView& view) {
     ++PvFieldsGen;  // late answers of the content preview become stale
     LvRows.clear();
     LvFileExt.clear();
-    if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_detect").c_str());
-    SetDetailText(L"", true);
-    if (LayoutPanes) LayoutPanes();
+    if (view.controls.detailLabel) SetWindowTextW(view.controls.detailLabel, Tr("lbl_detect").c_str());
+    SetDetailText(view, L"", true);
+    LayoutPagePanes(view);
     if (!PreviewFile.empty() && !WincmdIniPath.empty()) {
         FileFacts facts = DetFileFacts(PreviewFile);
         LvFileExt = facts.extension;
         LvRows = LvComputeRows(LoadPluginSection(KindLister), facts, TcExeIs32Bit(TcExePath()));
     }
-    LvCheckFillList();
-    if (UpdateStatusBar) UpdateStatusBar();
+    LvCheckFillList(view);
+    UpdateStatusBar(view);
 }

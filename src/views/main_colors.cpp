@@ -4,30 +4,32 @@
 
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
-#include "views/main_controls.h"
+#include "views/list_subclass.h"
 
-void ThemeRichEdit() {
-    if (!DetailBox || !DetailIsRich) return;
-    SendMessageW(DetailBox, EM_SETBKGNDCOLOR, 0, ThemeWindowColor());
+void ThemeRichEdit(MainView& view) {
+    HWND box = view.controls.detailBox;
+    if (!box || !view.controls.detailIsRich) return;
+    SendMessageW(box, EM_SETBKGNDCOLOR, 0, ThemeWindowColor());
     CHARFORMAT2W format{};
     format.cbSize = sizeof(format);
     format.dwMask = CFM_COLOR | CFM_BACKCOLOR;
     format.dwEffects = CFE_AUTOBACKCOLOR;
     format.crTextColor = ThemeTextColor();
-    SendMessageW(DetailBox, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-    SendMessageW(DetailBox, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(box, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(box, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
 }
 
-void ThemeSelColors(NMLVCUSTOMDRAW* draw) {
+void ThemeSelColors(const MainView& view, NMLVCUSTOMDRAW* draw) {
     HWND list = draw->nmcd.hdr.hwndFrom;
     auto item = static_cast<int>(draw->nmcd.dwItemSpec);
     bool selected = (SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
     if (!selected) return;
+    HWND search = view.controls.searchEdit;
     if (CurrentTheme->custom) {
         draw->nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
         draw->clrText = CurrentTheme->slot[4];
         draw->clrTextBk = CurrentTheme->slot[3];
-    } else if (SearchEdit && GetFocus() == SearchEdit) {
+    } else if (search && GetFocus() == search) {
         // While the user types a search the list has no focus; keep its selection visible.
         draw->nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
         draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
@@ -52,24 +54,28 @@ BOOL CALLBACK ThemeTopWindowProc(HWND window, LPARAM) {
     return TRUE;
 }
 
-void ApplyColors() {
+void ApplyColors(MainView& view) {
     SelectTheme();
-    if (!MainWnd) return;
-    for (HWND list : {PluginList, ExtList, InventoryList, FindingsList, PvFieldList, PvPluginList, LvCheckList})
+    const MainControls& c = view.controls;
+    if (!c.main) return;
+    for (HWND list : {c.pluginList, c.extList, c.inventoryList, c.findingsList, c.pvFieldList, c.pvPluginList,
+                      c.lvCheckList}) {
         ThemeListView(list);
-    for (HWND check : {PvEmptyCheck, PvUnitsCheck}) {
+        SubclassList(view, list);
+    }
+    for (HWND check : {c.pvEmptyCheck, c.pvUnitsCheck}) {
         if (!check) continue;
         // Visual styles off, so the check box text can take the scheme's colour.
         if (CurrentTheme->dark) ThemeSetWindowTheme(check, L"", L"");
         else ThemeSetWindowTheme(check, nullptr, nullptr);
     }
-    for (HWND button : {PvPickContentBtn, PvPickListerBtn, PvToggleBtn}) ThemeDarkOrDefault(button);
-    if (PageWnd) RedrawWindow(PageWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    if (DetailBox) {
-        ThemeDarkOrDefault(DetailBox);
-        ThemeRichEdit();
-        InvalidateRect(DetailBox, nullptr, TRUE);
+    for (HWND button : {c.pvPickContentBtn, c.pvPickListerBtn, c.pvToggleBtn}) ThemeDarkOrDefault(button);
+    if (c.pageWnd) RedrawWindow(c.pageWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (c.detailBox) {
+        ThemeDarkOrDefault(c.detailBox);
+        ThemeRichEdit(view);
+        InvalidateRect(c.detailBox, nullptr, TRUE);
     }
-    ThemeDwmDark(MainWnd, CurrentTheme->dark != 0);
+    ThemeDwmDark(c.main, CurrentTheme->dark != 0);
     EnumThreadWindows(GetCurrentThreadId(), ThemeTopWindowProc, 0);
 }

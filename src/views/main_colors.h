@@ -4,12 +4,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "views/main_view.h"
+
 // Chooses the scheme from the settings and applies it to every window there is.
-void ApplyColors();
+void ApplyColors(MainView& view);
 // Colours the detail pane when it is a rich edit.
-void ThemeRichEdit();
+void ThemeRichEdit(MainView& view);
 // The selection colours of a list row being drawn: the scheme's, or the system's
-// while the search box has the focus.
-void ThemeSelColors(NMLVCUSTOMDRAW* draw);
+// while the main window's search box has the focus.
+void ThemeSelColors(const MainView& view, NMLVCUSTOMDRAW* draw);
 // Re-themes one top-level window of the UI thread (an EnumThreadWindows callback).
 BOOL CALLBACK ThemeTopWindowProc(HWND window, LPARAM);

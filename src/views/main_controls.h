@@ -16,19 +16,16 @@ enum MainControlId : int {
     IdPvPickListerBtn = 151,
 };
 
-extern HWND TabCtl, SearchLabel, SearchEdit, SearchPrevBtn, SearchNextBtn, SearchClearBtn, SearchStatus;
-extern HWND PageWnd, PluginList, MarksStrip, ExtList, FindingsList, InventoryList;
-extern HWND PvPickContentBtn, PvPickListerBtn, LvCheckList, PvFileLabel, PvEmptyCheck, PvUnitsCheck;
-extern HWND PvToggleBtn, PvIntro, PvFieldList, PvPluginList;
-extern HWND DetailLabel, DetailBox, StatusBar, KeyBar;
-
-extern uint8_t DetailIsRich;  // DetailBox is a rich edit, not a plain edit
-extern uint8_t SearchReady;   // the search controls exist
-
-// The pick button of the active preview mode is shown semi-bold.
-void UiApplyFonts();
-// The list searched and focused on the shown tab.
-HWND UiCurrentList();
-// The item data of the first selected row of the plugin or findings list; -1 for none.
-int32_t PluginListSelection();
-int32_t FindingsListSelection();
+struct MainControls {
+    HWND main = nullptr;  // the main window itself
+    HWND tabCtl = nullptr, searchLabel = nullptr, searchEdit = nullptr, searchPrevBtn = nullptr,
+         searchNextBtn = nullptr, searchClearBtn = nullptr, searchStatus = nullptr;
+    HWND pageWnd = nullptr, pluginList = nullptr, marksStrip = nullptr, extList = nullptr, findingsList = nullptr,
+         inventoryList = nullptr;
+    HWND pvPickContentBtn = nullptr, pvPickListerBtn = nullptr, lvCheckList = nullptr, pvFileLabel = nullptr,
+         pvEmptyCheck = nullptr, pvUnitsCheck = nullptr, pvToggleBtn = nullptr, pvIntro = nullptr,
+         pvFieldList = nullptr, pvPluginList = nullptr;
+    HWND detailLabel = nullptr, detailBox = nullptr, statusBar = nullptr, keyBar = nullptr;
+    bool detailIsRich = false;  // detailBox is a rich edit, not a plain edit
+    bool searchReady = false;   // the search controls exist
+};

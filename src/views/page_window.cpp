@@ -17,37 +17,18 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "foundation/list_view.h"
-#include "views/main_controls.h"
-#include "views/panes.h"
 #include "views/preview_layout.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
-
-double SplitRatio = 0.45;
-int32_t MarksShown = 0;
 
 namespace {
 
 constexpr int SplitterWidth = 7;
 constexpr int StripHeight = 20;
 
-struct SplitDrag {
-    bool active = false;
-    double ratio = 0;
-};
-SplitDrag Drag;
-
-struct FeedbackBar {
-    HWND window = nullptr;
-    RECT rect{};
-    bool drawn = false;
-};
-FeedbackBar Bar;
-
-bool PluginTab() { return !TabIsPreview && !TabIsFindings && !TabIsInventory; }
+bool PluginTab(const MainView& view) { return !view.tabIsPreview && !view.tabIsFindings && !view.tabIsInventory; }
 
 int ClientWidth(HWND window) {
     RECT rc{};
@@ -68,7 +49,7 @@ int SplitXForRatio(int clientWidth, double ratio, bool preview) {
     return std::max(x, UiScale(150));
 }
 
-double& ShownRatio() { return TabIsPreview ? PreviewSplitRatio : SplitRatio; }
+double& ShownRatio(MainView& view) { return view.tabIsPreview ? view.previewSplitRatio : view.splitRatio; }
 
 void Place(HWND window, int x, int y, int w, int h) {
     if (window) SetWindowPos(window, nullptr, x, y, std::max(w, 0), std::max(h, 0), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -90,28 +71,35 @@ HBRUSH HalftoneBrush() {
     return brush;
 }
 
-void ApplyRatio(double ratio) {
-    ShownRatio() = ratio;
-    SavePreviewSplit();
-    LayoutPagePanes();
+// The preview tab's split is kept in per mille while the preview tab is shown.
+void SavePreviewSplit(const MainView& view) {
+    if (!view.tabIsPreview) return;
+    std::wstring perMille = std::to_wstring(static_cast<int>(view.previewSplitRatio * 1000.0));
+    WriteSettingsIniValue(L"Window", L"PreviewSplit", perMille.c_str());
 }
 
-void TrackDrag(HWND page, int mouseX) {
+void ApplyRatio(MainView& view, double ratio) {
+    ShownRatio(view) = ratio;
+    SavePreviewSplit(view);
+    LayoutPagePanes(view);
+}
+
+void TrackDrag(MainView& view, HWND page, int mouseX) {
     int width = ClientWidth(page);
     int inner = InnerWidth(width);
     if (inner < 1) return;
     int x = mouseX - UiScale3() - UiScale(SplitterWidth) / 2;
-    if (TabIsPreview) Drag.ratio = x < UiScale(70) ? 0 : std::min(static_cast<double>(x) / inner, 0.6);
-    else Drag.ratio = std::clamp(static_cast<double>(x) / inner, 0.15, 0.85);
+    if (view.tabIsPreview) view.pageDrag.ratio = x < UiScale(70) ? 0 : std::min(static_cast<double>(x) / inner, 0.6);
+    else view.pageDrag.ratio = std::clamp(static_cast<double>(x) / inner, 0.15, 0.85);
     RECT client{};
     GetClientRect(page, &client);
-    int barX = UiScale3() + SplitXForRatio(width, Drag.ratio, TabIsPreview != 0);
-    RECT rect{barX, TabIsPreview ? PvAreaTop : client.top + UiScale3(), barX + UiScale(SplitterWidth),
+    int barX = UiScale3() + SplitXForRatio(width, view.pageDrag.ratio, view.tabIsPreview);
+    RECT rect{barX, view.tabIsPreview ? view.pvAreaTop : client.top + UiScale3(), barX + UiScale(SplitterWidth),
               client.bottom - UiScale3()};
-    UiSplitterTrack(page, rect);
+    UiSplitterTrack(view, page, rect);
 }
 
-void PaintMarksStrip(const DRAWITEMSTRUCT* draw) {
+void PaintMarksStrip(const MainView& view, const DRAWITEMSTRUCT* draw) {
     HDC dc = draw->hDC;
     RECT rc = draw->rcItem;
     bool custom = CurrentTheme->custom && ThemeBgBrush;
@@ -127,7 +115,7 @@ void PaintMarksStrip(const DRAWITEMSTRUCT* draw) {
     const Mark marks[] = {{1, "lgm_new", 5}, {2, "lgm_removed", 6}, {4, "lgm_folder", 7}, {8, "lgm_greedy", 17}};
     int x = rc.left + UiScale(2);
     for (const Mark& mark : marks) {
-        if (!(MarksShown & mark.bit)) continue;
+        if (!(view.marksShown & mark.bit)) continue;
         int box = UiScale(10);
         RECT square{x, rc.top + (rc.bottom - rc.top - box) / 2, x + box, 0};
         square.bottom = square.top + box;
@@ -142,7 +130,7 @@ void PaintMarksStrip(const DRAWITEMSTRUCT* draw) {
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         x = textRect.left + size.cx + UiScale(14);
     }
-    if (MarksShown) {
+    if (view.marksShown) {
         SetTextColor(dc, CurrentTheme->custom ? CurrentTheme->slot[12] : GetSysColor(COLOR_GRAYTEXT));
         RECT hint{x, rc.top, rc.right - UiScale(2), rc.bottom};
         std::wstring text = Tr("mk_more");
@@ -164,17 +152,17 @@ LRESULT ColorControl(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
 }
 
-bool SetPageCursor(HWND page, WPARAM wParam, LPARAM lParam) {
+bool SetPageCursor(const MainView& view, HWND page, WPARAM wParam, LPARAM lParam) {
     if (reinterpret_cast<HWND>(wParam) == page) {
         POINT pt{};
         GetCursorPos(&pt);
         ScreenToClient(page, &pt);
-        if (Drag.active || UiOnDetailSplitter(pt.x, pt.y)) {
+        if (view.pageDrag.active || UiOnDetailSplitter(view, pt.x, pt.y)) {
             SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
             return true;
         }
     }
-    bool querying = TabIsPreview && PreviewMode == 0 && !PreviewFile.empty() && !PvChoiceMade;
+    bool querying = view.tabIsPreview && view.previewMode == 0 && !PreviewFile.empty() && !PvChoiceMade;
     if (querying && LOWORD(lParam) == HTCLIENT) {
         SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
         return true;
@@ -186,14 +174,15 @@ bool SetPageCursor(HWND page, WPARAM wParam, LPARAM lParam) {
 
 int UiScale3() { return UiScale(3); }
 
-int UiDetailSplitX(int clientWidth) {
-    return SplitXForRatio(clientWidth, TabIsPreview ? PreviewSplitRatio : SplitRatio, TabIsPreview != 0);
+int UiDetailSplitX(const MainView& view, int clientWidth) {
+    return SplitXForRatio(clientWidth, view.tabIsPreview ? view.previewSplitRatio : view.splitRatio, view.tabIsPreview);
 }
 
-bool UiOnDetailSplitter(int x, int y) {
-    if (TabIsInventory || TabIsFindings || !PageWnd) return false;
-    if (TabIsPreview && (PreviewMode == 1 || PreviewFile.empty() || (y >= 0 && y < PvAreaTop))) return false;
-    int left = UiScale3() + UiDetailSplitX(ClientWidth(PageWnd));
+bool UiOnDetailSplitter(const MainView& view, int x, int y) {
+    if (view.tabIsInventory || view.tabIsFindings || !view.controls.pageWnd) return false;
+    if (view.tabIsPreview && (view.previewMode == 1 || PreviewFile.empty() || (y >= 0 && y < view.pvAreaTop)))
+        return false;
+    int left = UiScale3() + UiDetailSplitX(view, ClientWidth(view.controls.pageWnd));
     return left <= x && x < left + UiScale(SplitterWidth);
 }
 
@@ -206,34 +195,36 @@ void UiSplitterBar(HWND window, const RECT& rect) {
     ReleaseDC(window, dc);
 }
 
-void UiSplitterTrack(HWND window, const RECT& rect) {
-    if (Bar.drawn && Bar.window == window && EqualRect(&Bar.rect, &rect)) return;
-    UiSplitterErase();
+void UiSplitterTrack(MainView& view, HWND window, const RECT& rect) {
+    FeedbackBar& bar = view.splitterBar;
+    if (bar.drawn && bar.window == window && EqualRect(&bar.rect, &rect)) return;
+    UiSplitterErase(view);
     UiSplitterBar(window, rect);
-    Bar = {window, rect, true};
+    bar = {window, rect, true};
 }
 
-void UiSplitterErase() {
-    if (Bar.drawn) UiSplitterBar(Bar.window, Bar.rect);
-    Bar.drawn = false;
+void UiSplitterErase(MainView& view) {
+    FeedbackBar& bar = view.splitterBar;
+    if (bar.drawn) UiSplitterBar(bar.window, bar.rect);
+    bar.drawn = false;
 }
 
-void UpdateMarksStrip() {
-    if (!MarksStrip) return;
-    int32_t marks = TabMarks();
-    if (marks == MarksShown) return;
-    MarksShown = marks;
-    InvalidateRect(MarksStrip, nullptr, TRUE);
+void UpdateMarksStrip(MainView& view) {
+    if (!view.controls.marksStrip) return;
+    int32_t marks = TabMarks(view);
+    if (marks == view.marksShown) return;
+    view.marksShown = marks;
+    InvalidateRect(view.controls.marksStrip, nullptr, TRUE);
 }
 
-int32_t TabMarks() {
+int32_t TabMarks(const MainView& view) {
     int32_t marks = 0;
-    if (TabIsInventory) {
-        for (int32_t mark : InvRowMarks)
+    if (view.tabIsInventory) {
+        for (int32_t mark : view.invRowMarks)
             if (mark == InvMarkNew || mark == InvMarkRemoved) marks |= mark;
         return marks;
     }
-    if (!PluginTab()) return 0;
+    if (!PluginTab(view)) return 0;
     for (const PlugEntry& entry : TabEntries) {
         if (EntryMarkedDelete(entry)) continue;
         if (EntryIsNew(static_cast<int>(entry.kind), entry)) marks |= 1;
@@ -246,14 +237,15 @@ int32_t TabMarks() {
     return marks;
 }
 
-void FitPathColumn() {
-    if (!PluginList || !IsWindowVisible(PluginList)) return;
-    int width = std::max(ListView_GetColumnWidth(PluginList, PathColumn) - UiScale(12), 10);
-    HDC dc = GetDC(PluginList);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(PluginList, WM_GETFONT, 0, 0)));
-    int rows = ListView_GetItemCount(PluginList);
+void FitPathColumn(MainView& view) {
+    HWND list = view.controls.pluginList;
+    if (!list || !IsWindowVisible(list)) return;
+    int width = std::max(ListView_GetColumnWidth(list, PathColumn) - UiScale(12), 10);
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
-        std::wstring full = SelectedRowPath(row);
+        std::wstring full = SelectedRowPath(list, row);
         if (full.empty()) continue;
         std::vector<wchar_t> fitted(full.begin(), full.end());
         fitted.resize(full.size() + 9, L'\0');  // the ellipsis may lengthen the text
@@ -261,11 +253,11 @@ void FitPathColumn() {
         DrawTextW(dc, fitted.data(), -1, &box,
                   DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
         wchar_t current[1024] = {};
-        ListView_GetItemText(PluginList, row, PathColumn, current, 1024);
-        if (wcscmp(current, fitted.data()) != 0) ListView_SetItemText(PluginList, row, PathColumn, fitted.data());
+        ListView_GetItemText(list, row, PathColumn, current, 1024);
+        if (wcscmp(current, fitted.data()) != 0) ListView_SetItemText(list, row, PathColumn, fitted.data());
     }
     SelectObject(dc, old);
-    ReleaseDC(PluginList, dc);
+    ReleaseDC(list, dc);
 }
 
 void UiGridCell(RECT& cell, const RECT& rect, int i, int n) {
@@ -276,70 +268,79 @@ void UiGridCell(RECT& cell, const RECT& rect, int i, int n) {
     cell.right = i == n - 1 ? rect.right : cell.left + width;
 }
 
-void LayoutPagePanes() {
-    if (!PageWnd) return;
+void LayoutPagePanes(MainView& view) {
+    const MainControls& c = view.controls;
+    if (!c.pageWnd) return;
     RECT rc{};
-    GetClientRect(PageWnd, &rc);
+    GetClientRect(c.pageWnd, &rc);
     int m = UiScale3(), s = UiScale(SplitterWidth), strip = UiScale(StripHeight);
     int width = rc.right, height = rc.bottom - 2 * m;
     if (width < UiScale(320) || height < UiScale(40)) return;
-    bool plugins = PluginTab();
-    ShowIf(InventoryList, TabIsInventory);
-    ShowIf(FindingsList, TabIsFindings);
-    ShowIf(PluginList, plugins);
-    ShowIf(ExtList, plugins);
-    LayoutMainWindow(rc, m);
-    if (TabIsPreview) return;
-    if (TabIsFindings) {
-        ShowIf(MarksStrip, false);
-        Place(FindingsList, m, m, width - 2 * m, height);
-        ListViewFitLastColumn(FindingsList);
-    } else if (TabIsInventory) {
-        ShowIf(MarksStrip, true);
-        Place(MarksStrip, m, m + height - strip, width - 2 * m, strip);
-        Place(InventoryList, m, m, width - 2 * m, height - strip);
-        ListViewFitLastColumn(InventoryList);
+    bool plugins = PluginTab(view);
+    ShowIf(c.inventoryList, view.tabIsInventory);
+    ShowIf(c.findingsList, view.tabIsFindings);
+    ShowIf(c.pluginList, plugins);
+    ShowIf(c.extList, plugins);
+    LayoutMainWindow(view, rc, m);
+    if (view.tabIsPreview) return;
+    if (view.tabIsFindings) {
+        ShowIf(c.marksStrip, false);
+        Place(c.findingsList, m, m, width - 2 * m, height);
+        ListViewFitLastColumn(c.findingsList);
+    } else if (view.tabIsInventory) {
+        ShowIf(c.marksStrip, true);
+        Place(c.marksStrip, m, m + height - strip, width - 2 * m, strip);
+        Place(c.inventoryList, m, m, width - 2 * m, height - strip);
+        ListViewFitLastColumn(c.inventoryList);
     } else {
-        int x = UiDetailSplitX(width);
-        ShowIf(MarksStrip, true);
-        Place(PluginList, m, m, x, height - strip);
-        Place(MarksStrip, m, m + height - strip, x, strip);
-        Place(ExtList, x + m + s, m, width - 2 * m - x - s, height);
-        ListViewFitLastColumn(PluginList);
-        ListViewFitLastColumn(ExtList);
+        int x = UiDetailSplitX(view, width);
+        ShowIf(c.marksStrip, true);
+        Place(c.pluginList, m, m, x, height - strip);
+        Place(c.marksStrip, m, m + height - strip, x, strip);
+        Place(c.extList, x + m + s, m, width - 2 * m - x - s, height);
+        ListViewFitLastColumn(c.pluginList);
+        ListViewFitLastColumn(c.extList);
     }
-    UpdateMarksStrip();
+    UpdateMarksStrip(view);
     if (!plugins) return;
-    if (InSizeMove) {
-        RedrawWindow(PluginList, nullptr, nullptr, RDW_INVALIDATE);
-        RedrawWindow(ExtList, nullptr, nullptr, RDW_INVALIDATE);
+    if (view.inSizeMove) {
+        RedrawWindow(c.pluginList, nullptr, nullptr, RDW_INVALIDATE);
+        RedrawWindow(c.extList, nullptr, nullptr, RDW_INVALIDATE);
         return;
     }
-    FitPathColumn();
-    RedrawWindow(PluginList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-    RedrawWindow(ExtList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    FitPathColumn(view);
+    RedrawWindow(c.pluginList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    RedrawWindow(c.extList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
 namespace {
 
 // The main window draws the rows; the search hits go over what it drew.
-LRESULT ForwardNotify(WPARAM wParam, LPARAM lParam) {
-    LRESULT result = MainWnd ? SendMessageW(MainWnd, WM_NOTIFY, wParam, lParam) : 0;
+LRESULT ForwardNotify(const MainView& view, WPARAM wParam, LPARAM lParam) {
+    HWND main = view.controls.main;
+    LRESULT result = main ? SendMessageW(main, WM_NOTIFY, wParam, lParam) : 0;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (SearchPaint.text.empty() || header->code != NM_CUSTOMDRAW || header->hwndFrom != UiCurrentList()) return result;
+    if (view.searchPaint.text.empty() || header->code != NM_CUSTOMDRAW || header->hwndFrom != UiCurrentList(view))
+        return result;
     const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);
     if (draw->dwItemType == LVCDI_GROUP) return result;
     if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && !(result & CDRF_SKIPDEFAULT)) result |= CDRF_NOTIFYPOSTPAINT;
-    else if (draw->nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT) DrawCellHilite(draw);
+    else if (draw->nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT) DrawCellHilite(view, draw);
     return result;
 }
 
 }  // namespace
 
 LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(page, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* found = reinterpret_cast<MainView*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+    if (!found) return DefWindowProcW(page, msg, wParam, lParam);
+    MainView& view = *found;
     switch (msg) {
     case WM_SIZE:
-        LayoutPagePanes();
+        LayoutPagePanes(view);
         return 0;
     case WM_ERASEBKGND:
         if (CurrentTheme->custom && ThemeBgBrush) {
@@ -350,49 +351,49 @@ LRESULT CALLBACK PageWndProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) 
         }
         break;
     case WM_SETCURSOR:
-        if (SetPageCursor(page, wParam, lParam)) return TRUE;
+        if (SetPageCursor(view, page, wParam, lParam)) return TRUE;
         break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
         return ColorControl(page, msg, wParam, lParam);
     case WM_NOTIFY:
-        return ForwardNotify(wParam, lParam);
+        return ForwardNotify(view, wParam, lParam);
     case WM_COMMAND:
     case WM_CONTEXTMENU:
-        return MainWnd ? SendMessageW(MainWnd, msg, wParam, lParam) : 0;
+        return view.controls.main ? SendMessageW(view.controls.main, msg, wParam, lParam) : 0;
     case WM_DRAWITEM:
         if (wParam == IdMarksStrip) {
-            PaintMarksStrip(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            PaintMarksStrip(view, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         }
         break;
     case WM_LBUTTONDOWN:
-        if (UiOnDetailSplitter(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
-            Drag = {true, ShownRatio()};
+        if (UiOnDetailSplitter(view, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+            view.pageDrag = {true, ShownRatio(view)};
             SetCapture(page);
         }
         return 0;
     case WM_MOUSEMOVE:
-        if (Drag.active) TrackDrag(page, static_cast<short>(LOWORD(lParam)));
+        if (view.pageDrag.active) TrackDrag(view, page, static_cast<short>(LOWORD(lParam)));
         return 0;
     case WM_LBUTTONUP:
-        if (Drag.active) {
-            Drag.active = false;
-            UiSplitterErase();
+        if (view.pageDrag.active) {
+            view.pageDrag.active = false;
+            UiSplitterErase(view);
             ReleaseCapture();
-            ApplyRatio(Drag.ratio);
+            ApplyRatio(view, view.pageDrag.ratio);
         }
         return 0;
     case WM_CAPTURECHANGED:  // a lost capture cancels the drag
-        if (Drag.active) {
-            Drag.active = false;
-            UiSplitterErase();
+        if (view.pageDrag.active) {
+            view.pageDrag.active = false;
+            UiSplitterErase(view);
         }
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (UiOnDetailSplitter(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
-            ApplyRatio(TabIsPreview ? 0.25 : 0.45);
+        if (UiOnDetailSplitter(view, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+            ApplyRatio(view, view.tabIsPreview ? 0.25 : 0.45);
         }
         return 0;
     }

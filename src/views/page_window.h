@@ -5,26 +5,26 @@
 
 #include <cstdint>
 
-extern double SplitRatio;   // the plugin list's share of the plugin tabs' inner width
-extern int32_t MarksShown;  // mark bits drawn in the strip: 1 new, 2 removed, 4 folder, 8 greedy
+#include "views/main_view.h"
 
+// The page's creation parameter is the MainView it shows.
 LRESULT CALLBACK PageWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 // Sizes and shows the lists, the strip and the splitter area for the shown tab.
-void LayoutPagePanes();
+void LayoutPagePanes(MainView& view);
 // The page margin, 3 pixels scaled.
 int UiScale3();
 // The splitter's x, measured from the left margin, for a page client width.
-int UiDetailSplitX(int clientWidth);
-bool UiOnDetailSplitter(int x, int y);
+int UiDetailSplitX(const MainView& view, int clientWidth);
+bool UiOnDetailSplitter(const MainView& view, int x, int y);
 // Drag feedback: Track moves the one bar to the rectangle, Bar inverts a rectangle,
 // Erase removes the bar when one is drawn.
-void UiSplitterTrack(HWND window, const RECT& rect);
+void UiSplitterTrack(MainView& view, HWND window, const RECT& rect);
 void UiSplitterBar(HWND window, const RECT& rect);
-void UiSplitterErase();
-int32_t TabMarks();
+void UiSplitterErase(MainView& view);
+int32_t TabMarks(const MainView& view);
 // Redraws the marks strip when the marks of the shown tab changed.
-void UpdateMarksStrip();
+void UpdateMarksStrip(MainView& view);
 // Shortens the plugin list's path cells to the column width.
-void FitPathColumn();
+void FitPathColumn(MainView& view);
 // Cell i of n equal cells across the rectangle, 4 pixels apart.
 void UiGridCell(RECT& cell, const RECT& rect, int i, int n);

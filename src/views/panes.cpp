@@ -6,12 +6,9 @@
 #include <vector>
 
 #include "foundation/themes.h"
+#include "views/cell_hilite.h"
 #include "views/main_colors.h"
 #include "foundation/ui_globals.h"
-
-std::function<void()> LayoutPanes;
-std::function<void()> UpdateStatusBar;
-std::function<std::wstring()> DetailSearchText;
 
 namespace {
 
@@ -32,9 +29,9 @@ std::wstring WithBreakHints(const std::wstring& text) {
 }
 
 // The widest text before the first TAB of any line, in pixels of the pane's font.
-int LabelWidth(const std::wstring& text) {
+int LabelWidth(HWND box, const std::wstring& text) {
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(DetailBox, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(box, WM_GETFONT, 0, 0));
     int widest = 0;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find(L'\n', start);
@@ -59,9 +56,9 @@ int Twips(int pixels) {
     return MulDiv(pixels, 1440, dpi > 0 ? dpi : 96);
 }
 
-void Redraw(bool on) { SendMessageW(DetailBox, WM_SETREDRAW, on, 0); }
+void Redraw(HWND box, bool on) { SendMessageW(box, WM_SETREDRAW, on, 0); }
 
-void ApplyIndents(int labelWidth, bool alignLabels) {
+void ApplyIndents(HWND box, int labelWidth, bool alignLabels) {
     PARAFORMAT2 para{};
     para.cbSize = sizeof(para);
     para.dwMask = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET;
@@ -72,39 +69,41 @@ void ApplyIndents(int labelWidth, bool alignLabels) {
         para.cTabCount = 1;
         para.rgxTabs[0] = para.dxStartIndent + para.dxOffset;
     }
-    SendMessageW(DetailBox, EM_SETSEL, 0, -1);
-    SendMessageW(DetailBox, EM_SETPARAFORMAT, 0, (LPARAM)&para);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, EM_SETPARAFORMAT, 0, (LPARAM)&para);
 }
 
 }  // namespace
 
-void SetDetailText(const std::wstring& text, bool alignLabels) {
-    if (!DetailBox) return;
-    if (!DetailIsRich) {
-        SetWindowTextW(DetailBox, text.c_str());
+void SetDetailText(MainView& view, const std::wstring& text, bool alignLabels) {
+    HWND box = view.controls.detailBox;
+    if (!box) return;
+    if (!view.controls.detailIsRich) {
+        SetWindowTextW(box, text.c_str());
         return;
     }
-    bool redrawOff = GetFocus() != DetailBox;
-    if (redrawOff) Redraw(false);
-    SetWindowTextW(DetailBox, WithBreakHints(text).c_str());
-    ApplyIndents(LabelWidth(text), alignLabels);
-    SendMessageW(DetailBox, EM_SETSEL, 0, 0);
-    ThemeRichEdit();
-    if (redrawOff) Redraw(true);
-    InvalidateRect(DetailBox, nullptr, TRUE);
-    if (DetailSearchText && !DetailSearchText().empty()) HighlightDetailMatches();
+    bool redrawOff = GetFocus() != box;
+    if (redrawOff) Redraw(box, false);
+    SetWindowTextW(box, WithBreakHints(text).c_str());
+    ApplyIndents(box, LabelWidth(box, text), alignLabels);
+    SendMessageW(box, EM_SETSEL, 0, 0);
+    ThemeRichEdit(view);
+    if (redrawOff) Redraw(box, true);
+    InvalidateRect(box, nullptr, TRUE);
+    if (!view.searchPaint.text.empty()) HighlightDetailMatches(view);
 }
 
-void HighlightDetailMatches() {
-    if (!DetailBox || !DetailIsRich) return;
+void HighlightDetailMatches(MainView& view) {
+    HWND box = view.controls.detailBox;
+    if (!box || !view.controls.detailIsRich) return;
     GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
-    int n = (int)SendMessageW(DetailBox, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+    int n = (int)SendMessageW(box, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
     if (n <= 0) return;
     std::wstring text((size_t)n + 1, L'\0');
     GETTEXTEX get{};
     get.cb = (DWORD)(text.size() * sizeof(wchar_t));
     get.codepage = 1200;
-    text.resize((size_t)SendMessageW(DetailBox, EM_GETTEXTEX, (WPARAM)&get, (LPARAM)text.data()));
+    text.resize((size_t)SendMessageW(box, EM_GETTEXTEX, (WPARAM)&get, (LPARAM)text.data()));
     // Matching skips the hidden break hints: positions map back into the pane's text.
     std::wstring plain;
     std::vector<LONG> at;
@@ -113,37 +112,43 @@ void HighlightDetailMatches() {
         plain += (wchar_t)towlower(text[i]);
         at.push_back((LONG)i);
     }
-    bool redrawOff = GetFocus() != DetailBox;
-    if (redrawOff) Redraw(false);
+    bool redrawOff = GetFocus() != box;
+    if (redrawOff) Redraw(box, false);
     CHARRANGE kept{};
-    SendMessageW(DetailBox, EM_EXGETSEL, 0, (LPARAM)&kept);
+    SendMessageW(box, EM_EXGETSEL, 0, (LPARAM)&kept);
     CHARFORMAT2W plainFormat{};
     plainFormat.cbSize = sizeof(plainFormat);
     plainFormat.dwMask = CFM_COLOR | CFM_BACKCOLOR;
     plainFormat.dwEffects = CFE_AUTOBACKCOLOR;
     plainFormat.crTextColor = ThemeTextColor();
-    SendMessageW(DetailBox, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&plainFormat);
-    std::wstring search = DetailSearchText ? DetailSearchText() : L"";
+    SendMessageW(box, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&plainFormat);
+    std::wstring search = view.searchPaint.text;
     std::transform(search.begin(), search.end(), search.begin(), towlower);
     LONG first = -1;
     for (size_t pos = search.empty() ? std::wstring::npos : plain.find(search); pos != std::wstring::npos;
          pos = plain.find(search, pos + search.size())) {
         CHARRANGE hit{at[pos], at[pos + search.size() - 1] + 1};
         if (first < 0) first = hit.cpMin;
-        SendMessageW(DetailBox, EM_EXSETSEL, 0, (LPARAM)&hit);
+        SendMessageW(box, EM_EXSETSEL, 0, (LPARAM)&hit);
         CHARFORMAT2W mark{};
         mark.cbSize = sizeof(mark);
         mark.dwMask = CFM_COLOR | CFM_BACKCOLOR;
         mark.crTextColor = RGB(0, 0, 0);
         mark.crBackColor = 0x30C8FF;
-        SendMessageW(DetailBox, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&mark);
+        SendMessageW(box, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&mark);
     }
     if (first >= 0) {
-        SendMessageW(DetailBox, EM_SETSEL, (WPARAM)first, (LPARAM)first);
-        SendMessageW(DetailBox, EM_SCROLLCARET, 0, 0);
+        SendMessageW(box, EM_SETSEL, (WPARAM)first, (LPARAM)first);
+        SendMessageW(box, EM_SCROLLCARET, 0, 0);
     } else {
-        SendMessageW(DetailBox, EM_EXSETSEL, 0, (LPARAM)&kept);
+        SendMessageW(box, EM_EXSETSEL, 0, (LPARAM)&kept);
     }
-    if (redrawOff) Redraw(true);
-    InvalidateRect(DetailBox, nullptr, TRUE);
+    if (redrawOff) Redraw(box, true);
+    InvalidateRect(box, nullptr, TRUE);
+}
+
+void SetDetailMargins(MainView& view) {
+    if (!view.controls.detailBox || view.controls.detailIsRich) return;
+    int margin = UiScale(6);
+    SendMessageW(view.controls.detailBox, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
 }

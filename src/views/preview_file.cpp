@@ -12,10 +12,9 @@
 #include "foundation/system_dlls.h"
 #include "foundation/texts.h"
 #include "views/lister_check_list.h"
-#include "views/main_controls.h"
+#include "views/page_window.h"
 #include "views/panes.h"
 #include "views/tab_fill.h"
-#include "views/view_state.h"
 
 namespace {
 
@@ -23,65 +22,66 @@ constexpr int PreviewTab = 6;
 constexpr DWORD PickBufferChars = 1040;
 
 // The file shown in the file label and remembered for the next start.
-void TakePreviewFile(const std::wstring& path) {
+void TakePreviewFile(const MainView& view, const std::wstring& path) {
     PreviewFile = path;
-    if (PvFileLabel) SetWindowTextW(PvFileLabel, path.c_str());
+    if (view.controls.pvFileLabel) SetWindowTextW(view.controls.pvFileLabel, path.c_str());
     WriteSettingsIniValue(L"Preview", L"LastFile", path.c_str());
 }
 
 }  // namespace
 
-void SetPreviewMode(int mode) {
-    PreviewMode = mode == 1 ? 1 : 0;
-    std::wstring word = PreviewMode ? L"lister" : L"content";
+void SetPreviewMode(MainView& view, int mode) {
+    view.previewMode = mode == 1 ? 1 : 0;
+    std::wstring word = view.previewMode ? L"lister" : L"content";
     WriteSettingsIniValue(L"Preview", L"Mode", word.c_str());
     SettingsValues[L"Preview/Mode"] = word;
-    UiApplyFonts();
-    if (KeyBar) InvalidateRect(KeyBar, nullptr, FALSE);
-    if (TabIsPreview && LayoutPanes) LayoutPanes();
+    UiApplyFonts(view);
+    if (view.controls.keyBar) InvalidateRect(view.controls.keyBar, nullptr, FALSE);
+    if (view.tabIsPreview) LayoutPagePanes(view);
 }
 
-void PreviewTabRefresh() {
-    if (PreviewMode == 1) LvFillCheck();
+void PreviewTabRefresh(MainView& view) {
+    if (view.previewMode == 1) LvFillCheck(view);
     else PvRefresh();
 }
 
-void PvSetFile(const std::wstring& path, bool lister) {
+void PvSetFile(MainView& view, const std::wstring& path, bool lister) {
     if (path.empty()) return;
-    SetPreviewMode(lister ? 1 : 0);
-    TakePreviewFile(path);
-    if (TabCtl && TabCtrl_GetCurSel(TabCtl) != PreviewTab) {
-        TabCtrl_SetCurSel(TabCtl, PreviewTab);
-        FillTab();
+    SetPreviewMode(view, lister ? 1 : 0);
+    TakePreviewFile(view, path);
+    HWND tabs = view.controls.tabCtl;
+    if (tabs && TabCtrl_GetCurSel(tabs) != PreviewTab) {
+        TabCtrl_SetCurSel(tabs, PreviewTab);
+        FillTab(view);
     } else {
-        PreviewTabRefresh();
+        PreviewTabRefresh(view);
     }
 }
 
-void PvPickFile(HWND owner) {
+void PvPickFile(MainView& view) {
     std::vector<wchar_t> name(PickBufferChars, L'\0');
     PreviewFile.copy(name.data(), name.size() - 1);
     std::wstring filter = Tr("pv_filter_all") + std::wstring(L"\0*.*\0\0", 7);
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
+    ofn.hwndOwner = view.controls.main;
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = name.data();
     ofn.nMaxFile = PickBufferChars;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     const Comdlg32Dll* dialogs = Comdlg32();
     if (!dialogs || !dialogs->GetOpenFileNameW(&ofn)) return;
-    TakePreviewFile(name.data());
-    PreviewTabRefresh();
+    TakePreviewFile(view, name.data());
+    PreviewTabRefresh(view);
 }
 
-void PvPickWithMode(HWND owner, int mode) {
-    int old = PreviewMode;
-    SetPreviewMode(mode);
-    if (PreviewMode != old) {
-        if (LayoutPanes) LayoutPanes();
-        PreviewTabRefresh();
+void PvPickWithMode(MainView& view, int mode) {
+    int old = view.previewMode;
+    SetPreviewMode(view, mode);
+    if (view.previewMode != old) {
+        LayoutPagePanes(view);
+        PreviewTabRefresh(view);
         if (!PreviewFile.empty()) return;
     }
-    PvPickFile(owner);
+    PvPickFile(view);
 }

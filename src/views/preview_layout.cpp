@@ -7,12 +7,8 @@
 #include "analyses/preview_state.h"
 #include "foundation/texts.h"
 #include "foundation/list_view.h"
-#include "views/main_controls.h"
 #include "views/page_window.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
-
-int PvAreaTop = 0;
 
 namespace {
 
@@ -46,83 +42,85 @@ std::wstring ContentIntroText() {
     return PvChecked.empty() ? Tr("pvv_novalues") : L"";
 }
 
-void ShowIntro(const std::wstring& text) {
-    bool shown = TabIsPreview && !text.empty();
-    if (shown) SetWindowTextW(PvIntro, text.c_str());
-    ShowIf(PvIntro, shown);
+void ShowIntro(const MainView& view, const std::wstring& text) {
+    bool shown = view.tabIsPreview && !text.empty();
+    if (shown) SetWindowTextW(view.controls.pvIntro, text.c_str());
+    ShowIf(view.controls.pvIntro, shown);
 }
 
 }  // namespace
 
-void ShowPreviewIntro() {
-    if (!PvIntro || !PvFieldList) return;
-    if (PreviewMode == 1) {
-        bool intro = TabIsPreview && PreviewFile.empty();
-        ShowIntro(intro ? Tr("lv_intro") : L"");
-        ShowIf(PvFieldList, false);
-        ShowIf(PvPluginList, false);
-        ShowIf(LvCheckList, TabIsPreview && !intro);
+void ShowPreviewIntro(MainView& view) {
+    const MainControls& c = view.controls;
+    if (!c.pvIntro || !c.pvFieldList) return;
+    if (view.previewMode == 1) {
+        bool intro = view.tabIsPreview && PreviewFile.empty();
+        ShowIntro(view, intro ? Tr("lv_intro") : L"");
+        ShowIf(c.pvFieldList, false);
+        ShowIf(c.pvPluginList, false);
+        ShowIf(c.lvCheckList, view.tabIsPreview && !intro);
         return;
     }
-    ShowIf(LvCheckList, false);
+    ShowIf(c.lvCheckList, false);
     std::wstring text = ContentIntroText();
-    ShowIntro(text);
-    ShowIf(PvFieldList, TabIsPreview && !IsWindowVisible(PvIntro));
-    ShowIf(PvPluginList, TabIsPreview && !PreviewFile.empty() && PreviewSplitRatio >= 0.05);
+    ShowIntro(view, text);
+    ShowIf(c.pvFieldList, view.tabIsPreview && !IsWindowVisible(c.pvIntro));
+    ShowIf(c.pvPluginList, view.tabIsPreview && !PreviewFile.empty() && view.previewSplitRatio >= 0.05);
 }
 
-void LayoutMainWindow(const RECT& rc, int p) {
-    bool content = PreviewMode == 0;
-    for (HWND w : {PvFileLabel, PvPickContentBtn, PvPickListerBtn}) ShowIf(w, TabIsPreview);
-    for (HWND w : {PvToggleBtn, PvEmptyCheck, PvUnitsCheck}) ShowIf(w, TabIsPreview && content);
-    if (!TabIsPreview) {
-        for (HWND w : {PvFieldList, PvIntro, PvPluginList, LvCheckList}) ShowIf(w, false);
+void LayoutMainWindow(MainView& view, const RECT& rc, int p) {
+    const MainControls& c = view.controls;
+    bool content = view.previewMode == 0;
+    for (HWND w : {c.pvFileLabel, c.pvPickContentBtn, c.pvPickListerBtn}) ShowIf(w, view.tabIsPreview);
+    for (HWND w : {c.pvToggleBtn, c.pvEmptyCheck, c.pvUnitsCheck}) ShowIf(w, view.tabIsPreview && content);
+    if (!view.tabIsPreview) {
+        for (HWND w : {c.pvFieldList, c.pvIntro, c.pvPluginList, c.lvCheckList}) ShowIf(w, false);
         return;
     }
-    const int h = UiScale(24), c = UiScale(170);
-    int pickContent = std::max(TextWidth(PvPickContentBtn, UiFontSemibold) + UiScale(24), UiScale(110));
-    int pickLister = std::max(TextWidth(PvPickListerBtn, UiFontSemibold) + UiScale(24), UiScale(110));
-    int toggle = std::max(TextWidth(PvToggleBtn, nullptr) + UiScale(24), UiScale(130));
-    Place(PvPickContentBtn, p, p, pickContent, h);
+    const int h = UiScale(24), checkW = UiScale(170);
+    int pickContent = std::max(TextWidth(c.pvPickContentBtn, UiFontSemibold) + UiScale(24), UiScale(110));
+    int pickLister = std::max(TextWidth(c.pvPickListerBtn, UiFontSemibold) + UiScale(24), UiScale(110));
+    int toggle = std::max(TextWidth(c.pvToggleBtn, nullptr) + UiScale(24), UiScale(130));
+    Place(c.pvPickContentBtn, p, p, pickContent, h);
     int listerX = p + pickContent + UiScale(4);
-    Place(PvPickListerBtn, listerX, p, pickLister, h);
+    Place(c.pvPickListerBtn, listerX, p, pickLister, h);
     int labelX = listerX + pickLister + UiScale(8);
     int labelW = rc.right - labelX - p;
-    if (content) labelW -= 2 * c + toggle + UiScale(6);
+    if (content) labelW -= 2 * checkW + toggle + UiScale(6);
     labelW = std::max(labelW, UiScale(120));
-    Place(PvFileLabel, labelX, p + UiScale(1), labelW, h - UiScale(2));
+    Place(c.pvFileLabel, labelX, p + UiScale(1), labelW, h - UiScale(2));
     if (content) {
         int emptyX = labelX + labelW + UiScale(8);
-        Place(PvEmptyCheck, emptyX, p, c, h);
-        int unitsX = emptyX + c;
-        Place(PvUnitsCheck, unitsX, p, c - UiScale(8), h);
-        Place(PvToggleBtn, unitsX + c - UiScale(2), p, toggle, h);
+        Place(c.pvEmptyCheck, emptyX, p, checkW, h);
+        int unitsX = emptyX + checkW;
+        Place(c.pvUnitsCheck, unitsX, p, checkW - UiScale(8), h);
+        Place(c.pvToggleBtn, unitsX + checkW - UiScale(2), p, toggle, h);
     }
-    PvAreaTop = p + h + UiScale(4);
-    int listH = rc.bottom - p - PvAreaTop;
+    view.pvAreaTop = p + h + UiScale(4);
+    int listH = rc.bottom - p - view.pvAreaTop;
     const int inset = UiScale(12);
     if (!content) {
-        Place(LvCheckList, p, PvAreaTop, rc.right - 2 * p, listH);
-        Place(PvIntro, p + inset, PvAreaTop + inset, std::max<int>(rc.right - 2 * p - 2 * inset, UiScale(100)),
+        Place(c.lvCheckList, p, view.pvAreaTop, rc.right - 2 * p, listH);
+        Place(c.pvIntro, p + inset, view.pvAreaTop + inset, std::max<int>(rc.right - 2 * p - 2 * inset, UiScale(100)),
               std::max(listH - 2 * inset, UiScale(60)));
-        ShowPreviewIntro();
-        ListViewFitLastColumn(LvCheckList);
+        ShowPreviewIntro(view);
+        ListViewFitLastColumn(c.lvCheckList);
         return;
     }
     int fieldX = p;
     if (!PreviewFile.empty()) {
-        int w = UiDetailSplitX(rc.right);
+        int w = UiDetailSplitX(view, rc.right);
         fieldX = p + w + UiScale(7);
-        if (w > 0 && PvPluginList) {
-            Place(PvPluginList, p, PvAreaTop, w, listH);
-            ListView_SetColumnWidth(PvPluginList, 0,
-                                    std::max(w - ListView_GetColumnWidth(PvPluginList, 1) - UiScale(22), UiScale(80)));
+        if (w > 0 && c.pvPluginList) {
+            Place(c.pvPluginList, p, view.pvAreaTop, w, listH);
+            int resultWidth = ListView_GetColumnWidth(c.pvPluginList, 1);
+            ListView_SetColumnWidth(c.pvPluginList, 0, std::max(w - resultWidth - UiScale(22), UiScale(80)));
         }
     }
     int fieldW = rc.right - p - fieldX;
-    Place(PvFieldList, fieldX, PvAreaTop, fieldW, listH);
-    Place(PvIntro, fieldX + inset, PvAreaTop + inset, std::max(fieldW - 2 * inset, UiScale(100)),
+    Place(c.pvFieldList, fieldX, view.pvAreaTop, fieldW, listH);
+    Place(c.pvIntro, fieldX + inset, view.pvAreaTop + inset, std::max(fieldW - 2 * inset, UiScale(100)),
           std::max(listH - 2 * inset, UiScale(60)));
-    ShowPreviewIntro();
-    ListViewFitLastColumn(PvFieldList);
+    ShowPreviewIntro(view);
+    ListViewFitLastColumn(c.pvFieldList);
 }

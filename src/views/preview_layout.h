@@ -2,10 +2,9 @@
 #pragma once
 #include <windows.h>
 
-// The y of the preview lists inside the page window, below the row of buttons.
-extern int PvAreaTop;
+#include "views/main_view.h"
 
 // Places the preview controls in the page's client rectangle with margin p.
-void LayoutMainWindow(const RECT& rc, int p);
+void LayoutMainWindow(MainView& view, const RECT& rc, int p);
 // Shows the preview panes or the intro text that stands in for them.
-void ShowPreviewIntro();
+void ShowPreviewIntro(MainView& view);

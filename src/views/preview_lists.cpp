@@ -10,13 +10,10 @@
 #include "foundation/list_view.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
-#include "views/main_controls.h"
+#include "views/page_window.h"
 #include "views/panes.h"
 #include "views/preview_layout.h"
-#include "views/view_state.h"
-
-std::vector<PvRowRef> PvRows;
-uint8_t PvPickListFilling = 0;
+#include "views/status_text.h"
 
 namespace {
 
@@ -64,14 +61,15 @@ int SelectedParam(HWND list) {
 bool IsRow(int index) { return index >= 0 && static_cast<size_t>(index) < PvPlugins.size(); }
 
 // A new file: the field list starts empty under its own label.
-void ClearFieldList() {
-    if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_pvfield").c_str());
-    PvRows.clear();
-    if (PvFieldList) {
-        ListView_DeleteAllItems(PvFieldList);
-        ListView_RemoveAllGroups(PvFieldList);
+void ClearFieldList(MainView& view) {
+    const MainControls& c = view.controls;
+    if (c.detailLabel) SetWindowTextW(c.detailLabel, Tr("lbl_pvfield").c_str());
+    view.pvRows.clear();
+    if (c.pvFieldList) {
+        ListView_DeleteAllItems(c.pvFieldList);
+        ListView_RemoveAllGroups(c.pvFieldList);
     }
-    if (TabIsPreview && LayoutPanes) LayoutPanes();
+    if (view.tabIsPreview) LayoutPagePanes(view);
 }
 
 // Asks the user through a one-level popup menu; 0 when nothing was chosen.
@@ -89,8 +87,8 @@ void SetSkip(int index, bool skip) {
 
 }  // namespace
 
-const PvRowRef* PvRowOfItem(int item) {
-    return item >= 0 && static_cast<size_t>(item) < PvRows.size() ? &PvRows[item] : nullptr;
+const PvRowRef* PvRowOfItem(const MainView& view, int item) {
+    return item >= 0 && static_cast<size_t>(item) < view.pvRows.size() ? &view.pvRows[item] : nullptr;
 }
 
 std::vector<int> PvPluginOrder() {
@@ -107,10 +105,10 @@ std::vector<int> PvPluginOrder() {
     return order;
 }
 
-void PvFillPluginList() {
-    HWND list = PvPluginList;
+void PvFillPluginList(MainView& view) {
+    HWND list = view.controls.pvPluginList;
     if (!list) return;
-    PvPickListFilling = 1;
+    view.pvPickListFilling = 1;
     Redraw(list, false);
     int selected = SelectedParam(list);
     ListView_DeleteAllItems(list);
@@ -130,44 +128,45 @@ void PvFillPluginList() {
         }
     }
     Redraw(list, true);
-    PvPickListFilling = 0;
+    view.pvPickListFilling = 0;
 }
 
-void PvFillFieldList() {
-    HWND list = PvFieldList;
+void PvFillFieldList(MainView& view) {
+    HWND list = view.controls.pvFieldList;
     if (!list) return;
-    PvSaveGroupStates();
+    PvSaveGroupStates(view);
     Redraw(list, false);
     ListView_DeleteAllItems(list);
     ListView_RemoveAllGroups(list);
-    PvRows.clear();
+    view.pvRows.clear();
     if (PvChoiceMade) {
         int position = 0;
         for (int index : PvPluginOrder())
-            if (PvChecked.count(index)) PvAddPluginGroup(index, position++);
+            if (PvChecked.count(index)) PvAddPluginGroup(view, index, position++);
     }
     Redraw(list, true);
     ListViewFitLastColumn(list);
-    ShowPreviewIntro();
+    ShowPreviewIntro(view);
 }
 
-void PvAddPluginGroup(int index, int position) {
-    HWND list = PvFieldList;
+void PvAddPluginGroup(MainView& view, int index, int position) {
+    HWND list = view.controls.pvFieldList;
     if (!list || !IsRow(index)) return;
     const PvPlugin& row = PvPlugins[index];
     UINT open = row.expanded ? 0 : LVGS_COLLAPSED;
     InsertGroup(list, position, index + 1, PvGroupHeader(row), LVGS_COLLAPSIBLE | open);
-    for (const PvItem& item : PvGroupItems(index, Checked(PvEmptyCheck), Checked(PvUnitsCheck)))
-        PvAppendRow(index, item.ref, item.field, item.value, item.type);
+    for (const PvItem& item :
+         PvGroupItems(index, Checked(view.controls.pvEmptyCheck), Checked(view.controls.pvUnitsCheck)))
+        PvAppendRow(view, index, item.ref, item.field, item.value, item.type);
 }
 
-void PvRefreshGroup(int index) {
-    HWND list = PvFieldList;
+void PvRefreshGroup(MainView& view, int index) {
+    HWND list = view.controls.pvFieldList;
     if (!list || !IsRow(index)) return;
-    PvSaveGroupStates();
+    PvSaveGroupStates(view);
     Redraw(list, false);
     for (int at = ListView_GetItemCount(list) - 1; at >= 0; --at) {
-        const PvRowRef* record = PvRowOfItem(ListViewItemData(list, at));
+        const PvRowRef* record = PvRowOfItem(view, ListViewItemData(list, at));
         if (record && record->row == index) ListView_DeleteItem(list, at);
     }
     if (ListView_HasGroup(list, index + 1)) ListView_RemoveGroup(list, index + 1);
@@ -177,13 +176,13 @@ void PvRefreshGroup(int index) {
             if (other == index) break;
             position += PvChecked.count(other) ? 1 : 0;
         }
-        PvAddPluginGroup(index, position);
+        PvAddPluginGroup(view, index, position);
     }
     Redraw(list, true);
 }
 
-void PvSaveGroupStates() {
-    HWND list = PvFieldList;
+void PvSaveGroupStates(MainView& view) {
+    HWND list = view.controls.pvFieldList;
     if (!list) return;
     for (size_t i = 0; i < PvPlugins.size(); ++i) {
         int id = static_cast<int>(i) + 1;
@@ -192,20 +191,21 @@ void PvSaveGroupStates() {
     }
 }
 
-void PvAppendRow(int groupIndex, const PvRowRef& record, const std::wstring& field, const std::wstring& value,
-                 const std::wstring& type) {
-    HWND list = PvFieldList;
+void PvAppendRow(MainView& view, int groupIndex, const PvRowRef& record, const std::wstring& field,
+                 const std::wstring& value, const std::wstring& type) {
+    HWND list = view.controls.pvFieldList;
     if (!list) return;
-    int at = InsertItem(list, ListView_GetItemCount(list), groupIndex + 1, static_cast<LPARAM>(PvRows.size()), field);
+    auto data = static_cast<LPARAM>(view.pvRows.size());
+    int at = InsertItem(list, ListView_GetItemCount(list), groupIndex + 1, data, field);
     SetCell(list, at, 1, value);
     SetCell(list, at, 2, type);
-    PvRows.push_back(record);
+    view.pvRows.push_back(record);
 }
 
-void PvToggleAllGroups() {
-    HWND list = PvFieldList;
+void PvToggleAllGroups(MainView& view) {
+    HWND list = view.controls.pvFieldList;
     if (!list || PvPlugins.empty()) return;
-    PvSaveGroupStates();
+    PvSaveGroupStates(view);
     bool open = false;
     if (PvChoiceMade)
         for (int index : PvChecked) open = open || !PvPlugins[index].expanded;
@@ -217,17 +217,17 @@ void PvToggleAllGroups() {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-void PvFieldDetail(int item) {
-    const PvRowRef* record = PvRowOfItem(item);
-    SetDetailText(record ? PvFieldDetailText(*record, CurrentFieldUsage()) : L"", true);
+void PvFieldDetail(MainView& view, int item) {
+    const PvRowRef* record = PvRowOfItem(view, item);
+    SetDetailText(view, record ? PvFieldDetailText(*record, CurrentFieldUsage()) : L"", true);
 }
 
-void PvPluginMenu(HWND owner, POINT point, int index) {
+void PvPluginMenu(const MainView& view, POINT point, int index) {
     if (!IsRow(index) || PvPlugins[index].builtIn) return;
     bool skipped = LoadPreviewSkip().count(PvPlugins[index].key) > 0;
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, PvCmdSkip, Tr(skipped ? "pvm_unskip" : "pvm_skip").c_str());
-    if (RunMenu(owner, point, menu) == PvCmdSkip) SetSkip(index, !skipped);
+    if (RunMenu(view.controls.main, point, menu) == PvCmdSkip) SetSkip(index, !skipped);
 }
 
 HMENU PvFieldMenuItems(const PvRowRef& ref) {
@@ -246,12 +246,12 @@ HMENU PvFieldMenuItems(const PvRowRef& ref) {
     return menu;
 }
 
-void PvFieldMenu(HWND owner, POINT point, int item) {
-    const PvRowRef* record = PvRowOfItem(item);
+void PvFieldMenu(const MainView& view, POINT point, int item) {
+    const PvRowRef* record = PvRowOfItem(view, item);
     if (!record || !IsRow(record->row)) return;
     PvRowRef ref = *record;
     bool skipped = PvPlugins[ref.row].state == PvSkipped;
-    switch (RunMenu(owner, point, PvFieldMenuItems(ref))) {
+    switch (RunMenu(view.controls.main, point, PvFieldMenuItems(ref))) {
     case PvCmdCopyValue: UiCopyToClipboard(PvItemValueText(ref)); break;
     case PvCmdCopyRef: UiCopyToClipboard(PvFieldReference(ref)); break;
     case PvCmdSkip: SetSkip(ref.row, !skipped); break;
@@ -259,24 +259,22 @@ void PvFieldMenu(HWND owner, POINT point, int item) {
     }
 }
 
-void PvPickListChanged(const NMLISTVIEW& change) {
-    if (PvPickListFilling || !(change.uChanged & LVIF_STATE)) return;
+void PvPickListChanged(const MainView& view, const NMLISTVIEW& change) {
+    if (view.pvPickListFilling || !(change.uChanged & LVIF_STATE)) return;
     UINT oldImage = change.uOldState & LVIS_STATEIMAGEMASK, newImage = change.uNewState & LVIS_STATEIMAGEMASK;
     // The first image is the one the filling gave; only a later change is the user's.
     if (!oldImage || oldImage == newImage) return;
     PvCheckPlugin(static_cast<int>(change.lParam), newImage == INDEXTOSTATEIMAGEMASK(2));
 }
 
-void InstallPreviewView() {
-    PvView.resultWindow = MainWnd;
-    PvView.panesShown = [] { return TabIsPreview && PreviewMode == 0; };
-    PvView.clear = ClearFieldList;
-    PvView.fillPluginList = PvFillPluginList;
-    PvView.fillFieldList = PvFillFieldList;
-    PvView.refreshGroup = PvRefreshGroup;
-    PvView.saveGroupStates = PvSaveGroupStates;
-    PvView.showIntro = ShowPreviewIntro;
-    PvView.updateStatusBar = [] {
-        if (UpdateStatusBar) UpdateStatusBar();
-    };
+void InstallPreviewView(MainView& view) {
+    PvView.resultWindow = view.controls.main;
+    PvView.panesShown = [&view] { return view.tabIsPreview && view.previewMode == 0; };
+    PvView.clear = [&view] { ClearFieldList(view); };
+    PvView.fillPluginList = [&view] { PvFillPluginList(view); };
+    PvView.fillFieldList = [&view] { PvFillFieldList(view); };
+    PvView.refreshGroup = [&view](int index) { PvRefreshGroup(view, index); };
+    PvView.saveGroupStates = [&view] { PvSaveGroupStates(view); };
+    PvView.showIntro = [&view] { ShowPreviewIntro(view); };
+    PvView.updateStatusBar = [&view] { UpdateStatusBar(view); };
 }

@@ -10,41 +10,38 @@
 #include <vector>
 
 #include "analyses/preview_texts.h"
+#include "views/main_view.h"
 
 // The field list's "Used" column: where TC uses each field, drawn as badges.
 constexpr int PvUsedColumn = 3;
-// The records behind the field list's items; an item's data indexes it.
-extern std::vector<PvRowRef> PvRows;
 // The record behind a field-list item's data; null when there is none.
-const PvRowRef* PvRowOfItem(int item);
-// Set while the pick list is filled: its check-box changes are not the user's.
-extern uint8_t PvPickListFilling;
+const PvRowRef* PvRowOfItem(const MainView& view, int item);
 
 // Every PvPlugins index once, in display order: the built-in group first, then by
 // state class, answered plugins by their values once the choice is made, then number.
 std::vector<int> PvPluginOrder();
-void PvFillPluginList();
-void PvFillFieldList();
-void PvAddPluginGroup(int index, int position);
+void PvFillPluginList(MainView& view);
+void PvFillFieldList(MainView& view);
+void PvAddPluginGroup(MainView& view, int index, int position);
 // Replaces the group of one row after its answer arrived.
-void PvRefreshGroup(int index);
+void PvRefreshGroup(MainView& view, int index);
 // Reads which groups of the field list are open back into the rows.
-void PvSaveGroupStates();
-// Appends an item to the group of row `groupIndex` and its record to PvRows.
-void PvAppendRow(int groupIndex, const PvRowRef& record, const std::wstring& field, const std::wstring& value,
-                 const std::wstring& type);
+void PvSaveGroupStates(MainView& view);
+// Appends an item to the group of row `groupIndex` and its record to the view's rows.
+void PvAppendRow(MainView& view, int groupIndex, const PvRowRef& record, const std::wstring& field,
+                 const std::wstring& value, const std::wstring& type);
 // Opens every group when a ticked plugin's group is closed, else closes them all.
-void PvToggleAllGroups();
+void PvToggleAllGroups(MainView& view);
 
 // The detail pane for field-list item `item`, with the places TC uses the field.
-void PvFieldDetail(int item);
-// Context menus: the pick list's row `index`, the field list's item `item`.
-void PvPluginMenu(HWND owner, POINT point, int index);
-void PvFieldMenu(HWND owner, POINT point, int item);
+void PvFieldDetail(MainView& view, int item);
+// Context menus over the main window: the pick list's row `index`, the field list's item `item`.
+void PvPluginMenu(const MainView& view, POINT point, int index);
+void PvFieldMenu(const MainView& view, POINT point, int item);
 // The field menu of a valid item: copy value (1), copy reference (2), skip or ask again (3).
 enum PvMenuCmd : UINT { PvCmdCopyValue = 1, PvCmdCopyRef = 2, PvCmdSkip = 3 };
 HMENU PvFieldMenuItems(const PvRowRef& ref);
 // Lets the content preview fill these lists and post its answers to the main window.
-void InstallPreviewView();
+void InstallPreviewView(MainView& view);
 // A check box of the pick list changed; changes made while filling are ignored.
-void PvPickListChanged(const NMLISTVIEW& change);
+void PvPickListChanged(const MainView& view, const NMLISTVIEW& change);

@@ -9,7 +9,6 @@
 #include "hostcfg/kept.h"
 #include "hostcfg/plug_entry.h"
 #include "views/list_rows.h"
-#include "views/main_controls.h"
 #include "views/panes.h"
 #include "views/status_text.h"
 #include "foundation/themes.h"
@@ -85,20 +84,21 @@ const StatusGlyph* StatusGlyphs(size_t& count) {
 
 const StatusGlyph& NotFsGlyph() { return kGlyphs[GNotFs]; }
 
-void UpdateRowStatusCells(int index) {
+void UpdateRowStatusCells(MainView& view, int index) {
     if (index < 0 || (size_t)index >= TabEntries.size()) return;
     RecountEntry((size_t)index);
-    if (!PluginList) return;
-    int row = ListViewFindItemData(PluginList, index);
+    HWND list = view.controls.pluginList;
+    if (!list) return;
+    int row = ListViewFindItemData(list, index);
     if (row < 0) return;
     const PlugEntry& e = TabEntries[(size_t)index];
-    ListViewSetCell(PluginList, row, 2, PlugEntryExtraText(e));
-    ListViewSetCell(PluginList, row, 3, RowStateGlyph(e).glyph);
-    XcolUpdateReachCell(row);
+    ListViewSetCell(list, row, 2, PlugEntryExtraText(e));
+    ListViewSetCell(list, row, 3, RowStateGlyph(e).glyph);
+    XcolUpdateReachCell(view, row);
 }
 
-std::wstring SelectedRowPath(int row) {
-    int id = PluginList ? ListViewItemData(PluginList, row) : -1;
+std::wstring SelectedRowPath(HWND pluginList, int row) {
+    int id = pluginList ? ListViewItemData(pluginList, row) : -1;
     if (id < 0) return L"";
     if ((size_t)id < TabEntries.size()) return PathForDisplay(TabEntries[(size_t)id].path, false);
     if (id >= KeptIdBase && (size_t)(id - KeptIdBase) < KeptEntries.size())
@@ -106,19 +106,20 @@ std::wstring SelectedRowPath(int row) {
     return L"";
 }
 
-COLORREF StatusCellColor(HWND list, int row, int column) {
+COLORREF StatusCellColor(const MainView& view, HWND list, int row, int column) {
     if (!CurrentTheme->custom) return (COLORREF)-1;
-    CellList which = list == PluginList     ? CellList::Plugins
-                     : list == ExtList      ? CellList::Extensions
-                     : list == FindingsList ? CellList::Findings
-                                            : CellList::Other;
+    const MainControls& c = view.controls;
+    CellList which = list == c.pluginList     ? CellList::Plugins
+                     : list == c.extList      ? CellList::Extensions
+                     : list == c.findingsList ? CellList::Findings
+                                              : CellList::Other;
     std::wstring text = ListViewCellText(list, row, column).substr(0, 128);
     int slot = StatusCellSlot(which, column, text);
     return slot ? CurrentTheme->slot[slot] : (COLORREF)-1;
 }
 
-LRESULT StatusCellPrePaint(NMLVCUSTOMDRAW* draw) {
-    COLORREF colour = StatusCellColor(draw->nmcd.hdr.hwndFrom, (int)draw->nmcd.dwItemSpec, draw->iSubItem);
+LRESULT StatusCellPrePaint(const MainView& view, NMLVCUSTOMDRAW* draw) {
+    COLORREF colour = StatusCellColor(view, draw->nmcd.hdr.hwndFrom, (int)draw->nmcd.dwItemSpec, draw->iSubItem);
     draw->clrText = colour != (COLORREF)-1 ? colour : CurrentTheme->slot[2];
     draw->clrTextBk = CurrentTheme->slot[1];
     return CDRF_NEWFONT;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "views/main_view.h"
+
 struct PlugEntry;
 
 struct StatusGlyph {
@@ -21,13 +23,13 @@ const StatusGlyph* StatusGlyphs(size_t& count);
 const StatusGlyph& NotFsGlyph();
 
 // Rewrites the version and status cells of the row showing TabEntries[index].
-void UpdateRowStatusCells(int index);
+void UpdateRowStatusCells(MainView& view, int index);
 // The display path of a plugin-list row; "" for a row that shows no entry.
-std::wstring SelectedRowPath(int row);
+std::wstring SelectedRowPath(HWND pluginList, int row);
 
 // The text colour of a status cell under a scheme with its own colours; -1 for the
 // default colour (always under the standard scheme).
-COLORREF StatusCellColor(HWND list, int row, int column);
+COLORREF StatusCellColor(const MainView& view, HWND list, int row, int column);
 // A cell's prepaint in a list whose state cells carry colours: its status colour, else
 // the scheme's text colour, on the scheme's background.
-LRESULT StatusCellPrePaint(NMLVCUSTOMDRAW* draw);
+LRESULT StatusCellPrePaint(const MainView& view, NMLVCUSTOMDRAW* draw);

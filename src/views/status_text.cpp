@@ -5,6 +5,7 @@
 #include "analyses/findings.h"
 #include "analyses/lister_check.h"
 #include "analyses/preview_state.h"
+#include "analyses/preview_texts.h"
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
 #include "foundation/labels.h"
@@ -15,21 +16,20 @@
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
+#include "probe/background_probe.h"
 #include <commctrl.h>
 
 #include <map>
 #include <vector>
 
 #include "views/detail_pane.h"
-#include "views/main_controls.h"
+#include "views/findings_list.h"
+#include "views/inventory_list.h"
 #include "views/page_window.h"
 #include "views/row_status.h"
-#include "views/view_state.h"
+#include "views/tab_fill.h"
 
 ShownSectionFacts ShownSection;
-std::function<std::wstring()> InventoryStatusText;
-std::function<std::wstring()> FindingsStatusText;
-std::function<std::wstring()> PreviewStatusText;
 
 namespace {
 
@@ -156,16 +156,16 @@ std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal) {
     return JoinStatusPieces(pieces);
 }
 
-std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal) {
+std::wstring ComposeStatusText(const MainView& view, int tab, int probeDone, int probeTotal) {
     std::wstring text;
     if (WincmdIniPath.empty()) text = Tr("st_noini");
-    else if (tab == 4) text = InventoryStatusText ? InventoryStatusText() : L"";
-    else if (tab == 5) text = FindingsStatusText ? FindingsStatusText() : L"";
-    else if (tab == 6 && PreviewMode == 1) text = ListerCheckStatusText();
-    else if (tab == 6) text = PreviewStatusText ? PreviewStatusText() : L"";
+    else if (tab == 4) text = InventoryStatus(BgProbeRunning || probeDone < probeTotal);
+    else if (tab == 5) text = FindingsStatus();
+    else if (tab == 6 && view.previewMode == 1) text = ListerCheckStatusText();
+    else if (tab == 6) text = JoinStatusPieces(PvStatusPieces());
     else text = PluginTabStatusText(tab, probeDone, probeTotal);
     std::vector<std::wstring> pieces;
-    if (!StatusNote.empty()) pieces.push_back(StatusNote);
+    if (!view.statusNote.empty()) pieces.push_back(view.statusNote);
     if (uint32_t pending = CountPendingChanges()) pieces.push_back(Filled("st_pending", std::to_wstring(pending)));
     pieces.push_back(text);
     return JoinStatusPieces(pieces);
@@ -183,10 +183,11 @@ std::wstring ListerCheckStatusText() {
     return JoinStatusPieces({text, Tr("lv_note_short")});
 }
 
-void ShowStatusText(int probeDone, int probeTotal) {
-    UpdateMarksStrip();
-    if (!StatusBar) return;
-    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
-    std::wstring text = ComposeStatusText(tab, probeDone, probeTotal);
-    SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
+void UpdateStatusBar(MainView& view) {
+    UpdateMarksStrip(view);
+    HWND bar = view.controls.statusBar;
+    if (!bar) return;
+    int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
+    std::wstring text = ComposeStatusText(view, tab, ProbeDone, ProbeTotal);
+    SendMessageW(bar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
 }

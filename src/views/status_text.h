@@ -1,9 +1,10 @@
 // The one-line summary of the shown tab in the status bar.
 #pragma once
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "views/main_view.h"
 
 // What the fill of a plugin tab learnt about its section.
 struct ShownSectionFacts {
@@ -12,11 +13,6 @@ struct ShownSectionFacts {
     std::vector<std::wstring> leftOverKeys;  // keys beside RedirectSection in wincmd.ini
 };
 extern ShownSectionFacts ShownSection;
-
-// The texts of the special tabs come from their features; unset gives "".
-extern std::function<std::wstring()> InventoryStatusText;
-extern std::function<std::wstring()> FindingsStatusText;
-extern std::function<std::wstring()> PreviewStatusText;  // content mode
 
 struct PlugEntry;
 // The entry's file exists in a folder named for another plugin kind and the user
@@ -29,11 +25,11 @@ void RecountEntry(size_t index);
 
 // The pieces of a plugin tab (0..3): entries, deactivated, probing, counts, the INI and TC.
 std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal);
-// The whole text: the note, the pending changes, then the tab's own pieces.
-std::wstring ComposeStatusText(int tab, int probeDone, int probeTotal);
+// The whole text: the view's note, the pending changes, then the tab's own pieces.
+std::wstring ComposeStatusText(const MainView& view, int tab, int probeDone, int probeTotal);
 // The preview tab's text in Lister mode: the file's extension and the matches.
 std::wstring ListerCheckStatusText();
 // Puts the text of the shown tab into the status bar and refreshes the marks strip.
-void ShowStatusText(int probeDone, int probeTotal);
+void UpdateStatusBar(MainView& view);
 // Joins the pieces with the status bar's separator.
 std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces);

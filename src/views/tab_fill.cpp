@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "analyses/inventory.h"
 #include "analyses/preview_state.h"
 #include "views/preview_file.h"
 #include "editing/pending_ops.h"
@@ -18,15 +19,16 @@
 #include "probe/workers.h"
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
+#include "views/extra_columns.h"
+#include "views/findings_list.h"
+#include "views/inventory_list.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
-#include "views/main_controls.h"
 #include "views/page_window.h"
 #include "views/panes.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
 #include "foundation/ui_globals.h"
-#include "views/view_state.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
 #include "views/cell_texts.h"
@@ -37,18 +39,7 @@ FieldUsage ShownFieldUsage;
 ListerSettings ShownListerSettings;
 int ProbeDone = 0;
 int ProbeTotal = 0;
-TabFillHooks FillHooks;
-std::function<PlugRef(int row)> InventoryPluginRef;
-
 namespace {
-
-void Run(const std::function<void()>& hook) {
-    if (hook) hook();
-}
-
-void StatusBarNow() {
-    if (UpdateStatusBar) UpdateStatusBar();
-}
 
 const char* DetailLabelKey(int tab) {
     switch (tab) {
@@ -61,26 +52,28 @@ const char* DetailLabelKey(int tab) {
     }
 }
 
-void PreparePanes(int tab) {
-    if (KeyBar) InvalidateRect(KeyBar, nullptr, FALSE);
-    if (DetailLabel) SetWindowTextW(DetailLabel, Tr(DetailLabelKey(tab)).c_str());
-    if (DetailBox) SendMessageW(DetailBox, WM_SETFONT, (WPARAM)(tab == 4 ? UiFontFixed : UiFont), TRUE);
-    Run(FillHooks.setDetailMargins);
-    Run(LayoutPanes);
+void PreparePanes(MainView& view, int tab) {
+    const MainControls& c = view.controls;
+    if (c.keyBar) InvalidateRect(c.keyBar, nullptr, FALSE);
+    if (c.detailLabel) SetWindowTextW(c.detailLabel, Tr(DetailLabelKey(tab)).c_str());
+    if (c.detailBox) SendMessageW(c.detailBox, WM_SETFONT, (WPARAM)(tab == 4 ? UiFontFixed : UiFont), TRUE);
+    SetDetailMargins(view);
+    LayoutPagePanes(view);
 }
 
-void ClearPluginTab() {
+void ClearPluginTab(MainView& view) {
     TabEntries.clear();
     KeptEntries.clear();
     ExtClaims.clear();
-    DetailRowShown = -1;
+    view.detailRowShown = -1;
     ProbeDone = ProbeTotal = 0;
 }
 
-void FillPluginRows(int kind) {
-    if (!PluginList) return;
-    SendMessageW(PluginList, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(PluginList);
+void FillPluginRows(MainView& view, int kind) {
+    HWND list = view.controls.pluginList;
+    if (!list) return;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list);
     int base = INT_MAX;
     for (const auto& e : TabEntries) base = std::min(base, e.number);
     bool custom = OrderIsCustom(kind);
@@ -88,47 +81,47 @@ void FillPluginRows(int kind) {
         const PlugEntry& e = TabEntries[i];
         std::wstring number = EntryNumberCell(base, i, e.number, custom);
         bool moved = number.find(L'\u2190') != std::wstring::npos;
-        ListViewSetCell(PluginList, (int)i, 0, number);
-        ListViewSetCell(PluginList, (int)i, 1, e.name + (moved || RowHasPending(e) ? L" *" : L""));
-        ListViewSetCell(PluginList, (int)i, 2, PlugEntryExtraText(e));
-        ListViewSetCell(PluginList, (int)i, 3, RowStateGlyph(e).glyph);
-        ListViewSetCell(PluginList, (int)i, PathColumn, PathForDisplay(e.path, false));
+        ListViewSetCell(list, (int)i, 0, number);
+        ListViewSetCell(list, (int)i, 1, e.name + (moved || RowHasPending(e) ? L" *" : L""));
+        ListViewSetCell(list, (int)i, 2, PlugEntryExtraText(e));
+        ListViewSetCell(list, (int)i, 3, RowStateGlyph(e).glyph);
+        ListViewSetCell(list, (int)i, PathColumn, PathForDisplay(e.path, false));
     }
     KeptEntries = ReadDisabled(kind);
     for (size_t j = 0; j < KeptEntries.size(); ++j) {
         const KeptEntry& k = KeptEntries[j];
         int row = (int)(TabEntries.size() + j);
         bool again = PendingReactivations.count(k.key) != 0;
-        ListViewSetCell(PluginList, row, 0, L"\u2013");
+        ListViewSetCell(list, row, 0, L"\u2013");
         LVITEMW item{};
         item.mask = LVIF_PARAM;
         item.iItem = row;
         item.lParam = KeptIdBase + (LPARAM)j;
-        SendMessageW(PluginList, LVM_SETITEMW, 0, (LPARAM)&item);
-        ListViewSetCell(PluginList, row, 1, k.name + (again ? L" *" : L""));
-        ListViewSetCell(PluginList, row, 3, Tr(again ? "chk_enable" : "chk_disabled"));
-        ListViewSetCell(PluginList, row, PathColumn, PathForDisplay(k.path, false));
+        SendMessageW(list, LVM_SETITEMW, 0, (LPARAM)&item);
+        ListViewSetCell(list, row, 1, k.name + (again ? L" *" : L""));
+        ListViewSetCell(list, row, 3, Tr(again ? "chk_enable" : "chk_disabled"));
+        ListViewSetCell(list, row, PathColumn, PathForDisplay(k.path, false));
     }
     if (custom) {
-        ListView_SetColumnWidth(PluginList, 0, LVSCW_AUTOSIZE);
-        if (ListView_GetColumnWidth(PluginList, 0) < UiScale(34)) ListView_SetColumnWidth(PluginList, 0, UiScale(34));
+        ListView_SetColumnWidth(list, 0, LVSCW_AUTOSIZE);
+        if (ListView_GetColumnWidth(list, 0) < UiScale(34)) ListView_SetColumnWidth(list, 0, UiScale(34));
     }
-    ListViewFitLastColumn(PluginList);
-    FitPathColumn();
-    SendMessageW(PluginList, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(PluginList, nullptr, TRUE);
+    ListViewFitLastColumn(list);
+    FitPathColumn(view);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
-void StartProbeJob(int kind) {
+void StartProbeJob(MainView& view, int kind) {
     uint32_t gen = ++ProbeGen;
     ProbeDone = ProbeTotal = 0;
-    auto* job = new ProbeJob{MainWnd, gen, CurrentChildSettings(), (uint32_t)kind, 0, {}};
+    auto* job = new ProbeJob{view.controls.main, gen, CurrentChildSettings(), (uint32_t)kind, 0, {}};
     for (size_t i = 0; i < TabEntries.size(); ++i)
         if (TabEntries[i].probeStatus == ProbePending) job->items.push_back({(uint32_t)i, TabEntries[i].expandedPath});
     if (job->items.empty()) {
         delete job;
-        if (FillHooks.updateInventory) FillHooks.updateInventory(kind);
-        Run(FillHooks.startBackgroundProbe);
+        UpdateInventory(kind);
+        view.host.StartBackgroundProbe();
         return;
     }
     ProbeTotal = (int)job->items.size();
@@ -143,11 +136,12 @@ void StartProbeJob(int kind) {
     // No answer will come: the rows say the query could not run instead of waiting.
     for (const ProbeItem& item : items) {
         TabEntries[item.row].probeStatus = ProbeError;
-        UpdateRowStatusCells((int)item.row);
+        UpdateRowStatusCells(view, (int)item.row);
     }
 }
 
-void FillPluginTab(int kind) {
+void FillPluginTab(MainView& view, int kind) {
+    const MainControls& c = view.controls;
     ForgetTabCounts();
     PluginSection section = LoadPluginSection(kind);
     TabEntries = std::move(section.entries);
@@ -159,22 +153,22 @@ void FillPluginTab(int kind) {
     if (auto order = PendingOrders.find(kind); order != PendingOrders.end())
         TabEntries = ApplyOrder(std::move(TabEntries), order->second.order);
     BuildExtClaims();
-    if (ExtList) {
+    if (c.extList) {
         std::wstring caption = Tr(kind == KindFileSystem ? "col_fsname" : "col_ext");
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT;
         column.pszText = caption.data();
-        SendMessageW(ExtList, LVM_SETCOLUMNW, 0, (LPARAM)&column);
+        SendMessageW(c.extList, LVM_SETCOLUMNW, 0, (LPARAM)&column);
     }
-    FillPluginRows(kind);
-    ShowDetails(-1);
-    if (PluginList) {
-        ListViewSortApply(PluginList);
+    FillPluginRows(view, kind);
+    ShowDetails(view, -1);
+    if (c.pluginList) {
+        ListViewSortApply(c.pluginList);
         if (!TabEntries.empty())
-            ListView_SetItemState(PluginList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_SetItemState(c.pluginList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
-    Run(FillHooks.startExtraColumns);
-    StartProbeJob(kind);
+    XcolStartWorker(view);
+    StartProbeJob(view, kind);
 }
 
 }  // namespace
@@ -201,50 +195,52 @@ std::wstring EntryNumberCell(int base, size_t i, int number, bool custom) {
     return std::to_wstring(number);
 }
 
-static void FillShownTab() {
-    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+static void FillShownTab(MainView& view) {
+    int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
     ++ProbeGen;
-    TabIsInventory = tab == 4;
-    TabIsFindings = tab == 5;
-    TabIsPreview = tab == 6;
-    PreparePanes(tab);
+    view.tabIsInventory = tab == 4;
+    view.tabIsFindings = tab == 5;
+    view.tabIsPreview = tab == 6;
+    PreparePanes(view, tab);
     if (tab == 6) {
-        ClearPluginTab();
-        SetDetailText(L"", true);
-        PreviewTabRefresh();
-        StatusBarNow();
+        ClearPluginTab(view);
+        SetDetailText(view, L"", true);
+        PreviewTabRefresh(view);
+        UpdateStatusBar(view);
         return;
     }
     ++PvFieldsGen;
     if (tab == 5 || tab == 4) {
         // The plugin tabs' detail state goes too, so a refresh never shows an entry of another tab.
-        ClearPluginTab();
-        ShowDetails(-1);
+        ClearPluginTab(view);
+        ShowDetails(view, -1);
         if (tab == 5) {
-            Run(FillHooks.fillFindings);
+            FillFindingsList(view);
         } else {
-            Run(FillHooks.fillInventory);
-            ShowChangeLog();
+            InventoryCheckIni();
+            FillInventoryList(view);
+            ShowChangeLog(view);
         }
-        Run(FillHooks.startBackgroundProbe);
-        StatusBarNow();
+        view.host.StartBackgroundProbe();
+        UpdateStatusBar(view);
         return;
     }
-    FillPluginTab(tab);
-    StatusBarNow();
+    FillPluginTab(view, tab);
+    UpdateStatusBar(view);
 }
 
 // The search looks for its hits again once the new rows stand.
-void FillTab() {
-    FillShownTab();
-    Run(FillHooks.resetSearch);
+void FillTab(MainView& view) {
+    FillShownTab(view);
+    view.host.SearchAfterFill();
 }
 
-PlugRef SelectedPluginRef(int row) {
-    if (TabIsInventory) return InventoryPluginRef ? InventoryPluginRef(row) : PlugRef{};
-    if (!PluginList) return {};
-    if (row < 0) row = (int)SendMessageW(PluginList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
-    int id = ListViewItemData(PluginList, row);
+PlugRef SelectedPluginRef(MainView& view, int row) {
+    if (view.tabIsInventory) return InventoryRowRef(view, row);
+    HWND list = view.controls.pluginList;
+    if (!list) return {};
+    if (row < 0) row = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    int id = ListViewItemData(list, row);
     if (id < 0 || (size_t)id >= TabEntries.size()) return {};
     const PlugEntry& e = TabEntries[(size_t)id];
     PlugRef ref = MakePluginRef(e.name, e.path);

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "hostcfg/field_usage.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plug_entry.h"
+#include "views/main_view.h"
 
 // The kind of the plugin tab last filled (-1 none) and its wincmd.ini section text
 // as it stood then; the main window compares them on activation.
@@ -27,25 +27,12 @@ extern ListerSettings ShownListerSettings;
 extern int ProbeDone;
 extern int ProbeTotal;
 
-// What the fill hands to features beyond the views; unset entries are skipped.
-struct TabFillHooks {
-    std::function<void()> resetSearch;          // after the rows stand: finds the hits again, refreshes the search status
-    std::function<void()> fillFindings;
-    std::function<void()> fillInventory;        // checks the INI and fills the inventory list
-    std::function<void()> startBackgroundProbe;
-    std::function<void(int kind)> updateInventory;
-    std::function<void()> startExtraColumns;
-    std::function<void()> setDetailMargins;
-};
-extern TabFillHooks FillHooks;
-
 // Rebuilds whatever the main window shows for the selected tab.
-void FillTab();
+void FillTab(MainView& view);
 
 // The plugin of a plugin-list row (-1: the first selected); empty with index -1 for a
-// kept row or none. On the inventory tab the inventory list's rows, through the hook.
-PlugRef SelectedPluginRef(int row);
-extern std::function<PlugRef(int row)> InventoryPluginRef;
+// kept row or none. On the inventory tab the inventory list's rows.
+PlugRef SelectedPluginRef(MainView& view, int row);
 
 // The entries in a pending custom order: each number takes the first entry of
 // that number not taken yet; numbers without entry are skipped, the rest follow.

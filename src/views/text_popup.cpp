@@ -32,10 +32,10 @@ LRESULT CALLBACK TextWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
-void UiShowTextPopup(const std::wstring& title, const std::wstring& text) {
-    RECT main{};
-    if (MainWnd) GetWindowRect(MainWnd, &main);
-    CreateWindowExW(0, L"KestrovaneText", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, main.left + 80,
-                    main.top + 60, UiScale(720), UiScale(520), MainWnd, nullptr, AppInstance,
+void UiShowTextPopup(HWND owner, const std::wstring& title, const std::wstring& text) {
+    RECT place{};
+    if (owner) GetWindowRect(owner, &place);
+    CreateWindowExW(0, L"KestrovaneText", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, place.left + 80,
+                    place.top + 60, UiScale(720), UiScale(520), owner, nullptr, AppInstance,
                     const_cast<wchar_t*>(text.c_str()));
 }

@@ -6,5 +6,5 @@
 
 // Window procedure of the class "KestrovaneText"; its creation parameter is the text.
 LRESULT CALLBACK TextWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-// Opens a text window owned by the main window; not modal, Esc closes it.
-void UiShowTextPopup(const std::wstring& title, const std::wstring& text);
+// Opens a text window owned by the window (the main window); not modal, Esc closes it.
+void UiShowTextPopup(HWND owner, const std::wstring& title, const std::wstring& text);

@@ -12,7 +12,6 @@
 #include "views/drawn_icons.h"
 #include "views/extra_columns.h"
 #include "views/list_rows.h"
-#include "views/main_controls.h"
 #include "views/preview_lists.h"
 
 namespace {
@@ -76,7 +75,7 @@ void PaintUsedBadges(const NMLVCUSTOMDRAW* draw) {
     HWND list = draw->nmcd.hdr.hwndFrom;
     int row = static_cast<int>(draw->nmcd.dwItemSpec), column = XcolFindUsedColumn();
     if (column < 0) return;
-    std::wstring key = LvRowContentPlugKey(row);
+    std::wstring key = LvRowContentPlugKey(list, row);
     int counts[UsePlaceCount] = {};
     RECT cell{};
     if (key.empty() || !FieldUsageCount(CurrentFieldUsage(), key, counts, L"") || !CellRect(list, row, column, cell))
@@ -84,9 +83,9 @@ void PaintUsedBadges(const NMLVCUSTOMDRAW* draw) {
     PaintRowBadges(list, row, draw->nmcd.hdc, cell, counts);
 }
 
-void PvDrawUsageBadges(HDC dc, int item) {
-    HWND list = PvFieldList;
-    const PvRowRef* ref = list ? PvRowOfItem(ListViewItemData(list, item)) : nullptr;
+void PvDrawUsageBadges(const MainView& view, HDC dc, int item) {
+    HWND list = view.controls.pvFieldList;
+    const PvRowRef* ref = list ? PvRowOfItem(view, ListViewItemData(list, item)) : nullptr;
     // Only a field's own row: the rows of its further units repeat it.
     const FieldDef* field = ref && ref->unit == 0 ? PvFieldAt(*ref) : nullptr;
     int counts[UsePlaceCount] = {};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hostcfg/field_usage.h"
+#include "views/main_view.h"
 
 struct BadgePlace {
     int place = 0;        // the pictogram, a UsePlace
@@ -25,4 +26,4 @@ void PaintCountBadges(HDC dc, const RECT& rect, const int (&counts)[UsePlaceCoun
 // The badges of a plugin-list row in the "Used in" column, at its item postpaint.
 void PaintUsedBadges(const NMLVCUSTOMDRAW* draw);
 // The badges of a field-list item in the field list's "Used" column.
-void PvDrawUsageBadges(HDC dc, int item);
+void PvDrawUsageBadges(const MainView& view, HDC dc, int item);

@@ -12,11 +12,9 @@
 #include "hostcfg/pending.h"
 #include "views/list_sort.h"
 #include "foundation/list_view.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/page_window.h"
 #include "foundation/ui_globals.h"
-
-int32_t DetailHeight = 76;
 
 const ExtraColumnDef ExtraColumnTable[13] = {
     {L"desc", "xc_desc", 170, 0},     {L"company", "xc_company", 120, 0}, {L"copyright", "xc_copyright", 150, 0},
@@ -38,11 +36,11 @@ struct ListKeys {
     const wchar_t* colsKey;
     HWND list;
 };
-std::vector<ListKeys> StoredLists() {
-    return {{L"SortPlugins", L"ColsPlugins", PluginList},
-            {L"SortExts", L"ColsExts", ExtList},
-            {L"SortInventory", L"ColsInventory", InventoryList},
-            {L"SortFindings", L"ColsFindings", FindingsList}};
+std::vector<ListKeys> StoredLists(const MainControls& c) {
+    return {{L"SortPlugins", L"ColsPlugins", c.pluginList},
+            {L"SortExts", L"ColsExts", c.extList},
+            {L"SortInventory", L"ColsInventory", c.inventoryList},
+            {L"SortFindings", L"ColsFindings", c.findingsList}};
 }
 
 std::wstring ReadWindowKey(const wchar_t* key, const wchar_t* fallback, DWORD chars) {
@@ -74,29 +72,29 @@ int TabWordIndex(const std::wstring& word) {
     return -1;
 }
 
-std::wstring PluginColumnWidths() {
+std::wstring PluginColumnWidths(HWND list) {
     std::wstring text;
     for (int column = 0; column < 4; ++column)
-        text += (column ? L"," : L"") + std::to_wstring(ScaledTo96(ListView_GetColumnWidth(PluginList, column)));
-    if (ListMinWidths.count(PluginList))
-        text += L"," + std::to_wstring(ScaledTo96(ListView_GetColumnWidth(PluginList, PathColumn)));
+        text += (column ? L"," : L"") + std::to_wstring(ScaledTo96(ListView_GetColumnWidth(list, column)));
+    if (ListMinWidths.count(list))
+        text += L"," + std::to_wstring(ScaledTo96(ListView_GetColumnWidth(list, PathColumn)));
     return text;
 }
 
-void InsertExtraColumn(int position, const ExtraColumnDef& def) {
+void InsertExtraColumn(HWND list, int position, const ExtraColumnDef& def) {
     auto remembered = ExtraColWidthMap.find(def.id);
     int width = remembered != ExtraColWidthMap.end() && remembered->second >= 16 ? remembered->second : def.width;
     static const int formats[3] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER};
-    ListViewAddColumn(PluginList, 4 + position, Tr(def.titleKey), UiScale(width), formats[def.align]);
+    ListViewAddColumn(list, 4 + position, Tr(def.titleKey), UiScale(width), formats[def.align]);
 }
 
 }  // namespace
 
-void LoadFrameLayout() {
+void LoadFrameLayout(MainView& view) {
     int split = ReadWindowInt(L"Split", 45);
     split = split > 84 ? 85 : (split <= 15 ? 15 : split);
-    SplitRatio = split / 100.0;
-    DetailHeight = std::clamp(ReadWindowInt(L"DetailHeight", 76), 40, 1200);
+    view.splitRatio = split / 100.0;
+    view.detailHeight = std::clamp(ReadWindowInt(L"DetailHeight", 76), 40, 1200);
 }
 
 std::optional<SavedPlacement> ParsePlacement(const std::wstring& text) {
@@ -117,8 +115,8 @@ int StartTabIndex() {
     return number >= 0 && number <= 6 ? number : 0;
 }
 
-void RestoreListLayout() {
-    for (const ListKeys& keys : StoredLists()) {
+void RestoreListLayout(MainView& view) {
+    for (const ListKeys& keys : StoredLists(view.controls)) {
         if (!keys.list) continue;
         int column = -1, direction = 0;
         swscanf(ReadWindowKey(keys.sortKey, L"-1,0", 32).c_str(), L"%d,%d", &column, &direction);
@@ -138,20 +136,21 @@ void RestoreListLayout() {
     for (const std::wstring& item : CommaItems(ReadWindowKey(L"ExtraCols", L"", 512)))
         for (int32_t i = 0; i < 13; ++i)
             if (StrIEquals(StrTrim(item), ExtraColumnTable[i].id)) columns.push_back(i);
-    if (columns.empty() || !PluginList) return;
-    SortState kept = SortStates[PluginList];
-    SetExtraCols(columns);
-    SortStates[PluginList] = kept;
+    HWND list = view.controls.pluginList;
+    if (columns.empty() || !list) return;
+    SortState kept = SortStates[list];
+    SetExtraCols(view, columns);
+    SortStates[list] = kept;
 }
 
-void CaptureExtraColWidths() {
+void CaptureExtraColWidths(const MainView& view) {
     for (size_t k = 0; k < ExtraColIds.size(); ++k)
         ExtraColWidthMap[ExtraColumnTable[ExtraColIds[k]].id] =
-            ScaledTo96(ListView_GetColumnWidth(PluginList, 4 + static_cast<int>(k)));
+            ScaledTo96(ListView_GetColumnWidth(view.controls.pluginList, 4 + static_cast<int>(k)));
 }
 
-void SaveExtraCols() {
-    CaptureExtraColWidths();
+void SaveExtraCols(const MainView& view) {
+    CaptureExtraColWidths(view);
     std::wstring ids, widths;
     for (int32_t id : ExtraColIds) ids += (ids.empty() ? L"" : L",") + std::wstring(ExtraColumnTable[id].id);
     for (const auto& [id, width] : ExtraColWidthMap)
@@ -160,9 +159,10 @@ void SaveExtraCols() {
     WriteSettingsIniValue(L"Window", L"ExtraColWidths", widths.empty() ? nullptr : widths.c_str());
 }
 
-void SetExtraCols(std::vector<int32_t> columns) {
-    CaptureExtraColWidths();
-    SortState& sort = SortStates[PluginList];
+void SetExtraCols(MainView& view, std::vector<int32_t> columns) {
+    HWND list = view.controls.pluginList;
+    CaptureExtraColWidths(view);
+    SortState& sort = SortStates[list];
     const int oldPath = PathColumn;
     const wchar_t* sortedExtra = nullptr;
     bool sortedPath = false;
@@ -172,41 +172,43 @@ void SetExtraCols(std::vector<int32_t> columns) {
         sort.column = -1;
     }
     for (int column = 3 + static_cast<int>(ExtraColIds.size()); column >= 4; --column)
-        ListView_DeleteColumn(PluginList, column);
+        ListView_DeleteColumn(list, column);
     std::sort(columns.begin(), columns.end());
     ExtraColIds = columns;
     for (size_t k = 0; k < ExtraColIds.size(); ++k)
-        InsertExtraColumn(static_cast<int>(k), ExtraColumnTable[ExtraColIds[k]]);
+        InsertExtraColumn(list, static_cast<int>(k), ExtraColumnTable[ExtraColIds[k]]);
     PathColumn = 4 + static_cast<int32_t>(ExtraColIds.size());
     if (sortedPath) sort.column = PathColumn;
     for (size_t k = 0; sortedExtra && k < ExtraColIds.size(); ++k)
         if (ExtraColumnTable[ExtraColIds[k]].id == sortedExtra) sort.column = 4 + static_cast<int>(k);
-    ListViewFitLastColumn(PluginList);
-    ListViewShowSortArrow(PluginList);
+    ListViewFitLastColumn(list);
+    ListViewShowSortArrow(list);
 }
 
-void SaveWindowLayout(HWND mainWindow) {
-    WriteWindowKey(L"Split", std::to_wstring(static_cast<int>(SplitRatio * 100 + 0.5)));
-    WriteWindowKey(L"DetailHeight", std::to_wstring(DetailHeight));
-    for (const ListKeys& keys : StoredLists()) {
+void SaveWindowLayout(const MainView& view) {
+    const MainControls& c = view.controls;
+    WriteWindowKey(L"Split", std::to_wstring(static_cast<int>(view.splitRatio * 100 + 0.5)));
+    WriteWindowKey(L"DetailHeight", std::to_wstring(view.detailHeight));
+    for (const ListKeys& keys : StoredLists(c)) {
         const SortState& sort = SortStates[keys.list];
         WriteWindowKey(keys.sortKey, std::to_wstring(sort.column) + L"," + (sort.direction ? L"1" : L"0"));
     }
-    int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
+    int tab = c.tabCtl ? TabCtrl_GetCurSel(c.tabCtl) : 0;
     WriteWindowKey(L"LastTab", TabWords[std::clamp(tab, 0, 6)]);
-    for (const ListKeys& keys : StoredLists()) {
+    for (const ListKeys& keys : StoredLists(c)) {
         if (!keys.list) continue;
-        if (keys.list == PluginList) {
+        if (keys.list == c.pluginList) {
             // A pending custom order shows the columns in a layout that is not the user's.
-            if (!(tab >= 0 && tab <= 3 && OrderIsCustom(tab))) WriteWindowKey(keys.colsKey, PluginColumnWidths());
+            bool customOrder = tab >= 0 && tab <= 3 && OrderIsCustom(tab);
+            if (!customOrder) WriteWindowKey(keys.colsKey, PluginColumnWidths(keys.list));
             continue;
         }
         WriteWindowKey(keys.colsKey, ListViewColumnWidths(keys.list, ListMinWidths.count(keys.list) != 0));
     }
-    if (!ExtraColIds.empty() || !ExtraColWidthMap.empty()) SaveExtraCols();
+    if (!ExtraColIds.empty() || !ExtraColWidthMap.empty()) SaveExtraCols(view);
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
-    if (GetWindowPlacement(mainWindow, &placement)) {
+    if (GetWindowPlacement(c.main, &placement)) {
         const RECT& r = placement.rcNormalPosition;
         WriteWindowKey(L"Pos", std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
                                    std::to_wstring(r.right - r.left) + L"," + std::to_wstring(r.bottom - r.top) +

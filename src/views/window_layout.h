@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-// The detail box's wished height in 96-dpi pixels, 40..1200.
-extern int32_t DetailHeight;
+#include "views/main_view.h"
 
 struct ExtraColumnDef {
     const wchar_t* id;
@@ -25,8 +24,8 @@ extern std::vector<int32_t> ExtraColIds;
 // Id -> width at 96 dpi of every extra column shown or remembered this run.
 extern std::map<std::wstring, int32_t> ExtraColWidthMap;
 
-// Split and DetailHeight, clamped as stored values may not be.
-void LoadFrameLayout();
+// The split and the detail height, clamped as stored values may not be.
+void LoadFrameLayout(MainView& view);
 struct SavedPlacement {
     RECT rect;  // screen pixels as stored
     bool maximized;
@@ -37,10 +36,10 @@ std::optional<SavedPlacement> ParsePlacement(const std::wstring& text);
 // The tab to start on: the setting StartTab, else the stored LastTab.
 int StartTabIndex();
 // Sort states, column widths and extra columns of the lists, as the last run left them.
-void RestoreListLayout();
+void RestoreListLayout(MainView& view);
 
-void SaveWindowLayout(HWND mainWindow);
-void CaptureExtraColWidths();
-void SaveExtraCols();
+void SaveWindowLayout(const MainView& view);
+void CaptureExtraColWidths(const MainView& view);
+void SaveExtraCols(const MainView& view);
 // Replaces the plugin list's extra columns; the sort follows a column that moves.
-void SetExtraCols(std::vector<int32_t> columns);
+void SetExtraCols(MainView& view, std::vector<int32_t> columns);

@@ -17,24 +17,23 @@
 #include "shell/search.h"
 #include "views/list_sort.h"
 #include "foundation/list_view.h"
-#include "views/main_controls.h"
 #include "views/tab_fill.h"
 #include "window_test_support.h"
 
 namespace {
 
-std::wstring SearchStatusText() {
+std::wstring SearchStatusText(const Window& w) {
     wchar_t text[256] = {};
-    GetWindowTextW(SearchStatus, text, 256);
+    GetWindowTextW(w.c.searchStatus, text, 256);
     return text;
 }
 
-std::wstring SelectedName() {
-    return ListViewCellText(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED), 1);
+std::wstring SelectedName(const Window& w) {
+    return ListViewCellText(w.c.pluginList, ListView_GetNextItem(w.c.pluginList, -1, LVNI_SELECTED), 1);
 }
 
-void Search(const std::wstring& text) {
-    SetWindowTextW(SearchEdit, text.c_str());  // EN_CHANGE runs the search
+void Search(const Window& w, const std::wstring& text) {
+    SetWindowTextW(w.c.searchEdit, text.c_str());  // EN_CHANGE runs the search
     Pump();
 }
 
@@ -114,9 +113,9 @@ void CloseStandIn() {
 struct Menu {
     PluginMenuState state;
     HMENU menu = nullptr;
-    explicit Menu(int row) {
-        state.ref = SelectedPluginRef(row);
-        menu = BuildPluginMenu(state);
+    Menu(Window& w, int row) {
+        state.ref = SelectedPluginRef(w.view, row);
+        menu = BuildPluginMenu(w.view, state);
     }
     ~Menu() { DestroyMenu(menu); }
     std::wstring Text() const { return MenuText(menu); }
@@ -150,60 +149,60 @@ TEST_SUITE("window") {
         Window w;
         w.Show(0);
 
-        Search(L"*.txt");
-        CHECK(SearchStatusText() == L"1/2  \u00b7  extension: TXT");
-        CHECK(SelectedName() == L"lister");
+        Search(w, L"*.txt");
+        CHECK(SearchStatusText(w) == L"1/2  \u00b7  extension: TXT");
+        CHECK(SelectedName(w) == L"lister");
         Command(w.main, CmdNextMatch);
-        CHECK(SearchStatusText() == L"2/2  \u00b7  extension: TXT");
-        CHECK(SelectedName() == L"pair");
+        CHECK(SearchStatusText(w) == L"2/2  \u00b7  extension: TXT");
+        CHECK(SelectedName(w) == L"pair");
         Command(w.main, CmdNextMatch);
-        CHECK(SelectedName() == L"lister");
+        CHECK(SelectedName(w) == L"lister");
         Command(w.main, CmdPrevMatch);
-        CHECK(SelectedName() == L"pair");
+        CHECK(SelectedName(w) == L"pair");
 
         // The name column sorted backwards: the current hit stays, its place in the count follows the rows.
-        ListViewSortByColumn(PluginList, 1);
-        ListViewSortByColumn(PluginList, 1);
-        UpdateSearchStatus();
-        CHECK(SearchStatusText() == L"1/2  \u00b7  extension: TXT");
+        ListViewSortByColumn(w.c.pluginList, 1);
+        ListViewSortByColumn(w.c.pluginList, 1);
+        UpdateSearchStatus(w.view);
+        CHECK(SearchStatusText(w) == L"1/2  \u00b7  extension: TXT");
         Command(w.main, CmdNextMatch);
-        CHECK(SelectedName() == L"lister");
+        CHECK(SelectedName(w) == L"lister");
         // A refill keeps the hits with their rows.
-        FillTab();
+        FillTab(w.view);
         Pump();
-        CHECK(SearchStatusText() == L"\u2013/2");
+        CHECK(SearchStatusText(w) == L"\u2013/2");
 
-        Search(L"VIEW");  // a cell: no note
-        CHECK(SearchStatusText() == L"1/1");
-        CHECK(SelectedName() == L"view");
+        Search(w, L"VIEW");  // a cell: no note
+        CHECK(SearchStatusText(w) == L"1/1");
+        CHECK(SelectedName(w) == L"view");
         // The hit is marked in its cell, the current one in the stronger colour; other rows stay plain.
         const COLORREF current = RGB(0xFF, 0xC8, 0x30), other = RGB(0xFF, 0xF0, 0x80);
-        int viewRow = ListView_GetNextItem(PluginList, -1, LVNI_SELECTED);
-        CHECK(CellPixels(PluginList, viewRow, 1, current) > 20);
-        CHECK(CellPixels(PluginList, viewRow == 0 ? 1 : 0, 1, current) == 0);
-        Search(L"i");  // lister, view and pair: a hit in each name, one current
-        int selected = ListView_GetNextItem(PluginList, -1, LVNI_SELECTED);
+        int viewRow = ListView_GetNextItem(w.c.pluginList, -1, LVNI_SELECTED);
+        CHECK(CellPixels(w.c.pluginList, viewRow, 1, current) > 20);
+        CHECK(CellPixels(w.c.pluginList, viewRow == 0 ? 1 : 0, 1, current) == 0);
+        Search(w, L"i");  // lister, view and pair: a hit in each name, one current
+        int selected = ListView_GetNextItem(w.c.pluginList, -1, LVNI_SELECTED);
         for (int row = 0; row < 3; ++row)
-            CHECK(CellPixels(PluginList, row, 1, row == selected ? current : other) > 10);
-        Search(L"*.");
-        CHECK(SearchStatusText() == L"no matches");
+            CHECK(CellPixels(w.c.pluginList, row, 1, row == selected ? current : other) > 10);
+        Search(w, L"*.");
+        CHECK(SearchStatusText(w) == L"no matches");
 
         w.Show(1);
-        Search(L"zebra");
-        for (int i = 0; i < 300 && SearchStatusText().find(L"reading") != std::wstring::npos; ++i) {
+        Search(w, L"zebra");
+        for (int i = 0; i < 300 && SearchStatusText(w).find(L"reading") != std::wstring::npos; ++i) {
             Pump();
             Sleep(100);
         }
         // The fresh entry was not asked again; the stale one was, and lost its made-up name.
-        CHECK(SearchStatusText() == L"1/1  \u00b7  field: Zebra");
-        CHECK(SelectedName() == L"content");
-        Search(L"colo");
-        CHECK(SearchStatusText() == L"2/2  \u00b7  field: Colour");  // the tab keeps the backward sort
+        CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Zebra");
+        CHECK(SelectedName(w) == L"content");
+        Search(w, L"colo");
+        CHECK(SearchStatusText(w) == L"2/2  \u00b7  field: Colour");  // the tab keeps the backward sort
         std::wstring cached = IniGetString(FieldsIniPath(), L"Fields", FieldCacheKey(second));
         CHECK(cached.starts_with(FileStamp(second) + L"\tInt32|Int64|Size"));
-        Search(L"");
-        CHECK(SearchStatusText() == L"Enter / F3");
-        CHECK(CellPixels(PluginList, 0, 1, other) + CellPixels(PluginList, 0, 1, current) == 0);
+        Search(w, L"");
+        CHECK(SearchStatusText(w) == L"Enter / F3");
+        CHECK(CellPixels(w.c.pluginList, 0, 1, other) + CellPixels(w.c.pluginList, 0, 1, current) == 0);
         ResetPluginCaches();  // the next test's folder has the same name
     }
 
@@ -213,52 +212,52 @@ TEST_SUITE("window") {
         w.Show(0);
         SetForegroundWindow(w.main);
         Command(w.main, CmdFind);
-        REQUIRE(GetFocus() == SearchEdit);
+        REQUIRE(GetFocus() == w.c.searchEdit);
         TypeText(w.main, L"txt");
-        CHECK(SearchStatusText() == L"1/2  \u00b7  extension: TXT");
-        CHECK(SelectedName() == L"lister");
+        CHECK(SearchStatusText(w) == L"1/2  \u00b7  extension: TXT");
+        CHECK(SelectedName(w) == L"lister");
         Press(w.main, VK_RETURN);
-        CHECK(SearchStatusText() == L"2/2  \u00b7  extension: TXT");
-        CHECK(SelectedName() == L"pair");
+        CHECK(SearchStatusText(w) == L"2/2  \u00b7  extension: TXT");
+        CHECK(SelectedName(w) == L"pair");
         Press(w.main, VK_RETURN);
-        CHECK(SelectedName() == L"lister");
+        CHECK(SelectedName(w) == L"lister");
         Press(w.main, VK_RETURN, true);
-        CHECK(SelectedName() == L"pair");
-        CHECK(GetFocus() == SearchEdit);
+        CHECK(SelectedName(w) == L"pair");
+        CHECK(GetFocus() == w.c.searchEdit);
 
         // The selection stays visible while the box has the focus: the list is redrawn when it
         // gains or loses it.
-        int row = ListView_GetNextItem(PluginList, -1, LVNI_SELECTED);
+        int row = ListView_GetNextItem(w.c.pluginList, -1, LVNI_SELECTED);
         const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-        SetFocus(DetailBox);
+        SetFocus(w.c.detailBox);
         Pump();
-        CHECK(CellPixels(PluginList, row, 0, highlight) == 0);
-        SetFocus(SearchEdit);
+        CHECK(CellPixels(w.c.pluginList, row, 0, highlight) == 0);
+        SetFocus(w.c.searchEdit);
         Pump();
-        CHECK(ShownCellPixels(PluginList, row, 0, highlight) > 20);
-        SetFocus(DetailBox);
+        CHECK(ShownCellPixels(w.c.pluginList, row, 0, highlight) > 20);
+        SetFocus(w.c.detailBox);
         Pump();
-        CHECK(ShownCellPixels(PluginList, row, 0, highlight) == 0);
+        CHECK(ShownCellPixels(w.c.pluginList, row, 0, highlight) == 0);
 
-        SetFocus(SearchEdit);
+        SetFocus(w.c.searchEdit);
         Press(w.main, VK_ESCAPE);
-        CHECK(GetFocus() == PluginList);
-        CHECK(SelectedName() == L"pair");
+        CHECK(GetFocus() == w.c.pluginList);
+        CHECK(SelectedName(w) == L"pair");
 
         // Enter and Esc are keys of the box, never characters in it.
-        REQUIRE(RemoveWindowSubclass(SearchEdit, SearchEditSubclassProc, 3));
-        SetWindowSubclass(SearchEdit, NoteChars, 99, 0);
-        SetWindowSubclass(SearchEdit, SearchEditSubclassProc, 3, 0);
-        SetFocus(SearchEdit);
+        REQUIRE(RemoveWindowSubclass(w.c.searchEdit, SearchEditSubclassProc, 3));
+        SetWindowSubclass(w.c.searchEdit, NoteChars, 99, 0);
+        SetWindowSubclass(w.c.searchEdit, SearchEditSubclassProc, 3, reinterpret_cast<DWORD_PTR>(&w.view));
+        SetFocus(w.c.searchEdit);
         PassedChars.clear();
         Press(w.main, VK_RETURN);
         TypeText(w.main, L"\r");
         Press(w.main, VK_ESCAPE);
         TypeText(w.main, L"\x1b");
-        SetFocus(SearchEdit);
+        SetFocus(w.c.searchEdit);
         TypeText(w.main, L"!");
         CHECK(PassedChars == L"!");
-        RemoveWindowSubclass(SearchEdit, NoteChars, 99);
+        RemoveWindowSubclass(w.c.searchEdit, NoteChars, 99);
         ResetPluginCaches();
     }
 
@@ -280,9 +279,9 @@ TEST_SUITE("window") {
         Window w;
         w.Show(0);
 
-        Select(PluginList, 0);
+        Select(w.c.pluginList, 0);
         {
-            Menu m(0);
+            Menu m(w, 0);
             CHECK(m.state.ref.detect == L"EXT=\"TXT\" | EXT=\"LOG\"");
             CHECK(m.state.ref.hasDetect);
             std::wstring text = m.Text();
@@ -301,47 +300,47 @@ TEST_SUITE("window") {
             CHECK(m.Has(L"3011 Discard changes for this plugin ~"));
             CHECK(text.ends_with(L"Own commands\n  3200 Record\n  3201 Second\n"));
 
-            RunPluginMenuCommand(w.main, 2995, m.state);
+            RunPluginMenuCommand(w.view, 2995, m.state);
             PendingEdit* edit = FindEntryEdit(KindLister, 1);
             REQUIRE(edit);
             CHECK((edit->deleted && edit->deactivate));
-            RunPluginMenuCommand(w.main, 3011, m.state);
+            RunPluginMenuCommand(w.view, 3011, m.state);
             CHECK(FindEntryEdit(KindLister, 1) == nullptr);
 
             // The own command gets the plugin's name.
-            RunPluginMenuCommand(w.main, 3200, m.state);
+            RunPluginMenuCommand(w.view, 3200, m.state);
             CloseStandIn();
             CHECK(ReadFileBytes(tc.dir + L"\\recorder\\cmdline.txt").find("lister") != std::string::npos);
 
             // Opened in the 32-bit TC, which starts since none runs.
-            RunPluginMenuCommand(w.main, 3051, m.state);
+            RunPluginMenuCommand(w.view, 3051, m.state);
             for (int i = 0; i < 100 && !FindWindowW(L"TTOTAL_CMD", nullptr); ++i) Sleep(100);
             Sleep(300);
             CHECK(ReadFileBytes(tc.dir + L"\\cmdline.txt").find("\\p\\lister") != std::string::npos);
         }
         {
             // With the 32-bit TC running it leads and is no longer "not running".
-            Menu m(0);
+            Menu m(w, 0);
             CHECK(m.Text().find(L"(32 Bit)\tEnter *\n") != std::wstring::npos);
             CHECK(m.Text().find(L"(64 Bit, not running)") != std::wstring::npos);
             CloseStandIn();
         }
         {
             // Refilled while the menu was open, with another entry in that row: nothing happens.
-            Menu m(0);
+            Menu m(w, 0);
             WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\view.wlx\r\n"));
-            FillTab();
-            RunPluginMenuCommand(w.main, 2995, m.state);
+            FillTab(w.view);
+            RunPluginMenuCommand(w.view, 2995, m.state);
             CHECK(PendingEdits.empty());
             WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(kSearchIni));
         }
         w.Show(2);
         {
-            Menu m(0);
+            Menu m(w, 0);
             CHECK(m.Text().find(L"\n3012 Take number from plugin") != std::wstring::npos);
             CHECK(m.Has(L"3010 Edit capabilities and path…\tF4"));
             CHECK(m.Text().find(L"Move up") == std::wstring::npos);
-            RunPluginMenuCommand(w.main, 2995, m.state);
+            RunPluginMenuCommand(w.view, 2995, m.state);
             const PlugState* line = FindPlugState(KindPacker, L"zip");
             REQUIRE(line);
             CHECK((line->deleted && line->deactivate));

@@ -16,6 +16,7 @@
 #include "foundation/ui_globals.h"
 #include "shell/settings_apply.h"
 #include "views/settings_sheet.h"
+#include "../views/view_fixture.h"
 
 namespace {
 
@@ -80,7 +81,9 @@ void RunSheet(std::vector<std::function<void(HWND)>> steps) {
     Steps = std::move(steps);
     StepAt = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 50, StepTimer);
-    RunSettingsSheet();
+    FakeViewHost host;
+    MainView noWindow(host);
+    RunSettingsSheet(noWindow);
     KillTimer(nullptr, timer);
     CHECK(StepAt == Steps.size());
 }

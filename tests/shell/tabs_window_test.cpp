@@ -7,10 +7,10 @@
 #include "editing/entry_edit.h"
 #include "probe/plugin_info.h"
 #include "probe_record/probe_result.h"
-#include "shell/columns_wiring.h"
 #include "shell/commands.h"
-#include "shell/editing_hooks.h"
 #include "shell/main_layout.h"
+#include "views/cell_hilite.h"
+#include "views/status_text.h"
 #include "views/extra_columns.h"
 #include "views/window_layout.h"
 
@@ -35,65 +35,65 @@ TEST_SUITE("window") {
         Window w;
         w.Show(0);
         CHECK(ProbeTotal == 3);
-        CHECK(Rows(PluginList, {0, 1, 3}) == L"1|lister|=\n2|view|\u2212\u2212\n3|gone|\u00d7\n4|pair|\u00b1\n");
+        CHECK(Rows(w.c.pluginList, {0, 1, 3}) == L"1|lister|=\n2|view|\u2212\u2212\n3|gone|\u00d7\n4|pair|\u00b1\n");
 
         // An answer of an earlier fill is only cached.
         auto* late = new ProbeMsg{ProbeGen - 1, 0, KindLister, TabEntries[0].expandedPath, {}};
         late->result.status = ProbeError;
         PostMessageW(w.main, MsgProbeResult, 0, (LPARAM)late);
         Pump();
-        CHECK(ListViewCellText(PluginList, 0, 3) == L"=");
+        CHECK(ListViewCellText(w.c.pluginList, 0, 3) == L"=");
 
-        ListViewSortByColumn(PluginList, 1);
-        CHECK(Rows(PluginList, {1}) == L"gone\nlister\npair\nview\n");
-        ListViewSortByColumn(PluginList, 1);
-        CHECK(Rows(PluginList, {1}) == L"view\npair\nlister\ngone\n");
+        ListViewSortByColumn(w.c.pluginList, 1);
+        CHECK(Rows(w.c.pluginList, {1}) == L"gone\nlister\npair\nview\n");
+        ListViewSortByColumn(w.c.pluginList, 1);
+        CHECK(Rows(w.c.pluginList, {1}) == L"view\npair\nlister\ngone\n");
         HDITEMW arrow{};
         arrow.mask = HDI_FORMAT;
-        Header_GetItem(ListView_GetHeader(PluginList), 1, &arrow);
+        Header_GetItem(ListView_GetHeader(w.c.pluginList), 1, &arrow);
         CHECK((arrow.fmt & HDF_SORTDOWN) != 0);
-        ListViewSortByColumn(PluginList, 0);
-        CHECK(Rows(PluginList, {0}) == L"1\n2\n3\n4\n");
+        ListViewSortByColumn(w.c.pluginList, 0);
+        CHECK(Rows(w.c.pluginList, {0}) == L"1\n2\n3\n4\n");
 
         // Plain, key-4-only, conditional and excluded extensions of entry 2.
-        Select(PluginList, 1);
-        REQUIRE(DetailRowShown == 1);
-        CHECK(Rows(ExtList, {0, 1}) == L"TXT|active, only with key 4\nLOG|active, conditional\n"
+        Select(w.c.pluginList, 1);
+        REQUIRE(w.view.detailRowShown == 1);
+        CHECK(Rows(w.c.extList, {0, 1}) == L"TXT|active, only with key 4\nLOG|active, conditional\n"
                                        L"MD|active, not reported by plugin\nFORCE|keyword\nBAK|excluded\n");
-        CHECK(Rows(ExtList, {2}).starts_with(L"part of a condition"));
-        CHECK((CheckOf(0) == 2 && CheckOf(1) == 2 && CheckOf(2) == 2 && CheckOf(3) == 0 && CheckOf(4) == 0));
+        CHECK(Rows(w.c.extList, {2}).starts_with(L"part of a condition"));
+        CHECK((w.CheckOf(0) == 2 && w.CheckOf(1) == 2 && w.CheckOf(2) == 2 && w.CheckOf(3) == 0 && w.CheckOf(4) == 0));
 
         // Of the two terms of entry 4 the first may go, the last may not.
-        Select(PluginList, 3);
-        CHECK(StatusText().find(L"unsaved changes") == std::wstring::npos);
-        REQUIRE(Rows(ExtList, {0}).starts_with(L"A\nB\n"));
-        ListView_SetItemState(ExtList, 0, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
+        Select(w.c.pluginList, 3);
+        CHECK(w.StatusText().find(L"unsaved changes") == std::wstring::npos);
+        REQUIRE(Rows(w.c.extList, {0}).starts_with(L"A\nB\n"));
+        ListView_SetItemState(w.c.extList, 0, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
         Pump();
-        CHECK(CheckOf(0) == 1);
-        CHECK(StatusText().starts_with(L"unsaved changes: 1 – Ctrl+S  \u00b7  Lister plugins: 4"));
-        ListView_SetItemState(ExtList, 1, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
+        CHECK(w.CheckOf(0) == 1);
+        CHECK(w.StatusText().starts_with(L"unsaved changes: 1 – Ctrl+S  \u00b7  Lister plugins: 4"));
+        ListView_SetItemState(w.c.extList, 1, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
         Pump();
-        CHECK(CheckOf(1) == 2);
-        CHECK(StatusText().starts_with(Tr("st_last_ext") + L"  \u00b7  unsaved changes: 1"));
-        CHECK(ListViewCellText(PluginList, 3, 1) == L"pair *");
+        CHECK(w.CheckOf(1) == 2);
+        CHECK(w.StatusText().starts_with(Tr("st_last_ext") + L"  \u00b7  unsaved changes: 1"));
+        CHECK(ListViewCellText(w.c.pluginList, 3, 1) == L"pair *");
 
         // A bar followed by a letter gets a hidden break hint; a search across it still finds its text.
-        DetailSearchText = [] { return std::wstring(L"\"|ext"); };
-        SetDetailText(L"INI:\tEXT=\"A\"|EXT=\"B\"", true);
+        w.view.searchPaint.text = L"\"|ext";
+        SetDetailText(w.view, L"INI:\tEXT=\"A\"|EXT=\"B\"", true);
         wchar_t shown[64] = {};
-        GetWindowTextW(DetailBox, shown, 64);
+        GetWindowTextW(w.c.detailBox, shown, 64);
         CHECK(std::wstring(shown) == L"INI:\tEXT=\"A\"|\u200bEXT=\"B\"");
         DWORD from = 0, to = 0;
-        SendMessageW(DetailBox, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
+        SendMessageW(w.c.detailBox, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
         CHECK(from == 11);
-        DetailSearchText = nullptr;
+        w.view.searchPaint.text.clear();
 
         w.Show(2);
-        CHECK(Rows(PluginList, {1, 3}) == L"packer|\u2260\n");
+        CHECK(Rows(w.c.pluginList, {1, 3}) == L"packer|\u2260\n");
         w.Show(3);
         // A 32-bit File-system plugin is never asked through the twin: the 64-bit TC cannot load it.
-        CHECK(Rows(PluginList, {1, 3}) == (sizeof(void*) == 8 ? L"Fake Root|\u2022\n" : L"Fake Root|32\n"));
-        CHECK(Rows(ExtList, {0, 1}) == L"Fake Root|registered\n");
+        CHECK(Rows(w.c.pluginList, {1, 3}) == (sizeof(void*) == 8 ? L"Fake Root|\u2022\n" : L"Fake Root|32\n"));
+        CHECK(Rows(w.c.extList, {0, 1}) == L"Fake Root|registered\n");
         PendingEdits.clear();
     }
 
@@ -107,36 +107,36 @@ TEST_SUITE("window") {
         Window w;
         const std::wstring dot = L"  \u00b7  ", tcPiece = dot + L"TC: " + tc.dir;
         w.Show(3);
-        CHECK(StatusText() == L"File system plugins: 1" + dot + WincmdIniPath + tcPiece);
+        CHECK(w.StatusText() == L"File system plugins: 1" + dot + WincmdIniPath + tcPiece);
         w.Show(0);
-        CHECK(StatusText() == L"Lister plugins: 2" + dot + L"without detect string: 1" + dot + L"files missing: 1" +
+        CHECK(w.StatusText() == L"Lister plugins: 2" + dot + L"without detect string: 1" + dot + L"files missing: 1" +
                                   dot + WincmdIniPath + tcPiece);
         // A redirected section: the key left beside it, then the missing file as a label and a path.
         w.Show(2);
-        CHECK(StatusText() == L"Packer plugins: 0" + dot +
+        CHECK(w.StatusText() == L"Packer plugins: 0" + dot +
                                   L"also in wincmd.ini next to RedirectSection (probably ignored by TC): zip" + dot +
                                   L"File NOT found:" + dot + tc.dir + L"\\elsewhere.ini" + tcPiece);
 
         PendingReactivations.insert(L"F|kept");
-        StatusNote = L"a note";
+        w.view.statusNote = L"a note";
         w.Show(3);
-        StatusNote = L"a note";
-        UpdateStatusBar();
-        CHECK(StatusText() == L"a note" + dot + L"unsaved changes: 1 – Ctrl+S" + dot + L"File system plugins: 1" + dot +
+        w.view.statusNote = L"a note";
+        UpdateStatusBar(w.view);
+        CHECK(w.StatusText() == L"a note" + dot + L"unsaved changes: 1 – Ctrl+S" + dot + L"File system plugins: 1" + dot +
                                   WincmdIniPath + tcPiece);
-        StatusNote.clear();
+        w.view.statusNote.clear();
         {
             ScopedEnv noTc(L"COMMANDER_PATH", L"");
-            UpdateStatusBar();
-            CHECK(StatusText().ends_with(dot + L"TC: ?"));
+            UpdateStatusBar(w.view);
+            CHECK(w.StatusText().ends_with(dot + L"TC: ?"));
         }
         std::wstring ini2 = WincmdIniPath;
         WincmdIniPath.clear();
-        UpdateStatusBar();
-        CHECK(StatusText() == L"unsaved changes: 1 – Ctrl+S" + dot + L"No wincmd.ini found – File › Open wincmd.ini…");
+        UpdateStatusBar(w.view);
+        CHECK(w.StatusText() == L"unsaved changes: 1 – Ctrl+S" + dot + L"No wincmd.ini found – File › Open wincmd.ini…");
         PendingReactivations.clear();
-        UpdateStatusBar();
-        CHECK(StatusText() == L"No wincmd.ini found – File › Open wincmd.ini…");
+        UpdateStatusBar(w.view);
+        CHECK(w.StatusText() == L"No wincmd.ini found – File › Open wincmd.ini…");
         WincmdIniPath = ini2;
     }
 
@@ -145,56 +145,54 @@ TEST_SUITE("window") {
                            L"[CustomFields]\r\nTitles=Size|Zebra\r\nContents1=[=content.Size]\r\n"
                            L"Contents2=[=content.Zebra]\r\n[RenameTemplates]\r\nt1=[N] [=content.Size]\r\n";
         TcFolder tc(ini.c_str());
-        ConnectExtraColumns();
         Window w;
         w.Show(0);
         auto tipAt = [&](int row, int column) {
             RECT cell{};
-            CellRect(PluginList, row, column, cell);
-            UiHideTrackTip();
-            CellTipShow(PluginList, POINT{cell.left + 3, (cell.top + cell.bottom) / 2});
+            CellRect(w.c.pluginList, row, column, cell);
+            UiHideTrackTip(w.view);
+            CellTipShow(w.view, w.c.pluginList, POINT{cell.left + 3, (cell.top + cell.bottom) / 2});
             wchar_t text[1024] = {};
             TTTOOLINFOW tool{};
             tool.cbSize = sizeof(tool);
             tool.hwnd = w.main;
             tool.uId = 1;
             tool.lpszText = text;
-            if (CellTipWnd) SendMessageW(CellTipWnd, TTM_GETTEXTW, 1024, (LPARAM)&tool);
+            if (w.view.cellTip.window) SendMessageW(w.view.cellTip.window, TTM_GETTEXTW, 1024, (LPARAM)&tool);
             return std::wstring(text);
         };
         // The glyph fits its cell, yet the cell says what it means.
-        std::wstring status = tipAt(0, 3), glyph = ListViewCellText(PluginList, 0, 3);
+        std::wstring status = tipAt(0, 3), glyph = ListViewCellText(w.c.pluginList, 0, 3);
         CHECK(status.starts_with(glyph + L"  "));
         CHECK(status.find(L"\n") > glyph.size() + 3);
 
-        SetExtraCols({4, 12});
+        SetExtraCols(w.view, {4, 12});
         w.Show(1);
         int used = XcolFindUsedColumn();
         REQUIRE(used == 5);
         // A fill asks the details worker for the file facts of the shown rows.
-        for (int i = 0; i < 100 && ListViewCellText(PluginList, 0, 4).empty(); ++i) {
+        for (int i = 0; i < 100 && ListViewCellText(w.c.pluginList, 0, 4).empty(); ++i) {
             Pump();
             Sleep(50);
         }
-        CHECK(ListViewCellText(PluginList, 0, 4) == (sizeof(void*) == 8 ? L"64" : L"32"));
-        CHECK(ListViewCellText(PluginList, 0, used).empty());  // the badges stand for the uses
+        CHECK(ListViewCellText(w.c.pluginList, 0, 4) == (sizeof(void*) == 8 ? L"64" : L"32"));
+        CHECK(ListViewCellText(w.c.pluginList, 0, used).empty());  // the badges stand for the uses
         const COLORREF accent = RGB(0x2F, 0x6F, 0xD0);  // the pictograms' accent
-        CHECK(CellPixels(PluginList, 0, used, accent) > 10);
+        CHECK(CellPixels(w.c.pluginList, 0, used, accent) > 10);
         std::wstring uses = tipAt(0, used);
         CHECK(uses.find(L"Size") != std::wstring::npos);
         CHECK(uses.find(L"Zebra") != std::wstring::npos);
         // Sorted by the uses, not by the empty cells.
-        SetExtraCols({});
-        UiHideTrackTip();
+        SetExtraCols(w.view, {});
+        UiHideTrackTip(w.view);
     }
 
     TEST_CASE("the extra columns fill with the tab; the reach follows the plugin's own detect string") {
         TcFolder tc(kIni);
-        ConnectExtraColumns();
         Window w;
-        SetExtraCols({0, 11});  // description, reach
-        auto waitForTexts = [] {
-            for (int i = 0; i < 500 && ListViewCellText(PluginList, 0, 4).empty(); ++i) {
+        SetExtraCols(w.view, {0, 11});  // description, reach
+        auto waitForTexts = [&] {
+            for (int i = 0; i < 500 && ListViewCellText(w.c.pluginList, 0, 4).empty(); ++i) {
                 Pump();
                 Sleep(20);
             }
@@ -203,20 +201,20 @@ TEST_SUITE("window") {
         waitForTexts();
         const std::wstring expected = BuildPluginDetails(TabEntries[0].expandedPath).description + L"|" + Tr("xr_specific");
         REQUIRE(expected.size() > 1 + Tr("xr_specific").size());
-        CHECK(Cells(PluginList, 0, {4, 5}) == expected);
+        CHECK(Cells(w.c.pluginList, 0, {4, 5}) == expected);
         // The file's texts are cached and shown at once; the reach waits for the probe.
         ProbeCache.clear();
         w.Show(1);
-        CHECK(Cells(PluginList, 0, {4, 5}) == expected);
-        SetExtraCols({});
+        CHECK(Cells(w.c.pluginList, 0, {4, 5}) == expected);
+        SetExtraCols(w.view, {});
     }
 
     TEST_CASE("a change of dpi redraws the tab icons at the new size and keeps the fonts an open dialog draws with") {
         TcFolder tc(kIni);
         Window w;
-        auto iconSize = [] {
+        auto iconSize = [&] {
             int cx = 0, cy = 0;
-            ImageList_GetIconSize(TabCtrl_GetImageList(TabCtl), &cx, &cy);
+            ImageList_GetIconSize(TabCtrl_GetImageList(w.c.tabCtl), &cx, &cy);
             return cx * 1000 + cy;
         };
         // The heading line of an install dialog that stays open across the change.
@@ -243,29 +241,28 @@ TEST_SUITE("window") {
         TcFolder tc(kIni);
         Window w;
         // As at the start: the start tab is chosen while the tab control has no width yet.
-        SetWindowPos(TabCtl, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        TabCtrl_SetCurSel(TabCtl, 1);
-        LayoutMainFrame(w.main);
+        SetWindowPos(w.c.tabCtl, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        TabCtrl_SetCurSel(w.c.tabCtl, 1);
+        LayoutMainFrame(w.view);
         RECT last{}, label{};
-        TabCtrl_GetItemRect(TabCtl, TabCtrl_GetItemCount(TabCtl) - 1, &last);
-        MapWindowPoints(TabCtl, w.main, reinterpret_cast<POINT*>(&last), 2);
-        GetWindowRect(SearchLabel, &label);
+        TabCtrl_GetItemRect(w.c.tabCtl, TabCtrl_GetItemCount(w.c.tabCtl) - 1, &last);
+        MapWindowPoints(w.c.tabCtl, w.main, reinterpret_cast<POINT*>(&last), 2);
+        GetWindowRect(w.c.searchLabel, &label);
         MapWindowPoints(nullptr, w.main, reinterpret_cast<POINT*>(&label), 2);
-        CHECK(IsWindowVisible(SearchLabel));
+        CHECK(IsWindowVisible(w.c.searchLabel));
         CHECK(label.left >= last.right + UiScale(12));
     }
 
     TEST_CASE("the findings tab: Ins and the key bar check a finding, F4 edits its entry, the key bar jumps to it") {
         TcFolder tc(kIni);
-        ConnectEditing();
         Window w;
         auto selectGone = [&] {
             w.Show(5);
-            for (int r = 0; r < ListView_GetItemCount(FindingsList); ++r) {
-                const Finding& f = Findings[(size_t)ListViewItemData(FindingsList, r)];
+            for (int r = 0; r < ListView_GetItemCount(w.c.findingsList); ++r) {
+                const Finding& f = Findings[(size_t)ListViewItemData(w.c.findingsList, r)];
                 if (f.name != L"gone" || f.iniLine) continue;
-                Select(FindingsList, r);
-                return ListViewItemData(FindingsList, r);
+                Select(w.c.findingsList, r);
+                return ListViewItemData(w.c.findingsList, r);
             }
             return -1;
         };
@@ -273,7 +270,7 @@ TEST_SUITE("window") {
         REQUIRE(finding >= 0);
         std::wstring ackKey = Findings[(size_t)finding].ackKey;
         REQUIRE_FALSE(IsFindingAcked(ackKey));
-        NMLVKEYDOWN key{{FindingsList, IdFindingsList, LVN_KEYDOWN}, VK_INSERT, 0};
+        NMLVKEYDOWN key{{w.c.findingsList, IdFindingsList, LVN_KEYDOWN}, VK_INSERT, 0};
         SendMessageW(w.main, WM_NOTIFY, IdFindingsList, (LPARAM)&key);
         CHECK(IsFindingAcked(ackKey));
         ShowAcked = true;  // a checked finding leaves the list unless checked ones are shown
@@ -297,8 +294,8 @@ TEST_SUITE("window") {
         selectGone();
         SendMessageW(w.main, WM_COMMAND, CmdJump, 0);
         Pump();
-        CHECK(TabCtrl_GetCurSel(TabCtl) == 0);
-        CHECK(ListViewCellText(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED), 1) == L"gone");
+        CHECK(TabCtrl_GetCurSel(w.c.tabCtl) == 0);
+        CHECK(ListViewCellText(w.c.pluginList, ListView_GetNextItem(w.c.pluginList, -1, LVNI_SELECTED), 1) == L"gone");
     }
 
     TEST_CASE("every real configuration of the corpus fills the four plugin tabs") {
@@ -315,11 +312,11 @@ TEST_SUITE("window") {
             std::array<int, 4> expected = CorpusCountsOf(_wtoi(name.c_str()));
             for (int tab = 0; tab < 4; ++tab) {
                 CAPTURE(tab);
-                TabCtrl_SetCurSel(TabCtl, tab);
-                FillTab();
+                TabCtrl_SetCurSel(w.c.tabCtl, tab);
+                FillTab(w.view);
                 Pump();
                 CHECK((int)TabEntries.size() == std::max(expected[tab], 0));
-                CHECK(ListView_GetItemCount(PluginList) >= (int)TabEntries.size());
+                CHECK(ListView_GetItemCount(w.c.pluginList) >= (int)TabEntries.size());
             }
         }
         CHECK(names.size() == CorpusFiles);

@@ -18,7 +18,7 @@
 #include "views/ext_checklist.h"
 #include "views/list_rows.h"
 #include "views/list_sort.h"
-#include "views/main_controls.h"
+#include "views/main_view.h"
 #include "views/panes.h"
 #include "views/page_window.h"
 #include "views/tab_fill.h"
@@ -45,6 +45,8 @@ inline void WaitForProbes() {
 struct Window {
     MainWindow app;
     HWND main = nullptr;
+    MainView& view = app.View();
+    const MainControls& c = view.controls;
     Window() {
         ShownSectionKind = -1;  // no section of an earlier window to compare on activation
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
@@ -72,9 +74,16 @@ struct Window {
         Pump();
     }
     void Show(int tab) {
-        TabCtrl_SetCurSel(TabCtl, tab);
-        FillTab();
+        TabCtrl_SetCurSel(c.tabCtl, tab);
+        FillTab(view);
         WaitForProbes();
+    }
+    // The check box of a row of the extension list: 0 none, 1 clear, 2 ticked.
+    UINT CheckOf(int row) const { return (ListView_GetItemState(c.extList, row, LVIS_STATEIMAGEMASK) >> 12); }
+    std::wstring StatusText() const {
+        wchar_t text[2048] = {};
+        SendMessageW(c.statusBar, SB_GETTEXTW, 0, (LPARAM)text);
+        return text;
     }
 };
 
@@ -124,18 +133,10 @@ inline int CellPixels(HWND list, int row, int column, COLORREF colour) {
     return ShownCellPixels(list, row, column, colour);
 }
 
-inline UINT CheckOf(int row) { return (ListView_GetItemState(ExtList, row, LVIS_STATEIMAGEMASK) >> 12); }
-
 inline void Select(HWND list, int row) {
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     Pump();
-}
-
-inline std::wstring StatusText() {
-    wchar_t text[2048] = {};
-    SendMessageW(StatusBar, SB_GETTEXTW, 0, (LPARAM)text);
-    return text;
 }
 
 inline std::wstring SelfExe() {

@@ -13,7 +13,7 @@
 #include "views/cell_hilite.h"
 #include "views/cell_tips.h"
 #include "views/list_subclass.h"
-#include "views/main_controls.h"
+#include "view_fixture.h"
 
 TEST_CASE("cell tip text: short texts whole, long ones cut near a blank or after twelve lines") {
     CHECK(ShortenTipText(L"short") == L"short");
@@ -85,10 +85,10 @@ TEST_CASE("list subclass: Ctrl+End orders, Ctrl+Left does not; a sized last colu
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | WS_VISIBLE | LVS_REPORT, 0, 0, 600, 300, nullptr,
                                 nullptr, nullptr, nullptr);
     for (int c = 0; c < 3; ++c) ListViewAddColumn(list, c, L"c", 100, LVCFMT_LEFT);
-    PluginList = list;
-    SetWindowSubclass(list, ListSubclass, 1, 0);
-    std::vector<int> ops;
-    ListOrderOp = [&](int op) { ops.push_back(op); };
+    TestView t;
+    t.view.controls.pluginList = list;
+    SubclassList(t.view, list);
+    std::vector<int>& ops = t.host.moves;
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     keys[VK_CONTROL] = 0x80;
@@ -113,8 +113,6 @@ TEST_CASE("list subclass: Ctrl+End orders, Ctrl+Left does not; a sized last colu
     ListView_SetColumnWidth(list, 2, 50);
     ListViewFitLastColumn(list);
     CHECK(ListView_GetColumnWidth(list, 2) >= 300);
-    ListOrderOp = nullptr;
-    PluginList = nullptr;
     DestroyWindow(list);
 }
 

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,25 +16,27 @@
 #include "support/test_support.h"
 #include "views/extra_columns.h"
 #include "views/list_sort.h"
-#include "views/main_controls.h"
 #include "views/window_layout.h"
+#include "view_fixture.h"
 
 namespace {
 
 bool LastSeen = false;
+// The view whose plugin list the details fill; its main window takes the answers.
+TestView Shown;
 
 LRESULT CALLBACK ResultWnd(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != MsgDetailsResult) return DefWindowProcW(window, msg, wParam, lParam);
-    auto* result = reinterpret_cast<DetailsMsg*>(lParam);
+    std::unique_ptr<DetailsMsg> result(reinterpret_cast<DetailsMsg*>(lParam));
     LastSeen = LastSeen || result->last;
-    ApplyExtraColValues(result);
+    ApplyExtraColValues(Shown.view, *result);
     return 0;
 }
 
 // Runs the details job of the list and applies its answers; false when none came.
-bool FillAndWait(HWND window) {
+bool FillAndWait() {
     LastSeen = false;
-    XcolStartWorker(window);
+    XcolStartWorker(Shown.view);
     MSG msg;
     for (int i = 0; i < 2000 && !LastSeen; ++i) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -44,7 +47,7 @@ bool FillAndWait(HWND window) {
 
 std::wstring Cell(int row, int column) {
     wchar_t text[512] = {};
-    ListView_GetItemText(PluginList, row, column, text, 512);
+    ListView_GetItemText(Shown.view.controls.pluginList, row, column, text, 512);
     return text;
 }
 
@@ -72,17 +75,18 @@ TEST_CASE("extra columns: each column's text for the fake plugins, and a replace
     wc.lpfnWndProc = ResultWnd;
     wc.lpszClassName = L"XcolTestResults";
     RegisterClassW(&wc);
-    HWND window = CreateWindowW(L"XcolTestResults", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    PluginList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 900, 300, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND window = Shown.view.controls.main =
+        CreateWindowW(L"XcolTestResults", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND PluginList = Shown.view.controls.pluginList = CreateWindowExW(
+        0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 900, 300, nullptr, nullptr, nullptr, nullptr);
     for (int c = 0; c < 5; ++c) ListViewAddColumn(PluginList, c, L"c", 60, LVCFMT_LEFT);
-    SetExtraCols({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    SetExtraCols(Shown.view, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
     TabEntries = {Entry(KindContent, content), Entry(KindLister, lister), Entry(KindPacker, content)};
     TabEntries[0].hasDetect = 1;
     TabEntries[0].detectText = L"EXT=\"TXT\"";
     for (int row = 0; row < 3; ++row) ListViewSetCell(PluginList, row, 0, L"r");
     XcolResetCache();
-    REQUIRE(FillAndWait(window));
+    REQUIRE(FillAndWait());
 
     PluginDetails facts = BuildPluginDetails(content);
     CHECK(facts.company == L"Fake Works");
@@ -105,7 +109,7 @@ TEST_CASE("extra columns: each column's text for the fake plugins, and a replace
     // Sorted by size while the job runs: the rows move once, when the last answer came.
     SortStates[PluginList] = {4 + 9, 0};
     XcolResetCache();
-    REQUIRE(FillAndWait(window));
+    REQUIRE(FillAndWait());
     std::wstring listerSize = BuildPluginDetails(lister).size;
     REQUIRE(listerSize != facts.size);
     bool listerFirst = StrCmpLogicalW(listerSize.c_str(), facts.size.c_str()) < 0;
@@ -118,21 +122,20 @@ TEST_CASE("extra columns: each column's text for the fake plugins, and a replace
     // An older job's late answer: cached only while it belongs to the run since the reset.
     uint32_t before = XcolGen.load();
     XcolResetCache();
-    auto* late = new DetailsMsg{before, 0, content, facts, 1};
-    ApplyExtraColValues(late);
+    ApplyExtraColValues(Shown.view, DetailsMsg{before, 0, content, facts, 1});
     CHECK(XcolCache.empty());
 
     // The file replaced by another plugin: after the reset the cells show the new file.
     REQUIRE(CopyFileW(fakeLister.c_str(), content.c_str(), FALSE));
-    REQUIRE(FillAndWait(window));
+    REQUIRE(FillAndWait());
     CHECK(Cell(0, 4 + 1) == L" ");
     CHECK(Cell(0, 4 + 9) == BuildPluginDetails(lister).size);
 
-    SetExtraCols({});
+    SetExtraCols(Shown.view, {});
     TabEntries.clear();
     DestroyWindow(PluginList);
-    PluginList = nullptr;
     DestroyWindow(window);
+    Shown.view.controls = {};
     RemoveTree(dir);
 }
 

@@ -14,6 +14,7 @@
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
 #include "views/status_text.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -166,13 +167,15 @@ TEST_SUITE("listview") {
             for (int row = 0; row < ListView_GetItemCount(list); ++row) out += cell(row, c) + L"|";
             return out;
         };
-        FillFindingsList(list);
+        TestView t;
+        t.view.controls.findingsList = t.view.controls.inventoryList = list;
+        FillFindingsList(t.view);
         REQUIRE(ListView_GetItemCount(list) == 3);
         CHECK(columnText(2) == L"#1 gone|#2 away|#3 lost|");
         CHECK(cell(0, 3) == L"plugin file missing");
         // A refill keeps the sort the header shows.
         SortStates[list] = {2, 1};
-        FillFindingsList(list);
+        FillFindingsList(t.view);
         CHECK(columnText(2) == L"#3 lost|#2 away|#1 gone|");
         SortStates[list] = {};
 
@@ -180,18 +183,18 @@ TEST_SUITE("listview") {
                        {L"F|a", {{L"Type", L"F"}, {L"Name", L"alpha"}}},
                        {L"L|a", {{L"Type", L"L"}, {L"Name", L"Alpha"}, {L"Removed", L"2026-01-01 00:00"}}}};
         InvLoaded = 1;
-        FillInventoryList(list);
+        FillInventoryList(t.view);
         REQUIRE(ListView_GetItemCount(list) == 3);
         CHECK(cell(0, 1) == L"Alpha");
         CHECK(cell(1, 1) == L"beta");
         CHECK(cell(2, 0) == L"File system");
-        CHECK(InvRowNames == std::vector<std::wstring>{L"Alpha", L"beta", L"alpha"});
-        CHECK(InvRowPaths[1] == L"b.wlx");
-        CHECK(InvRowMarks == std::vector<int32_t>{InvMarkRemoved, InvMarkNone, InvMarkNone});
+        CHECK(t.view.invRowNames == std::vector<std::wstring>{L"Alpha", L"beta", L"alpha"});
+        CHECK(t.view.invRowPaths[1] == L"b.wlx");
+        CHECK(t.view.invRowMarks == std::vector<int32_t>{InvMarkRemoved, InvMarkNone, InvMarkNone});
         SortStates[list] = {1, 1};
-        FillInventoryList(list);
+        FillInventoryList(t.view);
         CHECK(columnText(1) == L"beta|alpha|Alpha|");
-        CHECK(InvRowNames[(size_t)ListViewItemData(list, 0)] == L"beta");  // the rows keep their records
+        CHECK(t.view.invRowNames[(size_t)ListViewItemData(list, 0)] == L"beta");  // the rows keep their records
         SortStates[list] = {};
         DestroyWindow(frame);
     }

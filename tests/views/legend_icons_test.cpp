@@ -21,6 +21,7 @@
 #include "views/list_rows.h"
 #include "views/row_status.h"
 #include "views/usage_badges.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -217,11 +218,12 @@ TEST_CASE("legend window: one window, a saved place off every monitor falls back
     RegisterClassExW(&wc);
     AppInstance = wc.hInstance;
     WriteSettingsIniValue(L"Window", L"LegendPos", L"-30000,-30000,640,480");
-    ShowLegend(nullptr);
-    HWND first = LegendWnd;
+    TestView t;
+    ShowLegend(t.view);
+    HWND first = t.view.legend;
     REQUIRE(first);
-    ShowLegend(nullptr);
-    CHECK(LegendWnd == first);
+    ShowLegend(t.view);
+    CHECK(t.view.legend == first);
     RECT r{};
     GetWindowRect(first, &r);
     CHECK(r.right - r.left == UiScale(700));
@@ -251,7 +253,7 @@ TEST_CASE("legend window: one window, a saved place off every monitor falls back
     // font, and its larger letters need more rows.
     HFONT before = UiFont;
     UiFont = CreateFontW(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-    LegendTakeFont();
+    LegendTakeFont(t.view);
     CHECK(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)) == UiFont);
     CHECK(LegendLines.size() > narrow);
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(before), FALSE);
@@ -259,7 +261,7 @@ TEST_CASE("legend window: one window, a saved place off every monitor falls back
     UiFont = before;
     ShowWindow(first, SW_MINIMIZE);
     DestroyWindow(first);
-    CHECK(LegendWnd == nullptr);
+    CHECK(t.view.legend == nullptr);
     CHECK(IniGetString(SettingsIniPath(), L"Window", L"LegendPos") == L"-30000,-30000,640,480");
     std::wstring cols = IniGetString(SettingsIniPath(), L"Window", L"ColsLegend");
     CHECK(cols == L"70," + std::to_wstring(MulDiv(meaningWidth, 96, UiDpi)) + L",150");

@@ -6,7 +6,7 @@
 #include "analyses/preview_state.h"
 #include "probe/workers.h"
 #include "views/lister_check_list.h"
-#include "views/panes.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -26,6 +26,12 @@ LRESULT CALLBACK RecordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcW(ListProc, w, msg, wp, lp);
 }
 
+int StatusUpdates = 0;
+LRESULT CALLBACK CountStatusTexts(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == SB_SETTEXTW) ++StatusUpdates;
+    return DefSubclassProc(w, msg, wp, lp);
+}
+
 }  // namespace
 
 TEST_SUITE("listview") {
@@ -33,17 +39,20 @@ TEST_SUITE("listview") {
         Scenario s;
         HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 900, 900, nullptr, nullptr,
                                      nullptr, nullptr);
-        HWND list = LvCheckList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 800, 800,
-                                                  frame, nullptr, nullptr, nullptr);
+        TestView t;
+        HWND list = t.view.controls.lvCheckList = CreateWindowExW(
+            0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 800, 800, frame, nullptr, nullptr, nullptr);
         LVCOLUMNW column{};
         for (int c = 0; c < 4; ++c) ListView_InsertColumn(list, c, &column);
         ListProc = (WNDPROC)SetWindowLongPtrW(list, GWLP_WNDPROC, (LONG_PTR)RecordingProc);
-        int statusUpdates = 0;
-        UpdateStatusBar = [&] { ++statusUpdates; };
+        HWND bar = t.view.controls.statusBar =
+            CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 800, 20, frame, nullptr, nullptr, nullptr);
+        SetWindowSubclass(bar, CountStatusTexts, 1, 0);
+        StatusUpdates = 0;
         uint32_t generation = PvFieldsGen;
 
         PreviewFile = s.File(L"a.txt", kTextHead);
-        LvFillCheck();
+        LvFillCheck(t.view);
         CHECK(PvFieldsGen == generation + 1);
         CHECK((RowsText(LvRows) == kTxtRows && LvFileExt == L"TXT"));
         CHECK(Told == L"clear\n1 TC decides first +\n2 Matches with F3 – in this order (4) +\n3 Only with key 4 (1) +\n"
@@ -75,13 +84,11 @@ TEST_SUITE("listview") {
         // A refill starts afresh and leaves out the groups without rows.
         Told.clear();
         PreviewFile = s.File(L"a.nomm", "x");
-        LvFillCheck();
+        LvFillCheck(t.view);
         CHECK(Told == L"clear\n1 TC decides first +\n3 Only with key 4 (2) +\n4 Does not match (6) +\n144434434");
         PreviewFile.clear();
-        LvFillCheck();
-        CHECK((LvRows.empty() && ListView_GetItemCount(list) == 0 && statusUpdates == 3));
-        UpdateStatusBar = nullptr;
+        LvFillCheck(t.view);
+        CHECK((LvRows.empty() && ListView_GetItemCount(list) == 0 && StatusUpdates == 3));
         DestroyWindow(frame);
-        LvCheckList = nullptr;
     }
 }

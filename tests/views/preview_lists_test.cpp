@@ -7,11 +7,14 @@
 
 #include "analyses/content_preview.h"
 #include "foundation/ui_globals.h"
-#include "views/main_controls.h"
 #include "views/preview_lists.h"
-#include "views/view_state.h"
+#include "view_fixture.h"
 
 namespace {
+
+// The preview tab's lists, as the main window holds them.
+TestView Shown;
+const MainControls& Controls = Shown.view.controls;
 
 // Wine's list view ignores groups, so the test records what the field list is told.
 std::wstring Told;
@@ -26,9 +29,9 @@ LRESULT CALLBACK RecordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 // The page of the preview tab: takes the answers in and hands the pick list's
 // changes on, as the main window does.
 LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NOTIFY && ((const NMHDR*)lParam)->hwndFrom == PvPluginList &&
+    if (message == WM_NOTIFY && ((const NMHDR*)lParam)->hwndFrom == Controls.pvPluginList &&
         ((const NMHDR*)lParam)->code == LVN_ITEMCHANGED) {
-        PvPickListChanged(*(const NMLISTVIEW*)lParam);
+        PvPickListChanged(Shown.view, *(const NMLISTVIEW*)lParam);
         return 0;
     }
     return PreviewWindowProc(window, message, wParam, lParam);
@@ -46,11 +49,12 @@ HWND MakeList(HWND parent, DWORD exStyle, int columns) {
 
 std::wstring PickRows() {
     std::wstring out;
-    for (int row = 0; row < ListView_GetItemCount(PvPluginList); ++row) {
+    HWND list = Controls.pvPluginList;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row) {
         wchar_t name[200] = L"", result[50] = L"";
-        ListView_GetItemText(PvPluginList, row, 0, name, 200);
-        ListView_GetItemText(PvPluginList, row, 1, result, 50);
-        out += (ListView_GetCheckState(PvPluginList, row) ? L"[x] " : L"[ ] ") + std::wstring(name) + L" " + result +
+        ListView_GetItemText(list, row, 0, name, 200);
+        ListView_GetItemText(list, row, 1, result, 50);
+        out += (ListView_GetCheckState(list, row) ? L"[x] " : L"[ ] ") + std::wstring(name) + L" " + result +
                L"\n";
     }
     return out;
@@ -63,15 +67,16 @@ TEST_SUITE("64-bit") {
         PreviewFixture f(Entry(1, Configured(L"content", L"wdx"), L"EXT=\"JPG\"") +
                          Entry(2, Configured(L"content_many", L"wdx"), L"SIZE>0") + Entry(3, L"Z:\\gone\\lost.wdx") +
                          Entry(4, Configured(L"content", L"wdx"), L"EXT=\"TXT\""));
-        HWND page = MainWnd = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 900, 700, nullptr,
-                                              nullptr, nullptr, nullptr);
+        MainControls& c = Shown.view.controls;
+        HWND page = c.main = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 900, 700, nullptr,
+                                             nullptr, nullptr, nullptr);
         SetWindowLongPtrW(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PageProc));
-        PvPluginList = MakeList(page, LVS_EX_CHECKBOXES, 2);
-        PvFieldList = MakeList(page, 0, 4);
+        HWND PvPluginList = c.pvPluginList = MakeList(page, LVS_EX_CHECKBOXES, 2);
+        HWND PvFieldList = c.pvFieldList = MakeList(page, 0, 4);
         FieldListProc = (WNDPROC)SetWindowLongPtrW(PvFieldList, GWLP_WNDPROC, (LONG_PTR)RecordingProc);
-        InstallPreviewView();
-        TabIsPreview = 1;
-        PreviewMode = 0;
+        InstallPreviewView(Shown.view);
+        Shown.view.tabIsPreview = true;
+        Shown.view.previewMode = 0;
         f.Preview(f.File(L"photo.jpg", 300));
         // Answered plugins by their values once the choice is made, then the others by state.
         CHECK(PickRows() == L"[ ] tc (pseudo) 26/31\n[ ] #2  content_many 500/500\n[x] #1  content  ★ 15/17\n"
@@ -94,21 +99,19 @@ TEST_SUITE("64-bit") {
                                  L"file – TC would not ask it\n"));
         }
         SUBCASE("also empty fields and all units") {
-            PvEmptyCheck = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 9, 9, page, nullptr,
-                                           nullptr, nullptr);
-            PvUnitsCheck = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 9, 9, page, nullptr,
-                                           nullptr, nullptr);
-            SendMessageW(PvEmptyCheck, BM_SETCHECK, BST_CHECKED, 0);
-            SendMessageW(PvUnitsCheck, BM_SETCHECK, BST_CHECKED, 0);
-            PvFillFieldList();
+            c.pvEmptyCheck = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 9, 9, page, nullptr,
+                                             nullptr, nullptr);
+            c.pvUnitsCheck = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 9, 9, page, nullptr,
+                                             nullptr, nullptr);
+            SendMessageW(c.pvEmptyCheck, BM_SETCHECK, BST_CHECKED, 0);
+            SendMessageW(c.pvUnitsCheck, BM_SETCHECK, BST_CHECKED, 0);
+            PvFillFieldList(Shown.view);
             // Every field, and the further units: 2 of Size, 2 of Colour, 15 of Many.
             CHECK(ListView_GetItemCount(PvFieldList) == 17 + 2 + 2 + 15);
-            PvEmptyCheck = PvUnitsCheck = nullptr;
         }
-        TabIsPreview = 0;
-        PvPluginList = PvFieldList = nullptr;
-        MainWnd = nullptr;
+        Shown.view.tabIsPreview = false;
         DestroyWindow(page);
+        c = {};
     }
 }
 

@@ -17,6 +17,7 @@
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
 #include "views/cell_texts.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -101,6 +102,7 @@ TEST_CASE("the strip shows the unexpected-folder mark exactly when a row is colo
     PlugEntry content = Entry(KindContent, 1, L"x", nullptr);
     content.path = content.expandedPath = L"C:\\tc\\wlx\\x\\x.wdx";
     content.fileExists = 1;
+    TestView t;
     // While the probe runs (or the file cannot be read) the kind comes from the extension.
     for (int mask : {-1, 2, 1}) {
         CAPTURE(mask);
@@ -109,7 +111,7 @@ TEST_CASE("the strip shows the unexpected-folder mark exactly when a row is colo
         ForgetTabCounts();
         bool coloured = InWrongFolder(TabEntries[0]);
         CHECK(coloured == (mask != 1));
-        CHECK(((TabMarks() & 4) != 0) == coloured);
+        CHECK(((TabMarks(t.view) & 4) != 0) == coloured);
     }
     TabEntries.clear();
     ForgetTabCounts();

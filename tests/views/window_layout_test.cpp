@@ -11,10 +11,9 @@
 #include "foundation/list_view.h"
 #include "foundation/ui_globals.h"
 #include "foundation/settings.h"
-#include "views/main_controls.h"
 #include "views/page_window.h"
-#include "views/view_state.h"
 #include "views/window_layout.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -45,12 +44,13 @@ TEST_CASE("stored window values: placement, start tab and the clamped splits") {
 
     const std::tuple<const wchar_t*, const wchar_t*, double, int> frames[] = {
         {L"10", L"5", 0.15, 40}, {L"90", L"5000", 0.85, 1200}, {L"46", L"120", 0.46, 120}};
+    TestView t;
     for (auto [split, height, ratio, detail] : frames) {
         SetWindowKey(L"Split", split);
         SetWindowKey(L"DetailHeight", height);
-        LoadFrameLayout();
-        CHECK(SplitRatio == doctest::Approx(ratio));
-        CHECK(DetailHeight == detail);
+        LoadFrameLayout(t.view);
+        CHECK(t.view.splitRatio == doctest::Approx(ratio));
+        CHECK(t.view.detailHeight == detail);
     }
     DeleteFileW(SettingsIniPath().c_str());
 }
@@ -71,30 +71,31 @@ std::wstring HeaderText(HWND list, int column) {
 
 TEST_CASE("the splitter of the page: where it stands on the plugin tabs and the preview tab") {
     UiDpi = 96;
-    SplitRatio = 0.45;
-    CHECK(UiDetailSplitX(900) == 399);  // 887 x 0.45, truncated
-    SplitRatio = 0.1;
-    CHECK(UiDetailSplitX(900) == 150);
-    SplitRatio = 0.85;
-    CHECK(UiDetailSplitX(300) == 150);  // the lower limit wins on a narrow page
-    TabIsPreview = 1;
-    PreviewSplitRatio = 0.04;
-    CHECK(UiDetailSplitX(900) == 0);
-    PreviewSplitRatio = 0.6;
-    CHECK(UiDetailSplitX(900) == 532);
-    CHECK(UiDetailSplitX(600) == 287);  // at most the inner width less 300
-    TabIsPreview = 0;
-    SplitRatio = 0.45;
+    TestView t;
+    MainView& view = t.view;
+    view.splitRatio = 0.45;
+    CHECK(UiDetailSplitX(view, 900) == 399);  // 887 x 0.45, truncated
+    view.splitRatio = 0.1;
+    CHECK(UiDetailSplitX(view, 900) == 150);
+    view.splitRatio = 0.85;
+    CHECK(UiDetailSplitX(view, 300) == 150);  // the lower limit wins on a narrow page
+    view.tabIsPreview = true;
+    view.previewSplitRatio = 0.04;
+    CHECK(UiDetailSplitX(view, 900) == 0);
+    view.previewSplitRatio = 0.6;
+    CHECK(UiDetailSplitX(view, 900) == 532);
+    CHECK(UiDetailSplitX(view, 600) == 287);  // at most the inner width less 300
 }
 
 TEST_SUITE("listview") {
 
 TEST_CASE("extra columns of the plugin list: table order, remembered widths, the sort follows its column") {
-    PluginList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 900, 300, nullptr, nullptr,
-                                 nullptr, nullptr);
+    TestView t;
+    HWND PluginList = t.view.controls.pluginList = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0,
+                                                                   900, 300, nullptr, nullptr, nullptr, nullptr);
     for (int c = 0; c < 5; ++c) ListViewAddColumn(PluginList, c, L"c" + std::to_wstring(c), 60, LVCFMT_LEFT);
     ExtraColWidthMap = {{L"size", 10}, {L"desc", 200}};
-    SetExtraCols({9, 0});  // size, then desc
+    SetExtraCols(t.view, {9, 0});  // size, then desc
     CHECK(ExtraColIds == std::vector<int32_t>{0, 9});
     CHECK(HeaderText(PluginList, 4) == L"Description");
     CHECK(ListView_GetColumnWidth(PluginList, 4) == UiScale(200));
@@ -102,21 +103,20 @@ TEST_CASE("extra columns of the plugin list: table order, remembered widths, the
     CHECK(PathColumn == 6);
 
     SortStates[PluginList] = {6, 1};  // by path
-    SetExtraCols({9});
+    SetExtraCols(t.view, {9});
     CHECK(PathColumn == 5);
     CHECK(SortStates[PluginList].column == 5);
     SortStates[PluginList] = {4, 0};  // by size
-    SetExtraCols({0, 9});
+    SetExtraCols(t.view, {0, 9});
     CHECK(SortStates[PluginList].column == 5);
-    SetExtraCols({0});
+    SetExtraCols(t.view, {0});
     CHECK(SortStates[PluginList].column == -1);
 
-    SetExtraCols({});
-    SaveExtraCols();
+    SetExtraCols(t.view, {});
+    SaveExtraCols(t.view);
     CHECK(IniGetString(SettingsIniPath(), L"Window", L"ExtraCols").empty());
     CHECK(IniGetString(SettingsIniPath(), L"Window", L"ExtraColWidths") == L"desc:200,size:70");
     DestroyWindow(PluginList);
-    PluginList = nullptr;
     DeleteFileW(SettingsIniPath().c_str());
 }
 

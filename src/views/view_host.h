@@ -1,0 +1,16 @@
+// What the views ask of the window that holds them: the steps that belong to the
+// features above the views. The main window is the one implementer.
+#pragma once
+
+class IViewHost {
+public:
+    // After a fill, once the new rows stand: the search finds its hits again.
+    virtual void SearchAfterFill() = 0;
+    // Asks the plugin kinds that are not shown, as the settings and the shown tab want.
+    virtual void StartBackgroundProbe() = 0;
+    // Ctrl+Home/Up/Down/End in the plugin list: moves the selected entries (an OrderOpCode).
+    virtual void MoveSelectedEntries(int op) = 0;
+
+protected:
+    ~IViewHost() = default;
+};
