@@ -18,6 +18,7 @@
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/background_probe.h"
+#include "probe/post_record.h"
 #include "probe_record/probe_result.h"
 #include "shell/commands.h"
 #include "shell/feature_wiring.h"
@@ -169,18 +170,18 @@ void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
     if (ProbeDone >= ProbeTotal) ListViewSortApply(PluginList);
 }
 
-void OnBackgroundDone(HWND window, WPARAM generation, LPARAM job) {
-    if (job <= 0) {
-        if (generation != ProbeGen.load()) return;
+void OnBackgroundDone(HWND window, std::unique_ptr<BackgroundDoneMsg> done) {
+    if (!done->background) {
+        if (done->generation != ProbeGen.load()) return;
         ProbeDone = ProbeTotal;
         if (TabCtl) UpdateInventory(TabCtrl_GetCurSel(TabCtl));
     } else {
-        if (generation != BgProbeGen.load()) return;
+        if (done->generation != BgProbeGen.load()) return;
         BgProbeRunning = 0;
-        UpdateInventory(static_cast<int>(job - 1));
+        UpdateInventory(static_cast<int>(done->kind));
     }
     StartBackgroundProbe(ProbeHost(window));
-    if (job > 0 && TabIsFindings) FillFindingsList(FindingsList);
+    if (done->background && TabIsFindings) FillFindingsList(FindingsList);
     if (UpdateStatusBar) UpdateStatusBar();
 }
 
@@ -397,7 +398,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnProbeResult(std::unique_ptr<ProbeMsg>(reinterpret_cast<ProbeMsg*>(lParam)));
         return 0;
     case MsgBackgroundDone:
-        OnBackgroundDone(window, wParam, lParam);
+        OnBackgroundDone(window, TakePostedRecord<BackgroundDoneMsg>(lParam));
         return 0;
     case MsgRefresh:
         OnRefresh();

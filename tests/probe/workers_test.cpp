@@ -5,6 +5,7 @@
 #include "hostcfg/tc_discovery.h"
 #include "probe/background_probe.h"
 #include "probe/items_in_order.h"
+#include "probe/post_record.h"
 #include "probe/workers.h"
 #include "probe_test_support.h"
 
@@ -14,7 +15,7 @@ namespace {
 // keeps allocates nothing and the count of live allocations shows only the workers'.
 wchar_t seen[16][160];
 size_t seenCount = 0;
-LPARAM lastDone = -1;  // lParam of the last MsgBackgroundDone
+LPARAM lastDone = -1;  // of the last MsgBackgroundDone: the background job's kind + 1, 0 for a tab's job
 
 // Applies and frees each record, as the main window does.
 LRESULT CALLBACK CollectorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -23,7 +24,9 @@ LRESULT CALLBACK CollectorProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         std::unique_ptr<ProbeMsg> m(reinterpret_cast<ProbeMsg*>(lParam));
         swprintf(out, 160, L"probe %u %d %d %ls", m->generation, m->row, m->result.status, m->result.answer.c_str());
     } else if (message == MsgBackgroundDone) {
-        swprintf(out, 160, L"done %u %d", (unsigned)wParam, (int)(lastDone = lParam));
+        auto m = TakePostedRecord<BackgroundDoneMsg>(lParam);
+        lastDone = m->background ? m->kind + 1 : 0;
+        swprintf(out, 160, L"done %u %d", m->generation, (int)lastDone);
     } else if (message == MsgDetailsResult) {
         std::unique_ptr<DetailsMsg> m(reinterpret_cast<DetailsMsg*>(lParam));
         swprintf(out, 160, L"details %u %d %d %ls", m->generation, (int)m->id, m->last, m->values.kind.c_str());
