@@ -147,15 +147,6 @@ void OnIniCheck(HWND window) {
     if (answer == IDYES) SendMessageW(window, WM_COMMAND, CmdReload, 0);
 }
 
-BackgroundProbeHost ProbeHost(HWND window) {
-    BackgroundProbeHost host;
-    host.window = window;
-    host.shownTab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
-    host.findingsShown = TabIsFindings != 0;
-    host.updateInventory = UpdateInventory;
-    return host;
-}
-
 void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
     if (ProbeResultMayEnterCache(*msg)) ProbeCache[KindKey(static_cast<int>(msg->kind), msg->path)] = msg->result;
     if (msg->row < 0 || msg->generation != ProbeGen.load() || static_cast<size_t>(msg->row) >= TabEntries.size())
@@ -170,17 +161,17 @@ void OnProbeResult(std::unique_ptr<ProbeMsg> msg) {
     if (ProbeDone >= ProbeTotal) ListViewSortApply(PluginList);
 }
 
-void OnBackgroundDone(HWND window, std::unique_ptr<BackgroundDoneMsg> done) {
+void OnBackgroundDone(MainWindow& app, std::unique_ptr<BackgroundDoneMsg> done) {
     if (!done->background) {
         if (done->generation != ProbeGen.load()) return;
         ProbeDone = ProbeTotal;
-        if (TabCtl) UpdateInventory(TabCtrl_GetCurSel(TabCtl));
+        if (TabCtl) app.UpdateInventory(TabCtrl_GetCurSel(TabCtl));
     } else {
         if (done->generation != BgProbeGen.load()) return;
         BgProbeRunning = 0;
-        UpdateInventory(static_cast<int>(done->kind));
+        app.UpdateInventory(static_cast<int>(done->kind));
     }
-    StartBackgroundProbe(ProbeHost(window));
+    StartBackgroundProbe(app);
     if (done->background && TabIsFindings) FillFindingsList(FindingsList);
     if (UpdateStatusBar) UpdateStatusBar();
 }
@@ -255,16 +246,14 @@ LRESULT ColorDetailBox(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // What the tab fill and the status bar need of the window and its hooks.
-void ConnectTabFill(HWND window) {
+void ConnectTabFill(MainWindow& app) {
     UpdateStatusBar = [] { ShowStatusText(ProbeDone, ProbeTotal); };
     FillHooks.setDetailMargins = UiSetDetailMargins;
-    FillHooks.startBackgroundProbe = [window] { StartBackgroundProbe(ProbeHost(window)); };
-    FillHooks.updateInventory = UpdateInventory;
+    FillHooks.startBackgroundProbe = [&app] { StartBackgroundProbe(app); };
+    FillHooks.updateInventory = [&app](int kind) { app.UpdateInventory(kind); };
 }
 
 }  // namespace
-
-void StartBackgroundProbeFor(HWND window) { StartBackgroundProbe(ProbeHost(window)); }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
@@ -276,6 +265,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     // Messages before WM_NCCREATE (WM_GETMINMAXINFO) find no object yet.
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     return self ? self->OnMessage(msg, wParam, lParam) : DefWindowProcW(window, msg, wParam, lParam);
+}
+
+MainWindow& MainWindowOf(HWND window) {
+    return *reinterpret_cast<MainWindow*>(GetWindowLongPtrW(GetAncestor(window, GA_ROOT), GWLP_USERDATA));
 }
 
 HWND MainWindow::Create(int width, int height, HMENU menu) {
@@ -291,7 +284,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         UiDpi = UiScreenDpi();
         LayoutPanes = LayoutPagePanes;
         RefillAfterSave = FillTab;
-        ConnectTabFill(window);
+        ConnectTabFill(*this);
         WireFeatures(window);
         InstallPreviewView();
         CreateMainChildren(window);
@@ -398,7 +391,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnProbeResult(std::unique_ptr<ProbeMsg>(reinterpret_cast<ProbeMsg*>(lParam)));
         return 0;
     case MsgBackgroundDone:
-        OnBackgroundDone(window, TakePostedRecord<BackgroundDoneMsg>(lParam));
+        OnBackgroundDone(*this, TakePostedRecord<BackgroundDoneMsg>(lParam));
         return 0;
     case MsgRefresh:
         OnRefresh();

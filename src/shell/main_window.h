@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "probe/background_probe.h"
 #include "probe/workers.h"
 #include "views/list_subclass.h"  // MsgFitPathColumn
 
@@ -18,12 +19,10 @@ extern std::wstring StartPreviewFile;
 extern std::wstring StartListerFile;
 extern std::wstring StartInstallPath;
 
-// Starts the background probe as the shown tab asks.
-void StartBackgroundProbeFor(HWND window);
-
 // The main window: the one object that owns what the window shows and takes
-// the workers' results. It lives as long as the message loop runs.
-class MainWindow {
+// the workers' results. It lives as long as the message loop runs, and is what
+// the lower layers reach up to through their interfaces.
+class MainWindow : public IProbeHost {
 public:
     MainWindow() = default;
     MainWindow(const MainWindow&) = delete;
@@ -32,6 +31,12 @@ public:
     // Makes the window of class "KestrovaneMainWnd" (registered with MainWndProc).
     HWND Create(int width, int height, HMENU menu);
     HWND Hwnd() const { return window_; }
+
+    // The lower layers' interfaces, in main_window_hosts.cpp.
+    HWND ResultWindow() override;
+    int ShownTab() override;
+    bool FindingsShown() override;
+    void UpdateInventory(int kind) override;
 
 private:
     friend LRESULT CALLBACK MainWndProc(HWND, UINT, WPARAM, LPARAM);
@@ -42,3 +47,5 @@ private:
 
 // The class procedure: hands each message to the MainWindow given at creation.
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+// The object of the main window that the handle (or one of its children) belongs to.
+MainWindow& MainWindowOf(HWND window);

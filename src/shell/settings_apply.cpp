@@ -109,7 +109,7 @@ void OnSettingsChanged() {
             FillInventoryList(InventoryList);
         } else {
             RewritePathCells();
-            StartBackgroundProbeFor(MainWnd);
+            StartBackgroundProbe(MainWindowOf(MainWnd));
         }
     } else if (MainWnd) {
         RetitleWindow();

@@ -1,5 +1,6 @@
 // The worker threads against a message-only window standing in for the main window.
 #include <memory>
+#include <vector>
 
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
@@ -48,6 +49,18 @@ std::wstring Seen() {
     for (size_t i = 0; i < seenCount; ++i) lines += seen[i] + std::wstring(L"\n");
     return lines;
 }
+
+// The main window as the background probe sees it: the kinds whose inventory it was asked to update.
+struct FakeProbeHost : IProbeHost {
+    HWND window = nullptr;
+    int shownTab = 0;
+    bool findingsShown = false;
+    std::vector<int> inventory;
+    HWND ResultWindow() override { return window; }
+    int ShownTab() override { return shownTab; }
+    bool FindingsShown() override { return findingsShown; }
+    void UpdateInventory(int kind) override { inventory.push_back(kind); }
+};
 
 HWND CollectorWindow() {
     HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -180,8 +193,9 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::te
                                             L"\r\n[PackerPlugins]\r\nzip=31," + packer + L"\r\n[FileSystemPlugins]\r\nFake=" +
                                             fs + L"\r\n"));
     HWND window = CollectorWindow();
-    std::vector<int> inventory;
-    BackgroundProbeHost host{window, 0, false, [&](int kind) { inventory.push_back(kind); }};
+    FakeProbeHost host;
+    host.window = window;
+    const std::vector<int>& inventory = host.inventory;
     ProbeCache.clear();
     BgProbedKinds.clear();
     BgProbeRunning = 0;

@@ -1,0 +1,16 @@
+// What the main window does for the lower layers that reach up to it.
+#include "shell/main_window.h"
+
+#include <commctrl.h>
+
+#include "analyses/inventory.h"
+#include "views/main_controls.h"
+#include "views/view_state.h"
+
+HWND MainWindow::ResultWindow() { return window_; }
+
+int MainWindow::ShownTab() { return TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0; }
+
+bool MainWindow::FindingsShown() { return TabIsFindings != 0; }
+
+void MainWindow::UpdateInventory(int kind) { ::UpdateInventory(kind); }
