@@ -155,12 +155,4 @@ void WireFindingsAndInventory() {
         if (InventoryList && header->hwndFrom == InventoryList && InventoryNotify(header, result)) return true;
         return previous && previous(window, header, result);
     };
-    InventoryUpdatedHook = [] {
-        if (TabIsInventory) {
-            FillInventoryList(InventoryList);
-            ShowChangeLog();
-        } else if (PluginList) {
-            InvalidateRect(PluginList, nullptr, FALSE);
-        }
-    };
 }

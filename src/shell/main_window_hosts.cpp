@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include "analyses/inventory.h"
+#include "views/detail_pane.h"
+#include "views/inventory_list.h"
 #include "views/main_controls.h"
 #include "views/view_state.h"
 
@@ -13,4 +15,12 @@ int MainWindow::ShownTab() { return TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0; }
 
 bool MainWindow::FindingsShown() { return TabIsFindings != 0; }
 
-void MainWindow::UpdateInventory(int kind) { ::UpdateInventory(kind); }
+void MainWindow::UpdateInventory(int kind) {
+    if (!::UpdateInventory(kind)) return;
+    if (TabIsInventory) {
+        FillInventoryList(InventoryList);
+        ShowChangeLog();
+    } else if (PluginList) {
+        InvalidateRect(PluginList, nullptr, FALSE);  // the new-plugin marks
+    }
+}

@@ -3,8 +3,11 @@
 // status bar, and every real configuration of the corpus.
 #include "window_test_support.h"
 #include "analyses/findings.h"
+#include "analyses/inventory.h"
+#include "analyses/plugin_caches.h"
 #include "dsx/entry_editor.h"
 #include "editing/entry_edit.h"
+#include "probe/background_probe.h"
 #include "probe/plugin_info.h"
 #include "probe_record/probe_result.h"
 #include "shell/columns_wiring.h"
@@ -12,6 +15,7 @@
 #include "shell/editing_hooks.h"
 #include "shell/main_layout.h"
 #include "views/extra_columns.h"
+#include "views/inventory_list.h"
 #include "views/window_layout.h"
 
 namespace {
@@ -237,6 +241,27 @@ TEST_SUITE("window") {
         SendMessageW(w.main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
         CHECK(iconSize() == UiScale(16) * 1000 + UiScale(16));
         CHECK(GetObjectType(given) == 0);
+    }
+
+    TEST_CASE("the inventory tab shows each kind as soon as the background probe has compared it") {
+        TcFolder tc(kIni);
+        DeleteFileW(InventoryIniPath().c_str());
+        ResetPluginCaches();
+        SettingsValues[L"Probe/Background"] = L"1";
+        Window w;
+        w.Show(4);
+        CHECK(ListView_GetItemCount(InventoryList) == 0);  // nothing probed yet
+        for (int i = 0; i < 600 && BgProbedKinds.size() < 4; ++i) {
+            Pump();
+            Sleep(100);
+        }
+        Pump();
+        REQUIRE(BgProbedKinds.size() == 4);
+        CHECK(InvSections.size() >= 6);
+        CHECK(ListView_GetItemCount(InventoryList) == (int)InvSections.size());
+        SettingsValues.erase(L"Probe/Background");
+        DeleteFileW(InventoryIniPath().c_str());
+        ResetPluginCaches();
     }
 
     TEST_CASE("the search row starts right of the last tab, also when the tabs were squeezed before") {
