@@ -260,8 +260,6 @@ TEST_SUITE("window") {
         CHECK(InvSections.size() >= 6);
         CHECK(ListView_GetItemCount(InventoryList) == (int)InvSections.size());
         SettingsValues.erase(L"Probe/Background");
-        DeleteFileW(InventoryIniPath().c_str());
-        ResetPluginCaches();
     }
 
     TEST_CASE("the search row starts right of the last tab, also when the tabs were squeezed before") {
