@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "analyses/plugin_caches.h"
 #include "editing/order_ops.h"
 #include "foundation/ui_globals.h"
 #include "shell/window_hooks.h"
@@ -14,7 +13,6 @@
 
 void ConnectExtraColumns() {
     WindowHooks.applyExtraColValues = ApplyExtraColValues;
-    DropExtraColumnTexts = XcolResetCache;
     ExtraColumnsChanged = [] { XcolStartWorker(MainWnd); };
     FillHooks.startExtraColumns = [] { XcolStartWorker(MainWnd); };
     ListOrderOp = [](int op) {

@@ -19,14 +19,7 @@
 #include "views/view_state.h"
 #include "views/window_layout.h"
 
-std::map<std::wstring, PluginDetails> XcolCache;
-
 namespace {
-
-// Answers of jobs started before the last reset never enter the cache.
-uint32_t XcolGenAtReset = 0;
-
-bool StartedAfterReset(uint32_t generation) { return static_cast<int32_t>(generation - XcolGenAtReset) > 0; }
 
 std::wstring ReachText(const PlugEntry* entry) {
     if (!entry || (entry->kind != KindLister && entry->kind != KindContent)) return L"";
@@ -108,7 +101,7 @@ void XcolStartWorker(HWND window) {
 
 void ApplyExtraColValues(DetailsMsg* raw) {
     std::unique_ptr<DetailsMsg> result(raw);
-    if (!StartedAfterReset(result->generation)) return;
+    if (!DetailsMayEnterCache(*result)) return;
     std::wstring key = StrLower(result->path);
     XcolCache[key] = result->values;
     if (result->generation != XcolGen.load() || !PluginList) return;
@@ -121,9 +114,4 @@ void ApplyExtraColValues(DetailsMsg* raw) {
     auto sort = SortStates.find(PluginList);
     if (result->last && sort != SortStates.end() && sort->second.column >= 4 && sort->second.column < PathColumn)
         ListViewSortApply(PluginList);
-}
-
-void XcolResetCache() {
-    XcolCache.clear();
-    XcolGenAtReset = ++XcolGen;
 }

@@ -4,14 +4,10 @@
 #pragma once
 #include <windows.h>
 
-#include <map>
 #include <string>
 
 #include "probe/plugin_info.h"
 #include "probe/workers.h"
-
-// Lower-cased plugin path -> what the details worker read; emptied by the cache reset.
-extern std::map<std::wstring, PluginDetails> XcolCache;
 
 // The plugin-list column of the "Used in" extra column; -1 while it is not shown.
 int XcolFindUsedColumn();
@@ -22,8 +18,7 @@ void XcolFillRow(int row, const PluginDetails& values);
 void XcolUpdateReachCell(int row);
 // Fills the extra columns of every row: cached at once, the rest by a new details job.
 void XcolStartWorker(HWND window);
-// Handler of MsgDetailsResult; takes the record.
+// Handler of MsgDetailsResult; takes the record. It fills XcolCache, which the
+// cache reset empties: a plugin file replaced by an install or another wincmd.ini
+// must not show the old file's facts.
 void ApplyExtraColValues(DetailsMsg* result);
-// Forgets every cached text, and every answer of a job already started: a plugin file
-// replaced by an install or another wincmd.ini must not show the old file's facts.
-void XcolResetCache();
