@@ -19,6 +19,7 @@
 #include "install/install_command.h"
 #include "install/uninstall.h"
 #include "shell/editing_hooks.h"
+#include "shell/main_window.h"
 #include "shell/menu_help.h"
 #include "shell/preview_events.h"
 #include "shell/saving_hooks.h"
@@ -47,9 +48,9 @@ void RunFeature(HWND window, int id) {
     Say(window, FillVar(Tr("cmd_later"), L"c", CommandCaption(window, id)), MB_ICONINFORMATION);
 }
 
-void Reload() {
+void Reload(HWND window) {
     ResetPluginCaches();
-    FillTab();
+    FillTab(MainWindowOf(window));
 }
 
 void OpenChangeLog(HWND window) {
@@ -104,7 +105,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     if (ChildControl(window, id, HIWORD(wParam))) return 0;
     if (EditingCommand(window, id)) return 0;
     switch (id) {
-    case CmdReload: Reload(); return 0;
+    case CmdReload: Reload(window); return 0;
     case CmdExit: PostMessageW(window, WM_CLOSE, 0, 0); return 0;
     case CmdAbout: ShowAbout(window); return 0;
     case CmdLegend: ShowHelp(window, L"e00_zeichen", true); return 0;

@@ -11,6 +11,7 @@
 #include "foundation/list_view.h"
 #include "shell/commands.h"
 #include "shell/findings_tabs.h"
+#include "shell/main_window.h"
 #include "shell/notifications.h"
 #include "views/lister_check_list.h"
 #include "views/main_controls.h"
@@ -21,7 +22,7 @@
 
 void ConnectEditing() {
     EditingUi.currentTab = [] { return TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0; };
-    EditingUi.fillTab = FillTab;
+    EditingUi.fillTab = [] { FillTab(MainWindowOf(TabCtl)); };
     EditingUi.updateStatusBar = [] {
         if (UpdateStatusBar) UpdateStatusBar();
     };

@@ -13,6 +13,7 @@
 #include "foundation/themes.h"
 #include "hostcfg/plug_entry.h"
 #include "shell/commands.h"
+#include "shell/main_window.h"
 #include "shell/notifications.h"
 #include "views/detail_pane.h"
 #include "views/findings_list.h"
@@ -128,7 +129,7 @@ int JumpToFinding(int index) {
     }
     if (!TabCtl || !PluginList) return -1;
     TabCtrl_SetCurSel(TabCtl, f.tab);
-    FillTab();
+    FillTab(MainWindowOf(TabCtl));
     int entry = FindingEntryIndex(f, TabEntries);
     if (entry < 0) return -1;
     ListView_SetItemState(PluginList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);

@@ -88,7 +88,7 @@ void ApplyForwards(HWND window) {
             // Each package joins the install queue: a single slot would keep only the last one.
             if (WindowHooks.install) WindowHooks.install(window, request.path);
         } else {
-            PvSetFile(request.path, request.tag == TagLister);
+            PvSetFile(MainWindowOf(window), request.path, request.tag == TagLister);
         }
     }
 }
@@ -108,11 +108,12 @@ LRESULT OnCopyData(HWND window, WPARAM wParam, LPARAM lParam) {
 void OnStart(HWND window) {
     HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     DebugLog(L"start: loading");
-    FillTab();
+    MainWindow& app = MainWindowOf(window);
+    FillTab(app);
     DebugLog(L"start: loaded");
     SetCursor(old);
-    if (!StartPreviewFile.empty()) PvSetFile(std::exchange(StartPreviewFile, L""), false);
-    if (!StartListerFile.empty()) PvSetFile(std::exchange(StartListerFile, L""), true);
+    if (!StartPreviewFile.empty()) PvSetFile(app, std::exchange(StartPreviewFile, L""), false);
+    if (!StartListerFile.empty()) PvSetFile(app, std::exchange(StartListerFile, L""), true);
     if (!StartInstallPath.empty()) PostMessageW(window, MsgInstall, 0, 0);
 }
 
@@ -199,9 +200,9 @@ void HandOver(LPARAM lParam, const std::function<void(Record*)>& hook) {
     else delete record;
 }
 
-void OnFieldValues(LPARAM lParam) {
+void OnFieldValues(MainWindow& app, LPARAM lParam) {
     std::unique_ptr<FieldValuesMsg> record(reinterpret_cast<FieldValuesMsg*>(lParam));
-    PvTakeAnswer(record->generation, record->index, record->result);
+    PvTakeAnswer(app, record->generation, record->index, record->result);
 }
 
 // The splitter between the tab area and the detail pane.
@@ -283,10 +284,9 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         MainWnd = window;
         UiDpi = UiScreenDpi();
         LayoutPanes = LayoutPagePanes;
-        RefillAfterSave = FillTab;
+        RefillAfterSave = [this] { FillTab(*this); };
         ConnectTabFill(*this);
         WireFeatures(window);
-        InstallPreviewView();
         CreateMainChildren(window);
         ApplyColors();
         return 0;
@@ -406,7 +406,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnIniCheck(window);
         return 0;
     case MsgFieldValues:
-        OnFieldValues(lParam);
+        OnFieldValues(*this, lParam);
         return 0;
     case MsgFitPathColumn:
         FitPathColumn();

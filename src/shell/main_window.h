@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "analyses/preview_view.h"
 #include "probe/background_probe.h"
 #include "probe/workers.h"
 #include "views/list_subclass.h"  // MsgFitPathColumn
@@ -22,7 +23,7 @@ extern std::wstring StartInstallPath;
 // The main window: the one object that owns what the window shows and takes
 // the workers' results. It lives as long as the message loop runs, and is what
 // the lower layers reach up to through their interfaces.
-class MainWindow : public IProbeHost {
+class MainWindow : public IProbeHost, public IPreviewView {
 public:
     MainWindow() = default;
     MainWindow(const MainWindow&) = delete;
@@ -34,9 +35,17 @@ public:
 
     // The lower layers' interfaces, in main_window_hosts.cpp.
     HWND ResultWindow() override;
+    void UpdateStatusBar() override;
     int ShownTab() override;
     bool FindingsShown() override;
     void UpdateInventory(int kind) override;
+    bool PanesShown() override;
+    void Clear() override;
+    void FillPluginList() override;
+    void FillFieldList() override;
+    void RefreshGroup(int index) override;
+    void SaveGroupStates() override;
+    void ShowIntro() override;
 
 private:
     friend LRESULT CALLBACK MainWndProc(HWND, UINT, WPARAM, LPARAM);

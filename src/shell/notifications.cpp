@@ -16,6 +16,7 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plugin_files.h"
 #include "shell/commands.h"
+#include "shell/main_window.h"
 #include "shell/menu_help.h"
 #include "shell/search.h"
 #include "views/detail_pane.h"
@@ -191,12 +192,12 @@ void PluginListActivate(HWND window, UINT code, int row) {
     OpenRowFolder(code == NM_DBLCLK ? row : -1);
 }
 
-void BackToFindings() {
+void BackToFindings(HWND window) {
     if (!CameFromFinding || !TabCtl) return;
     StatusNote.clear();
     CameFromFinding = 0;
     TabCtrl_SetCurSel(TabCtl, 5);
-    FillTab();
+    FillTab(MainWindowOf(window));
     if (FindingsList) SetFocus(FindingsList);
 }
 
@@ -319,7 +320,7 @@ LRESULT PluginListNotify(HWND window, const NMHDR* header) {
     }
     case LVN_KEYDOWN: {
         WORD key = ((const NMLVKEYDOWN*)header)->wVKey;
-        if (key == VK_BACK) BackToFindings();
+        if (key == VK_BACK) BackToFindings(window);
         else if (key == VK_DELETE) SendMessageW(window, WM_COMMAND, CmdDelete, 0);
         else if (key == VK_F4) SendMessageW(window, WM_COMMAND, CmdEdit, 0);
         return 0;
@@ -353,7 +354,7 @@ LRESULT ExtListNotify(HWND window, const NMHDR* header) {
     }
     case LVN_KEYDOWN: {
         WORD key = ((const NMLVKEYDOWN*)header)->wVKey;
-        if (key == VK_BACK) BackToFindings();
+        if (key == VK_BACK) BackToFindings(window);
         else ExtListKey(window, key);
         return 0;
     }
@@ -393,7 +394,7 @@ LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     if (from == TabCtl && header->code == TCN_SELCHANGE) {
         StatusNote.clear();
         CameFromFinding = 0;
-        FillTab();
+        FillTab(MainWindowOf(window));
         return 0;
     }
     if (from && from == PluginList) return PluginListNotify(window, header);

@@ -8,6 +8,7 @@
 #include "analyses/content_preview.h"
 #include "foundation/list_view.h"
 #include "foundation/themes.h"
+#include "shell/main_window.h"
 #include "views/drawn_icons.h"
 #include "views/main_colors.h"
 #include "views/main_controls.h"
@@ -35,9 +36,9 @@ void OpenMenu(HWND window, HWND list, LPARAM menuPos) {
     if (row < 0) return;
     POINT point = ListViewMenuPoint(list, row, menuPos);
     if (list == PvPluginList)
-        PvPluginMenu(window, point, ListViewItemData(list, row));
+        PvPluginMenu(MainWindowOf(window), window, point, ListViewItemData(list, row));
     else
-        PvFieldMenu(window, point, ListViewItemData(list, row));
+        PvFieldMenu(MainWindowOf(window), window, point, ListViewItemData(list, row));
 }
 
 // Plugins that failed, were skipped or do not match the file are greyed.
@@ -69,8 +70,8 @@ LRESULT PreviewListDraw(NMLVCUSTOMDRAW* draw) {
 bool OnPreviewCommand(HWND window, WPARAM wParam) {
     if (HIWORD(wParam) != BN_CLICKED) return false;
     switch (LOWORD(wParam)) {
-    case IdPvPickContentBtn: PvPickWithMode(window, 0); return true;
-    case IdPvPickListerBtn: PvPickWithMode(window, 1); return true;
+    case IdPvPickContentBtn: PvPickWithMode(MainWindowOf(window), window, 0); return true;
+    case IdPvPickListerBtn: PvPickWithMode(MainWindowOf(window), window, 1); return true;
     case IdPvEmptyCheck:
     case IdPvUnitsCheck: PvFillFieldList(); return true;
     case IdPvToggleBtn: PvToggleAllGroups(); return true;
@@ -88,7 +89,7 @@ bool OnPreviewNotify(const NMHDR* header, LRESULT& result) {
     if (header->code != LVN_ITEMCHANGED) return false;
     const auto& change = *reinterpret_cast<const NMLISTVIEW*>(header);
     if (header->hwndFrom == PvPluginList) {
-        PvPickListChanged(change);
+        PvPickListChanged(MainWindowOf(header->hwndFrom), change);
         if (ListViewNewlySelected(change) && !PvPickListFilling) ShowPickedPlugin(static_cast<int>(change.lParam));
     } else if (ListViewNewlySelected(change)) {
         PvFieldDetail(static_cast<int>(change.lParam));

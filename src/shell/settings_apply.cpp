@@ -114,7 +114,7 @@ void OnSettingsChanged() {
     } else if (MainWnd) {
         RetitleWindow();
         LayoutMainFrame(MainWnd);
-        FillTab();
+        FillTab(MainWindowOf(MainWnd));
     }
     // The frames of the children keep the old scheme's colours until painted again.
     if (MainWnd) RedrawWindow(MainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

@@ -41,24 +41,24 @@ void SetPreviewMode(int mode) {
     if (TabIsPreview && LayoutPanes) LayoutPanes();
 }
 
-void PreviewTabRefresh() {
+void PreviewTabRefresh(IPreviewView& view) {
     if (PreviewMode == 1) LvFillCheck();
-    else PvRefresh();
+    else PvRefresh(view);
 }
 
-void PvSetFile(const std::wstring& path, bool lister) {
+void PvSetFile(IPreviewView& view, const std::wstring& path, bool lister) {
     if (path.empty()) return;
     SetPreviewMode(lister ? 1 : 0);
     TakePreviewFile(path);
     if (TabCtl && TabCtrl_GetCurSel(TabCtl) != PreviewTab) {
         TabCtrl_SetCurSel(TabCtl, PreviewTab);
-        FillTab();
+        FillTab(view);
     } else {
-        PreviewTabRefresh();
+        PreviewTabRefresh(view);
     }
 }
 
-void PvPickFile(HWND owner) {
+void PvPickFile(IPreviewView& view, HWND owner) {
     std::vector<wchar_t> name(PickBufferChars, L'\0');
     PreviewFile.copy(name.data(), name.size() - 1);
     std::wstring filter = Tr("pv_filter_all") + std::wstring(L"\0*.*\0\0", 7);
@@ -71,16 +71,16 @@ void PvPickFile(HWND owner) {
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&ofn)) return;
     TakePreviewFile(name.data());
-    PreviewTabRefresh();
+    PreviewTabRefresh(view);
 }
 
-void PvPickWithMode(HWND owner, int mode) {
+void PvPickWithMode(IPreviewView& view, HWND owner, int mode) {
     int old = PreviewMode;
     SetPreviewMode(mode);
     if (PreviewMode != old) {
         if (LayoutPanes) LayoutPanes();
-        PreviewTabRefresh();
+        PreviewTabRefresh(view);
         if (!PreviewFile.empty()) return;
     }
-    PvPickFile(owner);
+    PvPickFile(view, owner);
 }

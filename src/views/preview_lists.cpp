@@ -63,8 +63,9 @@ int SelectedParam(HWND list) {
 
 bool IsRow(int index) { return index >= 0 && static_cast<size_t>(index) < PvPlugins.size(); }
 
-// A new file: the field list starts empty under its own label.
-void ClearFieldList() {
+}  // namespace
+
+void PvClearFieldList() {
     if (DetailLabel) SetWindowTextW(DetailLabel, Tr("lbl_pvfield").c_str());
     PvRows.clear();
     if (PvFieldList) {
@@ -74,6 +75,8 @@ void ClearFieldList() {
     if (TabIsPreview && LayoutPanes) LayoutPanes();
 }
 
+namespace {
+
 // Asks the user through a one-level popup menu; 0 when nothing was chosen.
 UINT RunMenu(HWND owner, POINT point, HMENU menu) {
     UINT chosen = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x, point.y, 0, owner,
@@ -82,9 +85,9 @@ UINT RunMenu(HWND owner, POINT point, HMENU menu) {
     return chosen;
 }
 
-void SetSkip(int index, bool skip) {
+void SetSkip(IPreviewView& view, int index, bool skip) {
     SetPreviewSkip(PvPlugins[index].key, skip);
-    PvRefresh();
+    PvRefresh(view);
 }
 
 }  // namespace
@@ -222,12 +225,12 @@ void PvFieldDetail(int item) {
     SetDetailText(record ? PvFieldDetailText(*record, CurrentFieldUsage()) : L"", true);
 }
 
-void PvPluginMenu(HWND owner, POINT point, int index) {
+void PvPluginMenu(IPreviewView& view, HWND owner, POINT point, int index) {
     if (!IsRow(index) || PvPlugins[index].builtIn) return;
     bool skipped = LoadPreviewSkip().count(PvPlugins[index].key) > 0;
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, PvCmdSkip, Tr(skipped ? "pvm_unskip" : "pvm_skip").c_str());
-    if (RunMenu(owner, point, menu) == PvCmdSkip) SetSkip(index, !skipped);
+    if (RunMenu(owner, point, menu) == PvCmdSkip) SetSkip(view, index, !skipped);
 }
 
 HMENU PvFieldMenuItems(const PvRowRef& ref) {
@@ -246,7 +249,7 @@ HMENU PvFieldMenuItems(const PvRowRef& ref) {
     return menu;
 }
 
-void PvFieldMenu(HWND owner, POINT point, int item) {
+void PvFieldMenu(IPreviewView& view, HWND owner, POINT point, int item) {
     const PvRowRef* record = PvRowOfItem(item);
     if (!record || !IsRow(record->row)) return;
     PvRowRef ref = *record;
@@ -254,29 +257,15 @@ void PvFieldMenu(HWND owner, POINT point, int item) {
     switch (RunMenu(owner, point, PvFieldMenuItems(ref))) {
     case PvCmdCopyValue: UiCopyToClipboard(PvItemValueText(ref)); break;
     case PvCmdCopyRef: UiCopyToClipboard(PvFieldReference(ref)); break;
-    case PvCmdSkip: SetSkip(ref.row, !skipped); break;
+    case PvCmdSkip: SetSkip(view, ref.row, !skipped); break;
     default: break;
     }
 }
 
-void PvPickListChanged(const NMLISTVIEW& change) {
+void PvPickListChanged(IPreviewView& view, const NMLISTVIEW& change) {
     if (PvPickListFilling || !(change.uChanged & LVIF_STATE)) return;
     UINT oldImage = change.uOldState & LVIS_STATEIMAGEMASK, newImage = change.uNewState & LVIS_STATEIMAGEMASK;
     // The first image is the one the filling gave; only a later change is the user's.
     if (!oldImage || oldImage == newImage) return;
-    PvCheckPlugin(static_cast<int>(change.lParam), newImage == INDEXTOSTATEIMAGEMASK(2));
-}
-
-void InstallPreviewView() {
-    PvView.resultWindow = MainWnd;
-    PvView.panesShown = [] { return TabIsPreview && PreviewMode == 0; };
-    PvView.clear = ClearFieldList;
-    PvView.fillPluginList = PvFillPluginList;
-    PvView.fillFieldList = PvFillFieldList;
-    PvView.refreshGroup = PvRefreshGroup;
-    PvView.saveGroupStates = PvSaveGroupStates;
-    PvView.showIntro = ShowPreviewIntro;
-    PvView.updateStatusBar = [] {
-        if (UpdateStatusBar) UpdateStatusBar();
-    };
+    PvCheckPlugin(view, static_cast<int>(change.lParam), newImage == INDEXTOSTATEIMAGEMASK(2));
 }

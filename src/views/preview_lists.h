@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analyses/preview_texts.h"
+#include "analyses/preview_view.h"
 
 // The field list's "Used" column: where TC uses each field, drawn as badges.
 constexpr int PvUsedColumn = 3;
@@ -25,6 +26,8 @@ extern uint8_t PvPickListFilling;
 std::vector<int> PvPluginOrder();
 void PvFillPluginList();
 void PvFillFieldList();
+// A new file: the field list starts empty under its own label.
+void PvClearFieldList();
 void PvAddPluginGroup(int index, int position);
 // Replaces the group of one row after its answer arrived.
 void PvRefreshGroup(int index);
@@ -39,12 +42,10 @@ void PvToggleAllGroups();
 // The detail pane for field-list item `item`, with the places TC uses the field.
 void PvFieldDetail(int item);
 // Context menus: the pick list's row `index`, the field list's item `item`.
-void PvPluginMenu(HWND owner, POINT point, int index);
-void PvFieldMenu(HWND owner, POINT point, int item);
+void PvPluginMenu(IPreviewView& view, HWND owner, POINT point, int index);
+void PvFieldMenu(IPreviewView& view, HWND owner, POINT point, int item);
 // The field menu of a valid item: copy value (1), copy reference (2), skip or ask again (3).
 enum PvMenuCmd : UINT { PvCmdCopyValue = 1, PvCmdCopyRef = 2, PvCmdSkip = 3 };
 HMENU PvFieldMenuItems(const PvRowRef& ref);
-// Lets the content preview fill these lists and post its answers to the main window.
-void InstallPreviewView();
 // A check box of the pick list changed; changes made while filling are ignored.
-void PvPickListChanged(const NMLISTVIEW& change);
+void PvPickListChanged(IPreviewView& view, const NMLISTVIEW& change);

@@ -201,7 +201,7 @@ std::wstring EntryNumberCell(int base, size_t i, int number, bool custom) {
     return std::to_wstring(number);
 }
 
-static void FillShownTab() {
+static void FillShownTab(IPreviewView& preview) {
     int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0;
     ++ProbeGen;
     TabIsInventory = tab == 4;
@@ -211,7 +211,7 @@ static void FillShownTab() {
     if (tab == 6) {
         ClearPluginTab();
         SetDetailText(L"", true);
-        PreviewTabRefresh();
+        PreviewTabRefresh(preview);
         StatusBarNow();
         return;
     }
@@ -235,8 +235,8 @@ static void FillShownTab() {
 }
 
 // The search looks for its hits again once the new rows stand.
-void FillTab() {
-    FillShownTab();
+void FillTab(IPreviewView& preview) {
+    FillShownTab(preview);
     Run(FillHooks.resetSearch);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analyses/preview_view.h"
 #include "editing/launch.h"
 #include "hostcfg/field_usage.h"
 #include "hostcfg/lister_settings.h"
@@ -39,8 +40,9 @@ struct TabFillHooks {
 };
 extern TabFillHooks FillHooks;
 
-// Rebuilds whatever the main window shows for the selected tab.
-void FillTab();
+// Rebuilds whatever the main window shows for the selected tab; the preview tab
+// shows its check through the view.
+void FillTab(IPreviewView& preview);
 
 // The plugin of a plugin-list row (-1: the first selected); empty with index -1 for a
 // kept row or none. On the inventory tab the inventory list's rows, through the hook.

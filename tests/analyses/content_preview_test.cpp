@@ -85,13 +85,13 @@ TEST_CASE("a new file while the old query runs drops the old answers" * doctest:
     std::wstring first = f.File(L"first.jpg", 10), second = f.File(L"second.txt", 20);
     HoldAnswers = true;
     PreviewFile = first;
-    PvRefresh();
+    PvRefresh(f.view);
     PumpUntilAnswered();
     HoldAnswers = false;
     REQUIRE(HeldAnswers.size() == 2);
     PreviewFile = second;
-    PvRefresh();
-    for (const auto& late : HeldAnswers) PvTakeAnswer(late->generation, late->index, late->result);
+    PvRefresh(f.view);
+    for (const auto& late : HeldAnswers) PvTakeAnswer(f.view, late->generation, late->index, late->result);
     HeldAnswers.clear();
     CHECK((PvAnswered == 0 && PvPlugins[1].state == PvQuerying));
     PumpUntilAnswered();
@@ -118,12 +118,12 @@ TEST_CASE("skipped plugins are never asked, and the skip survives a restart") {
 
 TEST_CASE("the plugin opened for a file") {
     PreviewFixture f(L"");
-    auto choose = [](std::vector<PvPlugin> rows) {
+    auto choose = [&f](std::vector<PvPlugin> rows) {
         PvPlugins = std::move(rows);
         PvChecked.clear();
         PvChoiceMade = 0;
         PvCurrentExt = L"jpg";
-        UpdatePreviewVerdict();
+        UpdatePreviewVerdict(f.view);
         return std::vector<int>(PvChecked.begin(), PvChecked.end());
     };
     PvPlugin builtIn = Answered(L"tc", 30);
@@ -151,7 +151,7 @@ TEST_CASE("the plugin opened for a file") {
     SUBCASE("unticking every plugin remembers nothing to open") {
         choose({builtIn, Answered(L"a", 5)});
         PreviewFile = L"x.jpg";
-        PvCheckPlugin(1, false);
+        PvCheckPlugin(f.view, 1, false);
         CHECK(PvLastChoice[L"jpg"].empty());
         CHECK(choose({builtIn, Answered(L"a", 5)}) == std::vector<int>{1});
     }

@@ -169,7 +169,7 @@ TEST_SUITE("window") {
         Command(w.main, CmdNextMatch);
         CHECK(SelectedName() == L"lister");
         // A refill keeps the hits with their rows.
-        FillTab();
+        FillTab(w.app);
         Pump();
         CHECK(SearchStatusText() == L"\u2013/2");
 
@@ -330,7 +330,7 @@ TEST_SUITE("window") {
             // Refilled while the menu was open, with another entry in that row: nothing happens.
             Menu m(0);
             WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\view.wlx\r\n"));
-            FillTab();
+            FillTab(w.app);
             RunPluginMenuCommand(w.main, 2995, m.state);
             CHECK(PendingEdits.empty());
             WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(kSearchIni));

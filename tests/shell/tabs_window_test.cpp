@@ -339,7 +339,7 @@ TEST_SUITE("window") {
             for (int tab = 0; tab < 4; ++tab) {
                 CAPTURE(tab);
                 TabCtrl_SetCurSel(TabCtl, tab);
-                FillTab();
+                FillTab(w.app);
                 Pump();
                 CHECK((int)TabEntries.size() == std::max(expected[tab], 0));
                 CHECK(ListView_GetItemCount(PluginList) >= (int)TabEntries.size());

@@ -73,7 +73,7 @@ struct Window {
     }
     void Show(int tab) {
         TabCtrl_SetCurSel(TabCtl, tab);
-        FillTab();
+        FillTab(app);
         WaitForProbes();
     }
 };

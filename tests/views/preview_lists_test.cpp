@@ -8,6 +8,7 @@
 #include "analyses/content_preview.h"
 #include "foundation/ui_globals.h"
 #include "views/main_controls.h"
+#include "views/preview_layout.h"
 #include "views/preview_lists.h"
 #include "views/view_state.h"
 
@@ -28,11 +29,22 @@ LRESULT CALLBACK RecordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY && ((const NMHDR*)lParam)->hwndFrom == PvPluginList &&
         ((const NMHDR*)lParam)->code == LVN_ITEMCHANGED) {
-        PvPickListChanged(*(const NMLISTVIEW*)lParam);
+        PvPickListChanged(*ShownView, *(const NMLISTVIEW*)lParam);
         return 0;
     }
     return PreviewWindowProc(window, message, wParam, lParam);
 }
+
+// The preview's view as the main window makes it: these lists, answers to the page.
+struct ListsView : SilentPreviewView {
+    bool PanesShown() override { return TabIsPreview && PreviewMode == 0; }
+    void Clear() override { PvClearFieldList(); }
+    void FillPluginList() override { PvFillPluginList(); }
+    void FillFieldList() override { PvFillFieldList(); }
+    void RefreshGroup(int index) override { PvRefreshGroup(index); }
+    void SaveGroupStates() override { PvSaveGroupStates(); }
+    void ShowIntro() override { ShowPreviewIntro(); }
+};
 
 HWND MakeList(HWND parent, DWORD exStyle, int columns) {
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 800, 600, parent, nullptr,
@@ -69,7 +81,9 @@ TEST_SUITE("64-bit") {
         PvPluginList = MakeList(page, LVS_EX_CHECKBOXES, 2);
         PvFieldList = MakeList(page, 0, 4);
         FieldListProc = (WNDPROC)SetWindowLongPtrW(PvFieldList, GWLP_WNDPROC, (LONG_PTR)RecordingProc);
-        InstallPreviewView();
+        ListsView lists;
+        lists.window = page;
+        ShownView = &lists;
         TabIsPreview = 1;
         PreviewMode = 0;
         f.Preview(f.File(L"photo.jpg", 300));
