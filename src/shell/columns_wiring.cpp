@@ -5,6 +5,7 @@
 
 #include "editing/order_ops.h"
 #include "foundation/ui_globals.h"
+#include "shell/main_window.h"
 #include "shell/window_hooks.h"
 #include "views/extra_columns.h"
 #include "views/list_subclass.h"
@@ -16,6 +17,6 @@ void ConnectExtraColumns() {
     ExtraColumnsChanged = [] { XcolStartWorker(MainWnd); };
     FillHooks.startExtraColumns = [] { XcolStartWorker(MainWnd); };
     ListOrderOp = [](int op) {
-        if (TabCtl) OrderOp(PluginList, TabCtrl_GetCurSel(TabCtl), op);
+        if (TabCtl) OrderOp(MainWindowOf(TabCtl), PluginList, TabCtrl_GetCurSel(TabCtl), op);
     };
 }

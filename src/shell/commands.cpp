@@ -114,7 +114,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CmdSave: SaveCommand(window); return 0;
     case CmdDiscard: DiscardCommand(window); return 0;
     case CmdHelp: ShowHelp(window, HelpPageForCurrentTab(), false); return 0;
-    case CmdInstall: InstallWhenFree(window, L""); return 0;
+    case CmdInstall: InstallWhenFree(MainWindowOf(window), window, L""); return 0;
     case CmdSettings: RunSettingsSheet(); return 0;
     // Edit and delete act on the findings tab and the plugin tabs only.
     case CmdEdit:
@@ -124,7 +124,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CmdUninstall:
         if (OnPluginTab() && PluginList) {
             int row = ListViewItemData(PluginList, ListView_GetNextItem(PluginList, -1, LVNI_SELECTED));
-            if (row >= 0 && row < KeptIdBase) Uninstall(window, row);
+            if (row >= 0 && row < KeptIdBase) Uninstall(MainWindowOf(window), window, row);
         }
         return 0;
     }

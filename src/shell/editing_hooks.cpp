@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "editing/cleanup.h"
-#include "editing/editing_ui.h"
 #include "editing/finding_actions.h"
 #include "editing/lister_actions.h"
 #include "editing/open_ini.h"
@@ -21,22 +20,15 @@
 #include "views/text_popup.h"
 
 void ConnectEditing() {
-    EditingUi.currentTab = [] { return TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0; };
-    EditingUi.fillTab = [] { FillTab(MainWindowOf(TabCtl)); };
-    EditingUi.updateStatusBar = [] {
-        if (UpdateStatusBar) UpdateStatusBar();
+    ListActions.listerCheckMenu = [](HWND owner, POINT pt, int item) {
+        LvCheckMenu(MainWindowOf(owner), owner, pt, item);
     };
-    EditingUi.showTextPopup = UiShowTextPopup;
-    EditingUi.jumpToFinding = JumpToFinding;
-    EditingUi.showPluginInfo = ShowPluginInfoOf;
-    EditingUi.recheckLister = LvFillCheck;
-    EditingUi.rowStateGlyph = [](const PlugEntry& entry) { return std::wstring(RowStateGlyph(entry).glyph); };
-    ListActions.listerCheckMenu = LvCheckMenu;
     auto previous = ListActions.otherListMenu;
     ListActions.otherListMenu = [previous](HWND window, HWND list, LPARAM pos) {
         if (list && list == FindingsList) {
             int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-            if (row >= 0) FindingsMenu(window, ListViewMenuPoint(list, row, pos), ListViewItemData(list, row));
+            if (row >= 0)
+                FindingsMenu(MainWindowOf(window), window, ListViewMenuPoint(list, row, pos), ListViewItemData(list, row));
             return true;
         }
         return previous && previous(window, list, pos);
@@ -45,9 +37,9 @@ void ConnectEditing() {
 
 bool EditingCommand(HWND window, int id) {
     switch (id) {
-    case CmdOpenIni: OpenIniDialog(window); return true;
-    case CmdRestore: RestoreBackup(window); return true;
-    case CmdCleanup: CleanupOwnFiles(window); return true;
+    case CmdOpenIni: OpenIniDialog(MainWindowOf(window), window); return true;
+    case CmdRestore: RestoreBackup(MainWindowOf(window), window); return true;
+    case CmdCleanup: CleanupOwnFiles(MainWindowOf(window), window); return true;
     }
     return false;
 }

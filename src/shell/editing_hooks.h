@@ -1,5 +1,5 @@
-// Connects the editing commands to the main window: the shown tab, its refill,
-// the status bar and the text popup, and the File menu's open, restore and clean-up.
+// Connects the editing commands to the main window: the menus of the Lister check
+// and the findings, and the File menu's open, restore and clean-up.
 #pragma once
 #include <windows.h>
 

@@ -19,6 +19,7 @@
 #include "foundation/texts.h"
 #include "shell/commands.h"
 #include "shell/findings_tabs.h"
+#include "shell/main_window.h"
 #include "shell/menu_help.h"
 #include "shell/notifications.h"
 #include "shell/plugin_menu.h"
@@ -68,34 +69,37 @@ void WireFeatures(HWND) {
         if (id < 0 || (size_t)id >= InvRowPaths.size()) return PlugRef{};
         return MakePluginRef(InvRowNames[(size_t)id], InvRowPaths[(size_t)id]);
     };
-    PendingChanged = UiPostRefresh;
-    ListActions.askMarkDelete = AskMarkDelete;
+    ListActions.askMarkDelete = [](HWND owner, int row, const std::wstring& ext) {
+        AskMarkDelete(MainWindowOf(owner), owner, row, ext);
+    };
     ListActions.keptRowMenu = [](HWND owner, POINT pt, int row) {
-        return DisabledRowMenu(owner, pt, ListViewItemData(PluginList, row));
+        return DisabledRowMenu(MainWindowOf(owner), owner, pt, ListViewItemData(PluginList, row));
     };
     ListActions.openInTc = [](const PlugRef& ref) { OpenInTc(ref, L""); };
     FeatureCommands[CmdOpenInTc] = [](HWND) { OpenInTc(SelectedPluginRef(-1), L""); };
-    ListActions.editEntry = EditEntry;
+    ListActions.editEntry = [](HWND owner, int row, const std::wstring& ext) {
+        EditEntry(MainWindowOf(owner), owner, row, ext);
+    };
     ListActions.extRowMenu = [](HWND owner, POINT pt, int row) {
         int id = ListViewItemData(ExtList, row);
         if (id < 0 || (size_t)id >= ExtRows.size() || DetailRowShown < 0) return;
         const ExtRow& r = ExtRows[(size_t)id];
         auto claims = ExtClaims.find(r.key);
-        ExtRowMenu(owner, pt, DetailRowShown, r.kind, r.key,
+        ExtRowMenu(MainWindowOf(owner), owner, pt, DetailRowShown, r.kind, r.key,
                    claims == ExtClaims.end() ? std::vector<size_t>{} : claims->second);
     };
     FeatureCommands[CmdEdit] = [](HWND window) {
-        if (TabIsFindings) FindingEntryAction(window, FindingsListSelection(), FcEdit);
-        else EditEntry(window, PluginListSelection(), L"");
+        if (TabIsFindings) FindingEntryAction(MainWindowOf(window), window, FindingsListSelection(), FcEdit);
+        else EditEntry(MainWindowOf(window), window, PluginListSelection(), L"");
     };
     for (int op : {0, 1})
-        FeatureCommands[op == 0 ? CmdMoveUp : CmdMoveDown] = [op](HWND) {
+        FeatureCommands[op == 0 ? CmdMoveUp : CmdMoveDown] = [op](HWND window) {
             int tab = TabCtl ? TabCtrl_GetCurSel(TabCtl) : -1;
-            if (tab == 0 || tab == 1) OrderOp(PluginList, tab, op);
+            if (tab == 0 || tab == 1) OrderOp(MainWindowOf(window), PluginList, tab, op);
         };
     FeatureCommands[CmdDelete] = [](HWND window) {
-        if (TabIsFindings) FindingEntryAction(window, FindingsListSelection(), FcDelete);
-        else AskMarkDelete(window, PluginListSelection(), L"");
+        if (TabIsFindings) FindingEntryAction(MainWindowOf(window), window, FindingsListSelection(), FcDelete);
+        else AskMarkDelete(MainWindowOf(window), window, PluginListSelection(), L"");
     };
     WireSearch();
     ListActions.pluginMenu = PluginMenu;

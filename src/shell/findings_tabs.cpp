@@ -41,8 +41,9 @@ void ToggleAcknowledged(int index) {
 
 // A finding that a view mode fills the gap of is fixed at once; any other shows its entry.
 void ActivateFinding(HWND list, int index) {
+    HWND window = GetAncestor(list, GA_ROOT);
     if (index >= 0 && (size_t)index < Findings.size() && Findings[(size_t)index].fix == FixModeGap)
-        ModeGapFix(GetAncestor(list, GA_ROOT));
+        ModeGapFix(MainWindowOf(window), window);
     else
         JumpToFinding(index);
 }
@@ -58,6 +59,7 @@ LRESULT DrawRow(NMLVCUSTOMDRAW* draw, bool grey, bool highlight) {
 }
 
 bool FindingsNotify(const NMHDR* header, LRESULT& result) {
+    HWND window = GetAncestor(header->hwndFrom, GA_ROOT);
     switch (header->code) {
     case NM_CUSTOMDRAW: {
         auto* draw = (NMLVCUSTOMDRAW*)header;
@@ -83,8 +85,8 @@ bool FindingsNotify(const NMHDR* header, LRESULT& result) {
     case LVN_KEYDOWN:
         switch (((const NMLVKEYDOWN*)header)->wVKey) {
         case VK_INSERT: ToggleAcknowledged(FindingsListSelection()); return true;
-        case VK_DELETE: FindingEntryAction(GetAncestor(header->hwndFrom, GA_ROOT), FindingsListSelection(), FcDelete); return true;
-        case VK_F4: FindingEntryAction(GetAncestor(header->hwndFrom, GA_ROOT), FindingsListSelection(), FcEdit); return true;
+        case VK_DELETE: FindingEntryAction(MainWindowOf(window), window, FindingsListSelection(), FcDelete); return true;
+        case VK_F4: FindingEntryAction(MainWindowOf(window), window, FindingsListSelection(), FcEdit); return true;
         }
         return false;
     }

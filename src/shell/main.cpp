@@ -15,8 +15,6 @@
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
 #include "hostcfg/tc_discovery.h"
-#include "install/install_command.h"
-#include "install/install_dialog.h"
 #include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/commands.h"
@@ -27,11 +25,9 @@
 #include "shell/saving_hooks.h"
 #include "shell/columns_wiring.h"
 #include "shell/start_args.h"
-#include "shell/window_hooks.h"
 #include "views/legend.h"
 #include "views/main_controls.h"
 #include "views/page_window.h"
-#include "views/panes.h"
 #include "views/text_popup.h"
 #include "views/main_colors.h"
 #include "views/window_layout.h"
@@ -172,17 +168,6 @@ int RunMessageLoop(HWND window) {
     return static_cast<int>(msg.wParam);
 }
 
-// The install reaches the window only through these: its package from /install or
-// a second copy, the status bar and the text window.
-void ConnectInstalling() {
-    WindowHooks.install = InstallWhenFree;
-    InstallTextPopup = UiShowTextPopup;
-    InstallStatusText = [](const std::wstring& text) {
-        if (!text.empty() && StatusBar) SendMessageW(StatusBar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
-        else if (text.empty() && UpdateStatusBar) UpdateStatusBar();
-    };
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
@@ -212,7 +197,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     StartPreviewFile = start.previewFile;
     StartListerFile = start.listerFile;
     StartInstallPath = start.installPath;
-    ConnectInstalling();
     ConnectExtraColumns();
     if (!RegisterWindowClasses()) return 1;
     MainWindow app;

@@ -17,6 +17,7 @@
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
+#include "install/install_command.h"
 #include "probe/background_probe.h"
 #include "probe/post_record.h"
 #include "probe_record/probe_result.h"
@@ -86,7 +87,7 @@ void ApplyForwards(HWND window) {
         PendingForwards.pop_front();
         if (request.tag == TagInstall) {
             // Each package joins the install queue: a single slot would keep only the last one.
-            if (WindowHooks.install) WindowHooks.install(window, request.path);
+            InstallWhenFree(MainWindowOf(window), window, request.path);
         } else {
             PvSetFile(MainWindowOf(window), request.path, request.tag == TagLister);
         }
@@ -119,7 +120,7 @@ void OnStart(HWND window) {
 
 void OnInstall(HWND window) {
     std::wstring path = std::exchange(StartInstallPath, L"");
-    if (!path.empty() && WindowHooks.install) WindowHooks.install(window, path);
+    if (!path.empty()) InstallWhenFree(MainWindowOf(window), window, path);
 }
 
 bool OnClose(HWND window) {
@@ -127,7 +128,7 @@ bool OnClose(HWND window) {
         int answer = MessageBoxW(window, Tr("ask_close").c_str(), L"Kestrovane", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) return false;
         if (answer == IDYES) {
-            SaveChanges(window);
+            SaveChanges(MainWindowOf(window), window);
             if (CountPendingChanges() > 0) return false;
         }
     }
@@ -284,7 +285,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         MainWnd = window;
         UiDpi = UiScreenDpi();
         LayoutPanes = LayoutPagePanes;
-        RefillAfterSave = [this] { FillTab(*this); };
         ConnectTabFill(*this);
         WireFeatures(window);
         CreateMainChildren(window);

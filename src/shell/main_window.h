@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analyses/preview_view.h"
+#include "install/install_host.h"
 #include "probe/background_probe.h"
 #include "probe/workers.h"
 #include "views/list_subclass.h"  // MsgFitPathColumn
@@ -23,7 +24,7 @@ extern std::wstring StartInstallPath;
 // The main window: the one object that owns what the window shows and takes
 // the workers' results. It lives as long as the message loop runs, and is what
 // the lower layers reach up to through their interfaces.
-class MainWindow : public IProbeHost, public IPreviewView {
+class MainWindow : public IInstallHost, public IProbeHost, public IPreviewView {
 public:
     MainWindow() = default;
     MainWindow(const MainWindow&) = delete;
@@ -33,12 +34,28 @@ public:
     HWND Create(int width, int height, HMENU menu);
     HWND Hwnd() const { return window_; }
 
-    // The lower layers' interfaces, in main_window_hosts.cpp.
+    // The lower layers' interfaces, in main_window_hosts.cpp. Tests may derive to
+    // take over the message boxes, the entry editor and the recycle-bin check.
+    // More than one interface asks for these:
     HWND ResultWindow() override;
-    void UpdateStatusBar() override;
     int ShownTab() override;
+    void UpdateStatusBar() override;
+    // IEditingHost and IInstallHost:
+    void RefillShownTab() override;
+    void PendingChanged() override;
+    int JumpToFinding(int finding) override;
+    void RecheckLister() override;
+    void ShowTextPopup(const std::wstring& title, const std::wstring& text) override;
+    void ShowPluginInfo(const PlugRef& ref) override;
+    std::wstring RowStateGlyph(const PlugEntry& entry) override;
+    int Message(HWND owner, const std::wstring& text, UINT type) override;
+    bool RunEntryEditor(HWND owner, EntryEditForm& form) override;
+    bool RecycleBinAvailable(const std::wstring& path) override;
+    void ShowInstallStatus(const std::wstring& text) override;
+    // IProbeHost:
     bool FindingsShown() override;
     void UpdateInventory(int kind) override;
+    // IPreviewView:
     bool PanesShown() override;
     void Clear() override;
     void FillPluginList() override;

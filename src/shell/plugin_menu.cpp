@@ -250,16 +250,17 @@ const PlugEntry* EntryStillShown(const PlugRef& ref, uint32_t fillGeneration) {
 }
 
 void RunEntryCommand(HWND owner, UINT id, const PlugEntry& e, int index) {
+    MainWindow& app = MainWindowOf(owner);
     switch (id) {
     case PmDisable: ToggleDisable(e); PostMessageW(owner, MsgRefresh, 0, 0); return;
     case PmTakePlugin: TakeDetect(e); UiPostRefresh(); return;
     case PmTakeCaps: TakePackerCaps((size_t)index); UiPostRefresh(); return;
     case PmDiscard: DiscardEntry(e); UiPostRefresh(); return;
-    case PmDelete: AskMarkDelete(owner, index, L""); return;
-    case PmEdit: EditEntry(owner, index, L""); return;
-    case PmUninstall: Uninstall(owner, index); return;
+    case PmDelete: AskMarkDelete(app, owner, index, L""); return;
+    case PmEdit: EditEntry(app, owner, index, L""); return;
+    case PmUninstall: Uninstall(app, owner, index); return;
     }
-    if (id >= PmMoveUp && id <= PmGather) OrderOp(PluginList, TabCtrl_GetCurSel(TabCtl), (int)(id - PmMoveUp));
+    if (id >= PmMoveUp && id <= PmGather) OrderOp(app, PluginList, TabCtrl_GetCurSel(TabCtl), (int)(id - PmMoveUp));
 }
 
 void OpenDoc(const std::wstring& file) {

@@ -6,6 +6,7 @@
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/tc_discovery.h"
+#include "shell/main_window.h"
 #include "shell/menu_help.h"
 
 void ConnectSaving() {
@@ -18,7 +19,7 @@ void SaveCommand(HWND window) {
         MessageBoxW(window, Tr("save_nothing").c_str(), L"Kestrovane", MB_ICONINFORMATION);
         return;
     }
-    SaveChanges(window);
+    SaveChanges(MainWindowOf(window), window);
 }
 
 void DiscardCommand(HWND window) {

@@ -1,5 +1,5 @@
-// What the main window hands to the features that lie beyond it: installing, the
-// kept entries, extra columns and search. Each feature sets its
+// What the main window hands to the features that lie beyond it: the kept
+// entries, extra columns and search. Each feature sets its
 // entry when it starts; an unset entry means the feature is not there, and the
 // window then frees any worker record it would have handed over.
 #pragma once
@@ -11,7 +11,6 @@
 #include "probe/workers.h"
 
 struct MainWindowHooks {
-    std::function<void(HWND, const std::wstring&)> install;
     std::function<void()> updateKeptRowTexts;
     // Each takes ownership of the record.
     std::function<void(DetailsMsg*)> applyExtraColValues;

@@ -281,7 +281,11 @@ TEST_SUITE("window") {
     TEST_CASE("the findings tab: Ins and the key bar check a finding, F4 edits its entry, the key bar jumps to it") {
         TcFolder tc(kIni);
         ConnectEditing();
-        Window w;
+        struct CountingEditor : MainWindow {
+            int edited = 0;
+            bool RunEntryEditor(HWND, EntryEditForm&) override { return ++edited, false; }
+        };
+        WindowOf<CountingEditor> w;
         auto selectGone = [&] {
             w.Show(5);
             for (int r = 0; r < ListView_GetItemCount(FindingsList); ++r) {
@@ -306,8 +310,7 @@ TEST_SUITE("window") {
         ShowAcked = false;
 
         // F4 on the list and on the key bar: the entry behind the finding, shown on its tab, is edited.
-        static int edited = 0;
-        RunEntryEditor = [](HWND, EntryEditForm&) { return ++edited, false; };
+        const int& edited = w.app.edited;
         selectGone();
         key.wVKey = VK_F4;
         SendMessageW(w.main, WM_NOTIFY, IdFindingsList, (LPARAM)&key);
@@ -315,7 +318,6 @@ TEST_SUITE("window") {
         selectGone();
         SendMessageW(w.main, WM_COMMAND, CmdEdit, 0);
         CHECK(edited == 2);
-        RunEntryEditor = EditEntryDialog;
 
         selectGone();
         SendMessageW(w.main, WM_COMMAND, CmdJump, 0);

@@ -41,11 +41,13 @@ inline void WaitForProbes() {
     Pump();
 }
 
-// The main window as the program makes it, without the program's start.
-struct Window {
-    MainWindow app;
+// The main window as the program makes it, without the program's start; App
+// may be a MainWindow that answers one of its dialogs itself.
+template <typename App = MainWindow>
+struct WindowOf {
+    App app;
     HWND main = nullptr;
-    Window() {
+    WindowOf() {
         ShownSectionKind = -1;  // no section of an earlier window to compare on activation
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
         InitCommonControlsEx(&icc);
@@ -66,7 +68,7 @@ struct Window {
         ShowWindow(main, SW_SHOW);
         Pump();
     }
-    ~Window() {
+    ~WindowOf() {
         ShownSectionKind = -1;
         DestroyWindow(main);
         Pump();
@@ -77,6 +79,7 @@ struct Window {
         WaitForProbes();
     }
 };
+using Window = WindowOf<>;
 
 inline std::wstring Cells(HWND list, int row, std::initializer_list<int> columns) {
     std::wstring out;
