@@ -256,7 +256,7 @@ void ExtRowMenu(IEditingHost& host, HWND owner, POINT screen, int shown, uint32_
     DestroyMenu(menu);
     if (cmd == CmdEdit) EditEntry(host, owner, shown, key);
     else if (cmd == CmdDelete) AskMarkDelete(host, owner, shown, key);
-    else if (cmd == CmdCopyExt) UiCopyToClipboard(key);
+    else if (cmd == CmdCopyExt) UiCopyToClipboard(owner, key);
     else if (cmd == CmdWhoExt)
         host.ShowTextPopup(FillVar(Tr("who_title"), L"e", label), WhoClaimsReport(host, key, claimers));
 }

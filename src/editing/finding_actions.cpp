@@ -126,7 +126,7 @@ void FindingsMenu(IEditingHost& host, HWND owner, POINT screen, int index) {
     case FcOpen: host.JumpToFinding(index); return;
     case FcOpenExplorer: ShowInExplorer(ref); return;
     case FcInfo: host.ShowPluginInfo(ref); return;
-    case FcCopy: UiCopyToClipboard(TabName(f.tab) + L"\t" + f.name + L"\t" + f.text); return;
+    case FcCopy: UiCopyToClipboard(owner, TabName(f.tab) + L"\t" + f.name + L"\t" + f.text); return;
     case FcAck: SetAcknowledged(f.ackKey, !f.acked); break;
     case FcShowAck: ShowAcked = !ShowAcked; break;
     case FcAckFolder: SetAcknowledged(FolderKey(f), !IsFindingAcked(FolderKey(f))); break;

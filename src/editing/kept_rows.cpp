@@ -75,7 +75,7 @@ bool DisabledRowMenu(IEditingHost& host, HWND owner, POINT screen, int itemData)
         PendingReactivations.insert(kept.key);
         host.PendingChanged();
     } else if (cmd == CmdCopyPath) {
-        UiCopyToClipboard(EnvExpand(kept.path));
+        UiCopyToClipboard(owner, EnvExpand(kept.path));
     } else if (cmd == CmdForget) {
         std::wstring q = FillVar(Tr("ask_forget"), L"n", kept.name);
         if (host.Message(owner, q, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {

@@ -329,5 +329,5 @@ void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index) {
     DestroyMenu(menu);
     if (cmd == CmdAlways) LvAlways(host, owner, index);
     else if (cmd == CmdFront) LvMoveToFront(host, owner, index);
-    else if (cmd == CmdCopyDetect) UiCopyToClipboard(detect);
+    else if (cmd == CmdCopyDetect) UiCopyToClipboard(owner, detect);
 }

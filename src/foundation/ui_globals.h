@@ -21,5 +21,6 @@ extern HFONT UiFontSubheading;  // sub-lines of the install dialog
 extern HFONT UiSymbolFont;      // "Marlett" glyphs of the search buttons
 extern int32_t UiFontPx;        // height of UiFont in pixels, at least 8
 
-// Puts the text on the clipboard as Unicode text; nothing happens while it is busy.
-void UiCopyToClipboard(const std::wstring& text);
+// Puts the text on the clipboard as Unicode text, owned by the window; nothing
+// happens while the clipboard is busy.
+void UiCopyToClipboard(HWND owner, const std::wstring& text);

@@ -288,11 +288,11 @@ void RunPluginMenuCommand(HWND owner, UINT id, const PluginMenuState& ctx) {
     } else if (id == PmInfo) {
         ShowPluginInfoOf(ref);
     } else if (id == PmCopyPath) {
-        UiCopyToClipboard(PathForDisplay(ref.path, false));
+        UiCopyToClipboard(owner, PathForDisplay(ref.path, false));
     } else if (id == PmCopyName) {
-        UiCopyToClipboard(ref.name);
+        UiCopyToClipboard(owner, ref.name);
     } else if (id == PmCopyDetect) {
-        UiCopyToClipboard(ref.detect);
+        UiCopyToClipboard(owner, ref.detect);
     } else if (const PlugEntry* e = EntryStillShown(ref, fillGeneration)) {
         RunEntryCommand(owner, id, *e, ref.entryIndex);
     }

@@ -255,8 +255,8 @@ void PvFieldMenu(IPreviewView& view, HWND owner, POINT point, int item) {
     PvRowRef ref = *record;
     bool skipped = PvPlugins[ref.row].state == PvSkipped;
     switch (RunMenu(owner, point, PvFieldMenuItems(ref))) {
-    case PvCmdCopyValue: UiCopyToClipboard(PvItemValueText(ref)); break;
-    case PvCmdCopyRef: UiCopyToClipboard(PvFieldReference(ref)); break;
+    case PvCmdCopyValue: UiCopyToClipboard(owner, PvItemValueText(ref)); break;
+    case PvCmdCopyRef: UiCopyToClipboard(owner, PvFieldReference(ref)); break;
     case PvCmdSkip: SetSkip(view, ref.row, !skipped); break;
     default: break;
     }
