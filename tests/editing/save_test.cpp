@@ -65,10 +65,13 @@ TEST_CASE("one save writes changes of every kind, key by key, and logs them") {
     DeleteFileW(ChangeLogPath().c_str());
     MarkEverything(f);
     size_t backupsBefore = BackupsOf(f.tc.ini).size();
+    std::wstring refilledFrom;  // the Lister section as the window's refill found it
+    f.Host.refill = [&] { refilledFrom = f.Lines(0); };
     f.Save();
     REQUIRE(SaveFixture::Shown.size() == 1);
     CHECK(SaveFixture::Shown[0] == L"Changes saved: 6.");
     CHECK(f.Lines(0) == ListerAfter);
+    CHECK(refilledFrom == ListerAfter);
     CHECK(f.Lines(1) == L"0=C:\\p\\y.wdx\n");
     CHECK(f.Lines(2) == L"zip=283,C:\\p\\zip.wcx\njar=279,C:\\p\\zip.wcx\n");
     CHECK(f.Lines(3) == L"myfs=C:\\p\\fs.wfx\n");
