@@ -21,6 +21,19 @@ enum : int { GroupBackups = 0, GroupInventory = 1, GroupLog = 2, GroupDebug = 3 
 const char* const LabelKeys[] = {"cl_backups", "cl_inventory", "cl_log", "cl_debug"};
 constexpr int BoxBase = 110;
 
+}  // namespace
+
+bool DriveHasRecycleBin(const std::wstring& path) {
+    wchar_t root[MAX_PATH] = {};
+    lstrcpynW(root, path.c_str(), MAX_PATH);
+    if (!PathStripToRootW(root)) return false;
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof info;
+    return SUCCEEDED(SHQueryRecycleBinW(root, &info));
+}
+
+namespace {
+
 std::wstring GroupLabel(int i, const CleanupGroup& g) {
     wchar_t size[64] = {};
     StrFormatByteSizeW((LONGLONG)g.total, size, 64);
@@ -79,15 +92,6 @@ void AfterCleanup(IEditingHost& host, const CleanupGroups& groups) {
 }
 
 }  // namespace
-
-bool DriveHasRecycleBin(const std::wstring& path) {
-    wchar_t root[MAX_PATH] = {};
-    lstrcpynW(root, path.c_str(), MAX_PATH);
-    if (!PathStripToRootW(root)) return false;
-    SHQUERYRBINFO info{};
-    info.cbSize = sizeof info;
-    return SUCCEEDED(SHQueryRecycleBinW(root, &info));
-}
 
 CleanupGroups GatherCleanupGroups() {
     CleanupGroups groups;

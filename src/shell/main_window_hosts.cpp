@@ -30,7 +30,9 @@ int MainWindow::ShownTab() { return TabCtl ? TabCtrl_GetCurSel(TabCtl) : 0; }
 void MainWindow::RefillShownTab() { FillTab(*this); }
 
 // Posted: the operation that changed the pending state finishes first.
-void MainWindow::PendingChanged() { PostMessageW(window_, MsgRefresh, 0, 0); }
+void MainWindow::PendingChanged() {
+    if (window_) PostMessageW(window_, MsgRefresh, 0, 0);
+}
 
 int MainWindow::JumpToFinding(int finding) { return ::JumpToFinding(finding); }
 
