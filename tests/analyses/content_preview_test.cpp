@@ -42,6 +42,17 @@ PvPlugin Answered(const std::wstring& key, int valued, bool specialist = false) 
     return row;
 }
 
+// Tells which of the view's lists the preview filled, in order.
+struct CountingView : SilentPreviewView {
+    bool shown = true;
+    std::wstring calls;
+    bool PanesShown() override { return shown; }
+    void FillPluginList() override { calls += L"plugins "; }
+    void FillFieldList() override { calls += L"fields "; }
+    void ShowIntro() override { calls += L"intro "; }
+    void UpdateStatusBar() override { calls += L"status "; }
+};
+
 }  // namespace
 
 TEST_CASE("each Content plugin answers in its row, in plugin order" * doctest::test_suite("64-bit")) {
@@ -98,6 +109,23 @@ TEST_CASE("a new file while the old query runs drops the old answers" * doctest:
     CHECK(PvAnswered == 2);
     CHECK(Value(PvPlugins[1], L"File") == second);
     CHECK(Value(PvPlugins[0], L"size") == L"20");
+}
+
+TEST_CASE("answers refill the lists only while they are in view; the choice fills them either way" *
+          doctest::test_suite("64-bit")) {
+    PreviewFixture f(Entry(1, Configured(L"content", L"wdx")) + Entry(2, Configured(L"content_many", L"wdx")));
+    std::wstring photo = f.File(L"photo.jpg", 10);
+    for (bool shown : {true, false}) {
+        CAPTURE(shown);
+        CountingView view;
+        view.window = f.window;
+        view.shown = shown;
+        ShownView = &view;
+        f.Preview(photo);
+        std::wstring first = shown ? L"plugins intro status " : L"status ";
+        std::wstring last = shown ? L"plugins plugins fields status " : L"plugins fields status ";
+        CHECK(view.calls == L"plugins fields status " + first + last);
+    }
 }
 
 TEST_CASE("skipped plugins are never asked, and the skip survives a restart") {
