@@ -15,13 +15,12 @@ template <typename Host = IEditingHost>
 struct FakeHost : Host {
     std::vector<std::wstring> shown;  // the text of every message box
     int answer = IDYES;               // to every yes/no question
-    int tab = 0;
     std::function<void()> refill;
     std::function<int(int finding)> jump;                   // -1 without
     std::function<bool(HWND, EntryEditForm&)> editor;       // cancelled without
     bool recycleBin = true;
 
-    int ShownTab() override { return tab; }
+    int ShownTab() override { return 0; }
     void RefillShownTab() override {
         if (refill) refill();
     }
