@@ -25,16 +25,8 @@ std::wstring PvCurrentExt;
 std::wstring PvWhyText;
 int32_t PvJobsPending = 0;
 int32_t PvAnswered = 0;
-PreviewView PvView;
 
 namespace {
-
-template <typename... Args>
-void Call(const std::function<void(Args...)>& hook, Args... args) {
-    if (hook) hook(args...);
-}
-
-bool PanesShown() { return !PvView.panesShown || PvView.panesShown(); }
 
 bool IsValidRow(int index) { return index >= 0 && static_cast<size_t>(index) < PvPlugins.size(); }
 
@@ -85,9 +77,9 @@ bool StartWorker(std::unique_ptr<FieldsJob> job) {
     return true;
 }
 
-std::unique_ptr<FieldsJob> NewJob() {
+std::unique_ptr<FieldsJob> NewJob(IPreviewView& view) {
     auto job = std::make_unique<FieldsJob>();
-    job->window = PvView.resultWindow;
+    job->window = view.ResultWindow();
     job->generation = PvFieldsGen.load();
     job->settings = CurrentChildSettings();
     job->file = PreviewFile;
@@ -155,21 +147,21 @@ bool PvIsLoadFail1114(const PvPlugin& row) { return StrTrim(row.error) == L"1114
 
 bool PvRunning() { return PvAnswered < PvJobsPending; }
 
-void PvRefresh() {
+void PvRefresh(IPreviewView& view) {
     ++PvFieldsGen;
     ClearModel();
-    Call(PvView.clear);
+    view.Clear();
     if (PreviewFile.empty() || WincmdIniPath.empty()) {
-        Call(PvView.fillPluginList);
-        Call(PvView.fillFieldList);
-        Call(PvView.updateStatusBar);
+        view.FillPluginList();
+        view.FillFieldList();
+        view.UpdateStatusBar();
         return;
     }
     PluginSection section = LoadPluginSection(KindContent);
     FileFacts facts = DetFileFacts(PreviewFile);
     PvCurrentExt = StrLower(facts.extension);
     std::set<std::wstring> skip = LoadPreviewSkip();
-    std::unique_ptr<FieldsJob> job = NewJob();
+    std::unique_ptr<FieldsJob> job = NewJob(view);
     PvPlugins.push_back(BuiltInRow(PreviewFile));
     for (const PlugEntry& entry : section.entries) {
         PvPlugin row = EntryRow(entry, facts);
@@ -182,52 +174,52 @@ void PvRefresh() {
         PvPlugins.push_back(std::move(row));
     }
     PvJobsPending = static_cast<int32_t>(job->items.size());
-    Call(PvView.fillPluginList);
+    view.FillPluginList();
     if (!job->items.empty()) {
-        Call(PvView.fillFieldList);
-        Call(PvView.updateStatusBar);
+        view.FillFieldList();
+        view.UpdateStatusBar();
         if (StartWorker(std::move(job))) return;
-        Call(PvView.fillPluginList);
+        view.FillPluginList();
     }
-    UpdatePreviewVerdict();
-    Call(PvView.updateStatusBar);
+    UpdatePreviewVerdict(view);
+    view.UpdateStatusBar();
 }
 
-void StartFieldsJob(int index) {
+void StartFieldsJob(IPreviewView& view, int index) {
     if (!IsValidRow(index) || PvPlugins[index].builtIn) return;
     PvPlugin& row = PvPlugins[index];
     row.state = PvQuerying;
     ++PvJobsPending;
-    std::unique_ptr<FieldsJob> job = NewJob();
+    std::unique_ptr<FieldsJob> job = NewJob(view);
     job->items.push_back({static_cast<uint32_t>(index), row});
     job->items.back().row.fields.clear();  // the answer brings the fields anew
     job->items.back().row.error.clear();
     StartWorker(std::move(job));
 }
 
-void PvTakeAnswer(uint32_t generation, uint32_t index, const PvPlugin& answer) {
+void PvTakeAnswer(IPreviewView& view, uint32_t generation, uint32_t index, const PvPlugin& answer) {
     if (generation != PvFieldsGen.load() || index >= PvPlugins.size()) return;
-    Call(PvView.saveGroupStates);
+    view.SaveGroupStates();
     PvPlugin& row = PvPlugins[index];
     uint8_t expanded = row.expanded, specialist = row.specialist;
     row = answer;
     row.expanded = expanded;
     row.specialist = specialist;
     ++PvAnswered;
-    bool shown = PanesShown();
-    if (shown) Call(PvView.fillPluginList);
+    bool shown = view.PanesShown();
+    if (shown) view.FillPluginList();
     if (PvChoiceMade) {
-        if (shown) Call(PvView.refreshGroup, static_cast<int>(index));
+        if (shown) view.RefreshGroup(static_cast<int>(index));
     } else if (PvRunning()) {
-        if (shown) Call(PvView.showIntro);
+        if (shown) view.ShowIntro();
     } else {
         // The choice is the model's: it is made whether or not the tab is in view.
-        UpdatePreviewVerdict();
+        UpdatePreviewVerdict(view);
     }
-    Call(PvView.updateStatusBar);
+    view.UpdateStatusBar();
 }
 
-void UpdatePreviewVerdict() {
+void UpdatePreviewVerdict(IPreviewView& view) {
     if (PvChoiceMade) return;
     PvWhyText.clear();
     auto remembered = PvLastChoice.find(PvCurrentExt);
@@ -235,7 +227,7 @@ void UpdatePreviewVerdict() {
         for (size_t i = 0; i < PvPlugins.size(); ++i) {
             if (!remembered->second.count(PvPlugins[i].key)) continue;
             PvChecked.insert(static_cast<int>(i));
-            if (NeedsQuery(PvPlugins[i])) StartFieldsJob(static_cast<int>(i));
+            if (NeedsQuery(PvPlugins[i])) StartFieldsJob(view, static_cast<int>(i));
         }
     }
     if (!PvChecked.empty())
@@ -244,17 +236,17 @@ void UpdatePreviewVerdict() {
         ChooseBestRow();
     for (int index : PvChecked) PvPlugins[index].expanded = 1;
     PvChoiceMade = 1;
-    Call(PvView.fillPluginList);
-    Call(PvView.fillFieldList);
+    view.FillPluginList();
+    view.FillFieldList();
 }
 
-void PvCheckPlugin(int index, bool checked) {
+void PvCheckPlugin(IPreviewView& view, int index, bool checked) {
     if (!IsValidRow(index)) return;
     PvWhyText.clear();
     if (checked) {
         PvChecked.insert(index);
         PvPlugins[index].expanded = 1;
-        if (NeedsQuery(PvPlugins[index])) StartFieldsJob(index);
+        if (NeedsQuery(PvPlugins[index])) StartFieldsJob(view, index);
     } else {
         PvChecked.erase(index);
     }
@@ -263,7 +255,7 @@ void PvCheckPlugin(int index, bool checked) {
         keys.clear();
         for (int i : PvChecked) keys.insert(StrLower(PvPlugins[i].key));
     }
-    if (PvChoiceMade) Call(PvView.fillFieldList);
-    Call(PvView.fillPluginList);
-    Call(PvView.updateStatusBar);
+    if (PvChoiceMade) view.FillFieldList();
+    view.FillPluginList();
+    view.UpdateStatusBar();
 }

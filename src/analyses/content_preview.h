@@ -1,17 +1,15 @@
 // The content preview of one file: which Content plugins give which field values,
 // asked in the background through the /fields child, and which plugin's fields
-// are opened for the user. The model lives on the UI thread; the lists that show
-// it are filled through the hooks of PvView.
+// are opened for the user. The model lives on the UI thread; each operation tells
+// the view it is given what to show anew.
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "analyses/preview_view.h"
 #include "probe/fields.h"
 
 // Row 0 is the built-in group, then the ContentPlugins entries in their order.
@@ -30,35 +28,20 @@ extern std::wstring PvWhyText;
 extern int32_t PvJobsPending;
 extern int32_t PvAnswered;
 
-// What the preview needs of the windows that show it. The views set these; each
-// one not set is skipped, so the model also works without any window.
-struct PreviewView {
-    HWND resultWindow = nullptr;           // receives the preview worker's answers
-    std::function<bool()> panesShown;      // the preview tab is shown in content mode
-    std::function<void()> clear;           // a new file: empty field list, field label, layout
-    std::function<void()> fillPluginList;
-    std::function<void()> fillFieldList;
-    std::function<void(int index)> refreshGroup;
-    std::function<void()> saveGroupStates; // reads the open groups back into the rows
-    std::function<void()> showIntro;
-    std::function<void()> updateStatusBar;
-};
-extern PreviewView PvView;
-
 // The plugin names, unescaped and lower case, of section PreviewSkip whose value is "1".
 std::set<std::wstring> LoadPreviewSkip();
 
 // Rebuilds the content preview for PreviewFile and starts the query of the plugins
 // that match it; answers of earlier queries are dropped from now on.
-void PvRefresh();
+void PvRefresh(IPreviewView& view);
 // Queries one plugin row again.
-void StartFieldsJob(int index);
+void StartFieldsJob(IPreviewView& view, int index);
 // Takes in the preview worker's answer for a row; answers of an old generation are dropped.
-void PvTakeAnswer(uint32_t generation, uint32_t index, const PvPlugin& answer);
+void PvTakeAnswer(IPreviewView& view, uint32_t generation, uint32_t index, const PvPlugin& answer);
 // Chooses the plugin whose fields are opened, once per file.
-void UpdatePreviewVerdict();
+void UpdatePreviewVerdict(IPreviewView& view);
 // The user ticked or unticked the check box of a row.
-void PvCheckPlugin(int index, bool checked);
+void PvCheckPlugin(IPreviewView& view, int index, bool checked);
 
 int PvCountValuedFields(const PvPlugin& row);
 bool PvIsLoadFail1114(const PvPlugin& row);

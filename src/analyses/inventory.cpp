@@ -29,7 +29,6 @@ uint8_t InvLoaded = 0;
 uint8_t InvOtherIni = 0;
 uint8_t InvUnreadable = 0;
 std::set<int> SavedKinds;
-std::function<void()> InventoryUpdatedHook;
 
 namespace {
 
@@ -250,10 +249,10 @@ bool InventoryCheckIni() {
     return !InvOtherIni;
 }
 
-void UpdateInventory(int kind) {
-    if (kind < 0 || kind > 3 || !InventoryCheckIni()) return;
+bool UpdateInventory(int kind) {
+    if (kind < 0 || kind > 3 || !InventoryCheckIni()) return false;
     PluginSection section = LoadPluginSection(kind);
-    if (section.missing || !ProbesDone(kind, section.entries)) return;
+    if (section.missing || !ProbesDone(kind, section.entries)) return false;
     const std::wstring letter(1, PlugKindLetter(kind));
     bool hasInitial = !EntryGet(InvMeta, L"Initial_" + letter).empty();
     Update u{kind, StrNowStamp(), !hasInitial, {}};
@@ -296,7 +295,7 @@ void UpdateInventory(int kind) {
     }
     if (!u.lines.empty()) AppendChangeLog(u.lines);
     BgProbedKinds.insert(kind);
-    if (InventoryUpdatedHook) InventoryUpdatedHook();
+    return true;
 }
 
 std::wstring DescribeDetectChange(const std::wstring& oldText, bool oldHas, const std::wstring& newText, bool newHas) {

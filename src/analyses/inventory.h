@@ -3,7 +3,6 @@
 // change it notices goes to the change log.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -22,8 +21,6 @@ extern uint8_t InvOtherIni;
 extern uint8_t InvUnreadable;
 // Kinds whose section the program's own save wrote since their last update.
 extern std::set<int> SavedKinds;
-// Runs after an update changed the inventory, so the views can show it.
-extern std::function<void()> InventoryUpdatedHook;
 
 // The value, "" when the key is absent.
 std::wstring EntryGet(const InvRecord& record, const std::wstring& key);
@@ -40,8 +37,9 @@ void LoadInventory();
 // wincmd.ini in use (none, another one's inventory, or an unreadable file).
 bool InventoryCheckIni();
 // Compares kind 0-3 with the inventory once every existing plugin file of the
-// kind has a probe result; logs the changes and rewrites the file.
-void UpdateInventory(int kind);
+// kind has a probe result; logs the changes and rewrites the file. True when it
+// compared, so the caller shows the inventory anew.
+bool UpdateInventory(int kind);
 // The change-log wording of a detect-string change: "+EXT −EXT", or "reworded".
 std::wstring DescribeDetectChange(const std::wstring& oldText, bool oldHas, const std::wstring& newText, bool newHas);
 

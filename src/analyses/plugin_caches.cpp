@@ -6,15 +6,16 @@
 #include "probe_record/probe_result.h"
 #include "probe/workers.h"
 
-std::function<void()> DropExtraColumnTexts;
+std::map<std::wstring, PluginDetails> XcolCache;
 
 namespace {
 FieldUsage UsageIndex;
 bool UsageBuilt = false;
 
-// The generations the two probe counters had at the last reset.
+// The generations the probe and details counters had at the last reset.
 uint32_t ProbeGenAtReset = 0;
 uint32_t BgProbeGenAtReset = 0;
+uint32_t XcolGenAtReset = 0;
 
 bool StartedAfter(uint32_t generation, uint32_t mark) { return static_cast<int32_t>(generation - mark) > 0; }
 }  // namespace
@@ -29,7 +30,7 @@ void ResetPluginCaches() {
     ProbeCache.clear();
     UsageBuilt = false;
     InvalidateDiskScan();
-    if (DropExtraColumnTexts) DropExtraColumnTexts();
+    DropExtraColumnTexts();
     BgProbeGenAtReset = ++BgProbeGen;
     ProbeGenAtReset = ProbeGen.load();
     BgProbeRunning = 0;
@@ -39,4 +40,11 @@ void ResetPluginCaches() {
 
 bool ProbeResultMayEnterCache(const ProbeMsg& msg) {
     return StartedAfter(msg.generation, msg.row < 0 ? BgProbeGenAtReset : ProbeGenAtReset);
+}
+
+bool DetailsMayEnterCache(const DetailsMsg& msg) { return StartedAfter(msg.generation, XcolGenAtReset); }
+
+void DropExtraColumnTexts() {
+    XcolCache.clear();
+    XcolGenAtReset = ++XcolGen;
 }

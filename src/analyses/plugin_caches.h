@@ -1,13 +1,17 @@
 // The one reload step of the analyses' cached inputs.
 #pragma once
-#include <functional>
+#include <map>
+#include <string>
 
 #include "hostcfg/field_usage.h"
+#include "probe/plugin_info.h"
 
+struct DetailsMsg;
 struct ProbeMsg;
 
-// Empties the extra-column texts of the plugin list; set by the views that keep them.
-extern std::function<void()> DropExtraColumnTexts;
+// Lower-cased plugin path -> what the details worker read for the extra columns of
+// the plugin list. UI thread only.
+extern std::map<std::wstring, PluginDetails> XcolCache;
 
 // Where TC's configuration uses content fields, read once after each reset. UI thread only.
 const FieldUsage& CurrentFieldUsage();
@@ -18,3 +22,7 @@ void ResetPluginCaches();
 // A probe result of a job started before the last reset would put a stale answer
 // into the emptied cache; only results of later jobs may enter it.
 bool ProbeResultMayEnterCache(const ProbeMsg& msg);
+// The same for the answers of the details worker and XcolCache.
+bool DetailsMayEnterCache(const DetailsMsg& msg);
+// Empties XcolCache alone, as the reset does.
+void DropExtraColumnTexts();

@@ -2,7 +2,7 @@
 
 #include "analyses/plugin_caches.h"
 #include "editing/backups.h"
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
 #include "foundation/data_folder.h"
 #include "foundation/dialog_template.h"
 #include "foundation/files.h"
@@ -18,6 +18,8 @@ enum : int { GroupBackups = 0, GroupInventory = 1, GroupLog = 2, GroupDebug = 3 
 const char* const LabelKeys[] = {"cl_backups", "cl_inventory", "cl_log", "cl_debug"};
 constexpr int BoxBase = 110;
 
+}  // namespace
+
 bool DriveHasRecycleBin(const std::wstring& path) {
     const ShlwapiDll* shlwapi = Shlwapi();
     const Shell32Dll* shell = Shell32();
@@ -28,6 +30,8 @@ bool DriveHasRecycleBin(const std::wstring& path) {
     info.cbSize = sizeof info;
     return SUCCEEDED(shell->SHQueryRecycleBinW(root, &info));
 }
+
+namespace {
 
 std::wstring GroupLabel(int i, const CleanupGroup& g) {
     return FillVar(FillVar(Tr(LabelKeys[i]), L"n", std::to_wstring(g.paths.size())), L"s", StrByteSizeText(g.total));
@@ -75,18 +79,16 @@ INT_PTR CALLBACK CleanupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
-void AfterCleanup(const CleanupGroups& groups) {
+void AfterCleanup(IEditingHost& host, const CleanupGroups& groups) {
     if (groups[GroupInventory].chosen) {
         ResetPluginCaches();
-        RefillShownTab();
-    } else if (ShownTab() == 4) {
-        RefillShownTab();
+        host.RefillShownTab();
+    } else if (host.ShownTab() == 4) {
+        host.RefillShownTab();
     }
 }
 
 }  // namespace
-
-bool (*RecycleBinAvailable)(const std::wstring& path) = DriveHasRecycleBin;
 
 CleanupGroups GatherCleanupGroups() {
     CleanupGroups groups;
@@ -99,7 +101,7 @@ CleanupGroups GatherCleanupGroups() {
     return groups;
 }
 
-bool CleanupRun(HWND owner, const CleanupGroups& groups) {
+bool CleanupRun(IEditingHost& host, HWND owner, const CleanupGroups& groups) {
     std::wstring list, forGood;
     size_t n = 0;
     uint64_t size = 0;
@@ -107,14 +109,14 @@ bool CleanupRun(HWND owner, const CleanupGroups& groups) {
         if (!g.chosen) continue;
         for (const std::wstring& path : g.paths) {
             list += path + L'\0';
-            if (!RecycleBinAvailable(path)) forGood += path + L"\n";
+            if (!host.RecycleBinAvailable(path)) forGood += path + L"\n";
             ++n;
         }
         size += g.total;
     }
     if (n == 0) return false;
     // Without a recycle bin the shell would delete for good without a word.
-    if (!forGood.empty() && EditMessage(owner, FillVar(Tr("cl_nobin"), L"f", forGood), MB_YESNO | MB_ICONWARNING |
+    if (!forGood.empty() && host.Message(owner, FillVar(Tr("cl_nobin"), L"f", forGood), MB_YESNO | MB_ICONWARNING |
                                                                                           MB_DEFBUTTON2) != IDYES)
         return false;
     list += L'\0';
@@ -128,19 +130,19 @@ bool CleanupRun(HWND owner, const CleanupGroups& groups) {
     DebugLog(L"cleanup: " + std::to_wstring(n) + L" file(s), rc " + std::to_wstring(rc));
     bool done = rc == 0 && !op.fAnyOperationsAborted;
     if (!done) {
-        EditMessage(owner, FillVar(Tr("cl_failed"), L"c", std::to_wstring(rc)), MB_OK | MB_ICONWARNING);
+        host.Message(owner, FillVar(Tr("cl_failed"), L"c", std::to_wstring(rc)), MB_OK | MB_ICONWARNING);
     } else {
         std::wstring count = std::to_wstring(n), bytes = StrByteSizeText(size);
         if (!groups[GroupLog].chosen)
             AppendChangeLog({StrNowStamp() + L"  " + FillVar(FillVar(Tr("log_cleanup"), L"n", count), L"s", bytes)});
-        EditMessage(owner, FillVar(FillVar(Tr("cl_done"), L"n", count), L"s", bytes), MB_OK | MB_ICONINFORMATION);
+        host.Message(owner, FillVar(FillVar(Tr("cl_done"), L"n", count), L"s", bytes), MB_OK | MB_ICONINFORMATION);
     }
-    AfterCleanup(groups);
+    AfterCleanup(host, groups);
     return done;
 }
 
-void CleanupOwnFiles(HWND owner) {
+void CleanupOwnFiles(IEditingHost& host, HWND owner) {
     CleanupGroups groups = GatherCleanupGroups();
     if (RunTemplateDialog(owner, 310, 170, 0, CleanupDlgProc, (LPARAM)&groups) != 1) return;
-    CleanupRun(owner, groups);
+    CleanupRun(host, owner, groups);
 }

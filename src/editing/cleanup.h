@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class IEditingHost;
+
 struct CleanupGroup {
     std::vector<std::wstring> paths;
     uint64_t total = 0;
@@ -17,10 +19,10 @@ struct CleanupGroup {
 using CleanupGroups = std::array<CleanupGroup, 4>;
 
 CleanupGroups GatherCleanupGroups();
-// Whether the drive of the path has a recycle bin; tests put another test in its place.
-extern bool (*RecycleBinAvailable)(const std::wstring& path);
+// Whether the drive of the path has a recycle bin; the shell fails to say so itself.
+bool DriveHasRecycleBin(const std::wstring& path);
 // Moves the chosen files to the recycle bin, asking first when some would be
 // deleted for good; true when they went.
-bool CleanupRun(HWND owner, const CleanupGroups& groups);
+bool CleanupRun(IEditingHost& host, HWND owner, const CleanupGroups& groups);
 // Gathers, asks in the clean-up dialog and runs.
-void CleanupOwnFiles(HWND owner);
+void CleanupOwnFiles(IEditingHost& host, HWND owner);

@@ -5,7 +5,7 @@
 
 #include "analyses/detect_notes.h"
 #include "dsx/entry_editor.h"
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
 #include "editing/kept_rows.h"
 #include "foundation/ui_globals.h"
 #include "editing/pending_ops.h"
@@ -15,26 +15,24 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 
-bool (*RunEntryEditor)(HWND owner, EntryEditForm& form) = EditEntryDialog;
-
 namespace {
 
 enum : UINT { CmdCopyExt = 3007, CmdWhoExt = 3008, CmdEdit = 3010, CmdDelete = 3013 };
 constexpr UINT ErrorBox = MB_OK | MB_ICONEXCLAMATION;
 
-bool Refuse(HWND owner, const char* key) {
-    EditMessage(owner, Tr(key), ErrorBox);
+bool Refuse(IEditingHost& host, HWND owner, const char* key) {
+    host.Message(owner, Tr(key), ErrorBox);
     return false;
 }
 
-void Changed() {
+void Changed(IEditingHost& host) {
     PrunePlugStates();
-    if (PendingChanged) PendingChanged();
+    host.PendingChanged();
 }
 
-bool PathAccepted(HWND owner, const std::wstring& path, const PlugEntry& e) {
-    if (path.empty()) return Refuse(owner, "err_empty");
-    return StrIEquals(path, e.path) || ConfirmMissingFile(owner, path);
+bool PathAccepted(IEditingHost& host, HWND owner, const std::wstring& path, const PlugEntry& e) {
+    if (path.empty()) return Refuse(host, owner, "err_empty");
+    return StrIEquals(path, e.path) || ConfirmMissingFile(host, owner, path);
 }
 
 int PluginCaps(const PlugEntry& e) { return e.probeStatus == ProbeOk ? StrToInt(e.probeAnswer) : -1; }
@@ -70,7 +68,7 @@ std::vector<PackerLine> PackerLines(const PlugEntry& e, const std::wstring& ext)
     return lines;
 }
 
-void EditPacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
+void EditPacker(IEditingHost& host, HWND owner, const PlugEntry& e, const std::wstring& ext) {
     std::vector<PackerLine> lines = PackerLines(e, ext);
     if (lines.empty()) return;
     std::wstring names;
@@ -88,22 +86,22 @@ void EditPacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
     form.packer = 1;
     form.pathField = 2;
     form.pluginCaps = PluginCaps(e);
-    if (!RunEntryEditor(owner, form)) return;
+    if (!host.RunEntryEditor(owner, form)) return;
     int number = form.value1.empty() ? -1 : PackerNumber(form.value1);
     if ((!form.value1.empty() && number < 0) || (form.value1.empty() && lines.size() == 1)) {
-        Refuse(owner, "err_number");
+        Refuse(host, owner, "err_number");
         return;
     }
-    if (!PathAccepted(owner, form.value2, e)) return;
+    if (!PathAccepted(host, owner, form.value2, e)) return;
     for (const PackerLine& l : lines) {
         PlugState& s = GetPlugState(KindPacker, l.ext, l.asRead, e.name);
         s.deleted = 0;
         s.curValue = NumberCommaText(number >= 0 ? number : l.ownNumber, form.value2);
     }
-    Changed();
+    Changed(host);
 }
 
-void EditFileSystem(HWND owner, const PlugEntry& e, size_t row) {
+void EditFileSystem(IEditingHost& host, HWND owner, const PlugEntry& e, size_t row) {
     const PlugState* s = FindPlugState(KindFileSystem, e.name);
     bool live = s && !s->deleted;
     EntryEditForm form;
@@ -113,26 +111,26 @@ void EditFileSystem(HWND owner, const PlugEntry& e, size_t row) {
     form.label2 = Tr("edit_path");
     form.value2 = live ? s->curValue : e.path;
     form.pathField = 2;
-    if (!RunEntryEditor(owner, form)) return;
+    if (!host.RunEntryEditor(owner, form)) return;
     if (form.value1.empty() || form.value2.empty()) {
-        Refuse(owner, "err_empty");
+        Refuse(host, owner, "err_empty");
         return;
     }
     if (form.value1.find_first_of(L"=[]") != std::wstring::npos) {
-        Refuse(owner, "err_fsname");
+        Refuse(host, owner, "err_fsname");
         return;
     }
     for (size_t i = 0; i < TabEntries.size(); ++i)
         if (i != row && StrIEquals(TabEntries[i].name, form.value1)) {
-            Refuse(owner, "err_fsdup");
+            Refuse(host, owner, "err_fsdup");
             return;
         }
-    if (!PathAccepted(owner, form.value2, e)) return;
+    if (!PathAccepted(host, owner, form.value2, e)) return;
     PlugState& state = GetPlugState(KindFileSystem, e.name, e.path, e.name);
     state.deleted = 0;
     state.curKey = form.value1;
     state.curValue = form.value2;
-    Changed();
+    Changed(host);
 }
 
 std::wstring DetectShown(const PlugEntry& e) {
@@ -141,7 +139,7 @@ std::wstring DetectShown(const PlugEntry& e) {
     return e.hasDetect ? e.detectText : L"";
 }
 
-void EditNumbered(HWND owner, const PlugEntry& entry, size_t row) {
+void EditNumbered(IEditingHost& host, HWND owner, const PlugEntry& entry, size_t row) {
     const PlugEntry e = entry;  // a refresh while the dialog runs may rebuild TabEntries
     const PendingEdit* edit = FindEntryEdit((int)e.kind, e.number);
     EntryEditForm form;
@@ -154,8 +152,8 @@ void EditNumbered(HWND owner, const PlugEntry& entry, size_t row) {
     form.pathField = 1;
     form.knownExts = KnownExtensions(row, form.ownExtCount);
     const std::wstring before = form.value2;
-    if (!RunEntryEditor(owner, form)) return;
-    if (!PathAccepted(owner, form.value1, e)) return;
+    if (!host.RunEntryEditor(owner, form)) return;
+    if (!PathAccepted(host, owner, form.value1, e)) return;
     PendingEdit& pending = PendingEditFor(e);
     pending.pathChanged = 1;
     pending.newPath = form.value1;
@@ -166,7 +164,7 @@ void EditNumbered(HWND owner, const PlugEntry& entry, size_t row) {
         pending.removedExts.clear();
     }
     DropPendingIfUnchanged((int)e.kind, e.number);
-    Changed();
+    Changed(host);
 }
 
 void AddExt(std::vector<std::wstring>& list, std::set<std::wstring>& seen, const std::wstring& ext) {
@@ -213,15 +211,15 @@ std::vector<std::wstring> KnownExtensions(size_t row, uint64_t& ownCount) {
     return list;
 }
 
-void EditEntry(HWND owner, int row, const std::wstring& ext) {
+void EditEntry(IEditingHost& host, HWND owner, int row, const std::wstring& ext) {
     if (row < 0 || (size_t)row >= TabEntries.size()) return;
     const PlugEntry e = TabEntries[(size_t)row];
-    if (e.kind == KindPacker) EditPacker(owner, e, ext);
-    else if (e.kind == KindFileSystem) EditFileSystem(owner, e, (size_t)row);
-    else EditNumbered(owner, e, (size_t)row);
+    if (e.kind == KindPacker) EditPacker(host, owner, e, ext);
+    else if (e.kind == KindFileSystem) EditFileSystem(host, owner, e, (size_t)row);
+    else EditNumbered(host, owner, e, (size_t)row);
 }
 
-std::wstring WhoClaimsReport(const std::wstring& key, const std::vector<size_t>& claimers) {
+std::wstring WhoClaimsReport(IEditingHost& host, const std::wstring& key, const std::vector<size_t>& claimers) {
     std::set<size_t> claim(claimers.begin(), claimers.end());
     std::vector<size_t> shown;
     for (size_t i = 0; i < TabEntries.size(); ++i)
@@ -232,7 +230,7 @@ std::wstring WhoClaimsReport(const std::wstring& key, const std::vector<size_t>&
     for (size_t i : shown) {
         const PlugEntry& e = TabEntries[i];
         bool claimer = claim.count(i) != 0;
-        std::wstring glyph = EditingUi.rowStateGlyph ? EditingUi.rowStateGlyph(e) : L"";
+        std::wstring glyph = host.RowStateGlyph(e);
         text += L"\r\n" + StrPadRight(std::to_wstring(e.number), 5) + StrPadRight(e.name, width + 2) +
                 StrPadRight(glyph, 4) + (claimer ? ClaimNote(e, key) : Tr("lgm_greedy")) + L"\r\n" +
                 DetectLine(e, key, claimer);
@@ -240,7 +238,7 @@ std::wstring WhoClaimsReport(const std::wstring& key, const std::vector<size_t>&
     return text;
 }
 
-void ExtRowMenu(HWND owner, POINT screen, int shown, uint32_t rowKind, const std::wstring& key,
+void ExtRowMenu(IEditingHost& host, HWND owner, POINT screen, int shown, uint32_t rowKind, const std::wstring& key,
                 const std::vector<size_t>& claimers) {
     bool packer = shown >= 0 && (size_t)shown < TabEntries.size() && TabEntries[(size_t)shown].kind == KindPacker;
     if (!packer && rowKind != 0) return;
@@ -256,9 +254,9 @@ void ExtRowMenu(HWND owner, POINT screen, int shown, uint32_t rowKind, const std
     AppendMenuW(menu, MF_STRING, CmdCopyExt, Tr("cm_copy_ext").c_str());
     UINT cmd = TrackMenu(owner, menu, screen);
     DestroyMenu(menu);
-    if (cmd == CmdEdit) EditEntry(owner, shown, key);
-    else if (cmd == CmdDelete) AskMarkDelete(owner, shown, key);
-    else if (cmd == CmdCopyExt) UiCopyToClipboard(key);
-    else if (cmd == CmdWhoExt && EditingUi.showTextPopup)
-        EditingUi.showTextPopup(FillVar(Tr("who_title"), L"e", label), WhoClaimsReport(key, claimers));
+    if (cmd == CmdEdit) EditEntry(host, owner, shown, key);
+    else if (cmd == CmdDelete) AskMarkDelete(host, owner, shown, key);
+    else if (cmd == CmdCopyExt) UiCopyToClipboard(owner, key);
+    else if (cmd == CmdWhoExt)
+        host.ShowTextPopup(FillVar(Tr("who_title"), L"e", label), WhoClaimsReport(host, key, claimers));
 }

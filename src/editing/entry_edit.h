@@ -7,13 +7,10 @@
 #include <string>
 #include <vector>
 
-struct EntryEditForm;
-
-// The entry editor; tests put a scripted one in its place.
-extern bool (*RunEntryEditor)(HWND owner, EntryEditForm& form);
+class IEditingHost;
 
 // Edits TabEntries[row]; for a Packer entry ext names its line (empty: all lines).
-void EditEntry(HWND owner, int row, const std::wstring& ext);
+void EditEntry(IEditingHost& host, HWND owner, int row, const std::wstring& ext);
 // The extensions the completion offers: the plugin's own first (ownCount), then
 // those of every entry of the tab, sorted; upper case, each once.
 std::vector<std::wstring> KnownExtensions(size_t row, uint64_t& ownCount);
@@ -21,8 +18,8 @@ std::vector<std::wstring> KnownExtensions(size_t row, uint64_t& ownCount);
 // The context menu of one row of the extension list. shown: the TabEntries index
 // whose extensions the list shows; rowKind 0 extension row, 1..3 keyword rows,
 // 4 information row; claimers: the TabEntries indexes that claim the row's key.
-void ExtRowMenu(HWND owner, POINT screen, int shown, uint32_t rowKind, const std::wstring& key,
+void ExtRowMenu(IEditingHost& host, HWND owner, POINT screen, int shown, uint32_t rowKind, const std::wstring& key,
                 const std::vector<size_t>& claimers);
 // Which plugins of the tab claim the extension, in TC's order, with those that
 // want (almost) every file.
-std::wstring WhoClaimsReport(const std::wstring& key, const std::vector<size_t>& claimers);
+std::wstring WhoClaimsReport(IEditingHost& host, const std::wstring& key, const std::vector<size_t>& claimers);

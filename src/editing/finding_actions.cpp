@@ -3,7 +3,7 @@
 #include <string>
 
 #include "analyses/findings.h"
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
 #include "editing/entry_edit.h"
 #include "foundation/ui_globals.h"
 #include "editing/launch.h"
@@ -19,23 +19,19 @@
 
 namespace {
 
-void Refresh() {
-    if (PendingChanged) PendingChanged();
-}
-
 // A stray line of wincmd.ini, or a whole section of a plugin's own INI file.
 std::wstring LineMarkText(const Finding& f) { return f.otherIni ? L"[" + f.iniFile + L"]" + f.display : f.display; }
 
-void ToggleLineMark(HWND owner, const Finding& f) {
+void ToggleLineMark(IEditingHost& host, HWND owner, const Finding& f) {
     std::wstring key = MakePlugKey(f.tab, true, LineMarkText(f));
     if (PlugStates.erase(key)) {
-        Refresh();
+        host.PendingChanged();
         return;
     }
     std::wstring q = f.otherIni ? FillVar(FillVar(Tr("ask_delsection"), L"s", f.display), L"f", FileStem(f.iniFile) + L".ini")
                                 : FillVar(FillVar(Tr("ask_delete"), L"n", L"wincmd.ini: " + f.display), L"s",
                                           PlugSectionName(f.tab));
-    if (EditMessage(owner, q, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (host.Message(owner, q, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     PlugState s;
     s.kind = (uint32_t)f.tab;
     s.strayLine = 1;
@@ -45,17 +41,17 @@ void ToggleLineMark(HWND owner, const Finding& f) {
     s.wholeSection = f.otherIni;
     s.sectionIniPath = f.iniFile;
     PlugStates[key] = s;
-    Refresh();
+    host.PendingChanged();
 }
 
-void TakeDetect(int row) {
+void TakeDetect(IEditingHost& host, int row) {
     const PlugEntry& e = TabEntries[(size_t)row];
     if (e.kind > KindContent || e.probeStatus != ProbeOk) return;
     PendingEdit& edit = PendingEditFor(e);
     edit.explicitDetect = 1;
     edit.explicitDetectText = e.probeAnswer;
     DropPendingIfUnchanged((int)e.kind, e.number);
-    Refresh();
+    host.PendingChanged();
 }
 
 void Append(HMENU menu, UINT id, const std::wstring& text, UINT flags = 0) {
@@ -99,26 +95,26 @@ HMENU BuildMenu(const Finding& f, const PlugRef& ref) {
 
 }  // namespace
 
-void FindingEntryAction(HWND owner, int index, unsigned cmd) {
+void FindingEntryAction(IEditingHost& host, HWND owner, int index, unsigned cmd) {
     if (index < 0 || (size_t)index >= Findings.size()) return;
     const Finding f = Findings[(size_t)index];
     if (f.iniLine) {
-        if (cmd == FcDelete) ToggleLineMark(owner, f);
+        if (cmd == FcDelete) ToggleLineMark(host, owner, f);
         return;
     }
-    if (!f.diskFile.empty() || !EditingUi.jumpToFinding) return;
-    int row = EditingUi.jumpToFinding(index);
+    if (!f.diskFile.empty()) return;
+    int row = host.JumpToFinding(index);
     if (row < 0 || (size_t)row >= TabEntries.size()) return;
     std::wstring ext = f.tab == KindPacker ? f.display : L"";
-    if (cmd == FcEdit) EditEntry(owner, row, ext);
-    else if (cmd == FcDelete) AskMarkDelete(owner, row, ext);
+    if (cmd == FcEdit) EditEntry(host, owner, row, ext);
+    else if (cmd == FcDelete) AskMarkDelete(host, owner, row, ext);
     else if (cmd == FcTakeCaps) {
         TakePackerCaps((size_t)row);
-        Refresh();
-    } else if (cmd == FcTakeDetect) TakeDetect(row);
+        host.PendingChanged();
+    } else if (cmd == FcTakeDetect) TakeDetect(host, row);
 }
 
-void FindingsMenu(HWND owner, POINT screen, int index) {
+void FindingsMenu(IEditingHost& host, HWND owner, POINT screen, int index) {
     if (index < 0 || (size_t)index >= Findings.size()) return;
     const Finding f = Findings[(size_t)index];
     PlugRef ref = MakePluginRef(f.name, f.diskFile);
@@ -127,19 +123,15 @@ void FindingsMenu(HWND owner, POINT screen, int index) {
     DestroyMenu(menu);
     switch (cmd) {
     case 0: return;
-    case FcOpen:
-        if (EditingUi.jumpToFinding) EditingUi.jumpToFinding(index);
-        return;
+    case FcOpen: host.JumpToFinding(index); return;
     case FcOpenExplorer: ShowInExplorer(ref); return;
-    case FcInfo:
-        if (EditingUi.showPluginInfo) EditingUi.showPluginInfo(ref);
-        return;
-    case FcCopy: UiCopyToClipboard(TabName(f.tab) + L"\t" + f.name + L"\t" + f.text); return;
+    case FcInfo: host.ShowPluginInfo(ref); return;
+    case FcCopy: UiCopyToClipboard(owner, TabName(f.tab) + L"\t" + f.name + L"\t" + f.text); return;
     case FcAck: SetAcknowledged(f.ackKey, !f.acked); break;
     case FcShowAck: ShowAcked = !ShowAcked; break;
     case FcAckFolder: SetAcknowledged(FolderKey(f), !IsFindingAcked(FolderKey(f))); break;
-    case FcModeGap: ModeGapFix(owner); return;
-    default: FindingEntryAction(owner, index, cmd); return;
+    case FcModeGap: ModeGapFix(host, owner); return;
+    default: FindingEntryAction(host, owner, index, cmd); return;
     }
-    Refresh();
+    host.PendingChanged();
 }

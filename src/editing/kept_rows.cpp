@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -29,17 +29,13 @@ void SetCell(HWND list, int row, int column, const std::wstring& text) {
     ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text.c_str()));
 }
 
-void Changed() {
-    if (PendingChanged) PendingChanged();
-}
-
 }  // namespace
 
-bool ConfirmMissingFile(HWND owner, const std::wstring& path) {
+bool ConfirmMissingFile(IEditingHost& host, HWND owner, const std::wstring& path) {
     std::wstring expanded = EnvExpand(path);
     if (FileExists(expanded) || FileExists(expanded + L"64")) return true;
     std::wstring q = FillVar(Tr("ask_nofile"), L"f", expanded);
-    return EditMessage(owner, q, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return host.Message(owner, q, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void UpdateKeptRowTexts(HWND list) {
@@ -60,7 +56,7 @@ void UpdateKeptRowTexts(HWND list) {
     }
 }
 
-bool DisabledRowMenu(HWND owner, POINT screen, int itemData) {
+bool DisabledRowMenu(IEditingHost& host, HWND owner, POINT screen, int itemData) {
     if (itemData < KeptIdBase || (size_t)(itemData - KeptIdBase) >= KeptEntries.size()) return false;
     KeptEntry kept = KeptEntries[(size_t)(itemData - KeptIdBase)];
     bool pending = PendingReactivations.count(kept.key) != 0;
@@ -74,18 +70,18 @@ bool DisabledRowMenu(HWND owner, POINT screen, int itemData) {
     DestroyMenu(menu);
     if (cmd == CmdEnable && pending) {
         PendingReactivations.erase(kept.key);
-        Changed();
-    } else if (cmd == CmdEnable && ConfirmMissingFile(owner, kept.path)) {
+        host.PendingChanged();
+    } else if (cmd == CmdEnable && ConfirmMissingFile(host, owner, kept.path)) {
         PendingReactivations.insert(kept.key);
-        Changed();
+        host.PendingChanged();
     } else if (cmd == CmdCopyPath) {
-        UiCopyToClipboard(EnvExpand(kept.path));
+        UiCopyToClipboard(owner, EnvExpand(kept.path));
     } else if (cmd == CmdForget) {
         std::wstring q = FillVar(Tr("ask_forget"), L"n", kept.name);
-        if (EditMessage(owner, q, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+        if (host.Message(owner, q, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
             RemoveDisabledKey(kept.key);
             PendingReactivations.erase(kept.key);
-            Changed();
+            host.PendingChanged();
         }
     }
     return true;

@@ -5,7 +5,8 @@
 
 #include "analyses/lister_check.h"
 #include "editing/backups.h"
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
+#include "editing/save_changes.h"
 #include "foundation/ui_globals.h"
 #include "editing/pending_ops.h"
 #include "editing/tc_control.h"
@@ -41,9 +42,9 @@ int FirstCandidate() {
     return -1;
 }
 
-bool RefusePending(HWND owner) {
+bool RefusePending(IEditingHost& host, HWND owner) {
     if (CountPendingChanges() == 0) return false;
-    EditMessage(owner, Tr("un_pending"), InfoBox);
+    host.Message(owner, Tr("un_pending"), InfoBox);
     return true;
 }
 
@@ -222,25 +223,25 @@ ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPat
     return plan;
 }
 
-bool LvAlwaysPrepare(HWND owner, int index) {
+bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index) {
     const LvRow* row = RowAt(index);
     if (!row || SaveIsRunning()) return false;
     const LvRow r = *row;
     std::wstring ext = LvFileExt;
     if (ext.empty() || ext.find_first_of(L"*?") != std::wstring::npos) {
-        EditMessage(owner, Tr("lv_noext"), InfoBox);
+        host.Message(owner, Tr("lv_noext"), InfoBox);
         return false;
     }
-    if (RefusePending(owner)) return false;
+    if (RefusePending(host, owner)) return false;
     ModeRulePlan plan = PlanModeRule(ext, r.path);
     if (plan.refusal) {
-        EditMessage(owner, plan.refusalText, InfoBox);
+        host.Message(owner, plan.refusalText, InfoBox);
         return false;
     }
     std::wstring q = FillVar(FillVar(Tr("lv_ask_mode"), L"e", ext), L"p", r.name);
     if (!plan.oldFields.empty()) q += L"\n" + FillVar(Tr("lv_ask_replace"), L"o", plan.oldFields);
     q += RestartNote(L"\n\n");
-    if (EditMessage(owner, q, Question) != IDYES) return false;
+    if (host.Message(owner, q, Question) != IDYES) return false;
     std::wstring modesFile = EffectiveIniPath(ModesSection);
     ConfirmedSave(FillVar(FillVar(Tr("lv_done_mode"), L"e", ext), L"p", r.name),
                   AlwaysHook{modesFile, EffectiveIniPath(L"Lister"), ReadIniSection(modesFile, ModesSection), plan,
@@ -248,13 +249,13 @@ bool LvAlwaysPrepare(HWND owner, int index) {
     return true;
 }
 
-void LvAlways(HWND owner, int index) {
-    if (LvAlwaysPrepare(owner, index)) SaveChanges(owner);
+void LvAlways(IEditingHost& host, HWND owner, int index) {
+    if (LvAlwaysPrepare(host, owner, index)) SaveChanges(host, owner);
 }
 
-void LvMoveToFront(HWND owner, int index) {
+void LvMoveToFront(IEditingHost& host, HWND owner, int index) {
     const LvRow* row = RowAt(index);
-    if (!row || row->state != LvF3 || SaveIsRunning() || RefusePending(owner)) return;
+    if (!row || row->state != LvF3 || SaveIsRunning() || RefusePending(host, owner)) return;
     int number = row->number, first = FirstCandidate();
     if (first < 0 || first >= number) return;
     std::vector<PlugEntry> entries = LoadPluginSection(KindLister).entries;
@@ -270,18 +271,18 @@ void LvMoveToFront(HWND owner, int index) {
     rec.order.erase(from);
     rec.order.insert(std::find(rec.order.begin(), rec.order.end(), first), number);
     PendingOrders[KindLister] = std::move(rec);
-    SaveChanges(owner);
+    SaveChanges(host, owner);
     PendingOrders.erase(KindLister);
-    if (EditingUi.recheckLister) EditingUi.recheckLister();
+    host.RecheckLister();
 }
 
-bool ModeGapFixPrepare(HWND owner) {
+bool ModeGapFixPrepare(IEditingHost& host, HWND owner) {
     ListerSettings s = LoadListerSettings();
     if (s.modeGap < 0) {
-        if (PendingChanged) PendingChanged();
+        host.PendingChanged();
         return false;
     }
-    if (SaveIsRunning() || RefusePending(owner)) return false;
+    if (SaveIsRunning() || RefusePending(host, owner)) return false;
     GapHook hook;
     hook.file = EffectiveIniPath(ModesSection);
     hook.seen = ReadIniSection(hook.file, ModesSection);
@@ -296,17 +297,17 @@ bool ModeGapFixPrepare(HWND owner) {
         hook.rules.push_back(rule);
     }
     std::wstring q = FillVar(Tr("gap_ask"), L"n", std::to_wstring(s.modeGap)) + L"\n\n" + moves + RestartNote(L"\n");
-    if (EditMessage(owner, q, Question) != IDYES) return false;
+    if (host.Message(owner, q, Question) != IDYES) return false;
     std::wstring done = FillVar(Tr("gap_done"), L"k", std::to_wstring(hook.rules.size()));
     ConfirmedSave(done, std::move(hook));
     return true;
 }
 
-void ModeGapFix(HWND owner) {
-    if (ModeGapFixPrepare(owner)) SaveChanges(owner);
+void ModeGapFix(IEditingHost& host, HWND owner) {
+    if (ModeGapFixPrepare(host, owner)) SaveChanges(host, owner);
 }
 
-void LvCheckMenu(HWND owner, POINT screen, int index) {
+void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index) {
     const LvRow* row = RowAt(index);
     if (!row) return;
     std::wstring ext = LvFileExt.empty() ? Tr("ext_noext") : LvFileExt;
@@ -326,7 +327,7 @@ void LvCheckMenu(HWND owner, POINT screen, int index) {
     std::wstring detect = row->detect;
     UINT cmd = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
     DestroyMenu(menu);
-    if (cmd == CmdAlways) LvAlways(owner, index);
-    else if (cmd == CmdFront) LvMoveToFront(owner, index);
-    else if (cmd == CmdCopyDetect) UiCopyToClipboard(detect);
+    if (cmd == CmdAlways) LvAlways(host, owner, index);
+    else if (cmd == CmdFront) LvMoveToFront(host, owner, index);
+    else if (cmd == CmdCopyDetect) UiCopyToClipboard(owner, detect);
 }

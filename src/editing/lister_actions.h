@@ -8,6 +8,8 @@
 
 #include <string>
 
+class IEditingHost;
+
 // The view-mode rule the action writes for the row, or why it cannot.
 struct ModeRulePlan {
     const char* refusal = nullptr;  // text key of the refusal; nullptr when the rule may be written
@@ -22,11 +24,11 @@ struct ModeRulePlan {
 // is appended only when none matches, whether view modes are on or not.
 ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPath);
 
-void LvCheckMenu(HWND owner, POINT screen, int index);
+void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index);
 // Asks and fills SaveReq for the row's view-mode rule; false when refused or declined.
-bool LvAlwaysPrepare(HWND owner, int index);
-void LvAlways(HWND owner, int index);
+bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index);
+void LvAlways(IEditingHost& host, HWND owner, int index);
 // Puts the row's plugin before the first F3 candidate and saves at once.
-void LvMoveToFront(HWND owner, int index);
-bool ModeGapFixPrepare(HWND owner);
-void ModeGapFix(HWND owner);
+void LvMoveToFront(IEditingHost& host, HWND owner, int index);
+bool ModeGapFixPrepare(IEditingHost& host, HWND owner);
+void ModeGapFix(IEditingHost& host, HWND owner);

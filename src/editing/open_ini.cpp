@@ -1,7 +1,7 @@
 #include "editing/open_ini.h"
 
 #include "analyses/plugin_caches.h"
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
 #include "editing/pending_ops.h"
 #include "editing/tc_control.h"
 #include "foundation/logs.h"
@@ -10,7 +10,7 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/tc_discovery.h"
 
-void OpenIniDialog(HWND owner) {
+void OpenIniDialog(IEditingHost& host, HWND owner) {
     wchar_t file[260] = {};
     lstrcpynW(file, WincmdIniPath.c_str(), 260);
     std::wstring filter = Tr("dlg_filter_ini") + L'\0' + L"*.ini" + L'\0' + Tr("dlg_filter_all") + L'\0' + L"*.*" +
@@ -25,11 +25,11 @@ void OpenIniDialog(HWND owner) {
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     const Comdlg32Dll* dialogs = Comdlg32();
-    if (dialogs && dialogs->GetOpenFileNameW(&ofn)) OpenIniFile(owner, file);
+    if (dialogs && dialogs->GetOpenFileNameW(&ofn)) OpenIniFile(host, owner, file);
 }
 
-bool OpenIniFile(HWND owner, const std::wstring& path) {
-    if (CountPendingChanges() > 0 && EditMessage(owner, Tr("ask_discard"), MB_YESNO | MB_ICONQUESTION) != IDYES)
+bool OpenIniFile(IEditingHost& host, HWND owner, const std::wstring& path) {
+    if (CountPendingChanges() > 0 && host.Message(owner, Tr("ask_discard"), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     DiscardPending();
     // TC keeps running on its own file: a later save must restart it on that one.
@@ -38,6 +38,6 @@ bool OpenIniFile(HWND owner, const std::wstring& path) {
     ApplyTcFolder();
     DebugLog(L"wincmd.ini opened: " + path);
     ResetPluginCaches();
-    RefillShownTab();
+    host.RefillShownTab();
     return true;
 }

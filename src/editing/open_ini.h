@@ -4,8 +4,10 @@
 
 #include <string>
 
+class IEditingHost;
+
 // Asks for the file, then OpenIniFile.
-void OpenIniDialog(HWND owner);
+void OpenIniDialog(IEditingHost& host, HWND owner);
 // Drops the pending changes (after asking), makes the file the one in use and
 // reloads; false when the user kept the pending changes.
-bool OpenIniFile(HWND owner, const std::wstring& path);
+bool OpenIniFile(IEditingHost& host, HWND owner, const std::wstring& path);

@@ -2,9 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <set>
 
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
 #include "foundation/list_view.h"
 #include "foundation/logs.h"
 #include "hostcfg/kept.h"
@@ -109,7 +110,7 @@ void ApplyOrderMove(int kind, const std::vector<size_t>& moved) {
     if (!OrderIsCustom(kind)) PendingOrders.erase(kind);
 }
 
-void OrderOp(HWND list, int tab, int op) {
+void OrderOp(IEditingHost& host, HWND list, int tab, int op) {
     if ((tab != 0 && tab != 1) || TabEntries.empty()) return;
     std::vector<bool> sel = SelectedPositions(list);
     size_t count = (size_t)std::count(sel.begin(), sel.end(), true);
@@ -126,7 +127,7 @@ void OrderOp(HWND list, int tab, int op) {
         if (sel[i]) numbers.insert(TabEntries[i].number);
     ApplyOrderMove(tab, *moved);
     DebugLog(L"order op " + std::to_wstring(op) + L", " + std::to_wstring(count) + L" plugin(s)");
-    RefillShownTab();
+    host.RefillShownTab();
     SelectNumbers(list, numbers);
-    if (EditingUi.updateStatusBar) EditingUi.updateStatusBar();
+    host.UpdateStatusBar();
 }

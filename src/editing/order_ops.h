@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+class IEditingHost;
+
 enum OrderOpCode : int { OrderUp = 0, OrderDown = 1, OrderTop = 2, OrderBottom = 3, OrderGather = 4 };
 // The plugin menu's command ids: OrderCmdBase + the operation code.
 constexpr int OrderCmdBase = 2990;
@@ -19,4 +21,4 @@ std::optional<std::vector<size_t>> OrderMove(const std::vector<bool>& selected, 
 void ApplyOrderMove(int kind, const std::vector<size_t>& moved);
 // The whole command on the plugin list of the shown tab (0 Lister, 1 Content):
 // moves the selected entries, refills the list sorted by number and selects them again.
-void OrderOp(HWND list, int tab, int op);
+void OrderOp(IEditingHost& host, HWND list, int tab, int op);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "dsx/detect_spec.h"
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
 #include "dsx/edit.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -13,8 +13,6 @@
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "foundation/labels.h"
-
-std::function<void()> PendingChanged;
 
 namespace {
 
@@ -114,26 +112,26 @@ std::wstring ComposeAlternatives(const DetectSpec& spec, const PendingEdit& edit
 
 std::wstring SectionOf(int kind) { return PlugSectionName(kind); }
 
-bool AskYes(HWND owner, const std::wstring& what, int kind) {
+bool AskYes(IEditingHost& host, HWND owner, const std::wstring& what, int kind) {
     std::wstring q = FillVar(FillVar(Tr("ask_delete"), L"n", what), L"s", SectionOf(kind));
-    return EditMessage(owner, q, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return host.Message(owner, q, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-bool ToggleNumbered(HWND owner, const PlugEntry& e) {
+bool ToggleNumbered(IEditingHost& host, HWND owner, const PlugEntry& e) {
     PendingEdit* edit = FindEntryEdit((int)e.kind, e.number);
     if (edit && edit->deleted) {
         edit->deleted = edit->deactivate = 0;
         DropPendingIfUnchanged((int)e.kind, e.number);
         return true;
     }
-    if (!AskYes(owner, EntryNumberText(e.number) + L" " + e.name, (int)e.kind)) return false;
+    if (!AskYes(host, owner, EntryNumberText(e.number) + L" " + e.name, (int)e.kind)) return false;
     PendingEdit& made = PendingEditFor(e);
     made.deleted = 1;
     made.deactivate = 0;
     return true;
 }
 
-bool TogglePacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
+bool TogglePacker(IEditingHost& host, HWND owner, const PlugEntry& e, const std::wstring& ext) {
     std::vector<size_t> lines = FindEntryByName(e, ext);
     bool allMarked = !lines.empty() && std::all_of(lines.begin(), lines.end(), [&](size_t i) {
         const PlugState* s = FindPlugState(KindPacker, e.iniDetect.items[i].text);
@@ -145,7 +143,7 @@ bool TogglePacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
     }
     std::wstring names;
     for (size_t i : lines) names += (names.empty() ? L"" : L", ") + e.iniDetect.items[i].text;
-    if (!AskYes(owner, names + L" (" + e.name + L")", KindPacker)) return false;
+    if (!AskYes(host, owner, names + L" (" + e.name + L")", KindPacker)) return false;
     for (size_t i : lines) {
         int flags = i < e.packerFlags.size() ? e.packerFlags[i] : 0;
         const std::wstring& path = i < e.packerPaths.size() ? e.packerPaths[i] : e.path;
@@ -154,13 +152,13 @@ bool TogglePacker(HWND owner, const PlugEntry& e, const std::wstring& ext) {
     return true;
 }
 
-bool ToggleFileSystem(HWND owner, const PlugEntry& e) {
+bool ToggleFileSystem(IEditingHost& host, HWND owner, const PlugEntry& e) {
     PlugState* s = FindPlugState(KindFileSystem, e.name);
     if (s && s->deleted) {
         s->deleted = 0;
         return true;
     }
-    if (!AskYes(owner, e.name, KindFileSystem)) return false;
+    if (!AskYes(host, owner, e.name, KindFileSystem)) return false;
     GetPlugState(KindFileSystem, e.name, e.path, e.name).deleted = 1;
     return true;
 }
@@ -233,13 +231,13 @@ bool RowHasPending(const PlugEntry& entry) {
     });
 }
 
-void AskMarkDelete(HWND owner, int row, const std::wstring& ext) {
+void AskMarkDelete(IEditingHost& host, HWND owner, int row, const std::wstring& ext) {
     if (row < 0 || (size_t)row >= TabEntries.size()) return;
     const PlugEntry& e = TabEntries[(size_t)row];
-    bool changed = e.kind <= KindContent ? ToggleNumbered(owner, e)
-                   : e.kind == KindPacker ? TogglePacker(owner, e, ext)
-                                          : ToggleFileSystem(owner, e);
+    bool changed = e.kind <= KindContent ? ToggleNumbered(host, owner, e)
+                   : e.kind == KindPacker ? TogglePacker(host, owner, e, ext)
+                                          : ToggleFileSystem(host, owner, e);
     if (!changed) return;
     PrunePlugStates();
-    if (PendingChanged) PendingChanged();
+    host.PendingChanged();
 }

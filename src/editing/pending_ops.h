@@ -4,15 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
+class IEditingHost;
 struct PendingEdit;
 struct PlugEntry;
-
-// Run after an operation changed the pending state, so the window can show it;
-// the shell sets it.
-extern std::function<void()> PendingChanged;
 
 // The detect string the edited entry will get on save.
 std::wstring ComposeDetectString(const PendingEdit& edit);
@@ -29,4 +25,4 @@ void DropPendingIfUnchanged(int kind, int number);
 bool RowHasPending(const PlugEntry& entry);
 // Toggles the deletion mark of TabEntries[row] (a Packer entry: of its line ext,
 // or of all its lines when ext is empty); asks before it sets the mark.
-void AskMarkDelete(HWND owner, int row, const std::wstring& ext);
+void AskMarkDelete(IEditingHost& host, HWND owner, int row, const std::wstring& ext);

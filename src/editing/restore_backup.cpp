@@ -4,7 +4,7 @@
 
 #include "analyses/plugin_caches.h"
 #include "editing/backups.h"
-#include "editing/editing_ui.h"
+#include "editing/editing_host.h"
 #include "editing/pending_ops.h"
 #include "editing/save_io.h"
 #include "editing/tc_control.h"
@@ -26,30 +26,30 @@ std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_las
 
 }  // namespace
 
-void RestoreBackup(HWND owner) { RestoreBackup(owner, SystemSaveIo()); }
+void RestoreBackup(IEditingHost& host, HWND owner) { RestoreBackup(host, owner, SystemSaveIo()); }
 
-void RestoreBackup(HWND owner, SaveIo& io) {
-    int tab = ShownTab();
+void RestoreBackup(IEditingHost& host, HWND owner, SaveIo& io) {
+    int tab = host.ShownTab();
     std::wstring file = LoadPluginSection(tab >= 0 && tab < 4 ? tab : 0).iniUsed;
     std::wstring backup = file.empty() ? L"" : NewestWriteBackup(file);
     if (backup.empty()) {
-        EditMessage(owner, Tr("restore_none"), MB_OK | MB_ICONINFORMATION);
+        host.Message(owner, Tr("restore_none"), MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (EditMessage(owner, FillVar(Tr("restore_ask"), L"f", backup), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    if (host.Message(owner, FillVar(Tr("restore_ask"), L"f", backup), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
-    if (CountPendingChanges() > 0 && EditMessage(owner, Tr("ask_discard"), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (CountPendingChanges() > 0 && host.Message(owner, Tr("ask_discard"), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     std::vector<TcRun> restart;
     if (io.TcRunning() && !io.CloseTc(restart)) {
         RestartAll(io, restart);
-        EditMessage(owner, Tr("err_tcclose"), MB_OK | MB_ICONWARNING);
+        host.Message(owner, Tr("err_tcclose"), MB_OK | MB_ICONWARNING);
         return;
     }
     // Without a copy of the file as it is now, the restore could not be undone.
     std::wstring pre = FileExists(file) ? io.Backup(file, L"_pre") : L"";
     if (FileExists(file) && pre.empty()) {
         RestartAll(io, restart);
-        EditMessage(owner, Tr("err_backup") + L" " + file, MB_OK | MB_ICONWARNING);
+        host.Message(owner, Tr("err_backup") + L" " + file, MB_OK | MB_ICONWARNING);
         return;
     }
     if (io.ReplaceWithCopy(backup, file)) {
@@ -57,10 +57,10 @@ void RestoreBackup(HWND owner, SaveIo& io) {
         DebugLog(L"restored " + backup + L" -> " + file);
     } else {
         std::wstring kept = pre.empty() ? L"" : L"\n\n" + Tr("restore_pre_kept") + L"\n" + pre;
-        EditMessage(owner, Tr("err_write") + L"\n" + file + kept, MB_OK | MB_ICONWARNING);
+        host.Message(owner, Tr("err_write") + L"\n" + file + kept, MB_OK | MB_ICONWARNING);
     }
     RestartAll(io, restart);
     DiscardPending();
     ResetPluginCaches();
-    RefillShownTab();
+    host.RefillShownTab();
 }

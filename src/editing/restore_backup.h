@@ -2,10 +2,11 @@
 #pragma once
 #include <windows.h>
 
+class IEditingHost;
 class SaveIo;
 
 // Copies the newest backup made before a write back over the file, after a
 // "_pre" copy of the file as it is now, with TC closed and started again.
-void RestoreBackup(HWND owner);
+void RestoreBackup(IEditingHost& host, HWND owner);
 // The same through the given files and TC.
-void RestoreBackup(HWND owner, SaveIo& io);
+void RestoreBackup(IEditingHost& host, HWND owner, SaveIo& io);

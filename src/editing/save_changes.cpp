@@ -6,6 +6,7 @@
 
 #include "analyses/inventory.h"
 #include "analyses/plugin_caches.h"
+#include "editing/editing_host.h"
 #include "editing/pending_ops.h"
 #include "editing/save_dialog.h"
 #include "editing/save_writers.h"
@@ -19,14 +20,12 @@
 #include "foundation/timestamps.h"
 #include "hostcfg/plug_entry.h"
 
-MessageBoxFn SaveMessageBox = MessageBoxW;
-
 namespace {
 
 std::wstring Pad(const char* key) { return StrPadRight(Tr(key), 5); }
 
-void Show(HWND owner, const std::wstring& text, UINT icon) {
-    SaveMessageBox(owner, text.c_str(), L"Kestrovane", MB_OK | icon);
+void Show(IEditingHost& host, HWND owner, const std::wstring& text, UINT icon) {
+    host.Message(owner, text, MB_OK | icon);
 }
 
 // Clears the request on every way out of a save that got to run.
@@ -129,11 +128,11 @@ int AskToSave(HWND owner, const SaveRun& run, bool tcRunning) {
 // writeFailed: a change of the write phase was not written; the caller's text
 // would then claim what did not happen. Lines that afterSave added (a folder that
 // could not be moved) stand under the caller's text.
-void FinalMessage(HWND owner, const SaveRun& run, bool writeFailed) {
+void FinalMessage(IEditingHost& host, HWND owner, const SaveRun& run, bool writeFailed) {
     std::wstring errors = run.errors.empty() ? L"" : L"\n\n" + run.errors;
     bool callerText = SaveReq.confirmed && !SaveReq.doneText.empty() && !writeFailed;
     std::wstring text = callerText ? SaveReq.doneText : FillVar(Tr("save_done"), L"n", std::to_wstring(run.changes));
-    Show(owner, text + errors, run.errors.empty() ? MB_ICONINFORMATION : MB_ICONWARNING);
+    Show(host, owner, text + errors, run.errors.empty() ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 
 // A file of which no change stands, but which the writes and their undoing left
@@ -156,9 +155,9 @@ void NoteStillPending(SaveRun& run) {
 
 }  // namespace
 
-bool WriteAtOnceAllowed(HWND owner) {
-    if (SaveReq.busy) Show(owner, Tr("err_save_busy"), MB_ICONINFORMATION);
-    else if (CountPendingChanges() > 0) Show(owner, Tr("un_pending"), MB_ICONINFORMATION);
+bool WriteAtOnceAllowed(IEditingHost& host, HWND owner) {
+    if (SaveReq.busy) Show(host, owner, Tr("err_save_busy"), MB_ICONINFORMATION);
+    else if (CountPendingChanges() > 0) Show(host, owner, Tr("un_pending"), MB_ICONINFORMATION);
     else return true;
     return false;
 }
@@ -191,12 +190,12 @@ std::wstring ChangeListText(const SaveRun& run) {
     return out;
 }
 
-void SaveChanges(HWND owner) { SaveChanges(owner, SystemSaveIo()); }
+void SaveChanges(IEditingHost& host, HWND owner) { SaveChanges(host, owner, SystemSaveIo()); }
 
-void SaveChanges(HWND owner, SaveIo& io) {
+void SaveChanges(IEditingHost& host, HWND owner, SaveIo& io) {
     if (SaveReq.busy) {
         // The running save owns the request; a second one must not clear it.
-        Show(owner, Tr("err_save_busy"), MB_ICONINFORMATION);
+        Show(host, owner, Tr("err_save_busy"), MB_ICONINFORMATION);
         return;
     }
     SaveReq.busy = 1;
@@ -206,7 +205,7 @@ void SaveChanges(HWND owner, SaveIo& io) {
     if (SaveRunEmpty(run) && !SaveReq.force) return;
     std::wstring tooLong = TooLongList(run);
     if (!tooLong.empty()) {
-        Show(owner, FillVar(Tr("save_toolong"), L"m", std::to_wstring(MaxDetectChars)) + L"\n\n" + tooLong,
+        Show(host, owner, FillVar(Tr("save_toolong"), L"m", std::to_wstring(MaxDetectChars)) + L"\n\n" + tooLong,
              MB_ICONWARNING);
         return;
     }
@@ -218,7 +217,7 @@ void SaveChanges(HWND owner, SaveIo& io) {
     if (answer == 1 && tcRunning) {
         if (!io.CloseTc(restart)) {
             RestartAll(io, restart);
-            Show(owner, Tr("err_tcclose"), MB_ICONWARNING);
+            Show(host, owner, Tr("err_tcclose"), MB_ICONWARNING);
             return;
         }
         tcClosed = true;
@@ -227,7 +226,7 @@ void SaveChanges(HWND owner, SaveIo& io) {
         std::wstring hookText;
         if (!SaveReq.beforeWrite(hookText)) {
             RestartAll(io, restart);
-            Show(owner, hookText, MB_ICONWARNING);
+            Show(host, owner, hookText, MB_ICONWARNING);
             return;
         }
     }
@@ -251,6 +250,6 @@ void SaveChanges(HWND owner, SaveIo& io) {
         if (SaveReq.afterRestart) SaveReq.afterRestart();
     }
     ResetPluginCaches();
-    if (RefillAfterSave) RefillAfterSave();
-    FinalMessage(owner, run, writeFailed);
+    host.RefillShownTab();
+    FinalMessage(host, owner, run, writeFailed);
 }

@@ -10,18 +10,17 @@
 
 constexpr size_t MaxDetectChars = 2000;  // with its two quotes; TC cuts longer ones
 
-// Every message of a save is shown through this (MessageBoxW); tests read them instead.
-using MessageBoxFn = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
-extern MessageBoxFn SaveMessageBox;
+class IEditingHost;
 
 // Reads and clears SaveReq. Refuses, leaving SaveReq alone, while a save runs.
-void SaveChanges(HWND owner);
+// Every message goes through the host, which also shows the shown tab anew.
+void SaveChanges(IEditingHost& host, HWND owner);
 // The same through the given files and TC; tests let its steps fail.
-void SaveChanges(HWND owner, SaveIo& io);
+void SaveChanges(IEditingHost& host, HWND owner, SaveIo& io);
 // For a command that writes at once through SaveChanges (install, uninstall, the
 // Lister-check actions): false, after telling the user why, while a save runs or
 // changes are pending.
-bool WriteAtOnceAllowed(HWND owner);
+bool WriteAtOnceAllowed(IEditingHost& host, HWND owner);
 // The text the save dialog lists: every change, lines ending in CR LF.
 std::wstring ChangeListText(const SaveRun& run);
 // The lines of detect strings that are too long; "" when none is.

@@ -6,7 +6,6 @@
 #include "editing/pending_ops.h"
 
 SaveRequest SaveReq;
-std::function<void()> RefillAfterSave;
 
 void ResetSaveRequest() {
     SaveReq.busy = SaveReq.confirmed = SaveReq.force = 0;

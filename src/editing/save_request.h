@@ -38,9 +38,6 @@ extern SaveRequest SaveReq;
 inline bool SaveIsRunning() { return SaveReq.busy != 0; }
 void ResetSaveRequest();
 
-// Refills the shown tab after a save; the views set it.
-extern std::function<void()> RefillAfterSave;
-
 struct RunBackup {
     std::wstring file;  // full path
     std::wstring copy;  // its backup, equal to it when made

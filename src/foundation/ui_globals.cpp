@@ -3,7 +3,6 @@
 #include <cstring>
 
 HINSTANCE AppInstance = nullptr;
-HWND MainWnd = nullptr;
 int UiDpi = 96;
 
 int UiScale(int size96) { return MulDiv(size96, UiDpi, 96); }
@@ -16,8 +15,8 @@ HFONT UiFontSubheading = nullptr;
 HFONT UiSymbolFont = nullptr;
 int32_t UiFontPx = 12;
 
-void UiCopyToClipboard(const std::wstring& text) {
-    if (!OpenClipboard(MainWnd)) return;
+void UiCopyToClipboard(HWND owner, const std::wstring& text) {
+    if (!OpenClipboard(owner)) return;
     EmptyClipboard();
     size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);

@@ -1,4 +1,4 @@
-// What every window of the program shares: the instance, the main window, its dpi
+// What every window of the program shares: the instance, the main window's dpi
 // and the fonts made for that dpi. UI thread only.
 #pragma once
 #include <windows.h>
@@ -7,8 +7,7 @@
 #include <string>
 
 extern HINSTANCE AppInstance;
-extern HWND MainWnd;  // null until the main window is created
-extern int UiDpi;     // the main window's dpi, 96 = 100 %
+extern int UiDpi;  // the main window's dpi, 96 = 100 %
 
 // A size given at 96 dpi, at the main window's dpi.
 int UiScale(int size96);
@@ -21,5 +20,6 @@ extern HFONT UiFontSubheading;  // sub-lines of the install dialog
 extern HFONT UiSymbolFont;      // "Marlett" glyphs of the search buttons
 extern int32_t UiFontPx;        // height of UiFont in pixels, at least 8
 
-// Puts the text on the clipboard as Unicode text; nothing happens while it is busy.
-void UiCopyToClipboard(const std::wstring& text);
+// Puts the text on the clipboard as Unicode text, owned by the window; nothing
+// happens while the clipboard is busy.
+void UiCopyToClipboard(HWND owner, const std::wstring& text);

@@ -21,16 +21,16 @@
 #include "install/unpack.h"
 #include "install/install_temp.h"
 
-std::function<void(const std::wstring& text)> InstallStatusText;
-
 namespace {
 
-bool InstallRunning = false;
-std::deque<std::pair<HWND, std::wstring>> WaitingInstalls;
+struct WaitingInstall {
+    IInstallHost* host;
+    HWND owner;
+    std::wstring path;
+};
 
-void SetStatusText(const std::wstring& text) {
-    if (InstallStatusText) InstallStatusText(text);
-}
+bool InstallRunning = false;
+std::deque<WaitingInstall> WaitingInstalls;
 
 void Inform(HWND owner, const std::wstring& text, const std::wstring& caption) {
     MessageBoxW(owner, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
@@ -38,13 +38,15 @@ void Inform(HWND owner, const std::wstring& text, const std::wstring& caption) {
 
 // Shows the wait cursor and a status text while a child process works.
 struct BusyScope {
+    IInstallHost& host;
     HCURSOR previous;
-    explicit BusyScope(const char* statusKey) : previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {
-        SetStatusText(Tr(statusKey));
+    BusyScope(IInstallHost& host, const char* statusKey)
+        : host(host), previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {
+        host.ShowInstallStatus(Tr(statusKey));
     }
     ~BusyScope() {
         SetCursor(previous);
-        SetStatusText(L"");
+        host.ShowInstallStatus(L"");
     }
 };
 
@@ -55,10 +57,10 @@ void EnsureTcFolder() {
 }
 
 // The archive road: the file to analyse, or "" when the install ends here.
-std::wstring UnpackedPackage(HWND owner, const std::wstring& archive, std::wstring& unpackFolder) {
+std::wstring UnpackedPackage(IInstallHost& host, HWND owner, const std::wstring& archive, std::wstring& unpackFolder) {
     UnpackOutcome unpacked;
     {
-        BusyScope busy("ar_unpacking");
+        BusyScope busy(host, "ar_unpacking");
         unpacked = UnpackForInstall(archive);
     }
     if (unpacked.folder.empty()) {
@@ -71,10 +73,10 @@ std::wstring UnpackedPackage(HWND owner, const std::wstring& archive, std::wstri
     return found == L"-" ? L"" : found;
 }
 
-void AnalyseAndAsk(HWND owner, const std::wstring& chosen, const std::wstring& archiveName) {
+void AnalyseAndAsk(IInstallHost& host, HWND owner, const std::wstring& chosen, const std::wstring& archiveName) {
     InstInfo info;
     {
-        BusyScope busy("in_asking");
+        BusyScope busy(host, "in_asking");
         info = InstAnalyze(chosen);
     }
     info.archiveName = archiveName;
@@ -82,12 +84,12 @@ void AnalyseAndAsk(HWND owner, const std::wstring& chosen, const std::wstring& a
     InstCtx ctx;
     ctx.info = &info;
     InstReportText(ctx);
-    if (RunInstallDialog(owner, ctx) == IDOK) InstExecute(owner, ctx);
+    if (RunInstallDialog(host, owner, ctx) == IDOK) InstExecute(host, owner, ctx);
 }
 
-void RunInstall(HWND owner, const std::wstring& path) {
+void RunInstall(IInstallHost& host, HWND owner, const std::wstring& path) {
     if (WincmdIniPath.empty()) return;
-    if (!WriteAtOnceAllowed(owner)) return;
+    if (!WriteAtOnceAllowed(host, owner)) return;
     EnsureTcFolder();
     std::wstring chosen = path;
     if (!path.empty() && !FileExists(path)) return Inform(owner, FillVar(Tr("in_notfound"), L"f", path), Tr("in_title"));
@@ -96,9 +98,9 @@ void RunInstall(HWND owner, const std::wstring& path) {
     std::wstring unpackFolder, archiveName;
     if (ArcSniffType(chosen) != ArcUnknown) {
         archiveName = PathName(chosen);
-        chosen = UnpackedPackage(owner, chosen, unpackFolder);
+        chosen = UnpackedPackage(host, owner, chosen, unpackFolder);
     }
-    if (!chosen.empty()) AnalyseAndAsk(owner, chosen, archiveName);
+    if (!chosen.empty()) AnalyseAndAsk(host, owner, chosen, archiveName);
     // The copy reads from the unpack folder, so it goes only after the save.
     if (!unpackFolder.empty()) InstTempClean(unpackFolder);
 }
@@ -120,28 +122,28 @@ void CALLBACK RetryWaitingInstall(HWND, UINT, UINT_PTR timer, DWORD) {
         KillTimer(nullptr, timer);
         return;
     }
-    auto [owner, path] = WaitingInstalls.front();
-    if (InstallRunning || (IsWindow(owner) && !IsWindowEnabled(owner))) return;
+    WaitingInstall next = WaitingInstalls.front();
+    if (InstallRunning || (IsWindow(next.owner) && !IsWindowEnabled(next.owner))) return;
     WaitingInstalls.pop_front();
     if (WaitingInstalls.empty()) KillTimer(nullptr, timer);
-    Install(owner, path);
+    Install(*next.host, next.owner, next.path);
 }
 
 }  // namespace
 
-void Install(HWND owner, const std::wstring& path) {
+void Install(IInstallHost& host, HWND owner, const std::wstring& path) {
     InstallRunning = true;
-    RunInstall(owner, path);
+    RunInstall(host, owner, path);
     InstallRunning = false;
 }
 
-void InstallWhenFree(HWND owner, const std::wstring& path) {
-    if (!InstallRunning && (!owner || IsWindowEnabled(owner))) return Install(owner, path);
+void InstallWhenFree(IInstallHost& host, HWND owner, const std::wstring& path) {
+    if (!InstallRunning && (!owner || IsWindowEnabled(owner))) return Install(host, owner, path);
     if (WaitingInstalls.empty()) SetTimer(nullptr, 0, 300, RetryWaitingInstall);
-    WaitingInstalls.emplace_back(owner, path);
+    WaitingInstalls.push_back({&host, owner, path});
 }
 
-void InstExecute(HWND owner, InstCtx& ctx) {
+void InstExecute(IInstallHost& host, HWND owner, InstCtx& ctx) {
     std::set<std::wstring> keep = FilesToKeep(owner, *ctx.info);
     InstallPlan plan = InstPlan(ctx);
     SaveReq.newEntries = std::move(plan.newEntries);
@@ -153,6 +155,6 @@ void InstExecute(HWND owner, InstCtx& ctx) {
     };
     if (GetSetting(L"General", L"InstallOpen") == L"1")
         SaveReq.afterRestart = OpenInTcAfterRestart(ctx.info->pluginName, plan.entryPath);
-    SaveChanges(owner);
+    SaveChanges(host, owner);
     WithdrawPlan(plan);
 }

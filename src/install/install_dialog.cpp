@@ -20,8 +20,6 @@
 #include "foundation/labels.h"
 #include "foundation/path_display.h"
 
-std::function<void(const std::wstring& title, const std::wstring& text)> InstallTextPopup;
-
 namespace {
 
 enum : int {
@@ -34,7 +32,14 @@ enum : int {
 const DWORD LineStyle = SS_ENDELLIPSIS | SS_CENTERIMAGE | SS_NOPREFIX;
 const DWORD BoxStyle = ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP;
 
-InstCtx& Ctx(HWND dialog) { return *reinterpret_cast<InstCtx*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+// What one run of the dialog works on.
+struct DialogRun {
+    InstCtx& ctx;
+    IInstallHost& host;
+};
+
+DialogRun& RunOf(HWND dialog) { return *reinterpret_cast<DialogRun*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+InstCtx& Ctx(HWND dialog) { return RunOf(dialog).ctx; }
 bool Has(HWND dialog, int id) { return GetDlgItem(dialog, id) != nullptr; }
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 int Message(HWND dialog, const std::wstring& text, UINT flags) {
@@ -156,8 +161,9 @@ void SaveSize(HWND dialog) {
     WritePrivateProfileStringW(L"Window", L"InstallSize", value.c_str(), SettingsIniPath().c_str());
 }
 
-BOOL InitDialog(HWND dialog, InstCtx& ctx) {
-    SetWindowLongPtrW(dialog, DWLP_USER, (LONG_PTR)&ctx);
+BOOL InitDialog(HWND dialog, DialogRun& run) {
+    SetWindowLongPtrW(dialog, DWLP_USER, (LONG_PTR)&run);
+    InstCtx& ctx = run.ctx;
     ThemeMakeBrushes();
     SetWindowTextW(dialog, Tr(ctx.update ? "in_title_up" : "in_title").c_str());
     CreateHead(dialog, ctx);
@@ -244,8 +250,7 @@ void ShowDetectString(HWND dialog) {
     const InstCtx& ctx = Ctx(dialog);
     std::wstring title = ctx.info->pluginName + L" \x2013 " + Tr("in_detect");
     std::wstring text = DsWrap(ctx.pluginDetect, 100, L"");
-    if (InstallTextPopup) InstallTextPopup(title, text);
-    else MessageBoxW(dialog, text.c_str(), title.c_str(), MB_OK);
+    RunOf(dialog).host.ShowTextPopup(title, text);
 }
 
 // Height the extension box needs for its lines, within the room it has.
@@ -343,11 +348,15 @@ void InstDlgLayout(HWND dialog) {
     InvalidateRect(dialog, nullptr, TRUE);
 }
 
+namespace {
+
+// Runs over an in-memory template with the DialogRun as parameter; 1 after
+// "Install" with the choices written back, 2 after "Cancel".
 INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     INT_PTR result = 0;
     if (ThemeDialogColors(dialog, msg, wParam, lParam, {IdTcNote, IDOK, IDCANCEL, IdGrip}, {}, result)) return result;
     switch (msg) {
-    case WM_INITDIALOG: return InitDialog(dialog, *reinterpret_cast<InstCtx*>(lParam));
+    case WM_INITDIALOG: return InitDialog(dialog, *reinterpret_cast<DialogRun*>(lParam));
     case WM_GETMINMAXINFO: {
         auto* mm = reinterpret_cast<MINMAXINFO*>(lParam);
         mm->ptMinTrackSize = POINT{UiScale(560), UiScale(440)};
@@ -368,6 +377,9 @@ INT_PTR CALLBACK InstallDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
-INT_PTR RunInstallDialog(HWND owner, InstCtx& ctx) {
-    return RunTemplateDialog(owner, 300, 200, WS_THICKFRAME | WS_MAXIMIZEBOX, InstallDlgProc, (LPARAM)&ctx);
+}  // namespace
+
+INT_PTR RunInstallDialog(IInstallHost& host, HWND owner, InstCtx& ctx) {
+    DialogRun run{ctx, host};
+    return RunTemplateDialog(owner, 300, 200, WS_THICKFRAME | WS_MAXIMIZEBOX, InstallDlgProc, (LPARAM)&run);
 }

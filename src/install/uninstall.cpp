@@ -175,14 +175,15 @@ void MarkForUninstall(const PlugEntry& entry, bool disableOnly) {
     }
 }
 
-void UninstallFolder(const PlugEntry& entry, const std::wstring& folder, std::wstring& errors, bool writeFailed) {
+void UninstallFolder(HWND owner, const PlugEntry& entry, const std::wstring& folder, std::wstring& errors,
+                     bool writeFailed) {
     // A folder whose entry is still registered stays: TC would load a plugin that is gone.
     if (writeFailed || StillRegistered(entry)) {
         DebugLog(L"uninstall: entry still registered, folder kept: " + folder);
         errors += FillVar(Tr("un_folder_fail"), L"d", folder) + L"\r\n";
         return;
     }
-    if (!RecycleFolder(MainWnd, folder)) {
+    if (!RecycleFolder(owner, folder)) {
         errors += FillVar(Tr("un_folder_fail"), L"d", folder) + L"\r\n";
         return;
     }
@@ -190,8 +191,8 @@ void UninstallFolder(const PlugEntry& entry, const std::wstring& folder, std::ws
     SaveReq.doneText += L"\n" + Tr("un_done_folder");
 }
 
-void Uninstall(HWND owner, int index) {
-    if (index < 0 || (size_t)index >= TabEntries.size() || !WriteAtOnceAllowed(owner)) return;
+void Uninstall(IInstallHost& host, HWND owner, int index) {
+    if (index < 0 || (size_t)index >= TabEntries.size() || !WriteAtOnceAllowed(host, owner)) return;
     PlugEntry entry = TabEntries[(size_t)index];
     UninstCtx ctx = UninstallPrepare(entry);
     INT_PTR answer = RunUninstallDialog(owner, ctx);
@@ -201,8 +202,8 @@ void Uninstall(HWND owner, int index) {
     SaveReq.confirmed = 1;
     SaveReq.doneText = FillVar(Tr(disableOnly ? "un_done_disable" : "un_done"), L"n", entry.name);
     if (!disableOnly && ctx.folderOk && ctx.recycle)
-        SaveReq.afterSave = [entry, folder = ctx.folder](std::wstring& errors, bool writeFailed) {
-            UninstallFolder(entry, folder, errors, writeFailed);
+        SaveReq.afterSave = [owner, entry, folder = ctx.folder](std::wstring& errors, bool writeFailed) {
+            UninstallFolder(owner, entry, folder, errors, writeFailed);
         };
-    SaveChanges(owner);
+    SaveChanges(host, owner);
 }

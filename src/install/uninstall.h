@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hostcfg/plug_entry.h"
+#include "install/install_host.h"
 #include "install/report.h"
 
 struct UninstCtx {
@@ -30,9 +31,10 @@ INT_PTR CALLBACK UninstallDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
 INT_PTR RunUninstallDialog(HWND owner, UninstCtx& ctx);
 // Asks, marks TabEntries[index] deleted or disabled and saves; its folder goes to the
 // recycle bin afterwards when the user wanted that and the save removed the entry.
-void Uninstall(HWND owner, int index);
+void Uninstall(IInstallHost& host, HWND owner, int index);
 // Marks the entry for the save: deleted, and with disableOnly kept to be activated again.
 void MarkForUninstall(const PlugEntry& entry, bool disableOnly);
 // The save's step after the writes: moves the folder when the entry is gone from
 // wincmd.ini, else leaves it and says why nothing moved.
-void UninstallFolder(const PlugEntry& entry, const std::wstring& folder, std::wstring& errors, bool writeFailed);
+void UninstallFolder(HWND owner, const PlugEntry& entry, const std::wstring& folder, std::wstring& errors,
+                     bool writeFailed);

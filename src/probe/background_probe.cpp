@@ -36,14 +36,15 @@ bool StartJob(std::unique_ptr<ProbeJob>& job) {
 
 }  // namespace
 
-void StartBackgroundProbe(const BackgroundProbeHost& host) {
+void StartBackgroundProbe(IProbeHost& host) {
     if (BgProbeRunning || WincmdIniPath.empty()) return;
-    if (GetSetting(L"Probe", L"Background") != L"1" && !host.findingsShown) return;
+    if (GetSetting(L"Probe", L"Background") != L"1" && !host.FindingsShown()) return;
+    const int shownTab = host.ShownTab();
     for (int kind = 0; kind < 4; ++kind) {
-        if (BgProbedKinds.count(kind) || kind == host.shownTab) continue;
-        std::unique_ptr<ProbeJob> job = BackgroundJob(host.window, kind);
+        if (BgProbedKinds.count(kind) || kind == shownTab) continue;
+        std::unique_ptr<ProbeJob> job = BackgroundJob(host.ResultWindow(), kind);
         if (job->items.empty()) {
-            if (host.updateInventory) host.updateInventory(kind);
+            host.UpdateInventory(kind);
             continue;
         }
         if (StartJob(job)) {

@@ -3,21 +3,13 @@
 #include <memory>
 
 #include "probe/items_in_order.h"
+#include "probe/post_record.h"
 #include "probe/probe_plugin.h"
 
 std::atomic<uint32_t> ProbeGen{0};
 std::atomic<uint32_t> BgProbeGen{0};
 std::atomic<uint32_t> XcolGen{0};
 std::atomic<uint32_t> PvFieldsGen{0};
-
-namespace {
-
-template <typename Record>
-void Post(HWND window, UINT message, std::unique_ptr<Record> record) {
-    if (PostMessageW(window, message, 0, reinterpret_cast<LPARAM>(record.get()))) record.release();
-}
-
-}  // namespace
 
 DWORD WINAPI ProbeThreadProc(LPVOID param) {
     std::unique_ptr<ProbeJob> job(static_cast<ProbeJob*>(param));
@@ -35,8 +27,9 @@ DWORD WINAPI ProbeThreadProc(LPVOID param) {
             ProbePlugin(msg->result, item.path, static_cast<int>(job->kind), false, job->settings);
             results[i] = std::move(msg);
         },
-        [&](size_t i) { Post(job->window, MsgProbeResult, std::move(results[i])); });
-    PostMessageW(job->window, MsgBackgroundDone, job->generation, job->background ? job->kind + 1 : 0);
+        [&](size_t i) { PostRecord(job->window, MsgProbeResult, std::move(results[i])); });
+    PostRecord(job->window, MsgBackgroundDone,
+               std::make_unique<BackgroundDoneMsg>(BackgroundDoneMsg{job->generation, job->kind, job->background}));
     return 0;
 }
 
@@ -49,7 +42,7 @@ DWORD WINAPI DetailsThreadProc(LPVOID param) {
         msg->path = job->items[i].path;
         msg->values = BuildPluginDetails(msg->path);
         msg->last = i + 1 == job->items.size();
-        Post(job->window, MsgDetailsResult, std::move(msg));
+        PostRecord(job->window, MsgDetailsResult, std::move(msg));
     }
     return 0;
 }
@@ -66,7 +59,7 @@ DWORD WINAPI PreviewFieldsThread(LPVOID param) {
             RunFieldsChild(msg->result, job->items[i].row, job->file, job->settings);
             results[i] = std::move(msg);
         },
-        [&](size_t i) { Post(job->window, MsgFieldValues, std::move(results[i])); });
+        [&](size_t i) { PostRecord(job->window, MsgFieldValues, std::move(results[i])); });
     return 0;
 }
 
@@ -87,6 +80,6 @@ DWORD WINAPI FieldScanThreadProc(LPVOID param) {
             msg->ok = result.state == PvAnsweredOk;
             results[i] = std::move(msg);
         },
-        [&](size_t i) { Post(job->window, MsgFieldList, std::move(results[i])); });
+        [&](size_t i) { PostRecord(job->window, MsgFieldList, std::move(results[i])); });
     return 0;
 }

@@ -14,7 +14,7 @@
 #include "probe_record/probe_result.h"
 
 constexpr UINT MsgProbeResult = WM_APP + 1;
-constexpr UINT MsgBackgroundDone = WM_APP + 2;  // wParam generation, lParam kind + 1 or 0
+constexpr UINT MsgBackgroundDone = WM_APP + 2;
 constexpr UINT MsgDetailsResult = WM_APP + 10;
 constexpr UINT MsgFieldValues = WM_APP + 12;
 constexpr UINT MsgFieldList = WM_APP + 20;
@@ -47,6 +47,12 @@ struct ProbeMsg {
     uint32_t kind = 0;
     std::wstring path;
     ProbeResult result;
+};
+// A probe job's last message, after every result it posted.
+struct BackgroundDoneMsg {
+    uint32_t generation = 0;
+    uint32_t kind = 0;
+    uint8_t background = 0;
 };
 
 struct DetailsItem {
@@ -102,8 +108,7 @@ struct FieldListMsg {
 };
 
 // Thread procedures for CreateThread; each takes its job (ProbeJob*, DetailsJob*,
-// FieldsJob*, FieldScanJob*) and frees it. A posted record belongs to the window
-// from then on; when posting fails the worker frees it.
+// FieldsJob*, FieldScanJob*) and frees it, and posts its records with PostRecord.
 DWORD WINAPI ProbeThreadProc(LPVOID job);
 DWORD WINAPI DetailsThreadProc(LPVOID job);
 DWORD WINAPI PreviewFieldsThread(LPVOID job);

@@ -76,22 +76,22 @@ void Reload(MainWindow& app) {
 
 void Edit(MainWindow& app) {
     MainView& view = app.View();
-    if (view.tabIsFindings) FindingEntryAction(Owner(app), FindingsListSelection(view), FcEdit);
-    else EditEntry(Owner(app), PluginListSelection(view), L"");
+    if (view.tabIsFindings) FindingEntryAction(app, Owner(app), FindingsListSelection(view), FcEdit);
+    else EditEntry(app, Owner(app), PluginListSelection(view), L"");
 }
 
 void Delete(MainWindow& app) {
     MainView& view = app.View();
-    if (view.tabIsFindings) FindingEntryAction(Owner(app), FindingsListSelection(view), FcDelete);
-    else AskMarkDelete(Owner(app), PluginListSelection(view), L"");
+    if (view.tabIsFindings) FindingEntryAction(app, Owner(app), FindingsListSelection(view), FcDelete);
+    else AskMarkDelete(app, Owner(app), PluginListSelection(view), L"");
 }
 
-void Move(MainWindow& app, int op) { OrderOp(app.View().controls.pluginList, ShownTab(app.View()), op); }
+void Move(MainWindow& app, int op) { OrderOp(app, app.View().controls.pluginList, ShownTab(app.View()), op); }
 
 void UninstallSelected(MainWindow& app) {
     HWND list = app.View().controls.pluginList;
     int row = ListViewItemData(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
-    if (row >= 0 && row < KeptIdBase) Uninstall(Owner(app), row);
+    if (row >= 0 && row < KeptIdBase) Uninstall(app, Owner(app), row);
 }
 
 void ClearSearch(MainWindow& app) {
@@ -105,7 +105,7 @@ constexpr BYTE Ctrl = FCONTROL | FVIRTKEY, Shift = FSHIFT | FVIRTKEY, Alt = FALT
 constexpr int Any = AnyNotification;
 
 const CommandRow Table[] = {
-    {CmdOpenIni, Any, Ctrl, 'O', nullptr, [](MainWindow& app) { OpenIniDialog(Owner(app)); }},
+    {CmdOpenIni, Any, Ctrl, 'O', nullptr, [](MainWindow& app) { OpenIniDialog(app, Owner(app)); }},
     {CmdReload, Any, Plain, VK_F5, nullptr, Reload},
     {CmdExit, Any, 0, 0, nullptr, [](MainWindow& app) { PostMessageW(Owner(app), WM_CLOSE, 0, 0); }},
     {CmdAbout, Any, 0, 0, nullptr, [](MainWindow& app) { ShowAbout(Owner(app)); }},
@@ -114,12 +114,12 @@ const CommandRow Table[] = {
     {CmdSettings, Any, Ctrl, 'E', nullptr, [](MainWindow& app) { RunSettingsSheet(app.View()); }},
     {CmdPluginInfo, Any, Alt, VK_RETURN, nullptr,
      [](MainWindow& app) { ShowPluginInfoOf(app.View(), SelectedPluginRef(app.View(), -1)); }},
-    {CmdSave, Any, Ctrl, 'S', nullptr, [](MainWindow& app) { SaveCommand(Owner(app)); }},
+    {CmdSave, Any, Ctrl, 'S', nullptr, SaveCommand},
     {CmdDiscard, Any, 0, 0, nullptr, [](MainWindow& app) { DiscardCommand(Owner(app)); }},
-    {CmdRestore, Any, 0, 0, nullptr, [](MainWindow& app) { RestoreBackup(Owner(app)); }},
+    {CmdRestore, Any, 0, 0, nullptr, [](MainWindow& app) { RestoreBackup(app, Owner(app)); }},
     {CmdHelp, Any, Plain, VK_F1, nullptr,
      [](MainWindow& app) { ShowHelp(app.View(), HelpPageForCurrentTab(app.View()), false); }},
-    {CmdCleanup, Any, 0, 0, nullptr, [](MainWindow& app) { CleanupOwnFiles(Owner(app)); }},
+    {CmdCleanup, Any, 0, 0, nullptr, [](MainWindow& app) { CleanupOwnFiles(app, Owner(app)); }},
     {CmdFind, Any, Ctrl, 'F', nullptr, [](MainWindow& app) { FocusSearch(app.View()); }},
     {CmdNextMatch, Any, Plain, VK_F3, nullptr, [](MainWindow& app) { OnSearchEdit(app.View(), 1); }},
     {CmdPrevMatch, Any, Shift, VK_F3, nullptr, [](MainWindow& app) { OnSearchEdit(app.View(), -1); }},
@@ -133,7 +133,7 @@ const CommandRow Table[] = {
      [](MainWindow& app) { ToggleAcknowledged(app.View(), FindingsListSelection(app.View())); }},
     {CmdUninstall, Any, 0, 0, OnPluginTab, UninstallSelected},
     {CmdOpenInTc, Any, 0, 0, nullptr, [](MainWindow& app) { OpenInTc(SelectedPluginRef(app.View(), -1), L""); }},
-    {CmdInstall, Any, Ctrl, 'I', nullptr, [](MainWindow& app) { InstallWhenFree(Owner(app), L""); }},
+    {CmdInstall, Any, Ctrl, 'I', nullptr, [](MainWindow& app) { InstallWhenFree(app, Owner(app), L""); }},
     {IdSearchEdit, EN_CHANGE, 0, 0, nullptr, [](MainWindow& app) { RunSearch(app.View()); }},
     {IdSearchPrevBtn, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { OnSearchEdit(app.View(), -1); }},
     {IdSearchNextBtn, BN_CLICKED, 0, 0, nullptr, [](MainWindow& app) { OnSearchEdit(app.View(), 1); }},

@@ -33,11 +33,11 @@ void RefillFindings(MainView& view) {
 }
 
 // A finding that a view mode fills the gap of is fixed at once; any other shows its entry.
-void ActivateFinding(MainView& view, int index) {
+void ActivateFinding(MainWindow& app, int index) {
     if (index >= 0 && (size_t)index < Findings.size() && Findings[(size_t)index].fix == FixModeGap)
-        ModeGapFix(view.controls.main);
+        ModeGapFix(app, app.Hwnd());
     else
-        JumpToFinding(view, index);
+        JumpToFinding(app.View(), index);
 }
 
 // Checked findings are drawn grey; new plugins stand out, removed ones are grey.
@@ -50,8 +50,9 @@ LRESULT DrawRow(const MainView& view, NMLVCUSTOMDRAW* draw, bool grey, bool high
     return CDRF_NEWFONT;
 }
 
-bool FindingsNotify(MainView& view, const NMHDR* header, LRESULT& result) {
-    HWND window = view.controls.main;
+bool FindingsNotify(MainWindow& app, const NMHDR* header, LRESULT& result) {
+    MainView& view = app.View();
+    HWND window = app.Hwnd();
     switch (header->code) {
     case NM_CUSTOMDRAW: {
         auto* draw = (NMLVCUSTOMDRAW*)header;
@@ -72,13 +73,13 @@ bool FindingsNotify(MainView& view, const NMHDR* header, LRESULT& result) {
     }
     case NM_DBLCLK:
     case NM_RETURN:
-        ActivateFinding(view, FindingsListSelection(view));
+        ActivateFinding(app, FindingsListSelection(view));
         return true;
     case LVN_KEYDOWN:
         switch (((const NMLVKEYDOWN*)header)->wVKey) {
         case VK_INSERT: ToggleAcknowledged(view, FindingsListSelection(view)); return true;
-        case VK_DELETE: FindingEntryAction(window, FindingsListSelection(view), FcDelete); return true;
-        case VK_F4: FindingEntryAction(window, FindingsListSelection(view), FcEdit); return true;
+        case VK_DELETE: FindingEntryAction(app, window, FindingsListSelection(view), FcDelete); return true;
+        case VK_F4: FindingEntryAction(app, window, FindingsListSelection(view), FcEdit); return true;
         }
         return false;
     }
@@ -148,17 +149,8 @@ void ToggleAcknowledged(MainView& view, int index) {
     RefillFindings(view);
 }
 
-bool OnFindingsOrInventoryNotify(MainView& view, const NMHDR* header, LRESULT& result) {
-    const MainControls& c = view.controls;
-    if (c.findingsList && header->hwndFrom == c.findingsList && FindingsNotify(view, header, result)) return true;
-    return c.inventoryList && header->hwndFrom == c.inventoryList && InventoryNotify(view, header, result);
-}
-
-void ShowInventoryUpdate(MainView& view) {
-    if (view.tabIsInventory) {
-        FillInventoryList(view);
-        ShowChangeLog(view);
-    } else if (view.controls.pluginList) {
-        InvalidateRect(view.controls.pluginList, nullptr, FALSE);
-    }
+bool OnFindingsOrInventoryNotify(MainWindow& app, const NMHDR* header, LRESULT& result) {
+    const MainControls& c = app.View().controls;
+    if (c.findingsList && header->hwndFrom == c.findingsList && FindingsNotify(app, header, result)) return true;
+    return c.inventoryList && header->hwndFrom == c.inventoryList && InventoryNotify(app.View(), header, result);
 }

@@ -16,8 +16,6 @@
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
 #include "hostcfg/tc_discovery.h"
-#include "install/install_command.h"
-#include "install/install_dialog.h"
 #include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "shell/commands.h"
@@ -29,7 +27,6 @@
 #include "shell/start_args.h"
 #include "views/legend.h"
 #include "views/page_window.h"
-#include "views/status_text.h"
 #include "views/text_popup.h"
 #include "views/window_layout.h"
 
@@ -155,18 +152,6 @@ int RunMessageLoop(HWND window) {
     return static_cast<int>(msg.wParam);
 }
 
-// The install reaches the window only through these: the status bar and the text window.
-void ConnectInstalling(MainView& view) {
-    InstallTextPopup = [&view](const std::wstring& title, const std::wstring& text) {
-        UiShowTextPopup(view.controls.main, title, text);
-    };
-    InstallStatusText = [&view](const std::wstring& text) {
-        HWND bar = view.controls.statusBar;
-        if (!text.empty() && bar) SendMessageW(bar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
-        else if (text.empty()) UpdateStatusBar(view);
-    };
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
@@ -196,7 +181,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     WriteStartBanner();
     app.OpenAtStart(start);
     if (!RegisterWindowClasses()) return 1;
-    ConnectInstalling(app.View());
     HWND window = CreateMainWindow(app, showCmd);
     if (!window) return 1;
     return RunMessageLoop(window);

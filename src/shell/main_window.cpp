@@ -23,9 +23,9 @@
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "install/install_command.h"
+#include "probe/post_record.h"
 #include "probe_record/probe_result.h"
 #include "shell/commands.h"
-#include "shell/feature_wiring.h"
 #include "shell/forward.h"
 #include "shell/main_children.h"
 #include "shell/main_layout.h"
@@ -52,11 +52,6 @@ namespace {
 constexpr UINT_PTR ForwardRetryTimer = 1;
 constexpr UINT ForwardRetryMs = 200;
 
-template <typename Record>
-std::unique_ptr<Record> Owned(LPARAM lParam) {
-    return std::unique_ptr<Record>(reinterpret_cast<Record*>(lParam));
-}
-
 }  // namespace
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -76,14 +71,6 @@ HWND MainWindow::Create(int width, int height, HMENU menu) {
                            CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, menu, AppInstance, this);
 }
 
-void MainWindow::SearchAfterFill() { ::SearchAfterFill(view_); }
-
-void MainWindow::StartBackgroundProbe() { ::StartBackgroundProbe(ProbeHost()); }
-
-void MainWindow::MoveSelectedEntries(int op) {
-    if (HWND tabs = view_.controls.tabCtl) OrderOp(view_.controls.pluginList, TabCtrl_GetCurSel(tabs), op);
-}
-
 // Modal dialogs and message boxes disable the main window; popup menus and the
 // save run their own loops. A file applied inside them would change the model
 // under their feet.
@@ -99,7 +86,7 @@ void MainWindow::ApplyForwards() {
         pendingForwards_.pop_front();
         if (request.tag == TagInstall) {
             // Each package joins the install queue: a single slot would keep only the last one.
-            InstallWhenFree(window, request.path);
+            InstallWhenFree(*this, window, request.path);
         } else {
             PvSetFile(view_, request.path, request.tag == TagLister);
         }
@@ -138,7 +125,7 @@ bool MainWindow::OnClose() {
         int answer = MessageBoxW(window, Tr("ask_close").c_str(), L"Kestrovane", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) return false;
         if (answer == IDYES) {
-            SaveChanges(window);
+            SaveChanges(*this, window);
             if (CountPendingChanges() > 0) return false;
         }
     }
@@ -160,15 +147,6 @@ void MainWindow::OnIniCheck() {
     if (answer == IDYES) SendMessageW(window, WM_COMMAND, CmdReload, 0);
 }
 
-BackgroundProbeHost MainWindow::ProbeHost() const {
-    BackgroundProbeHost host;
-    host.window = view_.controls.main;
-    host.shownTab = view_.controls.tabCtl ? TabCtrl_GetCurSel(view_.controls.tabCtl) : 0;
-    host.findingsShown = view_.tabIsFindings != 0;
-    host.updateInventory = UpdateInventory;
-    return host;
-}
-
 void MainWindow::OnProbeResult(const ProbeMsg& msg) {
     if (ProbeResultMayEnterCache(msg)) ProbeCache[KindKey(static_cast<int>(msg.kind), msg.path)] = msg.result;
     if (msg.row < 0 || msg.generation != ProbeGen.load() || static_cast<size_t>(msg.row) >= TabEntries.size())
@@ -179,24 +157,23 @@ void MainWindow::OnProbeResult(const ProbeMsg& msg) {
     ++ProbeDone;
     UpdateRowStatusCells(view_, msg.row);
     if (msg.row == PluginListSelection(view_)) ShowDetails(view_, msg.row);
-    UpdateStatusBar(view_);
+    UpdateStatusBar();
     if (ProbeDone >= ProbeTotal) ListViewSortApply(view_.controls.pluginList);
 }
 
-void MainWindow::OnBackgroundDone(WPARAM generation, LPARAM job) {
-    HWND tabs = view_.controls.tabCtl;
-    if (job <= 0) {
-        if (generation != ProbeGen.load()) return;
+void MainWindow::OnBackgroundDone(const BackgroundDoneMsg& done) {
+    if (!done.background) {
+        if (done.generation != ProbeGen.load()) return;
         ProbeDone = ProbeTotal;
-        if (tabs) UpdateInventory(TabCtrl_GetCurSel(tabs));
+        if (view_.controls.tabCtl) UpdateInventory(TabCtrl_GetCurSel(view_.controls.tabCtl));
     } else {
-        if (generation != BgProbeGen.load()) return;
+        if (done.generation != BgProbeGen.load()) return;
         BgProbeRunning = 0;
-        UpdateInventory(static_cast<int>(job - 1));
+        UpdateInventory(static_cast<int>(done.kind));
     }
     StartBackgroundProbe();
-    if (job > 0 && view_.tabIsFindings) FillFindingsList(view_);
-    UpdateStatusBar(view_);
+    if (done.background && view_.tabIsFindings) FillFindingsList(view_);
+    UpdateStatusBar();
 }
 
 void MainWindow::OnRefresh() {
@@ -212,7 +189,7 @@ void MainWindow::OnRefresh() {
         }
         UpdateKeptRowTexts(view_.controls.pluginList);
     }
-    UpdateStatusBar(view_);
+    UpdateStatusBar();
 }
 
 // The splitter between the tab area and the detail pane.
@@ -262,10 +239,7 @@ LRESULT ColorDetailBox(const MainView& view, UINT msg, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 void MainWindow::OnCreate() {
-    MainWnd = view_.controls.main;
     UiDpi = UiScreenDpi();
-    WireFeatures(view_);
-    InstallPreviewView(view_);
     CreateMainChildren(view_);
     ApplyColors(view_);
     NoteStartMoment(StartControls);
@@ -329,7 +303,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ++BgProbeGen;
         if (UiFont) DeleteObject(std::exchange(UiFont, nullptr));
         if (UiFontFixed) DeleteObject(std::exchange(UiFontFixed, nullptr));
-        MainWnd = nullptr;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         view_.controls.main = nullptr;
         PostQuitMessage(0);
@@ -371,9 +344,9 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         return RunCommand(*this, wParam, lParam);
     case WM_NOTIFY:
-        return OnMainNotify(view_, wParam, lParam);
+        return OnMainNotify(*this, wParam, lParam);
     case WM_CONTEXTMENU:
-        return OnMainContextMenu(view_, wParam, lParam);
+        return OnMainContextMenu(*this, wParam, lParam);
     case MsgRefresh:
         OnRefresh();
         return 0;
@@ -387,7 +360,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         FitPathColumn(view_);
         return 0;
     case MsgInstall:
-        if (std::wstring path = std::exchange(start_.installPath, L""); !path.empty()) InstallWhenFree(window, path);
+        if (std::wstring path = std::exchange(start_.installPath, L""); !path.empty())
+            InstallWhenFree(*this, window, path);
         return 0;
     }
     if (TakeWorkerResult(msg, wParam, lParam)) return 0;
@@ -399,21 +373,21 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 bool MainWindow::TakeWorkerResult(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case MsgProbeResult:
-        OnProbeResult(*Owned<ProbeMsg>(lParam));
+        OnProbeResult(*TakePostedRecord<ProbeMsg>(lParam));
         return true;
-    case MsgBackgroundDone:  // the end of a probe job carries its generation and kind, no record
-        OnBackgroundDone(wParam, lParam);
+    case MsgBackgroundDone:
+        OnBackgroundDone(*TakePostedRecord<BackgroundDoneMsg>(lParam));
         return true;
     case MsgDetailsResult:
-        ApplyExtraColValues(view_, *Owned<DetailsMsg>(lParam));
+        ApplyExtraColValues(view_, *TakePostedRecord<DetailsMsg>(lParam));
         return true;
     case MsgFieldValues: {
-        auto record = Owned<FieldValuesMsg>(lParam);
-        PvTakeAnswer(record->generation, record->index, record->result);
+        auto record = TakePostedRecord<FieldValuesMsg>(lParam);
+        PvTakeAnswer(*this, record->generation, record->index, record->result);
         return true;
     }
     case MsgFieldList:
-        OnFieldsResult(view_, *Owned<FieldListMsg>(lParam));
+        OnFieldsResult(view_, *TakePostedRecord<FieldListMsg>(lParam));
         return true;
     default:
         return false;

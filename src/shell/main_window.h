@@ -7,6 +7,7 @@
 #include <deque>
 #include <string>
 
+#include "install/install_host.h"
 #include "probe/background_probe.h"
 #include "probe/workers.h"
 #include "shell/start_args.h"
@@ -20,8 +21,9 @@ constexpr UINT MsgIniCheck = WM_APP + 11;
 constexpr UINT MsgInstall = WM_APP + 77;
 
 // The main window: the one object that owns what the window shows and takes
-// the workers' results. It lives as long as the message loop runs.
-class MainWindow : public IViewHost {
+// the workers' results. It lives as long as the message loop runs, and is what
+// the lower layers reach up to through their interfaces.
+class MainWindow : public IViewHost, public IInstallHost, public IProbeHost {
 public:
     MainWindow() = default;
     MainWindow(const MainWindow&) = delete;
@@ -35,9 +37,39 @@ public:
     // The start's /preview, /lister and /install arguments, taken once the first fill stands.
     void OpenAtStart(const StartArgs& start) { start_ = start; }
 
+    // The lower layers' interfaces, in main_window_hosts.cpp. Tests may derive to
+    // take over the message boxes, the entry editor and the recycle-bin check.
+    // More than one interface asks for these:
+    HWND ResultWindow() override;
+    int ShownTab() override;
+    void UpdateStatusBar() override;
+    // IViewHost:
     void SearchAfterFill() override;
     void StartBackgroundProbe() override;
     void MoveSelectedEntries(int op) override;
+    // IEditingHost and IInstallHost:
+    void RefillShownTab() override;
+    void PendingChanged() override;
+    int JumpToFinding(int finding) override;
+    void RecheckLister() override;
+    void ShowTextPopup(const std::wstring& title, const std::wstring& text) override;
+    void ShowPluginInfo(const PlugRef& ref) override;
+    std::wstring RowStateGlyph(const PlugEntry& entry) override;
+    int Message(HWND owner, const std::wstring& text, UINT type) override;
+    bool RunEntryEditor(HWND owner, EntryEditForm& form) override;
+    bool RecycleBinAvailable(const std::wstring& path) override;
+    void ShowInstallStatus(const std::wstring& text) override;
+    // IProbeHost:
+    bool FindingsShown() override;
+    void UpdateInventory(int kind) override;
+    // IPreviewView:
+    bool PanesShown() override;
+    void Clear() override;
+    void FillPluginList() override;
+    void FillFieldList() override;
+    void RefreshGroup(int index) override;
+    void SaveGroupStates() override;
+    void ShowIntro() override;
 
 private:
     friend LRESULT CALLBACK MainWndProc(HWND, UINT, WPARAM, LPARAM);
@@ -50,9 +82,8 @@ private:
     void OnIniCheck();
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
     void ApplyForwards();
-    BackgroundProbeHost ProbeHost() const;
     void OnProbeResult(const ProbeMsg& msg);
-    void OnBackgroundDone(WPARAM generation, LPARAM job);
+    void OnBackgroundDone(const BackgroundDoneMsg& done);
     void OnRefresh();
     void TrackDetailSplitter(int y);
     void EndDetailDrag(bool keep);

@@ -184,10 +184,11 @@ void OpenRowFolder(MainView& view, int row) {
     OpenInTc(SelectedPluginRef(view, row), L"");
 }
 
-void PluginListActivate(MainView& view, UINT code, int row) {
+void PluginListActivate(MainWindow& app, UINT code, int row) {
+    MainView& view = app.View();
     if (code == NM_DBLCLK && row < 0) return;
     if (code == NM_DBLCLK && GetSetting(L"General", L"DoubleClick") == L"edit" && EntryOf(PluginListSelection(view))) {
-        EditEntry(view.controls.main, PluginListSelection(view), L"");
+        EditEntry(app, app.Hwnd(), PluginListSelection(view), L"");
         return;
     }
     OpenRowFolder(view, code == NM_DBLCLK ? row : -1);
@@ -205,7 +206,8 @@ void BackToFindings(MainView& view) {
 
 const PlugEntry* ShownEntry(const MainView& view) { return EntryOf(view.detailRowShown); }
 
-void ExtListKey(const MainView& view, WORD key) {
+void ExtListKey(MainWindow& app, WORD key) {
+    const MainView& view = app.View();
     HWND window = view.controls.main, list = view.controls.extList;
     const PlugEntry* e = ShownEntry(view);
     if (!e) return;
@@ -213,17 +215,17 @@ void ExtListKey(const MainView& view, WORD key) {
     bool validRow = row >= 0 && (size_t)row < view.extRows.size();
     if (e->kind == KindPacker && validRow) {
         const std::wstring& ext = view.extRows[(size_t)row].key;
-        if (key == VK_DELETE) AskMarkDelete(window, view.detailRowShown, ext);
-        else if (key == VK_F4) EditEntry(window, view.detailRowShown, ext);
+        if (key == VK_DELETE) AskMarkDelete(app, window, view.detailRowShown, ext);
+        else if (key == VK_F4) EditEntry(app, window, view.detailRowShown, ext);
         return;
     }
     if (key == VK_F4) {
-        EditEntry(window, view.detailRowShown, L"");
+        EditEntry(app, window, view.detailRowShown, L"");
     } else if (key == VK_DELETE && validRow && view.extRowModes[(size_t)row] == ExtModeRemove) {
         int item = ListViewFindItemData(list, row);
         ListView_SetItemState(list, item, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
     } else if (key == VK_DELETE && e->kind == KindFileSystem) {
-        AskMarkDelete(window, view.detailRowShown, L"");
+        AskMarkDelete(app, window, view.detailRowShown, L"");
     }
 }
 
@@ -308,29 +310,31 @@ void ExtItemChanged(MainView& view, const NMLISTVIEW* change) {
 }
 
 // The menu of an extension row: what can be done with the extension for the shown entry.
-void ExtListMenu(const MainView& view, POINT pt, int row) {
+void ExtListMenu(MainWindow& app, POINT pt, int row) {
+    const MainView& view = app.View();
     int id = ListViewItemData(view.controls.extList, row);
     if (id < 0 || (size_t)id >= view.extRows.size() || view.detailRowShown < 0) return;
     const ExtRow& r = view.extRows[(size_t)id];
     auto claims = ExtClaims.find(r.key);
-    ExtRowMenu(view.controls.main, pt, view.detailRowShown, r.kind, r.key,
+    ExtRowMenu(app, view.controls.main, pt, view.detailRowShown, r.kind, r.key,
                claims == ExtClaims.end() ? std::vector<size_t>{} : claims->second);
 }
 
-LRESULT PluginListNotify(MainView& view, const NMHDR* header) {
+LRESULT PluginListNotify(MainWindow& app, const NMHDR* header) {
+    MainView& view = app.View();
     HWND window = view.controls.main;
     switch (header->code) {
     case NM_CUSTOMDRAW: return PluginListDraw(view, (NMLVCUSTOMDRAW*)header);
     case LVN_GETINFOTIPW: FillInfoTip((NMLVGETINFOTIPW*)header); return 0;
     case NM_DBLCLK:
-    case NM_RETURN: PluginListActivate(view, header->code, ((const NMITEMACTIVATE*)header)->iItem); return 0;
+    case NM_RETURN: PluginListActivate(app, header->code, ((const NMITEMACTIVATE*)header)->iItem); return 0;
     case NM_RCLICK: {
         int row = ((const NMITEMACTIVATE*)header)->iItem;
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        if (DisabledRowMenu(window, pt, ListViewItemData(header->hwndFrom, row))) return TRUE;
-        PluginMenu(view, pt, SelectedPluginRef(view, row));
+        if (DisabledRowMenu(app, window, pt, ListViewItemData(header->hwndFrom, row))) return TRUE;
+        PluginMenu(app, pt, SelectedPluginRef(view, row));
         return TRUE;
     }
     case LVN_KEYDOWN: {
@@ -356,7 +360,8 @@ LRESULT PluginListNotify(MainView& view, const NMHDR* header) {
     return 0;
 }
 
-LRESULT ExtListNotify(MainView& view, const NMHDR* header) {
+LRESULT ExtListNotify(MainWindow& app, const NMHDR* header) {
+    MainView& view = app.View();
     switch (header->code) {
     case NM_CUSTOMDRAW: return StatusListDraw(view, (NMLVCUSTOMDRAW*)header);
     case NM_RCLICK: {
@@ -364,13 +369,13 @@ LRESULT ExtListNotify(MainView& view, const NMHDR* header) {
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        ExtListMenu(view, pt, row);
+        ExtListMenu(app, pt, row);
         return TRUE;
     }
     case LVN_KEYDOWN: {
         WORD key = ((const NMLVKEYDOWN*)header)->wVKey;
         if (key == VK_BACK) BackToFindings(view);
-        else ExtListKey(view, key);
+        else ExtListKey(app, key);
         return 0;
     }
     case LVN_COLUMNCLICK: ListViewSortByColumn(header->hwndFrom, ((const NMLISTVIEW*)header)->iSubItem); return 0;
@@ -380,8 +385,8 @@ LRESULT ExtListNotify(MainView& view, const NMHDR* header) {
     return 0;
 }
 
-LRESULT ListerCheckNotify(MainView& view, const NMHDR* header) {
-    HWND window = view.controls.main;
+LRESULT ListerCheckNotify(MainWindow& app, const NMHDR* header) {
+    MainView& view = app.View();
     switch (header->code) {
     case NM_CUSTOMDRAW: return ListerCheckDraw(view, (NMLVCUSTOMDRAW*)header);
     case LVN_ITEMCHANGED: {
@@ -394,7 +399,7 @@ LRESULT ListerCheckNotify(MainView& view, const NMHDR* header) {
         if (row < 0) return TRUE;
         POINT pt;
         GetCursorPos(&pt);
-        LvCheckMenu(window, pt, ListViewItemData(header->hwndFrom, row));
+        LvCheckMenu(app, app.Hwnd(), pt, ListViewItemData(header->hwndFrom, row));
         return TRUE;
     }
     }
@@ -403,7 +408,8 @@ LRESULT ListerCheckNotify(MainView& view, const NMHDR* header) {
 
 }  // namespace
 
-LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam) {
+LRESULT OnMainNotify(MainWindow& app, WPARAM wParam, LPARAM lParam) {
+    MainView& view = app.View();
     const MainControls& c = view.controls;
     HWND window = c.main;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -415,11 +421,11 @@ LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam) {
         FillTab(view);
         return 0;
     }
-    if (from && from == c.pluginList) return PluginListNotify(view, header);
-    if (from && from == c.extList) return ExtListNotify(view, header);
-    if (from && from == c.lvCheckList) return ListerCheckNotify(view, header);
+    if (from && from == c.pluginList) return PluginListNotify(app, header);
+    if (from && from == c.extList) return ExtListNotify(app, header);
+    if (from && from == c.lvCheckList) return ListerCheckNotify(app, header);
     LRESULT result = 0;
-    if (OnFindingsOrInventoryNotify(view, header, result)) return result;
+    if (OnFindingsOrInventoryNotify(app, header, result)) return result;
     if ((from == c.findingsList || from == c.inventoryList) && from && header->code == LVN_COLUMNCLICK) {
         ListViewSortByColumn(from, ((const NMLISTVIEW*)header)->iSubItem);
         UpdateSearchStatus(view);
@@ -428,7 +434,8 @@ LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, WM_NOTIFY, wParam, lParam);
 }
 
-LRESULT OnMainContextMenu(MainView& view, WPARAM wParam, LPARAM lParam) {
+LRESULT OnMainContextMenu(MainWindow& app, WPARAM wParam, LPARAM lParam) {
+    MainView& view = app.View();
     const MainControls& c = view.controls;
     HWND window = c.main;
     if (OnPreviewContextMenu(view, reinterpret_cast<HWND>(wParam), lParam)) return 0;
@@ -437,15 +444,15 @@ LRESULT OnMainContextMenu(MainView& view, WPARAM wParam, LPARAM lParam) {
         int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
         if (row < 0) return 0;
         POINT pt = ListViewMenuPoint(list, row, lParam);
-        if (list == c.extList) ExtListMenu(view, pt, row);
-        else if (list == c.inventoryList) PluginMenu(view, pt, SelectedPluginRef(view, row));
-        else if (!DisabledRowMenu(window, pt, ListViewItemData(list, row)))
-            PluginMenu(view, pt, SelectedPluginRef(view, row));
+        if (list == c.extList) ExtListMenu(app, pt, row);
+        else if (list == c.inventoryList) PluginMenu(app, pt, SelectedPluginRef(view, row));
+        else if (!DisabledRowMenu(app, window, pt, ListViewItemData(list, row)))
+            PluginMenu(app, pt, SelectedPluginRef(view, row));
         return 0;
     }
     if (list && list == c.findingsList) {
         int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-        if (row >= 0) FindingsMenu(window, ListViewMenuPoint(list, row, lParam), ListViewItemData(list, row));
+        if (row >= 0) FindingsMenu(app, window, ListViewMenuPoint(list, row, lParam), ListViewItemData(list, row));
         return 0;
     }
     return DefWindowProcW(window, WM_CONTEXTMENU, wParam, lParam);

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "views/main_view.h"
+#include "shell/main_window.h"
 
-LRESULT OnMainNotify(MainView& view, WPARAM wParam, LPARAM lParam);
-LRESULT OnMainContextMenu(MainView& view, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainNotify(MainWindow& app, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainContextMenu(MainWindow& app, WPARAM wParam, LPARAM lParam);

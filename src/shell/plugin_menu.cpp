@@ -248,19 +248,19 @@ const PlugEntry* EntryStillShown(const PlugRef& ref, uint32_t fillGeneration) {
     return e.path == ref.path && e.name == ref.name ? &e : nullptr;
 }
 
-void RunEntryCommand(const MainView& view, UINT id, const PlugEntry& e, int index) {
-    HWND owner = view.controls.main;
+void RunEntryCommand(MainWindow& app, UINT id, const PlugEntry& e, int index) {
+    HWND owner = app.Hwnd();
     switch (id) {
     case PmDisable: ToggleDisable(e); PostMessageW(owner, MsgRefresh, 0, 0); return;
     case PmTakePlugin: TakeDetect(e); UiPostRefresh(owner); return;
     case PmTakeCaps: TakePackerCaps((size_t)index); UiPostRefresh(owner); return;
     case PmDiscard: DiscardEntry(e); UiPostRefresh(owner); return;
-    case PmDelete: AskMarkDelete(owner, index, L""); return;
-    case PmEdit: EditEntry(owner, index, L""); return;
-    case PmUninstall: Uninstall(owner, index); return;
+    case PmDelete: AskMarkDelete(app, owner, index, L""); return;
+    case PmEdit: EditEntry(app, owner, index, L""); return;
+    case PmUninstall: Uninstall(app, owner, index); return;
     }
     if (id >= PmMoveUp && id <= PmGather)
-        OrderOp(view.controls.pluginList, TabCtrl_GetCurSel(view.controls.tabCtl), (int)(id - PmMoveUp));
+        OrderOp(app, app.View().controls.pluginList, app.ShownTab(), (int)(id - PmMoveUp));
 }
 
 void OpenDoc(const std::wstring& file) {
@@ -270,7 +270,8 @@ void OpenDoc(const std::wstring& file) {
 
 }  // namespace
 
-void RunPluginMenuCommand(const MainView& view, UINT id, const PluginMenuState& ctx) {
+void RunPluginMenuCommand(MainWindow& app, UINT id, const PluginMenuState& ctx) {
+    HWND owner = app.Hwnd();
     uint32_t fillGeneration = ctx.fillGeneration;
     const PlugRef& ref = ctx.ref;
     if (id >= PmOpenTc && id < PmOpenTc + MaxTcItems) {
@@ -286,25 +287,24 @@ void RunPluginMenuCommand(const MainView& view, UINT id, const PluginMenuState& 
     } else if (id == PmLister) {
         OpenInLister(ref.file);
     } else if (id == PmInfo) {
-        ShowPluginInfoOf(view, ref);
+        app.ShowPluginInfo(ref);
     } else if (id == PmCopyPath) {
-        UiCopyToClipboard(PathForDisplay(ref.path, false));
+        UiCopyToClipboard(owner, PathForDisplay(ref.path, false));
     } else if (id == PmCopyName) {
-        UiCopyToClipboard(ref.name);
+        UiCopyToClipboard(owner, ref.name);
     } else if (id == PmCopyDetect) {
-        UiCopyToClipboard(ref.detect);
+        UiCopyToClipboard(owner, ref.detect);
     } else if (const PlugEntry* e = EntryStillShown(ref, fillGeneration)) {
-        RunEntryCommand(view, id, *e, ref.entryIndex);
+        RunEntryCommand(app, id, *e, ref.entryIndex);
     }
 }
 
-void PluginMenu(const MainView& view, POINT screen, const PlugRef& ref) {
+void PluginMenu(MainWindow& app, POINT screen, const PlugRef& ref) {
     if (!ref.hasPath) return;
     PluginMenuState ctx;
     ctx.ref = ref;
-    HMENU menu = BuildPluginMenu(view, ctx);
-    UINT id = (UINT)TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, view.controls.main,
-                                   nullptr);
+    HMENU menu = BuildPluginMenu(app.View(), ctx);
+    UINT id = (UINT)TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, app.Hwnd(), nullptr);
     DestroyMenu(menu);
-    if (id) RunPluginMenuCommand(view, id, ctx);
+    if (id) RunPluginMenuCommand(app, id, ctx);
 }

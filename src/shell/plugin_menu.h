@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "editing/launch.h"
+#include "shell/main_window.h"
 #include "shell/plugin_menu_parts.h"
 #include "views/main_view.h"
 
 // Shows the menu at the screen point over the main window and carries out the
 // chosen item; a reference without a path shows nothing.
-void PluginMenu(const MainView& view, POINT screen, const PlugRef& ref);
+void PluginMenu(MainWindow& app, POINT screen, const PlugRef& ref);
 
 // What one opening of the menu offered, so the chosen item is carried out on what was shown.
 struct PluginMenuState {
@@ -24,4 +25,4 @@ struct PluginMenuState {
 };
 HMENU BuildPluginMenu(const MainView& view, PluginMenuState& state);
 // Carries out a chosen id; an entry's item does nothing when the list was refilled meanwhile.
-void RunPluginMenuCommand(const MainView& view, UINT id, const PluginMenuState& state);
+void RunPluginMenuCommand(MainWindow& app, UINT id, const PluginMenuState& state);

@@ -34,7 +34,7 @@ void CopyRichSelection(HWND rich) {
     std::vector<wchar_t> buffer(static_cast<size_t>(range.cpMax - range.cpMin) + 1, L'\0');
     TEXTRANGEW part{range, buffer.data()};
     auto got = static_cast<size_t>(SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&part)));
-    UiCopyToClipboard(PlainCopyText(std::wstring(buffer.data(), std::min(got, buffer.size() - 1))));
+    UiCopyToClipboard(rich, PlainCopyText(std::wstring(buffer.data(), std::min(got, buffer.size() - 1))));
 }
 
 LRESULT CALLBACK RichCopySubclassProc(HWND rich, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {

@@ -6,6 +6,7 @@
 #include "foundation/texts.h"
 #include "hostcfg/pending.h"
 #include "hostcfg/tc_discovery.h"
+#include "shell/main_window.h"
 #include "shell/menu_help.h"
 
 void ConnectSaving() {
@@ -13,12 +14,12 @@ void ConnectSaving() {
     TcOwnIniPath = FindWincmdIni();
 }
 
-void SaveCommand(HWND window) {
+void SaveCommand(MainWindow& app) {
     if (CountPendingChanges() < 1) {
-        MessageBoxW(window, Tr("save_nothing").c_str(), L"Kestrovane", MB_ICONINFORMATION);
+        MessageBoxW(app.Hwnd(), Tr("save_nothing").c_str(), L"Kestrovane", MB_ICONINFORMATION);
         return;
     }
-    SaveChanges(window);
+    SaveChanges(app, app.Hwnd());
 }
 
 void DiscardCommand(HWND window) {

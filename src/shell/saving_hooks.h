@@ -3,9 +3,11 @@
 #pragma once
 #include <windows.h>
 
+class MainWindow;
+
 // Called once at start-up, after the wincmd.ini in use was chosen.
 void ConnectSaving();
 // Ctrl+S and File › Save: tells when nothing is pending, else runs the save.
-void SaveCommand(HWND window);
+void SaveCommand(MainWindow& app);
 // File › Discard: asks, then forgets every pending change.
 void DiscardCommand(HWND window);

@@ -17,14 +17,7 @@
 #include "views/list_sort.h"
 #include "views/window_layout.h"
 
-std::map<std::wstring, PluginDetails> XcolCache;
-
 namespace {
-
-// Answers of jobs started before the last reset never enter the cache.
-uint32_t XcolGenAtReset = 0;
-
-bool StartedAfterReset(uint32_t generation) { return static_cast<int32_t>(generation - XcolGenAtReset) > 0; }
 
 std::wstring ReachText(const PlugEntry* entry) {
     if (!entry || (entry->kind != KindLister && entry->kind != KindContent)) return L"";
@@ -110,7 +103,7 @@ void XcolStartWorker(MainView& view) {
 }
 
 void ApplyExtraColValues(MainView& view, const DetailsMsg& result) {
-    if (!StartedAfterReset(result.generation)) return;
+    if (!DetailsMayEnterCache(result)) return;
     std::wstring key = StrLower(result.path);
     XcolCache[key] = result.values;
     HWND list = view.controls.pluginList;
@@ -124,9 +117,4 @@ void ApplyExtraColValues(MainView& view, const DetailsMsg& result) {
     auto sort = SortStates.find(list);
     if (result.last && sort != SortStates.end() && sort->second.column >= 4 && sort->second.column < PathColumn)
         ListViewSortApply(list);
-}
-
-void XcolResetCache() {
-    XcolCache.clear();
-    XcolGenAtReset = ++XcolGen;
 }

@@ -4,15 +4,11 @@
 #pragma once
 #include <windows.h>
 
-#include <map>
 #include <string>
 
 #include "probe/plugin_info.h"
 #include "probe/workers.h"
 #include "views/main_view.h"
-
-// Lower-cased plugin path -> what the details worker read; emptied by the cache reset.
-extern std::map<std::wstring, PluginDetails> XcolCache;
 
 // The plugin-list column of the "Used in" extra column; -1 while it is not shown.
 int XcolFindUsedColumn();
@@ -23,8 +19,7 @@ void XcolFillRow(MainView& view, int row, const PluginDetails& values);
 void XcolUpdateReachCell(MainView& view, int row);
 // Fills the extra columns of every row: cached at once, the rest by a new details job.
 void XcolStartWorker(MainView& view);
-// Handler of MsgDetailsResult.
+// Handler of MsgDetailsResult. It fills XcolCache, which the cache reset empties:
+// a plugin file replaced by an install or another wincmd.ini must not show the old
+// file's facts.
 void ApplyExtraColValues(MainView& view, const DetailsMsg& result);
-// Forgets every cached text, and every answer of a job already started: a plugin file
-// replaced by an install or another wincmd.ini must not show the old file's facts.
-void XcolResetCache();

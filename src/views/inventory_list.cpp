@@ -10,6 +10,7 @@
 #include "foundation/path_display.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
+#include "views/detail_pane.h"
 #include "views/list_sort.h"
 
 namespace {
@@ -101,4 +102,14 @@ PlugRef InventoryRowRef(const MainView& view, int row) {
     int id = ListViewItemData(list, row);
     if (id < 0 || (size_t)id >= view.invRowPaths.size()) return PlugRef{};
     return MakePluginRef(view.invRowNames[(size_t)id], view.invRowPaths[(size_t)id]);
+}
+
+void UpdateInventoryShown(MainView& view, int kind) {
+    if (!UpdateInventory(kind)) return;
+    if (view.tabIsInventory) {
+        FillInventoryList(view);
+        ShowChangeLog(view);
+    } else if (view.controls.pluginList) {
+        InvalidateRect(view.controls.pluginList, nullptr, FALSE);
+    }
 }

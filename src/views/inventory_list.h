@@ -29,5 +29,8 @@ std::wstring InventoryStatus(bool probing);
 // Loads the inventory when needed and refills the list and the row vectors;
 // each row's item data is its row number.
 void FillInventoryList(MainView& view);
+// Compares kind 0-3 with the inventory (UpdateInventory); after a comparison the
+// inventory tab shows it anew, or the plugin list its new-plugin marks.
+void UpdateInventoryShown(MainView& view, int kind);
 // The plugin of an inventory-list row (-1: the first selected); empty for none.
 PlugRef InventoryRowRef(const MainView& view, int row);

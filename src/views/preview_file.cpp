@@ -42,7 +42,7 @@ void SetPreviewMode(MainView& view, int mode) {
 
 void PreviewTabRefresh(MainView& view) {
     if (view.previewMode == 1) LvFillCheck(view);
-    else PvRefresh();
+    else PvRefresh(view.host);
 }
 
 void PvSetFile(MainView& view, const std::wstring& path, bool lister) {

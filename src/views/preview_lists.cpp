@@ -60,8 +60,9 @@ int SelectedParam(HWND list) {
 
 bool IsRow(int index) { return index >= 0 && static_cast<size_t>(index) < PvPlugins.size(); }
 
-// A new file: the field list starts empty under its own label.
-void ClearFieldList(MainView& view) {
+}  // namespace
+
+void PvClearFieldList(MainView& view) {
     const MainControls& c = view.controls;
     if (c.detailLabel) SetWindowTextW(c.detailLabel, Tr("lbl_pvfield").c_str());
     view.pvRows.clear();
@@ -72,6 +73,8 @@ void ClearFieldList(MainView& view) {
     if (view.tabIsPreview) LayoutPagePanes(view);
 }
 
+namespace {
+
 // Asks the user through a one-level popup menu; 0 when nothing was chosen.
 UINT RunMenu(HWND owner, POINT point, HMENU menu) {
     UINT chosen = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x, point.y, 0, owner,
@@ -80,9 +83,9 @@ UINT RunMenu(HWND owner, POINT point, HMENU menu) {
     return chosen;
 }
 
-void SetSkip(int index, bool skip) {
+void SetSkip(const MainView& view, int index, bool skip) {
     SetPreviewSkip(PvPlugins[index].key, skip);
-    PvRefresh();
+    PvRefresh(view.host);
 }
 
 }  // namespace
@@ -227,7 +230,7 @@ void PvPluginMenu(const MainView& view, POINT point, int index) {
     bool skipped = LoadPreviewSkip().count(PvPlugins[index].key) > 0;
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, PvCmdSkip, Tr(skipped ? "pvm_unskip" : "pvm_skip").c_str());
-    if (RunMenu(view.controls.main, point, menu) == PvCmdSkip) SetSkip(index, !skipped);
+    if (RunMenu(view.controls.main, point, menu) == PvCmdSkip) SetSkip(view, index, !skipped);
 }
 
 HMENU PvFieldMenuItems(const PvRowRef& ref) {
@@ -252,9 +255,9 @@ void PvFieldMenu(const MainView& view, POINT point, int item) {
     PvRowRef ref = *record;
     bool skipped = PvPlugins[ref.row].state == PvSkipped;
     switch (RunMenu(view.controls.main, point, PvFieldMenuItems(ref))) {
-    case PvCmdCopyValue: UiCopyToClipboard(PvItemValueText(ref)); break;
-    case PvCmdCopyRef: UiCopyToClipboard(PvFieldReference(ref)); break;
-    case PvCmdSkip: SetSkip(ref.row, !skipped); break;
+    case PvCmdCopyValue: UiCopyToClipboard(view.controls.main, PvItemValueText(ref)); break;
+    case PvCmdCopyRef: UiCopyToClipboard(view.controls.main, PvFieldReference(ref)); break;
+    case PvCmdSkip: SetSkip(view, ref.row, !skipped); break;
     default: break;
     }
 }
@@ -264,17 +267,5 @@ void PvPickListChanged(const MainView& view, const NMLISTVIEW& change) {
     UINT oldImage = change.uOldState & LVIS_STATEIMAGEMASK, newImage = change.uNewState & LVIS_STATEIMAGEMASK;
     // The first image is the one the filling gave; only a later change is the user's.
     if (!oldImage || oldImage == newImage) return;
-    PvCheckPlugin(static_cast<int>(change.lParam), newImage == INDEXTOSTATEIMAGEMASK(2));
-}
-
-void InstallPreviewView(MainView& view) {
-    PvView.resultWindow = view.controls.main;
-    PvView.panesShown = [&view] { return view.tabIsPreview && view.previewMode == 0; };
-    PvView.clear = [&view] { ClearFieldList(view); };
-    PvView.fillPluginList = [&view] { PvFillPluginList(view); };
-    PvView.fillFieldList = [&view] { PvFillFieldList(view); };
-    PvView.refreshGroup = [&view](int index) { PvRefreshGroup(view, index); };
-    PvView.saveGroupStates = [&view] { PvSaveGroupStates(view); };
-    PvView.showIntro = [&view] { ShowPreviewIntro(view); };
-    PvView.updateStatusBar = [&view] { UpdateStatusBar(view); };
+    PvCheckPlugin(view.host, static_cast<int>(change.lParam), newImage == INDEXTOSTATEIMAGEMASK(2));
 }

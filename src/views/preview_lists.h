@@ -22,6 +22,8 @@ const PvRowRef* PvRowOfItem(const MainView& view, int item);
 std::vector<int> PvPluginOrder();
 void PvFillPluginList(MainView& view);
 void PvFillFieldList(MainView& view);
+// A new file: the field list starts empty under its own label.
+void PvClearFieldList(MainView& view);
 void PvAddPluginGroup(MainView& view, int index, int position);
 // Replaces the group of one row after its answer arrived.
 void PvRefreshGroup(MainView& view, int index);
@@ -41,7 +43,5 @@ void PvFieldMenu(const MainView& view, POINT point, int item);
 // The field menu of a valid item: copy value (1), copy reference (2), skip or ask again (3).
 enum PvMenuCmd : UINT { PvCmdCopyValue = 1, PvCmdCopyRef = 2, PvCmdSkip = 3 };
 HMENU PvFieldMenuItems(const PvRowRef& ref);
-// Lets the content preview fill these lists and post its answers to the main window.
-void InstallPreviewView(MainView& view);
 // A check box of the pick list changed; changes made while filling are ignored.
 void PvPickListChanged(const MainView& view, const NMLISTVIEW& change);

@@ -1,8 +1,11 @@
 // What the views ask of the window that holds them: the steps that belong to the
-// features above the views. The main window is the one implementer.
+// features above the views, and the content preview's view of the preview tab,
+// which the views hand to the preview's operations. The main window is the one
+// implementer.
 #pragma once
+#include "analyses/preview_view.h"
 
-class IViewHost {
+class IViewHost : public IPreviewView {
 public:
     // After a fill, once the new rows stand: the search finds its hits again.
     virtual void SearchAfterFill() = 0;
@@ -10,7 +13,4 @@ public:
     virtual void StartBackgroundProbe() = 0;
     // Ctrl+Home/Up/Down/End in the plugin list: moves the selected entries (an OrderOpCode).
     virtual void MoveSelectedEntries(int op) = 0;
-
-protected:
-    ~IViewHost() = default;
 };

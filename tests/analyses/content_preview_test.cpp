@@ -42,6 +42,17 @@ PvPlugin Answered(const std::wstring& key, int valued, bool specialist = false) 
     return row;
 }
 
+// Tells which of the view's lists the preview filled, in order.
+struct CountingView : SilentPreviewView {
+    bool shown = true;
+    std::wstring calls;
+    bool PanesShown() override { return shown; }
+    void FillPluginList() override { calls += L"plugins "; }
+    void FillFieldList() override { calls += L"fields "; }
+    void ShowIntro() override { calls += L"intro "; }
+    void UpdateStatusBar() override { calls += L"status "; }
+};
+
 }  // namespace
 
 TEST_CASE("each Content plugin answers in its row, in plugin order" * doctest::test_suite("64-bit")) {
@@ -85,19 +96,36 @@ TEST_CASE("a new file while the old query runs drops the old answers" * doctest:
     std::wstring first = f.File(L"first.jpg", 10), second = f.File(L"second.txt", 20);
     HoldAnswers = true;
     PreviewFile = first;
-    PvRefresh();
+    PvRefresh(f.view);
     PumpUntilAnswered();
     HoldAnswers = false;
     REQUIRE(HeldAnswers.size() == 2);
     PreviewFile = second;
-    PvRefresh();
-    for (const auto& late : HeldAnswers) PvTakeAnswer(late->generation, late->index, late->result);
+    PvRefresh(f.view);
+    for (const auto& late : HeldAnswers) PvTakeAnswer(f.view, late->generation, late->index, late->result);
     HeldAnswers.clear();
     CHECK((PvAnswered == 0 && PvPlugins[1].state == PvQuerying));
     PumpUntilAnswered();
     CHECK(PvAnswered == 2);
     CHECK(Value(PvPlugins[1], L"File") == second);
     CHECK(Value(PvPlugins[0], L"size") == L"20");
+}
+
+TEST_CASE("answers refill the lists only while they are in view; the choice fills them either way" *
+          doctest::test_suite("64-bit")) {
+    PreviewFixture f(Entry(1, Configured(L"content", L"wdx")) + Entry(2, Configured(L"content_many", L"wdx")));
+    std::wstring photo = f.File(L"photo.jpg", 10);
+    for (bool shown : {true, false}) {
+        CAPTURE(shown);
+        CountingView view;
+        view.window = f.window;
+        view.shown = shown;
+        ShownView = &view;
+        f.Preview(photo);
+        std::wstring first = shown ? L"plugins intro status " : L"status ";
+        std::wstring last = shown ? L"plugins plugins fields status " : L"plugins fields status ";
+        CHECK(view.calls == L"plugins fields status " + first + last);
+    }
 }
 
 TEST_CASE("skipped plugins are never asked, and the skip survives a restart") {
@@ -118,12 +146,12 @@ TEST_CASE("skipped plugins are never asked, and the skip survives a restart") {
 
 TEST_CASE("the plugin opened for a file") {
     PreviewFixture f(L"");
-    auto choose = [](std::vector<PvPlugin> rows) {
+    auto choose = [&f](std::vector<PvPlugin> rows) {
         PvPlugins = std::move(rows);
         PvChecked.clear();
         PvChoiceMade = 0;
         PvCurrentExt = L"jpg";
-        UpdatePreviewVerdict();
+        UpdatePreviewVerdict(f.view);
         return std::vector<int>(PvChecked.begin(), PvChecked.end());
     };
     PvPlugin builtIn = Answered(L"tc", 30);
@@ -151,7 +179,7 @@ TEST_CASE("the plugin opened for a file") {
     SUBCASE("unticking every plugin remembers nothing to open") {
         choose({builtIn, Answered(L"a", 5)});
         PreviewFile = L"x.jpg";
-        PvCheckPlugin(1, false);
+        PvCheckPlugin(f.view, 1, false);
         CHECK(PvLastChoice[L"jpg"].empty());
         CHECK(choose({builtIn, Answered(L"a", 5)}) == std::vector<int>{1});
     }

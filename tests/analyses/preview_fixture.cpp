@@ -7,6 +7,7 @@
 std::vector<std::unique_ptr<FieldValuesMsg>> HeldAnswers;
 bool HoldAnswers = false;
 std::vector<uint32_t> TakenOrder;
+IPreviewView* ShownView = nullptr;
 
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != MsgFieldValues) return DefWindowProcW(window, message, wParam, lParam);
@@ -16,7 +17,7 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     if (m->generation == PvFieldsGen) TakenOrder.push_back(m->index);
-    PvTakeAnswer(m->generation, m->index, m->result);
+    PvTakeAnswer(*ShownView, m->generation, m->index, m->result);
     return 0;
 }
 
@@ -41,8 +42,8 @@ PreviewFixture::PreviewFixture(const std::wstring& section) {
     WincmdIniPath = PathJoin(dir, L"wincmd.ini");
     WriteFileBytes(WincmdIniPath, StrToUtf8(L"[ContentPlugins]\r\n" + section));
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviewWindowProc));
-    PvView = PreviewView{};
-    PvView.resultWindow = window;
+    view.window = window;
+    ShownView = &view;
     PvLastChoice.clear();
     TakenOrder.clear();
 }
@@ -51,7 +52,7 @@ PreviewFixture::~PreviewFixture() {
     DestroyWindow(window);
     WincmdIniPath.clear();
     PreviewFile.clear();
-    PvView = PreviewView{};
+    ShownView = nullptr;
     RemoveTree(dir);
 }
 
@@ -63,7 +64,7 @@ std::wstring PreviewFixture::File(const std::wstring& name, size_t size) {
 
 void PreviewFixture::Preview(const std::wstring& file) {
     PreviewFile = file;
-    PvRefresh();
+    PvRefresh(*ShownView);
     PumpUntilAnswered();
 }
 

@@ -7,12 +7,30 @@
 #include <vector>
 
 #include "../probe/probe_test_support.h"
+#include "analyses/preview_view.h"
 #include "probe/workers.h"
 
 extern std::vector<std::unique_ptr<FieldValuesMsg>> HeldAnswers;
 extern bool HoldAnswers;
 extern std::vector<uint32_t> TakenOrder;  // rows in the order their answers were taken in
 
+// The preview's view in these tests: it shows nothing, and the answers go to its window.
+struct SilentPreviewView : IPreviewView {
+    HWND window = nullptr;
+    HWND ResultWindow() override { return window; }
+    bool PanesShown() override { return true; }
+    void Clear() override {}
+    void FillPluginList() override {}
+    void FillFieldList() override {}
+    void RefreshGroup(int) override {}
+    void SaveGroupStates() override {}
+    void ShowIntro() override {}
+    void UpdateStatusBar() override {}
+};
+// The view the preview runs with: the fixture's own unless a test puts its own in.
+extern IPreviewView* ShownView;
+
+// Takes the answers in for ShownView, as the main window does.
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Takes answers in until the preview is no longer running, or holds them back until all came.
 void PumpUntilAnswered();
@@ -20,6 +38,7 @@ void PumpUntilAnswered();
 struct PreviewFixture {
     std::wstring dir = FreshTempDir(L"preview");
     HWND window = nullptr;
+    SilentPreviewView view;
     explicit PreviewFixture(const std::wstring& section);
     ~PreviewFixture();
     std::wstring File(const std::wstring& name, size_t size);

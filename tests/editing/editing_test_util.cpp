@@ -5,17 +5,9 @@
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 
-std::vector<std::wstring> SaveFixture::Shown;
-int SaveFixture::Answer = IDYES;
-
-namespace {
-
-int WINAPI Capture(HWND, LPCWSTR text, LPCWSTR, UINT type) {
-    SaveFixture::Shown.push_back(text);
-    return (type & MB_TYPEMASK) == MB_YESNO ? SaveFixture::Answer : IDOK;
-}
-
-}  // namespace
+FakeHost<> SaveFixture::Host;
+std::vector<std::wstring>& SaveFixture::Shown = SaveFixture::Host.shown;
+int& SaveFixture::Answer = SaveFixture::Host.answer;
 
 void ClearOwnSection(const wchar_t* section) {
     WritePrivateProfileStringW(section, nullptr, nullptr, SettingsIniPath().c_str());
@@ -31,9 +23,7 @@ SaveFixture::SaveFixture(const wchar_t* name, const std::wstring& ini) : tc(name
     WriteIniText(tc.ini, ini, false);
     SettingsValues[L"General/Language"] = L"eng";
     InitLanguage(std::nullopt);
-    SaveMessageBox = Capture;
-    Shown.clear();
-    Answer = IDYES;
+    Host = FakeHost<>{};
     DiscardPending();
     ClearOwnSection(L"Disabled");
 }
@@ -41,7 +31,6 @@ SaveFixture::SaveFixture(const wchar_t* name, const std::wstring& ini) : tc(name
 SaveFixture::~SaveFixture() {
     DiscardPending();
     ClearOwnSection(L"Disabled");
-    SaveMessageBox = MessageBoxW;
 }
 
 void SaveFixture::Save() { Save(SystemSaveIo()); }
@@ -49,7 +38,7 @@ void SaveFixture::Save() { Save(SystemSaveIo()); }
 void SaveFixture::Save(SaveIo& io) {
     SaveReq.confirmed = 1;
     SaveReq.doneText.clear();
-    SaveChanges(nullptr, io);
+    SaveChanges(Host, nullptr, io);
 }
 
 bool FaultyIo::Fails(const char* kind) {

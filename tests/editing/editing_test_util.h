@@ -3,6 +3,7 @@
 // cleared around each test.
 #pragma once
 #include "../hostcfg/hostcfg_test_util.h"
+#include "fake_editing_host.h"
 #include "editing/pending_ops.h"
 #include "editing/save_changes.h"
 #include "editing/save_io.h"
@@ -45,8 +46,9 @@ struct SaveFixture {
     void Save(SaveIo& io);
     PlugEntry Entry(int kind, int number);
     std::wstring Lines(int kind);  // the section as "key=value" lines
-    static std::vector<std::wstring> Shown;
-    static int Answer;  // to every yes/no question; IDYES unless a test says otherwise
+    static FakeHost<> Host;  // the window; answers IDYES unless a test says otherwise
+    static std::vector<std::wstring>& Shown;
+    static int& Answer;
 };
 
 void ClearOwnSection(const wchar_t* section);

@@ -1,7 +1,6 @@
 // Editing an entry through the editor's form, and the actions of a finding.
 #include "analyses/findings.h"
 #include "dsx/entry_editor.h"
-#include "editing/editing_ui.h"
 #include "editing/entry_edit.h"
 #include "editing/finding_actions.h"
 #include "editing_test_util.h"
@@ -34,9 +33,9 @@ bool Scripted(HWND, EntryEditForm& form) {
     return true;
 }
 
+// Until the next fixture.
 struct EditorScript {
-    EditorScript() { RunEntryEditor = Scripted; }
-    ~EditorScript() { RunEntryEditor = EditEntryDialog; }
+    EditorScript() { SaveFixture::Host.editor = Scripted; }
 };
 
 int RowOf(const std::wstring& name) {
@@ -50,7 +49,7 @@ void Edit(int kind, const std::wstring& name, const std::wstring& v1, const std:
     TabEntries = LoadPluginSection(kind).entries;
     Answer1 = v1;
     Answer2 = v2;
-    EditEntry(nullptr, RowOf(name), ext);
+    EditEntry(SaveFixture::Host, nullptr, RowOf(name), ext);
 }
 
 std::wstring Value(const std::wstring& ext) {
@@ -139,13 +138,13 @@ TEST_CASE("finding actions: a stray line is marked after one question and unmark
     orphan.iniFile = L"C:\\tc\\plugins\\lsplugin.ini";
     orphan.display = L"OldPlugin";
     Findings = {stray, orphan};
-    FindingEntryAction(nullptr, 0, FcDelete);
+    FindingEntryAction(SaveFixture::Host, nullptr, 0, FcDelete);
     CHECK(SaveFixture::Shown.size() == 1);
     CHECK(FindingPending(Findings[0]));
-    FindingEntryAction(nullptr, 0, FcDelete);
+    FindingEntryAction(SaveFixture::Host, nullptr, 0, FcDelete);
     CHECK(SaveFixture::Shown.size() == 1);
     CHECK_FALSE(FindingPending(Findings[0]));
-    FindingEntryAction(nullptr, 1, FcDelete);
+    FindingEntryAction(SaveFixture::Host, nullptr, 1, FcDelete);
     REQUIRE(SaveFixture::Shown.size() == 2);
     CHECK(SaveFixture::Shown[1].find(L" in lsplugin.ini for deletion") != std::wstring::npos);
     const PlugState& s = PlugStates.at(MakePlugKey(KindLister, true, L"[C:\\tc\\plugins\\lsplugin.ini]OldPlugin"));
@@ -162,12 +161,11 @@ TEST_CASE("finding actions: a stray line is marked after one question and unmark
     TabEntries = LoadPluginSection(0).entries;
     TabEntries[0].probeStatus = ProbeOk;
     TabEntries[0].probeAnswer = L"ext = \"png\"";
-    EditingUi.jumpToFinding = [](int index) { return FindingEntryIndex(Findings[(size_t)index], TabEntries); };
-    FindingEntryAction(nullptr, 0, FcTakeDetect);
+    f.Host.jump = [](int index) { return FindingEntryIndex(Findings[(size_t)index], TabEntries); };
+    FindingEntryAction(SaveFixture::Host, nullptr, 0, FcTakeDetect);
     CHECK(PendingEdits.empty());
     TabEntries[0].probeAnswer = L"EXT=\"PNG\" | EXT=\"APNG\"";
-    FindingEntryAction(nullptr, 0, FcTakeDetect);
+    FindingEntryAction(SaveFixture::Host, nullptr, 0, FcTakeDetect);
     CHECK(CountPendingChanges() == 1);
-    EditingUi.jumpToFinding = nullptr;
     Findings.clear();
 }

@@ -72,7 +72,7 @@ TEST_CASE("always use: the first matching rule is rewritten, refused or a new on
 TEST_CASE("always use writes the rule and switches view modes on, through one save") {
     SaveFixture f(L"lv_write", Modes(L"ModeByfileType=0", L"0exts=*.png\r\n0fields=p.wlx"));
     CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
-    LvAlways(nullptr, 0);
+    LvAlways(SaveFixture::Host, nullptr, 0);
     CHECK(Key(f.tc.ini, L"ListerModes", L"1exts") == L"*.jpg");
     CHECK(Key(f.tc.ini, L"ListerModes", L"1fields") == L"img.wlx64");
     CHECK(Key(f.tc.ini, L"Lister", L"ModeByfileType") == L"1");
@@ -81,14 +81,14 @@ TEST_CASE("always use writes the rule and switches view modes on, through one sa
 
     SaveFixture::Shown.clear();
     PendingEditFor(f.Entry(0, 1)).deleted = 1;
-    LvAlways(nullptr, 0);
+    LvAlways(SaveFixture::Host, nullptr, 0);
     CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("un_pending")});
 }
 
 TEST_CASE("closing the gap renumbers the complete rules and drops the broken ones") {
     SaveFixture f(L"lv_gapfix", Modes(L"", L"0exts=*.a\r\n0fields=a.wlx\r\n1exts=*.b\r\n1fields=b.wlx\r\n"
                                           L"3exts=*.c\r\n3fields=c.wlx\r\n5exts=*.d"));
-    ModeGapFix(nullptr);
+    ModeGapFix(SaveFixture::Host, nullptr);
     CHECK(Section(f.tc.ini, L"ListerModes") ==
           L"0exts=*.a\n0fields=a.wlx\n1exts=*.b\n1fields=b.wlx\n2exts=*.c\n2fields=c.wlx\n");
     REQUIRE(SaveFixture::Shown.size() == 2);
@@ -98,7 +98,7 @@ TEST_CASE("closing the gap renumbers the complete rules and drops the broken one
 
 TEST_CASE("closing the gap keeps a quoted value, which a single key's read gives without its quotes") {
     SaveFixture f(L"lv_gapquote", Modes(L"", L"0exts=*.a\r\n0fields=\"a a.wlx\"\r\n2exts=*.c\r\n2fields=c.wlx"));
-    ModeGapFix(nullptr);
+    ModeGapFix(SaveFixture::Host, nullptr);
     CHECK(Section(f.tc.ini, L"ListerModes") == L"0exts=*.a\n0fields=\"a a.wlx\"\n1exts=*.c\n1fields=c.wlx\n");
     REQUIRE(SaveFixture::Shown.size() == 2);
     CHECK(SaveFixture::Shown[1] == FillVar(Tr("gap_done"), L"k", L"2"));
@@ -109,7 +109,7 @@ TEST_CASE("a plugin moved before the first candidate is saved at once, leaving n
     CheckRows({Row(LvF3, 2, L"b", L"C:\\p\\b.wlx"), Row(LvKey4, 1, L"a", L"C:\\p\\a.wlx"),
                Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
     SaveReq.confirmed = 1;  // in place of the save dialog
-    LvMoveToFront(nullptr, 2);
+    LvMoveToFront(SaveFixture::Host, nullptr, 2);
     std::vector<std::wstring> names;
     for (const PlugEntry& e : LoadPluginSection(0).entries) names.push_back(e.name);
     CHECK(names == std::vector<std::wstring>{L"a", L"img", L"b"});
@@ -132,7 +132,7 @@ TEST_SUITE("windows") {
         for (int i = 0; i < 200 && TcWindows().empty(); ++i) Sleep(50);
         REQUIRE(TcWindows().size() == 1);
         CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
-        LvAlways(nullptr, 0);
+        LvAlways(SaveFixture::Host, nullptr, 0);
         for (int i = 0; i < 200 && TcWindows().empty(); ++i) Sleep(50);
         CHECK(TcWindows().size() == 1);  // started again
         CHECK(Key(f.tc.ini, L"ListerModes", L"0fields") == L"written-by-tc.wlx");

@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include "editing/editing_ui.h"
 #include "editing/order_ops.h"
 #include "foundation/list_view.h"
 
@@ -95,11 +94,11 @@ TEST_SUITE("windows") {
             for (size_t i = TabEntries.size(); i-- > 0;) AddRow(list, (LPARAM)i);
             AddRow(list, KeptIdBase);
         };
-        EditingUi.fillTab = fill;
+        f.Host.refill = fill;
         fill();
         SortStates[list] = {2, 1};
         for (int row : {0, 2, 4}) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);  // #8, #3, kept
-        OrderOp(list, 0, OrderGather);
+        OrderOp(SaveFixture::Host, list, 0, OrderGather);
         CHECK(Order() == std::vector<int>{1, 3, 8, 7});
         CHECK(SortStates[list].column == 0);
         CHECK(SortStates[list].direction == 0);
@@ -110,7 +109,6 @@ TEST_SUITE("windows") {
         int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
         REQUIRE(focused >= 0);
         CHECK(TabEntries[(size_t)ListViewItemData(list, focused)].number == 3);
-        EditingUi.fillTab = nullptr;
         DestroyWindow(parent);
     }
 }

@@ -21,8 +21,6 @@ std::string Content(const std::wstring& path) { return ReadFileBytes(path); }
 
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
-bool NoBin(const std::wstring&) { return false; }
-
 }  // namespace
 
 TEST_CASE("restore takes the newest write backup of this very file, and not when its own copy fails") {
@@ -35,7 +33,7 @@ TEST_CASE("restore takes the newest write backup of this very file, and not when
     WriteFileBytes(f.tc.ini, "[ListerPlugins]\r\n1=C:\\v2.wlx\r\n");
     REQUIRE_FALSE(IniBackup(other, L"").empty());  // newer, same stem, another file
 
-    RestoreBackup(nullptr);
+    RestoreBackup(SaveFixture::Host, nullptr);
     CHECK(Content(f.tc.ini) == v1);
     CHECK(Content(other) == "[ListerPlugins]\r\n1=C:\\other.wlx\r\n");
     std::vector<BackupFile> mine = BackupsOf(f.tc.ini);
@@ -49,7 +47,7 @@ TEST_CASE("restore takes the newest write backup of this very file, and not when
         // Held open without sharing: the copy of the current file cannot be made.
         FileHandle lock(CreateFileW(f.tc.ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         REQUIRE(lock.Valid());
-        RestoreBackup(nullptr);
+        RestoreBackup(SaveFixture::Host, nullptr);
     }
     REQUIRE(SaveFixture::Shown.size() == 2);
     CHECK(SaveFixture::Shown[1] == Tr("err_backup") + L" " + f.tc.ini);
@@ -74,13 +72,12 @@ TEST_CASE("restore takes the newest write backup of this very file, and not when
     CHECK_FALSE(groups[1].chosen);
 
     // Where the files would be deleted for good, a refusal leaves everything there.
-    RecycleBinAvailable = NoBin;
+    f.Host.recycleBin = false;
     SaveFixture::Answer = IDNO;
     SaveFixture::Shown.clear();
     DeleteFileW(ChangeLogPath().c_str());
     groups[3].chosen = 0;
-    CHECK_FALSE(CleanupRun(nullptr, groups));
-    RecycleBinAvailable = [](const std::wstring&) { return true; };
+    CHECK_FALSE(CleanupRun(SaveFixture::Host, nullptr, groups));
     CHECK(FileExists(now[0].path));
     CHECK(FileExists(now[1].path));
     CHECK_FALSE(FileExists(ChangeLogPath()));
@@ -99,7 +96,7 @@ TEST_CASE("a restore that cannot replace the file leaves it whole and names the 
     FaultyIo io;
     io.onlyKind = "replace";
     io.failAt = 0;
-    RestoreBackup(nullptr, io);
+    RestoreBackup(SaveFixture::Host, nullptr, io);
     CHECK(Content(f.tc.ini) == v2);
     std::vector<BackupFile> mine = BackupsOf(f.tc.ini);
     auto pre = std::find_if(mine.begin(), mine.end(), [](const BackupFile& b) { return b.pre; });
@@ -107,7 +104,7 @@ TEST_CASE("a restore that cannot replace the file leaves it whole and names the 
     CHECK(Content(pre->path) == v2);
     REQUIRE(SaveFixture::Shown.size() == 2);
     CHECK(SaveFixture::Shown[1] == Tr("err_write") + L"\n" + f.tc.ini + L"\n\n" + Tr("restore_pre_kept") + L"\n" + pre->path);
-    RestoreBackup(nullptr);
+    RestoreBackup(SaveFixture::Host, nullptr);
     CHECK(Content(f.tc.ini) == v1);
     WIN32_FIND_DATAW found;
     FindHandle left(FindFirstFileW((f.tc.dir + L"\\*.kvnew").c_str(), &found));
@@ -121,12 +118,12 @@ TEST_CASE("another wincmd.ini is opened only after the pending changes may go, a
     WriteFileBytes(other, "[ListerPlugins]\r\n1=C:\\other.wlx\r\n2=C:\\more.wlx\r\n");
     PendingEditFor(f.Entry(0, 1)).deleted = 1;
     SaveFixture::Answer = IDNO;
-    CHECK_FALSE(OpenIniFile(nullptr, other));
+    CHECK_FALSE(OpenIniFile(SaveFixture::Host, nullptr, other));
     CHECK(WincmdIniPath == f.tc.ini);
     CHECK(CountPendingChanges() == 1);
     SaveFixture::Answer = IDYES;
     TcOwnIniPath.clear();
-    CHECK(OpenIniFile(nullptr, other));
+    CHECK(OpenIniFile(SaveFixture::Host, nullptr, other));
     CHECK(WincmdIniPath == other);
     CHECK(TcOwnIniPath == f.tc.ini);
     CHECK(CountPendingChanges() == 0);

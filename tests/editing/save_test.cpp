@@ -65,10 +65,13 @@ TEST_CASE("one save writes changes of every kind, key by key, and logs them") {
     DeleteFileW(ChangeLogPath().c_str());
     MarkEverything(f);
     size_t backupsBefore = BackupsOf(f.tc.ini).size();
+    std::wstring refilledFrom;  // the Lister section as the window's refill found it
+    f.Host.refill = [&] { refilledFrom = f.Lines(0); };
     f.Save();
     REQUIRE(SaveFixture::Shown.size() == 1);
     CHECK(SaveFixture::Shown[0] == L"Changes saved: 6.");
     CHECK(f.Lines(0) == ListerAfter);
+    CHECK(refilledFrom == ListerAfter);
     CHECK(f.Lines(1) == L"0=C:\\p\\y.wdx\n");
     CHECK(f.Lines(2) == L"zip=283,C:\\p\\zip.wcx\njar=279,C:\\p\\zip.wcx\n");
     CHECK(f.Lines(3) == L"myfs=C:\\p\\fs.wfx\n");
@@ -240,7 +243,7 @@ TEST_CASE("a caller's done text stands above what failed after the writes, never
         SaveReq.afterSave = [](std::wstring& errors, bool writeFailed) {
             if (!writeFailed) errors += L"The folder could not be moved.\r\n";
         };
-        SaveChanges(nullptr, io);
+        SaveChanges(SaveFixture::Host, nullptr, io);
     };
     PendingEditFor(f.Entry(0, 2)).deleted = 1;
     save(L"b uninstalled.", SystemSaveIo());
@@ -258,11 +261,11 @@ TEST_CASE("a save never runs inside a save, and its hook can stop it before any 
     std::string bytes = ReadFileBytes(f.tc.ini);
     PendingEditFor(f.Entry(0, 1)).deleted = 1;
     bool nestedRan = false;
-    CHECK_FALSE(WriteAtOnceAllowed(nullptr));  // a change is pending
+    CHECK_FALSE(WriteAtOnceAllowed(SaveFixture::Host, nullptr));  // a change is pending
     SaveReq.beforeWrite = [&](std::wstring& text) {
-        CHECK_FALSE(WriteAtOnceAllowed(nullptr));
+        CHECK_FALSE(WriteAtOnceAllowed(SaveFixture::Host, nullptr));
         SaveReq.afterSave = [&](std::wstring&, bool) { nestedRan = true; };
-        SaveChanges(nullptr);  // refused: the running save keeps its request
+        SaveChanges(SaveFixture::Host, nullptr);  // refused: the running save keeps its request
         CHECK(SaveReq.afterSave != nullptr);
         SaveReq.afterSave = nullptr;
         text = L"stopped";
@@ -285,7 +288,7 @@ TEST_CASE("an install's entries are placed where it wants them, and its text rep
     SaveReq.force = 1;
     SaveReq.confirmed = 1;
     SaveReq.doneText = L"Installed.";
-    SaveChanges(nullptr);
+    SaveChanges(SaveFixture::Host, nullptr);
     CHECK(f.Lines(0).starts_with(L"1=C:\\p\\new.wlx\n1_detect=\"EXT=\"N\"\"\n"));
     CHECK(f.Lines(0).find(L"4=C:\\p\\c.wlx") != std::wstring::npos);
     CHECK(f.Lines(2) == L"zip=279,C:\\p\\zip.wcx\njar=279,C:\\p\\zip.wcx\n");  // zip taken: not added

@@ -10,9 +10,12 @@
 #include "foundation/ui_globals.h"
 #include "install/install_dialog.h"
 #include "install/uninstall.h"
+#include "fake_install_host.h"
 #include "install_fixture.h"
 
 namespace {
+
+FakeInstallHost Window;
 
 HWND WaitForWindow(const std::function<HWND()>& find) {
     for (int i = 0; i < 400; ++i) {
@@ -64,7 +67,7 @@ INT_PTR RunDriven(InstCtx& ctx, const std::function<void(Driver&)>& drive) {
         if (d.dialog) drive(d);
         if (IsWindow(d.dialog)) PostMessageW(d.dialog, WM_COMMAND, IDCANCEL, 0);
     });
-    INT_PTR result = RunInstallDialog(nullptr, ctx);
+    INT_PTR result = RunInstallDialog(Window, nullptr, ctx);
     driver.join();
     return result;
 }
@@ -114,6 +117,17 @@ TEST_CASE("the install dialog refuses incomplete targets and hostile packer exte
     CHECK(said[3] == L"");
     CHECK(packer.info.target == scene.tc + L"\\plugins\\wcx\\pk");
     CHECK(packer.ctx.typedExts == L"*.abc .def");
+}
+
+TEST_CASE("the button beside the conditions shows the plugin's own detect string in the text window") {
+    InstallScene scene(L"dlg_raw");
+    NewPacker lister(scene);
+    lister.info.kind = 0;
+    lister.ctx.conditions = L"FORCE";
+    lister.ctx.pluginDetect = L"EXT=\"PK\"";
+    Window = FakeInstallHost{};
+    RunDriven(lister.ctx, [](Driver& d) { SendDlgItemMessageW(d.dialog, 110, BM_CLICK, 0, 0); });
+    CHECK(Window.popups == std::vector<std::wstring>{L"pk \u2013 " + Tr("in_detect")});
 }
 
 TEST_CASE("a typed packer extension that another packer holds is refused before anything is copied") {
@@ -200,7 +214,7 @@ TEST_CASE("buttons of the install and uninstall dialogs grow to the captions of 
         resizedCut = CutButtons(dialog, {{108, IDOK}, {105, 110}});
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     });
-    RunInstallDialog(nullptr, ctx);
+    RunInstallDialog(Window, nullptr, ctx);
     installDriver.join();
 
     UninstCtx un;

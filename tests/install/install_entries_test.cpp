@@ -8,6 +8,7 @@
 #include "hostcfg/pending.h"
 #include "install/install_command.h"
 #include "install/install_entries.h"
+#include "fake_install_host.h"
 #include "install_fixture.h"
 
 namespace {
@@ -91,11 +92,8 @@ TEST_CASE("a packer takes over ticked lines of other packers and enters each typ
 
 namespace {
 
-std::vector<std::wstring> SaveMessages;
-int WINAPI RecordSaveMessage(HWND, LPCWSTR text, LPCWSTR, UINT) {
-    SaveMessages.push_back(text);
-    return IDOK;
-}
+FakeInstallHost Window;
+std::vector<std::wstring>& SaveMessages = Window.shown;
 
 }  // namespace
 
@@ -105,7 +103,6 @@ TEST_CASE("an install whose save does not complete leaves nothing of it pending,
                    L"[PackerPlugins]\r\nzip=279,C:\\o\\other.wcx\r\nx1=10,C:\\p\\x.wcx\r\n[FileSystemPlugins]\r\nx=C:\\p\\x.wfx\r\n");
     // Under a file the copy cannot make the target folder, so the save stops before it writes.
     WriteFileBytes(scene.dir + L"\\file", "");
-    SaveMessageBox = RecordSaveMessage;
     DiscardPending();
     // A record of the user's that is no change to save, as the refusal of installs lets it stand.
     PendingEditFor(LoadPluginSection(0).entries.at(0)).deactivate = 1;
@@ -131,13 +128,12 @@ TEST_CASE("an install whose save does not complete leaves nothing of it pending,
         ctx.extChoices = {{L"x1", L"", L"", 1, 1}, {L"zip", L"other", L"279,C:\\o\\other.wcx", 1, 0}};
         ctx.fsName = L"renamed";
         SaveMessages.clear();
-        InstExecute(nullptr, ctx);
+        InstExecute(Window, nullptr, ctx);
         REQUIRE(SaveMessages.size() == 1);
         CHECK(SaveMessages[0].find(FillVar(Tr("in_failed"), L"p", L"x")) == 0);
         CHECK(PendingEdits == userEdits);
         CHECK(PlugStates.empty());
         CHECK(SaveReq.newEntries.empty());
     }
-    SaveMessageBox = MessageBoxW;
     DiscardPending();
 }

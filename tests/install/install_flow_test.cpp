@@ -9,7 +9,6 @@
 #include <string>
 #include <thread>
 
-#include "editing/save_changes.h"
 #include "foundation/data_folder.h"
 #include "foundation/encoding.h"
 #include "foundation/files.h"
@@ -27,6 +26,7 @@
 #include "install/unpack.h"
 #include "probe/child_modes.h"
 #include "support/test_support.h"
+#include "fake_install_host.h"
 
 namespace {
 
@@ -37,11 +37,8 @@ const int childMode = [] {
     return 0;
 }();
 
-std::vector<std::wstring> Messages;
-int WINAPI RecordMessage(HWND, LPCWSTR text, LPCWSTR, UINT) {
-    Messages.push_back(text);
-    return IDOK;
-}
+FakeInstallHost Window;
+std::vector<std::wstring>& Messages = Window.shown;
 
 HWND WaitFor(const std::function<HWND()>& find) {
     for (int i = 0; i < 1200; ++i) {
@@ -87,8 +84,7 @@ struct Tc {
         SettingsValues[L"Probe/Timeout"] = L"30";
         ApplyDiagSettings();
         InitLanguage(std::nullopt);
-        SaveMessageBox = RecordMessage;
-        Messages.clear();
+        Window = FakeInstallHost{};
     }
     ~Tc() {
         WincmdIniPath.clear();
@@ -108,9 +104,11 @@ bool FolderEmpty(const std::wstring& folder) {
 TEST_CASE("a zipped Lister plugin is installed after the others, updated with backups, then uninstalled") {
     Tc tc;
     std::wstring target = tc.dir + L"\\plugins\\wlx\\lister";
-    Answer(Tr("in_title"), IDOK, [&] { Install(nullptr, Package(L"lister.zip")); });
+    Answer(Tr("in_title"), IDOK, [&] { Install(Window, nullptr, Package(L"lister.zip")); });
     REQUIRE(Messages.size() == 1);
     CHECK(Messages[0] == FillVar(Tr("in_done"), L"p", L"lister"));
+    // While a child works the status bar says so, and then shows the tab's own status again.
+    CHECK(Window.statuses == std::vector<std::wstring>{Tr("ar_unpacking"), L"", Tr("in_asking"), L""});
     CHECK(tc.Value(L"ListerPlugins", L"7") == L"%COMMANDER_PATH%\\plugins\\wlx\\lister\\lister.wlx");
     CHECK(tc.Value(L"ListerPlugins", L"7_detect") == L"EXT=\"TXT\" | EXT=\"LOG\"");
     CHECK(FileExists(target + L"\\lister.wlx64"));
@@ -120,7 +118,7 @@ TEST_CASE("a zipped Lister plugin is installed after the others, updated with ba
     CHECK(log.find("files copied to %COMMANDER_PATH%\\plugins\\wlx\\lister") != std::string::npos);
 
     Messages.clear();
-    Answer(Tr("in_title_up"), IDOK, [&] { Install(nullptr, Package(L"lister.zip")); });
+    Answer(Tr("in_title_up"), IDOK, [&] { Install(Window, nullptr, Package(L"lister.zip")); });
     REQUIRE(Messages.size() == 1);
     CHECK(Messages[0] == FillVar(Tr("in_done_up"), L"p", L"lister"));
     CHECK(tc.Value(L"ListerPlugins", L"8").empty());
@@ -129,7 +127,7 @@ TEST_CASE("a zipped Lister plugin is installed after the others, updated with ba
     TabEntries = LoadPluginSection(0).entries;
     REQUIRE(TabEntries.size() == 2);
     Messages.clear();
-    Answer(Tr("un_title"), IDOK, [&] { Uninstall(nullptr, 1); });
+    Answer(Tr("un_title"), IDOK, [&] { Uninstall(Window, nullptr, 1); });
     REQUIRE(Messages.size() == 1);
     CHECK(Messages[0].find(FillVar(Tr("un_done"), L"n", L"lister")) == 0);
     CHECK(Messages[0].find(Tr("un_done_folder")) != std::wstring::npos);
@@ -139,13 +137,13 @@ TEST_CASE("a zipped Lister plugin is installed after the others, updated with ba
 
 TEST_CASE("a Content plugin from a rar and a Packer plugin from a 7z with its pluginst.inf") {
     Tc tc;
-    Answer(Tr("in_title"), IDOK, [&] { Install(nullptr, Package(L"content.rar")); });
+    Answer(Tr("in_title"), IDOK, [&] { Install(Window, nullptr, Package(L"content.rar")); });
     CHECK(tc.Value(L"ContentPlugins", L"0") == L"%COMMANDER_PATH%\\plugins\\wdx\\content\\content.wdx");
     CHECK(FileExists(tc.dir + L"\\plugins\\wdx\\content\\content.wdx64"));
 
     Messages.clear();
     // fk2 belongs to another packer: ticked, its line is taken over.
-    Answer(Tr("in_title"), IDOK, [&] { Install(nullptr, Package(L"packer.7z")); }, {401});
+    Answer(Tr("in_title"), IDOK, [&] { Install(Window, nullptr, Package(L"packer.7z")); }, {401});
     REQUIRE(Messages.size() == 1);
     CHECK(Messages[0] == FillVar(Tr("in_done"), L"p", L"packer"));
     std::wstring path = L"%COMMANDER_PATH%\\plugins\\wcx\\FakePack\\packer.wcx";
@@ -157,7 +155,7 @@ TEST_CASE("a Content plugin from a rar and a Packer plugin from a 7z with its pl
     REQUIRE(TabEntries.size() == 1);
     CHECK(TabEntries[0].iniDetect.items.size() == 2);
     Messages.clear();
-    Answer(Tr("un_title"), 310, [&] { Uninstall(nullptr, 0); });
+    Answer(Tr("un_title"), 310, [&] { Uninstall(Window, nullptr, 0); });
     REQUIRE(Messages.size() == 1);
     CHECK(Messages[0] == FillVar(Tr("un_done_disable"), L"n", L"packer"));
     CHECK(tc.Value(L"PackerPlugins", L"fak").empty());
@@ -170,13 +168,13 @@ TEST_CASE("a bare File-system plugin file and a folder with a pluginst.inf") {
     Tc tc;
     std::wstring package = FreshTempDir(L"flow_pkg");
     CopyFileW(BuildPath(L"fakes\\plugins\\fs.wfx64").c_str(), (package + L"\\fs.wfx64").c_str(), FALSE);
-    Answer(Tr("in_title"), IDOK, [&] { Install(nullptr, package + L"\\fs.wfx64"); });
+    Answer(Tr("in_title"), IDOK, [&] { Install(Window, nullptr, package + L"\\fs.wfx64"); });
     CHECK(tc.Value(L"FileSystemPlugins", L"Fake Root") == L"%COMMANDER_PATH%\\plugins\\wfx\\fs\\fs.wfx");
 
     std::wstring inf = FreshTempDir(L"flow_inf");
     CopyFileW(BuildPath(L"fakes\\plugins\\lister_empty.wlx64").c_str(), (inf + L"\\quiet.wlx64").c_str(), FALSE);
     WriteFileBytes(inf + L"\\pluginst.inf", "[plugininstall]\r\ntype=wlx\r\nfile=quiet.wlx64\r\ndefaultdir=Quiet View\r\n");
-    Answer(Tr("in_title"), IDOK, [&] { Install(nullptr, inf + L"\\pluginst.inf"); });
+    Answer(Tr("in_title"), IDOK, [&] { Install(Window, nullptr, inf + L"\\pluginst.inf"); });
     CHECK(tc.Value(L"ListerPlugins", L"7") == L"%COMMANDER_PATH%\\plugins\\wlx\\Quiet View\\quiet.wlx");
     RemoveTree(package);
     RemoveTree(inf);
@@ -190,7 +188,7 @@ TEST_CASE("an update of a plugin lying in a shared plugins folder replaces only 
     WriteFileBytes(wlx + L"\\lister.wlx64", "old build");
     WriteFileBytes(tc.ini, "\xFF\xFE" + Utf16Bytes(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\plugins\\wlx\\lister.wlx\r\n"
                                                   L"1_detect=\"EXT=\"\"TXT\"\" | EXT=\"\"LOG\"\"\"\r\n"));
-    Answer(Tr("in_title_up"), IDOK, [&] { Install(nullptr, Package(L"lister.zip")); });
+    Answer(Tr("in_title_up"), IDOK, [&] { Install(Window, nullptr, Package(L"lister.zip")); });
     CHECK(Messages == std::vector<std::wstring>{FillVar(Tr("in_done_up"), L"p", L"lister")});
     CHECK(ReadFileBytes(wlx + L"\\readme.txt") == "another plugin's");
     CHECK(ReadFileBytes(wlx + L"\\lister.wlx64") == ReadFileBytes(BuildPath(L"fakes\\plugins\\lister.wlx64")));
@@ -200,8 +198,8 @@ TEST_CASE("with changes pending, neither an install nor an uninstall starts") {
     Tc tc;
     TabEntries = LoadPluginSection(0).entries;
     PendingEditFor(TabEntries[0]).deleted = 1;
-    Install(nullptr, Package(L"lister.zip"));
-    Uninstall(nullptr, 0);
+    Install(Window, nullptr, Package(L"lister.zip"));
+    Uninstall(Window, nullptr, 0);
     DiscardPending();
     CHECK(Messages == std::vector<std::wstring>{Tr("un_pending"), Tr("un_pending")});
     CHECK(FolderEmpty(InstallTempFolder()));
@@ -209,14 +207,14 @@ TEST_CASE("with changes pending, neither an install nor an uninstall starts") {
 
 TEST_CASE("an uninstall whose save fails leaves the plugin's folder where it is") {
     Tc tc;
-    Answer(Tr("in_title"), IDOK, [&] { Install(nullptr, Package(L"lister.zip")); });
+    Answer(Tr("in_title"), IDOK, [&] { Install(Window, nullptr, Package(L"lister.zip")); });
     std::wstring target = tc.dir + L"\\plugins\\wlx\\lister";
     TabEntries = LoadPluginSection(0).entries;
     REQUIRE(TabEntries.size() == 2);
     Messages.clear();
     // Held open without sharing, as an editor might, the file cannot be written.
     HANDLE held = CreateFileW(tc.ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    Answer(Tr("un_title"), IDOK, [&] { Uninstall(nullptr, 1); });
+    Answer(Tr("un_title"), IDOK, [&] { Uninstall(Window, nullptr, 1); });
     CloseHandle(held);
     CHECK(FileExists(target + L"\\lister.wlx64"));
     CHECK(tc.Value(L"ListerPlugins", L"7") == L"%COMMANDER_PATH%\\plugins\\wlx\\lister\\lister.wlx");
@@ -233,7 +231,7 @@ std::atomic<bool> SecondArrived{false};
 // A package arriving from a second copy while the first install's dialog is open.
 void CALLBACK SecondCopyArrives(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    InstallWhenFree(SecondOwner, SecondPackage);
+    InstallWhenFree(Window, SecondOwner, SecondPackage);
     SecondArrived = true;
 }
 
@@ -273,7 +271,7 @@ TEST_CASE("a package from a second copy waits until the install dialog in front 
         done = true;
     });
     SetTimer(nullptr, 0, 200, SecondCopyArrives);
-    InstallWhenFree(SecondOwner, Package(L"lister.zip"));
+    InstallWhenFree(Window, SecondOwner, Package(L"lister.zip"));
     for (MSG msg; !done && GetMessageW(&msg, nullptr, 0, 0);) DispatchMessageW(&msg);
     driver.join();
     for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);

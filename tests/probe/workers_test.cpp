@@ -1,10 +1,12 @@
 // The worker threads against a message-only window standing in for the main window.
 #include <memory>
+#include <vector>
 
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/background_probe.h"
 #include "probe/items_in_order.h"
+#include "probe/post_record.h"
 #include "probe/workers.h"
 #include "probe_test_support.h"
 
@@ -14,7 +16,7 @@ namespace {
 // keeps allocates nothing and the count of live allocations shows only the workers'.
 wchar_t seen[16][160];
 size_t seenCount = 0;
-LPARAM lastDone = -1;  // lParam of the last MsgBackgroundDone
+LPARAM lastDone = -1;  // of the last MsgBackgroundDone: the background job's kind + 1, 0 for a tab's job
 
 // Applies and frees each record, as the main window does.
 LRESULT CALLBACK CollectorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -23,7 +25,9 @@ LRESULT CALLBACK CollectorProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         std::unique_ptr<ProbeMsg> m(reinterpret_cast<ProbeMsg*>(lParam));
         swprintf(out, 160, L"probe %u %d %d %ls", m->generation, m->row, m->result.status, m->result.answer.c_str());
     } else if (message == MsgBackgroundDone) {
-        swprintf(out, 160, L"done %u %d", (unsigned)wParam, (int)(lastDone = lParam));
+        auto m = TakePostedRecord<BackgroundDoneMsg>(lParam);
+        lastDone = m->background ? m->kind + 1 : 0;
+        swprintf(out, 160, L"done %u %d", m->generation, (int)lastDone);
     } else if (message == MsgDetailsResult) {
         std::unique_ptr<DetailsMsg> m(reinterpret_cast<DetailsMsg*>(lParam));
         swprintf(out, 160, L"details %u %d %d %ls", m->generation, (int)m->id, m->last, m->values.kind.c_str());
@@ -45,6 +49,18 @@ std::wstring Seen() {
     for (size_t i = 0; i < seenCount; ++i) lines += seen[i] + std::wstring(L"\n");
     return lines;
 }
+
+// The main window as the background probe sees it: the kinds whose inventory it was asked to update.
+struct FakeProbeHost : IProbeHost {
+    HWND window = nullptr;
+    int shownTab = 0;
+    bool findingsShown = false;
+    std::vector<int> inventory;
+    HWND ResultWindow() override { return window; }
+    int ShownTab() override { return shownTab; }
+    bool FindingsShown() override { return findingsShown; }
+    void UpdateInventory(int kind) override { inventory.push_back(kind); }
+};
 
 HWND CollectorWindow() {
     HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -177,8 +193,9 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::te
                                             L"\r\n[PackerPlugins]\r\nzip=31," + packer + L"\r\n[FileSystemPlugins]\r\nFake=" +
                                             fs + L"\r\n"));
     HWND window = CollectorWindow();
-    std::vector<int> inventory;
-    BackgroundProbeHost host{window, 0, false, [&](int kind) { inventory.push_back(kind); }};
+    FakeProbeHost host;
+    host.window = window;
+    const std::vector<int>& inventory = host.inventory;
     ProbeCache.clear();
     BgProbedKinds.clear();
     BgProbeRunning = 0;

@@ -300,20 +300,20 @@ TEST_SUITE("window") {
             CHECK(m.Has(L"3011 Discard changes for this plugin ~"));
             CHECK(text.ends_with(L"Own commands\n  3200 Record\n  3201 Second\n"));
 
-            RunPluginMenuCommand(w.view, 2995, m.state);
+            RunPluginMenuCommand(w.app, 2995, m.state);
             PendingEdit* edit = FindEntryEdit(KindLister, 1);
             REQUIRE(edit);
             CHECK((edit->deleted && edit->deactivate));
-            RunPluginMenuCommand(w.view, 3011, m.state);
+            RunPluginMenuCommand(w.app, 3011, m.state);
             CHECK(FindEntryEdit(KindLister, 1) == nullptr);
 
             // The own command gets the plugin's name.
-            RunPluginMenuCommand(w.view, 3200, m.state);
+            RunPluginMenuCommand(w.app, 3200, m.state);
             CloseStandIn();
             CHECK(ReadFileBytes(tc.dir + L"\\recorder\\cmdline.txt").find("lister") != std::string::npos);
 
             // Opened in the 32-bit TC, which starts since none runs.
-            RunPluginMenuCommand(w.view, 3051, m.state);
+            RunPluginMenuCommand(w.app, 3051, m.state);
             for (int i = 0; i < 100 && !FindWindowW(L"TTOTAL_CMD", nullptr); ++i) Sleep(100);
             Sleep(300);
             CHECK(ReadFileBytes(tc.dir + L"\\cmdline.txt").find("\\p\\lister") != std::string::npos);
@@ -330,7 +330,7 @@ TEST_SUITE("window") {
             Menu m(w, 0);
             WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\view.wlx\r\n"));
             FillTab(w.view);
-            RunPluginMenuCommand(w.view, 2995, m.state);
+            RunPluginMenuCommand(w.app, 2995, m.state);
             CHECK(PendingEdits.empty());
             WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(kSearchIni));
         }
@@ -340,7 +340,7 @@ TEST_SUITE("window") {
             CHECK(m.Text().find(L"\n3012 Take number from plugin") != std::wstring::npos);
             CHECK(m.Has(L"3010 Edit capabilities and path…\tF4"));
             CHECK(m.Text().find(L"Move up") == std::wstring::npos);
-            RunPluginMenuCommand(w.view, 2995, m.state);
+            RunPluginMenuCommand(w.app, 2995, m.state);
             const PlugState* line = FindPlugState(KindPacker, L"zip");
             REQUIRE(line);
             CHECK((line->deleted && line->deactivate));

@@ -3,8 +3,11 @@
 // status bar, and every real configuration of the corpus.
 #include "window_test_support.h"
 #include "analyses/findings.h"
+#include "analyses/inventory.h"
+#include "analyses/plugin_caches.h"
 #include "dsx/entry_editor.h"
 #include "editing/entry_edit.h"
+#include "probe/background_probe.h"
 #include "probe/plugin_info.h"
 #include "probe_record/probe_result.h"
 #include "shell/commands.h"
@@ -237,6 +240,25 @@ TEST_SUITE("window") {
         CHECK(GetObjectType(given) == 0);
     }
 
+    TEST_CASE("the inventory tab shows each kind as soon as the background probe has compared it") {
+        TcFolder tc(kIni);
+        DeleteFileW(InventoryIniPath().c_str());
+        ResetPluginCaches();
+        SettingsValues[L"Probe/Background"] = L"1";
+        Window w;
+        w.Show(4);
+        CHECK(ListView_GetItemCount(w.c.inventoryList) == 0);  // nothing probed yet
+        for (int i = 0; i < 600 && BgProbedKinds.size() < 4; ++i) {
+            Pump();
+            Sleep(100);
+        }
+        Pump();
+        REQUIRE(BgProbedKinds.size() == 4);
+        CHECK(InvSections.size() >= 6);
+        CHECK(ListView_GetItemCount(w.c.inventoryList) == (int)InvSections.size());
+        SettingsValues.erase(L"Probe/Background");
+    }
+
     TEST_CASE("the search row starts right of the last tab, also when the tabs were squeezed before") {
         TcFolder tc(kIni);
         Window w;
@@ -255,7 +277,11 @@ TEST_SUITE("window") {
 
     TEST_CASE("the findings tab: Ins and the key bar check a finding, F4 edits its entry, the key bar jumps to it") {
         TcFolder tc(kIni);
-        Window w;
+        struct CountingEditor : MainWindow {
+            int edited = 0;
+            bool RunEntryEditor(HWND, EntryEditForm&) override { return ++edited, false; }
+        };
+        WindowOf<CountingEditor> w;
         auto selectGone = [&] {
             w.Show(5);
             for (int r = 0; r < ListView_GetItemCount(w.c.findingsList); ++r) {
@@ -280,8 +306,7 @@ TEST_SUITE("window") {
         ShowAcked = false;
 
         // F4 on the list and on the key bar: the entry behind the finding, shown on its tab, is edited.
-        static int edited = 0;
-        RunEntryEditor = [](HWND, EntryEditForm&) { return ++edited, false; };
+        const int& edited = w.app.edited;
         selectGone();
         key.wVKey = VK_F4;
         SendMessageW(w.main, WM_NOTIFY, IdFindingsList, (LPARAM)&key);
@@ -289,7 +314,6 @@ TEST_SUITE("window") {
         selectGone();
         SendMessageW(w.main, WM_COMMAND, CmdEdit, 0);
         CHECK(edited == 2);
-        RunEntryEditor = EditEntryDialog;
 
         selectGone();
         SendMessageW(w.main, WM_COMMAND, CmdJump, 0);

@@ -41,13 +41,15 @@ inline void WaitForProbes() {
     Pump();
 }
 
-// The main window as the program makes it, without the program's start.
-struct Window {
-    MainWindow app;
+// The main window as the program makes it, without the program's start; App
+// may be a MainWindow that answers one of its dialogs itself.
+template <typename App = MainWindow>
+struct WindowOf {
+    App app;
     HWND main = nullptr;
     MainView& view = app.View();
     const MainControls& c = view.controls;
-    Window() {
+    WindowOf() {
         ShownSectionKind = -1;  // no section of an earlier window to compare on activation
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
         InitCommonControlsEx(&icc);
@@ -68,7 +70,7 @@ struct Window {
         ShowWindow(main, SW_SHOW);
         Pump();
     }
-    ~Window() {
+    ~WindowOf() {
         ShownSectionKind = -1;
         DestroyWindow(main);
         Pump();
@@ -86,6 +88,7 @@ struct Window {
         return text;
     }
 };
+using Window = WindowOf<>;
 
 inline std::wstring Cells(HWND list, int row, std::initializer_list<int> columns) {
     std::wstring out;

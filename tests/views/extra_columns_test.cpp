@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analyses/plugin_caches.h"
 #include "foundation/list_view.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
@@ -85,7 +86,7 @@ TEST_CASE("extra columns: each column's text for the fake plugins, and a replace
     TabEntries[0].hasDetect = 1;
     TabEntries[0].detectText = L"EXT=\"TXT\"";
     for (int row = 0; row < 3; ++row) ListViewSetCell(PluginList, row, 0, L"r");
-    XcolResetCache();
+    DropExtraColumnTexts();
     REQUIRE(FillAndWait());
 
     PluginDetails facts = BuildPluginDetails(content);
@@ -108,7 +109,7 @@ TEST_CASE("extra columns: each column's text for the fake plugins, and a replace
 
     // Sorted by size while the job runs: the rows move once, when the last answer came.
     SortStates[PluginList] = {4 + 9, 0};
-    XcolResetCache();
+    DropExtraColumnTexts();
     REQUIRE(FillAndWait());
     std::wstring listerSize = BuildPluginDetails(lister).size;
     REQUIRE(listerSize != facts.size);
@@ -121,7 +122,7 @@ TEST_CASE("extra columns: each column's text for the fake plugins, and a replace
 
     // An older job's late answer: cached only while it belongs to the run since the reset.
     uint32_t before = XcolGen.load();
-    XcolResetCache();
+    DropExtraColumnTexts();
     ApplyExtraColValues(Shown.view, DetailsMsg{before, 0, content, facts, 1});
     CHECK(XcolCache.empty());
 

@@ -7,13 +7,26 @@
 
 #include "analyses/content_preview.h"
 #include "foundation/ui_globals.h"
+#include "views/preview_layout.h"
 #include "views/preview_lists.h"
 #include "view_fixture.h"
 
 namespace {
 
+// The preview's view as the main window makes it: these lists, answers to the page.
+struct ListsHost : FakeViewHost {
+    MainView* view = nullptr;
+    bool PanesShown() override { return view->tabIsPreview && view->previewMode == 0; }
+    void Clear() override { PvClearFieldList(*view); }
+    void FillPluginList() override { PvFillPluginList(*view); }
+    void FillFieldList() override { PvFillFieldList(*view); }
+    void RefreshGroup(int index) override { PvRefreshGroup(*view, index); }
+    void SaveGroupStates() override { PvSaveGroupStates(*view); }
+    void ShowIntro() override { ShowPreviewIntro(*view); }
+};
+
 // The preview tab's lists, as the main window holds them.
-TestView Shown;
+TestViewOf<ListsHost> Shown;
 const MainControls& Controls = Shown.view.controls;
 
 // Wine's list view ignores groups, so the test records what the field list is told.
@@ -74,7 +87,9 @@ TEST_SUITE("64-bit") {
         HWND PvPluginList = c.pvPluginList = MakeList(page, LVS_EX_CHECKBOXES, 2);
         HWND PvFieldList = c.pvFieldList = MakeList(page, 0, 4);
         FieldListProc = (WNDPROC)SetWindowLongPtrW(PvFieldList, GWLP_WNDPROC, (LONG_PTR)RecordingProc);
-        InstallPreviewView(Shown.view);
+        Shown.host.view = &Shown.view;
+        Shown.host.resultWindow = page;
+        ShownView = &Shown.host;
         Shown.view.tabIsPreview = true;
         Shown.view.previewMode = 0;
         f.Preview(f.File(L"photo.jpg", 300));

@@ -9,12 +9,25 @@ struct FakeViewHost : IViewHost {
     int searchesAfterFill = 0;
     int backgroundProbes = 0;
     std::vector<int> moves;
+    HWND resultWindow = nullptr;  // receives the preview worker's answers
     void SearchAfterFill() override { ++searchesAfterFill; }
     void StartBackgroundProbe() override { ++backgroundProbes; }
     void MoveSelectedEntries(int op) override { moves.push_back(op); }
+    // The content preview shows nothing here unless a test's host shows it.
+    HWND ResultWindow() override { return resultWindow; }
+    bool PanesShown() override { return false; }
+    void Clear() override {}
+    void FillPluginList() override {}
+    void FillFieldList() override {}
+    void RefreshGroup(int) override {}
+    void SaveGroupStates() override {}
+    void ShowIntro() override {}
+    void UpdateStatusBar() override {}
 };
 
-struct TestView {
-    FakeViewHost host;
+template <typename Host = FakeViewHost>
+struct TestViewOf {
+    Host host;
     MainView view{host};
 };
+using TestView = TestViewOf<>;

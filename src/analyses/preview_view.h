@@ -1,0 +1,18 @@
+// What the content preview needs of the windows that show it. The preview's
+// operations take it by reference; the model itself lives in content_preview.h.
+#pragma once
+#include <windows.h>
+
+class IPreviewView {
+public:
+    virtual ~IPreviewView() = default;
+    virtual HWND ResultWindow() = 0;  // receives the preview worker's answers
+    virtual bool PanesShown() = 0;    // the preview tab is shown in content mode
+    virtual void Clear() = 0;         // a new file: empty field list, field label, layout
+    virtual void FillPluginList() = 0;
+    virtual void FillFieldList() = 0;
+    virtual void RefreshGroup(int index) = 0;
+    virtual void SaveGroupStates() = 0;  // reads the open groups back into the rows
+    virtual void ShowIntro() = 0;
+    virtual void UpdateStatusBar() = 0;
+};

@@ -1,0 +1,32 @@
+// What the editing commands and the save need of the window above them. The
+// operations take it by reference; the main window implements it, tests fake it.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+struct EntryEditForm;
+struct PlugEntry;
+struct PlugRef;
+
+class IEditingHost {
+public:
+    virtual ~IEditingHost() = default;
+    virtual int ShownTab() = 0;  // the shown main tab, 0..6
+    virtual void RefillShownTab() = 0;
+    virtual void UpdateStatusBar() = 0;
+    // After an operation changed the pending state: the window shows it once the operation is over.
+    virtual void PendingChanged() = 0;
+    // Shows the finding's entry on its tab; its TabEntries row, -1 when there is none.
+    virtual int JumpToFinding(int finding) = 0;
+    virtual void RecheckLister() = 0;  // the preview tab in Lister mode checks its file again
+    virtual void ShowTextPopup(const std::wstring& title, const std::wstring& text) = 0;
+    virtual void ShowPluginInfo(const PlugRef& ref) = 0;
+    // The glyph of the row's state in the plugin list.
+    virtual std::wstring RowStateGlyph(const PlugEntry& entry) = 0;
+    // Every message box of the editing commands and the save; the button pressed.
+    virtual int Message(HWND owner, const std::wstring& text, UINT type) = 0;
+    // The entry editor; true when the user confirmed the form.
+    virtual bool RunEntryEditor(HWND owner, EntryEditForm& form) = 0;
+    virtual bool RecycleBinAvailable(const std::wstring& path) = 0;  // of the path's drive
+};

@@ -1,4 +1,0 @@
-// Connects the plugin list's extra columns to the caches' reset.
-#pragma once
-
-void ConnectExtraColumns();

@@ -1,0 +1,83 @@
+// What the main window does for the lower layers that reach up to it.
+#include "shell/main_window.h"
+
+#include <commctrl.h>
+
+#include "dsx/entry_editor.h"
+#include "editing/cleanup.h"
+#include "editing/order_ops.h"
+#include "shell/commands.h"
+#include "shell/findings_tabs.h"
+#include "shell/menu_help.h"
+#include "shell/search.h"
+#include "views/inventory_list.h"
+#include "views/lister_check_list.h"
+#include "views/preview_layout.h"
+#include "views/preview_lists.h"
+#include "views/row_status.h"
+#include "views/status_text.h"
+#include "views/tab_fill.h"
+#include "views/text_popup.h"
+
+HWND MainWindow::ResultWindow() { return view_.controls.main; }
+
+int MainWindow::ShownTab() { return view_.controls.tabCtl ? TabCtrl_GetCurSel(view_.controls.tabCtl) : 0; }
+
+void MainWindow::UpdateStatusBar() { ::UpdateStatusBar(view_); }
+
+void MainWindow::SearchAfterFill() { ::SearchAfterFill(view_); }
+
+void MainWindow::StartBackgroundProbe() { ::StartBackgroundProbe(*this); }
+
+void MainWindow::MoveSelectedEntries(int op) {
+    if (view_.controls.tabCtl) OrderOp(*this, view_.controls.pluginList, ShownTab(), op);
+}
+
+void MainWindow::RefillShownTab() { FillTab(view_); }
+
+// Posted: the operation that changed the pending state finishes first.
+void MainWindow::PendingChanged() { UiPostRefresh(view_.controls.main); }
+
+int MainWindow::JumpToFinding(int finding) { return ::JumpToFinding(view_, finding); }
+
+void MainWindow::RecheckLister() { LvFillCheck(view_); }
+
+void MainWindow::ShowTextPopup(const std::wstring& title, const std::wstring& text) {
+    UiShowTextPopup(view_.controls.main, title, text);
+}
+
+void MainWindow::ShowPluginInfo(const PlugRef& ref) { ShowPluginInfoOf(view_, ref); }
+
+std::wstring MainWindow::RowStateGlyph(const PlugEntry& entry) { return ::RowStateGlyph(entry).glyph; }
+
+int MainWindow::Message(HWND owner, const std::wstring& text, UINT type) {
+    return MessageBoxW(owner, text.c_str(), L"Kestrovane", type);
+}
+
+bool MainWindow::RunEntryEditor(HWND owner, EntryEditForm& form) { return EditEntryDialog(owner, form); }
+
+bool MainWindow::RecycleBinAvailable(const std::wstring& path) { return DriveHasRecycleBin(path); }
+
+void MainWindow::ShowInstallStatus(const std::wstring& text) {
+    HWND bar = view_.controls.statusBar;
+    if (text.empty()) UpdateStatusBar();
+    else if (bar) SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool MainWindow::FindingsShown() { return view_.tabIsFindings; }
+
+void MainWindow::UpdateInventory(int kind) { UpdateInventoryShown(view_, kind); }
+
+bool MainWindow::PanesShown() { return view_.tabIsPreview && view_.previewMode == 0; }
+
+void MainWindow::Clear() { PvClearFieldList(view_); }
+
+void MainWindow::FillPluginList() { PvFillPluginList(view_); }
+
+void MainWindow::FillFieldList() { PvFillFieldList(view_); }
+
+void MainWindow::RefreshGroup(int index) { PvRefreshGroup(view_, index); }
+
+void MainWindow::SaveGroupStates() { PvSaveGroupStates(view_); }
+
+void MainWindow::ShowIntro() { ShowPreviewIntro(view_); }

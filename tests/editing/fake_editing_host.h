@@ -1,0 +1,40 @@
+// The window above the editing commands, as the tests stand in for it: message
+// boxes recorded and answered, the entry editor and the jump to a finding
+// scripted, the recycle bin there or not. Host is IEditingHost or an interface
+// derived from it; what it adds, the test's own fake implements.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editing/editing_host.h"
+
+template <typename Host = IEditingHost>
+struct FakeHost : Host {
+    std::vector<std::wstring> shown;  // the text of every message box
+    int answer = IDYES;               // to every yes/no question
+    std::function<void()> refill;
+    std::function<int(int finding)> jump;                   // -1 without
+    std::function<bool(HWND, EntryEditForm&)> editor;       // cancelled without
+    bool recycleBin = true;
+
+    int ShownTab() override { return 0; }
+    void RefillShownTab() override {
+        if (refill) refill();
+    }
+    void UpdateStatusBar() override {}
+    void PendingChanged() override {}
+    int JumpToFinding(int finding) override { return jump ? jump(finding) : -1; }
+    void RecheckLister() override {}
+    void ShowTextPopup(const std::wstring&, const std::wstring&) override {}
+    void ShowPluginInfo(const PlugRef&) override {}
+    std::wstring RowStateGlyph(const PlugEntry&) override { return L""; }
+    int Message(HWND, const std::wstring& text, UINT type) override {
+        shown.push_back(text);
+        return (type & MB_TYPEMASK) == MB_YESNO ? answer : IDOK;
+    }
+    bool RunEntryEditor(HWND owner, EntryEditForm& form) override { return editor && editor(owner, form); }
+    bool RecycleBinAvailable(const std::wstring&) override { return recycleBin; }
+};
