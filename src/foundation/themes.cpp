@@ -28,20 +28,28 @@ HBRUSH DlgBodyBrush = nullptr;
 HBRUSH DlgStripBrush = nullptr;
 namespace {
 
-HRESULT WINAPI SetWindowThemeOnFirstUse(HWND window, LPCWSTR app, LPCWSTR idList) {
-    const UxthemeDll* uxtheme = Uxtheme();
-    return uxtheme ? uxtheme->SetWindowTheme(window, app, idList) : E_NOTIMPL;
-}
-
-HRESULT WINAPI SetDwmAttributeOnFirstUse(HWND window, DWORD attribute, LPCVOID value, DWORD size) {
-    const DwmapiDll* dwmapi = Dwmapi();
-    return dwmapi ? dwmapi->DwmSetWindowAttribute(window, attribute, value, size) : E_NOTIMPL;
-}
+class SystemCalls final : public IThemeCalls {
+public:
+    HRESULT SetWindowTheme(HWND window, LPCWSTR app, LPCWSTR idList) override {
+        const UxthemeDll* uxtheme = Uxtheme();
+        return uxtheme ? uxtheme->SetWindowTheme(window, app, idList) : E_NOTIMPL;
+    }
+    HRESULT SetDwmAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size) override {
+        const DwmapiDll* dwmapi = Dwmapi();
+        return dwmapi ? dwmapi->DwmSetWindowAttribute(window, attribute, value, size) : E_NOTIMPL;
+    }
+};
 
 }  // namespace
 
-HRESULT(WINAPI* ThemeSetWindowTheme)(HWND, LPCWSTR, LPCWSTR) = SetWindowThemeOnFirstUse;
-HRESULT(WINAPI* ThemeSetDwmAttribute)(HWND, DWORD, LPCVOID, DWORD) = SetDwmAttributeOnFirstUse;
+IThemeCalls& SystemThemeCalls() {
+    static SystemCalls calls;
+    return calls;
+}
+
+HRESULT ThemeSetWindowTheme(HWND window, LPCWSTR app, LPCWSTR idList) {
+    return SystemThemeCalls().SetWindowTheme(window, app, idList);
+}
 
 namespace {
 
@@ -79,24 +87,24 @@ COLORREF ThemeBlendBg() {
                mix(GetBValue(bg), GetBValue(fg)));
 }
 
-void ThemeDwmDark(HWND window, bool dark) {
+void ThemeDwmDark(HWND window, bool dark, IThemeCalls& calls) {
     // A window is light until made dark: while none was, a light one needs no call,
     // and the start no dwmapi.dll.
     static bool anyDark = false;
     anyDark = anyDark || dark;
     if (!anyDark) return;
     BOOL value = dark ? TRUE : FALSE;
-    if (FAILED(ThemeSetDwmAttribute(window, 20, &value, sizeof(value))))
-        ThemeSetDwmAttribute(window, 19, &value, sizeof(value));
+    if (FAILED(calls.SetDwmAttribute(window, 20, &value, sizeof(value))))
+        calls.SetDwmAttribute(window, 19, &value, sizeof(value));
 }
 
-void ThemeListView(HWND list) {
+void ThemeListView(HWND list, IThemeCalls& calls) {
     if (!list) return;
     COLORREF bg = ThemeWindowColor();
     SendMessageW(list, LVM_SETBKCOLOR, 0, bg);
     SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, bg);
     SendMessageW(list, LVM_SETTEXTCOLOR, 0, ThemeTextColor());
-    ThemeSetWindowTheme(list, Dark() ? L"DarkMode_Explorer" : L"Explorer", nullptr);
+    calls.SetWindowTheme(list, Dark() ? L"DarkMode_Explorer" : L"Explorer", nullptr);
     InvalidateRect(list, nullptr, TRUE);
     if (HWND header = ListView_GetHeader(list)) InvalidateRect(header, nullptr, TRUE);
 }

@@ -24,22 +24,31 @@ extern HBRUSH ThemeBgBrush;   // slot 1 while the scheme is custom, else null
 extern HBRUSH DlgBodyBrush;   // themed dialogs: body and button strip
 extern HBRUSH DlgStripBrush;
 
-// The two system calls the schemes make, replaceable so their effect can be read back.
-extern HRESULT(WINAPI* ThemeSetWindowTheme)(HWND, LPCWSTR, LPCWSTR);
-extern HRESULT(WINAPI* ThemeSetDwmAttribute)(HWND, DWORD, LPCVOID, DWORD);
+// The two system calls the schemes make; a test implements them to read their effect back.
+class IThemeCalls {
+public:
+    virtual HRESULT SetWindowTheme(HWND window, LPCWSTR app, LPCWSTR idList) = 0;
+    virtual HRESULT SetDwmAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size) = 0;
+
+protected:
+    ~IThemeCalls() = default;
+};
+// The system's own, loading uxtheme.dll and dwmapi.dll on first use.
+IThemeCalls& SystemThemeCalls();
+HRESULT ThemeSetWindowTheme(HWND window, LPCWSTR app, LPCWSTR idList);
 
 // High contrast forces standard; else the setting, compared exactly.
 const ThemeColors& ChooseTheme(bool highContrast, const std::wstring& colorsSetting);
 // Makes the scheme of the setting Colors of View current (standard under high
 // contrast) and renews ThemeBgBrush; the windows are re-themed by the caller.
 void SelectTheme();
-void ThemeListView(HWND list);
+void ThemeListView(HWND list, IThemeCalls& calls = SystemThemeCalls());
 // The button-strip colour: 90 % background, 10 % text.
 COLORREF ThemeBlendBg();
 // Slot 1 and 2, or the system's window colours when the scheme is not custom.
 COLORREF ThemeWindowColor();
 COLORREF ThemeTextColor();
-void ThemeDwmDark(HWND window, bool dark);
+void ThemeDwmDark(HWND window, bool dark, IThemeCalls& calls = SystemThemeCalls());
 void ThemeMakeBrushes();
 // Colours a themed dialog; true when the message was handled, with result set.
 bool ThemeDialogColors(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, const std::vector<int>& stripIds,

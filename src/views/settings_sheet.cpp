@@ -20,7 +20,12 @@ constexpr int kAllList = 900, kAllDetail = 901, kAllReset = 902, kAllEditor = 90
 constexpr int kPageCount = 5, kAllPage = 4;
 constexpr int kLabelWidth = 106, kEditorIndent = 110;
 
-std::function<void()> SheetApplied;
+// What each page is given at creation: its index and whom to tell when settings apply.
+struct SheetPage {
+    int index;
+    const std::function<void()>* applied;
+};
+
 std::vector<uint32_t> SettingsPageTemplate;
 int AllSettingsRow = -1;
 bool SettingsFilling = false;
@@ -38,7 +43,8 @@ HWND AddControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD s
     return UiAddDlgControl(page, cls, text, WS_CHILD | WS_VISIBLE | style, DlgRect(page, x, y, w, h), id, exStyle);
 }
 
-int PageOf(HWND page) { return static_cast<int>(GetWindowLongPtrW(page, GWLP_USERDATA)); }
+const SheetPage& PageData(HWND page) { return *reinterpret_cast<const SheetPage*>(GetWindowLongPtrW(page, GWLP_USERDATA)); }
+int PageOf(HWND page) { return PageData(page).index; }
 
 // The help text's id, the label's and the others follow the editor's.
 int EditorBase(size_t row) { return 1000 + 10 * static_cast<int>(row); }
@@ -121,11 +127,11 @@ void WriteSettingEditor(HWND page, size_t row, int id, const std::wstring& value
 
 void MarkChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
 
-void ApplyPending() {
+void ApplyPending(const std::function<void()>& applied) {
     for (const auto& [key, value] : PendingSettings)
         for (const SettingDef& def : SettingsTable)
             if (RowKey(def) == key) SettingsValues[key] = NormalizeSettingValue(def, value);
-    if (SheetApplied) SheetApplied();
+    if (applied) applied();
 }
 
 // An edit control reports the text put into it as a change; showing a value is no edit
@@ -265,9 +271,9 @@ INT_PTR AllPageNotify(HWND page, NMHDR* header) {
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_INITDIALOG: {
-        auto index = static_cast<int>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
-        SetWindowLongPtrW(page, GWLP_USERDATA, index);
-        if (index == kAllPage) InitAllPage(page);
+        LPARAM data = reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam;
+        SetWindowLongPtrW(page, GWLP_USERDATA, data);
+        if (PageOf(page) == kAllPage) InitAllPage(page);
         else InitGroupPage(page);
         return TRUE;
     }
@@ -286,7 +292,7 @@ INT_PTR CALLBACK SettingsPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lPa
             return TRUE;
         }
         if (header->code == PSN_APPLY) {
-            ApplyPending();
+            ApplyPending(*PageData(page).applied);
             SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
             return TRUE;
         }
@@ -346,7 +352,6 @@ std::wstring SettingValueText(size_t row, const std::wstring& value) {
 void ShowSettingsSheet(HWND owner, const std::function<void()>& applied) {
     PendingSettings.clear();
     AllSettingsRow = -1;
-    SheetApplied = applied;
     SettingsPageTemplate = BuildDlgTemplate(330, 200, 0);
     auto* tmpl = reinterpret_cast<DLGTEMPLATE*>(SettingsPageTemplate.data());
     tmpl->style = WS_CHILD | WS_CLIPCHILDREN | DS_SETFONT | DS_FIXEDSYS;
@@ -354,7 +359,9 @@ void ShowSettingsSheet(HWND owner, const std::function<void()>& applied) {
     static const char* const kTitles[kPageCount] = {"pg_general", "pg_view", "pg_probe", "pg_diag", "pg_all"};
     std::wstring titles[kPageCount];
     PROPSHEETPAGEW pages[kPageCount] = {};
+    SheetPage pageData[kPageCount];
     for (int i = 0; i < kPageCount; ++i) {
+        pageData[i] = {i, &applied};
         titles[i] = Tr(kTitles[i]);
         pages[i].dwSize = sizeof(PROPSHEETPAGEW);
         pages[i].dwFlags = PSP_DLGINDIRECT | PSP_USETITLE;
@@ -362,7 +369,7 @@ void ShowSettingsSheet(HWND owner, const std::function<void()>& applied) {
         pages[i].pResource = tmpl;
         pages[i].pfnDlgProc = SettingsPageProc;
         pages[i].pszTitle = titles[i].c_str();
-        pages[i].lParam = i;
+        pages[i].lParam = reinterpret_cast<LPARAM>(&pageData[i]);
     }
     std::wstring caption = Tr("set_title");
     PROPSHEETHEADERW header{};
@@ -374,6 +381,5 @@ void ShowSettingsSheet(HWND owner, const std::function<void()>& applied) {
     header.nPages = kPageCount;
     header.ppsp = pages;
     PropertySheetW(&header);
-    if (SheetApplied) SheetApplied();
-    SheetApplied = nullptr;
+    if (applied) applied();
 }

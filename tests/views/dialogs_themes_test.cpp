@@ -63,14 +63,18 @@ struct Recorded {
 std::vector<Recorded> ThemeCalls;
 std::vector<DWORD> DwmCalls;
 
-HRESULT WINAPI RecordTheme(HWND window, LPCWSTR app, LPCWSTR) {
-    ThemeCalls.push_back({window, app ? app : L"", app == nullptr});
-    return S_OK;
-}
-HRESULT WINAPI RejectAttribute20(HWND, DWORD attribute, LPCVOID, DWORD) {
-    DwmCalls.push_back(attribute);
-    return attribute == 20 ? E_INVALIDARG : S_OK;
-}
+// Records the theme calls and refuses the newer dark-mode attribute, as older systems do.
+class RecordingThemeCalls final : public IThemeCalls {
+public:
+    HRESULT SetWindowTheme(HWND window, LPCWSTR app, LPCWSTR) override {
+        ThemeCalls.push_back({window, app ? app : L"", app == nullptr});
+        return S_OK;
+    }
+    HRESULT SetDwmAttribute(HWND, DWORD attribute, LPCVOID, DWORD) override {
+        DwmCalls.push_back(attribute);
+        return attribute == 20 ? E_INVALIDARG : S_OK;
+    }
+};
 
 }  // namespace
 
@@ -130,17 +134,12 @@ TEST_CASE("colour schemes: the choice, the blend and what a dark list and window
     CurrentTheme = &ThemeLight;
     CHECK(ThemeBlendBg() == RGB(0xE9, 0xE9, 0xE9));
 
-    auto oldTheme = ThemeSetWindowTheme;
-    auto oldDwm = ThemeSetDwmAttribute;
-    ThemeSetWindowTheme = RecordTheme;
-    ThemeSetDwmAttribute = RejectAttribute20;
+    RecordingThemeCalls recorder;
     CurrentTheme = &ThemeDark;
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 100, 100, nullptr, nullptr,
                                 nullptr, nullptr);
-    ThemeListView(list);
-    ThemeDwmDark(list, true);
-    ThemeSetWindowTheme = oldTheme;
-    ThemeSetDwmAttribute = oldDwm;
+    ThemeListView(list, recorder);
+    ThemeDwmDark(list, true, recorder);
     REQUIRE(ThemeCalls.size() == 1);
     CHECK(ThemeCalls[0].theme == L"DarkMode_Explorer");
     CHECK(ListView_GetBkColor(list) == RGB(0, 0, 0));
