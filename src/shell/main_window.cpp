@@ -364,13 +364,13 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             InstallWhenFree(*this, window, path);
         return 0;
     }
-    if (TakeWorkerResult(msg, wParam, lParam)) return 0;
+    if (TakeWorkerResult(msg, lParam)) return 0;
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 // A posted record belongs to the window from the moment it arrives: owned here,
 // handed to its handler and freed after it, whatever the handler does.
-bool MainWindow::TakeWorkerResult(UINT msg, WPARAM wParam, LPARAM lParam) {
+bool MainWindow::TakeWorkerResult(UINT msg, LPARAM lParam) {
     switch (msg) {
     case MsgProbeResult:
         OnProbeResult(*TakePostedRecord<ProbeMsg>(lParam));

@@ -75,7 +75,7 @@ private:
     friend LRESULT CALLBACK MainWndProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     // The one hand-over of the workers' results; false for any other message.
-    bool TakeWorkerResult(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool TakeWorkerResult(UINT msg, LPARAM lParam);
     void OnCreate();
     void OnStart();
     bool OnClose();
