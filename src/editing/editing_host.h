@@ -26,6 +26,8 @@ public:
     virtual std::wstring RowStateGlyph(const PlugEntry& entry) = 0;
     // Every message box of the editing commands and the save; the button pressed.
     virtual int Message(HWND owner, const std::wstring& text, UINT type) = 0;
+    // The save dialog listing every change; a SaveDialogResult.
+    virtual int AskToSave(HWND owner, const std::wstring& changeList, bool tcRunning) = 0;
     // The entry editor; true when the user confirmed the form.
     virtual bool RunEntryEditor(HWND owner, EntryEditForm& form) = 0;
     virtual bool RecycleBinAvailable(const std::wstring& path) = 0;  // of the path's drive

@@ -160,11 +160,13 @@ struct GapHook {
     }
 };
 
-void ConfirmedSave(const std::wstring& doneText, SaveHook hook) {
-    SaveReq.confirmed = 1;
-    SaveReq.force = 1;
-    SaveReq.doneText = doneText;
-    SaveReq.beforeWrite = std::move(hook);
+SaveRequest ConfirmedSave(const std::wstring& doneText, SaveHook hook) {
+    SaveRequest request;
+    request.confirmed = 1;
+    request.force = 1;
+    request.doneText = doneText;
+    request.beforeWrite = std::move(hook);
+    return request;
 }
 
 std::wstring RestartNote(const wchar_t* lead) { return TcRuns() ? lead + Tr("un_tc") : L""; }
@@ -223,7 +225,7 @@ ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPat
     return plan;
 }
 
-bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index) {
+bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& request) {
     const LvRow* row = RowAt(index);
     if (!row || SaveIsRunning()) return false;
     const LvRow r = *row;
@@ -243,14 +245,15 @@ bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index) {
     q += RestartNote(L"\n\n");
     if (host.Message(owner, q, Question) != IDYES) return false;
     std::wstring modesFile = EffectiveIniPath(ModesSection);
-    ConfirmedSave(FillVar(FillVar(Tr("lv_done_mode"), L"e", ext), L"p", r.name),
-                  AlwaysHook{modesFile, EffectiveIniPath(L"Lister"), ReadIniSection(modesFile, ModesSection), plan,
-                             r.name});
+    request = ConfirmedSave(FillVar(FillVar(Tr("lv_done_mode"), L"e", ext), L"p", r.name),
+                            AlwaysHook{modesFile, EffectiveIniPath(L"Lister"), ReadIniSection(modesFile, ModesSection),
+                                       plan, r.name});
     return true;
 }
 
 void LvAlways(IEditingHost& host, HWND owner, int index) {
-    if (LvAlwaysPrepare(host, owner, index)) SaveChanges(host, owner);
+    SaveRequest request;
+    if (LvAlwaysPrepare(host, owner, index, request)) SaveChanges(host, owner, std::move(request));
 }
 
 void LvMoveToFront(IEditingHost& host, HWND owner, int index) {
@@ -276,7 +279,7 @@ void LvMoveToFront(IEditingHost& host, HWND owner, int index) {
     host.RecheckLister();
 }
 
-bool ModeGapFixPrepare(IEditingHost& host, HWND owner) {
+bool ModeGapFixPrepare(IEditingHost& host, HWND owner, SaveRequest& request) {
     ListerSettings s = LoadListerSettings();
     if (s.modeGap < 0) {
         host.PendingChanged();
@@ -299,12 +302,13 @@ bool ModeGapFixPrepare(IEditingHost& host, HWND owner) {
     std::wstring q = FillVar(Tr("gap_ask"), L"n", std::to_wstring(s.modeGap)) + L"\n\n" + moves + RestartNote(L"\n");
     if (host.Message(owner, q, Question) != IDYES) return false;
     std::wstring done = FillVar(Tr("gap_done"), L"k", std::to_wstring(hook.rules.size()));
-    ConfirmedSave(done, std::move(hook));
+    request = ConfirmedSave(done, std::move(hook));
     return true;
 }
 
 void ModeGapFix(IEditingHost& host, HWND owner) {
-    if (ModeGapFixPrepare(host, owner)) SaveChanges(host, owner);
+    SaveRequest request;
+    if (ModeGapFixPrepare(host, owner, request)) SaveChanges(host, owner, std::move(request));
 }
 
 void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index) {

@@ -9,6 +9,7 @@
 #include <string>
 
 class IEditingHost;
+struct SaveRequest;
 
 // The view-mode rule the action writes for the row, or why it cannot.
 struct ModeRulePlan {
@@ -25,10 +26,10 @@ struct ModeRulePlan {
 ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPath);
 
 void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index);
-// Asks and fills SaveReq for the row's view-mode rule; false when refused or declined.
-bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index);
+// Asks and fills the request for the row's view-mode rule; false when refused or declined.
+bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& request);
 void LvAlways(IEditingHost& host, HWND owner, int index);
 // Puts the row's plugin before the first F3 candidate and saves at once.
 void LvMoveToFront(IEditingHost& host, HWND owner, int index);
-bool ModeGapFixPrepare(IEditingHost& host, HWND owner);
+bool ModeGapFixPrepare(IEditingHost& host, HWND owner, SaveRequest& request);
 void ModeGapFix(IEditingHost& host, HWND owner);

@@ -28,9 +28,12 @@ void Show(IEditingHost& host, HWND owner, const std::wstring& text, UINT icon) {
     host.Message(owner, text, MB_OK | icon);
 }
 
-// Clears the request on every way out of a save that got to run.
-struct RequestGuard {
-    ~RequestGuard() { ResetSaveRequest(); }
+bool SaveRunning = false;
+
+// Marks the save as running until every way out of it.
+struct RunningGuard {
+    RunningGuard() { SaveRunning = true; }
+    ~RunningGuard() { SaveRunning = false; }
 };
 
 bool HasWide(const std::wstring& s) {
@@ -120,18 +123,19 @@ void RestartAll(SaveIo& io, const std::vector<TcRun>& runs) {
 }
 
 // 1 save and close TC, 3 save without closing it, anything else: do not save.
-int AskToSave(HWND owner, const SaveRun& run, bool tcRunning) {
-    if (SaveReq.confirmed) return 1;
-    return RunSaveDialog(owner, ChangeListText(run), tcRunning);
+int AskToSave(IEditingHost& host, HWND owner, const SaveRequest& request, const SaveRun& run, bool tcRunning) {
+    if (request.confirmed) return SaveAndRestart;
+    return host.AskToSave(owner, ChangeListText(run), tcRunning);
 }
 
 // writeFailed: a change of the write phase was not written; the caller's text
 // would then claim what did not happen. Lines that afterSave added (a folder that
 // could not be moved) stand under the caller's text.
-void FinalMessage(IEditingHost& host, HWND owner, const SaveRun& run, bool writeFailed) {
+void FinalMessage(IEditingHost& host, HWND owner, const SaveRequest& request, const SaveRun& run,
+                  bool writeFailed) {
     std::wstring errors = run.errors.empty() ? L"" : L"\n\n" + run.errors;
-    bool callerText = SaveReq.confirmed && !SaveReq.doneText.empty() && !writeFailed;
-    std::wstring text = callerText ? SaveReq.doneText : FillVar(Tr("save_done"), L"n", std::to_wstring(run.changes));
+    bool callerText = request.confirmed && !request.doneText.empty() && !writeFailed;
+    std::wstring text = callerText ? request.doneText : FillVar(Tr("save_done"), L"n", std::to_wstring(run.changes));
     Show(host, owner, text + errors, run.errors.empty() ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 
@@ -156,7 +160,7 @@ void NoteStillPending(SaveRun& run) {
 }  // namespace
 
 bool WriteAtOnceAllowed(IEditingHost& host, HWND owner) {
-    if (SaveReq.busy) Show(host, owner, Tr("err_save_busy"), MB_ICONINFORMATION);
+    if (SaveRunning) Show(host, owner, Tr("err_save_busy"), MB_ICONINFORMATION);
     else if (CountPendingChanges() > 0) Show(host, owner, Tr("un_pending"), MB_ICONINFORMATION);
     else return true;
     return false;
@@ -190,19 +194,21 @@ std::wstring ChangeListText(const SaveRun& run) {
     return out;
 }
 
-void SaveChanges(IEditingHost& host, HWND owner) { SaveChanges(host, owner, SystemSaveIo()); }
+bool SaveIsRunning() { return SaveRunning; }
 
-void SaveChanges(IEditingHost& host, HWND owner, SaveIo& io) {
-    if (SaveReq.busy) {
-        // The running save owns the request; a second one must not clear it.
+void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request) {
+    SaveChanges(host, owner, std::move(request), SystemSaveIo());
+}
+
+void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io) {
+    if (SaveRunning) {
         Show(host, owner, Tr("err_save_busy"), MB_ICONINFORMATION);
         return;
     }
-    SaveReq.busy = 1;
-    RequestGuard guard;
-    SaveRun run = BuildSaveRun(SaveReq.newEntries);
+    RunningGuard running;
+    SaveRun run = BuildSaveRun(request.newEntries);
     run.io = &io;
-    if (SaveRunEmpty(run) && !SaveReq.force) return;
+    if (SaveRunEmpty(run) && !request.force) return;
     std::wstring tooLong = TooLongList(run);
     if (!tooLong.empty()) {
         Show(host, owner, FillVar(Tr("save_toolong"), L"m", std::to_wstring(MaxDetectChars)) + L"\n\n" + tooLong,
@@ -210,7 +216,7 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveIo& io) {
         return;
     }
     bool tcRunning = io.TcRunning();
-    int answer = AskToSave(owner, run, tcRunning);
+    int answer = AskToSave(host, owner, request, run, tcRunning);
     if (answer != 1 && answer != 3) return;
     std::vector<TcRun> restart;
     bool tcClosed = false;
@@ -222,9 +228,9 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveIo& io) {
         }
         tcClosed = true;
     }
-    if (SaveReq.beforeWrite) {
+    if (request.beforeWrite) {
         std::wstring hookText;
-        if (!SaveReq.beforeWrite(hookText)) {
+        if (!request.beforeWrite(hookText)) {
             RestartAll(io, restart);
             Show(host, owner, hookText, MB_ICONWARNING);
             return;
@@ -232,7 +238,7 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveIo& io) {
     }
     // A command's own work around its save (files copied, a folder to recycle, its
     // new entries) is not redone by a later save: what it could not write is withdrawn.
-    bool callerOwned = SaveReq.beforeWrite || SaveReq.afterSave || !SaveReq.newEntries.empty();
+    bool callerOwned = request.beforeWrite || request.afterSave || !request.newEntries.empty();
     run.stamp = StrNowStamp();
     SaveNumberedSection(run, KindLister);
     SaveNumberedSection(run, KindContent);
@@ -244,12 +250,12 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveIo& io) {
     else DiscardWritten(run);
     NoteStillPending(run);
     bool writeFailed = !run.errors.empty();
-    if (SaveReq.afterSave) SaveReq.afterSave(run.errors, writeFailed);
+    if (request.afterSave) request.afterSave(run.errors, writeFailed, request.doneText);
     if (tcClosed) {
         RestartAll(io, restart);
-        if (SaveReq.afterRestart) SaveReq.afterRestart();
+        if (request.afterRestart) request.afterRestart();
     }
     ResetPluginCaches();
     host.RefillShownTab();
-    FinalMessage(host, owner, run, writeFailed);
+    FinalMessage(host, owner, request, run, writeFailed);
 }

@@ -12,11 +12,11 @@ constexpr size_t MaxDetectChars = 2000;  // with its two quotes; TC cuts longer 
 
 class IEditingHost;
 
-// Reads and clears SaveReq. Refuses, leaving SaveReq alone, while a save runs.
-// Every message goes through the host, which also shows the shown tab anew.
-void SaveChanges(IEditingHost& host, HWND owner);
+// Refuses while a save runs. Every message goes through the host, which also
+// shows the shown tab anew.
+void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request = {});
 // The same through the given files and TC; tests let its steps fail.
-void SaveChanges(IEditingHost& host, HWND owner, SaveIo& io);
+void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io);
 // For a command that writes at once through SaveChanges (install, uninstall, the
 // Lister-check actions): false, after telling the user why, while a save runs or
 // changes are pending.

@@ -5,16 +5,6 @@
 #include "analyses/inventory.h"
 #include "editing/pending_ops.h"
 
-SaveRequest SaveReq;
-
-void ResetSaveRequest() {
-    SaveReq.busy = SaveReq.confirmed = SaveReq.force = 0;
-    SaveReq.afterRestart = nullptr;
-    SaveReq.beforeWrite = nullptr;
-    SaveReq.afterSave = nullptr;
-    SaveReq.newEntries.clear();
-}
-
 SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries) {
     SaveRun run;
     for (const auto& [key, edit] : PendingEdits)

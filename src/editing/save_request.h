@@ -18,12 +18,12 @@
 using SaveHook = std::function<bool(std::wstring& errors)>;
 // Runs after the writes, the change log and the clearing of the pending state.
 // writeFailed: some change was not written (errors says which); it may append
-// lines to errors and change doneText.
-using AfterSave = std::function<void(std::wstring& errors, bool writeFailed)>;
+// lines to errors and to the done text.
+using AfterSave = std::function<void(std::wstring& errors, bool writeFailed, std::wstring& doneText)>;
 
+// What a command asks of one save besides the pending changes.
 struct SaveRequest {
-    uint8_t busy = 0;                   // a save runs: no second save, no reload on activation
-    std::wstring doneText;              // final message when confirmed; kept by ResetSaveRequest
+    std::wstring doneText;              // final message when confirmed
     std::function<void()> afterRestart; // only when this save closed TC and started it again
     SaveHook beforeWrite;
     uint8_t force = 0;                  // save even with nothing pending
@@ -32,11 +32,8 @@ struct SaveRequest {
     uint8_t confirmed = 0;              // the caller asked the user: no save dialog
 };
 
-extern SaveRequest SaveReq;
-
-// A command that fills SaveReq first asks this; while a save runs it must not touch it.
-inline bool SaveIsRunning() { return SaveReq.busy != 0; }
-void ResetSaveRequest();
+// A save runs: no second save, no reload on activation, no command that writes at once.
+bool SaveIsRunning();
 
 struct RunBackup {
     std::wstring file;  // full path

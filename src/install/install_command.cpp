@@ -146,15 +146,14 @@ void InstallWhenFree(IInstallHost& host, HWND owner, const std::wstring& path) {
 void InstExecute(IInstallHost& host, HWND owner, InstCtx& ctx) {
     std::set<std::wstring> keep = FilesToKeep(owner, *ctx.info);
     InstallPlan plan = InstPlan(ctx);
-    SaveReq.newEntries = std::move(plan.newEntries);
-    SaveReq.confirmed = 1;
-    SaveReq.force = 1;
-    SaveReq.doneText = plan.doneText;
-    SaveReq.beforeWrite = [info = *ctx.info, keep](std::wstring& error) {
-        return InstCopyFiles(info, keep, error);
-    };
+    SaveRequest request;
+    request.newEntries = std::move(plan.newEntries);
+    request.confirmed = 1;
+    request.force = 1;
+    request.doneText = plan.doneText;
+    request.beforeWrite = [info = *ctx.info, keep](std::wstring& error) { return InstCopyFiles(info, keep, error); };
     if (GetSetting(L"General", L"InstallOpen") == L"1")
-        SaveReq.afterRestart = OpenInTcAfterRestart(ctx.info->pluginName, plan.entryPath);
-    SaveChanges(host, owner);
+        request.afterRestart = OpenInTcAfterRestart(ctx.info->pluginName, plan.entryPath);
+    SaveChanges(host, owner, std::move(request));
     WithdrawPlan(plan);
 }

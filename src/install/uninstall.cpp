@@ -176,7 +176,7 @@ void MarkForUninstall(const PlugEntry& entry, bool disableOnly) {
 }
 
 void UninstallFolder(HWND owner, const PlugEntry& entry, const std::wstring& folder, std::wstring& errors,
-                     bool writeFailed) {
+                     bool writeFailed, std::wstring& doneText) {
     // A folder whose entry is still registered stays: TC would load a plugin that is gone.
     if (writeFailed || StillRegistered(entry)) {
         DebugLog(L"uninstall: entry still registered, folder kept: " + folder);
@@ -188,7 +188,7 @@ void UninstallFolder(HWND owner, const PlugEntry& entry, const std::wstring& fol
         return;
     }
     AppendChangeLog({ChangeLogLine(StrNowStamp(), (int)entry.kind, entry.name, FillVar(Tr("log_unfolder"), L"d", folder))});
-    SaveReq.doneText += L"\n" + Tr("un_done_folder");
+    doneText += L"\n" + Tr("un_done_folder");
 }
 
 void Uninstall(IInstallHost& host, HWND owner, int index) {
@@ -199,11 +199,13 @@ void Uninstall(IInstallHost& host, HWND owner, int index) {
     if (answer != IDOK && answer != IdDisable) return;
     bool disableOnly = answer == IdDisable;
     MarkForUninstall(entry, disableOnly);
-    SaveReq.confirmed = 1;
-    SaveReq.doneText = FillVar(Tr(disableOnly ? "un_done_disable" : "un_done"), L"n", entry.name);
+    SaveRequest request;
+    request.confirmed = 1;
+    request.doneText = FillVar(Tr(disableOnly ? "un_done_disable" : "un_done"), L"n", entry.name);
     if (!disableOnly && ctx.folderOk && ctx.recycle)
-        SaveReq.afterSave = [owner, entry, folder = ctx.folder](std::wstring& errors, bool writeFailed) {
-            UninstallFolder(owner, entry, folder, errors, writeFailed);
+        request.afterSave = [owner, entry, folder = ctx.folder](std::wstring& errors, bool writeFailed,
+                                                                std::wstring& doneText) {
+            UninstallFolder(owner, entry, folder, errors, writeFailed, doneText);
         };
-    SaveChanges(host, owner);
+    SaveChanges(host, owner, std::move(request));
 }

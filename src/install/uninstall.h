@@ -35,6 +35,6 @@ void Uninstall(IInstallHost& host, HWND owner, int index);
 // Marks the entry for the save: deleted, and with disableOnly kept to be activated again.
 void MarkForUninstall(const PlugEntry& entry, bool disableOnly);
 // The save's step after the writes: moves the folder when the entry is gone from
-// wincmd.ini, else leaves it and says why nothing moved.
+// wincmd.ini, else leaves it and says why nothing moved; a moved folder is told in doneText.
 void UninstallFolder(HWND owner, const PlugEntry& entry, const std::wstring& folder, std::wstring& errors,
-                     bool writeFailed);
+                     bool writeFailed, std::wstring& doneText);

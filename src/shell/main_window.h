@@ -56,6 +56,7 @@ public:
     void ShowPluginInfo(const PlugRef& ref) override;
     std::wstring RowStateGlyph(const PlugEntry& entry) override;
     int Message(HWND owner, const std::wstring& text, UINT type) override;
+    int AskToSave(HWND owner, const std::wstring& changeList, bool tcRunning) override;
     bool RunEntryEditor(HWND owner, EntryEditForm& form) override;
     bool RecycleBinAvailable(const std::wstring& path) override;
     void ShowInstallStatus(const std::wstring& text) override;

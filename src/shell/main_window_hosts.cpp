@@ -6,6 +6,7 @@
 #include "dsx/entry_editor.h"
 #include "editing/cleanup.h"
 #include "editing/order_ops.h"
+#include "editing/save_dialog.h"
 #include "shell/commands.h"
 #include "shell/findings_tabs.h"
 #include "shell/menu_help.h"
@@ -52,6 +53,10 @@ std::wstring MainWindow::RowStateGlyph(const PlugEntry& entry) { return ::RowSta
 
 int MainWindow::Message(HWND owner, const std::wstring& text, UINT type) {
     return MessageBoxW(owner, text.c_str(), L"Kestrovane", type);
+}
+
+int MainWindow::AskToSave(HWND owner, const std::wstring& changeList, bool tcRunning) {
+    return RunSaveDialog(owner, changeList, tcRunning);
 }
 
 bool MainWindow::RunEntryEditor(HWND owner, EntryEditForm& form) { return EditEntryDialog(owner, form); }

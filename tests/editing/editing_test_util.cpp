@@ -36,9 +36,9 @@ SaveFixture::~SaveFixture() {
 void SaveFixture::Save() { Save(SystemSaveIo()); }
 
 void SaveFixture::Save(SaveIo& io) {
-    SaveReq.confirmed = 1;
-    SaveReq.doneText.clear();
-    SaveChanges(Host, nullptr, io);
+    SaveRequest request;
+    request.confirmed = 1;
+    SaveChanges(Host, nullptr, request, io);
 }
 
 bool FaultyIo::Fails(const char* kind) {

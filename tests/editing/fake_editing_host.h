@@ -15,6 +15,7 @@ template <typename Host = IEditingHost>
 struct FakeHost : Host {
     std::vector<std::wstring> shown;  // the text of every message box
     int answer = IDYES;               // to every yes/no question
+    int saveAnswer = 1;               // of the save dialog: save, closing TC
     std::function<void()> refill;
     std::function<int(int finding)> jump;                   // -1 without
     std::function<bool(HWND, EntryEditForm&)> editor;       // cancelled without
@@ -35,6 +36,7 @@ struct FakeHost : Host {
         shown.push_back(text);
         return (type & MB_TYPEMASK) == MB_YESNO ? answer : IDOK;
     }
+    int AskToSave(HWND, const std::wstring&, bool) override { return saveAnswer; }
     bool RunEntryEditor(HWND owner, EntryEditForm& form) override { return editor && editor(owner, form); }
     bool RecycleBinAvailable(const std::wstring&) override { return recycleBin; }
 };

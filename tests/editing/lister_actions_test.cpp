@@ -108,7 +108,6 @@ TEST_CASE("a plugin moved before the first candidate is saved at once, leaving n
     SaveFixture f(L"lv_front", Modes(L"", L""));
     CheckRows({Row(LvF3, 2, L"b", L"C:\\p\\b.wlx"), Row(LvKey4, 1, L"a", L"C:\\p\\a.wlx"),
                Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
-    SaveReq.confirmed = 1;  // in place of the save dialog
     LvMoveToFront(SaveFixture::Host, nullptr, 2);
     std::vector<std::wstring> names;
     for (const PlugEntry& e : LoadPluginSection(0).entries) names.push_back(e.name);

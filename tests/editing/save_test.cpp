@@ -83,13 +83,15 @@ TEST_CASE("one save writes changes of every kind, key by key, and logs them") {
                                 L"path changed by Kestrovane", L"INI entry changed by Kestrovane: zip=279",
                                 L"INI entry changed by Kestrovane: MyFs=C:\\p\\fs.wfx → myfs="})
         CHECK(log.find(part) != std::wstring::npos);
-    CHECK((CountPendingChanges() == 0 && SaveReq.busy == 0 && !SaveReq.afterSave));
+    CHECK((CountPendingChanges() == 0 && !SaveIsRunning()));
 
     SUBCASE("a kept entry goes back to its old place") {
         PendingReactivations.insert(ReadDisabled(0)[0].key);
         bool failedSeen = true;
-        SaveReq.afterSave = [&](std::wstring&, bool failed) { failedSeen = failed; };
-        f.Save();
+        SaveRequest request;
+        request.confirmed = 1;
+        request.afterSave = [&](std::wstring&, bool failed, std::wstring&) { failedSeen = failed; };
+        SaveChanges(SaveFixture::Host, nullptr, request);
         CHECK(f.Lines(0) == L"1=C:\\p\\a.wlx\n1_detect=\"EXT=\"A\"\"\n2=C:\\p\\b.wlx\n2_detect=\"EXT=\"B\"\"\n"
                             L"RedirectSection=0\n3=C:\\p\\c.wlx\n3_detect=\"EXT=\"C\" | EXT=\"E\"\"\n");
         CHECK((Kept(0).empty() && PendingReactivations.empty() && !failedSeen));
@@ -132,8 +134,10 @@ TEST_CASE("a save refused before writing leaves wincmd.ini byte for byte as it w
     CHECK(SaveFixture::Shown[0].ends_with(FillVar(Tr("save_kept_pending"), L"n", L"1") + L"\r\n"));
     CHECK(CountPendingChanges() == 1);
     // A command that saves with work of its own around it withdraws what it could not write.
-    SaveReq.afterSave = [](std::wstring&, bool) {};
-    f.Save(io);
+    SaveRequest withWork;
+    withWork.confirmed = 1;
+    withWork.afterSave = [](std::wstring&, bool, std::wstring&) {};
+    SaveChanges(SaveFixture::Host, nullptr, withWork, io);
     CHECK(CountPendingChanges() == 0);
     CHECK(ReadFileBytes(f.tc.ini) == bytes);
     DeleteFileW(BackupsFolder().c_str());
@@ -238,12 +242,13 @@ TEST_CASE("numbered keys that TC reads as no entry, or too high to renumber, sta
 TEST_CASE("a caller's done text stands above what failed after the writes, never above a change not written") {
     SaveFixture f(L"save_donetext", Scenario);
     auto save = [&](const wchar_t* done, SaveIo& io) {
-        SaveReq.confirmed = 1;
-        SaveReq.doneText = done;
-        SaveReq.afterSave = [](std::wstring& errors, bool writeFailed) {
+        SaveRequest request;
+        request.confirmed = 1;
+        request.doneText = done;
+        request.afterSave = [](std::wstring& errors, bool writeFailed, std::wstring&) {
             if (!writeFailed) errors += L"The folder could not be moved.\r\n";
         };
-        SaveChanges(SaveFixture::Host, nullptr, io);
+        SaveChanges(SaveFixture::Host, nullptr, request, io);
     };
     PendingEditFor(f.Entry(0, 2)).deleted = 1;
     save(L"b uninstalled.", SystemSaveIo());
@@ -262,33 +267,35 @@ TEST_CASE("a save never runs inside a save, and its hook can stop it before any 
     PendingEditFor(f.Entry(0, 1)).deleted = 1;
     bool nestedRan = false;
     CHECK_FALSE(WriteAtOnceAllowed(SaveFixture::Host, nullptr));  // a change is pending
-    SaveReq.beforeWrite = [&](std::wstring& text) {
+    SaveRequest request;
+    request.confirmed = 1;
+    request.beforeWrite = [&](std::wstring& text) {
         CHECK_FALSE(WriteAtOnceAllowed(SaveFixture::Host, nullptr));
-        SaveReq.afterSave = [&](std::wstring&, bool) { nestedRan = true; };
-        SaveChanges(SaveFixture::Host, nullptr);  // refused: the running save keeps its request
-        CHECK(SaveReq.afterSave != nullptr);
-        SaveReq.afterSave = nullptr;
+        SaveRequest nested;
+        nested.afterSave = [&](std::wstring&, bool, std::wstring&) { nestedRan = true; };
+        SaveChanges(SaveFixture::Host, nullptr, nested);  // refused while the first one runs
         text = L"stopped";
         return false;
     };
-    f.Save();
+    SaveChanges(SaveFixture::Host, nullptr, request);
     CHECK_FALSE(nestedRan);
     const std::wstring busy = L"A save is running. Please wait until it has ended.";
     CHECK(SaveFixture::Shown ==
           std::vector<std::wstring>{L"There are unsaved changes. Please save or discard them first (File menu).", busy,
                                     busy, L"stopped"});
-    CHECK((ReadFileBytes(f.tc.ini) == bytes && CountPendingChanges() == 1 && !SaveReq.beforeWrite));
+    CHECK((ReadFileBytes(f.tc.ini) == bytes && CountPendingChanges() == 1 && !SaveIsRunning()));
 }
 
 TEST_CASE("an install's entries are placed where it wants them, and its text reports only a clean save") {
     SaveFixture f(L"save_install", Scenario);
     KeptEntry lister{0, L"install|x", L"C:\\p\\new.wlx", L"new", L"EXT=\"N\"", L"", L"", L"", 1, 1, 1};
     KeptEntry packer{2, L"install|y", L"C:\\p\\7z.wcx", L"7z", L"", L"7z:95;zip:95", L"", L"", -1, 0, 1};
-    SaveReq.newEntries = {lister, packer};
-    SaveReq.force = 1;
-    SaveReq.confirmed = 1;
-    SaveReq.doneText = L"Installed.";
-    SaveChanges(SaveFixture::Host, nullptr);
+    SaveRequest request;
+    request.newEntries = {lister, packer};
+    request.force = 1;
+    request.confirmed = 1;
+    request.doneText = L"Installed.";
+    SaveChanges(SaveFixture::Host, nullptr, request);
     CHECK(f.Lines(0).starts_with(L"1=C:\\p\\new.wlx\n1_detect=\"EXT=\"N\"\"\n"));
     CHECK(f.Lines(0).find(L"4=C:\\p\\c.wlx") != std::wstring::npos);
     CHECK(f.Lines(2) == L"zip=279,C:\\p\\zip.wcx\njar=279,C:\\p\\zip.wcx\n");  // zip taken: not added

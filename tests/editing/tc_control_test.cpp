@@ -71,8 +71,10 @@ TEST_SUITE("windows") {
         SaveFixture f(L"tc_other", Scenario);
         MarkEverything(f);
         bool restarted = false;
-        SaveReq.afterRestart = [&] { restarted = true; };
-        f.Save();
+        SaveRequest request;
+        request.confirmed = 1;
+        request.afterRestart = [&] { restarted = true; };
+        SaveChanges(SaveFixture::Host, nullptr, request);
         TcFolder::WaitForWindows(1);
         CHECK(restarted);
         CHECK(f.Lines(0) == ListerAfter);
