@@ -28,7 +28,6 @@ constexpr UINT InfoBox = MB_OK | MB_ICONINFORMATION;
 constexpr UINT Question = MB_YESNO | MB_ICONQUESTION;
 constexpr wchar_t ModesSection[] = L"ListerModes";
 
-bool TcRuns() { return FindWindowW(TcWindowClass, nullptr) != nullptr; }
 
 const LvRow* RowAt(int index) {
     if (index < 0 || (size_t)index >= LvRows.size() || LvRows[(size_t)index].state == LvInfo) return nullptr;
@@ -169,7 +168,7 @@ SaveRequest ConfirmedSave(const std::wstring& doneText, SaveHook hook) {
     return request;
 }
 
-std::wstring RestartNote(const wchar_t* lead) { return TcRuns() ? lead + Tr("un_tc") : L""; }
+std::wstring RestartNote(const wchar_t* lead) { return TcWindowOpen() ? lead + Tr("un_tc") : L""; }
 
 // Every rule of [ListerModes] by number, the first value of each key kept.
 std::map<long, GapRule> RulesByNumber(const IniPairs& lines, std::vector<std::wstring>& keys) {

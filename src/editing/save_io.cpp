@@ -37,7 +37,7 @@ public:
         return false;
     }
     std::wstring WriteKept(const KeptEntry& entry) override { return WriteKeptVerified(entry); }
-    bool TcRunning() override { return FindWindowW(TcWindowClass, nullptr) != nullptr; }
+    bool TcRunning() override { return TcWindowOpen(); }
     bool CloseTc(std::vector<TcRun>& restart) override { return CloseAllTc(restart); }
     void StartTc(const TcRun& run) override { StartTcExe(run); }
 };

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-inline constexpr wchar_t TcWindowClass[] = L"TTOTAL_CMD";
+#include "hostcfg/tc_discovery.h"
+
 constexpr DWORD TcCloseTimeoutMs = 30000;
 
 // One TC process to start again.

@@ -25,7 +25,7 @@ bool IsAbsolutePath(const std::wstring& path) {
 // A relative INI path would send the profile functions to the Windows folder.
 std::wstring Absolute(const std::wstring& path) { return IsAbsolutePath(path) ? path : FullPath(path); }
 
-std::wstring RunningTcImage() { return ProcessImageOfWindow(FindWindowW(L"TTOTAL_CMD", nullptr)); }
+std::wstring RunningTcImage() { return ProcessImageOfWindow(FindWindowW(TcWindowClass, nullptr)); }
 
 void SetCommanderPath(const std::wstring& folder) { SetEnvironmentVariableW(L"COMMANDER_PATH", folder.c_str()); }
 
@@ -55,6 +55,8 @@ std::wstring IniFromRegistry() {
 }
 
 }  // namespace
+
+bool TcWindowOpen() { return FindWindowW(TcWindowClass, nullptr) != nullptr; }
 
 std::wstring ProcessImageOfWindow(HWND window) {
     if (!window) return L"";

@@ -9,11 +9,16 @@
 
 #include "foundation/ini.h"
 
+// The class of TC's main window.
+inline constexpr wchar_t TcWindowClass[] = L"TTOTAL_CMD";
+
 // Full path of the wincmd.ini in use; "" when none was found. Written on the UI thread only.
 extern std::wstring WincmdIniPath;
 // TC started this program: COMMANDER_INI and COMMANDER_PATH were both set at start-up.
 extern bool StartedFromTc;
 
+// A TC main window is open.
+bool TcWindowOpen();
 // The executable of the process that owns the window; "" for none or on failure.
 std::wstring ProcessImageOfWindow(HWND window);
 // The folder holds TOTALCMD64.EXE or TOTALCMD.EXE.

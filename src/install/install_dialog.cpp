@@ -11,6 +11,7 @@
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
+#include "hostcfg/tc_discovery.h"
 #include "install/dialog_parts.h"
 #include "install/package_text.h"
 #include "install/report_look.h"
@@ -121,7 +122,7 @@ void CreateKindBlock(HWND dialog, const InstCtx& ctx) {
 void CreateTail(HWND dialog, const InstCtx& ctx) {
     UiAddControl(dialog, L"Static", Tr("in_check"), SS_CENTERIMAGE | SS_NOPREFIX, IdCheckLabel, 0, UiFontSemibold);
     ShowReportInBox(UiAddControl(dialog, ReportBoxClass(), L"", BoxStyle, IdReport, WS_EX_CLIENTEDGE), ctx.report);
-    std::wstring tcNote = FindWindowW(L"TTOTAL_CMD", nullptr) ? Tr("un_tc") : L"";
+    std::wstring tcNote = TcWindowOpen() ? Tr("un_tc") : L"";
     UiAddControl(dialog, L"Static", tcNote, LineStyle, IdTcNote, 0);
     UiAddControl(dialog, L"Button", Tr(ctx.update ? "in_btn_up" : "in_btn"), BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 0);
     UiAddControl(dialog, L"Button", Tr("btn_cancel"), WS_TABSTOP, IDCANCEL, 0);

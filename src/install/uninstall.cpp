@@ -11,6 +11,7 @@
 #include "foundation/texts.h"
 #include "hostcfg/field_usage.h"
 #include "hostcfg/pending.h"
+#include "hostcfg/tc_discovery.h"
 #include "hostcfg/plugin_keys.h"
 #include "install/dialog_parts.h"
 #include "install/uninstall_folder.h"
@@ -128,7 +129,7 @@ BOOL InitDialog(HWND dialog, UninstCtx& ctx) {
 
 UninstCtx UninstallPrepare(const PlugEntry& entry) {
     UninstCtx ctx;
-    ctx.tcRunning = FindWindowW(L"TTOTAL_CMD", nullptr) != nullptr;
+    ctx.tcRunning = TcWindowOpen();
     ctx.heading = entry.name + (entry.probeVersion.empty() ? L"" : L"  " + entry.probeVersion) + L"  \x00B7  " +
                   TabName((int)entry.kind);
     ctx.pathLine = FillVar(Tr("un_path"), L"d", PathForDisplay(entry.path, false));
