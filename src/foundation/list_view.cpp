@@ -34,7 +34,7 @@ HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles, bool virtualRows) 
     HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
     if (!list) return nullptr;
-    if (virtualRows) VirtualRows[list].clear();  // a window handle may come again
+    if (virtualRows) VirtualLists[list] = {};  // a window handle may come again
     ListView_SetExtendedListViewStyle(list, extraExStyles | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     ThemeSetWindowTheme(list, L"Explorer", nullptr);
     return list;
@@ -64,9 +64,7 @@ void SetVirtualCell(HWND list, std::vector<VirtualRow>& rows, int row, int colum
     std::vector<std::wstring>& cells = rows[static_cast<size_t>(row)].cells;
     if (cells.size() <= static_cast<size_t>(column)) cells.resize(static_cast<size_t>(column) + 1);
     cells[static_cast<size_t>(column)] = text;
-    // Only a row on screen repaints: asking for any other costs a round trip per row.
-    int top = ListView_GetTopIndex(list);
-    if (row >= top && row <= top + ListView_GetCountPerPage(list)) ListView_RedrawItems(list, row, row);
+    ListViewRepaintRows(list);
 }
 
 }  // namespace

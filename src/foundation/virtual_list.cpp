@@ -4,7 +4,7 @@
 
 #include "foundation/text.h"
 
-std::map<HWND, std::vector<VirtualRow>> VirtualRows;
+std::map<HWND, VirtualList> VirtualLists;
 
 namespace {
 
@@ -47,28 +47,39 @@ bool ListViewIsVirtual(HWND list) {
 }
 
 std::vector<VirtualRow>* ListViewRowsOf(HWND list) {
-    return ListViewIsVirtual(list) ? &VirtualRows[list] : nullptr;
+    return ListViewIsVirtual(list) ? &VirtualLists[list].rows : nullptr;
+}
+
+void ListViewRepaintRows(HWND list) {
+    if (!ListViewIsVirtual(list)) return;
+    VirtualList& shown = VirtualLists[list];
+    if (shown.repaintDue) return;
+    shown.repaintDue = true;
+    InvalidateRect(list, nullptr, FALSE);
 }
 
 void ListViewDeleteAllRows(HWND list) {
     ListView_DeleteAllItems(list);
-    if (auto* rows = ListViewRowsOf(list)) rows->clear();
+    if (ListViewIsVirtual(list)) VirtualLists[list] = {};
 }
 
 void ListViewShowRows(HWND list) {
-    if (const auto* rows = ListViewRowsOf(list))
-        SendMessageW(list, LVM_SETITEMCOUNT, rows->size(), LVSICF_NOSCROLL);
+    if (!ListViewIsVirtual(list)) return;
+    VirtualList& shown = VirtualLists[list];
+    shown.repaintDue = false;
+    SendMessageW(list, LVM_SETITEMCOUNT, shown.rows.size(), LVSICF_NOSCROLL);
 }
 
 bool ListViewAnswerRows(const NMHDR* header, LRESULT& result) {
     if (header->code != LVN_GETDISPINFOW && header->code != LVN_ODFINDITEMW) return false;
-    const auto* rows = ListViewRowsOf(header->hwndFrom);
-    if (!rows) return false;
+    if (!ListViewIsVirtual(header->hwndFrom)) return false;
+    VirtualList& shown = VirtualLists[header->hwndFrom];
     if (header->code == LVN_GETDISPINFOW) {
-        AnswerCell(*rows, *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header)));
+        shown.repaintDue = false;
+        AnswerCell(shown.rows, *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header)));
         result = 0;
     } else {
-        result = FindTyped(*rows, *reinterpret_cast<const NMLVFINDITEMW*>(header));
+        result = FindTyped(shown.rows, *reinterpret_cast<const NMLVFINDITEMW*>(header));
     }
     return true;
 }

@@ -14,13 +14,21 @@ struct VirtualRow {
     std::vector<std::wstring> cells;  // by column; a missing cell is empty
 };
 
-// Per owner-data list, its rows in the order shown. A list made by ListViewCreate
-// with its rows kept here starts empty; an entry is never removed.
-extern std::map<HWND, std::vector<VirtualRow>> VirtualRows;
+struct VirtualList {
+    std::vector<VirtualRow> rows;  // in the order shown
+    // The whole list is invalidated and has not asked for a cell since.
+    bool repaintDue = false;
+};
+// Per owner-data list. A list made by ListViewCreate with its rows kept here starts
+// empty; an entry is never removed.
+extern std::map<HWND, VirtualList> VirtualLists;
 
 bool ListViewIsVirtual(HWND list);
 // The rows of an owner-data list; null for any other list.
 std::vector<VirtualRow>* ListViewRowsOf(HWND list);
+// Has an owner-data list repaint its rows: a message per changed row costs more than
+// the change itself, so the list is invalidated once until it asks for cells again.
+void ListViewRepaintRows(HWND list);
 // Empties any list, and an owner-data list's rows with it.
 void ListViewDeleteAllRows(HWND list);
 // Tells an owner-data list how many rows its model holds now; other lists show theirs already.

@@ -94,7 +94,7 @@ void SortVirtualRows(HWND list, std::vector<VirtualRow>& rows) {
         PutState(list, selected, LVIS_SELECTED);
         PutState(list, focused, LVIS_FOCUSED);
     }
-    InvalidateRect(list, nullptr, FALSE);
+    ListViewRepaintRows(list);
 }
 
 }  // namespace
