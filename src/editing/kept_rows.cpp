@@ -6,6 +6,7 @@
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
+#include "foundation/list_view.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
@@ -17,17 +18,6 @@ namespace {
 
 enum : int { ColName = 1, ColState = 3 };
 enum : UINT { CmdEnable = 1, CmdCopyPath = 2, CmdForget = 3 };
-
-int RowParam(HWND list, int row) {
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    return ListView_GetItem(list, &item) ? (int)item.lParam : -1;
-}
-
-void SetCell(HWND list, int row, int column, const std::wstring& text) {
-    ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text.c_str()));
-}
 
 }  // namespace
 
@@ -41,17 +31,17 @@ bool ConfirmMissingFile(IEditingHost& host, HWND owner, const std::wstring& path
 void UpdateKeptRowTexts(HWND list) {
     int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows; ++row) {
-        int id = RowParam(list, row);
+        int id = ListViewItemData(list, row);
         if (id < 0) continue;
         if (id >= KeptIdBase) {
             size_t i = (size_t)(id - KeptIdBase);
             if (i >= KeptEntries.size()) continue;
             bool on = PendingReactivations.count(KeptEntries[i].key) != 0;
-            SetCell(list, row, ColName, KeptEntries[i].name + (on ? L" *" : L""));
-            SetCell(list, row, ColState, Tr(on ? "chk_enable" : "chk_disabled"));
+            ListViewSetCell(list, row, ColName, KeptEntries[i].name + (on ? L" *" : L""));
+            ListViewSetCell(list, row, ColState, Tr(on ? "chk_enable" : "chk_disabled"));
         } else if ((size_t)id < TabEntries.size()) {
             const PlugEntry& e = TabEntries[(size_t)id];
-            SetCell(list, row, ColName, e.name + (RowHasPending(e) ? L" *" : L""));
+            ListViewSetCell(list, row, ColName, e.name + (RowHasPending(e) ? L" *" : L""));
         }
     }
 }

@@ -6,6 +6,7 @@
 #include "foundation/texts.h"
 #include "foundation/themes.h"
 #include "foundation/ui_globals.h"
+#include "foundation/virtual_list.h"
 
 std::map<HWND, SortState> SortStates;
 std::map<HWND, int> ListMinWidths;
@@ -27,12 +28,13 @@ int ListViewColumnCount(HWND list) {
     return header ? Header_GetItemCount(header) : 0;
 }
 
-HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles) {
-    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance,
-                                nullptr);
+HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles, bool virtualRows) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                  (virtualRows ? LVS_OWNERDATA : 0);
+    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
     if (!list) return nullptr;
+    if (virtualRows) VirtualLists[list] = {};  // a window handle may come again
     ListView_SetExtendedListViewStyle(list, extraExStyles | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     ThemeSetWindowTheme(list, L"Explorer", nullptr);
     return list;
@@ -49,7 +51,29 @@ void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int w
     SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
 }
 
+namespace {
+
+void SetVirtualCell(HWND list, std::vector<VirtualRow>& rows, int row, int column, const std::wstring& text) {
+    if (row < 0 || column < 0) return;
+    if (column == 0) {
+        auto at = rows.begin() + std::min(static_cast<size_t>(row), rows.size());
+        rows.insert(at, VirtualRow{row, {text}});
+        return;
+    }
+    if (static_cast<size_t>(row) >= rows.size()) return;
+    std::vector<std::wstring>& cells = rows[static_cast<size_t>(row)].cells;
+    if (cells.size() <= static_cast<size_t>(column)) cells.resize(static_cast<size_t>(column) + 1);
+    cells[static_cast<size_t>(column)] = text;
+    ListViewRepaintRows(list);
+}
+
+}  // namespace
+
 void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) {
+    if (auto* rows = ListViewRowsOf(list)) {
+        SetVirtualCell(list, *rows, row, column, text);
+        return;
+    }
     std::wstring copy = text;
     LVITEMW item{};
     item.iItem = row;
@@ -66,11 +90,32 @@ void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) {
 
 int ListViewItemData(HWND list, int row) {
     if (row < 0) return -1;
+    if (const auto* rows = ListViewRowsOf(list))
+        return static_cast<size_t>(row) < rows->size() ? (*rows)[static_cast<size_t>(row)].item : -1;
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
     if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
     return static_cast<int>(item.lParam);
+}
+
+void ListViewSetItemData(HWND list, int row, int data) {
+    if (auto* rows = ListViewRowsOf(list)) {
+        if (row >= 0 && static_cast<size_t>(row) < rows->size()) (*rows)[static_cast<size_t>(row)].item = data;
+        return;
+    }
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = data;
+    SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// An owner-data list draws its rows without item data.
+int ListViewDrawnItem(const NMLVCUSTOMDRAW* draw) {
+    HWND list = draw->nmcd.hdr.hwndFrom;
+    if (ListViewIsVirtual(list)) return ListViewItemData(list, static_cast<int>(draw->nmcd.dwItemSpec));
+    return static_cast<int>(draw->nmcd.lItemlParam);
 }
 
 bool ListViewNewlySelected(const NMLISTVIEW& change) {

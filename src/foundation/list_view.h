@@ -21,8 +21,9 @@ extern std::map<HWND, int> ListMinWidths;
 // The column of the plugin list that shows the path: 4 plus the extra columns shown.
 extern int32_t PathColumn;
 
-// A report list, single selection, full-row select, double-buffered, sized later.
-HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles);
+// A report list, single selection, full-row select, double-buffered, sized later;
+// with virtualRows an owner-data list whose rows virtual_list.h keeps.
+HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles, bool virtualRows = false);
 // Widths are already scaled; format LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER.
 int ListViewColumnCount(HWND list);
 void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int width, int format);
@@ -30,6 +31,9 @@ void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int w
 void ListViewSetCell(HWND list, int row, int column, const std::wstring& text);
 // The item data (lParam) of a row, -1 when there is no such row.
 int ListViewItemData(HWND list, int row);
+void ListViewSetItemData(HWND list, int row, int data);
+// The item data of the row being custom-drawn.
+int ListViewDrawnItem(const NMLVCUSTOMDRAW* draw);
 // Whether an item change selected a row that was not selected before.
 bool ListViewNewlySelected(const NMLISTVIEW& change);
 // Whether the custom-drawn row is selected; always false without custom colours.

@@ -56,7 +56,7 @@ bool FindingsNotify(MainWindow& app, const NMHDR* header, LRESULT& result) {
     switch (header->code) {
     case NM_CUSTOMDRAW: {
         auto* draw = (NMLVCUSTOMDRAW*)header;
-        int index = (int)draw->nmcd.lItemlParam;
+        int index = ListViewDrawnItem(draw);
         bool acked = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && index >= 0 &&
                      (size_t)index < Findings.size() && Findings[(size_t)index].acked;
         result = draw->nmcd.dwDrawStage == (CDDS_SUBITEM | CDDS_ITEMPREPAINT) ? StatusCellPrePaint(view, draw)
@@ -68,7 +68,7 @@ bool FindingsNotify(MainWindow& app, const NMHDR* header, LRESULT& result) {
     }
     case LVN_ITEMCHANGED: {
         const auto* change = (const NMLISTVIEW*)header;
-        if (ListViewNewlySelected(*change)) SetDetailText(view, FindingDetailText((int)change->lParam), true);
+        if (ListViewNewlySelected(*change)) SetDetailText(view, FindingDetailText(ListViewItemData(header->hwndFrom, change->iItem)), true);
         return true;
     }
     case NM_DBLCLK:
@@ -90,7 +90,7 @@ bool InventoryNotify(MainView& view, const NMHDR* header, LRESULT& result) {
     switch (header->code) {
     case NM_CUSTOMDRAW: {
         auto* draw = (NMLVCUSTOMDRAW*)header;
-        size_t row = (size_t)draw->nmcd.lItemlParam;
+        size_t row = (size_t)ListViewDrawnItem(draw);
         bool marked = draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && row < view.invRowMarks.size();
         int mark = marked ? view.invRowMarks[row] : 0;
         result = DrawRow(view, draw, mark == InvMarkRemoved, mark == InvMarkNew);

@@ -41,12 +41,14 @@ HWND Child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD styl
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
 }
 
-HWND List(HWND parent, int id, DWORD exStyles, std::initializer_list<ColumnDef> columns, bool groups = false) {
-    HWND list = ListViewCreate(parent, id, exStyles);
+enum class Rows { Stored, Grouped, Virtual };
+
+HWND List(HWND parent, int id, DWORD exStyles, std::initializer_list<ColumnDef> columns, Rows rows = Rows::Stored) {
+    HWND list = ListViewCreate(parent, id, exStyles, rows == Rows::Virtual);
     if (!list) return nullptr;
     int index = 0;
     for (const ColumnDef& c : columns) ListViewAddColumn(list, index++, c.key ? Tr(c.key) : L"", UiScale(c.width), c.format);
-    if (groups) ListView_EnableGroupView(list, TRUE);
+    if (rows == Rows::Grouped) ListView_EnableGroupView(list, TRUE);
     return list;
 }
 
@@ -99,18 +101,20 @@ void CreatePageLists(MainView& view) {
     HWND page = c.pageWnd;
     c.pluginList = List(page, IdPluginList, LVS_EX_INFOTIP,
                       {{"col_nr", 34}, {"col_plugin", 120}, {"col_version", 62}, {"col_check", 70, LVCFMT_CENTER},
-                       {"col_path", 120}});
+                       {"col_path", 120}},
+                      Rows::Virtual);
     if (c.pluginList)
         SetWindowLongPtrW(c.pluginList, GWL_STYLE, GetWindowLongPtrW(c.pluginList, GWL_STYLE) & ~LVS_SINGLESEL);
     c.marksStrip = Child(page, L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, IdMarksStrip);
     c.extList = List(page, IdExtList, LVS_EX_CHECKBOXES, {{"col_ext", 130}, {"col_status", 160}, {"col_hint", 200}});
     c.findingsList = List(page, IdFindingsList, LVS_EX_INFOTIP,
-                        {{"col_kind", 90}, {"col_area", 90}, {"col_plugin", 150}, {"col_finding", 420}, {"col_fix", 200}});
+                        {{"col_kind", 90}, {"col_area", 90}, {"col_plugin", 150}, {"col_finding", 420}, {"col_fix", 200}},
+                          Rows::Virtual);
     Hide(c.findingsList);
     c.pvPickContentBtn = Child(page, L"BUTTON", Tr("pv_pick_c"), WS_TABSTOP | BS_PUSHBUTTON, IdPvPickContentBtn);
     c.pvPickListerBtn = Child(page, L"BUTTON", Tr("pv_pick_l"), WS_TABSTOP | BS_PUSHBUTTON, IdPvPickListerBtn);
     c.lvCheckList = List(page, IdLvCheckList, 0,
-                       {{"col_nr", 44}, {"col_plugin", 170}, {"lvc_result", 64, LVCFMT_CENTER}, {"lvc_reason", 400}}, true);
+                       {{"col_nr", 44}, {"col_plugin", 170}, {"lvc_result", 64, LVCFMT_CENTER}, {"lvc_reason", 400}}, Rows::Grouped);
     Hide(c.lvCheckList);
     c.pvFileLabel = Child(page, L"STATIC", L"", SS_NOPREFIX | SS_CENTERIMAGE | SS_PATHELLIPSIS, IdPvFileLabel);
     c.pvEmptyCheck = Child(page, L"BUTTON", Tr("pv_empty"), BS_AUTOCHECKBOX | WS_TABSTOP, IdPvEmptyCheck);
@@ -118,8 +122,8 @@ void CreatePageLists(MainView& view) {
     c.pvToggleBtn = Child(page, L"BUTTON", Tr("pv_toggle"), WS_TABSTOP | BS_PUSHBUTTON, IdPvToggleBtn);
     c.pvIntro = Child(page, L"STATIC", Tr("pv_intro"), SS_NOPREFIX, IdPvIntro);
     c.pvFieldList = List(page, IdPvFieldList, 0,
-                       {{"pvc_field", 220}, {"pvc_value", 260}, {"pvc_type", 90}, {"pvc_used", 200}}, true);
-    c.pvPluginList = List(page, IdPvPluginList, LVS_EX_CHECKBOXES, {{"col_plugin", 170}, {nullptr, 64}}, true);
+                       {{"pvc_field", 220}, {"pvc_value", 260}, {"pvc_type", 90}, {"pvc_used", 200}}, Rows::Grouped);
+    c.pvPluginList = List(page, IdPvPluginList, LVS_EX_CHECKBOXES, {{"col_plugin", 170}, {nullptr, 64}}, Rows::Grouped);
     for (HWND w : {c.pvPickContentBtn, c.pvPickListerBtn, c.pvFileLabel, c.pvEmptyCheck, c.pvUnitsCheck,
                    c.pvToggleBtn, c.pvIntro})
         if (w) SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), FALSE);
@@ -142,7 +146,8 @@ void CreateDetailPane(MainControls& c) {
     HWND main = c.main;
     c.inventoryList = List(c.pageWnd, IdInventoryList, 0,
                          {{"col_type", 70}, {"col_plugin", 140}, {"col_version", 70}, {"col_filedate", 120},
-                          {"col_recorded", 120}, {"col_origin", 110}, {"col_state", 175}, {"col_path", 150}});
+                          {"col_recorded", 120}, {"col_origin", 110}, {"col_state", 175}, {"col_path", 150}},
+                         Rows::Virtual);
     Hide(c.inventoryList);
     c.detailLabel = Child(main, L"Static", Tr("lbl_detect"), WS_VISIBLE, IdDetailLabel);
     bool rich = LoadRichEdit();

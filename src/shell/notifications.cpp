@@ -60,7 +60,7 @@ const PlugEntry* EntryOf(int id) {
 }
 
 LRESULT PluginRowPrePaint(const MainView& view, NMLVCUSTOMDRAW* draw) {
-    int id = (int)draw->nmcd.lItemlParam;
+    int id = ListViewDrawnItem(draw);
     Row = {};
     const PlugEntry* e = EntryOf(id);
     if (!e || EntryMarkedDelete(*e)) {
@@ -352,7 +352,7 @@ LRESULT PluginListNotify(MainWindow& app, const NMHDR* header) {
         const auto* change = (const NMLISTVIEW*)header;
         if (!ListViewNewlySelected(*change)) return 0;
         bool noted = !view.statusNote.empty();
-        ShowDetails(view, (int)change->lParam);
+        ShowDetails(view, ListViewItemData(header->hwndFrom, change->iItem));
         if (noted) UpdateStatusBar(view);
         return 0;
     }

@@ -16,6 +16,7 @@
 #include "probe/child_settings.h"
 #include "foundation/list_view.h"
 #include "views/cell_hilite.h"
+#include "views/list_rows.h"
 #include "views/main_view.h"
 #include "views/panes.h"
 
@@ -44,28 +45,11 @@ std::wstring EditText(const MainView& view) {
     return StrTrim(text);
 }
 
-int RowOfItem(HWND list, int item) {
-    LVFINDINFOW find{};
-    find.flags = LVFI_PARAM;
-    find.lParam = item;
-    return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
-}
-
-std::wstring CellText(HWND list, int row, int column) {
-    wchar_t text[2048] = {};
-    LVITEMW cell{};
-    cell.iSubItem = column;
-    cell.pszText = text;
-    cell.cchTextMax = 2048;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, (LPARAM)&cell);
-    return text;
-}
-
 bool CellsContain(HWND list, int row, const std::wstring& query) {
     HWND header = ListView_GetHeader(list);
     int columns = header ? Header_GetItemCount(header) : 1;
     for (int column = 0; column < columns; ++column)
-        if (StrLower(CellText(list, row, column)).find(query) != std::wstring::npos) return true;
+        if (StrLower(ListViewCellText(list, row, column, 2048)).find(query) != std::wstring::npos) return true;
     return false;
 }
 
@@ -103,7 +87,7 @@ void FindHits(MainView& view, HWND list, const std::wstring& query) {
 std::vector<int> HitRows(MainView& view, HWND list) {
     std::vector<std::pair<int, SearchHit>> found;
     for (SearchHit& hit : view.search.hits)
-        if (int row = RowOfItem(list, hit.item); row >= 0) found.push_back({row, std::move(hit)});
+        if (int row = ListViewFindItemData(list, hit.item); row >= 0) found.push_back({row, std::move(hit)});
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     view.search.hits.clear();
     std::vector<int> rows;

@@ -55,7 +55,7 @@ void DrawCellHilite(const MainView& view, const NMLVCUSTOMDRAW* draw) {
     HWND list = draw->nmcd.hdr.hwndFrom;
     HDC dc = draw->nmcd.hdc;
     int row = static_cast<int>(draw->nmcd.dwItemSpec);
-    bool current = view.searchPaint.currentItem >= 0 && draw->nmcd.lItemlParam == view.searchPaint.currentItem;
+    bool current = view.searchPaint.currentItem >= 0 && ListViewDrawnItem(draw) == view.searchPaint.currentItem;
     SavedDcState saved(dc);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);

@@ -6,6 +6,7 @@
 #include "foundation/labels.h"
 #include "foundation/list_view.h"
 #include "foundation/texts.h"
+#include "foundation/virtual_list.h"
 #include "probe/background_probe.h"
 #include "views/inventory_list.h"
 #include "views/list_sort.h"
@@ -28,14 +29,7 @@ std::wstring PluginCell(const Finding& f) {
 }
 
 void InsertRow(HWND list, int index, const std::array<std::wstring, 5>& cells) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(cells[0].c_str());
-    item.lParam = index;
-    int at = ListView_InsertItem(list, &item);
-    for (int column = 1; column < 5; ++column)
-        ListView_SetItemText(list, at, column, const_cast<wchar_t*>(cells[(size_t)column].c_str()));
+    for (int column = 0; column < 5; ++column) ListViewSetCell(list, index, column, cells[(size_t)column]);
 }
 
 }  // namespace
@@ -75,8 +69,9 @@ void FillFindingsList(MainView& view) {
     BuildFindings();
     if (!list) return;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(list);
+    ListViewDeleteAllRows(list);
     for (size_t i = 0; i < Findings.size(); ++i) InsertRow(list, (int)i, FindingCells(Findings[i]));
+    ListViewShowRows(list);
     ListViewSortApply(list);
     ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);

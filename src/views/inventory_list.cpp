@@ -10,6 +10,7 @@
 #include "foundation/path_display.h"
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
+#include "foundation/virtual_list.h"
 #include "views/detail_pane.h"
 #include "views/list_sort.h"
 
@@ -73,7 +74,7 @@ void FillInventoryList(MainView& view) {
     view.invRowMarks.clear();
     if (list) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        ListView_DeleteAllItems(list);
+        ListViewDeleteAllRows(list);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
         view.invRowPaths.push_back(EntryGet(*rows[i], L"Path"));
@@ -81,15 +82,10 @@ void FillInventoryList(MainView& view) {
         view.invRowMarks.push_back(InventoryMark(*rows[i]));
         if (!list) continue;
         std::array<std::wstring, 8> cells = InventoryCells(*rows[i]);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = (int)i;
-        item.pszText = cells[0].data();
-        item.lParam = (LPARAM)i;
-        int at = ListView_InsertItem(list, &item);
-        for (int column = 1; column < 8; ++column) ListView_SetItemText(list, at, column, cells[(size_t)column].data());
+        for (int column = 0; column < 8; ++column) ListViewSetCell(list, (int)i, column, cells[(size_t)column]);
     }
     if (!list) return;
+    ListViewShowRows(list);
     ListViewSortApply(list);
     ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);

@@ -6,8 +6,14 @@
 
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
+#include "foundation/virtual_list.h"
 
 int ListViewFindItemData(HWND list, int param) {
+    if (const auto* rows = ListViewRowsOf(list)) {
+        for (size_t row = 0; row < rows->size(); ++row)
+            if ((*rows)[row].item == param) return static_cast<int>(row);
+        return -1;
+    }
     LVFINDINFOW find{};
     find.flags = LVFI_PARAM;
     find.lParam = param;
@@ -15,6 +21,11 @@ int ListViewFindItemData(HWND list, int param) {
 }
 
 std::wstring ListViewCellText(HWND list, int row, int column, int capacity) {
+    if (const auto* rows = ListViewRowsOf(list)) {
+        if (row < 0 || (size_t)row >= rows->size() || column < 0 || capacity < 1) return L"";
+        const std::vector<std::wstring>& cells = (*rows)[(size_t)row].cells;
+        return (size_t)column < cells.size() ? cells[(size_t)column].substr(0, (size_t)capacity - 1) : L"";
+    }
     std::wstring buffer(static_cast<size_t>(capacity), L'\0');
     LVITEMW item{};
     item.iSubItem = column;

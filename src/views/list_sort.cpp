@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "analyses/plugin_caches.h"
 #include "hostcfg/field_usage.h"
@@ -12,6 +14,7 @@
 #include "views/list_rows.h"
 #include "foundation/list_view.h"
 #include "foundation/system_dlls.h"
+#include "foundation/virtual_list.h"
 #include "views/main_controls.h"
 #include "views/row_status.h"
 #include "views/tab_fill.h"
@@ -65,13 +68,45 @@ void ListViewShowSortArrow(HWND list) {
     }
 }
 
+namespace {
+
+// The rows in a state (selected, focused), by their item data.
+std::vector<int> ItemsInState(HWND list, UINT flag) {
+    std::vector<int> items;
+    for (int row = -1; (row = ListView_GetNextItem(list, row, flag)) >= 0;) items.push_back(ListViewItemData(list, row));
+    return items;
+}
+
+void PutState(HWND list, const std::vector<int>& items, UINT state) {
+    for (int item : items)
+        if (int row = ListViewFindItemData(list, item); row >= 0) ListView_SetItemState(list, row, state, state);
+}
+
+// An owner-data list's selection and focus belong to row numbers, so where the sort
+// moved a selected or focused row they follow its item to its new place.
+void SortVirtualRows(HWND list, std::vector<VirtualRow>& rows) {
+    std::vector<int> selected = ItemsInState(list, LVNI_SELECTED), focused = ItemsInState(list, LVNI_FOCUSED);
+    std::stable_sort(rows.begin(), rows.end(), [list](const VirtualRow& a, const VirtualRow& b) {
+        return ListViewCompareRows(a.item, b.item, (LPARAM)list) < 0;
+    });
+    if (ItemsInState(list, LVNI_SELECTED) != selected || ItemsInState(list, LVNI_FOCUSED) != focused) {
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        PutState(list, selected, LVIS_SELECTED);
+        PutState(list, focused, LVIS_FOCUSED);
+    }
+    ListViewRepaintRows(list);
+}
+
+}  // namespace
+
 void ListViewSortApply(HWND list) {
     if (SortStates[list].column >= 0) {
         SortTexts.clear();
         int column = SortStates[list].column;
         for (int row = 0, rows = ListView_GetItemCount(list); row < rows; ++row)
             SortTexts[ListViewItemData(list, row)] = SortText(list, row, column);
-        SendMessageW(list, LVM_SORTITEMS, (WPARAM)list, (LPARAM)ListViewCompareRows);
+        if (auto* rows = ListViewRowsOf(list)) SortVirtualRows(list, *rows);
+        else SendMessageW(list, LVM_SORTITEMS, (WPARAM)list, (LPARAM)ListViewCompareRows);
         ListViewShowSortArrow(list);
         int selected = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
         if (selected >= 0) SendMessageW(list, LVM_ENSUREVISIBLE, (WPARAM)selected, FALSE);

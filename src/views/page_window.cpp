@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "analyses/content_preview.h"
@@ -17,6 +18,8 @@
 #include "hostcfg/pending.h"
 #include "hostcfg/plug_entry.h"
 #include "foundation/list_view.h"
+#include "foundation/virtual_list.h"
+#include "views/list_rows.h"
 #include "views/preview_layout.h"
 #include "views/row_status.h"
 #include "views/status_text.h"
@@ -237,24 +240,35 @@ int32_t TabMarks(const MainView& view) {
     return marks;
 }
 
+namespace {
+
+// The path as the cell shows it: shortened in the middle where it is wider than the cell.
+std::wstring FittedPath(HDC dc, const std::wstring& full, int width) {
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, full.c_str(), static_cast<int>(full.size()), &size) && size.cx <= width) return full;
+    std::vector<wchar_t> fitted(full.begin(), full.end());
+    fitted.resize(full.size() + 9, L'\0');  // the ellipsis may lengthen the text
+    RECT box{0, 0, width, 100};
+    DrawTextW(dc, fitted.data(), -1, &box, DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    return fitted.data();
+}
+
+}  // namespace
+
 void FitPathColumn(MainView& view) {
     HWND list = view.controls.pluginList;
     if (!list || !IsWindowVisible(list)) return;
     int width = std::max(ListView_GetColumnWidth(list, PathColumn) - UiScale(12), 10);
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    int rows = ListView_GetItemCount(list);
-    for (int row = 0; row < rows; ++row) {
+    std::unordered_map<std::wstring, std::wstring> fittedOf;  // many rows share a path
+    for (int row = 0, rows = ListView_GetItemCount(list); row < rows; ++row) {
         std::wstring full = SelectedRowPath(list, row);
         if (full.empty()) continue;
-        std::vector<wchar_t> fitted(full.begin(), full.end());
-        fitted.resize(full.size() + 9, L'\0');  // the ellipsis may lengthen the text
-        RECT box{0, 0, width, 100};
-        DrawTextW(dc, fitted.data(), -1, &box,
-                  DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-        wchar_t current[1024] = {};
-        ListView_GetItemText(list, row, PathColumn, current, 1024);
-        if (wcscmp(current, fitted.data()) != 0) ListView_SetItemText(list, row, PathColumn, fitted.data());
+        auto [fitted, fresh] = fittedOf.try_emplace(full);
+        if (fresh) fitted->second = FittedPath(dc, full, width);
+        if (ListViewCellText(list, row, PathColumn, 1024) != fitted->second)
+            ListViewSetCell(list, row, PathColumn, fitted->second);
     }
     SelectObject(dc, old);
     ReleaseDC(list, dc);
@@ -317,9 +331,10 @@ namespace {
 
 // The main window draws the rows; the search hits go over what it drew.
 LRESULT ForwardNotify(const MainView& view, WPARAM wParam, LPARAM lParam) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (LRESULT answer = 0; ListViewAnswerRows(header, answer)) return answer;
     HWND main = view.controls.main;
     LRESULT result = main ? SendMessageW(main, WM_NOTIFY, wParam, lParam) : 0;
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (view.searchPaint.text.empty() || header->code != NM_CUSTOMDRAW || header->hwndFrom != UiCurrentList(view))
         return result;
     const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);

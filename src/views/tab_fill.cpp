@@ -12,6 +12,7 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/list_view.h"
+#include "foundation/virtual_list.h"
 #include "foundation/texts.h"
 #include "hostcfg/field_usage.h"
 #include "hostcfg/kept.h"
@@ -73,7 +74,7 @@ void FillPluginRows(MainView& view, int kind) {
     HWND list = view.controls.pluginList;
     if (!list) return;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(list);
+    ListViewDeleteAllRows(list);
     int base = INT_MAX;
     for (const auto& e : TabEntries) base = std::min(base, e.number);
     bool custom = OrderIsCustom(kind);
@@ -93,15 +94,12 @@ void FillPluginRows(MainView& view, int kind) {
         int row = (int)(TabEntries.size() + j);
         bool again = PendingReactivations.count(k.key) != 0;
         ListViewSetCell(list, row, 0, L"\u2013");
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        item.lParam = KeptIdBase + (LPARAM)j;
-        SendMessageW(list, LVM_SETITEMW, 0, (LPARAM)&item);
+        ListViewSetItemData(list, row, KeptIdBase + (int)j);
         ListViewSetCell(list, row, 1, k.name + (again ? L" *" : L""));
         ListViewSetCell(list, row, 3, Tr(again ? "chk_enable" : "chk_disabled"));
         ListViewSetCell(list, row, PathColumn, PathForDisplay(k.path, false));
     }
+    ListViewShowRows(list);
     if (custom) {
         ListView_SetColumnWidth(list, 0, LVSCW_AUTOSIZE);
         if (ListView_GetColumnWidth(list, 0) < UiScale(34)) ListView_SetColumnWidth(list, 0, UiScale(34));

@@ -1,0 +1,38 @@
+// Lists that hold no rows of their own (LVS_OWNERDATA): the program keeps each row's
+// cells and item data here, and the list asks for the cells it is about to show.
+// The functions of list_view.h work on both kinds of list. UI thread only.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct VirtualRow {
+    int item = 0;                     // the item data: what the row stands for
+    std::vector<std::wstring> cells;  // by column; a missing cell is empty
+};
+
+struct VirtualList {
+    std::vector<VirtualRow> rows;  // in the order shown
+    // The whole list is invalidated and has not asked for a cell since.
+    bool repaintDue = false;
+};
+// Per owner-data list. A list made by ListViewCreate with its rows kept here starts
+// empty; an entry is never removed.
+extern std::map<HWND, VirtualList> VirtualLists;
+
+bool ListViewIsVirtual(HWND list);
+// The rows of an owner-data list; null for any other list.
+std::vector<VirtualRow>* ListViewRowsOf(HWND list);
+// Has an owner-data list repaint its rows: a message per changed row costs more than
+// the change itself, so the list is invalidated once until it asks for cells again.
+void ListViewRepaintRows(HWND list);
+// Empties any list, and an owner-data list's rows with it.
+void ListViewDeleteAllRows(HWND list);
+// Tells an owner-data list how many rows its model holds now; other lists show theirs already.
+void ListViewShowRows(HWND list);
+// Answers the list's requests for cells (LVN_GETDISPINFOW) and its type-ahead
+// (LVN_ODFINDITEMW) from the rows kept here; false for other notifications and lists.
+bool ListViewAnswerRows(const NMHDR* header, LRESULT& result);

@@ -1,0 +1,183 @@
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/list_view.h"
+#include "foundation/path_display.h"
+#include "foundation/virtual_list.h"
+#include "hostcfg/kept.h"
+#include "hostcfg/plug_entry.h"
+#include "views/list_rows.h"
+#include "views/list_sort.h"
+#include "views/page_window.h"
+#include "view_fixture.h"
+
+namespace {
+
+// Stands in for the page window: it answers the owner-data lists' requests.
+LRESULT CALLBACK RowsParent(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT answer = 0;
+    if (msg == WM_NOTIFY && ListViewAnswerRows(reinterpret_cast<const NMHDR*>(lParam), answer)) return answer;
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+struct Frame {
+    HWND window = nullptr;
+    Frame() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = RowsParent;
+        wc.lpszClassName = L"KvRowsParent";
+        RegisterClassW(&wc);
+        window = CreateWindowExW(0, L"KvRowsParent", L"", WS_OVERLAPPEDWINDOW, 0, 0, 900, 500, nullptr, nullptr,
+                                 nullptr, nullptr);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+    }
+    ~Frame() { DestroyWindow(window); }
+    HWND List(bool virtualRows, int columns) const {
+        HWND list = ListViewCreate(window, 900 + virtualRows, 0, virtualRows);
+        SetWindowPos(list, nullptr, 0, 0, 850, 400, SWP_NOZORDER);
+        for (int c = 0; c < columns; ++c) ListViewAddColumn(list, c, L"c", 120, LVCFMT_LEFT);
+        return list;
+    }
+};
+
+// Fills either kind of list through the same calls: the names, a number column, and a
+// last row that stands for item 1000.
+void Fill(HWND list, const std::vector<std::wstring>& names, const std::vector<std::wstring>& numbers) {
+    ListViewDeleteAllRows(list);
+    for (size_t i = 0; i < names.size(); ++i) {
+        ListViewSetCell(list, (int)i, 0, names[i]);
+        ListViewSetCell(list, (int)i, 1, numbers[i]);
+    }
+    ListViewSetItemData(list, (int)names.size() - 1, 1000);
+    ListViewShowRows(list);
+}
+
+std::wstring ControlText(HWND list, int row, int column, int capacity = 64) {
+    std::vector<wchar_t> text((size_t)capacity, L'#');
+    ListView_GetItemText(list, row, column, text.data(), capacity);
+    return text.data();
+}
+
+int Typed(HWND list, int start, const wchar_t* typed, UINT flags) {
+    LVFINDINFOW find{};
+    find.flags = flags;
+    find.psz = typed;
+    return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)start, (LPARAM)&find);
+}
+
+std::vector<int> Items(HWND list) {
+    std::vector<int> items;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row) items.push_back(ListViewItemData(list, row));
+    return items;
+}
+
+int RowIn(HWND list, UINT state) { return ListView_GetNextItem(list, -1, state); }
+
+}  // namespace
+
+TEST_SUITE("listview") {
+
+TEST_CASE("a list that keeps no rows answers as one that does: cells, item data, finding a row, typing") {
+    Frame frame;
+    HWND stored = frame.List(false, 3), owned = frame.List(true, 3);
+    REQUIRE(ListViewIsVirtual(owned));
+    REQUIRE_FALSE(ListViewIsVirtual(stored));
+    std::vector<std::wstring> names{L"Beta", L"alpha", L"bet", L"gamma"}, numbers{L"10", L"9", L"100", L"1"};
+    for (HWND list : {stored, owned}) {
+        CAPTURE(list == owned);
+        Fill(list, {L"old"}, {L"0"});  // a refill replaces every row
+        Fill(list, names, numbers);
+        ListViewSetCell(list, 1, 2, L"third");
+        REQUIRE(ListView_GetItemCount(list) == 4);
+        CHECK(Items(list) == std::vector<int>{0, 1, 2, 1000});
+        CHECK(ListViewItemData(list, 4) == -1);
+        CHECK(ListViewFindItemData(list, 1000) == 3);
+        CHECK(ListViewFindItemData(list, 7) == -1);
+        CHECK(ListViewCellText(list, 3, 0) == L"gamma");
+        CHECK(ListViewCellText(list, 1, 2) == L"third");
+        CHECK(ListViewCellText(list, 0, 2).empty());
+        CHECK(ListViewCellText(list, 0, 0, 3) == L"Be");
+        // What the list itself shows, as a remote reader or the painting asks it.
+        CHECK(ControlText(list, 2, 1) == L"100");
+        CHECK(ControlText(list, 1, 2) == L"third");
+        CHECK(ControlText(list, 3, 0, 4) == L"gam");
+        // Typing in the list: the next row from the start whose name begins so, any case.
+        CHECK(Typed(list, -1, L"BET", LVFI_STRING | LVFI_PARTIAL) == 0);
+        CHECK(Typed(list, -1, L"bet", LVFI_STRING) == 2);
+        CHECK(Typed(list, 3, L"al", LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP) == 1);
+        CHECK(Typed(list, -1, L"delta", LVFI_STRING | LVFI_PARTIAL) == -1);
+    }
+}
+
+TEST_CASE("sorting a list that keeps no rows orders them as the list would and keeps selection and focus on their rows") {
+    Frame frame;
+    HWND stored = frame.List(false, 2), owned = frame.List(true, 2);
+    std::vector<std::wstring> names{L"a", L"b", L"c", L"d"}, numbers{L"10", L"9", L"100", L"9"};
+    for (HWND list : {stored, owned}) {
+        CAPTURE(list == owned);
+        Fill(list, names, numbers);
+        ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListViewSortByColumn(list, 1);
+        CHECK(Items(list) == std::vector<int>{1, 1000, 0, 2});  // by number; equal ones keep their order
+        CHECK(RowIn(list, LVNI_SELECTED) == 0);
+        CHECK(RowIn(list, LVNI_FOCUSED) == 0);
+        CHECK(ListView_GetNextItem(list, 0, LVNI_SELECTED) == -1);
+        ListViewSortByColumn(list, 1);
+        CHECK(Items(list) == std::vector<int>{2, 0, 1000, 1});
+        CHECK(RowIn(list, LVNI_SELECTED) == 3);
+        CHECK(ListViewCellText(list, 0, 1) == L"100");
+        SortStates.erase(list);
+    }
+}
+
+TEST_CASE("the path column shows each path as drawn into the column, shortened in the middle when too wide") {
+    Frame frame;
+    TestView t;
+    HWND list = t.view.controls.pluginList = frame.List(true, 5);
+    ListView_SetColumnWidth(list, PathColumn, 160);
+    std::wstring shortPath = L"c:\\p\\a.wlx",
+                 longPath = L"c:\\plugins\\a folder with a long name\\and another one\\lister.wlx";
+    TabEntries.assign(3, PlugEntry{});
+    TabEntries[0].path = longPath;
+    TabEntries[1].path = shortPath;
+    TabEntries[2].path = longPath;  // measured once, shown twice
+    KeptEntries.assign(1, KeptEntry{});
+    KeptEntries[0].path = longPath + L"x";
+    ListViewDeleteAllRows(list);
+    for (int row = 0; row < 4; ++row) ListViewSetCell(list, row, 0, L"n");
+    ListViewSetItemData(list, 3, KeptIdBase);
+    ListViewShowRows(list);
+
+    FitPathColumn(t.view);
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(list, WM_GETFONT, 0, 0));
+    auto drawn = [&](const std::wstring& full) {
+        std::wstring text = PathForDisplay(full, false);
+        std::vector<wchar_t> buffer(text.begin(), text.end());
+        buffer.resize(text.size() + 9, L'\0');
+        RECT box{0, 0, 160 - 12, 100};
+        DrawTextW(dc, buffer.data(), -1, &box,
+                  DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+        return std::wstring(buffer.data());
+    };
+    CHECK(ListViewCellText(list, 0, PathColumn) == drawn(longPath));
+    CHECK(ListViewCellText(list, 0, PathColumn) != PathForDisplay(longPath, false));
+    CHECK(ListViewCellText(list, 1, PathColumn) == PathForDisplay(shortPath, false));
+    CHECK(ListViewCellText(list, 2, PathColumn) == drawn(longPath));
+    CHECK(ListViewCellText(list, 3, PathColumn) == drawn(longPath + L"x"));
+    // A wider column shows more of each path again.
+    ListView_SetColumnWidth(list, PathColumn, 800);
+    FitPathColumn(t.view);
+    CHECK(ListViewCellText(list, 0, PathColumn) == PathForDisplay(longPath, false));
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    TabEntries.clear();
+    KeptEntries.clear();
+}
+
+}  // TEST_SUITE
