@@ -14,6 +14,17 @@ int ListViewFindItemData(HWND list, int param) {
     return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
 }
 
+int ListViewRowOfItemData(HWND list, int param, std::vector<int>& rowOf) {
+    const int rows = ListView_GetItemCount(list);
+    if (param < 0 || param >= rows) return ListViewFindItemData(list, param);
+    int guess = static_cast<size_t>(param) < rowOf.size() ? rowOf[static_cast<size_t>(param)] : -1;
+    if (guess >= 0 && guess < rows && ListViewItemData(list, guess) == param) return guess;
+    rowOf.assign(static_cast<size_t>(rows), -1);
+    for (int row = 0; row < rows; ++row)
+        if (int data = ListViewItemData(list, row); data >= 0 && data < rows) rowOf[static_cast<size_t>(data)] = row;
+    return rowOf[static_cast<size_t>(param)];
+}
+
 std::wstring ListViewCellText(HWND list, int row, int column, int capacity) {
     std::wstring buffer(static_cast<size_t>(capacity), L'\0');
     LVITEMW item{};
