@@ -91,7 +91,6 @@ private:
                                 std::unique_ptr<DetailsMsg>>;
     // What the rows of a batch of answers still need once the batch is applied.
     struct AnswerBatch {
-        bool rowsHeld = false;  // the plugin list does not redraw until the batch's end
         bool probeAnswered = false;
         int selected = -1;  // item data of the selected row, read at the first probe answer
         bool selectedAnswered = false;
@@ -102,7 +101,6 @@ private:
     void ApplyAnswers();
     void ApplyAnswer(Answer& answer, AnswerBatch& batch);
     void ApplyProbeAnswer(const ProbeMsg& msg, AnswerBatch& batch);
-    void HoldPluginRows(AnswerBatch& batch);
     void EndAnswerBatch(AnswerBatch& batch);
     void DropAnswers();
     void OnRefresh();

@@ -12,6 +12,7 @@
 #include "views/extra_columns.h"
 #include "views/list_sort.h"
 #include "views/row_status.h"
+#include "views/status_text.h"
 #include "views/tab_fill.h"
 
 namespace {
@@ -67,11 +68,11 @@ void MainWindow::ApplyAnswer(Answer& answer, AnswerBatch& batch) {
         EndAnswerBatch(batch);
         OnBackgroundDone(**done);
     } else if (auto* details = std::get_if<std::unique_ptr<DetailsMsg>>(&answer)) {
-        HoldPluginRows(batch);
         ApplyExtraColValues(view_, **details);
     }
 }
 
+// The entry and its row's cells; what depends on all rows waits for the batch's end.
 void MainWindow::ApplyProbeAnswer(const ProbeMsg& msg, AnswerBatch& batch) {
     if (ProbeResultMayEnterCache(msg)) ProbeCache[KindKey(static_cast<int>(msg.kind), msg.path)] = msg.result;
     if (msg.row < 0 || msg.generation != ProbeGen.load() || static_cast<size_t>(msg.row) >= TabEntries.size())
@@ -80,31 +81,20 @@ void MainWindow::ApplyProbeAnswer(const ProbeMsg& msg, AnswerBatch& batch) {
     if (entry.expandedPath != msg.path) return;
     ApplyProbeResult(entry, msg.result);
     ++ProbeDone;
-    HoldPluginRows(batch);
     UpdateRowStatusCells(view_, msg.row);
     if (!batch.probeAnswered) batch.selected = PluginListSelection(view_);
     batch.probeAnswered = true;
     batch.selectedAnswered |= msg.row == batch.selected;
 }
 
-void MainWindow::HoldPluginRows(AnswerBatch& batch) {
-    if (batch.rowsHeld || !view_.controls.pluginList) return;
-    SendMessageW(view_.controls.pluginList, WM_SETREDRAW, FALSE, 0);
-    batch.rowsHeld = true;
-}
-
-// Once per batch: the details of the selected row, the counts of the status bar and,
-// after the last answer, the sort.
 void MainWindow::EndAnswerBatch(AnswerBatch& batch) {
-    HWND list = view_.controls.pluginList;
     if (batch.selectedAnswered) ShowDetails(view_, batch.selected);
-    if (batch.probeAnswered) {
+    if (batch.probeAnswered && ProbeDone >= ProbeTotal) {
         UpdateStatusBar();
-        if (ProbeDone >= ProbeTotal) ListViewSortApply(list);
-    }
-    if (batch.rowsHeld) {
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, FALSE);
+        ListViewSortApply(view_.controls.pluginList);
+    } else if (batch.probeAnswered) {
+        // The marks strip walks every entry's detect string: it waits for the last answer.
+        UpdateStatusText(view_);
     }
     batch = {};
 }

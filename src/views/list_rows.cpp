@@ -14,15 +14,13 @@ int ListViewFindItemData(HWND list, int param) {
     return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
 }
 
-int ListViewRowOfItemData(HWND list, int param, std::vector<int>& rowOf) {
-    const int rows = ListView_GetItemCount(list);
-    if (param < 0 || param >= rows) return ListViewFindItemData(list, param);
-    int guess = static_cast<size_t>(param) < rowOf.size() ? rowOf[static_cast<size_t>(param)] : -1;
-    if (guess >= 0 && guess < rows && ListViewItemData(list, guess) == param) return guess;
-    rowOf.assign(static_cast<size_t>(rows), -1);
-    for (int row = 0; row < rows; ++row)
-        if (int data = ListViewItemData(list, row); data >= 0 && data < rows) rowOf[static_cast<size_t>(data)] = row;
-    return rowOf[static_cast<size_t>(param)];
+int ListViewRowOfItemData(HWND list, int param, std::unordered_map<int, int>& rowOf) {
+    auto seen = rowOf.find(param);
+    int guess = seen != rowOf.end() ? seen->second : param;  // rows start in the order of their data
+    if (ListViewItemData(list, guess) == param) return guess;
+    int row = ListViewFindItemData(list, param);
+    rowOf[param] = row;
+    return row;
 }
 
 std::wstring ListViewCellText(HWND list, int row, int column, int capacity) {
