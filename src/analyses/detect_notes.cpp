@@ -64,7 +64,7 @@ void PushDuplicateNote(const PlugEntry& entry, const std::vector<PlugEntry>& ent
 }
 
 // The window asks for every entry's reach again after each batch of probe answers,
-// so each text is parsed once.
+// so each text is parsed once. Only the UI thread asks.
 EntryReach ReachOfText(const std::wstring& text) {
     static std::unordered_map<std::wstring, EntryReach> known;
     if (auto found = known.find(text); found != known.end()) return found->second;
