@@ -63,6 +63,21 @@ void PushDuplicateNote(const PlugEntry& entry, const std::vector<PlugEntry>& ent
     }
 }
 
+// The window asks for every entry's reach again after each batch of probe answers,
+// so each text is parsed once. Only the UI thread asks.
+EntryReach ReachOfText(const std::wstring& text) {
+    static std::unordered_map<std::wstring, EntryReach> known;
+    if (auto found = known.find(text); found != known.end()) return found->second;
+    if (known.size() > 100000) known.clear();
+    EntryReach r;
+    DsxTree tree = dsx::Parse(text);
+    if (tree.error.code == DsxErrNone && tree.root >= 0) {
+        DsxClass c = DsxClassify(tree);
+        r = EntryReach{1, c.reach, c.reachWithForce, c.hasMultimedia, c.readsContent};
+    }
+    return known[text] = r;
+}
+
 }  // namespace
 
 std::vector<uint8_t> EntriesSharingFile(const std::vector<PlugEntry>& entries) {
@@ -85,10 +100,7 @@ EntryReach DetectReachOfEntry(const PlugEntry& entry) {
     else if (entry.probeStatus != ProbeNoExport)
         return r;
     if (StrTrim(text).empty()) return EntryReach{1, ReachAll, ReachAll, 0, 0};
-    DsxTree tree = dsx::Parse(text);
-    if (tree.error.code != DsxErrNone || tree.root < 0) return r;
-    DsxClass c = DsxClassify(tree);
-    return EntryReach{1, c.reach, c.reachWithForce, c.hasMultimedia, c.readsContent};
+    return ReachOfText(text);
 }
 
 bool IsGreedyLister(const PlugEntry& entry) {

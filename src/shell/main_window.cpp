@@ -7,7 +7,6 @@
 
 #include "analyses/content_preview.h"
 #include "analyses/inventory.h"
-#include "analyses/plugin_caches.h"
 #include "editing/kept_rows.h"
 #include "editing/order_ops.h"
 #include "editing/pending_ops.h"
@@ -34,15 +33,12 @@
 #include "shell/search.h"
 #include "views/detail_pane.h"
 #include "views/drawn_icons.h"
-#include "views/extra_columns.h"
 #include "views/findings_list.h"
 #include "views/key_bar.h"
-#include "views/list_sort.h"
 #include "views/main_colors.h"
 #include "views/page_window.h"
 #include "views/preview_file.h"
 #include "views/preview_lists.h"
-#include "views/row_status.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
 #include "views/window_layout.h"
@@ -145,20 +141,6 @@ void MainWindow::OnIniCheck() {
     int answer = MessageBoxW(window, message.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION);
     iniCheckBusy_ = false;
     if (answer == IDYES) SendMessageW(window, WM_COMMAND, CmdReload, 0);
-}
-
-void MainWindow::OnProbeResult(const ProbeMsg& msg) {
-    if (ProbeResultMayEnterCache(msg)) ProbeCache[KindKey(static_cast<int>(msg.kind), msg.path)] = msg.result;
-    if (msg.row < 0 || msg.generation != ProbeGen.load() || static_cast<size_t>(msg.row) >= TabEntries.size())
-        return;
-    PlugEntry& entry = TabEntries[msg.row];
-    if (entry.expandedPath != msg.path) return;
-    ApplyProbeResult(entry, msg.result);
-    ++ProbeDone;
-    UpdateRowStatusCells(view_, msg.row);
-    if (msg.row == PluginListSelection(view_)) ShowDetails(view_, msg.row);
-    UpdateStatusBar();
-    if (ProbeDone >= ProbeTotal) ListViewSortApply(view_.controls.pluginList);
 }
 
 void MainWindow::OnBackgroundDone(const BackgroundDoneMsg& done) {
@@ -301,6 +283,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         ++ProbeGen;
         ++BgProbeGen;
+        DropAnswers();
         if (UiFont) DeleteObject(std::exchange(UiFont, nullptr));
         if (UiFontFixed) DeleteObject(std::exchange(UiFontFixed, nullptr));
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -337,6 +320,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return OnCopyData(wParam, lParam);
     case WM_TIMER:
         if (wParam == ForwardRetryTimer) ApplyForwards();
+        if (wParam == AnswersTimer) ApplyAnswers();
         return 0;
     case WM_ACTIVATEAPP:
         if (wParam) PostMessageW(window, MsgIniCheck, 0, 0);
@@ -373,13 +357,13 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 bool MainWindow::TakeWorkerResult(UINT msg, LPARAM lParam) {
     switch (msg) {
     case MsgProbeResult:
-        OnProbeResult(*TakePostedRecord<ProbeMsg>(lParam));
+        TakeAnswer(TakePostedRecord<ProbeMsg>(lParam));
         return true;
     case MsgBackgroundDone:
-        OnBackgroundDone(*TakePostedRecord<BackgroundDoneMsg>(lParam));
+        TakeAnswer(TakePostedRecord<BackgroundDoneMsg>(lParam));
         return true;
     case MsgDetailsResult:
-        ApplyExtraColValues(view_, *TakePostedRecord<DetailsMsg>(lParam));
+        TakeAnswer(TakePostedRecord<DetailsMsg>(lParam));
         return true;
     case MsgFieldValues: {
         auto record = TakePostedRecord<FieldValuesMsg>(lParam);

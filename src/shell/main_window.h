@@ -3,9 +3,12 @@
 #pragma once
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
+#include <variant>
 
 #include "install/install_host.h"
 #include "probe/background_probe.h"
@@ -83,8 +86,24 @@ private:
     void OnIniCheck();
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
     void ApplyForwards();
-    void OnProbeResult(const ProbeMsg& msg);
     void OnBackgroundDone(const BackgroundDoneMsg& done);
+    // The answers of the probe and details workers, in main_window_answers.cpp.
+    using Answer = std::variant<std::unique_ptr<ProbeMsg>, std::unique_ptr<BackgroundDoneMsg>,
+                                std::unique_ptr<DetailsMsg>>;
+    // What the rows of a batch of answers still need once the batch is applied.
+    struct AnswerBatch {
+        bool probeAnswered = false;
+        int selected = -1;  // item data of the selected row, read at the first probe answer
+        bool selectedAnswered = false;
+    };
+    static constexpr UINT_PTR AnswersTimer = 2;
+    void TakeAnswer(Answer answer);
+    void TakeQueuedAnswers(std::chrono::steady_clock::time_point until);
+    void ApplyAnswers();
+    void ApplyAnswer(Answer& answer, AnswerBatch& batch);
+    void ApplyProbeAnswer(const ProbeMsg& msg, AnswerBatch& batch);
+    void EndAnswerBatch(AnswerBatch& batch);
+    void DropAnswers();
     void OnRefresh();
     void TrackDetailSplitter(int y);
     void EndDetailDrag(bool keep);
@@ -103,6 +122,10 @@ private:
     int32_t splitterTrackHeight_ = 0;
     bool iniCheckBusy_ = false;
     bool inMenuLoop_ = false;
+    // Answers taken off the message queue and not applied yet, in the order they came.
+    std::deque<Answer> answers_;
+    // After a batch the window paints and takes input before the next; meanwhile answers only queue.
+    bool answersPaused_ = false;
 };
 
 // The class procedure: hands each message to the MainWindow given at creation.

@@ -108,7 +108,7 @@ void ApplyExtraColValues(MainView& view, const DetailsMsg& result) {
     XcolCache[key] = result.values;
     HWND list = view.controls.pluginList;
     if (result.generation != XcolGen.load() || !list) return;
-    int row = ListViewFindItemData(list, static_cast<int>(result.id));
+    int row = ListViewRowOfItemData(list, static_cast<int>(result.id), view.pluginRowOf);
     if (row >= 0 && StrLower(PathOfId(static_cast<int>(result.id))) == key) XcolFillRow(view, row, result.values);
     auto sort = SortStates.find(list);
     if (result.last && sort != SortStates.end() && sort->second.column >= 4 && sort->second.column < PathColumn)

@@ -20,6 +20,15 @@ int ListViewFindItemData(HWND list, int param) {
     return (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
 }
 
+int ListViewRowOfItemData(HWND list, int param, std::unordered_map<int, int>& rowOf) {
+    auto seen = rowOf.find(param);
+    int guess = seen != rowOf.end() ? seen->second : param;  // rows start in the order of their data
+    if (ListViewItemData(list, guess) == param) return guess;
+    int row = ListViewFindItemData(list, param);
+    rowOf[param] = row;
+    return row;
+}
+
 std::wstring ListViewCellText(HWND list, int row, int column, int capacity) {
     if (const auto* rows = ListViewRowsOf(list)) {
         if (row < 0 || (size_t)row >= rows->size() || column < 0 || capacity < 1) return L"";

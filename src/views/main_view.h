@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "analyses/preview_texts.h"
@@ -68,6 +69,7 @@ struct MainView {
     int pvAreaTop = 0;       // the y of the preview lists inside the page window, below the buttons
 
     int detailRowShown = -1;       // item data of the row whose details are shown; -1 for none
+    std::unordered_map<int, int> pluginRowOf;  // the plugin-list row each item data was last found in
     bool extListFilling = false;   // the extension list is being filled: its check-box changes are not the user's
     std::wstring statusNote;       // shown in front of the status text; emptied when another row is shown
     bool cameFromFinding = false;  // the plugin-list selection came from a finding: Backspace goes back

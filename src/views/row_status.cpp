@@ -89,7 +89,7 @@ void UpdateRowStatusCells(MainView& view, int index) {
     RecountEntry((size_t)index);
     HWND list = view.controls.pluginList;
     if (!list) return;
-    int row = ListViewFindItemData(list, index);
+    int row = ListViewRowOfItemData(list, index, view.pluginRowOf);
     if (row < 0) return;
     const PlugEntry& e = TabEntries[(size_t)index];
     ListViewSetCell(list, row, 2, PlugEntryExtraText(e));

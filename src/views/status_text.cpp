@@ -185,6 +185,10 @@ std::wstring ListerCheckStatusText() {
 
 void UpdateStatusBar(MainView& view) {
     UpdateMarksStrip(view);
+    UpdateStatusText(view);
+}
+
+void UpdateStatusText(MainView& view) {
     HWND bar = view.controls.statusBar;
     if (!bar) return;
     int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;

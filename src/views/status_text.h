@@ -31,5 +31,7 @@ std::wstring ComposeStatusText(const MainView& view, int tab, int probeDone, int
 std::wstring ListerCheckStatusText();
 // Puts the text of the shown tab into the status bar and refreshes the marks strip.
 void UpdateStatusBar(MainView& view);
+// The text alone, without the marks strip, which walks every entry's detect string.
+void UpdateStatusText(MainView& view);
 // Joins the pieces with the status bar's separator.
 std::wstring JoinStatusPieces(const std::vector<std::wstring>& pieces);

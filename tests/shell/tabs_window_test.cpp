@@ -100,6 +100,35 @@ TEST_SUITE("window") {
         PendingEdits.clear();
     }
 
+    TEST_CASE("probe answers taken in more than one batch are each applied once, and the job's end after them") {
+        TcFolder tc(kIni);
+        Window w;
+        w.Show(0);
+        // A job of the test's own: the first answer is applied at once, the rest come while the window
+        // pauses for painting, the job's end right behind them.
+        const uint32_t gen = ++ProbeGen;
+        ProbeDone = 0;
+        ProbeTotal = 3;
+        auto answer = [&](int row) {
+            auto* msg = new ProbeMsg{gen, row, KindLister, TabEntries[row].expandedPath, {}};
+            msg->result.status = ProbeError;
+            PostMessageW(w.main, MsgProbeResult, 0, (LPARAM)msg);
+        };
+        answer(0);
+        Pump();
+        answer(1);
+        answer(3);
+        PostMessageW(w.main, MsgBackgroundDone, 0, (LPARAM) new BackgroundDoneMsg{gen, KindLister, 0});
+        WaitForProbes();
+        for (int i = 0; i < 20; ++i) {
+            Pump();
+            Sleep(20);
+        }
+        CHECK(ProbeDone == 3);
+        CHECK(Rows(w.c.pluginList, {1, 3}) == L"lister|!\nview|!\ngone|\u00d7\npair|!\n");
+        CHECK(w.StatusText().find(L"Querying") == std::wstring::npos);
+    }
+
     TEST_CASE("the status bar: the note and the unsaved changes first, then the tab's pieces, its INI and TC") {
         const wchar_t ini[] =
             L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\lister.wlx\r\n1_detect=\"EXT=\"TXT\" | EXT=\"LOG\"\"\r\n"
