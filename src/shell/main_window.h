@@ -47,6 +47,7 @@ public:
     void SearchAfterFill() override;
     void StartBackgroundProbe() override;
     void MoveSelectedEntries(int op) override;
+    void CreateTabControls(int tab) override;
     // IEditingHost and IInstallHost:
     void RefillShownTab() override;
     void PendingChanged() override;
@@ -101,6 +102,7 @@ private:
     bool splitterDragging_ = false;
     int32_t splitterTrackHeight_ = 0;
     bool iniCheckBusy_ = false;
+    bool layoutPending_ = true;  // sized while hidden: laid out when shown
     bool inMenuLoop_ = false;
 };
 

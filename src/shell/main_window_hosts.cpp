@@ -8,6 +8,7 @@
 #include "editing/order_ops.h"
 #include "shell/commands.h"
 #include "shell/findings_tabs.h"
+#include "shell/main_children.h"
 #include "shell/menu_help.h"
 #include "shell/search.h"
 #include "views/inventory_list.h"
@@ -32,6 +33,8 @@ void MainWindow::StartBackgroundProbe() { ::StartBackgroundProbe(*this); }
 void MainWindow::MoveSelectedEntries(int op) {
     if (view_.controls.tabCtl) OrderOp(*this, view_.controls.pluginList, ShownTab(), op);
 }
+
+void MainWindow::CreateTabControls(int tab) { ::CreateTabControls(view_, tab); }
 
 void MainWindow::RefillShownTab() { FillTab(view_); }
 
