@@ -117,18 +117,19 @@ void SelectExtensionRows(HWND list, const std::wstring& ext) {
 }  // namespace
 
 int JumpToFinding(MainView& view, int index) {
-    HWND tabs = view.controls.tabCtl, list = view.controls.pluginList;
+    HWND tabs = view.controls.tabCtl;
     if (index < 0 || (size_t)index >= Findings.size() || Findings[(size_t)index].iniLine) return -1;
     const Finding f = Findings[(size_t)index];
     if (!f.diskFile.empty()) {
         OpenInTc(MakePluginRef(f.name, f.diskFile), L"");
         return -1;
     }
-    if (!tabs || !list) return -1;
+    if (!tabs) return -1;
     TabCtrl_SetCurSel(tabs, f.tab);
     FillTab(view);
+    HWND list = view.controls.pluginList;  // made by the fill when the plugin tabs were not shown before
     int entry = FindingEntryIndex(f, TabEntries);
-    if (entry < 0) return -1;
+    if (entry < 0 || !list) return -1;
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     for (int row = 0, count = ListView_GetItemCount(list); row < count; ++row) {
         if (ListViewItemData(list, row) != entry) continue;

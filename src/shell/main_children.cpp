@@ -94,10 +94,15 @@ void CreateTabAndSearch(MainView& view) {
     DrawTabIcons(c.tabCtl);
 }
 
-void CreatePageLists(MainView& view) {
+void CreatePage(MainView& view) {
     MainControls& c = view.controls;
     c.pageWnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"KestrovanePage", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                                 0, 0, 0, 0, c.main, nullptr, AppInstance, &view);
+    // The plugin tabs and the inventory share the strip under their list.
+    c.marksStrip = Child(c.pageWnd, L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, IdMarksStrip);
+}
+
+void CreatePluginLists(MainControls& c) {
     HWND page = c.pageWnd;
     c.pluginList = List(page, IdPluginList, LVS_EX_INFOTIP,
                       {{"col_nr", 34}, {"col_plugin", 120}, {"col_version", 62}, {"col_check", 70, LVCFMT_CENTER},
@@ -105,18 +110,19 @@ void CreatePageLists(MainView& view) {
                       Rows::Virtual);
     if (c.pluginList)
         SetWindowLongPtrW(c.pluginList, GWL_STYLE, GetWindowLongPtrW(c.pluginList, GWL_STYLE) & ~LVS_SINGLESEL);
-    c.marksStrip = Child(page, L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, IdMarksStrip);
     c.extList = List(page, IdExtList, LVS_EX_CHECKBOXES, {{"col_ext", 130}, {"col_status", 160}, {"col_hint", 200}});
-    c.findingsList = List(page, IdFindingsList, LVS_EX_INFOTIP,
-                        {{"col_kind", 90}, {"col_area", 90}, {"col_plugin", 150}, {"col_finding", 420}, {"col_fix", 200}},
-                          Rows::Virtual);
-    Hide(c.findingsList);
+}
+
+void CreatePreviewPanes(MainView& view) {
+    MainControls& c = view.controls;
+    HWND page = c.pageWnd;
     c.pvPickContentBtn = Child(page, L"BUTTON", Tr("pv_pick_c"), WS_TABSTOP | BS_PUSHBUTTON, IdPvPickContentBtn);
     c.pvPickListerBtn = Child(page, L"BUTTON", Tr("pv_pick_l"), WS_TABSTOP | BS_PUSHBUTTON, IdPvPickListerBtn);
     c.lvCheckList = List(page, IdLvCheckList, 0,
                        {{"col_nr", 44}, {"col_plugin", 170}, {"lvc_result", 64, LVCFMT_CENTER}, {"lvc_reason", 400}}, Rows::Grouped);
     Hide(c.lvCheckList);
-    c.pvFileLabel = Child(page, L"STATIC", L"", SS_NOPREFIX | SS_CENTERIMAGE | SS_PATHELLIPSIS, IdPvFileLabel);
+    c.pvFileLabel = Child(page, L"STATIC", PreviewFile.empty() ? Tr("pv_nofile") : PreviewFile,
+                          SS_NOPREFIX | SS_CENTERIMAGE | SS_PATHELLIPSIS, IdPvFileLabel);
     c.pvEmptyCheck = Child(page, L"BUTTON", Tr("pv_empty"), BS_AUTOCHECKBOX | WS_TABSTOP, IdPvEmptyCheck);
     c.pvUnitsCheck = Child(page, L"BUTTON", Tr("pv_units"), BS_AUTOCHECKBOX | WS_TABSTOP, IdPvUnitsCheck);
     c.pvToggleBtn = Child(page, L"BUTTON", Tr("pv_toggle"), WS_TABSTOP | BS_PUSHBUTTON, IdPvToggleBtn);
@@ -124,31 +130,25 @@ void CreatePageLists(MainView& view) {
     c.pvFieldList = List(page, IdPvFieldList, 0,
                        {{"pvc_field", 220}, {"pvc_value", 260}, {"pvc_type", 90}, {"pvc_used", 200}}, Rows::Grouped);
     c.pvPluginList = List(page, IdPvPluginList, LVS_EX_CHECKBOXES, {{"col_plugin", 170}, {nullptr, 64}}, Rows::Grouped);
-    for (HWND w : {c.pvPickContentBtn, c.pvPickListerBtn, c.pvFileLabel, c.pvEmptyCheck, c.pvUnitsCheck,
-                   c.pvToggleBtn, c.pvIntro})
-        if (w) SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), FALSE);
     for (HWND w : {c.pvFieldList, c.pvIntro, c.pvPluginList}) Hide(w);
+    for (HWND w : {c.pvPickContentBtn, c.pvPickListerBtn, c.lvCheckList, c.pvFileLabel, c.pvEmptyCheck,
+                   c.pvUnitsCheck, c.pvToggleBtn, c.pvIntro, c.pvFieldList, c.pvPluginList})
+        if (w) SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), FALSE);
+    UiApplyFonts(view);
 }
 
+// The preview's split, file and mode are the model's: read at start, whatever tab is shown.
 void RestorePreview(MainView& view) {
-    const MainControls& c = view.controls;
     // Window keys are no settings rows: they come from the INI itself.
     std::wstring split = IniGetString(SettingsIniPath(), L"Window", L"PreviewSplit");
     if (!split.empty()) view.previewSplitRatio = std::min(wcstol(split.c_str(), nullptr, 10) / 1000.0, 0.6);
     PreviewFile = IniGetString(SettingsIniPath(), L"Preview", L"LastFile");
     if (!PreviewFile.empty() && !FileExists(PreviewFile)) PreviewFile.clear();
-    if (c.pvFileLabel)
-        SetWindowTextW(c.pvFileLabel, PreviewFile.empty() ? Tr("pv_nofile").c_str() : PreviewFile.c_str());
     SetPreviewMode(view, IniGetString(SettingsIniPath(), L"Preview", L"Mode") == L"lister" ? 1 : 0);
 }
 
 void CreateDetailPane(MainControls& c) {
     HWND main = c.main;
-    c.inventoryList = List(c.pageWnd, IdInventoryList, 0,
-                         {{"col_type", 70}, {"col_plugin", 140}, {"col_version", 70}, {"col_filedate", 120},
-                          {"col_recorded", 120}, {"col_origin", 110}, {"col_state", 175}, {"col_path", 150}},
-                         Rows::Virtual);
-    Hide(c.inventoryList);
     c.detailLabel = Child(main, L"Static", Tr("lbl_detect"), WS_VISIBLE, IdDetailLabel);
     bool rich = LoadRichEdit();
     c.detailBox = Child(main, rich ? MSFTEDIT_CLASS : L"Edit", L"",
@@ -159,12 +159,19 @@ void CreateDetailPane(MainControls& c) {
     if (c.detailIsRich) SetWindowSubclass(c.detailBox, RichCopySubclassProc, 2, 0);
 }
 
+// A list made after the start takes what the start gave the others: font, sort and widths.
+void TakeListSetup(MainView& view, HWND list) {
+    if (!list) return;
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont), FALSE);
+    RestoreListLayout(view, list);
+}
+
 }  // namespace
 
 void CreateMainChildren(MainView& view) {
     MainControls& c = view.controls;
     CreateTabAndSearch(view);
-    CreatePageLists(view);
+    CreatePage(view);
     RestorePreview(view);
     CreateDetailPane(c);
     c.statusBar = Child(c.main, STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_SIZEGRIP, IdStatusBar);
@@ -172,10 +179,41 @@ void CreateMainChildren(MainView& view) {
     if (c.keyBar) SetWindowSubclass(c.keyBar, KeyBarWndProc, 4, reinterpret_cast<DWORD_PTR>(&view));
     if (c.tabCtl) SetWindowPos(c.tabCtl, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     UiRebuildFonts(view);
-    RestoreListLayout(view);
     if (c.detailBox && !c.detailIsRich) {
         int stop = 48;
         SendMessageW(c.detailBox, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
     }
     ThemeRichEdit(view);
+}
+
+void CreateTabControls(MainView& view, int tab) {
+    MainControls& c = view.controls;
+    if (!c.pageWnd) return;
+    std::vector<HWND> lists;
+    if (tab >= 0 && tab <= 3 && !c.pluginList && !c.extList) {
+        CreatePluginLists(c);
+        lists = {c.pluginList, c.extList};
+    } else if (tab == 4 && !c.inventoryList) {
+        c.inventoryList = List(c.pageWnd, IdInventoryList, 0,
+                               {{"col_type", 70}, {"col_plugin", 140}, {"col_version", 70}, {"col_filedate", 120},
+                                {"col_recorded", 120}, {"col_origin", 110}, {"col_state", 175}, {"col_path", 150}},
+                               Rows::Virtual);
+        lists = {c.inventoryList};
+    } else if (tab == 5 && !c.findingsList) {
+        c.findingsList = List(c.pageWnd, IdFindingsList, LVS_EX_INFOTIP,
+                              {{"col_kind", 90}, {"col_area", 90}, {"col_plugin", 150}, {"col_finding", 420},
+                               {"col_fix", 200}},
+                              Rows::Virtual);
+        lists = {c.findingsList};
+    } else if (tab == 6 && !c.pvPickContentBtn) {
+        CreatePreviewPanes(view);
+        lists = {c.lvCheckList, c.pvFieldList, c.pvPluginList};
+    } else {
+        return;
+    }
+    for (HWND list : lists) {
+        Hide(list);
+        TakeListSetup(view, list);
+    }
+    ThemeChildControls(view);
 }

@@ -4,6 +4,10 @@
 
 #include "views/main_view.h"
 
-// Builds every control of the main window and its page, and restores the list
-// layout and preview state the last run left in the program's INI.
+// Builds the frame of the main window: the tabs, the search row, the page, the
+// detail pane and the bars; and reads the preview state the last run left in the
+// program's INI. The tabs' own controls wait until their tab is first shown.
 void CreateMainChildren(MainView& view);
+// Makes the controls a tab shows on the page (0-3 the plugin tabs share theirs) if
+// they do not exist yet, with the fonts, colours, sort and widths of the others.
+void CreateTabControls(MainView& view, int tab);

@@ -234,8 +234,19 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnCreate();
         return 0;
     case WM_SIZE:
-        LayoutMainFrame(view_);
+        // The sizes a hidden window goes through (its creation, the saved placement)
+        // are laid out once, at the size it shows with.
+        layoutPending_ = !IsWindowVisible(window);
+        if (!layoutPending_) LayoutMainFrame(view_);
         return 0;
+    case WM_WINDOWPOSCHANGED: {
+        LRESULT result = DefWindowProcW(window, msg, wParam, lParam);
+        if (layoutPending_ && IsWindowVisible(window)) {
+            layoutPending_ = false;
+            LayoutMainFrame(view_);
+        }
+        return result;
+    }
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {UiScale(700), UiScale(420)};

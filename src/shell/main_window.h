@@ -50,6 +50,7 @@ public:
     void SearchAfterFill() override;
     void StartBackgroundProbe() override;
     void MoveSelectedEntries(int op) override;
+    void CreateTabControls(int tab) override;
     // IEditingHost and IInstallHost:
     void RefillShownTab() override;
     void PendingChanged() override;
@@ -121,6 +122,7 @@ private:
     bool splitterDragging_ = false;
     int32_t splitterTrackHeight_ = 0;
     bool iniCheckBusy_ = false;
+    bool layoutPending_ = true;  // sized while hidden: laid out when shown
     bool inMenuLoop_ = false;
     // Answers taken off the message queue and not applied yet, in the order they came.
     std::deque<Answer> answers_;

@@ -9,6 +9,7 @@
 #include "editing/save_dialog.h"
 #include "shell/commands.h"
 #include "shell/findings_tabs.h"
+#include "shell/main_children.h"
 #include "shell/menu_help.h"
 #include "shell/search.h"
 #include "views/inventory_list.h"
@@ -33,6 +34,8 @@ void MainWindow::StartBackgroundProbe() { ::StartBackgroundProbe(*this); }
 void MainWindow::MoveSelectedEntries(int op) {
     if (view_.controls.tabCtl) OrderOp(*this, view_.controls.pluginList, ShownTab(), op);
 }
+
+void MainWindow::CreateTabControls(int tab) { ::CreateTabControls(view_, tab); }
 
 void MainWindow::RefillShownTab() { FillTab(view_); }
 

@@ -54,10 +54,8 @@ BOOL CALLBACK ThemeTopWindowProc(HWND window, LPARAM) {
     return TRUE;
 }
 
-void ApplyColors(MainView& view) {
-    SelectTheme();
+void ThemeChildControls(MainView& view) {
     const MainControls& c = view.controls;
-    if (!c.main) return;
     for (HWND list : {c.pluginList, c.extList, c.inventoryList, c.findingsList, c.pvFieldList, c.pvPluginList,
                       c.lvCheckList}) {
         ThemeListView(list);
@@ -70,6 +68,13 @@ void ApplyColors(MainView& view) {
         else ThemeSetWindowTheme(check, nullptr, nullptr);
     }
     for (HWND button : {c.pvPickContentBtn, c.pvPickListerBtn, c.pvToggleBtn}) ThemeDarkOrDefault(button);
+}
+
+void ApplyColors(MainView& view) {
+    SelectTheme();
+    const MainControls& c = view.controls;
+    if (!c.main) return;
+    ThemeChildControls(view);
     if (c.pageWnd) RedrawWindow(c.pageWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     if (c.detailBox) {
         ThemeDarkOrDefault(c.detailBox);

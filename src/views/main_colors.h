@@ -8,6 +8,9 @@
 
 // Chooses the scheme from the settings and applies it to every window there is.
 void ApplyColors(MainView& view);
+// The scheme on the lists, check boxes and buttons of the page that exist; a
+// control made later takes it the same way.
+void ThemeChildControls(MainView& view);
 // Colours the detail pane when it is a rich edit.
 void ThemeRichEdit(MainView& view);
 // The selection colours of a list row being drawn: the scheme's, or the system's

@@ -1,6 +1,6 @@
 // The child windows of the main window and their control ids. The shell creates
-// them once; everything else tests a handle before use, since a failed creation
-// leaves it null.
+// the frame's at start and a tab's own when the tab is first shown; everything else
+// tests a handle before use, since it is null until then or when creation failed.
 #pragma once
 #include <windows.h>
 

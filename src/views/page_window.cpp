@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "analyses/content_preview.h"
@@ -291,10 +292,13 @@ void LayoutPagePanes(MainView& view) {
     int width = rc.right, height = rc.bottom - 2 * m;
     if (width < UiScale(320) || height < UiScale(40)) return;
     bool plugins = PluginTab(view);
-    ShowIf(c.inventoryList, view.tabIsInventory);
-    ShowIf(c.findingsList, view.tabIsFindings);
-    ShowIf(c.pluginList, plugins);
-    ShowIf(c.extList, plugins);
+    // A list shown is placed first: sized while visible, it costs far more.
+    const std::pair<HWND, bool> lists[] = {{c.inventoryList, view.tabIsInventory},
+                                           {c.findingsList, view.tabIsFindings},
+                                           {c.pluginList, plugins},
+                                           {c.extList, plugins}};
+    for (const auto& [list, shown] : lists)
+        if (!shown) ShowIf(list, false);
     LayoutMainWindow(view, rc, m);
     if (view.tabIsPreview) return;
     if (view.tabIsFindings) {
@@ -315,6 +319,8 @@ void LayoutPagePanes(MainView& view) {
         ListViewFitLastColumn(c.pluginList);
         ListViewFitLastColumn(c.extList);
     }
+    for (const auto& [list, shown] : lists)
+        if (shown) ShowIf(list, true);
     UpdateMarksStrip(view);
     if (!plugins) return;
     if (view.inSizeMove) {

@@ -195,6 +195,7 @@ std::wstring EntryNumberCell(int base, size_t i, int number, bool custom) {
 
 static void FillShownTab(MainView& view) {
     int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
+    view.host.CreateTabControls(tab);
     ++ProbeGen;
     view.tabIsInventory = tab == 4;
     view.tabIsFindings = tab == 5;

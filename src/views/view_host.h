@@ -11,6 +11,8 @@ public:
     virtual void SearchAfterFill() = 0;
     // Asks the plugin kinds that are not shown, as the settings and the shown tab want.
     virtual void StartBackgroundProbe() = 0;
+    // Before a tab is filled: the controls it shows exist from here on.
+    virtual void CreateTabControls(int tab) = 0;
     // Ctrl+Home/Up/Down/End in the plugin list: moves the selected entries (an OrderOpCode).
     virtual void MoveSelectedEntries(int op) = 0;
 };

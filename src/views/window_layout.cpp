@@ -115,9 +115,9 @@ int StartTabIndex() {
     return number >= 0 && number <= 6 ? number : 0;
 }
 
-void RestoreListLayout(MainView& view) {
+void RestoreListLayout(MainView& view, HWND list) {
     for (const ListKeys& keys : StoredLists(view.controls)) {
-        if (!keys.list) continue;
+        if (!keys.list || keys.list != list) continue;
         int column = -1, direction = 0;
         swscanf(ReadWindowKey(keys.sortKey, L"-1,0", 32).c_str(), L"%d,%d", &column, &direction);
         SortStates[keys.list] = {column, direction != 0 ? 1 : 0};
@@ -128,22 +128,29 @@ void RestoreListLayout(MainView& view) {
         if (columns >= 1 && std::count(widths.begin(), widths.end(), L',') >= columns - 1)
             ListMinWidths[keys.list] = ListView_GetColumnWidth(keys.list, columns - 1);
     }
+    if (!list || list != view.controls.pluginList) return;
     for (const std::wstring& item : CommaItems(ReadWindowKey(L"ExtraColWidths", L"", 512))) {
         size_t colon = item.find(L':');
-        if (colon != std::wstring::npos) ExtraColWidthMap[item.substr(0, colon)] = _wtoi(item.c_str() + colon + 1);
+        if (colon == std::wstring::npos) continue;
+        ExtraColWidthMap.emplace(item.substr(0, colon), _wtoi(item.c_str() + colon + 1));
     }
-    std::vector<int32_t> columns;
-    for (const std::wstring& item : CommaItems(ReadWindowKey(L"ExtraCols", L"", 512)))
-        for (int32_t i = 0; i < 13; ++i)
-            if (StrIEquals(StrTrim(item), ExtraColumnTable[i].id)) columns.push_back(i);
-    HWND list = view.controls.pluginList;
-    if (columns.empty() || !list) return;
+    // Columns chosen before the list was made are the model's; else the stored ones.
+    std::vector<int32_t> columns = ExtraColIds;
+    if (columns.empty())
+        for (const std::wstring& item : CommaItems(ReadWindowKey(L"ExtraCols", L"", 512)))
+            for (int32_t i = 0; i < 13; ++i)
+                if (StrIEquals(StrTrim(item), ExtraColumnTable[i].id)) columns.push_back(i);
+    if (columns.empty()) return;
     SortState kept = SortStates[list];
+    // The new list has none of them yet.
+    ExtraColIds.clear();
+    PathColumn = 4;
     SetExtraCols(view, columns);
     SortStates[list] = kept;
 }
 
 void CaptureExtraColWidths(const MainView& view) {
+    if (!view.controls.pluginList) return;
     for (size_t k = 0; k < ExtraColIds.size(); ++k)
         ExtraColWidthMap[ExtraColumnTable[ExtraColIds[k]].id] =
             ScaledTo96(ListView_GetColumnWidth(view.controls.pluginList, 4 + static_cast<int>(k)));
@@ -161,6 +168,12 @@ void SaveExtraCols(const MainView& view) {
 
 void SetExtraCols(MainView& view, std::vector<int32_t> columns) {
     HWND list = view.controls.pluginList;
+    if (!list) {  // taken by the list when it is made
+        std::sort(columns.begin(), columns.end());
+        ExtraColIds = columns;
+        PathColumn = 4 + static_cast<int32_t>(ExtraColIds.size());
+        return;
+    }
     CaptureExtraColWidths(view);
     SortState& sort = SortStates[list];
     const int oldPath = PathColumn;
@@ -189,7 +202,9 @@ void SaveWindowLayout(const MainView& view) {
     const MainControls& c = view.controls;
     WriteWindowKey(L"Split", std::to_wstring(static_cast<int>(view.splitRatio * 100 + 0.5)));
     WriteWindowKey(L"DetailHeight", std::to_wstring(view.detailHeight));
+    // A list never made this run leaves its keys as the last run wrote them.
     for (const ListKeys& keys : StoredLists(c)) {
+        if (!keys.list) continue;
         const SortState& sort = SortStates[keys.list];
         WriteWindowKey(keys.sortKey, std::to_wstring(sort.column) + L"," + (sort.direction ? L"1" : L"0"));
     }

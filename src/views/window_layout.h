@@ -35,8 +35,9 @@ struct SavedPlacement {
 std::optional<SavedPlacement> ParsePlacement(const std::wstring& text);
 // The tab to start on: the setting StartTab, else the stored LastTab.
 int StartTabIndex();
-// Sort states, column widths and extra columns of the lists, as the last run left them.
-void RestoreListLayout(MainView& view);
+// The sort state and column widths of one list as the last run left them, and for
+// the plugin list its extra columns.
+void RestoreListLayout(MainView& view, HWND list);
 
 void SaveWindowLayout(const MainView& view);
 void CaptureExtraColWidths(const MainView& view);

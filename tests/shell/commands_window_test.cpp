@@ -111,15 +111,10 @@ struct Window {
         REQUIRE(WaitFor([&] { return OwnedWindowOf(p.main, cls) == nullptr; }));
         return title;
     }
+    // A tab's own lists exist once it was shown.
     void ShowTab(int tab) {
-        HWND tabs = TabCtl(p.main);
-        while (TabCtrl_GetCurSel(tabs) != tab) {
-            int from = TabCtrl_GetCurSel(tabs);
-            PostMessageW(tabs, WM_KEYDOWN, from < tab ? VK_RIGHT : VK_LEFT, 0);
-            REQUIRE(WaitFor([&] { return TabCtrl_GetCurSel(tabs) != from; }));
-        }
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(p.main, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &ignored);
+        ShowTabOf(p.main, tab);
+        findings = PageChild(p.main, 107);
     }
     std::wstring Names() {
         std::wstring out;

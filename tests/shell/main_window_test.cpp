@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "foundation/encoding.h"
@@ -153,10 +154,17 @@ TEST_CASE("the program starts with its main window, the children's columns, and 
     CHECK(HeaderTitle(plugins, 0) == L"#");
     CHECK(HeaderTitle(plugins, 4) == L"Path");
     CHECK(ListView_GetColumnWidth(plugins, 0) == MulDiv(34, ScreenDpi(), 96));
-    const std::pair<int, int> lists[] = {{102, 3}, {107, 5}, {150, 4}, {140, 4}, {147, 2}, {106, 8}};
-    for (auto [id, columns] : lists) CHECK(ColumnCount(PageChild(p.main, id)) == columns);
     CHECK(Text(GetDlgItem(p.main, 103)) == L"Detect string:");
     CHECK(IsWindowVisible(GetDlgItem(p.main, 109)));  // the search box in the row of the tabs
+    // The other tabs' lists are made when their tab is first shown.
+    CHECK_FALSE(PageChild(p.main, 107));
+    const std::tuple<int, int, int> lists[] = {{0, 102, 3}, {4, 106, 8}, {5, 107, 5},
+                                               {6, 150, 4}, {6, 140, 4}, {6, 147, 2}};
+    for (auto [tab, id, columns] : lists) {
+        ShowTabOf(p.main, tab);
+        CHECK(ColumnCount(PageChild(p.main, id)) == columns);
+    }
+    ShowTabOf(p.main, 0);
 
     HelpViewerStandIn viewer;
     PostMessageW(p.main, WM_COMMAND, 211, 0);
@@ -175,11 +183,11 @@ TEST_CASE("a second start hands its file to the running copy, and waits while a 
     Sandbox box(L"forward");
     ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
     Program p = Start(box);
-    HWND label = PageChild(p.main, 141);
+    auto label = [&] { return PageChild(p.main, 141); };  // made with the preview tab
     const std::wstring a = PathJoin(box.dir, L"files\\a.txt"), b = PathJoin(box.dir, L"files\\b.txt");
 
     CHECK(SecondStart(box, L"/lister files\\a.txt") == 0);
-    REQUIRE(WaitFor([&] { return Text(label) == a; }));
+    REQUIRE(WaitFor([&] { return Text(label()) == a; }));
     CHECK(TabCtrl_GetCurSel(TabCtl(p.main)) == 6);
     CHECK(IsWindowVisible(PageChild(p.main, 150)));  // the Lister-check list
     CHECK(box.Ini(L"Preview", L"Mode") == L"lister");
@@ -189,10 +197,10 @@ TEST_CASE("a second start hands its file to the running copy, and waits while a 
     REQUIRE(WaitFor([&] { return !IsWindowEnabled(p.main) && OpenDialogOf(p.main); }));
     CHECK(SecondStart(box, L"/preview files\\b.txt") == 0);
     Sleep(500);
-    CHECK(Text(label) == a);
+    CHECK(Text(label()) == a);
     CHECK(box.Ini(L"Preview", L"Mode") == L"lister");
     PostMessageW(OpenDialogOf(p.main), WM_COMMAND, IDOK, 0);
-    REQUIRE(WaitFor([&] { return Text(label) == b; }));
+    REQUIRE(WaitFor([&] { return Text(label()) == b; }));
     CHECK(box.Ini(L"Preview", L"Mode") == L"content");
     Close(p);
 }

@@ -85,6 +85,18 @@ inline HWND Page(HWND main) { return FindWindowExW(main, nullptr, L"KestrovanePa
 inline HWND PageChild(HWND main, int id) { return GetDlgItem(Page(main), id); }
 inline HWND TabCtl(HWND main) { return GetDlgItem(main, 100); }
 
+// Selects a tab as the keyboard does, and waits until the window took it in.
+inline void ShowTabOf(HWND main, int tab) {
+    HWND tabs = TabCtl(main);
+    while (TabCtrl_GetCurSel(tabs) != tab) {
+        int from = TabCtrl_GetCurSel(tabs);
+        PostMessageW(tabs, WM_KEYDOWN, from < tab ? VK_RIGHT : VK_LEFT, 0);
+        REQUIRE(WaitFor([&] { return TabCtrl_GetCurSel(tabs) != from; }));
+    }
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &ignored);
+}
+
 inline std::wstring Text(HWND window) {
     wchar_t buf[1024] = {};
     GetWindowTextW(window, buf, 1024);

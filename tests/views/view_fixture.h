@@ -13,6 +13,7 @@ struct FakeViewHost : IViewHost {
     void SearchAfterFill() override { ++searchesAfterFill; }
     void StartBackgroundProbe() override { ++backgroundProbes; }
     void MoveSelectedEntries(int op) override { moves.push_back(op); }
+    void CreateTabControls(int) override {}
     // The content preview shows nothing here unless a test's host shows it.
     HWND ResultWindow() override { return resultWindow; }
     bool PanesShown() override { return false; }

@@ -120,4 +120,42 @@ TEST_CASE("extra columns of the plugin list: table order, remembered widths, the
     DeleteFileW(SettingsIniPath().c_str());
 }
 
+TEST_CASE("a list made when its tab is first shown takes the stored layout; one never made keeps its keys") {
+    UiDpi = 96;
+    SetWindowKey(L"SortFindings", L"2,1");
+    SetWindowKey(L"ColsFindings", L"90,80,150,400,200");
+    SetWindowKey(L"SortInventory", L"3,1");
+    SetWindowKey(L"ColsInventory", L"70,140,70,120,120,110,175,150");
+    SetWindowKey(L"ExtraCols", L"size");
+    TestView t;
+    MainControls& c = t.view.controls;
+    auto makeList = [](int columns) {
+        HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 900, 300, nullptr, nullptr,
+                                    nullptr, nullptr);
+        for (int column = 0; column < columns; ++column)
+            ListViewAddColumn(list, column, L"c" + std::to_wstring(column), 60, LVCFMT_LEFT);
+        return list;
+    };
+    // Columns chosen while the plugin list does not exist wait for it, not the stored ones.
+    SetExtraCols(t.view, {0});
+    c.pluginList = makeList(5);
+    RestoreListLayout(t.view, c.pluginList);
+    CHECK(ListViewColumnCount(c.pluginList) == 6);
+    CHECK(HeaderText(c.pluginList, 4) == L"Description");
+    CHECK(PathColumn == 5);
+    c.findingsList = makeList(5);
+    RestoreListLayout(t.view, c.findingsList);
+    CHECK(SortStates[c.findingsList].column == 2);
+    CHECK(ListView_GetColumnWidth(c.findingsList, 3) == 400);
+    SortStates[c.findingsList] = {1, 0};
+
+    SaveWindowLayout(t.view);
+    CHECK(IniGetString(SettingsIniPath(), L"Window", L"SortFindings") == L"1,0");
+    CHECK(IniGetString(SettingsIniPath(), L"Window", L"SortInventory") == L"3,1");
+    CHECK(IniGetString(SettingsIniPath(), L"Window", L"ColsInventory") == L"70,140,70,120,120,110,175,150");
+    SetExtraCols(t.view, {});
+    for (HWND list : {c.pluginList, c.findingsList}) DestroyWindow(list);
+    DeleteFileW(SettingsIniPath().c_str());
+}
+
 }  // TEST_SUITE
