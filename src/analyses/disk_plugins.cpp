@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 #include "analyses/findings.h"
 #include "foundation/env.h"
@@ -47,25 +48,29 @@ std::vector<ScanFolder> FoldersToScan(const std::vector<std::wstring>& registere
     return folders;
 }
 
-// The scan of `outer` reaches `inner` with at least the depth inner would get on
-// its own. TC's folder is scanned without subfolders, so its plugins folder is
-// never left out because a plugin lies directly in TC's folder.
-bool CoveredBy(const ScanFolder& inner, const ScanFolder& outer) {
-    const size_t n = outer.key.size();
-    if (inner.key.size() <= n || inner.key[n] != L'\\' || !inner.key.starts_with(outer.key)) return false;
-    int below = (int)std::count(inner.key.begin() + (long)outer.key.size(), inner.key.end(), L'\\');
-    return outer.depth - below >= inner.depth;
+// A folder is left out when the scan of a folder above it reaches it with at least
+// the depth it would get on its own. Only the folders above it are looked up, so a
+// configuration with a folder per plugin costs no comparison of every pair. TC's
+// folder is scanned without subfolders, so its plugins folder is never left out
+// because a plugin lies directly in TC's folder.
+bool CoveredFromAbove(const ScanFolder& inner, const std::unordered_map<std::wstring, int>& depthOf) {
+    int below = 0;
+    for (size_t sep = inner.key.rfind(L'\\'); sep != std::wstring::npos && sep > 0;
+         sep = inner.key.rfind(L'\\', sep - 1)) {
+        ++below;
+        auto outer = depthOf.find(inner.key.substr(0, sep));
+        if (outer != depthOf.end() && outer->second - below >= inner.depth) return true;
+    }
+    return false;
 }
 
 void ScanFolders(const std::vector<ScanFolder>& folders) {
     DiskPlugins.clear();
+    std::unordered_map<std::wstring, int> depthOf;
+    for (const auto& folder : folders) depthOf.emplace(folder.key, folder.depth);
     int64_t budget = kScanBudget;
-    for (const auto& folder : folders) {
-        bool covered = std::any_of(folders.begin(), folders.end(), [&](const ScanFolder& other) {
-            return &other != &folder && CoveredBy(folder, other);
-        });
-        if (!covered) ScanDiskPlugins(folder.path, folder.depth, budget);
-    }
+    for (const auto& folder : folders)
+        if (!CoveredFromAbove(folder, depthOf)) ScanDiskPlugins(folder.path, folder.depth, budget);
 }
 
 }  // namespace

@@ -27,7 +27,9 @@ bool IsPlainFolder(const WIN32_FIND_DATAW& d) {
 // Calls visit for every entry of the folder, "." and ".." included, until it returns false.
 void ListFolder(const std::wstring& folder, const std::function<bool(const WIN32_FIND_DATAW&)>& visit) {
     WIN32_FIND_DATAW d;
-    FindHandle find(FindFirstFileW(PathJoin(folder, L"*").c_str(), &d));
+    // No short names and larger reads: a scan lists many folders of few files each.
+    FindHandle find(FindFirstFileExW(PathJoin(folder, L"*").c_str(), FindExInfoBasic, &d, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return;
     do {
         if (!visit(d)) return;
