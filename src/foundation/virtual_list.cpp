@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/list_view.h"
 #include "foundation/text.h"
 
 std::map<HWND, VirtualList> VirtualLists;
@@ -15,14 +16,59 @@ void CopyCell(const std::wstring& text, wchar_t* buffer, int capacity) {
     buffer[n] = L'\0';
 }
 
-void AnswerCell(const std::vector<VirtualRow>& rows, NMLVDISPINFOW& info) {
+// The path as the cell shows it: shortened in the middle where it is wider than the cell.
+std::wstring FittedPath(HDC dc, const std::wstring& full, int width) {
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, full.c_str(), static_cast<int>(full.size()), &size) && size.cx <= width) return full;
+    std::vector<wchar_t> fitted(full.begin(), full.end());
+    fitted.resize(full.size() + 9, L'\0');  // the ellipsis may lengthen the text
+    RECT box{0, 0, width, 100};
+    DrawTextW(dc, fitted.data(), -1, &box, DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    return fitted.data();
+}
+
+int PathTextWidth(HWND list, int margin) {
+    return std::max(static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, PathColumn, 0)) - margin, 10);
+}
+
+HFONT ListFont(HWND list) {
+    return reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+}
+
+// Forgets the fitted texts once the width or the font they were fitted for changed.
+void KeepFitFor(FittedPaths& paths, int width, HFONT font) {
+    if (paths.width == width && paths.font == font) return;
+    paths.fittedOf.clear();
+    paths.width = width;
+    paths.font = font;
+}
+
+const std::wstring& ShownPath(HWND list, FittedPaths& paths, const std::wstring& full) {
+    KeepFitFor(paths, PathTextWidth(list, paths.margin), ListFont(list));
+    auto [fitted, fresh] = paths.fittedOf.try_emplace(full);
+    if (!fresh) return fitted->second;
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, paths.font);
+    fitted->second = FittedPath(dc, full, paths.width);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    return fitted->second;
+}
+
+const std::wstring& ShownCell(HWND list, VirtualList& shown, int row, int column) {
+    static const std::wstring none;
+    if (row < 0 || static_cast<size_t>(row) >= shown.rows.size() || column < 0) return none;
+    const std::vector<std::wstring>& cells = shown.rows[static_cast<size_t>(row)].cells;
+    if (static_cast<size_t>(column) >= cells.size()) return none;
+    const std::wstring& kept = cells[static_cast<size_t>(column)];
+    if (column != PathColumn || shown.paths.margin < 0 || kept.empty()) return kept;
+    return ShownPath(list, shown.paths, kept);
+}
+
+void AnswerCell(HWND list, VirtualList& shown, NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     if (!(item.mask & LVIF_TEXT)) return;
-    const VirtualRow* row = item.iItem >= 0 && static_cast<size_t>(item.iItem) < rows.size()
-                                ? &rows[static_cast<size_t>(item.iItem)]
-                                : nullptr;
-    size_t column = static_cast<size_t>(std::max(item.iSubItem, 0));
-    CopyCell(row && column < row->cells.size() ? row->cells[column] : std::wstring(), item.pszText, item.cchTextMax);
+    CopyCell(ShownCell(list, shown, item.iItem, item.iSubItem), item.pszText, item.cchTextMax);
 }
 
 // The first row from `start` on whose first cell begins with (or is) the text typed.
@@ -60,7 +106,24 @@ void ListViewRepaintRows(HWND list) {
 
 void ListViewDeleteAllRows(HWND list) {
     ListView_DeleteAllItems(list);
-    if (ListViewIsVirtual(list)) VirtualLists[list] = {};
+    if (!ListViewIsVirtual(list)) return;
+    VirtualList& shown = VirtualLists[list];
+    shown.rows.clear();
+    shown.repaintDue = false;
+    shown.paths.fittedOf.clear();
+}
+
+void ListViewFitPaths(HWND list, int margin) {
+    if (!ListViewIsVirtual(list)) return;
+    FittedPaths& paths = VirtualLists[list].paths;
+    int width = PathTextWidth(list, margin), before = paths.width;
+    paths.margin = margin;
+    KeepFitFor(paths, width, ListFont(list));
+    if (before != width) ListViewRepaintRows(list);
+}
+
+std::wstring ListViewShownCell(HWND list, int row, int column) {
+    return ListViewIsVirtual(list) ? ShownCell(list, VirtualLists[list], row, column) : std::wstring();
 }
 
 void ListViewShowRows(HWND list) {
@@ -76,7 +139,7 @@ bool ListViewAnswerRows(const NMHDR* header, LRESULT& result) {
     VirtualList& shown = VirtualLists[header->hwndFrom];
     if (header->code == LVN_GETDISPINFOW) {
         shown.repaintDue = false;
-        AnswerCell(shown.rows, *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header)));
+        AnswerCell(header->hwndFrom, shown, *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header)));
         result = 0;
     } else {
         result = FindTyped(shown.rows, *reinterpret_cast<const NMLVFINDITEMW*>(header));

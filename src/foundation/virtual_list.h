@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct VirtualRow {
@@ -14,10 +15,20 @@ struct VirtualRow {
     std::vector<std::wstring> cells;  // by column; a missing cell is empty
 };
 
+// The path column's texts as shown, shortened in the middle to the column's width
+// of the moment the list asks for them; the rows keep the whole paths.
+struct FittedPaths {
+    int margin = -1;  // -1: the list shows its path cells as they are kept
+    int width = -1;   // the width and font the texts below were fitted for
+    HFONT font = nullptr;
+    std::unordered_map<std::wstring, std::wstring> fittedOf;  // by whole path: many rows share one
+};
+
 struct VirtualList {
     std::vector<VirtualRow> rows;  // in the order shown
     // The whole list is invalidated and has not asked for a cell since.
     bool repaintDue = false;
+    FittedPaths paths;
 };
 // Per owner-data list. A list made by ListViewCreate with its rows kept here starts
 // empty; an entry is never removed.
@@ -31,6 +42,12 @@ std::vector<VirtualRow>* ListViewRowsOf(HWND list);
 void ListViewRepaintRows(HWND list);
 // Empties any list, and an owner-data list's rows with it.
 void ListViewDeleteAllRows(HWND list);
+// Has an owner-data list show its PathColumn cells shortened in the middle to the
+// column width less `margin`, fitted when shown; repaints it when the width changed.
+void ListViewFitPaths(HWND list, int margin);
+// The text an owner-data list shows in a cell: the one answer to the list and to all
+// that read its cells.
+std::wstring ListViewShownCell(HWND list, int row, int column);
 // Tells an owner-data list how many rows its model holds now; other lists show theirs already.
 void ListViewShowRows(HWND list);
 // Answers the list's requests for cells (LVN_GETDISPINFOW) and its type-ahead

@@ -30,11 +30,7 @@ int ListViewRowOfItemData(HWND list, int param, std::unordered_map<int, int>& ro
 }
 
 std::wstring ListViewCellText(HWND list, int row, int column, int capacity) {
-    if (const auto* rows = ListViewRowsOf(list)) {
-        if (row < 0 || (size_t)row >= rows->size() || column < 0 || capacity < 1) return L"";
-        const std::vector<std::wstring>& cells = (*rows)[(size_t)row].cells;
-        return (size_t)column < cells.size() ? cells[(size_t)column].substr(0, (size_t)capacity - 1) : L"";
-    }
+    if (ListViewIsVirtual(list)) return capacity < 1 ? L"" : ListViewShownCell(list, row, column).substr(0, (size_t)capacity - 1);
     std::wstring buffer(static_cast<size_t>(capacity), L'\0');
     LVITEMW item{};
     item.iSubItem = column;

@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 #include <utility>
-#include <vector>
 
 #include "analyses/content_preview.h"
 #include "analyses/inventory.h"
@@ -241,38 +239,8 @@ int32_t TabMarks(const MainView& view) {
     return marks;
 }
 
-namespace {
-
-// The path as the cell shows it: shortened in the middle where it is wider than the cell.
-std::wstring FittedPath(HDC dc, const std::wstring& full, int width) {
-    SIZE size{};
-    if (GetTextExtentPoint32W(dc, full.c_str(), static_cast<int>(full.size()), &size) && size.cx <= width) return full;
-    std::vector<wchar_t> fitted(full.begin(), full.end());
-    fitted.resize(full.size() + 9, L'\0');  // the ellipsis may lengthen the text
-    RECT box{0, 0, width, 100};
-    DrawTextW(dc, fitted.data(), -1, &box, DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-    return fitted.data();
-}
-
-}  // namespace
-
 void FitPathColumn(MainView& view) {
-    HWND list = view.controls.pluginList;
-    if (!list || !IsWindowVisible(list)) return;
-    int width = std::max(ListView_GetColumnWidth(list, PathColumn) - UiScale(12), 10);
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    std::unordered_map<std::wstring, std::wstring> fittedOf;  // many rows share a path
-    for (int row = 0, rows = ListView_GetItemCount(list); row < rows; ++row) {
-        std::wstring full = SelectedRowPath(list, row);
-        if (full.empty()) continue;
-        auto [fitted, fresh] = fittedOf.try_emplace(full);
-        if (fresh) fitted->second = FittedPath(dc, full, width);
-        if (ListViewCellText(list, row, PathColumn, 1024) != fitted->second)
-            ListViewSetCell(list, row, PathColumn, fitted->second);
-    }
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
+    ListViewFitPaths(view.controls.pluginList, UiScale(12));
 }
 
 void UiGridCell(RECT& cell, const RECT& rect, int i, int n) {

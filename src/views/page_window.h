@@ -24,7 +24,7 @@ void UiSplitterErase(MainView& view);
 int32_t TabMarks(const MainView& view);
 // Redraws the marks strip when the marks of the shown tab changed.
 void UpdateMarksStrip(MainView& view);
-// Shortens the plugin list's path cells to the column width.
+// Has the plugin list show its path cells shortened to the column width, each when shown.
 void FitPathColumn(MainView& view);
 // Cell i of n equal cells across the rectangle, 4 pixels apart.
 void UiGridCell(RECT& cell, const RECT& rect, int i, int n);

@@ -20,6 +20,7 @@
 #include <commctrl.h>
 
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "views/detail_pane.h"
@@ -60,6 +61,18 @@ struct TabCounts {
 // registration; the others are checked for notes without the whole list.
 const std::vector<PlugEntry> NoOthers;
 
+// Parsing the detect string is the dearest part of counting an entry, and
+// configurations repeat their detect strings: without a second registration to
+// look for, whether an entry has notes depends on its kind and detect string only.
+bool HasNotes(const PlugEntry& e, bool sharesFile) {
+    if (sharesFile) return !DetectNotes(e, &TabEntries, nullptr).empty();
+    static std::map<std::pair<int, std::wstring>, bool> known;
+    std::pair<int, std::wstring> key{static_cast<int>(e.kind), e.hasDetect ? L"=" + e.detectText : L""};
+    if (auto found = known.find(key); found != known.end()) return found->second;
+    if (known.size() > 100000) known.clear();
+    return known[std::move(key)] = !DetectNotes(e, &NoOthers, nullptr).empty();
+}
+
 TabCounts CountEntry(int tab, const PlugEntry& e, bool sharesFile) {
     TabCounts c;
     c.missing = !e.fileExists;
@@ -72,7 +85,7 @@ TabCounts CountEntry(int tab, const PlugEntry& e, bool sharesFile) {
         c.differs = PacksDifferently(e);
     }
     c.wrongDir = InWrongFolder(e);
-    c.notes = !DetectNotes(e, sharesFile ? &TabEntries : &NoOthers, nullptr).empty();
+    c.notes = HasNotes(e, sharesFile);
     c.notFs = tab == KindFileSystem && &RowStateGlyph(e) == &NotFsGlyph();
     return c;
 }

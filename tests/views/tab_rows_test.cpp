@@ -117,6 +117,17 @@ TEST_CASE("the strip shows the unexpected-folder mark exactly when a row is colo
     ForgetTabCounts();
 }
 
+TEST_CASE("the status counts an entry's notes by its own kind and detect string, and a second registration") {
+    English english;
+    // The same broken detect string is a note for a Lister entry, none for a packer.
+    TabEntries = {Entry(KindPacker, 1, L"p", L"EXT="), Entry(KindLister, 2, L"a", L"EXT="),
+                  Entry(KindLister, 3, L"d", nullptr), Entry(KindLister, 4, L"d", nullptr)};
+    ForgetTabCounts();
+    CHECK(PluginTabStatusText(KindLister, 0, 0).find(FillVar(Tr("st_notes"), L"n", L"2")) != std::wstring::npos);
+    TabEntries.clear();
+    ForgetTabCounts();
+}
+
 TEST_CASE("the checklist of Lister and Content entries: claims, plugin extras, locks and pending edits") {
     English english;
     TabEntries = {Entry(KindLister, 1, L"one", L"EXT=\"LOG\" | EXT=\"PDF\" & SIZE>10", ProbeOk, L"EXT=\"TXT\""),

@@ -78,6 +78,13 @@ std::vector<int> Items(HWND list) {
 
 int RowIn(HWND list, UINT state) { return ListView_GetNextItem(list, -1, state); }
 
+// The plugin list as the tab shows it, its path column 160 pixels wide.
+HWND PathList(const Frame& frame, TestView& t) {
+    HWND list = t.view.controls.pluginList = frame.List(true, 5);
+    ListView_SetColumnWidth(list, PathColumn, 160);
+    return list;
+}
+
 }  // namespace
 
 TEST_SUITE("listview") {
@@ -138,8 +145,7 @@ TEST_CASE("sorting a list that keeps no rows orders them as the list would and k
 TEST_CASE("the path column shows each path as drawn into the column, shortened in the middle when too wide") {
     Frame frame;
     TestView t;
-    HWND list = t.view.controls.pluginList = frame.List(true, 5);
-    ListView_SetColumnWidth(list, PathColumn, 160);
+    HWND list = PathList(frame, t);
     std::wstring shortPath = L"c:\\p\\a.wlx",
                  longPath = L"c:\\plugins\\a folder with a long name\\and another one\\lister.wlx";
     TabEntries.assign(3, PlugEntry{});
@@ -149,7 +155,11 @@ TEST_CASE("the path column shows each path as drawn into the column, shortened i
     KeptEntries.assign(1, KeptEntry{});
     KeptEntries[0].path = longPath + L"x";
     ListViewDeleteAllRows(list);
-    for (int row = 0; row < 4; ++row) ListViewSetCell(list, row, 0, L"n");
+    const std::wstring paths[] = {longPath, shortPath, longPath, longPath + L"x"};
+    for (int row = 0; row < 4; ++row) {
+        ListViewSetCell(list, row, 0, L"n");
+        ListViewSetCell(list, row, PathColumn, PathForDisplay(paths[row], false));
+    }
     ListViewSetItemData(list, 3, KeptIdBase);
     ListViewShowRows(list);
 
@@ -178,6 +188,37 @@ TEST_CASE("the path column shows each path as drawn into the column, shortened i
     ReleaseDC(list, dc);
     TabEntries.clear();
     KeptEntries.clear();
+}
+
+TEST_CASE("a path cell is fitted to the width of the moment it is read, the list and its readers see one text") {
+    Frame frame;
+    TestView t;
+    HWND list = PathList(frame, t);
+    std::wstring longPath = L"c:\\plugins\\a folder with a long name\\and another one\\lister.wlx",
+                 otherPath = L"c:\\other plugins\\yet another folder of some length\\viewer.wlx";
+    ListViewDeleteAllRows(list);
+    ListViewSetCell(list, 0, 0, L"b");
+    ListViewSetCell(list, 0, PathColumn, longPath);
+    ListViewSetCell(list, 1, 0, L"a");
+    ListViewSetCell(list, 1, PathColumn, otherPath);
+    ListViewShowRows(list);
+    FitPathColumn(t.view);
+
+    std::wstring fittedLong = ListViewCellText(list, 0, PathColumn), fittedOther = ListViewCellText(list, 1, PathColumn);
+    CHECK(fittedLong != longPath);
+    CHECK(ControlText(list, 0, PathColumn, 260) == fittedLong);  // what the list draws
+    // Rows that move take their own text along.
+    ListViewSortByColumn(list, 0);
+    CHECK(ListViewCellText(list, 0, PathColumn) == fittedOther);
+    CHECK(ControlText(list, 1, PathColumn, 260) == fittedLong);
+    // A path set anew is fitted too.
+    ListViewSetCell(list, 0, PathColumn, longPath);
+    CHECK(ListViewCellText(list, 0, PathColumn) == fittedLong);
+    // A column sized without a word to the program is read at its new width.
+    ListView_SetColumnWidth(list, PathColumn, 800);
+    CHECK(ListViewCellText(list, 1, PathColumn) == longPath);
+    CHECK(ControlText(list, 0, PathColumn, 260) == longPath);
+    SortStates.erase(list);
 }
 
 }  // TEST_SUITE
