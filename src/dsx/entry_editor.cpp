@@ -78,22 +78,18 @@ void CapsBoxClicked(HWND dialog, EntryEditForm& form) {
 }
 
 int LineHeight(HWND edit) {
-    HDC dc = GetDC(edit);
-    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(edit, WM_GETFONT, 0, 0));
+    WindowDc dc(edit);
+    SelectedObject font(dc.Get(), (HFONT)SendMessageW(edit, WM_GETFONT, 0, 0));
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(edit, dc);
+    GetTextMetricsW(dc.Get(), &tm);
     return tm.tmHeight;
 }
 
 int TextWidth(HWND edit, const std::wstring& text) {
-    HDC dc = GetDC(edit);
-    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(edit, WM_GETFONT, 0, 0));
+    WindowDc dc(edit);
+    SelectedObject font(dc.Get(), (HFONT)SendMessageW(edit, WM_GETFONT, 0, 0));
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), (int)text.size(), &size);
-    SelectObject(dc, old);
-    ReleaseDC(edit, dc);
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), (int)text.size(), &size);
     return size.cx;
 }
 
@@ -306,11 +302,11 @@ void SizeDetectDialog(HWND dialog, EntryEditForm& form) {
     int w = std::max<int>(width, remembered.cx), h = std::max<int>(form.minHeight, remembered.cy);
     HWND edit = GetDlgItem(dialog, EdValue2);
     TEXTMETRICW tm{};
-    HDC dc = GetDC(edit);
-    HGDIOBJ old = SelectObject(dc, form.monoFont);
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(edit, dc);
+    {
+        WindowDc dc(edit);
+        SelectedObject font(dc.Get(), form.monoFont);
+        GetTextMetricsW(dc.Get(), &tm);
+    }
     int perLine = std::max(DluX(dialog, 386) / std::max<int>((int)tm.tmAveCharWidth, 1) - 3, 20);
     int lines = (int)form.value2.size() / perLine + 2;
     h = std::max(h, form.minHeight + std::max(lines * (int)tm.tmHeight - DluY(dialog, 50), 0));

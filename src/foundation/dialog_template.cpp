@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "foundation/handles.h"
 #include "foundation/ui_globals.h"
 
 void PushWord(std::vector<uint16_t>& words, uint16_t value) { words.push_back(value); }
@@ -102,12 +103,10 @@ void FitDialogLayout(HWND dialog) {
 }
 
 int UiTextWidth(HWND control, const std::wstring& text) {
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    WindowDc dc(control);
+    SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 

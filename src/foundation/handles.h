@@ -73,6 +73,37 @@ using ModuleHandle = ScopedHandle<HMODULE, ModuleTraits>;         // LoadLibrary
 template <typename T>
 using GdiHandle = ScopedHandle<T, GdiTraits<T>>;                  // fonts, brushes, pens, bitmaps
 
+// The DC of a window's client area, or of the screen for a null window; released on scope exit.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC, and the one it replaced back on scope exit.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
 // Keeps a DC's selected objects, colours and modes, and puts them back on scope exit.
 class SavedDcState {
 public:

@@ -14,12 +14,6 @@ int32_t PathColumn = 4;
 
 namespace {
 
-int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
-    if (dc) ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
 
 }  // namespace
 
@@ -175,7 +169,7 @@ void ListViewFitLastColumn(HWND list) {
     // rows that do not fit would put a horizontal bar under the list.
     bool barShown = (GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) != 0;
     if (!barShown && ListView_GetItemCount(list) > ListView_GetCountPerPage(list))
-        width -= MulDiv(GetSystemMetrics(SM_CXVSCROLL), UiDpi, ScreenDpi());
+        width -= MulDiv(GetSystemMetrics(SM_CXVSCROLL), UiDpi, UiScreenDpi());
     for (int c = 0; c < columns - 1; ++c) width -= ListView_GetColumnWidth(list, c);
     width = std::max(width, UiScale(60));
     if (auto min = ListMinWidths.find(list); min != ListMinWidths.end()) width = std::max(width, min->second);

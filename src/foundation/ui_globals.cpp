@@ -2,10 +2,18 @@
 
 #include <cstring>
 
+#include "foundation/handles.h"
+
 HINSTANCE AppInstance = nullptr;
 int UiDpi = 96;
 
 int UiScale(int size96) { return MulDiv(size96, UiDpi, 96); }
+
+int UiScreenDpi() {
+    WindowDc screen(nullptr);
+    int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? dpi : 96;
+}
 
 HFONT UiFont = nullptr;
 HFONT UiFontFixed = nullptr;

@@ -11,6 +11,8 @@ extern int UiDpi;  // the main window's dpi, 96 = 100 %
 
 // A size given at 96 dpi, at the main window's dpi.
 int UiScale(int size96);
+// The screen's vertical dpi, 96 when it cannot be read.
+int UiScreenDpi();
 
 extern HFONT UiFont;            // every control of the main window
 extern HFONT UiFontFixed;       // the detail pane on the inventory tab

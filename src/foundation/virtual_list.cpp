@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/handles.h"
 #include "foundation/list_view.h"
 #include "foundation/text.h"
 
@@ -47,11 +48,9 @@ const std::wstring& ShownPath(HWND list, FittedPaths& paths, const std::wstring&
     KeepFitFor(paths, PathTextWidth(list, paths.margin), ListFont(list));
     auto [fitted, fresh] = paths.fittedOf.try_emplace(full);
     if (!fresh) return fitted->second;
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, paths.font);
-    fitted->second = FittedPath(dc, full, paths.width);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
+    WindowDc dc(list);
+    SelectedObject font(dc.Get(), paths.font);
+    fitted->second = FittedPath(dc.Get(), full, paths.width);
     return fitted->second;
 }
 

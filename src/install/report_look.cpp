@@ -10,13 +10,6 @@
 
 namespace {
 
-int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    if (!dc) return 96;
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
 
 }  // namespace
 
@@ -27,7 +20,7 @@ ReportLook CurrentReportLook() {
     look.warning = theme.dark ? 0x3DD3FF : 0x00A8E8;
     look.muted = theme.custom ? theme.slot[12] : GetSysColor(COLOR_GRAYTEXT);
     look.check = theme.custom ? theme.slot[8] : 0x578B2E;
-    look.halfPoints = std::max(14, MulDiv(UiFontPx, 144, ScreenDpi()));
+    look.halfPoints = std::max(14, MulDiv(UiFontPx, 144, UiScreenDpi()));
     return look;
 }
 

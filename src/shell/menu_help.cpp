@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "foundation/files.h"
+#include "foundation/handles.h"
 #include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -60,12 +61,10 @@ void SetFont(HWND window, HFONT font) {
 }
 
 bool FontHasFace(HFONT font, const wchar_t* face) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
+    WindowDc screen(nullptr);
+    SelectedObject selected(screen.Get(), font);
     wchar_t used[LF_FACESIZE] = {};
-    GetTextFaceW(dc, LF_FACESIZE, used);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextFaceW(screen.Get(), LF_FACESIZE, used);
     return _wcsicmp(used, face) == 0;
 }
 
@@ -121,13 +120,6 @@ HMENU BuildMainMenu() {
     return bar;
 }
 
-int UiScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    if (!dc) return 96;
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
 
 void UiRebuildFonts(MainView& view) {
     const MainControls& c = view.controls;

@@ -11,8 +11,6 @@
 inline constexpr wchar_t VersionText[] = L"2.0";
 
 HMENU BuildMainMenu();
-// The screen's vertical dpi; 96 when it cannot be read.
-int UiScreenDpi();
 // (Re)makes every font for UiDpi and hands them to the controls.
 void UiRebuildFonts(MainView& view);
 // The help page of the shown tab (and preview mode).

@@ -149,7 +149,8 @@ void DrawLine16b(HDC dc, int x, int y, int size, int x1, int y1, int x2, int y2)
 HIMAGELIST BuildTabIcons(int size) {
     HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 7, 0);
     if (!images) return nullptr;
-    HDC screen = GetDC(nullptr);
+    WindowDc screenDc(nullptr);
+    HDC screen = screenDc.Get();
     HDC dc = CreateCompatibleDC(screen);
     for (int tab = 0; tab < 7; ++tab) {
         GdiHandle<HBITMAP> bitmap(CreateCompatibleBitmap(screen, size, size));
@@ -165,7 +166,6 @@ HIMAGELIST BuildTabIcons(int size) {
         ImageList_AddMasked(images, bitmap.Get(), kMask);
     }
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return images;
 }
 

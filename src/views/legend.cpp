@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "foundation/data_folder.h"
+#include "foundation/handles.h"
 #include "foundation/ini.h"
 #include "foundation/list_view.h"
 #include "foundation/system_dlls.h"
@@ -289,8 +290,9 @@ void LegendFillList(HWND list) {
     if (!list) return;
     int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0)) - UiScale(12);
     width = std::max(width, UiScale(80));
-    HDC dc = GetDC(list);
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    WindowDc listDc(list);
+    HDC dc = listDc.Get();
+    SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     int oldTop = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
@@ -307,8 +309,6 @@ void LegendFillList(HWND list) {
             LegendLines.push_back({static_cast<int32_t>(r), static_cast<uint8_t>(j == 0)});
         }
     }
-    SelectObject(dc, oldFont);
-    ReleaseDC(list, dc);
     int count = static_cast<int>(LegendLines.size());
     if (oldTop > 0 && count > oldTop) {
         int page = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));

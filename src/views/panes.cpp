@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "foundation/handles.h"
 #include "foundation/themes.h"
 #include "views/cell_hilite.h"
 #include "views/main_colors.h"
@@ -30,8 +31,9 @@ std::wstring WithBreakHints(const std::wstring& text) {
 
 // The widest text before the first TAB of any line, in pixels of the pane's font.
 int LabelWidth(HWND box, const std::wstring& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(box, WM_GETFONT, 0, 0));
+    WindowDc screen(nullptr);
+    HDC dc = screen.Get();
+    SelectedObject font(dc, (HFONT)SendMessageW(box, WM_GETFONT, 0, 0));
     int widest = 0;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find(L'\n', start);
@@ -44,16 +46,11 @@ int LabelWidth(HWND box, const std::wstring& text) {
         }
         start = end + 1;
     }
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
     return widest;
 }
 
 int Twips(int pixels) {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return MulDiv(pixels, 1440, dpi > 0 ? dpi : 96);
+    return MulDiv(pixels, 1440, UiScreenDpi());
 }
 
 void Redraw(HWND box, bool on) { SendMessageW(box, WM_SETREDRAW, on, 0); }

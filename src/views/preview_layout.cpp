@@ -5,6 +5,7 @@
 
 #include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
+#include "foundation/handles.h"
 #include "foundation/texts.h"
 #include "foundation/list_view.h"
 #include "views/page_window.h"
@@ -24,12 +25,10 @@ int TextWidth(HWND window, HFONT font) {
     if (!window) return 0;
     wchar_t text[256] = {};
     GetWindowTextW(window, text, 256);
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, font ? font : reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    WindowDc dc(window);
+    SelectedObject selected(dc.Get(), font ? font : reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    GetTextExtentPoint32W(dc.Get(), text, static_cast<int>(wcslen(text)), &size);
     return size.cx;
 }
 

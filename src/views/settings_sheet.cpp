@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "foundation/dialog_template.h"
+#include "foundation/handles.h"
 #include "foundation/labels.h"
 #include "foundation/list_view.h"
 #include "foundation/settings.h"
@@ -148,12 +149,12 @@ int FitHelpHeight(HWND page, HWND help, const std::wstring& text) {
     RECT r{};
     GetWindowRect(help, &r);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
-    HDC dc = GetDC(help);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(help, WM_GETFONT, 0, 0)));
     RECT need{0, 0, r.right - r.left, 0};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(help, dc);
+    {
+        WindowDc dc(help);
+        SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(help, WM_GETFONT, 0, 0)));
+        DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    }
     int lineHeight = DlgRect(page, 0, 0, 0, 9).bottom;
     int lines = std::max(1, static_cast<int>((need.bottom + lineHeight - 1) / lineHeight));
     MoveWindow(help, r.left, r.top, r.right - r.left, DlgRect(page, 0, 0, 0, 9 * lines).bottom, FALSE);
