@@ -12,6 +12,7 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -137,6 +138,14 @@ void CheckExtensionLists(const Context& ctx, const PlugEntry& e) {
     f.advice = FindingActionText(!e.hasDetect && answers ? L"noini_l" : L"noini_l0");
 }
 
+// The plugin's answer is shown as it came, its control characters made visible,
+// and nothing offers to write it.
+void CheckUnusableAnswer(const Context& ctx, const PlugEntry& e) {
+    std::wstring explanation =
+        FillVar(FillVar(Tr("fdx_unusable"), L"w", Tr("why_control")), L"d", ShowControlChars(e.probeAnswer));
+    AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_unusable"), explanation, L"", L"unusable");
+}
+
 void CheckNoExport(const Context& ctx, const PlugEntry& e) {
     if (e.hasDetect && !StrTrim(e.detectText).empty()) return;
     std::wstring explanation =
@@ -228,7 +237,10 @@ void CheckEntry(const Context& ctx, const PlugEntry& e) {
         AddFinding(ctx, &e, SeverityNote, FixNone, FillVar(Fill("tip_folder", L"f", word), L"k", PluginKindText(mask)),
                    Tr("fdx_folder"), L"", L"folder");
     }
-    if (kind <= KindContent && e.probeStatus == ProbeOk) CheckExtensionLists(ctx, e);
+    if (kind <= KindContent && e.probeStatus == ProbeOk) {
+        if (PluginDetectUsable(e)) CheckExtensionLists(ctx, e);
+        else CheckUnusableAnswer(ctx, e);
+    }
     if (kind == KindLister && e.probeStatus == ProbeNoExport) CheckNoExport(ctx, e);
     if (kind == KindLister) CheckOverruled(ctx, e);
     if (kind <= KindContent) CheckNotes(ctx, e);

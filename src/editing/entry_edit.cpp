@@ -9,6 +9,7 @@
 #include "editing/kept_rows.h"
 #include "foundation/ui_globals.h"
 #include "editing/pending_ops.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/labels.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -116,7 +117,7 @@ void EditFileSystem(IEditingHost& host, HWND owner, const PlugEntry& e, size_t r
         Refuse(host, owner, "err_empty");
         return;
     }
-    if (form.value1.find_first_of(L"=[]") != std::wstring::npos) {
+    if (IniKeyProblem(form.value1)) {
         Refuse(host, owner, "err_fsname");
         return;
     }

@@ -44,16 +44,6 @@ void ToggleLineMark(IEditingHost& host, HWND owner, const Finding& f) {
     host.PendingChanged();
 }
 
-void TakeDetect(IEditingHost& host, int row) {
-    const PlugEntry& e = TabEntries[(size_t)row];
-    if (e.kind > KindContent || e.probeStatus != ProbeOk) return;
-    PendingEdit& edit = PendingEditFor(e);
-    edit.explicitDetect = 1;
-    edit.explicitDetectText = e.probeAnswer;
-    DropPendingIfUnchanged((int)e.kind, e.number);
-    host.PendingChanged();
-}
-
 void Append(HMENU menu, UINT id, const std::wstring& text, UINT flags = 0) {
     AppendMenuW(menu, MF_STRING | flags, id, text.c_str());
 }
@@ -111,7 +101,7 @@ void FindingEntryAction(IEditingHost& host, HWND owner, int index, unsigned cmd)
     else if (cmd == FcTakeCaps) {
         TakePackerCaps((size_t)row);
         host.PendingChanged();
-    } else if (cmd == FcTakeDetect) TakeDetect(host, row);
+    } else if (cmd == FcTakeDetect && TakePluginDetect(TabEntries[(size_t)row])) host.PendingChanged();
 }
 
 void FindingsMenu(IEditingHost& host, HWND owner, POINT screen, int index) {

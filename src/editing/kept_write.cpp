@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "foundation/files.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
@@ -24,7 +25,36 @@ std::wstring FirstRepeatedKey(const IniPairs& lines) {
     return L"";
 }
 
+// TC reads a Packer line's flags up to the comma; a line without them is no plugin's.
+bool HasPackerNumber(const std::wstring& value) {
+    size_t comma = value.find(L',');
+    std::wstring number = StrTrim(value.substr(0, comma));
+    return comma != std::wstring::npos && !number.empty() && number.find_first_not_of(L"0123456789") == std::wstring::npos;
+}
+
 }  // namespace
+
+const char* LineProblem(int kind, const std::wstring& key, const std::wstring& value) {
+    const char* why = kind == KindPacker ? ExtensionProblem(key) : IniKeyProblem(key);
+    if (!why) why = IniValueProblem(value);
+    if (!why && kind == KindPacker && !HasPackerNumber(value)) why = "why_flags";
+    return why;
+}
+
+std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const char* why) {
+    return FillVar(FillVar(FillVar(Tr("err_unwritable"), L"s", section), L"k", ShowControlChars(label)), L"w", Tr(why)) +
+           L"\r\n";
+}
+
+bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines) {
+    bool refused = false;
+    for (const auto& [key, value] : lines)
+        if (const char* why = LineProblem(kind, key, value)) {
+            run.errors += RefusedLineText(PlugSectionName(kind), label, why);
+            refused = true;
+        }
+    return refused;
+}
 
 std::wstring WriteKeptVerified(const KeptEntry& entry) {
     std::optional<std::wstring> key = WriteDisabledEntry(entry);
@@ -56,6 +86,8 @@ bool SectionWrites::Set(const std::wstring& key, const std::optional<std::wstrin
                         const std::optional<std::wstring>& before) {
     steps.push_back({key, before, value, false});
     standing = steps.size();
+    // The last guard: a line that slipped past its change's check is not written.
+    if (value && (IniKeyProblem(key) || IniValueProblem(*value))) return false;
     steps.back().done = io.WriteProfile(file, section, key.c_str(), value ? value->c_str() : nullptr);
     return steps.back().done;
 }

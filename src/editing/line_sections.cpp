@@ -135,6 +135,12 @@ std::optional<IniPairs> SectionToWrite(SaveRun& run, const std::wstring& file, c
 void SaveLine(SaveRun& run, size_t index) {
     const PlugState& s = run.states[index];
     const wchar_t* section = PlugSectionName((int)s.kind);
+    bool renamed = !s.deleted && s.curKey != s.origKey;
+    std::wstring label = LabelOf(s) + (renamed ? L" → " + s.curKey : L"");
+    if (!s.deleted && RefusesLines(run, (int)s.kind, label, {{s.curKey, s.curValue}})) {
+        run.untouchedStates.insert(index);
+        return;
+    }
     std::wstring file = s.strayLine ? FullPath(WincmdIniPath) : SectionFileOrError(run, (int)s.kind);
     std::optional<IniPairs> pairs = SectionToWrite(run, file, section);
     if (!pairs) {
@@ -148,7 +154,6 @@ void SaveLine(SaveRun& run, size_t index) {
         return;
     }
     const std::wstring& fileKey = found->first;
-    bool renamed = !s.deleted && s.curKey != s.origKey;
     if (renamed && !StrIEquals(s.curKey, s.origKey) && KvFindNoCase(*pairs, s.curKey)) {
         Error(run, Tr("err_fsdup") + L" " + s.curKey);
         return;
@@ -209,13 +214,17 @@ bool LinesStand(const IniPairs& now, const std::vector<std::pair<std::wstring, s
 
 void Activate(SaveRun& run, int kind, const KeptEntry& k) {
     const wchar_t* section = PlugSectionName(kind);
+    auto lines = LinesOf(k);
+    if (RefusesLines(run, kind, k.name, lines)) {
+        run.untouchedActivations.insert(k.key);
+        return;
+    }
     std::wstring file = SectionFileOrError(run, kind);
     std::optional<IniPairs> pairs = SectionToWrite(run, file, section);
     if (!pairs) {
         run.untouchedActivations.insert(k.key);
         return;
     }
-    auto lines = LinesOf(k);
     bool taken = std::any_of(lines.begin(), lines.end(), [&](const auto& l) { return KvFindNoCase(*pairs, l.first).has_value(); });
     if (lines.empty() || taken || std::any_of(lines.begin(), lines.end(), [](const auto& l) { return StrTrim(l.first).empty(); })) {
         Error(run, Tr("err_enable_dup") + L" " + k.name);

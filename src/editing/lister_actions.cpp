@@ -7,10 +7,12 @@
 #include "editing/backups.h"
 #include "editing/editing_host.h"
 #include "editing/save_changes.h"
+#include "editing/save_writers.h"
 #include "foundation/ui_globals.h"
 #include "editing/pending_ops.h"
 #include "editing/tc_control.h"
 #include "foundation/ini.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/labels.h"
 #include "foundation/logs.h"
 #include "foundation/text.h"
@@ -72,6 +74,17 @@ void WriteFailed(std::wstring& errors, const std::wstring& file) {
     errors += Tr("err_write") + L" " + file + L"\r\n   " + Tr("err_restore_hint") + L"\r\n";
 }
 
+// The check every value of TC's INI passes, for the rules' values: true, after
+// naming the first that cannot stand on one line, when one cannot.
+bool ModeValuesRefused(std::wstring& errors, const std::vector<std::wstring>& values) {
+    for (const std::wstring& value : values)
+        if (const char* why = IniValueProblem(value)) {
+            errors += RefusedLineText(ModesSection, value, why);
+            return true;
+        }
+    return false;
+}
+
 bool WriteModeKey(const std::wstring& file, const std::wstring& key, const std::wstring& value) {
     return WritePrivateProfileStringW(ModesSection, key.c_str(), value.c_str(), file.c_str()) &&
            StrIEquals(ReadBack(file, key), value);
@@ -84,6 +97,7 @@ struct AlwaysHook {
     std::wstring pluginName;
 
     bool operator()(std::wstring& errors) const {
+        if (ModeValuesRefused(errors, {plan.exts, plan.fields})) return false;
         if (!ModesUnchanged(errors, modesFile, seen) || !IniPrepareWrite(errors, modesFile)) return false;
         bool otherFile = plan.switchModesOn && !StrIEquals(listerFile, modesFile);
         // Without the switch TC would ignore the rule: both files must take the write.
@@ -131,6 +145,9 @@ struct GapHook {
     int gap = -1;
 
     bool operator()(std::wstring& errors) const {
+        std::vector<std::wstring> values;
+        for (const GapRule& rule : rules) values.insert(values.end(), {rule.exts, rule.fields});
+        if (ModeValuesRefused(errors, values)) return false;
         if (!ModesUnchanged(errors, file, seen) || !IniPrepareWrite(errors, file)) return false;
         // The rules move only down, and in ascending order each has been written
         // at its new number before its old one is written over; the keys left

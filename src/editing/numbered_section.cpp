@@ -420,6 +420,27 @@ void Failed(SectionJob& job, SectionWrites& w) {
     job.Error(L"   " + (restored ? FillVar(Tr("err_section_kept"), L"s", job.section) : Tr("err_restore_hint")));
 }
 
+// The lines each change of the section would write, checked before any of them is:
+// a path or a detect string (the plugin's own answer or typed) that cannot stand
+// on one line refuses the section whole.
+bool SectionRefused(SaveRun& run, int kind, const std::vector<const PendingEdit*>& edits) {
+    bool refused = false;
+    for (const PendingEdit* e : edits) {
+        if (e->deleted) continue;
+        std::wstring number = std::to_wstring(e->number);
+        IniPairs lines;
+        if (EntryPathChanged(*e)) lines.emplace_back(number, e->newPath);
+        if (EntryDiffers(*e) && !EditRemovesDetect(*e)) lines.emplace_back(number + L"_detect", Quote(NewDetectOf(*e)));
+        refused = RefusesLines(run, kind, EntryNumberText(e->number) + L" " + e->name, lines) || refused;
+    }
+    for (const KeptEntry& k : run.activations[(size_t)kind]) {
+        IniPairs lines{{L"0", k.path}};
+        if (k.hasDetect) lines.emplace_back(L"0_detect", Quote(k.detect));
+        refused = RefusesLines(run, kind, k.name, lines) || refused;
+    }
+    return refused;
+}
+
 // Nothing of the kind was written: its changes stay pending.
 void Untouched(SaveRun& run, int kind) {
     run.untouchedKinds.insert(kind);
@@ -434,6 +455,7 @@ void SaveNumberedSection(SaveRun& run, int kind) {
         if ((int)e.kind == kind) edits.push_back(&e);
     bool custom = OrderIsCustom(kind);
     if (edits.empty() && !custom && run.activations[(size_t)kind].empty()) return;
+    if (SectionRefused(run, kind, edits)) return Untouched(run, kind);
     SectionJob job(run, kind);
     job.file = SectionFileOrError(run, kind);
     if (job.file.empty() || !IniPrepareWriteOnce(run, job.file)) return Untouched(run, kind);

@@ -216,6 +216,15 @@ void DropPendingIfUnchanged(int kind, int number) {
     if (it != PendingEdits.end() && !EditNeedsSave(it->second)) PendingEdits.erase(it);
 }
 
+bool TakePluginDetect(const PlugEntry& entry) {
+    if (entry.kind > KindContent || !PluginDetectUsable(entry)) return false;
+    PendingEdit& edit = PendingEditFor(entry);
+    edit.explicitDetect = 1;
+    edit.explicitDetectText = entry.probeAnswer;
+    DropPendingIfUnchanged((int)entry.kind, entry.number);
+    return true;
+}
+
 bool RowHasPending(const PlugEntry& entry) {
     if (entry.kind <= KindContent) {
         const PendingEdit* edit = FindEntryEdit((int)entry.kind, entry.number);

@@ -22,6 +22,10 @@ bool EditNeedsSave(const PendingEdit& edit);
 uint32_t CountPendingChanges();
 // Erases the shown tab's edit of that entry when it no longer changes anything.
 void DropPendingIfUnchanged(int kind, int number);
+// Makes the plugin's own detect string the pending detect string of a Lister or
+// Content entry; false, changing nothing, when the plugin gave none that may be
+// written (PluginDetectUsable).
+bool TakePluginDetect(const PlugEntry& entry);
 bool RowHasPending(const PlugEntry& entry);
 // Toggles the deletion mark of TabEntries[row] (a Packer entry: of its line ext,
 // or of all its lines when ext is empty); asks before it sets the mark.

@@ -13,6 +13,7 @@
 #include "editing/tc_control.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/labels.h"
 #include "foundation/logs.h"
 #include "foundation/text.h"
@@ -54,7 +55,7 @@ void AddEditLines(std::wstring& out, const PendingEdit& e) {
         bool removes = EditRemovesDetect(e);
         std::wstring n = removes ? Tr("pend_nodetect") : NewDetectOf(e);
         out += L"  " + Pad("save_old") + (e.hasDetect ? e.origDetect : Tr("det_none")) + L"\r\n";
-        out += L"  " + Pad("save_new") + n + L"\r\n";
+        out += L"  " + Pad("save_new") + ShowControlChars(n) + L"\r\n";
         if (!removes) {
             out += L"         " + DescribeDetectChange(e.origDetect, e.hasDetect, n, true) + L"\r\n";
             if (n.size() > MaxDetectChars)
@@ -111,7 +112,7 @@ void AddStateLines(std::wstring& out, const PlugState& s) {
         return;
     }
     out += L"  " + Pad("save_old") + s.origKey + L"=" + s.origValue + L"\r\n";
-    out += L"  " + Pad("save_new") + s.curKey + L"=" + s.curValue + L"\r\n\r\n";
+    out += L"  " + Pad("save_new") + ShowControlChars(s.curKey + L"=" + s.curValue) + L"\r\n\r\n";
 }
 
 std::wstring TooLongLine(int kind, const std::wstring& what, size_t length) {
@@ -189,7 +190,7 @@ std::wstring ChangeListText(const SaveRun& run) {
     for (int kind : {KindPacker, KindFileSystem})
         for (const KeptEntry& k : run.activations[(size_t)kind]) {
             std::wstring what = kind == KindFileSystem ? k.fsName + L"=" + k.path : k.packerExts;
-            out += L"[" + TabName(kind) + L"]  " + k.name + L"\r\n  " + Tr("pend_enable") + L": " + what + L"\r\n\r\n";
+            out += L"[" + TabName(kind) + L"]  " + k.name + L"\r\n  " + Tr("pend_enable") + L": " + ShowControlChars(what) + L"\r\n\r\n";
         }
     return out;
 }

@@ -29,6 +29,17 @@ std::wstring SectionFileOrError(SaveRun& run, int kind);
 // Comment lines do not count.
 bool SectionRepeatsKey(SaveRun& run, const std::wstring& file, const std::wstring& section, const IniPairs& lines);
 
+// Why a line cannot be written into the kind's section as it stands; nullptr when
+// it can. Every key and value of the save passes it before anything of its change
+// is written; a Packer line also needs an extension as its key and its number
+// before the comma.
+const char* LineProblem(int kind, const std::wstring& key, const std::wstring& value);
+// The error line of a line refused by that check, naming the section, the change and why.
+std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const char* why);
+// True, after an error line for each line that cannot be written, when any of
+// them cannot: the change they belong to is then not written at all and stays pending.
+bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines);
+
 // The writes of one section, each with the value its key had before, so that a
 // failed section can be taken back last write first: every state the file then
 // passes through is one it passed through on the way, where no entry was lost.

@@ -195,8 +195,10 @@ void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result) {
     entry.probeError = result.errorText;
     entry.is32Bit = result.is32Bit;
     entry.pluginDetect = DetectSpec{};
-    if (result.status == ProbeOk && entry.kind <= KindContent) entry.pluginDetect = CompileDetect(result.answer, true);
+    if (PluginDetectUsable(entry) && entry.kind <= KindContent) entry.pluginDetect = CompileDetect(result.answer, true);
 }
+
+bool PluginDetectUsable(const PlugEntry& entry) { return ProbeAnswerUsable(entry.probeStatus, entry.probeAnswer); }
 
 std::wstring PlugEntryExtraText(const PlugEntry& entry) {
     if (!entry.fileExists || entry.probeStatus == ProbePending || entry.probeStatus == ProbeMissing) return L"";

@@ -70,8 +70,11 @@ PluginSection LoadPluginSection(TcIniFiles& files, int kind);
 // each headed by the file that holds it; "" without a wincmd.ini or for an unknown kind.
 std::wstring PluginSectionText(int kind);
 
-// Copies a probe result into the entry and compiles the plugin's own detect string.
+// Copies a probe result into the entry and compiles the plugin's own detect string
+// when it may be used.
 void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);
+// The plugin's answer may be taken into the entry (ProbeAnswerUsable).
+bool PluginDetectUsable(const PlugEntry& entry);
 
 // The version cell of a probed, existing plugin; " " for an empty version.
 std::wstring PlugEntryExtraText(const PlugEntry& entry);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "foundation/env.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/data_folder.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
@@ -227,7 +228,7 @@ bool AcceptKindChoices(HWND dialog, InstCtx& ctx) {
         }
     } else if (info.kind == 3) {
         if (ctx.fsName.empty()) return Message(dialog, Tr("err_empty"), MB_ICONINFORMATION), false;
-        if (ctx.fsName.find_first_of(L"=[]") != std::wstring::npos)
+        if (IniKeyProblem(ctx.fsName))
             return Message(dialog, Tr("err_fsname"), MB_ICONWARNING), false;
         for (size_t i = 0; i < info.entries.size(); ++i)
             if ((int)i != info.existing && StrIEquals(info.entries[i].name, ctx.fsName))

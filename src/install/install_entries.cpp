@@ -88,7 +88,7 @@ std::wstring InstallEntryPath(const InstInfo& info) {
 InstallPlan InstPlan(const InstCtx& ctx) {
     const InstInfo& info = *ctx.info;
     const PlugEntry* e = info.existing >= 0 ? &info.entries[(size_t)info.existing] : nullptr;
-    std::wstring answer = info.probe.status == ProbeOk ? info.probe.answer : L"";
+    std::wstring answer = ProbeAnswerUsable(info.probe.status, info.probe.answer) ? info.probe.answer : L"";
     const auto editsBefore = PendingEdits;
     const auto statesBefore = PlugStates;
     InstallPlan plan;
@@ -98,9 +98,9 @@ InstallPlan InstPlan(const InstCtx& ctx) {
         if (!e) {
             KeptEntry entry = MakeInstallEntry(info, plan.entryPath, stamp);
             entry.detect = answer;
-            entry.hasDetect = info.probe.status == ProbeOk && !StrTrim(answer).empty();
+            entry.hasDetect = !StrTrim(answer).empty();
             plan.newEntries.push_back(entry);
-        } else if (ctx.takeNew) {
+        } else if (ctx.takeNew && !answer.empty()) {
             PendingEdit& edit = PendingEditFor(*e);
             edit.explicitDetect = 1;
             edit.explicitDetectText = answer;

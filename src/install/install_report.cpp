@@ -5,6 +5,7 @@
 #include "analyses/detect_notes.h"
 #include "dsx/detect_spec.h"
 #include "foundation/files.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
@@ -99,11 +100,23 @@ void UpdateChecks(InstCtx& ctx, const PlugEntry& e, const std::wstring& version)
     if (file64.empty() && ctx.info->has64) AddReportNote(ctx, Tr("in_up_64"));
 }
 
+// A plugin's answer that would break TC's INI into lines is shown, marked, and
+// neither written nor offered.
+bool AnswerRefused(InstCtx& ctx, const std::wstring& answer) {
+    if (ProbeAnswerUsable(ctx.info->probe.status, answer)) return false;
+    AddReportWarning(ctx, FillVar(FillVar(Tr("in_unusable"), L"w", Tr("why_control")), L"d", ShowControlChars(answer)));
+    return true;
+}
+
 void DetectChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) {
     const InstInfo& info = *ctx.info;
     ctx.pluginDetect = answer;
     if (info.probe.status == ProbeNoExport && info.kind == KindLister) AddReportWarning(ctx, Tr("in_nodetect"));
     if (info.probe.status != ProbeOk) return;
+    if (AnswerRefused(ctx, answer)) {
+        ctx.pluginDetect = ShowControlChars(answer);
+        return;
+    }
     PlugEntry plugin;
     plugin.kind = info.kind;
     plugin.name = info.pluginName;
@@ -156,8 +169,13 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
     std::vector<std::wstring> offered;
     if (e)
         for (const DetectItem& item : e->iniDetect.items) AddExtTokens(offered, item.text);
-    for (const std::wstring& ext : info.inf.extensions)
-        if (std::find(offered.begin(), offered.end(), ext) == offered.end()) offered.push_back(ext);
+    for (const std::wstring& ext : info.inf.extensions) {
+        // Checked as a typed extension is, before any file is copied.
+        if (const char* why = ExtensionProblem(ext))
+            AddReportWarning(ctx, FillVar(FillVar(Tr("in_inf_badext"), L"w", Tr(why)), L"e", ShowControlChars(ext)));
+        else if (std::find(offered.begin(), offered.end(), ext) == offered.end())
+            offered.push_back(ext);
+    }
     if (offered.empty()) AddReportWarning(ctx, Tr("in_pk_noext"));
     for (const std::wstring& ext : offered) {
         ExtChoice choice{ext, L"", L"", 0, (uint8_t)(e && HoldsExt(*e, ext))};
@@ -180,6 +198,7 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
 void FileSystemChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) {
     const InstInfo& info = *ctx.info;
     std::wstring root = StrTrim(answer);
+    if (!root.empty() && !e && (AnswerRefused(ctx, root) || IniKeyProblem(root))) root.clear();
     ctx.fsName = e ? e->name : !root.empty() ? root : info.pluginName;
     for (const PlugEntry& other : info.entries) {
         if (&other == e || !StrIEquals(other.name, ctx.fsName)) continue;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "foundation/ini_value_check.h"
 #include "foundation/text.h"
 
 namespace {
@@ -69,10 +70,7 @@ void AddExtTokens(std::vector<std::wstring>& list, const std::wstring& text) {
 
 std::wstring FirstBadExtToken(const std::wstring& text) {
     for (const std::wstring& token : ExtTokens(text)) {
-        bool bad = std::any_of(token.begin(), token.end(), [](wchar_t c) {
-            return c < 32 || c == 127 || c == L'=' || c == L':' || c == L'[' || c == L']';
-        });
-        if (bad) return token;
+        if (ExtensionProblem(token)) return token;
     }
     return L"";
 }

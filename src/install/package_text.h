@@ -21,8 +21,8 @@ InfData ParseInfLines(const std::vector<std::pair<std::wstring, std::wstring>>& 
 // Appends the extensions of a text split at blanks, commas and semicolons: trimmed,
 // leading "*" and "." dropped, lower-cased, and only when the list lacks them.
 void AddExtTokens(std::vector<std::wstring>& list, const std::wstring& text);
-// Extensions a user typed for a packer: every token holding '=', ':', '[', ']' or a
-// control character would break the packer line TC reads; the first such token, or "".
+// Extensions a user typed for a packer: the first token that fails ExtensionProblem
+// (it would break the packer line TC reads), or "".
 std::wstring FirstBadExtToken(const std::wstring& text);
 
 // The file a pluginst.inf names is a plain name inside the package: no folder part,

@@ -131,7 +131,7 @@ void AddDocsMenu(HMENU menu, PluginMenuState& ctx) {
 }
 
 bool TakeDetectOffered(const PlugEntry& e) {
-    if (e.probeStatus != ProbeOk) return false;
+    if (!PluginDetectUsable(e)) return false;
     return !e.hasDetect || NormKeyText(e.detectText) != NormKeyText(e.probeAnswer);
 }
 
@@ -232,13 +232,6 @@ void DiscardEntry(const PlugEntry& e) {
     }
 }
 
-void TakeDetect(const PlugEntry& e) {
-    PendingEdit& edit = PendingEditFor(e);
-    edit.explicitDetect = 1;
-    edit.explicitDetectText = e.probeAnswer;
-    DropPendingIfUnchanged((int)e.kind, e.number);
-}
-
 // The entry the menu was opened on, when the list still shows it: a refill while
 // the menu was open (a file from a second copy) may have put another entry there.
 const PlugEntry* EntryStillShown(const PlugRef& ref, uint32_t fillGeneration) {
@@ -252,7 +245,7 @@ void RunEntryCommand(MainWindow& app, UINT id, const PlugEntry& e, int index) {
     HWND owner = app.Hwnd();
     switch (id) {
     case PmDisable: ToggleDisable(e); PostMessageW(owner, MsgRefresh, 0, 0); return;
-    case PmTakePlugin: TakeDetect(e); UiPostRefresh(owner); return;
+    case PmTakePlugin: TakePluginDetect(e); UiPostRefresh(owner); return;
     case PmTakeCaps: TakePackerCaps((size_t)index); UiPostRefresh(owner); return;
     case PmDiscard: DiscardEntry(e); UiPostRefresh(owner); return;
     case PmDelete: AskMarkDelete(app, owner, index, L""); return;

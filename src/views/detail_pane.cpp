@@ -9,6 +9,7 @@
 #include "analyses/detect_notes.h"
 #include "editing/pending_ops.h"
 #include "foundation/encoding.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/labels.h"
 #include "foundation/data_folder.h"
 #include "foundation/text.h"
@@ -46,7 +47,9 @@ std::wstring ProbeFailureText(const PlugEntry& e) {
 std::wstring PluginValue(const PlugEntry& e) {
     switch (e.probeStatus) {
     case ProbePending: return Tr("det_pending");
-    case ProbeOk: return e.probeAnswer;
+    case ProbeOk:
+        if (PluginDetectUsable(e)) return e.probeAnswer;
+        return ShowControlChars(e.probeAnswer) + L"  " + FillVar(Tr("det_unusable"), L"w", Tr("why_control"));
     case ProbeNoExport: return Tr("det_noexport");
     case Probe32Bit: return Tr("det_32");
     default: return ProbeFailureText(e);

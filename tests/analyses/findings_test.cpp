@@ -151,6 +151,21 @@ TEST_CASE("findings of the Lister, Content and Packer sections, each with its se
     CHECK(FindingsPartial == 0);  // MORE.wlx is the same file as more.wlx and shares its result
 }
 
+TEST_CASE("a plugin's detect string with a line break is shown as its own, and nothing offers to take it") {
+    FindingsFixture f(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\a.wlx\r\n1_detect=\"EXT=\"ABC\"\"\r\n"
+                      L"2=%COMMANDER_PATH%\\p\\b.wlx\r\n");
+    f.Plugin(L"p\\a.wlx64");
+    f.Plugin(L"p\\b.wlx64");
+    const std::wstring hostile = L"EXT=\"TXT\"\r\n[Configuration]\r\nEditor=evil.exe";
+    f.Probe(0, L"p\\a.wlx", ProbeOk, hostile, 1);
+    f.Probe(0, L"p\\b.wlx", ProbeOk, hostile, 1);
+    BuildFindings();
+    CHECK(Summary() == L"3/0 l|~\\p\\a.wlx|unusable  [a] The plugin's own detect string cannot be used\n"
+                       L"3/0 l|~\\p\\b.wlx|unusable  [b] The plugin's own detect string cannot be used\n");
+    REQUIRE(!Findings.empty());
+    CHECK(Findings[0].explanation.ends_with(L"EXT=\"TXT\"\x240D\x240A[Configuration]\x240D\x240A" L"Editor=evil.exe"));
+}
+
 TEST_CASE("findings of the disk, the plugins' own INI files and redirected sections; a 32-bit TC") {
     FindingsFixture f(
         L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\intc.wlx\r\n1_detect=\"EXT=\"IN\"\"\r\n"

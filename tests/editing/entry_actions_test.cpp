@@ -97,6 +97,18 @@ TEST_CASE("file systems: a name of another entry is refused, the own name in oth
     CHECK(FindPlugState(KindFileSystem, L"MyFs")->curKey == L"MYFS");
 }
 
+TEST_CASE("file systems: a name TC would read as a comment, a section or its redirection is refused where typed") {
+    SaveFixture f(L"edit_fs_key", Entries);
+    EditorScript script;
+    for (const wchar_t* name : {L"RedirectSection", L"redirectsection ", L";MyFs", L"[x]", L"a\tb"}) {
+        CAPTURE(std::wstring(name));
+        SaveFixture::Shown.clear();
+        Edit(KindFileSystem, L"MyFs", name, L"C:\\p\\fs.wfx");
+        CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("err_fsname")});
+        CHECK(PlugStates.empty());
+    }
+}
+
 TEST_CASE("lister entries: OK without change records nothing; blanks only remove an existing detect string") {
     SaveFixture f(L"edit_lister", Entries);
     EditorScript script;

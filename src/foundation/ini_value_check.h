@@ -1,0 +1,23 @@
+// The one check every key and value passes before a profile function writes it
+// into TC's configuration, whether the user typed it or a plugin or a package
+// gave it. The profile functions write a value as it stands: a line break in it
+// starts a line of its own, which TC then reads as a section or a key the user
+// never saw. Each check gives the text key of its reason, nullptr when the text
+// may be written.
+#pragma once
+#include <string>
+
+// A character below 32 or DEL.
+bool HasControlChar(const std::wstring& text);
+// A key: not empty after trimming; no control character, '=', '[' or ']', no
+// leading ';' (a comment); not RedirectSection, which sends any section of TC's
+// INI to another file.
+const char* IniKeyProblem(const std::wstring& key);
+// A value: no control character.
+const char* IniValueProblem(const std::wstring& value);
+// An extension a Packer line is keyed by, as a typed one is checked: a key that
+// also holds no ':', where the program's kept lines part extension and flags.
+const char* ExtensionProblem(const std::wstring& ext);
+// The text with each control character shown as its visible symbol (U+2400 and
+// on), so a value that cannot be written can still be shown on one line.
+std::wstring ShowControlChars(const std::wstring& text);
