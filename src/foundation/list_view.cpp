@@ -42,7 +42,12 @@ void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int w
     col.cx = width;
     col.pszText = text.data();
     col.iSubItem = column;
-    SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
+    int at = static_cast<int>(SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col)));
+    ListViewCellsFollowColumn(list, at, true);
+}
+
+void ListViewDeleteColumn(HWND list, int column) {
+    if (ListView_DeleteColumn(list, column)) ListViewCellsFollowColumn(list, column, false);
 }
 
 namespace {
@@ -113,7 +118,19 @@ int ListViewDrawnItem(const NMLVCUSTOMDRAW* draw) {
 }
 
 bool ListViewNewlySelected(const NMLISTVIEW& change) {
+    if (ListViewMovingMarks(change.hdr.hwndFrom)) return false;
     return (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED);
+}
+
+int ListViewNewlySelectedRow(const NMHDR* header) {
+    if (header->code == LVN_ITEMCHANGED) {
+        const auto& change = *reinterpret_cast<const NMLISTVIEW*>(header);
+        return ListViewNewlySelected(change) ? change.iItem : -1;
+    }
+    if (header->code != LVN_ODSTATECHANGED || ListViewMovingMarks(header->hwndFrom)) return -1;
+    const auto& range = *reinterpret_cast<const NMLVODSTATECHANGE*>(header);
+    if (!(range.uNewState & LVIS_SELECTED) || (range.uOldState & LVIS_SELECTED) || range.iFrom < 0) return -1;
+    return range.iTo == ListView_GetSelectionMark(header->hwndFrom) ? range.iFrom : range.iTo;
 }
 
 bool ListViewRowSelected(const NMLVCUSTOMDRAW* draw) {

@@ -27,6 +27,8 @@ HWND ListViewCreate(HWND parent, int id, DWORD extraExStyles, bool virtualRows =
 // Widths are already scaled; format LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER.
 int ListViewColumnCount(HWND list);
 void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int width, int format);
+// Removes a column with its cells, on either kind of list.
+void ListViewDeleteColumn(HWND list, int column);
 // Column 0 inserts a row whose index and item data are both `row`; other columns set a cell.
 void ListViewSetCell(HWND list, int row, int column, const std::wstring& text);
 // The item data (lParam) of a row, -1 when there is no such row.
@@ -34,8 +36,14 @@ int ListViewItemData(HWND list, int row);
 void ListViewSetItemData(HWND list, int row, int data);
 // The item data of the row being custom-drawn.
 int ListViewDrawnItem(const NMLVCUSTOMDRAW* draw);
-// Whether an item change selected a row that was not selected before.
+// Whether an item change selected a row that was not selected before; not so while an
+// owner-data list's selection is put back on the rows its items moved to.
 bool ListViewNewlySelected(const NMLISTVIEW& change);
+// The row an item change (LVN_ITEMCHANGED) or a range change (LVN_ODSTATECHANGED)
+// newly selected; -1 for none. An owner-data list reports a range selected with Shift in
+// one notification where a list that keeps its rows reports each row: its row is the
+// end the user went to, away from the selection mark.
+int ListViewNewlySelectedRow(const NMHDR* header);
 // Whether the custom-drawn row is selected; always false without custom colours.
 bool ListViewRowSelected(const NMLVCUSTOMDRAW* draw);
 // Where a context menu opens: the mouse point, or for the keyboard below the row.

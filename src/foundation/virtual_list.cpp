@@ -112,6 +112,54 @@ void ListViewDeleteAllRows(HWND list) {
     shown.paths.fittedOf.clear();
 }
 
+void ListViewCellsFollowColumn(HWND list, int column, bool inserted) {
+    if (!ListViewIsVirtual(list) || column < 0) return;
+    auto at = static_cast<size_t>(column);
+    for (VirtualRow& row : VirtualLists[list].rows) {
+        if (row.cells.size() <= at) continue;  // the cells past the last one held are empty anyway
+        if (inserted) row.cells.insert(row.cells.begin() + column, std::wstring());
+        else row.cells.erase(row.cells.begin() + column);
+    }
+    ListViewRepaintRows(list);
+}
+
+RowMarks ListViewMarksOf(HWND list) {
+    RowMarks marks;
+    const std::vector<VirtualRow>* rows = ListViewRowsOf(list);
+    if (!rows) return marks;
+    auto itemAt = [rows](int row) {
+        return row >= 0 && static_cast<size_t>(row) < rows->size() ? (*rows)[static_cast<size_t>(row)].item : -1;
+    };
+    for (int row = -1; (row = ListView_GetNextItem(list, row, LVNI_SELECTED)) >= 0;)
+        marks.selected.push_back(itemAt(row));
+    marks.focused = itemAt(ListView_GetNextItem(list, -1, LVNI_FOCUSED));
+    marks.anchor = itemAt(ListView_GetSelectionMark(list));
+    return marks;
+}
+
+void ListViewPutMarks(HWND list, const RowMarks& marks) {
+    if (!ListViewIsVirtual(list) || ListViewMarksOf(list) == marks) return;
+    VirtualList& shown = VirtualLists[list];
+    std::unordered_map<int, int> rowOf;
+    for (size_t row = 0; row < shown.rows.size(); ++row) rowOf.emplace(shown.rows[row].item, static_cast<int>(row));
+    auto rowOfItem = [&rowOf](int item) {
+        auto found = rowOf.find(item);
+        return found == rowOf.end() ? -1 : found->second;
+    };
+    shown.movingMarks = true;
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int item : marks.selected)
+        if (int row = rowOfItem(item); row >= 0) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    if (int row = rowOfItem(marks.focused); row >= 0) ListView_SetItemState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
+    ListView_SetSelectionMark(list, rowOfItem(marks.anchor));
+    shown.movingMarks = false;
+}
+
+bool ListViewMovingMarks(HWND list) {
+    auto shown = VirtualLists.find(list);
+    return shown != VirtualLists.end() && shown->second.movingMarks;
+}
+
 void ListViewFitPaths(HWND list, int margin) {
     if (!ListViewIsVirtual(list)) return;
     FittedPaths& paths = VirtualLists[list].paths;

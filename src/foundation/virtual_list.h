@@ -28,7 +28,18 @@ struct VirtualList {
     std::vector<VirtualRow> rows;  // in the order shown
     // The whole list is invalidated and has not asked for a cell since.
     bool repaintDue = false;
+    // The selection is being put back on the rows its items moved to: no new selection.
+    bool movingMarks = false;
     FittedPaths paths;
+};
+
+// Where a list's selection, focus and selection mark stand, by the item data of their
+// rows: an owner-data list ties them to row numbers, which a sort changes.
+struct RowMarks {
+    std::vector<int> selected;  // in the order of their rows
+    int focused = -1;           // -1: none
+    int anchor = -1;            // the selection mark, where Shift extends from
+    bool operator==(const RowMarks&) const = default;
 };
 // Per owner-data list. A list made by ListViewCreate with its rows kept here starts
 // empty; an entry is never removed.
@@ -42,6 +53,15 @@ std::vector<VirtualRow>* ListViewRowsOf(HWND list);
 void ListViewRepaintRows(HWND list);
 // Empties any list, and an owner-data list's rows with it.
 void ListViewDeleteAllRows(HWND list);
+// Moves an owner-data list's cells along with a column inserted at (or deleted from)
+// `column`, as a list that keeps its rows moves them: an inserted column starts empty.
+void ListViewCellsFollowColumn(HWND list, int column, bool inserted);
+RowMarks ListViewMarksOf(HWND list);
+// Puts the marks back on the rows their items stand in now, as a list that keeps its rows
+// carries them through a sort: quietly, the list's change notifications are no new
+// selection (ListViewMovingMarks), for the items selected are the same.
+void ListViewPutMarks(HWND list, const RowMarks& marks);
+bool ListViewMovingMarks(HWND list);
 // Has an owner-data list show its PathColumn cells shortened in the middle to the
 // column width less `margin`, fitted when shown; repaints it when the width changed.
 void ListViewFitPaths(HWND list, int margin);

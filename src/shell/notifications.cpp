@@ -348,11 +348,12 @@ LRESULT PluginListNotify(MainWindow& app, const NMHDR* header) {
         ListViewSortByColumn(header->hwndFrom, ((const NMLISTVIEW*)header)->iSubItem);
         UpdateSearchStatus(view);
         return 0;
-    case LVN_ITEMCHANGED: {
-        const auto* change = (const NMLISTVIEW*)header;
-        if (!ListViewNewlySelected(*change)) return 0;
+    case LVN_ITEMCHANGED:
+    case LVN_ODSTATECHANGED: {
+        int row = ListViewNewlySelectedRow(header);
+        if (row < 0) return 0;
         bool noted = !view.statusNote.empty();
-        ShowDetails(view, ListViewItemData(header->hwndFrom, change->iItem));
+        ShowDetails(view, ListViewItemData(header->hwndFrom, row));
         if (noted) UpdateStatusBar(view);
         return 0;
     }

@@ -70,30 +70,14 @@ void ListViewShowSortArrow(HWND list) {
 
 namespace {
 
-// The rows in a state (selected, focused), by their item data.
-std::vector<int> ItemsInState(HWND list, UINT flag) {
-    std::vector<int> items;
-    for (int row = -1; (row = ListView_GetNextItem(list, row, flag)) >= 0;) items.push_back(ListViewItemData(list, row));
-    return items;
-}
-
-void PutState(HWND list, const std::vector<int>& items, UINT state) {
-    for (int item : items)
-        if (int row = ListViewFindItemData(list, item); row >= 0) ListView_SetItemState(list, row, state, state);
-}
-
 // An owner-data list's selection and focus belong to row numbers, so where the sort
 // moved a selected or focused row they follow its item to its new place.
 void SortVirtualRows(HWND list, std::vector<VirtualRow>& rows) {
-    std::vector<int> selected = ItemsInState(list, LVNI_SELECTED), focused = ItemsInState(list, LVNI_FOCUSED);
+    RowMarks marks = ListViewMarksOf(list);
     std::stable_sort(rows.begin(), rows.end(), [list](const VirtualRow& a, const VirtualRow& b) {
         return ListViewCompareRows(a.item, b.item, (LPARAM)list) < 0;
     });
-    if (ItemsInState(list, LVNI_SELECTED) != selected || ItemsInState(list, LVNI_FOCUSED) != focused) {
-        ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-        PutState(list, selected, LVIS_SELECTED);
-        PutState(list, focused, LVIS_FOCUSED);
-    }
+    ListViewPutMarks(list, marks);
     ListViewRepaintRows(list);
 }
 

@@ -185,7 +185,7 @@ void SetExtraCols(MainView& view, std::vector<int32_t> columns) {
         sort.column = -1;
     }
     for (int column = 3 + static_cast<int>(ExtraColIds.size()); column >= 4; --column)
-        ListView_DeleteColumn(list, column);
+        ListViewDeleteColumn(list, column);
     std::sort(columns.begin(), columns.end());
     ExtraColIds = columns;
     for (size_t k = 0; k < ExtraColIds.size(); ++k)

@@ -129,6 +129,41 @@ TEST_SUITE("window") {
         CHECK(w.StatusText().find(L"Querying") == std::wstring::npos);
     }
 
+    TEST_CASE("a sort and the probe's end leave the detail pane as it is; Shift shows the row the user went to") {
+        TcFolder tc(kIni);
+        Window w;
+        w.Show(0);
+        HWND list = w.c.pluginList;
+        Select(list, 1);  // view.wlx
+        REQUIRE(w.view.detailRowShown == 1);
+        ListView_SetItemState(w.c.extList, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListViewSortByColumn(list, 1);
+        const uint32_t gen = ++ProbeGen;  // a job of the test's own ends: the rows sort again
+        ProbeDone = 0;
+        ProbeTotal = 1;
+        auto* answer = new ProbeMsg{gen, 2, KindLister, TabEntries[2].expandedPath, {}};
+        PostMessageW(w.main, MsgProbeResult, 0, (LPARAM)answer);
+        WaitForProbes();
+        REQUIRE(Rows(list, {1}) == L"gone\nlister\npair\nview\n");
+        CHECK(ListViewItemData(list, ListView_GetNextItem(list, -1, LVNI_SELECTED)) == 1);
+        CHECK(w.view.detailRowShown == 1);
+        CHECK(ListView_GetNextItem(w.c.extList, -1, LVNI_SELECTED) == 2);  // the checklist was not made anew
+
+        auto click = [&](int row, WPARAM keys) {
+            RECT cell{};
+            ListView_GetItemRect(list, row, &cell, LVIR_LABEL);
+            LPARAM at = MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2);
+            SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+            SendMessageW(list, WM_LBUTTONUP, keys, at);
+            Pump();
+        };
+        click(0, 0);
+        CHECK(w.view.detailRowShown == 2);
+        click(2, MK_SHIFT);
+        CHECK(w.view.detailRowShown == 3);
+        CHECK(ListView_GetSelectedCount(list) == 3);
+    }
+
     TEST_CASE("the status bar: the note and the unsaved changes first, then the tab's pieces, its INI and TC") {
         const wchar_t ini[] =
             L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\lister.wlx\r\n1_detect=\"EXT=\"TXT\" | EXT=\"LOG\"\"\r\n"

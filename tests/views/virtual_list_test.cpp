@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,21 @@
 #include "views/list_rows.h"
 #include "views/list_sort.h"
 #include "views/page_window.h"
+#include "views/window_layout.h"
 #include "view_fixture.h"
 
 namespace {
 
+// Per list, the rows each notification newly selected, as the detail pane follows them.
+std::map<HWND, std::vector<int>> NewlySelected;
+
 // Stands in for the page window: it answers the owner-data lists' requests.
 LRESULT CALLBACK RowsParent(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT answer = 0;
-    if (msg == WM_NOTIFY && ListViewAnswerRows(reinterpret_cast<const NMHDR*>(lParam), answer)) return answer;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (msg == WM_NOTIFY && ListViewAnswerRows(header, answer)) return answer;
+    if (msg == WM_NOTIFY)
+        if (int row = ListViewNewlySelectedRow(header); row >= 0) NewlySelected[header->hwndFrom].push_back(row);
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
@@ -77,6 +85,57 @@ std::vector<int> Items(HWND list) {
 }
 
 int RowIn(HWND list, UINT state) { return ListView_GetNextItem(list, -1, state); }
+int RowIn(HWND list, int after, UINT state) { return ListView_GetNextItem(list, after, state); }
+
+// The items of the selected rows, in the order of their rows.
+std::vector<int> SelectedItems(HWND list) {
+    std::vector<int> items;
+    for (int row = -1; (row = RowIn(list, row, LVNI_SELECTED)) >= 0;) items.push_back(ListViewItemData(list, row));
+    return items;
+}
+
+// Every cell as the program reads it and as the list shows it.
+std::wstring AllCells(HWND list) {
+    std::wstring out;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row, out += L"\n")
+        for (int column = 0; column < ListViewColumnCount(list); ++column)
+            out += ListViewCellText(list, row, column) + L"/" + ControlText(list, row, column) + L"|";
+    return out;
+}
+
+// Many rows may be selected, as in the plugin list.
+HWND MultiList(const Frame& frame, bool virtualRows, int columns) {
+    HWND list = frame.List(virtualRows, columns);
+    SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) & ~LVS_SINGLESEL);
+    return list;
+}
+
+// A click of the left button on a row, with the keys held (MK_SHIFT, MK_CONTROL).
+void Click(HWND list, int row, WPARAM keys = 0) {
+    RECT cell{};
+    ListView_GetItemRect(list, row, &cell, LVIR_LABEL);
+    LPARAM at = MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    SendMessageW(list, WM_LBUTTONUP, keys, at);
+}
+
+// A key pressed in the list, with Shift held or not.
+void Key(HWND list, WORD key, bool shift) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SendMessageW(list, WM_KEYDOWN, key, 0);
+    SendMessageW(list, WM_KEYUP, key, 0);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+// The item the detail pane would show: the one newly selected last.
+int ShownItem(HWND list) {
+    const std::vector<int>& rows = NewlySelected[list];
+    return rows.empty() ? -1 : ListViewItemData(list, rows.back());
+}
 
 // The plugin list as the tab shows it, its path column 160 pixels wide.
 HWND PathList(const Frame& frame, TestView& t) {
@@ -219,6 +278,93 @@ TEST_CASE("a path cell is fitted to the width of the moment it is read, the list
     CHECK(ListViewCellText(list, 1, PathColumn) == longPath);
     CHECK(ControlText(list, 0, PathColumn, 260) == longPath);
     SortStates.erase(list);
+}
+
+TEST_CASE("a column inserted or removed takes its cells along, in a list that keeps no rows as in one that does") {
+    Frame frame;
+    HWND stored = frame.List(false, 3), owned = frame.List(true, 3);
+    for (HWND list : {stored, owned}) {
+        Fill(list, {L"a", L"b"}, {L"1", L"2"});
+        ListViewSetCell(list, 0, 2, L"c:\\a.wlx");
+        ListViewSetCell(list, 1, 2, L"c:\\b.wlx");
+    }
+    for (HWND list : {stored, owned}) ListViewAddColumn(list, 1, L"new", 60, LVCFMT_LEFT);
+    CHECK(AllCells(owned) == AllCells(stored));
+    CHECK(ListViewCellText(owned, 1, 3) == L"c:\\b.wlx");
+    for (HWND list : {stored, owned}) ListViewDeleteColumn(list, 2);
+    CHECK(AllCells(owned) == AllCells(stored));
+    CHECK(ListViewCellText(owned, 0, 2) == L"c:\\a.wlx");
+    for (HWND list : {stored, owned}) ListViewDeleteColumn(list, 1);
+    CHECK(AllCells(owned) == AllCells(stored));
+    CHECK(AllCells(owned) == L"a/a|c:\\a.wlx/c:\\a.wlx|\nb/b|c:\\b.wlx/c:\\b.wlx|\n");
+
+    // The extra columns of the filled plugin list come and go; the path stays under its title.
+    TestView t;
+    for (HWND list : {frame.List(false, 5), frame.List(true, 5)}) {
+        CAPTURE(ListViewIsVirtual(list));
+        t.view.controls.pluginList = list;
+        Fill(list, {L"a", L"b"}, {L"1", L"2"});
+        ListViewSetCell(list, 1, PathColumn, L"c:\\b.wlx");
+        SetExtraCols(t.view, {0, 4});  // description, bits
+        CHECK(PathColumn == 6);
+        CHECK(ListViewCellText(list, 1, 6) == L"c:\\b.wlx");
+        CHECK(ListViewCellText(list, 1, 4).empty());
+        SetExtraCols(t.view, {4});
+        CHECK(ListViewCellText(list, 1, 5) == L"c:\\b.wlx");
+        SetExtraCols(t.view, {});  // "Standard columns only"
+        CHECK(ListViewCellText(list, 1, PathColumn) == L"c:\\b.wlx");
+        CHECK(ListViewCellText(list, 1, 1) == L"2");
+        SortStates.erase(list);
+    }
+}
+
+TEST_CASE("a sort keeps the selection quietly: the same rows selected, no new selection, the mark moves with its row") {
+    Frame frame;
+    HWND stored = MultiList(frame, false, 2), owned = MultiList(frame, true, 2);
+    std::vector<std::wstring> names{L"a", L"b", L"c", L"d", L"e"}, numbers{L"5", L"4", L"3", L"2", L"1"};
+    for (HWND list : {stored, owned}) {
+        CAPTURE(list == owned);
+        Fill(list, names, numbers);
+        Click(list, 1);
+        Click(list, 3, MK_CONTROL);
+        REQUIRE(SelectedItems(list) == std::vector<int>{1, 3});
+        REQUIRE(ListView_GetSelectionMark(list) == 3);
+        NewlySelected.clear();
+        ListViewSortByColumn(list, 1);  // the rows turn round
+        CHECK(NewlySelected[list].empty());
+        CHECK(SelectedItems(list) == std::vector<int>{3, 1});
+        CHECK(ListViewItemData(list, RowIn(list, LVNI_FOCUSED)) == 3);
+        CHECK(ListView_GetSelectionMark(list) == 1);
+        // Shift extends from where the marked entry stands now.
+        Click(list, 0, MK_SHIFT);
+        CHECK(SelectedItems(list) == std::vector<int>{1000, 3});
+        SortStates.erase(list);
+    }
+}
+
+TEST_CASE("a range selected with Shift shows the row the user went to, in a list that keeps no rows as in one that does") {
+    Frame frame;
+    HWND stored = MultiList(frame, false, 2), owned = MultiList(frame, true, 2);
+    std::vector<std::wstring> names{L"a", L"b", L"c", L"d", L"e", L"f"}, numbers{L"1", L"2", L"3", L"4", L"5", L"6"};
+    for (HWND list : {stored, owned}) {
+        CAPTURE(list == owned);
+        Fill(list, names, numbers);
+        SetFocus(list);
+        NewlySelected.clear();
+        Click(list, 1);
+        CHECK(ShownItem(list) == 1);
+        Click(list, 3, MK_SHIFT);
+        CHECK(SelectedItems(list) == std::vector<int>{1, 2, 3});
+        CHECK(ShownItem(list) == 3);
+        Key(list, VK_DOWN, true);
+        CHECK(SelectedItems(list) == std::vector<int>{1, 2, 3, 4});
+        CHECK(ShownItem(list) == 4);
+        Key(list, VK_DOWN, false);
+        CHECK(ShownItem(list) == 1000);
+        Key(list, VK_UP, true);
+        CHECK(SelectedItems(list) == std::vector<int>{4, 1000});
+        CHECK(ShownItem(list) == 4);
+    }
 }
 
 }  // TEST_SUITE
