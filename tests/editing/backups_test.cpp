@@ -158,5 +158,14 @@ TEST_CASE("a restore writes the file a linked wincmd.ini names, in place where i
     CHECK(hides == ((GetFileAttributesW(real.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
     CHECK_FALSE(FileExists(real + L".kvnew"));
     SetFileAttributesW(real.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A plain file keeps what it was given.
+    std::wstring plain = f.tc / L"plain.ini", copy = f.tc / L"copy.ini";
+    WriteFileBytes(plain, v2);
+    WriteFileBytes(copy, v1);
+    SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CHECK(SystemSaveIo().ReplaceWithCopy(copy, plain));
+    CHECK(ReadFileBytes(plain) == v1);
+    CHECK(hides == ((GetFileAttributesW(plain.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
     EmptyBackups();
 }
