@@ -104,12 +104,14 @@ size_t KeptBackup(const std::vector<BackupFile>& group) {
 }
 
 // The oldest go first, but never the one just made: a clock set back, or backups
-// copied from another machine, may give the others later stamps.
+// copied from another machine, may give the others later stamps. Nor the newest
+// made before a write, which restores read and which the write's own save undoes
+// from, however many "_pre" copies of restores came after it.
 void Prune(const std::wstring& source, const std::wstring& made) {
     std::vector<BackupFile> all = BackupsOf(source);
-    size_t left = all.size();
+    size_t left = all.size(), kept = all.empty() ? 0 : KeptBackup(all);
     for (size_t i = 0; i < all.size() && left > MaxBackupsPerFile; ++i) {
-        if (StrIEquals(all[i].path, made)) continue;
+        if (StrIEquals(all[i].path, made) || (i == kept && !all[i].pre)) continue;
         ForgetBackup(all[i]);
         --left;
     }

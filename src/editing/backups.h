@@ -20,7 +20,8 @@ struct BackupFile {
 // recorded count for every file of their stem.
 std::vector<BackupFile> BackupsOf(const std::wstring& source);
 // Copies the file into the Backups folder and prunes its other backups to 30 in
-// all; the backup's path, "" on failure.
+// all, oldest first, the newest made before a write spared; the backup's path, ""
+// on failure.
 std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix);
 // The file may be written: not UTF-8, and backed up when it exists, the copy
 // found equal to the file. On false one line (ending in CR LF) was appended to errors.

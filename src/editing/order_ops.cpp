@@ -34,14 +34,32 @@ bool StepDown(std::vector<size_t>& order, const std::vector<bool>& sel) {
     return moved;
 }
 
-// TabEntries positions of the selected rows; kept rows and stale ids are left out.
-std::vector<bool> SelectedPositions(HWND list) {
-    std::vector<bool> sel(TabEntries.size(), false);
+// The entry numbers of the selected rows; kept rows and stale ids are left out.
+std::set<int> SelectedNumbers(HWND list) {
+    std::set<int> numbers;
     for (int row = -1; (row = ListView_GetNextItem(list, row, LVNI_SELECTED)) >= 0;) {
         int data = ListViewItemData(list, row);
-        if (data >= 0 && data < KeptIdBase && (size_t)data < sel.size()) sel[(size_t)data] = true;
+        if (data >= 0 && data < KeptIdBase && (size_t)data < TabEntries.size())
+            numbers.insert(TabEntries[(size_t)data].number);
     }
-    return sel;
+    return numbers;
+}
+
+// The order a move starts from: the file's order (its entries by number) as the
+// pending order changes it. Not the rows' order: they may still show an order
+// that was discarded since.
+std::vector<int> CurrentOrder(int kind) {
+    std::vector<int> file;
+    for (const PlugEntry& e : TabEntries) file.push_back(e.number);
+    std::sort(file.begin(), file.end());
+    auto pending = PendingOrders.find(kind);
+    if (pending == PendingOrders.end()) return file;
+    std::vector<int> order;
+    for (int n : pending->second.order)
+        if (std::binary_search(file.begin(), file.end(), n)) order.push_back(n);
+    for (int n : file)
+        if (std::find(order.begin(), order.end(), n) == order.end()) order.push_back(n);
+    return order;
 }
 
 void SelectNumbers(HWND list, const std::set<int>& numbers) {
@@ -96,6 +114,7 @@ std::optional<std::vector<size_t>> OrderMove(const std::vector<bool>& selected, 
 }
 
 void ApplyOrderMove(int kind, const std::vector<size_t>& moved) {
+    std::vector<int> before = CurrentOrder(kind);
     auto [it, isNew] = PendingOrders.try_emplace(kind);
     PendingOrder& rec = it->second;
     if (isNew)
@@ -103,18 +122,19 @@ void ApplyOrderMove(int kind, const std::vector<size_t>& moved) {
             rec.origPaths[e.number] = e.path;
             rec.origNames[e.number] = e.name;
         }
-    // TabEntries stands in the pending order already, so it is the order before the move.
     rec.order.clear();
     for (size_t from : moved)
-        if (from < TabEntries.size()) rec.order.push_back(TabEntries[from].number);
+        if (from < before.size()) rec.order.push_back(before[from]);
     if (!OrderIsCustom(kind)) PendingOrders.erase(kind);
 }
 
 void OrderOp(IEditingHost& host, HWND list, int tab, int op) {
     if ((tab != 0 && tab != 1) || TabEntries.empty()) return;
-    std::vector<bool> sel = SelectedPositions(list);
-    size_t count = (size_t)std::count(sel.begin(), sel.end(), true);
-    if (count == 0) return;
+    std::set<int> numbers = SelectedNumbers(list);
+    if (numbers.empty()) return;
+    std::vector<int> order = CurrentOrder(tab);
+    std::vector<bool> sel(order.size());
+    for (size_t i = 0; i < order.size(); ++i) sel[i] = numbers.count(order[i]) > 0;
     std::optional<std::vector<size_t>> moved = OrderMove(sel, op);
     if (!moved) {
         MessageBeep(0);
@@ -122,11 +142,8 @@ void OrderOp(IEditingHost& host, HWND list, int tab, int op) {
     }
     SortState& sort = SortStates[list];
     if (sort.column != -1 && !(sort.column == 0 && sort.direction == 0)) sort = {0, 0};
-    std::set<int> numbers;
-    for (size_t i = 0; i < sel.size(); ++i)
-        if (sel[i]) numbers.insert(TabEntries[i].number);
     ApplyOrderMove(tab, *moved);
-    DebugLog(L"order op " + std::to_wstring(op) + L", " + std::to_wstring(count) + L" plugin(s)");
+    DebugLog(L"order op " + std::to_wstring(op) + L", " + std::to_wstring(numbers.size()) + L" plugin(s)");
     host.RefillShownTab();
     SelectNumbers(list, numbers);
     host.UpdateStatusBar();

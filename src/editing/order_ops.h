@@ -16,8 +16,9 @@ constexpr int OrderCmdBase = 2990;
 // The positions 0..n-1 in their new order (new position i takes old position
 // result[i]); nothing when the operation would move nothing.
 std::optional<std::vector<size_t>> OrderMove(const std::vector<bool>& selected, int op);
-// Puts the moved TabEntries into the kind's pending order; erases the order when
-// TC's own order comes back.
+// Puts the moved entries into the kind's pending order; moved holds positions in
+// the order the move starts from: the file's order as the pending one changes it.
+// Erases the pending order when TC's own order comes back.
 void ApplyOrderMove(int kind, const std::vector<size_t>& moved);
 // The whole command on the plugin list of the shown tab (0 Lister, 1 Content):
 // moves the selected entries, refills the list sorted by number and selects them again.

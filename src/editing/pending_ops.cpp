@@ -6,6 +6,7 @@
 
 #include "dsx/detect_spec.h"
 #include "editing/editing_host.h"
+#include "editing/save_request.h"
 #include "dsx/edit.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -249,4 +250,12 @@ void AskMarkDelete(IEditingHost& host, HWND owner, int row, const std::wstring& 
     if (!changed) return;
     PrunePlugStates();
     host.PendingChanged();
+}
+
+void DiscardAllPending(IEditingHost& host, HWND owner) {
+    if (CountPendingChanges() < 1 || SaveIsRunning()) return;
+    if (host.Message(owner, Tr("ask_discard"), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    DiscardPending();
+    host.RefillShownTab();
+    host.UpdateStatusBar();
 }

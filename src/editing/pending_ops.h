@@ -30,3 +30,6 @@ bool RowHasPending(const PlugEntry& entry);
 // Toggles the deletion mark of TabEntries[row] (a Packer entry: of its line ext,
 // or of all its lines when ext is empty); asks before it sets the mark.
 void AskMarkDelete(IEditingHost& host, HWND owner, int row, const std::wstring& ext);
+// File › Discard: asks, forgets every pending change and refills the shown tab,
+// whose rows stood in the pending order.
+void DiscardAllPending(IEditingHost& host, HWND owner);

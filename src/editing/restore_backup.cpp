@@ -57,7 +57,8 @@ void RestoreBackup(IEditingHost& host, HWND owner, SaveIo& io) {
         DebugLog(L"restored " + backup + L" -> " + file);
     } else {
         std::wstring kept = pre.empty() ? L"" : L"\n\n" + Tr("restore_pre_kept") + L"\n" + pre;
-        host.Message(owner, Tr("err_write") + L"\n" + file + kept, MB_OK | MB_ICONWARNING);
+        std::wstring why = FileExists(backup) ? Tr("err_write") + L"\n" + file : Tr("restore_gone") + L"\n" + backup;
+        host.Message(owner, why + kept, MB_OK | MB_ICONWARNING);
     }
     RestartAll(io, restart);
     DiscardPending();

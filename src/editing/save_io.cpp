@@ -1,8 +1,11 @@
 #include "editing/save_io.h"
 
+#include <cstdint>
+
 #include "editing/backups.h"
 #include "editing/save_writers.h"
 #include "editing/tc_control.h"
+#include "foundation/files.h"
 #include "foundation/handles.h"
 
 namespace {
@@ -11,6 +14,63 @@ bool Readable(const std::wstring& file) {
     FileHandle h(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, 0, nullptr));
     return h.Valid();
+}
+
+// The attributes a replaced file keeps; the others belong to the file system.
+constexpr DWORD OwnAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// The file that a write must reach: the one a link at the path names, else the
+// path. Resolved whatever the attributes say: Wine shows a link to a file as a
+// plain file.
+std::wstring LinkedFile(const std::wstring& path) {
+    std::wstring real = FinalPath(path);
+    return real.empty() ? path : real;
+}
+
+// More than one name leads to the file: a rename over one of them would part it from the others.
+bool HasOtherNames(const std::wstring& file) {
+    FileHandle h(CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    return h && GetFileInformationByHandle(h.Get(), &info) && info.nNumberOfLinks > 1;
+}
+
+bool WriteWhole(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    bool all = bytes.empty() || (WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+                                 written == bytes.size());
+    return all && SetEndOfFile(file) && FlushFileBuffers(file);
+}
+
+// Into the file itself, so that every name of it sees the bytes; a write that
+// fails halfway puts the old bytes back.
+bool OverwriteInPlace(const std::wstring& source, const std::wstring& target) {
+    constexpr size_t Whole = SIZE_MAX;
+    if (!Readable(source)) return false;
+    std::string bytes = ReadFileHead(source, Whole);
+    FileHandle h(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             0, nullptr));
+    if (!h) return false;
+    std::string old = ReadFileHead(target, Whole);
+    if (WriteWhole(h.Get(), bytes)) return true;
+    WriteWhole(h.Get(), old);
+    return false;
+}
+
+// A copy beside the target, then one rename: the target is never half written.
+bool RenameCopyOver(const std::wstring& source, const std::wstring& target) {
+    std::wstring temp = target + L".kvnew";
+    if (!CopyFileW(source.c_str(), temp.c_str(), FALSE)) return false;
+    DWORD attrs = GetFileAttributesW(target.c_str());
+    DWORD kept = attrs == INVALID_FILE_ATTRIBUTES ? 0 : attrs & OwnAttributes;
+    SetFileAttributesW(temp.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temp.c_str());
+    return false;
 }
 
 class SystemIo final : public SaveIo {
@@ -29,12 +89,8 @@ public:
         return IniBackup(file, suffix);
     }
     bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) override {
-        // A copy beside the target, then one rename: the target is never half written.
-        std::wstring temp = target + L".kvnew";
-        if (!CopyFileW(source.c_str(), temp.c_str(), FALSE)) return false;
-        if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-        DeleteFileW(temp.c_str());
-        return false;
+        std::wstring file = LinkedFile(target);
+        return HasOtherNames(file) ? OverwriteInPlace(source, file) : RenameCopyOver(source, file);
     }
     std::wstring WriteKept(const KeptEntry& entry) override { return WriteKeptVerified(entry); }
     bool TcRunning() override { return TcWindowOpen(); }

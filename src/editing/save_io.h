@@ -21,7 +21,9 @@ public:
     virtual std::optional<IniPairs> ReadSection(const std::wstring& file, const std::wstring& section) = 0;
     // A dated copy in the Backups folder (suffix "" or "_pre"); its path, "" on failure.
     virtual std::wstring Backup(const std::wstring& file, const std::wstring& suffix) = 0;
-    // The target takes the source's bytes in one step, or stays as it was.
+    // The target takes the source's bytes, or stays as it was. It keeps its attributes
+    // and every name that leads to it: through a link the file the link names is
+    // written, a file of several names in place; any other in one step.
     virtual bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) = 0;
     // The entry's line in the Disabled section, read back; its key, "" on failure.
     virtual std::wstring WriteKept(const KeptEntry& entry) = 0;

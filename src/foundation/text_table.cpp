@@ -933,6 +933,7 @@ const TextRow rows[] = {
     {"pvg_skip", L"never ask", L"nie fragen"},
     {"restore_none", L"No backup found for this area.", L"Keine Sicherung für diesen Bereich gefunden."},
     {"restore_ask", L"Restore this backup?\n\n{f}\n\nThe current file is backed up first. Total Commander will be closed and restarted if it is running.", L"Diese Sicherung wiederherstellen?\n\n{f}\n\nDie aktuelle Datei wird vorher gesichert. Total Commander wird geschlossen und neu gestartet, falls er läuft."},
+    {"restore_gone", L"The backup is no longer there, nothing was restored:", L"Die Sicherung ist nicht mehr da, nichts wurde wiederhergestellt:"},
     {"restore_pre_kept", L"The file as it was before is kept in:", L"Die Datei, wie sie vorher war, liegt in:"},
     {"tc_notrun", L"not running", L"läuft nicht"},
     {"tc_runs", L"running", L"läuft"},

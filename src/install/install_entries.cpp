@@ -67,6 +67,11 @@ void PutBack(Records<Record>& now, const PlannedChanges<Record>& changes) {
 
 }  // namespace
 
+void NotePlanned(InstallPlan& plan, const PendingSnapshot& before) {
+    plan.edits = ChangesOf(before.edits, PendingEdits);
+    plan.states = ChangesOf(before.states, PlugStates);
+}
+
 KeptEntry MakeInstallEntry(const InstInfo& info, const std::wstring& path, const std::wstring& stamp) {
     KeptEntry entry;
     entry.kind = info.kind;
@@ -89,8 +94,7 @@ InstallPlan InstPlan(const InstCtx& ctx) {
     const InstInfo& info = *ctx.info;
     const PlugEntry* e = info.existing >= 0 ? &info.entries[(size_t)info.existing] : nullptr;
     std::wstring answer = ProbeAnswerUsable(info.probe.status, info.probe.answer) ? info.probe.answer : L"";
-    const auto editsBefore = PendingEdits;
-    const auto statesBefore = PlugStates;
+    const PendingSnapshot before;
     InstallPlan plan;
     plan.entryPath = e ? e->path : InstallEntryPath(info);
     std::wstring stamp = StrNowStamp();
@@ -117,8 +121,7 @@ InstallPlan InstPlan(const InstCtx& ctx) {
         PlanPacker(ctx, e, plan.entryPath, plan, stamp);
     }
     PrunePlugStates();
-    plan.edits = ChangesOf(editsBefore, PendingEdits);
-    plan.states = ChangesOf(statesBefore, PlugStates);
+    NotePlanned(plan, before);
     plan.doneText = FillVar(Tr(e ? "in_done_up" : "in_done"), L"p", info.pluginName);
     DebugLog(L"install: " + info.pluginName + L" -> " + plan.entryPath + (e ? L" (update)" : L""));
     return plan;

@@ -31,6 +31,14 @@ struct InstallPlan {
     PlannedChanges<PlugState> states;
 };
 
+// The pending records as a command found them, before it planned its changes.
+struct PendingSnapshot {
+    std::map<std::wstring, PendingEdit> edits = PendingEdits;
+    std::map<std::wstring, PlugState> states = PlugStates;
+};
+// Notes in the plan every pending record changed since the snapshot.
+void NotePlanned(InstallPlan& plan, const PendingSnapshot& before);
+
 // A new entry of the install with its key, path, name, time stamp and number.
 KeptEntry MakeInstallEntry(const InstInfo& info, const std::wstring& path, const std::wstring& stamp);
 // The entry path of a plugin file: relative to TC's folder (as "%COMMANDER_PATH%\...")
@@ -39,6 +47,6 @@ std::wstring InstallEntryPath(const InstInfo& info);
 // Puts the user's choices into the pending state and gives the new entries.
 InstallPlan InstPlan(const InstCtx& ctx);
 // Puts back every pending record the plan changed that its save left as planned: an
-// install whose save did not complete leaves nothing of it for a later save, and
-// what was pending before it stays as it was.
+// install (or uninstall) whose save did not complete leaves nothing of it for a
+// later save, and what was pending before it stays as it was.
 void WithdrawPlan(const InstallPlan& plan);

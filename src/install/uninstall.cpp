@@ -14,6 +14,7 @@
 #include "hostcfg/tc_discovery.h"
 #include "hostcfg/plugin_keys.h"
 #include "install/dialog_parts.h"
+#include "install/install_entries.h"
 #include "install/uninstall_folder.h"
 #include "foundation/dialog_template.h"
 #include "foundation/themes.h"
@@ -192,14 +193,12 @@ void UninstallFolder(HWND owner, const PlugEntry& entry, const std::wstring& fol
     doneText += L"\n" + Tr("un_done_folder");
 }
 
-void Uninstall(IInstallHost& host, HWND owner, int index) {
-    if (index < 0 || (size_t)index >= TabEntries.size() || !WriteAtOnceAllowed(host, owner)) return;
-    PlugEntry entry = TabEntries[(size_t)index];
-    UninstCtx ctx = UninstallPrepare(entry);
-    INT_PTR answer = RunUninstallDialog(owner, ctx);
-    if (answer != IDOK && answer != IdDisable) return;
-    bool disableOnly = answer == IdDisable;
+void UninstallEntry(IInstallHost& host, HWND owner, const PlugEntry& entry, const UninstCtx& ctx, bool disableOnly,
+                    SaveIo& io) {
+    const PendingSnapshot before;
     MarkForUninstall(entry, disableOnly);
+    InstallPlan marks;
+    NotePlanned(marks, before);
     SaveRequest request;
     request.confirmed = 1;
     request.doneText = FillVar(Tr(disableOnly ? "un_done_disable" : "un_done"), L"n", entry.name);
@@ -208,5 +207,15 @@ void Uninstall(IInstallHost& host, HWND owner, int index) {
                                                                 std::wstring& doneText) {
             UninstallFolder(owner, entry, folder, errors, writeFailed, doneText);
         };
-    SaveChanges(host, owner, std::move(request));
+    SaveChanges(host, owner, std::move(request), io);
+    WithdrawPlan(marks);
+}
+
+void Uninstall(IInstallHost& host, HWND owner, int index) {
+    if (index < 0 || (size_t)index >= TabEntries.size() || !WriteAtOnceAllowed(host, owner)) return;
+    PlugEntry entry = TabEntries[(size_t)index];
+    UninstCtx ctx = UninstallPrepare(entry);
+    INT_PTR answer = RunUninstallDialog(owner, ctx);
+    if (answer != IDOK && answer != IdDisable) return;
+    UninstallEntry(host, owner, entry, ctx, answer == IdDisable, SystemSaveIo());
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editing/save_io.h"
 #include "hostcfg/plug_entry.h"
 #include "install/install_host.h"
 #include "install/report.h"
@@ -32,6 +33,10 @@ INT_PTR RunUninstallDialog(HWND owner, UninstCtx& ctx);
 // Asks, marks TabEntries[index] deleted or disabled and saves; its folder goes to the
 // recycle bin afterwards when the user wanted that and the save removed the entry.
 void Uninstall(IInstallHost& host, HWND owner, int index);
+// After the dialog: marks the entry, saves through io and withdraws the marks when
+// the save did not complete.
+void UninstallEntry(IInstallHost& host, HWND owner, const PlugEntry& entry, const UninstCtx& ctx, bool disableOnly,
+                    SaveIo& io);
 // Marks the entry for the save: deleted, and with disableOnly kept to be activated again.
 void MarkForUninstall(const PlugEntry& entry, bool disableOnly);
 // The save's step after the writes: moves the folder when the entry is gone from

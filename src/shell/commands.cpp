@@ -115,7 +115,7 @@ const CommandRow Table[] = {
     {CmdPluginInfo, Any, Alt, VK_RETURN, nullptr,
      [](MainWindow& app) { ShowPluginInfoOf(app.View(), SelectedPluginRef(app.View(), -1)); }},
     {CmdSave, Any, Ctrl, 'S', nullptr, SaveCommand},
-    {CmdDiscard, Any, 0, 0, nullptr, [](MainWindow& app) { DiscardCommand(Owner(app)); }},
+    {CmdDiscard, Any, 0, 0, nullptr, [](MainWindow& app) { DiscardAllPending(app, Owner(app)); }},
     {CmdRestore, Any, 0, 0, nullptr, [](MainWindow& app) { RestoreBackup(app, Owner(app)); }},
     {CmdHelp, Any, Plain, VK_F1, nullptr,
      [](MainWindow& app) { ShowHelp(app.View(), HelpPageForCurrentTab(app.View()), false); }},

@@ -4,10 +4,8 @@
 #include "editing/save_changes.h"
 #include "editing/tc_control.h"
 #include "foundation/texts.h"
-#include "hostcfg/pending.h"
 #include "hostcfg/tc_discovery.h"
 #include "shell/main_window.h"
-#include "shell/menu_help.h"
 
 void ConnectSaving() {
     // TC keeps running on its own wincmd.ini when the program opens another one.
@@ -20,11 +18,4 @@ void SaveCommand(MainWindow& app) {
         return;
     }
     SaveChanges(app, app.Hwnd());
-}
-
-void DiscardCommand(HWND window) {
-    if (CountPendingChanges() < 1 || SaveIsRunning()) return;
-    if (MessageBoxW(window, Tr("ask_discard").c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    DiscardPending();
-    UiPostRefresh(window);
 }

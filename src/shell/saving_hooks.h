@@ -1,5 +1,5 @@
-// Saving from the main window: the save and discard commands, and the wincmd.ini
-// that TC itself runs on.
+// Saving from the main window: the save command, and the wincmd.ini that TC
+// itself runs on.
 #pragma once
 #include <windows.h>
 
@@ -9,5 +9,3 @@ class MainWindow;
 void ConnectSaving();
 // Ctrl+S and File › Save: tells when nothing is pending, else runs the save.
 void SaveCommand(MainWindow& app);
-// File › Discard: asks, then forgets every pending change.
-void DiscardCommand(HWND window);

@@ -1,5 +1,7 @@
-// Backups are kept per file: 30 at most, never mixed with those of another file.
+// Backups are kept per file: 30 at most, never mixed with those of another file;
+// a restore puts one back into the file wincmd.ini really is.
 #include "editing/backups.h"
+#include "editing/restore_backup.h"
 #include "editing/save_request.h"
 #include "foundation/texts.h"
 #include "editing_test_util.h"
@@ -12,6 +14,27 @@ void EmptyBackups() {
 }
 
 size_t CountOf(const std::wstring& source) { return BackupsOf(source).size(); }
+
+// Another program deletes the backup the restore is about to read.
+struct BackupVanishes : FaultyIo {
+    std::wstring doomed;
+    std::wstring Backup(const std::wstring& file, const std::wstring& suffix) override {
+        std::wstring made = FaultyIo::Backup(file, suffix);
+        DeleteFileW(doomed.c_str());
+        return made;
+    }
+};
+
+// The name still leads to the file, and is no file of its own.
+bool StillLinked(const std::wstring& link, const std::wstring& file) {
+    return StrIEquals(FinalPath(link), FinalPath(file));
+}
+
+std::wstring StampedBackup(int second, const wchar_t* suffix) {
+    wchar_t name[64];
+    swprintf(name, 64, L"\\wincmd_20200101-0000%02d%ls.ini", second, suffix);
+    return BackupsFolder() + name;
+}
 
 }  // namespace
 
@@ -75,5 +98,74 @@ TEST_CASE("a file is written only when it is no UTF-8 file and could be backed u
     CHECK(IniPrepareWrite(errors, dir + L"\\missing.ini"));
     CHECK_FALSE(IniPrepareWriteOnce(run, dir + L"\\missing.ini"));
     RemoveTree(dir);
+    EmptyBackups();
+}
+
+TEST_CASE("a restore never prunes the backup it restores, and says so when the backup is gone") {
+    EmptyBackups();
+    SaveFixture f(L"bk_restores", L"[ListerPlugins]\r\n1=C:\\v1.wlx\r\n");
+    std::string v1 = ReadFileBytes(f.tc.ini), v2 = "[ListerPlugins]\r\n1=C:\\v2.wlx\r\n";
+    MakeDirs(BackupsFolder());
+    // One save, then 29 restores of it: each left its "_pre" copy, all newer than the save's backup.
+    std::wstring written = StampedBackup(0, L"");
+    WriteFileBytes(written, v1);
+    for (int i = 1; i < 30; ++i) WriteFileBytes(StampedBackup(i, L"_pre"), v2);
+    WriteFileBytes(f.tc.ini, v2);
+    REQUIRE(NewestWriteBackup(f.tc.ini) == written);
+    RestoreBackup(SaveFixture::Host, nullptr);
+    CHECK(SaveFixture::Shown.size() == 1);  // the question only
+    CHECK(ReadFileBytes(f.tc.ini) == v1);
+    CHECK(FileExists(written));
+    CHECK(CountOf(f.tc.ini) == 30);
+    CHECK_FALSE(FileExists(StampedBackup(1, L"_pre")));
+
+    WriteFileBytes(f.tc.ini, v2);
+    SaveFixture::Shown.clear();
+    BackupVanishes io;
+    io.doomed = written;
+    RestoreBackup(SaveFixture::Host, nullptr, io);
+    std::wstring pre = BackupsOf(f.tc.ini).back().path;
+    REQUIRE(SaveFixture::Shown.size() == 2);
+    CHECK(SaveFixture::Shown[1] == Tr("restore_gone") + L"\n" + written + L"\n\n" + Tr("restore_pre_kept") + L"\n" + pre);
+    CHECK(ReadFileBytes(f.tc.ini) == v2);
+    EmptyBackups();
+}
+
+TEST_CASE("a restore writes the file a linked wincmd.ini names, in place where it has other names, and keeps its attributes") {
+    EmptyBackups();
+    SaveFixture f(L"bk_links", L"[ListerPlugins]\r\n1=C:\\v1.wlx\r\n");
+    std::string v1 = ReadFileBytes(f.tc.ini), v2 = "[ListerPlugins]\r\n1=C:\\v2.wlx\r\n";
+    std::wstring real = f.tc / L"real.ini", twin = f.tc / L"twin.ini";
+    REQUIRE(MoveFileW(f.tc.ini.c_str(), real.c_str()));
+    REQUIRE(MakeFileLink(f.tc.ini, real));
+    REQUIRE(CreateHardLinkW(twin.c_str(), real.c_str(), nullptr));
+    REQUIRE_FALSE(IniBackup(f.tc.ini, L"").empty());
+    WriteFileBytes(real, v2);
+    SetFileAttributesW(real.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    bool hides = (GetFileAttributesW(real.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;  // where the file system keeps it
+    RestoreBackup(SaveFixture::Host, nullptr);
+    CHECK(StillLinked(f.tc.ini, real));
+    CHECK(ReadFileBytes(real) == v1);
+    CHECK(ReadFileBytes(twin) == v1);
+    CHECK(hides == ((GetFileAttributesW(real.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
+
+    // Alone, the file is replaced in one step, through its link all the same.
+    REQUIRE(DeleteFileW(twin.c_str()));
+    WriteFileBytes(real, v2);
+    RestoreBackup(SaveFixture::Host, nullptr);
+    CHECK(StillLinked(f.tc.ini, real));
+    CHECK(ReadFileBytes(real) == v1);
+    CHECK(hides == ((GetFileAttributesW(real.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
+    CHECK_FALSE(FileExists(real + L".kvnew"));
+    SetFileAttributesW(real.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A plain file keeps what it was given.
+    std::wstring plain = f.tc / L"plain.ini", copy = f.tc / L"copy.ini";
+    WriteFileBytes(plain, v2);
+    WriteFileBytes(copy, v1);
+    SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CHECK(SystemSaveIo().ReplaceWithCopy(copy, plain));
+    CHECK(ReadFileBytes(plain) == v1);
+    CHECK(hides == ((GetFileAttributesW(plain.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
     EmptyBackups();
 }

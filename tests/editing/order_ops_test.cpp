@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "editing/order_ops.h"
+#include "editing/pending_ops.h"
 #include "foundation/list_view.h"
 
 namespace {
@@ -41,6 +42,19 @@ void AddRow(HWND list, LPARAM data) {
 }
 
 std::vector<int> Order() { return PendingOrders.count(0) ? PendingOrders[0].order : std::vector<int>{}; }
+
+std::vector<int> Shown() {
+    std::vector<int> numbers;
+    for (const PlugEntry& e : TabEntries) numbers.push_back(e.number);
+    return numbers;
+}
+
+void SelectOnly(HWND list, int number) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (int row = 0; row < ListView_GetItemCount(list); ++row)
+        if (TabEntries[(size_t)ListViewItemData(list, row)].number == number)
+            ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+}
 
 }  // namespace
 
@@ -109,6 +123,39 @@ TEST_SUITE("windows") {
         int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
         REQUIRE(focused >= 0);
         CHECK(TabEntries[(size_t)ListViewItemData(list, focused)].number == 3);
+        DestroyWindow(parent);
+    }
+
+    TEST_CASE("a discarded order leaves the list, and no later move brings it back") {
+        SaveFixture f(L"order_discard", Gaps);
+        HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+        HWND list = ListViewCreate(parent, 1, 0);
+        ListViewAddColumn(list, 0, L"#", 40, LVCFMT_LEFT);
+        auto fill = [&] {
+            FillLister();
+            ListView_DeleteAllItems(list);
+            for (size_t i = 0; i < TabEntries.size(); ++i) AddRow(list, (LPARAM)i);
+        };
+        f.Host.refill = fill;
+        fill();
+        SelectOnly(list, 8);
+        OrderOp(SaveFixture::Host, list, 0, OrderTop);
+        REQUIRE(Shown() == std::vector<int>{8, 1, 3, 7});
+        DiscardAllPending(SaveFixture::Host, nullptr);
+        CHECK(PendingOrders.empty());
+        CHECK(Shown() == std::vector<int>{1, 3, 7, 8});
+
+        // Rows that still stand in a discarded order: the move starts from the file's order.
+        SelectOnly(list, 8);
+        OrderOp(SaveFixture::Host, list, 0, OrderTop);
+        DiscardPending();
+        SelectOnly(list, 3);
+        OrderOp(SaveFixture::Host, list, 0, OrderUp);
+        CHECK(Order() == std::vector<int>{3, 1, 7, 8});
+        f.Save();
+        std::vector<std::wstring> paths;
+        for (const PlugEntry& e : LoadPluginSection(0).entries) paths.push_back(e.path);
+        CHECK(paths == std::vector<std::wstring>{L"C:\\p\\b.wlx", L"C:\\p\\a.wlx", L"C:\\p\\c.wlx", L"C:\\p\\d.wlx"});
         DestroyWindow(parent);
     }
 }

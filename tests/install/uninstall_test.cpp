@@ -2,6 +2,9 @@
 // own, never a shared or general folder.
 #include <doctest/doctest.h>
 
+#include "editing/pending_ops.h"
+#include "editing/save_changes.h"
+#include "editing/tc_control.h"
 #include "foundation/env.h"
 #include "foundation/texts.h"
 #include "hostcfg/tc_discovery.h"
@@ -9,6 +12,7 @@
 #include "install/general_folder.h"
 #include "install/uninstall_folder.h"
 #include "foundation/labels.h"
+#include "fake_install_host.h"
 #include "install_fixture.h"
 
 namespace {
@@ -17,6 +21,28 @@ std::vector<PlugEntry> Listers(InstallScene& scene, const std::wstring& lines) {
     scene.WriteIni(L"[ListerPlugins]\r\n" + lines);
     return LoadPluginSection(0).entries;
 }
+
+// A TC runs and will not close: the save stops before it writes anything.
+struct TcWillNotClose final : SaveIo {
+    SaveIo& real = SystemSaveIo();
+    bool WriteProfile(const std::wstring& file, const std::wstring& section, const wchar_t* key,
+                      const wchar_t* value) override {
+        return real.WriteProfile(file, section, key, value);
+    }
+    std::optional<IniPairs> ReadSection(const std::wstring& file, const std::wstring& section) override {
+        return real.ReadSection(file, section);
+    }
+    std::wstring Backup(const std::wstring& file, const std::wstring& suffix) override {
+        return real.Backup(file, suffix);
+    }
+    bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) override {
+        return real.ReplaceWithCopy(source, target);
+    }
+    std::wstring WriteKept(const KeptEntry& entry) override { return real.WriteKept(entry); }
+    bool TcRunning() override { return true; }
+    bool CloseTc(std::vector<TcRun>&) override { return false; }
+    void StartTc(const TcRun&) override {}
+};
 
 }  // namespace
 
@@ -85,4 +111,27 @@ TEST_CASE("the folder of wincmd.ini and a folder spelled with dots are never the
     CHECK(IsGeneralFolder(cfg + L"\\sub\\.."));
     CHECK(IsGeneralFolder(scene.tc + L"/plugins/wcx/"));
     CHECK_FALSE(IsGeneralFolder(scene.tc + L"\\plugins\\wcx\\x\\..\\y"));
+}
+
+TEST_CASE("an uninstall whose save does not complete leaves nothing of it pending") {
+    InstallScene scene(L"un_withdraw");
+    scene.WriteIni(L"[ListerPlugins]\r\n1=C:\\p\\x.wlx\r\n[PackerPlugins]\r\nx1=10,C:\\p\\x.wcx\r\n"
+                   L"x2=10,C:\\p\\x.wcx\r\n[FileSystemPlugins]\r\nx=C:\\p\\x.wfx\r\n");
+    DiscardPending();
+    FakeInstallHost window;
+    TcWillNotClose io;
+    for (uint32_t kind : {0u, 2u, 3u})
+        for (bool disableOnly : {false, true}) {
+            CAPTURE(kind);
+            CAPTURE(disableOnly);
+            std::vector<PlugEntry> entries = LoadPluginSection((int)kind).entries;
+            REQUIRE(entries.size() == 1);
+            window.shown.clear();
+            UninstallEntry(window, nullptr, entries[0], UninstallPrepare(entries[0]), disableOnly, io);
+            CHECK(window.shown == std::vector<std::wstring>{Tr("err_tcclose")});
+            CHECK(PendingEdits.empty());
+            CHECK(PlugStates.empty());
+            CHECK(CountPendingChanges() == 0);
+            CHECK(LoadPluginSection((int)kind).entries.size() == 1);
+        }
 }

@@ -142,15 +142,25 @@ bool RunOnHost(const std::wstring& program, const std::string& args, Done done) 
     return done();
 }
 
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// made: how the link shows once it is there.
+bool MakeLink(const std::wstring& link, const std::wstring& target, DWORD flags, bool (*made)(const std::wstring&)) {
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), flags | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+        made(link))
+        return true;
+    std::string hostLink = HostPath(link), hostTarget = HostPath(target);
+    if (hostLink.empty() || hostTarget.empty()) return false;
+    return RunOnHost(L"Z:\\bin\\ln", "-s \"" + hostTarget + "\" \"" + hostLink + "\"", [&] { return made(link); });
+}
+
 }  // namespace
 
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
-    const DWORD flags = SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
-    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), flags) && IsLink(link)) return true;
-    std::string hostLink = HostPath(link), hostTarget = HostPath(target);
-    if (hostLink.empty() || hostTarget.empty()) return false;
-    return RunOnHost(L"Z:\\bin\\ln", "-s \"" + hostTarget + "\" \"" + hostLink + "\"", [&] { return IsLink(link); });
+    return MakeLink(link, target, SYMBOLIC_LINK_FLAG_DIRECTORY, IsLink);
 }
+
+bool MakeFileLink(const std::wstring& link, const std::wstring& target) { return MakeLink(link, target, 0, Exists); }
 
 void RemoveFolderLink(const std::wstring& link) {
     std::string hostLink = HostPath(link);

@@ -20,6 +20,8 @@ void RemoveTree(const std::wstring& path);
 // a symbolic link where Windows makes one, else (Wine makes none) a link of the host's
 // file system, which Wine shows as one. False when neither could be made.
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+// The same for a file; Wine shows such a link as the file it names, no reparse point.
+bool MakeFileLink(const std::wstring& link, const std::wstring& target);
 // Removes a link made by MakeFolderLink, leaving its target alone.
 void RemoveFolderLink(const std::wstring& link);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
