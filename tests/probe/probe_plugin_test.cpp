@@ -133,7 +133,24 @@ TEST_CASE("probe output is trusted only when the child ended cleanly") {
     for (const auto& [output, exitCode, timedOut, want] : cases) {
         CAPTURE(output);
         ProbeResult r;
-        ReadProbeOutput(r, ChildRun{1, timedOut, exitCode, output}, 2000);
+        ReadProbeOutput(r, ChildRun{1, timedOut, exitCode, output, L"", 0}, 2000);
         CHECK(Text(r) == want);
     }
+}
+
+TEST_CASE("a child that cannot be started is told as such, never as the plugin's failure" * doctest::test_suite("64-bit")) {
+    UseTestSettings();
+    std::wstring folder = FreshTempDir(L"probe_nostart");
+    WriteFileBytes(PathJoin(folder, L"old.wlx"), PeHeaderBytes(0x14c));
+    WriteFileBytes(PathJoin(folder, L"old.wdx"), PeHeaderBytes(0x14c));
+    ChildSettings settings = CurrentChildSettings();
+    settings.twinExe = PathJoin(folder, L"Kestrovane32.exe");  // named, but not there
+    const std::wstring why = L"the program could not start its child process: CreateProcessW failed (Windows error 2)";
+    ProbeResult r;
+    ProbePlugin(r, PathJoin(folder, L"old.wlx"), 0, false, settings);
+    CHECK((Text(r) == L"error||" + why + L"|32" && r.notStarted == 1));
+    PvPlugin row, result;
+    row.path = PathJoin(folder, L"old.wdx");
+    RunFieldsChild(result, row, L"C:\\x.jpg", settings);
+    CHECK((result.state == PvNotStarted && result.error == why));
 }
