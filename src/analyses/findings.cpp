@@ -227,7 +227,10 @@ void CheckEntry(const Context& ctx, const PlugEntry& e) {
     // A 32-bit TC loads the 32-bit file itself.
     if ((e.is32Bit || e.probeStatus == Probe32Bit) && !ctx.tc32)
         AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_32"), Tr("fdx_32"), L"", L"32");
-    if (e.probeStatus == ProbeError && !ProbeIsLoadFail1114(e.probeStatus, e.probeError))
+    if (e.probeNotStarted)
+        AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_nostart") + L": " + e.probeError, Tr("fdx_nostart"), L"",
+                   L"nostart");
+    else if (e.probeStatus == ProbeError && !ProbeIsLoadFail1114(e.probeStatus, e.probeError, e.probeNotStarted))
         AddFinding(ctx, &e, SeverityError, FixNone, Tr("fd_err") + (e.probeError.empty() ? L"" : L": " + e.probeError),
                    Tr("fdx_err"), L"", L"err");
     if (PluginKindOfPath(e.expandedPath, std::max(e.kindMask, 0))) {

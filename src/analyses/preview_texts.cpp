@@ -1,5 +1,7 @@
 #include "analyses/preview_texts.h"
 
+#include <iterator>
+
 #include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
 #include "foundation/labels.h"
@@ -12,7 +14,7 @@ constexpr int TypeBool = 6;
 constexpr int ResultOnRequest = -4;
 
 const char* const StateKeys[] = {"pvs_pending", "pvs_ok",      "pvs_crash",    "pvs_timeout", "pvs_32",
-                                 "pvs_missing", "pvs_loadfail", "pvs_noexport", "pvs_skipped", "pvs_nomatch"};
+                                 "pvs_missing", "pvs_loadfail", "pvs_noexport", "pvs_skipped", "pvs_nomatch", "pvs_nostart"};
 
 bool HasValue(const FieldValue& value) { return value.result > 0 || value.result == ResultOnRequest; }
 
@@ -99,6 +101,7 @@ std::wstring PvPickResultText(const PvPlugin& row) {
     case PvFileMissing: return L"×";
     case PvLoadFailure: return PvIsLoadFail1114(row) ? L"·" : L"✗";
     case PvNotContent: return L"–";
+    case PvNotStarted: return L"\u00ac";
     default: return L"";
     }
 }
@@ -156,7 +159,7 @@ std::wstring PvFlagText(int type, const FieldValue& value) {
 
 std::wstring PvStateText(const PvPlugin& row) {
     if (row.state == PvAnsweredOk) return Counts(row);
-    return row.state >= 0 && row.state <= PvNoMatch ? Tr(StateKeys[row.state]) : L"";
+    return row.state >= 0 && row.state < static_cast<int>(std::size(StateKeys)) ? Tr(StateKeys[row.state]) : L"";
 }
 
 std::wstring PvGroupHeader(const PvPlugin& row) {

@@ -193,6 +193,7 @@ void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result) {
     entry.probeVersion = result.version;
     entry.kindMask = result.kindMask;
     entry.probeError = result.errorText;
+    entry.probeNotStarted = result.notStarted;
     entry.is32Bit = result.is32Bit;
     entry.pluginDetect = DetectSpec{};
     if (PluginDetectUsable(entry) && entry.kind <= KindContent) entry.pluginDetect = CompileDetect(result.answer, true);
@@ -210,8 +211,8 @@ std::wstring PackerLineAsWritten(const PlugEntry& entry, size_t line) {
     return NumberCommaText(flags, line < entry.packerPaths.size() ? entry.packerPaths[line] : entry.path);
 }
 
-bool ProbeIsLoadFail1114(int status, const std::wstring& errorText) {
-    return status == ProbeError && errorText.find(L"1114") != std::wstring::npos;
+bool ProbeIsLoadFail1114(int status, const std::wstring& errorText, uint8_t notStarted) {
+    return status == ProbeError && !notStarted && errorText.find(L"1114") != std::wstring::npos;
 }
 
 std::vector<size_t> FindEntryByName(const PlugEntry& entry, const std::wstring& name) {

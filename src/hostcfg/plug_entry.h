@@ -42,6 +42,7 @@ struct PlugEntry {
     std::wstring probeVersion;
     int kindMask = -1;
     std::wstring probeError;
+    uint8_t probeNotStarted = 0;   // the probe's child could not be started: the plugin was not asked
     uint8_t is32Bit = 0;
     DetectSpec pluginDetect;       // what the plugin itself reports, compiled
 };
@@ -81,8 +82,9 @@ std::wstring PlugEntryExtraText(const PlugEntry& entry);
 // A Packer entry's extension line value as wincmd.ini holds it: the line's flags, a
 // comma and the line's own path.
 std::wstring PackerLineAsWritten(const PlugEntry& entry, size_t line);
-// A load failure with Windows error 1114 (a DLL's initialisation failed).
-bool ProbeIsLoadFail1114(int status, const std::wstring& errorText);
+// A load failure with Windows error 1114 (a DLL's initialisation failed); never a
+// probe whose child did not start, whatever number its error names.
+bool ProbeIsLoadFail1114(int status, const std::wstring& errorText, uint8_t notStarted);
 
 // Indexes of the entry's extension items whose text equals name without case;
 // every index for an empty name.

@@ -85,7 +85,7 @@ void GeneralChecks(InstCtx& ctx) {
     if (!info.inf.type.empty() && info.inf.type.substr(0, 3) != InstAreaWord(info.kind))
         AddReportWarning(ctx, FillVar(FillVar(Tr("in_inf_type"), L"t", info.inf.type), L"f", info.pluginFile));
     if (info.probe.status == ProbeError) {
-        if (ProbeIsLoadFail1114(info.probe.status, info.probe.errorText)) AddReportNote(ctx, Tr("in_onlytc"));
+        if (ProbeIsLoadFail1114(info.probe.status, info.probe.errorText, info.probe.notStarted)) AddReportNote(ctx, Tr("in_onlytc"));
         else AddReportWarning(ctx, FillVar(Tr("in_probe_err"), L"w", info.probe.errorText));
     }
 }

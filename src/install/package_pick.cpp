@@ -60,6 +60,17 @@ std::wstring PickPackageFile(HWND owner, const std::wstring& title, const std::w
     return dialogs && dialogs->GetOpenFileNameW(&ofn) ? std::wstring(file.data()) : L"";
 }
 
+std::wstring UnpackFailureText(const ChildRun& run, const std::wstring& archive) {
+    std::string line = FirstLine(run.output);
+    if (run.started && !run.timedOut && line.rfind("OK ", 0) == 0) return L"";
+    std::wstring text;
+    // A child that never ran has not looked at the archive: nothing is known of it.
+    if (!run.started) text = FillVar(Tr("ar_nostart"), L"w", ChildStartFailureText(run));
+    else if (line.rfind("ERR ", 0) == 0) text = ArchiveErrorText(line);
+    else text = FillVar(Tr("ar_bad"), L"f", archive);
+    return text + L"\r\n\r\n" + Tr("ar_hint");
+}
+
 UnpackOutcome UnpackForInstall(const std::wstring& archive) {
     RemoveLeftovers();
     UnpackOutcome out{InstTempSubfolder(), L""};
@@ -68,9 +79,8 @@ UnpackOutcome UnpackForInstall(const std::wstring& archive) {
     std::string line = FirstLine(run.output);
     DebugLog(L"install: unpack " + archive + L" -> " + out.folder + L": '" + Utf8ToWide(line) + L"', exit " +
              std::to_wstring(run.exitCode) + (run.timedOut ? L", TIMEOUT" : L""));
-    if (run.started && !run.timedOut && line.rfind("OK ", 0) == 0) return out;
-    out.message = line.rfind("ERR ", 0) == 0 ? ArchiveErrorText(line) : FillVar(Tr("ar_bad"), L"f", archive);
-    out.message += L"\r\n\r\n" + Tr("ar_hint");
+    out.message = UnpackFailureText(run, archive);
+    if (out.message.empty()) return out;
     InstTempClean(out.folder);
     out.folder.clear();
     return out;

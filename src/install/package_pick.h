@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "probe/child_run.h"
+
 // The open-file dialog for a package; "" when cancelled. With a folder, only plugin
 // files and pluginst.inf files are offered and the dialog starts there.
 std::wstring PickPackageFile(HWND owner, const std::wstring& title, const std::wstring& startFolder);
@@ -14,6 +16,9 @@ struct UnpackOutcome {
     std::wstring folder;   // the unpack folder; "" after a failure (then already removed)
     std::wstring message;  // what the user is told on failure
 };
+// What the user is told of an /unpack run that did not answer "OK": the child's
+// refusal, a start that failed, or an archive that broke the child; "" after "OK".
+std::wstring UnpackFailureText(const ChildRun& run, const std::wstring& archive);
 // Removes what earlier runs left in the install temporary folder, then unpacks the
 // archive into a fresh folder below it through the /unpack child.
 UnpackOutcome UnpackForInstall(const std::wstring& archive);

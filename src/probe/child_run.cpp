@@ -1,9 +1,12 @@
 #include "probe/child_run.h"
 
+#include <mutex>
 #include <vector>
 
 #include "foundation/handles.h"
+#include "foundation/logs.h"
 #include "foundation/text.h"
+#include "foundation/texts.h"
 
 namespace {
 
@@ -11,18 +14,58 @@ constexpr DWORD PipeBufferSize = 65536;
 constexpr DWORD PollMs = 50;
 constexpr DWORD ReadChunk = 4096;
 constexpr DWORD PathChars = 520;
+constexpr int StartAttempts = 4;
+constexpr DWORD RetryPauseMs = 20;
 
-// One job for every child of this process, created on first use and never closed:
-// the system closes it when the program ends, and that ends the children with it.
-HANDLE ChildJob() {
-    static HANDLE job = [] {
-        HANDLE h = CreateJobObjectW(nullptr, nullptr);
-        if (!h) return h;
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(h, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-        return h;
-    }();
+// The call that made an attempt to start fail, and the error it left.
+struct StartFailure {
+    const wchar_t* call = L"";
+    DWORD error = 0;
+};
+
+bool Failed(StartFailure& failure, const wchar_t* call) {
+    failure = {call, GetLastError()};
+    return false;
+}
+
+// Errors of a system short of something for a moment. With every core busy, Wine's
+// CreateProcessW now and then fails with ERROR_INTERNAL_ERROR while the same start
+// succeeds a moment later; a missing or broken program fails alike every time.
+bool IsTransient(DWORD error) {
+    switch (error) {
+    case ERROR_INTERNAL_ERROR:
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+    case ERROR_NO_SYSTEM_RESOURCES:
+    case ERROR_NONPAGED_SYSTEM_RESOURCES:
+    case ERROR_PAGED_SYSTEM_RESOURCES:
+    case ERROR_COMMITMENT_LIMIT:
+    case ERROR_NOT_ENOUGH_QUOTA:
+    case ERROR_WORKING_SET_QUOTA: return true;
+    default: return false;
+    }
+}
+
+// One job for every child of this process, made on first use and never closed: the
+// system closes it when the program ends, and that ends the children with it. A job
+// that could not be made is tried again at the next start.
+HANDLE ChildJob(StartFailure& failure) {
+    static std::mutex& lock = *new std::mutex;  // never destroyed: workers may start children at exit
+    static HANDLE job = nullptr;
+    std::lock_guard<std::mutex> hold(lock);
+    if (job) return job;
+    KernelHandle made(CreateJobObjectW(nullptr, nullptr));
+    if (!made) {
+        Failed(failure, L"CreateJobObjectW");
+        return nullptr;
+    }
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(made.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        Failed(failure, L"SetInformationJobObject");
+        return nullptr;
+    }
+    job = made.Release();
     return job;
 }
 
@@ -62,13 +105,18 @@ struct InheritOnly {
     bool initialized = false;
     bool ok = false;
 
-    explicit InheritOnly(HANDLE h) : handle(h) {
+    InheritOnly(HANDLE h, StartFailure& failure) : handle(h) {
         SIZE_T size = 0;
         InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         storage.resize(size);
         initialized = size && InitializeProcThreadAttributeList(List(), 1, 0, &size);
-        ok = initialized && UpdateProcThreadAttribute(List(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle,
-                                                      sizeof handle, nullptr, nullptr);
+        if (!initialized) {
+            Failed(failure, L"InitializeProcThreadAttributeList");
+            return;
+        }
+        ok = UpdateProcThreadAttribute(List(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle, sizeof handle, nullptr,
+                                       nullptr) ||
+             Failed(failure, L"UpdateProcThreadAttribute");
     }
     ~InheritOnly() {
         if (initialized) DeleteProcThreadAttributeList(List());
@@ -78,33 +126,40 @@ struct InheritOnly {
     LPPROC_THREAD_ATTRIBUTE_LIST List() { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data()); }
 };
 
-// Puts the suspended child into the job and lets it run; a child that cannot be
-// held by the job, or cannot be resumed, is ended instead.
-bool StartInJob(HANDLE process, HANDLE thread) {
-    HANDLE job = ChildJob();
-    if (job && AssignProcessToJobObject(job, process) && ResumeThread(thread) != (DWORD)-1) return true;
+// What the parent holds of a running child.
+struct Child {
+    KernelHandle readEnd, process;
+};
+
+// Ends a suspended child that cannot be let run as it must.
+bool Abandon(HANDLE process, StartFailure& failure, const wchar_t* call) {
+    Failed(failure, call);
     EndChild(process);
     return false;
 }
 
-}  // namespace
+// Puts the suspended child into the job and lets it run.
+bool StartInJob(HANDLE process, HANDLE thread, StartFailure& failure) {
+    HANDLE job = ChildJob(failure);
+    if (!job) {
+        EndChild(process);
+        return false;
+    }
+    if (!AssignProcessToJobObject(job, process)) return Abandon(process, failure, L"AssignProcessToJobObject");
+    if (ResumeThread(thread) == (DWORD)-1) return Abandon(process, failure, L"ResumeThread");
+    return true;
+}
 
-void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
-                     uint32_t timeoutMs, const std::wstring& exe) {
-    run = ChildRun{};
-    KernelHandle readEnd, writeEnd;
-    if (!CreatePipe(readEnd.Out(), writeEnd.Out(), nullptr, PipeBufferSize)) return;
+bool StartOnce(Child& child, const std::wstring& command, const std::wstring& workDir, StartFailure& failure) {
+    KernelHandle writeEnd;
+    if (!CreatePipe(child.readEnd.Out(), writeEnd.Out(), nullptr, PipeBufferSize)) return Failed(failure, L"CreatePipe");
     // The handle list names what the child may inherit; each must be inheritable itself.
-    if (!SetHandleInformation(writeEnd.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) return;
-
-    // The program name is read up to its closing quote, backslashes and all.
-    std::wstring command = L"\"" + ExePathFor(exe) + L"\"";
-    for (const std::wstring& arg : args) command += L" " + QuoteArg(arg);
+    if (!SetHandleInformation(writeEnd.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT))
+        return Failed(failure, L"SetHandleInformation");
+    InheritOnly inherit(writeEnd.Get(), failure);
+    if (!inherit.ok) return false;
     std::vector<wchar_t> commandLine(command.begin(), command.end());
     commandLine.push_back(0);
-
-    InheritOnly inherit(writeEnd.Get());
-    if (!inherit.ok) return;
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof startup;
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
@@ -113,33 +168,68 @@ void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const
     startup.lpAttributeList = inherit.List();
     PROCESS_INFORMATION pi{};
     // Suspended until it is in the job, so not one instruction runs outside it.
-    BOOL created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                  CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
-                                  workDir.empty() ? nullptr : workDir.c_str(), &startup.StartupInfo, &pi);
-    writeEnd.Reset();
-    if (!created) return;
-    KernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (!StartInJob(process.Get(), thread.Get())) return;
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup.StartupInfo, &pi))
+        return Failed(failure, L"CreateProcessW");
+    child.process.Reset(pi.hProcess);
+    KernelHandle thread(pi.hThread);
+    return StartInJob(pi.hProcess, pi.hThread, failure);
+}
+
+// Tries a few times, briefly, when the failure was a passing one.
+bool StartChild(Child& child, const std::wstring& command, const std::wstring& workDir, StartFailure& failure) {
+    for (int attempt = 1;; ++attempt) {
+        if (StartOnce(child, command, workDir, failure)) return true;
+        bool again = attempt < StartAttempts && IsTransient(failure.error);
+        DebugLog(L"child start " + std::to_wstring(attempt) + L": " + failure.call + L" failed, error " +
+                 std::to_wstring(failure.error) + (again ? L", trying again: " : L", given up: ") + command);
+        if (!again) return false;
+        Sleep(RetryPauseMs * attempt);
+    }
+}
+
+}  // namespace
+
+void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
+                     uint32_t timeoutMs, const std::wstring& exe) {
+    run = ChildRun{};
+    // The program name is read up to its closing quote, backslashes and all.
+    std::wstring command = L"\"" + ExePathFor(exe) + L"\"";
+    for (const std::wstring& arg : args) command += L" " + QuoteArg(arg);
+    Child child;
+    StartFailure failure;
+    if (!StartChild(child, command, workDir, failure)) {
+        run.failedCall = failure.call;
+        run.startError = failure.error;
+        return;
+    }
+    HANDLE process = child.process.Get(), readEnd = child.readEnd.Get();
 
     run.started = 1;
     DWORD start = GetTickCount();
     for (;;) {
-        DWORD waited = WaitForSingleObject(process.Get(), PollMs);
-        if (!Drain(readEnd.Get(), run.output)) {
-            EndChild(process.Get());
+        DWORD waited = WaitForSingleObject(process, PollMs);
+        if (!Drain(readEnd, run.output)) {
+            EndChild(process);
             break;
         }
         if (waited != WAIT_TIMEOUT) break;
         if (GetTickCount() - start > timeoutMs) {
-            EndChild(process.Get());
+            EndChild(process);
             run.timedOut = 1;
             break;
         }
     }
-    Drain(readEnd.Get(), run.output);
+    Drain(readEnd, run.output);
     DWORD code = 0;
-    GetExitCodeProcess(process.Get(), &code);
+    GetExitCodeProcess(process, &code);
     run.exitCode = code;
+}
+
+std::wstring ChildStartFailureText(const ChildRun& run) {
+    std::wstring text = FillVar(Tr("why_nostart"), L"c", run.failedCall);
+    return FillVar(text, L"n", std::to_wstring(run.startError));
 }
 
 void StdoutWrite(const void* bytes, size_t n) {

@@ -13,6 +13,9 @@ struct ChildRun {
     uint8_t timedOut = 0;  // ended by the parent at the time-out
     uint32_t exitCode = 0;
     std::string output;    // standard output and error, undecoded, in order
+    // When not started: the call that failed for good and the Windows error it left.
+    std::wstring failedCall;
+    uint32_t startError = 0;
 };
 
 // What the parent keeps of a child's output; a child that writes more is ended,
@@ -23,9 +26,14 @@ constexpr size_t ChildOutputLimit = 16u << 20;
 // parent's folder) and returns when the child ended or was ended after timeoutMs.
 // The child inherits only its output pipe and runs only inside the job that ends
 // it with the program; when either cannot be arranged it is ended unstarted.
+// A start that fails for a passing shortage is tried again a few times; each
+// failed call goes to the debug log.
 // Each argument is quoted as the child's argument parser reads it back.
 void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
                      uint32_t timeoutMs, const std::wstring& exe);
+
+// Why run did not start, for the user: the failed call and its Windows error.
+std::wstring ChildStartFailureText(const ChildRun& run);
 
 // Child side: writes to standard output, ignoring failures.
 void StdoutWrite(const void* bytes, size_t n);

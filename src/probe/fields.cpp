@@ -64,7 +64,8 @@ void RunFieldsChild(PvPlugin& result, const PvPlugin& row, const std::wstring& f
     RunChildCapture(run, {L"/fields", dll.path, file, settings.contplugIni}, PathDir(dll.path), FieldsTimeoutMs(settings.timeoutMs),
                     dll.is32Bit ? settings.twinExe : L"");
     if (!run.started) {
-        result.state = PvLoadFailure;
+        result.state = PvNotStarted;
+        result.error = ChildStartFailureText(run);
         return;
     }
     ParseFieldsOutput(result, run);

@@ -32,6 +32,7 @@ enum PvState : int32_t {
     PvNotContent = 7,
     PvSkipped = 8,
     PvNoMatch = 9,
+    PvNotStarted = 10,  // the child that asks could not be started; error says why
 };
 
 // One Content plugin of the content preview (or its built-in group).

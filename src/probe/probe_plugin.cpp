@@ -120,7 +120,11 @@ void ProbePlugin(ProbeResult& result, const std::wstring& path, int kind, bool f
     ChildRun run;
     RunChildCapture(run, {L"/probe", dll, std::wstring(1, PlugKindLetter(kind))}, PathDir(dll), settings.timeoutMs, viaTwin ? settings.twinExe : L"");
     if (!run.started) {
+        // The plugin was never asked: nothing is known of it, and the user must not read otherwise.
         result.status = ProbeError;
+        result.notStarted = 1;
+        result.errorText = ChildStartFailureText(run);
+        DebugLog(L"probe " + dll + L"  -> not asked: " + result.errorText);
         return;
     }
     ReadProbeOutput(result, run, settings.timeoutMs);

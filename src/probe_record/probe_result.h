@@ -20,6 +20,7 @@ struct ProbeResult {
     int kindMask = -1;       // PlugKindMask from the exports; -1 when not read
     std::wstring errorText;  // why a status 4 came about
     uint8_t is32Bit = 0;     // the plugin exists only as a 32-bit file
+    uint8_t notStarted = 0;  // status 4 because the child that asks was never started
 };
 
 // Keyed by KindKey(kind, expanded path). UI thread only.

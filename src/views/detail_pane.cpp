@@ -40,7 +40,7 @@ struct Rows {
 };
 
 std::wstring ProbeFailureText(const PlugEntry& e) {
-    if (ProbeIsLoadFail1114(e.probeStatus, e.probeError)) return Tr("fd_onlytc");
+    if (ProbeIsLoadFail1114(e.probeStatus, e.probeError, e.probeNotStarted)) return Tr("fd_onlytc");
     return Tr("det_err") + (e.probeError.empty() ? L"" : L"  " + e.probeError);
 }
 

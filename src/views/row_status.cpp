@@ -21,8 +21,8 @@
 namespace {
 
 enum GlyphId {
-    GSame, GReworded, GMore, GLess, GBoth, GNoIni, GNone, G32, GErr, GOnlyTc, GMissing, GPending, GCapsDiff,
-    GFsOk, GNotFs
+    GSame, GReworded, GMore, GLess, GBoth, GNoIni, GNone, G32, GErr, GNotAsked, GOnlyTc, GMissing, GPending,
+    GCapsDiff, GFsOk, GNotFs
 };
 
 // In the order the legend explains them.
@@ -36,6 +36,7 @@ const StatusGlyph kGlyphs[] = {
     {L"\u2013", "chk_none", "lgx_none"},
     {L"32", "chk_32", "lgx_32"},
     {L"!", "chk_err", "lgx_err"},
+    {L"\u00ac", "chk_nostart", "lgx_nostart"},
     {L"\u00b7", "fd_onlytc", "fdx_onlytc"},
     {L"\u00d7", "chk_missing", "lgx_missing"},
     {L"\u2026", "chk_pending", "lgx_pending"},
@@ -57,7 +58,9 @@ GlyphId GlyphOf(const PlugEntry& e) {
     case ProbePending: return GPending;
     case ProbeNoExport: return GNone;
     case Probe32Bit: return G32;
-    case ProbeError: return e.probeError.find(L"1114") != std::wstring::npos ? GOnlyTc : GErr;
+    case ProbeError:
+        if (e.probeNotStarted) return GNotAsked;
+        return ProbeIsLoadFail1114(e.probeStatus, e.probeError, e.probeNotStarted) ? GOnlyTc : GErr;
     case ProbeMissing: return GMissing;
     default: break;
     }

@@ -15,7 +15,7 @@ struct StatusGlyph {
     const char* legendKey;  // the explanation of the legend window
 };
 
-// One of the fifteen records of StatusGlyphs(); callers may compare by identity.
+// One of the sixteen records of StatusGlyphs(); callers may compare by identity.
 const StatusGlyph& RowStateGlyph(const PlugEntry& entry);
 // Every glyph record in legend order.
 const StatusGlyph* StatusGlyphs(size_t& count);

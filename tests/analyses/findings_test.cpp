@@ -302,3 +302,12 @@ TEST_CASE("the real configurations of the corpus give their findings") {
         if (pinned != CorpusCounts.end()) CHECK(counts == pinned->second);
     }
 }
+
+TEST_CASE("a plugin whose probe child never started is a note that it was not asked, not an error of the plugin") {
+    FindingsFixture f(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\idle.wlx\r\n1_detect=\"EXT=\"TXT\"\"\r\n");
+    f.Plugin(L"p\\idle.wlx64");
+    f.Probe(0, L"p\\idle.wlx", ProbeError, L"", 1, L"start failed (1114)");
+    ProbeCache[KindKey(0, f / L"p\\idle.wlx")].notStarted = 1;
+    BuildFindings();
+    CHECK(Summary() == L"3/0 l|~\\p\\idle.wlx|nostart  [idle] plugin not asked: start failed (1114)\n");
+}

@@ -54,6 +54,8 @@ ChildRun Unpack(const std::wstring& archive, const std::wstring& target, const s
     ScopedEnv path(L"COMMANDER_PATH", tc.empty() ? nullptr : tc.c_str());
     ChildRun run;
     RunChildCapture(run, {mode, archive, target}, L"", 120000, exe);
+    // Every case expects the child's answer; a start that failed must not pass for a refusal.
+    CHECK_MESSAGE(run.started == 1, StrToUtf8(run.failedCall) << " failed, error " << run.startError);
     return run;
 }
 

@@ -2,8 +2,11 @@
 #include "probe_test_support.h"  // windows.h before tlhelp32.h
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cmath>
+#include <mutex>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -19,6 +22,34 @@ const FieldDef* FieldNamed(const PvPlugin& row, const std::wstring& name) {
     for (const FieldDef& f : row.fields)
         if (f.name == name) return &f;
     return nullptr;
+}
+
+// With every core busy, a start is now and then refused for a moment (under Wine:
+// CreateProcessW with ERROR_INTERNAL_ERROR); the runner must still start every child.
+constexpr int BurstThreads = 8, BurstStartsEach = 40;
+
+struct Burst {
+    std::wstring plugin;
+    std::atomic<int> answered{0};
+    std::mutex lock;
+    std::vector<std::string> failures;  // what went wrong instead of each missing answer
+};
+
+DWORD WINAPI BurstThread(LPVOID param) {
+    Burst& burst = *static_cast<Burst*>(param);
+    for (int i = 0; i < BurstStartsEach; ++i) {
+        ChildRun run;
+        RunChildCapture(run, {L"/probe", burst.plugin, L"L"}, L"", 60000, L"");
+        if (run.started && run.output == "OK\nEXT=\"TXT\" | EXT=\"LOG\"") {
+            ++burst.answered;
+            continue;
+        }
+        std::string why = run.started ? "answered: " + run.output
+                                      : StrToUtf8(run.failedCall) + " failed, error " + std::to_string(run.startError);
+        std::lock_guard<std::mutex> hold(burst.lock);
+        burst.failures.push_back(why);
+    }
+    return 0;
 }
 
 std::vector<std::wstring> ValueTexts(const FieldDef* field) {
@@ -38,8 +69,21 @@ TEST_CASE("the runner delivers all output, bounds it and ends children in time")
     CHECK((run.timedOut == 1 && run.exitCode == 1 && run.output == "waiting\n"));
     run = RunSelf({L"--kv-print-forever"}, 120000);  // cut off at the limit
     CHECK((run.output.size() == ChildOutputLimit && run.exitCode == 1 && run.timedOut == 0));
-    run = RunSelf({}, 1000, L"Z:\\no\\such\\program.exe");
-    CHECK((run.started == 0 && run.output.empty()));
+    // A start that fails for good names its call and error at once.
+    RunChildCapture(run, {}, L"", 1000, L"Z:\\no\\such\\program.exe");
+    CHECK((run.started == 0 && run.output.empty() && run.exitCode == 0));
+    CHECK((run.failedCall == L"CreateProcessW" && (run.startError == ERROR_FILE_NOT_FOUND || run.startError == ERROR_PATH_NOT_FOUND)));
+}
+
+TEST_CASE("children started from eight threads at once all start and answer") {
+    Burst burst;
+    burst.plugin = FakePlugin(L"lister", L"wlx");
+    HANDLE threads[BurstThreads];
+    for (HANDLE& thread : threads) REQUIRE((thread = CreateThread(nullptr, 0, BurstThread, &burst, 0, nullptr)));
+    WaitForMultipleObjects(BurstThreads, threads, TRUE, INFINITE);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    CHECK(burst.failures == std::vector<std::string>{});
+    CHECK(burst.answered == BurstThreads * BurstStartsEach);
 }
 
 TEST_CASE("children still running end with the program that started them") {

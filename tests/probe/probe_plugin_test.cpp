@@ -133,7 +133,7 @@ TEST_CASE("probe output is trusted only when the child ended cleanly") {
     for (const auto& [output, exitCode, timedOut, want] : cases) {
         CAPTURE(output);
         ProbeResult r;
-        ReadProbeOutput(r, ChildRun{1, timedOut, exitCode, output}, 2000);
+        ReadProbeOutput(r, ChildRun{1, timedOut, exitCode, output, L"", 0}, 2000);
         CHECK(Text(r) == want);
     }
 }
@@ -146,4 +146,21 @@ TEST_CASE("an answer with a line break inside is kept to be shown, but is no det
     CHECK_FALSE(ProbeAnswerUsable(r.status, r.answer));
     CHECK(ProbeAnswerUsable(ProbeOk, L"EXT=\"TXT\""));
     CHECK_FALSE(ProbeAnswerUsable(ProbeNoExport, L""));
+}
+
+TEST_CASE("a child that cannot be started is told as such, never as the plugin's failure" * doctest::test_suite("64-bit")) {
+    UseTestSettings();
+    std::wstring folder = FreshTempDir(L"probe_nostart");
+    WriteFileBytes(PathJoin(folder, L"old.wlx"), PeHeaderBytes(0x14c));
+    WriteFileBytes(PathJoin(folder, L"old.wdx"), PeHeaderBytes(0x14c));
+    ChildSettings settings = CurrentChildSettings();
+    settings.twinExe = PathJoin(folder, L"Kestrovane32.exe");  // named, but not there
+    const std::wstring why = L"the program could not start its child process: CreateProcessW failed (Windows error 2)";
+    ProbeResult r;
+    ProbePlugin(r, PathJoin(folder, L"old.wlx"), 0, false, settings);
+    CHECK((Text(r) == L"error||" + why + L"|32" && r.notStarted == 1));
+    PvPlugin row, result;
+    row.path = PathJoin(folder, L"old.wdx");
+    RunFieldsChild(result, row, L"C:\\x.jpg", settings);
+    CHECK((result.state == PvNotStarted && result.error == why));
 }

@@ -7,7 +7,8 @@
 namespace {
 
 DWORD WINAPI LeaveChildThread(LPVOID exe) {
-    RunSelf({L"--kv-hang"}, 600000, *static_cast<std::wstring*>(exe));
+    ChildRun run;  // in a child, outside any test: nothing here may assert
+    RunChildCapture(run, {L"--kv-hang"}, L"", 600000, *static_cast<std::wstring*>(exe));
     return 0;
 }
 
@@ -71,6 +72,8 @@ bool CopyInto(const std::wstring& file, const std::wstring& folder, const std::w
 ChildRun RunSelf(const std::vector<std::wstring>& args, uint32_t timeoutMs, const std::wstring& exe) {
     ChildRun run;
     RunChildCapture(run, args, L"", timeoutMs, exe);
+    // Every caller expects an answer; a start that failed is named, not mistaken for one.
+    CHECK_MESSAGE(run.started == 1, StrToUtf8(run.failedCall) << " failed, error " << run.startError);
     return run;
 }
 

@@ -30,7 +30,7 @@ std::string PeHeaderBytes(uint16_t machine);
 extern std::atomic<long> LiveAllocations;
 // English texts and a probe time-out of 2 s.
 void UseTestSettings();
-// Runs exe (empty: the test program itself) as a child.
+// Runs exe (empty: the test program itself) as a child that must start.
 ChildRun RunSelf(const std::vector<std::wstring>& args, uint32_t timeoutMs = 20000, const std::wstring& exe = L"");
 // The program of this build itself.
 std::wstring ProgramExe();

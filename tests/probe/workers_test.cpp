@@ -23,7 +23,9 @@ LRESULT CALLBACK CollectorProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     wchar_t spare[160], *out = seenCount < std::size(seen) ? seen[seenCount] : spare;
     if (message == MsgProbeResult) {
         std::unique_ptr<ProbeMsg> m(reinterpret_cast<ProbeMsg*>(lParam));
-        swprintf(out, 160, L"probe %u %d %d %ls", m->generation, m->row, m->result.status, m->result.answer.c_str());
+        // A child that never started names its failed call instead of passing for the plugin's answer.
+        const std::wstring& said = m->result.notStarted ? m->result.errorText : m->result.answer;
+        swprintf(out, 160, L"probe %u %d %d %ls", m->generation, m->row, m->result.status, said.c_str());
     } else if (message == MsgBackgroundDone) {
         auto m = TakePostedRecord<BackgroundDoneMsg>(lParam);
         lastDone = m->background ? m->kind + 1 : 0;
@@ -33,7 +35,9 @@ LRESULT CALLBACK CollectorProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         swprintf(out, 160, L"details %u %d %d %ls", m->generation, (int)m->id, m->last, m->values.kind.c_str());
     } else if (message == MsgFieldValues) {
         std::unique_ptr<FieldValuesMsg> m(reinterpret_cast<FieldValuesMsg*>(lParam));
-        swprintf(out, 160, L"fields %u %u %d %d", m->generation, m->index, m->result.state, (int)m->result.fields.size());
+        std::wstring error = m->result.error.empty() ? L"" : L" " + m->result.error;
+        swprintf(out, 160, L"fields %u %u %d %d%ls", m->generation, m->index, m->result.state,
+                 (int)m->result.fields.size(), error.c_str());
     } else if (message == MsgFieldList) {
         std::unique_ptr<FieldListMsg> m(reinterpret_cast<FieldListMsg*>(lParam));
         swprintf(out, 160, L"list %ls%ls %d %d", m->first.c_str(), m->third.c_str(), (int)m->names.size(), m->ok);

@@ -33,12 +33,14 @@ inline void Pump() {
 }
 
 // Pumps until the shown tab's probe job has answered every entry (or a minute passed).
+// Each probe's child must have started: a plugin never asked would show as broken.
 inline void WaitForProbes() {
     for (int i = 0; i < 600 && ProbeDone < ProbeTotal; ++i) {
         Pump();
         Sleep(100);
     }
     Pump();
+    for (const PlugEntry& e : TabEntries) CHECK_MESSAGE(!e.probeNotStarted, e.name << ": " << e.probeError);
 }
 
 // The main window as the program makes it, without the program's start; App

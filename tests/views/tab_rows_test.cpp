@@ -83,6 +83,10 @@ TEST_CASE("row glyphs follow the probe, then the kind's comparison") {
     CHECK(std::wstring(RowStateGlyph(failed).glyph) == L"\u00b7");
     failed.probeError = L"crashed";
     CHECK(std::wstring(RowStateGlyph(failed).glyph) == L"!");
+    // A plugin never asked is neither broken nor TC-only, whatever number its start failure names.
+    failed.probeNotStarted = 1;
+    failed.probeError = L"the program could not start its child process: CreateProcessW failed (Windows error 1114)";
+    CHECK(std::wstring(RowStateGlyph(failed).glyph) == L"\u00ac");
     CHECK(std::wstring(RowStateGlyph(Entry(KindLister, 1, L"a", L"EXT=\"TXT\"", ProbeOk, L"EXT=\"TXT\" | EXT=\"LOG\"")).glyph) == L"++");
     CHECK(std::wstring(RowStateGlyph(Entry(KindLister, 1, L"a", nullptr, ProbeOk, L"EXT=\"TXT\"")).glyph) == L"\u00d8");
 
