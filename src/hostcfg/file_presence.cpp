@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 #include "foundation/text.h"
 
 namespace {
@@ -11,63 +9,7 @@ namespace {
 uint64_t StampOf(const FILETIME& written, uint64_t size) {
     uint64_t time = ((uint64_t)written.dwHighDateTime << 32) | written.dwLowDateTime;
     uint64_t stamp = time ^ (size * 0x9E3779B97F4A7C15ull);
-    return stamp == 0 || stamp == FolderMark ? 1 : stamp;
-}
-
-// Paths the listings can answer: absolute, with no component that Windows would
-// rewrite (".", "..", trailing dots or blanks), no short names and no wildcards.
-bool ListablePath(const std::wstring& path) {
-    bool drive = path.size() > 3 && iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\';
-    // A UNC path needs a server, a share and a name below it.
-    bool unc = path.starts_with(L"\\\\") && !path.starts_with(L"\\\\?\\") && !path.starts_with(L"\\\\.\\") &&
-               std::count(path.begin() + 2, path.end(), L'\\') >= 2;
-    if (!drive && !unc) return false;
-    if (path.find_first_of(L"/~*?") != std::wstring::npos) return false;
-    for (size_t start = unc ? 2 : 3; start <= path.size();) {
-        size_t end = path.find(L'\\', start);
-        if (end == std::wstring::npos) end = path.size();
-        std::wstring part = path.substr(start, end - start);
-        if (part.empty() || part == L"." || part == L".." || part.back() == L'.' || part.back() == L' ') return false;
-        start = end + 1;
-    }
-    return true;
-}
-
-bool IsRootFolder(const std::wstring& dir) {
-    if (dir.size() < 3) return true;
-    if (dir.size() == 2 && dir[1] == L':') return true;
-    return dir.starts_with(L"\\\\") && dir.find(L'\\', dir.find(L'\\', 2) + 1) == std::wstring::npos;
-}
-
-std::wstring NameOf(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
-
-const std::unordered_map<std::wstring, uint64_t>& Listing(FilePresence& presence, const std::wstring& dir) {
-    std::wstring key = StrLower(dir);
-    if (auto it = presence.folders.find(key); it != presence.folders.end()) return it->second;
-    std::unordered_map<std::wstring, uint64_t> names;
-    WIN32_FIND_DATAW d;
-    HANDLE find = FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &d, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) names.emplace(StrLower(d.cFileName), FolderMark);
-        } while (FindNextFileW(find, &d));
-        FindClose(find);
-    }
-    return presence.folders.emplace(std::move(key), std::move(names)).first->second;
-}
-
-// Plugins of one kind mostly sit in folders side by side, so one listing of their
-// common parent tells which of them are gone.
-bool FolderExists(FilePresence& presence, const std::wstring& dir) {
-    if (IsRootFolder(dir)) return true;
-    auto known = presence.folderSeen.find(StrLower(dir));
-    if (known != presence.folderSeen.end()) return known->second;
-    const auto& parent = Listing(presence, PathDir(dir));
-    auto it = parent.find(StrLower(NameOf(dir)));
-    bool exists = it != parent.end();
-    presence.folderSeen.emplace(StrLower(dir), exists);
-    return exists;
+    return stamp == 0 ? 1 : stamp;
 }
 
 std::optional<uint64_t> AskDisk(const std::wstring& path) {
@@ -80,13 +22,9 @@ std::optional<uint64_t> AskDisk(const std::wstring& path) {
 }  // namespace
 
 std::optional<uint64_t> FileSeen(FilePresence& presence, const std::wstring& path) {
-    if (!ListablePath(path)) return AskDisk(path);
-    std::wstring key = StrLower(path);
-    if (auto it = presence.files.find(key); it != presence.files.end()) return it->second;
-    std::optional<uint64_t> stamp;
-    if (FolderExists(presence, PathDir(path))) stamp = AskDisk(path);
-    presence.files.emplace(std::move(key), stamp);
-    return stamp;
+    auto [it, isNew] = presence.files.try_emplace(FoldCase(path));
+    if (isNew) it->second = AskDisk(path);
+    return it->second;
 }
 
 std::wstring PluginCandidate(const std::wstring& path, int which) {

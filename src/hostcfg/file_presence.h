@@ -1,6 +1,7 @@
-// One fill's view of which plugin files exist. Under Wine (and on network drives)
-// asking for a file in a folder that is not there costs a scan of the parent, so
-// the parents of the plugin folders are listed once, and each file is asked once.
+// One fill's view of which plugin files exist: each file is asked of the disk once.
+// Only the disk answers: a listing of the folders cannot, as a folder may refuse
+// to be listed yet let its files be opened (the legacy profile junctions), and
+// its names would have to be folded exactly as the file system folds them.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -8,12 +9,8 @@
 #include <unordered_map>
 
 struct FilePresence {
-    // Lower-case folder -> the lower-case names of its subfolders.
-    std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint64_t>> folders;
-    std::unordered_map<std::wstring, bool> folderSeen;
-    std::unordered_map<std::wstring, std::optional<uint64_t>> files;  // lower-case path -> stamp
+    std::unordered_map<std::wstring, std::optional<uint64_t>> files;  // FoldCase of the path -> stamp
 };
-constexpr uint64_t FolderMark = ~0ull;
 
 // The file's stamp (last write time mixed with its size, never 0) when the path
 // names an existing file; nothing otherwise.
