@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "foundation/handles.h"
 #include "foundation/text.h"
 
 namespace {
@@ -10,6 +13,71 @@ uint64_t StampOf(const FILETIME& written, uint64_t size) {
     uint64_t time = ((uint64_t)written.dwHighDateTime << 32) | written.dwLowDateTime;
     uint64_t stamp = time ^ (size * 0x9E3779B97F4A7C15ull);
     return stamp == 0 ? 1 : stamp;
+}
+
+// Paths the listings can answer: absolute, with no component that Windows would
+// rewrite (".", "..", trailing dots or blanks), no short names and no wildcards.
+bool ListablePath(const std::wstring& path) {
+    bool drive = path.size() > 3 && iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\';
+    // A UNC path needs a server, a share and a name below it.
+    bool unc = path.starts_with(L"\\\\") && !path.starts_with(L"\\\\?\\") && !path.starts_with(L"\\\\.\\") &&
+               std::count(path.begin() + 2, path.end(), L'\\') >= 2;
+    if (!drive && !unc) return false;
+    if (path.find_first_of(L"/~*?") != std::wstring::npos) return false;
+    for (size_t start = unc ? 2 : 3; start <= path.size();) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) end = path.size();
+        std::wstring part = path.substr(start, end - start);
+        if (part.empty() || part == L"." || part == L".." || part.back() == L'.' || part.back() == L' ') return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+bool IsRootFolder(const std::wstring& dir) {
+    if (dir.size() < 3) return true;
+    if (dir.size() == 2 && dir[1] == L':') return true;
+    return dir.starts_with(L"\\\\") && dir.find(L'\\', dir.find(L'\\', 2) + 1) == std::wstring::npos;
+}
+
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
+
+// The folded names of the subfolders of dir; nothing when the folder could not be
+// listed to its end, as one that may be passed through but not listed.
+const std::optional<std::unordered_set<std::wstring>>& Listing(FilePresence& presence, const std::wstring& dir) {
+    std::wstring key = FoldCase(dir);
+    if (auto it = presence.folders.find(key); it != presence.folders.end()) return it->second;
+    std::optional<std::unordered_set<std::wstring>> names;
+    WIN32_FIND_DATAW d;
+    FindHandle find(FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &d, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
+    if (find) {
+        names.emplace();
+        do {
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) names->insert(FoldCase(d.cFileName));
+        } while (FindNextFileW(find.Get(), &d));
+        if (GetLastError() != ERROR_NO_MORE_FILES) names.reset();
+    }
+    return presence.folders.emplace(std::move(key), std::move(names)).first->second;
+}
+
+bool IsAscii(const std::wstring& text) {
+    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+}
+
+// Plugins of one kind mostly sit in folders side by side, so one listing of their
+// common parent tells which of them are gone. It tells only when it was read to
+// its end and the name is plain ASCII, which every file system folds alike; a
+// volume may fold other letters by a table of its own, so for them the disk is asked.
+bool FolderMayExist(FilePresence& presence, const std::wstring& dir) {
+    if (IsRootFolder(dir)) return true;
+    std::wstring key = FoldCase(dir);
+    if (auto known = presence.folderSeen.find(key); known != presence.folderSeen.end()) return known->second;
+    const auto& names = Listing(presence, PathDir(dir));
+    std::wstring name = NameOf(dir);
+    bool may = !names || names->count(FoldCase(name)) || !IsAscii(name);
+    presence.folderSeen.emplace(std::move(key), may);
+    return may;
 }
 
 std::optional<uint64_t> AskDisk(const std::wstring& path) {
@@ -22,9 +90,13 @@ std::optional<uint64_t> AskDisk(const std::wstring& path) {
 }  // namespace
 
 std::optional<uint64_t> FileSeen(FilePresence& presence, const std::wstring& path) {
-    auto [it, isNew] = presence.files.try_emplace(FoldCase(path));
-    if (isNew) it->second = AskDisk(path);
-    return it->second;
+    if (!ListablePath(path)) return AskDisk(path);
+    std::wstring key = FoldCase(path);
+    if (auto it = presence.files.find(key); it != presence.files.end()) return it->second;
+    std::optional<uint64_t> stamp;
+    if (FolderMayExist(presence, PathDir(path))) stamp = AskDisk(path);
+    presence.files.emplace(std::move(key), stamp);
+    return stamp;
 }
 
 std::wstring PluginCandidate(const std::wstring& path, int which) {

@@ -1,15 +1,19 @@
-// One fill's view of which plugin files exist: each file is asked of the disk once.
-// Only the disk answers: a listing of the folders cannot, as a folder may refuse
-// to be listed yet let its files be opened (the legacy profile junctions), and
-// its names would have to be folded exactly as the file system folds them.
+// One fill's view of which plugin files exist. Under Wine (and on network drives)
+// asking for a file in a folder that is not there costs a scan of the parent, so
+// the parents of the plugin folders are listed once, and each file is asked once.
 #pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 struct FilePresence {
-    std::unordered_map<std::wstring, std::optional<uint64_t>> files;  // FoldCase of the path -> stamp
+    // Folded folder (FoldCase) -> the folded names of its subfolders; nothing when
+    // it could not be listed to its end.
+    std::unordered_map<std::wstring, std::optional<std::unordered_set<std::wstring>>> folders;
+    std::unordered_map<std::wstring, bool> folderSeen;  // folded folder -> it may hold files
+    std::unordered_map<std::wstring, std::optional<uint64_t>> files;  // folded path -> stamp
 };
 
 // The file's stamp (last write time mixed with its size, never 0) when the path

@@ -151,6 +151,17 @@ TEST_CASE("one fill's view of plugin files agrees with the disk") {
         CHECK(((seen.bits & 1) != 0) == FileExists(c.path));
         CHECK(((seen.bits & 2) != 0) == FileExists(c.path + L"64"));
     }
+    // A folder that may be passed through but not listed (Wine lets root list any
+    // folder, so its refused listing is laid into the record as the listing leaves it).
+    FilePresence refused;
+    refused.folders[FoldCase(dir + L"\\Lister")] = std::nullopt;
+    CHECK(SeePluginFiles(refused, dir + L"\\Lister\\Both\\Both.wlx").bits == 3);
+    // A listing read whole answers for ASCII names; a name with other letters, which
+    // a volume may fold by a table of its own, is asked of the disk.
+    FilePresence listed;
+    listed.folders[FoldCase(dir + L"\\Lister")].emplace();
+    CHECK((SeePluginFiles(listed, dir + L"\\Lister\\ÜBER\\Жук.wlx").bits == 1 &&
+           SeePluginFiles(listed, dir + L"\\Lister\\Both\\Both.wlx").bits == 0));
     // A file that changes gets another stamp.
     auto before = FileSeen(presence, dir + L"\\Lister\\Both\\Both.wlx");
     WriteFileBytes(dir + L"\\Lister\\Both\\Both.wlx", "longer");
