@@ -22,13 +22,13 @@
 namespace {
 
 // Every distinct plugin file the sections name, as the load expands them, or only
-// those that exist; by lower-case path, in the letter case of the first entry
+// those that exist; by folded path, in the letter case of the first entry
 // (Wine finds a path in another letter case only by listing its folders).
 std::map<std::wstring, std::wstring> PluginFiles(bool presentOnly) {
     std::map<std::wstring, std::wstring> files;
     for (int kind = 0; kind < 4; ++kind)
         for (const PlugEntry& e : LoadPluginSection(kind).entries)
-            if (e.fileExists || !presentOnly) files.emplace(StrLower(e.expandedPath), e.expandedPath);
+            if (e.fileExists || !presentOnly) files.emplace(FoldCase(e.expandedPath), e.expandedPath);
     return files;
 }
 

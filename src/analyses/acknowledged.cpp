@@ -22,7 +22,7 @@ const wchar_t kAckSection[] = L"Acknowledged";
 std::wstring BuildPipeRecord(int kind, const std::wstring& a, const std::wstring& b, const std::wstring& c) {
     std::wstring key = std::wstring(1, PlugKindLetter(kind)) + L"|" + a + L"|" + b;
     if (!c.empty()) key += L"|" + c;
-    key = StrLower(key);
+    key = FoldCase(key);
     // The key is an INI key: a control character would break its line apart.
     for (wchar_t& ch : key)
         if (ch == L'"' || ch == L';' || ch == L'=' || ch == L'[' || ch == L']' || ch < 0x20) ch = L'_';
@@ -32,14 +32,14 @@ std::wstring BuildPipeRecord(int kind, const std::wstring& a, const std::wstring
 bool IsFindingAcked(const std::wstring& key) { return AckSet.count(key) != 0; }
 
 std::wstring NotInstalledFolderKey(const std::wstring& folder) {
-    return BuildPipeRecord(5, StrLower(folder), L"notinstdir", L"");
+    return BuildPipeRecord(5, FoldCase(folder), L"notinstdir", L"");
 }
 
 std::wstring NameMatchKey(const std::wstring& text) {
     std::wstring key;
     for (wchar_t ch : text)
-        if (std::iswalnum(ch)) key += static_cast<wchar_t>(std::towlower(ch));
-    return key;
+        if (std::iswalnum(ch)) key += ch;
+    return FoldCase(key);
 }
 
 bool SectionMatchesName(const std::wstring& sectionKey, const std::wstring& nameKey) {
@@ -51,7 +51,7 @@ bool SectionMatchesName(const std::wstring& sectionKey, const std::wstring& name
 
 void LoadAckSet() {
     AckSet.clear();
-    for (const auto& [key, stamp] : ReadIniSection(SettingsIniPath(), kAckSection)) AckSet[StrLower(key)] = stamp;
+    for (const auto& [key, stamp] : ReadIniSection(SettingsIniPath(), kAckSection)) AckSet[FoldCase(key)] = stamp;
 }
 
 bool SetAcknowledged(const std::wstring& key, bool on) {

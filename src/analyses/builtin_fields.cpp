@@ -107,7 +107,7 @@ void AddFieldDef(PvPlugin& row, const std::wstring& name, int type, const std::w
 
 std::wstring DescriptIonComment(const std::wstring& file) {
     std::wstring text = ReadTextFileAuto(PathJoin(PathDir(file), L"descript.ion"), DescriptIonLimit);
-    std::wstring wanted = StrLower(FileNamePart(file));
+    std::wstring wanted = FoldCase(FileNamePart(file));
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find(L'\n', start);
         if (end == std::wstring::npos) end = text.size();
@@ -116,7 +116,7 @@ std::wstring DescriptIonComment(const std::wstring& file) {
         if (!line.empty() && line.back() == L'\r') line.pop_back();
         std::wstring name, rest;
         if (line.empty() || !SplitDescriptLine(line, name, rest)) continue;
-        if (StrLower(name) == wanted) return CommentText(rest);
+        if (FoldCase(name) == wanted) return CommentText(rest);
     }
     return L"";
 }

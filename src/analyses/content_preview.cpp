@@ -128,7 +128,7 @@ void ClearModel() {
 std::set<std::wstring> LoadPreviewSkip() {
     std::set<std::wstring> keys;
     for (const auto& [key, value] : ReadIniSection(SettingsIniPath(), L"PreviewSkip"))
-        if (StrTrim(value) == L"1") keys.insert(StrLower(IniUnescape(key)));
+        if (StrTrim(value) == L"1") keys.insert(FoldCase(IniUnescape(key)));
     return keys;
 }
 
@@ -253,7 +253,7 @@ void PvCheckPlugin(IPreviewView& view, int index, bool checked) {
     if (!PvCurrentExt.empty() || !PreviewFile.empty()) {
         std::set<std::wstring>& keys = PvLastChoice[PvCurrentExt];
         keys.clear();
-        for (int i : PvChecked) keys.insert(StrLower(PvPlugins[i].key));
+        for (int i : PvChecked) keys.insert(FoldCase(PvPlugins[i].key));
     }
     if (PvChoiceMade) view.FillFieldList();
     view.FillPluginList();

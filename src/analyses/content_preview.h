@@ -28,7 +28,7 @@ extern std::wstring PvWhyText;
 extern int32_t PvJobsPending;
 extern int32_t PvAnswered;
 
-// The plugin names, unescaped and lower case, of section PreviewSkip whose value is "1".
+// The plugin names, unescaped and folded, of section PreviewSkip whose value is "1".
 std::set<std::wstring> LoadPreviewSkip();
 
 // Rebuilds the content preview for PreviewFile and starts the query of the plugins

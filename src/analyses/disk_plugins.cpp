@@ -35,14 +35,14 @@ std::vector<ScanFolder> FoldersToScan(const std::vector<std::wstring>& registere
     auto add = [&](const std::wstring& path, int depth) {
         std::wstring clean = PathNoTrailingSep(path);
         if (clean.empty()) return;
-        std::wstring key = StrLower(clean);
+        std::wstring key = FoldCase(clean);
         if (added.insert(key).second) folders.push_back({key, clean, depth});
     };
     std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
-    std::wstring tcKey = StrLower(tc), pluginsKey = tc.empty() ? L"" : StrLower(PathJoin(tc, L"plugins"));
+    std::wstring tcKey = FoldCase(tc), pluginsKey = tc.empty() ? L"" : FoldCase(PathJoin(tc, L"plugins"));
     if (!tc.empty()) add(PathJoin(tc, L"plugins"), 6);
     for (const auto& folder : registeredFolders) {
-        std::wstring key = StrLower(PathNoTrailingSep(folder));
+        std::wstring key = FoldCase(PathNoTrailingSep(folder));
         add(folder, key == tcKey ? 0 : key == pluginsKey ? 6 : 2);
     }
     return folders;
@@ -90,7 +90,7 @@ std::map<std::wstring, std::wstring> CollectDiskPlugins(const std::vector<std::w
     std::set<std::wstring> registered(registeredFiles.begin(), registeredFiles.end());
     std::map<std::wstring, std::wstring> result;
     for (const auto& [key, path] : DiskPlugins)
-        if (!registered.count(key)) result.emplace(StrLower(path), path);
+        if (!registered.count(key)) result.emplace(FoldCase(path), path);
     return result;
 }
 

@@ -44,13 +44,13 @@ extern uint8_t ShowAcked;
 
 void BuildFindings();
 
-// letter|a|b[|c], lower-cased, with '"', ';', '=', '[' and ']' made '_' so the key
+// letter|a|b[|c], folded (FoldCase), with '"', ';', '=', '[' and ']' made '_' so the key
 // is a safe INI key.
 std::wstring BuildPipeRecord(int kind, const std::wstring& a, const std::wstring& b, const std::wstring& c);
 bool IsFindingAcked(const std::wstring& key);
 // The key that marks every notinst finding of files directly in the folder.
 std::wstring NotInstalledFolderKey(const std::wstring& folder);
-// The alphanumeric characters, lower-cased: "Image View 2" gives imageview2.
+// The alphanumeric characters, folded: "Image View 2" gives imageview2.
 std::wstring NameMatchKey(const std::wstring& text);
 // A section of a plugin's own INI belongs to a plugin of that name (both keys
 // from NameMatchKey; names of up to 2 characters never match).
@@ -68,7 +68,7 @@ int FindingEntryIndex(const Finding& finding, const std::vector<PlugEntry>& entr
 bool SetAcknowledged(const std::wstring& key, bool on);
 
 // Plugin files lying in TC's plugins folder and the folders of registered
-// plugins that no registered file (lower-cased PlugKeyName) names: lower-cased
+// plugins that no registered file (PlugKeyName) names: folded
 // path -> path. The scan is reused for 15 seconds while the folders stay the same.
 std::map<std::wstring, std::wstring> CollectDiskPlugins(const std::vector<std::wstring>& registeredFiles,
                                                         const std::vector<std::wstring>& registeredFolders);

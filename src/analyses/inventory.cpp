@@ -181,6 +181,12 @@ bool ProbesDone(int kind, const std::vector<PlugEntry>& entries) {
     return true;
 }
 
+// Inventories written before lowered only A-Z in the path of a section name;
+// folded again they find their plugins under any letter case.
+std::wstring FoldedSectionName(const std::wstring& section) {
+    return section.size() > 2 && section[1] == L'|' ? section.substr(0, 2) + FoldCase(section.substr(2)) : section;
+}
+
 }  // namespace
 
 std::wstring EntryGet(const InvRecord& record, const std::wstring& key) {
@@ -198,11 +204,11 @@ void EntrySet(InvRecord& record, const std::wstring& key, const std::wstring& va
 bool InvEntryLess(const InvRecord& a, const InvRecord& b) {
     int ta = TypeNumber(a), tb = TypeNumber(b);
     if (ta != tb) return ta < tb;
-    return StrLower(EntryGet(a, L"Name")) < StrLower(EntryGet(b, L"Name"));
+    return StrICmp(EntryGet(a, L"Name"), EntryGet(b, L"Name")) < 0;
 }
 
 std::wstring InventorySectionName(int kind, const std::wstring& expandedPath) {
-    std::wstring name = std::wstring(1, PlugKindLetter(kind)) + L"|" + StrLower(expandedPath);
+    std::wstring name = std::wstring(1, PlugKindLetter(kind)) + L"|" + FoldCase(expandedPath);
     for (wchar_t& ch : name)
         if (ch == L'[' || ch == L']') ch = L'_';
     return name;
@@ -225,7 +231,7 @@ void LoadInventory() {
         if (section == L"Meta")
             InvMeta = std::move(record);
         else
-            InvSections.try_emplace(section, std::move(record));
+            InvSections.try_emplace(FoldedSectionName(section), std::move(record));
     }
     // Every inventory written names its wincmd.ini; one without is damaged or
     // half written, and a fresh one would drop the history.
@@ -245,7 +251,7 @@ bool InventoryCheckIni() {
         InvOtherIni = 0;
         return true;
     }
-    InvOtherIni = StrLower(InvMeta[L"Ini"]) != StrLower(WincmdIniPath);
+    InvOtherIni = !StrIEquals(InvMeta[L"Ini"], WincmdIniPath);
     return !InvOtherIni;
 }
 

@@ -12,7 +12,7 @@ struct PlugEntry;
 using InvRecord = std::map<std::wstring, std::wstring>;
 
 extern std::map<std::wstring, std::wstring> InvMeta;
-// Section name (kind letter, '|', lower-cased expanded path, "#2"... for repeats) -> record.
+// Section name (kind letter, '|', folded expanded path, "#2"... for repeats) -> record.
 extern std::map<std::wstring, InvRecord> InvSections;
 extern uint8_t InvLoaded;
 // The inventory belongs to another wincmd.ini and is not updated.

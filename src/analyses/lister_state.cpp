@@ -16,7 +16,7 @@ constexpr const wchar_t* kBuiltInTypes[] = {L"BMP", L"JPG", L"JPEG", L"JPE", L"P
 bool IsPlainWordFor(std::wstring word, const std::wstring& ext) {
     if (word.find_first_of(L"*?") != std::wstring::npos) return false;
     if (!word.empty() && word[0] == L'.') word.erase(0, 1);
-    return StrIEquals(word, ext);
+    return WildcardMatch(word, ext, true);  // as TC matches the rule's words
 }
 
 std::wstring TrWithTwoVars(const char* key, const wchar_t* n1, const std::wstring& v1, const wchar_t* n2,

@@ -35,7 +35,7 @@ bool ParseBackupName(const std::wstring& name, const std::wstring& stem, BackupF
         return false;
     std::wstring stamp = name.substr(at, StampChars);
     if (!AllDigits(stamp, 0, 8) || stamp[8] != L'-' || !AllDigits(stamp, 9, 6)) return false;
-    std::wstring tail = StrLower(name.substr(at + StampChars));
+    std::wstring tail = FoldCase(name.substr(at + StampChars));
     if (tail != L".ini" && tail != L"_pre.ini") return false;
     out.name = name;
     out.stamp = stamp;
@@ -44,13 +44,13 @@ bool ParseBackupName(const std::wstring& name, const std::wstring& stem, BackupF
 }
 
 std::wstring RecordedSource(const std::wstring& backupName) {
-    return IniGetString(SettingsIniPath(), SourcesSection, StrLower(backupName));
+    return IniGetString(SettingsIniPath(), SourcesSection, FoldCase(backupName));
 }
 
 void RecordSource(const std::wstring& backupName, const std::wstring& source) {
     std::wstring ini = SettingsIniPath();
     IniEnsureUtf16(ini);
-    WritePrivateProfileStringW(SourcesSection, StrLower(backupName).c_str(), source.c_str(), ini.c_str());
+    WritePrivateProfileStringW(SourcesSection, FoldCase(backupName).c_str(), source.c_str(), ini.c_str());
 }
 
 // The local time now plus some seconds as YYYYMMDD-hhmmss: a second save within
@@ -87,7 +87,7 @@ std::wstring CopyToFreeName(const std::wstring& source, const std::wstring& fold
 
 // The stem of a backup's name: what stands before "_<stamp>[_pre].ini"; "" for another name.
 std::wstring BackupStem(const std::wstring& name) {
-    std::wstring lower = StrLower(name);
+    std::wstring lower = FoldCase(name);
     size_t tail = lower.ends_with(L"_pre.ini") ? 8 : lower.ends_with(L".ini") ? 4 : std::wstring::npos;
     if (tail == std::wstring::npos || name.size() < tail + StampChars + 1) return L"";
     size_t at = name.size() - tail - StampChars - 1;
@@ -167,7 +167,7 @@ bool IniPrepareWrite(std::wstring& errors, const std::wstring& path) {
 }
 
 bool IniPrepareWriteOnce(SaveRun& run, const std::wstring& path) {
-    std::wstring full = FullPath(path), key = StrLower(full);
+    std::wstring full = FullPath(path), key = FoldCase(full);
     if (run.backups.count(key)) return true;
     if (run.refusedFiles.count(key)) return false;  // reported once
     const char* refusal = nullptr;
@@ -202,10 +202,10 @@ std::vector<std::wstring> SupersededBackups() {
         std::wstring stem = BackupStem(fd.cFileName), key;
         if (stem.empty() || !ParseBackupName(fd.cFileName, stem, b)) {
             b.name = fd.cFileName;
-            key = L"?" + StrLower(b.name);  // no backup of the program's: it stays alone
+            key = L"?" + FoldCase(b.name);  // no backup of the program's: it stays alone
         } else {
             std::wstring source = RecordedSource(b.name);
-            key = source.empty() ? L"?" + StrLower(stem) : StrLower(FullPath(source));
+            key = source.empty() ? L"?" + FoldCase(stem) : FoldCase(FullPath(source));
         }
         b.path = PathJoin(folder, b.name);
         groups[key].push_back(std::move(b));
@@ -224,5 +224,5 @@ std::vector<std::wstring> SupersededBackups() {
 
 void ForgetBackup(const BackupFile& backup) {
     if (!DeleteFileW(backup.path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return;
-    WritePrivateProfileStringW(SourcesSection, StrLower(backup.name).c_str(), nullptr, SettingsIniPath().c_str());
+    WritePrivateProfileStringW(SourcesSection, FoldCase(backup.name).c_str(), nullptr, SettingsIniPath().c_str());
 }

@@ -21,7 +21,7 @@ bool SameKept(const KeptEntry& a, const KeptEntry& b) {
 std::wstring FirstRepeatedKey(const IniPairs& lines) {
     std::unordered_set<std::wstring> seen;
     for (const auto& [key, value] : lines)
-        if (!key.starts_with(L';') && !seen.insert(StrLower(key)).second) return key;
+        if (!key.starts_with(L';') && !seen.insert(FoldCase(key)).second) return key;
     return L"";
 }
 
@@ -72,7 +72,7 @@ std::wstring SectionFileOrError(SaveRun& run, int kind) {
 }
 
 bool SectionRepeatsKey(SaveRun& run, const std::wstring& file, const std::wstring& section, const IniPairs& lines) {
-    std::wstring place = StrLower(file) + L"|" + section;
+    std::wstring place = FoldCase(file) + L"|" + section;
     auto known = run.sectionRefused.find(place);
     if (known != run.sectionRefused.end()) return known->second;
     std::wstring repeated = FirstRepeatedKey(lines);

@@ -158,11 +158,11 @@ struct GapHook {
             std::wstring e = NumberKey((int)i, L"exts"), f = NumberKey((int)i, L"fields");
             failed = !WritePrivateProfileStringW(ModesSection, e.c_str(), rules[i].exts.c_str(), file.c_str()) ||
                      !WritePrivateProfileStringW(ModesSection, f.c_str(), rules[i].fields.c_str(), file.c_str());
-            written.insert({StrLower(e), StrLower(f)});
+            written.insert({FoldCase(e), FoldCase(f)});
         }
         failed = failed || !RulesReadBack(file, rules);
         for (const std::wstring& key : keys)
-            if (!failed && !written.count(StrLower(key)))
+            if (!failed && !written.count(FoldCase(key)))
                 failed = !WritePrivateProfileStringW(ModesSection, key.c_str(), nullptr, file.c_str());
         if (failed) {
             WriteFailed(errors, file);

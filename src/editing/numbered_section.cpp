@@ -46,7 +46,7 @@ IniPairs OwnedLines(const IniPairs& lines) {
 
 Values ValuesOf(const IniPairs& lines) {
     Values values;
-    for (const auto& [key, value] : lines) values.try_emplace(StrLower(key), value);
+    for (const auto& [key, value] : lines) values.try_emplace(FoldCase(key), value);
     return values;
 }
 
@@ -77,7 +77,7 @@ std::map<std::wstring, std::wstring> Content(const State& s, long n) {
     std::map<std::wstring, std::wstring> content;
     auto it = s.find(n);
     if (it != s.end())
-        for (const Pair& p : it->second) content[StrLower(p.rest)] = StrTrim(p.value);
+        for (const Pair& p : it->second) content[FoldCase(p.rest)] = StrTrim(p.value);
     return content;
 }
 
@@ -272,7 +272,7 @@ std::wstring KeyOf(long number, const std::wstring& rest) { return std::to_wstri
 Values WantedValues(const SectionJob& job, const std::vector<Target>& targets) {
     Values wanted;
     for (const Target& t : targets)
-        for (const Pair& p : job.after.at(t.source)) wanted.try_emplace(StrLower(KeyOf(t.number, p.rest)), p.value);
+        for (const Pair& p : job.after.at(t.source)) wanted.try_emplace(FoldCase(KeyOf(t.number, p.rest)), p.value);
     return wanted;
 }
 
@@ -291,7 +291,7 @@ std::optional<std::wstring> BeforeValue(const SectionJob& job, const std::wstrin
 std::vector<std::wstring> KeysToWrite(const SectionJob& job, const Target& t, const Values& wanted) {
     std::vector<std::wstring> keys;
     for (const Pair& p : job.after.at(t.source)) {
-        std::wstring lower = StrLower(KeyOf(t.number, p.rest));
+        std::wstring lower = FoldCase(KeyOf(t.number, p.rest));
         if (BeforeValue(job, lower) != wanted.at(lower)) keys.push_back(lower);
     }
     return keys;
@@ -346,7 +346,7 @@ bool WriteSection(SectionJob& job, const std::vector<Target>& targets, const Val
             long owner = Blocker(job, *todo.front(), wanted, secured);
             ++spare;
             for (const Pair& p : job.before.at(owner)) {
-                std::wstring lower = StrLower(KeyOf(spare, p.rest));
+                std::wstring lower = FoldCase(KeyOf(spare, p.rest));
                 spares[lower] = p.value;
                 if (!w.Set(lower, p.value, std::nullopt)) return false;
             }
@@ -467,7 +467,7 @@ void SaveNumberedSection(SaveRun& run, int kind) {
     IniPairs owned = OwnedLines(*read);
     if (SectionRepeatsKey(run, job.file, job.section, owned)) return Untouched(run, kind);
     job.beforeValues = ValuesOf(owned);
-    for (const auto& [key, value] : owned) job.spelling.try_emplace(StrLower(key), key);
+    for (const auto& [key, value] : owned) job.spelling.try_emplace(FoldCase(key), key);
     job.before = job.after = StateOf(owned);
     for (const PendingEdit* e : edits) ApplyEdit(job, *e);
     if (custom) ApplyOrder(job);

@@ -70,7 +70,7 @@ std::wstring NormalFullPath(const std::wstring& path) {
 }
 
 std::wstring ComparablePath(const std::wstring& path) {
-    std::wstring full = StrLower(NormalFullPath(path));
+    std::wstring full = FoldCase(NormalFullPath(path));
     return (full + L"\\").find(L"\\..\\") == std::wstring::npos ? full : L"";
 }
 

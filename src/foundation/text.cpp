@@ -155,12 +155,12 @@ std::pair<std::wstring, std::wstring> SplitAtComma(const std::wstring& s) {
 }
 
 std::wstring IniValueFromText(const std::wstring& text, const std::wstring& key) {
-    std::wstring prefix = StrLower(key) + L"=";
+    std::wstring prefix = FoldCase(key) + L"=";
     size_t start = 0;
     while (start <= text.size()) {
         size_t lf = text.find(L'\n', start);
         std::wstring line = StrTrim(text.substr(start, lf == std::wstring::npos ? std::wstring::npos : lf - start));
-        if (StrLower(line).compare(0, prefix.size(), prefix) == 0) return StrTrim(line.substr(prefix.size()));
+        if (FoldCase(line).compare(0, prefix.size(), prefix) == 0) return StrTrim(line.substr(prefix.size()));
         if (lf == std::wstring::npos) break;
         start = lf + 1;
     }
@@ -299,17 +299,6 @@ bool WildcardMatch(const std::wstring& pattern, const std::wstring& text, bool i
     while (p < pattern.size() && pattern[p] == L'*') ++p;
     return p == pattern.size();
 }
-
-int StrICmp(const std::wstring& a, const std::wstring& b) {
-    size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-        wint_t x = std::towlower(a[i]), y = std::towlower(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-bool StrIEquals(const std::wstring& a, const std::wstring& b) { return a.size() == b.size() && StrICmp(a, b) == 0; }
 
 int StrToInt(const std::wstring& s) {
     size_t i = 0;

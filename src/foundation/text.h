@@ -11,6 +11,8 @@
 std::wstring StrTrim(const std::wstring& s);
 // The same without a copy; the view points into s.
 std::wstring_view StrTrimView(std::wstring_view s);
+// The C runtime's case mapping: for display and for TC's own comparisons; paths
+// and keys are compared with StrIEquals and FoldCase below.
 std::wstring StrUpper(std::wstring s);
 std::wstring StrLower(std::wstring s);
 // Appends blanks up to the width; a longer text is never cut.
@@ -79,9 +81,16 @@ std::wstring SafeRelPath(const std::wstring& name);
 // so the work stays within pattern times text length whatever the input.
 bool WildcardMatch(const std::wstring& pattern, const std::wstring& text, bool ignoreCase);
 
-// Case-insensitive comparison of wide texts, the C library's way.
+// Paths and keys compared as Windows compares file names: ordinal, every UTF-16
+// unit upper-cased by the system's table, for all of Unicode (the C runtime's
+// towlower folds only A-Z, so ÜBER and über differed). Built per platform:
+// case_fold.cpp on Windows, a stand-in for the native parser tests.
 int StrICmp(const std::wstring& a, const std::wstring& b);
 bool StrIEquals(const std::wstring& a, const std::wstring& b);
+// The form under which texts that StrIEquals calls equal are the same, for keys
+// of maps and stored files: upper-cased as above, then A-Z lowered again, so a
+// plain ASCII key keeps the lower-case spelling that stored files already hold.
+std::wstring FoldCase(std::wstring s);
 // The decimal value of leading digits after optional blanks and sign, like _wtoi.
 int StrToInt(const std::wstring& s);
 // The number at the start of a key as wcstol reads it ("12_detect": 12 and

@@ -56,7 +56,7 @@ std::vector<std::wstring> LanguageFileNames() {
     do {
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         std::wstring name = fd.cFileName;
-        if (StrLower(name).find(L"example") != std::wstring::npos) continue;
+        if (FoldCase(name).find(L"example") != std::wstring::npos) continue;
         names.push_back(name);
     } while (FindNextFileW(find.Get(), &fd));
     std::sort(names.begin(), names.end());
@@ -83,7 +83,7 @@ std::shared_ptr<const TextState> LoadTexts(const std::wstring& code, const Langu
     state->langCode = code;
     const bool german = code == L"deu";
     for (const TextRow& row : TextTable()) state->texts[row.key] = german ? row.german : row.english;
-    auto file = found.find(StrLower(code));
+    auto file = found.find(FoldCase(code));
     if (file != found.end())
         for (const auto& [key, value] : ReadIniSection(file->second, code))
             state->texts[NarrowLowBytes(key)] = UnescapeLngValue(value);
@@ -117,7 +117,7 @@ LanguageFiles ScanLanguageFiles() {
     for (const std::wstring& name : LanguageFileNames()) {
         const std::wstring path = PathJoin(folder, name);
         for (const std::wstring& section : IniSectionNames(path)) {
-            std::wstring code = StrLower(StrTrim(section));
+            std::wstring code = FoldCase(StrTrim(section));
             if (!code.empty()) found.emplace(code, path);
         }
     }
@@ -125,12 +125,12 @@ LanguageFiles ScanLanguageFiles() {
 }
 
 bool IsLanguageAvailable(const LanguageFiles& found, const std::wstring& code) {
-    return code == L"eng" || code == L"deu" || found.count(StrLower(code)) > 0;
+    return code == L"eng" || code == L"deu" || found.count(FoldCase(code)) > 0;
 }
 
 std::wstring LanguageDisplayName(const std::wstring& code) {
     LanguageFiles found = ScanLanguageFiles();
-    auto file = found.find(StrLower(code));
+    auto file = found.find(FoldCase(code));
     if (file != found.end()) {
         std::wstring name = StrTrim(IniGetString(file->second, code, L"lang_name"));
         if (!name.empty()) return name;
@@ -147,7 +147,7 @@ std::wstring ChooseLanguage(const LanguageFiles& found, const std::wstring& sett
         if (tcLanguageIni->empty()) return L"eng";
         std::wstring stem = FileStem(*tcLanguageIni);
         size_t cut = stem.rfind(L'_');
-        std::wstring candidate = StrLower(cut == std::wstring::npos ? stem : stem.substr(cut + 1));
+        std::wstring candidate = FoldCase(cut == std::wstring::npos ? stem : stem.substr(cut + 1));
         if (candidate.size() == 3 && IsLanguageAvailable(found, candidate)) return candidate;
     }
     std::wstring candidate = WindowsLanguageCode(uiLanguage);

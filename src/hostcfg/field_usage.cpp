@@ -107,7 +107,7 @@ std::wstring ColumnWhere(const SectionScan& s, const std::wstring& key, const st
 }
 
 void ScanLine(FieldUsage& usage, const SectionScan& s, const std::wstring& key, const std::wstring& value) {
-    std::wstring k = StrLower(key);
+    std::wstring k = FoldCase(key);
     if (k.size() >= 8 && k.ends_with(L"_plugin")) {
         ParseSearchPlugins(usage, value, key.substr(0, key.size() - 7));
         return;
@@ -127,10 +127,10 @@ void ScanLine(FieldUsage& usage, const SectionScan& s, const std::wstring& key, 
 }
 
 void ScanSection(FieldUsage& usage, const std::wstring& name, const IniPairs& lines) {
-    SectionScan s{name, StrLower(name), {}, {}, {}};
+    SectionScan s{name, FoldCase(name), {}, {}, {}};
     bool columns = s.lower.starts_with(L"customfields");
     for (const auto& [key, value] : lines) {
-        std::wstring k = StrLower(key);
+        std::wstring k = FoldCase(key);
         if (columns && k == L"titles") {
             s.titles.clear();
             for (const std::wstring& title : SplitAt(value, L'|')) s.titles.push_back(StrTrim(title));
@@ -142,7 +142,7 @@ void ScanSection(FieldUsage& usage, const std::wstring& name, const IniPairs& li
 }
 
 const std::vector<FieldUse>* UsesOf(const FieldUsage& usage, const std::wstring& plugin) {
-    auto it = usage.uses.find(StrLower(plugin));
+    auto it = usage.uses.find(FoldCase(plugin));
     return it == usage.uses.end() ? nullptr : &it->second;
 }
 
@@ -171,7 +171,7 @@ FieldUsage BuildFieldUsage() {
     std::set<std::wstring> seen;
     for (const auto& [name, lines] : sections) {
         // TC reads only the first of two sections of one name.
-        if (!seen.insert(StrLower(name)).second || IsPluginSection(StrLower(name))) continue;
+        if (!seen.insert(FoldCase(name)).second || IsPluginSection(FoldCase(name))) continue;
         auto redirect = KvFindNoCase(lines, L"RedirectSection");
         std::wstring file = redirect ? RedirectTarget(ini, Unquote(redirect->second), alternateUserIni) : ini;
         ScanSection(usage, name, file == ini ? lines : ReadIniSection(file, name));
@@ -181,7 +181,7 @@ FieldUsage BuildFieldUsage() {
 
 void UsageAdd(FieldUsage& usage, const std::wstring& plugin, const std::wstring& field, uint32_t place,
               const std::wstring& where) {
-    std::wstring p = StrTrim(plugin), l = StrLower(p);
+    std::wstring p = StrTrim(plugin), l = FoldCase(p);
     if (l.empty() || l == L"tc" || l == L"<fs>") return;
     usage.names.try_emplace(l, p);
     std::vector<FieldUse>& uses = usage.uses[l];

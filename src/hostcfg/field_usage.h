@@ -17,8 +17,8 @@ struct FieldUse {
 };
 
 struct FieldUsage {
-    std::map<std::wstring, std::vector<FieldUse>> uses;  // lower-cased plugin name -> places
-    std::map<std::wstring, std::wstring> names;          // lower-cased -> as first written
+    std::map<std::wstring, std::vector<FieldUse>> uses;  // folded plugin name (FoldCase) -> places
+    std::map<std::wstring, std::wstring> names;          // folded -> as first written
 };
 
 // Reads every place of the wincmd.ini in use; the window builds it on the UI thread

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "foundation/handles.h"
 #include "foundation/text.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 uint64_t StampOf(const FILETIME& written, uint64_t size) {
     uint64_t time = ((uint64_t)written.dwHighDateTime << 32) | written.dwLowDateTime;
     uint64_t stamp = time ^ (size * 0x9E3779B97F4A7C15ull);
-    return stamp == 0 || stamp == FolderMark ? 1 : stamp;
+    return stamp == 0 ? 1 : stamp;
 }
 
 // Paths the listings can answer: absolute, with no component that Windows would
@@ -41,33 +42,42 @@ bool IsRootFolder(const std::wstring& dir) {
 
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
 
-const std::unordered_map<std::wstring, uint64_t>& Listing(FilePresence& presence, const std::wstring& dir) {
-    std::wstring key = StrLower(dir);
+// The folded names of the subfolders of dir; nothing when the folder could not be
+// listed to its end, as one that may be passed through but not listed.
+const std::optional<std::unordered_set<std::wstring>>& Listing(FilePresence& presence, const std::wstring& dir) {
+    std::wstring key = FoldCase(dir);
     if (auto it = presence.folders.find(key); it != presence.folders.end()) return it->second;
-    std::unordered_map<std::wstring, uint64_t> names;
+    std::optional<std::unordered_set<std::wstring>> names;
     WIN32_FIND_DATAW d;
-    HANDLE find = FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &d, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find != INVALID_HANDLE_VALUE) {
+    FindHandle find(FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &d, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
+    if (find) {
+        names.emplace();
         do {
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) names.emplace(StrLower(d.cFileName), FolderMark);
-        } while (FindNextFileW(find, &d));
-        FindClose(find);
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) names->insert(FoldCase(d.cFileName));
+        } while (FindNextFileW(find.Get(), &d));
+        if (GetLastError() != ERROR_NO_MORE_FILES) names.reset();
     }
     return presence.folders.emplace(std::move(key), std::move(names)).first->second;
 }
 
+bool IsAscii(const std::wstring& text) {
+    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+}
+
 // Plugins of one kind mostly sit in folders side by side, so one listing of their
-// common parent tells which of them are gone.
-bool FolderExists(FilePresence& presence, const std::wstring& dir) {
+// common parent tells which of them are gone. It tells only when it was read to
+// its end and the name is plain ASCII, which every file system folds alike; a
+// volume may fold other letters by a table of its own, so for them the disk is asked.
+bool FolderMayExist(FilePresence& presence, const std::wstring& dir) {
     if (IsRootFolder(dir)) return true;
-    auto known = presence.folderSeen.find(StrLower(dir));
-    if (known != presence.folderSeen.end()) return known->second;
-    const auto& parent = Listing(presence, PathDir(dir));
-    auto it = parent.find(StrLower(NameOf(dir)));
-    bool exists = it != parent.end();
-    presence.folderSeen.emplace(StrLower(dir), exists);
-    return exists;
+    std::wstring key = FoldCase(dir);
+    if (auto known = presence.folderSeen.find(key); known != presence.folderSeen.end()) return known->second;
+    const auto& names = Listing(presence, PathDir(dir));
+    std::wstring name = NameOf(dir);
+    bool may = !names || names->count(FoldCase(name)) || !IsAscii(name);
+    presence.folderSeen.emplace(std::move(key), may);
+    return may;
 }
 
 std::optional<uint64_t> AskDisk(const std::wstring& path) {
@@ -81,10 +91,10 @@ std::optional<uint64_t> AskDisk(const std::wstring& path) {
 
 std::optional<uint64_t> FileSeen(FilePresence& presence, const std::wstring& path) {
     if (!ListablePath(path)) return AskDisk(path);
-    std::wstring key = StrLower(path);
+    std::wstring key = FoldCase(path);
     if (auto it = presence.files.find(key); it != presence.files.end()) return it->second;
     std::optional<uint64_t> stamp;
-    if (FolderExists(presence, PathDir(path))) stamp = AskDisk(path);
+    if (FolderMayExist(presence, PathDir(path))) stamp = AskDisk(path);
     presence.files.emplace(std::move(key), stamp);
     return stamp;
 }

@@ -6,14 +6,15 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 struct FilePresence {
-    // Lower-case folder -> the lower-case names of its subfolders.
-    std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint64_t>> folders;
-    std::unordered_map<std::wstring, bool> folderSeen;
-    std::unordered_map<std::wstring, std::optional<uint64_t>> files;  // lower-case path -> stamp
+    // Folded folder (FoldCase) -> the folded names of its subfolders; nothing when
+    // it could not be listed to its end.
+    std::unordered_map<std::wstring, std::optional<std::unordered_set<std::wstring>>> folders;
+    std::unordered_map<std::wstring, bool> folderSeen;  // folded folder -> it may hold files
+    std::unordered_map<std::wstring, std::optional<uint64_t>> files;  // folded path -> stamp
 };
-constexpr uint64_t FolderMark = ~0ull;
 
 // The file's stamp (last write time mixed with its size, never 0) when the path
 // names an existing file; nothing otherwise.

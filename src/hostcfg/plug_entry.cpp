@@ -30,7 +30,7 @@ IniPairs DropDuplicateKeys(const IniPairs& lines, std::vector<std::wstring>& dup
     kept.reserve(lines.size());
     std::unordered_set<std::wstring> seen, listed;
     for (const auto& line : lines) {
-        std::wstring lower = StrLower(line.first);
+        std::wstring lower = FoldCase(line.first);
         if (seen.insert(lower).second) {
             kept.push_back(line);
         } else if (listed.insert(lower).second) {
@@ -104,7 +104,7 @@ std::vector<PlugEntry> LineEntries(int kind, const IniPairs& lines, FilePresence
             path = StrTrim(value.substr(comma + 1));
         }
         if (path.empty()) continue;
-        std::wstring group = StrLower(kind == KindPacker ? EnvExpand(path) : key);
+        std::wstring group = FoldCase(kind == KindPacker ? EnvExpand(path) : key);
         auto [it, isNew] = rowOfGroup.try_emplace(group, rows.size());
         if (isNew) {
             PlugEntry e;

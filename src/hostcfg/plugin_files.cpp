@@ -60,7 +60,7 @@ int PluginKindOfFileName(const std::wstring& name) {
 }
 
 int PluginKindOfExt(const std::wstring& word) {
-    std::wstring w = StrLower(word);
+    std::wstring w = FoldCase(word);
     for (int kind = 0; kind < 4; ++kind)
         if (w == KindWords[kind] || w == std::wstring(KindWords[kind]) + L"64") return 1 << kind;
     return 0;
@@ -152,7 +152,7 @@ void ScanPluginFilesSized(const std::wstring& folder, int depth, uint64_t& count
         ++count;
         total += (uint64_t)d.nFileSizeHigh << 32 | d.nFileSizeLow;
         if (PluginKindOfFileName(full) >= 0) plugins.push_back(full);
-        std::wstring lower = StrLower(d.cFileName);
+        std::wstring lower = FoldCase(d.cFileName);
         if (lower.size() > 4 && lower.ends_with(L".ini")) inis.push_back(d.cFileName);
         return true;
     });
@@ -167,7 +167,7 @@ void ScanFilesByPattern(const std::wstring& folder, const std::wstring& prefix, 
         std::wstring full = PathJoin(folder, d.cFileName);
         if (!IsFolder(d)) {
             names.push_back(rel);
-        } else if (depth >= 1 && IsPlainFolder(d) && StrLower(full) != excluded) {
+        } else if (depth >= 1 && IsPlainFolder(d) && FoldCase(full) != excluded) {
             ScanFilesByPattern(full, rel, depth - 1, excluded, names, budget);
         }
         return true;
@@ -187,7 +187,7 @@ void ScanDiskPlugins(const std::wstring& folder, int depth, int64_t& budget) {
             std::wstring key = PlugKeyName(full);
             auto [it, isNew] = DiskPlugins.try_emplace(key, full);
             // The file without "64" wins over its twin.
-            if (!isNew && StrLower(full) == key) it->second = full;
+            if (!isNew && FoldCase(full) == key) it->second = full;
         }
         return true;
     });

@@ -4,7 +4,7 @@
 #include "hostcfg/plug_entry.h"
 
 std::wstring PlugKeyName(const std::wstring& text) {
-    std::wstring key = StrLower(text);
+    std::wstring key = FoldCase(text);
     if (key.size() >= 7 && key.ends_with(L"64")) key.resize(key.size() - 2);
     return key;
 }
@@ -21,7 +21,7 @@ wchar_t PlugKindLetter(int kind) {
 }
 
 std::wstring MakePlugKey(int kind, bool mark, const std::wstring& text) {
-    return std::wstring(1, PlugKindLetter(kind)) + (mark ? L"!" : L"|") + StrLower(StrTrim(text));
+    return std::wstring(1, PlugKindLetter(kind)) + (mark ? L"!" : L"|") + FoldCase(StrTrim(text));
 }
 
 std::wstring KindKey(int kind, const std::wstring& text) { return MakePlugKey(kind, false, text); }

@@ -1,26 +1,27 @@
 // Keys under which the model finds one plugin or entry again: in the probe cache,
 // the inventory, the field-usage index, the kept entries, the pending edits, and
 // between a plugin's 32-bit and 64-bit files. One rule for case: every key holds
-// its text lower-cased, so no key depends on how a path or name was capitalised.
+// its text folded (FoldCase: A-Z lower case, other letters upper case, as Windows
+// folds file names), so no key depends on how a path or name was capitalised.
 #pragma once
 #include <string>
 
 struct PlugEntry;
 
-// Lower-cased; a trailing "64" is cut when at least 7 characters are there,
+// Folded; a trailing "64" is cut when at least 7 characters are there,
 // so Foo.wlx64 becomes foo.wlx while the bare ".wlx64" stays as it is.
 std::wstring PlugKeyName(const std::wstring& text);
-// Lower-cased file name without folder and extension, "64" cut: foo for ...\Foo.wlx64.
+// Folded file name without folder and extension, "64" cut: foo for ...\Foo.wlx64.
 std::wstring PlugKey(const std::wstring& path);
 // 'L', 'C', 'P', 'F' for kinds 0..3; any other kind gives 'L'.
 wchar_t PlugKindLetter(int kind);
-// Kind letter, '|' and the trimmed, lower-cased text.
+// Kind letter, '|' and the trimmed, folded text.
 std::wstring KindKey(int kind, const std::wstring& text);
 // Kind letter, '|' ('!' with mark: remove a whole line or section), the trimmed,
-// lower-cased text.
+// folded text.
 std::wstring MakePlugKey(int kind, bool mark, const std::wstring& text);
 // "L|3", "C|12": the key of a Lister or Content entry's pending edit.
 std::wstring EntryEditKey(int kind, int number);
-// The entry's key in the Parked section: kind letter, '|' and its lower-cased
+// The entry's key in the Parked section: kind letter, '|' and its folded
 // expanded path with '=', '[' and ']' made '_', which a profile key cannot hold.
 std::wstring IniKeyOfEntry(const PlugEntry& entry);

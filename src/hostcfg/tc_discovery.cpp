@@ -152,7 +152,7 @@ std::wstring EffectiveIniPath(const std::wstring& section) {
 
 const IniSections& TcIniFile(TcIniFiles& files, const std::wstring& path) {
     std::wstring full = FullPath(path);
-    auto [it, isNew] = files.byPath.try_emplace(StrLower(full));
+    auto [it, isNew] = files.byPath.try_emplace(FoldCase(full));
     if (isNew) it->second = ReadIniFile(full);
     return it->second;
 }
@@ -174,7 +174,7 @@ std::wstring RememberedTcDir() {
 
 bool RememberTcDir() {
     std::wstring folder = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
-    if (!IsTcFolder(folder) || StrLower(folder) == StrLower(RememberedTcDir())) return true;
+    if (!IsTcFolder(folder) || StrIEquals(folder, RememberedTcDir())) return true;
     return WriteSettingsIniValue(L"Remember", L"TcDir", folder.c_str());
 }
 

@@ -40,7 +40,7 @@ std::wstring EffectiveIniPath(const std::wstring& section);
 // The files of one read of TC's configuration, each read once in one pass: the
 // wincmd.ini in use and the files its RedirectSection lines lead to.
 struct TcIniFiles {
-    std::map<std::wstring, IniSections> byPath;  // lower-case full path -> the file's sections
+    std::map<std::wstring, IniSections> byPath;  // folded full path -> the file's sections
 };
 // The file's sections, read at the first ask; none for a missing file.
 const IniSections& TcIniFile(TcIniFiles& files, const std::wstring& path);

@@ -27,7 +27,7 @@ bool IsAreaFolderName(const std::wstring& lowerName) {
 }
 
 bool Is32BitStyleName(const std::wstring& name) {
-    std::wstring lower = StrLower(name);
+    std::wstring lower = FoldCase(name);
     size_t dot = lower.rfind(L'.');
     std::wstring stem = lower.substr(0, dot), ext = dot == std::wstring::npos ? L"" : lower.substr(dot);
     auto ends64 = [](const std::wstring& s) { return s.size() >= 2 && s.compare(s.size() - 2, 2, L"64") == 0; };
@@ -40,7 +40,7 @@ std::wstring OnlyPluginInFolder(const std::wstring& folder, std::wstring& error)
     ForEachDirItem(folder, [&](const DirItem& item) {
         int kind = item.folder ? -1 : PluginKindOfFileName(item.name);
         if (kind < 0) return true;
-        std::wstring stem = StrLower(PlugKey(item.name));
+        std::wstring stem = FoldCase(PlugKey(item.name));
         if (stem.size() >= 3 && stem.compare(stem.size() - 2, 2, L"64") == 0) stem.resize(stem.size() - 2);
         auto [it, isNew] = groups.try_emplace(std::to_wstring(kind) + L"|" + stem, item.name);
         if (!isNew && Is32BitStyleName(item.name)) it->second = item.name;
@@ -98,7 +98,7 @@ void FindExisting(InstInfo& info) {
     for (size_t i = 0; i < info.entries.size(); ++i) {
         const PlugEntry& e = info.entries[i];
         info.newNumber = std::max(info.newNumber, e.number + 1);
-        if (info.existing < 0 && StrLower(PlugKey(e.expandedPath)) == StrLower(info.pluginName)) info.existing = (int)i;
+        if (info.existing < 0 && FoldCase(PlugKey(e.expandedPath)) == FoldCase(info.pluginName)) info.existing = (int)i;
     }
 }
 
@@ -113,9 +113,9 @@ std::wstring InstPluginArea(const std::vector<PlugEntry>& entries, uint32_t kind
     for (const PlugEntry& e : entries) {
         std::wstring d = PathDir(e.expandedPath);
         if (d.size() <= 3) continue;
-        std::wstring area = IsAreaFolderName(StrLower(PathName(d))) ? d : PathDir(d);
+        std::wstring area = IsAreaFolderName(FoldCase(PathName(d))) ? d : PathDir(d);
         if (area.size() <= 3) continue;
-        auto& [count, firstSpelling] = counts[StrLower(area)];
+        auto& [count, firstSpelling] = counts[FoldCase(area)];
         if (firstSpelling.empty()) firstSpelling = area;
         if (++count > best) best = count, winner = firstSpelling;
     }
@@ -129,7 +129,7 @@ InstInfo InstAnalyze(const std::wstring& chosen) {
     InstInfo info;
     info.folder = PathDir(chosen);
     std::wstring name = PathName(chosen);
-    bool chosenIsInf = StrLower(name) == L"pluginst.inf";
+    bool chosenIsInf = FoldCase(name) == L"pluginst.inf";
     if (chosenIsInf) info.infPath = chosen;
     else if (FileExists(PathJoin(info.folder, L"pluginst.inf"))) info.infPath = PathJoin(info.folder, L"pluginst.inf");
     if (!info.infPath.empty()) info.inf = ParseInfLines(ReadIniSection(info.infPath, L"plugininstall"));
@@ -138,7 +138,7 @@ InstInfo InstAnalyze(const std::wstring& chosen) {
 
     std::wstring file = PluginFileName(info, name, chosenIsInf);
     if (!info.error.empty()) return info;
-    std::wstring file32 = PlugKeyName(file) != StrLower(file) ? file.substr(0, file.size() - 2) : file;
+    std::wstring file32 = PlugKeyName(file) != FoldCase(file) ? file.substr(0, file.size() - 2) : file;
     std::wstring path32 = PathJoin(info.folder, file32);
     FindFiles(info, path32);
     if (info.files.empty()) {
@@ -169,7 +169,7 @@ InstInfo InstAnalyze(const std::wstring& chosen) {
         info.error = Tr("ar_notc");
         return info;
     }
-    info.targetIsSource = StrLower(info.target) == StrLower(info.folder);
+    info.targetIsSource = FoldCase(info.target) == FoldCase(info.folder);
     ProbePlugin(info.probe, PathJoin(info.folder, info.pluginFile), kind, true, CurrentChildSettings());
     DebugLog(L"install: " + info.pluginName + L" area " + std::to_wstring(kind) + L", files " +
              std::to_wstring(info.files.size()) + L", existing " + std::to_wstring(info.existing) + L", target " +

@@ -89,7 +89,7 @@ bool IsBuild(const InstInfo& info, const std::wstring& name) {
 // false when the tree is too big.
 bool FilesToCopy(const InstInfo& info, const std::set<std::wstring>& keep, std::vector<std::wstring>& rels) {
     int64_t budget = InstCopyMaxEntries;
-    ScanFilesByPattern(info.folder, L"", InstCopyMaxDepth, StrLower(info.target), rels, budget);
+    ScanFilesByPattern(info.folder, L"", InstCopyMaxDepth, FoldCase(info.target), rels, budget);
     if (IsGeneralFolder(info.target))
         std::erase_if(rels, [&](const std::wstring& rel) { return !IsOwnPluginFile(info, rel) || keep.count(rel); });
     return budget >= 0;
@@ -114,7 +114,7 @@ std::wstring AsWritten(const std::wstring& path) { return PathForDisplay(path, t
 
 bool IsOwnPluginFile(const InstInfo& info, const std::wstring& rel) {
     if (rel.find_first_of(L"\\/") != std::wstring::npos) return false;
-    return IsBuild(info, rel) || PlugKey(rel) == StrLower(info.pluginName);
+    return IsBuild(info, rel) || PlugKey(rel) == FoldCase(info.pluginName);
 }
 
 std::vector<std::wstring> SharedFilesToReplace(const InstInfo& info) {

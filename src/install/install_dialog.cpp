@@ -194,11 +194,11 @@ bool AcceptTarget(HWND dialog, InstInfo& info) {
         return false;
     }
     bool full = false;
-    if (attrs != INVALID_FILE_ATTRIBUTES && StrLower(t) != StrLower(info.target))
+    if (attrs != INVALID_FILE_ATTRIBUTES && FoldCase(t) != FoldCase(info.target))
         ForEachDirItem(t, [&](const DirItem&) { return full = true, false; });
     if (full && Message(dialog, Tr("in_ask_exists"), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
     info.target = t;
-    info.targetIsSource = StrLower(info.folder) == StrLower(t);
+    info.targetIsSource = FoldCase(info.folder) == FoldCase(t);
     return true;
 }
 

@@ -75,7 +75,7 @@ void NotePlanned(InstallPlan& plan, const PendingSnapshot& before) {
 KeptEntry MakeInstallEntry(const InstInfo& info, const std::wstring& path, const std::wstring& stamp) {
     KeptEntry entry;
     entry.kind = info.kind;
-    entry.key = L"install|" + StrLower(path);
+    entry.key = L"install|" + FoldCase(path);
     entry.path = path;
     entry.name = info.pluginName;
     entry.stamp = stamp;
@@ -86,7 +86,7 @@ KeptEntry MakeInstallEntry(const InstInfo& info, const std::wstring& path, const
 
 std::wstring InstallEntryPath(const InstInfo& info) {
     std::wstring file = info.pluginFile;
-    if (PlugKeyName(file) != StrLower(file)) file.resize(file.size() - 2);
+    if (PlugKeyName(file) != FoldCase(file)) file.resize(file.size() - 2);
     return WithCommanderPathVar(PathJoin(info.target, file));
 }
 

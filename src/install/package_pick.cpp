@@ -94,9 +94,9 @@ std::wstring InstFindInDir(HWND owner, const std::wstring& folder) {
             if (item.folder) {
                 if (depth > 0 && !item.link) walk(full, depth - 1);
             } else if (StrIEquals(item.name, L"pluginst.inf")) {
-                offers[StrLower(dir)] = full;
+                offers[FoldCase(dir)] = full;
             } else if (PluginKindOfFileName(item.name) >= 0) {
-                offers.try_emplace(StrLower(dir), full);
+                offers.try_emplace(FoldCase(dir), full);
             }
             return true;
         });
@@ -105,6 +105,6 @@ std::wstring InstFindInDir(HWND owner, const std::wstring& folder) {
     if (offers.empty()) return L"";
     if (offers.size() == 1) return offers.begin()->second;
     std::wstring chosen = PickPackageFile(owner, Tr("ar_pick"), folder);
-    std::wstring inside = StrLower(PathNoTrailingSep(folder)) + L"\\";
-    return !chosen.empty() && StrLower(chosen).rfind(inside, 0) == 0 ? chosen : L"-";
+    std::wstring inside = FoldCase(PathNoTrailingSep(folder)) + L"\\";
+    return !chosen.empty() && FoldCase(chosen).rfind(inside, 0) == 0 ? chosen : L"-";
 }

@@ -137,7 +137,7 @@ UninstCtx UninstallPrepare(const PlugEntry& entry) {
     ctx.entryLine = EntryLine(entry);
     if (entry.kind == KindContent) {
         int counts[UsePlaceCount];
-        int n = FieldUsageCount(BuildFieldUsage(), StrLower(PlugKey(entry.expandedPath)), counts, L"");
+        int n = FieldUsageCount(BuildFieldUsage(), FoldCase(PlugKey(entry.expandedPath)), counts, L"");
         if (n > 0) ctx.report.push_back(ReportRow{ReportWarning, L"", FillVar(Tr("un_used2"), L"n", std::to_wstring(n))});
     }
     AddFolderRows(ctx, CheckPluginFolder(entry));

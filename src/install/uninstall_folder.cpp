@@ -14,7 +14,7 @@
 namespace {
 
 bool IsExe(const std::wstring& name) {
-    std::wstring lower = StrLower(name);
+    std::wstring lower = FoldCase(name);
     return lower.size() > 4 && lower.ends_with(L".exe");
 }
 
@@ -22,12 +22,12 @@ bool IsExe(const std::wstring& name) {
 // not begin with the plugin's), in the folder tree.
 std::wstring ForeignFile(const std::wstring& folder, const std::wstring& ownKey, const std::vector<std::wstring>& plugins) {
     for (const std::wstring& p : plugins)
-        if (StrLower(PlugKey(p)) != ownKey) return PathName(p);
+        if (FoldCase(PlugKey(p)) != ownKey) return PathName(p);
     std::vector<std::wstring> names;
     int64_t budget = 100000;
     ScanFilesByPattern(folder, L"", 3, L"", names, budget);
     for (const std::wstring& rel : names)
-        if (IsExe(rel) && StrLower(PathName(rel)).rfind(ownKey, 0) != 0) return PathName(rel);
+        if (IsExe(rel) && FoldCase(PathName(rel)).rfind(ownKey, 0) != 0) return PathName(rel);
     return L"";
 }
 
@@ -65,7 +65,7 @@ PluginFolderCheck CheckPluginFolder(const PlugEntry& entry) {
     if (!check.reason.empty()) return check;
     std::vector<std::wstring> plugins;
     ScanPluginFilesSized(check.folder, 3, check.fileCount, check.totalBytes, plugins, check.iniNames);
-    std::wstring foreign = ForeignFile(check.folder, StrLower(PlugKey(entry.expandedPath)), plugins);
+    std::wstring foreign = ForeignFile(check.folder, FoldCase(PlugKey(entry.expandedPath)), plugins);
     check.reason = foreign.empty() ? OtherUser(entry, check.folder) : FillVar(Tr("un_dir_other"), L"f", foreign);
     return check;
 }

@@ -14,7 +14,7 @@ std::wstring FileNameOf(const std::wstring& path) {
 
 std::wstring ExtensionOf(const std::wstring& name) {
     size_t dot = name.rfind(L'.');
-    return dot == std::wstring::npos ? L"" : StrLower(name.substr(dot + 1));
+    return dot == std::wstring::npos ? L"" : FoldCase(name.substr(dot + 1));
 }
 
 bool OneOf(const std::wstring& word, std::initializer_list<const wchar_t*> words) {
@@ -31,7 +31,7 @@ bool HasDocName(const std::wstring& lowerName) {
 }  // namespace
 
 bool IsDocFile(const std::wstring& fileName) {
-    std::wstring name = StrLower(FileNameOf(fileName));
+    std::wstring name = FoldCase(FileNameOf(fileName));
     if (name == L"pluginst.inf") return true;
     std::wstring ext = ExtensionOf(name);
     // A readme without extension has no program of its own: Lister shows it as text.
@@ -49,13 +49,13 @@ bool OpensInLister(const std::wstring& fileName) {
 
 bool CompareDocFiles(const std::wstring& a, const std::wstring& b) {
     auto rank = [](const std::wstring& path) {
-        std::wstring name = StrLower(FileNameOf(path));
+        std::wstring name = FoldCase(FileNameOf(path));
         if (name.starts_with(L"readme") || name.starts_with(L"liesmich")) return 0;
         return name == L"pluginst.inf" ? 2 : 1;
     };
     int ra = rank(a), rb = rank(b);
     if (ra != rb) return ra < rb;
-    return StrLower(a) < StrLower(b);
+    return StrICmp(a, b) < 0;
 }
 
 std::vector<OwnCommand> ParseOwnCommands(const std::vector<std::wstring>& values) {
@@ -77,7 +77,7 @@ std::array<bool, 5> OrderItemsEnabled(const std::vector<int>& selected, int coun
 }
 
 std::wstring TcCandidateLabel(const std::wstring& exe, bool running, bool oneFolder, const std::wstring& notRunning) {
-    std::wstring label = StrLower(FileNameOf(exe)).find(L"64") != std::wstring::npos ? L"64 Bit" : L"32 Bit";
+    std::wstring label = FoldCase(FileNameOf(exe)).find(L"64") != std::wstring::npos ? L"64 Bit" : L"32 Bit";
     if (!running) label += L", " + notRunning;
     if (!oneFolder) label += L", " + PathDir(exe);
     return label;

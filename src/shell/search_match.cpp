@@ -24,7 +24,7 @@ std::wstring MatchingFieldName(const std::vector<std::wstring>& names, const std
 }
 
 std::wstring FieldCacheKey(const std::wstring& path) {
-    std::wstring key = StrLower(path);
+    std::wstring key = FoldCase(path);
     for (wchar_t& c : key)
         if (c == L'=' || c == L'[' || c == L']') c = L'_';
     return key;

@@ -21,7 +21,7 @@ std::wstring MatchingExtItem(const DetectSpec& spec, const std::wstring& term);
 // The first name whose lower-cased form contains the lower-cased query; empty when none.
 std::wstring MatchingFieldName(const std::vector<std::wstring>& names, const std::wstring& query);
 
-// The cache key of a plugin path: lower case, '=', '[' and ']' made '_'.
+// The cache key of a plugin path: folded (FoldCase), '=', '[' and ']' made '_'.
 std::wstring FieldCacheKey(const std::wstring& path);
 // "stamp TAB name|name"; the stamp itself may hold '|'.
 std::wstring FieldCacheValue(const FieldCacheEntry& entry);

@@ -88,7 +88,7 @@ void XcolStartWorker(MainView& view) {
         if (id < 0) continue;
         std::wstring path = PathOfId(id);
         if (path.empty()) continue;
-        if (auto cached = XcolCache.find(StrLower(path)); cached != XcolCache.end())
+        if (auto cached = XcolCache.find(FoldCase(path)); cached != XcolCache.end())
             XcolFillRow(view, row, cached->second);
         else job->items.push_back({id, path});
     }
@@ -104,12 +104,12 @@ void XcolStartWorker(MainView& view) {
 
 void ApplyExtraColValues(MainView& view, const DetailsMsg& result) {
     if (!DetailsMayEnterCache(result)) return;
-    std::wstring key = StrLower(result.path);
+    std::wstring key = FoldCase(result.path);
     XcolCache[key] = result.values;
     HWND list = view.controls.pluginList;
     if (result.generation != XcolGen.load() || !list) return;
     int row = ListViewRowOfItemData(list, static_cast<int>(result.id), view.pluginRowOf);
-    if (row >= 0 && StrLower(PathOfId(static_cast<int>(result.id))) == key) XcolFillRow(view, row, result.values);
+    if (row >= 0 && FoldCase(PathOfId(static_cast<int>(result.id))) == key) XcolFillRow(view, row, result.values);
     auto sort = SortStates.find(list);
     if (result.last && sort != SortStates.end() && sort->second.column >= 4 && sort->second.column < PathColumn)
         ListViewSortApply(list);

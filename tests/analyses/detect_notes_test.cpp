@@ -157,3 +157,12 @@ TEST_CASE("the INI's detect string is compared with the plugin's answer, which s
     e.probeStatus = ProbeError;
     CHECK(DetectReachOfEntry(e).valid == 0);
 }
+
+TEST_CASE("the same file registered twice is found in any letter case of any alphabet") {
+    std::vector<PlugEntry> all = {DetectEntry(KindLister, L"EXT=\"A\"", 1, L"C:\\Plugins\\ÜBER\\Жук.wlx"),
+                                  DetectEntry(KindLister, L"EXT=\"B\"", 2, L"c:\\plugins\\über\\жук.WLX64"),
+                                  DetectEntry(KindLister, L"EXT=\"C\"", 3, L"C:\\Plugins\\Uber\\Жук.wlx")};
+    CHECK(EntriesSharingFile(all) == std::vector<uint8_t>{1, 1, 0});
+    CHECK(Notes(all[1], all) == L"dup: the same file is also registered as #1");
+    CHECK(Notes(all[2], all).empty());
+}

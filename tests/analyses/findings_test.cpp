@@ -50,7 +50,7 @@ struct FindingsFixture : TcIniDir {
 // One line per finding: severity/fix, the key (kind, place, finding, extra) and the list texts.
 std::wstring Summary() {
     std::wstring out;
-    std::wstring root = StrLower(EnvGet(L"COMMANDER_PATH"));
+    std::wstring root = FoldCase(EnvGet(L"COMMANDER_PATH"));
     for (const auto& f : Findings) {
         std::wstring key = f.ackKey;
         for (size_t at; (at = key.find(root)) != std::wstring::npos;) key.replace(at, root.size(), L"~");
@@ -293,7 +293,7 @@ TEST_CASE("the real configurations of the corpus give their findings") {
         WriteFileBytes(f.ini, ReadFileBytes(PathJoin(CorpusDir(), name)));
         for (int kind = 0; kind < 4; ++kind)
             for (const auto& e : LoadPluginSection(kind).entries)
-                if (StrLower(e.expandedPath).starts_with(StrLower(f.dir) + L"\\"))
+                if (FoldCase(e.expandedPath).starts_with(FoldCase(f.dir) + L"\\"))
                     f.Plugin(e.expandedPath.substr(f.dir.size() + 1) + L"64");
         BuildFindings();
         std::array<int, 3> counts = {};

@@ -234,3 +234,27 @@ TEST_CASE("a file stamp of the older local form is the same file; another size i
     CHECK(TakeChangeLog().size() == 1);
     CHECK(InventorySectionName(2, L"C:\\A[1]\\Z.WCX") == L"P|c:\\a_1_\\z.wcx");
 }
+
+TEST_CASE("a plugin path that changes only the case of a non-ASCII letter stays the same plugin") {
+    InventoryFixture f;
+    f.Lister({L"über"});
+    f.Probe(L"über", L"1.0");
+    UpdateInventory(0);
+    CHECK(TakeChangeLog() == Lines{L"Initial inventory Lister – plugins: 1"});
+    f.Lister({L"ÜBER"});
+    f.Probe(L"ÜBER", L"1.0");
+    UpdateInventory(0);
+    CHECK(TakeChangeLog().empty());
+
+    // An inventory written before, whose section names lowered only A-Z, reads the same.
+    std::wstring section = InventorySectionName(0, f / L"p\\über.wlx");
+    std::wstring older = StrLower(f / L"p\\") + L"über.wlx";
+    REQUIRE(section.find(L"Über.wlx") != std::wstring::npos);
+    std::wstring text = ReadTextFileAuto(InventoryIniPath(), 1 << 20);
+    text.replace(text.find(section), section.size(), L"L|" + older);
+    WriteIniText(InventoryIniPath(), text, true);
+    LoadInventory();
+    CHECK(InvSections.count(section) == 1);
+    UpdateInventory(0);
+    CHECK(TakeChangeLog().empty());
+}

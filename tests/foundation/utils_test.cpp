@@ -2,6 +2,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <set>
+
 #include "foundation/encoding.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -53,6 +56,35 @@ TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, 
     CHECK_FALSE(StrHasWord(L"xFORCE FORCEx", L"FORCE"));
     CHECK_FALSE(HasCmdVars(L"%D only"));
     CHECK(HasCmdVars(L"edit %f"));
+}
+
+TEST_CASE("paths and keys fold as Windows folds file names, in every alphabet") {
+    // Whether final ς folds with Σ follows the system's table; the sweep below checks it agrees.
+    CHECK((StrIEquals(L"ÜBER", L"über") && StrIEquals(L"Ж", L"ж") && StrIEquals(L"Σ", L"σ") && StrIEquals(L"ÿ", L"Ÿ")));
+    CHECK_FALSE((StrIEquals(L"ß", L"SS") || StrIEquals(L"Ü", L"U") || StrIEquals(L"a", L"ab")));
+    CHECK((StrICmp(L"über", L"ÜBERALL") < 0 && StrICmp(L"Жук", L"жук") == 0 && StrICmp(L"b", L"A") > 0));
+    CHECK(FoldCase(L"C:\\TC\\ÜBER\\Жук_1.WLX") == FoldCase(L"c:\\tc\\über\\жук_1.wlx"));
+    CHECK(FoldCase(L"C:\\Plugins\\A_b[1].WLX") == L"c:\\plugins\\a_b[1].wlx");  // as stored files hold ASCII keys
+    CHECK(IniValueFromText(L"x=1\r\nÜber=2\r\n", L"über") == L"2");
+
+    // Every UTF-16 unit: FoldCase puts together exactly the units StrIEquals calls equal.
+    auto one = [](unsigned c) { return std::wstring(1, (wchar_t)c); };
+    std::vector<unsigned> units;
+    for (unsigned c = 1; c < 0x10000; ++c) units.push_back(c);
+    std::stable_sort(units.begin(), units.end(), [&](unsigned a, unsigned b) { return StrICmp(one(a), one(b)) < 0; });
+    std::set<std::wstring> folds;
+    size_t classes = 0;
+    unsigned firstWrong = 0;
+    for (size_t i = 0; i < units.size(); ++i) {
+        std::wstring fold = FoldCase(one(units[i]));
+        bool sameClass = i > 0 && StrIEquals(one(units[i - 1]), one(units[i]));
+        classes += sameClass ? 0 : 1;
+        folds.insert(fold);
+        bool fits = StrIEquals(fold, one(units[i])) && FoldCase(fold) == fold &&
+                    (!sameClass || FoldCase(one(units[i - 1])) == fold);
+        if (!fits && !firstWrong) firstWrong = units[i];
+    }
+    CHECK((firstWrong == 0 && folds.size() == classes));
 }
 
 TEST_CASE("archive paths that could leave the target folder or name a device are refused") {

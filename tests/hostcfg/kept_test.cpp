@@ -158,3 +158,26 @@ TEST_CASE("parked extensions") {
     CHECK(ParkedValue(content) == many);
     ClearSection(L"Parked");
 }
+
+TEST_CASE("kept entries are told apart by their paths in any letter case of any alphabet") {
+    ClearSection(L"Disabled");
+    // One packer library spelt twice: its line collects both extensions.
+    KeptEntry zip = Kept(2, L"C:\\P\\ÜBER\\Жук.wcx", L"", -1, L"zip"), tar = zip;
+    zip.packerExts = L"zip:279";
+    tar.path = L"c:\\p\\über\\жук.WCX";
+    tar.packerExts = L"zip:279;tar:1";
+    std::wstring key = WriteDisabledEntry(zip).value();
+    CHECK(WriteDisabledEntry(tar).value() == key);
+    std::vector<KeptEntry> packers = ReadDisabled(2);
+    REQUIRE(packers.size() == 1);
+    CHECK(packers[0].packerExts == L"zip:279;tar:1");
+    // Two Lister entries of one file keep a line each, and each its own line again.
+    KeptEntry a = Kept(0, L"C:\\TC\\über\\жук.wlx", L"EXT=\"A\"", 1, L"жук");
+    KeptEntry b = Kept(0, L"C:\\TC\\ÜBER\\ЖУК.wlx", L"EXT=\"B\"", 2, L"ЖУК");
+    std::wstring keyA = WriteDisabledEntry(a).value(), keyB = WriteDisabledEntry(b).value();
+    CHECK((WriteDisabledEntry(a).value() == keyA && keyA != keyB));
+    std::vector<KeptEntry> back = ReadDisabled(0);
+    REQUIRE(back.size() == 2);
+    CHECK((Fields(back[0]) == Fields(a) && back[0].key == keyA && Fields(back[1]) == Fields(b) && back[1].key == keyB));
+    ClearSection(L"Disabled");
+}

@@ -104,12 +104,12 @@ TEST_CASE("plugin files on disk") {
         DiskPlugins.clear();
         int64_t budget = 1000;
         ScanDiskPlugins(dir, 2, budget);
-        CHECK((DiskPlugins.size() == 2 && DiskPlugins[StrLower(dir) + L"\\a\\a.wlx"] == dir + L"\\a\\a.wlx"));
+        CHECK((DiskPlugins.size() == 2 && DiskPlugins[FoldCase(dir) + L"\\a\\a.wlx"] == dir + L"\\a\\a.wlx"));
         uint64_t count = 0, total = 0;
         std::vector<std::wstring> plugins, inis, names;
         ScanPluginFilesSized(dir + L"\\a", 1, count, total, plugins, inis);
         CHECK((count == 5 && total == 7 && plugins.size() == 3 && inis == std::vector<std::wstring>{L"p.ini"}));
-        ScanFilesByPattern(dir + L"\\a", L"", 3, StrLower(dir + L"\\a\\b\\d"), names, budget = 100);
+        ScanFilesByPattern(dir + L"\\a", L"", 3, FoldCase(dir + L"\\a\\b\\d"), names, budget = 100);
         CHECK((names.size() == 5 && std::count(names.begin(), names.end(), L"b\\c.wcx") == 1));
         names.clear();
         ScanFilesByPattern(dir + L"\\a", L"", 3, L"", names, budget = 2);
@@ -127,6 +127,8 @@ TEST_CASE("one fill's view of plugin files agrees with the disk") {
     WriteFileBytes(dir + L"\\Lister\\Both\\Both.wlx64", "bb");
     WriteFileBytes(dir + L"\\Lister\\Only64\\only64.WLX64", "c");
     CreateDirectoryW((dir + L"\\Lister\\Folder.wlx").c_str(), nullptr);
+    CreateDirectoryW((dir + L"\\Lister\\ÜBER").c_str(), nullptr);
+    WriteFileBytes(dir + L"\\Lister\\ÜBER\\Жук.wlx", "d");
     FilePresence presence;
     struct Case {
         std::wstring path;
@@ -134,11 +136,12 @@ TEST_CASE("one fill's view of plugin files agrees with the disk") {
     };
     const Case cases[] = {
         {dir + L"\\lister\\BOTH\\both.wlx", 3},       // letter case does not matter
+        {dir + L"\\lister\\über\\жук.WLX", 1},        // in any alphabet
         {dir + L"\\Lister\\Only64\\Only64.wlx", 2},
         {dir + L"\\Lister\\Gone\\Gone.wlx", 0},       // a folder that is not there
         {dir + L"\\Missing\\Deeper\\x.wlx", 0},
         {dir + L"\\Lister\\Folder.wlx", 0},           // a folder is no plugin file
-        {dir + L"\\Lister\\.\\Both\\Both.wlx", 3},    // forms the listings cannot answer ask the disk
+        {dir + L"\\Lister\\.\\Both\\Both.wlx", 3},    // forms that Windows rewrites
         {dir + L"\\Lister\\Both\\..\\Both\\Both.wlx", 3},
     };
     for (const auto& c : cases) {
@@ -148,6 +151,17 @@ TEST_CASE("one fill's view of plugin files agrees with the disk") {
         CHECK(((seen.bits & 1) != 0) == FileExists(c.path));
         CHECK(((seen.bits & 2) != 0) == FileExists(c.path + L"64"));
     }
+    // A folder that may be passed through but not listed (Wine lets root list any
+    // folder, so its refused listing is laid into the record as the listing leaves it).
+    FilePresence refused;
+    refused.folders[FoldCase(dir + L"\\Lister")] = std::nullopt;
+    CHECK(SeePluginFiles(refused, dir + L"\\Lister\\Both\\Both.wlx").bits == 3);
+    // A listing read whole answers for ASCII names; a name with other letters, which
+    // a volume may fold by a table of its own, is asked of the disk.
+    FilePresence listed;
+    listed.folders[FoldCase(dir + L"\\Lister")].emplace();
+    CHECK((SeePluginFiles(listed, dir + L"\\Lister\\ÜBER\\Жук.wlx").bits == 1 &&
+           SeePluginFiles(listed, dir + L"\\Lister\\Both\\Both.wlx").bits == 0));
     // A file that changes gets another stamp.
     auto before = FileSeen(presence, dir + L"\\Lister\\Both\\Both.wlx");
     WriteFileBytes(dir + L"\\Lister\\Both\\Both.wlx", "longer");
