@@ -138,7 +138,7 @@ void MainWindow::OnIniCheck() {
     ShownSectionText = text;
     iniCheckBusy_ = true;
     std::wstring message = FillVar(Tr("ini_changed"), L"s", PlugSectionName(ShownSectionKind));
-    int answer = MessageBoxW(window, message.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION);
+    int answer = Message(window, message, MB_YESNO | MB_ICONQUESTION);
     iniCheckBusy_ = false;
     if (answer == IDYES) SendMessageW(window, WM_COMMAND, CmdReload, 0);
 }
