@@ -108,10 +108,8 @@ void ChooseBestRow() {
     if (best < 0) return;
     const PvPlugin& row = PvPlugins[best];
     PvChecked.insert(best);
-    std::wstring text = Tr(row.specialist ? "pv_why_spec" : "pv_why_most");
-    text = FillVar(text, L"p", row.name);
-    text = FillVar(text, L"e", ExtText());
-    PvWhyText = FillVar(text, L"n", std::to_wstring(PvCountValuedFields(row)));
+    PvWhyText = FillVars(Tr(row.specialist ? "pv_why_spec" : "pv_why_most"),
+                         {{L"p", row.name}, {L"e", ExtText()}, {L"n", std::to_wstring(PvCountValuedFields(row))}});
 }
 
 void ClearModel() {

@@ -30,7 +30,7 @@ void PushErrorNote(const std::wstring& text, const DsxError& error, std::vector<
     } else if (error.code == DsxErrUnquoted && k >= 2 && k < tokens.size()) {
         std::wstring written = text.substr(tokens[k - 2].start, tokens[k].end - tokens[k - 2].start);
         std::wstring advice = WithWrittenOperator(Tr("note_unquoted"), error);
-        PushNote(notes, tags, FillVar(FillVar(advice, L"v", written), L"e", error.text), L"unquoted");
+        PushNote(notes, tags, FillVars(advice, {{L"v", written}, {L"e", error.text}}), L"unquoted");
     } else if (error.code == DsxErrExpect && error.text == L"(" && k >= 1 && IsFindWord(tokens[k - 1])) {
         PushNote(notes, tags, FillVar(Tr("note_find"), L"f", tokens[k - 1].text), L"find");
     } else {

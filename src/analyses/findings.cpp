@@ -54,8 +54,10 @@ struct WorkingSets {
 // Keys put together from a finding's kind id.
 std::wstring TextOf(const std::string& key) { return Tr(key.c_str()); }
 
+std::wstring Fill(const std::string& key, const std::vector<TextVar>& vars) { return FillVars(TextOf(key), vars); }
+
 std::wstring Fill(const std::string& key, const wchar_t* name, const std::wstring& value) {
-    return FillVar(TextOf(key), name, value);
+    return Fill(key, {{name, value}});
 }
 
 void SetKey(Finding& f, const std::wstring& location, const std::wstring& kindId, const std::wstring& extra) {
@@ -91,7 +93,7 @@ void CheckModeRules(const Context& ctx) {
         std::wstring explanation = Fill("fdx_modegap", L"n", gap);
         for (const auto& rule : s.modesAfterGap)
             explanation += L"\r\n   " + std::to_wstring(rule.number) + L":  " + rule.exts + L" → " + rule.fields;
-        std::wstring text = FillVar(Fill("fd_modegap", L"n", gap), L"k", std::to_wstring(s.modesAfterGap.size()));
+        std::wstring text = Fill("fd_modegap", {{L"n", gap}, {L"k", std::to_wstring(s.modesAfterGap.size())}});
         Finding& f = AddFinding(ctx, nullptr, SeverityError, FixModeGap, text, explanation, L"", L"modegap");
         f.name = L"[ListerModes]";
         SetKey(f, L"listermodes", L"modegap", gap);
@@ -102,9 +104,9 @@ void CheckModeRules(const Context& ctx) {
             std::wstring n = std::to_wstring(rule.number);
             std::wstring explanation = Fill("fdx_modeplugin", L"p", word) + L"\r\n[ListerModes] " + n + L"exts=" +
                                        rule.exts + L"  " + n + L"fields=" + rule.fields;
-            Finding& f = AddFinding(ctx, nullptr, s.modeByFileType ? SeverityError : SeverityNote, FixNone,
-                                    FillVar(Fill("fd_modeplugin", L"e", rule.exts), L"p", word), explanation, L"",
-                                    L"modeplugin");
+            Finding& f =
+                AddFinding(ctx, nullptr, s.modeByFileType ? SeverityError : SeverityNote, FixNone,
+                           Fill("fd_modeplugin", {{L"e", rule.exts}, {L"p", word}}), explanation, L"", L"modeplugin");
             f.name = word;
             SetKey(f, L"listermodes|" + word, L"modeplugin", rule.exts);
         }
@@ -206,7 +208,7 @@ void CheckCaps(const Context& ctx, const PlugEntry& e) {
                                    PackerCapsText((uint32_t)flags) + L"\r\n\t" + Tr("det_plugin") + L" " + capsText +
                                    L"  " + PackerCapsText((uint32_t)caps) + L"\r\n\t" + Tr("det_diff") + L" " +
                                    PackerCapsAddedText((uint32_t)flags, (uint32_t)caps);
-        std::wstring text = FillVar(FillVar(Fill("fd_caps", L"e", ext), L"a", flagsText), L"b", capsText);
+        std::wstring text = Fill("fd_caps", {{L"e", ext}, {L"a", flagsText}, {L"b", capsText}});
         AddFinding(ctx, &e, SeverityDifference, FixCaps, text, explanation, ext, L"caps",
                    ext + L":" + flagsText + L">" + capsText);
     }
@@ -222,7 +224,7 @@ void CheckEntry(const Context& ctx, const PlugEntry& e) {
     if (kind <= KindContent && e.hasDetect && e.detectText.size() + 2 > kMaxDetectChars) {
         std::wstring n = std::to_wstring(e.detectText.size() + 2);
         AddFinding(ctx, &e, SeverityError, FixEdit, Fill("fd_toolong", L"n", n),
-                   FillVar(Fill("fdx_toolong", L"n", n), L"m", std::to_wstring(kMaxDetectChars)), L"", L"toolong");
+                   Fill("fdx_toolong", {{L"n", n}, {L"m", std::to_wstring(kMaxDetectChars)}}), L"", L"toolong");
     }
     // A 32-bit TC loads the 32-bit file itself.
     if ((e.is32Bit || e.probeStatus == Probe32Bit) && !ctx.tc32)
@@ -237,7 +239,7 @@ void CheckEntry(const Context& ctx, const PlugEntry& e) {
         std::wstring word;
         PluginKindOfPathParts(e.expandedPath, word);
         int mask = e.kindMask >= 1 ? e.kindMask : PluginKindOfExtPart(e.expandedPath);
-        AddFinding(ctx, &e, SeverityNote, FixNone, FillVar(Fill("tip_folder", L"f", word), L"k", PluginKindText(mask)),
+        AddFinding(ctx, &e, SeverityNote, FixNone, Fill("tip_folder", {{L"f", word}, {L"k", PluginKindText(mask)}}),
                    Tr("fdx_folder"), L"", L"folder");
     }
     if (kind <= KindContent && e.probeStatus == ProbeOk) {
@@ -314,9 +316,9 @@ void CheckOrphans(const std::set<std::wstring>& names) {
             if (std::any_of(names.begin(), names.end(), [&](const auto& n) { return SectionMatchesName(key, n); }))
                 continue;
             Context ctx{kind, path, nullptr, nullptr, false};
-            Finding& f = AddFinding(ctx, nullptr, SeverityNote, FixStray,
-                                    FillVar(Fill("fd_orphan", L"s", section), L"f", files[kind]), Tr("fdx_orphan"), L"",
-                                    L"orphan");
+            Finding& f =
+                AddFinding(ctx, nullptr, SeverityNote, FixStray,
+                           Fill("fd_orphan", {{L"s", section}, {L"f", files[kind]}}), Tr("fdx_orphan"), L"", L"orphan");
             f.iniLine = 1;
             f.otherIni = 1;
             f.iniFile = path;

@@ -120,9 +120,9 @@ void CompareDetect(Update& u, const InvRecord& r, const PlugEntry& e) {
     std::wstring oldP = EntryGet(r, L"PDetect"), oldI = EntryGet(r, L"IDetect");
     if (u.kind == KindPacker) {
         if (ok && hasP && oldP != e.probeAnswer)
-            u.Log(e.name, FillVar(FillVar(Tr("log_pcaps"), L"a", oldP), L"b", e.probeAnswer));
+            u.Log(e.name, FillVars(Tr("log_pcaps"), {{L"a", oldP}, {L"b", e.probeAnswer}}));
         if (hasI && NormKeyText(oldI) != NormKeyText(e.detectText) && !saved)
-            u.Log(e.name, FillVar(FillVar(Tr("log_ientry"), L"a", oldI), L"b", e.detectText));
+            u.Log(e.name, FillVars(Tr("log_ientry"), {{L"a", oldI}, {L"b", e.detectText}}));
         return;
     }
     if (ok && hasP && NormKeyText(oldP) != NormKeyText(e.probeAnswer))
@@ -143,13 +143,13 @@ void CompareKnown(Update& u, InvRecord& r, const PlugEntry& e, const std::wstrin
     if (exists == L"0" && e.fileExists) u.Log(e.name, Tr("log_fileback"));
     std::wstring oldVersion = EntryGet(r, L"Version");
     if (oldVersion != e.probeVersion && !(e.probeVersion.empty() && e.probeStatus == ProbeMissing)) {
-        u.Log(e.name, FillVar(FillVar(Tr("log_version"), L"a", oldVersion.empty() ? kDash : oldVersion), L"b",
-                              e.probeVersion.empty() ? kDash : e.probeVersion));
+        u.Log(e.name, FillVars(Tr("log_version"), {{L"a", oldVersion.empty() ? kDash : oldVersion},
+                                                   {L"b", e.probeVersion.empty() ? kDash : e.probeVersion}}));
     } else {
         std::wstring oldFile = EntryGet(r, L"File");
         if (!oldFile.empty() && !stamp.empty() && oldFile != stamp && !SameStampOlderForm(oldFile, stamp))
             u.Log(e.name,
-                  FillVar(FillVar(Tr("log_file"), L"a", StampToLocalText(oldFile)), L"b", StampToLocalText(stamp)));
+                  FillVars(Tr("log_file"), {{L"a", StampToLocalText(oldFile)}, {L"b", StampToLocalText(stamp)}}));
     }
     if (u.kind != KindFileSystem) CompareDetect(u, r, e);
 }
@@ -290,7 +290,7 @@ bool UpdateInventory(int kind) {
     if (!hasInitial) {
         InvMeta[L"Initial_" + letter] = u.now;
         std::wstring text =
-            FillVar(FillVar(Tr("log_initial"), L"t", TabName(kind)), L"n", std::to_wstring(section.entries.size()));
+            FillVars(Tr("log_initial"), {{L"t", TabName(kind)}, {L"n", std::to_wstring(section.entries.size())}});
         u.lines.insert(u.lines.begin(), u.now + L"  " + text);
     }
     SavedKinds.erase(kind);

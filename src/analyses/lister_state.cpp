@@ -19,11 +19,6 @@ bool IsPlainWordFor(std::wstring word, const std::wstring& ext) {
     return WildcardMatch(word, ext, true);  // as TC matches the rule's words
 }
 
-std::wstring TrWithTwoVars(const char* key, const wchar_t* n1, const std::wstring& v1, const wchar_t* n2,
-                   const std::wstring& v2) {
-    return FillVar(FillVar(Tr(key), n1, v1), n2, v2);
-}
-
 // Step of ListerStateText for a view-mode rule; -1 when the rule does not decide.
 int ViewModeState(const ListerMode& rule, const std::set<std::wstring>& listerKeys, const std::wstring& pluginKey,
                   const std::wstring& ext, std::wstring& status, std::wstring& hint, int* code,
@@ -35,7 +30,7 @@ int ViewModeState(const ListerMode& rule, const std::set<std::wstring>& listerKe
     std::wstring m = rule.exts + L" → " + rule.fields;
     const std::wstring& first = words[0];
     if (ModeWordNamesPlugin(first) && PlugKey(first) == pluginKey) {
-        hint = TrWithTwoVars("h_mode_first", L"m", m, L"e", ext);
+        hint = FillVars(Tr("h_mode_first"), {{L"m", m}, {L"e", ext}});
         return 1;
     }
     status = Tr("s_overruled");
@@ -47,7 +42,7 @@ int ViewModeState(const ListerMode& rule, const std::set<std::wstring>& listerKe
     if (listedLater) {
         hint = FillVar(Tr("h_mode_listed"), L"m", m);
     } else {
-        hint = FillVar(TrWithTwoVars("h_mode_other", L"m", m, L"e", ext), L"x", ModeWordText(first));
+        hint = FillVars(Tr("h_mode_other"), {{L"m", m}, {L"e", ext}, {L"x", ModeWordText(first)}});
     }
     return 2;
 }

@@ -33,8 +33,8 @@ std::wstring ValueOf(const FieldDef& field, size_t unit) {
 }
 
 std::wstring Counts(const PvPlugin& row) {
-    std::wstring text = FillVar(Tr("pvs_ok"), L"n", std::to_wstring(PvCountValuedFields(row)));
-    return FillVar(text, L"m", std::to_wstring(row.fields.size()));
+    return FillVars(Tr("pvs_ok"),
+                    {{L"n", std::to_wstring(PvCountValuedFields(row))}, {L"m", std::to_wstring(row.fields.size())}});
 }
 
 std::wstring LoadFailText(const std::wstring& error) {
@@ -106,6 +106,10 @@ std::wstring PvPickResultText(const PvPlugin& row) {
     }
 }
 
+std::wstring PvRunningText() {
+    return FillVars(Tr("st_pvrunning"), {{L"i", std::to_wstring(PvAnswered)}, {L"n", std::to_wstring(PvJobsPending)}});
+}
+
 std::vector<std::wstring> PvStatusPieces() {
     int answered = 0, considered = 0;
     for (const PvPlugin& row : PvPlugins) {
@@ -117,12 +121,11 @@ std::vector<std::wstring> PvStatusPieces() {
     if (PreviewFile.empty()) {
         pieces.push_back(Tr("st_pvnofile"));
     } else {
-        std::wstring text = FillVar(Tr("st_preview"), L"n", std::to_wstring(answered));
-        pieces.push_back(FillVar(text, L"m", std::to_wstring(considered)));
+        pieces.push_back(
+            FillVars(Tr("st_preview"), {{L"n", std::to_wstring(answered)}, {L"m", std::to_wstring(considered)}}));
     }
     if (PvRunning()) {
-        std::wstring text = FillVar(Tr("st_pvrunning"), L"i", std::to_wstring(PvAnswered));
-        pieces.push_back(FillVar(text, L"n", std::to_wstring(PvJobsPending)));
+        pieces.push_back(PvRunningText());
     } else if (!PvWhyText.empty()) {
         pieces.push_back(PvWhyText);
     }

@@ -29,6 +29,8 @@ std::wstring PvPickResultText(const PvPlugin& row);
 // The status-bar pieces of the content preview: plugins answered, then the running
 // query or why the shown plugin was chosen.
 std::vector<std::wstring> PvStatusPieces();
+// "querying {i}/{n}…" of the running query.
+std::wstring PvRunningText();
 
 // The name of a field type.
 std::wstring PvFieldTypeName(int type);

@@ -394,6 +394,10 @@ bool OnCommand(HWND dialog, EntryEditForm& form, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+std::wstring TooLongText(size_t chars) {
+    return FillVars(Tr("syn_toolong"), {{L"n", std::to_wstring(chars)}, {L"m", std::to_wstring(MaxDetectChars)}});
+}
+
 }  // namespace
 
 std::wstring UiGetItemText(HWND dialog, int id) {
@@ -422,13 +426,11 @@ void DetectSyntaxStatus(HWND dialog) {
     bool readsContent = tree.error.code == DsxErrNone && tree.root >= 0 && DsxClassify(tree).readsContent;
     std::wstring trimmed = StrTrim(text);
     size_t n = trimmed.size() + 2;
-    std::wstring shown = trimmed.empty() ? Tr("syn_empty")
-                         : !msg.empty()  ? msg
-                         : n > MaxDetectChars
-                             ? FillVar(FillVar(Tr("syn_toolong"), L"n", std::to_wstring(n)), L"m",
-                                       std::to_wstring(MaxDetectChars))
-                         : readsContent ? Tr("syn_ok_8k")
-                                        : Tr("syn_ok");
+    std::wstring shown = trimmed.empty()       ? Tr("syn_empty")
+                         : !msg.empty()       ? msg
+                         : n > MaxDetectChars ? TooLongText(n)
+                         : readsContent       ? Tr("syn_ok_8k")
+                                              : Tr("syn_ok");
     SetWindowTextW(status, shown.c_str());
     SetPropW(status, ErrProp, (HANDLE)(INT_PTR)(!msg.empty() || n > MaxDetectChars ? 2 : 1));
     InvalidateRect(status, nullptr, TRUE);

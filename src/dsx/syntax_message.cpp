@@ -35,13 +35,14 @@ std::wstring DetectSyntaxMessage(const DsxError& error) {
     case DsxErrClose: key = "syn_close"; break;
     default: return L"";
     }
-    std::wstring msg = FillVar(WithWrittenOperator(Tr(key), error), L"p", std::to_wstring(error.position));
+    std::vector<TextVar> vars{{L"p", std::to_wstring(error.position)}};
     switch (error.code) {
-    case DsxErrChar: return FillVar(msg, L"c", error.text);
-    case DsxErrExpect: return FillVar(msg, L"x", ExpectedText(error));
-    case DsxErrUnquoted: return FillVar(msg, L"e", error.text);
-    case DsxErrFindEq: return FillVar(msg, L"f", error.text);
-    case DsxErrUnknownWord: return FillVar(msg, L"w", error.text);
-    default: return msg;
+    case DsxErrChar: vars.push_back({L"c", error.text}); break;
+    case DsxErrExpect: vars.push_back({L"x", ExpectedText(error)}); break;
+    case DsxErrUnquoted: vars.push_back({L"e", error.text}); break;
+    case DsxErrFindEq: vars.push_back({L"f", error.text}); break;
+    case DsxErrUnknownWord: vars.push_back({L"w", error.text}); break;
+    default: break;
     }
+    return FillVars(WithWrittenOperator(Tr(key), error), vars);
 }

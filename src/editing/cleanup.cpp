@@ -34,7 +34,7 @@ bool DriveHasRecycleBin(const std::wstring& path) {
 namespace {
 
 std::wstring GroupLabel(int i, const CleanupGroup& g) {
-    return FillVar(FillVar(Tr(LabelKeys[i]), L"n", std::to_wstring(g.paths.size())), L"s", StrByteSizeText(g.total));
+    return FillVars(Tr(LabelKeys[i]), {{L"n", std::to_wstring(g.paths.size())}, {L"s", StrByteSizeText(g.total)}});
 }
 
 RECT Dlu(HWND dialog, int l, int t, int r, int b) {
@@ -134,8 +134,8 @@ bool CleanupRun(IEditingHost& host, HWND owner, const CleanupGroups& groups) {
     } else {
         std::wstring count = std::to_wstring(n), bytes = StrByteSizeText(size);
         if (!groups[GroupLog].chosen)
-            AppendChangeLog({StrNowStamp() + L"  " + FillVar(FillVar(Tr("log_cleanup"), L"n", count), L"s", bytes)});
-        host.Message(owner, FillVar(FillVar(Tr("cl_done"), L"n", count), L"s", bytes), MB_OK | MB_ICONINFORMATION);
+            AppendChangeLog({StrNowStamp() + L"  " + FillVars(Tr("log_cleanup"), {{L"n", count}, {L"s", bytes}})});
+        host.Message(owner, FillVars(Tr("cl_done"), {{L"n", count}, {L"s", bytes}}), MB_OK | MB_ICONINFORMATION);
     }
     AfterCleanup(host, groups);
     return done;

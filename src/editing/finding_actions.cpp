@@ -28,9 +28,11 @@ void ToggleLineMark(IEditingHost& host, HWND owner, const Finding& f) {
         host.PendingChanged();
         return;
     }
-    std::wstring q = f.otherIni ? FillVar(FillVar(Tr("ask_delsection"), L"s", f.display), L"f", FileStem(f.iniFile) + L".ini")
-                                : FillVar(FillVar(Tr("ask_delete"), L"n", L"wincmd.ini: " + f.display), L"s",
-                                          PlugSectionName(f.tab));
+    std::wstring q;
+    if (f.otherIni)
+        q = FillVars(Tr("ask_delsection"), {{L"s", f.display}, {L"f", FileStem(f.iniFile) + L".ini"}});
+    else
+        q = FillVars(Tr("ask_delete"), {{L"n", L"wincmd.ini: " + f.display}, {L"s", PlugSectionName(f.tab)}});
     if (host.Message(owner, q, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     PlugState s;
     s.kind = (uint32_t)f.tab;

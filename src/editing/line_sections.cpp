@@ -114,8 +114,8 @@ bool LineReadsBack(const IniPairs& now, const PlugState& s, const std::wstring& 
 void LogLine(SaveRun& run, const PlugState& s, bool kept) {
     std::wstring text;
     if (!s.deleted)
-        text = FillVar(FillVar(Tr("log_entry_changed"), L"a", s.origKey + L"=" + s.origValue), L"b",
-                       s.curKey + L"=" + s.curValue);
+        text = FillVars(Tr("log_entry_changed"),
+                        {{L"a", s.origKey + L"=" + s.origValue}, {L"b", s.curKey + L"=" + s.curValue}});
     else
         text = FillVar(Tr(kept ? "log_disabled" : "log_deleted"), L"n", LabelOf(s));
     std::wstring name = s.deleted && s.strayLine ? s.origKey : s.name;

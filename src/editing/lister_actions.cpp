@@ -234,7 +234,7 @@ ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPat
             plan.oldFields = m.fields;
         } else {
             plan.refusal = "lv_mode_other";
-            plan.refusalText = FillVar(FillVar(Tr("lv_mode_other"), L"e", ext), L"m", m.exts + L" → " + m.fields);
+            plan.refusalText = FillVars(Tr("lv_mode_other"), {{L"e", ext}, {L"m", m.exts + L" → " + m.fields}});
         }
         break;
     }
@@ -256,14 +256,14 @@ bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& req
         host.Message(owner, plan.refusalText, InfoBox);
         return false;
     }
-    std::wstring q = FillVar(FillVar(Tr("lv_ask_mode"), L"e", ext), L"p", r.name);
+    std::wstring q = FillVars(Tr("lv_ask_mode"), {{L"e", ext}, {L"p", r.name}});
     if (!plan.oldFields.empty()) q += L"\n" + FillVar(Tr("lv_ask_replace"), L"o", plan.oldFields);
     q += RestartNote(L"\n\n");
     if (host.Message(owner, q, Question) != IDYES) return false;
     std::wstring modesFile = EffectiveIniPath(ModesSection);
-    request = ConfirmedSave(FillVar(FillVar(Tr("lv_done_mode"), L"e", ext), L"p", r.name),
-                            AlwaysHook{modesFile, EffectiveIniPath(L"Lister"), ReadIniSection(modesFile, ModesSection),
-                                       plan, r.name});
+    request = ConfirmedSave(
+        FillVars(Tr("lv_done_mode"), {{L"e", ext}, {L"p", r.name}}),
+        AlwaysHook{modesFile, EffectiveIniPath(L"Lister"), ReadIniSection(modesFile, ModesSection), plan, r.name});
     return true;
 }
 
@@ -335,11 +335,11 @@ void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index) {
     HMENU menu = CreatePopupMenu();
     bool always = (row->state == LvF3 || row->state == LvKey4) && row->fileExists && !LvFileExt.empty();
     AppendMenuW(menu, MF_STRING | (always ? 0 : MF_GRAYED), CmdAlways,
-                FillVar(FillVar(Tr("cm_lv_always"), L"e", ext), L"p", row->name).c_str());
+                FillVars(Tr("cm_lv_always"), {{L"e", ext}, {L"p", row->name}}).c_str());
     if (row->state == LvF3 && first >= 0 && row->number > first)
         AppendMenuW(menu, MF_STRING, CmdFront,
-                    FillVar(FillVar(Tr("cm_lv_front"), L"a", EntryNumberText(row->number)), L"b",
-                            EntryNumberText(first)).c_str());
+                    FillVars(Tr("cm_lv_front"), {{L"a", EntryNumberText(row->number)}, {L"b", EntryNumberText(first)}})
+                        .c_str());
     else
         AppendMenuW(menu, MF_STRING | MF_GRAYED, CmdFront, Tr("cm_lv_front0").c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

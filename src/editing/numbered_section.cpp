@@ -164,7 +164,7 @@ void ApplyChange(SectionJob& job, const PendingEdit& e, long n, const std::wstri
                 p.value = e.newPath;
                 break;
             }
-        item.log.push_back(job.Line(e.name, FillVar(FillVar(Tr("log_path"), L"a", e.origPath), L"b", e.newPath)));
+        item.log.push_back(job.Line(e.name, FillVars(Tr("log_path"), {{L"a", e.origPath}, {L"b", e.newPath}})));
     }
     if (EditRemovesDetect(e) && EntryDiffers(e)) {
         std::erase_if(pairs, [](const Pair& p) { return StrIEquals(p.rest, L"_detect"); });

@@ -114,7 +114,7 @@ std::wstring ComposeAlternatives(const DetectSpec& spec, const PendingEdit& edit
 std::wstring SectionOf(int kind) { return PlugSectionName(kind); }
 
 bool AskYes(IEditingHost& host, HWND owner, const std::wstring& what, int kind) {
-    std::wstring q = FillVar(FillVar(Tr("ask_delete"), L"n", what), L"s", SectionOf(kind));
+    std::wstring q = FillVars(Tr("ask_delete"), {{L"n", what}, {L"s", SectionOf(kind)}});
     return host.Message(owner, q, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

@@ -145,8 +145,11 @@ const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& 
 
 std::wstring IniFindValue(const IniSections& sections, const std::wstring& section, const std::wstring& key) {
     const IniPairs* lines = IniFindSection(sections, section);
-    if (!lines) return L"";
-    auto line = KvFindNoCase(*lines, key);
+    return lines ? IniLinesValue(*lines, key) : L"";
+}
+
+std::wstring IniLinesValue(const IniPairs& lines, const std::wstring& key) {
+    auto line = KvFindNoCase(lines, key);
     if (!line) return L"";
     const std::wstring& value = line->second;
     bool quoted =

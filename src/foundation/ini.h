@@ -36,3 +36,5 @@ const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& 
 // case) in that section, without one pair of surrounding single or double quotes;
 // "" when absent.
 std::wstring IniFindValue(const IniSections& sections, const std::wstring& section, const std::wstring& key);
+// The same within the lines of one section.
+std::wstring IniLinesValue(const IniPairs& lines, const std::wstring& key);

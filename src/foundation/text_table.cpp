@@ -585,6 +585,7 @@ const TextRow rows[] = {
     {"err_section_kept", L"[{s}] was left as it was.", L"[{s}] blieb unverändert."},
     {"err_save_busy", L"A save is running. Please wait until it has ended.", L"Es wird gerade gespeichert. Bitte warten, bis es beendet ist."},
     {"err_number_kept", L"Not written – an entry of this number is left as it stands:", L"Nicht geschrieben – ein Eintrag mit dieser Nummer bleibt, wie er ist:"},
+    {"err_handover", L"Kestrovane is already running but did not take the file:\n{f}\n\nOpen it there once it is ready again.", L"Kestrovane läuft schon, hat die Datei aber nicht angenommen:\n{f}\n\nBitte dort öffnen, sobald es wieder bereit ist."},
     {"xc_desc", L"Description", L"Beschreibung"},
     {"xc_company", L"Company", L"Firma"},
     {"xc_copyright", L"Copyright", L"Copyright"},

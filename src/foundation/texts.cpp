@@ -99,8 +99,27 @@ std::wstring Tr(const char* key) {
     return Widen(key);
 }
 
+std::wstring FillVars(const std::wstring& tmpl, const std::vector<TextVar>& vars) {
+    std::wstring out;
+    out.reserve(tmpl.size());
+    size_t done = 0;
+    for (size_t open = tmpl.find(L'{'); open != std::wstring::npos; open = tmpl.find(L'{', open + 1)) {
+        size_t close = tmpl.find(L'}', open + 1);
+        if (close == std::wstring::npos) break;
+        std::wstring_view name(tmpl.data() + open + 1, close - open - 1);
+        auto var = std::find_if(vars.begin(), vars.end(), [&](const TextVar& v) { return v.name == name; });
+        if (var == vars.end()) continue;
+        out.append(tmpl, done, open - done);
+        out += var->value;
+        done = close + 1;
+        open = close;
+    }
+    out.append(tmpl, done, std::wstring::npos);
+    return out;
+}
+
 std::wstring FillVar(const std::wstring& tmpl, const std::wstring& name, const std::wstring& value) {
-    return ReplaceAll(tmpl, L"{" + name + L"}", value);
+    return FillVars(tmpl, {{name, value}});
 }
 
 std::wstring FindingActionText(const std::wstring& id) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 struct TextRow {
     const char* key;
@@ -17,7 +18,14 @@ std::span<const TextRow> TextTable();
 
 // The key's text; a key no source has comes back as itself. Safe on any thread.
 std::wstring Tr(const char* key);
-// Replaces every "{name}" by the value; the inserted value is never searched again.
+// One placeholder name and the text that replaces it.
+struct TextVar {
+    std::wstring name;
+    std::wstring value;
+};
+// Replaces every "{name}" of every pair in one pass over the template: an inserted
+// value is never searched again, so a value that holds "{x}" stays as it is.
+std::wstring FillVars(const std::wstring& tmpl, const std::vector<TextVar>& vars);
 std::wstring FillVar(const std::wstring& tmpl, const std::wstring& name, const std::wstring& value);
 // The advice text "fda_" + id, or "" when there is none.
 std::wstring FindingActionText(const std::wstring& id);

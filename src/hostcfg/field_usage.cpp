@@ -160,20 +160,12 @@ FieldUsage BuildFieldUsage() {
     // One read of the whole file: asking section by section costs a parse of the file each time.
     const std::wstring ini = FullPath(WincmdIniPath);
     IniSections sections = ReadIniFile(ini);
-    auto alternateUserIni = [&] {
-        for (const auto& [name, lines] : sections)
-            if (StrIEquals(name, L"Configuration")) {
-                auto value = KvFindNoCase(lines, L"AlternateUserIni");
-                return value ? Unquote(value->second) : std::wstring();
-            }
-        return std::wstring();
-    };
+    auto alternateUserIni = [&] { return IniFindValue(sections, L"Configuration", L"AlternateUserIni"); };
     std::set<std::wstring> seen;
     for (const auto& [name, lines] : sections) {
         // TC reads only the first of two sections of one name.
         if (!seen.insert(FoldCase(name)).second || IsPluginSection(FoldCase(name))) continue;
-        auto redirect = KvFindNoCase(lines, L"RedirectSection");
-        std::wstring file = redirect ? RedirectTarget(ini, Unquote(redirect->second), alternateUserIni) : ini;
+        std::wstring file = RedirectTarget(ini, IniLinesValue(lines, L"RedirectSection"), alternateUserIni);
         ScanSection(usage, name, file == ini ? lines : ReadIniSection(file, name));
     }
     return usage;

@@ -21,8 +21,8 @@ struct FieldUsage {
     std::map<std::wstring, std::wstring> names;          // folded -> as first written
 };
 
-// Reads every place of the wincmd.ini in use; the window builds it on the UI thread
-// after each read of wincmd.ini and hands workers a copy.
+// Reads every place of the wincmd.ini in use. The window keeps one build, which every
+// tab reads, until the reload step; workers get a copy.
 FieldUsage BuildFieldUsage();
 void UsageAdd(FieldUsage& usage, const std::wstring& plugin, const std::wstring& field, uint32_t place,
               const std::wstring& where);

@@ -46,8 +46,8 @@ std::wstring ArchiveErrorText(const std::string& line) {
     const ErrorWordText* entry = &kOtherWord;
     for (const auto& e : kErrorWords)
         if (word == e.word) entry = &e;
-    std::wstring text = Tr(entry->key);
-    if (entry->restName) text = FillVar(text, entry->restName, rest);
-    if (entry->firstName) text = FillVar(text, entry->firstName, first);
-    return text;
+    std::vector<TextVar> vars;
+    if (entry->restName) vars.push_back({entry->restName, rest});
+    if (entry->firstName) vars.push_back({entry->firstName, first});
+    return FillVars(Tr(entry->key), vars);
 }

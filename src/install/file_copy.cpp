@@ -76,7 +76,7 @@ std::wstring CopyOne(CopyRun& run, const InstInfo& info, const std::wstring& rel
     // A target that could not even be opened is untouched; anything else may hold
     // half a file and is put back with the rest.
     if (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION) run.written.push_back(entry);
-    return FillVar(FillVar(Tr("in_err_copy"), L"f", rel), L"n", std::to_wstring(err));
+    return FillVars(Tr("in_err_copy"), {{L"f", rel}, {L"n", std::to_wstring(err)}});
 }
 
 bool IsBuild(const InstInfo& info, const std::wstring& name) {
@@ -140,8 +140,9 @@ bool InstCopyFiles(const InstInfo& info, const std::set<std::wstring>& keep, std
     std::vector<std::wstring> log;
     std::wstring stamp = StrNowStamp();
     if (count > 0)
-        log.push_back(ChangeLogLine(stamp, (int)info.kind, info.pluginName,
-                                    FillVar(FillVar(Tr("log_copied"), L"n", std::to_wstring(count)), L"d", AsWritten(info.target))));
+        log.push_back(ChangeLogLine(
+            stamp, (int)info.kind, info.pluginName,
+            FillVars(Tr("log_copied"), {{L"n", std::to_wstring(count)}, {L"d", AsWritten(info.target)}})));
     if (run.backupMade)
         log.push_back(ChangeLogLine(stamp, (int)info.kind, info.pluginName,
                                     FillVar(Tr("log_filebackup"), L"d", AsWritten(run.backupFolder))));

@@ -112,7 +112,7 @@ std::set<std::wstring> FilesToKeep(HWND owner, const InstInfo& info) {
     if (shared.empty()) return {};
     std::wstring names;
     for (const std::wstring& rel : shared) names += rel + L"\n";
-    std::wstring text = FillVar(FillVar(Tr("in_ask_replace"), L"d", PathForDisplay(info.target, true)), L"f", names);
+    std::wstring text = FillVars(Tr("in_ask_replace"), {{L"d", PathForDisplay(info.target, true)}, {L"f", names}});
     if (MessageBoxW(owner, text.c_str(), Tr("in_title").c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES) return {};
     return {shared.begin(), shared.end()};
 }

@@ -217,7 +217,7 @@ bool AcceptKindChoices(HWND dialog, InstCtx& ctx) {
         for (const std::wstring& ext : typed) {
             const PlugEntry* owner = PackerOwnerOf(info, ext);
             if (!owner) continue;
-            Message(dialog, FillVar(FillVar(Tr("in_err_exttaken"), L"e", ext), L"p", owner->name), MB_ICONWARNING);
+            Message(dialog, FillVars(Tr("in_err_exttaken"), {{L"e", ext}, {L"p", owner->name}}), MB_ICONWARNING);
             return false;
         }
         bool any = info.existing >= 0 || std::any_of(ctx.extChoices.begin(), ctx.extChoices.end(),

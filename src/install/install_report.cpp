@@ -55,7 +55,7 @@ std::wstring ConditionsText(const std::wstring& answer, const DetectSpec& spec) 
     }
     if (StrHasWord(words, L"SIZE")) parts.push_back(Tr("in_c_size"));
     if (StrHasWord(words, L"FIND") || StrHasWord(words, L"FINDI")) parts.push_back(Tr("in_c_find"));
-    if (answer.find(L'[') != std::wstring::npos) parts.push_back(Tr("in_c_head"));
+    if (words.find(L'[') != std::wstring::npos) parts.push_back(Tr("in_c_head"));
     if (!spec.excluded.empty()) parts.push_back(FillVar(Tr("in_c_without"), L"e", ExtListText(spec.excluded, 12)));
     std::wstring text;
     for (const auto& p : parts) text += (text.empty() ? L"" : Dot) + p;
@@ -83,7 +83,7 @@ void GeneralChecks(InstCtx& ctx) {
     if (info.probe.kindMask > 0 && !(info.probe.kindMask & kindBit))
         AddReportWarning(ctx, FillVar(Tr("in_kind_bad"), L"k", TabName((int)info.kind)));
     if (!info.inf.type.empty() && info.inf.type.substr(0, 3) != InstAreaWord(info.kind))
-        AddReportWarning(ctx, FillVar(FillVar(Tr("in_inf_type"), L"t", info.inf.type), L"f", info.pluginFile));
+        AddReportWarning(ctx, FillVars(Tr("in_inf_type"), {{L"t", info.inf.type}, {L"f", info.pluginFile}}));
     if (info.probe.status == ProbeError) {
         if (ProbeIsLoadFail1114(info.probe.status, info.probe.errorText, info.probe.notStarted)) AddReportNote(ctx, Tr("in_onlytc"));
         else AddReportWarning(ctx, FillVar(Tr("in_probe_err"), L"w", info.probe.errorText));
@@ -94,7 +94,7 @@ void UpdateChecks(InstCtx& ctx, const PlugEntry& e, const std::wstring& version)
     bool any = false;
     std::wstring file64 = Find64BitPluginFile(e.expandedPath, any);
     std::wstring old = FileVersionText(file64.empty() ? e.expandedPath : file64, true);
-    ctx.extraLine = FillVar(FillVar(Tr("in_update"), L"o", OrQuestion(old)), L"v", OrQuestion(version));
+    ctx.extraLine = FillVars(Tr("in_update"), {{L"o", OrQuestion(old)}, {L"v", OrQuestion(version)}});
     if (e.kind <= KindContent) ctx.extraLine += L"  (" + EntryNumberText(e.number) + L")";
     if (!old.empty() && !version.empty() && !VersionIsNewer(version, old)) AddReportWarning(ctx, Tr("in_update_old"));
     if (file64.empty() && ctx.info->has64) AddReportNote(ctx, Tr("in_up_64"));
@@ -186,7 +186,7 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
         }
         choice.checked = choice.fixed || choice.ownerName.empty();
         if (!choice.ownerName.empty())
-            AddReportWarning(ctx, FillVar(FillVar(Tr("in_pk_taken"), L"e", ext), L"p", choice.ownerName));
+            AddReportWarning(ctx, FillVars(Tr("in_pk_taken"), {{L"e", ext}, {L"p", choice.ownerName}}));
         ctx.extChoices.push_back(choice);
     }
     if (e && !e->packerFlags.empty() && ctx.packerCaps >= 0 && ctx.packerCaps != e->packerFlags.front()) {

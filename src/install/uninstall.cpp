@@ -30,7 +30,8 @@ enum : int { IdCheck = 311, IdHeading = 312, IdEntry = 313, IdPath = 314, IdChec
 
 std::wstring EntryLine(const PlugEntry& entry) {
     if (entry.kind <= KindContent)
-        return FillVar(FillVar(Tr("un_entry_lc"), L"n", EntryNumberText(entry.number)), L"s", PlugSectionName((int)entry.kind));
+        return FillVars(Tr("un_entry_lc"),
+                        {{L"n", EntryNumberText(entry.number)}, {L"s", PlugSectionName((int)entry.kind)}});
     if (entry.kind == KindPacker) {
         std::wstring exts;
         for (const DetectItem& item : entry.iniDetect.items) exts += (exts.empty() ? L"" : L", ") + item.text;
@@ -47,8 +48,8 @@ void AddFolderRows(UninstCtx& ctx, const PluginFolderCheck& check) {
         return;
     }
     ctx.folder = check.folder;
-    ctx.checkText = FillVar(FillVar(Tr("un_folder"), L"n", std::to_wstring(check.fileCount)), L"s",
-                            StrByteSizeText(check.totalBytes));
+    ctx.checkText = FillVars(Tr("un_folder"),
+                             {{L"n", std::to_wstring(check.fileCount)}, {L"s", StrByteSizeText(check.totalBytes)}});
     ctx.folderPath = PathForDisplay(check.folder, true);
     if (check.iniNames.empty()) return;
     std::wstring names;

@@ -44,7 +44,7 @@ std::wstring OtherUser(const PlugEntry& entry, const std::wstring& folder) {
             if (SameEntry(e, entry)) continue;
             std::wstring dir = PathDir(e.expandedPath);
             if (ComparablePath(dir) == own || PathIsBelow(dir, folder))
-                return FillVar(FillVar(Tr("un_dir_used"), L"n", e.name), L"a", TabName(kind));
+                return FillVars(Tr("un_dir_used"), {{L"n", e.name}, {L"a", TabName(kind)}});
         }
     }
     return L"";

@@ -142,8 +142,7 @@ struct InfoText {
 std::wstring FolderText(const std::wstring& path, int mask) {
     std::wstring word;
     if (!PluginKindOfPathParts(path, word)) return Tr("folder_none");
-    if (PluginKindOfPath(path, mask))
-        return FillVar(FillVar(Tr("folder_bad"), L"f", word), L"k", PluginKindText(mask));
+    if (PluginKindOfPath(path, mask)) return FillVars(Tr("folder_bad"), {{L"f", word}, {L"k", PluginKindText(mask)}});
     return FillVar(Tr("folder_ok"), L"f", word);
 }
 

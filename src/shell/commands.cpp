@@ -22,7 +22,6 @@
 #include "hostcfg/kept.h"
 #include "install/install_command.h"
 #include "install/uninstall.h"
-#include "probe/plugin_info.h"
 #include "shell/findings_tabs.h"
 #include "shell/main_window.h"
 #include "shell/menu_help.h"
@@ -32,13 +31,6 @@
 #include "views/preview_file.h"
 #include "views/preview_lists.h"
 #include "views/tab_fill.h"
-#include "views/text_popup.h"
-
-void ShowPluginInfoOf(const MainView& view, const PlugRef& ref) {
-    if (!ref.hasPath) return;
-    std::wstring text = PluginInfoText(ref.path, ref.expandedPath, ref.file, ShownFieldUsage);
-    UiShowTextPopup(view.controls.main, FillVar(Tr("info_title"), L"n", ref.name), text);
-}
 
 namespace {
 
@@ -71,7 +63,7 @@ void OpenChangeLog(MainWindow& app) {
 
 void Reload(MainWindow& app) {
     ResetPluginCaches();
-    FillTab(app.View());
+    app.RefillShownTab();
 }
 
 void Edit(MainWindow& app) {
@@ -113,7 +105,7 @@ const CommandRow Table[] = {
     {CmdOpenLog, Any, 0, 0, nullptr, OpenChangeLog},
     {CmdSettings, Any, Ctrl, 'E', nullptr, [](MainWindow& app) { RunSettingsSheet(app.View()); }},
     {CmdPluginInfo, Any, Alt, VK_RETURN, nullptr,
-     [](MainWindow& app) { ShowPluginInfoOf(app.View(), SelectedPluginRef(app.View(), -1)); }},
+     [](MainWindow& app) { app.ShowPluginInfo(SelectedPluginRef(app.View(), -1)); }},
     {CmdSave, Any, Ctrl, 'S', nullptr, SaveCommand},
     {CmdDiscard, Any, 0, 0, nullptr, [](MainWindow& app) { DiscardAllPending(app, Owner(app)); }},
     {CmdRestore, Any, 0, 0, nullptr, [](MainWindow& app) { RestoreBackup(app, Owner(app)); }},

@@ -40,6 +40,3 @@ const CommandRow* FindCommand(int id);
 HACCEL CreateCommandAccelerators();
 // WM_COMMAND of the main window; the result of the message.
 LRESULT RunCommand(MainWindow& app, WPARAM wParam, LPARAM lParam);
-
-// The plugin information in a text window; nothing for a reference without a path.
-void ShowPluginInfoOf(const MainView& view, const PlugRef& ref);

@@ -4,9 +4,11 @@
 
 namespace {
 
-constexpr int WindowWaitMs = 5000;  // a first copy still starting up
+constexpr int WindowWaitMs = 20000;  // a first copy still starting up
 constexpr int WindowPollMs = 100;
-constexpr UINT SendTimeoutMs = 10000;  // a first copy that hangs
+// A first copy that pumps its messages is waited for as long as it takes; one that
+// stopped pumping (a long fill, a hang) gets this long.
+constexpr UINT HungWaitMs = 60000;
 
 HWND WaitForMainWindow() {
     for (int waited = 0;; waited += WindowPollMs) {
@@ -33,8 +35,9 @@ bool UiForwardToRunning(const std::wstring& path, bool lister, bool install) {
     data.cbData = static_cast<DWORD>((absolute.size() + 1) * sizeof(wchar_t));
     data.lpData = absolute.data();
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                             SendTimeoutMs, &result))
+    if (!SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NOTIMEOUTIFNOTHUNG,
+                             HungWaitMs, &result) ||
+        result != TRUE)
         return false;
     Raise(window);
     return true;

@@ -15,8 +15,8 @@ constexpr uint32_t TagLister = ForwardTag("KVLS");
 constexpr uint32_t TagInstall = ForwardTag("KVNI");
 
 // Sends the path, made absolute, to the running copy's main window and brings that
-// window to the front. Waits briefly for a window that is still being created and
-// gives up on one that does not answer; false when no window took the path.
+// window to the front. Waits for a window that is still being created and for one
+// that is busy; false when no window took the path.
 bool UiForwardToRunning(const std::wstring& path, bool lister, bool install);
 // Restores the running copy's window when minimised and brings it to the front.
 void RaiseRunningWindow();

@@ -56,17 +56,32 @@ void WriteStartBanner() {
              L", language " + LangCode());
 }
 
-// A second start hands its file to the running copy and ends.
-void ForwardToRunningCopy(const StartArgs& start) {
+// The message of a second copy, in the language the running copy speaks.
+void TellNotHandedOver(const StartArgs& start, const std::wstring& path) {
+    DiscoverTc();
+    ChooseWincmdIni(start.iniArg);
+    LoadSettings(SettingsIniPath());
+    InitLanguage(TcLanguageIni());
+    MessageBoxW(nullptr, FillVar(Tr("err_handover"), L"f", FullPath(path)).c_str(), L"Kestrovane", MB_OK | MB_ICONWARNING);
+}
+
+// A second start hands its file to the running copy and ends; false when the file
+// was not taken, which the user is told.
+bool ForwardToRunningCopy(const StartArgs& start) {
     struct Candidate {
         const std::wstring& path;
         bool lister, install;
     };
     const Candidate candidates[] = {
         {start.previewFile, false, false}, {start.listerFile, true, false}, {start.installPath, false, true}};
-    for (const Candidate& c : candidates)
-        if (!c.path.empty() && UiForwardToRunning(c.path, c.lister, c.install)) return;
+    for (const Candidate& c : candidates) {
+        if (c.path.empty()) continue;
+        if (UiForwardToRunning(c.path, c.lister, c.install)) return true;
+        TellNotHandedOver(start, c.path);
+        return false;
+    }
     RaiseRunningWindow();
+    return true;
 }
 
 bool RegisterClass(const wchar_t* name, WNDPROC proc, UINT style, bool smallIcon, int background) {
@@ -162,9 +177,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     StartArgs start = ParseStartArgs(ProgramArgs());
     HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);  // held for the life of the process
     if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        ForwardToRunningCopy(start);
+        bool handedOver = ForwardToRunningCopy(start);
         CloseHandle(instanceMutex);
-        return 0;
+        return handedOver ? 0 : 1;
     }
     DebugArg = start.debug;
     DiscoverTc();

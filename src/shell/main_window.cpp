@@ -96,6 +96,8 @@ LRESULT MainWindow::OnCopyData(WPARAM wParam, LPARAM lParam) {
     if (!known || data->cbData < 2 || !data->lpData) return DefWindowProcW(window, WM_COPYDATA, wParam, lParam);
     std::wstring path(static_cast<const wchar_t*>(data->lpData), data->cbData / 2);
     while (!path.empty() && path.back() == L'\0') path.pop_back();
+    // Without a path an install would open the package picker, a preview would show nothing.
+    if (path.empty()) return FALSE;
     pendingForwards_.push_back({static_cast<uint32_t>(data->dwData), std::move(path)});
     // Applied after the sender's call returned, so the sender never waits on a check or a dialog.
     PostMessageW(window, WM_TIMER, ForwardRetryTimer, 0);
@@ -138,7 +140,7 @@ void MainWindow::OnIniCheck() {
     ShownSectionText = text;
     iniCheckBusy_ = true;
     std::wstring message = FillVar(Tr("ini_changed"), L"s", PlugSectionName(ShownSectionKind));
-    int answer = MessageBoxW(window, message.c_str(), L"Kestrovane", MB_YESNO | MB_ICONQUESTION);
+    int answer = Message(window, message, MB_YESNO | MB_ICONQUESTION);
     iniCheckBusy_ = false;
     if (answer == IDYES) SendMessageW(window, WM_COMMAND, CmdReload, 0);
 }

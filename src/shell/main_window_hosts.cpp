@@ -3,10 +3,13 @@
 
 #include <commctrl.h>
 
+#include "analyses/plugin_caches.h"
 #include "dsx/entry_editor.h"
 #include "editing/cleanup.h"
 #include "editing/order_ops.h"
 #include "editing/save_dialog.h"
+#include "foundation/texts.h"
+#include "probe/plugin_info.h"
 #include "shell/commands.h"
 #include "shell/findings_tabs.h"
 #include "shell/main_children.h"
@@ -37,7 +40,12 @@ void MainWindow::MoveSelectedEntries(int op) {
 
 void MainWindow::CreateTabControls(int tab) { ::CreateTabControls(view_, tab); }
 
-void MainWindow::RefillShownTab() { FillTab(view_); }
+// Called after the program's own writes: whatever tab is shown, the outside-change
+// check compares with the file as written.
+void MainWindow::RefillShownTab() {
+    FillTab(view_);
+    RememberShownSection();
+}
 
 // Posted: the operation that changed the pending state finishes first.
 void MainWindow::PendingChanged() { UiPostRefresh(view_.controls.main); }
@@ -50,7 +58,12 @@ void MainWindow::ShowTextPopup(const std::wstring& title, const std::wstring& te
     UiShowTextPopup(view_.controls.main, title, text);
 }
 
-void MainWindow::ShowPluginInfo(const PlugRef& ref) { ShowPluginInfoOf(view_, ref); }
+// Nothing for a reference without a path. The usage index is the one every tab shows.
+void MainWindow::ShowPluginInfo(const PlugRef& ref) {
+    if (!ref.hasPath) return;
+    ShowTextPopup(FillVar(Tr("info_title"), L"n", ref.name),
+                  PluginInfoText(ref.path, ref.expandedPath, ref.file, CurrentFieldUsage()));
+}
 
 std::wstring MainWindow::RowStateGlyph(const PlugEntry& entry) { return ::RowStateGlyph(entry).glyph; }
 

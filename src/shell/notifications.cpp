@@ -166,7 +166,7 @@ std::wstring InfoTip(const PlugEntry& e) {
         std::wstring word;
         PluginKindOfPathParts(e.path, word);
         int mask = e.kindMask > 0 ? e.kindMask : PluginKindOfExtPart(e.path);
-        tip += L"\n" + FillVar(FillVar(Tr("tip_folder"), L"f", word), L"k", PluginKindText(mask));
+        tip += L"\n" + FillVars(Tr("tip_folder"), {{L"f", word}, {L"k", PluginKindText(mask)}});
     }
     return tip;
 }

@@ -191,14 +191,16 @@ void SearchAfterFill(MainView& view) {
     view.search.hits.clear();
     view.searchPaint.currentItem = -1;
     HWND list = UiCurrentList(view);
-    if (!view.searchPaint.text.empty() && list && !EditText(view).empty()) {
+    bool searching = !EditText(view).empty();
+    if (!view.searchPaint.text.empty() && list && searching) {
         FindHits(view, list, view.searchPaint.text);
         int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
         view.search.currentItem = selected >= 0 ? ListViewItemData(list, selected) : -1;
     }
-    bool ready = view.controls.searchReady;
-    if (ready && OnContentTab(view)) StartFieldScan(view);
-    if (ready) UpdateSearchStatus(view);
+    if (!view.controls.searchReady) return;
+    // Asking every Content plugin for its fields costs a child process each: only a search needs them.
+    if (searching && OnContentTab(view)) StartFieldScan(view);
+    UpdateSearchStatus(view);
 }
 
 void UpdateSearchStatus(MainView& view) {
@@ -211,16 +213,16 @@ void UpdateSearchStatus(MainView& view) {
         if (view.search.hits.empty()) {
             status = Tr("srch_none");
         } else {
-            status = FillVar(FillVar(Tr("srch_count"), L"i", current < 0 ? L"\u2013" : std::to_wstring(current + 1)),
-                             L"n", std::to_wstring(view.search.hits.size()));
+            status = FillVars(Tr("srch_count"), {{L"i", current < 0 ? L"\u2013" : std::to_wstring(current + 1)},
+                                                 {L"n", std::to_wstring(view.search.hits.size())}});
             if (current >= 0 && !view.search.hits[(size_t)current].note.empty())
                 status += Dot + view.search.hits[(size_t)current].note;
         }
     }
     if (OnContentTab(view) && FieldScanDone < FieldScanTotal) {
         if (!status.empty()) status += Dot;
-        status += FillVar(FillVar(Tr("srch_fieldsbusy"), L"i", std::to_wstring(FieldScanDone)), L"n",
-                          std::to_wstring(FieldScanTotal));
+        status += FillVars(Tr("srch_fieldsbusy"),
+                           {{L"i", std::to_wstring(FieldScanDone)}, {L"n", std::to_wstring(FieldScanTotal)}});
     }
     if (status.empty()) status = Tr("srch_hint");
     SetWindowTextW(view.controls.searchStatus, status.c_str());

@@ -14,6 +14,7 @@
 #include "foundation/data_folder.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "analyses/plugin_caches.h"
 #include "hostcfg/field_usage.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/pending.h"
@@ -77,7 +78,7 @@ std::wstring ListerContentText(const PlugEntry& e) {
     PendingRows(rows, e);
     for (const auto& note : DetectNotes(e, &TabEntries, nullptr)) rows.Row("det_note", note);
     if (e.kind == KindContent) {
-        std::wstring usage = FieldUsageText(ShownFieldUsage, PlugKey(e.expandedPath), L"\t");
+        std::wstring usage = FieldUsageText(CurrentFieldUsage(), PlugKey(e.expandedPath), L"\t");
         while (!usage.empty() && (usage.back() == L'\n' || usage.back() == L'\r')) usage.pop_back();
         rows.Line(Tr("det_used") + (usage.empty() ? L"\t" + Tr("use_nowhere") : usage));
     }
@@ -141,8 +142,8 @@ std::wstring PackerText(const PlugEntry& e) {
 
 std::wstring KeptText(const KeptEntry& k) {
     Rows rows;
-    std::wstring first = FillVar(Tr(k.number < 0 ? "det_disabled_x" : "det_disabled"), L"d", k.stamp);
-    rows.Line(FillVar(first, L"n", EntryNumberText(k.number)));
+    rows.Line(FillVars(Tr(k.number < 0 ? "det_disabled_x" : "det_disabled"),
+                       {{L"d", k.stamp}, {L"n", EntryNumberText(k.number)}}));
     if (!k.fsName.empty()) rows.Row("det_fsname", k.fsName);
     if (!k.packerExts.empty()) rows.Row("det_ini", k.packerExts);
     if (k.kind <= KindContent) rows.Row("det_ini", k.hasDetect ? k.detect : Tr("det_none"));

@@ -55,9 +55,10 @@ std::wstring FindingDetailText(int index) {
 std::wstring FindingsStatus() {
     int counts[4] = {};
     for (const Finding& f : Findings) ++counts[f.severity >= 1 && f.severity <= 3 ? f.severity : 0];
-    std::wstring text = FillVar(Tr("st_findings"), L"n", std::to_wstring(Findings.size()));
-    text = FillVar(FillVar(FillVar(text, L"e", std::to_wstring(counts[1])), L"d", std::to_wstring(counts[2])), L"h",
-                   std::to_wstring(counts[3]));
+    std::wstring text = FillVars(Tr("st_findings"), {{L"n", std::to_wstring(Findings.size())},
+                                                     {L"e", std::to_wstring(counts[1])},
+                                                     {L"d", std::to_wstring(counts[2])},
+                                                     {L"h", std::to_wstring(counts[3])}});
     if (HiddenAckedCount > 0)
         text += kStatusSeparator + FillVar(Tr("st_ackhidden"), L"n", std::to_wstring(HiddenAckedCount));
     if (BgProbeRunning || FindingsPartial) text += kStatusSeparator + Tr("st_findpartial");

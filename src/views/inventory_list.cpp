@@ -59,8 +59,8 @@ std::wstring InventoryStatus(bool probing) {
     } else {
         size_t removed = std::count_if(InvSections.begin(), InvSections.end(),
                                        [](const auto& s) { return !EntryGet(s.second, L"Removed").empty(); });
-        text = FillVar(FillVar(Tr("st_inventory"), L"n", std::to_wstring(InvSections.size())), L"r",
-                       std::to_wstring(removed));
+        text = FillVars(Tr("st_inventory"),
+                        {{L"n", std::to_wstring(InvSections.size())}, {L"r", std::to_wstring(removed)}});
     }
     if (probing) text += kStatusSeparator + Tr("st_invpending");
     return text + kStatusSeparator + InventoryIniPath();

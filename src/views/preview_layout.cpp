@@ -5,6 +5,7 @@
 
 #include "analyses/content_preview.h"
 #include "analyses/preview_state.h"
+#include "analyses/preview_texts.h"
 #include "foundation/handles.h"
 #include "foundation/texts.h"
 #include "foundation/list_view.h"
@@ -35,8 +36,7 @@ int TextWidth(HWND window, HFONT font) {
 std::wstring ContentIntroText() {
     if (PreviewFile.empty()) return Tr("pv_intro");
     if (!PvChoiceMade) {
-        std::wstring text = FillVar(Tr("st_pvrunning"), L"i", std::to_wstring(PvAnswered));
-        return FillVar(text, L"n", std::to_wstring(PvJobsPending));
+        return PvRunningText();
     }
     return PvChecked.empty() ? Tr("pvv_novalues") : L"";
 }

@@ -146,10 +146,11 @@ std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal) {
     auto count = [&](const char* key, int n) {
         if (n) pieces.push_back(Filled(key, std::to_wstring(n)));
     };
-    pieces.push_back(FillVar(Filled("st_plugins", std::to_wstring(TabEntries.size())), L"t", TabName(tab)));
+    pieces.push_back(FillVars(Tr("st_plugins"), {{L"n", std::to_wstring(TabEntries.size())}, {L"t", TabName(tab)}}));
     count("st_disabled", (int)KeptEntries.size());
     if (probeDone < probeTotal)
-        pieces.push_back(FillVar(Filled("st_probing", std::to_wstring(probeTotal)), L"i", std::to_wstring(probeDone)));
+        pieces.push_back(
+            FillVars(Tr("st_probing"), {{L"n", std::to_wstring(probeTotal)}, {L"i", std::to_wstring(probeDone)}}));
     count("st_newexts", c.newExts);
     count(tab == KindPacker ? "st_capsdiff" : "st_differs", c.differs);
     count("st_nodetect", c.noDetect);
@@ -192,7 +193,8 @@ std::wstring ListerCheckStatusText() {
         key4 += row.state == LvKey4;
     }
     std::wstring ext = LvFileExt.empty() ? Tr("ext_noext") : L"." + LvFileExt;
-    std::wstring text = FillVar(FillVar(Filled("st_lv", std::to_wstring(f3)), L"k", std::to_wstring(key4)), L"e", ext);
+    std::wstring text =
+        FillVars(Tr("st_lv"), {{L"n", std::to_wstring(f3)}, {L"k", std::to_wstring(key4)}, {L"e", ext}});
     return JoinStatusPieces({text, Tr("lv_note_short")});
 }
 

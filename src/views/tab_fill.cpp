@@ -14,7 +14,6 @@
 #include "foundation/list_view.h"
 #include "foundation/virtual_list.h"
 #include "foundation/texts.h"
-#include "hostcfg/field_usage.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/pending.h"
 #include "probe/workers.h"
@@ -36,7 +35,6 @@
 
 int ShownSectionKind = -1;
 std::wstring ShownSectionText;
-FieldUsage ShownFieldUsage;
 ListerSettings ShownListerSettings;
 int ProbeDone = 0;
 int ProbeTotal = 0;
@@ -145,9 +143,8 @@ void FillPluginTab(MainView& view, int kind) {
     TabEntries = std::move(section.entries);
     ShownSection = {section.iniUsed, section.missing != 0, section.leftOverKeys};
     if (kind == KindLister) ShownListerSettings = std::move(section.lister);
-    ShownFieldUsage = BuildFieldUsage();
     ShownSectionKind = kind;
-    ShownSectionText = PluginSectionText(kind);
+    RememberShownSection();
     if (auto order = PendingOrders.find(kind); order != PendingOrders.end())
         TabEntries = ApplyOrder(std::move(TabEntries), order->second.order);
     BuildExtClaims();
@@ -170,6 +167,10 @@ void FillPluginTab(MainView& view, int kind) {
 }
 
 }  // namespace
+
+void RememberShownSection() {
+    if (ShownSectionKind >= 0) ShownSectionText = PluginSectionText(ShownSectionKind);
+}
 
 std::vector<PlugEntry> ApplyOrder(std::vector<PlugEntry> entries, const std::vector<int>& order) {
     std::vector<PlugEntry> ordered;

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "editing/launch.h"
-#include "hostcfg/field_usage.h"
 #include "hostcfg/lister_settings.h"
 #include "hostcfg/plug_entry.h"
 #include "views/main_view.h"
@@ -17,9 +16,10 @@
 // as it stood then; the main window compares them on activation.
 extern int ShownSectionKind;
 extern std::wstring ShownSectionText;
+// Takes the section text of ShownSectionKind as it stands now, so that the program's
+// own writes are not taken for outside changes.
+void RememberShownSection();
 
-// Where the fields of Content plugins are used in TC; rebuilt whenever a fill reads wincmd.ini.
-extern FieldUsage ShownFieldUsage;
 // TC's Lister settings as the last fill of the Lister tab read them.
 extern ListerSettings ShownListerSettings;
 

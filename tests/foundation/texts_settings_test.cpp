@@ -107,6 +107,16 @@ TEST_CASE("FillVar fills every occurrence once and never searches what it insert
     CHECK(FillVar(L"{n}{n} {m}", L"n", L"") == L" {m}");
 }
 
+TEST_CASE("FillVars fills all placeholders in one pass: a value that holds another placeholder stays as it is") {
+    // Filled one after the other, the name's "{n}" would take the method, and a method
+    // text holding "{f}" would put the name into itself again.
+    CHECK(FillVars(L"method {n}: {f}", {{L"f", L"a{n}b.txt"}, {L"n", L"12"}}) == L"method 12: a{n}b.txt");
+    CHECK(FillVars(L"{n}/{f}", {{L"n", L"{f}{f}"}, {L"f", L"{n}{n}"}}) == L"{f}{f}/{n}{n}");
+    CHECK(FillVars(L"{{n}} {x} {n", {{L"n", L"1"}}) == L"{1} {x} {n");
+    CHECK(FillVars(L"{} {n}{}", {{L"", L"e"}, {L"n", L"1"}}) == L"e 1e");
+    CHECK(FillVars(L"plain", {}) == L"plain");
+}
+
 TEST_CASE("the language comes from the setting, then TC, then Windows") {
     const LanguageFiles found = {{L"fra", L"C:\\x\\fra.lng"}, {L"deutsch", L"C:\\x\\d.lng"}};
     const unsigned german = 0x0407, french = 0x040C, danish = 0x0406, english = 0x0409;

@@ -221,3 +221,18 @@ TEST_CASE("where TC's configuration uses each plugin's fields") {
     WincmdIniPath.clear();
     CHECK(FieldUsageCount(BuildFieldUsage(), L"fileinfo", counts, L"") == 0);
 }
+
+TEST_CASE("field usage follows a redirected section whose value is quoted, as the profile functions unquote it") {
+    TcIniDir tc(L"usage_quoted");
+    WriteIniText(tc.ini,
+                 L"[Configuration]\r\nAlternateUserIni='alt.ini'\r\n"
+                 L"[CustomFields]\r\nRedirectSection=1\r\n"
+                 L"[HintsCustomField]\r\nRedirectSection='c.ini'\r\n"
+                 L"[RenameTemplates]\r\nRedirectSection=\"c.ini\"\r\n",
+                 true);
+    WriteIniText(tc / L"alt.ini", L"[CustomFields]\r\nTitles=Album\r\nContents1=[=audio.Album]\r\n", false);
+    WriteIniText(tc / L"c.ini",
+                 L"[HintsCustomField]\r\n1exts=*.mp3\r\n1fields=[=audio.Title]\r\n[RenameTemplates]\r\n1=[=audio.Year]\r\n",
+                 false);
+    CHECK(Uses(BuildFieldUsage(), L"audio") == L"0[Album] Album; 1[*.mp3] Title; 3[[=audio.Year]] Year; ");
+}

@@ -167,3 +167,17 @@ TEST_CASE("a packer line taken over keeps the value its own line holds, however 
     CHECK(ctx.extChoices[0].ownerValue == L"31," + scene.tc + L"\\plugins\\wcx\\other\\other.wcx");
     CHECK(ctx.extChoices[1].ownerValue == L"279,%COMMANDER_PATH%\\plugins\\wcx\\other\\other.wcx");
 }
+
+TEST_CASE("the conditions of a detect string count only outside its quoted texts") {
+    InstInfo info;
+    info.kind = 0;
+    info.pluginName = L"viewer";
+    info.probe.status = ProbeOk;
+    auto conditions = [&](const std::wstring& detect) {
+        info.probe.answer = detect;
+        return Report(info).conditions;
+    };
+    CHECK(conditions(L"EXT=\"INI\" & FIND(\"[INFO]\")") == Tr("in_c_find"));
+    CHECK(conditions(L"EXT=\"TXT\" | EXT=\"SIZE [1]\"") == L"");
+    CHECK(conditions(L"[0]=77 & SIZE>10") == Tr("in_c_size") + L"  \u00b7  " + Tr("in_c_head"));
+}

@@ -206,6 +206,14 @@ TEST_CASE("hostile and damaged archives: the exact line, exit code and message, 
     }
 }
 
+TEST_CASE("a refusal names the archive entry as it is, also when the name looks like a placeholder") {
+    CHECK(ArchiveErrorText("ERR method\t12\ta{n}b.txt") ==
+          L"Pack method 12 is not supported (only stored and deflate): a{n}b.txt");
+    CHECK(ArchiveErrorText("ERR method\t{f}{f}\t{n}{n}") ==
+          L"Pack method {f}{f} is not supported (only stored and deflate): {n}{n}");
+    CHECK(ArchiveErrorText("ERR crc\t{f}") == FillVar(Tr("ar_crc"), L"f", L"{f}"));
+}
+
 TEST_CASE("limits: 10000 entries unpack, 10001 do not; rar stops at the 10001st header") {
     std::wstring dir = FreshTempDir(L"unpack_limits");
     ChildRun run = Unpack(Archive(L"zip_limit.zip"), PathJoin(dir, L"zip"));

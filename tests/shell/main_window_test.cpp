@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -202,6 +203,77 @@ TEST_CASE("a second start hands its file to the running copy, and waits while a 
     PostMessageW(OpenDialogOf(p.main), WM_COMMAND, IDOK, 0);
     REQUIRE(WaitFor([&] { return Text(label()) == b; }));
     CHECK(box.Ini(L"Preview", L"Mode") == L"content");
+    Close(p);
+}
+
+// A running copy as a second start finds it, whose window does not take files: the
+// single-instance mutex and a main window that answers WM_COPYDATA with FALSE.
+struct RefusingCopy {
+    KernelHandle mutex{CreateMutexW(nullptr, TRUE, L"Local\\Kestrovane.Halvorin38")};
+    HWND window = nullptr;
+    DWORD threadId = 0;
+    std::thread pump;
+    RefusingCopy() {
+        KernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        pump = std::thread([this, event = ready.Get()] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.lpszClassName = L"KestrovaneMainWnd";
+            RegisterClassW(&wc);
+            window = CreateWindowW(L"KestrovaneMainWnd", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                   nullptr, nullptr);
+            threadId = GetCurrentThreadId();
+            SetEvent(event);
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+            DestroyWindow(window);
+            UnregisterClassW(L"KestrovaneMainWnd", nullptr);
+        });
+        WaitForSingleObject(ready.Get(), WaitMs);
+    }
+    ~RefusingCopy() {
+        PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+        pump.join();
+    }
+};
+
+// The message box a process shows without an owner; null while there is none.
+HWND MessageBoxOf(DWORD pid) {
+    for (HWND w = FindWindowW(L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+TEST_CASE("a second start that cannot hand its file over says so, and an empty path hands nothing over") {
+    Sandbox box(L"forward_refused");
+    {
+        RefusingCopy running;
+        REQUIRE(running.window);
+        DWORD pid = 0;
+        KernelHandle second = Launch(box.exe, box.dir, L"/preview files\\a.txt", &pid);
+        HWND box2 = nullptr;
+        REQUIRE(WaitFor([&] { return (box2 = MessageBoxOf(pid)) != nullptr; }));
+        std::wstring text = Text(GetDlgItem(box2, 0xFFFF));
+        CHECK(text.find(L"did not take the file") != std::wstring::npos);
+        CHECK(text.find(PathJoin(box.dir, L"files\\a.txt")) != std::wstring::npos);
+        PostMessageW(box2, WM_COMMAND, IDOK, 0);
+        CHECK(WaitExit(second) == 1);
+    }
+    // The receiving side: an install without a path would have opened the package picker.
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    COPYDATASTRUCT copy{};
+    copy.dwData = (DWORD('K') << 24) | (DWORD('V') << 16) | (DWORD('N') << 8) | DWORD('I');
+    copy.cbData = sizeof(wchar_t);
+    copy.lpData = const_cast<wchar_t*>(L"");
+    CHECK(SendMessageW(p.main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy)) == FALSE);
+    // The picker would open from a posted message, before the window answers a second sent one.
+    DWORD_PTR ignored = 0;
+    for (int i = 0; i < 2; ++i) SendMessageTimeoutW(p.main, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &ignored);
+    CHECK(OpenDialogOf(p.main) == nullptr);
     Close(p);
 }
 

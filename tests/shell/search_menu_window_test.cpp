@@ -187,6 +187,11 @@ TEST_SUITE("window") {
         Search(w, L"*.");
         CHECK(SearchStatusText(w) == L"no matches");
 
+        // Without a search the Content tab leaves the plugins' field lists alone.
+        Search(w, L"");
+        TabCtrl_SetCurSel(w.c.tabCtl, 1);
+        FillTab(w.view);
+        CHECK(SearchStatusText(w) == L"Enter / F3");
         w.Show(1);
         Search(w, L"zebra");
         for (int i = 0; i < 300 && SearchStatusText(w).find(L"reading") != std::wstring::npos; ++i) {

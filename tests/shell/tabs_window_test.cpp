@@ -7,6 +7,9 @@
 #include "analyses/plugin_caches.h"
 #include "dsx/entry_editor.h"
 #include "editing/entry_edit.h"
+#include "editing/launch.h"
+#include "editing/save_changes.h"
+#include "editing/save_dialog.h"
 #include "probe/background_probe.h"
 #include "probe/plugin_info.h"
 #include "probe_record/probe_result.h"
@@ -252,6 +255,68 @@ TEST_SUITE("window") {
         // Sorted by the uses, not by the empty cells.
         SetExtraCols(w.view, {});
         UiHideTrackTip(w.view);
+    }
+
+    TEST_CASE("every tab tells a Content plugin's uses from one index, also after an outside change") {
+        const std::wstring uses = L"[CustomFields_Striped]\r\nContents1=[=content.Stripes]\r\nContents2=[=ghost.Boo]\r\n";
+        TcFolder tc(std::wstring(kIni) + uses);
+        struct Informing : MainWindow {
+            std::wstring info;
+            void ShowTextPopup(const std::wstring&, const std::wstring& text) override { info = text; }
+        };
+        WindowOf<Informing> w;
+        // Plugin information from the findings tab, before any plugin tab was shown.
+        w.Show(5);
+        w.app.ShowPluginInfo(MakePluginRef(L"content", EnvExpand(L"%COMMANDER_PATH%\\p\\content.wdx")));
+        CHECK(w.app.info.find(L"Striped") != std::wstring::npos);
+
+        SetExtraCols(w.view, {12});
+        auto agree = [&](bool used) {
+            w.Show(1);
+            Select(w.c.pluginList, 0);
+            wchar_t detail[4096] = {};
+            GetWindowTextW(w.c.detailBox, detail, 4096);
+            CHECK((std::wstring(detail).find(Tr("use_nowhere")) == std::wstring::npos) == used);
+            CHECK(ListViewCellText(w.c.pluginList, 0, XcolFindUsedColumn()).empty() == used);
+            w.Show(5);
+            bool ghost = std::any_of(Findings.begin(), Findings.end(), [](const Finding& f) { return f.name == L"ghost"; });
+            CHECK(ghost == used);
+        };
+        agree(true);
+        // Changed outside and not read again: every place still shows what was read, until the reload.
+        WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(kIni));
+        agree(true);
+        SendMessageW(w.main, WM_COMMAND, CmdReload, 0);
+        agree(false);
+        SetExtraCols(w.view, {});
+    }
+
+    TEST_CASE("the program's own save from a tab without a plugin list is no outside change when the window comes back") {
+        TcFolder tc(kIni);
+        struct Saving : MainWindow {
+            int questions = 0;
+            int Message(HWND, const std::wstring& text, UINT) override {
+                questions += text.find(L"changed outside") != std::wstring::npos;
+                return IDNO;
+            }
+            int AskToSave(HWND, const std::wstring&, bool) override { return SaveOnly; }
+        };
+        WindowOf<Saving> w;
+        for (int tab : {4, 5, 6}) {
+            CAPTURE(tab);
+            w.Show(0);
+            const std::wstring name = TabEntries[0].name;
+            PendingEditFor(TabEntries[0]).deleted = 1;
+            w.Show(tab);
+            SaveChanges(w.app, w.main);
+            REQUIRE(PluginSectionText(0).find(name + L".wlx") == std::wstring::npos);
+            SendMessageW(w.main, MsgIniCheck, 0, 0);
+            CHECK(w.app.questions == 0);
+        }
+        // A change made outside is still asked about.
+        WritePrivateProfileStringW(L"ListerPlugins", L"9", L"%COMMANDER_PATH%\\p\\new.wlx", WincmdIniPath.c_str());
+        SendMessageW(w.main, MsgIniCheck, 0, 0);
+        CHECK(w.app.questions == 1);
     }
 
     TEST_CASE("the extra columns fill with the tab; the reach follows the plugin's own detect string") {

@@ -6,6 +6,7 @@
 #include "../hostcfg/corpus_counts.h"
 #include "../probe/probe_test_support.h"
 #include "analyses/lister_check.h"
+#include "analyses/plugin_caches.h"
 #include "foundation/data_folder.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -168,6 +169,7 @@ struct TcFolder {
         WincmdIniPath = dir + L"\\wincmd.ini";
         WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(ini));
         PendingEdits.clear();
+        ResetPluginCaches();  // another wincmd.ini, as when the user opens one
     }
     ~TcFolder() {
         WincmdIniPath.clear();
