@@ -23,17 +23,21 @@ std::wstring LabelOf(const PlugState& s) { return (s.strayLine ? L"wincmd.ini: "
 
 void Error(SaveRun& run, const std::wstring& line) { run.errors += line + L"\r\n"; }
 
-// restored: the writes of the line were taken back, so its section is as it was.
-void WriteFailed(SaveRun& run, const std::wstring& what, const wchar_t* section, bool restored) {
-    Error(run, Tr("err_write") + L" " + what);
-    Error(run, L"   " + (restored ? FillVar(Tr("err_section_kept"), L"s", section) : Tr("err_restore_hint")));
-}
-
 // The key exactly as spelled, with its value.
 const std::pair<std::wstring, std::wstring>* FindExact(const IniPairs& pairs, const std::wstring& key) {
     for (const auto& p : pairs)
         if (p.first == key) return &p;
     return nullptr;
+}
+
+size_t CopiesOf(const IniSections& sections, const std::wstring& name) {
+    return (size_t)std::count_if(sections.begin(), sections.end(),
+                                 [&](const auto& section) { return StrIEquals(section.first, name); });
+}
+
+IniSections Without(IniSections sections, const std::wstring& name) {
+    std::erase_if(sections, [&](const auto& section) { return StrIEquals(section.first, name); });
+    return sections;
 }
 
 void DeleteSection(SaveRun& run, const PlugState& s, size_t index) {
@@ -43,18 +47,31 @@ void DeleteSection(SaveRun& run, const PlugState& s, size_t index) {
         run.untouchedStates.insert(index);
         return;
     }
-    if (!IniHasSection(file, s.origKey)) {
+    IniSections before = ReadIniFile(file);
+    size_t copies = CopiesOf(before, s.origKey);
+    if (copies == 0) {
         Error(run, Tr("err_changed") + L" [" + s.origKey + L"]");
         return;
     }
-    run.io->WriteProfile(file, s.origKey, nullptr, nullptr);
-    if (IniHasSection(file, s.origKey)) {
-        Error(run, Tr("err_write") + L" [" + s.origKey + L"] " + file);
+    // A deletion by name takes the first copy only: the one shown would go and the others stay.
+    if (copies > 1) {
+        Error(run, FillVar(Tr("err_section_twice"), L"s", s.origKey) + L" " + file);
+        run.untouchedStates.insert(index);
         return;
     }
-    ++run.changes;
-    run.logLines.push_back(ChangeLogLine(run.stamp, (int)s.kind, FileStem(file) + L".ini",
-                                         FillVar(Tr("log_delsection"), L"s", s.origKey)));
+    bool written = run.io->WriteProfile(file, s.origKey, nullptr, nullptr);
+    IniSections now = ReadIniFile(file);
+    if (!written || now != Without(before, s.origKey)) {
+        Error(run, Tr("err_write") + L" [" + s.origKey + L"] " + file);
+        if (SettleFailed(run, file, s.origKey, now == before)) run.untouchedStates.insert(index);
+        return;
+    }
+    LandedChange landed = Landing(file, (int)s.kind, 1);
+    landed.log.push_back(ChangeLogLine(run.stamp, (int)s.kind, FileStem(file) + L".ini",
+                                       FillVar(Tr("log_delsection"), L"s", s.origKey)));
+    landed.state = index;
+    landed.pluginSection = false;
+    Land(run, std::move(landed));
 }
 
 bool ChangedOutside(const PlugState& s, const std::wstring& now) {
@@ -86,12 +103,6 @@ KeptEntry KeptOf(const SaveRun& run, const PlugState& s, std::optional<KeptEntry
     return k;
 }
 
-// Puts the Disabled section back as it was before a kept line was written.
-void UndoKept(const std::wstring& key, const std::optional<KeptEntry>& previous) {
-    if (previous) WriteDisabledEntry(*previous);
-    else RemoveDisabledKey(key);
-}
-
 bool WriteRenamed(SectionWrites& w, const PlugState& s, const std::wstring& fileKey, const std::wstring& value) {
     if (!StrIEquals(s.curKey, fileKey))
         return w.Set(s.curKey, s.curValue, std::nullopt) && w.Set(fileKey, std::nullopt, value);
@@ -111,15 +122,10 @@ bool LineReadsBack(const IniPairs& now, const PlugState& s, const std::wstring& 
     return StrIEquals(s.curKey, fileKey) ? !FindExact(now, fileKey) : !KvFindNoCase(now, fileKey);
 }
 
-void LogLine(SaveRun& run, const PlugState& s, bool kept) {
-    std::wstring text;
-    if (!s.deleted)
-        text = FillVar(FillVar(Tr("log_entry_changed"), L"a", s.origKey + L"=" + s.origValue), L"b",
-                       s.curKey + L"=" + s.curValue);
-    else
-        text = FillVar(Tr(kept ? "log_disabled" : "log_deleted"), L"n", LabelOf(s));
-    std::wstring name = s.deleted && s.strayLine ? s.origKey : s.name;
-    run.logLines.push_back(ChangeLogLine(run.stamp, (int)s.kind, name, text));
+std::wstring LogText(const PlugState& s, bool kept) {
+    if (s.deleted) return FillVar(Tr(kept ? "log_disabled" : "log_deleted"), L"n", LabelOf(s));
+    return FillVar(FillVar(Tr("log_entry_changed"), L"a", s.origKey + L"=" + s.origValue), L"b",
+                   s.curKey + L"=" + s.curValue);
 }
 
 // The section as read before the writes of one line, or nothing (with an error
@@ -158,9 +164,12 @@ void SaveLine(SaveRun& run, size_t index) {
     std::wstring keptKey;
     if (keep) {
         // The line leaves wincmd.ini only once its kept line reads back the same.
-        keptKey = run.io->WriteKept(KeptOf(run, s, previous));
+        KeptEntry kept = KeptOf(run, s, previous);
+        keptKey = WriteKeptOrNone(*run.io, kept, previous);
         if (keptKey.empty()) {
-            WriteFailed(run, SettingsIniPath() + L" – " + LabelOf(s), section, true);
+            Error(run, Tr("err_write") + L" " + SettingsIniPath() + L" – " + LabelOf(s));
+            Error(run, L"   " + FillVar(Tr("err_section_kept"), L"s", section));
+            run.untouchedStates.insert(index);
             return;
         }
     }
@@ -169,15 +178,21 @@ void SaveLine(SaveRun& run, size_t index) {
               : renamed ? WriteRenamed(w, s, fileKey, found->second)
                         : w.Set(fileKey, s.curValue, found->second);
     std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;
-    bool verified = now && LineReadsBack(*now, s, fileKey);
-    if (!verified) WriteFailed(run, LabelOf(s), section, w.Undo());
-    if (!verified && !LineReadsBack(AfterStanding(*pairs, w), s, fileKey)) {
-        if (keep) UndoKept(keptKey, previous);
-        return;
+    if (!now || !LineReadsBack(*now, s, fileKey) || !SameLines(*now, AfterStanding(*pairs, w))) {
+        Error(run, Tr("err_write") + L" " + LabelOf(s));
+        bool nothing = TakeBack(run, w, *pairs, now);
+        if (nothing || !LineReadsBack(now ? *now : AfterStanding(*pairs, w), s, fileKey)) {
+            if (keep) UndoKept(keptKey, previous);
+            if (nothing) run.untouchedStates.insert(index);
+            return;
+        }
     }
-    ++run.changes;
-    LogLine(run, s, keep);
-    if (!s.strayLine) NoteSectionSaved((int)s.kind);
+    LandedChange landed = Landing(file, (int)s.kind, 1);
+    landed.log.push_back(ChangeLogLine(run.stamp, (int)s.kind, s.deleted && s.strayLine ? s.origKey : s.name, LogText(s, keep)));
+    if (keep) landed.keptBefore.emplace_back(keptKey, previous);
+    landed.state = index;
+    landed.pluginSection = !s.strayLine;
+    Land(run, std::move(landed));
     DebugLog(L"saved " + std::wstring(section) + L" " + LabelOf(s) +
              (s.deleted ? L" deleted" : L" -> " + s.curKey + L"=" + s.curValue));
 }
@@ -207,6 +222,19 @@ bool LinesStand(const IniPairs& now, const std::vector<std::pair<std::wstring, s
     });
 }
 
+// The kept line still holds what the activation writes: a line deactivated in
+// this run may have joined it, none may have left it.
+bool KeptStillHolds(const KeptEntry& k) {
+    if (k.isNew) return true;
+    std::vector<KeptEntry> now = ReadDisabled((int)k.kind);
+    auto kept = std::find_if(now.begin(), now.end(), [&](const KeptEntry& e) { return e.key == k.key; });
+    if (kept == now.end()) return false;
+    auto held = LinesOf(*kept), wanted = LinesOf(k);
+    return std::all_of(wanted.begin(), wanted.end(), [&](const auto& line) {
+        return std::find(held.begin(), held.end(), line) != held.end();
+    });
+}
+
 void Activate(SaveRun& run, int kind, const KeptEntry& k) {
     const wchar_t* section = PlugSectionName(kind);
     std::wstring file = SectionFileOrError(run, kind);
@@ -221,20 +249,26 @@ void Activate(SaveRun& run, int kind, const KeptEntry& k) {
         Error(run, Tr("err_enable_dup") + L" " + k.name);
         return;
     }
+    if (!KeptStillHolds(k)) {
+        Error(run, Tr("err_changed") + L" " + k.name);
+        return;
+    }
     SectionWrites w{*run.io, file, section, {}, 0};
     bool ok = std::all_of(lines.begin(), lines.end(),
                           [&](const auto& l) { return w.Set(l.first, l.second, std::nullopt); });
     std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;
-    bool verified = now && LinesStand(*now, lines);
-    if (!verified) WriteFailed(run, k.name, section, w.Undo());
-    if (!verified && !LinesStand(AfterStanding(*pairs, w), lines)) return;
-    RemoveDisabledKey(k.key);
-    PendingReactivations.erase(k.key);
-    ++run.changes;
-    NoteSectionSaved(kind);
+    if (!now || !LinesStand(*now, lines) || !SameLines(*now, AfterStanding(*pairs, w))) {
+        Error(run, Tr("err_write") + L" " + k.name);
+        bool nothing = TakeBack(run, w, *pairs, now);
+        if (nothing) run.untouchedActivations.insert(k.key);
+        if (nothing || !LinesStand(now ? *now : AfterStanding(*pairs, w), lines)) return;
+    }
     std::wstring what = kind == KindFileSystem ? k.fsName : k.packerExts;
-    run.logLines.push_back(
+    LandedChange landed = Landing(file, kind, 1);
+    landed.log.push_back(
         ChangeLogLine(run.stamp, kind, k.name, FillVar(Tr(k.isNew ? "log_installed" : "log_enabled"), L"n", what)));
+    landed.activated.push_back(k);
+    Land(run, std::move(landed));
 }
 
 }  // namespace

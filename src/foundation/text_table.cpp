@@ -573,6 +573,8 @@ const TextRow rows[] = {
     {"err_start", L"Could not start:", L"Start nicht möglich:"},
     {"err_dupsection", L"Not written – [{s}] gives a key more than once (see the Findings tab):", L"Nicht geschrieben – [{s}] enthält einen Schlüssel mehrfach (siehe Reiter Befunde):"},
     {"err_section_kept", L"[{s}] was left as it was.", L"[{s}] blieb unverändert."},
+    {"err_file_restored", L"The file was put back as it was before the save, from its backup {b}; what the save had written to it until then is undone.", L"Die Datei wurde aus ihrer Sicherung {b} so wiederhergestellt, wie sie vor dem Speichern war; was das Speichern bis dahin hineingeschrieben hatte, ist rückgängig gemacht."},
+    {"err_section_twice", L"Not written – [{s}] stands more than once in the file; deleting it would take only the first:", L"Nicht geschrieben – [{s}] steht mehrfach in der Datei; Löschen träfe nur den ersten:"},
     {"err_save_busy", L"A save is running. Please wait until it has ended.", L"Es wird gerade gespeichert. Bitte warten, bis es beendet ist."},
     {"err_number_kept", L"Not written – an entry of this number is left as it stands:", L"Nicht geschrieben – ein Eintrag mit dieser Nummer bleibt, wie er ist:"},
     {"xc_desc", L"Description", L"Beschreibung"},
