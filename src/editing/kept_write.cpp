@@ -26,17 +26,12 @@ IniPairs Comparable(IniPairs lines) {
     return lines;
 }
 
-// The kept lines the change wrote get back what they held, the last one first.
-void TakeBackKept(const LandedChange& change) {
-    for (auto it = change.keptBefore.rbegin(); it != change.keptBefore.rend(); ++it) UndoKept(it->first, it->second);
-}
-
 // The file was put back from its backup: no change landed in it stands, so each
 // is taken back from the Disabled section and stays pending.
 void Withdraw(SaveRun& run, const std::wstring& fileKey) {
     for (auto it = run.landed.rbegin(); it != run.landed.rend(); ++it) {
         if (it->withdrawn || it->file != fileKey) continue;
-        TakeBackKept(*it);
+        for (const KeptEntry& k : it->kept) TakeOutOfKept(k);
         if (it->state) run.untouchedStates.insert(*it->state);
         else if (it->kind <= KindContent) KeepKindPending(run, it->kind);
         for (const KeptEntry& k : it->activated) run.untouchedActivations.insert(k.key);
@@ -56,27 +51,6 @@ std::vector<std::wstring> PackerItems(const std::wstring& exts) {
 }
 
 std::wstring ItemExt(const std::wstring& item) { return StrLower(item.substr(0, item.find(L':'))); }
-
-// An activated entry leaves the Disabled section. A Packer library's kept line
-// may meanwhile hold extensions deactivated in this run: they stay kept.
-void TakeOutOfKept(const KeptEntry& activated) {
-    std::vector<KeptEntry> now = ReadDisabled((int)activated.kind);
-    auto kept = std::find_if(now.begin(), now.end(), [&](const KeptEntry& k) { return k.key == activated.key; });
-    if (kept == now.end()) return;
-    std::wstring rest;
-    if (activated.kind == KindPacker) {
-        std::set<std::wstring> gone;
-        for (const std::wstring& item : PackerItems(activated.packerExts)) gone.insert(ItemExt(item));
-        for (const std::wstring& item : PackerItems(kept->packerExts))
-            if (!gone.count(ItemExt(item))) rest += (rest.empty() ? L"" : L";") + item;
-    }
-    if (rest.empty()) {
-        RemoveDisabledKey(kept->key);
-        return;
-    }
-    kept->packerExts = rest;
-    WriteDisabledEntry(*kept);
-}
 
 std::wstring FirstRepeatedKey(const IniPairs& lines) {
     std::unordered_set<std::wstring> seen;
@@ -151,6 +125,25 @@ bool PutBack(SaveIo& io, const std::wstring& copy, const std::wstring& file) {
     return SameBytes(copy, file);
 }
 
+void TakeOutOfKept(const KeptEntry& entry) {
+    std::vector<KeptEntry> now = ReadDisabled((int)entry.kind);
+    auto kept = std::find_if(now.begin(), now.end(), [&](const KeptEntry& k) { return k.key == entry.key; });
+    if (kept == now.end()) return;
+    std::wstring rest;
+    if (entry.kind == KindPacker) {
+        std::set<std::wstring> gone;
+        for (const std::wstring& item : PackerItems(entry.packerExts)) gone.insert(ItemExt(item));
+        for (const std::wstring& item : PackerItems(kept->packerExts))
+            if (!gone.count(ItemExt(item))) rest += (rest.empty() ? L"" : L";") + item;
+    }
+    if (rest.empty()) {
+        RemoveDisabledKey(kept->key);
+        return;
+    }
+    kept->packerExts = rest;
+    WriteDisabledEntry(*kept);
+}
+
 std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::optional<KeptEntry>& previous) {
     std::vector<KeptEntry> before = ReadDisabled((int)entry.kind);
     std::wstring key = io.WriteKept(entry);
@@ -161,11 +154,6 @@ std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::opti
             RemoveDisabledKey(k.key);
     if (previous) WriteDisabledEntry(*previous);
     return L"";
-}
-
-void UndoKept(const std::wstring& key, const std::optional<KeptEntry>& previous) {
-    if (previous) WriteDisabledEntry(*previous);
-    else RemoveDisabledKey(key);
 }
 
 LandedChange Landing(const std::wstring& file, int kind, int count) {

@@ -80,26 +80,26 @@ bool ChangedOutside(const PlugState& s, const std::wstring& now) {
     return !StrIEquals(StrTrim(now), StrTrim(s.origValue));
 }
 
-// The kept line of a deactivated Packer or File-system line; a Packer library's
-// line gathers the extensions of all its deactivated lines.
-KeptEntry KeptOf(const SaveRun& run, const PlugState& s, std::optional<KeptEntry>& previous) {
-    KeptEntry k;
-    k.kind = s.kind;
-    k.name = s.name;
-    k.stamp = run.stamp;
+// The kept line of a deactivated Packer or File-system line, with only the line
+// itself (own); a Packer library's line gathers the extensions of all its
+// deactivated lines, so what it held before comes first.
+KeptEntry KeptOf(const SaveRun& run, const PlugState& s, KeptEntry& own, std::optional<KeptEntry>& previous) {
+    own.kind = s.kind;
+    own.name = s.name;
+    own.stamp = run.stamp;
     if (s.kind == KindFileSystem) {
-        k.path = StrTrim(s.origValue);
-        k.fsName = s.origKey;
-        return k;
+        own.path = StrTrim(s.origValue);
+        own.fsName = s.origKey;
+        return own;
     }
     size_t comma = s.origValue.find(L',');
-    k.path = comma == std::wstring::npos ? L"" : StrTrim(s.origValue.substr(comma + 1));
-    std::wstring key = KindKey(KindPacker, k.path);
+    own.path = comma == std::wstring::npos ? L"" : StrTrim(s.origValue.substr(comma + 1));
+    own.packerExts = s.origKey + L":" + StrTrim(comma == std::wstring::npos ? s.origValue : s.origValue.substr(0, comma));
+    std::wstring key = KindKey(KindPacker, own.path);
     for (const KeptEntry& old : ReadDisabled(KindPacker))
         if (StrIEquals(old.key, key)) previous = old;
-    k.packerExts = previous ? previous->packerExts : L"";
-    if (!k.packerExts.empty()) k.packerExts += L";";
-    k.packerExts += s.origKey + L":" + StrTrim(comma == std::wstring::npos ? s.origValue : s.origValue.substr(0, comma));
+    KeptEntry k = own;
+    if (previous) k.packerExts = previous->packerExts + L";" + own.packerExts;
     return k;
 }
 
@@ -160,13 +160,13 @@ void SaveLine(SaveRun& run, size_t index) {
         return;
     }
     bool keep = s.deleted && s.deactivate && !s.strayLine && s.kind >= KindPacker;
-    std::optional<KeptEntry> previous;
-    std::wstring keptKey;
+    KeptEntry own;  // what the line adds to the Disabled section
     if (keep) {
         // The line leaves wincmd.ini only once its kept line reads back the same.
-        KeptEntry kept = KeptOf(run, s, previous);
-        keptKey = WriteKeptOrNone(*run.io, kept, previous);
-        if (keptKey.empty()) {
+        std::optional<KeptEntry> previous;
+        KeptEntry kept = KeptOf(run, s, own, previous);
+        own.key = WriteKeptOrNone(*run.io, kept, previous);
+        if (own.key.empty()) {
             Error(run, Tr("err_write") + L" " + SettingsIniPath() + L" – " + LabelOf(s));
             Error(run, L"   " + FillVar(Tr("err_section_kept"), L"s", section));
             run.untouchedStates.insert(index);
@@ -182,14 +182,14 @@ void SaveLine(SaveRun& run, size_t index) {
         Error(run, Tr("err_write") + L" " + LabelOf(s));
         bool nothing = TakeBack(run, w, *pairs, now);
         if (nothing || !LineReadsBack(now ? *now : AfterStanding(*pairs, w), s, fileKey)) {
-            if (keep) UndoKept(keptKey, previous);
+            if (keep) TakeOutOfKept(own);
             if (nothing) run.untouchedStates.insert(index);
             return;
         }
     }
     LandedChange landed = Landing(file, (int)s.kind, 1);
     landed.log.push_back(ChangeLogLine(run.stamp, (int)s.kind, s.deleted && s.strayLine ? s.origKey : s.name, LogText(s, keep)));
-    if (keep) landed.keptBefore.emplace_back(keptKey, previous);
+    if (keep) landed.kept.push_back(own);
     landed.state = index;
     landed.pluginSection = !s.strayLine;
     Land(run, std::move(landed));

@@ -90,7 +90,7 @@ struct Item {
     long number;                    // before the save; an activation's temporary number
     std::vector<std::wstring> log;  // its change-log lines
     std::wstring keptKey;           // a deactivated entry's Disabled line
-    KeptEntry entry;                // an activation
+    KeptEntry entry;                // an activation, or a deactivated entry's kept line
     int wanted = 0;                 // an activation's place
 };
 
@@ -146,7 +146,8 @@ void ApplyDeletion(SectionJob& job, const PendingEdit& e, long n) {
         kept.detect = det ? Unquote(det->value) : L"";
         kept.stamp = job.run.stamp;
         // The entry leaves wincmd.ini only once its kept line reads back the same.
-        item.keptKey = WriteKeptOrNone(*job.run.io, kept, std::nullopt);
+        item.keptKey = kept.key = WriteKeptOrNone(*job.run.io, kept, std::nullopt);
+        item.entry = kept;
         if (item.keptKey.empty()) {
             job.Error(Tr("err_write") + L" " + SettingsIniPath() + L" – " + EntryNumberText(n) + L" " + e.name);
             return;
@@ -396,7 +397,7 @@ void Conclude(SectionJob& job, const std::vector<Target>& targets, bool verified
                     (item.what == Item::Order && allPlaced) ||
                     ((item.what == Item::Edit || item.what == Item::Activation) && placed(item.number));
         if (item.what == Item::Deletion && !item.keptKey.empty()) {
-            if (done) landed.keptBefore.emplace_back(item.keptKey, std::nullopt);
+            if (done) landed.kept.push_back(item.entry);
             else RemoveDisabledKey(item.keptKey);
         }
         if (!done) continue;

@@ -48,8 +48,7 @@ struct LandedChange {
     int kind = 0;
     int count = 0;                      // the changes it counts
     std::vector<std::wstring> log;
-    // Kept lines it wrote, each with what its key held before.
-    std::vector<std::pair<std::wstring, std::optional<KeptEntry>>> keptBefore;
+    std::vector<KeptEntry> kept;        // what it wrote to the Disabled section: key, and a Packer line's extensions
     std::vector<KeptEntry> activated;   // leave the Disabled section when the run ends
     std::optional<size_t> state;        // its record in states
     bool pluginSection = true;          // in the kind's own section, which the inventory then takes as the program's

@@ -56,8 +56,10 @@ bool PutBack(SaveIo& io, const std::wstring& copy, const std::wstring& file);
 // The kept line of a deactivation, written through io and read back: its key; or
 // "" with the Disabled section as before (previous: what the line's key held).
 std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::optional<KeptEntry>& previous);
-// Puts the Disabled section back as it was before a kept line was written.
-void UndoKept(const std::wstring& key, const std::optional<KeptEntry>& previous);
+// Takes the entry's lines out of the kept line of its key (a Packer library's
+// line may hold others, deactivated in the same run: they stay); the line goes
+// when nothing is left of it.
+void TakeOutOfKept(const KeptEntry& entry);
 // A change of that file, counting count.
 LandedChange Landing(const std::wstring& file, int kind, int count);
 // Counts the change when the run ends, unless its file is put back from its
