@@ -523,6 +523,26 @@ TEST_CASE("a Packer line deactivated into the kept entry activated in the same s
     }
 }
 
+TEST_CASE("a file put back from its backup takes each landed line out of the kept line again, whatever the order") {
+    SaveFixture f(L"save_withdraw", Scenario);
+    const std::string bytes = ReadFileBytes(f.tc.ini);
+    for (const wchar_t* ext : {L"jar", L"zip"}) {
+        PlugState& off = GetPlugState(KindPacker, ext, L"279,C:\\p\\zip.wcx", L"zip");
+        off.deleted = off.deactivate = 1;
+    }
+    FaultyIo io;
+    io.onlyKind = "read";
+    io.failAt = 3;  // zip's read-back, and every read after it: the undo cannot be seen to hold
+    io.onward = true;
+    f.Save(io);
+    REQUIRE(SaveFixture::Shown.size() == 1);
+    CAPTURE(SaveFixture::Shown[0]);
+    CHECK(SaveFixture::Shown[0].starts_with(L"Changes saved: 0.\n\n" + Tr("err_write") + L" zip\r\n   " + RestoredText()));
+    CHECK(ReadFileBytes(f.tc.ini) == bytes);
+    CHECK(ReadDisabled(KindPacker).empty());
+    CHECK(CountPendingChanges() == 2);
+}
+
 TEST_CASE("a whole section that stands twice in a plugin's INI is not written, and its deletion stays pending") {
     SaveFixture f(L"save_twice", Scenario);
     std::wstring plugin = f.tc / L"plugin.ini";
