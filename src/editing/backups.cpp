@@ -156,12 +156,18 @@ std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix) {
 }
 
 bool IniPrepareWrite(std::wstring& errors, const std::wstring& path) {
+    std::wstring backup;
+    return IniPrepareWrite(errors, path, SystemSaveIo(), backup);
+}
+
+bool IniPrepareWrite(std::wstring& errors, const std::wstring& path, SaveIo& io, std::wstring& backup) {
     bool exists = FileExists(path);
     if (exists && FileHasUtf8Bom(path)) {
         errors += Tr("err_utf8") + L" " + path + L"\r\n";
         return false;
     }
-    if (!exists || BackupHolds(IniBackup(path, L""), path)) return true;
+    backup = exists ? io.Backup(path, L"") : L"";
+    if (!exists || BackupHolds(backup, path)) return true;
     errors += Tr("err_backup") + L" " + path + L"\r\n";
     return false;
 }
@@ -170,12 +176,9 @@ bool IniPrepareWriteOnce(SaveRun& run, const std::wstring& path) {
     std::wstring full = FullPath(path), key = FoldCase(full);
     if (run.backups.count(key)) return true;
     if (run.refusedFiles.count(key)) return false;  // reported once
-    const char* refusal = nullptr;
     std::wstring backup;
-    if (FileHasUtf8Bom(path)) refusal = "err_utf8";
-    else if (!BackupHolds(backup = FileExists(path) ? run.io->Backup(path, L"") : L"", path)) refusal = "err_backup";
-    if (refusal) {
-        run.errors += Tr(refusal) + L" " + path + L"\r\n";
+    if (!FileExists(path)) run.errors += Tr("err_backup") + L" " + path + L"\r\n";
+    if (!FileExists(path) || !IniPrepareWrite(run.errors, path, *run.io, backup)) {
         run.refusedFiles.insert(key);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "editing/save_writers.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_set>
 
 #include "foundation/files.h"
@@ -17,6 +18,40 @@ bool SameKept(const KeptEntry& a, const KeptEntry& b) {
            a.packerExts == b.packerExts && a.fsName == b.fsName && a.path == b.path && a.name == b.name &&
            a.stamp == b.stamp;
 }
+
+// Lines as the profile functions compare them: the writes and their undoing may
+// move a key within its section, and values are read trimmed.
+IniPairs Comparable(IniPairs lines) {
+    for (auto& line : lines) line.second = StrTrim(line.second);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// The file was put back from its backup: no change landed in it stands, so each
+// is taken back from the Disabled section and stays pending.
+void Withdraw(SaveRun& run, const std::wstring& fileKey) {
+    for (auto it = run.landed.rbegin(); it != run.landed.rend(); ++it) {
+        if (it->withdrawn || it->file != fileKey) continue;
+        for (const KeptEntry& k : it->kept) TakeOutOfKept(k);
+        if (it->state) run.untouchedStates.insert(*it->state);
+        else if (it->kind <= KindContent) KeepKindPending(run, it->kind);
+        for (const KeptEntry& k : it->activated) run.untouchedActivations.insert(k.key);
+        it->withdrawn = true;
+    }
+}
+
+// "ext:flags" items of a Packer kept line.
+std::vector<std::wstring> PackerItems(const std::wstring& exts) {
+    std::vector<std::wstring> items;
+    for (size_t start = 0; start <= exts.size();) {
+        size_t end = std::min(exts.find(L';', start), exts.size());
+        if (end > start) items.push_back(exts.substr(start, end - start));
+        start = end + 1;
+    }
+    return items;
+}
+
+std::wstring ItemExt(const std::wstring& item) { return StrLower(item.substr(0, item.find(L':'))); }
 
 std::wstring FirstRepeatedKey(const IniPairs& lines) {
     std::unordered_set<std::wstring> seen;
@@ -94,12 +129,108 @@ bool SectionWrites::Set(const std::wstring& key, const std::optional<std::wstrin
 
 bool SectionWrites::Undo() {
     while (standing > 0) {
+        // A write that reported failure may still have taken effect: it is taken back too.
         const Step& step = steps[standing - 1];
-        if (step.done && !io.WriteProfile(file, section, step.key.c_str(), step.before ? step.before->c_str() : nullptr))
+        if (!io.WriteProfile(file, section, step.key.c_str(), step.before ? step.before->c_str() : nullptr))
             return false;
         --standing;
     }
     return true;
+}
+
+bool SameLines(const IniPairs& a, const IniPairs& b) { return Comparable(a) == Comparable(b); }
+
+void KeepKindPending(SaveRun& run, int kind) {
+    run.untouchedKinds.insert(kind);
+    for (const KeptEntry& k : run.activations[(size_t)kind]) run.untouchedActivations.insert(k.key);
+}
+
+bool SameBytes(const std::wstring& a, const std::wstring& b) {
+    constexpr size_t Whole = SIZE_MAX;
+    return ReadFileHead(a, Whole) == ReadFileHead(b, Whole);
+}
+
+bool PutBack(SaveIo& io, const std::wstring& copy, const std::wstring& file) {
+    if (copy.empty()) return false;
+    // What the file then holds decides, not what the step reported.
+    io.ReplaceWithCopy(copy, file);
+    return SameBytes(copy, file);
+}
+
+void TakeOutOfKept(const KeptEntry& entry) {
+    std::vector<KeptEntry> now = ReadDisabled((int)entry.kind);
+    auto kept = std::find_if(now.begin(), now.end(), [&](const KeptEntry& k) { return k.key == entry.key; });
+    if (kept == now.end()) return;
+    std::wstring rest;
+    if (entry.kind == KindPacker) {
+        std::set<std::wstring> gone;
+        for (const std::wstring& item : PackerItems(entry.packerExts)) gone.insert(ItemExt(item));
+        for (const std::wstring& item : PackerItems(kept->packerExts))
+            if (!gone.count(ItemExt(item))) rest += (rest.empty() ? L"" : L";") + item;
+    }
+    if (rest.empty()) {
+        RemoveDisabledKey(kept->key);
+        return;
+    }
+    kept->packerExts = rest;
+    WriteDisabledEntry(*kept);
+}
+
+std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::optional<KeptEntry>& previous) {
+    std::vector<KeptEntry> before = ReadDisabled((int)entry.kind);
+    std::wstring key = io.WriteKept(entry);
+    if (!key.empty()) return key;
+    // A line that did not read back the same may still have been written.
+    for (const KeptEntry& k : ReadDisabled((int)entry.kind))
+        if (std::none_of(before.begin(), before.end(), [&](const KeptEntry& b) { return b.key == k.key; }))
+            RemoveDisabledKey(k.key);
+    if (previous) WriteDisabledEntry(*previous);
+    return L"";
+}
+
+LandedChange Landing(const std::wstring& file, int kind, int count) {
+    LandedChange change;
+    change.file = StrLower(FullPath(file));
+    change.kind = kind;
+    change.count = count;
+    return change;
+}
+
+void Land(SaveRun& run, LandedChange change) { run.landed.push_back(std::move(change)); }
+
+void SettleLanded(SaveRun& run) {
+    for (const LandedChange& change : run.landed) {
+        if (change.withdrawn) continue;
+        run.changes += change.count;
+        run.logLines.insert(run.logLines.end(), change.log.begin(), change.log.end());
+        if (change.count > 0 && change.pluginSection) NoteSectionSaved(change.kind);
+        for (const KeptEntry& k : change.activated) {
+            TakeOutOfKept(k);
+            PendingReactivations.erase(k.key);
+        }
+    }
+}
+
+bool SettleFailed(SaveRun& run, const std::wstring& file, const std::wstring& section, bool asBefore) {
+    if (asBefore) {
+        run.errors += L"   " + FillVar(Tr("err_section_kept"), L"s", section) + L"\r\n";
+        return true;
+    }
+    std::wstring key = StrLower(FullPath(file));
+    auto backup = run.backups.find(key);
+    if (backup == run.backups.end() || !PutBack(*run.io, backup->second.copy, file)) {
+        run.errors += L"   " + Tr("err_restore_hint") + L"\r\n";
+        return false;
+    }
+    Withdraw(run, key);
+    run.errors += L"   " + FillVar(Tr("err_file_restored"), L"b", backup->second.copy) + L"\r\n";
+    return true;
+}
+
+bool TakeBack(SaveRun& run, SectionWrites& w, const IniPairs& before, std::optional<IniPairs>& now) {
+    w.Undo();
+    now = run.io->ReadSection(w.file, w.section);
+    return SettleFailed(run, w.file, w.section, now && SameLines(*now, before));
 }
 
 IniPairs AfterStanding(IniPairs lines, const SectionWrites& w) {

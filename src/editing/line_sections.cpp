@@ -23,17 +23,21 @@ std::wstring LabelOf(const PlugState& s) { return (s.strayLine ? L"wincmd.ini: "
 
 void Error(SaveRun& run, const std::wstring& line) { run.errors += line + L"\r\n"; }
 
-// restored: the writes of the line were taken back, so its section is as it was.
-void WriteFailed(SaveRun& run, const std::wstring& what, const wchar_t* section, bool restored) {
-    Error(run, Tr("err_write") + L" " + what);
-    Error(run, L"   " + (restored ? FillVar(Tr("err_section_kept"), L"s", section) : Tr("err_restore_hint")));
-}
-
 // The key exactly as spelled, with its value.
 const std::pair<std::wstring, std::wstring>* FindExact(const IniPairs& pairs, const std::wstring& key) {
     for (const auto& p : pairs)
         if (p.first == key) return &p;
     return nullptr;
+}
+
+size_t CopiesOf(const IniSections& sections, const std::wstring& name) {
+    return (size_t)std::count_if(sections.begin(), sections.end(),
+                                 [&](const auto& section) { return StrIEquals(section.first, name); });
+}
+
+IniSections Without(IniSections sections, const std::wstring& name) {
+    std::erase_if(sections, [&](const auto& section) { return StrIEquals(section.first, name); });
+    return sections;
 }
 
 void DeleteSection(SaveRun& run, const PlugState& s, size_t index) {
@@ -43,18 +47,31 @@ void DeleteSection(SaveRun& run, const PlugState& s, size_t index) {
         run.untouchedStates.insert(index);
         return;
     }
-    if (!IniHasSection(file, s.origKey)) {
+    IniSections before = ReadIniFile(file);
+    size_t copies = CopiesOf(before, s.origKey);
+    if (copies == 0) {
         Error(run, Tr("err_changed") + L" [" + s.origKey + L"]");
         return;
     }
-    run.io->WriteProfile(file, s.origKey, nullptr, nullptr);
-    if (IniHasSection(file, s.origKey)) {
-        Error(run, Tr("err_write") + L" [" + s.origKey + L"] " + file);
+    // A deletion by name takes the first copy only: the one shown would go and the others stay.
+    if (copies > 1) {
+        Error(run, FillVar(Tr("err_section_twice"), L"s", s.origKey) + L" " + file);
+        run.untouchedStates.insert(index);
         return;
     }
-    ++run.changes;
-    run.logLines.push_back(ChangeLogLine(run.stamp, (int)s.kind, FileStem(file) + L".ini",
-                                         FillVar(Tr("log_delsection"), L"s", s.origKey)));
+    bool written = run.io->WriteProfile(file, s.origKey, nullptr, nullptr);
+    IniSections now = ReadIniFile(file);
+    if (!written || now != Without(before, s.origKey)) {
+        Error(run, Tr("err_write") + L" [" + s.origKey + L"] " + file);
+        if (SettleFailed(run, file, s.origKey, now == before)) run.untouchedStates.insert(index);
+        return;
+    }
+    LandedChange landed = Landing(file, (int)s.kind, 1);
+    landed.log.push_back(ChangeLogLine(run.stamp, (int)s.kind, FileStem(file) + L".ini",
+                                       FillVar(Tr("log_delsection"), L"s", s.origKey)));
+    landed.state = index;
+    landed.pluginSection = false;
+    Land(run, std::move(landed));
 }
 
 bool ChangedOutside(const PlugState& s, const std::wstring& now) {
@@ -63,33 +80,27 @@ bool ChangedOutside(const PlugState& s, const std::wstring& now) {
     return !StrIEquals(StrTrim(now), StrTrim(s.origValue));
 }
 
-// The kept line of a deactivated Packer or File-system line; a Packer library's
-// line gathers the extensions of all its deactivated lines.
-KeptEntry KeptOf(const SaveRun& run, const PlugState& s, std::optional<KeptEntry>& previous) {
-    KeptEntry k;
-    k.kind = s.kind;
-    k.name = s.name;
-    k.stamp = run.stamp;
+// The kept line of a deactivated Packer or File-system line, with only the line
+// itself (own); a Packer library's line gathers the extensions of all its
+// deactivated lines, so what it held before comes first.
+KeptEntry KeptOf(const SaveRun& run, const PlugState& s, KeptEntry& own, std::optional<KeptEntry>& previous) {
+    own.kind = s.kind;
+    own.name = s.name;
+    own.stamp = run.stamp;
     if (s.kind == KindFileSystem) {
-        k.path = StrTrim(s.origValue);
-        k.fsName = s.origKey;
-        return k;
+        own.path = StrTrim(s.origValue);
+        own.fsName = s.origKey;
+        return own;
     }
     size_t comma = s.origValue.find(L',');
-    k.path = comma == std::wstring::npos ? L"" : StrTrim(s.origValue.substr(comma + 1));
-    std::wstring key = KindKey(KindPacker, k.path);
+    own.path = comma == std::wstring::npos ? L"" : StrTrim(s.origValue.substr(comma + 1));
+    own.packerExts = s.origKey + L":" + StrTrim(comma == std::wstring::npos ? s.origValue : s.origValue.substr(0, comma));
+    std::wstring key = KindKey(KindPacker, own.path);
     for (const KeptEntry& old : ReadDisabled(KindPacker))
         if (StrIEquals(old.key, key)) previous = old;
-    k.packerExts = previous ? previous->packerExts : L"";
-    if (!k.packerExts.empty()) k.packerExts += L";";
-    k.packerExts += s.origKey + L":" + StrTrim(comma == std::wstring::npos ? s.origValue : s.origValue.substr(0, comma));
+    KeptEntry k = own;
+    if (previous) k.packerExts = previous->packerExts + L";" + own.packerExts;
     return k;
-}
-
-// Puts the Disabled section back as it was before a kept line was written.
-void UndoKept(const std::wstring& key, const std::optional<KeptEntry>& previous) {
-    if (previous) WriteDisabledEntry(*previous);
-    else RemoveDisabledKey(key);
 }
 
 bool WriteRenamed(SectionWrites& w, const PlugState& s, const std::wstring& fileKey, const std::wstring& value) {
@@ -111,15 +122,9 @@ bool LineReadsBack(const IniPairs& now, const PlugState& s, const std::wstring& 
     return StrIEquals(s.curKey, fileKey) ? !FindExact(now, fileKey) : !KvFindNoCase(now, fileKey);
 }
 
-void LogLine(SaveRun& run, const PlugState& s, bool kept) {
-    std::wstring text;
-    if (!s.deleted)
-        text = FillVars(Tr("log_entry_changed"),
-                        {{L"a", s.origKey + L"=" + s.origValue}, {L"b", s.curKey + L"=" + s.curValue}});
-    else
-        text = FillVar(Tr(kept ? "log_disabled" : "log_deleted"), L"n", LabelOf(s));
-    std::wstring name = s.deleted && s.strayLine ? s.origKey : s.name;
-    run.logLines.push_back(ChangeLogLine(run.stamp, (int)s.kind, name, text));
+std::wstring LogText(const PlugState& s, bool kept) {
+    if (s.deleted) return FillVar(Tr(kept ? "log_disabled" : "log_deleted"), L"n", LabelOf(s));
+    return FillVars(Tr("log_entry_changed"), {{L"a", s.origKey + L"=" + s.origValue}, {L"b", s.curKey + L"=" + s.curValue}});
 }
 
 // The section as read before the writes of one line, or nothing (with an error
@@ -159,13 +164,16 @@ void SaveLine(SaveRun& run, size_t index) {
         return;
     }
     bool keep = s.deleted && s.deactivate && !s.strayLine && s.kind >= KindPacker;
-    std::optional<KeptEntry> previous;
-    std::wstring keptKey;
+    KeptEntry own;  // what the line adds to the Disabled section
     if (keep) {
         // The line leaves wincmd.ini only once its kept line reads back the same.
-        keptKey = run.io->WriteKept(KeptOf(run, s, previous));
-        if (keptKey.empty()) {
-            WriteFailed(run, SettingsIniPath() + L" – " + LabelOf(s), section, true);
+        std::optional<KeptEntry> previous;
+        KeptEntry kept = KeptOf(run, s, own, previous);
+        own.key = WriteKeptOrNone(*run.io, kept, previous);
+        if (own.key.empty()) {
+            Error(run, Tr("err_write") + L" " + SettingsIniPath() + L" – " + LabelOf(s));
+            Error(run, L"   " + FillVar(Tr("err_section_kept"), L"s", section));
+            run.untouchedStates.insert(index);
             return;
         }
     }
@@ -174,15 +182,21 @@ void SaveLine(SaveRun& run, size_t index) {
               : renamed ? WriteRenamed(w, s, fileKey, found->second)
                         : w.Set(fileKey, s.curValue, found->second);
     std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;
-    bool verified = now && LineReadsBack(*now, s, fileKey);
-    if (!verified) WriteFailed(run, LabelOf(s), section, w.Undo());
-    if (!verified && !LineReadsBack(AfterStanding(*pairs, w), s, fileKey)) {
-        if (keep) UndoKept(keptKey, previous);
-        return;
+    if (!now || !LineReadsBack(*now, s, fileKey) || !SameLines(*now, AfterStanding(*pairs, w))) {
+        Error(run, Tr("err_write") + L" " + LabelOf(s));
+        bool nothing = TakeBack(run, w, *pairs, now);
+        if (nothing || !LineReadsBack(now ? *now : AfterStanding(*pairs, w), s, fileKey)) {
+            if (keep) TakeOutOfKept(own);
+            if (nothing) run.untouchedStates.insert(index);
+            return;
+        }
     }
-    ++run.changes;
-    LogLine(run, s, keep);
-    if (!s.strayLine) NoteSectionSaved((int)s.kind);
+    LandedChange landed = Landing(file, (int)s.kind, 1);
+    landed.log.push_back(ChangeLogLine(run.stamp, (int)s.kind, s.deleted && s.strayLine ? s.origKey : s.name, LogText(s, keep)));
+    if (keep) landed.kept.push_back(own);
+    landed.state = index;
+    landed.pluginSection = !s.strayLine;
+    Land(run, std::move(landed));
     DebugLog(L"saved " + std::wstring(section) + L" " + LabelOf(s) +
              (s.deleted ? L" deleted" : L" -> " + s.curKey + L"=" + s.curValue));
 }
@@ -212,6 +226,19 @@ bool LinesStand(const IniPairs& now, const std::vector<std::pair<std::wstring, s
     });
 }
 
+// The kept line still holds what the activation writes: a line deactivated in
+// this run may have joined it, none may have left it.
+bool KeptStillHolds(const KeptEntry& k) {
+    if (k.isNew) return true;
+    std::vector<KeptEntry> now = ReadDisabled((int)k.kind);
+    auto kept = std::find_if(now.begin(), now.end(), [&](const KeptEntry& e) { return e.key == k.key; });
+    if (kept == now.end()) return false;
+    auto held = LinesOf(*kept), wanted = LinesOf(k);
+    return std::all_of(wanted.begin(), wanted.end(), [&](const auto& line) {
+        return std::find(held.begin(), held.end(), line) != held.end();
+    });
+}
+
 void Activate(SaveRun& run, int kind, const KeptEntry& k) {
     const wchar_t* section = PlugSectionName(kind);
     auto lines = LinesOf(k);
@@ -230,20 +257,26 @@ void Activate(SaveRun& run, int kind, const KeptEntry& k) {
         Error(run, Tr("err_enable_dup") + L" " + k.name);
         return;
     }
+    if (!KeptStillHolds(k)) {
+        Error(run, Tr("err_changed") + L" " + k.name);
+        return;
+    }
     SectionWrites w{*run.io, file, section, {}, 0};
     bool ok = std::all_of(lines.begin(), lines.end(),
                           [&](const auto& l) { return w.Set(l.first, l.second, std::nullopt); });
     std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;
-    bool verified = now && LinesStand(*now, lines);
-    if (!verified) WriteFailed(run, k.name, section, w.Undo());
-    if (!verified && !LinesStand(AfterStanding(*pairs, w), lines)) return;
-    RemoveDisabledKey(k.key);
-    PendingReactivations.erase(k.key);
-    ++run.changes;
-    NoteSectionSaved(kind);
+    if (!now || !LinesStand(*now, lines) || !SameLines(*now, AfterStanding(*pairs, w))) {
+        Error(run, Tr("err_write") + L" " + k.name);
+        bool nothing = TakeBack(run, w, *pairs, now);
+        if (nothing) run.untouchedActivations.insert(k.key);
+        if (nothing || !LinesStand(now ? *now : AfterStanding(*pairs, w), lines)) return;
+    }
     std::wstring what = kind == KindFileSystem ? k.fsName : k.packerExts;
-    run.logLines.push_back(
+    LandedChange landed = Landing(file, kind, 1);
+    landed.log.push_back(
         ChangeLogLine(run.stamp, kind, k.name, FillVar(Tr(k.isNew ? "log_installed" : "log_enabled"), L"n", what)));
+    landed.activated.push_back(k);
+    Land(run, std::move(landed));
 }
 
 }  // namespace

@@ -56,23 +56,41 @@ std::wstring FileNameOf(const std::wstring& path) {
 
 std::wstring NumberKey(int n, const wchar_t* what) { return std::to_wstring(n) + what; }
 
-std::wstring ReadBack(const std::wstring& file, const std::wstring& key) {
-    wchar_t buf[1024] = {};
-    GetPrivateProfileStringW(ModesSection, key.c_str(), L"", buf, 1024, file.c_str());
-    return buf;
-}
-
 // The view modes may only be written over what the user saw when he agreed:
 // TC, closed just before, may have written its own rules meanwhile.
-bool ModesUnchanged(std::wstring& errors, const std::wstring& file, const IniPairs& seen) {
-    if (ReadIniSection(file, ModesSection) == seen) return true;
+bool ModesUnchanged(SaveIo& io, std::wstring& errors, const std::wstring& file, const IniPairs& seen) {
+    if (io.ReadSection(file, ModesSection) == seen) return true;
     errors += Tr("err_changed") + L" [ListerModes] " + file + L"\r\n";
     return false;
 }
 
-void WriteFailed(std::wstring& errors, const std::wstring& file) {
-    errors += Tr("err_write") + L" " + file + L"\r\n   " + Tr("err_restore_hint") + L"\r\n";
-}
+// The files an action writes, each backed up before its first write; a write
+// that does not read back puts every one of them back from its backup.
+struct ModeFiles {
+    SaveIo& io;
+    std::wstring& errors;
+    std::vector<std::pair<std::wstring, std::wstring>> backups;  // file, its copy
+
+    bool Prepare(const std::wstring& file) {
+        std::wstring copy;
+        if (!IniPrepareWrite(errors, file, io, copy)) return false;
+        backups.emplace_back(file, copy);
+        return true;
+    }
+    // The section reads as the writes that stand make of its lines before.
+    bool Holds(const SectionWrites& w, const IniPairs& before) {
+        std::optional<IniPairs> now = io.ReadSection(w.file, w.section);
+        return now && SameLines(*now, AfterStanding(before, w));
+    }
+    bool Failed(const std::wstring& file) {
+        errors += Tr("err_write") + L" " + file + L"\r\n";
+        bool restored = true;
+        for (const auto& [target, copy] : backups) restored = PutBack(io, copy, target) && restored;
+        errors += L"   " + (restored ? FillVar(Tr("err_file_restored"), L"b", backups.front().second) : Tr("err_restore_hint")) +
+                  L"\r\n";
+        return false;
+    }
+};
 
 // The check every value of TC's INI passes, for the rules' values: true, after
 // naming the first that cannot stand on one line, when one cannot.
@@ -85,12 +103,8 @@ bool ModeValuesRefused(std::wstring& errors, const std::vector<std::wstring>& va
     return false;
 }
 
-bool WriteModeKey(const std::wstring& file, const std::wstring& key, const std::wstring& value) {
-    return WritePrivateProfileStringW(ModesSection, key.c_str(), value.c_str(), file.c_str()) &&
-           StrIEquals(ReadBack(file, key), value);
-}
-
 struct AlwaysHook {
+    SaveIo& io;
     std::wstring modesFile, listerFile;
     IniPairs seen;
     ModeRulePlan plan;
@@ -98,18 +112,21 @@ struct AlwaysHook {
 
     bool operator()(std::wstring& errors) const {
         if (ModeValuesRefused(errors, {plan.exts, plan.fields})) return false;
-        if (!ModesUnchanged(errors, modesFile, seen) || !IniPrepareWrite(errors, modesFile)) return false;
+        ModeFiles files{io, errors, {}};
+        if (!ModesUnchanged(io, errors, modesFile, seen) || !files.Prepare(modesFile)) return false;
         bool otherFile = plan.switchModesOn && !StrIEquals(listerFile, modesFile);
         // Without the switch TC would ignore the rule: both files must take the write.
-        if (otherFile && !IniPrepareWrite(errors, listerFile)) return false;
+        if (otherFile && !files.Prepare(listerFile)) return false;
         std::wstring extsKey = NumberKey(plan.number, L"exts"), fieldsKey = NumberKey(plan.number, L"fields");
-        if (!WriteModeKey(modesFile, extsKey, plan.exts) || !WriteModeKey(modesFile, fieldsKey, plan.fields)) {
-            WriteFailed(errors, modesFile);
-            return false;
-        }
-        if (plan.switchModesOn && !WritePrivateProfileStringW(L"Lister", L"ModeByfileType", L"1", listerFile.c_str())) {
-            WriteFailed(errors, listerFile);
-            return false;
+        SectionWrites modes{io, modesFile, ModesSection, {}, 0};
+        if (!modes.Set(extsKey, plan.exts, std::nullopt) || !modes.Set(fieldsKey, plan.fields, std::nullopt) ||
+            !files.Holds(modes, seen))
+            return files.Failed(modesFile);
+        if (plan.switchModesOn) {
+            std::optional<IniPairs> lister = io.ReadSection(listerFile, L"Lister");
+            SectionWrites on{io, listerFile, L"Lister", {}, 0};
+            if (!lister || !on.Set(L"ModeByfileType", L"1", std::nullopt) || !files.Holds(on, *lister))
+                return files.Failed(listerFile);
         }
         AppendChangeLog({ChangeLogLine(StrNowStamp(), 0, pluginName,
                                        FillVar(Tr("log_mode"), L"m", plan.exts + L" → " + plan.fields))});
@@ -123,21 +140,8 @@ struct GapRule {
     std::wstring exts, fields;
 };
 
-// Read the way the rules were read, as whole lines of the section: a single key's
-// read drops the quotes around a value.
-bool RulesReadBack(const std::wstring& file, const std::vector<GapRule>& rules) {
-    IniPairs now = ReadIniSection(file, ModesSection);
-    auto holds = [&](const std::wstring& key, const std::wstring& value) {
-        auto got = KvFindNoCase(now, key);
-        return got && StrTrim(got->second) == value;
-    };
-    for (size_t i = 0; i < rules.size(); ++i)
-        if (!holds(NumberKey((int)i, L"exts"), rules[i].exts) || !holds(NumberKey((int)i, L"fields"), rules[i].fields))
-            return false;
-    return true;
-}
-
 struct GapHook {
+    SaveIo& io;
     std::wstring file;
     IniPairs seen;
     std::vector<std::wstring> keys;
@@ -148,26 +152,24 @@ struct GapHook {
         std::vector<std::wstring> values;
         for (const GapRule& rule : rules) values.insert(values.end(), {rule.exts, rule.fields});
         if (ModeValuesRefused(errors, values)) return false;
-        if (!ModesUnchanged(errors, file, seen) || !IniPrepareWrite(errors, file)) return false;
+        ModeFiles files{io, errors, {}};
+        if (!ModesUnchanged(io, errors, file, seen) || !files.Prepare(file)) return false;
         // The rules move only down, and in ascending order each has been written
         // at its new number before its old one is written over; the keys left
-        // over go only after all rules read back.
+        // over go only after all rules read back, whole lines: a single key's read
+        // drops the quotes around a value.
+        SectionWrites w{io, file, ModesSection, {}, 0};
         std::set<std::wstring> written;
-        bool failed = false;
-        for (size_t i = 0; i < rules.size() && !failed; ++i) {
+        for (size_t i = 0; i < rules.size(); ++i) {
             std::wstring e = NumberKey((int)i, L"exts"), f = NumberKey((int)i, L"fields");
-            failed = !WritePrivateProfileStringW(ModesSection, e.c_str(), rules[i].exts.c_str(), file.c_str()) ||
-                     !WritePrivateProfileStringW(ModesSection, f.c_str(), rules[i].fields.c_str(), file.c_str());
+            if (!w.Set(e, rules[i].exts, std::nullopt) || !w.Set(f, rules[i].fields, std::nullopt))
+                return files.Failed(file);
             written.insert({FoldCase(e), FoldCase(f)});
         }
-        failed = failed || !RulesReadBack(file, rules);
+        if (!files.Holds(w, seen)) return files.Failed(file);
         for (const std::wstring& key : keys)
-            if (!failed && !written.count(FoldCase(key)))
-                failed = !WritePrivateProfileStringW(ModesSection, key.c_str(), nullptr, file.c_str());
-        if (failed) {
-            WriteFailed(errors, file);
-            return false;
-        }
+            if (!written.count(FoldCase(key)) && !w.Set(key, std::nullopt, std::nullopt)) return files.Failed(file);
+        if (!files.Holds(w, seen)) return files.Failed(file);
         AppendChangeLog({ChangeLogLine(StrNowStamp(), 0, L"[ListerModes]",
                                        FillVar(Tr("log_modegap"), L"n", std::to_wstring(gap)))});
         DebugLog(L"listermodes: gap at " + std::to_wstring(gap) + L" closed, " + std::to_wstring(rules.size()) +
@@ -241,7 +243,7 @@ ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPat
     return plan;
 }
 
-bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& request) {
+bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& request, SaveIo& io) {
     const LvRow* row = RowAt(index);
     if (!row || SaveIsRunning()) return false;
     const LvRow r = *row;
@@ -261,15 +263,15 @@ bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& req
     q += RestartNote(L"\n\n");
     if (host.Message(owner, q, Question) != IDYES) return false;
     std::wstring modesFile = EffectiveIniPath(ModesSection);
-    request = ConfirmedSave(
-        FillVars(Tr("lv_done_mode"), {{L"e", ext}, {L"p", r.name}}),
-        AlwaysHook{modesFile, EffectiveIniPath(L"Lister"), ReadIniSection(modesFile, ModesSection), plan, r.name});
+    request = ConfirmedSave(FillVars(Tr("lv_done_mode"), {{L"e", ext}, {L"p", r.name}}),
+                            AlwaysHook{io, modesFile, EffectiveIniPath(L"Lister"),
+                                       ReadIniSection(modesFile, ModesSection), plan, r.name});
     return true;
 }
 
-void LvAlways(IEditingHost& host, HWND owner, int index) {
+void LvAlways(IEditingHost& host, HWND owner, int index, SaveIo& io) {
     SaveRequest request;
-    if (LvAlwaysPrepare(host, owner, index, request)) SaveChanges(host, owner, std::move(request));
+    if (LvAlwaysPrepare(host, owner, index, request, io)) SaveChanges(host, owner, std::move(request), io);
 }
 
 void LvMoveToFront(IEditingHost& host, HWND owner, int index) {
@@ -295,17 +297,15 @@ void LvMoveToFront(IEditingHost& host, HWND owner, int index) {
     host.RecheckLister();
 }
 
-bool ModeGapFixPrepare(IEditingHost& host, HWND owner, SaveRequest& request) {
+bool ModeGapFixPrepare(IEditingHost& host, HWND owner, SaveRequest& request, SaveIo& io) {
     ListerSettings s = LoadListerSettings();
     if (s.modeGap < 0) {
         host.PendingChanged();
         return false;
     }
     if (SaveIsRunning() || RefusePending(host, owner)) return false;
-    GapHook hook;
-    hook.file = EffectiveIniPath(ModesSection);
-    hook.seen = ReadIniSection(hook.file, ModesSection);
-    hook.gap = s.modeGap;
+    std::wstring file = EffectiveIniPath(ModesSection);
+    GapHook hook{io, file, ReadIniSection(file, ModesSection), {}, {}, s.modeGap};
     std::wstring moves;
     for (const auto& [n, rule] : RulesByNumber(hook.seen, hook.keys)) {
         if (rule.exts.empty() || rule.fields.empty()) continue;
@@ -322,9 +322,9 @@ bool ModeGapFixPrepare(IEditingHost& host, HWND owner, SaveRequest& request) {
     return true;
 }
 
-void ModeGapFix(IEditingHost& host, HWND owner) {
+void ModeGapFix(IEditingHost& host, HWND owner, SaveIo& io) {
     SaveRequest request;
-    if (ModeGapFixPrepare(host, owner, request)) SaveChanges(host, owner, std::move(request));
+    if (ModeGapFixPrepare(host, owner, request, io)) SaveChanges(host, owner, std::move(request), io);
 }
 
 void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index) {

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "editing/save_io.h"
+
 class IEditingHost;
 struct SaveRequest;
 
@@ -27,9 +29,10 @@ ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPat
 
 void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index);
 // Asks and fills the request for the row's view-mode rule; false when refused or declined.
-bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& request);
-void LvAlways(IEditingHost& host, HWND owner, int index);
+// The rule's writes go through io, the save's own.
+bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& request, SaveIo& io = SystemSaveIo());
+void LvAlways(IEditingHost& host, HWND owner, int index, SaveIo& io = SystemSaveIo());
 // Puts the row's plugin before the first F3 candidate and saves at once.
 void LvMoveToFront(IEditingHost& host, HWND owner, int index);
-bool ModeGapFixPrepare(IEditingHost& host, HWND owner, SaveRequest& request);
-void ModeGapFix(IEditingHost& host, HWND owner);
+bool ModeGapFixPrepare(IEditingHost& host, HWND owner, SaveRequest& request, SaveIo& io = SystemSaveIo());
+void ModeGapFix(IEditingHost& host, HWND owner, SaveIo& io = SystemSaveIo());

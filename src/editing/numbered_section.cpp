@@ -10,6 +10,7 @@
 #include "editing/pending_ops.h"
 #include "editing/save_writers.h"
 #include "foundation/data_folder.h"
+#include "foundation/files.h"
 #include "foundation/ini.h"
 #include "foundation/labels.h"
 #include "foundation/logs.h"
@@ -35,14 +36,16 @@ bool OwnedKey(const std::wstring& key, long& number, std::wstring& rest) {
     return EntryKeyNumber(key, number, rest) && number < TempBase;
 }
 
-IniPairs OwnedLines(const IniPairs& lines) {
-    IniPairs owned;
+IniPairs LinesOwned(const IniPairs& lines, bool owned) {
+    IniPairs out;
     long number;
     std::wstring rest;
     for (const auto& line : lines)
-        if (OwnedKey(line.first, number, rest)) owned.push_back(line);
-    return owned;
+        if (OwnedKey(line.first, number, rest) == owned) out.push_back(line);
+    return out;
 }
+
+IniPairs OwnedLines(const IniPairs& lines) { return LinesOwned(lines, true); }
 
 Values ValuesOf(const IniPairs& lines) {
     Values values;
@@ -87,7 +90,7 @@ struct Item {
     long number;                    // before the save; an activation's temporary number
     std::vector<std::wstring> log;  // its change-log lines
     std::wstring keptKey;           // a deactivated entry's Disabled line
-    KeptEntry entry;                // an activation
+    KeptEntry entry;                // an activation, or a deactivated entry's kept line
     int wanted = 0;                 // an activation's place
 };
 
@@ -104,6 +107,7 @@ struct SectionJob {
     const wchar_t* section;
     std::wstring file;
     Values beforeValues;     // the owned keys
+    IniPairs others;         // the section's other lines
     Values spelling;         // lower-cased key -> as the file writes it
     State before, after;
     std::set<long> deleted;
@@ -142,7 +146,8 @@ void ApplyDeletion(SectionJob& job, const PendingEdit& e, long n) {
         kept.detect = det ? Unquote(det->value) : L"";
         kept.stamp = job.run.stamp;
         // The entry leaves wincmd.ini only once its kept line reads back the same.
-        item.keptKey = job.run.io->WriteKept(kept);
+        item.keptKey = kept.key = WriteKeptOrNone(*job.run.io, kept, std::nullopt);
+        item.entry = kept;
         if (item.keptKey.empty()) {
             job.Error(Tr("err_write") + L" " + SettingsIniPath() + L" – " + EntryNumberText(n) + L" " + e.name);
             return;
@@ -318,8 +323,10 @@ bool Holds(const std::optional<IniPairs>& read, const Values& wanted) {
     });
 }
 
-bool HoldsExactly(const std::optional<IniPairs>& read, const Values& wanted, const Values& gone) {
+// Every wanted key and no other of the writer's; the other lines as they were.
+bool HoldsExactly(const std::optional<IniPairs>& read, const Values& wanted, const Values& gone, const IniPairs& others) {
     if (!read || !Holds(read, wanted) || OwnedLines(*read).size() != wanted.size()) return false;
+    if (!SameLines(LinesOwned(*read, false), others)) return false;
     Values now = ValuesOf(*read);
     return std::none_of(gone.begin(), gone.end(), [&](const auto& kv) { return now.count(kv.first) != 0; });
 }
@@ -363,14 +370,12 @@ bool WriteSection(SectionJob& job, const std::vector<Target>& targets, const Val
         if (!wanted.count(lower) && !w.Set(Spelled(job, lower), std::nullopt, value)) return false;
     for (const auto& [lower, value] : spares)
         if (!w.Set(lower, std::nullopt, value)) return false;
-    return HoldsExactly(job.run.io->ReadSection(job.file, job.section), wanted, spares);
+    return HoldsExactly(job.run.io->ReadSection(job.file, job.section), wanted, spares, job.others);
 }
 
-// What of the section's changes is in the file: all once verified, else what the
-// writes that stand hold; counted, logged, and the kept lines squared with it.
-void Conclude(SectionJob& job, const IniPairs& owned, const std::vector<Target>& targets, bool verified,
-              const SectionWrites& w) {
-    State now = verified ? State{} : StateOf(AfterStanding(owned, w));
+// What of the section's changes is in the file (now, when not verified): all once
+// verified, else what the file holds; counted, logged, and the kept lines squared with it.
+void Conclude(SectionJob& job, const std::vector<Target>& targets, bool verified, const State& now) {
     std::map<long, long> numberOf;
     // At its new place, and no longer at its old one as well.
     auto placed = [&](long source) {
@@ -384,40 +389,47 @@ void Conclude(SectionJob& job, const IniPairs& owned, const std::vector<Target>&
     for (const Target& t : targets)
         if (t.source < TempBase && t.number != t.source && placed(t.source))
             moves += (moves.empty() ? L"" : L", ") + EntryNumberText(t.source) + L"→" + EntryNumberText(t.number);
-    int count = 0;
+    LandedChange landed = Landing(job.file, job.kind, 0);
     std::vector<std::wstring> activated;
     for (const Item& item : job.items) {
         bool done = item.what == Item::Already ||
                     (item.what == Item::Deletion && (verified || Content(now, item.number) != Content(job.before, item.number))) ||
                     (item.what == Item::Order && allPlaced) ||
                     ((item.what == Item::Edit || item.what == Item::Activation) && placed(item.number));
-        if (item.what == Item::Deletion && !done && !item.keptKey.empty()) RemoveDisabledKey(item.keptKey);
+        if (item.what == Item::Deletion && !item.keptKey.empty()) {
+            if (done) landed.kept.push_back(item.entry);
+            else RemoveDisabledKey(item.keptKey);
+        }
         if (!done) continue;
-        count += item.what != Item::Already;
-        job.run.logLines.insert(job.run.logLines.end(), item.log.begin(), item.log.end());
+        landed.count += item.what != Item::Already;
+        landed.log.insert(landed.log.end(), item.log.begin(), item.log.end());
         if (item.what != Item::Activation) continue;
-        RemoveDisabledKey(item.entry.key);
-        PendingReactivations.erase(item.entry.key);
+        landed.activated.push_back(item.entry);
         std::wstring text = FillVar(Tr(item.entry.isNew ? "log_installed" : "log_enabled"), L"n",
                                     EntryNumberText(numberOf[item.number]));
         activated.push_back(job.Line(item.entry.name, text));
     }
     if (!moves.empty())
-        job.run.logLines.push_back(job.run.stamp + L"  " + StrPadRight(TabName(job.kind), 12) +
-                                   FillVar(Tr(job.orderApplied ? "log_order" : "log_renumbered"), L"m", moves));
-    job.run.logLines.insert(job.run.logLines.end(), activated.begin(), activated.end());
-    job.run.changes += count;
-    if (count > 0) NoteSectionSaved(job.kind);
-    if (verified && count > 0)
-        DebugLog(L"saved " + std::wstring(job.section) + L": " + std::to_wstring(count) + L" change(s)" +
+        landed.log.push_back(job.run.stamp + L"  " + StrPadRight(TabName(job.kind), 12) +
+                             FillVar(Tr(job.orderApplied ? "log_order" : "log_renumbered"), L"m", moves));
+    landed.log.insert(landed.log.end(), activated.begin(), activated.end());
+    if (verified && landed.count > 0)
+        DebugLog(L"saved " + std::wstring(job.section) + L": " + std::to_wstring(landed.count) + L" change(s)" +
                  (moves.empty() ? L"" : L", moves " + moves));
+    Land(job.run, std::move(landed));
 }
 
-void Failed(SectionJob& job, SectionWrites& w) {
+// The section as the failed writes left it once taken back: as before when the
+// file holds nothing of them, and then its changes stay pending.
+State Failed(SectionJob& job, SectionWrites& w, const IniPairs& read, const IniPairs& owned) {
     DebugLog(L"verify failed for " + job.file);
-    bool restored = w.Undo();
     job.Error(Tr("err_write") + L" " + job.file);
-    job.Error(L"   " + (restored ? FillVar(Tr("err_section_kept"), L"s", job.section) : Tr("err_restore_hint")));
+    std::optional<IniPairs> now;
+    if (TakeBack(job.run, w, read, now)) {
+        KeepKindPending(job.run, job.kind);
+        return job.before;
+    }
+    return StateOf(now ? OwnedLines(*now) : AfterStanding(owned, w));
 }
 
 // The lines each change of the section would write, checked before any of them is:
@@ -441,12 +453,6 @@ bool SectionRefused(SaveRun& run, int kind, const std::vector<const PendingEdit*
     return refused;
 }
 
-// Nothing of the kind was written: its changes stay pending.
-void Untouched(SaveRun& run, int kind) {
-    run.untouchedKinds.insert(kind);
-    for (const KeptEntry& k : run.activations[(size_t)kind]) run.untouchedActivations.insert(k.key);
-}
-
 }  // namespace
 
 void SaveNumberedSection(SaveRun& run, int kind) {
@@ -455,18 +461,19 @@ void SaveNumberedSection(SaveRun& run, int kind) {
         if ((int)e.kind == kind) edits.push_back(&e);
     bool custom = OrderIsCustom(kind);
     if (edits.empty() && !custom && run.activations[(size_t)kind].empty()) return;
-    if (SectionRefused(run, kind, edits)) return Untouched(run, kind);
+    if (SectionRefused(run, kind, edits)) return KeepKindPending(run, kind);
     SectionJob job(run, kind);
     job.file = SectionFileOrError(run, kind);
-    if (job.file.empty() || !IniPrepareWriteOnce(run, job.file)) return Untouched(run, kind);
+    if (job.file.empty() || !IniPrepareWriteOnce(run, job.file)) return KeepKindPending(run, kind);
     std::optional<IniPairs> read = run.io->ReadSection(job.file, job.section);
     if (!read) {
         job.Error(Tr("err_write") + L" " + job.file);
-        return Untouched(run, kind);
+        return KeepKindPending(run, kind);
     }
     IniPairs owned = OwnedLines(*read);
-    if (SectionRepeatsKey(run, job.file, job.section, owned)) return Untouched(run, kind);
+    if (SectionRepeatsKey(run, job.file, job.section, owned)) return KeepKindPending(run, kind);
     job.beforeValues = ValuesOf(owned);
+    job.others = LinesOwned(*read, false);
     for (const auto& [key, value] : owned) job.spelling.try_emplace(FoldCase(key), key);
     job.before = job.after = StateOf(owned);
     for (const PendingEdit* e : edits) ApplyEdit(job, *e);
@@ -475,6 +482,5 @@ void SaveNumberedSection(SaveRun& run, int kind) {
     std::vector<Target> targets = Targets(job);
     SectionWrites w{*run.io, job.file, job.section, {}, 0};
     bool verified = !job.Counts() || WriteSection(job, targets, WantedValues(job, targets), w);
-    if (!verified) Failed(job, w);
-    Conclude(job, owned, targets, verified, w);
+    Conclude(job, targets, verified, verified ? State{} : Failed(job, w, *read, owned));
 }

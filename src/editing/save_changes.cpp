@@ -144,11 +144,9 @@ void FinalMessage(IEditingHost& host, HWND owner, const SaveRequest& request, co
 // laid out otherwise (the profile functions move re-added keys, and Wine's rewrite
 // every line), gets its bytes back from the backup of this run.
 void KeepBytesOfUnchanged(SaveRun& run) {
-    constexpr size_t Whole = SIZE_MAX;
     for (const auto& [key, b] : run.backups) {
-        if (ReadFileHead(b.file, Whole) == ReadFileHead(b.copy, Whole) || ReadIniFile(b.file) != ReadIniFile(b.copy))
-            continue;
-        if (!run.io->ReplaceWithCopy(b.copy, b.file))
+        if (b.copy.empty() || SameBytes(b.file, b.copy) || ReadIniFile(b.file) != ReadIniFile(b.copy)) continue;
+        if (!PutBack(*run.io, b.copy, b.file))
             run.errors += Tr("err_write") + L" " + b.file + L"\r\n   " + Tr("err_restore_hint") + L"\r\n";
     }
 }
@@ -245,6 +243,7 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io
     SaveNumberedSection(run, KindContent);
     SavePlugLines(run);
     SaveLineActivations(run);
+    SettleLanded(run);
     KeepBytesOfUnchanged(run);
     AppendChangeLog(run.logLines);
     if (callerOwned) DiscardPending();

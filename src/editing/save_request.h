@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,6 +41,20 @@ struct RunBackup {
     std::wstring copy;  // its backup, equal to it when made
 };
 
+// A change the file holds, with what the run must take back of it should the
+// file be put back from its backup, and what follows once the run ends with it.
+struct LandedChange {
+    std::wstring file;                  // lower-cased full path
+    int kind = 0;
+    int count = 0;                      // the changes it counts
+    std::vector<std::wstring> log;
+    std::vector<KeptEntry> kept;        // what it wrote to the Disabled section: key, and a Packer line's extensions
+    std::vector<KeptEntry> activated;   // leave the Disabled section when the run ends
+    std::optional<size_t> state;        // its record in states
+    bool pluginSection = true;          // in the kind's own section, which the inventory then takes as the program's
+    bool withdrawn = false;
+};
+
 struct SaveRun {
     SaveIo* io = &SystemSaveIo();
     std::vector<PendingEdit> edits;                  // by kind, then number
@@ -51,7 +66,8 @@ struct SaveRun {
     std::map<std::wstring, RunBackup> backups;       // the files backed up in this run, by lower-cased path
     std::set<std::wstring> refusedFiles;             // lower-cased paths not to be written in this run
     std::map<std::wstring, bool> sectionRefused;     // lower-cased path "|" section -> a key repeats
-    int changes = 0;
+    int changes = 0;                                 // of the landed changes, once the run ends
+    std::vector<LandedChange> landed;                // in the order they landed
     std::wstring stamp;                              // of every log line and kept entry of the run
     // Changes that met a file or section refused before anything of it was
     // written: they stay pending, so the user can mend the cause and save again.

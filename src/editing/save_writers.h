@@ -60,6 +60,36 @@ struct SectionWrites {
     // True when every write was taken back.
     bool Undo();
 };
+bool SameBytes(const std::wstring& a, const std::wstring& b);
+// The file takes the bytes of its backup (copy), read back the same; false when
+// there is no copy or it could not.
+bool PutBack(SaveIo& io, const std::wstring& copy, const std::wstring& file);
+// The kept line of a deactivation, written through io and read back: its key; or
+// "" with the Disabled section as before (previous: what the line's key held).
+std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::optional<KeptEntry>& previous);
+// Takes the entry's lines out of the kept line of its key (a Packer library's
+// line may hold others, deactivated in the same run: they stay); the line goes
+// when nothing is left of it.
+void TakeOutOfKept(const KeptEntry& entry);
+// A change of that file, counting count.
+LandedChange Landing(const std::wstring& file, int kind, int count);
+// Counts the change when the run ends, unless its file is put back from its
+// backup before.
+void Land(SaveRun& run, LandedChange change);
+// Counts and logs the landed changes that stand; their activated entries leave
+// the Disabled section.
+void SettleLanded(SaveRun& run);
+// The Lister or Content changes stay pending, with the kind's activations.
+void KeepKindPending(SaveRun& run, int kind);
+// Equal as the profile functions read them, whatever the order of the keys.
+bool SameLines(const IniPairs& a, const IniPairs& b);
+// The line under a failed change's err_write line. When the section does not read
+// as it did before the change (asBefore), the file's bytes come back from this
+// run's backup, and what the run saved to the file before is taken back and stays
+// pending. True when the file holds nothing of the change.
+bool SettleFailed(SaveRun& run, const std::wstring& file, const std::wstring& section, bool asBefore);
+// Undoes a failed section's writes, reads the section back (now) and settles.
+bool TakeBack(SaveRun& run, SectionWrites& w, const IniPairs& before, std::optional<IniPairs>& now);
 // The lines as the writes that still stand left them: what the file holds when
 // the writes reported truly, whatever a read now would give.
 IniPairs AfterStanding(IniPairs lines, const SectionWrites& w);

@@ -583,6 +583,8 @@ const TextRow rows[] = {
     {"err_dupsection", L"Not written – [{s}] gives a key more than once (see the Findings tab):", L"Nicht geschrieben – [{s}] enthält einen Schlüssel mehrfach (siehe Reiter Befunde):"},
     {"err_unwritable", L"Not written – [{s}] {k}: {w}. The change stays pending.", L"Nicht geschrieben – [{s}] {k}: {w}. Die Änderung bleibt vorgemerkt."},
     {"err_section_kept", L"[{s}] was left as it was.", L"[{s}] blieb unverändert."},
+    {"err_file_restored", L"The file was put back as it was before the save, from its backup {b}; what the save had written to it until then is undone.", L"Die Datei wurde aus ihrer Sicherung {b} so wiederhergestellt, wie sie vor dem Speichern war; was das Speichern bis dahin hineingeschrieben hatte, ist rückgängig gemacht."},
+    {"err_section_twice", L"Not written – [{s}] stands more than once in the file; deleting it would take only the first:", L"Nicht geschrieben – [{s}] steht mehrfach in der Datei; Löschen träfe nur den ersten:"},
     {"err_save_busy", L"A save is running. Please wait until it has ended.", L"Es wird gerade gespeichert. Bitte warten, bis es beendet ist."},
     {"err_number_kept", L"Not written – an entry of this number is left as it stands:", L"Nicht geschrieben – ein Eintrag mit dieser Nummer bleibt, wie er ist:"},
     {"err_handover", L"Kestrovane is already running but did not take the file:\n{f}\n\nOpen it there once it is ready again.", L"Kestrovane läuft schon, hat die Datei aber nicht angenommen:\n{f}\n\nBitte dort öffnen, sobald es wieder bereit ist."},

@@ -41,6 +41,8 @@ void SaveFixture::Save(SaveIo& io) {
     SaveChanges(Host, nullptr, request, io);
 }
 
+const std::wstring FaultyIo::StrayLine = L"\r\nkv_stray=injected";
+
 bool FaultyIo::Fails(const char* kind) {
     steps.push_back(kind);
     if (alsoKind == kind) return true;
@@ -51,7 +53,12 @@ bool FaultyIo::Fails(const char* kind) {
 
 bool FaultyIo::WriteProfile(const std::wstring& file, const std::wstring& section, const wchar_t* key,
                             const wchar_t* value) {
-    return !Fails("write") && SystemSaveIo().WriteProfile(file, section, key, value);
+    SaveIo& real = SystemSaveIo();
+    if (!Fails("write")) return real.WriteProfile(file, section, key, value);
+    if (mode == "noeffect") return true;
+    if (mode == "linebreak" && value) return real.WriteProfile(file, section, key, (value + StrayLine).c_str());
+    if (mode == "effect") real.WriteProfile(file, section, key, value);
+    return false;
 }
 
 std::optional<IniPairs> FaultyIo::ReadSection(const std::wstring& file, const std::wstring& section) {
@@ -67,11 +74,15 @@ std::wstring FaultyIo::Backup(const std::wstring& file, const std::wstring& suff
 }
 
 bool FaultyIo::ReplaceWithCopy(const std::wstring& source, const std::wstring& target) {
-    return !Fails("replace") && SystemSaveIo().ReplaceWithCopy(source, target);
+    if (!Fails("replace")) return SystemSaveIo().ReplaceWithCopy(source, target);
+    if (mode == "effect") SystemSaveIo().ReplaceWithCopy(source, target);
+    return false;
 }
 
 std::wstring FaultyIo::WriteKept(const KeptEntry& entry) {
-    return Fails("kept") ? L"" : SystemSaveIo().WriteKept(entry);
+    if (!Fails("kept")) return SystemSaveIo().WriteKept(entry);
+    if (mode == "effect") SystemSaveIo().WriteKept(entry);
+    return L"";
 }
 
 bool FaultyIo::CloseTc(std::vector<TcRun>&) { return !Fails("close"); }

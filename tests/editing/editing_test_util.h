@@ -19,8 +19,14 @@ struct FaultyIo : SaveIo {
     bool onward = false;
     std::string onlyKind;   // "write", "read", "backup", "replace", "kept" or "close"
     std::string alsoKind;   // every step of this kind fails as well
+    // What a failing step does: "fail" nothing, and reports it; "effect" takes
+    // effect all the same; "noeffect" does nothing and reports success; a write
+    // with "linebreak" lands its value with a line break and a stray line after
+    // it, and reports success.
+    std::string mode = "fail";
     bool tcRuns = false;    // a TC seems to run, so the save closes it
     std::vector<std::string> steps;  // the kind of each step taken
+    static const std::wstring StrayLine;  // what a "linebreak" write appends to its value
 
     bool WriteProfile(const std::wstring& file, const std::wstring& section, const wchar_t* key,
                       const wchar_t* value) override;

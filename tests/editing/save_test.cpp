@@ -148,6 +148,7 @@ TEST_CASE("faults while writing: nothing is reported saved that was not, no entr
     std::set<std::wstring> all = Everywhere(f.tc.ini);
     MarkEverything(f);
     std::wstring expect;
+    uint32_t pending = 0;  // a section left as it was keeps its changes pending
     SUBCASE("a read-only file") {
         SetFileAttributesW(f.tc.ini.c_str(), FILE_ATTRIBUTE_READONLY);
         // The attribute does not stop an administrator; a reader that shares no
@@ -159,6 +160,7 @@ TEST_CASE("faults while writing: nothing is reported saved that was not, no entr
         SetFileAttributesW(f.tc.ini.c_str(), FILE_ATTRIBUTE_NORMAL);
         CHECK(ReadFileBytes(f.tc.ini) == bytes);
         expect = L"Changes saved: 0.";
+        pending = 6;
     }
     SUBCASE("a write that fails halfway through a section") {
         IniPairs lister = ReadIniSection(f.tc.ini, L"ListerPlugins");
@@ -172,6 +174,7 @@ TEST_CASE("faults while writing: nothing is reported saved that was not, no entr
               std::set<std::pair<std::wstring, std::wstring>>(lister.begin(), lister.end()));
         CHECK(SaveFixture::Shown[0].find(L"[ListerPlugins] was left as it was.") != std::wstring::npos);
         expect = L"Changes saved: 4.";
+        pending = 2;
     }
     SUBCASE("a section changed outside the program") {
         WritePrivateProfileStringW(L"ListerPlugins", L"3_detect", L"\"EXT=\"Q\"\"", f.tc.ini.c_str());
@@ -188,7 +191,7 @@ TEST_CASE("faults while writing: nothing is reported saved that was not, no entr
     std::set<std::wstring> now = Everywhere(f.tc.ini);
     if (now.erase(L"c:\\p\\y.wdx")) now.insert(L"c:\\p\\x.wdx");  // the one path the user changed
     CHECK(now == all);
-    CHECK(CountPendingChanges() == 0);
+    CHECK(CountPendingChanges() == pending);
 }
 
 TEST_CASE("a line key given twice refuses its section whole: TC reads the first, a write by key would hit it") {
