@@ -7,6 +7,7 @@
 #include "foundation/data_folder.h"
 #include "foundation/encoding.h"
 #include "foundation/files.h"
+#include "foundation/handles.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -145,4 +146,62 @@ TEST_CASE("the install temporary folder's clean-up never follows a link") {
     CHECK(FileExists(keep));
     for (const std::wstring& at : links) RemoveFolderLink(at);
     RemoveTree(temp);
+}
+
+TEST_CASE("a folder is the install temporary folder or inside it however it is spelled") {
+    std::wstring temp = FreshTempDir(L"insttemp_spell");
+    ScopedEnv env(L"TEMP", temp.c_str());
+    std::wstring base = InstallTempFolder();
+    for (const std::wstring& inside :
+         {base, base + L"\\", StrUpper(base) + L"\\Plugin", base + L"\\x\\..\\Plugin", temp + L"\\..\\" +
+          PathName(temp) + L"\\Kestrovane_install", temp + L"/Kestrovane_install/a/b", base + L"\\.\\new"})
+        CHECK_MESSAGE(LiesInInstallTemp(inside), inside);
+    for (const std::wstring& outside :
+         {temp, base + L"x", base + L"\\..", base + L"\\..\\Plugin", PathJoin(temp, L"Kestrovane"), std::wstring()})
+        CHECK_MESSAGE(!LiesInInstallTemp(outside), outside);
+
+    // Through a link to the temporary folder, and by its short name.
+    REQUIRE(MakeDirs(base));
+    std::wstring elsewhere = FreshTempDir(L"insttemp_elsewhere"), link = PathJoin(elsewhere, L"via");
+    REQUIRE(MakeFolderLink(link, base));
+    CHECK(LiesInInstallTemp(PathJoin(link, L"Plugin")));
+    CHECK_FALSE(LiesInInstallTemp(PathJoin(elsewhere, L"Plugin")));
+    RemoveFolderLink(link);
+    wchar_t shortName[MAX_PATH] = {};
+    if (GetShortPathNameW(base.c_str(), shortName, MAX_PATH) && base != shortName)
+        CHECK(LiesInInstallTemp(std::wstring(shortName) + L"\\Plugin"));
+    RemoveTree(temp);
+}
+
+namespace {
+
+struct DeepFolders {
+    std::wstring path;
+    bool made = true;
+};
+
+DWORD WINAPI MakeDeepFolders(void* param) {
+    auto* deep = static_cast<DeepFolders*>(param);
+    deep->made = MakeDirs(deep->path);
+    return 0;
+}
+
+}  // namespace
+
+TEST_CASE("folders tens of thousands deep fail to be made instead of overflowing the stack") {
+    std::wstring dir = FreshTempDir(L"makedirs_deep");
+    DeepFolders deep{dir};
+    for (int level = 0; level < 16000; ++level) deep.path += L"\\a";
+    // A stack far smaller than a call per level would need.
+    KernelHandle thread(CreateThread(nullptr, 256 << 10, MakeDeepFolders, &deep, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    REQUIRE(thread);
+    WaitForSingleObject(thread.Get(), INFINITE);
+    CHECK_FALSE(deep.made);
+    // Within the path length limit every missing level is made.
+    std::wstring some = dir + L"\\b\\c\\d";
+    CHECK(MakeDirs(some + L"\\"));
+    DWORD attrs = GetFileAttributesW(some.c_str());
+    CHECK(attrs != INVALID_FILE_ATTRIBUTES);
+    CHECK((attrs & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    RemoveTree(dir);
 }
