@@ -14,6 +14,8 @@
 namespace {
 
 constexpr DWORD kModulePathChars = 520;
+// The longest folder path CreateDirectoryW takes, less one: room for an 8.3 name.
+constexpr size_t kMaxFolderChars = MAX_PATH - 12;
 
 FileHandle OpenForReading(const std::wstring& path) {
     return FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -99,11 +101,26 @@ bool IsReparsePoint(const std::wstring& path) {
 }
 
 bool MakeDirs(const std::wstring& path) {
-    if (path.size() < 4) return true;
-    DWORD attrs = GetFileAttributesW(path.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES) return IsFolder(attrs);
-    if (!MakeDirs(PathDir(path))) return false;
-    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    // Windows makes no such folder for a program that is not long-path aware; Wine
+    // would, thousands deep, before its own limit.
+    if (path.size() >= kMaxFolderChars) return false;
+    // A loop rather than a call per folder: an archive entry may name thousands of
+    // folders, enough to overflow the unpack child's stack.
+    std::vector<size_t> missing;  // lengths of the missing folders, deepest first
+    for (size_t n = path.size(); n >= 4;) {
+        DWORD attrs = GetFileAttributesW(path.substr(0, n).c_str());
+        if (attrs != INVALID_FILE_ATTRIBUTES) {
+            if (!IsFolder(attrs)) return false;
+            break;
+        }
+        missing.push_back(n);
+        size_t cut = path.find_last_of(L"\\/", n - 1);
+        n = cut == std::wstring::npos ? 0 : cut;
+    }
+    for (auto n = missing.rbegin(); n != missing.rend(); ++n)
+        if (!CreateDirectoryW(path.substr(0, *n).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    return true;
 }
 
 bool FileHasUtf8Bom(const std::wstring& path) {

@@ -26,6 +26,7 @@ std::wstring FinalPath(const std::wstring& path);
 // An existing file or folder that is a link, a junction or another reparse point.
 bool IsReparsePoint(const std::wstring& path);
 // Creates a folder and its missing parents; true when the folder exists afterwards.
+// A path of 248 characters or more fails at once, as Windows would fail it.
 bool MakeDirs(const std::wstring& path);
 bool FileHasUtf8Bom(const std::wstring& path);
 // The first byteLimit bytes of the file (fewer when it is shorter), read while

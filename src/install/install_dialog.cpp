@@ -14,6 +14,7 @@
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/tc_discovery.h"
 #include "install/dialog_parts.h"
+#include "install/install_temp.h"
 #include "install/package_text.h"
 #include "install/report_look.h"
 #include "foundation/dialog_template.h"
@@ -30,6 +31,10 @@ enum : int {
     IdTakeCaps = 113, IdTarget = 114, IdExtBox = 380, IdReport = 381, IdFsName = 382, IdTypedExts = 383,
     IdExtChoice = 400,
 };
+
+// The most characters of the target field: a folder path with room for the
+// variables that name it.
+constexpr size_t TargetMaxChars = 519;
 
 const DWORD LineStyle = SS_ENDELLIPSIS | SS_CENTERIMAGE | SS_NOPREFIX;
 const DWORD BoxStyle = ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP;
@@ -80,8 +85,9 @@ void CreateHead(HWND dialog, const InstCtx& ctx) {
                      UiFontSubheading);
     } else {
         UiAddControl(dialog, L"Static", Tr("in_target_l"), SS_CENTERIMAGE | SS_NOPREFIX, IdTargetLine, 0, UiFontSubheading);
-        UiAddControl(dialog, L"Edit", PathForDisplay(info.target, true), WS_TABSTOP | ES_AUTOHSCROLL, IdTarget,
-                     WS_EX_CLIENTEDGE, UiFontSubheading);
+        HWND target = UiAddControl(dialog, L"Edit", PathForDisplay(info.target, true), WS_TABSTOP | ES_AUTOHSCROLL,
+                                   IdTarget, WS_EX_CLIENTEDGE, UiFontSubheading);
+        SendMessageW(target, EM_SETLIMITTEXT, TargetMaxChars, 0);
     }
     if (!ctx.extraLine.empty()) UiAddControl(dialog, L"Static", ctx.extraLine, LineStyle, IdExtra, 0, UiFontSubheading);
 }
@@ -179,12 +185,22 @@ BOOL InitDialog(HWND dialog, DialogRun& run) {
     return FALSE;
 }
 
+// The key of the text that refuses the typed target, or null with the folder in t.
+const char* TargetFault(const std::wstring& typed, std::wstring& t) {
+    if (typed.size() > TargetMaxChars) return "in_err_targetlong";
+    t = CheckedTargetFolder(EnvExpand(StrTrim(Unquote(StrTrim(typed)))));
+    if (t.empty()) return "in_err_target";
+    if (t.size() > TargetMaxChars) return "in_err_targetlong";
+    // The clean-up after the install would delete the plugin there.
+    if (LiesInInstallTemp(t)) return "in_err_targettemp";
+    return nullptr;
+}
+
 // The typed target, checked; false keeps the dialog open.
 bool AcceptTarget(HWND dialog, InstInfo& info) {
-    std::wstring typed = EnvExpand(StrTrim(Unquote(StrTrim(DlgItemText(dialog, IdTarget)))));
-    std::wstring t = CheckedTargetFolder(typed);
-    if (t.empty()) {
-        Message(dialog, Tr("in_err_target"), MB_ICONWARNING);
+    std::wstring t;
+    if (const char* fault = TargetFault(DlgItemText(dialog, IdTarget), t)) {
+        Message(dialog, FillVar(Tr(fault), L"n", std::to_wstring(TargetMaxChars)), MB_ICONWARNING);
         SetFocus(GetDlgItem(dialog, IdTarget));
         return false;
     }

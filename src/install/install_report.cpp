@@ -162,6 +162,11 @@ bool HoldsExt(const PlugEntry& entry, const std::wstring& ext) {
     return ExtLine(entry, ext) < entry.iniDetect.items.size();
 }
 
+std::wstring ExtensionsCutText(const InfData& inf) {
+    std::wstring listed = std::to_wstring(inf.extensions.size() + inf.extensionsLeftOut);
+    return FillVar(FillVar(Tr("in_pk_manyext"), L"n", listed), L"m", std::to_wstring(inf.extensions.size()));
+}
+
 void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) {
     const InstInfo& info = *ctx.info;
     ctx.packerCaps = info.probe.status == ProbeOk ? StrToInt(answer) : -1;
@@ -177,6 +182,7 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
             offered.push_back(ext);
     }
     if (offered.empty()) AddReportWarning(ctx, Tr("in_pk_noext"));
+    if (info.inf.extensionsLeftOut) AddReportWarning(ctx, ExtensionsCutText(info.inf));
     for (const std::wstring& ext : offered) {
         ExtChoice choice{ext, L"", L"", 0, (uint8_t)(e && HoldsExt(*e, ext))};
         const PlugEntry* owner = choice.fixed ? nullptr : PackerOwnerOf(info, ext);

@@ -15,11 +15,35 @@ namespace {
 // Deeper than any path the folder listing can reach (MAX_PATH characters).
 constexpr int InstTempDepth = 130;
 
+// The full path with its deepest existing folder as the file system names it,
+// the missing rest as written.
+std::wstring ResolvedPath(const std::wstring& path) {
+    std::wstring full = NormalFullPath(path), folder = full, rest;
+    while (folder.size() > 3) {
+        if (std::wstring real = FinalPath(folder); !real.empty()) return PathJoin(real, rest);
+        size_t cut = folder.find_last_of(L'\\');
+        if (cut == std::wstring::npos) break;
+        rest = folder.substr(cut + 1) + (rest.empty() ? L"" : L"\\" + rest);
+        folder.resize(cut);
+    }
+    return full;
+}
+
+bool SameOrBelow(const std::wstring& path, const std::wstring& folder) {
+    std::wstring a = ComparablePath(path), b = ComparablePath(folder);
+    return !a.empty() && !b.empty() && (a == b || PathIsBelow(a, b));
+}
+
 }  // namespace
 
 std::wstring InstallTempFolder() {
     std::wstring temp = EnvGet(L"TEMP");
     return PathJoin(temp.empty() ? DataFolder() : temp, L"Kestrovane_install");
+}
+
+bool LiesInInstallTemp(const std::wstring& path) {
+    std::wstring temp = InstallTempFolder();
+    return SameOrBelow(path, temp) || SameOrBelow(ResolvedPath(path), ResolvedPath(temp));
 }
 
 std::wstring InstTempSubfolder() {

@@ -6,6 +6,10 @@
 // %TEMP%\Kestrovane_install, or the folder in the program's data folder when TEMP
 // is unset; computed on every call, never created here.
 std::wstring InstallTempFolder();
+// The path is the install temporary folder or lies inside it, however it is spelled
+// (case, "..", trailing separators, short names or links on the way to an existing
+// folder): whatever is put there is deleted with the next clean-up.
+bool LiesInInstallTemp(const std::wstring& path);
 // A fresh subfolder path for one unpack: "YYYYMMDD-hhmmss_<ticks mod 100000>".
 std::wstring InstTempSubfolder();
 // Deletes the folder with everything in it, only when it really lies strictly inside

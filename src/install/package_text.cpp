@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 
 #include "foundation/ini_value_check.h"
 #include "foundation/text.h"
@@ -44,10 +45,26 @@ std::vector<uint32_t> VersionNumbers(const std::wstring& text) {
     return numbers;
 }
 
+// Appends the text's extensions that seen lacks, up to room entries in the list;
+// the ones past it are only counted. One set lookup a token, so that a package
+// listing tens of thousands is read in time linear in its length.
+size_t AddUnseenExtTokens(std::vector<std::wstring>& list, std::unordered_set<std::wstring>& seen,
+                          const std::wstring& text, size_t room) {
+    size_t leftOut = 0;
+    for (std::wstring& token : ExtTokens(text)) {
+        token = StrLower(token);
+        if (!seen.insert(token).second) continue;
+        if (list.size() < room) list.push_back(std::move(token));
+        else ++leftOut;
+    }
+    return leftOut;
+}
+
 }  // namespace
 
 InfData ParseInfLines(const std::vector<std::pair<std::wstring, std::wstring>>& lines) {
     InfData inf;
+    std::unordered_set<std::wstring> seen;
     for (const auto& [rawKey, rawValue] : lines) {
         std::wstring key = StrLower(StrTrim(rawKey));
         std::wstring value = StrTrim(Unquote(StrTrim(rawValue)));
@@ -56,16 +73,15 @@ InfData ParseInfLines(const std::vector<std::pair<std::wstring, std::wstring>>& 
         else if (key == L"description") inf.description = value;
         else if (key == L"version") inf.version = value;
         else if (key == L"defaultdir") inf.defaultDir = value;
-        else if (key == L"defaultextension") AddExtTokens(inf.extensions, value);
+        else if (key == L"defaultextension")
+            inf.extensionsLeftOut += AddUnseenExtTokens(inf.extensions, seen, value, kInfMaxExtensions);
     }
     return inf;
 }
 
 void AddExtTokens(std::vector<std::wstring>& list, const std::wstring& text) {
-    for (std::wstring& token : ExtTokens(text)) {
-        token = StrLower(token);
-        if (std::find(list.begin(), list.end(), token) == list.end()) list.push_back(std::move(token));
-    }
+    std::unordered_set<std::wstring> seen(list.begin(), list.end());
+    AddUnseenExtTokens(list, seen, text, SIZE_MAX);
 }
 
 std::wstring FirstBadExtToken(const std::wstring& text) {

@@ -1,9 +1,14 @@
 // The text rules of a plugin package that need no Windows call: the pluginst.inf
 // section, extension lists, version order and the target folder a user types.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
+
+// The most extensions of a pluginst.inf that an install offers: a packer gets a
+// check box for each.
+constexpr size_t kInfMaxExtensions = 100;
 
 struct InfData {
     std::wstring type;  // lower case
@@ -11,11 +16,13 @@ struct InfData {
     std::wstring description;
     std::wstring version;
     std::wstring defaultDir;
-    std::vector<std::wstring> extensions;  // lower case, without "*" and ".", each once
+    std::vector<std::wstring> extensions;  // lower case, without "*" and ".", each once, at most kInfMaxExtensions
+    size_t extensionsLeftOut = 0;          // further different extensions, not taken
 };
 
 // The key=value lines of [plugininstall] in file order; a repeated key keeps its
-// last value except defaultextension, whose lines all add to the list.
+// last value except defaultextension, whose lines all add to the list (its first
+// kInfMaxExtensions different extensions; the rest are counted).
 InfData ParseInfLines(const std::vector<std::pair<std::wstring, std::wstring>>& lines);
 
 // Appends the extensions of a text split at blanks, commas and semicolons: trimmed,

@@ -142,6 +142,20 @@ TEST_CASE("a packer offers its pluginst.inf extensions and names their owners" *
     CHECK(HasRow(ctx, ReportWarning, L".zip belongs to other"));
 }
 
+TEST_CASE("a packer whose pluginst.inf lists 100,000 extensions offers the first ones and says so" * AskedPlugins) {
+    InstallScene scene(L"inst_packer_many");
+    REQUIRE(CopyInto(FakePlugin(L"packer", L"wcx"), scene.package));
+    std::string many = "[plugininstall]\r\ndefaultextension=";
+    for (int i = 0; i < 100000; ++i) many.append("x").append(std::to_string(i)).append(",");
+    WriteFileBytes(scene.package + L"\\pluginst.inf", many + "\r\n");
+    InstInfo info = InstAnalyze(scene.package + L"\\packer.wcx" + Suffix);
+    REQUIRE(info.error.empty());
+    InstCtx ctx = Report(info);
+    REQUIRE(ctx.extChoices.size() == kInfMaxExtensions);
+    CHECK(ctx.extChoices.back().ext == L"x" + std::to_wstring(kInfMaxExtensions - 1));
+    CHECK(HasRow(ctx, ReportWarning, L"pluginst.inf lists 100000 extensions \u2013 only the first 100 are offered"));
+}
+
 TEST_CASE("a file-system plugin takes its root name, and a name in use is reported" * AskedPlugins) {
     InstallScene scene(L"inst_fs");
     scene.WriteIni(L"[FileSystemPlugins]\r\nfake root=C:\\x\\y.wfx\r\n");

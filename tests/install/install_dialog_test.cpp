@@ -9,6 +9,7 @@
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
 #include "install/install_dialog.h"
+#include "install/install_temp.h"
 #include "install/uninstall.h"
 #include "fake_install_host.h"
 #include "install_fixture.h"
@@ -117,6 +118,35 @@ TEST_CASE("the install dialog refuses incomplete targets and hostile packer exte
     CHECK(said[3] == L"");
     CHECK(packer.info.target == scene.tc + L"\\plugins\\wcx\\pk");
     CHECK(packer.ctx.typedExts == L"*.abc .def");
+}
+
+TEST_CASE("the install dialog refuses a target the install clean-up would delete, and one longer than its field") {
+    InstallScene scene(L"dlg_target");
+    ScopedEnv temp(L"TEMP", scene.dir.c_str());
+    const std::wstring base = InstallTempFolder(), tooLong = scene.dir + L"\\" + std::wstring(600, L'x');
+    const std::wstring proposed = scene.tc + L"\\plugins\\wcx\\pk";
+    NewPacker packer(scene);
+    std::vector<std::wstring> said = packer.Press({{114, base + L"\\pk"},
+                                                   {114, StrUpper(base) + L"\\"},
+                                                   {114, scene.tc + L"\\..\\Kestrovane_install\\new\\..\\pk"},
+                                                   {114, L"\"%TEMP%\\Kestrovane_install\""},
+                                                   {114, tooLong},
+                                                   {114, proposed},
+                                                   {383, L"abc"}});
+    CHECK(packer.result == IDOK);
+    const std::wstring inTemp = Tr("in_err_targettemp");
+    CHECK(said == std::vector<std::wstring>{inTemp, inTemp, inTemp, inTemp,
+                                            FillVar(Tr("in_err_targetlong"), L"n", L"519"), Tr("in_pk_none"), L""});
+    CHECK(packer.info.target == proposed);
+
+    // Pasted text stops at the field's limit.
+    int kept = 0;
+    RunDriven(packer.ctx, [&](Driver& d) {
+        d.Type(114, L"");
+        SendDlgItemMessageW(d.dialog, 114, EM_REPLACESEL, FALSE, (LPARAM)tooLong.c_str());
+        kept = GetWindowTextLengthW(GetDlgItem(d.dialog, 114));
+    });
+    CHECK(kept == 519);
 }
 
 TEST_CASE("the button beside the conditions shows the plugin's own detect string in the text window") {

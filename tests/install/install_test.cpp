@@ -146,3 +146,43 @@ TEST_CASE("the install temporary folder's clean-up never follows a link") {
     for (const std::wstring& at : links) RemoveFolderLink(at);
     RemoveTree(temp);
 }
+
+TEST_CASE("a folder is the install temporary folder or inside it however it is spelled") {
+    std::wstring temp = FreshTempDir(L"insttemp_spell");
+    ScopedEnv env(L"TEMP", temp.c_str());
+    std::wstring base = InstallTempFolder();
+    for (const std::wstring& inside :
+         {base, base + L"\\", StrUpper(base) + L"\\Plugin", base + L"\\x\\..\\Plugin", temp + L"\\..\\" +
+          PathName(temp) + L"\\Kestrovane_install", temp + L"/Kestrovane_install/a/b", base + L"\\.\\new"})
+        CHECK_MESSAGE(LiesInInstallTemp(inside), inside);
+    for (const std::wstring& outside :
+         {temp, base + L"x", base + L"\\..", base + L"\\..\\Plugin", PathJoin(temp, L"Kestrovane"), std::wstring()})
+        CHECK_MESSAGE(!LiesInInstallTemp(outside), outside);
+
+    // Through a link to the temporary folder, and by its short name.
+    REQUIRE(MakeDirs(base));
+    std::wstring elsewhere = FreshTempDir(L"insttemp_elsewhere"), link = PathJoin(elsewhere, L"via");
+    REQUIRE(MakeFolderLink(link, base));
+    CHECK(LiesInInstallTemp(PathJoin(link, L"Plugin")));
+    CHECK_FALSE(LiesInInstallTemp(PathJoin(elsewhere, L"Plugin")));
+    RemoveFolderLink(link);
+    wchar_t shortName[MAX_PATH] = {};
+    if (GetShortPathNameW(base.c_str(), shortName, MAX_PATH) && base != shortName)
+        CHECK(LiesInInstallTemp(std::wstring(shortName) + L"\\Plugin"));
+    RemoveTree(temp);
+}
+
+TEST_CASE("folders past the system's path limit fail at once, nearer ones are made level by level") {
+    std::wstring dir = FreshTempDir(L"makedirs_deep");
+    std::wstring deep = dir;
+    for (int level = 0; level < 16000; ++level) deep += L"\\a";
+    CHECK_FALSE(MakeDirs(deep));
+    CHECK(GetFileAttributesW(PathJoin(dir, L"a").c_str()) == INVALID_FILE_ATTRIBUTES);
+    // Within the path length limit every missing level is made.
+    std::wstring some = dir + L"\\b\\c\\d";
+    CHECK(MakeDirs(some + L"\\"));
+    DWORD attrs = GetFileAttributesW(some.c_str());
+    CHECK(attrs != INVALID_FILE_ATTRIBUTES);
+    CHECK((attrs & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    RemoveTree(dir);
+}

@@ -153,6 +153,9 @@ def make_zips():
     struct.pack_into("<I", data, zip_end_record(data) + 16, 0xFFFFFFFF)
     save("zip_zip64.zip", data)
 
+    # One entry 16000 folders deep: longer than any path, and deeper than a call per folder may go.
+    with_names("zip_deep.zip", ["a/" * 16000 + "f.txt"])
+
     zipfile.ZipFile(os.path.join(OUT, "zip_empty.zip"), "w").close()
     with zipfile.ZipFile(os.path.join(OUT, "zip_folders.zip"), "w") as z:
         z.writestr("docs/", b"")

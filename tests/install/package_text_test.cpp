@@ -21,6 +21,15 @@ TEST_CASE("pluginst.inf values are trimmed and unquoted, extensions gathered onc
     CHECK(inf.extensions == std::vector<std::wstring>{L"abc", L"def", L"ghi"});
 }
 
+TEST_CASE("of 100,000 pluginst.inf extensions the first different ones up to the cap are kept, the rest counted") {
+    std::wstring many;
+    for (int i = 0; i < 100000; ++i) many += L"*.E" + std::to_wstring(i % 60000) + (i % 2 ? L", " : L";");
+    InfData inf = ParseInfLines(Lines{{L"defaultextension", many}, {L"defaultextension", L"e5 .E7 new"}});
+    REQUIRE(inf.extensions.size() == kInfMaxExtensions);
+    for (size_t i = 0; i < kInfMaxExtensions; ++i) CHECK(inf.extensions[i] == L"e" + std::to_wstring(i));
+    CHECK(inf.extensionsLeftOut == 60000 - kInfMaxExtensions + 1);
+}
+
 TEST_CASE("a pluginst.inf file name must stay inside the package") {
     for (const wchar_t* bad : {L"..\\x.wlx", L"..", L"sub\\x.wlx", L"sub/x.wlx", L"C:\\Windows\\x.wlx", L"C:x.wlx",
                                L"\\\\server\\share\\x.wlx", L"CON.wlx", L"x.wlx.", L"x?.wlx", L""})

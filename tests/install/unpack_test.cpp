@@ -290,6 +290,19 @@ TEST_CASE("a target that cannot be made is reported before the archive is looked
     CHECK(run.exitCode == 7);
 }
 
+TEST_CASE("an entry nested past any path length gives the write error, not a crash read as damage") {
+    std::wstring rel;
+    for (int level = 0; level < 16000; ++level) rel += L"a\\";
+    rel += L"f.txt";
+    ChildRun run = Unpack(Archive(L"zip_deep.zip"), PathJoin(FreshTempDir(L"unpack_deep"), L"t"));
+    // Compared as flags: the lines are too long to read in a report.
+    bool writeLine = run.output == ErrLine("write", rel);
+    CHECK_MESSAGE(writeLine, run.output.substr(0, 60));
+    CHECK(run.exitCode == 7);
+    bool writeMessage = Message(run.output) == StrToUtf8(L"Could not write: " + rel);
+    CHECK(writeMessage);
+}
+
 TEST_CASE("the child keeps the TC folder it was given even while another TC runs") {
     std::wstring other = MakeTcFolder(L"unpack_other_tc", false);
     STARTUPINFOW si{};
