@@ -140,7 +140,7 @@ TEST_CASE("probe output is trusted only when the child ended cleanly") {
 
 TEST_CASE("an answer with a line break inside is kept to be shown, but is no detect string to write") {
     ProbeResult r;
-    ReadProbeOutput(r, ChildRun{1, 0, 0, "OK\nEXT=\"TXT\"\r\n[Configuration]\r\nEditor=evil.exe\r\n"}, 2000);
+    ReadProbeOutput(r, ChildRun{1, 0, 0, "OK\nEXT=\"TXT\"\r\n[Configuration]\r\nEditor=evil.exe\r\n", L"", 0}, 2000);
     CHECK(r.status == ProbeOk);
     CHECK(r.answer == L"EXT=\"TXT\"\r\n[Configuration]\r\nEditor=evil.exe");
     CHECK_FALSE(ProbeAnswerUsable(r.status, r.answer));
