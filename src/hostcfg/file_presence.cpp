@@ -61,21 +61,21 @@ const std::optional<std::unordered_set<std::wstring>>& Listing(FilePresence& pre
     return presence.folders.emplace(std::move(key), std::move(names)).first->second;
 }
 
-bool IsAscii(const std::wstring& text) {
-    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+bool FolderOnDisk(const std::wstring& dir) {
+    DWORD attributes = GetFileAttributesW(dir.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Plugins of one kind mostly sit in folders side by side, so one listing of their
-// common parent tells which of them are gone. It tells only when it was read to
-// its end and the name is plain ASCII, which every file system folds alike; a
-// volume may fold other letters by a table of its own, so for them the disk is asked.
+// common parent tells which of their folders are there. A folder the listing lacks
+// is still asked of the disk, once: a volume may fold letters by a table of its
+// own, and a listing may leave out what can be passed through.
 bool FolderMayExist(FilePresence& presence, const std::wstring& dir) {
     if (IsRootFolder(dir)) return true;
     std::wstring key = FoldCase(dir);
     if (auto known = presence.folderSeen.find(key); known != presence.folderSeen.end()) return known->second;
     const auto& names = Listing(presence, PathDir(dir));
-    std::wstring name = NameOf(dir);
-    bool may = !names || names->count(FoldCase(name)) || !IsAscii(name);
+    bool may = !names || names->count(FoldCase(NameOf(dir))) || FolderOnDisk(dir);
     presence.folderSeen.emplace(std::move(key), may);
     return may;
 }
