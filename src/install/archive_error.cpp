@@ -31,6 +31,14 @@ const ErrorWordText kErrorWords[] = {
 };
 const ErrorWordText kOtherWord = {"", "ar_bad", L"f", nullptr};
 
+// An archive may name an entry with tens of thousands of characters; a message
+// shows its start and its end, which tell the entry apart.
+std::wstring ShownName(const std::wstring& name) {
+    constexpr size_t kShown = 120;
+    if (name.size() <= 2 * kShown + 1) return name;
+    return name.substr(0, kShown) + L"\u2026" + name.substr(name.size() - kShown);
+}
+
 }  // namespace
 
 std::wstring ArchiveErrorText(const std::string& line) {
@@ -47,7 +55,7 @@ std::wstring ArchiveErrorText(const std::string& line) {
     for (const auto& e : kErrorWords)
         if (word == e.word) entry = &e;
     std::vector<TextVar> vars;
-    if (entry->restName) vars.push_back({entry->restName, rest});
-    if (entry->firstName) vars.push_back({entry->firstName, first});
+    if (entry->restName) vars.push_back({entry->restName, ShownName(rest)});
+    if (entry->firstName) vars.push_back({entry->firstName, ShownName(first)});
     return FillVars(Tr(entry->key), vars);
 }

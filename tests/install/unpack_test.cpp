@@ -299,7 +299,9 @@ TEST_CASE("an entry nested past any path length gives the write error, not a cra
     bool writeLine = run.output == ErrLine("write", rel);
     CHECK_MESSAGE(writeLine, run.output.substr(0, 60));
     CHECK(run.exitCode == 7);
-    bool writeMessage = Message(run.output) == StrToUtf8(L"Could not write: " + rel);
+    // The message shows the name's start and end, not 32,000 characters.
+    bool writeMessage = Message(run.output) ==
+                        StrToUtf8(L"Could not write: " + rel.substr(0, 120) + L"\u2026" + rel.substr(rel.size() - 120));
     CHECK(writeMessage);
 }
 
