@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <unordered_map>
+
 #include "analyses/findings.h"
 #include "foundation/labels.h"
 #include "foundation/list_view.h"
@@ -30,6 +32,41 @@ std::wstring PluginCell(const Finding& f) {
 
 void InsertRow(HWND list, int index, const std::array<std::wstring, 5>& cells) {
     for (int column = 0; column < 5; ++column) ListViewSetCell(list, index, column, cells[(size_t)column]);
+}
+
+// What tells a finding apart across two builds, whose indexes differ.
+std::wstring Identity(int index) {
+    if (index < 0 || (size_t)index >= Findings.size()) return L"";
+    const Finding& f = Findings[(size_t)index];
+    return f.ackKey + L"\n" + f.text;
+}
+
+// The marks of the last build's findings, by identity.
+struct MarkedFindings {
+    std::vector<std::wstring> selected;
+    std::wstring focused, anchor;
+};
+
+MarkedFindings MarkedOf(HWND list) {
+    RowMarks marks = ListViewMarksOf(list);
+    MarkedFindings marked{{}, Identity(marks.focused), Identity(marks.anchor)};
+    for (int index : marks.selected) marked.selected.push_back(Identity(index));
+    return marked;
+}
+
+// A refill (a probe answer, a check, a save) leaves the user on the findings they
+// stood on, quietly: the same findings are no new selection.
+void PutMarksBack(HWND list, const MarkedFindings& marked) {
+    std::unordered_map<std::wstring, int> indexOf;
+    for (size_t i = 0; i < Findings.size(); ++i) indexOf.try_emplace(Identity((int)i), (int)i);
+    auto index = [&](const std::wstring& identity) {
+        auto found = indexOf.find(identity);
+        return identity.empty() || found == indexOf.end() ? -1 : found->second;
+    };
+    RowMarks marks{{}, index(marked.focused), index(marked.anchor)};
+    for (const std::wstring& identity : marked.selected)
+        if (int i = index(identity); i >= 0) marks.selected.push_back(i);
+    ListViewPutMarks(list, marks);
 }
 
 }  // namespace
@@ -67,6 +104,7 @@ std::wstring FindingsStatus() {
 
 void FillFindingsList(MainView& view) {
     HWND list = view.controls.findingsList;
+    MarkedFindings marked = list ? MarkedOf(list) : MarkedFindings{};
     BuildFindings();
     if (!list) return;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -74,6 +112,7 @@ void FillFindingsList(MainView& view) {
     for (size_t i = 0; i < Findings.size(); ++i) InsertRow(list, (int)i, FindingCells(Findings[i]));
     ListViewShowRows(list);
     ListViewSortApply(list);
+    PutMarksBack(list, marked);
     ListViewFitLastColumn(list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

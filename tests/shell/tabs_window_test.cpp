@@ -15,6 +15,7 @@
 #include "probe_record/probe_result.h"
 #include "shell/commands.h"
 #include "shell/main_layout.h"
+#include "views/findings_list.h"
 #include "views/cell_hilite.h"
 #include "views/status_text.h"
 #include "views/extra_columns.h"
@@ -443,6 +444,11 @@ TEST_SUITE("window") {
         selectGone();
         SendMessageW(w.main, WM_COMMAND, CmdEdit, 0);
         CHECK(edited == 2);
+        // A refill, as a late probe answer makes one, leaves the user on the finding.
+        selectGone();
+        FillFindingsList(w.view);
+        SendMessageW(w.main, WM_NOTIFY, IdFindingsList, (LPARAM)&key);
+        CHECK(edited == 3);
 
         selectGone();
         SendMessageW(w.main, WM_COMMAND, CmdJump, 0);
