@@ -144,7 +144,7 @@ void CheckExtensionLists(const Context& ctx, const PlugEntry& e) {
 // and nothing offers to write it.
 void CheckUnusableAnswer(const Context& ctx, const PlugEntry& e) {
     std::wstring explanation =
-        FillVar(FillVar(Tr("fdx_unusable"), L"w", Tr("why_control")), L"d", ShowControlChars(e.probeAnswer));
+        FillVars(Tr("fdx_unusable"), {{L"w", Tr("why_control")}, {L"d", ShowControlChars(e.probeAnswer)}});
     AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_unusable"), explanation, L"", L"unusable");
 }
 

@@ -77,7 +77,7 @@ const char* LineProblem(int kind, const std::wstring& key, const std::wstring& v
 }
 
 std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const char* why) {
-    return FillVar(FillVar(FillVar(Tr("err_unwritable"), L"s", section), L"k", ShowControlChars(label)), L"w", Tr(why)) +
+    return FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", ShowControlChars(label)}, {L"w", Tr(why)}}) +
            L"\r\n";
 }
 

@@ -104,7 +104,7 @@ void UpdateChecks(InstCtx& ctx, const PlugEntry& e, const std::wstring& version)
 // neither written nor offered.
 bool AnswerRefused(InstCtx& ctx, const std::wstring& answer) {
     if (ProbeAnswerUsable(ctx.info->probe.status, answer)) return false;
-    AddReportWarning(ctx, FillVar(FillVar(Tr("in_unusable"), L"w", Tr("why_control")), L"d", ShowControlChars(answer)));
+    AddReportWarning(ctx, FillVars(Tr("in_unusable"), {{L"w", Tr("why_control")}, {L"d", ShowControlChars(answer)}}));
     return true;
 }
 
@@ -164,7 +164,7 @@ bool HoldsExt(const PlugEntry& entry, const std::wstring& ext) {
 
 std::wstring ExtensionsCutText(const InfData& inf) {
     std::wstring listed = std::to_wstring(inf.extensions.size() + inf.extensionsLeftOut);
-    return FillVar(FillVar(Tr("in_pk_manyext"), L"n", listed), L"m", std::to_wstring(inf.extensions.size()));
+    return FillVars(Tr("in_pk_manyext"), {{L"n", listed}, {L"m", std::to_wstring(inf.extensions.size())}});
 }
 
 void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) {
@@ -177,7 +177,7 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
     for (const std::wstring& ext : info.inf.extensions) {
         // Checked as a typed extension is, before any file is copied.
         if (const char* why = ExtensionProblem(ext))
-            AddReportWarning(ctx, FillVar(FillVar(Tr("in_inf_badext"), L"w", Tr(why)), L"e", ShowControlChars(ext)));
+            AddReportWarning(ctx, FillVars(Tr("in_inf_badext"), {{L"w", Tr(why)}, {L"e", ShowControlChars(ext)}}));
         else if (std::find(offered.begin(), offered.end(), ext) == offered.end())
             offered.push_back(ext);
     }

@@ -228,8 +228,7 @@ void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const
 }
 
 std::wstring ChildStartFailureText(const ChildRun& run) {
-    std::wstring text = FillVar(Tr("why_nostart"), L"c", run.failedCall);
-    return FillVar(text, L"n", std::to_wstring(run.startError));
+    return FillVars(Tr("why_nostart"), {{L"c", run.failedCall}, {L"n", std::to_wstring(run.startError)}});
 }
 
 void StdoutWrite(const void* bytes, size_t n) {
