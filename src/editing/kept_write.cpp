@@ -51,7 +51,7 @@ std::vector<std::wstring> PackerItems(const std::wstring& exts) {
     return items;
 }
 
-std::wstring ItemExt(const std::wstring& item) { return StrLower(item.substr(0, item.find(L':'))); }
+std::wstring ItemExt(const std::wstring& item) { return FoldCase(item.substr(0, item.find(L':'))); }
 
 std::wstring FirstRepeatedKey(const IniPairs& lines) {
     std::unordered_set<std::wstring> seen;
@@ -77,15 +77,14 @@ const char* LineProblem(int kind, const std::wstring& key, const std::wstring& v
 }
 
 std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const char* why) {
-    return FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", ShowControlChars(label)}, {L"w", Tr(why)}}) +
-           L"\r\n";
+    return FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", ShowControlChars(label)}, {L"w", Tr(why)}});
 }
 
 bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines) {
     bool refused = false;
     for (const auto& [key, value] : lines)
         if (const char* why = LineProblem(kind, key, value)) {
-            run.errors += RefusedLineText(PlugSectionName(kind), label, why);
+            run.errors += RefusedLineText(PlugSectionName(kind), label, why) + L" " + Tr("err_stays_pending") + L"\r\n";
             refused = true;
         }
     return refused;
@@ -190,7 +189,7 @@ std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::opti
 
 LandedChange Landing(const std::wstring& file, int kind, int count) {
     LandedChange change;
-    change.file = StrLower(FullPath(file));
+    change.file = FoldCase(FullPath(file));
     change.kind = kind;
     change.count = count;
     return change;
@@ -216,7 +215,7 @@ bool SettleFailed(SaveRun& run, const std::wstring& file, const std::wstring& se
         run.errors += L"   " + FillVar(Tr("err_section_kept"), L"s", section) + L"\r\n";
         return true;
     }
-    std::wstring key = StrLower(FullPath(file));
+    std::wstring key = FoldCase(FullPath(file));
     auto backup = run.backups.find(key);
     if (backup == run.backups.end() || !PutBack(*run.io, backup->second.copy, file)) {
         run.errors += L"   " + Tr("err_restore_hint") + L"\r\n";

@@ -29,7 +29,7 @@ struct Pair {
     std::wstring value;
 };
 using State = std::map<long, std::vector<Pair>>;
-using Values = std::map<std::wstring, std::wstring>;  // by lower-cased key
+using Values = std::map<std::wstring, std::wstring>;  // by folded key
 
 // The keys this writer renumbers; every other key of the section stays as it is.
 bool OwnedKey(const std::wstring& key, long& number, std::wstring& rest) {
@@ -108,7 +108,7 @@ struct SectionJob {
     std::wstring file;
     Values beforeValues;     // the owned keys
     IniPairs others;         // the section's other lines
-    Values spelling;         // lower-cased key -> as the file writes it
+    Values spelling;         // folded key -> as the file writes it
     State before, after;
     std::set<long> deleted;
     std::vector<Item> items;
@@ -281,7 +281,7 @@ Values WantedValues(const SectionJob& job, const std::vector<Target>& targets) {
     return wanted;
 }
 
-// A key as the file writes it; a new one lower-cased.
+// A key as the file writes it; a new one as folded.
 std::wstring Spelled(const SectionJob& job, const std::wstring& lower) {
     auto it = job.spelling.find(lower);
     return it == job.spelling.end() ? lower : it->second;
@@ -344,7 +344,7 @@ bool WriteSection(SectionJob& job, const std::vector<Target>& targets, const Val
     }
     long spare = job.before.empty() ? 0 : job.before.rbegin()->first;
     for (const Target& t : targets) spare = std::max(spare, t.number);
-    Values spares;  // copies at spare numbers, by lower-cased key
+    Values spares;  // copies at spare numbers, by folded key
     while (!todo.empty()) {
         auto ready = std::find_if(todo.begin(), todo.end(),
                                   [&](const Target* t) { return Blocker(job, *t, wanted, secured) < 0; });

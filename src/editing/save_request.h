@@ -44,7 +44,7 @@ struct RunBackup {
 // A change the file holds, with what the run must take back of it should the
 // file be put back from its backup, and what follows once the run ends with it.
 struct LandedChange {
-    std::wstring file;                  // lower-cased full path
+    std::wstring file;                  // folded full path
     int kind = 0;
     int count = 0;                      // the changes it counts
     std::vector<std::wstring> log;
@@ -63,9 +63,9 @@ struct SaveRun {
     std::array<std::vector<KeptEntry>, 4> activations;
     std::wstring errors;                             // lines ending in CR LF
     std::vector<std::wstring> logLines;
-    std::map<std::wstring, RunBackup> backups;       // the files backed up in this run, by lower-cased path
-    std::set<std::wstring> refusedFiles;             // lower-cased paths not to be written in this run
-    std::map<std::wstring, bool> sectionRefused;     // lower-cased path "|" section -> a key repeats
+    std::map<std::wstring, RunBackup> backups;       // the files backed up in this run, by folded path
+    std::set<std::wstring> refusedFiles;             // folded paths not to be written in this run
+    std::map<std::wstring, bool> sectionRefused;     // folded path "|" section -> a key repeats
     int changes = 0;                                 // of the landed changes, once the run ends
     std::vector<LandedChange> landed;                // in the order they landed
     std::wstring stamp;                              // of every log line and kept entry of the run
