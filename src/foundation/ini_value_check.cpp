@@ -6,6 +6,8 @@ namespace {
 
 bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
 
+bool HasControlChar(const std::wstring& text) { return std::any_of(text.begin(), text.end(), IsControl); }
+
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 bool EqualsNoCase(const std::wstring& text, const wchar_t* word) {
@@ -29,8 +31,6 @@ std::wstring Trimmed(const std::wstring& text) {
 
 }  // namespace
 
-bool HasControlChar(const std::wstring& text) { return std::any_of(text.begin(), text.end(), IsControl); }
-
 const char* IniKeyProblem(const std::wstring& key) {
     if (HasControlChar(key)) return "why_control";
     std::wstring trimmed = Trimmed(key);
@@ -40,7 +40,10 @@ const char* IniKeyProblem(const std::wstring& key) {
     return nullptr;
 }
 
-const char* IniValueProblem(const std::wstring& value) { return HasControlChar(value) ? "why_control" : nullptr; }
+const char* IniValueProblem(const std::wstring& value) {
+    bool breaks = std::any_of(value.begin(), value.end(), [](wchar_t c) { return IsControl(c) && c != L'\t'; });
+    return breaks ? "why_control" : nullptr;
+}
 
 const char* ExtensionProblem(const std::wstring& ext) {
     if (const char* why = IniKeyProblem(ext)) return why;

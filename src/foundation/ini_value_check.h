@@ -7,13 +7,12 @@
 #pragma once
 #include <string>
 
-// A character below 32 or DEL.
-bool HasControlChar(const std::wstring& text);
 // A key: not empty after trimming; no control character, '=', '[' or ']', no
 // leading ';' (a comment); not RedirectSection, which sends any section of TC's
 // INI to another file.
 const char* IniKeyProblem(const std::wstring& key);
-// A value: no control character.
+// A value: no control character but the tab, which stands inside a line as any
+// letter does, and which values already in TC's INI may hold.
 const char* IniValueProblem(const std::wstring& value);
 // An extension a Packer line is keyed by, as a typed one is checked: a key that
 // also holds no ':', where the program's kept lines part extension and flags.

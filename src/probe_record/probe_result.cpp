@@ -10,5 +10,5 @@ const wchar_t* ProbeStatusWord(int status) {
 }
 
 bool ProbeAnswerUsable(int status, const std::wstring& answer) {
-    return status == ProbeOk && !HasControlChar(answer);
+    return status == ProbeOk && !IniValueProblem(answer);
 }

@@ -145,6 +145,7 @@ TEST_CASE("an answer with a line break inside is kept to be shown, but is no det
     CHECK(r.answer == L"EXT=\"TXT\"\r\n[Configuration]\r\nEditor=evil.exe");
     CHECK_FALSE(ProbeAnswerUsable(r.status, r.answer));
     CHECK(ProbeAnswerUsable(ProbeOk, L"EXT=\"TXT\""));
+    CHECK(ProbeAnswerUsable(ProbeOk, L"EXT=\"TXT\"\t| EXT=\"LOG\""));  // a tab breaks no line
     CHECK_FALSE(ProbeAnswerUsable(ProbeNoExport, L""));
 }
 
