@@ -85,9 +85,12 @@ struct ModeFiles {
     bool Failed(const std::wstring& file) {
         errors += Tr("err_write") + L" " + file + L"\r\n";
         bool restored = true;
-        for (const auto& [target, copy] : backups) restored = PutBack(io, copy, target) && restored;
-        errors += L"   " + (restored ? FillVar(Tr("err_file_restored"), L"b", backups.front().second) : Tr("err_restore_hint")) +
-                  L"\r\n";
+        std::wstring copies;
+        for (const auto& [target, copy] : backups) {
+            restored = PutBack(io, copy, target) && restored;
+            copies += (copies.empty() ? L"" : L", ") + copy;
+        }
+        errors += L"   " + (restored ? FillVar(Tr("err_file_restored"), L"b", copies) : Tr("err_restore_hint")) + L"\r\n";
         return false;
     }
 };
@@ -97,7 +100,7 @@ struct ModeFiles {
 bool ModeValuesRefused(std::wstring& errors, const std::vector<std::wstring>& values) {
     for (const std::wstring& value : values)
         if (const char* why = IniValueProblem(value)) {
-            errors += RefusedLineText(ModesSection, value, why);
+            errors += RefusedLineText(ModesSection, value, why) + L"\r\n";
             return true;
         }
     return false;
