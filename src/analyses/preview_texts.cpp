@@ -48,6 +48,7 @@ std::wstring LoadFailText(const std::wstring& error) {
 
 std::wstring PlaceholderText(const PvPlugin& row) {
     if (row.state == PvLoadFailure && PvIsLoadFail1114(row)) return Tr("fdx_onlytc");
+    if (row.state == PvNotStarted) return PvStateText(row) + L" " + row.error;
     if (row.state != PvAnsweredOk) return PvStateText(row);
     return Tr(row.fields.empty() ? "pvv_nofields" : "pvv_novalues");
 }
