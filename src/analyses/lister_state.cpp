@@ -16,7 +16,9 @@ constexpr const wchar_t* kBuiltInTypes[] = {L"BMP", L"JPG", L"JPEG", L"JPE", L"P
 bool IsPlainWordFor(std::wstring word, const std::wstring& ext) {
     if (word.find_first_of(L"*?") != std::wstring::npos) return false;
     if (!word.empty() && word[0] == L'.') word.erase(0, 1);
-    return WildcardMatch(word, ext, true);  // as TC matches the rule's words
+    // A plain word is compared by the case rule the rule's patterns are matched
+    // with, which is TC's, not by the file system's folding of names.
+    return WildcardMatch(word, ext, true);
 }
 
 // Step of ListerStateText for a view-mode rule; -1 when the rule does not decide.

@@ -155,11 +155,6 @@ std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix) {
     return target;
 }
 
-bool IniPrepareWrite(std::wstring& errors, const std::wstring& path) {
-    std::wstring backup;
-    return IniPrepareWrite(errors, path, SystemSaveIo(), backup);
-}
-
 bool IniPrepareWrite(std::wstring& errors, const std::wstring& path, SaveIo& io, std::wstring& backup) {
     bool exists = FileExists(path);
     if (exists && FileHasUtf8Bom(path)) {

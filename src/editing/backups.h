@@ -24,10 +24,9 @@ std::vector<BackupFile> BackupsOf(const std::wstring& source);
 // all, oldest first, the newest made before a write spared; the backup's path, ""
 // on failure.
 std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix);
-// The file may be written: not UTF-8, and backed up when it exists, the copy
-// found equal to the file. On false one line (ending in CR LF) was appended to errors.
-bool IniPrepareWrite(std::wstring& errors, const std::wstring& path);
-// The same through the given io; backup is the copy's path, "" for a file not there.
+// The file may be written: not UTF-8, and backed up through io when it exists, the
+// copy found equal to the file; backup is the copy's path, "" for a file not there.
+// On false one line (ending in CR LF) was appended to errors.
 bool IniPrepareWrite(std::wstring& errors, const std::wstring& path, SaveIo& io, std::wstring& backup);
 // The same for one save, which backs each file up once (through the run's io)
 // and keeps the backup's path; the file must exist.

@@ -81,6 +81,11 @@ bool PathIsBelow(const std::wstring& inner, const std::wstring& outer) {
     return !in.empty() && !out.empty() && in.size() > out.size() + 1 && in.starts_with(out + L"\\");
 }
 
+bool PathSameOrBelow(const std::wstring& path, const std::wstring& folder) {
+    std::wstring a = ComparablePath(path);
+    return !a.empty() && (a == ComparablePath(folder) || PathIsBelow(path, folder));
+}
+
 std::wstring FinalPath(const std::wstring& path) {
     FileHandle h(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

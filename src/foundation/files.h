@@ -20,6 +20,8 @@ std::wstring NormalFullPath(const std::wstring& path);
 std::wstring ComparablePath(const std::wstring& path);
 // The first path lies strictly inside the second (both compared as above).
 bool PathIsBelow(const std::wstring& inner, const std::wstring& outer);
+// The path is the folder or lies inside it.
+bool PathSameOrBelow(const std::wstring& path, const std::wstring& folder);
 // The path as the file system finally names it, every link and junction on the
 // way resolved; "" when it cannot be opened.
 std::wstring FinalPath(const std::wstring& path);

@@ -15,12 +15,6 @@
 
 namespace {
 
-// The folder is the other one or lies above it.
-bool SameOrAbove(const std::wstring& folder, const std::wstring& other) {
-    std::wstring a = ComparablePath(folder);
-    return !a.empty() && !other.empty() && (a == ComparablePath(other) || PathIsBelow(other, folder));
-}
-
 std::vector<std::wstring> StandardFolders() {
     std::vector<std::wstring> folders;
     for (const wchar_t* var : {L"COMMANDER_PATH", L"USERPROFILE", L"APPDATA", L"LOCALAPPDATA", L"ProgramFiles",
@@ -56,6 +50,6 @@ bool IsSharedPluginFolder(const std::wstring& folder) {
 bool IsGeneralFolder(const std::wstring& folder) {
     if (ComparablePath(folder).size() <= 3 || IsSharedPluginFolder(folder)) return true;
     for (const std::wstring& standard : StandardFolders())
-        if (SameOrAbove(folder, standard)) return true;
+        if (!standard.empty() && PathSameOrBelow(standard, folder)) return true;
     return false;
 }

@@ -29,11 +29,6 @@ std::wstring ResolvedPath(const std::wstring& path) {
     return full;
 }
 
-bool SameOrBelow(const std::wstring& path, const std::wstring& folder) {
-    std::wstring a = ComparablePath(path), b = ComparablePath(folder);
-    return !a.empty() && !b.empty() && (a == b || PathIsBelow(a, b));
-}
-
 }  // namespace
 
 std::wstring InstallTempFolder() {
@@ -43,7 +38,7 @@ std::wstring InstallTempFolder() {
 
 bool LiesInInstallTemp(const std::wstring& path) {
     std::wstring temp = InstallTempFolder();
-    return SameOrBelow(path, temp) || SameOrBelow(ResolvedPath(path), ResolvedPath(temp));
+    return PathSameOrBelow(path, temp) || PathSameOrBelow(ResolvedPath(path), ResolvedPath(temp));
 }
 
 std::wstring InstTempSubfolder() {

@@ -82,11 +82,11 @@ TEST_CASE("the backup just made survives pruning, whatever stamps the others car
 TEST_CASE("a file is written only when it is no UTF-8 file and could be backed up") {
     EmptyBackups();
     std::wstring dir = FreshTempDir(L"bk_check"), ini = dir + L"\\wincmd.ini";
-    std::wstring errors;
+    std::wstring errors, backup;
     SaveRun run;
     WriteFileBytes(ini, "\xEF\xBB\xBF[ListerPlugins]\r\n");
     CHECK_FALSE(IniPrepareWriteOnce(run, ini));
-    CHECK_FALSE(IniPrepareWrite(errors, ini));
+    CHECK_FALSE(IniPrepareWrite(errors, ini, SystemSaveIo(), backup));
     CHECK((errors.find(ini) != std::wstring::npos && run.errors.find(ini) != std::wstring::npos));
     CHECK(CountOf(ini) == 0);
     CHECK_FALSE(IniPrepareWriteOnce(run, ini));  // refused for the whole run, and said once
@@ -95,7 +95,7 @@ TEST_CASE("a file is written only when it is no UTF-8 file and could be backed u
     run = SaveRun{};
     CHECK((IniPrepareWriteOnce(run, ini) && IniPrepareWriteOnce(run, ini)));
     CHECK((run.errors.empty() && CountOf(ini) == 1));
-    CHECK(IniPrepareWrite(errors, dir + L"\\missing.ini"));
+    CHECK(IniPrepareWrite(errors, dir + L"\\missing.ini", SystemSaveIo(), backup));
     CHECK_FALSE(IniPrepareWriteOnce(run, dir + L"\\missing.ini"));
     RemoveTree(dir);
     EmptyBackups();
