@@ -189,6 +189,7 @@ TEST_CASE("a second start hands its file to the running copy, and waits while a 
 
     CHECK(SecondStart(box, L"/lister files\\a.txt") == 0);
     REQUIRE(WaitFor([&] { return Text(label()) == a; }));
+    WaitHandlerDone(p.main);
     CHECK(TabCtrl_GetCurSel(TabCtl(p.main)) == 6);
     CHECK(IsWindowVisible(PageChild(p.main, 150)));  // the Lister-check list
     CHECK(box.Ini(L"Preview", L"Mode") == L"lister");
@@ -271,8 +272,7 @@ TEST_CASE("a second start that cannot hand its file over says so, and an empty p
     copy.lpData = const_cast<wchar_t*>(L"");
     CHECK(SendMessageW(p.main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy)) == FALSE);
     // The picker would open from a posted message, before the window answers a second sent one.
-    DWORD_PTR ignored = 0;
-    for (int i = 0; i < 2; ++i) SendMessageTimeoutW(p.main, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &ignored);
+    for (int i = 0; i < 2; ++i) WaitHandlerDone(p.main);
     CHECK(OpenDialogOf(p.main) == nullptr);
     Close(p);
 }
@@ -315,6 +315,7 @@ TEST_CASE("a second start's /preview of a relative path shows that file's conten
     Program p = Start(box);
     CHECK(SecondStart(box, L"/preview files\\b.txt") == 0);
     REQUIRE(WaitFor([&] { return Text(PageChild(p.main, 141)) == PathJoin(box.dir, L"files\\b.txt"); }));
+    WaitHandlerDone(p.main);
     // The built-in group and the plugin, whose fields open once it answered.
     HWND picks = PageChild(p.main, 147), fields = PageChild(p.main, 140);
     CHECK(WaitFor([&] { return ListView_GetItemCount(picks) == 2 && ListView_GetItemCount(fields) == 15; }));

@@ -85,6 +85,14 @@ inline HWND Page(HWND main) { return FindWindowExW(main, nullptr, L"KestrovanePa
 inline HWND PageChild(HWND main, int id) { return GetDlgItem(Page(main), id); }
 inline HWND TabCtl(HWND main) { return GetDlgItem(main, 100); }
 
+// Returns once the window's thread has finished the handler it is in. What a test
+// sees of another process's windows is not held back until then: a handler that makes
+// a tab's controls shows the first of them while the others do not exist yet.
+inline void WaitHandlerDone(HWND main) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &ignored);
+}
+
 // Selects a tab as the keyboard does, and waits until the window took it in.
 inline void ShowTabOf(HWND main, int tab) {
     HWND tabs = TabCtl(main);
@@ -93,8 +101,7 @@ inline void ShowTabOf(HWND main, int tab) {
         PostMessageW(tabs, WM_KEYDOWN, from < tab ? VK_RIGHT : VK_LEFT, 0);
         REQUIRE(WaitFor([&] { return TabCtrl_GetCurSel(tabs) != from; }));
     }
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &ignored);
+    WaitHandlerDone(main);
 }
 
 inline std::wstring Text(HWND window) {
