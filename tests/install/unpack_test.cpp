@@ -313,8 +313,10 @@ TEST_CASE("the child keeps the TC folder it was given even while another TC runs
     std::wstring cmd = Quote(PathJoin(other, L"TOTALCMD64.EXE"));
     REQUIRE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, other.c_str(), &si, &pi));
     KernelHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForInputIdle(pi.hProcess, 10000);
-    for (int i = 0; i < 100 && !FindWindowW(L"TTOTAL_CMD", nullptr); ++i) Sleep(50);
+    // Without its window the case would pass with no other TC running.
+    bool shown = false;
+    for (int i = 0; i < 600 && !(shown = FindWindowW(L"TTOTAL_CMD", nullptr) != nullptr); ++i) Sleep(50);
+    REQUIRE(shown);
     ChildRun run = Unpack(Archive(L"valid.zip"), PathJoin(FreshTempDir(L"unpack_given_tc"), L"t"));
     TerminateProcess(pi.hProcess, 0);
     CHECK(run.output == "OK 5\n");

@@ -9,8 +9,10 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "foundation/handles.h"
+#include "foundation/texts.h"
 #include "support/test_support.h"
 
 constexpr int WaitMs = 30000;
@@ -58,15 +60,6 @@ inline HWND MainWindowOf(DWORD pid) {
         if (owner == pid && IsWindowVisible(w)) return w;
     }
     return nullptr;
-}
-
-// Starts the program and waits until its main window is shown and idle.
-inline Program StartProgram(const std::wstring& exe, const std::wstring& dir, const std::wstring& args) {
-    Program p;
-    p.process = Launch(exe, dir, args, &p.pid);
-    REQUIRE(WaitFor([&] { return (p.main = MainWindowOf(p.pid)) != nullptr; }));
-    WaitForInputIdle(p.process.Get(), WaitMs);
-    return p;
 }
 
 inline DWORD WaitExit(const KernelHandle& process) {
@@ -182,6 +175,26 @@ inline std::wstring RemoteStatusText(HWND bar) {
     Lent lent(bar);
     SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(lent.remote));
     return lent.TextAt(0);
+}
+
+// The window fills its first tab from a message it posts to itself before its loop
+// runs, and under Wine WaitForInputIdle may return before that: the status bar says
+// it is still reading until the fill is done.
+inline bool StartFillDone(HWND main) {
+    std::wstring text = RemoteStatusText(GetDlgItem(main, 105));
+    for (const TextRow& row : TextTable())
+        if (std::string_view(row.key) == "st_loading") return !text.empty() && text != row.english && text != row.german;
+    return false;
+}
+
+// Starts the program and waits until its main window is shown, filled and idle.
+inline Program StartProgram(const std::wstring& exe, const std::wstring& dir, const std::wstring& args) {
+    Program p;
+    p.process = Launch(exe, dir, args, &p.pid);
+    REQUIRE(WaitFor([&] { return (p.main = MainWindowOf(p.pid)) != nullptr; }));
+    WaitForInputIdle(p.process.Get(), WaitMs);
+    REQUIRE(WaitFor([&] { return StartFillDone(p.main); }));
+    return p;
 }
 
 // Selects and focuses the one row, as a click would.
