@@ -104,18 +104,26 @@ std::vector<std::pair<std::wstring, std::optional<std::wstring>>> NeededWrites(c
 
 struct Figures {
     double saveMs = 0, floorMs = 0, gapMs = 0, paintGapMs = 0, floorGapMs = 0;
+    size_t gapAt = 0;
     int writes = 0, distinctKeys = 0, needed = 0, reports = 0, lastDone = 0, lastTotal = 0;
     bool sameFile = false;
 };
 
-// The longest time between two moments, counting the start and the end.
-double LongestGap(double start, const std::vector<double>& moments, double end) {
+// The longest time between two moments, counting the start and the end; where
+// it lies: the moments before it (the count of them: after the last).
+double LongestGap(double start, const std::vector<double>& moments, double end, size_t* where = nullptr) {
     double longest = 0, last = start;
-    for (double t : moments) {
-        longest = std::max(longest, t - last);
+    size_t at = 0;
+    for (size_t i = 0; i <= moments.size(); ++i) {
+        double t = i < moments.size() ? moments[i] : end;
+        if (t - last > longest) {
+            longest = t - last;
+            at = i;
+        }
         last = t;
     }
-    return std::max(longest, end - last);
+    if (where) *where = at;
+    return longest;
 }
 
 Figures Measure(const std::string& iniBytes) {
@@ -131,7 +139,7 @@ Figures Measure(const std::string& iniBytes) {
     SaveChanges(host, nullptr, request, io);
     double t1 = NowMs();
     f.saveMs = t1 - t0;
-    f.gapMs = LongestGap(t0, host.moments, t1);
+    f.gapMs = LongestGap(t0, host.moments, t1, &f.gapAt);
     f.paintGapMs = LongestWithoutPaint(t0, host.moments, t1);
     f.reports = (int)host.moments.size();
     f.lastDone = host.done;
@@ -166,8 +174,11 @@ void Print(const char* what, const Figures& f) {
     printf("  floor           %9.1f ms, %d writes, one per key that changes%s\n", f.floorMs, f.needed,
            f.sameFile ? "" : " (NOT the save's result)");
     printf("  ratio           %9.2f\n", f.saveMs / f.floorMs);
-    printf("  longest gap     %9.1f ms without a progress report (floor: %.1f ms between two writes)\n", f.gapMs,
-           f.floorGapMs);
+    std::string where = f.gapAt == 0 ? "before the first report"
+                        : f.gapAt == (size_t)f.reports ? "after the last report"
+                                                       : "after report " + std::to_string(f.gapAt);
+    printf("  longest gap     %9.1f ms without a progress report, %s (floor: %.1f ms between two writes)\n",
+           f.gapMs, where.c_str(), f.floorGapMs);
     printf("  window paints   at least every %.1f ms; %d reports, the last \"%d of %d\"\n", f.paintGapMs, f.reports,
            f.lastDone, f.lastTotal);
 }

@@ -410,7 +410,9 @@ bool WriteAll(SectionWrites& w, const std::vector<KeyWrite>& writes) {
 bool WriteSection(SectionJob& job, const std::vector<Target>& targets, const Values& wanted, SectionWrites& w) {
     SectionPlan plan = PlanWrites(job, targets, wanted);
     job.run.progress.Plan(plan.place.size() + plan.clear.size());
+    job.run.progress.Show();
     if (!WriteAll(w, plan.place) || !Holds(job.run.io->ReadSection(job.file, job.section), wanted)) return false;
+    job.run.progress.Show();
     return WriteAll(w, plan.clear) &&
            HoldsExactly(job.run.io->ReadSection(job.file, job.section), wanted, plan.spares, job.others);
 }

@@ -167,10 +167,13 @@ void WriteChanges(IEditingHost& host, SaveRun& run) {
     WritingPhase writing(host);
     run.progress.host = &host;
     SaveNumberedSection(run, KindLister);
+    run.progress.Show();
     SaveNumberedSection(run, KindContent);
+    run.progress.Show();
     SavePlugLines(run);
     SaveLineActivations(run);
     SettleLanded(run);
+    run.progress.Show();
     KeepBytesOfUnchanged(run);
     AppendChangeLog(run.logLines);
 }

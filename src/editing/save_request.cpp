@@ -28,6 +28,10 @@ SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries) {
 
 void WriteProgress::Wrote() {
     total = std::max(total, ++done);
+    Show();
+}
+
+void WriteProgress::Show() {
     if (host) host->SaveProgress(done, total);
 }
 

@@ -64,6 +64,8 @@ struct WriteProgress {
     int total = 0;  // planned so far; a write nobody planned counts as one
     void Plan(size_t writes) { total += (int)writes; }
     void Wrote();
+    // The same again after a longer step than a write, so the window paints.
+    void Show();
 };
 
 struct SaveRun {
