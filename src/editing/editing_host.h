@@ -31,4 +31,10 @@ public:
     // The entry editor; true when the user confirmed the form.
     virtual bool RunEntryEditor(HWND owner, EntryEditForm& form) = 0;
     virtual bool RecycleBinAvailable(const std::wstring& path) = 0;  // of the path's drive
+    // The save's writes begin (true) and end (false, on every way out of them):
+    // meanwhile the window takes no input and runs no command.
+    virtual void SaveWriting(bool writing) = 0;
+    // After each write of the save: done of the writes planned so far. The window
+    // shows how far the save is and repaints now and then.
+    virtual void SaveProgress(int done, int total) = 0;
 };

@@ -123,15 +123,18 @@ bool SectionWrites::Set(const std::wstring& key, const std::optional<std::wstrin
     // The last guard: a line that slipped past its change's check is not written.
     if (value && (IniKeyProblem(key) || IniValueProblem(*value))) return false;
     steps.back().done = io.WriteProfile(file, section, key.c_str(), value ? value->c_str() : nullptr);
+    if (progress) progress->Wrote();
     return steps.back().done;
 }
 
 bool SectionWrites::Undo() {
+    if (progress) progress->Plan(standing);
     while (standing > 0) {
         // A write that reported failure may still have taken effect: it is taken back too.
         const Step& step = steps[standing - 1];
-        if (!io.WriteProfile(file, section, step.key.c_str(), step.before ? step.before->c_str() : nullptr))
-            return false;
+        bool undone = io.WriteProfile(file, section, step.key.c_str(), step.before ? step.before->c_str() : nullptr);
+        if (progress) progress->Wrote();
+        if (!undone) return false;
         --standing;
     }
     return true;

@@ -177,7 +177,7 @@ void SaveLine(SaveRun& run, size_t index) {
             return;
         }
     }
-    SectionWrites w{*run.io, file, section, {}, 0};
+    SectionWrites w{*run.io, file, section, {}, 0, &run.progress};
     bool ok = s.deleted ? w.Set(fileKey, std::nullopt, found->second)
               : renamed ? WriteRenamed(w, s, fileKey, found->second)
                         : w.Set(fileKey, s.curValue, found->second);
@@ -261,7 +261,7 @@ void Activate(SaveRun& run, int kind, const KeptEntry& k) {
         Error(run, Tr("err_changed") + L" " + k.name);
         return;
     }
-    SectionWrites w{*run.io, file, section, {}, 0};
+    SectionWrites w{*run.io, file, section, {}, 0, &run.progress};
     bool ok = std::all_of(lines.begin(), lines.end(),
                           [&](const auto& l) { return w.Set(l.first, l.second, std::nullopt); });
     std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <set>
 
 #include "analyses/inventory.h"
 #include "editing/backups.h"
@@ -331,58 +333,100 @@ bool HoldsExactly(const std::optional<IniPairs>& read, const Values& wanted, con
     return std::none_of(gone.begin(), gone.end(), [&](const auto& kv) { return now.count(kv.first) != 0; });
 }
 
-// First every entry at its new place, an entry only once those whose keys it
-// takes over are safe elsewhere (deleted, kept, written at their own new place or
-// copied to a spare number); read back; then the old keys go; read back. So at
-// every step each entry stands somewhere in the file.
-bool WriteSection(SectionJob& job, const std::vector<Target>& targets, const Values& wanted, SectionWrites& w) {
+// One profile write: the value its key takes (nothing: deleted), and the one it had.
+struct KeyWrite {
+    std::wstring key;
+    std::optional<std::wstring> value, before;
+};
+
+// The section's writes in the order they are made: first every entry at its new
+// place, then the old keys and the spare copies go.
+struct SectionPlan {
+    std::vector<KeyWrite> place, clear;
+    Values spares;  // copies at spare numbers, by folded key
+};
+
+// Every entry at its new place, an entry only once those whose keys it takes over
+// are safe elsewhere (deleted, kept, written at their own new place or copied to a
+// spare number): the first target in line that nothing blocks, else a spare copy
+// of what blocks the first. So at every step each entry stands somewhere in the file.
+void PlanPlacing(const SectionJob& job, const std::vector<Target>& targets, const Values& wanted, SectionPlan& plan) {
     std::set<long> secured = job.deleted;
-    std::vector<const Target*> todo;
-    for (const Target& t : targets) {
-        if (KeysToWrite(job, t, wanted).empty()) secured.insert(t.source);
-        else todo.push_back(&t);
+    std::set<size_t> waiting, ready;  // indexes into targets
+    std::map<long, size_t> takingOver;  // an entry's number before -> the target written over its keys
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (KeysToWrite(job, targets[i], wanted).empty()) secured.insert(targets[i].source);
+        else waiting.insert(i);
+        takingOver[targets[i].number] = i;
     }
+    for (size_t i : waiting)
+        if (Blocker(job, targets[i], wanted, secured) < 0) ready.insert(i);
+    // A target can only be blocked by the entry whose number it takes.
+    auto secure = [&](long source) {
+        secured.insert(source);
+        auto next = takingOver.find(source);
+        if (next != takingOver.end() && waiting.count(next->second) &&
+            Blocker(job, targets[next->second], wanted, secured) < 0)
+            ready.insert(next->second);
+    };
     long spare = job.before.empty() ? 0 : job.before.rbegin()->first;
     for (const Target& t : targets) spare = std::max(spare, t.number);
-    Values spares;  // copies at spare numbers, by folded key
-    while (!todo.empty()) {
-        auto ready = std::find_if(todo.begin(), todo.end(),
-                                  [&](const Target* t) { return Blocker(job, *t, wanted, secured) < 0; });
-        if (ready == todo.end()) {
+    while (!waiting.empty()) {
+        if (ready.empty()) {
             // Entries that take each other's places: one of them goes to a spare number first.
-            long owner = Blocker(job, *todo.front(), wanted, secured);
+            long owner = Blocker(job, targets[*waiting.begin()], wanted, secured);
             ++spare;
             for (const Pair& p : job.before.at(owner)) {
                 std::wstring lower = FoldCase(KeyOf(spare, p.rest));
-                spares[lower] = p.value;
-                if (!w.Set(lower, p.value, std::nullopt)) return false;
+                plan.spares[lower] = p.value;
+                plan.place.push_back({lower, p.value, std::nullopt});
             }
-            secured.insert(owner);
+            secure(owner);
             continue;
         }
-        for (const std::wstring& lower : KeysToWrite(job, **ready, wanted))
-            if (!w.Set(Spelled(job, lower), wanted.at(lower), BeforeValue(job, lower))) return false;
-        secured.insert((*ready)->source);
-        todo.erase(ready);
+        size_t i = *ready.begin();
+        ready.erase(ready.begin());
+        waiting.erase(i);
+        for (const std::wstring& lower : KeysToWrite(job, targets[i], wanted))
+            plan.place.push_back({Spelled(job, lower), wanted.at(lower), BeforeValue(job, lower)});
+        secure(targets[i].source);
     }
-    if (!Holds(job.run.io->ReadSection(job.file, job.section), wanted)) return false;
+}
+
+SectionPlan PlanWrites(const SectionJob& job, const std::vector<Target>& targets, const Values& wanted) {
+    SectionPlan plan;
+    PlanPlacing(job, targets, wanted, plan);
     for (const auto& [lower, value] : job.beforeValues)
-        if (!wanted.count(lower) && !w.Set(Spelled(job, lower), std::nullopt, value)) return false;
-    for (const auto& [lower, value] : spares)
-        if (!w.Set(lower, std::nullopt, value)) return false;
-    return HoldsExactly(job.run.io->ReadSection(job.file, job.section), wanted, spares, job.others);
+        if (!wanted.count(lower)) plan.clear.push_back({Spelled(job, lower), std::nullopt, value});
+    for (const auto& [lower, value] : plan.spares) plan.clear.push_back({lower, std::nullopt, value});
+    return plan;
+}
+
+bool WriteAll(SectionWrites& w, const std::vector<KeyWrite>& writes) {
+    return std::all_of(writes.begin(), writes.end(), [&](const KeyWrite& k) { return w.Set(k.key, k.value, k.before); });
+}
+
+// The plan's writes, read back after each half.
+bool WriteSection(SectionJob& job, const std::vector<Target>& targets, const Values& wanted, SectionWrites& w) {
+    SectionPlan plan = PlanWrites(job, targets, wanted);
+    job.run.progress.Plan(plan.place.size() + plan.clear.size());
+    job.run.progress.Show();
+    if (!WriteAll(w, plan.place) || !Holds(job.run.io->ReadSection(job.file, job.section), wanted)) return false;
+    job.run.progress.Show();
+    return WriteAll(w, plan.clear) &&
+           HoldsExactly(job.run.io->ReadSection(job.file, job.section), wanted, plan.spares, job.others);
 }
 
 // What of the section's changes is in the file (now, when not verified): all once
 // verified, else what the file holds; counted, logged, and the kept lines squared with it.
 void Conclude(SectionJob& job, const std::vector<Target>& targets, bool verified, const State& now) {
-    std::map<long, long> numberOf;
+    std::map<long, long> numberOf;  // source -> number
+    for (const Target& t : targets) numberOf[t.source] = t.number;
     // At its new place, and no longer at its old one as well.
     auto placed = [&](long source) {
-        const Target& t = *std::find_if(targets.begin(), targets.end(), [&](const Target& x) { return x.source == source; });
-        numberOf[source] = t.number;
-        bool left = t.number == source || source >= TempBase || Content(now, source) != Content(job.before, source);
-        return verified || (left && Content(now, t.number) == Content(job.after, source));
+        long number = numberOf.at(source);
+        bool left = number == source || source >= TempBase || Content(now, source) != Content(job.before, source);
+        return verified || (left && Content(now, number) == Content(job.after, source));
     };
     bool allPlaced = std::all_of(targets.begin(), targets.end(), [&](const Target& t) { return placed(t.source); });
     std::wstring moves;
@@ -480,7 +524,7 @@ void SaveNumberedSection(SaveRun& run, int kind) {
     if (custom) ApplyOrder(job);
     PlaceActivations(job);
     std::vector<Target> targets = Targets(job);
-    SectionWrites w{*run.io, job.file, job.section, {}, 0};
+    SectionWrites w{*run.io, job.file, job.section, {}, 0, &run.progress};
     bool verified = !job.Counts() || WriteSection(job, targets, WantedValues(job, targets), w);
     Conclude(job, targets, verified, verified ? State{} : Failed(job, w, *read, owned));
 }

@@ -151,6 +151,33 @@ void KeepBytesOfUnchanged(SaveRun& run) {
     }
 }
 
+// The window takes no input while the save writes, on every way out of the writes.
+class WritingPhase {
+public:
+    explicit WritingPhase(IEditingHost& host) : host_(host) { host_.SaveWriting(true); }
+    ~WritingPhase() { host_.SaveWriting(false); }
+    WritingPhase(const WritingPhase&) = delete;
+    WritingPhase& operator=(const WritingPhase&) = delete;
+
+private:
+    IEditingHost& host_;
+};
+
+void WriteChanges(IEditingHost& host, SaveRun& run) {
+    WritingPhase writing(host);
+    run.progress.host = &host;
+    SaveNumberedSection(run, KindLister);
+    run.progress.Show();
+    SaveNumberedSection(run, KindContent);
+    run.progress.Show();
+    SavePlugLines(run);
+    SaveLineActivations(run);
+    SettleLanded(run);
+    run.progress.Show();
+    KeepBytesOfUnchanged(run);
+    AppendChangeLog(run.logLines);
+}
+
 void NoteStillPending(SaveRun& run) {
     uint32_t left = CountPendingChanges();
     if (left > 0) run.errors += FillVar(Tr("save_kept_pending"), L"n", std::to_wstring(left)) + L"\r\n";
@@ -239,13 +266,7 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io
     // new entries) is not redone by a later save: what it could not write is withdrawn.
     bool callerOwned = request.beforeWrite || request.afterSave || !request.newEntries.empty();
     run.stamp = StrNowStamp();
-    SaveNumberedSection(run, KindLister);
-    SaveNumberedSection(run, KindContent);
-    SavePlugLines(run);
-    SaveLineActivations(run);
-    SettleLanded(run);
-    KeepBytesOfUnchanged(run);
-    AppendChangeLog(run.logLines);
+    WriteChanges(host, run);
     if (callerOwned) DiscardPending();
     else DiscardWritten(run);
     NoteStillPending(run);

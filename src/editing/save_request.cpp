@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analyses/inventory.h"
+#include "editing/editing_host.h"
 #include "editing/pending_ops.h"
 
 SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries) {
@@ -23,6 +24,15 @@ SaveRun BuildSaveRun(const std::vector<KeptEntry>& newEntries) {
     for (const KeptEntry& e : newEntries)
         if (e.kind < 4) run.activations[e.kind].push_back(e);
     return run;
+}
+
+void WriteProgress::Wrote() {
+    total = std::max(total, ++done);
+    Show();
+}
+
+void WriteProgress::Show() {
+    if (host) host->SaveProgress(done, total);
 }
 
 bool SaveRunEmpty(const SaveRun& run) {

@@ -55,6 +55,19 @@ struct LandedChange {
     bool withdrawn = false;
 };
 
+class IEditingHost;
+
+// How far the writes of a save are, reported to the window after each one.
+struct WriteProgress {
+    IEditingHost* host = nullptr;  // none: nothing is reported
+    int done = 0;
+    int total = 0;  // planned so far; a write nobody planned counts as one
+    void Plan(size_t writes) { total += (int)writes; }
+    void Wrote();
+    // The same again after a longer step than a write, so the window paints.
+    void Show();
+};
+
 struct SaveRun {
     SaveIo* io = &SystemSaveIo();
     std::vector<PendingEdit> edits;                  // by kind, then number
@@ -69,6 +82,7 @@ struct SaveRun {
     int changes = 0;                                 // of the landed changes, once the run ends
     std::vector<LandedChange> landed;                // in the order they landed
     std::wstring stamp;                              // of every log line and kept entry of the run
+    WriteProgress progress;
     // Changes that met a file or section refused before anything of it was
     // written: they stay pending, so the user can mend the cause and save again.
     std::set<int> untouchedKinds;                    // Lister, Content

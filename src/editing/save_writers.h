@@ -54,6 +54,7 @@ struct SectionWrites {
     std::wstring file, section;
     std::vector<Step> steps;
     size_t standing = 0;  // the leading steps still in effect after Undo
+    WriteProgress* progress = nullptr;  // of a save: told of each write
 
     bool Set(const std::wstring& key, const std::optional<std::wstring>& value,
              const std::optional<std::wstring>& before);

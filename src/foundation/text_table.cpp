@@ -265,6 +265,7 @@ const TextRow rows[] = {
     {"st_differs", L"differ from plugin: {n}", L"weichen vom Plugin ab: {n}"},
     {"st_newexts", L"with new extensions: {n}", L"mit neuen Endungen: {n}"},
     {"st_probing", L"Querying plugins {i}/{n}…", L"Plugins werden abgefragt {i}/{n}…"},
+    {"st_saving", L"Saving: {i} of {n} lines written…", L"Speichern: {i} von {n} Zeilen geschrieben…"},
     {"st_secmissing", L"File NOT found:", L"Datei NICHT gefunden:"},
     {"st_last_ex", L"The last exclusion cannot be removed – the plugin would then apply to every file. Use “Edit detect string” for that.", L"Der letzte Ausschluss lässt sich nicht entfernen – das Plugin gälte sonst für jede Datei. Dafür „Erkennungsstring bearbeiten“ verwenden."},
     {"set_instopen", L"Open the plugin folder in TC after installing", L"Plugin-Ordner nach dem Installieren in TC öffnen"},

@@ -14,6 +14,7 @@
 #include "editing/order_ops.h"
 #include "editing/pending_ops.h"
 #include "editing/restore_backup.h"
+#include "editing/save_request.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/list_view.h"
@@ -158,6 +159,12 @@ LRESULT RunCommand(MainWindow& app, WPARAM wParam, LPARAM lParam) {
     const CommandRow* row = FindCommand(LOWORD(wParam));
     if (!row) return DefWindowProcW(app.Hwnd(), WM_COMMAND, wParam, lParam);
     bool ownNotification = row->notification == AnyNotification || row->notification == HIWORD(wParam);
+    // A menu or key command that reaches the window while a save runs is refused,
+    // not kept for later: it would act on what the save is changing.
+    if (row->notification == AnyNotification && SaveIsRunning()) {
+        MessageBeep(MB_ICONWARNING);
+        return 0;
+    }
     if (ownNotification && (!row->enabled || row->enabled(app))) row->run(app);
     return 0;
 }

@@ -63,6 +63,8 @@ public:
     int AskToSave(HWND owner, const std::wstring& changeList, bool tcRunning) override;
     bool RunEntryEditor(HWND owner, EntryEditForm& form) override;
     bool RecycleBinAvailable(const std::wstring& path) override;
+    void SaveWriting(bool writing) override;
+    void SaveProgress(int done, int total) override;
     void ShowInstallStatus(const std::wstring& text) override;
     // IProbeHost:
     bool FindingsShown() override;
@@ -128,6 +130,11 @@ private:
     std::deque<Answer> answers_;
     // After a batch the window paints and takes input before the next; meanwhile answers only queue.
     bool answersPaused_ = false;
+    // While a save writes: the window is disabled (when it was enabled before), and
+    // shows its progress now and then.
+    bool saveDisabled_ = false;
+    HWND saveFocus_ = nullptr;
+    std::chrono::steady_clock::time_point saveShown_{};
 };
 
 // The class procedure: hands each message to the MainWindow given at creation.

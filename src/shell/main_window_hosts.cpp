@@ -24,6 +24,30 @@
 #include "views/tab_fill.h"
 #include "views/text_popup.h"
 
+namespace {
+
+// Between two showings of a save's progress; the window paints at each.
+constexpr auto SaveShowStep = std::chrono::milliseconds(50);
+
+// Keys and clicks that came while the save wrote: none may run a command during
+// the save, nor queued after it.
+void DropInput() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
+    while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
+    while (PeekMessageW(&msg, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {}
+}
+
+// Only paints: the workers' results and the timers stay queued until the save
+// ends, as they would change what the save works on. A window that does not take
+// its paint cannot hold the save up.
+void PaintWaiting() {
+    MSG msg;
+    for (int i = 0; i < 64 && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) DispatchMessageW(&msg);
+}
+
+}  // namespace
+
 HWND MainWindow::ResultWindow() { return view_.controls.main; }
 
 int MainWindow::ShownTab() { return view_.controls.tabCtl ? TabCtrl_GetCurSel(view_.controls.tabCtl) : 0; }
@@ -78,6 +102,30 @@ int MainWindow::AskToSave(HWND owner, const std::wstring& changeList, bool tcRun
 bool MainWindow::RunEntryEditor(HWND owner, EntryEditForm& form) { return EditEntryDialog(owner, form); }
 
 bool MainWindow::RecycleBinAvailable(const std::wstring& path) { return DriveHasRecycleBin(path); }
+
+void MainWindow::SaveWriting(bool writing) {
+    HWND window = view_.controls.main;
+    if (writing) {
+        saveFocus_ = GetFocus();
+        saveDisabled_ = !EnableWindow(window, FALSE);
+        saveShown_ = std::chrono::steady_clock::now();
+        return;
+    }
+    DropInput();
+    if (std::exchange(saveDisabled_, false)) EnableWindow(window, TRUE);
+    if (saveFocus_ && IsWindow(saveFocus_)) SetFocus(saveFocus_);
+    UpdateStatusBar();
+}
+
+// Often enough that Windows never takes the window for hung.
+void MainWindow::SaveProgress(int done, int total) {
+    auto now = std::chrono::steady_clock::now();
+    if (now - saveShown_ < SaveShowStep) return;
+    saveShown_ = now;
+    ShowInstallStatus(FillVars(Tr("st_saving"), {{L"i", std::to_wstring(done)}, {L"n", std::to_wstring(total)}}));
+    DropInput();
+    PaintWaiting();
+}
 
 void MainWindow::ShowInstallStatus(const std::wstring& text) {
     HWND bar = view_.controls.statusBar;

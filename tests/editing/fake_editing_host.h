@@ -20,6 +20,8 @@ struct FakeHost : Host {
     std::function<int(int finding)> jump;                   // -1 without
     std::function<bool(HWND, EntryEditForm&)> editor;       // cancelled without
     bool recycleBin = true;
+    bool writing = false;                                   // between the save's SaveWriting calls
+    std::function<void(int done, int total)> progress;      // each SaveProgress
 
     int ShownTab() override { return 0; }
     void RefillShownTab() override {
@@ -39,4 +41,8 @@ struct FakeHost : Host {
     int AskToSave(HWND, const std::wstring&, bool) override { return saveAnswer; }
     bool RunEntryEditor(HWND owner, EntryEditForm& form) override { return editor && editor(owner, form); }
     bool RecycleBinAvailable(const std::wstring&) override { return recycleBin; }
+    void SaveWriting(bool on) override { writing = on; }
+    void SaveProgress(int done, int total) override {
+        if (progress) progress(done, total);
+    }
 };

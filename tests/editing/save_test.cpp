@@ -369,6 +369,54 @@ Two=C:\p\2.wfx
     }
 }
 
+namespace {
+
+// Lister entries first..last, each with a detect string, numbered from number on.
+std::wstring ListerLines(int first, int last, int number, const std::wstring& end = L"\n") {
+    std::wstring lines;
+    for (int n = first; n <= last; ++n, ++number) {
+        std::wstring e = std::to_wstring(n), at = std::to_wstring(number);
+        lines += at + L"=C:\\p\\e" + e + L".wlx" + end + at + L"_detect=\"EXT=\"E" + e + L"\"\"" + end;
+    }
+    return lines;
+}
+
+}  // namespace
+
+TEST_CASE("a long renumbering tells the window of every write, planned in advance, and the file is as before") {
+    SaveFixture f(L"save_progress", L"[ListerPlugins]\r\n" + ListerLines(1, 40, 1, L"\r\n"));
+    std::vector<std::pair<int, int>> reports;
+    bool reportedOutsideWrites = false;
+    SaveFixture::Host.progress = [&](int done, int total) {
+        reports.push_back({done, total});
+        reportedOutsideWrites = reportedOutsideWrites || !SaveFixture::Host.writing;
+    };
+    // Every write reported, in order, against the total planned before the first.
+    auto saveReporting = [&] {
+        reports.clear();
+        FaultyIo io;
+        f.Save(io);
+        int writes = (int)std::count(io.steps.begin(), io.steps.end(), "write");
+        CHECK(writes == 80);  // 39 entries' two keys each at a new number, and the two keys of the last number
+        std::vector<std::pair<int, int>> each;
+        for (auto report : reports)
+            if (report.first > 0 && (each.empty() || each.back() != report)) each.push_back(report);
+        REQUIRE(each.size() == (size_t)writes);
+        for (int i = 0; i < writes; ++i) CHECK(each[(size_t)i] == std::pair{i + 1, writes});
+        CHECK((!reportedOutsideWrites && !SaveFixture::Host.writing));
+    };
+    const std::wstring original = f.Lines(0);
+    PendingEdit& gone = PendingEditFor(f.Entry(0, 1));
+    gone.deleted = gone.deactivate = 1;
+    saveReporting();
+    CHECK(f.Lines(0) == ListerLines(2, 40, 1));
+
+    PendingReactivations.insert(ReadDisabled(0).at(0).key);
+    saveReporting();
+    CHECK(f.Lines(0) == original);
+    CHECK(SaveFixture::Shown == std::vector<std::wstring>{L"Changes saved: 1.", L"Changes saved: 1."});
+}
+
 TEST_CASE("the change list names every change, and too long detect strings stop the save") {
     SaveFixture f(L"save_list", Scenario);
     PendingEditFor(f.Entry(0, 2)).deleted = 1;

@@ -8,6 +8,7 @@
 #include "dsx/entry_editor.h"
 #include "editing/entry_edit.h"
 #include "editing/launch.h"
+#include "editing/pending_ops.h"
 #include "editing/save_changes.h"
 #include "editing/save_dialog.h"
 #include "probe/background_probe.h"
@@ -318,6 +319,36 @@ TEST_SUITE("window") {
         WritePrivateProfileStringW(L"ListerPlugins", L"9", L"%COMMANDER_PATH%\\p\\new.wlx", WincmdIniPath.c_str());
         SendMessageW(w.main, MsgIniCheck, 0, 0);
         CHECK(w.app.questions == 1);
+    }
+
+    TEST_CASE("while a save writes, the window is disabled, and keys and commands that reach it run nothing") {
+        TcFolder tc(kIni);
+        // Each write of the save: a Delete key for the list and a Delete command
+        // for the window, either of which would ask whether to delete.
+        struct Pressing : MainWindow {
+            std::vector<std::wstring> messages;
+            bool enabledWhileWriting = false;
+            int Message(HWND, const std::wstring& text, UINT) override {
+                messages.push_back(text);
+                return IDYES;
+            }
+            int AskToSave(HWND, const std::wstring&, bool) override { return SaveOnly; }
+            void SaveProgress(int done, int total) override {
+                enabledWhileWriting = enabledWhileWriting || IsWindowEnabled(Hwnd());
+                PostMessageW(View().controls.pluginList, WM_KEYDOWN, VK_DELETE, 0);
+                SendMessageW(Hwnd(), WM_COMMAND, CmdDelete, 0);
+                MainWindow::SaveProgress(done, total);
+            }
+        };
+        WindowOf<Pressing> w;
+        w.Show(0);
+        PendingEditFor(TabEntries[0]).deleted = 1;
+        ListView_SetItemState(w.c.pluginList, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        SetFocus(w.c.pluginList);
+        SaveChanges(w.app, w.main);
+        Pump();
+        CHECK(w.app.messages == std::vector<std::wstring>{L"Changes saved: 1."});
+        CHECK((!w.app.enabledWhileWriting && IsWindowEnabled(w.main) && CountPendingChanges() == 0));
     }
 
     TEST_CASE("the extra columns fill with the tab; the reach follows the plugin's own detect string") {
