@@ -6,6 +6,7 @@
 
 #include "analyses/findings.h"
 #include "foundation/env.h"
+#include "foundation/handles.h"
 #include "foundation/text.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr DWORD kScanReuseMs = 15000;
 constexpr int64_t kScanBudget = 50000;
+constexpr int kPluginsFolderDepth = 6;
 
 struct ScanFolder {
     std::wstring key;  // lower-cased, no trailing separator
@@ -27,6 +29,41 @@ struct DiskScanCache {
     DWORD filledAt = 0;
 } Cache;
 
+// The scan of TC's plugins folder, begun on a thread of its own before the
+// sections load; DiskPlugins holds what it found once the thread has ended.
+struct BegunScan {
+    bool begun = false;
+    KernelHandle thread;
+    std::wstring folder;
+    int64_t budget = kScanBudget;  // what the scan left
+} Begun;
+
+std::wstring TcPluginsFolder() {
+    std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
+    return tc.empty() ? L"" : PathJoin(tc, L"plugins");
+}
+
+bool ScanDue() { return !Cache.valid || GetTickCount() - Cache.filledAt > kScanReuseMs; }
+
+DWORD WINAPI ScanPluginsFolderProc(LPVOID) {
+    ScanDiskPlugins(Begun.folder, kPluginsFolderDepth, Begun.budget);
+    return 0;
+}
+
+void WaitForBegunScan() {
+    if (Begun.thread) WaitForSingleObject(Begun.thread.Get(), INFINITE);
+}
+
+// Waits for the begun scan and tells whether it made the start of this scan: the
+// same folder at the same depth, scanned first. budget gets what it left.
+bool TakeBegunScan(const ScanFolder& first, int64_t& budget) {
+    WaitForBegunScan();
+    bool fits = Begun.thread && first.path == Begun.folder && first.depth == kPluginsFolderDepth;
+    budget = Begun.budget;
+    Begun = BegunScan{};
+    return fits;
+}
+
 // TC's plugins folder first, then the folders of the registered plugins; the
 // first spelling of a folder is kept.
 std::vector<ScanFolder> FoldersToScan(const std::vector<std::wstring>& registeredFolders) {
@@ -38,12 +75,12 @@ std::vector<ScanFolder> FoldersToScan(const std::vector<std::wstring>& registere
         std::wstring key = FoldCase(clean);
         if (added.insert(key).second) folders.push_back({key, clean, depth});
     };
-    std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
-    std::wstring tcKey = FoldCase(tc), pluginsKey = tc.empty() ? L"" : FoldCase(PathJoin(tc, L"plugins"));
-    if (!tc.empty()) add(PathJoin(tc, L"plugins"), 6);
+    std::wstring plugins = TcPluginsFolder();
+    std::wstring tcKey = FoldCase(PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"))), pluginsKey = FoldCase(plugins);
+    if (!plugins.empty()) add(plugins, kPluginsFolderDepth);
     for (const auto& folder : registeredFolders) {
         std::wstring key = FoldCase(PathNoTrailingSep(folder));
-        add(folder, key == tcKey ? 0 : key == pluginsKey ? 6 : 2);
+        add(folder, key == tcKey ? 0 : key == pluginsKey ? kPluginsFolderDepth : 2);
     }
     return folders;
 }
@@ -64,24 +101,40 @@ bool CoveredFromAbove(const ScanFolder& inner, const std::unordered_map<std::wst
     return false;
 }
 
+// TC's plugins folder comes first and is never covered from above (no other
+// folder gets its depth), so a begun scan of it is the start of this one.
 void ScanFolders(const std::vector<ScanFolder>& folders) {
-    DiskPlugins.clear();
     std::unordered_map<std::wstring, int> depthOf;
     for (const auto& folder : folders) depthOf.emplace(folder.key, folder.depth);
-    int64_t budget = kScanBudget;
-    for (const auto& folder : folders)
-        if (!CoveredFromAbove(folder, depthOf)) ScanDiskPlugins(folder.path, folder.depth, budget);
+    int64_t budget = 0;
+    size_t first = !folders.empty() && TakeBegunScan(folders[0], budget) ? 1 : 0;
+    if (first == 0) {
+        DiskPlugins.clear();
+        budget = kScanBudget;
+    }
+    for (size_t i = first; i < folders.size(); ++i)
+        if (!CoveredFromAbove(folders[i], depthOf)) ScanDiskPlugins(folders[i].path, folders[i].depth, budget);
 }
 
 }  // namespace
+
+void BeginDiskScan() {
+    if (Begun.begun || !ScanDue()) return;
+    Begun.folder = TcPluginsFolder();
+    if (Begun.folder.empty()) return;
+    Begun.begun = true;
+    Begun.budget = kScanBudget;
+    Cache.valid = false;
+    DiskPlugins.clear();
+    Begun.thread.Reset(CreateThread(nullptr, 0, ScanPluginsFolderProc, nullptr, 0, nullptr));
+}
 
 std::map<std::wstring, std::wstring> CollectDiskPlugins(const std::vector<std::wstring>& registeredFiles,
                                                         const std::vector<std::wstring>& registeredFolders) {
     std::vector<ScanFolder> folders = FoldersToScan(registeredFolders);
     std::set<std::wstring> keys;
     for (const auto& f : folders) keys.insert(f.key);
-    bool reuse = Cache.valid && Cache.folderKeys == keys && GetTickCount() - Cache.filledAt <= kScanReuseMs;
-    if (!reuse) {
+    if (ScanDue() || Cache.folderKeys != keys) {
         ScanFolders(folders);
         Cache.folderKeys = std::move(keys);
         Cache.filledAt = GetTickCount();
@@ -94,4 +147,8 @@ std::map<std::wstring, std::wstring> CollectDiskPlugins(const std::vector<std::w
     return result;
 }
 
-void InvalidateDiskScan() { Cache.valid = false; }
+void InvalidateDiskScan() {
+    WaitForBegunScan();
+    Begun = BegunScan{};
+    Cache.valid = false;
+}

@@ -377,6 +377,7 @@ void BuildFindings() {
     Findings.clear();
     FindingsPartial = 0;
     WorkingSets sets;
+    BeginDiskScan();
     bool tc32 = TcExeIs32Bit(TcExePath());
     TcIniFiles files;
     for (int kind = 0; kind < 4; ++kind) AnalyseKind(files, kind, sets, tc32);

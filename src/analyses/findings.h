@@ -72,5 +72,10 @@ bool SetAcknowledged(const std::wstring& key, bool on);
 // path -> path. The scan is reused for 15 seconds while the folders stay the same.
 std::map<std::wstring, std::wstring> CollectDiskPlugins(const std::vector<std::wstring>& registeredFiles,
                                                         const std::vector<std::wstring>& registeredFolders);
+// Begins the scan that the next CollectDiskPlugins will make, when it will make
+// one, with TC's plugins folder: the folder that comes first and that no section
+// decides, scanned on a thread of its own while the caller reads the sections.
+// CollectDiskPlugins waits for it and goes on from there.
+void BeginDiskScan();
 // Makes the next CollectDiskPlugins scan the disk again.
 void InvalidateDiskScan();

@@ -216,6 +216,26 @@ TEST_CASE("findings of the disk, the plugins' own INI files and redirected secti
     CHECK(Summary().find(L"other.wcx") == std::wstring::npos);
 }
 
+TEST_CASE("a disk scan begun before the sections load counts only for the plugins folder it began with") {
+    FindingsFixture f(L"");
+    f.Plugin(L"plugins\\wlx\\a\\a.wlx64");
+    f.Plugin(L"old\\b.wlx");
+    TcIniDir moved(L"findings_moved");
+    std::wstring c = moved / L"plugins\\c.wdx";
+    CreateDirectoryW((moved / L"plugins").c_str(), nullptr);
+    WriteFileBytes(c, "x");
+    BeginDiskScan();
+    CHECK(CollectDiskPlugins({}, {f / L"old"}) ==
+          std::map<std::wstring, std::wstring>{{FoldCase(f / L"old\\b.wlx"), f / L"old\\b.wlx"},
+                                               {FoldCase(f / L"plugins\\wlx\\a\\a.wlx64"),
+                                                f / L"plugins\\wlx\\a\\a.wlx64"}});
+    // TC's folder changed after the scan began: the plugins folder is scanned anew.
+    InvalidateDiskScan();
+    BeginDiskScan();
+    ScopedEnv other{L"COMMANDER_PATH", moved.dir.c_str()};
+    CHECK(CollectDiskPlugins({}, {}) == std::map<std::wstring, std::wstring>{{FoldCase(c), c}});
+}
+
 TEST_CASE("a finding marked as checked stays hidden after a restart, and comes back once it changed") {
     FindingsFixture f(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\more.wlx\r\n1_detect=\"EXT=\"A\"\"\r\n"
                       L"2=%COMMANDER_PATH%\\p\\gone.wlx\r\n");
