@@ -20,6 +20,7 @@
 #include "probe/child_modes.h"
 #include "shell/commands.h"
 #include "shell/forward.h"
+#include "shell/main_children.h"
 #include "shell/main_window.h"
 #include "foundation/themes.h"
 #include "shell/menu_help.h"
@@ -173,6 +174,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     NoteStartMoment(StartMain);
     AppInstance = instance;
     if (int childExit = 0; RunChildMode(childExit, UnpackChildMain)) return childExit;
+    PreloadWindowDlls();
     DataFolder();  // fixed before any thread can ask for it
     StartArgs start = ParseStartArgs(ProgramArgs());
     HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);  // held for the life of the process

@@ -63,6 +63,13 @@ bool LoadRichEdit() {
     return loaded;
 }
 
+DWORD WINAPI PreloadThreadProc(void*) {
+    LoadRichEdit();
+    // Wine's themed drawing loads it at the first paint; kept loaded like the rich edit.
+    LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return 0;
+}
+
 void CreateTabAndSearch(MainView& view) {
     MainControls& c = view.controls;
     HWND main = c.main;
@@ -216,4 +223,9 @@ void CreateTabControls(MainView& view, int tab) {
         TakeListSetup(view, list);
     }
     ThemeChildControls(view);
+}
+
+void PreloadWindowDlls() {
+    HANDLE thread = CreateThread(nullptr, 0, PreloadThreadProc, nullptr, 0, nullptr);
+    if (thread) CloseHandle(thread);
 }

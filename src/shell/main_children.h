@@ -11,3 +11,8 @@ void CreateMainChildren(MainView& view);
 // Makes the controls a tab shows on the page (0-3 the plugin tabs share theirs) if
 // they do not exist yet, with the fonts, colours, sort and widths of the others.
 void CreateTabControls(MainView& view, int tab);
+// Starts loading, on a thread of its own, the DLLs the first paint needs beyond the
+// program's imports (the rich edit's, with the OLE DLLs it pulls in): under Wine that
+// takes a good part of the start, and so runs while the settings are read and the
+// window is made.
+void PreloadWindowDlls();
