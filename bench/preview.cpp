@@ -11,7 +11,7 @@
 
 #include "bench_support.h"
 #include "hostcfg/tc_discovery.h"
-#include "probe/items_in_order.h"
+#include "foundation/items_in_order.h"
 #include "probe/workers.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "foundation/handles.h"
+#include "foundation/items_in_order.h"
 #include "foundation/text.h"
 
 namespace {
@@ -97,6 +98,25 @@ std::optional<uint64_t> FileSeen(FilePresence& presence, const std::wstring& pat
     if (FolderMayExist(presence, PathDir(path))) stamp = AskDisk(path);
     presence.files.emplace(std::move(key), stamp);
     return stamp;
+}
+
+void SeeFoldersAhead(FilePresence& presence, const std::vector<std::wstring>& expandedPaths) {
+    std::vector<std::wstring> unlisted;
+    for (const auto& path : expandedPaths) {
+        std::wstring dir = PathDir(path);
+        if (!ListablePath(path) || IsRootFolder(dir)) continue;
+        std::wstring key = FoldCase(dir);
+        if (presence.folderSeen.count(key)) continue;
+        const auto& names = Listing(presence, PathDir(dir));
+        bool listed = !names || names->count(FoldCase(NameOf(dir)));
+        presence.folderSeen.emplace(std::move(key), listed);
+        if (!listed) unlisted.push_back(dir);
+    }
+    std::vector<char> onDisk(unlisted.size(), 0);
+    RunItemsInOrder(
+        unlisted.size(), ItemsInOrderWidth(), nullptr, [&](size_t i) { onDisk[i] = FolderOnDisk(unlisted[i]); },
+        [](size_t) {});
+    for (size_t i = 0; i < unlisted.size(); ++i) presence.folderSeen[FoldCase(unlisted[i])] = onDisk[i] != 0;
 }
 
 std::wstring PluginCandidate(const std::wstring& path, int which) {

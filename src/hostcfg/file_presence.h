@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 struct FilePresence {
     // Folded folder (FoldCase) -> the folded names of its subfolders; nothing when
@@ -25,6 +26,11 @@ struct PluginFileSeen {
     uint8_t bits = 0;          // 1: the path, 2: the path + "64"; 4 (stem + "64" + extension) is not looked for
     uint64_t stamps[3] = {};   // in the same order; 0 when absent
 };
+// Asks ahead, several at once, for the folders of these plugin paths that their
+// parents' listings lack, so that SeePluginFiles finds the answers known. Each such
+// question scans the parent under Wine; a configuration naming thousands of
+// removed plugins would otherwise wait for them one after another.
+void SeeFoldersAhead(FilePresence& presence, const std::vector<std::wstring>& expandedPaths);
 // The candidates in bit order: the path, the path + "64", stem + "64" + extension.
 std::wstring PluginCandidate(const std::wstring& path, int which);
 PluginFileSeen SeePluginFiles(FilePresence& presence, const std::wstring& expandedPath);

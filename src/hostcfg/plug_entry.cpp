@@ -40,9 +40,8 @@ IniPairs DropDuplicateKeys(const IniPairs& lines, std::vector<std::wstring>& dup
     return kept;
 }
 
-// Expanded path, file presence, compiled detect string and any cached probe result.
+// File presence and any cached probe result.
 void CompleteEntry(PlugEntry& e, FilePresence& presence) {
-    e.expandedPath = EnvExpand(e.path);
     e.files = SeePluginFiles(presence, e.expandedPath);
     e.fileExists = (e.files.bits & 3) != 0;
     auto cached = ProbeCache.find(KindKey((int)e.kind, e.expandedPath));
@@ -53,7 +52,7 @@ void CompleteEntry(PlugEntry& e, FilePresence& presence) {
     }
 }
 
-std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines, FilePresence& presence) {
+std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines) {
     std::map<long, PlugEntry> byNumber;
     for (const auto& [key, value] : lines) {
         long number = 0;
@@ -73,7 +72,6 @@ std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines, FilePres
     for (auto& [number, e] : byNumber) {
         if (e.path.empty()) continue;
         e.name = FileStem(e.path);
-        CompleteEntry(e, presence);
         e.iniDetect = CompileDetect(e.detectText, e.hasDetect != 0);
         rows.push_back(std::move(e));
     }
@@ -89,7 +87,7 @@ void AddPackerLine(PlugEntry& e, const std::wstring& ext, int flags, const std::
     e.hasDetect = 1;
 }
 
-std::vector<PlugEntry> LineEntries(int kind, const IniPairs& lines, FilePresence& presence) {
+std::vector<PlugEntry> LineEntries(int kind, const IniPairs& lines) {
     std::vector<PlugEntry> rows;
     std::unordered_map<std::wstring, size_t> rowOfGroup;
     for (const auto& [key, raw] : lines) {
@@ -116,8 +114,16 @@ std::vector<PlugEntry> LineEntries(int kind, const IniPairs& lines, FilePresence
         }
         if (kind == KindPacker) AddPackerLine(rows[it->second], key, flags, path);
     }
-    for (auto& e : rows) CompleteEntry(e, presence);
     return rows;
+}
+
+void CompleteEntries(std::vector<PlugEntry>& entries) {
+    std::vector<std::wstring> paths;
+    paths.reserve(entries.size());
+    for (auto& e : entries) paths.push_back(e.expandedPath = EnvExpand(e.path));
+    FilePresence presence;
+    SeeFoldersAhead(presence, paths);
+    for (auto& e : entries) CompleteEntry(e, presence);
 }
 
 // Appends "[section] <file>" and the section's lines from the file that holds it.
@@ -179,9 +185,8 @@ PluginSection LoadPluginSection(TcIniFiles& files, int kind) {
     DebugLog(L"read " + section + L" from " + result.iniUsed + (result.missing ? L" (FILE MISSING)" : L"") +
              L", " + std::to_wstring(lines.size()) + L" lines");
     lines = DropDuplicateKeys(lines, result.duplicateKeys);
-    FilePresence presence;
-    result.entries =
-        kind <= KindContent ? NumberedEntries(kind, lines, presence) : LineEntries(kind, lines, presence);
+    result.entries = kind <= KindContent ? NumberedEntries(kind, lines) : LineEntries(kind, lines);
+    CompleteEntries(result.entries);
     if (kind == KindLister)
         for (const auto& e : result.entries) result.lister.pluginKeys.insert(PlugKey(e.expandedPath));
     return result;

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "probe/items_in_order.h"
+#include "foundation/items_in_order.h"
 #include "probe/post_record.h"
 #include "probe/probe_plugin.h"
 

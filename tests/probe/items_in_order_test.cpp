@@ -5,7 +5,7 @@
 #include <atomic>
 #include <vector>
 
-#include "probe/items_in_order.h"
+#include "foundation/items_in_order.h"
 
 TEST_CASE("items run side by side and are handed on in list order") {
     SUBCASE("a late first item holds back the ones that finished before it") {

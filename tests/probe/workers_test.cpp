@@ -5,7 +5,7 @@
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/background_probe.h"
-#include "probe/items_in_order.h"
+#include "foundation/items_in_order.h"
 #include "probe/post_record.h"
 #include "probe/workers.h"
 #include "probe_test_support.h"

@@ -1,4 +1,4 @@
-#include "probe/items_in_order.h"
+#include "foundation/items_in_order.h"
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
 // Work on a list of items by several threads at once, with the results handed on
 // in the order of the items: plugins are asked one child process each, and a
-// child spends nearly all its time starting, so children run side by side.
+// child spends nearly all its time starting, so children run side by side; and
+// questions to the disk that each wait on a scan of a large folder overlap.
 #pragma once
 #include <cstddef>
 #include <functional>
