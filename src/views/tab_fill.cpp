@@ -12,7 +12,6 @@
 #include "foundation/env.h"
 #include "foundation/files.h"
 #include "foundation/list_view.h"
-#include "foundation/paint_meanwhile.h"
 #include "foundation/virtual_list.h"
 #include "foundation/texts.h"
 #include "hostcfg/kept.h"
@@ -140,9 +139,7 @@ void StartProbeJob(MainView& view, int kind) {
 void FillPluginTab(MainView& view, int kind) {
     const MainControls& c = view.controls;
     ForgetTabCounts();
-    PluginSection section;
-    // Thousands of plugin files asked of the disk take seconds; the window paints meanwhile.
-    RunPaintingMeanwhile([&] { section = LoadPluginSection(kind); });
+    PluginSection section = LoadPluginSection(kind);
     TabEntries = std::move(section.entries);
     ShownSection = {section.iniUsed, section.missing != 0, section.leftOverKeys};
     if (kind == KindLister) ShownListerSettings = std::move(section.lister);
