@@ -40,18 +40,6 @@ IniPairs DropDuplicateKeys(const IniPairs& lines, std::vector<std::wstring>& dup
     return kept;
 }
 
-// File presence and any cached probe result.
-void CompleteEntry(PlugEntry& e, FilePresence& presence) {
-    e.files = SeePluginFiles(presence, e.expandedPath);
-    e.fileExists = (e.files.bits & 3) != 0;
-    auto cached = ProbeCache.find(KindKey((int)e.kind, e.expandedPath));
-    if (cached != ProbeCache.end()) {
-        ApplyProbeResult(e, cached->second);
-    } else if (!e.fileExists) {
-        e.probeStatus = ProbeMissing;
-    }
-}
-
 std::vector<PlugEntry> NumberedEntries(int kind, const IniPairs& lines) {
     std::map<long, PlugEntry> byNumber;
     for (const auto& [key, value] : lines) {
@@ -123,7 +111,10 @@ void CompleteEntries(std::vector<PlugEntry>& entries) {
     for (auto& e : entries) paths.push_back(e.expandedPath = EnvExpand(e.path));
     FilePresence presence;
     SeeFoldersAhead(presence, paths);
-    for (auto& e : entries) CompleteEntry(e, presence);
+    for (auto& e : entries) {
+        e.files = SeePluginFiles(presence, e.expandedPath);
+        e.fileExists = (e.files.bits & 3) != 0;
+    }
 }
 
 // Appends "[section] <file>" and the section's lines from the file that holds it.
@@ -162,12 +153,7 @@ std::wstring PluginSectionText(int kind) {
     return text;
 }
 
-PluginSection LoadPluginSection(int kind) {
-    TcIniFiles files;
-    return LoadPluginSection(files, kind);
-}
-
-PluginSection LoadPluginSection(TcIniFiles& files, int kind) {
+static PluginSection ReadSection(TcIniFiles& files, int kind) {
     PluginSection result;
     if (WincmdIniPath.empty() || kind < 0 || kind > 3) return result;
     if (kind == KindLister) result.lister = LoadListerSettings(files);
@@ -190,6 +176,33 @@ PluginSection LoadPluginSection(TcIniFiles& files, int kind) {
     if (kind == KindLister)
         for (const auto& e : result.entries) result.lister.pluginKeys.insert(PlugKey(e.expandedPath));
     return result;
+}
+
+PluginSection LoadPluginSection(int kind) {
+    TcIniFiles files;
+    return LoadPluginSection(files, kind);
+}
+
+PluginSection LoadPluginSection(TcIniFiles& files, int kind) {
+    PluginSection result = ReadSection(files, kind);
+    ApplyCachedProbes(result.entries);
+    return result;
+}
+
+void ApplyCachedProbes(std::vector<PlugEntry>& entries) {
+    for (PlugEntry& e : entries) {
+        auto cached = ProbeCache.find(KindKey((int)e.kind, e.expandedPath));
+        if (cached != ProbeCache.end()) {
+            ApplyProbeResult(e, cached->second);
+        } else if (!e.fileExists) {
+            e.probeStatus = ProbeMissing;
+        }
+    }
+}
+
+PluginSection ReadPluginSection(int kind) {
+    TcIniFiles files;
+    return ReadSection(files, kind);
 }
 
 void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result) {

@@ -160,8 +160,9 @@ LRESULT RunCommand(MainWindow& app, WPARAM wParam, LPARAM lParam) {
     if (!row) return DefWindowProcW(app.Hwnd(), WM_COMMAND, wParam, lParam);
     bool ownNotification = row->notification == AnyNotification || row->notification == HIWORD(wParam);
     // A menu or key command that reaches the window while a save runs is refused,
-    // not kept for later: it would act on what the save is changing.
-    if (row->notification == AnyNotification && SaveIsRunning()) {
+    // not kept for later: it would act on what the save is changing. So is one that
+    // comes while the start still reads its first tab: the rows are not there yet.
+    if (row->notification == AnyNotification && (SaveIsRunning() || SectionReadRunning())) {
         MessageBeep(MB_ICONWARNING);
         return 0;
     }

@@ -69,10 +69,10 @@ HWND MainWindow::Create(int width, int height, HMENU menu) {
 
 // Modal dialogs and message boxes disable the main window; popup menus and the
 // save run their own loops. A file applied inside them would change the model
-// under their feet.
+// under their feet; while the start reads its first tab there is no model yet.
 void MainWindow::ApplyForwards() {
     HWND window = view_.controls.main;
-    if (!IsWindowEnabled(window) || inMenuLoop_ || SaveIsRunning()) {
+    if (!IsWindowEnabled(window) || inMenuLoop_ || SaveIsRunning() || SectionReadRunning()) {
         SetTimer(window, ForwardRetryTimer, ForwardRetryMs, nullptr);
         return;
     }
@@ -105,13 +105,17 @@ LRESULT MainWindow::OnCopyData(WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::OnStart() {
-    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     DebugLog(L"start: loading");
-    FillTab(view_);
+    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    bool reading = StartFillOnWorker(view_);
+    SetCursor(old);
+    if (!reading) FinishStart();
+}
+
+void MainWindow::FinishStart() {
     DebugLog(L"start: loaded");
     NoteStartMoment(StartFilled);
     DebugLog(StartTimesText());
-    SetCursor(old);
     if (!start_.previewFile.empty()) PvSetFile(view_, std::exchange(start_.previewFile, L""), false);
     if (!start_.listerFile.empty()) PvSetFile(view_, std::exchange(start_.listerFile, L""), true);
     if (!start_.installPath.empty()) PostMessageW(view_.controls.main, MsgInstall, 0, 0);
@@ -385,6 +389,10 @@ bool MainWindow::TakeWorkerResult(UINT msg, LPARAM lParam) {
     }
     case MsgFieldList:
         OnFieldsResult(view_, *TakePostedRecord<FieldListMsg>(lParam));
+        return true;
+    case MsgSectionRead:
+        TakeSectionRead(view_, *TakePostedRecord<SectionReadMsg>(lParam));
+        FinishStart();
         return true;
     default:
         return false;

@@ -85,6 +85,8 @@ private:
     bool TakeWorkerResult(UINT msg, LPARAM lParam);
     void OnCreate();
     void OnStart();
+    // What the start does once its first tab stands: the file or package it was given.
+    void FinishStart();
     bool OnClose();
     void OnIniCheck();
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);

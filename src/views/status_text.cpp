@@ -207,6 +207,6 @@ void UpdateStatusText(MainView& view) {
     HWND bar = view.controls.statusBar;
     if (!bar) return;
     int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
-    std::wstring text = ComposeStatusText(view, tab, ProbeDone, ProbeTotal);
+    std::wstring text = SectionReadRunning() ? Tr("st_loading") : ComposeStatusText(view, tab, ProbeDone, ProbeTotal);
     SendMessageW(bar, SB_SETTEXTW, 0, (LPARAM)text.c_str());
 }

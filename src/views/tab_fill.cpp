@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 #include "analyses/inventory.h"
 #include "analyses/preview_state.h"
@@ -11,11 +12,13 @@
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
+#include "foundation/handles.h"
 #include "foundation/list_view.h"
 #include "foundation/virtual_list.h"
 #include "foundation/texts.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/pending.h"
+#include "probe/post_record.h"
 #include "probe/workers.h"
 #include "views/detail_pane.h"
 #include "views/ext_checklist.h"
@@ -136,10 +139,9 @@ void StartProbeJob(MainView& view, int kind) {
     }
 }
 
-void FillPluginTab(MainView& view, int kind) {
+void ShowPluginSection(MainView& view, int kind, PluginSection section) {
     const MainControls& c = view.controls;
     ForgetTabCounts();
-    PluginSection section = LoadPluginSection(kind);
     TabEntries = std::move(section.entries);
     ShownSection = {section.iniUsed, section.missing != 0, section.leftOverKeys};
     if (kind == KindLister) ShownListerSettings = std::move(section.lister);
@@ -164,6 +166,40 @@ void FillPluginTab(MainView& view, int kind) {
     }
     XcolStartWorker(view);
     StartProbeJob(view, kind);
+}
+
+// Every fill of a tab counts, so that a section read for an earlier one is dropped.
+uint32_t FillGen = 0;
+bool SectionReading = false;
+
+DWORD WINAPI ReadSectionProc(LPVOID param) {
+    std::unique_ptr<SectionReadMsg> job(static_cast<SectionReadMsg*>(param));
+    job->section = ReadPluginSection(job->kind);
+    HWND window = job->window;
+    PostRecord(window, MsgSectionRead, std::move(job));
+    return 0;
+}
+
+int ShownTab(const MainView& view) {
+    return view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
+}
+
+// The controls and panes of the selected tab, before its rows.
+int PrepareShownTab(MainView& view) {
+    int tab = ShownTab(view);
+    view.host.CreateTabControls(tab);
+    ++ProbeGen;
+    ++FillGen;
+    view.tabIsInventory = tab == 4;
+    view.tabIsFindings = tab == 5;
+    view.tabIsPreview = tab == 6;
+    PreparePanes(view, tab);
+    return tab;
+}
+
+void EndPluginFill(MainView& view) {
+    UpdateStatusBar(view);
+    view.host.SearchAfterFill();
 }
 
 }  // namespace
@@ -195,13 +231,7 @@ std::wstring EntryNumberCell(int base, size_t i, int number, bool custom) {
 }
 
 static void FillShownTab(MainView& view) {
-    int tab = view.controls.tabCtl ? TabCtrl_GetCurSel(view.controls.tabCtl) : 0;
-    view.host.CreateTabControls(tab);
-    ++ProbeGen;
-    view.tabIsInventory = tab == 4;
-    view.tabIsFindings = tab == 5;
-    view.tabIsPreview = tab == 6;
-    PreparePanes(view, tab);
+    int tab = PrepareShownTab(view);
     if (tab == 6) {
         ClearPluginTab(view);
         SetDetailText(view, L"", true);
@@ -225,7 +255,7 @@ static void FillShownTab(MainView& view) {
         UpdateStatusBar(view);
         return;
     }
-    FillPluginTab(view, tab);
+    ShowPluginSection(view, tab, LoadPluginSection(tab));
     UpdateStatusBar(view);
 }
 
@@ -233,6 +263,36 @@ static void FillShownTab(MainView& view) {
 void FillTab(MainView& view) {
     FillShownTab(view);
     view.host.SearchAfterFill();
+}
+
+bool StartFillOnWorker(MainView& view) {
+    if (int tab = ShownTab(view); tab < 0 || tab > 3) {
+        FillTab(view);
+        return false;
+    }
+    int kind = PrepareShownTab(view);
+    auto job = std::make_unique<SectionReadMsg>(SectionReadMsg{view.controls.main, FillGen, kind, {}});
+    KernelHandle thread(CreateThread(nullptr, 0, ReadSectionProc, job.get(), 0, nullptr));
+    if (!thread) {
+        ShowPluginSection(view, kind, LoadPluginSection(kind));
+        EndPluginFill(view);
+        return false;
+    }
+    job.release();
+    SectionReading = true;
+    UpdateStatusBar(view);
+    return true;
+}
+
+bool SectionReadRunning() { return SectionReading; }
+
+void TakeSectionRead(MainView& view, SectionReadMsg& read) {
+    SectionReading = false;
+    if (read.generation == FillGen && ShownTab(view) == read.kind) {
+        ApplyCachedProbes(read.section.entries);
+        ShowPluginSection(view, read.kind, std::move(read.section));
+    }
+    EndPluginFill(view);
 }
 
 PlugRef SelectedPluginRef(MainView& view, int row) {

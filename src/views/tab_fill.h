@@ -30,6 +30,22 @@ extern int ProbeTotal;
 // Rebuilds whatever the main window shows for the selected tab.
 void FillTab(MainView& view);
 
+// The start's fill: a plugin tab's section is read on a worker, so that the window
+// paints while thousands of plugin files are asked of the disk; true while it runs.
+// Any other tab is filled at once (false).
+bool StartFillOnWorker(MainView& view);
+constexpr UINT MsgSectionRead = WM_APP + 14;
+struct SectionReadMsg {
+    HWND window = nullptr;
+    uint32_t generation = 0;
+    int kind = 0;
+    PluginSection section;
+};
+// The worker's section is shown unless another fill came after it was asked for.
+void TakeSectionRead(MainView& view, SectionReadMsg& read);
+// From StartFillOnWorker until its section is taken: commands are refused, the status says so.
+bool SectionReadRunning();
+
 // The plugin of a plugin-list row (-1: the first selected); empty with index -1 for a
 // kept row or none. On the inventory tab the inventory list's rows.
 PlugRef SelectedPluginRef(MainView& view, int row);

@@ -19,6 +19,7 @@
 #include "views/findings_list.h"
 #include "views/cell_hilite.h"
 #include "views/status_text.h"
+#include "views/tab_fill.h"
 #include "views/extra_columns.h"
 #include "views/window_layout.h"
 
@@ -349,6 +350,35 @@ TEST_SUITE("window") {
         Pump();
         CHECK(w.app.messages == std::vector<std::wstring>{L"Changes saved: 1."});
         CHECK((!w.app.enabledWhileWriting && IsWindowEnabled(w.main) && CountPendingChanges() == 0));
+    }
+
+    TEST_CASE("the start reads its first tab on a worker: commands meanwhile run nothing, a tab chosen before the answer stays") {
+        TcFolder tc(kIni);
+        Window w;
+        auto readDone = [] {
+            for (int i = 0; i < 6000 && SectionReadRunning(); ++i) {
+                Pump();
+                Sleep(10);
+            }
+            return !SectionReadRunning();
+        };
+        TabCtrl_SetCurSel(w.c.tabCtl, KindLister);
+        REQUIRE(StartFillOnWorker(w.view));
+        SendMessageW(w.main, WM_COMMAND, CmdReload, 0);
+        CHECK(ShownSectionKind == -1);
+        CHECK(w.StatusText() == Tr("st_loading"));
+        REQUIRE(readDone());
+        WaitForProbes();
+        CHECK(Rows(w.c.pluginList, {1}) == L"lister\nview\ngone\npair\n");
+        CHECK(ProbeTotal == 3);
+
+        // The user picks another tab before the answer: the answer is dropped.
+        REQUIRE(StartFillOnWorker(w.view));
+        w.Show(KindPacker);
+        REQUIRE(readDone());
+        CHECK(ShownSectionKind == KindPacker);
+        CHECK(Rows(w.c.pluginList, {1}) == L"packer\n");
+        CHECK(w.StatusText() != Tr("st_loading"));
     }
 
     TEST_CASE("the extra columns fill with the tab; the reach follows the plugin's own detect string") {
