@@ -14,7 +14,6 @@
 #include "editing/order_ops.h"
 #include "editing/pending_ops.h"
 #include "editing/restore_backup.h"
-#include "editing/save_request.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/list_view.h"
@@ -162,7 +161,7 @@ LRESULT RunCommand(MainWindow& app, WPARAM wParam, LPARAM lParam) {
     // A menu or key command that reaches the window while a save runs is refused,
     // not kept for later: it would act on what the save is changing. So is one that
     // comes while the start still reads its first tab: the rows are not there yet.
-    if (row->notification == AnyNotification && (SaveIsRunning() || SectionReadRunning())) {
+    if (row->notification == AnyNotification && MainWindow::ModelChanging()) {
         MessageBeep(MB_ICONWARNING);
         return 0;
     }

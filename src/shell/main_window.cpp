@@ -67,12 +67,14 @@ HWND MainWindow::Create(int width, int height, HMENU menu) {
                            CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, menu, AppInstance, this);
 }
 
+bool MainWindow::ModelChanging() { return SaveIsRunning() || SectionReadRunning(); }
+
 // Modal dialogs and message boxes disable the main window; popup menus and the
 // save run their own loops. A file applied inside them would change the model
 // under their feet; while the start reads its first tab there is no model yet.
 void MainWindow::ApplyForwards() {
     HWND window = view_.controls.main;
-    if (!IsWindowEnabled(window) || inMenuLoop_ || SaveIsRunning() || SectionReadRunning()) {
+    if (!IsWindowEnabled(window) || inMenuLoop_ || ModelChanging()) {
         SetTimer(window, ForwardRetryTimer, ForwardRetryMs, nullptr);
         return;
     }

@@ -39,6 +39,9 @@ public:
     const MainView& View() const { return view_; }
     // The start's /preview, /lister and /install arguments, taken once the first fill stands.
     void OpenAtStart(const StartArgs& start) { start_ = start; }
+    // A save writes, or the start still reads its first tab: no command and no
+    // handed-over file may act on the rows and the file meanwhile.
+    static bool ModelChanging();
 
     // The lower layers' interfaces, in main_window_hosts.cpp. Tests may derive to
     // take over the message boxes, the entry editor and the recycle-bin check.
