@@ -63,7 +63,7 @@ void SetVirtualCell(HWND list, std::vector<VirtualRow>& rows, int row, int colum
     std::vector<std::wstring>& cells = rows[static_cast<size_t>(row)].cells;
     if (cells.size() <= static_cast<size_t>(column)) cells.resize(static_cast<size_t>(column) + 1);
     cells[static_cast<size_t>(column)] = text;
-    ListViewRepaintRows(list);
+    ListViewRepaintRow(list, row);
 }
 
 }  // namespace

@@ -103,6 +103,13 @@ void ListViewRepaintRows(HWND list) {
     InvalidateRect(list, nullptr, FALSE);
 }
 
+void ListViewRepaintRow(HWND list, int row) {
+    if (!ListViewIsVirtual(list) || VirtualLists[list].repaintDue) return;
+    int top = ListView_GetTopIndex(list);
+    if (row < top || row > top + ListView_GetCountPerPage(list)) return;
+    ListView_RedrawItems(list, row, row);
+}
+
 void ListViewDeleteAllRows(HWND list) {
     ListView_DeleteAllItems(list);
     if (!ListViewIsVirtual(list)) return;

@@ -51,6 +51,10 @@ std::vector<VirtualRow>* ListViewRowsOf(HWND list);
 // Has an owner-data list repaint its rows: a message per changed row costs more than
 // the change itself, so the list is invalidated once until it asks for cells again.
 void ListViewRepaintRows(HWND list);
+// Has it repaint one changed row, and only when the row is in view: a paint of the
+// whole list takes a round trip per cell, and answers for rows out of view come by
+// the thousand.
+void ListViewRepaintRow(HWND list, int row);
 // Empties any list, and an owner-data list's rows with it.
 void ListViewDeleteAllRows(HWND list);
 // Moves an owner-data list's cells along with a column inserted at (or deleted from)

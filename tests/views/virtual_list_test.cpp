@@ -367,4 +367,25 @@ TEST_CASE("a range selected with Shift shows the row the user went to, in a list
     }
 }
 
+TEST_CASE("a changed cell repaints its own row when in view, and nothing when scrolled away") {
+    Frame frame;
+    HWND list = frame.List(true, 2);
+    std::vector<std::wstring> names, numbers;
+    for (int i = 0; i < 500; ++i) names.push_back(L"row" + std::to_wstring(i)), numbers.push_back(L"0");
+    Fill(list, names, numbers);
+    UpdateWindow(list);
+    RECT dirty{};
+    REQUIRE_FALSE(GetUpdateRect(list, &dirty, FALSE));
+    ListViewSetCell(list, 400, 1, L"answered");
+    CHECK_FALSE(GetUpdateRect(list, &dirty, FALSE));
+    CHECK(ListViewShownCell(list, 400, 1) == L"answered");
+    ListViewSetCell(list, 2, 1, L"answered");
+    RECT row{}, client{};
+    ListView_GetItemRect(list, 2, &row, LVIR_BOUNDS);
+    GetClientRect(list, &client);
+    REQUIRE(GetUpdateRect(list, &dirty, FALSE));
+    CHECK((dirty.top <= row.top && dirty.bottom >= row.bottom));
+    CHECK(dirty.bottom - dirty.top < (client.bottom - client.top) / 4);
+}
+
 }  // TEST_SUITE
