@@ -52,7 +52,9 @@ void ListViewDeleteColumn(HWND list, int column) {
 
 namespace {
 
-void SetVirtualCell(HWND list, std::vector<VirtualRow>& rows, int row, int column, const std::wstring& text) {
+// Sets the text; the whole list is invalidated once when asked to repaint.
+void SetVirtualCell(HWND list, std::vector<VirtualRow>& rows, int row, int column, const std::wstring& text,
+                    bool repaint) {
     if (row < 0 || column < 0) return;
     if (column == 0) {
         auto at = rows.begin() + std::min(static_cast<size_t>(row), rows.size());
@@ -63,14 +65,12 @@ void SetVirtualCell(HWND list, std::vector<VirtualRow>& rows, int row, int colum
     std::vector<std::wstring>& cells = rows[static_cast<size_t>(row)].cells;
     if (cells.size() <= static_cast<size_t>(column)) cells.resize(static_cast<size_t>(column) + 1);
     cells[static_cast<size_t>(column)] = text;
-    ListViewRepaintRow(list, row);
+    if (repaint) ListViewRepaintRows(list);
 }
 
-}  // namespace
-
-void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) {
+void SetCell(HWND list, int row, int column, const std::wstring& text, bool repaint) {
     if (auto* rows = ListViewRowsOf(list)) {
-        SetVirtualCell(list, *rows, row, column, text);
+        SetVirtualCell(list, *rows, row, column, text, repaint);
         return;
     }
     std::wstring copy = text;
@@ -85,6 +85,14 @@ void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) {
     } else {
         SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     }
+}
+
+}  // namespace
+
+void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) { SetCell(list, row, column, text, true); }
+
+void ListViewSetCellQuietly(HWND list, int row, int column, const std::wstring& text) {
+    SetCell(list, row, column, text, false);
 }
 
 int ListViewItemData(HWND list, int row) {

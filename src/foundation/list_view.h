@@ -31,6 +31,9 @@ void ListViewAddColumn(HWND list, int column, const std::wstring& caption, int w
 void ListViewDeleteColumn(HWND list, int column);
 // Column 0 inserts a row whose index and item data are both `row`; other columns set a cell.
 void ListViewSetCell(HWND list, int row, int column, const std::wstring& text);
+// A cell of a row already shown, without the repaint of the whole owner-data list
+// that ListViewSetCell asks for; the caller repaints the row (ListViewRepaintRow).
+void ListViewSetCellQuietly(HWND list, int row, int column, const std::wstring& text);
 // The item data (lParam) of a row, -1 when there is no such row.
 int ListViewItemData(HWND list, int row);
 void ListViewSetItemData(HWND list, int row, int data);

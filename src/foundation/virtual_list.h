@@ -53,7 +53,7 @@ std::vector<VirtualRow>* ListViewRowsOf(HWND list);
 void ListViewRepaintRows(HWND list);
 // Has it repaint one changed row, and only when the row is in view: a paint of the
 // whole list takes a round trip per cell, and answers for rows out of view come by
-// the thousand.
+// the thousand. Two messages to the list: once per row, never once per cell.
 void ListViewRepaintRow(HWND list, int row);
 // Empties any list, and an owner-data list's rows with it.
 void ListViewDeleteAllRows(HWND list);

@@ -72,7 +72,7 @@ void XcolFillRow(MainView& view, int row, const PluginDetails& values) {
 void XcolUpdateReachCell(MainView& view, int row) {
     HWND list = view.controls.pluginList;
     if (int column = ShownColumnOf(L"reach"); column >= 0)
-        ListViewSetCell(list, row, column, ReachText(PluginListEntry(list, row)));
+        ListViewSetCellQuietly(list, row, column, ReachText(PluginListEntry(list, row)));
 }
 
 void XcolStartWorker(MainView& view) {

@@ -14,8 +14,9 @@
 int XcolFindUsedColumn();
 // Writes the shown extra columns of one plugin-list row.
 void XcolFillRow(MainView& view, int row, const PluginDetails& values);
-// Rewrites the row's "Reach" cell: without a detect string in the INI the reach is the
-// plugin's own, known only once the probe answered.
+// Rewrites the row's "Reach" cell, leaving its repaint to the caller: without a
+// detect string in the INI the reach is the plugin's own, known only once the
+// probe answered.
 void XcolUpdateReachCell(MainView& view, int row);
 // Fills the extra columns of every row: cached at once, the rest by a new details job.
 void XcolStartWorker(MainView& view);

@@ -15,6 +15,7 @@
 #include "foundation/labels.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
+#include "foundation/virtual_list.h"
 #include "views/cell_texts.h"
 #include "views/extra_columns.h"
 
@@ -95,9 +96,10 @@ void UpdateRowStatusCells(MainView& view, int index) {
     int row = ListViewRowOfItemData(list, index, view.pluginRowOf);
     if (row < 0) return;
     const PlugEntry& e = TabEntries[(size_t)index];
-    ListViewSetCell(list, row, 2, PlugEntryExtraText(e));
-    ListViewSetCell(list, row, 3, RowStateGlyph(e).glyph);
+    ListViewSetCellQuietly(list, row, 2, PlugEntryExtraText(e));
+    ListViewSetCellQuietly(list, row, 3, RowStateGlyph(e).glyph);
     XcolUpdateReachCell(view, row);
+    ListViewRepaintRow(list, row);
 }
 
 std::wstring SelectedRowPath(HWND pluginList, int row) {
