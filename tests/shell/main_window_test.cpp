@@ -349,7 +349,8 @@ TEST_CASE("closing keeps the layout and a restart restores it") {
     ShowWindow(p.main, SW_MAXIMIZE);
     REQUIRE(WaitFor([&] { return IsZoomed(p.main) != 0; }));
     Close(p);
-    CHECK(box.Ini(L"Window", L"Pos") == L"40,30,900,640,1");
+    // As text, so that a failure shows what was stored.
+    CHECK(StrToUtf8(box.Ini(L"Window", L"Pos")) == "40,30,900,640,1");
     CHECK(box.Ini(L"Window", L"LastTab") == L"packer");
 
     Program again = Start(box);
