@@ -19,18 +19,6 @@ constexpr size_t kMaxFileBytes = size_t(1) << 27;
 
 SRWLOCK IniWrites = SRWLOCK_INIT;
 
-struct SharedIniRead {
-    SharedIniRead() { AcquireSRWLockShared(&IniWrites); }
-    ~SharedIniRead() { ReleaseSRWLockShared(&IniWrites); }
-    SharedIniRead(const SharedIniRead&) = delete;
-    SharedIniRead& operator=(const SharedIniRead&) = delete;
-};
-
-std::string ReadIniBytes(const std::wstring& ini) {
-    SharedIniRead apart;
-    return ReadFileHead(ini, kMaxFileBytes);
-}
-
 // Splits a double-NUL-terminated list into its lines.
 std::vector<std::wstring> NulSeparated(const std::wstring& buf, size_t used) {
     std::vector<std::wstring> lines;
@@ -148,7 +136,11 @@ IniSections ParseIniText(const std::wstring& text) {
 }
 
 IniSections ReadIniFile(const std::wstring& ini) {
-    return ParseIniText(DecodeIniBytes(ReadIniBytes(ini)));
+    std::string bytes;
+    AcquireSRWLockShared(&IniWrites);
+    bytes = ReadFileHead(ini, kMaxFileBytes);
+    ReleaseSRWLockShared(&IniWrites);
+    return ParseIniText(DecodeIniBytes(bytes));
 }
 
 IniWriteScope::IniWriteScope() { AcquireSRWLockExclusive(&IniWrites); }
