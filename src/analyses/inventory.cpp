@@ -175,20 +175,9 @@ std::wstring FreeSectionName(const std::wstring& base, const std::set<std::wstri
     }
 }
 
-// Only the answer fields the comparison reads: compiling ten thousand detect
-// strings would keep the window from painting. False while a present plugin file has none.
-bool TakeProbeAnswers(int kind, std::vector<PlugEntry>& entries) {
-    for (PlugEntry& e : entries) {
-        auto cached = ProbeCache.find(KindKey(kind, e.expandedPath));
-        if (cached == ProbeCache.end()) {
-            if (e.fileExists) return false;
-            e.probeStatus = ProbeMissing;
-            continue;
-        }
-        e.probeStatus = cached->second.status;
-        e.probeAnswer = cached->second.answer;
-        e.probeVersion = cached->second.version;
-    }
+bool ProbesDone(int kind, const std::vector<PlugEntry>& entries) {
+    for (const auto& e : entries)
+        if (e.fileExists && !ProbeCache.count(KindKey(kind, e.expandedPath))) return false;
     return true;
 }
 
@@ -280,7 +269,8 @@ bool UpdateInventory(InventoryRead read) {
     const int kind = read.kind;
     PluginSection& section = read.section;
     if (kind < 0 || kind > 3 || !InventoryCheckIni()) return false;
-    if (section.missing || !TakeProbeAnswers(kind, section.entries)) return false;
+    if (section.missing || !ProbesDone(kind, section.entries)) return false;
+    ApplyCachedProbes(section.entries);
     const std::wstring letter(1, PlugKindLetter(kind));
     bool hasInitial = !EntryGet(InvMeta, L"Initial_" + letter).empty();
     Update u{kind, StrNowStamp(), !hasInitial, {}};
