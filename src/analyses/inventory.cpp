@@ -255,31 +255,18 @@ bool InventoryCheckIni() {
     return !InvOtherIni;
 }
 
-InventoryRead ReadForInventory(int kind) {
-    InventoryRead read{kind, ReadPluginSection(kind), {}};
-    read.stamps.reserve(read.section.entries.size());
-    for (const PlugEntry& e : read.section.entries)
-        read.stamps.push_back(e.fileExists ? FileStamp(e.expandedPath) : L"");  // each stamp costs two file queries
-    return read;
-}
-
-bool UpdateInventory(int kind) { return UpdateInventory(ReadForInventory(kind)); }
-
-bool UpdateInventory(InventoryRead read) {
-    const int kind = read.kind;
-    PluginSection& section = read.section;
+bool UpdateInventory(int kind) {
     if (kind < 0 || kind > 3 || !InventoryCheckIni()) return false;
+    PluginSection section = LoadPluginSection(kind);
     if (section.missing || !ProbesDone(kind, section.entries)) return false;
-    ApplyCachedProbes(section.entries);
     const std::wstring letter(1, PlugKindLetter(kind));
     bool hasInitial = !EntryGet(InvMeta, L"Initial_" + letter).empty();
     Update u{kind, StrNowStamp(), !hasInitial, {}};
     std::set<std::wstring> used;
-    for (size_t i = 0; i < section.entries.size(); ++i) {
-        const PlugEntry& e = section.entries[i];
-        const std::wstring& stamp = read.stamps[i];
+    for (const PlugEntry& e : section.entries) {
         std::wstring name = FreeSectionName(InventorySectionName(kind, e.expandedPath), used);
         used.insert(name);
+        std::wstring stamp = e.fileExists ? FileStamp(e.expandedPath) : L"";  // each stamp costs two file queries
         auto found = InvSections.find(name);
         if (found == InvSections.end()) {
             InvRecord& r = InvSections[name];

@@ -30,14 +30,10 @@ void Show(IEditingHost& host, HWND owner, const std::wstring& text, UINT icon) {
 }
 
 bool SaveRunning = false;
-uint32_t SaveCount = 0;
 
 // Marks the save as running until every way out of it.
 struct RunningGuard {
-    RunningGuard() {
-        SaveRunning = true;
-        ++SaveCount;
-    }
+    RunningGuard() { SaveRunning = true; }
     ~RunningGuard() { SaveRunning = false; }
 };
 
@@ -225,8 +221,6 @@ std::wstring ChangeListText(const SaveRun& run) {
 }
 
 bool SaveIsRunning() { return SaveRunning; }
-
-uint32_t SavesStarted() { return SaveCount; }
 
 void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request) {
     SaveChanges(host, owner, std::move(request), SystemSaveIo());

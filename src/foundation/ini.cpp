@@ -17,8 +17,6 @@ constexpr DWORD kSectionNamesChars = 65536;
 constexpr DWORD kMaxListChars = 1u << 26;
 constexpr size_t kMaxFileBytes = size_t(1) << 27;
 
-SRWLOCK IniWrites = SRWLOCK_INIT;
-
 // Splits a double-NUL-terminated list into its lines.
 std::vector<std::wstring> NulSeparated(const std::wstring& buf, size_t used) {
     std::vector<std::wstring> lines;
@@ -136,15 +134,8 @@ IniSections ParseIniText(const std::wstring& text) {
 }
 
 IniSections ReadIniFile(const std::wstring& ini) {
-    std::string bytes;
-    AcquireSRWLockShared(&IniWrites);
-    bytes = ReadFileHead(ini, kMaxFileBytes);
-    ReleaseSRWLockShared(&IniWrites);
-    return ParseIniText(DecodeIniBytes(bytes));
+    return ParseIniText(DecodeIniBytes(ReadFileHead(ini, kMaxFileBytes)));
 }
-
-IniWriteScope::IniWriteScope() { AcquireSRWLockExclusive(&IniWrites); }
-IniWriteScope::~IniWriteScope() { ReleaseSRWLockExclusive(&IniWrites); }
 
 const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name) {
     for (const auto& [sectionName, lines] : sections)

@@ -135,6 +135,7 @@ void MainWindow::ShowInstallStatus(const std::wstring& text) {
 
 bool MainWindow::FindingsShown() { return view_.tabIsFindings; }
 
+void MainWindow::UpdateInventory(int kind) { UpdateInventoryShown(view_, kind); }
 
 bool MainWindow::PanesShown() { return view_.tabIsPreview && view_.previewMode == 0; }
 
