@@ -175,9 +175,20 @@ std::wstring FreeSectionName(const std::wstring& base, const std::set<std::wstri
     }
 }
 
-bool ProbesDone(int kind, const std::vector<PlugEntry>& entries) {
-    for (const auto& e : entries)
-        if (e.fileExists && !ProbeCache.count(KindKey(kind, e.expandedPath))) return false;
+// Only the answer fields the comparison reads: compiling ten thousand detect
+// strings would keep the window from painting. False while a present plugin file has none.
+bool TakeProbeAnswers(int kind, std::vector<PlugEntry>& entries) {
+    for (PlugEntry& e : entries) {
+        auto cached = ProbeCache.find(KindKey(kind, e.expandedPath));
+        if (cached == ProbeCache.end()) {
+            if (e.fileExists) return false;
+            e.probeStatus = ProbeMissing;
+            continue;
+        }
+        e.probeStatus = cached->second.status;
+        e.probeAnswer = cached->second.answer;
+        e.probeVersion = cached->second.version;
+    }
     return true;
 }
 
@@ -255,18 +266,30 @@ bool InventoryCheckIni() {
     return !InvOtherIni;
 }
 
-bool UpdateInventory(int kind) {
+InventoryRead ReadForInventory(int kind) {
+    InventoryRead read{kind, ReadPluginSection(kind), {}};
+    read.stamps.reserve(read.section.entries.size());
+    for (const PlugEntry& e : read.section.entries)
+        read.stamps.push_back(e.fileExists ? FileStamp(e.expandedPath) : L"");  // each stamp costs two file queries
+    return read;
+}
+
+bool UpdateInventory(int kind) { return UpdateInventory(ReadForInventory(kind)); }
+
+bool UpdateInventory(InventoryRead read) {
+    const int kind = read.kind;
+    PluginSection& section = read.section;
     if (kind < 0 || kind > 3 || !InventoryCheckIni()) return false;
-    PluginSection section = LoadPluginSection(kind);
-    if (section.missing || !ProbesDone(kind, section.entries)) return false;
+    if (section.missing || !TakeProbeAnswers(kind, section.entries)) return false;
     const std::wstring letter(1, PlugKindLetter(kind));
     bool hasInitial = !EntryGet(InvMeta, L"Initial_" + letter).empty();
     Update u{kind, StrNowStamp(), !hasInitial, {}};
     std::set<std::wstring> used;
-    for (const PlugEntry& e : section.entries) {
+    for (size_t i = 0; i < section.entries.size(); ++i) {
+        const PlugEntry& e = section.entries[i];
+        const std::wstring& stamp = read.stamps[i];
         std::wstring name = FreeSectionName(InventorySectionName(kind, e.expandedPath), used);
         used.insert(name);
-        std::wstring stamp = e.fileExists ? FileStamp(e.expandedPath) : L"";  // each stamp costs two file queries
         auto found = InvSections.find(name);
         if (found == InvSections.end()) {
             InvRecord& r = InvSections[name];

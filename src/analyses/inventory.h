@@ -6,8 +6,9 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
-struct PlugEntry;
+#include "hostcfg/plug_entry.h"
 
 using InvRecord = std::map<std::wstring, std::wstring>;
 
@@ -36,9 +37,18 @@ void LoadInventory();
 // Loads when needed; false when the inventory must not be updated for the
 // wincmd.ini in use (none, another one's inventory, or an unreadable file).
 bool InventoryCheckIni();
+// What a comparison asks of the disk, read off the window's thread: the section
+// and the stamp of each present plugin file ("" for an absent one), in its order.
+struct InventoryRead {
+    int kind = 0;
+    PluginSection section;
+    std::vector<std::wstring> stamps;
+};
+InventoryRead ReadForInventory(int kind);
 // Compares kind 0-3 with the inventory once every existing plugin file of the
 // kind has a probe result; logs the changes and rewrites the file. True when it
 // compared, so the caller shows the inventory anew.
+bool UpdateInventory(InventoryRead read);
 bool UpdateInventory(int kind);
 // The change-log wording of a detect-string change: "+EXT −EXT", or "reworded".
 std::wstring DescribeDetectChange(const std::wstring& oldText, bool oldHas, const std::wstring& newText, bool newHas);

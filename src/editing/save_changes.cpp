@@ -30,10 +30,14 @@ void Show(IEditingHost& host, HWND owner, const std::wstring& text, UINT icon) {
 }
 
 bool SaveRunning = false;
+uint32_t SaveCount = 0;
 
 // Marks the save as running until every way out of it.
 struct RunningGuard {
-    RunningGuard() { SaveRunning = true; }
+    RunningGuard() {
+        SaveRunning = true;
+        ++SaveCount;
+    }
     ~RunningGuard() { SaveRunning = false; }
 };
 
@@ -221,6 +225,8 @@ std::wstring ChangeListText(const SaveRun& run) {
 }
 
 bool SaveIsRunning() { return SaveRunning; }
+
+uint32_t SavesStarted() { return SaveCount; }
 
 void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request) {
     SaveChanges(host, owner, std::move(request), SystemSaveIo());

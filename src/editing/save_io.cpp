@@ -7,6 +7,7 @@
 #include "editing/tc_control.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
+#include "foundation/ini.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ class SystemIo final : public SaveIo {
 public:
     bool WriteProfile(const std::wstring& file, const std::wstring& section, const wchar_t* key,
                       const wchar_t* value) override {
+        IniWriteScope apart;
         return WritePrivateProfileStringW(section.c_str(), key, value, file.c_str()) != 0;
     }
     std::optional<IniPairs> ReadSection(const std::wstring& file, const std::wstring& section) override {
@@ -90,6 +92,7 @@ public:
     }
     bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) override {
         std::wstring file = LinkedFile(target);
+        IniWriteScope apart;
         return HasOtherNames(file) ? OverwriteInPlace(source, file) : RenameCopyOver(source, file);
     }
     std::wstring WriteKept(const KeptEntry& entry) override { return WriteKeptVerified(entry); }

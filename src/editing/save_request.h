@@ -35,6 +35,8 @@ struct SaveRequest {
 
 // A save runs: no second save, no reload on activation, no command that writes at once.
 bool SaveIsRunning();
+// Counts the saves begun: a worker's read of the configuration counts only while it stands.
+uint32_t SavesStarted();
 
 struct RunBackup {
     std::wstring file;  // full path

@@ -17,6 +17,20 @@ constexpr DWORD kSectionNamesChars = 65536;
 constexpr DWORD kMaxListChars = 1u << 26;
 constexpr size_t kMaxFileBytes = size_t(1) << 27;
 
+SRWLOCK IniWrites = SRWLOCK_INIT;
+
+struct SharedIniRead {
+    SharedIniRead() { AcquireSRWLockShared(&IniWrites); }
+    ~SharedIniRead() { ReleaseSRWLockShared(&IniWrites); }
+    SharedIniRead(const SharedIniRead&) = delete;
+    SharedIniRead& operator=(const SharedIniRead&) = delete;
+};
+
+std::string ReadIniBytes(const std::wstring& ini) {
+    SharedIniRead apart;
+    return ReadFileHead(ini, kMaxFileBytes);
+}
+
 // Splits a double-NUL-terminated list into its lines.
 std::vector<std::wstring> NulSeparated(const std::wstring& buf, size_t used) {
     std::vector<std::wstring> lines;
@@ -134,8 +148,11 @@ IniSections ParseIniText(const std::wstring& text) {
 }
 
 IniSections ReadIniFile(const std::wstring& ini) {
-    return ParseIniText(DecodeIniBytes(ReadFileHead(ini, kMaxFileBytes)));
+    return ParseIniText(DecodeIniBytes(ReadIniBytes(ini)));
 }
+
+IniWriteScope::IniWriteScope() { AcquireSRWLockExclusive(&IniWrites); }
+IniWriteScope::~IniWriteScope() { ReleaseSRWLockExclusive(&IniWrites); }
 
 const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name) {
     for (const auto& [sectionName, lines] : sections)

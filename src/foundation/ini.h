@@ -29,6 +29,16 @@ IniSections ParseIniText(const std::wstring& text);
 // UTF-8, UTF-16 LE or BE, else the ANSI code page), then ParseIniText; empty when
 // unreadable.
 IniSections ReadIniFile(const std::wstring& ini);
+// For the scope, ReadIniFile on any thread waits, and the scope waits for the reads
+// in course: the profile functions rewrite a file in place without sharing it, so a
+// worker's read could make the program's own write fail, or see half a file.
+class IniWriteScope {
+public:
+    IniWriteScope();
+    ~IniWriteScope();
+    IniWriteScope(const IniWriteScope&) = delete;
+    IniWriteScope& operator=(const IniWriteScope&) = delete;
+};
 // The lines of the first section of that name, ignoring case, the one the profile
 // functions read; null when there is none.
 const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name);

@@ -13,23 +13,42 @@ std::set<int> BgProbedKinds;
 
 namespace {
 
-std::unique_ptr<ProbeJob> BackgroundJob(HWND window, int kind) {
-    auto job = std::make_unique<ProbeJob>();
-    job->window = window;
-    job->generation = ++BgProbeGen;
-    job->kind = static_cast<uint32_t>(kind);
-    job->background = 1;
-    job->settings = CurrentChildSettings();
-    for (const PlugEntry& entry : LoadPluginSection(kind).entries)
-        if (entry.fileExists && !ProbeCache.count(KindKey(kind, entry.expandedPath)))
-            job->items.push_back({0, entry.expandedPath});
-    return job;
+// A job whose section is read on its worker: reading the files of ten thousand
+// entries takes seconds. The kind's plugins cached when it began are left out.
+struct BackgroundStart {
+    std::unique_ptr<ProbeJob> job;
+    std::set<std::wstring> cached;
+};
+
+DWORD WINAPI BackgroundProbeProc(LPVOID param) {
+    std::unique_ptr<BackgroundStart> start(static_cast<BackgroundStart*>(param));
+    ProbeJob& job = *start->job;
+    const int kind = static_cast<int>(job.kind);
+    for (const PlugEntry& entry : ReadPluginSection(kind).entries)
+        if (entry.fileExists && !start->cached.count(KindKey(kind, entry.expandedPath)))
+            job.items.push_back({0, entry.expandedPath});
+    return ProbeThreadProc(start->job.release());
 }
 
-bool StartJob(std::unique_ptr<ProbeJob>& job) {
-    HANDLE thread = CreateThread(nullptr, 0, ProbeThreadProc, job.get(), 0, nullptr);
+std::unique_ptr<BackgroundStart> BackgroundJob(HWND window, int kind) {
+    auto start = std::make_unique<BackgroundStart>();
+    start->job = std::make_unique<ProbeJob>();
+    ProbeJob& job = *start->job;
+    job.window = window;
+    job.generation = ++BgProbeGen;
+    job.kind = static_cast<uint32_t>(kind);
+    job.background = 1;
+    job.settings = CurrentChildSettings();
+    const std::wstring prefix = KindKey(kind, L"");
+    for (auto it = ProbeCache.lower_bound(prefix); it != ProbeCache.end() && it->first.starts_with(prefix); ++it)
+        start->cached.insert(start->cached.end(), it->first);
+    return start;
+}
+
+bool StartJob(std::unique_ptr<BackgroundStart>& start) {
+    HANDLE thread = CreateThread(nullptr, 0, BackgroundProbeProc, start.get(), 0, nullptr);
     if (!thread) return false;
-    job.release();
+    start.release();
     CloseHandle(thread);
     return true;
 }
@@ -42,14 +61,15 @@ void StartBackgroundProbe(IProbeHost& host) {
     const int shownTab = host.ShownTab();
     for (int kind = 0; kind < 4; ++kind) {
         if (BgProbedKinds.count(kind) || kind == shownTab) continue;
-        std::unique_ptr<ProbeJob> job = BackgroundJob(host.ResultWindow(), kind);
-        if (job->items.empty()) {
-            host.UpdateInventory(kind);
-            continue;
-        }
-        if (StartJob(job)) {
+        std::unique_ptr<BackgroundStart> start = BackgroundJob(host.ResultWindow(), kind);
+        if (StartJob(start)) {
             BgProbeRunning = 1;
             return;
         }
     }
+}
+
+void EndBackgroundJob(int kind) {
+    BgProbeRunning = 0;
+    BgProbedKinds.insert(kind);
 }

@@ -8,7 +8,7 @@
 
 // UI thread only.
 extern uint8_t BgProbeRunning;     // a background job is running
-extern std::set<int> BgProbedKinds; // kinds already compared with the inventory
+extern std::set<int> BgProbedKinds; // kinds probed to the end, or compared with the inventory
 
 // What the background probe needs of the main window.
 class IProbeHost {
@@ -19,11 +19,11 @@ public:
     virtual int ShownTab() = 0;
     // The findings want every kind probed, setting or not.
     virtual bool FindingsShown() = 0;
-    // For a kind with nothing left to probe: compares it with the inventory and shows the result.
-    virtual void UpdateInventory(int kind) = 0;
 };
 
-// Starts the job of the first kind that still has unprobed plugins, when the
-// setting Background of Probe is on or the findings tab is shown. Kinds with
-// nothing to probe get their inventory updated on the way.
+// Starts the job of the first kind not probed to the end yet, when the setting
+// Background of Probe is on or the findings tab is shown. Its worker reads the
+// section and probes the plugins not cached when the job began, maybe none.
 void StartBackgroundProbe(IProbeHost& host);
+// At the job's end message: the kind is not taken again until the caches are reset.
+void EndBackgroundJob(int kind);

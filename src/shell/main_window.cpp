@@ -34,6 +34,7 @@
 #include "views/detail_pane.h"
 #include "views/drawn_icons.h"
 #include "views/findings_list.h"
+#include "views/inventory_list.h"
 #include "views/key_bar.h"
 #include "views/main_colors.h"
 #include "views/page_window.h"
@@ -155,12 +156,11 @@ void MainWindow::OnBackgroundDone(const BackgroundDoneMsg& done) {
     if (!done.background) {
         if (done.generation != ProbeGen.load()) return;
         ProbeDone = ProbeTotal;
-        if (view_.controls.tabCtl) UpdateInventory(TabCtrl_GetCurSel(view_.controls.tabCtl));
     } else {
         if (done.generation != BgProbeGen.load()) return;
-        BgProbeRunning = 0;
-        UpdateInventory(static_cast<int>(done.kind));
+        EndBackgroundJob(static_cast<int>(done.kind));
     }
+    StartInventoryUpdate(view_, static_cast<int>(done.kind));
     StartBackgroundProbe();
     if (done.background && view_.tabIsFindings) FillFindingsList(view_);
     UpdateStatusBar();
@@ -391,6 +391,10 @@ bool MainWindow::TakeWorkerResult(UINT msg, LPARAM lParam) {
     }
     case MsgFieldList:
         OnFieldsResult(view_, *TakePostedRecord<FieldListMsg>(lParam));
+        return true;
+    case MsgInventoryRead:
+        TakeInventoryRead(view_, *TakePostedRecord<InventoryReadMsg>(lParam));
+        UpdateStatusBar();
         return true;
     case MsgSectionRead:
         TakeSectionRead(view_, *TakePostedRecord<SectionReadMsg>(lParam));

@@ -71,7 +71,6 @@ public:
     void ShowInstallStatus(const std::wstring& text) override;
     // IProbeHost:
     bool FindingsShown() override;
-    void UpdateInventory(int kind) override;
     // IPreviewView:
     bool PanesShown() override;
     void Clear() override;

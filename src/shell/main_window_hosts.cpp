@@ -135,8 +135,6 @@ void MainWindow::ShowInstallStatus(const std::wstring& text) {
 
 bool MainWindow::FindingsShown() { return view_.tabIsFindings; }
 
-void MainWindow::UpdateInventory(int kind) { UpdateInventoryShown(view_, kind); }
-
 bool MainWindow::PanesShown() { return view_.tabIsPreview && view_.previewMode == 0; }
 
 void MainWindow::Clear() { PvClearFieldList(view_); }

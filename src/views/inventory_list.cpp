@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 
+#include "editing/save_request.h"
 #include "foundation/data_folder.h"
 #include "foundation/labels.h"
 #include "foundation/list_view.h"
@@ -11,6 +13,7 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "foundation/virtual_list.h"
+#include "probe/post_record.h"
 #include "views/detail_pane.h"
 #include "views/list_sort.h"
 
@@ -100,8 +103,13 @@ PlugRef InventoryRowRef(const MainView& view, int row) {
     return MakePluginRef(view.invRowNames[(size_t)id], view.invRowPaths[(size_t)id]);
 }
 
-void UpdateInventoryShown(MainView& view, int kind) {
-    if (!UpdateInventory(kind)) return;
+namespace {
+
+uint32_t InvReadsAsked = 0;
+int InvReadsOpen = 0;
+std::array<uint32_t, 4> InvReadTaken{};
+
+void ShowComparedInventory(MainView& view) {
     if (view.tabIsInventory) {
         FillInventoryList(view);
         ShowChangeLog(view);
@@ -109,3 +117,49 @@ void UpdateInventoryShown(MainView& view, int kind) {
         InvalidateRect(view.controls.pluginList, nullptr, FALSE);
     }
 }
+
+DWORD WINAPI InventoryReadProc(LPVOID param) {
+    std::unique_ptr<InventoryReadMsg> msg(static_cast<InventoryReadMsg*>(param));
+    msg->read = ReadForInventory(msg->read.kind);
+    HWND window = msg->window;
+    PostRecord(window, MsgInventoryRead, std::move(msg));
+    return 0;
+}
+
+}  // namespace
+
+std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kind) {
+    auto msg = std::make_unique<InventoryReadMsg>();
+    msg->window = view.controls.main;
+    msg->order = ++InvReadsAsked;
+    msg->saves = SavesStarted();
+    msg->read.kind = kind;
+    ++InvReadsOpen;
+    return msg;
+}
+
+void StartInventoryUpdate(MainView& view, int kind) {
+    if (kind < 0 || kind > 3) return;
+    std::unique_ptr<InventoryReadMsg> msg = AskInventoryRead(view, kind);
+    if (HANDLE thread = CreateThread(nullptr, 0, InventoryReadProc, msg.get(), 0, nullptr)) {
+        msg.release();
+        CloseHandle(thread);
+        return;
+    }
+    --InvReadsOpen;
+    if (UpdateInventory(kind)) ShowComparedInventory(view);
+}
+
+void TakeInventoryRead(MainView& view, InventoryReadMsg& msg) {
+    --InvReadsOpen;
+    const int kind = msg.read.kind;
+    if (msg.order < InvReadTaken[kind]) return;
+    if (msg.saves != SavesStarted()) {
+        StartInventoryUpdate(view, kind);
+        return;
+    }
+    InvReadTaken[kind] = msg.order;
+    if (UpdateInventory(std::move(msg.read))) ShowComparedInventory(view);
+}
+
+bool InventoryReadsRunning() { return InvReadsOpen > 0; }

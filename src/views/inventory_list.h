@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,23 @@ std::wstring InventoryStatus(bool probing);
 // Loads the inventory when needed and refills the list and the row vectors;
 // each row's item data is its row number.
 void FillInventoryList(MainView& view);
-// Compares kind 0-3 with the inventory (UpdateInventory); after a comparison the
-// inventory tab shows it anew, or the plugin list its new-plugin marks.
-void UpdateInventoryShown(MainView& view, int kind);
+// Compares kind 0-3 with the inventory (UpdateInventory), its section and plugin
+// files read on a worker; after a comparison the inventory tab shows it anew, or
+// the plugin list its new-plugin marks. Without a worker it compares at once.
+void StartInventoryUpdate(MainView& view, int kind);
+constexpr UINT MsgInventoryRead = WM_APP + 15;
+struct InventoryReadMsg {
+    HWND window = nullptr;
+    uint32_t order = 0;  // reads are numbered as asked
+    uint32_t saves = 0;  // SavesStarted when asked
+    InventoryRead read;
+};
+// The record of a read asked for now, of kind 0-3, for the worker to fill.
+std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kind);
+// A read older than one compared already is dropped; one that a save may have
+// overlapped is asked again.
+void TakeInventoryRead(MainView& view, InventoryReadMsg& msg);
+// Reads asked for and not yet taken.
+bool InventoryReadsRunning();
 // The plugin of an inventory-list row (-1: the first selected); empty for none.
 PlugRef InventoryRowRef(const MainView& view, int row);

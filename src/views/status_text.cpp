@@ -173,7 +173,7 @@ std::wstring PluginTabStatusText(int tab, int probeDone, int probeTotal) {
 std::wstring ComposeStatusText(const MainView& view, int tab, int probeDone, int probeTotal) {
     std::wstring text;
     if (WincmdIniPath.empty()) text = Tr("st_noini");
-    else if (tab == 4) text = InventoryStatus(BgProbeRunning || probeDone < probeTotal);
+    else if (tab == 4) text = InventoryStatus(BgProbeRunning || probeDone < probeTotal || InventoryReadsRunning());
     else if (tab == 5) text = FindingsStatus();
     else if (tab == 6 && view.previewMode == 1) text = ListerCheckStatusText();
     else if (tab == 6) text = JoinStatusPieces(PvStatusPieces());

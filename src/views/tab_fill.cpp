@@ -119,7 +119,7 @@ void StartProbeJob(MainView& view, int kind) {
         if (TabEntries[i].probeStatus == ProbePending) job->items.push_back({(uint32_t)i, TabEntries[i].expandedPath});
     if (job->items.empty()) {
         delete job;
-        UpdateInventoryShown(view, kind);
+        StartInventoryUpdate(view, kind);
         view.host.StartBackgroundProbe();
         return;
     }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "foundation/encoding.h"
@@ -228,6 +229,43 @@ TEST_CASE("the one-pass reader finds what the profile functions read, in the cor
     WriteFileBytes(ini, bigEndian);
     CHECK(ReadIniFile(ini) == IniSections{{L"A", {{L"k", L"\u00e9\u4e2d"}}}, {L"B", {{L"x", L"1"}}}});
     CheckOnePassAsProfile(ini);
+    RemoveTree(dir);
+}
+
+namespace {
+
+struct WorkerRead {
+    std::wstring ini;
+    IniSections sections;
+    std::atomic<bool> done{false};
+};
+
+DWORD WINAPI ReadOnWorker(LPVOID param) {
+    auto& read = *static_cast<WorkerRead*>(param);
+    read.sections = ReadIniFile(read.ini);
+    read.done = true;
+    return 0;
+}
+
+}  // namespace
+
+TEST_CASE("a read of an ini file on another thread waits until the program's write of one ends") {
+    std::wstring dir = FreshTempDir(L"iniwrite"), ini = PathJoin(dir, L"a.ini");
+    WriteFileBytes(ini, "[A]\r\nx=1\r\n");
+    WorkerRead read;
+    read.ini = ini;
+    HANDLE thread = nullptr;
+    {
+        IniWriteScope apart;
+        thread = CreateThread(nullptr, 0, ReadOnWorker, &read, 0, nullptr);
+        REQUIRE(thread);
+        CHECK(WritePrivateProfileStringW(L"A", L"x", L"2", ini.c_str()));
+        Sleep(200);
+        CHECK_FALSE(read.done);
+    }
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CHECK(read.sections == IniSections{{L"A", {{L"x", L"2"}}}});
     RemoveTree(dir);
 }
 

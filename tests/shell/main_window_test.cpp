@@ -346,8 +346,7 @@ TEST_CASE("closing keeps the layout and a restart restores it") {
     PostMessageW(TabCtl(p.main), WM_KEYDOWN, VK_RIGHT, 0);
     PostMessageW(TabCtl(p.main), WM_KEYDOWN, VK_RIGHT, 0);
     REQUIRE(WaitFor([&] { return TabCtrl_GetCurSel(TabCtl(p.main)) == 2; }));
-    ShowWindow(p.main, SW_MAXIMIZE);
-    REQUIRE(WaitFor([&] { return IsZoomed(p.main) != 0; }));
+    Maximize(p);
     Close(p);
     // As text, so that a failure shows what was stored.
     CHECK(StrToUtf8(box.Ini(L"Window", L"Pos")) == "40,30,900,640,1");

@@ -86,6 +86,25 @@ inline void WaitHandlerDone(HWND main) {
     SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &ignored);
 }
 
+// Without a window manager, Wine takes the display's late notice of an earlier move
+// or resize for the user restoring the window, and restores a window maximized in
+// between. The window reads such notices only when it waits for messages, and a busy
+// one may not wait for a while: a maximize counts once it outlasted a few waits.
+inline void Maximize(const Program& p) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ShowWindow(p.main, SW_MAXIMIZE);
+        bool held = true;
+        for (int settle = 0; settle < 3 && held; ++settle) {
+            WaitForInputIdle(p.process.Get(), WaitMs);
+            Sleep(200);
+            WaitHandlerDone(p.main);
+            held = IsZoomed(p.main) != 0;
+        }
+        if (held) return;
+    }
+    FAIL("the window does not stay maximized");
+}
+
 // Selects a tab as the keyboard does, and waits until the window took it in.
 inline void ShowTabOf(HWND main, int tab) {
     HWND tabs = TabCtl(main);

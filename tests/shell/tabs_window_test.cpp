@@ -17,6 +17,7 @@
 #include "shell/commands.h"
 #include "shell/main_layout.h"
 #include "views/findings_list.h"
+#include "views/inventory_list.h"
 #include "views/cell_hilite.h"
 #include "views/status_text.h"
 #include "views/tab_fill.h"
@@ -439,7 +440,7 @@ TEST_SUITE("window") {
         Window w;
         w.Show(4);
         CHECK(ListView_GetItemCount(w.c.inventoryList) == 0);  // nothing probed yet
-        for (int i = 0; i < 600 && BgProbedKinds.size() < 4; ++i) {
+        for (int i = 0; i < 600 && (BgProbedKinds.size() < 4 || InventoryReadsRunning()); ++i) {
             Pump();
             Sleep(100);
         }

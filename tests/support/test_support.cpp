@@ -74,7 +74,9 @@ std::wstring FreshTempDir(const std::wstring& name) {
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Shared, as an editor writes: the program's workers may be reading the file.
+    FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (h) WriteFile(h.Get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
 }

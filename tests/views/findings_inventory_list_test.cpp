@@ -11,6 +11,7 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "hostcfg/pending.h"
+#include "probe/post_record.h"
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
 #include "views/status_text.h"
@@ -139,6 +140,52 @@ TEST_CASE("a checked unexpected-folder finding no longer counts on the plugin ta
     ForgetTabCounts();
     CHECK_FALSE(InWrongFolder(entry));
     SetAcknowledged(folder->ackKey, false);
+}
+
+TEST_CASE("an inventory read counts unless a newer one was compared or a save began after it was asked") {
+    TcIniDir tc(L"invreads");
+    ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
+    DeleteFileW(InventoryIniPath().c_str());
+    ResetPluginCaches();
+    TestView t;
+    HWND main = t.view.controls.main =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    auto readNow = [&](InventoryReadMsg& msg, const wchar_t* section) {
+        WriteIniText(tc.ini, section, true);
+        msg.read = ReadForInventory(KindLister);
+    };
+    auto removed = [](const wchar_t* name) {
+        for (const auto& [key, record] : InvSections)
+            if (EntryGet(record, L"Name") == name) return !EntryGet(record, L"Removed").empty();
+        return false;
+    };
+    const wchar_t* both = L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n2=%COMMANDER_PATH%\\away.wlx\r\n";
+    const wchar_t* one = L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n";
+
+    // Read before the second plugin came, but answered last: it must not remove it.
+    auto older = AskInventoryRead(t.view, KindLister), newer = AskInventoryRead(t.view, KindLister);
+    readNow(*older, one);
+    readNow(*newer, both);
+    TakeInventoryRead(t.view, *newer);
+    TakeInventoryRead(t.view, *older);
+    CHECK(InvSections.size() == 2);
+    CHECK_FALSE(removed(L"away"));
+
+    // A save began after the read was asked: the file may have been half written, so it is read again.
+    auto overlapped = AskInventoryRead(t.view, KindLister);
+    readNow(*overlapped, one);
+    --overlapped->saves;
+    TakeInventoryRead(t.view, *overlapped);
+    CHECK_FALSE(removed(L"away"));
+    REQUIRE(InventoryReadsRunning());
+    MSG msg{};
+    for (int i = 0; i < 400 && !PeekMessageW(&msg, main, MsgInventoryRead, MsgInventoryRead, PM_REMOVE); ++i) Sleep(50);
+    REQUIRE(msg.message == MsgInventoryRead);
+    TakeInventoryRead(t.view, *TakePostedRecord<InventoryReadMsg>(msg.lParam));
+    CHECK(removed(L"away"));
+    CHECK_FALSE(InventoryReadsRunning());
+    DestroyWindow(main);
+    DeleteFileW(InventoryIniPath().c_str());
 }
 
 TEST_SUITE("listview") {
