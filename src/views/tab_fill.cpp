@@ -139,14 +139,14 @@ void StartProbeJob(MainView& view, int kind) {
     }
 }
 
-void ShowPluginSection(MainView& view, int kind, PluginSection section) {
+void ShowPluginSection(MainView& view, int kind, PluginSection section, std::wstring sectionText) {
     const MainControls& c = view.controls;
     ForgetTabCounts();
     TabEntries = std::move(section.entries);
     ShownSection = {section.iniUsed, section.missing != 0, section.leftOverKeys};
     if (kind == KindLister) ShownListerSettings = std::move(section.lister);
     ShownSectionKind = kind;
-    RememberShownSection();
+    ShownSectionText = std::move(sectionText);
     if (auto order = PendingOrders.find(kind); order != PendingOrders.end())
         TabEntries = ApplyOrder(std::move(TabEntries), order->second.order);
     BuildExtClaims();
@@ -175,6 +175,9 @@ bool SectionReading = false;
 DWORD WINAPI ReadSectionProc(LPVOID param) {
     std::unique_ptr<SectionReadMsg> job(static_cast<SectionReadMsg*>(param));
     job->section = ReadPluginSection(job->kind);
+    // Asked of the profile functions, the text of one section of a large file takes
+    // as long as reading the whole file.
+    job->sectionText = PluginSectionText(job->kind);
     HWND window = job->window;
     PostRecord(window, MsgSectionRead, std::move(job));
     return 0;
@@ -255,7 +258,7 @@ static void FillShownTab(MainView& view) {
         UpdateStatusBar(view);
         return;
     }
-    ShowPluginSection(view, tab, LoadPluginSection(tab));
+    ShowPluginSection(view, tab, LoadPluginSection(tab), PluginSectionText(tab));
     UpdateStatusBar(view);
 }
 
@@ -271,10 +274,10 @@ bool StartFillOnWorker(MainView& view) {
         return false;
     }
     int kind = PrepareShownTab(view);
-    auto job = std::make_unique<SectionReadMsg>(SectionReadMsg{view.controls.main, FillGen, kind, {}});
+    auto job = std::make_unique<SectionReadMsg>(SectionReadMsg{view.controls.main, FillGen, kind, {}, {}});
     KernelHandle thread(CreateThread(nullptr, 0, ReadSectionProc, job.get(), 0, nullptr));
     if (!thread) {
-        ShowPluginSection(view, kind, LoadPluginSection(kind));
+        ShowPluginSection(view, kind, LoadPluginSection(kind), PluginSectionText(kind));
         EndPluginFill(view);
         return false;
     }
@@ -290,7 +293,7 @@ void TakeSectionRead(MainView& view, SectionReadMsg& read) {
     SectionReading = false;
     if (read.generation == FillGen && ShownTab(view) == read.kind) {
         ApplyCachedProbes(read.section.entries);
-        ShowPluginSection(view, read.kind, std::move(read.section));
+        ShowPluginSection(view, read.kind, std::move(read.section), std::move(read.sectionText));
     }
     EndPluginFill(view);
 }

@@ -40,6 +40,7 @@ struct SectionReadMsg {
     uint32_t generation = 0;
     int kind = 0;
     PluginSection section;
+    std::wstring sectionText;  // PluginSectionText of the same read
 };
 // The worker's section is shown unless another fill came after it was asked for.
 void TakeSectionRead(MainView& view, SectionReadMsg& read);
