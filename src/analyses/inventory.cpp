@@ -225,29 +225,36 @@ std::wstring InventorySectionName(int kind, const std::wstring& expandedPath) {
     return name;
 }
 
-void LoadInventory() {
-    InvSections.clear();
-    InvMeta.clear();
-    InvLoaded = 1;
-    InvUnreadable = 0;
+InventoryFile ReadInventoryFile() {
+    InventoryFile file;
     const std::wstring path = InventoryIniPath();
-    if (!FileExists(path) || IsEmptyFile(path)) return;
+    if (!FileExists(path) || IsEmptyFile(path)) return file;
     if (!CanOpenForReading(path)) {
-        InvUnreadable = 1;
-        return;
+        file.unreadable = 1;
+        return file;
     }
     for (const auto& [section, lines] : ReadIniFile(path)) {
         InvRecord record;
         for (const auto& [key, value] : lines) record[key] = IniUnescape(value);
         if (section == L"Meta")
-            InvMeta = std::move(record);
+            file.meta = std::move(record);
         else
-            InvSections.try_emplace(FoldedSectionName(section), std::move(record));
+            file.sections.try_emplace(FoldedSectionName(section), std::move(record));
     }
     // Every inventory written names its wincmd.ini; one without is damaged or
     // half written, and a fresh one would drop the history.
-    if (EntryGet(InvMeta, L"Ini").empty()) InvUnreadable = 1;
+    if (EntryGet(file.meta, L"Ini").empty()) file.unreadable = 1;
+    return file;
 }
+
+void TakeInventoryFile(InventoryFile file) {
+    InvSections = std::move(file.sections);
+    InvMeta = std::move(file.meta);
+    InvUnreadable = file.unreadable;
+    InvLoaded = 1;
+}
+
+void LoadInventory() { TakeInventoryFile(ReadInventoryFile()); }
 
 bool InventoryCheckIni() {
     if (!InvLoaded || InvUnreadable) LoadInventory();
@@ -266,19 +273,24 @@ bool InventoryCheckIni() {
     return !InvOtherIni;
 }
 
-InventoryRead ReadForInventory(int kind) {
-    InventoryRead read{kind, ReadPluginSection(kind), {}};
+bool InventoryFileWanted() { return !InvLoaded || InvUnreadable; }
+
+InventoryRead ReadForInventory(int kind, bool withFile) {
+    InventoryRead read{kind, ReadPluginSection(kind), {}, {}};
     read.stamps.reserve(read.section.entries.size());
     for (const PlugEntry& e : read.section.entries)
         read.stamps.push_back(e.fileExists ? FileStamp(e.expandedPath) : L"");  // each stamp costs two file queries
+    if (withFile) read.file = ReadInventoryFile();
     return read;
 }
 
-bool UpdateInventory(int kind) { return UpdateInventory(ReadForInventory(kind)); }
+bool UpdateInventory(int kind) { return UpdateInventory(ReadForInventory(kind, false)); }
 
 bool UpdateInventory(InventoryRead read) {
     const int kind = read.kind;
     PluginSection& section = read.section;
+    // Taken only while nothing is loaded: a loaded inventory may hold changes this read never saw.
+    if (read.file && InventoryFileWanted()) TakeInventoryFile(std::move(*read.file));
     if (kind < 0 || kind > 3 || !InventoryCheckIni()) return false;
     if (section.missing || !TakeProbeAnswers(kind, section.entries)) return false;
     const std::wstring letter(1, PlugKindLetter(kind));

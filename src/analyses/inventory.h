@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,18 +34,32 @@ bool InvEntryLess(const InvRecord& a, const InvRecord& b);
 // The section of a configured plugin (the first one, without a "#n" suffix).
 std::wstring InventorySectionName(int kind, const std::wstring& expandedPath);
 
+// The inventory file as read, not yet the program's: the records of ten thousand
+// plugins take long enough to read that a worker reads them for the window.
+struct InventoryFile {
+    std::map<std::wstring, std::wstring> meta;
+    std::map<std::wstring, InvRecord> sections;
+    uint8_t unreadable = 0;
+};
+InventoryFile ReadInventoryFile();
+void TakeInventoryFile(InventoryFile file);
+// ReadInventoryFile, then TakeInventoryFile.
 void LoadInventory();
+// Nothing loaded yet, or the last read failed.
+bool InventoryFileWanted();
 // Loads when needed; false when the inventory must not be updated for the
 // wincmd.ini in use (none, another one's inventory, or an unreadable file).
 bool InventoryCheckIni();
 // What a comparison asks of the disk, read off the window's thread: the section
-// and the stamp of each present plugin file ("" for an absent one), in its order.
+// and the stamp of each present plugin file ("" for an absent one), in its order;
+// with the inventory file when asked for.
 struct InventoryRead {
     int kind = 0;
     PluginSection section;
     std::vector<std::wstring> stamps;
+    std::optional<InventoryFile> file;
 };
-InventoryRead ReadForInventory(int kind);
+InventoryRead ReadForInventory(int kind, bool withFile);
 // Compares kind 0-3 with the inventory once every existing plugin file of the
 // kind has a probe result; logs the changes and rewrites the file. True when it
 // compared, so the caller shows the inventory anew.

@@ -120,7 +120,7 @@ void ShowComparedInventory(MainView& view) {
 
 DWORD WINAPI InventoryReadProc(LPVOID param) {
     std::unique_ptr<InventoryReadMsg> msg(static_cast<InventoryReadMsg*>(param));
-    msg->read = ReadForInventory(msg->read.kind);
+    msg->read = ReadForInventory(msg->read.kind, msg->withFile);
     HWND window = msg->window;
     PostRecord(window, MsgInventoryRead, std::move(msg));
     return 0;
@@ -133,6 +133,7 @@ std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kin
     msg->window = view.controls.main;
     msg->order = ++InvReadsAsked;
     msg->saves = SavesStarted();
+    msg->withFile = InventoryFileWanted();
     msg->read.kind = kind;
     ++InvReadsOpen;
     return msg;

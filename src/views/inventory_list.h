@@ -39,6 +39,7 @@ struct InventoryReadMsg {
     HWND window = nullptr;
     uint32_t order = 0;  // reads are numbered as asked
     uint32_t saves = 0;  // SavesStarted when asked
+    bool withFile = false;  // the inventory file too
     InventoryRead read;
 };
 // The record of a read asked for now, of kind 0-3, for the worker to fill.

@@ -152,7 +152,7 @@ TEST_CASE("an inventory read counts unless a newer one was compared or a save be
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     auto readNow = [&](InventoryReadMsg& msg, const wchar_t* section) {
         WriteIniText(tc.ini, section, true);
-        msg.read = ReadForInventory(KindLister);
+        msg.read = ReadForInventory(KindLister, msg.withFile);
     };
     auto removed = [](const wchar_t* name) {
         for (const auto& [key, record] : InvSections)
@@ -185,6 +185,29 @@ TEST_CASE("an inventory read counts unless a newer one was compared or a save be
     CHECK(removed(L"away"));
     CHECK_FALSE(InventoryReadsRunning());
     DestroyWindow(main);
+    DeleteFileW(InventoryIniPath().c_str());
+}
+
+TEST_CASE("an inventory file read beside a section is taken only while none is loaded") {
+    TcIniDir tc(L"invfile");
+    ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
+    DeleteFileW(InventoryIniPath().c_str());
+    WriteIniText(tc.ini, L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n", true);
+    ResetPluginCaches();
+    InvLoaded = 0;
+    TestView t;
+    auto first = AskInventoryRead(t.view, KindLister), second = AskInventoryRead(t.view, KindLister);
+    REQUIRE(first->withFile);
+    first->read = ReadForInventory(KindLister, true);
+    second->read = ReadForInventory(KindLister, true);
+    TakeInventoryRead(t.view, *first);
+    REQUIRE(InvSections.size() == 1);
+    // What the window changed after the second read must outlive it.
+    InvSections.begin()->second[L"FirstSeen"] = L"2026-01-01";
+    TakeInventoryRead(t.view, *second);
+    CHECK(InvSections.size() == 1);
+    CHECK(EntryGet(InvSections.begin()->second, L"FirstSeen") == L"2026-01-01");
+    CHECK_FALSE(InventoryFileWanted());
     DeleteFileW(InventoryIniPath().c_str());
 }
 
