@@ -117,18 +117,20 @@ void CompareDetect(Update& u, const InvRecord& r, const PlugEntry& e) {
     bool saved = SavedKinds.count(u.kind) != 0;
     bool ok = e.probeStatus == ProbeOk;
     bool hasP = r.count(L"PDetect") != 0, hasI = r.count(L"IDetect") != 0;
-    std::wstring oldP = EntryGet(r, L"PDetect"), oldI = EntryGet(r, L"IDetect");
+    const std::wstring &oldP = EntryGet(r, L"PDetect"), &oldI = EntryGet(r, L"IDetect");
+    // Equal texts need no normalizing, and ten thousand unchanged plugins are the common case.
+    auto differs = [](const std::wstring& a, const std::wstring& b) { return a != b && NormKeyText(a) != NormKeyText(b); };
     if (u.kind == KindPacker) {
         if (ok && hasP && oldP != e.probeAnswer)
             u.Log(e.name, FillVars(Tr("log_pcaps"), {{L"a", oldP}, {L"b", e.probeAnswer}}));
-        if (hasI && NormKeyText(oldI) != NormKeyText(e.detectText) && !saved)
+        if (hasI && differs(oldI, e.detectText) && !saved)
             u.Log(e.name, FillVars(Tr("log_ientry"), {{L"a", oldI}, {L"b", e.detectText}}));
         return;
     }
-    if (ok && hasP && NormKeyText(oldP) != NormKeyText(e.probeAnswer))
+    if (ok && hasP && differs(oldP, e.probeAnswer))
         u.Log(e.name, FillVar(Tr("log_pdetect"), L"d", DescribeDetectChange(oldP, true, e.probeAnswer, true)));
     bool oldHas = EntryGet(r, L"IHas") == L"1";
-    if (hasI && ((e.hasDetect != 0) != oldHas || NormKeyText(oldI) != NormKeyText(e.detectText)) && !saved)
+    if (hasI && ((e.hasDetect != 0) != oldHas || differs(oldI, e.detectText)) && !saved)
         u.Log(e.name, FillVar(Tr("log_idetect"), L"d", DescribeDetectChange(oldI, oldHas, e.detectText, e.hasDetect)));
 }
 
@@ -138,15 +140,15 @@ void CompareKnown(Update& u, InvRecord& r, const PlugEntry& e, const std::wstrin
         r.erase(L"Removed");
         u.Log(e.name, Tr("log_back"));
     }
-    std::wstring exists = EntryGet(r, L"Exists");
+    const std::wstring& exists = EntryGet(r, L"Exists");
     if (exists == L"1" && !e.fileExists) u.Log(e.name, Tr("log_nofile"));
     if (exists == L"0" && e.fileExists) u.Log(e.name, Tr("log_fileback"));
-    std::wstring oldVersion = EntryGet(r, L"Version");
+    const std::wstring& oldVersion = EntryGet(r, L"Version");
     if (oldVersion != e.probeVersion && !(e.probeVersion.empty() && e.probeStatus == ProbeMissing)) {
         u.Log(e.name, FillVars(Tr("log_version"), {{L"a", oldVersion.empty() ? kDash : oldVersion},
                                                    {L"b", e.probeVersion.empty() ? kDash : e.probeVersion}}));
     } else {
-        std::wstring oldFile = EntryGet(r, L"File");
+        const std::wstring& oldFile = EntryGet(r, L"File");
         if (!oldFile.empty() && !stamp.empty() && oldFile != stamp && !SameStampOlderForm(oldFile, stamp))
             u.Log(e.name,
                   FillVars(Tr("log_file"), {{L"a", StampToLocalText(oldFile)}, {L"b", StampToLocalText(stamp)}}));
@@ -200,9 +202,10 @@ std::wstring FoldedSectionName(const std::wstring& section) {
 
 }  // namespace
 
-std::wstring EntryGet(const InvRecord& record, const std::wstring& key) {
+const std::wstring& EntryGet(const InvRecord& record, const std::wstring& key) {
+    static const std::wstring none;
     auto it = record.find(key);
-    return it == record.end() ? L"" : it->second;
+    return it == record.end() ? none : it->second;
 }
 
 void EntrySet(InvRecord& record, const std::wstring& key, const std::wstring& value, bool& changed) {

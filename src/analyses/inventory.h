@@ -25,7 +25,7 @@ extern uint8_t InvUnreadable;
 extern std::set<int> SavedKinds;
 
 // The value, "" when the key is absent.
-std::wstring EntryGet(const InvRecord& record, const std::wstring& key);
+const std::wstring& EntryGet(const InvRecord& record, const std::wstring& key);
 // Writes only a differing value, and then sets changed.
 void EntrySet(InvRecord& record, const std::wstring& key, const std::wstring& value, bool& changed);
 // By type (L, C, P, F), then by name ignoring case.
