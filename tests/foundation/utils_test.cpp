@@ -9,6 +9,7 @@
 #include "foundation/encoding.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
+#include "foundation/handles.h"
 #include "foundation/ini.h"
 #include "foundation/system_dlls.h"
 #include "foundation/text.h"
@@ -254,17 +255,16 @@ TEST_CASE("a read of an ini file on another thread waits until the program's wri
     WriteFileBytes(ini, "[A]\r\nx=1\r\n");
     WorkerRead read;
     read.ini = ini;
-    HANDLE thread = nullptr;
+    KernelHandle thread;
     {
         IniWriteScope apart;
-        thread = CreateThread(nullptr, 0, ReadOnWorker, &read, 0, nullptr);
+        thread.Reset(CreateThread(nullptr, 0, ReadOnWorker, &read, 0, nullptr));
         REQUIRE(thread);
         CHECK(WritePrivateProfileStringW(L"A", L"x", L"2", ini.c_str()));
         Sleep(200);
         CHECK_FALSE(read.done);
     }
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    WaitForSingleObject(thread.Get(), INFINITE);
     CHECK(read.sections == IniSections{{L"A", {{L"x", L"2"}}}});
     RemoveTree(dir);
 }
