@@ -281,8 +281,11 @@ bool InventoryFileWanted() { return !InvLoaded || InvUnreadable; }
 InventoryRead ReadForInventory(int kind, bool withFile) {
     InventoryRead read{kind, ReadPluginSection(kind), {}, {}};
     read.stamps.reserve(read.section.entries.size());
-    for (const PlugEntry& e : read.section.entries)
+    for (PlugEntry& e : read.section.entries) {
         read.stamps.push_back(e.fileExists ? FileStamp(e.expandedPath) : L"");  // each stamp costs two file queries
+        // Unused by the comparison: freed here, not by the window after it.
+        e.iniDetect = {};
+    }
     if (withFile) read.file = ReadInventoryFile();
     return read;
 }

@@ -51,8 +51,9 @@ bool InventoryFileWanted();
 // wincmd.ini in use (none, another one's inventory, or an unreadable file).
 bool InventoryCheckIni();
 // What a comparison asks of the disk, read off the window's thread: the section
-// and the stamp of each present plugin file ("" for an absent one), in its order;
-// with the inventory file when asked for.
+// (its entries without their compiled detect strings) and the stamp of each present
+// plugin file ("" for an absent one), in its order; with the inventory file when
+// asked for.
 struct InventoryRead {
     int kind = 0;
     PluginSection section;
