@@ -84,6 +84,8 @@ bool WriteInventoryFile(const std::wstring& text) {
         DeleteFileW(temp.c_str());
         return false;
     }
+    // A worker may be reading the inventory for a comparison; a file open for reading cannot be replaced.
+    IniWriteScope apart;
     return MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
