@@ -261,8 +261,10 @@ void TakeInventoryFile(InventoryFile file) {
 
 void LoadInventory() { TakeInventoryFile(ReadInventoryFile()); }
 
+bool InventoryFileWanted() { return !InvLoaded || InvUnreadable; }
+
 bool InventoryCheckIni() {
-    if (!InvLoaded || InvUnreadable) LoadInventory();
+    if (InventoryFileWanted()) LoadInventory();
     if (WincmdIniPath.empty()) return false;
     if (InvUnreadable) {
         DebugLog(L"inventory " + InventoryIniPath() + L" cannot be read - not updated");
@@ -277,8 +279,6 @@ bool InventoryCheckIni() {
     InvOtherIni = !StrIEquals(InvMeta[L"Ini"], WincmdIniPath);
     return !InvOtherIni;
 }
-
-bool InventoryFileWanted() { return !InvLoaded || InvUnreadable; }
 
 InventoryRead ReadForInventory(int kind, bool withFile) {
     InventoryRead read{kind, ReadPluginSection(kind), {}, {}};

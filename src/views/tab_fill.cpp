@@ -168,6 +168,11 @@ void ShowPluginSection(MainView& view, int kind, PluginSection section, std::wst
     StartProbeJob(view, kind);
 }
 
+// The same as the section worker's read, on the window's thread.
+void ReadAndShowPluginSection(MainView& view, int kind) {
+    ShowPluginSection(view, kind, LoadPluginSection(kind), PluginSectionText(kind));
+}
+
 // Every fill of a tab counts, so that a section read for an earlier one is dropped.
 uint32_t FillGen = 0;
 bool SectionReading = false;
@@ -258,7 +263,7 @@ static void FillShownTab(MainView& view) {
         UpdateStatusBar(view);
         return;
     }
-    ShowPluginSection(view, tab, LoadPluginSection(tab), PluginSectionText(tab));
+    ReadAndShowPluginSection(view, tab);
     UpdateStatusBar(view);
 }
 
@@ -277,7 +282,7 @@ bool StartFillOnWorker(MainView& view) {
     auto job = std::make_unique<SectionReadMsg>(SectionReadMsg{view.controls.main, FillGen, kind, {}, {}});
     KernelHandle thread(CreateThread(nullptr, 0, ReadSectionProc, job.get(), 0, nullptr));
     if (!thread) {
-        ShowPluginSection(view, kind, LoadPluginSection(kind), PluginSectionText(kind));
+        ReadAndShowPluginSection(view, kind);
         EndPluginFill(view);
         return false;
     }
