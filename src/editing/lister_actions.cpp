@@ -277,7 +277,7 @@ void LvAlways(IEditingHost& host, HWND owner, int index, SaveIo& io) {
     if (LvAlwaysPrepare(host, owner, index, request, io)) SaveChanges(host, owner, std::move(request), io);
 }
 
-void LvMoveToFront(IEditingHost& host, HWND owner, int index) {
+void LvMoveToFront(IEditingHost& host, HWND owner, int index, SaveIo& io) {
     const LvRow* row = RowAt(index);
     if (!row || row->state != LvF3 || SaveIsRunning() || RefusePending(host, owner)) return;
     int number = row->number, first = FirstCandidate();
@@ -295,7 +295,9 @@ void LvMoveToFront(IEditingHost& host, HWND owner, int index) {
     rec.order.erase(from);
     rec.order.insert(std::find(rec.order.begin(), rec.order.end(), first), number);
     PendingOrders[KindLister] = std::move(rec);
-    SaveChanges(host, owner);
+    SaveRequest request;
+    request.withdrawUnwritten = 1;
+    SaveChanges(host, owner, std::move(request), io);
     PendingOrders.erase(KindLister);
     host.RecheckLister();
 }

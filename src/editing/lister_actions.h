@@ -32,7 +32,8 @@ void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index);
 // The rule's writes go through io, the save's own.
 bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& request, SaveIo& io = SystemSaveIo());
 void LvAlways(IEditingHost& host, HWND owner, int index, SaveIo& io = SystemSaveIo());
-// Puts the row's plugin before the first F3 candidate and saves at once.
-void LvMoveToFront(IEditingHost& host, HWND owner, int index);
+// Puts the row's plugin before the first F3 candidate and saves at once through
+// io; an order the save could not write is withdrawn.
+void LvMoveToFront(IEditingHost& host, HWND owner, int index, SaveIo& io = SystemSaveIo());
 bool ModeGapFixPrepare(IEditingHost& host, HWND owner, SaveRequest& request, SaveIo& io = SystemSaveIo());
 void ModeGapFix(IEditingHost& host, HWND owner, SaveIo& io = SystemSaveIo());

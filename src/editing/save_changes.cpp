@@ -182,9 +182,15 @@ void WriteChanges(IEditingHost& host, SaveRun& run) {
     AppendChangeLog(run.logLines);
 }
 
-void NoteStillPending(SaveRun& run) {
+// What the run left untouched stays pending for the user's own save, or is
+// withdrawn for a command's; the message says which.
+void SettlePending(SaveRun& run, bool withdraw) {
+    DiscardWritten(run);
     uint32_t left = CountPendingChanges();
-    if (left > 0) run.errors += FillVar(Tr("save_kept_pending"), L"n", std::to_wstring(left)) + L"\r\n";
+    if (withdraw) DiscardPending();
+    if (left > 0)
+        run.errors += FillVar(Tr(withdraw ? "save_withdrawn" : "save_kept_pending"), L"n", std::to_wstring(left)) +
+                      L"\r\n";
 }
 
 }  // namespace
@@ -270,12 +276,11 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io
     }
     // A command's own work around its save (files copied, a folder to recycle, its
     // new entries) is not redone by a later save: what it could not write is withdrawn.
-    bool callerOwned = request.beforeWrite || request.afterSave || !request.newEntries.empty();
+    bool callerOwned = request.beforeWrite || request.afterSave || !request.newEntries.empty() ||
+                       request.withdrawUnwritten;
     run.stamp = StrNowStamp();
     WriteChanges(host, run);
-    if (callerOwned) DiscardPending();
-    else DiscardWritten(run);
-    NoteStillPending(run);
+    SettlePending(run, callerOwned);
     bool writeFailed = !run.errors.empty();
     if (request.afterSave) request.afterSave(run.errors, writeFailed, request.doneText);
     if (tcClosed) {

@@ -31,6 +31,9 @@ struct SaveRequest {
     std::vector<KeptEntry> newEntries;  // entries an install adds (isNew set)
     AfterSave afterSave;
     uint8_t confirmed = 0;              // the caller asked the user: no save dialog
+    // A command that writes at once: what the save does not write is withdrawn,
+    // since a later save would not redo the command around it.
+    uint8_t withdrawUnwritten = 0;
 };
 
 // A save runs: no second save, no reload on activation, no command that writes at once.

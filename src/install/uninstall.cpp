@@ -202,6 +202,7 @@ void UninstallEntry(IInstallHost& host, HWND owner, const PlugEntry& entry, cons
     NotePlanned(marks, before);
     SaveRequest request;
     request.confirmed = 1;
+    request.withdrawUnwritten = 1;
     request.doneText = FillVar(Tr(disableOnly ? "un_done_disable" : "un_done"), L"n", entry.name);
     if (!disableOnly && ctx.folderOk && ctx.recycle)
         request.afterSave = [owner, entry, folder = ctx.folder](std::wstring& errors, bool writeFailed,

@@ -115,6 +115,24 @@ TEST_CASE("a plugin moved before the first candidate is saved at once, leaving n
     CHECK(PendingOrders.empty());
 }
 
+TEST_CASE("a move to the front whose write fails says the order was withdrawn, and the window shows none pending") {
+    SaveFixture f(L"lv_front_fails", Modes(L"", L""));
+    const std::wstring lister = f.Lines(0);
+    CheckRows({Row(LvF3, 2, L"b", L"C:\\p\\b.wlx"), Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
+    std::vector<uint32_t> pendingShown;  // at each refill of the window, which also shows the count
+    SaveFixture::Host.refill = [&] { pendingShown.push_back(CountPendingChanges()); };
+    FaultyIo io;
+    io.onlyKind = "write";
+    io.failAt = 0;
+    io.onward = true;
+    LvMoveToFront(SaveFixture::Host, nullptr, 1, io);
+    REQUIRE(SaveFixture::Shown.size() == 1);
+    CHECK(SaveFixture::Shown[0].ends_with(L"\r\n" + FillVar(Tr("save_withdrawn"), L"n", L"1") + L"\r\n"));
+    CHECK(pendingShown == std::vector<uint32_t>{0});
+    CHECK(CountPendingChanges() == 0);
+    CHECK(f.Lines(0) == lister);
+}
+
 TEST_SUITE("windows") {
     TEST_CASE("view modes that TC wrote while it closed for the save are not written over") {
         SaveFixture f(L"lv_tc", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx"));

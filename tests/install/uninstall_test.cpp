@@ -22,12 +22,16 @@ std::vector<PlugEntry> Listers(InstallScene& scene, const std::wstring& lines) {
     return LoadPluginSection(0).entries;
 }
 
-// A TC runs and will not close: the save stops before it writes anything.
-struct TcWillNotClose final : SaveIo {
+// The real files, with a TC that runs and will not close, so that the save stops
+// before it writes anything, or with writes that fail from the first on, as to a
+// write-protected wincmd.ini.
+struct StuckIo final : SaveIo {
     SaveIo& real = SystemSaveIo();
+    bool tcStays = false;
+    bool writesFail = false;
     bool WriteProfile(const std::wstring& file, const std::wstring& section, const wchar_t* key,
                       const wchar_t* value) override {
-        return real.WriteProfile(file, section, key, value);
+        return !writesFail && real.WriteProfile(file, section, key, value);
     }
     std::optional<IniPairs> ReadSection(const std::wstring& file, const std::wstring& section) override {
         return real.ReadSection(file, section);
@@ -39,7 +43,7 @@ struct TcWillNotClose final : SaveIo {
         return real.ReplaceWithCopy(source, target);
     }
     std::wstring WriteKept(const KeptEntry& entry) override { return real.WriteKept(entry); }
-    bool TcRunning() override { return true; }
+    bool TcRunning() override { return tcStays; }
     bool CloseTc(std::vector<TcRun>&) override { return false; }
     void StartTc(const TcRun&) override {}
 };
@@ -119,7 +123,8 @@ TEST_CASE("an uninstall whose save does not complete leaves nothing of it pendin
                    L"x2=10,C:\\p\\x.wcx\r\n[FileSystemPlugins]\r\nx=C:\\p\\x.wfx\r\n");
     DiscardPending();
     FakeInstallHost window;
-    TcWillNotClose io;
+    StuckIo io;
+    io.tcStays = true;
     for (uint32_t kind : {0u, 2u, 3u})
         for (bool disableOnly : {false, true}) {
             CAPTURE(kind);
@@ -134,4 +139,30 @@ TEST_CASE("an uninstall whose save does not complete leaves nothing of it pendin
             CHECK(CountPendingChanges() == 0);
             CHECK(LoadPluginSection((int)kind).entries.size() == 1);
         }
+}
+
+TEST_CASE("an uninstall whose write fails says its change was withdrawn, and the window shows none pending") {
+    InstallScene scene(L"un_unwritten");
+    scene.WriteIni(L"[ListerPlugins]\r\n1=C:\\p\\x.wlx\r\n[FileSystemPlugins]\r\nx=C:\\p\\x.wfx\r\n");
+    DiscardPending();
+    FakeInstallHost window;
+    std::vector<uint32_t> pendingShown;  // at each refill of the window, which also shows the count
+    window.refill = [&] { pendingShown.push_back(CountPendingChanges()); };
+    StuckIo io;
+    io.writesFail = true;
+    for (uint32_t kind : {0u, 3u}) {
+        CAPTURE(kind);
+        std::vector<PlugEntry> entries = LoadPluginSection((int)kind).entries;
+        REQUIRE(entries.size() == 1);
+        UninstCtx ctx = UninstallPrepare(entries[0]);
+        ctx.recycle = 0;
+        window.shown.clear();
+        pendingShown.clear();
+        UninstallEntry(window, nullptr, entries[0], ctx, false, io);
+        REQUIRE(window.shown.size() == 1);
+        CHECK(window.shown[0].ends_with(L"\r\n" + FillVar(Tr("save_withdrawn"), L"n", L"1") + L"\r\n"));
+        CHECK(pendingShown == std::vector<uint32_t>{0});
+        CHECK(CountPendingChanges() == 0);
+        CHECK(LoadPluginSection((int)kind).entries.size() == 1);
+    }
 }
