@@ -1,7 +1,5 @@
 #include "editing/save_io.h"
 
-#include <cstdint>
-
 #include "editing/backups.h"
 #include "editing/save_writers.h"
 #include "editing/tc_control.h"
@@ -46,18 +44,19 @@ bool WriteWhole(HANDLE file, const std::string& bytes) {
     return all && SetEndOfFile(file) && FlushFileBuffers(file);
 }
 
-// Into the file itself, so that every name of it sees the bytes; a write that
-// fails halfway puts the old bytes back.
+// Into the file itself, so that every name of it sees the bytes. Only a source
+// read whole is written, over old bytes read whole, which a write that fails or
+// does not read back as the source puts back.
 bool OverwriteInPlace(const std::wstring& source, const std::wstring& target) {
-    constexpr size_t Whole = SIZE_MAX;
-    if (!Readable(source)) return false;
-    std::string bytes = ReadFileHead(source, Whole);
+    std::optional<std::string> bytes = ReadWholeFile(source);
+    if (!bytes) return false;
     FileHandle h(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              0, nullptr));
     if (!h) return false;
-    std::string old = ReadFileHead(target, Whole);
-    if (WriteWhole(h.Get(), bytes)) return true;
-    WriteWhole(h.Get(), old);
+    std::optional<std::string> old = ReadWholeOpenFile(h.Get());
+    if (!old) return false;
+    if (WriteWhole(h.Get(), *bytes) && ReadWholeOpenFile(h.Get()) == bytes) return true;
+    WriteWhole(h.Get(), *old);
     return false;
 }
 

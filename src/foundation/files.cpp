@@ -140,6 +140,24 @@ std::string ReadFileHead(const std::wstring& path, size_t byteLimit) {
     return h ? ReadBytes(h.Get(), byteLimit) : std::string();
 }
 
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+    FileHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return std::nullopt;
+    return ReadWholeOpenFile(h.Get());
+}
+
+std::optional<std::string> ReadWholeOpenFile(void* file) {
+    LARGE_INTEGER size{}, start{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || (uint64_t)size.QuadPart >= SIZE_MAX ||
+        !SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+        return std::nullopt;
+    size_t expected = (size_t)size.QuadPart;
+    std::string bytes = ReadBytes(file, expected + 1);  // the one more shows a file that grew
+    if (bytes.size() != expected) return std::nullopt;
+    return bytes;
+}
+
 bool HasByteOrderMark(std::string_view bytes) {
     return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
 }

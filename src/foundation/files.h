@@ -1,6 +1,7 @@
 // File tests, reading and version texts through the Windows file calls.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,12 @@ bool FileHasUtf8Bom(const std::wstring& path);
 // The first byteLimit bytes of the file (fewer when it is shorter), read while
 // others may write it; "" when it cannot be opened.
 std::string ReadFileHead(const std::wstring& path, size_t byteLimit);
+// Every byte of the file, read from its start through one handle, for a copy that
+// must be whole: nothing when it cannot be opened or the read gives fewer or more
+// bytes than the file's size (a read cut short, a file that changed meanwhile).
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
+// The same through a handle (a HANDLE) open for reading.
+std::optional<std::string> ReadWholeOpenFile(void* file);
 // The bytes start with the mark of UTF-8, UTF-16 LE or UTF-16 BE.
 bool HasByteOrderMark(std::string_view bytes);
 // Decodes by the byte-order mark: UTF-8, UTF-16 LE or BE, else the ANSI code page

@@ -169,3 +169,24 @@ TEST_CASE("a restore writes the file a linked wincmd.ini names, in place where i
     CHECK(hides == ((GetFileAttributesW(plain.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
     EmptyBackups();
 }
+
+TEST_CASE("a file of several names is written in place only with its source read whole") {
+    std::wstring dir = FreshTempDir(L"bk_inplace"), real = dir + L"\\real.ini", twin = dir + L"\\twin.ini",
+                 copy = dir + L"\\copy.ini";
+    const std::string v1 = "[ListerPlugins]\r\n1=C:\\v1.wlx\r\n", v2 = "[ListerPlugins]\r\n1=C:\\v2.wlx\r\n";
+    WriteFileBytes(real, v2);
+    WriteFileBytes(copy, v1);
+    REQUIRE(CreateHardLinkW(twin.c_str(), real.c_str(), nullptr));
+    // Another program holds the source open with leave to delete it, as a scanner
+    // or a sync tool may: an open that does not share deleting fails, which the
+    // in-place write took for an empty source.
+    HANDLE holder = CreateFileW(copy.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(holder != INVALID_HANDLE_VALUE);
+    bool replaced = SystemSaveIo().ReplaceWithCopy(copy, real);
+    CloseHandle(holder);
+    CHECK(replaced);
+    CHECK(ReadFileBytes(real) == v1);
+    CHECK(ReadFileBytes(twin) == v1);
+    RemoveTree(dir);
+}
