@@ -22,10 +22,10 @@ constexpr DWORD OwnAttributes =
 
 // The file that a write must reach: the one a link at the path names, else the
 // path. Resolved whatever the attributes say: Wine shows a link to a file as a
-// plain file.
-std::wstring LinkedFile(const std::wstring& path) {
-    std::wstring real = FinalPath(path);
-    return real.empty() ? path : real;
+// plain file. "" for a link whose file cannot be named.
+std::wstring LinkedFile(const std::wstring& path, const PathLink& at) {
+    if (!at.finalPath.empty()) return at.finalPath;
+    return LinkWithoutFile(at) ? L"" : path;
 }
 
 // More than one name leads to the file: a rename over one of them would part it from the others.
@@ -90,9 +90,7 @@ public:
         return IniBackup(file, suffix);
     }
     bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) override {
-        std::wstring file = LinkedFile(target);
-        IniWriteScope apart;
-        return HasOtherNames(file) ? OverwriteInPlace(source, file) : RenameCopyOver(source, file);
+        return ReplaceFileWithCopy(source, target, PathLinkOf(target));
     }
     std::wstring WriteKept(const KeptEntry& entry) override { return WriteKeptVerified(entry); }
     bool TcRunning() override { return TcWindowOpen(); }
@@ -101,6 +99,13 @@ public:
 };
 
 }  // namespace
+
+bool ReplaceFileWithCopy(const std::wstring& source, const std::wstring& target, const PathLink& at) {
+    std::wstring file = LinkedFile(target, at);
+    if (file.empty()) return false;
+    IniWriteScope apart;
+    return HasOtherNames(file) ? OverwriteInPlace(source, file) : RenameCopyOver(source, file);
+}
 
 SaveIo& SystemSaveIo() {
     static SystemIo io;

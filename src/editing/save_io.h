@@ -9,6 +9,7 @@
 #include "foundation/ini.h"
 
 struct KeptEntry;
+struct PathLink;
 struct TcRun;
 
 class SaveIo {
@@ -23,7 +24,8 @@ public:
     virtual std::wstring Backup(const std::wstring& file, const std::wstring& suffix) = 0;
     // The target takes the source's bytes, or stays as it was. It keeps its attributes
     // and every name that leads to it: through a link the file the link names is
-    // written, a file of several names in place; any other in one step.
+    // written, a file of several names in place; any other in one step. A link
+    // whose file cannot be named is not written.
     virtual bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) = 0;
     // The entry's line in the Disabled section, read back; its key, "" on failure.
     virtual std::wstring WriteKept(const KeptEntry& entry) = 0;
@@ -34,3 +36,6 @@ public:
 
 // The real files, profile functions and TC windows.
 SaveIo& SystemSaveIo();
+// Its ReplaceWithCopy for a target whose path is as given (PathLinkOf): a link
+// whose file cannot be named is refused, and the target stays as it is.
+bool ReplaceFileWithCopy(const std::wstring& source, const std::wstring& target, const PathLink& at);

@@ -105,6 +105,10 @@ bool IsReparsePoint(const std::wstring& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+PathLink PathLinkOf(const std::wstring& path) { return {IsReparsePoint(path), FinalPath(path)}; }
+
+bool LinkWithoutFile(const PathLink& at) { return at.link && at.finalPath.empty(); }
+
 bool MakeDirs(const std::wstring& path) {
     // Windows makes no such folder for a program that is not long-path aware; Wine
     // would, thousands deep, before its own limit.

@@ -28,6 +28,15 @@ bool PathSameOrBelow(const std::wstring& path, const std::wstring& folder);
 std::wstring FinalPath(const std::wstring& path);
 // An existing file or folder that is a link, a junction or another reparse point.
 bool IsReparsePoint(const std::wstring& path);
+// What a write that must keep every name of a file needs to know of its path.
+struct PathLink {
+    bool link = false;       // the path itself is a link, a junction or another reparse point
+    std::wstring finalPath;  // the file it leads to (FinalPath); "" when that cannot be named
+};
+PathLink PathLinkOf(const std::wstring& path);
+// A link to a missing file, or to one on a volume without a drive letter: a
+// replacement through the path would put a file of its own in the link's place.
+bool LinkWithoutFile(const PathLink& at);
 // Creates a folder and its missing parents; true when the folder exists afterwards.
 // A path of 248 characters or more fails at once, as Windows would fail it.
 bool MakeDirs(const std::wstring& path);

@@ -3,6 +3,8 @@
 #include "editing/backups.h"
 #include "editing/restore_backup.h"
 #include "editing/save_request.h"
+#include "foundation/encoding.h"
+#include "foundation/files.h"
 #include "foundation/texts.h"
 #include "editing_test_util.h"
 
@@ -34,6 +36,24 @@ std::wstring StampedBackup(int second, const wchar_t* suffix) {
     wchar_t name[64];
     swprintf(name, 64, L"\\wincmd_20200101-0000%02d%ls.ini", second, suffix);
     return BackupsFolder() + name;
+}
+
+// The first copy reports success but lands none of its bytes, or the first half
+// of them; every later step is real.
+struct FalseCopy : FaultyIo {
+    bool half = false;
+    bool done = false;
+    bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) override {
+        if (done) return FaultyIo::ReplaceWithCopy(source, target);
+        done = true;
+        std::string bytes = ReadFileBytes(source);
+        if (half) WriteFileBytes(target, bytes.substr(0, bytes.size() / 2));
+        return true;
+    }
+};
+
+bool ChangeLogNames(const std::wstring& what) {
+    return Utf8ToWide(ReadFileBytes(ChangeLogPath())).find(what) != std::wstring::npos;
 }
 
 }  // namespace
@@ -188,5 +208,77 @@ TEST_CASE("a file of several names is written in place only with its source read
     CHECK(replaced);
     CHECK(ReadFileBytes(real) == v1);
     CHECK(ReadFileBytes(twin) == v1);
+    RemoveTree(dir);
+}
+
+TEST_CASE("a restore writes only a backup read whole and whole in itself, and logs it only once the file holds it") {
+    EmptyBackups();
+    SaveFixture f(L"bk_whole", L"[ListerPlugins]\r\n1=C:\\v1.wlx\r\n");
+    const std::string v1 = ReadFileBytes(f.tc.ini), v2 = "[ListerPlugins]\r\n1=C:\\v2.wlx\r\n";
+    MakeDirs(BackupsFolder());
+    const std::wstring backup = StampedBackup(0, L"");
+    WriteFileBytes(f.tc.ini, v2);
+    DeleteFileW(ChangeLogPath().c_str());
+
+    SUBCASE("a backup that is not whole is refused before anything is asked") {
+        std::string bad;
+        const char* why = "restore_damaged";
+        SUBCASE("empty") {}
+        SUBCASE("filled with zeros at its end") { bad = v1.substr(0, 20) + std::string(12, '\0'); }
+        SUBCASE("UTF-16 cut within a character") { bad = "\xFF\xFE" + Utf16Bytes(L"[ListerPlugins]\r\n1=C:\\v1.wlx") + "x"; }
+        SUBCASE("no section") { bad = "1=C:\\v1.wlx\r\n"; }
+        SUBCASE("unreadable") {
+            bad = v1;
+            why = "restore_unreadable";
+        }
+        WriteFileBytes(backup, bad);
+        // Held by another program that shares nothing: it cannot be read.
+        HANDLE holder = why == std::string("restore_unreadable")
+                            ? CreateFileW(backup.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                            : INVALID_HANDLE_VALUE;
+        RestoreBackup(SaveFixture::Host, nullptr);
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+        CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr(why) + L"\n" + backup});
+        CHECK(ReadFileBytes(f.tc.ini) == v2);
+        CHECK(BackupsOf(f.tc.ini).size() == 1);  // no "_pre" copy either
+    }
+    SUBCASE("a copy that reports success but leaves the file as it was is said to have failed") {
+        WriteFileBytes(backup, v1);
+        FalseCopy io;
+        RestoreBackup(SaveFixture::Host, nullptr, io);
+        std::wstring pre = BackupsOf(f.tc.ini).back().path;
+        REQUIRE(SaveFixture::Shown.size() == 2);
+        CHECK(SaveFixture::Shown[1] == Tr("err_write") + L"\n" + f.tc.ini + L"\n\n" + Tr("restore_pre_kept") + L"\n" + pre);
+        CHECK(ReadFileBytes(f.tc.ini) == v2);
+    }
+    SUBCASE("a copy that lands cut is put back from the file's own copy") {
+        WriteFileBytes(backup, v1);
+        FalseCopy io;
+        io.half = true;
+        RestoreBackup(SaveFixture::Host, nullptr, io);
+        REQUIRE(SaveFixture::Shown.size() == 2);
+        CHECK(SaveFixture::Shown[1] == Tr("restore_mismatch") + L"\n" + f.tc.ini + L"\n\n" + Tr("restore_put_back"));
+        CHECK(ReadFileBytes(f.tc.ini) == v2);
+    }
+    CHECK_FALSE(ChangeLogNames(L"wincmd_20200101-000000.ini"));
+    EmptyBackups();
+}
+
+TEST_CASE("a link whose file cannot be found is never replaced by a file of its own") {
+    std::wstring dir = FreshTempDir(L"bk_lost"), ini = dir + L"\\wincmd.ini", copy = dir + L"\\copy.ini";
+    const std::string v1 = "[ListerPlugins]\r\n1=C:\\v1.wlx\r\n", v2 = "[ListerPlugins]\r\n1=C:\\v2.wlx\r\n";
+    WriteFileBytes(ini, v2);
+    WriteFileBytes(copy, v1);
+    // Wine shows no link to a missing file at all: a plain file stands in for the
+    // link, with what Windows tells of one.
+    CHECK_FALSE(ReplaceFileWithCopy(copy, ini, PathLink{true, L""}));
+    CHECK(ReadFileBytes(ini) == v2);
+    // Not a link, or one that leads to a file: written.
+    CHECK(ReplaceFileWithCopy(copy, ini, PathLink{false, L""}));
+    CHECK(ReadFileBytes(ini) == v1);
+    WriteFileBytes(ini, v2);
+    CHECK(ReplaceFileWithCopy(copy, dir + L"\\elsewhere.ini", PathLink{true, ini}));
+    CHECK(ReadFileBytes(ini) == v1);
+    CHECK_FALSE(FileExists(dir + L"\\elsewhere.ini"));
     RemoveTree(dir);
 }
