@@ -32,6 +32,11 @@ bool StillLinked(const std::wstring& link, const std::wstring& file) {
     return StrIEquals(FinalPath(link), FinalPath(file));
 }
 
+bool Hidden(const std::wstring& file) {
+    DWORD attrs = GetFileAttributesW(file.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_HIDDEN);
+}
+
 std::wstring StampedBackup(int second, const wchar_t* suffix) {
     wchar_t name[64];
     swprintf(name, 64, L"\\wincmd_20200101-0000%02d%ls.ini", second, suffix);
@@ -162,12 +167,13 @@ TEST_CASE("a restore writes the file a linked wincmd.ini names, in place where i
     REQUIRE_FALSE(IniBackup(f.tc.ini, L"").empty());
     WriteFileBytes(real, v2);
     SetFileAttributesW(real.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    bool hides = (GetFileAttributesW(real.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;  // where the file system keeps it
+    // A file system that keeps no such attribute could not show it lost.
+    REQUIRE(Hidden(real));
     RestoreBackup(SaveFixture::Host, nullptr);
     CHECK(StillLinked(f.tc.ini, real));
     CHECK(ReadFileBytes(real) == v1);
     CHECK(ReadFileBytes(twin) == v1);
-    CHECK(hides == ((GetFileAttributesW(real.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
+    CHECK(Hidden(real));
 
     // Alone, the file is replaced in one step, through its link all the same.
     REQUIRE(DeleteFileW(twin.c_str()));
@@ -175,7 +181,7 @@ TEST_CASE("a restore writes the file a linked wincmd.ini names, in place where i
     RestoreBackup(SaveFixture::Host, nullptr);
     CHECK(StillLinked(f.tc.ini, real));
     CHECK(ReadFileBytes(real) == v1);
-    CHECK(hides == ((GetFileAttributesW(real.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
+    CHECK(Hidden(real));
     CHECK_FALSE(FileExists(real + L".kvnew"));
     SetFileAttributesW(real.c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -184,9 +190,10 @@ TEST_CASE("a restore writes the file a linked wincmd.ini names, in place where i
     WriteFileBytes(plain, v2);
     WriteFileBytes(copy, v1);
     SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    REQUIRE(Hidden(plain));
     CHECK(SystemSaveIo().ReplaceWithCopy(copy, plain));
     CHECK(ReadFileBytes(plain) == v1);
-    CHECK(hides == ((GetFileAttributesW(plain.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0));
+    CHECK(Hidden(plain));
     EmptyBackups();
 }
 

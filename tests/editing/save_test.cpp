@@ -125,7 +125,7 @@ TEST_CASE("a save refused before writing leaves wincmd.ini byte for byte as it w
         WritePrivateProfileStringW(L"ListerPlugins", L"RedirectSection", L"gone.ini", f.tc.ini.c_str());
         bytes = ReadFileBytes(f.tc.ini);
     }
-    if (bytes.empty()) return;
+    REQUIRE_FALSE(bytes.empty());
     f.Save(io);
     CHECK(ReadFileBytes(f.tc.ini) == bytes);
     CHECK(Kept(0).empty());
