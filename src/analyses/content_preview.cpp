@@ -55,25 +55,24 @@ PvPlugin EntryRow(const PlugEntry& entry, const FileFacts& facts) {
     return row;
 }
 
-// A query that could not start says so in its rows and no longer counts as running.
+// A query that could not start says so in its rows, as plugins not asked, and no
+// longer counts as running.
 void MarkNotStarted(const FieldsJob& job, DWORD error) {
     for (const FieldsItem& item : job.items) {
         PvPlugin& row = PvPlugins[item.index];
-        row.state = PvLoadFailure;
-        row.error = std::to_wstring(error);
+        row.state = PvNotStarted;
+        row.error = WorkerStartFailureText(error);
     }
     PvJobsPending -= static_cast<int32_t>(job.items.size());
 }
 
 // Hands the job to a preview worker; false when no thread could be made.
-bool StartWorker(std::unique_ptr<FieldsJob> job) {
-    HANDLE thread = CreateThread(nullptr, 0, PreviewFieldsThread, job.get(), 0, nullptr);
-    if (!thread) {
-        MarkNotStarted(*job, GetLastError());
+bool StartWorker(IPreviewView& view, std::unique_ptr<FieldsJob> job) {
+    if (DWORD error = view.StartWorker(PreviewFieldsThread, job.get())) {
+        MarkNotStarted(*job, error);
         return false;
     }
     job.release();
-    CloseHandle(thread);
     return true;
 }
 
@@ -176,7 +175,7 @@ void PvRefresh(IPreviewView& view) {
     if (!job->items.empty()) {
         view.FillFieldList();
         view.UpdateStatusBar();
-        if (StartWorker(std::move(job))) return;
+        if (StartWorker(view, std::move(job))) return;
         view.FillPluginList();
     }
     UpdatePreviewVerdict(view);
@@ -192,7 +191,7 @@ void StartFieldsJob(IPreviewView& view, int index) {
     job->items.push_back({static_cast<uint32_t>(index), row});
     job->items.back().row.fields.clear();  // the answer brings the fields anew
     job->items.back().row.error.clear();
-    StartWorker(std::move(job));
+    StartWorker(view, std::move(job));
 }
 
 void PvTakeAnswer(IPreviewView& view, uint32_t generation, uint32_t index, const PvPlugin& answer) {

@@ -16,6 +16,7 @@ bool UsageBuilt = false;
 uint32_t ProbeGenAtReset = 0;
 uint32_t BgProbeGenAtReset = 0;
 uint32_t XcolGenAtReset = 0;
+uint32_t Resets = 0;
 
 bool StartedAfter(uint32_t generation, uint32_t mark) { return static_cast<int32_t>(generation - mark) > 0; }
 }  // namespace
@@ -36,7 +37,10 @@ void ResetPluginCaches() {
     BgProbeRunning = 0;
     BgProbedKinds.clear();
     LoadInventory();
+    ++Resets;
 }
+
+uint32_t PluginCacheResets() { return Resets; }
 
 bool ProbeResultMayEnterCache(const ProbeMsg& msg) {
     return StartedAfter(msg.generation, msg.row < 0 ? BgProbeGenAtReset : ProbeGenAtReset);

@@ -1,5 +1,6 @@
 // The one reload step of the analyses' cached inputs.
 #pragma once
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -19,6 +20,9 @@ const FieldUsage& CurrentFieldUsage();
 // Drops the probe results, the field-usage index, the disk scan, the extra-column
 // texts and the background-probe state, and reloads the inventory.
 void ResetPluginCaches();
+// The resets of this run so far: what is read once per set of plugins elsewhere (the
+// search's field names) reads again once the count moved on.
+uint32_t PluginCacheResets();
 // A probe result of a job started before the last reset would put a stale answer
 // into the emptied cache; only results of later jobs may enter it.
 bool ProbeResultMayEnterCache(const ProbeMsg& msg);

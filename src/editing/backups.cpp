@@ -12,6 +12,7 @@
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/ini_escape.h"
 #include "foundation/logs.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
@@ -43,14 +44,19 @@ bool ParseBackupName(const std::wstring& name, const std::wstring& stem, BackupF
     return true;
 }
 
+// A backup's name as the key of its record: a stem such as "a=b", ";x" or "[x]"
+// would otherwise be cut or read as INI syntax. A plain name is its own key, as
+// earlier records have it.
+std::wstring RecordKey(const std::wstring& backupName) { return IniEscapeKey(FoldCase(backupName)); }
+
 std::wstring RecordedSource(const std::wstring& backupName) {
-    return IniGetString(SettingsIniPath(), SourcesSection, FoldCase(backupName));
+    return IniGetString(SettingsIniPath(), SourcesSection, RecordKey(backupName));
 }
 
 void RecordSource(const std::wstring& backupName, const std::wstring& source) {
     std::wstring ini = SettingsIniPath();
     IniEnsureUtf16(ini);
-    WritePrivateProfileStringW(SourcesSection, FoldCase(backupName).c_str(), source.c_str(), ini.c_str());
+    WritePrivateProfileStringW(SourcesSection, RecordKey(backupName).c_str(), source.c_str(), ini.c_str());
 }
 
 // The local time now plus some seconds as YYYYMMDD-hhmmss: a second save within
@@ -222,5 +228,5 @@ std::vector<std::wstring> SupersededBackups() {
 
 void ForgetBackup(const BackupFile& backup) {
     if (!DeleteFileW(backup.path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return;
-    WritePrivateProfileStringW(SourcesSection, FoldCase(backup.name).c_str(), nullptr, SettingsIniPath().c_str());
+    WritePrivateProfileStringW(SourcesSection, RecordKey(backup.name).c_str(), nullptr, SettingsIniPath().c_str());
 }

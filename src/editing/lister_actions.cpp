@@ -181,6 +181,17 @@ struct GapHook {
     }
 };
 
+// Why no rule can be written for the extension; nullptr when one can. TC splits a
+// rule's patterns at blanks, commas and semicolons: "*. who" would be two patterns,
+// one of them every file without an extension.
+const char* ExtRefusal(const std::wstring& ext) {
+    if (ext.empty() || ext.find_first_of(L"*?") != std::wstring::npos) return "lv_noext";
+    std::wstring pattern = L"*." + ext;
+    return SplitWords(pattern) == std::vector<std::wstring>{pattern} ? nullptr : "lv_ext_split";
+}
+
+std::wstring ExtRefusalText(const char* refusal, const std::wstring& ext) { return FillVar(Tr(refusal), L"e", ext); }
+
 SaveRequest ConfirmedSave(const std::wstring& doneText, SaveHook hook) {
     SaveRequest request;
     request.confirmed = 1;
@@ -218,9 +229,9 @@ std::map<long, GapRule> RulesByNumber(const IniPairs& lines, std::vector<std::ws
 ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPath) {
     ModeRulePlan plan;
     ListerSettings s = LoadListerSettings();
-    if (ext.empty() || ext.find_first_of(L"*?") != std::wstring::npos) {
-        plan.refusal = "lv_noext";
-        plan.refusalText = Tr("lv_noext");
+    if (const char* refusal = ExtRefusal(ext)) {
+        plan.refusal = refusal;
+        plan.refusalText = ExtRefusalText(refusal, ext);
         return plan;
     }
     if (s.modeGap >= 0) {
@@ -251,8 +262,8 @@ bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& req
     if (!row || SaveIsRunning()) return false;
     const LvRow r = *row;
     std::wstring ext = LvFileExt;
-    if (ext.empty() || ext.find_first_of(L"*?") != std::wstring::npos) {
-        host.Message(owner, Tr("lv_noext"), InfoBox);
+    if (const char* refusal = ExtRefusal(ext)) {
+        host.Message(owner, ExtRefusalText(refusal, ext), InfoBox);
         return false;
     }
     if (RefusePending(host, owner)) return false;

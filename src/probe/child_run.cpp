@@ -231,6 +231,10 @@ std::wstring ChildStartFailureText(const ChildRun& run) {
     return FillVars(Tr("why_nostart"), {{L"c", run.failedCall}, {L"n", std::to_wstring(run.startError)}});
 }
 
+std::wstring WorkerStartFailureText(uint32_t error) {
+    return FillVars(Tr("why_nothread"), {{L"c", L"CreateThread"}, {L"n", std::to_wstring(error)}});
+}
+
 void StdoutWrite(const void* bytes, size_t n) {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes, static_cast<DWORD>(n), &written, nullptr);

@@ -34,6 +34,8 @@ void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const
 
 // Why run did not start, for the user: the failed call and its Windows error.
 std::wstring ChildStartFailureText(const ChildRun& run);
+// Why a worker thread that would start the children did not start, for the user.
+std::wstring WorkerStartFailureText(uint32_t error);
 
 // Child side: writes to standard output, ignoring failures.
 void StdoutWrite(const void* bytes, size_t n);

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "analyses/plugin_caches.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
@@ -25,9 +27,12 @@ FieldCache FieldNameCache;
 namespace {
 
 bool FieldCacheLoaded = false;
-bool FieldScanStarted = false;
+// The reset of the plugin caches the last scan followed; none before the first.
+std::optional<uint32_t> FieldScanAfterReset;
 int FieldScanDone = 0;
 int FieldScanTotal = 0;
+
+bool FieldScanRunning() { return FieldScanDone < FieldScanTotal; }
 
 constexpr int ContentTab = 1;
 const wchar_t* const Dot = L"  \u00b7  ";
@@ -219,7 +224,7 @@ void UpdateSearchStatus(MainView& view) {
                 status += Dot + view.search.hits[(size_t)current].note;
         }
     }
-    if (OnContentTab(view) && FieldScanDone < FieldScanTotal) {
+    if (OnContentTab(view) && FieldScanRunning()) {
         if (!status.empty()) status += Dot;
         status += FillVars(Tr("srch_fieldsbusy"),
                            {{L"i", std::to_wstring(FieldScanDone)}, {L"n", std::to_wstring(FieldScanTotal)}});
@@ -267,8 +272,9 @@ void LoadFieldsCache() {
 }
 
 void StartFieldScan(const MainView& view) {
-    if (FieldScanStarted || WincmdIniPath.empty()) return;
-    FieldScanStarted = true;
+    // A scan still running ends first: the search it repeats at its end starts the next.
+    if (WincmdIniPath.empty() || FieldScanRunning() || FieldScanAfterReset == PluginCacheResets()) return;
+    FieldScanAfterReset = PluginCacheResets();
     LoadFieldsCache();
     auto job = std::make_unique<FieldScanJob>();
     job->window = view.controls.main;

@@ -24,8 +24,9 @@ void SearchAfterFill(MainView& view);
 // Subclass id 3 of the search edit; data is the MainView.
 LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 
-// The field names of every Content plugin, once per run, asked only of plugins
-// whose cached names are older than their file.
+// The field names of every Content plugin, once per set of plugins: again after each
+// reset of the plugin caches (a reload, a save, another wincmd.ini), and asked only
+// of plugins whose cached names are older than their file or missing.
 void StartFieldScan(const MainView& view);
 void LoadFieldsCache();
 // Handler of MsgFieldList: the names of one plugin, moved into the cache.

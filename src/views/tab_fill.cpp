@@ -125,16 +125,18 @@ void StartProbeJob(MainView& view, int kind) {
     }
     ProbeTotal = (int)job->items.size();
     std::vector<ProbeItem> items = job->items;
-    HANDLE thread = CreateThread(nullptr, 0, ProbeThreadProc, job, 0, nullptr);
-    if (thread) {
-        CloseHandle(thread);
-        return;
-    }
+    DWORD error = view.host.StartWorker(ProbeThreadProc, job);
+    if (!error) return;
     delete job;
     ProbeTotal = 0;
-    // No answer will come: the rows say the query could not run instead of waiting.
+    // No answer will come: the rows say that their plugins were not asked, and why,
+    // instead of waiting; the plugins themselves are none the worse.
+    ProbeResult notAsked;
+    notAsked.status = ProbeError;
+    notAsked.notStarted = 1;
+    notAsked.errorText = WorkerStartFailureText(error);
     for (const ProbeItem& item : items) {
-        TabEntries[item.row].probeStatus = ProbeError;
+        ApplyProbeResult(TabEntries[item.row], notAsked);
         UpdateRowStatusCells(view, (int)item.row);
     }
 }

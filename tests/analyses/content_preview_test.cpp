@@ -144,6 +144,25 @@ TEST_CASE("skipped plugins are never asked, and the skip survives a restart") {
     CHECK(ReadIniSection(SettingsIniPath(), L"PreviewSkip").empty());
 }
 
+TEST_CASE("plugins whose preview worker could not start are not asked, and say why") {
+    struct NoThreadsView : SilentPreviewView {
+        DWORD StartWorker(LPTHREAD_START_ROUTINE, void*) override { return ERROR_NOT_ENOUGH_MEMORY; }
+    } view;
+    PreviewFixture f(Entry(1, L"Z:\\gone\\one.wdx") + Entry(2, L"Z:\\gone\\two.wdx", L"EXT=\"DOC\""));
+    view.window = f.window;
+    ShownView = &view;
+    const std::wstring why =
+        L"the program could not start the thread that asks the plugins: CreateThread failed (Windows error 8)";
+    f.Preview(f.File(L"a.txt", 1));
+    CHECK(States() == L"1 31/26; 10 0/0; 9 0/0; ");
+    CHECK(PvPlugins[1].error == why);
+    CHECK_FALSE(PvRunning());
+    // A row asked again alone fares the same.
+    StartFieldsJob(view, 2);
+    CHECK((PvPlugins[2].state == PvNotStarted && PvPlugins[2].error == why));
+    CHECK_FALSE(PvRunning());
+}
+
 TEST_CASE("the plugin opened for a file") {
     PreviewFixture f(L"");
     auto choose = [&f](std::vector<PvPlugin> rows) {

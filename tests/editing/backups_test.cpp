@@ -87,6 +87,40 @@ TEST_CASE("backups are pruned per file and never mixed with a file of the same s
     EmptyBackups();
 }
 
+TEST_CASE("a stem the INI syntax would misread keeps its backups with its own file") {
+    EmptyBackups();
+    std::wstring a = FreshTempDir(L"bk_syntax_a"), b = FreshTempDir(L"bk_syntax_b");
+    for (const wchar_t* stem : {L"a=b", L";x", L"[x]", L" lead"}) {
+        CAPTURE(StrToUtf8(stem));
+        std::wstring mine = a + L"\\" + stem + L".ini", twin = b + L"\\" + stem + L".ini";
+        WriteFileBytes(mine, "[Configuration]\r\n");
+        WriteFileBytes(twin, "[Configuration]\r\n");
+        REQUIRE_FALSE(IniBackup(mine, L"").empty());
+        for (int i = 0; i < 2; ++i) REQUIRE_FALSE(IniBackup(twin, L"").empty());
+        CHECK(CountOf(mine) == 1);
+        CHECK(CountOf(twin) == 2);
+        // Clean-up offers only the twin's older backup; each file keeps its newest.
+        std::vector<std::wstring> superseded = SupersededBackups();
+        CHECK(superseded == std::vector<std::wstring>{BackupsOf(twin).front().path});
+        ForgetBackup(BackupsOf(mine).front());
+        CHECK(CountOf(mine) == 0);
+        CHECK(CountOf(twin) == 2);
+        for (const BackupFile& backup : BackupsOf(twin)) ForgetBackup(backup);
+        CHECK(ReadIniSection(SettingsIniPath(), L"Backups").empty());  // no record left behind
+    }
+    // A record an earlier version wrote for a plain name still keeps its backup apart.
+    std::wstring mine = a + L"\\wincmd.ini";
+    WriteFileBytes(mine, "[Configuration]\r\n");
+    WriteFileBytes(BackupsFolder() + L"\\wincmd_20200101-000001.ini", "");
+    WritePrivateProfileStringW(L"Backups", L"wincmd_20200101-000001.ini", (b + L"\\wincmd.ini").c_str(),
+                               SettingsIniPath().c_str());
+    CHECK(CountOf(mine) == 0);
+    CHECK(CountOf(b + L"\\wincmd.ini") == 1);
+    RemoveTree(a);
+    RemoveTree(b);
+    EmptyBackups();
+}
+
 TEST_CASE("the backup just made survives pruning, whatever stamps the others carry") {
     EmptyBackups();
     std::wstring dir = FreshTempDir(L"bk_future"), ini = dir + L"\\wincmd.ini";

@@ -69,6 +69,22 @@ TEST_CASE("always use: the first matching rule is rewritten, refused or a new on
     }
 }
 
+TEST_CASE("always use refuses an extension that TC would read as more than one pattern") {
+    SaveFixture f(L"lv_split", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx"));
+    for (const wchar_t* ext : {L" WHO", L"A,B", L"A;B", L"A\tB"}) {
+        CAPTURE(std::string(ext, ext + wcslen(ext)));
+        ModeRulePlan plan = PlanModeRule(ext, L"C:\\p\\img.wlx64");
+        CHECK(std::string(plan.refusal ? plan.refusal : "") == "lv_ext_split");
+        CHECK(plan.refusalText == FillVar(Tr("lv_ext_split"), L"e", ext));
+    }
+    // The file "Dr. Who": nothing is written, and the user is told why.
+    std::string before = ReadFileBytes(f.tc.ini);
+    CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L" WHO");
+    LvAlways(SaveFixture::Host, nullptr, 0);
+    CHECK(SaveFixture::Shown == std::vector<std::wstring>{FillVar(Tr("lv_ext_split"), L"e", L" WHO")});
+    CHECK(ReadFileBytes(f.tc.ini) == before);
+}
+
 TEST_CASE("always use writes the rule and switches view modes on, through one save") {
     SaveFixture f(L"lv_write", Modes(L"ModeByfileType=0", L"0exts=*.png\r\n0fields=p.wlx"));
     CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");

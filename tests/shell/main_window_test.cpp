@@ -322,6 +322,20 @@ TEST_CASE("a second start's /preview of a relative path shows that file's conten
     Close(p);
 }
 
+TEST_CASE("the layout test's maximize may be repeated once for the display's late notice, not more") {
+    auto heldAt = [](int attempt) {
+        int tries = 0;
+        return MaximizeRepeats([&] { return tries++ == attempt; });
+    };
+    CHECK(heldAt(0) == 0);
+    CHECK(MaximizeFault(heldAt(0)) == nullptr);
+    CHECK(MaximizeFault(heldAt(1)) == nullptr);
+    CHECK(MaximizeFault(heldAt(2)) != nullptr);
+    CHECK(MaximizeFault(heldAt(4)) != nullptr);
+    CHECK(heldAt(5) == -1);
+    CHECK(MaximizeFault(-1) != nullptr);
+}
+
 TEST_CASE("closing keeps the layout and a restart restores it") {
     Sandbox box(L"layout");
     ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());

@@ -86,12 +86,29 @@ inline void WaitHandlerDone(HWND main) {
     SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &ignored);
 }
 
+// How many times a maximize was repeated until it held (maximizeHeld says whether one
+// try held); -1 when none of five tries held.
+inline int MaximizeRepeats(const std::function<bool()>& maximizeHeld) {
+    for (int attempt = 0; attempt < 5; ++attempt)
+        if (maximizeHeld()) return attempt;
+    return -1;
+}
+
+// Why a maximize that needed that many repeats fails the test; nullptr when it does
+// not. The display's late notice of an earlier move undoes one maximize at most; a
+// maximize undone again means the window's thread was held too long.
+inline const char* MaximizeFault(int repeats) {
+    if (repeats < 0) return "the window does not stay maximized";
+    if (repeats > 1) return "the maximize held only after more than one repeat: the window's thread was held too long";
+    return nullptr;
+}
+
 // Without a window manager, Wine takes the display's late notice of an earlier move
 // or resize for the user restoring the window, and restores a window maximized in
 // between. The window reads such notices only when it waits for messages, and a busy
 // one may not wait for a while: a maximize counts once it outlasted a few waits.
 inline void Maximize(const Program& p) {
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    int repeats = MaximizeRepeats([&] {
         ShowWindow(p.main, SW_MAXIMIZE);
         bool held = true;
         for (int settle = 0; settle < 3 && held; ++settle) {
@@ -100,9 +117,9 @@ inline void Maximize(const Program& p) {
             WaitHandlerDone(p.main);
             held = IsZoomed(p.main) != 0;
         }
-        if (held) return;
-    }
-    FAIL("the window does not stay maximized");
+        return held;
+    });
+    if (const char* fault = MaximizeFault(repeats)) FAIL(fault);
 }
 
 // Selects a tab as the keyboard does, and waits until the window took it in.

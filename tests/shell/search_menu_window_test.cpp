@@ -37,6 +37,14 @@ void Search(const Window& w, const std::wstring& text) {
     Pump();
 }
 
+// Pumps until the field scan has reported every plugin it asks (or half a minute passed).
+void WaitForFieldScan(const Window& w) {
+    for (int i = 0; i < 300 && SearchStatusText(w).find(L"reading") != std::wstring::npos; ++i) {
+        Pump();
+        Sleep(100);
+    }
+}
+
 void Command(HWND main, int id) {
     SendMessageW(main, WM_COMMAND, id, 0);
     Pump();
@@ -194,10 +202,7 @@ TEST_SUITE("window") {
         CHECK(SearchStatusText(w) == L"Enter / F3");
         w.Show(1);
         Search(w, L"zebra");
-        for (int i = 0; i < 300 && SearchStatusText(w).find(L"reading") != std::wstring::npos; ++i) {
-            Pump();
-            Sleep(100);
-        }
+        WaitForFieldScan(w);
         // The fresh entry was not asked again; the stale one was, and lost its made-up name.
         CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Zebra");
         CHECK(SelectedName(w) == L"content");
@@ -209,6 +214,34 @@ TEST_SUITE("window") {
         CHECK(SearchStatusText(w) == L"Enter / F3");
         CHECK(CellPixels(w.c.pluginList, 0, 1, other) + CellPixels(w.c.pluginList, 0, 1, current) == 0);
         ResetPluginCaches();  // the next test's folder has the same name
+    }
+
+    TEST_CASE("after a reload the field names of a plugin added meanwhile are read, those of the others not again") {
+        TcFolder tc(kSearchIni);  // second.wdx is not there yet
+        std::wstring first = EnvExpand(L"%COMMANDER_PATH%\\p\\content.wdx");
+        std::wstring second = EnvExpand(L"%COMMANDER_PATH%\\p\\second.wdx");
+        LoadFieldsCache();
+        FieldNameCache[FieldCacheKey(first)] = {FileStamp(first), {L"Zebra"}};  // fresh: not asked
+        FieldNameCache.erase(FieldCacheKey(second));  // an earlier test's copy had the same name and time
+        Window w;
+        w.Show(1);
+        Search(w, L"zebra");
+        WaitForFieldScan(w);
+        CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Zebra");
+        Search(w, L"int64");
+        WaitForFieldScan(w);
+        CHECK(SearchStatusText(w) == L"no matches");
+
+        CopyInto(FakePlugin(L"content", L"wdx"), tc.dir + L"\\p", sizeof(void*) == 8 ? L"second.wdx64" : L"second.wdx");
+        Command(w.main, CmdReload);
+        WaitForProbes();
+        Search(w, L"int64");
+        WaitForFieldScan(w);
+        CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Int64");
+        CHECK(SelectedName(w) == L"second");
+        Search(w, L"zebra");  // the plugin whose file stayed the same was not asked again
+        CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Zebra");
+        ResetPluginCaches();
     }
 
     TEST_CASE("the search box's keys: Enter steps on, Shift+Enter back, Esc returns to the list") {

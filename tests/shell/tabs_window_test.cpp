@@ -107,6 +107,26 @@ TEST_SUITE("window") {
         PendingEdits.clear();
     }
 
+    TEST_CASE("plugins whose probe thread could not start are shown as not asked, with the reason") {
+        struct NoWorkerThreads : MainWindow {
+            DWORD StartWorker(LPTHREAD_START_ROUTINE, void*) override { return ERROR_NOT_ENOUGH_MEMORY; }
+        };
+        TcFolder tc(kIni);
+        WindowOf<NoWorkerThreads> w;
+        TabCtrl_SetCurSel(w.c.tabCtl, 0);
+        FillTab(w.view);
+        Pump();
+        CHECK(ProbeTotal == 0);
+        CHECK(Rows(w.c.pluginList, {1, 3}) == L"lister|\u00ac\nview|\u00ac\ngone|\u00d7\npair|\u00ac\n");
+        const std::wstring why =
+            L"the program could not start the thread that asks the plugins: CreateThread failed (Windows error 8)";
+        for (const PlugEntry& e : TabEntries) {
+            CAPTURE(e.name);
+            if (!e.fileExists) continue;
+            CHECK((e.probeStatus == ProbeError && e.probeNotStarted && e.probeError == why));
+        }
+    }
+
     TEST_CASE("probe answers taken in more than one batch are each applied once, and the job's end after them") {
         TcFolder tc(kIni);
         Window w;
