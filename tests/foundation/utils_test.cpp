@@ -238,13 +238,11 @@ namespace {
 struct WorkerRead {
     std::wstring ini;
     IniSections sections;
-    std::atomic<bool> done{false};
 };
 
 DWORD WINAPI ReadOnWorker(LPVOID param) {
     auto& read = *static_cast<WorkerRead*>(param);
     read.sections = ReadIniFile(read.ini);
-    read.done = true;
     return 0;
 }
 
@@ -260,11 +258,14 @@ TEST_CASE("a read of an ini file on another thread waits until the program's wri
         IniWriteScope apart;
         thread.Reset(CreateThread(nullptr, 0, ReadOnWorker, &read, 0, nullptr));
         REQUIRE(thread);
+        // Counted only when it found the scope held: a read that passed would never be.
+        REQUIRE(EventuallyHolds([] { return IniReadsWaiting() == 1; }));
         CHECK(WritePrivateProfileStringW(L"A", L"x", L"2", ini.c_str()));
-        Sleep(200);
-        CHECK_FALSE(read.done);
+        CHECK(WaitForSingleObject(thread.Get(), 0) == WAIT_TIMEOUT);
+        CHECK(IniReadsWaiting() == 1);
     }
     WaitForSingleObject(thread.Get(), INFINITE);
+    CHECK(IniReadsWaiting() == 0);
     CHECK(read.sections == IniSections{{L"A", {{L"x", L"2"}}}});
     RemoveTree(dir);
 }

@@ -101,6 +101,14 @@ std::string Utf16Bytes(const std::wstring& text) {
     return bytes;
 }
 
+bool EventuallyHolds(const std::function<bool()>& condition) {
+    for (int waited = 0; waited < 60000; waited += 10) {
+        if (condition()) return true;
+        Sleep(10);
+    }
+    return condition();
+}
+
 ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
     wchar_t buf[4096];
     DWORD n = GetEnvironmentVariableW(name, buf, 4096);
