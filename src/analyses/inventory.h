@@ -63,7 +63,9 @@ struct InventoryRead {
 InventoryRead ReadForInventory(int kind, bool withFile);
 // Compares kind 0-3 with the inventory once every existing plugin file of the
 // kind has a probe result; logs the changes and rewrites the file. True when it
-// compared, so the caller shows the inventory anew.
+// compared, so the caller shows the inventory anew. A change is logged once the
+// file holds it: when the file cannot be replaced, the change waits for the next
+// update's write.
 bool UpdateInventory(InventoryRead read);
 bool UpdateInventory(int kind);
 // The change-log wording of a detect-string change: "+EXT −EXT", or "reworded".
