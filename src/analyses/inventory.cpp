@@ -313,8 +313,8 @@ bool InventoryCheckIni() {
     return !InvOtherIni;
 }
 
-InventoryRead ReadForInventory(int kind, bool withFile) {
-    InventoryRead read{kind, ReadPluginSection(kind), {}, {}};
+InventoryRead ReadForInventory(const std::wstring& wincmdIni, int kind, bool withFile) {
+    InventoryRead read{kind, wincmdIni, ReadPluginSection(wincmdIni, kind), {}, {}};
     read.stamps.reserve(read.section.entries.size());
     for (PlugEntry& e : read.section.entries) {
         read.stamps.push_back(e.fileExists ? FileStamp(e.expandedPath) : L"");  // each stamp costs two file queries
@@ -325,11 +325,13 @@ InventoryRead ReadForInventory(int kind, bool withFile) {
     return read;
 }
 
-bool UpdateInventory(int kind) { return UpdateInventory(ReadForInventory(kind, false)); }
+bool UpdateInventory(int kind) { return UpdateInventory(ReadForInventory(WincmdIniPath, kind, false)); }
 
 bool UpdateInventory(InventoryRead read) {
     const int kind = read.kind;
     PluginSection& section = read.section;
+    // Of a file opened before another: its plugins are not this file's.
+    if (read.ini != WincmdIniPath) return false;
     // Taken only while nothing is loaded: a loaded inventory may hold changes this read never saw.
     if (read.file && InventoryFileWanted()) TakeInventoryFile(std::move(*read.file));
     if (kind < 0 || kind > 3 || !InventoryCheckIni()) return false;

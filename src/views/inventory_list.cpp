@@ -13,6 +13,7 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "foundation/virtual_list.h"
+#include "hostcfg/tc_discovery.h"
 #include "probe/post_record.h"
 #include "views/detail_pane.h"
 #include "views/list_sort.h"
@@ -120,7 +121,7 @@ void ShowComparedInventory(MainView& view) {
 
 DWORD WINAPI InventoryReadProc(LPVOID param) {
     std::unique_ptr<InventoryReadMsg> msg(static_cast<InventoryReadMsg*>(param));
-    msg->read = ReadForInventory(msg->read.kind, msg->withFile);
+    ReadAskedInventory(*msg);
     HWND window = msg->window;
     PostRecord(window, MsgInventoryRead, std::move(msg));
     return 0;
@@ -135,8 +136,13 @@ std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kin
     msg->saves = SavesStarted();
     msg->withFile = InventoryFileWanted();
     msg->read.kind = kind;
+    msg->read.ini = WincmdIniPath;
     ++InvReadsOpen;
     return msg;
+}
+
+void ReadAskedInventory(InventoryReadMsg& msg) {
+    msg.read = ReadForInventory(msg.read.ini, msg.read.kind, msg.withFile);
 }
 
 void StartInventoryUpdate(MainView& view, int kind) {

@@ -40,12 +40,15 @@ struct InventoryReadMsg {
     uint32_t order = 0;  // reads are numbered as asked
     uint32_t saves = 0;  // SavesStarted when asked
     bool withFile = false;  // the inventory file too
-    InventoryRead read;
+    InventoryRead read;     // of read.kind, from read.ini: the wincmd.ini in use when asked
 };
 // The record of a read asked for now, of kind 0-3, for the worker to fill.
 std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kind);
-// A read older than one compared already is dropped; one that a save may have
-// overlapped is asked again.
+// The worker's part: reads what the record names.
+void ReadAskedInventory(InventoryReadMsg& msg);
+// A read older than one compared already is dropped, as is one of a wincmd.ini no
+// longer in use (UpdateInventory); one that a save may have overlapped is asked
+// again.
 void TakeInventoryRead(MainView& view, InventoryReadMsg& msg);
 // Reads asked for and not yet taken.
 bool InventoryReadsRunning();

@@ -229,6 +229,16 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::te
             jobs.push_back(finishJob());
         CHECK(jobs == std::vector<LPARAM>{2, 3, 4});
     }
+    SUBCASE("a job reads the wincmd.ini in use when it began, whatever was opened since") {
+        const std::wstring began = WincmdIniPath, opened = PathJoin(folder, L"other.ini");
+        WriteFileBytes(opened, "[ContentPlugins]\r\n");
+        auto* start = new BackgroundStart{std::make_unique<ProbeJob>(), began, {}};
+        *start->job = ProbeJob{window, ++BgProbeGen, CurrentChildSettings(), 1, 1, {}};
+        WincmdIniPath = opened;
+        RunWorker(BackgroundProbeProc, [&] { return start; });
+        WincmdIniPath = began;
+        CHECK(Seen().starts_with(L"probe " + N(BgProbeGen) + L" -1 1 "));
+    }
     SUBCASE("a kind cached when its job began probes nothing, and the next kind follows its end") {
         ProbeCache[KindKey(1, Content)] = {};
         StartBackgroundProbe(host);
