@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "editing/save_request.h"
 #include "foundation/data_folder.h"
@@ -109,6 +111,11 @@ namespace {
 uint32_t InvReadsAsked = 0;
 int InvReadsOpen = 0;
 std::array<uint32_t, 4> InvReadTaken{};
+std::set<int> InvReadsWaiting;  // kinds whose read waits for a save's end
+constexpr UINT InventoryWaitMs = 200;
+
+// The saves a read asked now comes after.
+uint32_t SavesEnded() { return SavesStarted() - (SaveIsRunning() ? 1 : 0); }
 
 void ShowComparedInventory(MainView& view) {
     if (view.tabIsInventory) {
@@ -133,7 +140,7 @@ std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kin
     auto msg = std::make_unique<InventoryReadMsg>();
     msg->window = view.controls.main;
     msg->order = ++InvReadsAsked;
-    msg->saves = SavesStarted();
+    msg->saves = SavesEnded();
     msg->withFile = InventoryFileWanted();
     msg->read.kind = kind;
     msg->read.ini = WincmdIniPath;
@@ -147,6 +154,12 @@ void ReadAskedInventory(InventoryReadMsg& msg) {
 
 void StartInventoryUpdate(MainView& view, int kind) {
     if (kind < 0 || kind > 3) return;
+    // Read now, it would not count: it is asked once the save has ended.
+    if (SaveIsRunning()) {
+        InvReadsWaiting.insert(kind);
+        if (view.controls.main) SetTimer(view.controls.main, InventoryWaitTimer, InventoryWaitMs, nullptr);
+        return;
+    }
     std::unique_ptr<InventoryReadMsg> msg = AskInventoryRead(view, kind);
     if (HANDLE thread = CreateThread(nullptr, 0, InventoryReadProc, msg.get(), 0, nullptr)) {
         msg.release();
@@ -169,4 +182,10 @@ void TakeInventoryRead(MainView& view, InventoryReadMsg& msg) {
     if (UpdateInventory(std::move(msg.read))) ShowComparedInventory(view);
 }
 
-bool InventoryReadsRunning() { return InvReadsOpen > 0; }
+void AskWaitingInventoryReads(MainView& view) {
+    if (SaveIsRunning()) return;
+    if (view.controls.main) KillTimer(view.controls.main, InventoryWaitTimer);
+    for (int kind : std::exchange(InvReadsWaiting, {})) StartInventoryUpdate(view, kind);
+}
+
+bool InventoryReadsRunning() { return InvReadsOpen > 0 || !InvReadsWaiting.empty(); }

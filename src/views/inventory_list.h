@@ -38,7 +38,9 @@ constexpr UINT MsgInventoryRead = WM_APP + 15;
 struct InventoryReadMsg {
     HWND window = nullptr;
     uint32_t order = 0;  // reads are numbered as asked
-    uint32_t saves = 0;  // SavesStarted when asked
+    // The saves begun and ended when asked: a read asked while a save runs may see
+    // the file before the save's writes, so it counts as older than the save.
+    uint32_t saves = 0;
     bool withFile = false;  // the inventory file too
     InventoryRead read;     // of read.kind, from read.ini: the wincmd.ini in use when asked
 };
@@ -48,9 +50,12 @@ std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kin
 void ReadAskedInventory(InventoryReadMsg& msg);
 // A read older than one compared already is dropped, as is one of a wincmd.ini no
 // longer in use (UpdateInventory); one that a save may have overlapped is asked
-// again.
+// again once no save runs.
 void TakeInventoryRead(MainView& view, InventoryReadMsg& msg);
-// Reads asked for and not yet taken.
+// The main window's timer while reads wait for a save's end: it asks them then.
+constexpr UINT_PTR InventoryWaitTimer = 3;
+void AskWaitingInventoryReads(MainView& view);
+// Reads asked for and not yet taken, or waiting for a save's end.
 bool InventoryReadsRunning();
 // The plugin of an inventory-list row (-1: the first selected); empty for none.
 PlugRef InventoryRowRef(const MainView& view, int row);

@@ -7,6 +7,8 @@
 #include "analyses/findings.h"
 #include "analyses/plugin_caches.h"
 #include "editing/open_ini.h"
+#include "editing/save_changes.h"
+#include "editing/save_dialog.h"
 #include "editing/tc_control.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
@@ -213,6 +215,56 @@ TEST_CASE("an inventory read asked before another wincmd.ini was opened reads it
     CHECK(EntryGet(InvMeta, L"Ini").empty());
     TcOwnIniPath.clear();
     DeleteFileW(InventoryIniPath().c_str());
+}
+
+TEST_CASE("an inventory read asked while a save runs counts as asked before the save") {
+    TcIniDir tc(L"invsave");
+    ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
+    DeleteFileW(InventoryIniPath().c_str());
+    DeleteFileW(ChangeLogPath().c_str());
+    // Their files are missing: the kind needs no probe, so any read of it is compared.
+    WriteIniText(tc.ini, L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n2=%COMMANDER_PATH%\\away.wlx\r\n",
+                 true);
+    ResetPluginCaches();
+    SavedKinds.clear();
+    REQUIRE(UpdateInventory(KindLister));
+    TestView t;
+    HWND main = t.view.controls.main =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    // The save's dialog is open when a probe job's end asks for the comparison, and the
+    // worker reads the section before the save writes.
+    struct Saving : FakeHost<> {
+        std::function<void()> dialogOpen;
+        int AskToSave(HWND, const std::wstring&, bool) override {
+            dialogOpen();
+            return SaveOnly;
+        }
+    } host;
+    std::unique_ptr<InventoryReadMsg> asked;
+    host.dialogOpen = [&] {
+        asked = AskInventoryRead(t.view, KindLister);
+        ReadAskedInventory(*asked);
+    };
+    PendingEditFor(LoadPluginSection(KindLister).entries.at(1)).deleted = 1;
+    SaveChanges(host, nullptr);
+    REQUIRE(asked);
+    REQUIRE(LoadPluginSection(KindLister).entries.size() == 1);
+    TakeInventoryRead(t.view, *asked);
+    if (InventoryReadsRunning()) {  // asked again
+        MSG msg{};
+        for (int i = 0; i < 400 && !PeekMessageW(&msg, main, MsgInventoryRead, MsgInventoryRead, PM_REMOVE); ++i)
+            Sleep(50);
+        REQUIRE(msg.message == MsgInventoryRead);
+        TakeInventoryRead(t.view, *TakePostedRecord<InventoryReadMsg>(msg.lParam));
+    }
+    UpdateInventory(KindLister);  // the next comparison, as the next probe job's end asks for it
+    const InvRecord& away = InvSections.at(InventorySectionName(KindLister, tc / L"away.wlx"));
+    CHECK_FALSE(EntryGet(away, L"Removed").empty());
+    // The program's own deletion is no change from outside.
+    CHECK(ReadTextFileAuto(ChangeLogPath(), 1 << 20).find(Tr("log_removed")) == std::wstring::npos);
+    DestroyWindow(main);
+    DeleteFileW(InventoryIniPath().c_str());
+    DeleteFileW(ChangeLogPath().c_str());
 }
 
 TEST_CASE("an inventory file read beside a section is taken only while none is loaded") {
