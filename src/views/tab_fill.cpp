@@ -216,8 +216,11 @@ void EndPluginFill(MainView& view) {
 }  // namespace
 
 void ReadShownSection(SectionReadMsg& read) {
-    read.section = ReadPluginSection(read.ini, read.kind);
+    // The text first: a write of TC's while the section is read (seconds on a large
+    // file) then differs from it at the next check. Read after the section, the text
+    // would hold the write, and the rows shown may not.
     read.sectionText = PluginSectionText(read.ini, read.kind);
+    read.section = ReadPluginSection(read.ini, read.kind);
 }
 
 void RememberShownSection() {

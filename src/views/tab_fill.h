@@ -43,7 +43,8 @@ struct SectionReadMsg {
     PluginSection section;
     std::wstring sectionText;  // PluginSectionText of the same read
 };
-// The worker's part, and the window's when it reads at once.
+// The worker's part, and the window's when it reads at once: the text of the
+// section first, then the section.
 void ReadShownSection(SectionReadMsg& read);
 // The worker's section is shown unless another fill came after it was asked for,
 // or another wincmd.ini was opened.
