@@ -12,6 +12,7 @@
 #include "foundation/ini_escape.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "foundation/worker_threads.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
@@ -67,7 +68,7 @@ void MarkNotStarted(const FieldsJob& job, DWORD error) {
 
 // Hands the job to a preview worker; false when no thread could be made.
 bool StartWorker(std::unique_ptr<FieldsJob> job) {
-    HANDLE thread = CreateThread(nullptr, 0, PreviewFieldsThread, job.get(), 0, nullptr);
+    HANDLE thread = StartWorkerThread(PreviewFieldsThread, job.get());
     if (!thread) {
         MarkNotStarted(*job, GetLastError());
         return false;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "foundation/settings.h"
+#include "foundation/worker_threads.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
@@ -40,7 +41,7 @@ std::unique_ptr<BackgroundStart> BackgroundJob(HWND window, int kind) {
 }
 
 bool StartJob(std::unique_ptr<BackgroundStart>& start) {
-    HANDLE thread = CreateThread(nullptr, 0, BackgroundProbeProc, start.get(), 0, nullptr);
+    HANDLE thread = StartWorkerThread(BackgroundProbeProc, start.get());
     if (!thread) return false;
     start.release();
     CloseHandle(thread);

@@ -15,6 +15,7 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "foundation/virtual_list.h"
+#include "foundation/worker_threads.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/post_record.h"
 #include "views/detail_pane.h"
@@ -161,7 +162,7 @@ void StartInventoryUpdate(MainView& view, int kind) {
         return;
     }
     std::unique_ptr<InventoryReadMsg> msg = AskInventoryRead(view, kind);
-    if (HANDLE thread = CreateThread(nullptr, 0, InventoryReadProc, msg.get(), 0, nullptr)) {
+    if (HANDLE thread = StartWorkerThread(InventoryReadProc, msg.get())) {
         msg.release();
         CloseHandle(thread);
         return;

@@ -35,6 +35,7 @@
 #include "foundation/ui_globals.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
+#include "foundation/worker_threads.h"
 #include "views/cell_texts.h"
 
 int ShownSectionKind = -1;
@@ -126,7 +127,7 @@ void StartProbeJob(MainView& view, int kind) {
     }
     ProbeTotal = (int)job->items.size();
     std::vector<ProbeItem> items = job->items;
-    HANDLE thread = CreateThread(nullptr, 0, ProbeThreadProc, job, 0, nullptr);
+    HANDLE thread = StartWorkerThread(ProbeThreadProc, job);
     if (thread) {
         CloseHandle(thread);
         return;
@@ -291,7 +292,7 @@ bool StartFillOnWorker(MainView& view) {
     }
     int kind = PrepareShownTab(view);
     auto job = std::make_unique<SectionReadMsg>(SectionReadMsg{view.controls.main, FillGen, kind, WincmdIniPath, {}, {}});
-    KernelHandle thread(CreateThread(nullptr, 0, ReadSectionProc, job.get(), 0, nullptr));
+    KernelHandle thread(StartWorkerThread(ReadSectionProc, job.get()));
     if (!thread) {
         ReadAndShowPluginSection(view, kind);
         EndPluginFill(view);

@@ -13,6 +13,7 @@
 #include "editing/save_dialog.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/worker_threads.h"
 #include "probe/background_probe.h"
 #include "probe/plugin_info.h"
 #include "probe_record/probe_result.h"
@@ -420,6 +421,7 @@ TEST_SUITE("window") {
         TcFolder tc(kIni);
         WindowOf<AskedAboutOutsideChanges> w;
         TabCtrl_SetCurSel(w.c.tabCtl, KindLister);
+        REQUIRE(WaitForWorkerThreads(60000));  // no read of an earlier test waits at the lock
         WriteOfTcDuringRead write;
         SUBCASE("on the start's worker") {
             REQUIRE(StartFillOnWorker(w.view));
