@@ -44,9 +44,9 @@ void TimeInventory(double sectionLoadMs) {
     DeleteFileW(InventoryIniPath().c_str());
     LoadInventory();
     double r0 = NowMs();
-    const InventoryRead lister = ReadForInventory(KindLister, false);
+    const InventoryRead lister = ReadForInventory(WincmdIniPath, KindLister, false);
     double r1 = NowMs();
-    const InventoryRead content = ReadForInventory(KindContent, false);
+    const InventoryRead content = ReadForInventory(WincmdIniPath, KindContent, false);
     // Each update takes its read as the window does: moved in and freed there.
     auto timed = [](const InventoryRead& read) {
         InventoryRead copy = read;

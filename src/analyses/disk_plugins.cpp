@@ -8,6 +8,7 @@
 #include "foundation/env.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
+#include "foundation/worker_threads.h"
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/plugin_keys.h"
 
@@ -126,7 +127,7 @@ void BeginDiskScan() {
     Begun.budget = kScanBudget;
     Cache.valid = false;
     DiskPlugins.clear();
-    Begun.thread.Reset(CreateThread(nullptr, 0, ScanPluginsFolderProc, nullptr, 0, nullptr));
+    Begun.thread.Reset(StartWorkerThread(ScanPluginsFolderProc, nullptr));
 }
 
 std::map<std::wstring, std::wstring> CollectDiskPlugins(const std::vector<std::wstring>& registeredFiles,

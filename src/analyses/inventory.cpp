@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <iterator>
 
 #include "analyses/detect_compare.h"
 #include "dsx/detect_spec.h"
@@ -31,6 +32,11 @@ uint8_t InvUnreadable = 0;
 std::set<int> SavedKinds;
 
 namespace {
+
+// The maps hold changes the file does not, and the change-log lines that tell
+// them: logged with the write that stores them, so no start logs them again.
+bool Unstored = false;
+std::vector<std::wstring> UnstoredLines;
 
 const wchar_t kHeader[] = L"; Kestrovane - Bestand der Plugins (wird von Kestrovane gepflegt)";
 const wchar_t kDash[] = L"\u2013";
@@ -84,9 +90,31 @@ bool WriteInventoryFile(const std::wstring& text) {
         DeleteFileW(temp.c_str());
         return false;
     }
-    // A worker may be reading the inventory for a comparison; a file open for reading cannot be replaced.
-    IniWriteScope apart;
-    return MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    bool replaced;
+    {
+        // A worker may be reading the inventory for a comparison; a file open for reading cannot be replaced.
+        IniWriteScope apart;
+        replaced = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    if (!replaced) {
+        DebugLog(L"inventory " + path + L" not replaced, error " + std::to_wstring(GetLastError()));
+        DeleteFileW(temp.c_str());
+    }
+    return replaced;
+}
+
+// Writes the maps, and logs what they hold new once the file holds it too.
+void StoreUpdate(const std::wstring& letter, size_t plugins, std::vector<std::wstring> lines) {
+    const size_t count = lines.size();
+    UnstoredLines.insert(UnstoredLines.end(), std::make_move_iterator(lines.begin()),
+                         std::make_move_iterator(lines.end()));
+    bool ok = WriteInventoryFile(InventoryFileText());
+    DebugLog(L"inventory " + letter + L": " + std::to_wstring(plugins) + L" plugins, " + std::to_wstring(count) +
+             L" log lines, save " + (ok ? L"ok" : L"FAILED"));
+    Unstored = !ok;
+    if (!ok) return;
+    if (!UnstoredLines.empty()) AppendChangeLog(UnstoredLines);
+    UnstoredLines.clear();
 }
 
 // An old stamp in local time and the new one in UTC name the same minute, seen
@@ -233,12 +261,14 @@ std::wstring InventorySectionName(int kind, const std::wstring& expandedPath) {
 InventoryFile ReadInventoryFile() {
     InventoryFile file;
     const std::wstring path = InventoryIniPath();
+    // From the first look to the last: the window's replacement of the file waits.
+    IniReadScope reading;
     if (!FileExists(path) || IsEmptyFile(path)) return file;
     if (!CanOpenForReading(path)) {
         file.unreadable = 1;
         return file;
     }
-    for (const auto& [section, lines] : ReadIniFile(path)) {
+    for (const auto& [section, lines] : ReadIniFile(reading, path)) {
         InvRecord record;
         for (const auto& [key, value] : lines) record[key] = IniUnescape(value);
         if (section == L"Meta")
@@ -253,6 +283,9 @@ InventoryFile ReadInventoryFile() {
 }
 
 void TakeInventoryFile(InventoryFile file) {
+    // What was not stored is compared anew with the file, and logged when stored then.
+    Unstored = false;
+    UnstoredLines.clear();
     InvSections = std::move(file.sections);
     InvMeta = std::move(file.meta);
     InvUnreadable = file.unreadable;
@@ -280,8 +313,8 @@ bool InventoryCheckIni() {
     return !InvOtherIni;
 }
 
-InventoryRead ReadForInventory(int kind, bool withFile) {
-    InventoryRead read{kind, ReadPluginSection(kind), {}, {}};
+InventoryRead ReadForInventory(const std::wstring& wincmdIni, int kind, bool withFile) {
+    InventoryRead read{kind, wincmdIni, ReadPluginSection(wincmdIni, kind), {}, {}};
     read.stamps.reserve(read.section.entries.size());
     for (PlugEntry& e : read.section.entries) {
         read.stamps.push_back(e.fileExists ? FileStamp(e.expandedPath) : L"");  // each stamp costs two file queries
@@ -292,11 +325,13 @@ InventoryRead ReadForInventory(int kind, bool withFile) {
     return read;
 }
 
-bool UpdateInventory(int kind) { return UpdateInventory(ReadForInventory(kind, false)); }
+bool UpdateInventory(int kind) { return UpdateInventory(ReadForInventory(WincmdIniPath, kind, false)); }
 
 bool UpdateInventory(InventoryRead read) {
     const int kind = read.kind;
     PluginSection& section = read.section;
+    // Of a file opened before another: its plugins are not this file's.
+    if (read.ini != WincmdIniPath) return false;
     // Taken only while nothing is loaded: a loaded inventory may hold changes this read never saw.
     if (read.file && InventoryFileWanted()) TakeInventoryFile(std::move(*read.file));
     if (kind < 0 || kind > 3 || !InventoryCheckIni()) return false;
@@ -337,12 +372,7 @@ bool UpdateInventory(InventoryRead read) {
         u.lines.insert(u.lines.begin(), u.now + L"  " + text);
     }
     SavedKinds.erase(kind);
-    if (u.changed) {
-        bool ok = WriteInventoryFile(InventoryFileText());
-        DebugLog(L"inventory " + letter + L": " + std::to_wstring(section.entries.size()) + L" plugins, " +
-                 std::to_wstring(u.lines.size()) + L" log lines, save " + (ok ? L"ok" : L"FAILED"));
-    }
-    if (!u.lines.empty()) AppendChangeLog(u.lines);
+    if (u.changed || Unstored) StoreUpdate(letter, section.entries.size(), std::move(u.lines));
     BgProbedKinds.insert(kind);
     return true;
 }

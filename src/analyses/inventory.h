@@ -51,19 +51,22 @@ bool InventoryFileWanted();
 // wincmd.ini in use (none, another one's inventory, or an unreadable file).
 bool InventoryCheckIni();
 // What a comparison asks of the disk, read off the window's thread: the section
-// (its entries without their compiled detect strings) and the stamp of each present
-// plugin file ("" for an absent one), in its order; with the inventory file when
-// asked for.
+// of a wincmd.ini (its entries without their compiled detect strings) and the stamp
+// of each present plugin file ("" for an absent one), in its order; with the
+// inventory file when asked for.
 struct InventoryRead {
     int kind = 0;
+    std::wstring ini;  // the wincmd.ini read
     PluginSection section;
     std::vector<std::wstring> stamps;
     std::optional<InventoryFile> file;
 };
-InventoryRead ReadForInventory(int kind, bool withFile);
+InventoryRead ReadForInventory(const std::wstring& wincmdIni, int kind, bool withFile);
 // Compares kind 0-3 with the inventory once every existing plugin file of the
-// kind has a probe result; logs the changes and rewrites the file. True when it
-// compared, so the caller shows the inventory anew.
+// kind has a probe result; logs the changes and rewrites the file. A read of
+// another wincmd.ini than the one in use is dropped. True when it compared, so the
+// caller shows the inventory anew. A change is logged once the file holds it: when
+// the file cannot be replaced, the change waits for the next update's write.
 bool UpdateInventory(InventoryRead read);
 bool UpdateInventory(int kind);
 // The change-log wording of a detect-string change: "+EXT −EXT", or "reworded".

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "foundation/worker_threads.h"
+
 class IPreviewView {
 public:
     virtual ~IPreviewView() = default;
@@ -20,7 +22,7 @@ public:
     // 0, or the Windows error when no thread could be made (the job is then still the
     // caller's). A test's view may refuse, as Windows may when it runs short.
     virtual DWORD StartWorker(LPTHREAD_START_ROUTINE proc, void* job) {
-        HANDLE thread = CreateThread(nullptr, 0, proc, job, 0, nullptr);
+        HANDLE thread = StartWorkerThread(proc, job);
         if (!thread) return GetLastError();
         CloseHandle(thread);
         return 0;

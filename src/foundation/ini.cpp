@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "foundation/encoding.h"
 #include "foundation/files.h"
@@ -18,18 +19,7 @@ constexpr DWORD kMaxListChars = 1u << 26;
 constexpr size_t kMaxFileBytes = size_t(1) << 27;
 
 SRWLOCK IniWrites = SRWLOCK_INIT;
-
-struct SharedIniRead {
-    SharedIniRead() { AcquireSRWLockShared(&IniWrites); }
-    ~SharedIniRead() { ReleaseSRWLockShared(&IniWrites); }
-    SharedIniRead(const SharedIniRead&) = delete;
-    SharedIniRead& operator=(const SharedIniRead&) = delete;
-};
-
-std::string ReadIniBytes(const std::wstring& ini) {
-    SharedIniRead apart;
-    return ReadFileHead(ini, kMaxFileBytes);
-}
+std::atomic<int> ReadsWaiting{0};
 
 // Splits a double-NUL-terminated list into its lines.
 std::vector<std::wstring> NulSeparated(const std::wstring& buf, size_t used) {
@@ -148,11 +138,26 @@ IniSections ParseIniText(const std::wstring& text) {
 }
 
 IniSections ReadIniFile(const std::wstring& ini) {
-    return ParseIniText(DecodeIniBytes(ReadIniBytes(ini)));
+    IniReadScope reading;
+    return ReadIniFile(reading, ini);
+}
+
+IniSections ReadIniFile(const IniReadScope&, const std::wstring& ini) {
+    return ParseIniText(DecodeIniBytes(ReadFileHead(ini, kMaxFileBytes)));
 }
 
 IniWriteScope::IniWriteScope() { AcquireSRWLockExclusive(&IniWrites); }
 IniWriteScope::~IniWriteScope() { ReleaseSRWLockExclusive(&IniWrites); }
+
+IniReadScope::IniReadScope() {
+    if (TryAcquireSRWLockShared(&IniWrites)) return;
+    ++ReadsWaiting;
+    AcquireSRWLockShared(&IniWrites);
+    --ReadsWaiting;
+}
+IniReadScope::~IniReadScope() { ReleaseSRWLockShared(&IniWrites); }
+
+int IniReadsWaiting() { return ReadsWaiting.load(); }
 
 const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name) {
     for (const auto& [sectionName, lines] : sections)

@@ -25,10 +25,6 @@ std::wstring ReadListerKey(const std::wstring& ini, const std::wstring& key);
 // section and a "[" line without "]" skipped. One pass, where asking the profile
 // functions section by section grows with the square of the sections.
 IniSections ParseIniText(const std::wstring& text);
-// The file decoded as the profile functions decode it (by its byte-order mark:
-// UTF-8, UTF-16 LE or BE, else the ANSI code page), then ParseIniText; empty when
-// unreadable.
-IniSections ReadIniFile(const std::wstring& ini);
 // For the scope, ReadIniFile on any thread waits, and the scope waits for the reads
 // in course: the profile functions rewrite a file in place without sharing it, so a
 // worker's read could make the program's own write fail, or see half a file.
@@ -39,6 +35,25 @@ public:
     IniWriteScope(const IniWriteScope&) = delete;
     IniWriteScope& operator=(const IniWriteScope&) = delete;
 };
+// A read's side of the same: while one is held, an IniWriteScope waits. A reader that
+// looks at a file more than once (whether it is there, whether it opens, its text)
+// holds one over all of it, since a file open for reading cannot be replaced.
+class IniReadScope {
+public:
+    IniReadScope();
+    ~IniReadScope();
+    IniReadScope(const IniReadScope&) = delete;
+    IniReadScope& operator=(const IniReadScope&) = delete;
+};
+// Reads that found an IniWriteScope held and wait for its end, now.
+int IniReadsWaiting();
+// The file decoded as the profile functions decode it (by its byte-order mark:
+// UTF-8, UTF-16 LE or BE, else the ANSI code page), then ParseIniText; empty when
+// unreadable. Within an IniReadScope.
+IniSections ReadIniFile(const std::wstring& ini);
+// The same for a caller that holds a scope already: a second hold of the same
+// thread would wait behind a waiting write for ever.
+IniSections ReadIniFile(const IniReadScope& held, const std::wstring& ini);
 // The lines of the first section of that name, ignoring case, the one the profile
 // functions read; null when there is none.
 const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name);

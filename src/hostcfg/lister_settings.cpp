@@ -82,7 +82,7 @@ ListerSettings LoadListerSettings() {
 
 ListerSettings LoadListerSettings(TcIniFiles& files) {
     ListerSettings s;
-    if (WincmdIniPath.empty()) return s;
+    if (files.ini.empty()) return s;
     const IniSections& ini = TcIniFile(files, EffectiveIniPath(files, L"Lister"));
     auto value = [&](const wchar_t* key) { return StrTrim(IniFindValue(ini, L"Lister", key)); };
     s.noPluginTypes = SplitWords(value(L"NoPluginFileTypes"));

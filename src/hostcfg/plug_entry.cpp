@@ -118,8 +118,8 @@ void CompleteEntries(std::vector<PlugEntry>& entries) {
 }
 
 // Appends "[section] <file>" and the section's lines from the file that holds it.
-void AppendIniSectionText(std::wstring& text, const std::wstring& section) {
-    std::wstring file = EffectiveIniPath(section);
+void AppendIniSectionText(std::wstring& text, const std::wstring& ini, const std::wstring& section) {
+    std::wstring file = EffectiveIniPath(ini, section);
     text += L"[" + section + L"] " + file + L"\n";
     for (const auto& [key, value] : ReadIniSection(file, section)) text += key + L"=" + value + L"\n";
 }
@@ -142,24 +142,26 @@ const wchar_t* PlugSectionName(int kind) {
     return kind >= 0 && kind <= 3 ? names[kind] : L"";
 }
 
-std::wstring PluginSectionText(int kind) {
-    if (WincmdIniPath.empty() || kind < 0 || kind > 3) return L"";
+std::wstring PluginSectionText(int kind) { return PluginSectionText(WincmdIniPath, kind); }
+
+std::wstring PluginSectionText(const std::wstring& ini, int kind) {
+    if (ini.empty() || kind < 0 || kind > 3) return L"";
     std::wstring text;
-    AppendIniSectionText(text, PlugSectionName(kind));
+    AppendIniSectionText(text, ini, PlugSectionName(kind));
     if (kind == KindLister) {
-        AppendIniSectionText(text, L"Lister");
-        AppendIniSectionText(text, L"ListerModes");
+        AppendIniSectionText(text, ini, L"Lister");
+        AppendIniSectionText(text, ini, L"ListerModes");
     }
     return text;
 }
 
 static PluginSection ReadSection(TcIniFiles& files, int kind) {
     PluginSection result;
-    if (WincmdIniPath.empty() || kind < 0 || kind > 3) return result;
+    if (files.ini.empty() || kind < 0 || kind > 3) return result;
     if (kind == KindLister) result.lister = LoadListerSettings(files);
     const std::wstring section = PlugSectionName(kind);
     // The redirect may name the main file again, relative or in another letter case.
-    const std::wstring mainIni = FullPath(WincmdIniPath);
+    const std::wstring mainIni = FullPath(files.ini);
     IniPairs lines = SectionLines(TcIniFile(files, mainIni), section);
     result.iniUsed = EffectiveIniPath(files, section);
     if (!StrIEquals(FullPath(result.iniUsed), mainIni)) {
@@ -200,8 +202,8 @@ void ApplyCachedProbes(std::vector<PlugEntry>& entries) {
     }
 }
 
-PluginSection ReadPluginSection(int kind) {
-    TcIniFiles files;
+PluginSection ReadPluginSection(const std::wstring& wincmdIni, int kind) {
+    TcIniFiles files(wincmdIni);
     return ReadSection(files, kind);
 }
 

@@ -67,13 +67,16 @@ struct TcIniFiles;
 PluginSection LoadPluginSection(int kind);
 // The same from the files of one read of the configuration, for several kinds.
 PluginSection LoadPluginSection(TcIniFiles& files, int kind);
-// LoadPluginSection in two steps, for a worker: the files and the disk first, then,
-// on the window's thread, the probe answers cached so far (the window changes them).
-PluginSection ReadPluginSection(int kind);
+// LoadPluginSection in two steps, for a worker: the files and the disk first, of
+// the wincmd.ini its job names, then, on the window's thread, the probe answers
+// cached so far (the window changes them).
+PluginSection ReadPluginSection(const std::wstring& wincmdIni, int kind);
 void ApplyCachedProbes(std::vector<PlugEntry>& entries);
 // The raw text of a kind's plugin section (for Lister also [Lister] and [ListerModes]),
 // each headed by the file that holds it; "" without a wincmd.ini or for an unknown kind.
 std::wstring PluginSectionText(int kind);
+// The same of the wincmd.ini given, for a worker.
+std::wstring PluginSectionText(const std::wstring& wincmdIni, int kind);
 
 // Copies a probe result into the entry and compiles the plugin's own detect string
 // when it may be used.

@@ -1,5 +1,7 @@
 #include "hostcfg/tc_discovery.h"
 
+#include <utility>
+
 #include "foundation/data_folder.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -143,9 +145,11 @@ std::wstring RedirectTarget(const std::wstring& ini, const std::wstring& redirec
     return PathJoin(PathDir(ini), value);
 }
 
-std::wstring EffectiveIniPath(const std::wstring& section) {
-    if (WincmdIniPath.empty()) return L"";
-    std::wstring ini = Absolute(WincmdIniPath);
+std::wstring EffectiveIniPath(const std::wstring& section) { return EffectiveIniPath(WincmdIniPath, section); }
+
+std::wstring EffectiveIniPath(const std::wstring& wincmdIni, const std::wstring& section) {
+    if (wincmdIni.empty()) return L"";
+    std::wstring ini = Absolute(wincmdIni);
     return RedirectTarget(ini, IniGetString(ini, section, L"RedirectSection"),
                           [&] { return IniGetString(ini, L"Configuration", L"AlternateUserIni"); });
 }
@@ -157,9 +161,13 @@ const IniSections& TcIniFile(TcIniFiles& files, const std::wstring& path) {
     return it->second;
 }
 
+TcIniFiles::TcIniFiles() : ini(WincmdIniPath) {}
+
+TcIniFiles::TcIniFiles(std::wstring wincmdIni) : ini(std::move(wincmdIni)) {}
+
 std::wstring EffectiveIniPath(TcIniFiles& files, const std::wstring& section) {
-    if (WincmdIniPath.empty()) return L"";
-    std::wstring ini = Absolute(WincmdIniPath);
+    if (files.ini.empty()) return L"";
+    std::wstring ini = Absolute(files.ini);
     const IniSections& main = TcIniFile(files, ini);
     return RedirectTarget(ini, IniFindValue(main, section, L"RedirectSection"),
                           [&] { return IniFindValue(main, L"Configuration", L"AlternateUserIni"); });

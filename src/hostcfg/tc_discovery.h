@@ -36,10 +36,17 @@ std::wstring TcExePath();
 std::wstring TcFilePath(const std::wstring& name);
 // The file that really holds the section (RedirectSection followed one level); "".
 std::wstring EffectiveIniPath(const std::wstring& section);
+// The same for a section of the wincmd.ini given.
+std::wstring EffectiveIniPath(const std::wstring& wincmdIni, const std::wstring& section);
 
-// The files of one read of TC's configuration, each read once in one pass: the
-// wincmd.ini in use and the files its RedirectSection lines lead to.
+// The files of one read of TC's configuration, each read once in one pass: a
+// wincmd.ini and the files its RedirectSection lines lead to.
 struct TcIniFiles {
+    // Of the wincmd.ini in use: on the window's thread only, which may open another.
+    TcIniFiles();
+    // Of the wincmd.ini given, which a worker's job names.
+    explicit TcIniFiles(std::wstring wincmdIni);
+    std::wstring ini;  // the wincmd.ini read; "" for none
     std::map<std::wstring, IniSections> byPath;  // folded full path -> the file's sections
 };
 // The file's sections, read at the first ask; none for a missing file.

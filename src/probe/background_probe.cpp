@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "foundation/settings.h"
+#include "foundation/worker_threads.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
@@ -11,27 +12,21 @@
 uint8_t BgProbeRunning = 0;
 std::set<int> BgProbedKinds;
 
-namespace {
-
-// A job whose section is read on its worker: reading the files of ten thousand
-// entries takes seconds. The kind's plugins cached when it began are left out.
-struct BackgroundStart {
-    std::unique_ptr<ProbeJob> job;
-    std::set<std::wstring> cached;
-};
-
 DWORD WINAPI BackgroundProbeProc(LPVOID param) {
     std::unique_ptr<BackgroundStart> start(static_cast<BackgroundStart*>(param));
     ProbeJob& job = *start->job;
     const int kind = static_cast<int>(job.kind);
-    for (const PlugEntry& entry : ReadPluginSection(kind).entries)
+    for (const PlugEntry& entry : ReadPluginSection(start->ini, kind).entries)
         if (entry.fileExists && !start->cached.count(KindKey(kind, entry.expandedPath)))
             job.items.push_back({0, entry.expandedPath});
     return ProbeThreadProc(start->job.release());
 }
 
+namespace {
+
 std::unique_ptr<BackgroundStart> BackgroundJob(HWND window, int kind) {
     auto start = std::make_unique<BackgroundStart>();
+    start->ini = WincmdIniPath;
     start->job = std::make_unique<ProbeJob>();
     ProbeJob& job = *start->job;
     job.window = window;
@@ -46,7 +41,7 @@ std::unique_ptr<BackgroundStart> BackgroundJob(HWND window, int kind) {
 }
 
 bool StartJob(std::unique_ptr<BackgroundStart>& start) {
-    HANDLE thread = CreateThread(nullptr, 0, BackgroundProbeProc, start.get(), 0, nullptr);
+    HANDLE thread = StartWorkerThread(BackgroundProbeProc, start.get());
     if (!thread) return false;
     start.release();
     CloseHandle(thread);

@@ -4,7 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <set>
+#include <string>
+
+#include "probe/workers.h"
 
 // UI thread only.
 extern uint8_t BgProbeRunning;     // a background job is running
@@ -20,6 +24,17 @@ public:
     // The findings want every kind probed, setting or not.
     virtual bool FindingsShown() = 0;
 };
+
+// A job whose section is read on its worker: reading the files of ten thousand
+// entries takes seconds. It reads the wincmd.ini in use when it began, whatever
+// the window opened since, and leaves out the kind's plugins cached then.
+struct BackgroundStart {
+    std::unique_ptr<ProbeJob> job;
+    std::wstring ini;
+    std::set<std::wstring> cached;
+};
+// Its thread procedure: reads the section, then probes as ProbeThreadProc; frees the record.
+DWORD WINAPI BackgroundProbeProc(LPVOID start);
 
 // Starts the job of the first kind not probed to the end yet, when the setting
 // Background of Probe is on or the findings tab is shown. Its worker reads the

@@ -1,5 +1,6 @@
 #include "probe/child_run.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -48,11 +49,22 @@ bool IsTransient(DWORD error) {
 
 // One job for every child of this process, made on first use and never closed: the
 // system closes it when the program ends, and that ends the children with it. A job
-// that could not be made is tried again at the next start.
-HANDLE ChildJob(StartFailure& failure) {
-    static std::mutex& lock = *new std::mutex;  // never destroyed: workers may start children at exit
-    static HANDLE job = nullptr;
-    std::lock_guard<std::mutex> hold(lock);
+// that could not be made is tried again at the next start. Never destroyed: workers
+// may start children at exit.
+struct ChildJobs {
+    std::mutex lock;
+    HANDLE job = nullptr;
+    std::atomic<bool> ended{false};  // the program ends: no child starts any more
+};
+
+ChildJobs& Jobs() {
+    static ChildJobs& jobs = *new ChildJobs;
+    return jobs;
+}
+
+// The job, under the lock.
+HANDLE ChildJob(ChildJobs& jobs, StartFailure& failure) {
+    HANDLE& job = jobs.job;
     if (job) return job;
     KernelHandle made(CreateJobObjectW(nullptr, nullptr));
     if (!made) {
@@ -138,9 +150,16 @@ bool Abandon(HANDLE process, StartFailure& failure, const wchar_t* call) {
     return false;
 }
 
-// Puts the suspended child into the job and lets it run.
+// Puts the suspended child into the job and lets it run; under the lock, so the
+// end of the program ends it, or it never runs.
 bool StartInJob(HANDLE process, HANDLE thread, StartFailure& failure) {
-    HANDLE job = ChildJob(failure);
+    ChildJobs& jobs = Jobs();
+    std::lock_guard<std::mutex> hold(jobs.lock);
+    if (jobs.ended) {
+        SetLastError(ERROR_CANCELLED);
+        return Abandon(process, failure, L"EndAllChildren");
+    }
+    HANDLE job = ChildJob(jobs, failure);
     if (!job) {
         EndChild(process);
         return false;
@@ -194,6 +213,12 @@ bool StartChild(Child& child, const std::wstring& command, const std::wstring& w
 void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
                      uint32_t timeoutMs, const std::wstring& exe) {
     run = ChildRun{};
+    // At the program's end, not even tried: a scan of hundreds of plugins would start each.
+    if (Jobs().ended) {
+        run.failedCall = L"EndAllChildren";
+        run.startError = ERROR_CANCELLED;
+        return;
+    }
     // The program name is read up to its closing quote, backslashes and all.
     std::wstring command = L"\"" + ExePathFor(exe) + L"\"";
     for (const std::wstring& arg : args) command += L" " + QuoteArg(arg);
@@ -225,6 +250,13 @@ void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
     run.exitCode = code;
+}
+
+void EndAllChildren() {
+    ChildJobs& jobs = Jobs();
+    std::lock_guard<std::mutex> hold(jobs.lock);
+    jobs.ended = true;
+    if (jobs.job) TerminateJobObject(jobs.job, 1);
 }
 
 std::wstring ChildStartFailureText(const ChildRun& run) {

@@ -32,6 +32,9 @@ constexpr size_t ChildOutputLimit = 16u << 20;
 void RunChildCapture(ChildRun& run, const std::vector<std::wstring>& args, const std::wstring& workDir,
                      uint32_t timeoutMs, const std::wstring& exe);
 
+// At the program's end: every child running is ended, and none starts any more.
+void EndAllChildren();
+
 // Why run did not start, for the user: the failed call and its Windows error.
 std::wstring ChildStartFailureText(const ChildRun& run);
 // Why a worker thread that would start the children did not start, for the user.

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "foundation/items_in_order.h"
+#include "probe/child_run.h"
 #include "probe/post_record.h"
 #include "probe/probe_plugin.h"
 
@@ -10,6 +11,21 @@ std::atomic<uint32_t> ProbeGen{0};
 std::atomic<uint32_t> BgProbeGen{0};
 std::atomic<uint32_t> XcolGen{0};
 std::atomic<uint32_t> PvFieldsGen{0};
+
+namespace {
+
+std::atomic<bool> Stopped{false};
+
+}  // namespace
+
+void StopWorkers() {
+    ++ProbeGen;
+    ++BgProbeGen;
+    ++XcolGen;
+    ++PvFieldsGen;
+    Stopped = true;
+    EndAllChildren();
+}
 
 DWORD WINAPI ProbeThreadProc(LPVOID param) {
     std::unique_ptr<ProbeJob> job(static_cast<ProbeJob*>(param));
@@ -66,8 +82,9 @@ DWORD WINAPI PreviewFieldsThread(LPVOID param) {
 DWORD WINAPI FieldScanThreadProc(LPVOID param) {
     std::unique_ptr<FieldScanJob> job(static_cast<FieldScanJob*>(param));
     std::vector<std::unique_ptr<FieldListMsg>> results(job->items.size());
+    // It runs to its end, or to the program's.
     RunItemsInOrder(
-        job->items.size(), ItemsInOrderWidth(), nullptr,
+        job->items.size(), ItemsInOrderWidth(), [] { return !Stopped.load(); },
         [&](size_t i) {
             const FieldScanItem& item = job->items[i];
             PvPlugin row, result;

@@ -107,6 +107,10 @@ struct FieldListMsg {
     uint8_t ok = 0;  // the plugin answered
 };
 
+// At the program's end: every job stops before its next item, the field scan too,
+// and the children running are ended, so the workers end soon.
+void StopWorkers();
+
 // Thread procedures for CreateThread; each takes its job (ProbeJob*, DetailsJob*,
 // FieldsJob*, FieldScanJob*) and frees it, and posts its records with PostRecord.
 DWORD WINAPI ProbeThreadProc(LPVOID job);

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -15,9 +16,11 @@
 #include "foundation/start_times.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
+#include "foundation/worker_threads.h"
 #include "hostcfg/tc_discovery.h"
 #include "install/unpack.h"
 #include "probe/child_modes.h"
+#include "probe/workers.h"
 #include "shell/commands.h"
 #include "shell/forward.h"
 #include "shell/main_children.h"
@@ -34,6 +37,8 @@
 namespace {
 
 constexpr const wchar_t* InstanceMutexName = L"Local\\Kestrovane.Halvorin38";
+// What the workers may take to end once told: a file read of their current item.
+constexpr DWORD WorkersEndMs = 5000;
 
 void ChooseWincmdIni(const std::wstring& iniArg) {
     if (!iniArg.empty()) {
@@ -168,6 +173,17 @@ int RunMessageLoop(HWND window) {
     return static_cast<int>(msg.wParam);
 }
 
+// The workers use the program's static objects (texts, logs, caches), which go once
+// wWinMain returns: they are stopped, their children ended, and waited for. One
+// that does not end in time (a read on a drive that does not answer) ends with
+// the process, before any static object goes.
+int EndAfterWorkers(int exitCode) {
+    StopWorkers();
+    if (WaitForWorkerThreads(WorkersEndMs)) return exitCode;
+    DebugLog(L"exit: a worker still runs, the program ends without cleaning up");
+    std::_Exit(exitCode);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
@@ -199,6 +215,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
     app.OpenAtStart(start);
     if (!RegisterWindowClasses()) return 1;
     HWND window = CreateMainWindow(app, showCmd);
-    if (!window) return 1;
-    return RunMessageLoop(window);
+    if (!window) return EndAfterWorkers(1);
+    return EndAfterWorkers(RunMessageLoop(window));
 }

@@ -26,6 +26,7 @@
 #include "views/main_view.h"
 #include "foundation/ui_globals.h"
 #include "foundation/labels.h"
+#include "foundation/worker_threads.h"
 #include "views/window_layout.h"
 
 namespace {
@@ -226,6 +227,6 @@ void CreateTabControls(MainView& view, int tab) {
 }
 
 void PreloadWindowDlls() {
-    HANDLE thread = CreateThread(nullptr, 0, PreloadThreadProc, nullptr, 0, nullptr);
+    HANDLE thread = StartWorkerThread(PreloadThreadProc, nullptr);
     if (thread) CloseHandle(thread);
 }

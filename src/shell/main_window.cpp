@@ -340,6 +340,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == ForwardRetryTimer) ApplyForwards();
         if (wParam == AnswersTimer) ApplyAnswers();
+        if (wParam == InventoryWaitTimer) AskWaitingInventoryReads(view_);
         return 0;
     case WM_ACTIVATEAPP:
         if (wParam) PostMessageW(window, MsgIniCheck, 0, 0);

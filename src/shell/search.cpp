@@ -17,6 +17,7 @@
 #include "hostcfg/tc_discovery.h"
 #include "probe/child_settings.h"
 #include "foundation/list_view.h"
+#include "foundation/worker_threads.h"
 #include "views/cell_hilite.h"
 #include "views/list_rows.h"
 #include "views/main_view.h"
@@ -289,7 +290,7 @@ void StartFieldScan(const MainView& view) {
     FieldScanDone = 0;
     FieldScanTotal = (int)job->items.size();
     if (job->items.empty()) return;
-    HANDLE thread = CreateThread(nullptr, 0, FieldScanThreadProc, job.get(), 0, nullptr);
+    HANDLE thread = StartWorkerThread(FieldScanThreadProc, job.get());
     if (!thread) {
         FieldScanTotal = 0;
         return;

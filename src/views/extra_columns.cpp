@@ -9,6 +9,7 @@
 #include "foundation/list_view.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
+#include "foundation/worker_threads.h"
 #include "hostcfg/field_usage.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/plug_entry.h"
@@ -96,7 +97,7 @@ void XcolStartWorker(MainView& view) {
         ListViewSortApply(list);
         return;
     }
-    HANDLE thread = CreateThread(nullptr, 0, DetailsThreadProc, job.get(), 0, nullptr);
+    HANDLE thread = StartWorkerThread(DetailsThreadProc, job.get());
     if (!thread) return;  // the uncached cells stay empty
     job.release();
     CloseHandle(thread);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "editing/save_request.h"
 #include "foundation/data_folder.h"
@@ -13,6 +15,8 @@
 #include "foundation/texts.h"
 #include "foundation/timestamps.h"
 #include "foundation/virtual_list.h"
+#include "foundation/worker_threads.h"
+#include "hostcfg/tc_discovery.h"
 #include "probe/post_record.h"
 #include "views/detail_pane.h"
 #include "views/list_sort.h"
@@ -108,6 +112,11 @@ namespace {
 uint32_t InvReadsAsked = 0;
 int InvReadsOpen = 0;
 std::array<uint32_t, 4> InvReadTaken{};
+std::set<int> InvReadsWaiting;  // kinds whose read waits for a save's end
+constexpr UINT InventoryWaitMs = 200;
+
+// The saves a read asked now comes after.
+uint32_t SavesEnded() { return SavesStarted() - (SaveIsRunning() ? 1 : 0); }
 
 void ShowComparedInventory(MainView& view) {
     if (view.tabIsInventory) {
@@ -120,7 +129,7 @@ void ShowComparedInventory(MainView& view) {
 
 DWORD WINAPI InventoryReadProc(LPVOID param) {
     std::unique_ptr<InventoryReadMsg> msg(static_cast<InventoryReadMsg*>(param));
-    msg->read = ReadForInventory(msg->read.kind, msg->withFile);
+    ReadAskedInventory(*msg);
     HWND window = msg->window;
     PostRecord(window, MsgInventoryRead, std::move(msg));
     return 0;
@@ -132,17 +141,28 @@ std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kin
     auto msg = std::make_unique<InventoryReadMsg>();
     msg->window = view.controls.main;
     msg->order = ++InvReadsAsked;
-    msg->saves = SavesStarted();
+    msg->saves = SavesEnded();
     msg->withFile = InventoryFileWanted();
     msg->read.kind = kind;
+    msg->read.ini = WincmdIniPath;
     ++InvReadsOpen;
     return msg;
 }
 
+void ReadAskedInventory(InventoryReadMsg& msg) {
+    msg.read = ReadForInventory(msg.read.ini, msg.read.kind, msg.withFile);
+}
+
 void StartInventoryUpdate(MainView& view, int kind) {
     if (kind < 0 || kind > 3) return;
+    // Read now, it would not count: it is asked once the save has ended.
+    if (SaveIsRunning()) {
+        InvReadsWaiting.insert(kind);
+        if (view.controls.main) SetTimer(view.controls.main, InventoryWaitTimer, InventoryWaitMs, nullptr);
+        return;
+    }
     std::unique_ptr<InventoryReadMsg> msg = AskInventoryRead(view, kind);
-    if (HANDLE thread = CreateThread(nullptr, 0, InventoryReadProc, msg.get(), 0, nullptr)) {
+    if (HANDLE thread = StartWorkerThread(InventoryReadProc, msg.get())) {
         msg.release();
         CloseHandle(thread);
         return;
@@ -163,4 +183,10 @@ void TakeInventoryRead(MainView& view, InventoryReadMsg& msg) {
     if (UpdateInventory(std::move(msg.read))) ShowComparedInventory(view);
 }
 
-bool InventoryReadsRunning() { return InvReadsOpen > 0; }
+void AskWaitingInventoryReads(MainView& view) {
+    if (SaveIsRunning()) return;
+    if (view.controls.main) KillTimer(view.controls.main, InventoryWaitTimer);
+    for (int kind : std::exchange(InvReadsWaiting, {})) StartInventoryUpdate(view, kind);
+}
+
+bool InventoryReadsRunning() { return InvReadsOpen > 0 || !InvReadsWaiting.empty(); }

@@ -38,16 +38,24 @@ constexpr UINT MsgInventoryRead = WM_APP + 15;
 struct InventoryReadMsg {
     HWND window = nullptr;
     uint32_t order = 0;  // reads are numbered as asked
-    uint32_t saves = 0;  // SavesStarted when asked
+    // The saves begun and ended when asked: a read asked while a save runs may see
+    // the file before the save's writes, so it counts as older than the save.
+    uint32_t saves = 0;
     bool withFile = false;  // the inventory file too
-    InventoryRead read;
+    InventoryRead read;     // of read.kind, from read.ini: the wincmd.ini in use when asked
 };
 // The record of a read asked for now, of kind 0-3, for the worker to fill.
 std::unique_ptr<InventoryReadMsg> AskInventoryRead(const MainView& view, int kind);
-// A read older than one compared already is dropped; one that a save may have
-// overlapped is asked again.
+// The worker's part: reads what the record names.
+void ReadAskedInventory(InventoryReadMsg& msg);
+// A read older than one compared already is dropped, as is one of a wincmd.ini no
+// longer in use (UpdateInventory); one that a save may have overlapped is asked
+// again once no save runs.
 void TakeInventoryRead(MainView& view, InventoryReadMsg& msg);
-// Reads asked for and not yet taken.
+// The main window's timer while reads wait for a save's end: it asks them then.
+constexpr UINT_PTR InventoryWaitTimer = 3;
+void AskWaitingInventoryReads(MainView& view);
+// Reads asked for and not yet taken, or waiting for a save's end.
 bool InventoryReadsRunning();
 // The plugin of an inventory-list row (-1: the first selected); empty for none.
 PlugRef InventoryRowRef(const MainView& view, int row);

@@ -18,6 +18,7 @@
 #include "foundation/texts.h"
 #include "hostcfg/kept.h"
 #include "hostcfg/pending.h"
+#include "hostcfg/tc_discovery.h"
 #include "probe/post_record.h"
 #include "probe/workers.h"
 #include "views/detail_pane.h"
@@ -34,6 +35,7 @@
 #include "foundation/ui_globals.h"
 #include "dsx/keyword_text.h"
 #include "foundation/path_display.h"
+#include "foundation/worker_threads.h"
 #include "views/cell_texts.h"
 
 int ShownSectionKind = -1;
@@ -170,21 +172,23 @@ void ShowPluginSection(MainView& view, int kind, PluginSection section, std::wst
     StartProbeJob(view, kind);
 }
 
-// The same as the section worker's read, on the window's thread.
-void ReadAndShowPluginSection(MainView& view, int kind) {
-    ShowPluginSection(view, kind, LoadPluginSection(kind), PluginSectionText(kind));
-}
-
 // Every fill of a tab counts, so that a section read for an earlier one is dropped.
 uint32_t FillGen = 0;
 bool SectionReading = false;
 
+// The same as the section worker's read, on the window's thread.
+void ReadAndShowPluginSection(MainView& view, int kind) {
+    SectionReadMsg read{view.controls.main, FillGen, kind, WincmdIniPath, {}, {}};
+    ReadShownSection(read);
+    ApplyCachedProbes(read.section.entries);
+    ShowPluginSection(view, kind, std::move(read.section), std::move(read.sectionText));
+}
+
+// Asked of the profile functions, the text of one section of a large file takes
+// as long as reading the whole file: the worker reads it too.
 DWORD WINAPI ReadSectionProc(LPVOID param) {
     std::unique_ptr<SectionReadMsg> job(static_cast<SectionReadMsg*>(param));
-    job->section = ReadPluginSection(job->kind);
-    // Asked of the profile functions, the text of one section of a large file takes
-    // as long as reading the whole file.
-    job->sectionText = PluginSectionText(job->kind);
+    ReadShownSection(*job);
     HWND window = job->window;
     PostRecord(window, MsgSectionRead, std::move(job));
     return 0;
@@ -213,6 +217,14 @@ void EndPluginFill(MainView& view) {
 }
 
 }  // namespace
+
+void ReadShownSection(SectionReadMsg& read) {
+    // The text first: a write of TC's while the section is read (seconds on a large
+    // file) then differs from it at the next check. Read after the section, the text
+    // would hold the write, and the rows shown may not.
+    read.sectionText = PluginSectionText(read.ini, read.kind);
+    read.section = ReadPluginSection(read.ini, read.kind);
+}
 
 void RememberShownSection() {
     if (ShownSectionKind >= 0) ShownSectionText = PluginSectionText(ShownSectionKind);
@@ -281,8 +293,8 @@ bool StartFillOnWorker(MainView& view) {
         return false;
     }
     int kind = PrepareShownTab(view);
-    auto job = std::make_unique<SectionReadMsg>(SectionReadMsg{view.controls.main, FillGen, kind, {}, {}});
-    KernelHandle thread(CreateThread(nullptr, 0, ReadSectionProc, job.get(), 0, nullptr));
+    auto job = std::make_unique<SectionReadMsg>(SectionReadMsg{view.controls.main, FillGen, kind, WincmdIniPath, {}, {}});
+    KernelHandle thread(StartWorkerThread(ReadSectionProc, job.get()));
     if (!thread) {
         ReadAndShowPluginSection(view, kind);
         EndPluginFill(view);
@@ -298,7 +310,7 @@ bool SectionReadRunning() { return SectionReading; }
 
 void TakeSectionRead(MainView& view, SectionReadMsg& read) {
     SectionReading = false;
-    if (read.generation == FillGen && ShownTab(view) == read.kind) {
+    if (read.generation == FillGen && ShownTab(view) == read.kind && read.ini == WincmdIniPath) {
         ApplyCachedProbes(read.section.entries);
         ShowPluginSection(view, read.kind, std::move(read.section), std::move(read.sectionText));
     }

@@ -39,10 +39,15 @@ struct SectionReadMsg {
     HWND window = nullptr;
     uint32_t generation = 0;
     int kind = 0;
+    std::wstring ini;  // the wincmd.ini read: the one in use when asked
     PluginSection section;
     std::wstring sectionText;  // PluginSectionText of the same read
 };
-// The worker's section is shown unless another fill came after it was asked for.
+// The worker's part, and the window's when it reads at once: the text of the
+// section first, then the section.
+void ReadShownSection(SectionReadMsg& read);
+// The worker's section is shown unless another fill came after it was asked for,
+// or another wincmd.ini was opened.
 void TakeSectionRead(MainView& view, SectionReadMsg& read);
 // From StartFillOnWorker until its section is taken: commands are refused, the status says so.
 bool SectionReadRunning();

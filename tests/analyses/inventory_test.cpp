@@ -5,6 +5,7 @@
 #include "analyses/plugin_caches.h"
 #include "foundation/data_folder.h"
 #include "foundation/handles.h"
+#include "foundation/ini.h"
 #include "foundation/ini_escape.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
@@ -257,4 +258,68 @@ TEST_CASE("a plugin path that changes only the case of a non-ASCII letter stays 
     CHECK(InvSections.count(section) == 1);
     UpdateInventory(0);
     CHECK(TakeChangeLog().empty());
+}
+
+TEST_CASE("a change is logged once the inventory file holds it, never before and never twice") {
+    InventoryFixture f;
+    f.Lister({L"alpha"});
+    f.Probe(L"alpha", L"1.0");
+    UpdateInventory(0);
+    TakeChangeLog();
+    const std::string stored = ReadFileBytes(InventoryIniPath());
+    auto failedUpdate = [&] {
+        // Another program has the file open without sharing its deletion: it cannot be replaced.
+        FileHandle other(CreateFileW(InventoryIniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+        REQUIRE(other.Valid());
+        UpdateInventory(0);
+    };
+    f.Lister({L"alpha", L"beta"});
+    f.Probe(L"beta", L"2.0");
+    failedUpdate();
+    CHECK(ReadFileBytes(InventoryIniPath()) == stored);
+    CHECK_FALSE(FileExists(InventoryIniPath() + L".tmp"));
+    CHECK(TakeChangeLog().empty());
+    SUBCASE("the next update writes it, though it finds nothing new, and logs it then") {
+        UpdateInventory(0);
+        CHECK(TakeChangeLog() == Lines{L"Lister beta newly recorded (2.0)"});
+        CHECK(ReadFileBytes(InventoryIniPath()) != stored);
+        UpdateInventory(0);
+        CHECK(TakeChangeLog().empty());
+    }
+    SUBCASE("the next start finds it anew in the file as it was") {
+        LoadInventory();
+        UpdateInventory(0);
+        CHECK(TakeChangeLog() == Lines{L"Lister beta newly recorded (2.0)"});
+    }
+}
+
+namespace {
+
+DWORD WINAPI ReadInventoryOnWorker(LPVOID file) {
+    *static_cast<InventoryFile*>(file) = ReadInventoryFile();
+    return 0;
+}
+
+}  // namespace
+
+TEST_CASE("a worker's read of the inventory looks at the file only while the window does not replace it") {
+    InventoryFixture f;
+    f.Lister({L"alpha"});
+    f.Probe(L"alpha", L"1.0");
+    UpdateInventory(0);
+    InventoryFile read;
+    KernelHandle thread;
+    {
+        IniWriteScope replacing;
+        // While it is replaced the file cannot be opened: a read that looked now would take it for unreadable.
+        FileHandle busy(CreateFileW(InventoryIniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        REQUIRE(busy.Valid());
+        thread.Reset(CreateThread(nullptr, 0, ReadInventoryOnWorker, &read, 0, nullptr));
+        REQUIRE(thread);
+        REQUIRE(EventuallyHolds([] { return IniReadsWaiting() == 1; }));
+    }
+    WaitForSingleObject(thread.Get(), INFINITE);
+    CHECK(read.unreadable == 0);
+    CHECK(read.sections.size() == 1);
 }

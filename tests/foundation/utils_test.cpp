@@ -14,6 +14,7 @@
 #include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/timestamps.h"
+#include "foundation/worker_threads.h"
 #include "support/ini_compare.h"
 #include "support/test_support.h"
 
@@ -238,13 +239,11 @@ namespace {
 struct WorkerRead {
     std::wstring ini;
     IniSections sections;
-    std::atomic<bool> done{false};
 };
 
 DWORD WINAPI ReadOnWorker(LPVOID param) {
     auto& read = *static_cast<WorkerRead*>(param);
     read.sections = ReadIniFile(read.ini);
-    read.done = true;
     return 0;
 }
 
@@ -260,13 +259,38 @@ TEST_CASE("a read of an ini file on another thread waits until the program's wri
         IniWriteScope apart;
         thread.Reset(CreateThread(nullptr, 0, ReadOnWorker, &read, 0, nullptr));
         REQUIRE(thread);
+        // Counted only when it found the scope held: a read that passed would never be.
+        REQUIRE(EventuallyHolds([] { return IniReadsWaiting() == 1; }));
         CHECK(WritePrivateProfileStringW(L"A", L"x", L"2", ini.c_str()));
-        Sleep(200);
-        CHECK_FALSE(read.done);
+        CHECK(WaitForSingleObject(thread.Get(), 0) == WAIT_TIMEOUT);
+        CHECK(IniReadsWaiting() == 1);
     }
     WaitForSingleObject(thread.Get(), INFINITE);
+    CHECK(IniReadsWaiting() == 0);
     CHECK(read.sections == IniSections{{L"A", {{L"x", L"2"}}}});
     RemoveTree(dir);
+}
+
+namespace {
+
+DWORD WINAPI WaitForGo(LPVOID go) {
+    WaitForSingleObject(static_cast<HANDLE>(go), INFINITE);
+    return 7;
+}
+
+}  // namespace
+
+TEST_CASE("the end of the program waits for every worker thread started to its end") {
+    KernelHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    REQUIRE(WaitForWorkerThreads(60000));  // none of another test runs
+    KernelHandle first(StartWorkerThread(WaitForGo, go.Get())), second(StartWorkerThread(WaitForGo, go.Get()));
+    REQUIRE((first && second));
+    first.Reset();  // the caller's handle closed, as after CreateThread: the thread is still waited for
+    CHECK_FALSE(WaitForWorkerThreads(0));
+    SetEvent(go.Get());
+    CHECK(WaitForWorkerThreads(60000));
+    DWORD code = 0;
+    CHECK((GetExitCodeThread(second.Get(), &code) && code == 7));
 }
 
 TEST_CASE("time stamps: days and minutes since 1601, invalid dates refused") {

@@ -5,7 +5,9 @@
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "probe/background_probe.h"
+#include "foundation/handles.h"
 #include "foundation/items_in_order.h"
+#include "foundation/worker_threads.h"
 #include "probe/post_record.h"
 #include "probe/workers.h"
 #include "probe_test_support.h"
@@ -186,6 +188,37 @@ TEST_CASE("records that cannot be posted are freed by the worker") {
     CHECK(seenCount == 0);
 }
 
+namespace {
+
+// A worker whose child never answers: only the end of the program ends it.
+DWORD WINAPI WaitForHangingChild(LPVOID run) {
+    RunChildCapture(*static_cast<ChildRun*>(run), {L"--kv-hang"}, L"", 600000, L"");
+    return 0;
+}
+
+}  // namespace
+
+// Nothing starts a child in this process afterwards: the case runs apart.
+TEST_CASE("at the program's end the workers stop, the children they wait for end, and none starts" *
+          doctest::test_suite("program-end")) {
+    UseTestSettings();
+    ChildRun runs[2];
+    KernelHandle first(StartWorkerThread(WaitForHangingChild, &runs[0]));
+    KernelHandle second(StartWorkerThread(WaitForHangingChild, &runs[1]));
+    REQUIRE((first && second));
+    REQUIRE(EventuallyHolds([] { return ChildProcesses(GetCurrentProcessId(), L"test_probe") == 2; }));
+    const uint32_t probes = ProbeGen, previews = PvFieldsGen;
+    StopWorkers();
+    CHECK(WaitForWorkerThreads(60000));
+    CHECK(ChildProcesses(GetCurrentProcessId(), L"test_probe") == 0);
+    CHECK((runs[0].started == 1 && runs[0].timedOut == 0 && runs[1].started == 1));
+    // The jobs stop before their next item.
+    CHECK((ProbeGen != probes && PvFieldsGen != previews));
+    ChildRun late;
+    RunChildCapture(late, {L"/probe", Lister, L"L"}, L"", 20000, L"");
+    CHECK(late.started == 0);
+}
+
 TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::test_suite("64-bit")) {
     UseTestSettings();
     std::wstring folder = FreshTempDir(L"background_probe");
@@ -228,6 +261,16 @@ TEST_CASE("the background probe takes one unprobed kind at a time" * doctest::te
         for (StartBackgroundProbe(host); BgProbeRunning && jobs.size() < 4; StartBackgroundProbe(host))
             jobs.push_back(finishJob());
         CHECK(jobs == std::vector<LPARAM>{2, 3, 4});
+    }
+    SUBCASE("a job reads the wincmd.ini in use when it began, whatever was opened since") {
+        const std::wstring began = WincmdIniPath, opened = PathJoin(folder, L"other.ini");
+        WriteFileBytes(opened, "[ContentPlugins]\r\n");
+        auto* start = new BackgroundStart{std::make_unique<ProbeJob>(), began, {}};
+        *start->job = ProbeJob{window, ++BgProbeGen, CurrentChildSettings(), 1, 1, {}};
+        WincmdIniPath = opened;
+        RunWorker(BackgroundProbeProc, [&] { return start; });
+        WincmdIniPath = began;
+        CHECK(Seen().starts_with(L"probe " + N(BgProbeGen) + L" -1 1 "));
     }
     SUBCASE("a kind cached when its job began probes nothing, and the next kind follows its end") {
         ProbeCache[KindKey(1, Content)] = {};

@@ -336,6 +336,17 @@ TEST_CASE("the layout test's maximize may be repeated once for the display's lat
     CHECK(MaximizeFault(-1) != nullptr);
 }
 
+TEST_CASE("closing while a plugin does not answer its probe ends the program cleanly, and its child with it") {
+    Sandbox box(L"endwork");
+    WriteFileBytes(box.wincmd, "[ListerPlugins]\r\n0=" + StrToUtf8(BuildPath(L"fakes\\plugins\\hang.wlx")) + "\r\n");
+    ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
+    Program p = Start(box);
+    // Copies of the program ask the plugins (Wine's desktop may name the program as its parent too).
+    REQUIRE(WaitFor([&] { return ChildProcesses(p.pid, L"Kestrovane") > 0; }));
+    Close(p);
+    CHECK(ChildProcesses(p.pid, L"Kestrovane") == 0);
+}
+
 TEST_CASE("closing keeps the layout and a restart restores it") {
     Sandbox box(L"layout");
     ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());

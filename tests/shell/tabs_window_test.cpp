@@ -11,6 +11,9 @@
 #include "editing/pending_ops.h"
 #include "editing/save_changes.h"
 #include "editing/save_dialog.h"
+#include "foundation/handles.h"
+#include "foundation/ini.h"
+#include "foundation/worker_threads.h"
 #include "probe/background_probe.h"
 #include "probe/plugin_info.h"
 #include "probe_record/probe_result.h"
@@ -36,6 +39,43 @@ const wchar_t kIni[] =
     L"[ContentPlugins]\r\n1=%COMMANDER_PATH%\\p\\content.wdx\r\n"
     L"[PackerPlugins]\r\nzip=12,%COMMANDER_PATH%\\p\\packer.wcx\r\nrar=31,%COMMANDER_PATH%\\p\\packer.wcx\r\n"
     L"[FileSystemPlugins]\r\nFake Root=%COMMANDER_PATH%\\p\\fs.wfx\r\n";
+
+// Counts the questions whether to read the file again after a change made outside
+// the program, and answers no.
+struct AskedAboutOutsideChanges : MainWindow {
+    int questions = 0;
+    int Message(HWND, const std::wstring& text, UINT) override {
+        questions += text.find(L"changed outside") != std::wstring::npos;
+        return IDNO;
+    }
+};
+
+// While the program's own write holds the ini lock, TC writes the Lister section,
+// once a read of the program waits at the lock: a thread of its own.
+struct WriteOfTcDuringRead {
+    KernelHandle held{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    bool readWaited = false;
+    KernelHandle thread;
+    WriteOfTcDuringRead() {
+        thread.Reset(CreateThread(nullptr, 0, Run, this, 0, nullptr));
+        REQUIRE(thread);
+        WaitForSingleObject(held.Get(), INFINITE);
+    }
+    ~WriteOfTcDuringRead() { Done(); }
+    static DWORD WINAPI Run(LPVOID param) {
+        auto& self = *static_cast<WriteOfTcDuringRead*>(param);
+        IniWriteScope writing;
+        SetEvent(self.held.Get());
+        self.readWaited = EventuallyHolds([] { return IniReadsWaiting() == 1; });
+        WritePrivateProfileStringW(L"ListerPlugins", L"9", L"%COMMANDER_PATH%\\p\\new.wlx", WincmdIniPath.c_str());
+        return 0;
+    }
+    // Whether the write came while a read waited.
+    bool Done() {
+        WaitForSingleObject(thread.Get(), INFINITE);
+        return readWaited;
+    }
+};
 
 }  // namespace
 
@@ -317,12 +357,7 @@ TEST_SUITE("window") {
 
     TEST_CASE("the program's own save from a tab without a plugin list is no outside change when the window comes back") {
         TcFolder tc(kIni);
-        struct Saving : MainWindow {
-            int questions = 0;
-            int Message(HWND, const std::wstring& text, UINT) override {
-                questions += text.find(L"changed outside") != std::wstring::npos;
-                return IDNO;
-            }
+        struct Saving : AskedAboutOutsideChanges {
             int AskToSave(HWND, const std::wstring&, bool) override { return SaveOnly; }
         };
         WindowOf<Saving> w;
@@ -400,6 +435,31 @@ TEST_SUITE("window") {
         CHECK(ShownSectionKind == KindPacker);
         CHECK(Rows(w.c.pluginList, {1}) == L"packer\n");
         CHECK(w.StatusText() != Tr("st_loading"));
+    }
+
+    TEST_CASE("a write of TC's while a tab's section is read is asked about at the next activation") {
+        TcFolder tc(kIni);
+        WindowOf<AskedAboutOutsideChanges> w;
+        TabCtrl_SetCurSel(w.c.tabCtl, KindLister);
+        REQUIRE(WaitForWorkerThreads(60000));  // no read of an earlier test waits at the lock
+        WriteOfTcDuringRead write;
+        SUBCASE("on the start's worker") {
+            REQUIRE(StartFillOnWorker(w.view));
+            REQUIRE(write.Done());
+            for (int i = 0; i < 6000 && SectionReadRunning(); ++i) {
+                Pump();
+                Sleep(10);
+            }
+            REQUIRE_FALSE(SectionReadRunning());
+        }
+        SUBCASE("on the window's thread") {
+            FillTab(w.view);
+            REQUIRE(write.Done());
+        }
+        CHECK(Rows(w.c.pluginList, {1}).find(L"new\n") != std::wstring::npos);
+        SendMessageW(w.main, MsgIniCheck, 0, 0);
+        CHECK(w.app.questions == 1);
+        WaitForProbes();
     }
 
     TEST_CASE("the extra columns fill with the tab; the reach follows the plugin's own detect string") {

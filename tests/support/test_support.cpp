@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 
@@ -99,6 +100,25 @@ std::string Utf16Bytes(const std::wstring& text) {
         bytes += (char)((c >> 8) & 0xFF);
     }
     return bytes;
+}
+
+int ChildProcesses(unsigned long parentId, const std::wstring& namePrefix) {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        count += entry.th32ParentProcessID == parentId && std::wstring(entry.szExeFile).starts_with(namePrefix);
+    CloseHandle(snapshot);
+    return count;
+}
+
+bool EventuallyHolds(const std::function<bool()>& condition) {
+    for (int waited = 0; waited < 60000; waited += 10) {
+        if (condition()) return true;
+        Sleep(10);
+    }
+    return condition();
 }
 
 ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {

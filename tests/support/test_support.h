@@ -1,5 +1,6 @@
 // Helpers the test programs share.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 // Little-endian UTF-16 bytes of a text, without a byte-order mark.
 std::string Utf16Bytes(const std::wstring& text);
+// The processes running now that the process of that id started, of them those
+// whose program's file name starts with the prefix.
+int ChildProcesses(unsigned long parentId, const std::wstring& namePrefix = L"");
+// Asks again and again until the condition holds, for at most a minute: a thread
+// of the test's own reaching a point of its run; whether it held.
+bool EventuallyHolds(const std::function<bool()>& condition);
 
 // Sets (or, with null, removes) an environment variable for the scope.
 class ScopedEnv {

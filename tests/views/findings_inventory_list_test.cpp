@@ -2,10 +2,16 @@
 
 #include <commctrl.h>
 
+#include "../editing/fake_editing_host.h"
 #include "../hostcfg/hostcfg_test_util.h"
 #include "analyses/findings.h"
 #include "analyses/plugin_caches.h"
+#include "editing/open_ini.h"
+#include "editing/save_changes.h"
+#include "editing/save_dialog.h"
+#include "editing/tc_control.h"
 #include "foundation/data_folder.h"
+#include "foundation/files.h"
 #include "foundation/list_view.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
@@ -152,7 +158,7 @@ TEST_CASE("an inventory read counts unless a newer one was compared or a save be
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     auto readNow = [&](InventoryReadMsg& msg, const wchar_t* section) {
         WriteIniText(tc.ini, section, true);
-        msg.read = ReadForInventory(KindLister, msg.withFile);
+        ReadAskedInventory(msg);
     };
     auto removed = [](const wchar_t* name) {
         for (const auto& [key, record] : InvSections)
@@ -188,6 +194,79 @@ TEST_CASE("an inventory read counts unless a newer one was compared or a save be
     DeleteFileW(InventoryIniPath().c_str());
 }
 
+TEST_CASE("an inventory read asked before another wincmd.ini was opened reads its own file and is dropped") {
+    TcIniDir tc(L"invopen");
+    ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
+    DeleteFileW(InventoryIniPath().c_str());
+    WriteIniText(tc.ini, L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n", true);
+    const std::wstring other = tc / L"other.ini";
+    WriteIniText(other, L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\there.wlx\r\n", true);
+    ResetPluginCaches();
+    TestView t;
+    auto asked = AskInventoryRead(t.view, KindLister);
+    FakeHost<> host;
+    REQUIRE(OpenIniFile(host, nullptr, other));
+    ReadAskedInventory(*asked);
+    REQUIRE(asked->read.section.entries.size() == 1);
+    CHECK(asked->read.section.entries[0].name == L"gone");
+    // Compared with the inventory of the file now open, gone.wlx would enter it as one of its plugins.
+    TakeInventoryRead(t.view, *asked);
+    CHECK(InvSections.empty());
+    CHECK(EntryGet(InvMeta, L"Ini").empty());
+    TcOwnIniPath.clear();
+    DeleteFileW(InventoryIniPath().c_str());
+}
+
+TEST_CASE("an inventory read asked while a save runs counts as asked before the save") {
+    TcIniDir tc(L"invsave");
+    ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
+    DeleteFileW(InventoryIniPath().c_str());
+    DeleteFileW(ChangeLogPath().c_str());
+    // Their files are missing: the kind needs no probe, so any read of it is compared.
+    WriteIniText(tc.ini, L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\gone.wlx\r\n2=%COMMANDER_PATH%\\away.wlx\r\n",
+                 true);
+    ResetPluginCaches();
+    SavedKinds.clear();
+    REQUIRE(UpdateInventory(KindLister));
+    TestView t;
+    HWND main = t.view.controls.main =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    // The save's dialog is open when a probe job's end asks for the comparison, and the
+    // worker reads the section before the save writes.
+    struct Saving : FakeHost<> {
+        std::function<void()> dialogOpen;
+        int AskToSave(HWND, const std::wstring&, bool) override {
+            dialogOpen();
+            return SaveOnly;
+        }
+    } host;
+    std::unique_ptr<InventoryReadMsg> asked;
+    host.dialogOpen = [&] {
+        asked = AskInventoryRead(t.view, KindLister);
+        ReadAskedInventory(*asked);
+    };
+    PendingEditFor(LoadPluginSection(KindLister).entries.at(1)).deleted = 1;
+    SaveChanges(host, nullptr);
+    REQUIRE(asked);
+    REQUIRE(LoadPluginSection(KindLister).entries.size() == 1);
+    TakeInventoryRead(t.view, *asked);
+    if (InventoryReadsRunning()) {  // asked again
+        MSG msg{};
+        for (int i = 0; i < 400 && !PeekMessageW(&msg, main, MsgInventoryRead, MsgInventoryRead, PM_REMOVE); ++i)
+            Sleep(50);
+        REQUIRE(msg.message == MsgInventoryRead);
+        TakeInventoryRead(t.view, *TakePostedRecord<InventoryReadMsg>(msg.lParam));
+    }
+    UpdateInventory(KindLister);  // the next comparison, as the next probe job's end asks for it
+    const InvRecord& away = InvSections.at(InventorySectionName(KindLister, tc / L"away.wlx"));
+    CHECK_FALSE(EntryGet(away, L"Removed").empty());
+    // The program's own deletion is no change from outside.
+    CHECK(ReadTextFileAuto(ChangeLogPath(), 1 << 20).find(Tr("log_removed")) == std::wstring::npos);
+    DestroyWindow(main);
+    DeleteFileW(InventoryIniPath().c_str());
+    DeleteFileW(ChangeLogPath().c_str());
+}
+
 TEST_CASE("an inventory file read beside a section is taken only while none is loaded") {
     TcIniDir tc(L"invfile");
     ScopedEnv commander(L"COMMANDER_PATH", tc.dir.c_str());
@@ -198,8 +277,8 @@ TEST_CASE("an inventory file read beside a section is taken only while none is l
     TestView t;
     auto first = AskInventoryRead(t.view, KindLister), second = AskInventoryRead(t.view, KindLister);
     REQUIRE(first->withFile);
-    first->read = ReadForInventory(KindLister, true);
-    second->read = ReadForInventory(KindLister, true);
+    ReadAskedInventory(*first);
+    ReadAskedInventory(*second);
     TakeInventoryRead(t.view, *first);
     REQUIRE(InvSections.size() == 1);
     // What the window changed after the second read must outlive it.
