@@ -49,6 +49,7 @@ public:
     HWND ResultWindow() override;
     int ShownTab() override;
     void UpdateStatusBar() override;
+    UINT PopupMenu(HWND owner, POINT screen, HMENU menu) override;
     // IViewHost:
     void SearchAfterFill() override;
     void StartBackgroundProbe() override;

@@ -28,6 +28,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 // Little-endian UTF-16 bytes of a text, without a byte-order mark.
 std::string Utf16Bytes(const std::wstring& text);
+// The text on the clipboard; "" when it holds none.
+std::wstring ClipboardText();
 
 // Sets (or, with null, removes) an environment variable for the scope.
 class ScopedEnv {
