@@ -40,6 +40,44 @@ void HandOver(HWND main, uint32_t tag, const std::wstring& path) {
 }  // namespace
 
 TEST_SUITE("window") {
+    TEST_CASE("the start's file waits while a Delete asks, and the Delete marks the entry it asked about") {
+        TcFolder tc(kIni);
+        // As a message box does: the window is disabled while the box runs its loop.
+        struct Asking : MainWindow {
+            std::function<void()> whileOpen;
+            int Message(HWND, const std::wstring&, UINT) override {
+                EnableWindow(Hwnd(), FALSE);
+                if (whileOpen) std::exchange(whileOpen, nullptr)();
+                EnableWindow(Hwnd(), TRUE);
+                return IDYES;
+            }
+        };
+        WindowOf<Asking> w;
+        const std::wstring file = tc.dir + L"\\a.txt";
+        WriteFileBytes(file, "a");
+        StartArgs start;
+        start.listerFile = file;
+        w.app.OpenAtStart(start);
+        TabCtrl_SetCurSel(w.c.tabCtl, KindLister);
+        SendMessageW(w.main, MsgStart, 0, 0);
+        REQUIRE(SectionReadRunning());
+        // The user goes to another tab before the start's read arrives, and deletes there.
+        TabCtrl_SetCurSel(w.c.tabCtl, KindFileSystem);
+        FillTab(w.view);
+        REQUIRE(TabEntries.size() == 1);
+        w.app.whileOpen = [] { REQUIRE(PumpUntil([] { return !SectionReadRunning(); })); };
+        AskMarkDelete(w.app, w.main, 0, L"");
+        CHECK(w.app.whileOpen == nullptr);
+        CHECK(TabCtrl_GetCurSel(w.c.tabCtl) == KindFileSystem);
+        const PlugState* mark = FindPlugState(KindFileSystem, L"Fake Root");
+        CHECK((mark && mark->deleted));
+        // Once the question is answered, the file is checked.
+        CHECK(PumpUntil([&] { return PreviewFile == file; }));
+        CHECK(TabCtrl_GetCurSel(w.c.tabCtl) == 6);
+        CHECK(w.view.previewMode == 1);
+        PreviewFile.clear();
+    }
+
     TEST_CASE("a file handed over while the preview's menu is open waits for the menu, which skips its own plugin") {
         TcFolder tc(kIni);
         // The real menu, told to the window as every context menu is; the keys and the
