@@ -393,6 +393,16 @@ void BuildFindings() {
     });
 }
 
+int FindFinding(const Finding& copy) {
+    auto same = [&](const Finding& f) {
+        return f.ackKey == copy.ackKey && f.tab == copy.tab && f.fix == copy.fix && f.number == copy.number &&
+               f.name == copy.name && f.display == copy.display && f.iniLine == copy.iniLine &&
+               f.otherIni == copy.otherIni && f.iniFile == copy.iniFile && f.diskFile == copy.diskFile;
+    };
+    auto it = std::find_if(Findings.begin(), Findings.end(), same);
+    return it == Findings.end() ? -1 : (int)(it - Findings.begin());
+}
+
 int FindingEntryIndex(const Finding& f, const std::vector<PlugEntry>& entries) {
     if (f.iniLine || !f.diskFile.empty()) return -1;
     auto matches = [&](const PlugEntry& e) {

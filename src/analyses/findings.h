@@ -35,6 +35,10 @@ struct Finding {
 
 // Rebuilt whole by each BuildFindings; other parts address a finding by index.
 extern std::vector<Finding> Findings;
+// The index of the finding a copy was taken of, after a rebuild may have moved it
+// (a probe job that ended while a menu or a dialog was open); -1 when it is gone,
+// or no longer offers the fix it had.
+int FindFinding(const Finding& copy);
 // Some existing plugin file had no probe result yet: the list completes itself later.
 extern uint8_t FindingsPartial;
 // Acknowledged findings left out of the last run.

@@ -26,6 +26,11 @@ public:
     virtual std::wstring RowStateGlyph(const PlugEntry& entry) = 0;
     // Every message box of the editing commands and the save; the button pressed.
     virtual int Message(HWND owner, const std::wstring& text, UINT type) = 0;
+    // Every context menu of the editing commands, at the screen point; the chosen
+    // id, 0 for none. The window knows a menu is open and changes nothing meanwhile
+    // that it can leave for later; what it cannot (a probe job's end) may still move
+    // the rows, so the caller finds its row again afterwards.
+    virtual UINT PopupMenu(HWND owner, POINT screen, HMENU menu) = 0;
     // The save dialog listing every change; a SaveDialogResult.
     virtual int AskToSave(HWND owner, const std::wstring& changeList, bool tcRunning) = 0;
     // The entry editor; true when the user confirmed the form.

@@ -93,7 +93,7 @@ void EditPacker(IEditingHost& host, HWND owner, const PlugEntry& e, const std::w
         Refuse(host, owner, "err_number");
         return;
     }
-    if (!PathAccepted(host, owner, form.value2, e)) return;
+    if (!PathAccepted(host, owner, form.value2, e) || FindTabEntry(MarkOf(e)) < 0) return;
     for (const PackerLine& l : lines) {
         PlugState& s = GetPlugState(KindPacker, l.ext, l.asRead, e.name);
         s.deleted = 0;
@@ -102,7 +102,7 @@ void EditPacker(IEditingHost& host, HWND owner, const PlugEntry& e, const std::w
     Changed(host);
 }
 
-void EditFileSystem(IEditingHost& host, HWND owner, const PlugEntry& e, size_t row) {
+void EditFileSystem(IEditingHost& host, HWND owner, const PlugEntry& e) {
     const PlugState* s = FindPlugState(KindFileSystem, e.name);
     bool live = s && !s->deleted;
     EntryEditForm form;
@@ -121,12 +121,14 @@ void EditFileSystem(IEditingHost& host, HWND owner, const PlugEntry& e, size_t r
         Refuse(host, owner, "err_fsname");
         return;
     }
+    int row = FindTabEntry(MarkOf(e));
+    if (row < 0) return;
     for (size_t i = 0; i < TabEntries.size(); ++i)
-        if (i != row && StrIEquals(TabEntries[i].name, form.value1)) {
+        if ((int)i != row && StrIEquals(TabEntries[i].name, form.value1)) {
             Refuse(host, owner, "err_fsdup");
             return;
         }
-    if (!PathAccepted(host, owner, form.value2, e)) return;
+    if (!PathAccepted(host, owner, form.value2, e) || FindTabEntry(MarkOf(e)) < 0) return;
     PlugState& state = GetPlugState(KindFileSystem, e.name, e.path, e.name);
     state.deleted = 0;
     state.curKey = form.value1;
@@ -140,8 +142,7 @@ std::wstring DetectShown(const PlugEntry& e) {
     return e.hasDetect ? e.detectText : L"";
 }
 
-void EditNumbered(IEditingHost& host, HWND owner, const PlugEntry& entry, size_t row) {
-    const PlugEntry e = entry;  // a refresh while the dialog runs may rebuild TabEntries
+void EditNumbered(IEditingHost& host, HWND owner, const PlugEntry& e, size_t row) {
     const PendingEdit* edit = FindEntryEdit((int)e.kind, e.number);
     EntryEditForm form;
     form.title = FillVar(Tr("edit_entry_title"), L"n", EntryNumberText(e.number) + L" " + e.name);
@@ -154,7 +155,7 @@ void EditNumbered(IEditingHost& host, HWND owner, const PlugEntry& entry, size_t
     form.knownExts = KnownExtensions(row, form.ownExtCount);
     const std::wstring before = form.value2;
     if (!host.RunEntryEditor(owner, form)) return;
-    if (!PathAccepted(host, owner, form.value1, e)) return;
+    if (!PathAccepted(host, owner, form.value1, e) || FindTabEntry(MarkOf(e)) < 0) return;
     PendingEdit& pending = PendingEditFor(e);
     pending.pathChanged = 1;
     pending.newPath = form.value1;
@@ -172,10 +173,6 @@ void AddExt(std::vector<std::wstring>& list, std::set<std::wstring>& seen, const
     std::wstring up = StrUpper(ext);
     if (up.empty() || up == L"*" || !seen.insert(up).second) return;
     list.push_back(up);
-}
-
-UINT TrackMenu(HWND owner, HMENU menu, POINT at) {
-    return (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
 }
 
 std::wstring ClaimNote(const PlugEntry& e, const std::wstring& key) {
@@ -212,11 +209,13 @@ std::vector<std::wstring> KnownExtensions(size_t row, uint64_t& ownCount) {
     return list;
 }
 
+// The editor works on a copy of the entry, and the entry is looked up again once
+// the editor and its questions are answered: the rows may be refilled meanwhile.
 void EditEntry(IEditingHost& host, HWND owner, int row, const std::wstring& ext) {
     if (row < 0 || (size_t)row >= TabEntries.size()) return;
     const PlugEntry e = TabEntries[(size_t)row];
     if (e.kind == KindPacker) EditPacker(host, owner, e, ext);
-    else if (e.kind == KindFileSystem) EditFileSystem(host, owner, e, (size_t)row);
+    else if (e.kind == KindFileSystem) EditFileSystem(host, owner, e);
     else EditNumbered(host, owner, e, (size_t)row);
 }
 
@@ -239,10 +238,15 @@ std::wstring WhoClaimsReport(IEditingHost& host, const std::wstring& key, const 
     return text;
 }
 
-void ExtRowMenu(IEditingHost& host, HWND owner, POINT screen, int shown, uint32_t rowKind, const std::wstring& key,
+void ExtRowMenu(IEditingHost& host, HWND owner, POINT screen, int shown, uint32_t rowKind, std::wstring key,
                 const std::vector<size_t>& claimers) {
-    bool packer = shown >= 0 && (size_t)shown < TabEntries.size() && TabEntries[(size_t)shown].kind == KindPacker;
+    bool valid = shown >= 0 && (size_t)shown < TabEntries.size();
+    bool packer = valid && TabEntries[(size_t)shown].kind == KindPacker;
     if (!packer && rowKind != 0) return;
+    EntryMark shownMark = valid ? MarkOf(TabEntries[(size_t)shown]) : EntryMark{};
+    std::vector<EntryMark> claimerMarks;
+    for (size_t i : claimers)
+        if (i < TabEntries.size()) claimerMarks.push_back(MarkOf(TabEntries[i]));
     std::wstring label = key.empty() ? Tr("ext_noext") : key;
     HMENU menu = CreatePopupMenu();
     if (packer) {
@@ -253,11 +257,19 @@ void ExtRowMenu(IEditingHost& host, HWND owner, POINT screen, int shown, uint32_
         AppendMenuW(menu, MF_STRING, CmdWhoExt, FillVar(Tr("cm_who_ext"), L"e", label).c_str());
     }
     AppendMenuW(menu, MF_STRING, CmdCopyExt, Tr("cm_copy_ext").c_str());
-    UINT cmd = TrackMenu(owner, menu, screen);
+    UINT cmd = host.PopupMenu(owner, screen, menu);
     DestroyMenu(menu);
-    if (cmd == CmdEdit) EditEntry(host, owner, shown, key);
-    else if (cmd == CmdDelete) AskMarkDelete(host, owner, shown, key);
-    else if (cmd == CmdCopyExt) UiCopyToClipboard(owner, key);
-    else if (cmd == CmdWhoExt)
-        host.ShowTextPopup(FillVar(Tr("who_title"), L"e", label), WhoClaimsReport(host, key, claimers));
+    // The rows may have been refilled while the menu was open: the entries are found again.
+    if (cmd == CmdEdit || cmd == CmdDelete) {
+        int now = valid ? FindTabEntry(shownMark) : -1;
+        if (now >= 0 && cmd == CmdEdit) EditEntry(host, owner, now, key);
+        if (now >= 0 && cmd == CmdDelete) AskMarkDelete(host, owner, now, key);
+    } else if (cmd == CmdCopyExt) {
+        UiCopyToClipboard(owner, key);
+    } else if (cmd == CmdWhoExt) {
+        std::vector<size_t> still;
+        for (const EntryMark& mark : claimerMarks)
+            if (int now = FindTabEntry(mark); now >= 0) still.push_back((size_t)now);
+        host.ShowTextPopup(FillVar(Tr("who_title"), L"e", label), WhoClaimsReport(host, key, still));
+    }
 }

@@ -18,7 +18,9 @@ std::vector<std::wstring> KnownExtensions(size_t row, uint64_t& ownCount);
 // The context menu of one row of the extension list. shown: the TabEntries index
 // whose extensions the list shows; rowKind 0 extension row, 1..3 keyword rows,
 // 4 information row; claimers: the TabEntries indexes that claim the row's key.
-void ExtRowMenu(IEditingHost& host, HWND owner, POINT screen, int shown, uint32_t rowKind, const std::wstring& key,
+// The key is a copy: the list's rows are rebuilt when a probe answer comes while
+// the menu is open.
+void ExtRowMenu(IEditingHost& host, HWND owner, POINT screen, int shown, uint32_t rowKind, std::wstring key,
                 const std::vector<size_t>& claimers);
 // Which plugins of the tab claim the extension, in TC's order, with those that
 // want (almost) every file.

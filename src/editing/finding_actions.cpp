@@ -33,7 +33,7 @@ void ToggleLineMark(IEditingHost& host, HWND owner, const Finding& f) {
         q = FillVars(Tr("ask_delsection"), {{L"s", f.display}, {L"f", FileStem(f.iniFile) + L".ini"}});
     else
         q = FillVars(Tr("ask_delete"), {{L"n", L"wincmd.ini: " + f.display}, {L"s", PlugSectionName(f.tab)}});
-    if (host.Message(owner, q, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (host.Message(owner, q, MB_YESNO | MB_ICONQUESTION) != IDYES || FindFinding(f) < 0) return;
     PlugState s;
     s.kind = (uint32_t)f.tab;
     s.strayLine = 1;
@@ -89,7 +89,7 @@ HMENU BuildMenu(const Finding& f, const PlugRef& ref) {
 
 void FindingEntryAction(IEditingHost& host, HWND owner, int index, unsigned cmd) {
     if (index < 0 || (size_t)index >= Findings.size()) return;
-    const Finding f = Findings[(size_t)index];
+    const Finding f = Findings[(size_t)index];  // the question or the editor may outlast a rebuild
     if (f.iniLine) {
         if (cmd == FcDelete) ToggleLineMark(host, owner, f);
         return;
@@ -111,8 +111,14 @@ void FindingsMenu(IEditingHost& host, HWND owner, POINT screen, int index) {
     const Finding f = Findings[(size_t)index];
     PlugRef ref = MakePluginRef(f.name, f.diskFile);
     HMENU menu = BuildMenu(f, ref);
-    unsigned cmd = (unsigned)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
+    unsigned cmd = host.PopupMenu(owner, screen, menu);
     DestroyMenu(menu);
+    // A probe job that ended meanwhile rebuilt and sorted the findings: the
+    // commands that act on the finding's entry find it again, or do nothing.
+    if (cmd == FcOpen || cmd == FcTakeDetect || cmd == FcEdit || cmd == FcTakeCaps || cmd == FcDelete) {
+        index = FindFinding(f);
+        if (index < 0) return;
+    }
     switch (cmd) {
     case 0: return;
     case FcOpen: host.JumpToFinding(index); return;

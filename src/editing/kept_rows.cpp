@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "editing/editing_host.h"
 #include "editing/pending_ops.h"
 #include "foundation/env.h"
@@ -18,6 +20,12 @@ namespace {
 
 enum : int { ColName = 1, ColState = 3 };
 enum : UINT { CmdEnable = 1, CmdCopyPath = 2, CmdForget = 3 };
+
+// The rows may have been refilled while a menu or a question was open: the kept
+// entry is acted on only while the rows still hold it.
+bool StillKept(const std::wstring& key) {
+    return std::any_of(KeptEntries.begin(), KeptEntries.end(), [&](const KeptEntry& k) { return k.key == key; });
+}
 
 }  // namespace
 
@@ -56,19 +64,22 @@ bool DisabledRowMenu(IEditingHost& host, HWND owner, POINT screen, int itemData)
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, CmdCopyPath, Tr("cm_copy_path").c_str());
     AppendMenuW(menu, MF_STRING, CmdForget, Tr("cm_forget").c_str());
-    UINT cmd = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
+    UINT cmd = host.PopupMenu(owner, screen, menu);
     DestroyMenu(menu);
+    if (cmd == CmdCopyPath) {
+        UiCopyToClipboard(owner, EnvExpand(kept.path));
+        return true;
+    }
+    if (!StillKept(kept.key)) return true;
     if (cmd == CmdEnable && pending) {
         PendingReactivations.erase(kept.key);
         host.PendingChanged();
-    } else if (cmd == CmdEnable && ConfirmMissingFile(host, owner, kept.path)) {
+    } else if (cmd == CmdEnable && ConfirmMissingFile(host, owner, kept.path) && StillKept(kept.key)) {
         PendingReactivations.insert(kept.key);
         host.PendingChanged();
-    } else if (cmd == CmdCopyPath) {
-        UiCopyToClipboard(owner, EnvExpand(kept.path));
     } else if (cmd == CmdForget) {
         std::wstring q = FillVar(Tr("ask_forget"), L"n", kept.name);
-        if (host.Message(owner, q, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+        if (host.Message(owner, q, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES && StillKept(kept.key)) {
             RemoveDisabledKey(kept.key);
             PendingReactivations.erase(kept.key);
             host.PendingChanged();

@@ -36,6 +36,16 @@ const LvRow* RowAt(int index) {
     return &LvRows[(size_t)index];
 }
 
+// The row a copy was taken of, after a new check of the file may have rebuilt the
+// rows; -1 when the plugin no longer stands there as it stood.
+int FindRow(const LvRow& copy) {
+    for (size_t i = 0; i < LvRows.size(); ++i) {
+        const LvRow& r = LvRows[i];
+        if (r.state == copy.state && r.number == copy.number && r.path == copy.path && r.name == copy.name) return (int)i;
+    }
+    return -1;
+}
+
 // The number of the first plugin TC uses with F3; -1 when none.
 int FirstCandidate() {
     for (const LvRow& r : LvRows)
@@ -360,10 +370,18 @@ void LvCheckMenu(IEditingHost& host, HWND owner, POINT screen, int index) {
         AppendMenuW(menu, MF_STRING | MF_GRAYED, CmdFront, Tr("cm_lv_front0").c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING | (row->hasDetect ? 0 : MF_GRAYED), CmdCopyDetect, Tr("cm_copy_detect").c_str());
-    std::wstring detect = row->detect;
-    UINT cmd = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
+    const LvRow shown = *row;
+    const std::wstring shownExt = LvFileExt;
+    UINT cmd = host.PopupMenu(owner, screen, menu);
     DestroyMenu(menu);
+    if (cmd == CmdCopyDetect) {
+        UiCopyToClipboard(owner, shown.detect);
+        return;
+    }
+    // A check made while the menu was open rebuilt the rows: the action is for the
+    // row and the type the menu named, or for nothing.
+    index = LvFileExt == shownExt ? FindRow(shown) : -1;
+    if (index < 0) return;
     if (cmd == CmdAlways) LvAlways(host, owner, index);
     else if (cmd == CmdFront) LvMoveToFront(host, owner, index);
-    else if (cmd == CmdCopyDetect) UiCopyToClipboard(owner, detect);
 }

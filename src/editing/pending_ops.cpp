@@ -113,9 +113,10 @@ std::wstring ComposeAlternatives(const DetectSpec& spec, const PendingEdit& edit
 
 std::wstring SectionOf(int kind) { return PlugSectionName(kind); }
 
-bool AskYes(IEditingHost& host, HWND owner, const std::wstring& what, int kind) {
-    std::wstring q = FillVars(Tr("ask_delete"), {{L"n", what}, {L"s", SectionOf(kind)}});
-    return host.Message(owner, q, MB_YESNO | MB_ICONQUESTION) == IDYES;
+// Yes, and the rows still hold the entry: they may have been refilled while the question was open.
+bool AskYes(IEditingHost& host, HWND owner, const std::wstring& what, const PlugEntry& e) {
+    std::wstring q = FillVars(Tr("ask_delete"), {{L"n", what}, {L"s", SectionOf((int)e.kind)}});
+    return host.Message(owner, q, MB_YESNO | MB_ICONQUESTION) == IDYES && FindTabEntry(MarkOf(e)) >= 0;
 }
 
 bool ToggleNumbered(IEditingHost& host, HWND owner, const PlugEntry& e) {
@@ -125,7 +126,7 @@ bool ToggleNumbered(IEditingHost& host, HWND owner, const PlugEntry& e) {
         DropPendingIfUnchanged((int)e.kind, e.number);
         return true;
     }
-    if (!AskYes(host, owner, EntryNumberText(e.number) + L" " + e.name, (int)e.kind)) return false;
+    if (!AskYes(host, owner, EntryNumberText(e.number) + L" " + e.name, e)) return false;
     PendingEdit& made = PendingEditFor(e);
     made.deleted = 1;
     made.deactivate = 0;
@@ -144,7 +145,7 @@ bool TogglePacker(IEditingHost& host, HWND owner, const PlugEntry& e, const std:
     }
     std::wstring names;
     for (size_t i : lines) names += (names.empty() ? L"" : L", ") + e.iniDetect.items[i].text;
-    if (!AskYes(host, owner, names + L" (" + e.name + L")", KindPacker)) return false;
+    if (!AskYes(host, owner, names + L" (" + e.name + L")", e)) return false;
     for (size_t i : lines) {
         int flags = i < e.packerFlags.size() ? e.packerFlags[i] : 0;
         const std::wstring& path = i < e.packerPaths.size() ? e.packerPaths[i] : e.path;
@@ -159,7 +160,7 @@ bool ToggleFileSystem(IEditingHost& host, HWND owner, const PlugEntry& e) {
         s->deleted = 0;
         return true;
     }
-    if (!AskYes(host, owner, e.name, KindFileSystem)) return false;
+    if (!AskYes(host, owner, e.name, e)) return false;
     GetPlugState(KindFileSystem, e.name, e.path, e.name).deleted = 1;
     return true;
 }
@@ -243,7 +244,7 @@ bool RowHasPending(const PlugEntry& entry) {
 
 void AskMarkDelete(IEditingHost& host, HWND owner, int row, const std::wstring& ext) {
     if (row < 0 || (size_t)row >= TabEntries.size()) return;
-    const PlugEntry& e = TabEntries[(size_t)row];
+    const PlugEntry e = TabEntries[(size_t)row];  // the question may outlast the rows
     bool changed = e.kind <= KindContent ? ToggleNumbered(host, owner, e)
                    : e.kind == KindPacker ? TogglePacker(host, owner, e, ext)
                                           : ToggleFileSystem(host, owner, e);

@@ -235,6 +235,16 @@ bool ProbeIsLoadFail1114(int status, const std::wstring& errorText, uint8_t notS
     return status == ProbeError && !notStarted && errorText.find(L"1114") != std::wstring::npos;
 }
 
+EntryMark MarkOf(const PlugEntry& entry) { return {entry.kind, entry.number, entry.path, entry.name}; }
+
+int FindTabEntry(const EntryMark& mark) {
+    for (size_t i = 0; i < TabEntries.size(); ++i) {
+        const PlugEntry& e = TabEntries[i];
+        if (e.kind == mark.kind && e.number == mark.number && e.path == mark.path && e.name == mark.name) return (int)i;
+    }
+    return -1;
+}
+
 std::vector<size_t> FindEntryByName(const PlugEntry& entry, const std::wstring& name) {
     std::vector<size_t> found;
     for (size_t i = 0; i < entry.iniDetect.items.size(); ++i)

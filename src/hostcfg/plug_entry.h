@@ -50,6 +50,18 @@ struct PlugEntry {
 // The shown tab's entries; list rows hold indexes into it.
 extern std::vector<PlugEntry> TabEntries;
 
+// What tells an entry of the shown tab from every other. An index taken before a
+// dialog, a menu or a message loop may name another entry afterwards: the rows may
+// have been refilled meanwhile. The mark finds the entry again.
+struct EntryMark {
+    uint32_t kind = 0;
+    int number = 0;
+    std::wstring path, name;
+};
+EntryMark MarkOf(const PlugEntry& entry);
+// The index of the marked entry in TabEntries; -1 when it is gone.
+int FindTabEntry(const EntryMark& mark);
+
 struct PluginSection {
     std::vector<PlugEntry> entries;  // in TC's order
     std::wstring iniUsed;            // the file the section was read from

@@ -218,6 +218,7 @@ void Uninstall(IInstallHost& host, HWND owner, int index) {
     PlugEntry entry = TabEntries[(size_t)index];
     UninstCtx ctx = UninstallPrepare(entry);
     INT_PTR answer = RunUninstallDialog(owner, ctx);
-    if (answer != IDOK && answer != IdDisable) return;
+    // The rows may have been refilled while the dialog was open.
+    if ((answer != IDOK && answer != IdDisable) || FindTabEntry(MarkOf(entry)) < 0) return;
     UninstallEntry(host, owner, entry, ctx, answer == IdDisable, SystemSaveIo());
 }

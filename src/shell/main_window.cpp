@@ -101,10 +101,14 @@ LRESULT MainWindow::OnCopyData(WPARAM wParam, LPARAM lParam) {
     while (!path.empty() && path.back() == L'\0') path.pop_back();
     // Without a path an install would open the package picker, a preview would show nothing.
     if (path.empty()) return FALSE;
-    pendingForwards_.push_back({static_cast<uint32_t>(data->dwData), std::move(path)});
     // Applied after the sender's call returned, so the sender never waits on a check or a dialog.
-    PostMessageW(window, WM_TIMER, ForwardRetryTimer, 0);
+    QueueForward(static_cast<uint32_t>(data->dwData), std::move(path));
     return TRUE;
+}
+
+void MainWindow::QueueForward(uint32_t tag, std::wstring path) {
+    pendingForwards_.push_back({tag, std::move(path)});
+    PostMessageW(view_.controls.main, WM_TIMER, ForwardRetryTimer, 0);
 }
 
 void MainWindow::OnStart() {
@@ -119,9 +123,12 @@ void MainWindow::FinishStart() {
     DebugLog(L"start: loaded");
     NoteStartMoment(StartFilled);
     DebugLog(StartTimesText());
-    if (!start_.previewFile.empty()) PvSetFile(view_, std::exchange(start_.previewFile, L""), false);
-    if (!start_.listerFile.empty()) PvSetFile(view_, std::exchange(start_.listerFile, L""), true);
-    if (!start_.installPath.empty()) PostMessageW(view_.controls.main, MsgInstall, 0, 0);
+    // The read may end inside a message box or a menu whose caller holds rows of the
+    // tab: the files wait as a second copy's do. The Lister check is applied last
+    // and is the mode left in force when both were given.
+    if (!start_.previewFile.empty()) QueueForward(TagPreview, std::exchange(start_.previewFile, L""));
+    if (!start_.listerFile.empty()) QueueForward(TagLister, std::exchange(start_.listerFile, L""));
+    if (!start_.installPath.empty()) QueueForward(TagInstall, std::exchange(start_.installPath, L""));
 }
 
 bool MainWindow::OnClose() {
@@ -362,10 +369,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case MsgFitPathColumn:
         FitPathColumn(view_);
-        return 0;
-    case MsgInstall:
-        if (std::wstring path = std::exchange(start_.installPath, L""); !path.empty())
-            InstallWhenFree(*this, window, path);
         return 0;
     }
     if (TakeWorkerResult(msg, lParam)) return 0;

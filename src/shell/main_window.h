@@ -21,7 +21,6 @@
 constexpr UINT MsgRefresh = WM_APP + 3;
 constexpr UINT MsgStart = WM_APP + 9;
 constexpr UINT MsgIniCheck = WM_APP + 11;
-constexpr UINT MsgInstall = WM_APP + 77;
 
 // The main window: the one object that owns what the window shows and takes
 // the workers' results. It lives as long as the message loop runs, and is what
@@ -37,7 +36,8 @@ public:
     HWND Hwnd() const { return view_.controls.main; }
     MainView& View() { return view_; }
     const MainView& View() const { return view_; }
-    // The start's /preview, /lister and /install arguments, taken once the first fill stands.
+    // The start's /preview, /lister and /install arguments, taken once the first fill
+    // stands as files handed over by a second copy are.
     void OpenAtStart(const StartArgs& start) { start_ = start; }
     // A save writes, or the start still reads its first tab: no command and no
     // handed-over file may act on the rows and the file meanwhile.
@@ -49,6 +49,7 @@ public:
     HWND ResultWindow() override;
     int ShownTab() override;
     void UpdateStatusBar() override;
+    UINT PopupMenu(HWND owner, POINT screen, HMENU menu) override;
     // IViewHost:
     void SearchAfterFill() override;
     void StartBackgroundProbe() override;
@@ -92,6 +93,7 @@ private:
     bool OnClose();
     void OnIniCheck();
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
+    void QueueForward(uint32_t tag, std::wstring path);
     void ApplyForwards();
     void OnBackgroundDone(const BackgroundDoneMsg& done);
     // The answers of the probe and details workers, in main_window_answers.cpp.
@@ -116,7 +118,8 @@ private:
     void EndDetailDrag(bool keep);
     bool SetSplitterCursor();
 
-    // A file sent by a second copy, waiting until no dialog, menu or save runs.
+    // A file sent by a second copy or given to the start, waiting until no dialog,
+    // menu or save runs.
     struct ForwardRequest {
         uint32_t tag;
         std::wstring path;

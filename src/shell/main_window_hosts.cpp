@@ -91,6 +91,12 @@ void MainWindow::ShowPluginInfo(const PlugRef& ref) {
 
 std::wstring MainWindow::RowStateGlyph(const PlugEntry& entry) { return ::RowStateGlyph(entry).glyph; }
 
+// The owner hears of the menu's loop (WM_ENTERMENULOOP): files handed over meanwhile wait.
+UINT MainWindow::PopupMenu(HWND owner, POINT screen, HMENU menu) {
+    return static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr));
+}
+
 int MainWindow::Message(HWND owner, const std::wstring& text, UINT type) {
     return MessageBoxW(owner, text.c_str(), L"Kestrovane", type);
 }

@@ -214,7 +214,7 @@ void ExtListKey(MainWindow& app, WORD key) {
     int row = ListViewItemData(list, ListView_GetNextItem(list, -1, LVNI_SELECTED));
     bool validRow = row >= 0 && (size_t)row < view.extRows.size();
     if (e->kind == KindPacker && validRow) {
-        const std::wstring& ext = view.extRows[(size_t)row].key;
+        const std::wstring ext = view.extRows[(size_t)row].key;
         if (key == VK_DELETE) AskMarkDelete(app, window, view.detailRowShown, ext);
         else if (key == VK_F4) EditEntry(app, window, view.detailRowShown, ext);
         return;

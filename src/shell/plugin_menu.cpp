@@ -297,7 +297,7 @@ void PluginMenu(MainWindow& app, POINT screen, const PlugRef& ref) {
     PluginMenuState ctx;
     ctx.ref = ref;
     HMENU menu = BuildPluginMenu(app.View(), ctx);
-    UINT id = (UINT)TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, app.Hwnd(), nullptr);
+    UINT id = app.PopupMenu(app.Hwnd(), screen, menu);
     DestroyMenu(menu);
     if (id) RunPluginMenuCommand(app, id, ctx);
 }

@@ -32,7 +32,7 @@ LRESULT ExtraColumnMenu(MainView& view) {
     AppendMenuW(menu, MF_STRING | (ExtraColIds.empty() ? MF_GRAYED : 0), 99, Tr("xc_none").c_str());
     POINT at{};
     GetCursorPos(&at);
-    int choice = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, view.controls.main, nullptr);
+    int choice = static_cast<int>(view.host.PopupMenu(view.controls.main, at, menu));
     DestroyMenu(menu);
     if (choice) {
         SetExtraCols(view, ExtraColsAfterChoice(ExtraColIds, choice));

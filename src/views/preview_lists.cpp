@@ -76,15 +76,18 @@ void PvClearFieldList(MainView& view) {
 namespace {
 
 // Asks the user through a one-level popup menu; 0 when nothing was chosen.
-UINT RunMenu(HWND owner, POINT point, HMENU menu) {
-    UINT chosen = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x, point.y, 0, owner,
-                                 nullptr);
+UINT RunMenu(const MainView& view, POINT point, HMENU menu) {
+    UINT chosen = view.host.PopupMenu(view.controls.main, point, menu);
     DestroyMenu(menu);
     return chosen;
 }
 
-void SetSkip(const MainView& view, int index, bool skip) {
-    SetPreviewSkip(PvPlugins[index].key, skip);
+// The plugin is found again by its key: a refresh while the menu was open rebuilt
+// the rows. A plugin no longer among them is left as it is.
+void SetSkip(const MainView& view, const std::wstring& key, bool skip) {
+    if (std::none_of(PvPlugins.begin(), PvPlugins.end(), [&](const PvPlugin& p) { return !p.builtIn && p.key == key; }))
+        return;
+    SetPreviewSkip(key, skip);
     PvRefresh(view.host);
 }
 
@@ -227,10 +230,11 @@ void PvFieldDetail(MainView& view, int item) {
 
 void PvPluginMenu(const MainView& view, POINT point, int index) {
     if (!IsRow(index) || PvPlugins[index].builtIn) return;
-    bool skipped = LoadPreviewSkip().count(PvPlugins[index].key) > 0;
+    const std::wstring key = PvPlugins[index].key;
+    bool skipped = LoadPreviewSkip().count(key) > 0;
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, PvCmdSkip, Tr(skipped ? "pvm_unskip" : "pvm_skip").c_str());
-    if (RunMenu(view.controls.main, point, menu) == PvCmdSkip) SetSkip(view, index, !skipped);
+    if (RunMenu(view, point, menu) == PvCmdSkip) SetSkip(view, key, !skipped);
 }
 
 HMENU PvFieldMenuItems(const PvRowRef& ref) {
@@ -252,12 +256,15 @@ HMENU PvFieldMenuItems(const PvRowRef& ref) {
 void PvFieldMenu(const MainView& view, POINT point, int item) {
     const PvRowRef* record = PvRowOfItem(view, item);
     if (!record || !IsRow(record->row)) return;
-    PvRowRef ref = *record;
+    // What the item shows is taken before the menu: an answer or a refresh while it
+    // is open replaces the rows and their fields.
+    const PvRowRef ref = *record;
+    const std::wstring key = PvPlugins[ref.row].key, value = PvItemValueText(ref), reference = PvFieldReference(ref);
     bool skipped = PvPlugins[ref.row].state == PvSkipped;
-    switch (RunMenu(view.controls.main, point, PvFieldMenuItems(ref))) {
-    case PvCmdCopyValue: UiCopyToClipboard(view.controls.main, PvItemValueText(ref)); break;
-    case PvCmdCopyRef: UiCopyToClipboard(view.controls.main, PvFieldReference(ref)); break;
-    case PvCmdSkip: SetSkip(view, ref.row, !skipped); break;
+    switch (RunMenu(view, point, PvFieldMenuItems(ref))) {
+    case PvCmdCopyValue: UiCopyToClipboard(view.controls.main, value); break;
+    case PvCmdCopyRef: UiCopyToClipboard(view.controls.main, reference); break;
+    case PvCmdSkip: SetSkip(view, key, !skipped); break;
     default: break;
     }
 }

@@ -15,4 +15,7 @@ public:
     virtual void CreateTabControls(int tab) = 0;
     // Ctrl+Home/Up/Down/End in the plugin list: moves the selected entries (an OrderOpCode).
     virtual void MoveSelectedEntries(int op) = 0;
+    // A context menu of the views, at the screen point; the chosen id, 0 for none.
+    // As the editing commands' menus: the window knows it is open.
+    virtual UINT PopupMenu(HWND owner, POINT screen, HMENU menu) = 0;
 };

@@ -1,8 +1,14 @@
-// Editing an entry through the editor's form, and the actions of a finding.
+// Editing an entry through the editor's form, the actions of a finding, and the
+// menus and questions whose rows change while they are open.
+#include <algorithm>
+
 #include "analyses/findings.h"
+#include "analyses/lister_check.h"
 #include "dsx/entry_editor.h"
 #include "editing/entry_edit.h"
 #include "editing/finding_actions.h"
+#include "editing/kept_rows.h"
+#include "editing/lister_actions.h"
 #include "editing_test_util.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_keys.h"
@@ -55,6 +61,24 @@ void Edit(int kind, const std::wstring& name, const std::wstring& v1, const std:
 std::wstring Value(const std::wstring& ext) {
     const PlugState* s = FindPlugState(KindPacker, ext);
     return s ? s->curValue : L"";
+}
+
+// The refill that a message handled while the menu or question is open makes.
+void Reversed() { std::reverse(TabEntries.begin(), TabEntries.end()); }
+
+bool Deleted(int kind, const std::wstring& key) {
+    const PlugState* s = FindPlugState(kind, key);
+    return s && s->deleted;
+}
+
+Finding TakeDetect(int number, const std::wstring& name) {
+    Finding f;
+    f.tab = KindLister;
+    f.fix = FixDetect;
+    f.number = number;
+    f.name = name;
+    f.ackKey = L"l|" + name + L"|detect";
+    return f;
 }
 
 }  // namespace
@@ -180,4 +204,154 @@ TEST_CASE("finding actions: a stray line is marked after one question and unmark
     FindingEntryAction(SaveFixture::Host, nullptr, 0, FcTakeDetect);
     CHECK(CountPendingChanges() == 1);
     Findings.clear();
+}
+
+// A menu, a question or the entry editor that is open while the rows change under
+// it (a probe job's end re-sorts the findings, a refill replaces the entries): what
+// the user chose is done to the row it was chosen on, or to nothing when that row is
+// gone. The window's messages during the menu or the question are the host's step.
+TEST_CASE("a findings menu acts on the finding it was opened on, after a rebuild re-sorted them or dropped it") {
+    SaveFixture f(L"held_findings", Entries);
+    TabEntries = LoadPluginSection(KindLister).entries;
+    for (PlugEntry& e : TabEntries) {
+        e.probeStatus = ProbeOk;
+        e.probeAnswer = L"EXT=\"GIF\"";
+    }
+    f.Host.jump = [](int index) { return FindingEntryIndex(Findings[(size_t)index], TabEntries); };
+    Findings = {TakeDetect(1, L"a"), TakeDetect(2, L"b")};
+    SUBCASE("re-sorted: the plugin's detect string goes to the entry of the finding chosen") {
+        f.Host.menu = [](HMENU) {
+            std::swap(Findings[0], Findings[1]);
+            return (UINT)FcTakeDetect;
+        };
+        FindingsMenu(f.Host, nullptr, {}, 0);
+        CHECK(FindEntryEdit(KindLister, 1));
+        CHECK_FALSE(FindEntryEdit(KindLister, 2));
+    }
+    SUBCASE("gone, or no longer offering that fix: nothing") {
+        f.Host.menu = [](HMENU) {
+            Findings[0].fix = FixEdit;
+            return (UINT)FcTakeDetect;
+        };
+        FindingsMenu(f.Host, nullptr, {}, 0);
+        CHECK(PendingEdits.empty());
+    }
+    SUBCASE("a stray line's question: the line is marked only while the finding stands") {
+        Finding stray;
+        stray.iniLine = 1;
+        stray.display = L"7";
+        Findings = {stray};
+        f.Host.whileAsking = [] { Findings.clear(); };
+        FindingEntryAction(f.Host, nullptr, 0, FcDelete);
+        CHECK(f.Host.shown.size() == 1);
+        CHECK(PlugStates.empty());
+    }
+    Findings.clear();
+}
+
+TEST_CASE("a Delete's question and the entry editor act on their entry after a refill moved or dropped it") {
+    SaveFixture f(L"held_entries", Entries);
+    SUBCASE("the question: the entry that was asked about is marked") {
+        TabEntries = LoadPluginSection(KindFileSystem).entries;
+        f.Host.whileAsking = Reversed;
+        AskMarkDelete(f.Host, nullptr, RowOf(L"MyFs"), L"");
+        CHECK(Deleted(KindFileSystem, L"MyFs"));
+        CHECK_FALSE(Deleted(KindFileSystem, L"Other"));
+        // Another tab's rows came meanwhile: nothing.
+        DiscardPending();
+        f.Host.whileAsking = [] { TabEntries = LoadPluginSection(KindLister).entries; };
+        TabEntries = LoadPluginSection(KindFileSystem).entries;
+        AskMarkDelete(f.Host, nullptr, RowOf(L"MyFs"), L"");
+        CHECK(CountPendingChanges() == 0);
+    }
+    SUBCASE("the editor: a name of the other entry is still refused, a gone entry gets nothing") {
+        TabEntries = LoadPluginSection(KindFileSystem).entries;
+        f.Host.editor = [](HWND, EntryEditForm& form) {
+            Reversed();
+            form.value1 = L"other";
+            return true;
+        };
+        EditEntry(f.Host, nullptr, RowOf(L"MyFs"), L"");
+        CHECK(f.Host.shown == std::vector<std::wstring>{Tr("err_fsdup")});
+        TabEntries = LoadPluginSection(KindLister).entries;
+        f.Host.editor = [](HWND, EntryEditForm& form) {
+            TabEntries.clear();
+            form.value2 = form.packer ? L"C:\\p\\rar2.wcx" : L"EXT=\"JPG\"";  // a path, a detect string
+            return true;
+        };
+        EditEntry(f.Host, nullptr, RowOf(L"a"), L"");
+        TabEntries = LoadPluginSection(KindPacker).entries;
+        EditEntry(f.Host, nullptr, RowOf(L"rar"), L"");
+        CHECK(CountPendingChanges() == 0);
+    }
+    SUBCASE("the extension row's menu: delete and who claims name the entries it was opened on") {
+        TabEntries = LoadPluginSection(KindPacker).entries;
+        std::wstring row = L"zip";  // the extension list's row, rebuilt by a probe answer meanwhile
+        f.Host.menu = [&](HMENU) {
+            Reversed();
+            row = L"rar";
+            return 3013u;  // delete the line
+        };
+        ExtRowMenu(f.Host, nullptr, {}, RowOf(L"zip"), 0, row, {});
+        CHECK(Deleted(KindPacker, L"zip"));
+        CHECK_FALSE(Deleted(KindPacker, L"rar"));
+
+        struct Popups : FakeHost<> {
+            std::wstring text;
+            void ShowTextPopup(const std::wstring&, const std::wstring& t) override { text = t; }
+        } host;
+        TabEntries = LoadPluginSection(KindLister).entries;
+        host.menu = [](HMENU) {
+            Reversed();
+            return 3008u;  // who claims the extension
+        };
+        ExtRowMenu(host, nullptr, {}, RowOf(L"a"), 0, L"PNG", {(size_t)RowOf(L"a")});
+        CHECK(host.text.find(L"\r\n1    a ") != std::wstring::npos);
+    }
+}
+
+TEST_CASE("the Lister check's and a kept row's menus act on their row after the rows changed") {
+    SaveFixture f(L"held_lister", Entries);
+    auto row = [](int number, const std::wstring& name) {
+        LvRow r;
+        r.state = LvF3;
+        r.number = number;
+        r.name = name;
+        r.path = L"C:\\p\\" + name + L".wlx";
+        return r;
+    };
+    LvRows = {row(1, L"first_viewer"), row(2, L"second_viewer")};
+    LvFileExt = L"PNG";
+    f.Host.answer = IDNO;
+    f.Host.menu = [](HMENU) {
+        std::swap(LvRows[0], LvRows[1]);
+        return 1u;  // always use the plugin for the type
+    };
+    LvCheckMenu(f.Host, nullptr, {}, 1);
+    REQUIRE(f.Host.shown.size() == 1);
+    CHECK(f.Host.shown[0].find(L"second_viewer") != std::wstring::npos);
+    CHECK(f.Host.shown[0].find(L"first_viewer") == std::wstring::npos);
+    // Another file's check meanwhile: nothing.
+    f.Host.menu = [](HMENU) {
+        LvFileExt = L"TXT";
+        return 1u;
+    };
+    LvCheckMenu(f.Host, nullptr, {}, 0);
+    CHECK(f.Host.shown.size() == 1);
+    LvRows.clear();
+    LvFileExt.clear();
+
+    KeptEntry kept;
+    kept.key = L"L|C:\\p\\gone.wlx";
+    kept.path = L"C:\\p\\gone.wlx";
+    kept.name = L"gone";
+    KeptEntries = {kept};
+    f.Host.shown.clear();
+    f.Host.menu = [](HMENU) {
+        KeptEntries.clear();  // another tab's rows
+        return 1u;            // activate again
+    };
+    CHECK(DisabledRowMenu(f.Host, nullptr, {}, KeptIdBase));
+    CHECK(PendingReactivations.empty());
+    CHECK(f.Host.shown.empty());
 }

@@ -1,7 +1,7 @@
 // The window above the editing commands, as the tests stand in for it: message
-// boxes recorded and answered, the entry editor and the jump to a finding
-// scripted, the recycle bin there or not. Host is IEditingHost or an interface
-// derived from it; what it adds, the test's own fake implements.
+// boxes recorded and answered, the context menus, the entry editor and the jump to
+// a finding scripted, the recycle bin there or not. Host is IEditingHost or an
+// interface derived from it; what it adds, the test's own fake implements.
 #pragma once
 #include <windows.h>
 
@@ -19,6 +19,8 @@ struct FakeHost : Host {
     std::function<void()> refill;
     std::function<int(int finding)> jump;                   // -1 without
     std::function<bool(HWND, EntryEditForm&)> editor;       // cancelled without
+    std::function<UINT(HMENU)> menu;                        // the id chosen of each context menu; 0 without
+    std::function<void()> whileAsking;                      // what happens while a message box is open
     bool recycleBin = true;
     bool writing = false;                                   // between the save's SaveWriting calls
     std::function<void(int done, int total)> progress;      // each SaveProgress
@@ -36,8 +38,10 @@ struct FakeHost : Host {
     std::wstring RowStateGlyph(const PlugEntry&) override { return L""; }
     int Message(HWND, const std::wstring& text, UINT type) override {
         shown.push_back(text);
+        if (whileAsking) whileAsking();
         return (type & MB_TYPEMASK) == MB_YESNO ? answer : IDOK;
     }
+    UINT PopupMenu(HWND, POINT, HMENU m) override { return menu ? menu(m) : 0; }
     int AskToSave(HWND, const std::wstring&, bool) override { return saveAnswer; }
     bool RunEntryEditor(HWND owner, EntryEditForm& form) override { return editor && editor(owner, form); }
     bool RecycleBinAvailable(const std::wstring&) override { return recycleBin; }

@@ -2,6 +2,9 @@
 // own, never a shared or general folder.
 #include <doctest/doctest.h>
 
+#include <functional>
+#include <utility>
+
 #include "editing/pending_ops.h"
 #include "editing/save_changes.h"
 #include "editing/tc_control.h"
@@ -47,6 +50,17 @@ struct StuckIo final : SaveIo {
     bool CloseTc(std::vector<TcRun>&) override { return false; }
     void StartTc(const TcRun&) override {}
 };
+
+// What happens while the uninstall dialog is open; then the user presses "Uninstall".
+std::function<void()> WhileOpen;
+
+LRESULT CALLBACK PressWhenOpen(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && WhileOpen) {
+        std::exchange(WhileOpen, nullptr)();
+        PostMessageW(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 }  // namespace
 
@@ -165,4 +179,19 @@ TEST_CASE("an uninstall whose write fails says its change was withdrawn, and the
         CHECK(CountPendingChanges() == 0);
         CHECK(LoadPluginSection((int)kind).entries.size() == 1);
     }
+}
+
+TEST_CASE("an uninstall whose entry left the rows while its dialog was open does nothing") {
+    InstallScene scene(L"un_gone");
+    TabEntries = Listers(scene, L"1=C:\\p\\x.wlx\r\n2=C:\\p\\y.wlx\r\n");
+    DiscardPending();
+    FakeInstallHost window;
+    WhileOpen = [] { TabEntries = LoadPluginSection(KindFileSystem).entries; };  // another tab's rows
+    HHOOK hook = SetWindowsHookExW(WH_CBT, PressWhenOpen, nullptr, GetCurrentThreadId());
+    Uninstall(window, nullptr, 0);
+    UnhookWindowsHookEx(hook);
+    CHECK(WhileOpen == nullptr);
+    CHECK(window.shown.empty());
+    CHECK(LoadPluginSection(KindLister).entries.size() == 2);
+    TabEntries.clear();
 }

@@ -8,21 +8,7 @@
 
 #include "foundation/ui_globals.h"
 #include "shell/rich_copy.h"
-
-namespace {
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
-}  // namespace
+#include "support/test_support.h"
 
 TEST_CASE("plain copy: zero-width spaces dropped, a CR becomes CR LF, a CR LF stays one") {
     CHECK(PlainCopyText(L"a\u200Bb\rc") == L"a" L"b\r\nc");

@@ -121,6 +121,17 @@ bool EventuallyHolds(const std::function<bool()>& condition) {
     return condition();
 }
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
     wchar_t buf[4096];
     DWORD n = GetEnvironmentVariableW(name, buf, 4096);

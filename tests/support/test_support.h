@@ -35,6 +35,8 @@ int ChildProcesses(unsigned long parentId, const std::wstring& namePrefix = L"")
 // Asks again and again until the condition holds, for at most a minute: a thread
 // of the test's own reaching a point of its run; whether it held.
 bool EventuallyHolds(const std::function<bool()>& condition);
+// The text on the clipboard; "" when it holds none.
+std::wstring ClipboardText();
 
 // Sets (or, with null, removes) an environment variable for the scope.
 class ScopedEnv {

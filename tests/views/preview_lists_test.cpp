@@ -6,6 +6,7 @@
 #include <set>
 
 #include "analyses/content_preview.h"
+#include "foundation/data_folder.h"
 #include "foundation/ui_globals.h"
 #include "views/preview_layout.h"
 #include "views/preview_lists.h"
@@ -146,5 +147,58 @@ TEST_CASE("the field menu: the built-in group cannot be skipped, its key would n
     CHECK(ids({0, 0, 0}) == std::vector<UINT>{PvCmdCopyValue, PvCmdCopyRef});
     CHECK(ids({1, 0, 0}) == std::vector<UINT>{PvCmdCopyValue, PvCmdCopyRef, 0, PvCmdSkip});
     CHECK(ids({1, -1, 0}) == std::vector<UINT>{PvCmdSkip});
+    PvPlugins.clear();
+}
+
+TEST_CASE("the preview's menus act on the plugin they were opened on, after a refresh rebuilt the rows") {
+    PvPlugin builtIn, first, second;
+    builtIn.builtIn = 1;
+    builtIn.key = L"tc";
+    first.key = L"first_fields";
+    second.key = L"second_fields";
+    FieldDef size;
+    size.name = L"Size";
+    size.type = 2;
+    size.values = {{2, L"12"}};
+    first.fields = {size};
+    size.name = L"Colour";
+    size.values = {{8, L"red"}};
+    second.fields = {size};
+    TestView shown;
+    shown.view.pvRows = {{1, 0, 0}};
+    // The refresh a file handed over while the menu is open makes: the same plugins, another order.
+    auto reordered = [&](UINT choice) {
+        return [&, choice](HMENU) {
+            PvPlugins = {builtIn, second, first};
+            return choice;
+        };
+    };
+    auto skipped = [] {
+        std::set<std::wstring> keys = LoadPreviewSkip();
+        return std::wstring(keys.count(L"first_fields") ? L"first " : L"") + (keys.count(L"second_fields") ? L"second" : L"");
+    };
+    for (UINT copy : {PvCmdCopyValue, PvCmdCopyRef}) {
+        PvPlugins = {builtIn, first, second};
+        shown.host.menu = reordered(copy);
+        PvFieldMenu(shown.view, {}, 0);
+        CHECK(ClipboardText() == (copy == PvCmdCopyValue ? L"12" : L"[=first_fields.Size]"));
+    }
+    PvPlugins = {builtIn, first, second};
+    shown.host.menu = reordered(PvCmdSkip);
+    PvFieldMenu(shown.view, {}, 0);
+    CHECK(skipped() == L"first ");
+    SetPreviewSkip(L"first_fields", false);
+    PvPlugins = {builtIn, first, second};
+    PvPluginMenu(shown.view, {}, 1);
+    CHECK(skipped() == L"first ");
+    SetPreviewSkip(L"first_fields", false);
+    // Gone from the rows: nothing is skipped.
+    PvPlugins = {builtIn, first, second};
+    shown.host.menu = [&](HMENU) {
+        PvPlugins = {builtIn};
+        return (UINT)PvCmdSkip;
+    };
+    PvPluginMenu(shown.view, {}, 2);
+    CHECK(skipped().empty());
     PvPlugins.clear();
 }
