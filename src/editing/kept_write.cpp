@@ -4,6 +4,7 @@
 #include <set>
 #include <unordered_set>
 
+#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/ini_value_check.h"
 #include "foundation/text.h"
@@ -76,17 +77,28 @@ const char* LineProblem(int kind, const std::wstring& key, const std::wstring& v
     return why;
 }
 
-std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const char* why) {
-    return FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", ShowControlChars(label)}, {L"w", Tr(why)}});
+std::wstring CharRefusal(const std::wstring& file, const std::wstring& text) {
+    std::wstring lacked = CharIniCannotHold(file, text);
+    return lacked.empty() ? L"" : FillVar(Tr("why_ansi"), L"c", CharWithCode(lacked));
 }
 
-bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines) {
+std::wstring LineRefusal(int kind, const std::wstring& file, const std::wstring& key, const std::wstring& value) {
+    if (const char* why = LineProblem(kind, key, value)) return Tr(why);
+    return CharRefusal(file, key + L"=" + value);
+}
+
+std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const std::wstring& why) {
+    return FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", ShowControlChars(label)}, {L"w", why}});
+}
+
+bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines, const std::wstring& file) {
     bool refused = false;
-    for (const auto& [key, value] : lines)
-        if (const char* why = LineProblem(kind, key, value)) {
-            run.errors += RefusedLineText(PlugSectionName(kind), label, why) + L" " + Tr("err_stays_pending") + L"\r\n";
-            refused = true;
-        }
+    for (const auto& [key, value] : lines) {
+        std::wstring why = LineRefusal(kind, file, key, value);
+        if (why.empty()) continue;
+        run.errors += RefusedLineText(PlugSectionName(kind), label, why) + L" " + Tr("err_stays_pending") + L"\r\n";
+        refused = true;
+    }
     return refused;
 }
 
@@ -121,10 +133,17 @@ bool SectionWrites::Set(const std::wstring& key, const std::optional<std::wstrin
     steps.push_back({key, before, value, false});
     standing = steps.size();
     // The last guard: a line that slipped past its change's check is not written.
-    if (value && (IniKeyProblem(key) || IniValueProblem(*value))) return false;
+    if (!Writable(key, value)) return false;
     steps.back().done = io.WriteProfile(file, section, key.c_str(), value ? value->c_str() : nullptr);
     if (progress) progress->Wrote();
     return steps.back().done;
+}
+
+bool SectionWrites::Writable(const std::wstring& key, const std::optional<std::wstring>& value) {
+    if (value && (IniKeyProblem(key) || IniValueProblem(*value))) return false;
+    if (AnsiHolds(key) && (!value || AnsiHolds(*value))) return true;
+    if (!holdsAll) holdsAll = FileHasUtf16Bom(file);
+    return *holdsAll;
 }
 
 bool SectionWrites::Undo() {

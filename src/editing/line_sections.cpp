@@ -142,12 +142,9 @@ void SaveLine(SaveRun& run, size_t index) {
     const wchar_t* section = PlugSectionName((int)s.kind);
     bool renamed = !s.deleted && s.curKey != s.origKey;
     std::wstring label = LabelOf(s) + (renamed ? L" → " + s.curKey : L"");
-    if (!s.deleted && RefusesLines(run, (int)s.kind, label, {{s.curKey, s.curValue}})) {
-        run.untouchedStates.insert(index);
-        return;
-    }
     std::wstring file = s.strayLine ? FullPath(WincmdIniPath) : SectionFileOrError(run, (int)s.kind);
-    std::optional<IniPairs> pairs = SectionToWrite(run, file, section);
+    bool refused = !file.empty() && !s.deleted && RefusesLines(run, (int)s.kind, label, {{s.curKey, s.curValue}}, file);
+    std::optional<IniPairs> pairs = refused ? std::nullopt : SectionToWrite(run, file, section);
     if (!pairs) {
         run.untouchedStates.insert(index);
         return;
@@ -242,12 +239,9 @@ bool KeptStillHolds(const KeptEntry& k) {
 void Activate(SaveRun& run, int kind, const KeptEntry& k) {
     const wchar_t* section = PlugSectionName(kind);
     auto lines = LinesOf(k);
-    if (RefusesLines(run, kind, k.name, lines)) {
-        run.untouchedActivations.insert(k.key);
-        return;
-    }
     std::wstring file = SectionFileOrError(run, kind);
-    std::optional<IniPairs> pairs = SectionToWrite(run, file, section);
+    bool refused = !file.empty() && RefusesLines(run, kind, k.name, lines, file);
+    std::optional<IniPairs> pairs = refused ? std::nullopt : SectionToWrite(run, file, section);
     if (!pairs) {
         run.untouchedActivations.insert(k.key);
         return;

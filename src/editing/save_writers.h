@@ -34,11 +34,18 @@ bool SectionRepeatsKey(SaveRun& run, const std::wstring& file, const std::wstrin
 // is written; a Packer line also needs an extension as its key and its number
 // before the comma.
 const char* LineProblem(int kind, const std::wstring& key, const std::wstring& value);
-// The error line of a line refused by that check, naming the section, the change and why.
-std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const char* why);
-// True, after an error line for each line that cannot be written, when any of
-// them cannot: the change they belong to is then not written at all and stays pending.
-bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines);
+// Why the file, as the profile functions write it, cannot hold a character of
+// the text, naming it; "" when it holds the text.
+std::wstring CharRefusal(const std::wstring& file, const std::wstring& text);
+// Why a line cannot stand in the file as the profile functions write it: the
+// check above, then every character as the file stores it. "" when it can.
+std::wstring LineRefusal(int kind, const std::wstring& file, const std::wstring& key, const std::wstring& value);
+// The error line of a refused line, naming the section, the change and why.
+std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const std::wstring& why);
+// True, after an error line for each line that cannot be written into the file,
+// when any of them cannot: the change they belong to is then not written at all
+// and stays pending.
+bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines, const std::wstring& file);
 
 // The writes of one section, each with the value its key had before, so that a
 // failed section can be taken back last write first: every state the file then
@@ -55,9 +62,13 @@ struct SectionWrites {
     std::vector<Step> steps;
     size_t standing = 0;  // the leading steps still in effect after Undo
     WriteProgress* progress = nullptr;  // of a save: told of each write
+    std::optional<bool> holdsAll{};     // the file stores every character: read at the first that needs it
 
     bool Set(const std::wstring& key, const std::optional<std::wstring>& value,
              const std::optional<std::wstring>& before);
+    // The last guard before a write: the line passes the check of every line,
+    // and the file holds each of its characters.
+    bool Writable(const std::wstring& key, const std::optional<std::wstring>& value);
     // True when every write was taken back.
     bool Undo();
 };

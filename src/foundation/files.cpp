@@ -140,6 +140,11 @@ std::string ReadFileHead(const std::wstring& path, size_t byteLimit) {
     return h ? ReadBytes(h.Get(), byteLimit) : std::string();
 }
 
+bool FileHasUtf16Bom(const std::wstring& path) {
+    std::string head = ReadFileHead(path, 2);
+    return head == "\xFF\xFE" || head == "\xFE\xFF";
+}
+
 bool HasByteOrderMark(std::string_view bytes) {
     return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
 }

@@ -34,6 +34,8 @@ bool FileHasUtf8Bom(const std::wstring& path);
 // The first byteLimit bytes of the file (fewer when it is shorter), read while
 // others may write it; "" when it cannot be opened.
 std::string ReadFileHead(const std::wstring& path, size_t byteLimit);
+// The file starts with the byte-order mark of UTF-16 (LE or BE).
+bool FileHasUtf16Bom(const std::wstring& path);
 // The bytes start with the mark of UTF-8, UTF-16 LE or UTF-16 BE.
 bool HasByteOrderMark(std::string_view bytes);
 // Decodes by the byte-order mark: UTF-8, UTF-16 LE or BE, else the ANSI code page

@@ -6,6 +6,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/files.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/text.h"
 
 namespace {
@@ -149,6 +150,11 @@ IniSections ParseIniText(const std::wstring& text) {
 
 IniSections ReadIniFile(const std::wstring& ini) {
     return ParseIniText(DecodeIniBytes(ReadIniBytes(ini)));
+}
+
+std::wstring CharIniCannotHold(const std::wstring& ini, const std::wstring& text) {
+    if (AnsiHolds(text) || FileHasUtf16Bom(ini)) return L"";
+    return FirstCharRefused(text, AnsiHolds);
 }
 
 IniWriteScope::IniWriteScope() { AcquireSRWLockExclusive(&IniWrites); }

@@ -29,6 +29,11 @@ IniSections ParseIniText(const std::wstring& text);
 // UTF-8, UTF-16 LE or BE, else the ANSI code page), then ParseIniText; empty when
 // unreadable.
 IniSections ReadIniFile(const std::wstring& ini);
+// The first character of the text that the file, as the profile functions write
+// it, cannot hold; "" when none. A file that starts with the byte-order mark of
+// UTF-16 holds every one; any other they write in the ANSI code page, which puts a
+// look-alike ('[' for '［', '=' for '＝') or '?' in place of a character it lacks.
+std::wstring CharIniCannotHold(const std::wstring& ini, const std::wstring& text);
 // For the scope, ReadIniFile on any thread waits, and the scope waits for the reads
 // in course: the profile functions rewrite a file in place without sharing it, so a
 // worker's read could make the program's own write fail, or see half a file.

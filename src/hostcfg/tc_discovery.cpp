@@ -150,6 +150,10 @@ std::wstring EffectiveIniPath(const std::wstring& section) {
                           [&] { return IniGetString(ini, L"Configuration", L"AlternateUserIni"); });
 }
 
+std::wstring CharSectionCannotHold(const std::wstring& section, const std::wstring& text) {
+    return CharIniCannotHold(EffectiveIniPath(section), text);
+}
+
 const IniSections& TcIniFile(TcIniFiles& files, const std::wstring& path) {
     std::wstring full = FullPath(path);
     auto [it, isNew] = files.byPath.try_emplace(FoldCase(full));

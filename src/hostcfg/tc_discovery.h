@@ -36,6 +36,9 @@ std::wstring TcExePath();
 std::wstring TcFilePath(const std::wstring& name);
 // The file that really holds the section (RedirectSection followed one level); "".
 std::wstring EffectiveIniPath(const std::wstring& section);
+// The first character of the text that the file holding the section cannot hold
+// as the profile functions write it (CharIniCannotHold); "" when none.
+std::wstring CharSectionCannotHold(const std::wstring& section, const std::wstring& text);
 
 // The files of one read of TC's configuration, each read once in one pass: the
 // wincmd.ini in use and the files its RedirectSection lines lead to.
