@@ -433,7 +433,7 @@ void Conclude(SectionJob& job, const std::vector<Target>& targets, bool verified
     for (const Target& t : targets)
         if (t.source < TempBase && t.number != t.source && placed(t.source))
             moves += (moves.empty() ? L"" : L", ") + EntryNumberText(t.source) + L"→" + EntryNumberText(t.number);
-    LandedChange landed = Landing(job.file, job.kind, 0);
+    LandedChange landed = Landing(job.file, job.section, job.kind, 0);
     std::vector<std::wstring> activated;
     for (const Item& item : job.items) {
         bool done = item.what == Item::Already ||
@@ -469,7 +469,8 @@ State Failed(SectionJob& job, SectionWrites& w, const IniPairs& read, const IniP
     DebugLog(L"verify failed for " + job.file);
     job.Error(Tr("err_write") + L" " + job.file);
     std::optional<IniPairs> now;
-    if (TakeBack(job.run, w, read, now)) {
+    // TC reads these entries by their numbers, whatever the order of the lines.
+    if (TakeBack(job.run, w, read, now, false)) {
         KeepKindPending(job.run, job.kind);
         return job.before;
     }

@@ -72,6 +72,7 @@ struct SectionWrites {
     // True when every write was taken back.
     bool Undo();
 };
+// Both files read whole, and equal; a file that cannot be read equals none.
 bool SameBytes(const std::wstring& a, const std::wstring& b);
 // The file takes the bytes of its backup (copy), read back the same; false when
 // there is no copy or it could not.
@@ -83,8 +84,8 @@ std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::opti
 // line may hold others, deactivated in the same run: they stay); the line goes
 // when nothing is left of it.
 void TakeOutOfKept(const KeptEntry& entry);
-// A change of that file, counting count.
-LandedChange Landing(const std::wstring& file, int kind, int count);
+// A change of that file's section, counting count.
+LandedChange Landing(const std::wstring& file, const std::wstring& section, int kind, int count);
 // Counts the change when the run ends, unless its file is put back from its
 // backup before.
 void Land(SaveRun& run, LandedChange change);
@@ -95,13 +96,18 @@ void SettleLanded(SaveRun& run);
 void KeepKindPending(SaveRun& run, int kind);
 // Equal as the profile functions read them, whatever the order of the keys.
 bool SameLines(const IniPairs& a, const IniPairs& b);
+// Equal as the profile functions read them, line by line in order.
+bool SameLinesInOrder(const IniPairs& a, const IniPairs& b);
 // The line under a failed change's err_write line. When the section does not read
-// as it did before the change (asBefore), the file's bytes come back from this
-// run's backup, and what the run saved to the file before is taken back and stays
-// pending. True when the file holds nothing of the change.
+// as it did before the change (asBefore), or the rest of the file not as its
+// backup, outside the sections of the run's standing changes, the file's bytes
+// come back from this run's backup, and what the run saved to the file before is
+// taken back and stays pending. True when the file holds nothing of the change.
 bool SettleFailed(SaveRun& run, const std::wstring& file, const std::wstring& section, bool asBefore);
 // Undoes a failed section's writes, reads the section back (now) and settles.
-bool TakeBack(SaveRun& run, SectionWrites& w, const IniPairs& before, std::optional<IniPairs>& now);
+// inOrder: the section reads as before only with its lines in their order, as
+// where TC lists them in it; an undo that moved a line leaves the file otherwise.
+bool TakeBack(SaveRun& run, SectionWrites& w, const IniPairs& before, std::optional<IniPairs>& now, bool inOrder);
 // The lines as the writes that still stand left them: what the file holds when
 // the writes reported truly, whatever a read now would give.
 IniPairs AfterStanding(IniPairs lines, const SectionWrites& w);

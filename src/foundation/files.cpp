@@ -140,6 +140,15 @@ std::string ReadFileHead(const std::wstring& path, size_t byteLimit) {
     return h ? ReadBytes(h.Get(), byteLimit) : std::string();
 }
 
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+    FileHandle h = OpenForReading(path);
+    LARGE_INTEGER size{};
+    if (!h || !GetFileSizeEx(h.Get(), &size) || (uint64_t)size.QuadPart >= SIZE_MAX) return std::nullopt;
+    std::string bytes = ReadBytes(h.Get(), (size_t)size.QuadPart);
+    if (bytes.size() != (size_t)size.QuadPart) return std::nullopt;
+    return bytes;
+}
+
 bool FileHasUtf16Bom(const std::wstring& path) {
     std::string head = ReadFileHead(path, 2);
     return head == "\xFF\xFE" || head == "\xFE\xFF";

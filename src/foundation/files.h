@@ -1,6 +1,7 @@
 // File tests, reading and version texts through the Windows file calls.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,8 @@ bool FileHasUtf8Bom(const std::wstring& path);
 // The first byteLimit bytes of the file (fewer when it is shorter), read while
 // others may write it; "" when it cannot be opened.
 std::string ReadFileHead(const std::wstring& path, size_t byteLimit);
+// The whole file; nothing when it cannot be opened or read to its end.
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
 // The file starts with the byte-order mark of UTF-16 (LE or BE).
 bool FileHasUtf16Bom(const std::wstring& path);
 // The bytes start with the mark of UTF-8, UTF-16 LE or UTF-16 BE.

@@ -152,6 +152,16 @@ IniSections ReadIniFile(const std::wstring& ini) {
     return ParseIniText(DecodeIniBytes(ReadIniBytes(ini)));
 }
 
+std::optional<IniSections> ReadWholeIniFile(const std::wstring& ini) {
+    std::optional<std::string> bytes;
+    {
+        SharedIniRead apart;
+        bytes = ReadWholeFile(ini);
+    }
+    if (!bytes) return std::nullopt;
+    return ParseIniText(DecodeIniBytes(*bytes));
+}
+
 std::wstring CharIniCannotHold(const std::wstring& ini, const std::wstring& text) {
     if (AnsiHolds(text) || FileHasUtf16Bom(ini)) return L"";
     return FirstCharRefused(text, AnsiHolds);

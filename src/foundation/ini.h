@@ -29,6 +29,8 @@ IniSections ParseIniText(const std::wstring& text);
 // UTF-8, UTF-16 LE or BE, else the ANSI code page), then ParseIniText; empty when
 // unreadable.
 IniSections ReadIniFile(const std::wstring& ini);
+// The same; nothing when the file cannot be read whole.
+std::optional<IniSections> ReadWholeIniFile(const std::wstring& ini);
 // The first character of the text that the file, as the profile functions write
 // it, cannot hold; "" when none. A file that starts with the byte-order mark of
 // UTF-16 holds every one; any other they write in the ANSI code page, which puts a

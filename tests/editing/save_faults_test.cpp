@@ -10,8 +10,10 @@
 #include "analyses/lister_check.h"
 #include "editing/backups.h"
 #include "editing/lister_actions.h"
+#include "editing/save_writers.h"
 #include "editing_test_util.h"
 #include "foundation/encoding.h"
+#include "foundation/handles.h"
 #include "foundation/ini.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_keys.h"
@@ -483,6 +485,68 @@ TEST_CASE("an undo that reports success but leaves the section changed puts the 
     CHECK(ReadFileBytes(f.tc.ini) == bytes);
     CHECK(ReadDisabled(KindLister).empty());
     CHECK(CountPendingChanges() == 6);
+}
+
+TEST_CASE("an undo is looked at in the whole file: a line it left elsewhere or moved puts the file back from its backup") {
+    const std::wstring ini = L"[FileSystemPlugins]\r\nMyFs=C:\\p\\fs.wfx\r\nOther=C:\\p\\o.wfx\r\n"
+                             L"[Configuration]\r\nLanguage=ENG\r\n";
+    SaveFixture f(L"save_undo_whole", L"");
+    FaultyIo io;
+    std::wstring failed;
+    SUBCASE("a new key that lands as a section header, as a code page's best fit makes fullwidth brackets") {
+        // A file that holds every character lets the name pass; the write lands it as ANSI would.
+        // The last line is renamed: its undo leaves the section's lines in their order.
+        WriteIniText(f.tc.ini, ini, true);
+        GetPlugState(KindFileSystem, L"Other", L"C:\\p\\o.wfx", L"Other").curKey = L"\xFF3B" L"Configuration\xFF3D";
+        io.onlyKind = "write";
+        io.failAt = 0;
+        io.mode = "lookalike";
+        failed = L"Other";
+    }
+    SUBCASE("a line that its undo wrote again behind the others") {
+        WriteIniText(f.tc.ini, ini, false);
+        PlugState& off = GetPlugState(KindFileSystem, L"MyFs", L"C:\\p\\fs.wfx", L"MyFs");
+        off.deleted = 1;
+        io.onlyKind = "read";
+        io.failAt = 1;  // the read-back after the write
+        failed = L"MyFs";
+    }
+    const std::string bytes = ReadFileBytes(f.tc.ini);
+    f.Save(io);
+    REQUIRE(SaveFixture::Shown.size() == 1);
+    const std::wstring& message = SaveFixture::Shown[0];
+    CAPTURE(message);
+    CHECK(message.starts_with(L"Changes saved: 0.\n\n" + Tr("err_write") + L" " + failed + L"\r\n   " + RestoredText()));
+    CHECK(message.find(FillVar(Tr("err_section_kept"), L"s", L"FileSystemPlugins")) == std::wstring::npos);
+    CHECK(ReadFileBytes(f.tc.ini) == bytes);
+    CHECK(CountPendingChanges() == 1);
+}
+
+TEST_CASE("a file that cannot be read equals no other: a put-back or a backup whose two reads fail is none") {
+    std::wstring dir = FreshTempDir(L"save_unreadable"), a = PathJoin(dir, L"a.ini"), b = PathJoin(dir, L"b.ini");
+    FaultyIo io;
+    CHECK_FALSE(SameBytes(a, b));
+    CHECK_FALSE(PutBack(io, a, b));  // neither file is there
+    WriteFileBytes(a, "[S]\r\n");
+    WriteFileBytes(b, "[S]\r\n");
+    CHECK(SameBytes(a, b));
+    // Both there, neither to be read: the file, and its backup as io made it.
+    struct BackupIs : FaultyIo {
+        std::wstring copy;
+        std::wstring Backup(const std::wstring&, const std::wstring&) override { return copy; }
+    } backupIs;
+    backupIs.copy = b;
+    FileHandle lockA(CreateFileW(a.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle lockB(CreateFileW(b.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    REQUIRE((lockA && lockB));
+    CHECK_FALSE(SameBytes(a, b));
+    CHECK_FALSE(PutBack(io, b, a));
+    std::wstring errors, backup;
+    CHECK_FALSE(IniPrepareWrite(errors, a, backupIs, backup));
+    CHECK(errors == Tr("err_backup") + L" " + a + L"\r\n");
+    lockA.Reset();
+    lockB.Reset();
+    RemoveTree(dir);
 }
 
 TEST_CASE("a value that lands with a line break is noticed on reading back, and the file put back") {

@@ -169,6 +169,10 @@ TEST_CASE("the character a file cannot hold as the profile functions write it is
     CHECK(CharIniCannotHold(ansi, L"[Configuration]") == L"");
     CHECK(CharIniCannotHold(wide, name) == L"");
     CHECK(CharIniCannotHold(PathJoin(dir, L"new.ini"), name) == L"\xFF3B");  // the profile functions make it ANSI
+    CHECK(ReadWholeFile(ansi) == std::optional<std::string>("[S]\r\n"));
+    WriteFileBytes(ansi, "");
+    CHECK(ReadWholeFile(ansi) == std::optional<std::string>(""));
+    CHECK(ReadWholeFile(PathJoin(dir, L"new.ini")) == std::nullopt);
     RemoveTree(dir);
 }
 
