@@ -219,6 +219,13 @@ TEST_CASE("a character the file's code page lacks refuses its change before anyt
         SaveChanges(SaveFixture::Host, nullptr, request);
         refused(L"FileSystemPlugins", L"new", L"\xFF3B", 0);
     }
+    SUBCASE("a plugin's detect string taken over") {
+        PendingEdit& taken = PendingEditFor(f.Entry(KindLister, 1));
+        taken.explicitDetect = 1;
+        taken.explicitDetectText = L"EXT=\"\x65E5\"";
+        f.Save();
+        refused(L"ListerPlugins", L"#1 a", L"\x65E5", 1);
+    }
     SUBCASE("a kept Lister entry being activated") {
         KeptEntry kept{0, L"", L"C:\\p\\\x65E5.wlx", L"jp", L"EXT=\"JP\"", L"", L"", L"", 2, 1, 0};
         PendingReactivations = {*WriteDisabledEntry(kept)};
