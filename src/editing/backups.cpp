@@ -8,6 +8,7 @@
 #include <map>
 
 #include "editing/save_request.h"
+#include "editing/save_writers.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/handles.h"
@@ -125,8 +126,7 @@ void Prune(const std::wstring& source, const std::wstring& made) {
 
 // Only a copy that is there and equal to the file lets the file be written.
 bool BackupHolds(const std::wstring& backup, const std::wstring& source) {
-    constexpr size_t Whole = SIZE_MAX;
-    return !backup.empty() && FileExists(backup) && ReadFileHead(backup, Whole) == ReadFileHead(source, Whole);
+    return !backup.empty() && FileExists(backup) && SameBytes(backup, source);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <set>
 #include <unordered_set>
 
+#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/ini_value_check.h"
 #include "foundation/text.h"
@@ -67,6 +68,25 @@ bool HasPackerNumber(const std::wstring& value) {
     return comma != std::wstring::npos && !number.empty() && number.find_first_not_of(L"0123456789") == std::wstring::npos;
 }
 
+// Outside the section and the sections that the run's standing changes of the
+// file wrote, the file reads as its backup does. An undone write may have landed
+// elsewhere, as a key that the code page turned into a section header does; a
+// file that cannot be read holds nothing as before.
+bool RestAsInBackup(const SaveRun& run, const std::wstring& fileKey, const std::wstring& section) {
+    auto backup = run.backups.find(fileKey);
+    if (backup == run.backups.end() || backup->second.copy.empty()) return false;
+    std::set<std::wstring> written{FoldCase(section)};
+    for (const LandedChange& change : run.landed)
+        if (!change.withdrawn && change.file == fileKey) written.insert(FoldCase(change.section));
+    auto rest = [&](IniSections sections) {
+        std::erase_if(sections, [&](const auto& s) { return written.count(FoldCase(s.first)) != 0; });
+        return sections;
+    };
+    std::optional<IniSections> now = ReadWholeIniFile(backup->second.file);
+    std::optional<IniSections> before = ReadWholeIniFile(backup->second.copy);
+    return now && before && rest(*now) == rest(*before);
+}
+
 }  // namespace
 
 const char* LineProblem(int kind, const std::wstring& key, const std::wstring& value) {
@@ -76,17 +96,28 @@ const char* LineProblem(int kind, const std::wstring& key, const std::wstring& v
     return why;
 }
 
-std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const char* why) {
-    return FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", ShowControlChars(label)}, {L"w", Tr(why)}});
+std::wstring CharRefusal(const std::wstring& file, const std::wstring& text) {
+    std::wstring lacked = CharIniCannotHold(file, text);
+    return lacked.empty() ? L"" : FillVar(Tr("why_ansi"), L"c", CharWithCode(lacked));
 }
 
-bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines) {
+std::wstring LineRefusal(int kind, const std::wstring& file, const std::wstring& key, const std::wstring& value) {
+    if (const char* why = LineProblem(kind, key, value)) return Tr(why);
+    return CharRefusal(file, key + L"=" + value);
+}
+
+std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const std::wstring& why) {
+    return FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", ShowControlChars(label)}, {L"w", why}});
+}
+
+bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines, const std::wstring& file) {
     bool refused = false;
-    for (const auto& [key, value] : lines)
-        if (const char* why = LineProblem(kind, key, value)) {
-            run.errors += RefusedLineText(PlugSectionName(kind), label, why) + L" " + Tr("err_stays_pending") + L"\r\n";
-            refused = true;
-        }
+    for (const auto& [key, value] : lines) {
+        std::wstring why = LineRefusal(kind, file, key, value);
+        if (why.empty()) continue;
+        run.errors += RefusedLineText(PlugSectionName(kind), label, why) + L" " + Tr("err_stays_pending") + L"\r\n";
+        refused = true;
+    }
     return refused;
 }
 
@@ -121,10 +152,17 @@ bool SectionWrites::Set(const std::wstring& key, const std::optional<std::wstrin
     steps.push_back({key, before, value, false});
     standing = steps.size();
     // The last guard: a line that slipped past its change's check is not written.
-    if (value && (IniKeyProblem(key) || IniValueProblem(*value))) return false;
+    if (!Writable(key, value)) return false;
     steps.back().done = io.WriteProfile(file, section, key.c_str(), value ? value->c_str() : nullptr);
     if (progress) progress->Wrote();
     return steps.back().done;
+}
+
+bool SectionWrites::Writable(const std::wstring& key, const std::optional<std::wstring>& value) {
+    if (value && (IniKeyProblem(key) || IniValueProblem(*value))) return false;
+    if (AnsiHolds(key) && (!value || AnsiHolds(*value))) return true;
+    if (!holdsAll) holdsAll = FileHasUtf16Bom(file);
+    return *holdsAll;
 }
 
 bool SectionWrites::Undo() {
@@ -142,14 +180,21 @@ bool SectionWrites::Undo() {
 
 bool SameLines(const IniPairs& a, const IniPairs& b) { return Comparable(a) == Comparable(b); }
 
+bool SameLinesInOrder(const IniPairs& a, const IniPairs& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.first == y.first && StrTrim(x.second) == StrTrim(y.second);
+    });
+}
+
 void KeepKindPending(SaveRun& run, int kind) {
     run.untouchedKinds.insert(kind);
     for (const KeptEntry& k : run.activations[(size_t)kind]) run.untouchedActivations.insert(k.key);
 }
 
 bool SameBytes(const std::wstring& a, const std::wstring& b) {
-    constexpr size_t Whole = SIZE_MAX;
-    return ReadFileHead(a, Whole) == ReadFileHead(b, Whole);
+    // Two reads that both fail prove nothing.
+    std::optional<std::string> x = ReadWholeFile(a), y = ReadWholeFile(b);
+    return x && y && *x == *y;
 }
 
 bool PutBack(SaveIo& io, const std::wstring& copy, const std::wstring& file) {
@@ -190,9 +235,10 @@ std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::opti
     return L"";
 }
 
-LandedChange Landing(const std::wstring& file, int kind, int count) {
+LandedChange Landing(const std::wstring& file, const std::wstring& section, int kind, int count) {
     LandedChange change;
     change.file = FoldCase(FullPath(file));
+    change.section = section;
     change.kind = kind;
     change.count = count;
     return change;
@@ -214,11 +260,11 @@ void SettleLanded(SaveRun& run) {
 }
 
 bool SettleFailed(SaveRun& run, const std::wstring& file, const std::wstring& section, bool asBefore) {
-    if (asBefore) {
+    std::wstring key = FoldCase(FullPath(file));
+    if (asBefore && RestAsInBackup(run, key, section)) {
         run.errors += L"   " + FillVar(Tr("err_section_kept"), L"s", section) + L"\r\n";
         return true;
     }
-    std::wstring key = FoldCase(FullPath(file));
     auto backup = run.backups.find(key);
     if (backup == run.backups.end() || !PutBack(*run.io, backup->second.copy, file)) {
         run.errors += L"   " + Tr("err_restore_hint") + L"\r\n";
@@ -229,10 +275,11 @@ bool SettleFailed(SaveRun& run, const std::wstring& file, const std::wstring& se
     return true;
 }
 
-bool TakeBack(SaveRun& run, SectionWrites& w, const IniPairs& before, std::optional<IniPairs>& now) {
+bool TakeBack(SaveRun& run, SectionWrites& w, const IniPairs& before, std::optional<IniPairs>& now, bool inOrder) {
     w.Undo();
     now = run.io->ReadSection(w.file, w.section);
-    return SettleFailed(run, w.file, w.section, now && SameLines(*now, before));
+    bool asBefore = now && (inOrder ? SameLinesInOrder(*now, before) : SameLines(*now, before));
+    return SettleFailed(run, w.file, w.section, asBefore);
 }
 
 IniPairs AfterStanding(IniPairs lines, const SectionWrites& w) {

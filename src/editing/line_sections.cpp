@@ -66,7 +66,7 @@ void DeleteSection(SaveRun& run, const PlugState& s, size_t index) {
         if (SettleFailed(run, file, s.origKey, now == before)) run.untouchedStates.insert(index);
         return;
     }
-    LandedChange landed = Landing(file, (int)s.kind, 1);
+    LandedChange landed = Landing(file, s.origKey, (int)s.kind, 1);
     landed.log.push_back(ChangeLogLine(run.stamp, (int)s.kind, FileStem(file) + L".ini",
                                        FillVar(Tr("log_delsection"), L"s", s.origKey)));
     landed.state = index;
@@ -142,12 +142,9 @@ void SaveLine(SaveRun& run, size_t index) {
     const wchar_t* section = PlugSectionName((int)s.kind);
     bool renamed = !s.deleted && s.curKey != s.origKey;
     std::wstring label = LabelOf(s) + (renamed ? L" → " + s.curKey : L"");
-    if (!s.deleted && RefusesLines(run, (int)s.kind, label, {{s.curKey, s.curValue}})) {
-        run.untouchedStates.insert(index);
-        return;
-    }
     std::wstring file = s.strayLine ? FullPath(WincmdIniPath) : SectionFileOrError(run, (int)s.kind);
-    std::optional<IniPairs> pairs = SectionToWrite(run, file, section);
+    bool refused = !file.empty() && !s.deleted && RefusesLines(run, (int)s.kind, label, {{s.curKey, s.curValue}}, file);
+    std::optional<IniPairs> pairs = refused ? std::nullopt : SectionToWrite(run, file, section);
     if (!pairs) {
         run.untouchedStates.insert(index);
         return;
@@ -184,14 +181,14 @@ void SaveLine(SaveRun& run, size_t index) {
     std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;
     if (!now || !LineReadsBack(*now, s, fileKey) || !SameLines(*now, AfterStanding(*pairs, w))) {
         Error(run, Tr("err_write") + L" " + LabelOf(s));
-        bool nothing = TakeBack(run, w, *pairs, now);
+        bool nothing = TakeBack(run, w, *pairs, now, true);
         if (nothing || !LineReadsBack(now ? *now : AfterStanding(*pairs, w), s, fileKey)) {
             if (keep) TakeOutOfKept(own);
             if (nothing) run.untouchedStates.insert(index);
             return;
         }
     }
-    LandedChange landed = Landing(file, (int)s.kind, 1);
+    LandedChange landed = Landing(file, section, (int)s.kind, 1);
     landed.log.push_back(ChangeLogLine(run.stamp, (int)s.kind, s.deleted && s.strayLine ? s.origKey : s.name, LogText(s, keep)));
     if (keep) landed.kept.push_back(own);
     landed.state = index;
@@ -242,12 +239,9 @@ bool KeptStillHolds(const KeptEntry& k) {
 void Activate(SaveRun& run, int kind, const KeptEntry& k) {
     const wchar_t* section = PlugSectionName(kind);
     auto lines = LinesOf(k);
-    if (RefusesLines(run, kind, k.name, lines)) {
-        run.untouchedActivations.insert(k.key);
-        return;
-    }
     std::wstring file = SectionFileOrError(run, kind);
-    std::optional<IniPairs> pairs = SectionToWrite(run, file, section);
+    bool refused = !file.empty() && RefusesLines(run, kind, k.name, lines, file);
+    std::optional<IniPairs> pairs = refused ? std::nullopt : SectionToWrite(run, file, section);
     if (!pairs) {
         run.untouchedActivations.insert(k.key);
         return;
@@ -267,12 +261,12 @@ void Activate(SaveRun& run, int kind, const KeptEntry& k) {
     std::optional<IniPairs> now = ok ? run.io->ReadSection(file, section) : std::nullopt;
     if (!now || !LinesStand(*now, lines) || !SameLines(*now, AfterStanding(*pairs, w))) {
         Error(run, Tr("err_write") + L" " + k.name);
-        bool nothing = TakeBack(run, w, *pairs, now);
+        bool nothing = TakeBack(run, w, *pairs, now, true);
         if (nothing) run.untouchedActivations.insert(k.key);
         if (nothing || !LinesStand(now ? *now : AfterStanding(*pairs, w), lines)) return;
     }
     std::wstring what = kind == KindFileSystem ? k.fsName : k.packerExts;
-    LandedChange landed = Landing(file, kind, 1);
+    LandedChange landed = Landing(file, section, kind, 1);
     landed.log.push_back(
         ChangeLogLine(run.stamp, kind, k.name, FillVar(Tr(k.isNew ? "log_installed" : "log_enabled"), L"n", what)));
     landed.activated.push_back(k);

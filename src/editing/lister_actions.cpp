@@ -105,14 +105,16 @@ struct ModeFiles {
     }
 };
 
-// The check every value of TC's INI passes, for the rules' values: true, after
-// naming the first that cannot stand on one line, when one cannot.
-bool ModeValuesRefused(std::wstring& errors, const std::vector<std::wstring>& values) {
-    for (const std::wstring& value : values)
-        if (const char* why = IniValueProblem(value)) {
-            errors += RefusedLineText(ModesSection, value, why) + L"\r\n";
-            return true;
-        }
+// The check every value of TC's INI passes, for the rules' values as the file
+// stores them: true, after naming the first that cannot stand there, when one cannot.
+bool ModeValuesRefused(std::wstring& errors, const std::wstring& file, const std::vector<std::wstring>& values) {
+    for (const std::wstring& value : values) {
+        const char* control = IniValueProblem(value);
+        std::wstring why = control ? Tr(control) : CharRefusal(file, value);
+        if (why.empty()) continue;
+        errors += RefusedLineText(ModesSection, value, why) + L"\r\n";
+        return true;
+    }
     return false;
 }
 
@@ -124,7 +126,7 @@ struct AlwaysHook {
     std::wstring pluginName;
 
     bool operator()(std::wstring& errors) const {
-        if (ModeValuesRefused(errors, {plan.exts, plan.fields})) return false;
+        if (ModeValuesRefused(errors, modesFile, {plan.exts, plan.fields})) return false;
         ModeFiles files{io, errors, {}};
         if (!ModesUnchanged(io, errors, modesFile, seen) || !files.Prepare(modesFile)) return false;
         bool otherFile = plan.switchModesOn && !StrIEquals(listerFile, modesFile);
@@ -164,7 +166,7 @@ struct GapHook {
     bool operator()(std::wstring& errors) const {
         std::vector<std::wstring> values;
         for (const GapRule& rule : rules) values.insert(values.end(), {rule.exts, rule.fields});
-        if (ModeValuesRefused(errors, values)) return false;
+        if (ModeValuesRefused(errors, file, values)) return false;
         ModeFiles files{io, errors, {}};
         if (!ModesUnchanged(io, errors, file, seen) || !files.Prepare(file)) return false;
         // The rules move only down, and in ascending order each has been written

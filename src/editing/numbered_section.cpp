@@ -433,7 +433,7 @@ void Conclude(SectionJob& job, const std::vector<Target>& targets, bool verified
     for (const Target& t : targets)
         if (t.source < TempBase && t.number != t.source && placed(t.source))
             moves += (moves.empty() ? L"" : L", ") + EntryNumberText(t.source) + L"→" + EntryNumberText(t.number);
-    LandedChange landed = Landing(job.file, job.kind, 0);
+    LandedChange landed = Landing(job.file, job.section, job.kind, 0);
     std::vector<std::wstring> activated;
     for (const Item& item : job.items) {
         bool done = item.what == Item::Already ||
@@ -469,7 +469,8 @@ State Failed(SectionJob& job, SectionWrites& w, const IniPairs& read, const IniP
     DebugLog(L"verify failed for " + job.file);
     job.Error(Tr("err_write") + L" " + job.file);
     std::optional<IniPairs> now;
-    if (TakeBack(job.run, w, read, now)) {
+    // TC reads these entries by their numbers, whatever the order of the lines.
+    if (TakeBack(job.run, w, read, now, false)) {
         KeepKindPending(job.run, job.kind);
         return job.before;
     }
@@ -479,7 +480,7 @@ State Failed(SectionJob& job, SectionWrites& w, const IniPairs& read, const IniP
 // The lines each change of the section would write, checked before any of them is:
 // a path or a detect string (the plugin's own answer or typed) that cannot stand
 // on one line refuses the section whole.
-bool SectionRefused(SaveRun& run, int kind, const std::vector<const PendingEdit*>& edits) {
+bool SectionRefused(SaveRun& run, int kind, const std::vector<const PendingEdit*>& edits, const std::wstring& file) {
     bool refused = false;
     for (const PendingEdit* e : edits) {
         if (e->deleted) continue;
@@ -487,14 +488,35 @@ bool SectionRefused(SaveRun& run, int kind, const std::vector<const PendingEdit*
         IniPairs lines;
         if (EntryPathChanged(*e)) lines.emplace_back(number, e->newPath);
         if (EntryDiffers(*e) && !EditRemovesDetect(*e)) lines.emplace_back(number + L"_detect", Quote(NewDetectOf(*e)));
-        refused = RefusesLines(run, kind, EntryNumberText(e->number) + L" " + e->name, lines) || refused;
+        refused = RefusesLines(run, kind, EntryNumberText(e->number) + L" " + e->name, lines, file) || refused;
     }
     for (const KeptEntry& k : run.activations[(size_t)kind]) {
         IniPairs lines{{L"0", k.path}};
         if (k.hasDetect) lines.emplace_back(L"0_detect", Quote(k.detect));
-        refused = RefusesLines(run, kind, k.name, lines) || refused;
+        refused = RefusesLines(run, kind, k.name, lines, file) || refused;
     }
     return refused;
+}
+
+// The lines of the entries that move, read back from the file and written under
+// their new numbers, pass the same check: a file may hold what its code page
+// does not (a read through another one), and the write would change it.
+bool MovedLinesRefused(SectionJob& job, const std::vector<Target>& targets) {
+    bool refused = false;
+    for (const Target& t : targets) {
+        if (t.source >= TempBase || t.number == t.source) continue;
+        IniPairs lines;
+        for (const Pair& p : job.after.at(t.source)) lines.emplace_back(KeyOf(t.number, p.rest), p.value);
+        std::wstring label = EntryNumberText(t.source) + L" " + FileStem(PathOf(job.after, t.source));
+        refused = RefusesLines(job.run, job.kind, label, lines, job.file) || refused;
+    }
+    return refused;
+}
+
+// A section refused after its deactivated entries got their kept lines: they go again.
+void DropKeptLines(const SectionJob& job) {
+    for (const Item& item : job.items)
+        if (item.what == Item::Deletion && !item.keptKey.empty()) RemoveDisabledKey(item.keptKey);
 }
 
 }  // namespace
@@ -505,10 +527,10 @@ void SaveNumberedSection(SaveRun& run, int kind) {
         if ((int)e.kind == kind) edits.push_back(&e);
     bool custom = OrderIsCustom(kind);
     if (edits.empty() && !custom && run.activations[(size_t)kind].empty()) return;
-    if (SectionRefused(run, kind, edits)) return KeepKindPending(run, kind);
     SectionJob job(run, kind);
     job.file = SectionFileOrError(run, kind);
-    if (job.file.empty() || !IniPrepareWriteOnce(run, job.file)) return KeepKindPending(run, kind);
+    if (job.file.empty() || SectionRefused(run, kind, edits, job.file) || !IniPrepareWriteOnce(run, job.file))
+        return KeepKindPending(run, kind);
     std::optional<IniPairs> read = run.io->ReadSection(job.file, job.section);
     if (!read) {
         job.Error(Tr("err_write") + L" " + job.file);
@@ -524,6 +546,10 @@ void SaveNumberedSection(SaveRun& run, int kind) {
     if (custom) ApplyOrder(job);
     PlaceActivations(job);
     std::vector<Target> targets = Targets(job);
+    if (MovedLinesRefused(job, targets)) {
+        DropKeptLines(job);
+        return KeepKindPending(run, kind);
+    }
     SectionWrites w{*run.io, job.file, job.section, {}, 0, &run.progress};
     bool verified = !job.Counts() || WriteSection(job, targets, WantedValues(job, targets), w);
     Conclude(job, targets, verified, verified ? State{} : Failed(job, w, *read, owned));

@@ -50,6 +50,7 @@ struct RunBackup {
 // file be put back from its backup, and what follows once the run ends with it.
 struct LandedChange {
     std::wstring file;                  // folded full path
+    std::wstring section;               // the section it wrote
     int kind = 0;
     int count = 0;                      // the changes it counts
     std::vector<std::wstring> log;

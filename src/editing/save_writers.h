@@ -34,11 +34,18 @@ bool SectionRepeatsKey(SaveRun& run, const std::wstring& file, const std::wstrin
 // is written; a Packer line also needs an extension as its key and its number
 // before the comma.
 const char* LineProblem(int kind, const std::wstring& key, const std::wstring& value);
-// The error line of a line refused by that check, naming the section, the change and why.
-std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const char* why);
-// True, after an error line for each line that cannot be written, when any of
-// them cannot: the change they belong to is then not written at all and stays pending.
-bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines);
+// Why the file, as the profile functions write it, cannot hold a character of
+// the text, naming it; "" when it holds the text.
+std::wstring CharRefusal(const std::wstring& file, const std::wstring& text);
+// Why a line cannot stand in the file as the profile functions write it: the
+// check above, then every character as the file stores it. "" when it can.
+std::wstring LineRefusal(int kind, const std::wstring& file, const std::wstring& key, const std::wstring& value);
+// The error line of a refused line, naming the section, the change and why.
+std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const std::wstring& why);
+// True, after an error line for each line that cannot be written into the file,
+// when any of them cannot: the change they belong to is then not written at all
+// and stays pending.
+bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines, const std::wstring& file);
 
 // The writes of one section, each with the value its key had before, so that a
 // failed section can be taken back last write first: every state the file then
@@ -55,12 +62,17 @@ struct SectionWrites {
     std::vector<Step> steps;
     size_t standing = 0;  // the leading steps still in effect after Undo
     WriteProgress* progress = nullptr;  // of a save: told of each write
+    std::optional<bool> holdsAll{};     // the file stores every character: read at the first that needs it
 
     bool Set(const std::wstring& key, const std::optional<std::wstring>& value,
              const std::optional<std::wstring>& before);
+    // The last guard before a write: the line passes the check of every line,
+    // and the file holds each of its characters.
+    bool Writable(const std::wstring& key, const std::optional<std::wstring>& value);
     // True when every write was taken back.
     bool Undo();
 };
+// Both files read whole, and equal; a file that cannot be read equals none.
 bool SameBytes(const std::wstring& a, const std::wstring& b);
 // The file takes the bytes of its backup (copy), read back the same; false when
 // there is no copy or it could not.
@@ -72,8 +84,8 @@ std::wstring WriteKeptOrNone(SaveIo& io, const KeptEntry& entry, const std::opti
 // line may hold others, deactivated in the same run: they stay); the line goes
 // when nothing is left of it.
 void TakeOutOfKept(const KeptEntry& entry);
-// A change of that file, counting count.
-LandedChange Landing(const std::wstring& file, int kind, int count);
+// A change of that file's section, counting count.
+LandedChange Landing(const std::wstring& file, const std::wstring& section, int kind, int count);
 // Counts the change when the run ends, unless its file is put back from its
 // backup before.
 void Land(SaveRun& run, LandedChange change);
@@ -84,13 +96,18 @@ void SettleLanded(SaveRun& run);
 void KeepKindPending(SaveRun& run, int kind);
 // Equal as the profile functions read them, whatever the order of the keys.
 bool SameLines(const IniPairs& a, const IniPairs& b);
+// Equal as the profile functions read them, line by line in order.
+bool SameLinesInOrder(const IniPairs& a, const IniPairs& b);
 // The line under a failed change's err_write line. When the section does not read
-// as it did before the change (asBefore), the file's bytes come back from this
-// run's backup, and what the run saved to the file before is taken back and stays
-// pending. True when the file holds nothing of the change.
+// as it did before the change (asBefore), or the rest of the file not as its
+// backup, outside the sections of the run's standing changes, the file's bytes
+// come back from this run's backup, and what the run saved to the file before is
+// taken back and stays pending. True when the file holds nothing of the change.
 bool SettleFailed(SaveRun& run, const std::wstring& file, const std::wstring& section, bool asBefore);
 // Undoes a failed section's writes, reads the section back (now) and settles.
-bool TakeBack(SaveRun& run, SectionWrites& w, const IniPairs& before, std::optional<IniPairs>& now);
+// inOrder: the section reads as before only with its lines in their order, as
+// where TC lists them in it; an undo that moved a line leaves the file otherwise.
+bool TakeBack(SaveRun& run, SectionWrites& w, const IniPairs& before, std::optional<IniPairs>& now, bool inOrder);
 // The lines as the writes that still stand left them: what the file holds when
 // the writes reported truly, whatever a read now would give.
 IniPairs AfterStanding(IniPairs lines, const SectionWrites& w);

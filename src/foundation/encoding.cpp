@@ -34,3 +34,17 @@ std::wstring AnsiToWide(std::string_view bytes) {
     if (nul) bytes = bytes.substr(0, (const char*)nul - bytes.data());
     return MultiByteToWide(CP_ACP, bytes);
 }
+
+bool AnsiHolds(std::wstring_view text) {
+    if (text.empty()) return true;
+    // A code page of UTF-8 knows neither flag; the way back alone tells then.
+    bool utf8 = GetACP() == CP_UTF8;
+    DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* defaulted = utf8 ? nullptr : &usedDefault;
+    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), (int)text.size(), nullptr, 0, nullptr, defaulted);
+    if (n <= 0 || usedDefault) return false;
+    std::string bytes((size_t)n, '\0');
+    WideCharToMultiByte(CP_ACP, flags, text.data(), (int)text.size(), bytes.data(), n, nullptr, defaulted);
+    return !usedDefault && MultiByteToWide(CP_ACP, bytes) == text;
+}

@@ -8,3 +8,6 @@ std::string StrToUtf8(const std::wstring& s);
 std::wstring Utf8ToWide(std::string_view bytes);
 // Stops at the first NUL and never reads past the given bytes.
 std::wstring AnsiToWide(std::string_view bytes);
+// The ANSI code page holds the text as it stands: it converts there and back
+// unchanged, with no best-fit look-alike ('[' for '［') and no default character.
+bool AnsiHolds(std::wstring_view text);

@@ -162,6 +162,11 @@ std::optional<std::string> ReadWholeOpenFile(void* file) {
     return bytes;
 }
 
+bool FileHasUtf16Bom(const std::wstring& path) {
+    std::string head = ReadFileHead(path, 2);
+    return head == "\xFF\xFE" || head == "\xFE\xFF";
+}
+
 bool HasByteOrderMark(std::string_view bytes) {
     return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
 }

@@ -50,6 +50,8 @@ std::string ReadFileHead(const std::wstring& path, size_t byteLimit);
 std::optional<std::string> ReadWholeFile(const std::wstring& path);
 // The same through a handle (a HANDLE) open for reading.
 std::optional<std::string> ReadWholeOpenFile(void* file);
+// The file starts with the byte-order mark of UTF-16 (LE or BE).
+bool FileHasUtf16Bom(const std::wstring& path);
 // The bytes start with the mark of UTF-8, UTF-16 LE or UTF-16 BE.
 bool HasByteOrderMark(std::string_view bytes);
 // Decodes by the byte-order mark: UTF-8, UTF-16 LE or BE, else the ANSI code page

@@ -7,6 +7,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/files.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/text.h"
 
 namespace {
@@ -144,6 +145,21 @@ IniSections ReadIniFile(const std::wstring& ini) {
 
 IniSections ReadIniFile(const IniReadScope&, const std::wstring& ini) {
     return ParseIniText(DecodeIniBytes(ReadFileHead(ini, kMaxFileBytes)));
+}
+
+std::optional<IniSections> ReadWholeIniFile(const std::wstring& ini) {
+    std::optional<std::string> bytes;
+    {
+        IniReadScope reading;
+        bytes = ReadWholeFile(ini);
+    }
+    if (!bytes) return std::nullopt;
+    return ParseIniText(DecodeIniBytes(*bytes));
+}
+
+std::wstring CharIniCannotHold(const std::wstring& ini, const std::wstring& text) {
+    if (AnsiHolds(text) || FileHasUtf16Bom(ini)) return L"";
+    return FirstCharRefused(text, AnsiHolds);
 }
 
 IniWriteScope::IniWriteScope() { AcquireSRWLockExclusive(&IniWrites); }

@@ -54,6 +54,13 @@ IniSections ReadIniFile(const std::wstring& ini);
 // The same for a caller that holds a scope already: a second hold of the same
 // thread would wait behind a waiting write for ever.
 IniSections ReadIniFile(const IniReadScope& held, const std::wstring& ini);
+// The same read whole; nothing when the file cannot be read to its end.
+std::optional<IniSections> ReadWholeIniFile(const std::wstring& ini);
+// The first character of the text that the file, as the profile functions write
+// it, cannot hold; "" when none. A file that starts with the byte-order mark of
+// UTF-16 holds every one; any other they write in the ANSI code page, which puts a
+// look-alike ('[' for '［', '=' for '＝') or '?' in place of a character it lacks.
+std::wstring CharIniCannotHold(const std::wstring& ini, const std::wstring& text);
 // The lines of the first section of that name, ignoring case, the one the profile
 // functions read; null when there is none.
 const IniPairs* IniFindSection(const IniSections& sections, const std::wstring& name);

@@ -1,6 +1,7 @@
 #include "foundation/ini_value_check.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -55,4 +56,25 @@ std::wstring ShowControlChars(const std::wstring& text) {
     for (wchar_t& c : shown)
         if (IsControl(c)) c = c == 0x7F ? L'\x2421' : (wchar_t)(0x2400 + c);
     return shown;
+}
+
+std::wstring FirstCharRefused(std::wstring_view text, const std::function<bool(std::wstring_view)>& holds) {
+    for (size_t at = 0; at < text.size();) {
+        bool pair = text[at] >= 0xD800 && text[at] <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+                    text[at + 1] <= 0xDFFF;
+        std::wstring_view ch = text.substr(at, pair ? 2 : 1);
+        if (!holds(ch)) return std::wstring(ch);
+        at += ch.size();
+    }
+    return L"";
+}
+
+std::wstring CharWithCode(const std::wstring& ch) {
+    if (ch.empty()) return L"";
+    unsigned code = ch[0];
+    if (ch.size() == 2) code = 0x10000 + ((code - 0xD800) << 10) + (ch[1] - 0xDC00u);
+    wchar_t hex[16];
+    std::swprintf(hex, 16, L"U+%04X", code);
+    bool lone = ch.size() == 1 && code >= 0xD800 && code <= 0xDFFF;  // no character of its own to show
+    return (lone ? L"" : ShowControlChars(ch) + L" (") + hex + (lone ? L"" : L")");
 }

@@ -5,7 +5,9 @@
 // never saw. Each check gives the text key of its reason, nullptr when the text
 // may be written.
 #pragma once
+#include <functional>
 #include <string>
+#include <string_view>
 
 // A key: not empty after trimming; no control character, '=', '[' or ']', no
 // leading ';' (a comment); not RedirectSection, which sends any section of TC's
@@ -20,3 +22,8 @@ const char* ExtensionProblem(const std::wstring& ext);
 // The text with each control character shown as its visible symbol (U+2400 and
 // on), so a value that cannot be written can still be shown on one line.
 std::wstring ShowControlChars(const std::wstring& text);
+// The first character of the text (a surrogate pair as one) that holds refuses;
+// "" when it takes every one.
+std::wstring FirstCharRefused(std::wstring_view text, const std::function<bool(std::wstring_view)>& holds);
+// A character as a message names it: itself and its code point, "［ (U+FF3B)".
+std::wstring CharWithCode(const std::wstring& ch);

@@ -154,6 +154,10 @@ std::wstring EffectiveIniPath(const std::wstring& wincmdIni, const std::wstring&
                           [&] { return IniGetString(ini, L"Configuration", L"AlternateUserIni"); });
 }
 
+std::wstring CharSectionCannotHold(const std::wstring& section, const std::wstring& text) {
+    return CharIniCannotHold(EffectiveIniPath(section), text);
+}
+
 const IniSections& TcIniFile(TcIniFiles& files, const std::wstring& path) {
     std::wstring full = FullPath(path);
     auto [it, isNew] = files.byPath.try_emplace(FoldCase(full));

@@ -38,6 +38,9 @@ std::wstring TcFilePath(const std::wstring& name);
 std::wstring EffectiveIniPath(const std::wstring& section);
 // The same for a section of the wincmd.ini given.
 std::wstring EffectiveIniPath(const std::wstring& wincmdIni, const std::wstring& section);
+// The first character of the text that the file holding the section cannot hold
+// as the profile functions write it (CharIniCannotHold); "" when none.
+std::wstring CharSectionCannotHold(const std::wstring& section, const std::wstring& text);
 
 // The files of one read of TC's configuration, each read once in one pass: a
 // wincmd.ini and the files its RedirectSection lines lead to.

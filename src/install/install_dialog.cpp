@@ -218,6 +218,15 @@ bool AcceptTarget(HWND dialog, InstInfo& info) {
     return true;
 }
 
+// A typed key that the section's file cannot hold, as the profile functions
+// write it, is refused here: the save would refuse it after the files were copied.
+bool CharRefused(HWND dialog, int kind, const std::wstring& key) {
+    std::wstring lacked = CharSectionCannotHold(PlugSectionName(kind), key);
+    if (lacked.empty()) return false;
+    Message(dialog, FillVars(Tr("in_err_char"), {{L"t", key}, {L"c", CharWithCode(lacked)}}), MB_ICONWARNING);
+    return true;
+}
+
 bool AcceptKindChoices(HWND dialog, InstCtx& ctx) {
     const InstInfo& info = *ctx.info;
     if (info.kind == 2) {
@@ -231,6 +240,7 @@ bool AcceptKindChoices(HWND dialog, InstCtx& ctx) {
         std::vector<std::wstring> typed;
         AddExtTokens(typed, ctx.typedExts);
         for (const std::wstring& ext : typed) {
+            if (CharRefused(dialog, KindPacker, ext)) return false;
             const PlugEntry* owner = PackerOwnerOf(info, ext);
             if (!owner) continue;
             Message(dialog, FillVars(Tr("in_err_exttaken"), {{L"e", ext}, {L"p", owner->name}}), MB_ICONWARNING);
@@ -246,6 +256,7 @@ bool AcceptKindChoices(HWND dialog, InstCtx& ctx) {
         if (ctx.fsName.empty()) return Message(dialog, Tr("err_empty"), MB_ICONINFORMATION), false;
         if (IniKeyProblem(ctx.fsName))
             return Message(dialog, Tr("err_fsname"), MB_ICONWARNING), false;
+        if (CharRefused(dialog, KindFileSystem, ctx.fsName)) return false;
         for (size_t i = 0; i < info.entries.size(); ++i)
             if ((int)i != info.existing && StrIEquals(info.entries[i].name, ctx.fsName))
                 return Message(dialog, Tr("err_fsdup"), MB_ICONWARNING), false;

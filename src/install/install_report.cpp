@@ -4,11 +4,13 @@
 
 #include "analyses/detect_notes.h"
 #include "dsx/detect_spec.h"
+#include "editing/save_writers.h"
 #include "foundation/files.h"
 #include "foundation/ini_value_check.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plugin_files.h"
+#include "hostcfg/tc_discovery.h"
 #include "install/package_text.h"
 #include "install/report_look.h"
 #include "probe_record/pe.h"
@@ -108,6 +110,12 @@ bool AnswerRefused(InstCtx& ctx, const std::wstring& answer) {
     return true;
 }
 
+// Why an extension cannot be a key of the Packer section as its file stores it; "" when it can.
+std::wstring ExtRefusal(const std::wstring& ext) {
+    if (const char* why = ExtensionProblem(ext)) return Tr(why);
+    return CharRefusal(EffectiveIniPath(PlugSectionName(KindPacker)), ext);
+}
+
 void DetectChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) {
     const InstInfo& info = *ctx.info;
     ctx.pluginDetect = answer;
@@ -176,8 +184,9 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
         for (const DetectItem& item : e->iniDetect.items) AddExtTokens(offered, item.text);
     for (const std::wstring& ext : info.inf.extensions) {
         // Checked as a typed extension is, before any file is copied.
-        if (const char* why = ExtensionProblem(ext))
-            AddReportWarning(ctx, FillVars(Tr("in_inf_badext"), {{L"w", Tr(why)}, {L"e", ShowControlChars(ext)}}));
+        std::wstring why = ExtRefusal(ext);
+        if (!why.empty())
+            AddReportWarning(ctx, FillVars(Tr("in_inf_badext"), {{L"w", why}, {L"e", ShowControlChars(ext)}}));
         else if (std::find(offered.begin(), offered.end(), ext) == offered.end())
             offered.push_back(ext);
     }
@@ -204,7 +213,10 @@ void PackerChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) 
 void FileSystemChecks(InstCtx& ctx, const PlugEntry* e, const std::wstring& answer) {
     const InstInfo& info = *ctx.info;
     std::wstring root = StrTrim(answer);
-    if (!root.empty() && !e && (AnswerRefused(ctx, root) || IniKeyProblem(root))) root.clear();
+    if (!root.empty() && !e &&
+        (AnswerRefused(ctx, root) || IniKeyProblem(root) ||
+         !CharSectionCannotHold(PlugSectionName(KindFileSystem), root).empty()))
+        root.clear();
     ctx.fsName = e ? e->name : !root.empty() ? root : info.pluginName;
     for (const PlugEntry& other : info.entries) {
         if (&other == e || !StrIEquals(other.name, ctx.fsName)) continue;

@@ -43,6 +43,16 @@ void SaveFixture::Save(SaveIo& io) {
 
 const std::wstring FaultyIo::StrayLine = L"\r\nkv_stray=injected";
 
+namespace {
+
+std::wstring LookAlike(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c >= 0xFF01 && c <= 0xFF5E) c = (wchar_t)(c - 0xFEE0);
+    return text;
+}
+
+}  // namespace
+
 bool FaultyIo::Fails(const char* kind) {
     steps.push_back(kind);
     if (alsoKind == kind) return true;
@@ -57,6 +67,11 @@ bool FaultyIo::WriteProfile(const std::wstring& file, const std::wstring& sectio
     if (!Fails("write")) return real.WriteProfile(file, section, key, value);
     if (mode == "noeffect") return true;
     if (mode == "linebreak" && value) return real.WriteProfile(file, section, key, (value + StrayLine).c_str());
+    if (mode == "lookalike") {
+        std::wstring k = key ? LookAlike(key) : L"", v = value ? LookAlike(value) : L"";
+        real.WriteProfile(file, section, key ? k.c_str() : nullptr, value ? v.c_str() : nullptr);
+        return true;
+    }
     if (mode == "effect") real.WriteProfile(file, section, key, value);
     return false;
 }

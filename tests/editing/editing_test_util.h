@@ -22,7 +22,9 @@ struct FaultyIo : SaveIo {
     // What a failing step does: "fail" nothing, and reports it; "effect" takes
     // effect all the same; "noeffect" does nothing and reports success; a write
     // with "linebreak" lands its value with a line break and a stray line after
-    // it, and reports success.
+    // it, and reports success; with "lookalike" lands its key and value with each
+    // fullwidth form as the ASCII character it looks like, as an ANSI code page's
+    // best fit does, and reports success.
     std::string mode = "fail";
     bool tcRuns = false;    // a TC seems to run, so the save closes it
     std::vector<std::string> steps;  // the kind of each step taken

@@ -6,6 +6,7 @@
 #include "editing/tc_control.h"
 #include "editing_test_util.h"
 #include "foundation/ini.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/texts.h"
 
 namespace {
@@ -99,6 +100,18 @@ TEST_CASE("always use writes the rule and switches view modes on, through one sa
     PendingEditFor(f.Entry(0, 1)).deleted = 1;
     LvAlways(SaveFixture::Host, nullptr, 0);
     CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("un_pending")});
+}
+
+TEST_CASE("always use refuses an extension that the ANSI wincmd.ini cannot hold, and writes nothing") {
+    SaveFixture f(L"lv_ansi", Modes(L"ModeByfileType=1", L"0exts=*.png\r\n0fields=p.wlx"));
+    const std::string bytes = ReadFileBytes(f.tc.ini);
+    CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"\x65E5");
+    LvAlways(SaveFixture::Host, nullptr, 0);
+    CHECK(ReadFileBytes(f.tc.ini) == bytes);
+    REQUIRE(SaveFixture::Shown.size() == 2);
+    CHECK(SaveFixture::Shown[1] == FillVars(Tr("err_unwritable"), {{L"s", L"ListerModes"}, {L"k", L"*.\x65E5"},
+                                                                   {L"w", FillVar(Tr("why_ansi"), L"c", CharWithCode(L"\x65E5"))}}) +
+                                       L"\r\n");
 }
 
 TEST_CASE("closing the gap renumbers the complete rules and drops the broken ones") {

@@ -1,7 +1,8 @@
 // What the save refuses to write into wincmd.ini whatever it came from: a plugin's
 // detect string with a line break, a package's extension that is no extension, a
-// file-system name TC reads as something else. A refused change writes nothing of
-// its section, stays pending, and the message names it.
+// file-system name TC reads as something else, a character the file's code page
+// would turn into another. A refused change writes nothing of its section, stays
+// pending, and the message names it.
 #include "analyses/findings.h"
 #include "editing/finding_actions.h"
 #include "editing/save_writers.h"
@@ -151,4 +152,103 @@ TEST_CASE("every key and value of the save passes one check") {
     CHECK(std::string(LineProblem(KindPacker, L"doc:1", L"279,C:\\p\\7z.wcx")) == "why_extchar");
     CHECK(std::string(LineProblem(KindPacker, L"7z", L"C:\\p\\7z.wcx")) == "why_flags");
     CHECK(ShowControlChars(L"a\r\nb\x7F") == L"a\x240D\x240A" L"b\x2421");
+}
+
+namespace {
+
+// TC's usual wincmd.ini: an ANSI file, its configuration after the plugins.
+const wchar_t* const AnsiIni = L"[ListerPlugins]\r\n1=C:\\p\\a.wlx\r\n2=C:\\p\\b.wlx\r\n3=C:\\p\\c.wlx\r\n"
+                               L"[FileSystemPlugins]\r\nMyFs=C:\\p\\fs.wfx\r\nOther=C:\\p\\o.wfx\r\n"
+                               L"[Configuration]\r\nLanguage=ENG\r\n";
+// Fullwidth brackets: the code page's best fit makes them a section header.
+const std::wstring Bracketed = L"\xFF3B" L"Configuration\xFF3D";
+
+std::wstring Lacks(const std::wstring& ch) { return FillVar(Tr("why_ansi"), L"c", CharWithCode(ch)); }
+
+// Reads the file as if through another code page: one value comes back with a
+// character the file's own lacks.
+struct OtherCodePageIo : FaultyIo {
+    std::optional<IniPairs> ReadSection(const std::wstring& file, const std::wstring& section) override {
+        std::optional<IniPairs> lines = FaultyIo::ReadSection(file, section);
+        if (lines)
+            for (auto& [key, value] : *lines)
+                if (key == L"3") value = L"C:\\p\\c\x65E5.wlx";
+        return lines;
+    }
+};
+
+}  // namespace
+
+TEST_CASE("a character the file's code page lacks refuses its change before anything is written, from every source") {
+    SaveFixture f(L"gate_ansi", AnsiIni);
+    const std::string bytes = ReadFileBytes(f.tc.ini);
+    // The file byte for byte as before, the change pending, and the message naming it and the character.
+    auto refused = [&](const wchar_t* section, const std::wstring& label, const std::wstring& lacked, uint32_t pending) {
+        CHECK(ReadFileBytes(f.tc.ini) == bytes);
+        CHECK(CountPendingChanges() == pending);
+        REQUIRE(SaveFixture::Shown.size() == 1);
+        const std::wstring& message = SaveFixture::Shown[0];
+        CAPTURE(message);
+        CHECK(message.starts_with(L"Changes saved: 0.\n\n"));
+        std::wstring line = FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", label}, {L"w", Lacks(lacked)}});
+        CHECK(Names(message, line + L" " + Tr("err_stays_pending")));
+    };
+    SUBCASE("a file system renamed as typed: fullwidth brackets, '=' or ';', or a path with an ideograph") {
+        struct Case {
+            std::wstring key, value, lacked;
+        };
+        for (const Case& c : {Case{Bracketed, L"C:\\p\\fs.wfx", L"\xFF3B"}, Case{L"a\xFF1D" L"b", L"C:\\p\\fs.wfx", L"\xFF1D"},
+                              Case{L"\xFF1B" L"MyFs", L"C:\\p\\fs.wfx", L"\xFF1B"}, Case{L"MyFs", L"C:\\p\\\x65E5.wfx", L"\x65E5"}}) {
+            CAPTURE(c.key);
+            DiscardPending();
+            SaveFixture::Shown.clear();
+            PlugState& s = GetPlugState(KindFileSystem, L"MyFs", L"C:\\p\\fs.wfx", L"MyFs");
+            s.curKey = c.key;
+            s.curValue = c.value;
+            f.Save();
+            refused(L"FileSystemPlugins", c.key == L"MyFs" ? L"MyFs" : L"MyFs → " + c.key, c.lacked, 1);
+        }
+    }
+    SUBCASE("a plugin's root name at install") {
+        KeptEntry fs = NewEntry(KindFileSystem, L"new.wfx");
+        fs.fsName = Bracketed;
+        SaveRequest request;
+        request.newEntries = {fs};
+        request.force = request.confirmed = 1;
+        request.doneText = L"Installed.";
+        SaveChanges(SaveFixture::Host, nullptr, request);
+        refused(L"FileSystemPlugins", L"new", L"\xFF3B", 0);
+    }
+    SUBCASE("a plugin's detect string taken over") {
+        PendingEdit& taken = PendingEditFor(f.Entry(KindLister, 1));
+        taken.explicitDetect = 1;
+        taken.explicitDetectText = L"EXT=\"\x65E5\"";
+        f.Save();
+        refused(L"ListerPlugins", L"#1 a", L"\x65E5", 1);
+    }
+    SUBCASE("a kept Lister entry being activated") {
+        KeptEntry kept{0, L"", L"C:\\p\\\x65E5.wlx", L"jp", L"EXT=\"JP\"", L"", L"", L"", 2, 1, 0};
+        PendingReactivations = {*WriteDisabledEntry(kept)};
+        f.Save();
+        refused(L"ListerPlugins", L"jp", L"\x65E5", 1);
+        CHECK(ReadDisabled(KindLister).size() == 1);
+    }
+    SUBCASE("a value read back to be written under another number") {
+        PendingEdit& off = PendingEditFor(f.Entry(KindLister, 1));
+        off.deleted = off.deactivate = 1;
+        OtherCodePageIo io;
+        f.Save(io);
+        refused(L"ListerPlugins", L"#3 c\x65E5", L"\x65E5", 1);
+        CHECK(ReadDisabled(KindLister).empty());  // the kept line of the deactivation went with the refusal
+    }
+}
+
+TEST_CASE("a UTF-16 wincmd.ini holds every character: a fullwidth name is written as typed") {
+    SaveFixture f(L"gate_utf16", L"");
+    WriteIniText(f.tc.ini, AnsiIni, true);
+    GetPlugState(KindFileSystem, L"MyFs", L"C:\\p\\fs.wfx", L"MyFs").curKey = Bracketed;
+    f.Save();
+    CHECK(SaveFixture::Shown == std::vector<std::wstring>{L"Changes saved: 1."});
+    CHECK(f.Lines(KindFileSystem) == L"Other=C:\\p\\o.wfx\n" + Bracketed + L"=C:\\p\\fs.wfx\n");
+    CHECK(IniGetString(f.tc.ini, L"Configuration", L"Language") == L"ENG");
 }

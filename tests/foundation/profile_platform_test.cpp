@@ -30,6 +30,14 @@ TEST_CASE("platform assumptions: profile functions") {
         CHECK(ReadFileBytes(fresh).find("k=v") != std::string::npos);
     }
 
+    SUBCASE("an ANSI file takes a character its code page lacks as another: a look-alike or the default") {
+        WriteFileBytes(ini, "[S]\r\n");
+        const std::wstring name = L"\xFF3B" L"C\xFF3D\xFF1D\x65E5";
+        REQUIRE(WritePrivateProfileStringW(L"S", L"k", name.c_str(), ini.c_str()));
+        CHECK(IniGetString(ini, L"S", L"k") != name);
+        CHECK(ReadFileBytes(ini).find("k=") != std::string::npos);
+    }
+
     SUBCASE("reading a key drops one pair of surrounding quotes, reading a section none") {
         WriteFileBytes(ini, "[L]\r\n1_detect=\"EXT=\"\"JPG\"\"\"\r\n2=\"a\" \"b\"\r\n");
         CHECK(IniGetString(ini, L"L", L"1_detect") == L"EXT=\"\"JPG\"\"");

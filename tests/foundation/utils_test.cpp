@@ -11,6 +11,7 @@
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/system_dlls.h"
 #include "foundation/text.h"
 #include "foundation/timestamps.h"
@@ -143,6 +144,36 @@ TEST_CASE("text bytes and files: ANSI up to the first NUL, decoding by byte-orde
     CHECK(FileVersionText(self, false) == L"2.10");
     CHECK(FileVersionText(self, true) == L"2.10.0.0");
     CHECK(FileVersionText(f, false) == L"");
+    RemoveTree(dir);
+}
+
+TEST_CASE("the character a file cannot hold as the profile functions write it is found and named") {
+    auto noCapital = [](std::wstring_view c) { return !(c[0] >= L'A' && c[0] <= L'Z'); };
+    CHECK(FirstCharRefused(L"abCdE", noCapital) == L"C");
+    CHECK(FirstCharRefused(L"abc", noCapital) == L"");
+    auto single = [](std::wstring_view c) { return c.size() == 1; };
+    CHECK(FirstCharRefused(L"a\xD83D\xDE00" L"b", single) == L"\xD83D\xDE00");  // a surrogate pair is one character
+    CHECK(FirstCharRefused(L"a\xD83D" L"b", single) == L"");
+    CHECK(CharWithCode(L"\xFF3B") == L"\xFF3B (U+FF3B)");
+    CHECK(CharWithCode(L"\xD83D\xDE00") == L"\xD83D\xDE00 (U+1F600)");
+    CHECK(CharWithCode(L"\xDE00") == L"U+DE00");
+    CHECK(CharWithCode(L"\r") == L"\x240D (U+000D)");
+    // No single-byte code page has a fullwidth form or an ideograph; every one has ASCII.
+    CHECK(AnsiHolds(L"C:\\p\\fs.wfx [x]=;?"));
+    for (const wchar_t* lacked : {L"\xFF3B", L"\xFF1D", L"\xFF1B", L"\x65E5"}) CHECK_FALSE(AnsiHolds(lacked));
+    std::wstring dir = FreshTempDir(L"ansi_hold"), ansi = PathJoin(dir, L"a.ini"), wide = PathJoin(dir, L"w.ini");
+    WriteFileBytes(ansi, "[S]\r\n");
+    WriteFileBytes(wide, "\xFF\xFE" + Utf16Bytes(L"[S]\r\n"));
+    const std::wstring name = L"\xFF3B" L"Configuration\xFF3D";
+    CHECK(CharIniCannotHold(ansi, name) == L"\xFF3B");
+    CHECK(CharIniCannotHold(ansi, L"Conf=" L"\x65E5") == L"\x65E5");
+    CHECK(CharIniCannotHold(ansi, L"[Configuration]") == L"");
+    CHECK(CharIniCannotHold(wide, name) == L"");
+    CHECK(CharIniCannotHold(PathJoin(dir, L"new.ini"), name) == L"\xFF3B");  // the profile functions make it ANSI
+    CHECK(ReadWholeFile(ansi) == std::optional<std::string>("[S]\r\n"));
+    WriteFileBytes(ansi, "");
+    CHECK(ReadWholeFile(ansi) == std::optional<std::string>(""));
+    CHECK(ReadWholeFile(PathJoin(dir, L"new.ini")) == std::nullopt);
     RemoveTree(dir);
 }
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "foundation/dialog_template.h"
+#include "foundation/ini_value_check.h"
 #include "foundation/texts.h"
 #include "foundation/ui_globals.h"
 #include "install/install_dialog.h"
@@ -168,6 +169,17 @@ TEST_CASE("a typed packer extension that another packer holds is refused before 
     CHECK(packer.result == IDOK);
     REQUIRE(said.size() == 2);
     CHECK(said[0] == FillVar(FillVar(Tr("in_err_exttaken"), L"e", L"abc"), L"p", L"other"));
+    CHECK(said[1] == L"");
+}
+
+TEST_CASE("a typed extension that the ANSI wincmd.ini cannot hold is refused before anything is copied") {
+    InstallScene scene(L"dlg_ansi");
+    WriteFileBytes(scene.ini, "[PackerPlugins]\r\n");
+    NewPacker packer(scene);
+    std::vector<std::wstring> said = packer.Press({{383, L"def \xFF5Aip"}, {383, L"def"}});
+    CHECK(packer.result == IDOK);
+    REQUIRE(said.size() == 2);
+    CHECK(said[0] == FillVars(Tr("in_err_char"), {{L"t", L"\xFF5Aip"}, {L"c", CharWithCode(L"\xFF5A")}}));
     CHECK(said[1] == L"");
 }
 

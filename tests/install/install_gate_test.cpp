@@ -92,4 +92,21 @@ TEST_CASE("a file system's root name that cannot be a key gives way to the plugi
         InstInfo info = Plugin(KindFileSystem, root);
         CHECK(Reported(info).fsName == L"x");
     }
+    // One that the file's code page would turn into a section header, as long as the file is ANSI.
+    const std::wstring bracketed = L"\xFF3B" L"Configuration\xFF3D";
+    InstInfo info = Plugin(KindFileSystem, bracketed);
+    CHECK(Reported(info).fsName == bracketed);
+    WriteFileBytes(scene.ini, "[FileSystemPlugins]\r\n");
+    CHECK(Reported(info).fsName == L"x");
+}
+
+TEST_CASE("pluginst.inf extensions that the ANSI file cannot hold are reported, not offered") {
+    InstallScene scene(L"inst_gate_ansi_exts");
+    WriteFileBytes(scene.ini, "[PackerPlugins]\r\n");
+    InstInfo info = Plugin(KindPacker, L"95");
+    info.inf = ParseInfLines({{L"defaultextension", L"7z \xFF5Aip"}});
+    InstCtx ctx = Reported(info);
+    REQUIRE(ctx.extChoices.size() == 1);
+    CHECK(ctx.extChoices[0].ext == L"7z");
+    CHECK(Warns(ctx, CharWithCode(L"\xFF5A")));
 }
