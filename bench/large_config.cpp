@@ -52,12 +52,13 @@ std::wstring LargeConfigIni(int scale) {
     return ini;
 }
 
-void MakeLargeConfigPlugins(const std::wstring& dir, int scale, const std::array<std::string, 4>& bodies) {
+void MakeLargeConfigPlugins(const std::wstring& dir, int scale, const std::array<std::string, 4>& bodies,
+                            bool everyFolder) {
     for (int kind = 0; kind < 4; ++kind) {
-        for (int i = 0; i < PluginsPerKind[kind] * scale; i += 2) {
+        for (int i = 0; i < PluginsPerKind[kind] * scale; i += everyFolder ? 1 : 2) {
             std::wstring path = dir + L"\\plugins\\" + PluginRel(kind, i);
             MakeDirs(path.substr(0, path.rfind(L'\\')));
-            WriteFileBytes(path, bodies[kind]);
+            if (i % 2 == 0) WriteFileBytes(path, bodies[kind]);
         }
     }
 }

@@ -16,8 +16,7 @@ constexpr const wchar_t* kBuiltInTypes[] = {L"BMP", L"JPG", L"JPEG", L"JPE", L"P
 bool IsPlainWordFor(std::wstring word, const std::wstring& ext) {
     if (word.find_first_of(L"*?") != std::wstring::npos) return false;
     if (!word.empty() && word[0] == L'.') word.erase(0, 1);
-    // A plain word is compared by the case rule the rule's patterns are matched
-    // with, which is TC's, not by the file system's folding of names.
+    // A plain word is compared by the case rule the rule's patterns are matched with.
     return WildcardMatch(word, ext, true);
 }
 
@@ -63,7 +62,7 @@ bool TypeListMatches(const std::vector<std::wstring>& words, const std::wstring&
 
 bool IsTcOwnViewerExt(const ListerSettings& s, const std::wstring& ext) {
     if (!s.multimedia) return false;
-    std::wstring upper = StrUpper(ext);
+    std::wstring upper = UpperCase(ext);
     bool own = s.mciTypes.count(upper) || TypeListMatches(s.mediaAddTypes, ext) ||
                (s.iview && TypeListMatches(s.iviewAddTypes, ext));
     own = own || std::any_of(std::begin(kBuiltInTypes), std::end(kBuiltInTypes),

@@ -9,10 +9,11 @@ namespace {
 
 const wchar_t* const Keywords[] = {L"EXT=\"", L"EXT!=\"", L"SIZE", L"FORCE", L"MULTIMEDIA", L"FIND(\"", L"FINDI(\""};
 
+// Letters in any case, as extensions compare.
 bool StartsNoCase(const std::wstring& text, const std::wstring& start) {
     if (start.size() > text.size()) return false;
     for (size_t i = 0; i < start.size(); ++i)
-        if (std::towupper(text[i]) != std::towupper(start[i])) return false;
+        if (UpperCaseUnit(text[i]) != UpperCaseUnit(start[i])) return false;
     return true;
 }
 
@@ -41,7 +42,7 @@ bool ExtAssignBefore(const std::wstring& text, int at, bool bangAllowed) {
 // The values of every EXT term written, upper case, but the one opened by the quote at skip.
 std::set<std::wstring> PresentValues(const std::wstring& text, int skip) {
     std::set<std::wstring> out;
-    std::wstring upper = StrUpper(text);
+    std::wstring upper = UpperCase(text);
     for (size_t at = upper.find(L"EXT"); at != std::wstring::npos; at = upper.find(L"EXT", at + 3)) {
         size_t open = upper.find(L'"', at + 3);
         if (open == std::wstring::npos) break;
@@ -59,7 +60,7 @@ void InsideValue(DetectCompletion& r, const std::wstring& text, int caret, int q
     std::set<std::wstring> present = PresentValues(text, q);
     bool quoteFollows = (size_t)caret < text.size() && text[(size_t)caret] == L'"';
     for (const std::wstring& ext : known)
-        if (!ext.empty() && !present.count(StrUpper(ext)) && StartsNoCase(ext, r.typed))
+        if (!ext.empty() && !present.count(UpperCase(ext)) && StartsNoCase(ext, r.typed))
             r.candidates.push_back(quoteFollows ? ext : ext + L"\"");
 }
 
@@ -71,7 +72,7 @@ void AfterValue(DetectCompletion& r, const std::wstring& text, int caret, const 
     if (next != std::wstring::npos && (text[next] == L'|' || text[next] == L'&')) return;
     std::set<std::wstring> present = PresentValues(text, -1);
     for (size_t i = 0; i < known.size() && i < ownCount; ++i)
-        if (!known[i].empty() && !present.count(StrUpper(known[i]))) {
+        if (!known[i].empty() && !present.count(UpperCase(known[i]))) {
             r.candidates.push_back(NextAlternativeText);
             return;
         }
@@ -121,7 +122,7 @@ std::wstring CommonBeginning(const std::vector<std::wstring>& candidates) {
     size_t n = first.size();
     for (const std::wstring& c : candidates) {
         size_t i = 0;
-        while (i < n && i < c.size() && std::towupper(c[i]) == std::towupper(first[i])) ++i;
+        while (i < n && i < c.size() && UpperCaseUnit(c[i]) == UpperCaseUnit(first[i])) ++i;
         n = i;
     }
     return first.substr(0, n);

@@ -43,7 +43,7 @@ void ScanTokens(const std::vector<DsxToken>& tokens, Analysis& a) {
         const DsxToken& t = tokens[i];
         if (IsExtTerm(tokens, i)) {
             bool notEqual = tokens[i + 1].kind == DsxTokNotEqual;
-            std::wstring value = StrUpper(tokens[i + 2].text);
+            std::wstring value = UpperCase(tokens[i + 2].text);
             AddOnce(((negDepth % 2 == 1) != notEqual) ? a.spec.excluded : a.extensions, value);
             if (notEqual) a.rest += L"!=";
             i += 2;

@@ -122,7 +122,7 @@ std::wstring DsxEditExts(const std::wstring& text, const std::set<std::wstring>&
     for (const std::wstring& x : remove) {
         // Conditions hold their extensions in upper case; a lower-case request must
         // not pass for done while the extension stays.
-        std::wstring upper = StrUpper(x);
+        std::wstring upper = UpperCase(x);
         RemoveStep step = RemoveStep::Removed;
         for (int n = 0; step == RemoveStep::Removed; ++n) step = RemoveOne(result, upper, n);
         anyFailed = anyFailed || step == RemoveStep::Failed;

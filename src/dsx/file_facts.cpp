@@ -11,7 +11,7 @@ std::wstring ExtensionOf(const std::wstring& path) {
     size_t dot = path.rfind(L'.');
     size_t sep = path.find_last_of(L"\\/");
     if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep)) return L"";
-    return StrUpper(path.substr(dot + 1));
+    return UpperCase(path.substr(dot + 1));
 }
 
 }  // namespace

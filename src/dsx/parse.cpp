@@ -150,11 +150,11 @@ struct Parser {
         ++pos;
         const DsxToken* v = Cur();
         if (v && (v->kind == DsxTokWord || v->kind == DsxTokNumber))
-            return SetError(DsxErrUnquoted, v->text, notEqual ? 1 : 0);
+            return SetError(DsxErrUnquoted, UpperCase(v->text), notEqual ? 1 : 0);
         if (!v || v->kind != DsxTokString)
             return SetError(DsxErrExpect, L"\"...\"", DsxExpectLiteral);
         int n = AddNode(notEqual ? DsxExtNe : DsxExtEq, start, v->end);
-        tree.nodes[n].text = StrUpper(v->text);
+        tree.nodes[n].text = UpperCase(v->text);
         ++pos;
         return n;
     }

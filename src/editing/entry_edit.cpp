@@ -170,14 +170,14 @@ void EditNumbered(IEditingHost& host, HWND owner, const PlugEntry& e, size_t row
 }
 
 void AddExt(std::vector<std::wstring>& list, std::set<std::wstring>& seen, const std::wstring& ext) {
-    std::wstring up = StrUpper(ext);
+    std::wstring up = UpperCase(ext);
     if (up.empty() || up == L"*" || !seen.insert(up).second) return;
     list.push_back(up);
 }
 
 std::wstring ClaimNote(const PlugEntry& e, const std::wstring& key) {
     std::wstring note;
-    if (e.kind == KindLister && e.iniDetect.forced.count(StrUpper(key))) note = Tr("h_key4");
+    if (e.kind == KindLister && e.iniDetect.forced.count(UpperCase(key))) note = Tr("h_key4");
     size_t exts = (size_t)std::count_if(e.iniDetect.items.begin(), e.iniDetect.items.end(),
                                         [](const DetectItem& i) { return i.kind == DetItemExt; });
     if (exts >= 2) note += (note.empty() ? L"" : L" · ") + FillVar(Tr("who_exts"), L"n", std::to_wstring(exts));
@@ -204,7 +204,7 @@ std::vector<std::wstring> KnownExtensions(size_t row, uint64_t& ownCount) {
     std::set<std::wstring> others;
     for (const PlugEntry& e : TabEntries)
         for (const DetectItem& item : e.iniDetect.items)
-            if (item.kind == DetItemExt) others.insert(StrUpper(item.text));
+            if (item.kind == DetItemExt) others.insert(UpperCase(item.text));
     for (const std::wstring& x : others) AddExt(list, seen, x);
     return list;
 }

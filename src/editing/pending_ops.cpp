@@ -19,7 +19,7 @@ namespace {
 
 std::set<std::wstring> UpperSet(const std::set<std::wstring>& exts) {
     std::set<std::wstring> out;
-    for (const auto& e : exts) out.insert(StrUpper(e));
+    for (const auto& e : exts) out.insert(UpperCase(e));
     return out;
 }
 
@@ -34,7 +34,7 @@ std::vector<std::wstring> KeptThenAdded(const std::vector<std::wstring>& have, c
     std::set<std::wstring> removed = UpperSet(edit.removedExts);
     std::vector<std::wstring> out;
     for (const auto& e : have)
-        if (!removed.count(StrUpper(e))) out.push_back(e);
+        if (!removed.count(UpperCase(e))) out.push_back(e);
     out.insert(out.end(), edit.addedExts.begin(), edit.addedExts.end());
     return out;
 }

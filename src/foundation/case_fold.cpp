@@ -31,6 +31,14 @@ int StrICmp(const std::wstring& a, const std::wstring& b) {
 
 bool StrIEquals(const std::wstring& a, const std::wstring& b) { return a.size() == b.size() && StrICmp(a, b) == 0; }
 
+wchar_t UpperCaseUnit(wchar_t c) { return UpcaseTable()[c]; }
+
+std::wstring UpperCase(std::wstring s) {
+    const std::vector<wchar_t>& upper = UpcaseTable();
+    for (wchar_t& c : s) c = upper[c];
+    return s;
+}
+
 std::wstring FoldCase(std::wstring s) {
     const std::vector<wchar_t>& upper = UpcaseTable();
     for (wchar_t& c : s) {

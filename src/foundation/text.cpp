@@ -45,9 +45,13 @@ bool EndsWith(const std::wstring& s, const wchar_t* tail) {
     return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
 }
 
-// TC compares extensions and FINDI text without case, FIND text and bytes with it.
-bool QuotedTextIgnoresCase(const std::wstring& normSoFar) {
-    return EndsWith(normSoFar, L"EXT=") || EndsWith(normSoFar, L"EXT!=") || EndsWith(normSoFar, L"FINDI(");
+enum class QuotedCase { Kept, RuntimeUpper, FileName };
+
+// TC compares FIND text and bytes with case, FINDI text without; an extension
+// names files, so it folds as file names do.
+QuotedCase QuotedTextCase(const std::wstring& normSoFar) {
+    if (EndsWith(normSoFar, L"EXT=") || EndsWith(normSoFar, L"EXT!=")) return QuotedCase::FileName;
+    return EndsWith(normSoFar, L"FINDI(") ? QuotedCase::RuntimeUpper : QuotedCase::Kept;
 }
 
 }  // namespace
@@ -55,14 +59,17 @@ bool QuotedTextIgnoresCase(const std::wstring& normSoFar) {
 std::wstring NormKeyText(const std::wstring& s) {
     std::wstring in = Unquote(s), out;
     out.reserve(in.size());
-    bool quoted = false, foldQuoted = false;
+    bool quoted = false;
+    QuotedCase quotedCase = QuotedCase::Kept;
     for (wchar_t c : in) {
         if (c == L'"') {
             quoted = !quoted;
-            if (quoted) foldQuoted = QuotedTextIgnoresCase(out);
+            if (quoted) quotedCase = QuotedTextCase(out);
             out += c;
         } else if (quoted) {
-            out += foldQuoted ? (wchar_t)std::towupper(c) : c;
+            out += quotedCase == QuotedCase::FileName       ? UpperCaseUnit(c)
+                   : quotedCase == QuotedCase::RuntimeUpper ? (wchar_t)std::towupper(c)
+                                                            : c;
         } else if (!std::iswspace(c)) {
             out += (wchar_t)std::towupper(c);
         }
@@ -280,7 +287,9 @@ std::wstring SafeRelPath(const std::wstring& name) {
 }
 
 bool WildcardMatch(const std::wstring& pattern, const std::wstring& text, bool ignoreCase) {
-    auto same = [ignoreCase](wchar_t a, wchar_t b) { return a == b || (ignoreCase && std::towlower(a) == std::towlower(b)); };
+    auto same = [ignoreCase](wchar_t a, wchar_t b) {
+        return a == b || (ignoreCase && UpperCaseUnit(a) == UpperCaseUnit(b));
+    };
     size_t p = 0, t = 0, star = std::wstring::npos, mark = 0;
     while (t < text.size()) {
         if (p < pattern.size() && pattern[p] == L'*') {

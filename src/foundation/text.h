@@ -11,8 +11,8 @@
 std::wstring StrTrim(const std::wstring& s);
 // The same without a copy; the view points into s.
 std::wstring_view StrTrimView(std::wstring_view s);
-// The C runtime's case mapping: for display and for TC's own comparisons; paths
-// and keys are compared with StrIEquals and FoldCase below.
+// The C runtime's case mapping: for display and for TC's own comparisons; paths,
+// keys and extensions are compared with StrIEquals, UpperCase and FoldCase below.
 std::wstring StrUpper(std::wstring s);
 std::wstring StrLower(std::wstring s);
 // Appends blanks up to the width; a longer text is never cut.
@@ -21,7 +21,8 @@ std::wstring StrPadRight(const std::wstring& s, size_t width);
 std::wstring Unquote(const std::wstring& s);
 // Comparison form of a detect string or key: unquoted, upper case, white space gone.
 // Quoted text keeps its blanks, and its case where TC's test is case-sensitive
-// (FIND and byte tests), so FIND("Foo") and FIND("foo") stay different.
+// (FIND and byte tests), so FIND("Foo") and FIND("foo") stay different; an
+// extension is upper-cased as file names are (UpperCase).
 std::wstring NormKeyText(const std::wstring& s);
 std::wstring Quote(const std::wstring& s);
 // One argument of a command line as CommandLineToArgvW and the C runtime read it
@@ -78,7 +79,8 @@ std::wstring DsWrap(const std::wstring& text, size_t width, const std::wstring& 
 std::wstring SafeRelPath(const std::wstring& name);
 
 // '?' matches one character, '*' any run. Iterative with one back-tracking point,
-// so the work stays within pattern times text length whatever the input.
+// so the work stays within pattern times text length whatever the input. Ignoring
+// case, letters compare by UpperCaseUnit, as file names do.
 bool WildcardMatch(const std::wstring& pattern, const std::wstring& text, bool ignoreCase);
 
 // Paths and keys compared as Windows compares file names: ordinal, every UTF-16
@@ -87,6 +89,10 @@ bool WildcardMatch(const std::wstring& pattern, const std::wstring& text, bool i
 // case_fold.cpp on Windows, a stand-in for the native parser tests.
 int StrICmp(const std::wstring& a, const std::wstring& b);
 bool StrIEquals(const std::wstring& a, const std::wstring& b);
+// One UTF-16 unit upper-cased by the table the comparison above uses. Extensions
+// are held in this case: x.ärz and x.ÄRZ name one file, so they are one type.
+wchar_t UpperCaseUnit(wchar_t c);
+std::wstring UpperCase(std::wstring s);
 // The form under which texts that StrIEquals calls equal are the same, for keys
 // of maps and stored files: upper-cased as above, then A-Z lowered again, so a
 // plain ASCII key keeps the lower-case spelling that stored files already hold.

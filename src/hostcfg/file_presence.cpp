@@ -67,16 +67,32 @@ bool FolderOnDisk(const std::wstring& dir) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsAscii(const std::wstring& text) {
+    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+}
+
+enum class Listed { MayExist, Absent, AskDisk };
+
 // Plugins of one kind mostly sit in folders side by side, so one listing of their
-// common parent tells which of their folders are there. A folder the listing lacks
-// is still asked of the disk, once: a volume may fold letters by a table of its
-// own, and a listing may leave out what can be passed through.
+// common parent tells which of their folders are there. A listing that could not be
+// read to its end tells nothing. One that lacks a plain ASCII name answers for it,
+// as every file system folds those letters alike; a name with other letters is
+// asked of the disk, since a volume may fold them by a table of its own. Under Wine
+// each such question scans the parent: asking it for every name a listing lacked
+// made a start with thousands of removed plugins take several times as long.
+Listed InListing(FilePresence& presence, const std::wstring& dir) {
+    const auto& names = Listing(presence, PathDir(dir));
+    std::wstring name = NameOf(dir);
+    if (!names || names->count(FoldCase(name))) return Listed::MayExist;
+    return IsAscii(name) ? Listed::Absent : Listed::AskDisk;
+}
+
 bool FolderMayExist(FilePresence& presence, const std::wstring& dir) {
     if (IsRootFolder(dir)) return true;
     std::wstring key = FoldCase(dir);
     if (auto known = presence.folderSeen.find(key); known != presence.folderSeen.end()) return known->second;
-    const auto& names = Listing(presence, PathDir(dir));
-    bool may = !names || names->count(FoldCase(NameOf(dir))) || FolderOnDisk(dir);
+    Listed listed = InListing(presence, dir);
+    bool may = listed == Listed::MayExist || (listed == Listed::AskDisk && FolderOnDisk(dir));
     presence.folderSeen.emplace(std::move(key), may);
     return may;
 }
@@ -107,10 +123,9 @@ void SeeFoldersAhead(FilePresence& presence, const std::vector<std::wstring>& ex
         if (!ListablePath(path) || IsRootFolder(dir)) continue;
         std::wstring key = FoldCase(dir);
         if (presence.folderSeen.count(key)) continue;
-        const auto& names = Listing(presence, PathDir(dir));
-        bool listed = !names || names->count(FoldCase(NameOf(dir)));
-        presence.folderSeen.emplace(std::move(key), listed);
-        if (!listed) unlisted.push_back(dir);
+        Listed listed = InListing(presence, dir);
+        presence.folderSeen.emplace(std::move(key), listed == Listed::MayExist);
+        if (listed == Listed::AskDisk) unlisted.push_back(dir);
     }
     std::vector<char> onDisk(unlisted.size(), 0);
     RunItemsInOrder(

@@ -27,9 +27,9 @@ struct PluginFileSeen {
     uint64_t stamps[3] = {};   // in the same order; 0 when absent
 };
 // Asks ahead, several at once, for the folders of these plugin paths that their
-// parents' listings lack, so that SeePluginFiles finds the answers known. Each such
-// question scans the parent under Wine; a configuration naming thousands of
-// removed plugins would otherwise wait for them one after another.
+// parents' listings cannot answer for (lacked names with letters beyond ASCII), so
+// that SeePluginFiles finds the answers known. Each such question scans the parent
+// under Wine; many of them would otherwise wait for one another.
 void SeeFoldersAhead(FilePresence& presence, const std::vector<std::wstring>& expandedPaths);
 // The candidates in bit order: the path, the path + "64", stem + "64" + extension.
 std::wstring PluginCandidate(const std::wstring& path, int which);

@@ -221,10 +221,12 @@ std::wstring PathOfId(int id) {
     return L"";
 }
 
+// In the case the detect string's extensions are held in: a line written with the
+// C runtime's upper-casing (äRZ) names the extension the string holds as ÄRZ.
 std::vector<std::wstring> ParkedValue(const PlugEntry& entry) {
     std::vector<std::wstring> list;
     for (const auto& piece : SplitAt(ReadWholeValue(SettingsIniPath(), ParkedSection, IniKeyOfEntry(entry)), L',')) {
-        std::wstring ext = Unescape(StrTrim(piece));
+        std::wstring ext = UpperCase(Unescape(StrTrim(piece)));
         if (!ext.empty() && std::find(list.begin(), list.end(), ext) == list.end()) list.push_back(ext);
     }
     return list;

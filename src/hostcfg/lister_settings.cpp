@@ -43,7 +43,7 @@ std::set<std::wstring> ReadMciTypes() {
         if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) continue;
         if (nameChars == 0 || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
         if (rc == ERROR_MORE_DATA || (bytes >= sizeof(wchar_t) * 2 && value[0] != 0))
-            types.insert(StrUpper(std::wstring(name, nameChars)));
+            types.insert(UpperCase(std::wstring(name, nameChars)));
     }
     return types;
 }

@@ -163,12 +163,30 @@ TEST_CASE("plugins whose preview worker could not start are not asked, and say w
     CHECK_FALSE(PvRunning());
 }
 
+TEST_CASE("a file's extension beyond ASCII matches a detect string that writes it in another case") {
+    const std::wstring section = Entry(1, L"Z:\\gone\\arz.wdx", L"EXT=\"ÄRZ\"") +
+                                 Entry(2, L"Z:\\gone\\zhuk.wdx", L"EXT=\"Жук\"") +
+                                 Entry(3, L"Z:\\gone\\doc.wdx", L"EXT=\"DOC\"");
+    PreviewFixture f(section);
+    // Letters beyond the code page need the UTF-16 file that TC writes then.
+    WriteFileBytes(WincmdIniPath, "\xFF\xFE" + Utf16Bytes(L"[ContentPlugins]\r\n" + section));
+    f.Preview(f.File(L"x.ärz", 1));
+    PumpUntilAnswered();
+    REQUIRE(PvPlugins.size() == 4);
+    CHECK((PvPlugins[1].match == 1 && PvPlugins[2].match == 0 && PvPlugins[3].match == 0));
+    f.Preview(f.File(L"y.жук", 1));
+    PumpUntilAnswered();
+    REQUIRE(PvPlugins.size() == 4);
+    CHECK((PvPlugins[1].match == 0 && PvPlugins[2].match == 1 && PvPlugins[3].match == 0));
+}
+
 TEST_CASE("the plugin opened for a file") {
     PreviewFixture f(L"");
     auto choose = [&f](std::vector<PvPlugin> rows) {
         PvPlugins = std::move(rows);
         PvChecked.clear();
         PvChoiceMade = 0;
+        PvJobsPending = PvAnswered = 0;  // whatever an earlier case asked is done
         PvCurrentExt = L"jpg";
         UpdatePreviewVerdict(f.view);
         return std::vector<int>(PvChecked.begin(), PvChecked.end());

@@ -125,6 +125,11 @@ TEST_CASE("the INI's detect string is compared with the plugin's answer, which s
         {L"EXT=\"TXT\"", L"EXT=\"TXT\" | EXT=\"LOG\"", CheckPluginMore},
         {L"EXT=\"TXT\" | EXT=\"LOG\"", L"EXT=\"TXT\"", CheckIniMore},
         {L"EXT=\"A\" | EXT=\"B\"", L"EXT=\"B\" | EXT=\"C\"", CheckBothDiffer},
+        // letters of other alphabets in another case name the same files
+        {L"EXT=\"ÄRZ\"", L"EXT=\"ärz\"", CheckSame},
+        {L"EXT=\"ÄRZ\" | EXT=\"Жук\"", L"EXT=\"жук\" | EXT=\"ärz\"", CheckSameExtensions},
+        {L"EXT=\"Ö*\" | EXT=\"TXT\"", L"EXT=\"öl\" | EXT=\"TXT\"", CheckSameExtensions},
+        {L"EXT=\"TXT\" & !(EXT=\"Öl\")", L"EXT=\"TXT\" | EXT=\"öL\"", CheckSameExtensions},
         {L"MULTIMEDIA & !(EXT=\"TXT\")", L"EXT=\"LOG\"", CheckSameExtensions},
         // strings that only exclude already take the plugin's other extensions
         {L"EXT!=\"TXT\"", L"EXT=\"LOG\"", CheckSameExtensions},

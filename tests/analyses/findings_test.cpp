@@ -166,6 +166,17 @@ TEST_CASE("a plugin's detect string with a line break is shown as its own, and n
     CHECK(Findings[0].explanation.ends_with(L"EXT=\"TXT\"\x240D\x240A[Configuration]\x240D\x240A" L"Editor=evil.exe"));
 }
 
+TEST_CASE("a plugin naming its extensions in another case than wincmd.ini, in any alphabet, differs in nothing") {
+    FindingsFixture f(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\a.wlx\r\n1_detect=\"EXT=\"ÄRZ\" | EXT=\"TXT\"\"\r\n"
+                      L"2=%COMMANDER_PATH%\\p\\b.wlx\r\n2_detect=\"EXT=\"Жук\" | EXT=\"Ö*\"\"\r\n");
+    f.Plugin(L"p\\a.wlx64");
+    f.Plugin(L"p\\b.wlx64");
+    f.Probe(0, L"p\\a.wlx", ProbeOk, L"EXT=\"ärz\" | EXT=\"txt\"", 1);
+    f.Probe(0, L"p\\b.wlx", ProbeOk, L"EXT=\"öl\" | EXT=\"жук\"", 1);
+    BuildFindings();
+    CHECK(Summary() == L"");
+}
+
 TEST_CASE("findings of the disk, the plugins' own INI files and redirected sections; a 32-bit TC") {
     FindingsFixture f(
         L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\intc.wlx\r\n1_detect=\"EXT=\"IN\"\"\r\n"

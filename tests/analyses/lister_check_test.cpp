@@ -130,3 +130,24 @@ TEST_CASE("the Lister state of an extension: blocked types, then TC's own viewer
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, mci, L"KVBLANK");
     CHECK_FALSE(IsTcOwnViewerExt(LoadListerSettings(), L"KVMCI"));
 }
+
+// TC opens x.ärz for EXT="ÄRZ" as the file system opens it for either name: the
+// plugins, the [Lister] type lists and the view modes all take the letters of
+// other alphabets in any case.
+TEST_CASE("a file's extension beyond ASCII matches plugins, type lists and view modes in any case") {
+    CheckFixture f(L"[Lister]\r\nNoPluginFileTypes=*.BLÖCK\r\nMediaAdditionalTypes=ЖУК\r\n"
+                   L"[ListerModes]\r\n0exts=*.ÄRZ\r\n0fields=text.wlx\r\n"
+                   L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\text.wlx\r\n"
+                   L"1_detect=\"EXT=\"ÄRZ\" | EXT=\"blöck\" | EXT=\"жук\"\"\r\n"
+                   L"2=%COMMANDER_PATH%\\p\\media.wlx\r\n2_detect=\"MULTIMEDIA & EXT=\"Жук\"\"\r\n",
+                   {{L"text.wlx64", PeMachineX64}, {L"media.wlx64", PeMachineX64}});
+    CHECK(RowsText(f.Check(L"x.ärz")) == L"→ View mode: *.ÄRZ → text.wlx – TC uses this before the order\n"
+                                         L"✓ #1 text: ★ view mode: set for .ÄRZ  ·  EXT=\"ÄRZ\"\n"
+                                         L"– #2 media: other extensions\n");
+    CHECK(RowsText(f.Check(L"x.blöck")) ==
+          L"→ Blocked: [Lister] NoPluginFileTypes: Lister loads no plugin for .BLÖCK (only with key 4)\n"
+          L"✓ 4 #1 text: blocked for .BLÖCK – only with key 4\n– #2 media: other extensions\n");
+    CHECK(RowsText(f.Check(L"x.жук")) ==
+          L"→ TC's own viewer: TC shows .ЖУК itself – plugins without MULTIMEDIA do not come in\n"
+          L"– #1 text: no MULTIMEDIA – TC shows .ЖУК itself\n✓ #2 media: MULTIMEDIA  ·  EXT=\"Жук\"\n");
+}

@@ -1,10 +1,14 @@
 #include <windows.h>
 
+#include "dsx/completion.h"
+#include "dsx/detect_spec.h"
+#include "dsx/edit.h"
 #include "dsx/eval.h"
 #include "dsx/parse.h"
 #include "dsx/reach.h"
 #include "dsx/syntax_message.h"
 #include "dsx_test_util.h"
+#include "foundation/text.h"
 #include "foundation/texts.h"
 #include "support/test_support.h"
 
@@ -134,5 +138,39 @@ TEST_CASE("file facts come from the file even when it cannot be opened") {
     CreateDirectoryW((dir + L"\\kv.d").c_str(), nullptr);
     CHECK((DetFileFacts(dir + L"\\kv.d").extension.empty() && DetFileFacts(dir + L"\\kv.d\\missing").extension.empty()));
     CHECK(DetFileFacts(dir + L"\\missing.tar.gz").extension == L"GZ");
+    RemoveTree(dir);
+}
+
+// x.ärz and x.ÄRZ name one file, so EXT="ärz" and EXT="ÄRZ" name one type wherever
+// an extension is read, matched, compared, edited or completed.
+TEST_CASE("an extension is one type in any letter case of any alphabet, as it names one file") {
+    std::wstring dir = FreshTempDir(L"facts_case");
+    WriteFileBytes(dir + L"\\x.ärz", "x");
+    WriteFileBytes(dir + L"\\y.жук", "y");
+    FileFacts arz = DetFileFacts(dir + L"\\x.ärz"), zhuk = DetFileFacts(dir + L"\\y.жук");
+    CHECK((arz.extension == L"ÄRZ" && zhuk.extension == L"ЖУК"));
+    for (const wchar_t* detect : {L"EXT=\"ÄRZ\"", L"EXT=\"ärz\"", L"EXT=\"ä*\"", L"EXT=\"?rZ\"", L"SIZE>0 & EXT=\"Ärz\""}) {
+        CAPTURE(std::wstring(detect));
+        CHECK(DetectMatches(detect, arz));
+        CHECK_FALSE(DetectMatches(detect, zhuk));
+    }
+    CHECK((DetectMatches(L"EXT=\"жук\"", zhuk) && !DetectMatches(L"EXT!=\"Жук\"", zhuk)));
+    CHECK(ParseRendered(L"EXT=\"ärz\" | EXT=\"ÄRZ\"") == L"Or(Ext=ÄRZ,Ext=ÄRZ)");
+    CHECK(ParseRendered(L"EXT=ärz").ends_with(L"correct is EXT=\"ÄRZ\""));
+    DetectSpec spec = CompileDetect(L"EXT=\"ärz\" | EXT=\"ÄRZ\" | !(EXT=\"жук\" | EXT=\"ЖУК\")", true);
+    CHECK((spec.items.size() == 1 && spec.items[0].text == L"ÄRZ" && spec.excluded == std::vector<std::wstring>{L"ЖУК"}));
+    // The comparison form folds the extension, not FIND or FINDI text: TC looks for
+    // those bytes, FINDI with A-Z folded only.
+    CHECK(NormKeyText(L"EXT=\"ärz\"") == NormKeyText(L"ext = \"ÄRZ\""));
+    CHECK((NormKeyText(L"FINDI(\"ä\")") != NormKeyText(L"FINDI(\"Ä\")") &&
+           NormKeyText(L"FIND(\"ä\")") != NormKeyText(L"FIND(\"Ä\")")));
+    // An edit removes the extension however it was written, and completion does not
+    // offer it again.
+    bool failed = true;
+    CHECK(DsxEditExts(L"SIZE>0 & (EXT=\"ärz\" | EXT=\"TXT\")", {L"ÄRZ"}, {}, &failed) == L"SIZE>0 & (EXT=\"TXT\")");
+    CHECK_FALSE(failed);
+    std::wstring typing = L"EXT=\"ärz\" | EXT=\"";
+    CHECK(DetectCompletions(typing, (int)typing.size(), {L"ÄRZ", L"TXT"}, 0).candidates == std::vector<std::wstring>{L"TXT\""});
+    CHECK(DetectCompletions(L"EXT=\"ä", 6, {L"ÄRZ", L"ARZ"}, 0).candidates == std::vector<std::wstring>{L"ÄRZ\""});
     RemoveTree(dir);
 }

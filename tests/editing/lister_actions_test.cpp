@@ -86,6 +86,16 @@ TEST_CASE("always use refuses an extension that TC would read as more than one p
     CHECK(ReadFileBytes(f.tc.ini) == before);
 }
 
+TEST_CASE("always use finds the rule of its extension written with letters beyond ASCII in another case") {
+    SaveFixture f(L"lv_case", L"");
+    WriteIniText(f.tc.ini, Modes(L"", L"0exts=*.ärz\r\n0fields=old.wlx"), true);
+    ModeRulePlan plan = PlanModeRule(L"ÄRZ", L"C:\\p\\img.wlx64");
+    CHECK((!plan.refusal && plan.number == 0 && plan.oldFields == L"old.wlx"));
+    WriteIniText(f.tc.ini, Modes(L"", L"0exts=*.txt *.ЖУК\r\n0fields=old.wlx"), true);
+    const char* refusal = PlanModeRule(L"жук", L"C:\\p\\img.wlx64").refusal;
+    CHECK((refusal && std::string(refusal) == "lv_mode_other"));
+}
+
 TEST_CASE("always use writes the rule and switches view modes on, through one save") {
     SaveFixture f(L"lv_write", Modes(L"ModeByfileType=0", L"0exts=*.png\r\n0fields=p.wlx"));
     CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");

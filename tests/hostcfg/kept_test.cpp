@@ -153,6 +153,12 @@ TEST_CASE("parked extensions") {
     for (const wchar_t* ext : {L"TXT", L"A,B", L"%2C", L" X"}) SaveParked(lister, ext, false);
     wchar_t buf[16];
     CHECK(GetPrivateProfileStringW(L"Parked", IniKeyOfEntry(lister).c_str(), L"none", buf, 16, SettingsIniPath().c_str()) == 4);
+    // A line as an older run wrote it, with the C runtime's upper case, names the
+    // extensions the detect string holds in the case file names fold to.
+    for (const wchar_t* ext : {L"äRZ", L"жук", L"ÄRZ"}) SaveParked(lister, ext, true);
+    CHECK(ParkedValue(lister) == std::vector<std::wstring>{L"ÄRZ", L"ЖУК"});
+    SaveParked(lister, L"ÄRZ", false);
+    CHECK(ParkedValue(lister) == std::vector<std::wstring>{L"ЖУК"});
     std::vector<std::wstring> many;
     for (int i = 0; i < 250; ++i) SaveParked(content, many.emplace_back(L"EXTENSION" + std::to_wstring(i)), true);
     CHECK(ParkedValue(content) == many);

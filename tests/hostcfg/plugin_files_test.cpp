@@ -156,13 +156,24 @@ TEST_CASE("one fill's view of plugin files agrees with the disk") {
     FilePresence refused;
     refused.folders[FoldCase(dir + L"\\Lister")] = std::nullopt;
     CHECK(SeePluginFiles(refused, dir + L"\\Lister\\Both\\Both.wlx").bits == 3);
-    // A folder a listing lacks is asked of the disk: a volume may fold letters by a
-    // table of its own, and a listing may leave out what can be passed through.
+    // A listing read to its end answers for the ASCII names it lacks, which every
+    // file system folds alike; a lacked name with other letters, which a volume may
+    // fold by a table of its own, is asked of the disk. The listing laid in here
+    // lacks everything, so only what the disk was asked for is found.
     FilePresence listed;
     listed.folders[FoldCase(dir + L"\\Lister")].emplace();
     CHECK((SeePluginFiles(listed, dir + L"\\Lister\\ÜBER\\Жук.wlx").bits == 1 &&
-           SeePluginFiles(listed, dir + L"\\Lister\\Both\\Both.wlx").bits == 3 &&
+           SeePluginFiles(listed, dir + L"\\Lister\\Both\\Both.wlx").bits == 0 &&
            SeePluginFiles(listed, dir + L"\\Lister\\Gone\\Gone.wlx").bits == 0));
+    FilePresence ahead;
+    ahead.folders[FoldCase(dir + L"\\Lister")].emplace();
+    SeeFoldersAhead(ahead, {dir + L"\\Lister\\über\\Жук.wlx", dir + L"\\Lister\\Both\\Both.wlx",
+                            dir + L"\\Lister\\Gone\\Gone.wlx", dir + L"\\Lister\\Göne\\x.wlx"});
+    CHECK(ahead.folderSeen == std::unordered_map<std::wstring, bool>{{FoldCase(dir + L"\\Lister\\über"), true},
+                                                                     {FoldCase(dir + L"\\Lister\\Both"), false},
+                                                                     {FoldCase(dir + L"\\Lister\\Gone"), false},
+                                                                     {FoldCase(dir + L"\\Lister\\Göne"), false}});
+    CHECK(SeePluginFiles(ahead, dir + L"\\Lister\\ÜBER\\Жук.wlx").bits == 1);
     // A file that changes gets another stamp.
     auto before = FileSeen(presence, dir + L"\\Lister\\Both\\Both.wlx");
     WriteFileBytes(dir + L"\\Lister\\Both\\Both.wlx", "longer");

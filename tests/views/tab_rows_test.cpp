@@ -166,6 +166,24 @@ TEST_CASE("the checklist of Lister and Content entries: claims, plugin extras, l
         if (row.check >= 0) CHECK(row.mode == ExtModeLocked);
 }
 
+TEST_CASE("the checklist offers no extension twice that differs only in the case of a letter beyond ASCII") {
+    English english;
+    TabEntries = {Entry(KindLister, 1, L"arz", L"EXT=\"ÄRZ\" | EXT=\"TXT\" | EXT=\"öl\"", ProbeOk,
+                        L"EXT=\"ärz\" | EXT=\"ÖL\" | EXT=\"жук\"")};
+    BuildExtClaims();
+    CHECK(RowsText(0) ==
+          L"ÄRZ | active |  | 1 | 0\n"
+          L"TXT | active, not reported by plugin | assigned by hand or outdated | 1 | 0\n"
+          L"ÖL | active |  | 1 | 0\n"
+          L"ЖУК | new in plugin | the plugin can do it, but it is not assigned to it | 0 | 1\n");
+    // Ticking what the plugin offers adds it once; the string keeps the other spelling.
+    PendingEdit& edit = PendingEditFor(TabEntries[0]);
+    edit.addedExts.push_back(L"ЖУК");
+    edit.removedExts.insert(L"ÖL");
+    CHECK(ComposeDetectString(edit) == L"EXT=\"ÄRZ\" | EXT=\"TXT\" | EXT=\"ЖУК\"");
+    PendingEdits.clear();
+}
+
 TEST_CASE("the last extension of a bracket, of the exclusions or of all cannot be unticked") {
     English english;
     PendingEdit pair{};
