@@ -123,7 +123,7 @@ void CALLBACK RetryWaitingInstall(HWND, UINT, UINT_PTR timer, DWORD) {
         return;
     }
     WaitingInstall next = WaitingInstalls.front();
-    if (InstallRunning || (IsWindow(next.owner) && !IsWindowEnabled(next.owner))) return;
+    if (InstallRunning || next.host->ModelHeld() || (IsWindow(next.owner) && !IsWindowEnabled(next.owner))) return;
     WaitingInstalls.pop_front();
     if (WaitingInstalls.empty()) KillTimer(nullptr, timer);
     Install(*next.host, next.owner, next.path);
@@ -138,7 +138,7 @@ void Install(IInstallHost& host, HWND owner, const std::wstring& path) {
 }
 
 void InstallWhenFree(IInstallHost& host, HWND owner, const std::wstring& path) {
-    if (!InstallRunning && (!owner || IsWindowEnabled(owner))) return Install(host, owner, path);
+    if (!InstallRunning && !host.ModelHeld() && (!owner || IsWindowEnabled(owner))) return Install(host, owner, path);
     if (WaitingInstalls.empty()) SetTimer(nullptr, 0, 300, RetryWaitingInstall);
     WaitingInstalls.push_back({&host, owner, path});
 }

@@ -9,4 +9,7 @@ class IInstallHost : public IEditingHost {
 public:
     // Shows the text in the status bar; "" gives the shown tab its own status back.
     virtual void ShowInstallStatus(const std::wstring& text) = 0;
+    // A popup menu's loop runs, or a save or the start's read changes the model:
+    // a waiting package must not start inside it, where callers hold rows.
+    virtual bool ModelHeld() = 0;
 };

@@ -75,7 +75,7 @@ bool MainWindow::ModelChanging() { return SaveIsRunning() || SectionReadRunning(
 // under their feet; while the start reads its first tab there is no model yet.
 void MainWindow::ApplyForwards() {
     HWND window = view_.controls.main;
-    if (!IsWindowEnabled(window) || inMenuLoop_ || ModelChanging()) {
+    if (!IsWindowEnabled(window) || ModelHeld()) {
         SetTimer(window, ForwardRetryTimer, ForwardRetryMs, nullptr);
         return;
     }

@@ -70,6 +70,7 @@ public:
     void SaveWriting(bool writing) override;
     void SaveProgress(int done, int total) override;
     void ShowInstallStatus(const std::wstring& text) override;
+    bool ModelHeld() override;
     // IProbeHost:
     bool FindingsShown() override;
     // IPreviewView:

@@ -139,6 +139,8 @@ void MainWindow::ShowInstallStatus(const std::wstring& text) {
     else if (bar) SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+bool MainWindow::ModelHeld() { return inMenuLoop_ || ModelChanging(); }
+
 bool MainWindow::FindingsShown() { return view_.tabIsFindings; }
 
 bool MainWindow::PanesShown() { return view_.tabIsPreview && view_.previewMode == 0; }

@@ -10,9 +10,10 @@ std::wstring SearchExtTerm(const std::wstring& query) {
 
 std::wstring MatchingExtItem(const DetectSpec& spec, const std::wstring& term) {
     if (term.empty()) return L"";
-    std::wstring wanted = StrLower(term);
+    // Extensions name files: one type whatever the case of any letter, as file names compare.
+    std::wstring wanted = UpperCase(term);
     for (const DetectItem& item : spec.items)
-        if (item.kind == DetItemExt && StrLower(item.text) == wanted) return item.text;
+        if (item.kind == DetItemExt && UpperCase(item.text) == wanted) return item.text;
     return L"";
 }
 

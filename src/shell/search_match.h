@@ -15,8 +15,8 @@ using FieldCache = std::map<std::wstring, FieldCacheEntry>;
 
 // The search text as an extension: without a leading "*." or, failing that, ".".
 std::wstring SearchExtTerm(const std::wstring& query);
-// The extension item of spec equal to term (any case), as the detect string holds
-// it; empty when none.
+// The extension item of spec equal to term in any case of any letter (UpperCase),
+// as the detect string holds it; empty when none.
 std::wstring MatchingExtItem(const DetectSpec& spec, const std::wstring& term);
 // The first name whose lower-cased form contains the lower-cased query; empty when none.
 std::wstring MatchingFieldName(const std::vector<std::wstring>& names, const std::wstring& query);

@@ -280,3 +280,28 @@ TEST_CASE("a package from a second copy waits until the install dialog in front 
     CHECK(secondHeading.find(L"content") == 0);
     CHECK(tc.Value(L"ContentPlugins", L"0").empty());
 }
+
+TEST_CASE("a package from a second copy waits while a menu or a save holds the window's rows") {
+    Tc tc;
+    std::atomic<bool> menuOpen{true}, heldWhenShown{true}, done{false};
+    Window.modelHeld = true;
+    Window.modelHeldAsked = 0;
+    DWORD self = GetCurrentThreadId();
+    std::thread driver([&] {
+        HWND dialog = WaitFor([] { return VisibleDialog(Tr("in_title")); });
+        heldWhenShown = menuOpen.load();
+        if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([&] { return IsWindow(dialog) ? nullptr : HWND(1); });
+        done = true;
+        PostThreadMessageW(self, WM_NULL, 0, 0);
+    });
+    InstallWhenFree(Window, nullptr, Package(L"lister.zip"));
+    // The menu closes only once the waiting package has asked again at its timer.
+    for (MSG msg; !done && Window.modelHeldAsked < 2 && GetMessageW(&msg, nullptr, 0, 0);) DispatchMessageW(&msg);
+    menuOpen = false;
+    Window.modelHeld = false;
+    for (MSG msg; !done && GetMessageW(&msg, nullptr, 0, 0);) DispatchMessageW(&msg);
+    driver.join();
+    CHECK_FALSE(heldWhenShown);
+    CHECK(tc.Value(L"ListerPlugins", L"7").empty());
+}
