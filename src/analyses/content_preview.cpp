@@ -219,7 +219,7 @@ void PvTakeAnswer(IPreviewView& view, uint32_t generation, uint32_t index, const
 void UpdatePreviewVerdict(IPreviewView& view) {
     if (PvChoiceMade) return;
     PvWhyText.clear();
-    auto remembered = PvLastChoice.find(PvCurrentExt);
+    auto remembered = PvLastChoice.find(FoldCase(PvCurrentExt));
     if (remembered != PvLastChoice.end()) {
         for (size_t i = 0; i < PvPlugins.size(); ++i) {
             if (!remembered->second.count(PvPlugins[i].key)) continue;
@@ -248,7 +248,8 @@ void PvCheckPlugin(IPreviewView& view, int index, bool checked) {
         PvChecked.erase(index);
     }
     if (!PvCurrentExt.empty() || !PreviewFile.empty()) {
-        std::set<std::wstring>& keys = PvLastChoice[PvCurrentExt];
+        // x.ärz and x.ÄRZ are one type, though the shown extension keeps its letters.
+        std::set<std::wstring>& keys = PvLastChoice[FoldCase(PvCurrentExt)];
         keys.clear();
         for (int i : PvChecked) keys.insert(FoldCase(PvPlugins[i].key));
     }

@@ -202,6 +202,13 @@ const char* ExtRefusal(const std::wstring& ext) {
     return SplitWords(pattern) == std::vector<std::wstring>{pattern} ? nullptr : "lv_ext_split";
 }
 
+// Rules are written in lower case; the system's table lowers every letter (ÄRZ to
+// ärz), where the C runtime's towlower knows A-Z only.
+std::wstring LowerLetters(std::wstring text) {
+    if (!text.empty()) CharLowerBuffW(text.data(), (DWORD)text.size());
+    return text;
+}
+
 std::wstring ExtRefusalText(const char* refusal, const std::wstring& ext) { return FillVar(Tr(refusal), L"e", ext); }
 
 SaveRequest ConfirmedSave(const std::wstring& doneText, SaveHook hook) {
@@ -251,7 +258,7 @@ ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPat
         plan.refusalText = FillVar(Tr("lv_gap_first"), L"n", std::to_wstring(s.modeGap));
         return plan;
     }
-    plan.exts = L"*." + StrLower(ext);
+    plan.exts = L"*." + LowerLetters(ext);
     plan.fields = FileNameOf(pluginPath);
     plan.switchModesOn = !s.modeByFileType;
     plan.number = (int)s.listerModes.size();

@@ -182,12 +182,12 @@ TEST_CASE("a file's extension beyond ASCII matches a detect string that writes i
 
 TEST_CASE("the plugin opened for a file") {
     PreviewFixture f(L"");
-    auto choose = [&f](std::vector<PvPlugin> rows) {
+    auto choose = [&f](std::vector<PvPlugin> rows, const std::wstring& ext = L"jpg") {
         PvPlugins = std::move(rows);
         PvChecked.clear();
         PvChoiceMade = 0;
         PvJobsPending = PvAnswered = 0;  // whatever an earlier case asked is done
-        PvCurrentExt = L"jpg";
+        PvCurrentExt = ext;
         UpdatePreviewVerdict(f.view);
         return std::vector<int>(PvChecked.begin(), PvChecked.end());
     };
@@ -219,6 +219,13 @@ TEST_CASE("the plugin opened for a file") {
         PvCheckPlugin(f.view, 1, false);
         CHECK(PvLastChoice[L"jpg"].empty());
         CHECK(choose({builtIn, Answered(L"a", 5)}) == std::vector<int>{1});
+    }
+    SUBCASE("a choice holds for the extension in every case of its letters") {
+        choose({builtIn, Answered(L"a", 5), Answered(L"b", 1)}, L"ärz");
+        PreviewFile = L"x.ärz";
+        PvCheckPlugin(f.view, 1, false);
+        PvCheckPlugin(f.view, 2, true);
+        CHECK(choose({builtIn, Answered(L"a", 5), Answered(L"b", 1)}, L"Ärz") == std::vector<int>{2});
     }
 }
 

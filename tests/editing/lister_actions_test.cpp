@@ -61,6 +61,7 @@ TEST_CASE("always use: the first matching rule is rewritten, refused or a new on
         CHECK(plan.number == 1);
         CHECK(plan.switchModesOn);
         CHECK(PlanModeRule(L"J*G", L"x").refusal == std::string("lv_noext"));
+        CHECK(PlanModeRule(L"ÄRZ", L"x").exts == L"*.ärz");
     }
     {
         SaveFixture f(L"lv_gap", Modes(L"", L"0exts=*.a\r\n0fields=a.wlx\r\n1exts=*.b\r\n1fields=b.wlx\r\n3exts=*.c\r\n3fields=c.wlx"));
