@@ -193,13 +193,15 @@ struct GapHook {
     }
 };
 
-// Why no rule can be written for the extension; nullptr when one can. TC splits a
-// rule's patterns at blanks, commas and semicolons: "*. who" would be two patterns,
-// one of them every file without an extension.
+// TC splits both values of a rule at blanks, tabs, commas and semicolons, with no
+// quoting: "*. who" would be two patterns, one of them every file without an
+// extension, and "My Plugin.wlx" the two names "My" and "Plugin.wlx".
+bool ReadAsOneWord(const std::wstring& text) { return SplitWords(text) == std::vector<std::wstring>{text}; }
+
+// Why no rule can be written for the extension; nullptr when one can.
 const char* ExtRefusal(const std::wstring& ext) {
     if (ext.empty() || ext.find_first_of(L"*?") != std::wstring::npos) return "lv_noext";
-    std::wstring pattern = L"*." + ext;
-    return SplitWords(pattern) == std::vector<std::wstring>{pattern} ? nullptr : "lv_ext_split";
+    return ReadAsOneWord(L"*." + ext) ? nullptr : "lv_ext_split";
 }
 
 // Rules are written in lower case; the system's table lowers every letter (ÄRZ to
@@ -253,13 +255,18 @@ ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPat
         plan.refusalText = ExtRefusalText(refusal, ext);
         return plan;
     }
+    plan.fields = FileNameOf(pluginPath);
+    if (!ReadAsOneWord(plan.fields)) {
+        plan.refusal = "lv_plugin_split";
+        plan.refusalText = FillVar(Tr("lv_plugin_split"), L"p", plan.fields);
+        return plan;
+    }
     if (s.modeGap >= 0) {
         plan.refusal = "lv_gap_first";
         plan.refusalText = FillVar(Tr("lv_gap_first"), L"n", std::to_wstring(s.modeGap));
         return plan;
     }
     plan.exts = L"*." + LowerLetters(ext);
-    plan.fields = FileNameOf(pluginPath);
     plan.switchModesOn = !s.modeByFileType;
     plan.number = (int)s.listerModes.size();
     for (const ListerMode& m : s.listerModes) {

@@ -71,20 +71,37 @@ TEST_CASE("always use: the first matching rule is rewritten, refused or a new on
     }
 }
 
-TEST_CASE("always use refuses an extension that TC would read as more than one pattern") {
+TEST_CASE("always use refuses an extension or a plugin file name that TC would read as more than one word") {
     SaveFixture f(L"lv_split", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx"));
-    for (const wchar_t* ext : {L" WHO", L"A,B", L"A;B", L"A\tB"}) {
-        CAPTURE(std::string(ext, ext + wcslen(ext)));
-        ModeRulePlan plan = PlanModeRule(ext, L"C:\\p\\img.wlx64");
-        CHECK(std::string(plan.refusal ? plan.refusal : "") == "lv_ext_split");
-        CHECK(plan.refusalText == FillVar(Tr("lv_ext_split"), L"e", ext));
+    const std::string before = ReadFileBytes(f.tc.ini);
+    struct Split {
+        const wchar_t *ext, *file;
+        const char* key;
+        const wchar_t *var, *word;
+    };
+    const Split cases[] = {
+        {L" WHO", L"img.wlx64", "lv_ext_split", L"e", L" WHO"},  // the file "Dr. Who"
+        {L"A,B", L"img.wlx64", "lv_ext_split", L"e", L"A,B"},
+        {L"A;B", L"img.wlx64", "lv_ext_split", L"e", L"A;B"},
+        {L"A\tB", L"img.wlx64", "lv_ext_split", L"e", L"A\tB"},
+        {L"JPG", L"My Plugin.wlx", "lv_plugin_split", L"p", L"My Plugin.wlx"},
+        {L"JPG", L"a,b.wlx", "lv_plugin_split", L"p", L"a,b.wlx"},
+        {L"JPG", L"a;b.wlx", "lv_plugin_split", L"p", L"a;b.wlx"},
+        {L"JPG", L"a\tb.wlx", "lv_plugin_split", L"p", L"a\tb.wlx"},
+    };
+    for (const Split& c : cases) {
+        std::wstring path = std::wstring(L"C:\\p\\") + c.file, text = FillVar(Tr(c.key), c.var, c.word);
+        CAPTURE(std::string(text.begin(), text.end()));
+        ModeRulePlan plan = PlanModeRule(c.ext, path);
+        CHECK(std::string(plan.refusal ? plan.refusal : "") == c.key);
+        CHECK(plan.refusalText == text);
+        // The user is told why, and nothing is written.
+        SaveFixture::Shown.clear();
+        CheckRows({Row(LvF3, 5, L"x", path)}, c.ext);
+        LvAlways(SaveFixture::Host, nullptr, 0);
+        CHECK(SaveFixture::Shown == std::vector<std::wstring>{text});
+        CHECK(ReadFileBytes(f.tc.ini) == before);
     }
-    // The file "Dr. Who": nothing is written, and the user is told why.
-    std::string before = ReadFileBytes(f.tc.ini);
-    CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L" WHO");
-    LvAlways(SaveFixture::Host, nullptr, 0);
-    CHECK(SaveFixture::Shown == std::vector<std::wstring>{FillVar(Tr("lv_ext_split"), L"e", L" WHO")});
-    CHECK(ReadFileBytes(f.tc.ini) == before);
 }
 
 TEST_CASE("always use finds the rule of its extension written with letters beyond ASCII in another case") {
