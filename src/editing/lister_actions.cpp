@@ -293,6 +293,10 @@ bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& req
         return false;
     }
     if (RefusePending(host, owner)) return false;
+    // Read before the plan and the question: a rule TC writes while the user is
+    // asked must make the save refuse, not count as what he agreed to write over.
+    std::wstring modesFile = EffectiveIniPath(ModesSection);
+    IniPairs seen = ReadIniSection(modesFile, ModesSection);
     ModeRulePlan plan = PlanModeRule(ext, r.path);
     if (plan.refusal) {
         host.Message(owner, plan.refusalText, InfoBox);
@@ -302,10 +306,8 @@ bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& req
     if (!plan.oldFields.empty()) q += L"\n" + FillVar(Tr("lv_ask_replace"), L"o", plan.oldFields);
     q += RestartNote(L"\n\n");
     if (host.Message(owner, q, Question) != IDYES) return false;
-    std::wstring modesFile = EffectiveIniPath(ModesSection);
     request = ConfirmedSave(FillVars(Tr("lv_done_mode"), {{L"e", ext}, {L"p", r.name}}),
-                            AlwaysHook{io, modesFile, EffectiveIniPath(L"Lister"),
-                                       ReadIniSection(modesFile, ModesSection), plan, r.name});
+                            AlwaysHook{io, modesFile, EffectiveIniPath(L"Lister"), std::move(seen), plan, r.name});
     return true;
 }
 

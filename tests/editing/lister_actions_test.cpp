@@ -130,6 +130,21 @@ TEST_CASE("always use writes the rule and switches view modes on, through one sa
     CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("un_pending")});
 }
 
+TEST_CASE("a rule TC writes while always use asks is not written over") {
+    SaveFixture f(L"lv_asking", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx"));
+    CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
+    bool written = false;
+    SaveFixture::Host.whileAsking = [&] {
+        if (std::exchange(written, true)) return;
+        WritePrivateProfileStringW(L"ListerModes", L"1exts", L"*.jpg", f.tc.ini.c_str());
+        WritePrivateProfileStringW(L"ListerModes", L"1fields", L"tc.wlx", f.tc.ini.c_str());
+    };
+    LvAlways(SaveFixture::Host, nullptr, 0);
+    CHECK(Key(f.tc.ini, L"ListerModes", L"1fields") == L"tc.wlx");
+    REQUIRE(SaveFixture::Shown.size() == 2);  // the question and the refusal
+    CHECK(SaveFixture::Shown[1].starts_with(Tr("err_changed") + L" [ListerModes]"));
+}
+
 TEST_CASE("always use refuses an extension that the ANSI wincmd.ini cannot hold, and writes nothing") {
     SaveFixture f(L"lv_ansi", Modes(L"ModeByfileType=1", L"0exts=*.png\r\n0fields=p.wlx"));
     const std::string bytes = ReadFileBytes(f.tc.ini);
