@@ -1,5 +1,6 @@
 #include "editing/lister_actions.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -51,6 +52,20 @@ int FirstCandidate() {
     for (const LvRow& r : LvRows)
         if (r.state == LvF3 && r.number >= 0) return r.number;
     return -1;
+}
+
+// The move reorders the entries from the first candidate to the moved one: each
+// must stand in the file, sorted by number, as the check showed it, none added or gone.
+bool StandAsShown(const std::vector<PlugEntry>& entries, int first, int number) {
+    auto between = [&](int n) { return n >= first && n <= number; };
+    std::vector<std::pair<int, std::wstring>> shown, now;
+    for (const LvRow& r : LvRows)
+        if (r.state != LvInfo && between(r.number)) shown.emplace_back(r.number, r.path);
+    for (const PlugEntry& e : entries)
+        if (between(e.number)) now.emplace_back(e.number, e.path);
+    return std::equal(shown.begin(), shown.end(), now.begin(), now.end(), [](const auto& a, const auto& b) {
+        return a.first == b.first && StrIEquals(a.second, b.second);
+    });
 }
 
 bool RefusePending(IEditingHost& host, HWND owner) {
@@ -323,6 +338,11 @@ void LvMoveToFront(IEditingHost& host, HWND owner, int index, SaveIo& io) {
     if (first < 0 || first >= number) return;
     std::vector<PlugEntry> entries = LoadPluginSection(KindLister).entries;
     std::sort(entries.begin(), entries.end(), [](const PlugEntry& a, const PlugEntry& b) { return a.number < b.number; });
+    if (!StandAsShown(entries, first, number)) {
+        host.Message(owner, Tr("lv_front_changed"), InfoBox);
+        host.RecheckLister();
+        return;
+    }
     PendingOrder rec;
     for (const PlugEntry& e : entries) {
         rec.order.push_back(e.number);

@@ -187,6 +187,34 @@ TEST_CASE("a plugin moved before the first candidate is saved at once, leaving n
     CHECK(PendingOrders.empty());
 }
 
+TEST_CASE("a move to the front acts only on the entries the check showed between the two plugins") {
+    const std::vector<LvRow> rows = {Row(LvF3, 1, L"a", L"C:\\p\\a.wlx"), Row(LvKey4, 2, L"b", L"C:\\p\\b.wlx"),
+                                     Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")};
+    const wchar_t* changed[] = {
+        L"1=C:\\p\\img.wlx64\r\n2=C:\\p\\b.wlx\r\n5=C:\\p\\a.wlx",                       // TC reordered them
+        L"1=C:\\p\\a.wlx\r\n2=C:\\p\\c.wlx\r\n5=C:\\p\\img.wlx64",                       // one between them replaced
+        L"1=C:\\p\\a.wlx\r\n2=C:\\p\\b.wlx\r\n3=C:\\p\\c.wlx\r\n5=C:\\p\\img.wlx64",  // one added between them
+    };
+    for (const wchar_t* section : changed) {
+        CAPTURE(std::string(section, section + wcslen(section)));
+        SaveFixture f(L"lv_front_changed", std::wstring(L"[ListerPlugins]\r\n") + section + L"\r\n");
+        const std::string before = ReadFileBytes(f.tc.ini);
+        CheckRows(rows, L"JPG");
+        LvMoveToFront(SaveFixture::Host, nullptr, 2);
+        CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("lv_front_changed")});
+        CHECK(ReadFileBytes(f.tc.ini) == before);
+        CHECK(PendingOrders.empty());
+    }
+    // An entry added behind the moved one keeps its place: the move goes on.
+    SaveFixture f(L"lv_front_behind", L"[ListerPlugins]\r\n1=C:\\p\\a.wlx\r\n2=C:\\p\\b.wlx\r\n"
+                                      L"5=C:\\p\\img.wlx64\r\n7=C:\\p\\d.wlx\r\n");
+    CheckRows(rows, L"JPG");
+    LvMoveToFront(SaveFixture::Host, nullptr, 2);
+    std::vector<std::wstring> names;
+    for (const PlugEntry& e : LoadPluginSection(0).entries) names.push_back(e.name);
+    CHECK(names == std::vector<std::wstring>{L"img", L"a", L"b", L"d"});
+}
+
 TEST_CASE("a move to the front whose write fails says the order was withdrawn, and the window shows none pending") {
     SaveFixture f(L"lv_front_fails", Modes(L"", L""));
     const std::wstring lister = f.Lines(0);
