@@ -1,5 +1,6 @@
 #include "editing/lister_actions.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -51,6 +52,20 @@ int FirstCandidate() {
     for (const LvRow& r : LvRows)
         if (r.state == LvF3 && r.number >= 0) return r.number;
     return -1;
+}
+
+// The move reorders the entries from the first candidate to the moved one: each
+// must stand in the file, sorted by number, as the check showed it, none added or gone.
+bool StandAsShown(const std::vector<PlugEntry>& entries, int first, int number) {
+    auto between = [&](int n) { return n >= first && n <= number; };
+    std::vector<std::pair<int, std::wstring>> shown, now;
+    for (const LvRow& r : LvRows)
+        if (r.state != LvInfo && between(r.number)) shown.emplace_back(r.number, r.path);
+    for (const PlugEntry& e : entries)
+        if (between(e.number)) now.emplace_back(e.number, e.path);
+    return std::equal(shown.begin(), shown.end(), now.begin(), now.end(), [](const auto& a, const auto& b) {
+        return a.first == b.first && StrIEquals(a.second, b.second);
+    });
 }
 
 bool RefusePending(IEditingHost& host, HWND owner) {
@@ -193,13 +208,15 @@ struct GapHook {
     }
 };
 
-// Why no rule can be written for the extension; nullptr when one can. TC splits a
-// rule's patterns at blanks, commas and semicolons: "*. who" would be two patterns,
-// one of them every file without an extension.
+// TC splits both values of a rule at blanks, tabs, commas and semicolons, with no
+// quoting: "*. who" would be two patterns, one of them every file without an
+// extension, and "My Plugin.wlx" the two names "My" and "Plugin.wlx".
+bool ReadAsOneWord(const std::wstring& text) { return SplitWords(text) == std::vector<std::wstring>{text}; }
+
+// Why no rule can be written for the extension; nullptr when one can.
 const char* ExtRefusal(const std::wstring& ext) {
     if (ext.empty() || ext.find_first_of(L"*?") != std::wstring::npos) return "lv_noext";
-    std::wstring pattern = L"*." + ext;
-    return SplitWords(pattern) == std::vector<std::wstring>{pattern} ? nullptr : "lv_ext_split";
+    return ReadAsOneWord(L"*." + ext) ? nullptr : "lv_ext_split";
 }
 
 // Rules are written in lower case; the system's table lowers every letter (ÄRZ to
@@ -253,13 +270,18 @@ ModeRulePlan PlanModeRule(const std::wstring& ext, const std::wstring& pluginPat
         plan.refusalText = ExtRefusalText(refusal, ext);
         return plan;
     }
+    plan.fields = FileNameOf(pluginPath);
+    if (!ReadAsOneWord(plan.fields)) {
+        plan.refusal = "lv_plugin_split";
+        plan.refusalText = FillVar(Tr("lv_plugin_split"), L"p", plan.fields);
+        return plan;
+    }
     if (s.modeGap >= 0) {
         plan.refusal = "lv_gap_first";
         plan.refusalText = FillVar(Tr("lv_gap_first"), L"n", std::to_wstring(s.modeGap));
         return plan;
     }
     plan.exts = L"*." + LowerLetters(ext);
-    plan.fields = FileNameOf(pluginPath);
     plan.switchModesOn = !s.modeByFileType;
     plan.number = (int)s.listerModes.size();
     for (const ListerMode& m : s.listerModes) {
@@ -286,6 +308,10 @@ bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& req
         return false;
     }
     if (RefusePending(host, owner)) return false;
+    // Read before the plan and the question: a rule TC writes while the user is
+    // asked must make the save refuse, not count as what he agreed to write over.
+    std::wstring modesFile = EffectiveIniPath(ModesSection);
+    IniPairs seen = ReadIniSection(modesFile, ModesSection);
     ModeRulePlan plan = PlanModeRule(ext, r.path);
     if (plan.refusal) {
         host.Message(owner, plan.refusalText, InfoBox);
@@ -295,10 +321,8 @@ bool LvAlwaysPrepare(IEditingHost& host, HWND owner, int index, SaveRequest& req
     if (!plan.oldFields.empty()) q += L"\n" + FillVar(Tr("lv_ask_replace"), L"o", plan.oldFields);
     q += RestartNote(L"\n\n");
     if (host.Message(owner, q, Question) != IDYES) return false;
-    std::wstring modesFile = EffectiveIniPath(ModesSection);
     request = ConfirmedSave(FillVars(Tr("lv_done_mode"), {{L"e", ext}, {L"p", r.name}}),
-                            AlwaysHook{io, modesFile, EffectiveIniPath(L"Lister"),
-                                       ReadIniSection(modesFile, ModesSection), plan, r.name});
+                            AlwaysHook{io, modesFile, EffectiveIniPath(L"Lister"), std::move(seen), plan, r.name});
     return true;
 }
 
@@ -314,6 +338,11 @@ void LvMoveToFront(IEditingHost& host, HWND owner, int index, SaveIo& io) {
     if (first < 0 || first >= number) return;
     std::vector<PlugEntry> entries = LoadPluginSection(KindLister).entries;
     std::sort(entries.begin(), entries.end(), [](const PlugEntry& a, const PlugEntry& b) { return a.number < b.number; });
+    if (!StandAsShown(entries, first, number)) {
+        host.Message(owner, Tr("lv_front_changed"), InfoBox);
+        host.RecheckLister();
+        return;
+    }
     PendingOrder rec;
     for (const PlugEntry& e : entries) {
         rec.order.push_back(e.number);

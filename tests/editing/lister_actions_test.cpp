@@ -71,20 +71,37 @@ TEST_CASE("always use: the first matching rule is rewritten, refused or a new on
     }
 }
 
-TEST_CASE("always use refuses an extension that TC would read as more than one pattern") {
+TEST_CASE("always use refuses an extension or a plugin file name that TC would read as more than one word") {
     SaveFixture f(L"lv_split", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx"));
-    for (const wchar_t* ext : {L" WHO", L"A,B", L"A;B", L"A\tB"}) {
-        CAPTURE(std::string(ext, ext + wcslen(ext)));
-        ModeRulePlan plan = PlanModeRule(ext, L"C:\\p\\img.wlx64");
-        CHECK(std::string(plan.refusal ? plan.refusal : "") == "lv_ext_split");
-        CHECK(plan.refusalText == FillVar(Tr("lv_ext_split"), L"e", ext));
+    const std::string before = ReadFileBytes(f.tc.ini);
+    struct Split {
+        const wchar_t *ext, *file;
+        const char* key;
+        const wchar_t *var, *word;
+    };
+    const Split cases[] = {
+        {L" WHO", L"img.wlx64", "lv_ext_split", L"e", L" WHO"},  // the file "Dr. Who"
+        {L"A,B", L"img.wlx64", "lv_ext_split", L"e", L"A,B"},
+        {L"A;B", L"img.wlx64", "lv_ext_split", L"e", L"A;B"},
+        {L"A\tB", L"img.wlx64", "lv_ext_split", L"e", L"A\tB"},
+        {L"JPG", L"My Plugin.wlx", "lv_plugin_split", L"p", L"My Plugin.wlx"},
+        {L"JPG", L"a,b.wlx", "lv_plugin_split", L"p", L"a,b.wlx"},
+        {L"JPG", L"a;b.wlx", "lv_plugin_split", L"p", L"a;b.wlx"},
+        {L"JPG", L"a\tb.wlx", "lv_plugin_split", L"p", L"a\tb.wlx"},
+    };
+    for (const Split& c : cases) {
+        std::wstring path = std::wstring(L"C:\\p\\") + c.file, text = FillVar(Tr(c.key), c.var, c.word);
+        CAPTURE(std::string(text.begin(), text.end()));
+        ModeRulePlan plan = PlanModeRule(c.ext, path);
+        CHECK(std::string(plan.refusal ? plan.refusal : "") == c.key);
+        CHECK(plan.refusalText == text);
+        // The user is told why, and nothing is written.
+        SaveFixture::Shown.clear();
+        CheckRows({Row(LvF3, 5, L"x", path)}, c.ext);
+        LvAlways(SaveFixture::Host, nullptr, 0);
+        CHECK(SaveFixture::Shown == std::vector<std::wstring>{text});
+        CHECK(ReadFileBytes(f.tc.ini) == before);
     }
-    // The file "Dr. Who": nothing is written, and the user is told why.
-    std::string before = ReadFileBytes(f.tc.ini);
-    CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L" WHO");
-    LvAlways(SaveFixture::Host, nullptr, 0);
-    CHECK(SaveFixture::Shown == std::vector<std::wstring>{FillVar(Tr("lv_ext_split"), L"e", L" WHO")});
-    CHECK(ReadFileBytes(f.tc.ini) == before);
 }
 
 TEST_CASE("always use finds the rule of its extension written with letters beyond ASCII in another case") {
@@ -111,6 +128,21 @@ TEST_CASE("always use writes the rule and switches view modes on, through one sa
     PendingEditFor(f.Entry(0, 1)).deleted = 1;
     LvAlways(SaveFixture::Host, nullptr, 0);
     CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("un_pending")});
+}
+
+TEST_CASE("a rule TC writes while always use asks is not written over") {
+    SaveFixture f(L"lv_asking", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx"));
+    CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
+    bool written = false;
+    SaveFixture::Host.whileAsking = [&] {
+        if (std::exchange(written, true)) return;
+        WritePrivateProfileStringW(L"ListerModes", L"1exts", L"*.jpg", f.tc.ini.c_str());
+        WritePrivateProfileStringW(L"ListerModes", L"1fields", L"tc.wlx", f.tc.ini.c_str());
+    };
+    LvAlways(SaveFixture::Host, nullptr, 0);
+    CHECK(Key(f.tc.ini, L"ListerModes", L"1fields") == L"tc.wlx");
+    REQUIRE(SaveFixture::Shown.size() == 2);  // the question and the refusal
+    CHECK(SaveFixture::Shown[1].starts_with(Tr("err_changed") + L" [ListerModes]"));
 }
 
 TEST_CASE("always use refuses an extension that the ANSI wincmd.ini cannot hold, and writes nothing") {
@@ -153,6 +185,34 @@ TEST_CASE("a plugin moved before the first candidate is saved at once, leaving n
     for (const PlugEntry& e : LoadPluginSection(0).entries) names.push_back(e.name);
     CHECK(names == std::vector<std::wstring>{L"a", L"img", L"b"});
     CHECK(PendingOrders.empty());
+}
+
+TEST_CASE("a move to the front acts only on the entries the check showed between the two plugins") {
+    const std::vector<LvRow> rows = {Row(LvF3, 1, L"a", L"C:\\p\\a.wlx"), Row(LvKey4, 2, L"b", L"C:\\p\\b.wlx"),
+                                     Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")};
+    const wchar_t* changed[] = {
+        L"1=C:\\p\\img.wlx64\r\n2=C:\\p\\b.wlx\r\n5=C:\\p\\a.wlx",                       // TC reordered them
+        L"1=C:\\p\\a.wlx\r\n2=C:\\p\\c.wlx\r\n5=C:\\p\\img.wlx64",                       // one between them replaced
+        L"1=C:\\p\\a.wlx\r\n2=C:\\p\\b.wlx\r\n3=C:\\p\\c.wlx\r\n5=C:\\p\\img.wlx64",  // one added between them
+    };
+    for (const wchar_t* section : changed) {
+        CAPTURE(std::string(section, section + wcslen(section)));
+        SaveFixture f(L"lv_front_changed", std::wstring(L"[ListerPlugins]\r\n") + section + L"\r\n");
+        const std::string before = ReadFileBytes(f.tc.ini);
+        CheckRows(rows, L"JPG");
+        LvMoveToFront(SaveFixture::Host, nullptr, 2);
+        CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("lv_front_changed")});
+        CHECK(ReadFileBytes(f.tc.ini) == before);
+        CHECK(PendingOrders.empty());
+    }
+    // An entry added behind the moved one keeps its place: the move goes on.
+    SaveFixture f(L"lv_front_behind", L"[ListerPlugins]\r\n1=C:\\p\\a.wlx\r\n2=C:\\p\\b.wlx\r\n"
+                                      L"5=C:\\p\\img.wlx64\r\n7=C:\\p\\d.wlx\r\n");
+    CheckRows(rows, L"JPG");
+    LvMoveToFront(SaveFixture::Host, nullptr, 2);
+    std::vector<std::wstring> names;
+    for (const PlugEntry& e : LoadPluginSection(0).entries) names.push_back(e.name);
+    CHECK(names == std::vector<std::wstring>{L"img", L"a", L"b", L"d"});
 }
 
 TEST_CASE("a move to the front whose write fails says the order was withdrawn, and the window shows none pending") {
