@@ -369,6 +369,40 @@ Two=C:\p\2.wfx
     }
 }
 
+TEST_CASE("a library whose path holds '=' keeps every deactivated extension, in one save and across two") {
+    SaveFixture f(L"save_eq_lines", LR"([PackerPlugins]
+zip=279,C:\p\a=b\zip.wcx
+jar=283,C:\p\a=b\zip.wcx
+tar=1,C:\p\tar.wcx
+)");
+    auto deactivate = [](const wchar_t* ext, const wchar_t* value) {
+        PlugState& s = GetPlugState(2, ext, value, L"zip");
+        s.deleted = s.deactivate = 1;
+    };
+    SUBCASE("in one save") {
+        deactivate(L"zip", L"279,C:\\p\\a=b\\zip.wcx");
+        deactivate(L"jar", L"283,C:\\p\\a=b\\zip.wcx");
+        f.Save();
+    }
+    SUBCASE("across two saves") {
+        deactivate(L"zip", L"279,C:\\p\\a=b\\zip.wcx");
+        f.Save();
+        deactivate(L"jar", L"283,C:\\p\\a=b\\zip.wcx");
+        f.Save();
+    }
+    CHECK(f.Lines(2) == L"tar=1,C:\\p\\tar.wcx\n");
+    std::vector<KeptEntry> kept = ReadDisabled(2);
+    REQUIRE(kept.size() == 1);
+    CHECK(kept[0].packerExts.find(L"zip:279") != std::wstring::npos);
+    CHECK(kept[0].packerExts.find(L"jar:283") != std::wstring::npos);
+    PendingReactivations.insert(kept[0].key);
+    f.Save();
+    std::wstring lines = f.Lines(2);
+    CHECK(lines.find(L"\nzip=279,C:\\p\\a=b\\zip.wcx\n") != std::wstring::npos);
+    CHECK(lines.find(L"\njar=283,C:\\p\\a=b\\zip.wcx\n") != std::wstring::npos);
+    CHECK(ReadDisabled(2).empty());
+}
+
 namespace {
 
 // Lister entries first..last, each with a detect string, numbered from number on.
