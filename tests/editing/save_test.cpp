@@ -7,7 +7,9 @@
 #include "editing/save_writers.h"
 #include "editing_test_util.h"
 #include "foundation/encoding.h"
+#include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/logs.h"
 #include "foundation/texts.h"
 
 namespace {
@@ -401,6 +403,28 @@ tar=1,C:\p\tar.wcx
     CHECK(lines.find(L"\nzip=279,C:\\p\\a=b\\zip.wcx\n") != std::wstring::npos);
     CHECK(lines.find(L"\njar=283,C:\\p\\a=b\\zip.wcx\n") != std::wstring::npos);
     CHECK(ReadDisabled(2).empty());
+}
+
+TEST_CASE("a change log that cannot be written is reported, and the change stands") {
+    SaveFixture f(L"save_nolog", L"[FileSystemPlugins]\r\nOne=C:\\p\\1.wfx\r\n");
+    AppendChangeLog({L"before"});
+    GetPlugState(3, L"One", L"C:\\p\\1.wfx", L"One").curKey = L"Two";
+    bool failedSeen = true;
+    SaveRequest request;
+    request.confirmed = 1;
+    request.doneText = L"Renamed.";
+    request.afterSave = [&](std::wstring&, bool failed, std::wstring&) { failedSeen = failed; };
+    {
+        // Held open without shared writing, as by another program: the append fails.
+        FileHandle reader(CreateFileW(ChangeLogPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
+        REQUIRE(reader.Valid());
+        SaveChanges(SaveFixture::Host, nullptr, request);
+    }
+    CHECK(f.Lines(3) == L"Two=C:\\p\\1.wfx\n");
+    CHECK((CountPendingChanges() == 0 && !failedSeen));
+    REQUIRE(SaveFixture::Shown.size() == 1);
+    CHECK(SaveFixture::Shown[0] == L"Renamed.\n\n" + Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n");
 }
 
 namespace {
