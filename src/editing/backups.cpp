@@ -54,10 +54,12 @@ std::wstring RecordedSource(const std::wstring& backupName) {
     return IniGetString(SettingsIniPath(), SourcesSection, RecordKey(backupName));
 }
 
-void RecordSource(const std::wstring& backupName, const std::wstring& source) {
+// True once the record reads back naming the source.
+bool RecordSource(const std::wstring& backupName, const std::wstring& source) {
     std::wstring ini = SettingsIniPath();
     IniEnsureUtf16(ini);
-    WritePrivateProfileStringW(SourcesSection, RecordKey(backupName).c_str(), source.c_str(), ini.c_str());
+    return WritePrivateProfileStringW(SourcesSection, RecordKey(backupName).c_str(), source.c_str(), ini.c_str()) &&
+           RecordedSource(backupName) == source;
 }
 
 // The local time now plus some seconds as YYYYMMDD-hhmmss: a second save within
@@ -155,7 +157,12 @@ std::wstring IniBackup(const std::wstring& source, const std::wstring& suffix) {
     std::wstring full = FullPath(source);
     std::wstring target = CopyToFreeName(full, BackupsFolder(), suffix);
     if (target.empty()) return L"";
-    RecordSource(target.substr(target.find_last_of(L'\\') + 1), full);
+    // Without its record the copy would count for every file of its stem, and the
+    // restore of another of them could take it: then it is no backup.
+    if (!RecordSource(target.substr(target.find_last_of(L'\\') + 1), full)) {
+        DeleteFileW(target.c_str());
+        return L"";
+    }
     Prune(full, target);
     DebugLog(L"backup " + full + L" -> " + target);
     return target;

@@ -124,9 +124,10 @@ bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPa
 std::wstring WriteKeptVerified(const KeptEntry& entry) {
     std::optional<std::wstring> key = WriteDisabledEntry(entry);
     if (!key) return L"";
-    for (const KeptEntry& read : ReadDisabled((int)entry.kind))
-        if (read.key == *key) return SameKept(read, entry) ? *key : L"";
-    return L"";
+    KeptEntry written = entry;
+    written.key = *key;
+    std::optional<KeptEntry> read = FindKeptLine(written);
+    return read && SameKept(*read, entry) ? *key : L"";
 }
 
 std::wstring SectionFileOrError(SaveRun& run, int kind) {
@@ -205,9 +206,8 @@ bool PutBack(SaveIo& io, const std::wstring& copy, const std::wstring& file) {
 }
 
 void TakeOutOfKept(const KeptEntry& entry) {
-    std::vector<KeptEntry> now = ReadDisabled((int)entry.kind);
-    auto kept = std::find_if(now.begin(), now.end(), [&](const KeptEntry& k) { return k.key == entry.key; });
-    if (kept == now.end()) return;
+    std::optional<KeptEntry> kept = FindKeptLine(entry);
+    if (!kept) return;
     std::wstring rest;
     if (entry.kind == KindPacker) {
         std::set<std::wstring> gone;

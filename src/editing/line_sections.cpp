@@ -95,9 +95,7 @@ KeptEntry KeptOf(const SaveRun& run, const PlugState& s, KeptEntry& own, std::op
     size_t comma = s.origValue.find(L',');
     own.path = comma == std::wstring::npos ? L"" : StrTrim(s.origValue.substr(comma + 1));
     own.packerExts = s.origKey + L":" + StrTrim(comma == std::wstring::npos ? s.origValue : s.origValue.substr(0, comma));
-    std::wstring key = KindKey(KindPacker, own.path);
-    for (const KeptEntry& old : ReadDisabled(KindPacker))
-        if (StrIEquals(old.key, key)) previous = old;
+    previous = FindKeptLine(own);
     KeptEntry k = own;
     if (previous) k.packerExts = previous->packerExts + L";" + own.packerExts;
     return k;
@@ -227,9 +225,8 @@ bool LinesStand(const IniPairs& now, const std::vector<std::pair<std::wstring, s
 // this run may have joined it, none may have left it.
 bool KeptStillHolds(const KeptEntry& k) {
     if (k.isNew) return true;
-    std::vector<KeptEntry> now = ReadDisabled((int)k.kind);
-    auto kept = std::find_if(now.begin(), now.end(), [&](const KeptEntry& e) { return e.key == k.key; });
-    if (kept == now.end()) return false;
+    std::optional<KeptEntry> kept = FindKeptLine(k);
+    if (!kept) return false;
     auto held = LinesOf(*kept), wanted = LinesOf(k);
     return std::all_of(wanted.begin(), wanted.end(), [&](const auto& line) {
         return std::find(held.begin(), held.end(), line) != held.end();

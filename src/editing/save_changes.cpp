@@ -11,6 +11,7 @@
 #include "editing/save_dialog.h"
 #include "editing/save_writers.h"
 #include "editing/tc_control.h"
+#include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
 #include "foundation/ini_value_check.h"
@@ -167,7 +168,8 @@ private:
     IEditingHost& host_;
 };
 
-void WriteChanges(IEditingHost& host, SaveRun& run) {
+// False when the change log did not take the run's lines.
+bool WriteChanges(IEditingHost& host, SaveRun& run) {
     WritingPhase writing(host);
     run.progress.host = &host;
     SaveNumberedSection(run, KindLister);
@@ -179,7 +181,7 @@ void WriteChanges(IEditingHost& host, SaveRun& run) {
     SettleLanded(run);
     run.progress.Show();
     KeepBytesOfUnchanged(run);
-    AppendChangeLog(run.logLines);
+    return AppendChangeLog(run.logLines);
 }
 
 // What the run left untouched stays pending for the user's own save, or is
@@ -279,9 +281,11 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io
     bool callerOwned = request.beforeWrite || request.afterSave || !request.newEntries.empty() ||
                        request.withdrawUnwritten;
     run.stamp = StrNowStamp();
-    WriteChanges(host, run);
+    bool logged = WriteChanges(host, run);
     SettlePending(run, callerOwned);
     bool writeFailed = !run.errors.empty();
+    // The changes stand all the same; only their record in the log is missing.
+    if (!logged) run.errors += Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n";
     if (request.afterSave) request.afterSave(run.errors, writeFailed, request.doneText);
     if (tcClosed) {
         RestartAll(io, restart);

@@ -163,12 +163,9 @@ bool SameEntry(const KeptEntry& a, const KeptEntry& b) {
 }
 
 std::wstring DisabledKeyFor(const KeptEntry& entry) {
+    if (std::optional<KeptEntry> stored = FindKeptLine(entry)) return stored->key;
     std::wstring logical = KindKey((int)entry.kind, entry.path);
     std::vector<StoredLine> lines = ReadDisabledLines();
-    for (const auto& line : lines)
-        if (StrIEquals(DecodeKey(line.key), logical) &&
-            (entry.kind == KindPacker || SameEntry(line.entry, entry)))
-            return line.key;
     auto used = [&](const std::wstring& key) {
         return std::any_of(lines.begin(), lines.end(), [&](const StoredLine& l) { return StrIEquals(l.key, key); });
     };
@@ -189,6 +186,17 @@ std::wstring ReadWholeValue(const std::wstring& ini, const wchar_t* section, con
 constexpr wchar_t ParkedSpecial[] = L", \t\r\n";
 
 }  // namespace
+
+std::optional<KeptEntry> FindKeptLine(const KeptEntry& entry) {
+    std::wstring logical = KindKey((int)entry.kind, entry.path);
+    for (auto& line : ReadDisabledLines()) {
+        bool its = entry.key.empty() ? StrIEquals(DecodeKey(line.key), logical) &&
+                                           (entry.kind == KindPacker || SameEntry(line.entry, entry))
+                                     : StrIEquals(line.key, entry.key);
+        if (its) return std::move(line.entry);
+    }
+    return std::nullopt;
+}
 
 std::optional<std::wstring> WriteDisabledEntry(const KeptEntry& entry) {
     std::wstring key = DisabledKeyFor(entry);

@@ -26,6 +26,10 @@ struct KeptEntry {
 extern std::vector<KeptEntry> KeptEntries;
 constexpr int KeptIdBase = 1000000;
 
+// The stored Disabled line of the entry: the line of its key when it has one (it
+// was read or written), else the line its deactivation joins or replaces: a Packer
+// library's line, or the line of the very same entry.
+std::optional<KeptEntry> FindKeptLine(const KeptEntry& entry);
 // Writes the entry's Disabled line and gives the key it was stored under, nothing
 // when it could not be written. A Packer library's line, or the line of the very
 // same entry, is replaced; a different entry with the same path gets a key of its own.

@@ -87,6 +87,31 @@ TEST_CASE("restore takes the newest write backup of this very file, and not when
     EmptyBackups();
 }
 
+TEST_CASE("a backup whose record cannot be written is none: the file stays unwritten, no file of its stem is offered it") {
+    EmptyBackups();
+    SaveFixture f(L"record_a", L"[FileSystemPlugins]\r\nOne=C:\\p\\1.wfx\r\n");
+    std::wstring other = FreshTempDir(L"record_b") + L"\\wincmd.ini";
+    WriteFileBytes(other, "[ListerPlugins]\r\n1=C:\\other.wlx\r\n");
+    std::string before = Content(f.tc.ini);
+    GetPlugState(3, L"One", L"C:\\p\\1.wfx", L"One").curKey = L"Two";
+    WriteSettingsIniValue(L"Backups", L"kv_probe", nullptr);  // the program's INI is there
+    {
+        // Held open without shared writing: the profile functions cannot write it.
+        FileHandle reader(CreateFileW(SettingsIniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      0, nullptr));
+        REQUIRE(reader.Valid());
+        f.Save();
+    }
+    CHECK(Content(f.tc.ini) == before);
+    REQUIRE(SaveFixture::Shown.size() == 1);
+    CHECK(SaveFixture::Shown[0].find(Tr("err_backup") + L" " + f.tc.ini) != std::wstring::npos);
+    CHECK(CountPendingChanges() == 1);
+    CHECK(NewestWriteBackup(other).empty());
+    CHECK(NewestWriteBackup(f.tc.ini).empty());
+    RemoveTree(PathDir(other));
+    EmptyBackups();
+}
+
 TEST_CASE("a restore that cannot replace the file leaves it whole and names the copy made before") {
     EmptyBackups();
     SaveFixture f(L"restore_fail", L"[ListerPlugins]\r\n1=C:\\v1.wlx\r\n");

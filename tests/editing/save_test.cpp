@@ -7,7 +7,9 @@
 #include "editing/save_writers.h"
 #include "editing_test_util.h"
 #include "foundation/encoding.h"
+#include "foundation/handles.h"
 #include "foundation/ini.h"
+#include "foundation/logs.h"
 #include "foundation/texts.h"
 
 namespace {
@@ -367,6 +369,62 @@ Two=C:\p\2.wfx
         CHECK(f.Lines(2) == L"tar=1,C:\\p\\tar.wcx\njar=279,C:\\p\\zip.wcx\nzip=279,C:\\p\\zip.wcx\n");
         CHECK(ReadDisabled(2).empty());
     }
+}
+
+TEST_CASE("a library whose path holds '=' keeps every deactivated extension, in one save and across two") {
+    SaveFixture f(L"save_eq_lines", LR"([PackerPlugins]
+zip=279,C:\p\a=b\zip.wcx
+jar=283,C:\p\a=b\zip.wcx
+tar=1,C:\p\tar.wcx
+)");
+    auto deactivate = [](const wchar_t* ext, const wchar_t* value) {
+        PlugState& s = GetPlugState(2, ext, value, L"zip");
+        s.deleted = s.deactivate = 1;
+    };
+    SUBCASE("in one save") {
+        deactivate(L"zip", L"279,C:\\p\\a=b\\zip.wcx");
+        deactivate(L"jar", L"283,C:\\p\\a=b\\zip.wcx");
+        f.Save();
+    }
+    SUBCASE("across two saves") {
+        deactivate(L"zip", L"279,C:\\p\\a=b\\zip.wcx");
+        f.Save();
+        deactivate(L"jar", L"283,C:\\p\\a=b\\zip.wcx");
+        f.Save();
+    }
+    CHECK(f.Lines(2) == L"tar=1,C:\\p\\tar.wcx\n");
+    std::vector<KeptEntry> kept = ReadDisabled(2);
+    REQUIRE(kept.size() == 1);
+    CHECK(kept[0].packerExts.find(L"zip:279") != std::wstring::npos);
+    CHECK(kept[0].packerExts.find(L"jar:283") != std::wstring::npos);
+    PendingReactivations.insert(kept[0].key);
+    f.Save();
+    std::wstring lines = f.Lines(2);
+    CHECK(lines.find(L"\nzip=279,C:\\p\\a=b\\zip.wcx\n") != std::wstring::npos);
+    CHECK(lines.find(L"\njar=283,C:\\p\\a=b\\zip.wcx\n") != std::wstring::npos);
+    CHECK(ReadDisabled(2).empty());
+}
+
+TEST_CASE("a change log that cannot be written is reported, and the change stands") {
+    SaveFixture f(L"save_nolog", L"[FileSystemPlugins]\r\nOne=C:\\p\\1.wfx\r\n");
+    AppendChangeLog({L"before"});
+    GetPlugState(3, L"One", L"C:\\p\\1.wfx", L"One").curKey = L"Two";
+    bool failedSeen = true;
+    SaveRequest request;
+    request.confirmed = 1;
+    request.doneText = L"Renamed.";
+    request.afterSave = [&](std::wstring&, bool failed, std::wstring&) { failedSeen = failed; };
+    {
+        // Held open without shared writing, as by another program: the append fails.
+        FileHandle reader(CreateFileW(ChangeLogPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
+        REQUIRE(reader.Valid());
+        SaveChanges(SaveFixture::Host, nullptr, request);
+    }
+    CHECK(f.Lines(3) == L"Two=C:\\p\\1.wfx\n");
+    CHECK((CountPendingChanges() == 0 && !failedSeen));
+    REQUIRE(SaveFixture::Shown.size() == 1);
+    CHECK(SaveFixture::Shown[0] == L"Renamed.\n\n" + Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n");
 }
 
 namespace {
