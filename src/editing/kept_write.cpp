@@ -87,6 +87,10 @@ bool RestAsInBackup(const SaveRun& run, const std::wstring& fileKey, const std::
     return now && before && rest(*now) == rest(*before);
 }
 
+std::wstring SectionPath(int kind) {
+    return WincmdIniPath.empty() ? L"" : FullPath(EffectiveIniPath(PlugSectionName(kind)));
+}
+
 }  // namespace
 
 const char* LineProblem(int kind, const std::wstring& key, const std::wstring& value) {
@@ -115,7 +119,8 @@ bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPa
     for (const auto& [key, value] : lines) {
         std::wstring why = LineRefusal(kind, file, key, value);
         if (why.empty()) continue;
-        run.errors += RefusedLineText(PlugSectionName(kind), label, why) + L" " + Tr("err_stays_pending") + L"\r\n";
+        run.errors += RefusedLineText(PlugSectionName(kind), label, why) +
+                      (run.withdraw ? L"" : L" " + Tr("err_stays_pending")) + L"\r\n";
         refused = true;
     }
     return refused;
@@ -130,11 +135,15 @@ std::wstring WriteKeptVerified(const KeptEntry& entry) {
     return read && SameKept(*read, entry) ? *key : L"";
 }
 
+std::wstring SectionFile(int kind) {
+    std::wstring file = SectionPath(kind);
+    return !file.empty() && FileExists(file) ? file : L"";
+}
+
 std::wstring SectionFileOrError(SaveRun& run, int kind) {
-    std::wstring file = WincmdIniPath.empty() ? L"" : FullPath(EffectiveIniPath(PlugSectionName(kind)));
-    if (!file.empty() && FileExists(file)) return file;
-    run.errors += Tr("err_write") + L" " + file + L"\r\n";
-    return L"";
+    std::wstring file = SectionFile(kind);
+    if (file.empty()) run.errors += Tr("err_write") + L" " + SectionPath(kind) + L"\r\n";
+    return file;
 }
 
 bool SectionRepeatsKey(SaveRun& run, const std::wstring& file, const std::wstring& section, const IniPairs& lines) {

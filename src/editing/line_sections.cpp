@@ -135,13 +135,19 @@ std::optional<IniPairs> SectionToWrite(SaveRun& run, const std::wstring& file, c
     return pairs;
 }
 
+// The line a changed record writes, checked; a deletion writes none.
+bool StateLineRefused(SaveRun& run, const PlugState& s, const std::wstring& file) {
+    if (file.empty() || s.deleted) return false;
+    std::wstring label = LabelOf(s) + (s.curKey != s.origKey ? L" → " + s.curKey : L"");
+    return RefusesLines(run, (int)s.kind, label, {{s.curKey, s.curValue}}, file);
+}
+
 void SaveLine(SaveRun& run, size_t index) {
     const PlugState& s = run.states[index];
     const wchar_t* section = PlugSectionName((int)s.kind);
     bool renamed = !s.deleted && s.curKey != s.origKey;
-    std::wstring label = LabelOf(s) + (renamed ? L" → " + s.curKey : L"");
     std::wstring file = s.strayLine ? FullPath(WincmdIniPath) : SectionFileOrError(run, (int)s.kind);
-    bool refused = !file.empty() && !s.deleted && RefusesLines(run, (int)s.kind, label, {{s.curKey, s.curValue}}, file);
+    bool refused = StateLineRefused(run, s, file);
     std::optional<IniPairs> pairs = refused ? std::nullopt : SectionToWrite(run, file, section);
     if (!pairs) {
         run.untouchedStates.insert(index);
@@ -233,12 +239,15 @@ bool KeptStillHolds(const KeptEntry& k) {
     });
 }
 
+bool ActivationRefused(SaveRun& run, int kind, const KeptEntry& k, const std::wstring& file) {
+    return !file.empty() && RefusesLines(run, kind, k.name, LinesOf(k), file);
+}
+
 void Activate(SaveRun& run, int kind, const KeptEntry& k) {
     const wchar_t* section = PlugSectionName(kind);
     auto lines = LinesOf(k);
     std::wstring file = SectionFileOrError(run, kind);
-    bool refused = !file.empty() && RefusesLines(run, kind, k.name, lines, file);
-    std::optional<IniPairs> pairs = refused ? std::nullopt : SectionToWrite(run, file, section);
+    std::optional<IniPairs> pairs = ActivationRefused(run, kind, k, file) ? std::nullopt : SectionToWrite(run, file, section);
     if (!pairs) {
         run.untouchedActivations.insert(k.key);
         return;
@@ -277,6 +286,19 @@ void SavePlugLines(SaveRun& run) {
         if (run.states[i].wholeSection) DeleteSection(run, run.states[i], i);
         else SaveLine(run, i);
     }
+}
+
+bool PlugLinesRefused(SaveRun& run) {
+    bool refused = false;
+    for (const PlugState& s : run.states)
+        if (!s.wholeSection)
+            refused = StateLineRefused(run, s, s.strayLine ? FullPath(WincmdIniPath) : SectionFile((int)s.kind)) || refused;
+    for (int kind : {KindPacker, KindFileSystem}) {
+        std::wstring file = SectionFile(kind);
+        for (const KeptEntry& k : run.activations[(size_t)kind])
+            refused = ActivationRefused(run, kind, k, file) || refused;
+    }
+    return refused;
 }
 
 void SaveLineActivations(SaveRun& run) {

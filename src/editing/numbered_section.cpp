@@ -477,27 +477,6 @@ State Failed(SectionJob& job, SectionWrites& w, const IniPairs& read, const IniP
     return StateOf(now ? OwnedLines(*now) : AfterStanding(owned, w));
 }
 
-// The lines each change of the section would write, checked before any of them is:
-// a path or a detect string (the plugin's own answer or typed) that cannot stand
-// on one line refuses the section whole.
-bool SectionRefused(SaveRun& run, int kind, const std::vector<const PendingEdit*>& edits, const std::wstring& file) {
-    bool refused = false;
-    for (const PendingEdit* e : edits) {
-        if (e->deleted) continue;
-        std::wstring number = std::to_wstring(e->number);
-        IniPairs lines;
-        if (EntryPathChanged(*e)) lines.emplace_back(number, e->newPath);
-        if (EntryDiffers(*e) && !EditRemovesDetect(*e)) lines.emplace_back(number + L"_detect", Quote(NewDetectOf(*e)));
-        refused = RefusesLines(run, kind, EntryNumberText(e->number) + L" " + e->name, lines, file) || refused;
-    }
-    for (const KeptEntry& k : run.activations[(size_t)kind]) {
-        IniPairs lines{{L"0", k.path}};
-        if (k.hasDetect) lines.emplace_back(L"0_detect", Quote(k.detect));
-        refused = RefusesLines(run, kind, k.name, lines, file) || refused;
-    }
-    return refused;
-}
-
 // The lines of the entries that move, read back from the file and written under
 // their new numbers, pass the same check: a file may hold what its code page
 // does not (a read through another one), and the write would change it.
@@ -521,6 +500,26 @@ void DropKeptLines(const SectionJob& job) {
 
 }  // namespace
 
+// A path or a detect string (the plugin's own answer or typed) that cannot stand
+// on one line refuses the section whole.
+bool NumberedLinesRefused(SaveRun& run, int kind, const std::wstring& file) {
+    bool refused = false;
+    for (const PendingEdit& e : run.edits) {
+        if ((int)e.kind != kind || e.deleted) continue;
+        std::wstring number = std::to_wstring(e.number);
+        IniPairs lines;
+        if (EntryPathChanged(e)) lines.emplace_back(number, e.newPath);
+        if (EntryDiffers(e) && !EditRemovesDetect(e)) lines.emplace_back(number + L"_detect", Quote(NewDetectOf(e)));
+        refused = RefusesLines(run, kind, EntryNumberText(e.number) + L" " + e.name, lines, file) || refused;
+    }
+    for (const KeptEntry& k : run.activations[(size_t)kind]) {
+        IniPairs lines{{L"0", k.path}};
+        if (k.hasDetect) lines.emplace_back(L"0_detect", Quote(k.detect));
+        refused = RefusesLines(run, kind, k.name, lines, file) || refused;
+    }
+    return refused;
+}
+
 void SaveNumberedSection(SaveRun& run, int kind) {
     std::vector<const PendingEdit*> edits;
     for (const PendingEdit& e : run.edits)
@@ -529,7 +528,7 @@ void SaveNumberedSection(SaveRun& run, int kind) {
     if (edits.empty() && !custom && run.activations[(size_t)kind].empty()) return;
     SectionJob job(run, kind);
     job.file = SectionFileOrError(run, kind);
-    if (job.file.empty() || SectionRefused(run, kind, edits, job.file) || !IniPrepareWriteOnce(run, job.file))
+    if (job.file.empty() || NumberedLinesRefused(run, kind, job.file) || !IniPrepareWriteOnce(run, job.file))
         return KeepKindPending(run, kind);
     std::optional<IniPairs> read = run.io->ReadSection(job.file, job.section);
     if (!read) {

@@ -186,13 +186,24 @@ bool WriteChanges(IEditingHost& host, SaveRun& run) {
 
 // What the run left untouched stays pending for the user's own save, or is
 // withdrawn for a command's; the message says which.
-void SettlePending(SaveRun& run, bool withdraw) {
+void SettlePending(SaveRun& run) {
     DiscardWritten(run);
     uint32_t left = CountPendingChanges();
-    if (withdraw) DiscardPending();
+    if (run.withdraw) DiscardPending();
     if (left > 0)
-        run.errors += FillVar(Tr(withdraw ? "save_withdrawn" : "save_kept_pending"), L"n", std::to_wstring(left)) +
+        run.errors += FillVar(Tr(run.withdraw ? "save_withdrawn" : "save_kept_pending"), L"n", std::to_wstring(left)) +
                       L"\r\n";
+}
+
+// Every line of a command's change, checked before anything of it is done: its
+// own work (files copied, rules written) would not be undone by a refusal later.
+bool LinesRefusedUpFront(SaveRun& run) {
+    bool refused = false;
+    for (int kind : {KindLister, KindContent}) {
+        std::wstring file = SectionFile(kind);
+        refused = (!file.empty() && NumberedLinesRefused(run, kind, file)) || refused;
+    }
+    return PlugLinesRefused(run) || refused;
 }
 
 }  // namespace
@@ -255,6 +266,14 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io
              MB_ICONWARNING);
         return;
     }
+    // A command's own work around its save (files copied, a folder to recycle, its
+    // new entries) is not redone by a later save: what it could not write is withdrawn.
+    run.withdraw = request.beforeWrite || request.afterSave || !request.newEntries.empty() ||
+                   request.withdrawUnwritten;
+    if (run.withdraw && LinesRefusedUpFront(run)) {
+        Show(host, owner, Tr("save_refused_all") + L"\n\n" + run.errors, MB_ICONWARNING);
+        return;
+    }
     bool tcRunning = io.TcRunning();
     int answer = AskToSave(host, owner, request, run, tcRunning);
     if (answer != 1 && answer != 3) return;
@@ -276,13 +295,9 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io
             return;
         }
     }
-    // A command's own work around its save (files copied, a folder to recycle, its
-    // new entries) is not redone by a later save: what it could not write is withdrawn.
-    bool callerOwned = request.beforeWrite || request.afterSave || !request.newEntries.empty() ||
-                       request.withdrawUnwritten;
     run.stamp = StrNowStamp();
     bool logged = WriteChanges(host, run);
-    SettlePending(run, callerOwned);
+    SettlePending(run);
     bool writeFailed = !run.errors.empty();
     // The changes stand all the same; only their record in the log is missing.
     if (!logged) run.errors += Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n";

@@ -89,6 +89,8 @@ struct SaveRun {
     std::vector<LandedChange> landed;                // in the order they landed
     std::wstring stamp;                              // of every log line and kept entry of the run
     WriteProgress progress;
+    // A command's run: what it does not write is withdrawn, nothing stays pending.
+    bool withdraw = false;
     // Changes that met a file or section refused before anything of it was
     // written: they stay pending, so the user can mend the cause and save again.
     std::set<int> untouchedKinds;                    // Lister, Content

@@ -17,11 +17,18 @@ void SavePlugLines(SaveRun& run);
 // Re-activated and new Packer and File-system entries.
 void SaveLineActivations(SaveRun& run);
 
+// Every line the run's changes of the Lister or Content section would write into
+// the file, checked: true, after an error line for each that cannot be written.
+bool NumberedLinesRefused(SaveRun& run, int kind, const std::wstring& file);
+// The same for the Packer and File-system lines and activations of the run.
+bool PlugLinesRefused(SaveRun& run);
+
 // Writes a kept entry to the Disabled section and reads it back; its key, or ""
 // when the line did not read back the same.
 std::wstring WriteKeptVerified(const KeptEntry& entry);
-// The file that holds a kind's section; "" when none, or when it is missing
-// (then one err_write line was appended).
+// The file that holds a kind's section; "" when none, or when it is missing.
+std::wstring SectionFile(int kind);
+// The same, appending one err_write line when there is none.
 std::wstring SectionFileOrError(SaveRun& run, int kind);
 // True, after one error line naming the key (once per section and run), when a
 // key of the section stands twice: TC reads the first, a write by key would hit
@@ -43,8 +50,8 @@ std::wstring LineRefusal(int kind, const std::wstring& file, const std::wstring&
 // The error line of a refused line, naming the section, the change and why.
 std::wstring RefusedLineText(const std::wstring& section, const std::wstring& label, const std::wstring& why);
 // True, after an error line for each line that cannot be written into the file,
-// when any of them cannot: the change they belong to is then not written at all
-// and stays pending.
+// when any of them cannot: the change they belong to is then not written at all,
+// and stays pending unless the run withdraws what it does not write.
 bool RefusesLines(SaveRun& run, int kind, const std::wstring& label, const IniPairs& lines, const std::wstring& file);
 
 // The writes of one section, each with the value its key had before, so that a

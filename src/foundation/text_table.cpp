@@ -754,6 +754,7 @@ const TextRow rows[] = {
     {"save_toolong", L"Not saved: these detect strings would be longer than {m} characters, and TC would cut them:", L"Nicht gespeichert: Diese Erkennungsstrings wären länger als {m} Zeichen, und TC würde sie abschneiden:"},
     {"save_kept_pending", L"Nothing was written of {n} change(s); they are still pending. Save again once the cause is mended.", L"Von {n} Änderung(en) wurde nichts geschrieben; sie bleiben vorgemerkt. Nach Behebung der Ursache erneut speichern."},
     {"save_withdrawn", L"Nothing was written of {n} change(s); they were withdrawn and are no longer pending.", L"Von {n} Änderung(en) wurde nichts geschrieben; sie wurden zurückgenommen und sind nicht mehr vorgemerkt."},
+    {"save_refused_all", L"Nothing was done, and nothing of it stays pending:", L"Es wurde nichts ausgeführt, und nichts davon bleibt vorgemerkt:"},
     {"lgm_spec", L"specialist", L"Spezialist"},
     {"lgm_disabled", L"deactivated", L"deaktiviert"},
     {"lgm_folder", L"unexpected folder", L"unerwarteter Ordner"},

@@ -14,6 +14,7 @@
 #include "hostcfg/plugin_files.h"
 #include "hostcfg/tc_discovery.h"
 #include "install/dialog_parts.h"
+#include "install/install_entries.h"
 #include "install/install_temp.h"
 #include "install/package_text.h"
 #include "install/report_look.h"
@@ -196,11 +197,25 @@ const char* TargetFault(const std::wstring& typed, std::wstring& t) {
     return nullptr;
 }
 
+// A typed key, or the path of the plugin file in the typed target, that the
+// section's file cannot hold, as the profile functions write it, is refused here:
+// the save would refuse it after the files were copied.
+bool CharRefused(HWND dialog, int kind, const std::wstring& text) {
+    std::wstring lacked = CharSectionCannotHold(PlugSectionName(kind), text);
+    if (lacked.empty()) return false;
+    Message(dialog, FillVars(Tr("in_err_char"), {{L"t", text}, {L"c", CharWithCode(lacked)}}), MB_ICONWARNING);
+    return true;
+}
+
 // The typed target, checked; false keeps the dialog open.
 bool AcceptTarget(HWND dialog, InstInfo& info) {
     std::wstring t;
     if (const char* fault = TargetFault(DlgItemText(dialog, IdTarget), t)) {
         Message(dialog, FillVar(Tr(fault), L"n", std::to_wstring(TargetMaxChars)), MB_ICONWARNING);
+        SetFocus(GetDlgItem(dialog, IdTarget));
+        return false;
+    }
+    if (CharRefused(dialog, (int)info.kind, InstallEntryPath(t, info.pluginFile))) {
         SetFocus(GetDlgItem(dialog, IdTarget));
         return false;
     }
@@ -215,15 +230,6 @@ bool AcceptTarget(HWND dialog, InstInfo& info) {
     if (full && Message(dialog, Tr("in_ask_exists"), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
     info.target = t;
     info.targetIsSource = FoldCase(info.folder) == FoldCase(t);
-    return true;
-}
-
-// A typed key that the section's file cannot hold, as the profile functions
-// write it, is refused here: the save would refuse it after the files were copied.
-bool CharRefused(HWND dialog, int kind, const std::wstring& key) {
-    std::wstring lacked = CharSectionCannotHold(PlugSectionName(kind), key);
-    if (lacked.empty()) return false;
-    Message(dialog, FillVars(Tr("in_err_char"), {{L"t", key}, {L"c", CharWithCode(lacked)}}), MB_ICONWARNING);
     return true;
 }
 

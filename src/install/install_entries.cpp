@@ -84,10 +84,9 @@ KeptEntry MakeInstallEntry(const InstInfo& info, const std::wstring& path, const
     return entry;
 }
 
-std::wstring InstallEntryPath(const InstInfo& info) {
-    std::wstring file = info.pluginFile;
+std::wstring InstallEntryPath(const std::wstring& target, std::wstring file) {
     if (PlugKeyName(file) != FoldCase(file)) file.resize(file.size() - 2);
-    return WithCommanderPathVar(PathJoin(info.target, file));
+    return WithCommanderPathVar(PathJoin(target, file));
 }
 
 InstallPlan InstPlan(const InstCtx& ctx) {
@@ -96,7 +95,7 @@ InstallPlan InstPlan(const InstCtx& ctx) {
     std::wstring answer = ProbeAnswerUsable(info.probe.status, info.probe.answer) ? info.probe.answer : L"";
     const PendingSnapshot before;
     InstallPlan plan;
-    plan.entryPath = e ? e->path : InstallEntryPath(info);
+    plan.entryPath = e ? e->path : InstallEntryPath(info.target, info.pluginFile);
     std::wstring stamp = StrNowStamp();
     if (info.kind <= KindContent) {
         if (!e) {

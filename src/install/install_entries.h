@@ -41,9 +41,10 @@ void NotePlanned(InstallPlan& plan, const PendingSnapshot& before);
 
 // A new entry of the install with its key, path, name, time stamp and number.
 KeptEntry MakeInstallEntry(const InstInfo& info, const std::wstring& path, const std::wstring& stamp);
-// The entry path of a plugin file: relative to TC's folder (as "%COMMANDER_PATH%\...")
-// when it lies inside it; without the "64" TC adds itself for the 64-bit build.
-std::wstring InstallEntryPath(const InstInfo& info);
+// The entry path of a plugin file in the target folder: relative to TC's folder (as
+// "%COMMANDER_PATH%\...") when it lies inside it; without the "64" TC adds itself
+// for the 64-bit build.
+std::wstring InstallEntryPath(const std::wstring& target, std::wstring file);
 // Puts the user's choices into the pending state and gives the new entries.
 InstallPlan InstPlan(const InstCtx& ctx);
 // Puts back every pending record the plan changed that its save left as planned: an

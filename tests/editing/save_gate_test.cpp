@@ -2,7 +2,7 @@
 // detect string with a line break, a package's extension that is no extension, a
 // file-system name TC reads as something else, a character the file's code page
 // would turn into another. A refused change writes nothing of its section, stays
-// pending, and the message names it.
+// pending (a command's is withdrawn), and the message names it.
 #include "analyses/findings.h"
 #include "editing/finding_actions.h"
 #include "editing/save_writers.h"
@@ -182,16 +182,23 @@ struct OtherCodePageIo : FaultyIo {
 TEST_CASE("a character the file's code page lacks refuses its change before anything is written, from every source") {
     SaveFixture f(L"gate_ansi", AnsiIni);
     const std::string bytes = ReadFileBytes(f.tc.ini);
-    // The file byte for byte as before, the change pending, and the message naming it and the character.
-    auto refused = [&](const wchar_t* section, const std::wstring& label, const std::wstring& lacked, uint32_t pending) {
+    // The file byte for byte as before, and the message naming the change and the
+    // character, under its head; that the change stays pending only when it does.
+    const std::wstring saved = L"Changes saved: 0.";
+    auto named = [&](const wchar_t* section, const std::wstring& label, const std::wstring& lacked,
+                     const std::wstring& head, bool kept) {
         CHECK(ReadFileBytes(f.tc.ini) == bytes);
-        CHECK(CountPendingChanges() == pending);
+        CHECK(CountPendingChanges() == (kept ? 1u : 0u));
         REQUIRE(SaveFixture::Shown.size() == 1);
         const std::wstring& message = SaveFixture::Shown[0];
         CAPTURE(message);
-        CHECK(message.starts_with(L"Changes saved: 0.\n\n"));
+        CHECK(message.starts_with(head + L"\n\n"));
         std::wstring line = FillVars(Tr("err_unwritable"), {{L"s", section}, {L"k", label}, {L"w", Lacks(lacked)}});
-        CHECK(Names(message, line + L" " + Tr("err_stays_pending")));
+        CHECK(Names(message, line + (kept ? L" " + Tr("err_stays_pending") : L"") + L"\r\n"));
+        CHECK(Names(message, Tr("err_stays_pending")) == kept);
+    };
+    auto refused = [&](const wchar_t* section, const std::wstring& label, const std::wstring& lacked) {
+        named(section, label, lacked, saved, true);
     };
     SUBCASE("a file system renamed as typed: fullwidth brackets, '=' or ';', or a path with an ideograph") {
         struct Case {
@@ -206,39 +213,51 @@ TEST_CASE("a character the file's code page lacks refuses its change before anyt
             s.curKey = c.key;
             s.curValue = c.value;
             f.Save();
-            refused(L"FileSystemPlugins", c.key == L"MyFs" ? L"MyFs" : L"MyFs → " + c.key, c.lacked, 1);
+            refused(L"FileSystemPlugins", c.key == L"MyFs" ? L"MyFs" : L"MyFs → " + c.key, c.lacked);
         }
     }
-    SUBCASE("a plugin's root name at install") {
+    SUBCASE("a plugin's root name at install: withdrawn before its hook runs, and not said to stay pending") {
         KeptEntry fs = NewEntry(KindFileSystem, L"new.wfx");
         fs.fsName = Bracketed;
         SaveRequest request;
         request.newEntries = {fs};
         request.force = request.confirmed = 1;
         request.doneText = L"Installed.";
+        bool hookRan = false;
+        request.beforeWrite = [&](std::wstring&) { return hookRan = true; };
         SaveChanges(SaveFixture::Host, nullptr, request);
-        refused(L"FileSystemPlugins", L"new", L"\xFF3B", 0);
+        named(L"FileSystemPlugins", L"new", L"\xFF3B", Tr("save_refused_all"), false);
+        CHECK_FALSE(hookRan);
     }
     SUBCASE("a plugin's detect string taken over") {
         PendingEdit& taken = PendingEditFor(f.Entry(KindLister, 1));
         taken.explicitDetect = 1;
         taken.explicitDetectText = L"EXT=\"\x65E5\"";
         f.Save();
-        refused(L"ListerPlugins", L"#1 a", L"\x65E5", 1);
+        refused(L"ListerPlugins", L"#1 a", L"\x65E5");
     }
     SUBCASE("a kept Lister entry being activated") {
         KeptEntry kept{0, L"", L"C:\\p\\\x65E5.wlx", L"jp", L"EXT=\"JP\"", L"", L"", L"", 2, 1, 0};
         PendingReactivations = {*WriteDisabledEntry(kept)};
         f.Save();
-        refused(L"ListerPlugins", L"jp", L"\x65E5", 1);
+        refused(L"ListerPlugins", L"jp", L"\x65E5");
         CHECK(ReadDisabled(KindLister).size() == 1);
     }
     SUBCASE("a value read back to be written under another number") {
         PendingEdit& off = PendingEditFor(f.Entry(KindLister, 1));
         off.deleted = off.deactivate = 1;
         OtherCodePageIo io;
-        f.Save(io);
-        refused(L"ListerPlugins", L"#3 c\x65E5", L"\x65E5", 1);
+        SUBCASE("by the user's save") {
+            f.Save(io);
+            refused(L"ListerPlugins", L"#3 c\x65E5", L"\x65E5");
+        }
+        SUBCASE("by a command that writes at once: withdrawn") {
+            SaveRequest request;
+            request.confirmed = request.withdrawUnwritten = 1;
+            SaveChanges(SaveFixture::Host, nullptr, request, io);
+            named(L"ListerPlugins", L"#3 c\x65E5", L"\x65E5", saved, false);
+            CHECK(Names(SaveFixture::Shown[0], FillVar(Tr("save_withdrawn"), L"n", L"1")));
+        }
         CHECK(ReadDisabled(KindLister).empty());  // the kept line of the deactivation went with the refusal
     }
 }

@@ -183,6 +183,34 @@ TEST_CASE("a typed extension that the ANSI wincmd.ini cannot hold is refused bef
     CHECK(said[1] == L"");
 }
 
+TEST_CASE("a target folder or plugin file name that the ANSI wincmd.ini cannot hold is refused before anything is copied") {
+    InstallScene scene(L"dlg_ansi_target");
+    WriteFileBytes(scene.ini, "[PackerPlugins]\r\n");
+    const std::wstring proposed = scene.tc + L"\\plugins\\wcx\\pk", ideograph = scene.dir + L"\\\x65E5";
+    auto refusal = [](const std::wstring& path, const wchar_t* lacked) {
+        return FillVars(Tr("in_err_char"), {{L"t", path}, {L"c", CharWithCode(lacked)}});
+    };
+    NewPacker packer(scene);
+    packer.info.pluginFile = L"pk.wcx64";
+    SUBCASE("a typed folder") {
+        std::vector<std::wstring> said = packer.Press({{114, ideograph}, {114, proposed}});
+        CHECK(said == std::vector<std::wstring>{refusal(ideograph + L"\\pk.wcx", L"\x65E5"), Tr("in_pk_none")});
+    }
+    SUBCASE("the plugin's file name in the proposed folder") {
+        packer.info.pluginFile = L"p\xFF3Bk.wcx64";
+        std::vector<std::wstring> said = packer.Press({{114, proposed}});
+        CHECK(said == std::vector<std::wstring>{refusal(L"%COMMANDER_PATH%\\plugins\\wcx\\pk\\p\xFF3Bk.wcx", L"\xFF3B")});
+    }
+    CHECK(packer.result == IDCANCEL);
+    CHECK(packer.info.target == proposed);
+    CHECK(GetFileAttributesW(ideograph.c_str()) == INVALID_FILE_ATTRIBUTES);
+    // The same names fit a UTF-16 file.
+    scene.WriteIni(L"[PackerPlugins]\r\n");
+    packer.info.pluginFile = L"p\xFF3Bk.wcx64";
+    CHECK(packer.Press({{114, ideograph}}) == std::vector<std::wstring>{Tr("in_pk_none")});
+    CHECK(packer.info.target == ideograph);
+}
+
 namespace {
 
 // The push buttons of the dialog whose caption does not fit, or that overlap another

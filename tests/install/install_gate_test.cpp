@@ -3,11 +3,15 @@
 // all before a file is copied.
 #include <doctest/doctest.h>
 
+#include "editing/pending_ops.h"
+#include "editing/save_writers.h"
 #include "foundation/ini_value_check.h"
 #include "foundation/texts.h"
+#include "install/install_command.h"
 #include "install/install_entries.h"
 #include "install/install_report.h"
 #include "install/package_text.h"
+#include "fake_install_host.h"
 #include "install_fixture.h"
 
 namespace {
@@ -109,4 +113,30 @@ TEST_CASE("pluginst.inf extensions that the ANSI file cannot hold are reported, 
     REQUIRE(ctx.extChoices.size() == 1);
     CHECK(ctx.extChoices[0].ext == L"7z");
     CHECK(Warns(ctx, CharWithCode(L"\xFF5A")));
+}
+
+TEST_CASE("past the dialog, a target the ANSI file cannot hold is refused before a file is copied, and withdrawn") {
+    InstallScene scene(L"inst_gate_ansi_target");
+    WriteFileBytes(scene.ini, "[ListerPlugins]\r\n[PackerPlugins]\r\n[FileSystemPlugins]\r\n");
+    const std::string bytes = ReadFileBytes(scene.ini);
+    WriteFileBytes(scene.package + L"\\x.wlx64", "plugin");
+    for (uint32_t kind : {KindLister, KindPacker, KindFileSystem}) {
+        CAPTURE(kind);
+        InstInfo info = Plugin(kind, L"95");
+        info.folder = scene.package;
+        info.target = scene.tc + L"\\plugins\\\x65E5";
+        InstCtx ctx;
+        ctx.info = &info;
+        ctx.packerCaps = 95;
+        ctx.typedExts = L"abc";
+        ctx.fsName = L"x";
+        FakeInstallHost window;
+        InstExecute(window, nullptr, ctx);
+        CHECK(GetFileAttributesW(info.target.c_str()) == INVALID_FILE_ATTRIBUTES);
+        CHECK(ReadFileBytes(scene.ini) == bytes);
+        CHECK(CountPendingChanges() == 0);
+        REQUIRE(window.shown.size() == 1);
+        std::wstring why = FillVar(Tr("why_ansi"), L"c", CharWithCode(L"\x65E5"));
+        CHECK(window.shown[0] == Tr("save_refused_all") + L"\n\n" + RefusedLineText(PlugSectionName((int)kind), L"x", why) + L"\r\n");
+    }
 }
