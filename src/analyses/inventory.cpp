@@ -111,10 +111,11 @@ void StoreUpdate(const std::wstring& letter, size_t plugins, std::vector<std::ws
     bool ok = WriteInventoryFile(InventoryFileText());
     DebugLog(L"inventory " + letter + L": " + std::to_wstring(plugins) + L" plugins, " + std::to_wstring(count) +
              L" log lines, save " + (ok ? L"ok" : L"FAILED"));
-    Unstored = !ok;
-    if (!ok) return;
-    if (!UnstoredLines.empty()) AppendChangeLog(UnstoredLines);
-    UnstoredLines.clear();
+    // Lines the change log did not take wait for the next update, as those of a
+    // failed write do.
+    if (ok && AppendChangeLog(UnstoredLines)) UnstoredLines.clear();
+    else if (ok) DebugLog(L"inventory: change log not written, " + std::to_wstring(UnstoredLines.size()) + L" lines wait");
+    Unstored = !ok || !UnstoredLines.empty();
 }
 
 // An old stamp in local time and the new one in UTC name the same minute, seen

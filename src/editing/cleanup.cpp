@@ -132,10 +132,11 @@ bool CleanupRun(IEditingHost& host, HWND owner, const CleanupGroups& groups) {
     if (!done) {
         host.Message(owner, FillVar(Tr("cl_failed"), L"c", std::to_wstring(rc)), MB_OK | MB_ICONWARNING);
     } else {
-        std::wstring count = std::to_wstring(n), bytes = StrByteSizeText(size);
+        std::wstring count = std::to_wstring(n), bytes = StrByteSizeText(size), unlogged;
         if (!groups[GroupLog].chosen)
-            AppendChangeLog({StrNowStamp() + L"  " + FillVars(Tr("log_cleanup"), {{L"n", count}, {L"s", bytes}})});
-        host.Message(owner, FillVars(Tr("cl_done"), {{L"n", count}, {L"s", bytes}}), MB_OK | MB_ICONINFORMATION);
+            unlogged = LogChanges({StrNowStamp() + L"  " + FillVars(Tr("log_cleanup"), {{L"n", count}, {L"s", bytes}})});
+        host.Message(owner, FillVars(Tr("cl_done"), {{L"n", count}, {L"s", bytes}}) + (unlogged.empty() ? L"" : L"\n\n" + unlogged),
+                     MB_OK | (unlogged.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
     }
     AfterCleanup(host, groups);
     return done;

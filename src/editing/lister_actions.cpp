@@ -158,8 +158,8 @@ struct AlwaysHook {
             if (!lister || !on.Set(L"ModeByfileType", L"1", std::nullopt) || !files.Holds(on, *lister))
                 return files.Failed(listerFile);
         }
-        AppendChangeLog({ChangeLogLine(StrNowStamp(), 0, pluginName,
-                                       FillVar(Tr("log_mode"), L"m", plan.exts + L" → " + plan.fields))});
+        errors += LogChanges({ChangeLogLine(StrNowStamp(), 0, pluginName,
+                                            FillVar(Tr("log_mode"), L"m", plan.exts + L" → " + plan.fields))});
         DebugLog(L"lister view: [ListerModes] " + extsKey + L"=" + plan.exts + L", " + fieldsKey + L"=" + plan.fields +
                  L" in " + modesFile);
         return true;
@@ -200,8 +200,8 @@ struct GapHook {
         for (const std::wstring& key : keys)
             if (!written.count(FoldCase(key)) && !w.Set(key, std::nullopt, std::nullopt)) return files.Failed(file);
         if (!files.Holds(w, seen)) return files.Failed(file);
-        AppendChangeLog({ChangeLogLine(StrNowStamp(), 0, L"[ListerModes]",
-                                       FillVar(Tr("log_modegap"), L"n", std::to_wstring(gap)))});
+        errors += LogChanges({ChangeLogLine(StrNowStamp(), 0, L"[ListerModes]",
+                                            FillVar(Tr("log_modegap"), L"n", std::to_wstring(gap)))});
         DebugLog(L"listermodes: gap at " + std::to_wstring(gap) + L" closed, " + std::to_wstring(rules.size()) +
                  L" entries in " + file);
         return true;

@@ -106,8 +106,9 @@ void RestoreBackup(IEditingHost& host, HWND owner, SaveIo& io) {
     // What the file then holds decides, not what the copy reported.
     io.ReplaceWithCopy(backup, file);
     if (ReadWholeFile(file) == bytes) {
-        AppendChangeLog({StrNowStamp() + L"  " + FillVar(Tr("log_restored"), L"f", NameOf(backup))});
+        std::wstring unlogged = LogChanges({StrNowStamp() + L"  " + FillVar(Tr("log_restored"), L"f", NameOf(backup))});
         DebugLog(L"restored " + backup + L" -> " + file);
+        if (!unlogged.empty()) host.Message(owner, unlogged, MB_OK | MB_ICONWARNING);
     } else {
         host.Message(owner, NotRestored(io, file, backup, pre), MB_OK | MB_ICONWARNING);
     }

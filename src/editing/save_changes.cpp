@@ -11,7 +11,6 @@
 #include "editing/save_dialog.h"
 #include "editing/save_writers.h"
 #include "editing/tc_control.h"
-#include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
 #include "foundation/ini_value_check.h"
@@ -168,8 +167,8 @@ private:
     IEditingHost& host_;
 };
 
-// False when the change log did not take the run's lines.
-bool WriteChanges(IEditingHost& host, SaveRun& run) {
+// What the user is told when the change log did not take the run's lines.
+std::wstring WriteChanges(IEditingHost& host, SaveRun& run) {
     WritingPhase writing(host);
     run.progress.host = &host;
     SaveNumberedSection(run, KindLister);
@@ -181,7 +180,7 @@ bool WriteChanges(IEditingHost& host, SaveRun& run) {
     SettleLanded(run);
     run.progress.Show();
     KeepBytesOfUnchanged(run);
-    return AppendChangeLog(run.logLines);
+    return LogChanges(run.logLines);
 }
 
 // What the run left untouched stays pending for the user's own save, or is
@@ -287,20 +286,19 @@ void SaveChanges(IEditingHost& host, HWND owner, SaveRequest request, SaveIo& io
         }
         tcClosed = true;
     }
-    if (request.beforeWrite) {
-        std::wstring hookText;
-        if (!request.beforeWrite(hookText)) {
-            RestartAll(io, restart);
-            Show(host, owner, hookText, MB_ICONWARNING);
-            return;
-        }
+    // A hook that did its work may still have something to say (its change log).
+    std::wstring hookText;
+    if (request.beforeWrite && !request.beforeWrite(hookText)) {
+        RestartAll(io, restart);
+        Show(host, owner, hookText, MB_ICONWARNING);
+        return;
     }
     run.stamp = StrNowStamp();
-    bool logged = WriteChanges(host, run);
+    std::wstring unlogged = WriteChanges(host, run);
     SettlePending(run);
     bool writeFailed = !run.errors.empty();
     // The changes stand all the same; only their record in the log is missing.
-    if (!logged) run.errors += Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n";
+    run.errors += hookText + unlogged;
     if (request.afterSave) request.afterSave(run.errors, writeFailed, request.doneText);
     if (tcClosed) {
         RestartAll(io, restart);

@@ -9,6 +9,7 @@
 #include "foundation/handles.h"
 #include "foundation/labels.h"
 #include "foundation/text.h"
+#include "foundation/texts.h"
 
 std::atomic<bool> DebugLogOn{false};
 std::mutex DebugLogLock;
@@ -54,6 +55,12 @@ bool AppendChangeLog(const std::vector<std::wstring>& lines) {
     std::string buffer = size.QuadPart == 0 ? "\xEF\xBB\xBF" : "";
     for (const std::wstring& line : lines) buffer += StrToUtf8(line) + "\r\n";
     return WriteAll(h.Get(), buffer);
+}
+
+std::wstring LogChanges(const std::vector<std::wstring>& lines) {
+    if (AppendChangeLog(lines)) return L"";
+    DebugLog(L"change log not written: " + ChangeLogPath());
+    return Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n";
 }
 
 std::wstring ChangeLogLine(const std::wstring& stamp, int kind, const std::wstring& name, const std::wstring& text) {

@@ -15,7 +15,10 @@ extern std::mutex DebugLogLock;
 bool DebugLog(const std::wstring& text);
 // Appends ready-made lines in one write; a new or empty file first gets the UTF-8 BOM.
 // False when the lines could not be written whole.
-bool AppendChangeLog(const std::vector<std::wstring>& lines);
+[[nodiscard]] bool AppendChangeLog(const std::vector<std::wstring>& lines);
+// AppendChangeLog for a change the user made: what he is to be told when the lines
+// could not be written (one line with its break), or nothing.
+std::wstring LogChanges(const std::vector<std::wstring>& lines);
 // stamp, two blanks, tab caption padded to 12, name padded to 22, one blank, text.
 // kind is a main-tab index; it is clamped to 0..6.
 std::wstring ChangeLogLine(const std::wstring& stamp, int kind, const std::wstring& name, const std::wstring& text);

@@ -578,7 +578,7 @@ const TextRow rows[] = {
     {"err_tcclose", L"Total Commander could not be closed (maybe a dialog is open). Nothing was written.", L"Total Commander ließ sich nicht schließen (vielleicht ist ein Dialog offen). Nichts wurde geschrieben."},
     {"err_utf8", L"The file is stored as UTF-8. Windows cannot write it safely – nothing was written:", L"Die Datei ist als UTF-8 gespeichert. Windows kann sie nicht sicher schreiben – nichts wurde geschrieben:"},
     {"err_backup", L"Backup could not be created – nothing was written:", L"Sicherung ließ sich nicht anlegen – nichts wurde geschrieben:"},
-    {"err_changelog", L"The change log could not be written – what was saved stays saved:", L"Das Änderungsprotokoll ließ sich nicht schreiben – was gespeichert wurde, bleibt gespeichert:"},
+    {"err_changelog", L"The change log could not be written – what was done stands:", L"Das Änderungsprotokoll ließ sich nicht schreiben – was getan wurde, bleibt bestehen:"},
     {"err_changed", L"Changed in the meantime, skipped:", L"Inzwischen geändert, übersprungen:"},
     {"err_write", L"Could not be written:", L"Konnte nicht geschrieben werden:"},
     {"err_now_ini", L"INI now:", L"INI jetzt:"},

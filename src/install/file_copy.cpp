@@ -146,6 +146,6 @@ bool InstCopyFiles(const InstInfo& info, const std::set<std::wstring>& keep, std
     if (run.backupMade)
         log.push_back(ChangeLogLine(stamp, (int)info.kind, info.pluginName,
                                     FillVar(Tr("log_filebackup"), L"d", AsWritten(run.backupFolder))));
-    if (!log.empty()) AppendChangeLog(log);
+    errorText += LogChanges(log);
     return true;
 }

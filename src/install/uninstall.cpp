@@ -190,7 +190,8 @@ void UninstallFolder(HWND owner, const PlugEntry& entry, const std::wstring& fol
         errors += FillVar(Tr("un_folder_fail"), L"d", folder) + L"\r\n";
         return;
     }
-    AppendChangeLog({ChangeLogLine(StrNowStamp(), (int)entry.kind, entry.name, FillVar(Tr("log_unfolder"), L"d", folder))});
+    errors += LogChanges(
+        {ChangeLogLine(StrNowStamp(), (int)entry.kind, entry.name, FillVar(Tr("log_unfolder"), L"d", folder))});
     doneText += L"\n" + Tr("un_done_folder");
 }
 

@@ -292,6 +292,17 @@ TEST_CASE("a change is logged once the inventory file holds it, never before and
         UpdateInventory(0);
         CHECK(TakeChangeLog() == Lines{L"Lister beta newly recorded (2.0)"});
     }
+    SUBCASE("lines the change log does not take wait for the next update") {
+        {
+            ChangeLogHeld held;
+            REQUIRE(held.Holds());
+            UpdateInventory(0);
+        }
+        CHECK(ReadFileBytes(InventoryIniPath()) != stored);
+        CHECK(TakeChangeLog().empty());
+        UpdateInventory(0);
+        CHECK(TakeChangeLog() == Lines{L"Lister beta newly recorded (2.0)"});
+    }
 }
 
 namespace {

@@ -300,6 +300,17 @@ TEST_CASE("a restore writes only a backup read whole and whole in itself, and lo
         CHECK(SaveFixture::Shown[1] == Tr("restore_mismatch") + L"\n" + f.tc.ini + L"\n\n" + Tr("restore_put_back"));
         CHECK(ReadFileBytes(f.tc.ini) == v2);
     }
+    SUBCASE("a restore the change log cannot take is made all the same, and says so") {
+        WriteFileBytes(backup, v1);
+        {
+            ChangeLogHeld held;
+            REQUIRE(held.Holds());
+            RestoreBackup(SaveFixture::Host, nullptr);
+        }
+        CHECK(ReadFileBytes(f.tc.ini) == v1);
+        REQUIRE(SaveFixture::Shown.size() == 2);  // the question, then the note
+        CHECK(SaveFixture::Shown[1] == Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n");
+    }
     CHECK_FALSE(ChangeLogNames(L"wincmd_20200101-000000.ini"));
     EmptyBackups();
 }

@@ -130,6 +130,20 @@ TEST_CASE("always use writes the rule and switches view modes on, through one sa
     CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("un_pending")});
 }
 
+TEST_CASE("a rule whose line the change log cannot take stands, and the message says so") {
+    SaveFixture f(L"lv_nolog", Modes(L"ModeByfileType=1", L"0exts=*.png\r\n0fields=p.wlx"));
+    CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");
+    {
+        ChangeLogHeld held;
+        REQUIRE(held.Holds());
+        LvAlways(SaveFixture::Host, nullptr, 0);
+    }
+    CHECK(Key(f.tc.ini, L"ListerModes", L"1fields") == L"img.wlx64");
+    REQUIRE(SaveFixture::Shown.size() == 2);
+    CHECK(SaveFixture::Shown[1] == FillVar(FillVar(Tr("lv_done_mode"), L"e", L"JPG"), L"p", L"img") + L"\n\n" +
+                                       Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n");
+}
+
 TEST_CASE("a rule TC writes while always use asks is not written over") {
     SaveFixture f(L"lv_asking", Modes(L"", L"0exts=*.png\r\n0fields=p.wlx"));
     CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"JPG");

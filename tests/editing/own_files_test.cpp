@@ -83,6 +83,18 @@ TEST_CASE("restore takes the newest write backup of this very file, and not when
     CHECK_FALSE(FileExists(ChangeLogPath()));
     REQUIRE(SaveFixture::Shown.size() == 1);
     CHECK(SaveFixture::Shown[0].find(now[0].path) != std::wstring::npos);
+
+    // A clean-up the change log cannot take is made all the same, and says so.
+    SaveFixture::Answer = IDYES;
+    SaveFixture::Shown.clear();
+    {
+        ChangeLogHeld held;
+        REQUIRE(held.Holds());
+        CHECK(CleanupRun(SaveFixture::Host, nullptr, groups));
+    }
+    CHECK_FALSE(FileExists(now[0].path));
+    REQUIRE_FALSE(SaveFixture::Shown.empty());
+    CHECK(SaveFixture::Shown.back().ends_with(L"\n\n" + Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n"));
     RemoveTree(PathDir(other));
     EmptyBackups();
 }

@@ -7,7 +7,6 @@
 #include "editing/save_writers.h"
 #include "editing_test_util.h"
 #include "foundation/encoding.h"
-#include "foundation/handles.h"
 #include "foundation/ini.h"
 #include "foundation/logs.h"
 #include "foundation/texts.h"
@@ -407,7 +406,7 @@ tar=1,C:\p\tar.wcx
 
 TEST_CASE("a change log that cannot be written is reported, and the change stands") {
     SaveFixture f(L"save_nolog", L"[FileSystemPlugins]\r\nOne=C:\\p\\1.wfx\r\n");
-    AppendChangeLog({L"before"});
+    REQUIRE(AppendChangeLog({L"before"}));
     GetPlugState(3, L"One", L"C:\\p\\1.wfx", L"One").curKey = L"Two";
     bool failedSeen = true;
     SaveRequest request;
@@ -415,10 +414,8 @@ TEST_CASE("a change log that cannot be written is reported, and the change stand
     request.doneText = L"Renamed.";
     request.afterSave = [&](std::wstring&, bool failed, std::wstring&) { failedSeen = failed; };
     {
-        // Held open without shared writing, as by another program: the append fails.
-        FileHandle reader(CreateFileW(ChangeLogPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
-        REQUIRE(reader.Valid());
+        ChangeLogHeld held;
+        REQUIRE(held.Holds());
         SaveChanges(SaveFixture::Host, nullptr, request);
     }
     CHECK(f.Lines(3) == L"Two=C:\\p\\1.wfx\n");

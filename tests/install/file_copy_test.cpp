@@ -50,6 +50,17 @@ TEST_CASE("an update backs up the files it replaces under their relative paths")
     std::string log = ReadFileBytes(ChangeLogPath());
     CHECK(log.find("2 files copied to") != std::string::npos);
     CHECK(log.find("replaced files backed up in") != std::string::npos);
+
+    // A copy the change log cannot take is made all the same; the install says so.
+    CHECK(error.empty());
+    WriteFileBytes(scene.package + L"\\pkg.wlx", "newer plugin");
+    {
+        ChangeLogHeld held;
+        REQUIRE(held.Holds());
+        REQUIRE(InstCopyFiles(info, {}, error));
+    }
+    CHECK(ReadFileBytes(info.target + L"\\pkg.wlx") == "newer plugin");
+    CHECK(error == Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n");
 }
 
 TEST_CASE("a copy that fails halfway puts the target back as it was") {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "foundation/data_folder.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
 
@@ -131,6 +132,13 @@ std::wstring ClipboardText() {
     CloseClipboard();
     return text;
 }
+
+ChangeLogHeld::ChangeLogHeld()
+    : handle_(CreateFileW(ChangeLogPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr)) {}
+ChangeLogHeld::~ChangeLogHeld() {
+    if (Holds()) CloseHandle(handle_);
+}
+bool ChangeLogHeld::Holds() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
     wchar_t buf[4096];

@@ -38,6 +38,20 @@ bool EventuallyHolds(const std::function<bool()>& condition);
 // The text on the clipboard; "" when it holds none.
 std::wstring ClipboardText();
 
+// Holds the change log open as another program may, sharing no writing: every
+// append to it fails for the scope.
+class ChangeLogHeld {
+public:
+    ChangeLogHeld();
+    ~ChangeLogHeld();
+    ChangeLogHeld(const ChangeLogHeld&) = delete;
+    ChangeLogHeld& operator=(const ChangeLogHeld&) = delete;
+    bool Holds() const;
+
+private:
+    void* handle_;
+};
+
 // Sets (or, with null, removes) an environment variable for the scope.
 class ScopedEnv {
 public:
