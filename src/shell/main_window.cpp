@@ -25,6 +25,7 @@
 #include "probe/post_record.h"
 #include "probe_record/probe_result.h"
 #include "shell/commands.h"
+#include "shell/findings_tabs.h"
 #include "shell/forward.h"
 #include "shell/main_children.h"
 #include "shell/main_layout.h"
@@ -33,7 +34,6 @@
 #include "shell/search.h"
 #include "views/detail_pane.h"
 #include "views/drawn_icons.h"
-#include "views/findings_list.h"
 #include "views/inventory_list.h"
 #include "views/key_bar.h"
 #include "views/main_colors.h"
@@ -169,14 +169,14 @@ void MainWindow::OnBackgroundDone(const BackgroundDoneMsg& done) {
     }
     StartInventoryUpdate(view_, static_cast<int>(done.kind));
     StartBackgroundProbe();
-    if (done.background && view_.tabIsFindings) FillFindingsList(view_);
+    if (done.background && view_.tabIsFindings) RefillFindings(view_);
     UpdateStatusBar();
 }
 
 void MainWindow::OnRefresh() {
     HWND exts = view_.controls.extList;
     if (view_.tabIsFindings) {
-        FillFindingsList(view_);
+        RefillFindings(view_);
     } else {
         int top = exts ? ListView_GetTopIndex(exts) : 0;
         ShowDetails(view_, view_.detailRowShown);
