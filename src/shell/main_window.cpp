@@ -47,7 +47,8 @@
 namespace {
 
 constexpr UINT_PTR ForwardRetryTimer = 1;
-constexpr UINT ForwardRetryMs = 200;
+constexpr UINT_PTR IniCheckRetryTimer = 4;
+constexpr UINT HeldRetryMs = 200;
 
 }  // namespace
 
@@ -76,7 +77,7 @@ bool MainWindow::ModelChanging() { return SaveIsRunning() || SectionReadRunning(
 void MainWindow::ApplyForwards() {
     HWND window = view_.controls.main;
     if (!IsWindowEnabled(window) || ModelHeld()) {
-        SetTimer(window, ForwardRetryTimer, ForwardRetryMs, nullptr);
+        SetTimer(window, ForwardRetryTimer, HeldRetryMs, nullptr);
         return;
     }
     KillTimer(window, ForwardRetryTimer);
@@ -147,8 +148,14 @@ bool MainWindow::OnClose() {
 
 void MainWindow::OnIniCheck() {
     HWND window = view_.controls.main;
-    if (iniCheckBusy_ || SaveIsRunning() || ShownSectionKind < 0 || ShownSectionText.empty()) return;
-    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_DISABLED) return;
+    if (iniCheckBusy_ || ShownSectionKind < 0 || ShownSectionText.empty()) return;
+    // The question waits as a handed-over file does: a reload under an open menu,
+    // dialog or save would change the rows they hold.
+    if (!IsWindowEnabled(window) || ModelHeld()) {
+        SetTimer(window, IniCheckRetryTimer, HeldRetryMs, nullptr);
+        return;
+    }
+    KillTimer(window, IniCheckRetryTimer);
     std::wstring text = PluginSectionText(ShownSectionKind);
     if (text.empty() || text == ShownSectionText) return;
     ShownSectionText = text;
@@ -346,6 +353,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return OnCopyData(wParam, lParam);
     case WM_TIMER:
         if (wParam == ForwardRetryTimer) ApplyForwards();
+        if (wParam == IniCheckRetryTimer) OnIniCheck();
         if (wParam == AnswersTimer) ApplyAnswers();
         if (wParam == InventoryWaitTimer) AskWaitingInventoryReads(view_);
         return 0;
