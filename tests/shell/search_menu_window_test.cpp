@@ -24,23 +24,23 @@
 
 namespace {
 
-std::wstring SearchStatusText(const Window& w) {
+std::wstring SearchStatusText(const auto& w) {
     wchar_t text[256] = {};
     GetWindowTextW(w.c.searchStatus, text, 256);
     return text;
 }
 
-std::wstring SelectedName(const Window& w) {
+std::wstring SelectedName(const auto& w) {
     return ListViewCellText(w.c.pluginList, ListView_GetNextItem(w.c.pluginList, -1, LVNI_SELECTED), 1);
 }
 
-void Search(const Window& w, const std::wstring& text) {
+void Search(const auto& w, const std::wstring& text) {
     SetWindowTextW(w.c.searchEdit, text.c_str());  // EN_CHANGE runs the search
     Pump();
 }
 
 // Pumps until the field scan has reported every plugin it asks (or half a minute passed).
-void WaitForFieldScan(const Window& w) {
+void WaitForFieldScan(const auto& w) {
     for (int i = 0; i < 300 && SearchStatusText(w).find(L"reading") != std::wstring::npos; ++i) {
         Pump();
         Sleep(100);
@@ -243,6 +243,28 @@ TEST_SUITE("window") {
         CHECK(SelectedName(w) == L"second");
         Search(w, L"zebra");  // the plugin whose file stayed the same was not asked again
         CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Zebra");
+        ResetPluginCaches();
+    }
+
+    TEST_CASE("a field scan whose thread could not start is tried again by the next search") {
+        TcFolder tc(kSearchIni);
+        struct RefusingScan : MainWindow {
+            bool refuse = true;
+            DWORD StartWorker(LPTHREAD_START_ROUTINE proc, void* job) override {
+                if (refuse && proc == FieldScanThreadProc) return ERROR_NOT_ENOUGH_MEMORY;
+                return MainWindow::StartWorker(proc, job);
+            }
+        };
+        LoadFieldsCache();
+        FieldNameCache.erase(FieldCacheKey(EnvExpand(L"%COMMANDER_PATH%\\p\\content.wdx")));
+        WindowOf<RefusingScan> w;
+        w.Show(1);
+        Search(w, L"int64");
+        CHECK(SearchStatusText(w) == L"no matches");
+        w.app.refuse = false;
+        Search(w, L"int6");
+        WaitForFieldScan(w);
+        CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Int64");
         ResetPluginCaches();
     }
 
