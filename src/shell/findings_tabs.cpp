@@ -14,6 +14,7 @@
 #include "hostcfg/plug_entry.h"
 #include "shell/commands.h"
 #include "shell/notifications.h"
+#include "shell/search.h"
 #include "views/detail_pane.h"
 #include "views/findings_list.h"
 #include "views/inventory_list.h"
@@ -26,11 +27,6 @@
 #include "views/tab_fill.h"
 
 namespace {
-
-void RefillFindings(MainView& view) {
-    FillFindingsList(view);
-    UpdateStatusBar(view);
-}
 
 // A finding that a view mode fills the gap of is fixed at once; any other shows its entry.
 void ActivateFinding(MainWindow& app, int index) {
@@ -148,6 +144,12 @@ void ToggleAcknowledged(MainView& view, int index) {
     if (index < 0 || (size_t)index >= Findings.size()) return;
     SetAcknowledged(Findings[(size_t)index].ackKey, !Findings[(size_t)index].acked);
     RefillFindings(view);
+    UpdateStatusBar(view);
+}
+
+void RefillFindings(MainView& view) {
+    FillFindingsList(view);
+    SearchAfterFill(view);
 }
 
 bool OnFindingsOrInventoryNotify(MainWindow& app, const NMHDR* header, LRESULT& result) {

@@ -14,3 +14,7 @@ bool OnFindingsOrInventoryNotify(MainWindow& app, const NMHDR* header, LRESULT& 
 int JumpToFinding(MainView& view, int index);
 // Marks Findings[index] as checked, or no longer checked, and refills the list.
 void ToggleAcknowledged(MainView& view, int index);
+// Builds the findings anew and refills their list. The search holds its hits by the
+// rows' item data, the findings' indexes, which a build gives out anew: it finds
+// them again in the new rows.
+void RefillFindings(MainView& view);

@@ -25,6 +25,7 @@
 #include "probe/post_record.h"
 #include "probe_record/probe_result.h"
 #include "shell/commands.h"
+#include "shell/findings_tabs.h"
 #include "shell/forward.h"
 #include "shell/main_children.h"
 #include "shell/main_layout.h"
@@ -33,7 +34,6 @@
 #include "shell/search.h"
 #include "views/detail_pane.h"
 #include "views/drawn_icons.h"
-#include "views/findings_list.h"
 #include "views/inventory_list.h"
 #include "views/key_bar.h"
 #include "views/main_colors.h"
@@ -47,7 +47,8 @@
 namespace {
 
 constexpr UINT_PTR ForwardRetryTimer = 1;
-constexpr UINT ForwardRetryMs = 200;
+constexpr UINT_PTR IniCheckRetryTimer = 4;
+constexpr UINT HeldRetryMs = 200;
 
 }  // namespace
 
@@ -76,7 +77,7 @@ bool MainWindow::ModelChanging() { return SaveIsRunning() || SectionReadRunning(
 void MainWindow::ApplyForwards() {
     HWND window = view_.controls.main;
     if (!IsWindowEnabled(window) || ModelHeld()) {
-        SetTimer(window, ForwardRetryTimer, ForwardRetryMs, nullptr);
+        SetTimer(window, ForwardRetryTimer, HeldRetryMs, nullptr);
         return;
     }
     KillTimer(window, ForwardRetryTimer);
@@ -147,8 +148,14 @@ bool MainWindow::OnClose() {
 
 void MainWindow::OnIniCheck() {
     HWND window = view_.controls.main;
-    if (iniCheckBusy_ || SaveIsRunning() || ShownSectionKind < 0 || ShownSectionText.empty()) return;
-    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_DISABLED) return;
+    if (iniCheckBusy_ || ShownSectionKind < 0 || ShownSectionText.empty()) return;
+    // The question waits as a handed-over file does: a reload under an open menu,
+    // dialog or save would change the rows they hold.
+    if (!IsWindowEnabled(window) || ModelHeld()) {
+        SetTimer(window, IniCheckRetryTimer, HeldRetryMs, nullptr);
+        return;
+    }
+    KillTimer(window, IniCheckRetryTimer);
     std::wstring text = PluginSectionText(ShownSectionKind);
     if (text.empty() || text == ShownSectionText) return;
     ShownSectionText = text;
@@ -169,14 +176,14 @@ void MainWindow::OnBackgroundDone(const BackgroundDoneMsg& done) {
     }
     StartInventoryUpdate(view_, static_cast<int>(done.kind));
     StartBackgroundProbe();
-    if (done.background && view_.tabIsFindings) FillFindingsList(view_);
+    if (done.background && view_.tabIsFindings) RefillFindings(view_);
     UpdateStatusBar();
 }
 
 void MainWindow::OnRefresh() {
     HWND exts = view_.controls.extList;
     if (view_.tabIsFindings) {
-        FillFindingsList(view_);
+        RefillFindings(view_);
     } else {
         int top = exts ? ListView_GetTopIndex(exts) : 0;
         ShowDetails(view_, view_.detailRowShown);
@@ -346,6 +353,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return OnCopyData(wParam, lParam);
     case WM_TIMER:
         if (wParam == ForwardRetryTimer) ApplyForwards();
+        if (wParam == IniCheckRetryTimer) OnIniCheck();
         if (wParam == AnswersTimer) ApplyAnswers();
         if (wParam == InventoryWaitTimer) AskWaitingInventoryReads(view_);
         return 0;

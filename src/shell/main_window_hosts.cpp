@@ -65,10 +65,12 @@ void MainWindow::MoveSelectedEntries(int op) {
 void MainWindow::CreateTabControls(int tab) { ::CreateTabControls(view_, tab); }
 
 // Called after the program's own writes: whatever tab is shown, the outside-change
-// check compares with the file as written.
+// check compares with the file as written. A plugin tab's fill reads that text
+// before its rows; the other tabs keep the section shown last, read here, also
+// before the rows. Read after them, it would hold a write of TC's the rows miss.
 void MainWindow::RefillShownTab() {
+    if (ShownTab() > KindFileSystem) RememberShownSection();
     FillTab(view_);
-    RememberShownSection();
 }
 
 // Posted: the operation that changed the pending state finishes first.

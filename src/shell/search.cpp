@@ -11,13 +11,14 @@
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
 #include "foundation/ini.h"
+#include "foundation/logs.h"
 #include "foundation/text.h"
 #include "foundation/texts.h"
 #include "hostcfg/plug_entry.h"
 #include "hostcfg/tc_discovery.h"
+#include "probe/child_run.h"
 #include "probe/child_settings.h"
 #include "foundation/list_view.h"
-#include "foundation/worker_threads.h"
 #include "views/cell_hilite.h"
 #include "views/list_rows.h"
 #include "views/main_view.h"
@@ -290,13 +291,14 @@ void StartFieldScan(const MainView& view) {
     FieldScanDone = 0;
     FieldScanTotal = (int)job->items.size();
     if (job->items.empty()) return;
-    HANDLE thread = StartWorkerThread(FieldScanThreadProc, job.get());
-    if (!thread) {
+    if (DWORD error = view.host.StartWorker(FieldScanThreadProc, job.get())) {
+        // Without its names the search misses fields: the next search that needs them tries again.
+        DebugLog(L"field names: " + WorkerStartFailureText(error));
         FieldScanTotal = 0;
+        FieldScanAfterReset.reset();
         return;
     }
     job.release();
-    CloseHandle(thread);
 }
 
 void OnFieldsResult(MainView& view, FieldListMsg& result) {

@@ -26,7 +26,8 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
 
 // The field names of every Content plugin, once per set of plugins: again after each
 // reset of the plugin caches (a reload, a save, another wincmd.ini), and asked only
-// of plugins whose cached names are older than their file or missing.
+// of plugins whose cached names are older than their file or missing. A scan whose
+// thread could not start is tried again when the search next needs it.
 void StartFieldScan(const MainView& view);
 void LoadFieldsCache();
 // Handler of MsgFieldList: the names of one plugin, moved into the cache.

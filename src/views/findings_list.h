@@ -23,4 +23,5 @@ std::wstring FindingDetailText(int index);
 std::wstring FindingsStatus();
 
 // Runs BuildFindings and refills the list; each row's item data is its finding's index.
+// A search holds its hits by those: after a refill it looks for them again.
 void FillFindingsList(MainView& view);

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <set>
 
+#include "foundation/case_fold.h"
 #include "foundation/encoding.h"
 #include "foundation/env.h"
 #include "foundation/files.h"
@@ -21,6 +23,32 @@
 
 using namespace std::literals;
 using Words = std::vector<std::wstring>;
+
+namespace {
+
+// Every UTF-16 unit: the first whose fold breaks with StrIEquals (differs from a unit it
+// calls equal, is not equal to the unit, or folds again), 0xFFFF when the fold merges
+// units it keeps apart, 0 when the fold puts together exactly the units it calls equal.
+unsigned FirstUnitFoldedApart(const std::function<std::wstring(std::wstring)>& fold) {
+    auto one = [](unsigned c) { return std::wstring(1, (wchar_t)c); };
+    std::vector<unsigned> units;
+    for (unsigned c = 1; c < 0x10000; ++c) units.push_back(c);
+    std::stable_sort(units.begin(), units.end(), [&](unsigned a, unsigned b) { return StrICmp(one(a), one(b)) < 0; });
+    std::set<std::wstring> folds;
+    size_t classes = 0;
+    for (size_t i = 0; i < units.size(); ++i) {
+        std::wstring folded = fold(one(units[i]));
+        bool sameClass = i > 0 && StrIEquals(one(units[i - 1]), one(units[i]));
+        classes += sameClass ? 0 : 1;
+        folds.insert(folded);
+        bool fits = StrIEquals(folded, one(units[i])) && fold(folded) == folded &&
+                    (!sameClass || fold(one(units[i - 1])) == folded);
+        if (!fits) return units[i];
+    }
+    return folds.size() == classes ? 0 : 0xFFFF;
+}
+
+}  // namespace
 
 TEST_CASE("text helpers: quoting, the comparison form of detect strings, words, paths and wrapping") {
     CHECK(Unquote(L" \t\"a\" \"b\"\r\n") == L"a\" \"b");
@@ -71,24 +99,22 @@ TEST_CASE("paths and keys fold as Windows folds file names, in every alphabet") 
     CHECK(FoldCase(L"C:\\Plugins\\A_b[1].WLX") == L"c:\\plugins\\a_b[1].wlx");  // as stored files hold ASCII keys
     CHECK(IniValueFromText(L"x=1\r\nÜber=2\r\n", L"über") == L"2");
 
-    // Every UTF-16 unit: FoldCase puts together exactly the units StrIEquals calls equal.
-    auto one = [](unsigned c) { return std::wstring(1, (wchar_t)c); };
-    std::vector<unsigned> units;
-    for (unsigned c = 1; c < 0x10000; ++c) units.push_back(c);
-    std::stable_sort(units.begin(), units.end(), [&](unsigned a, unsigned b) { return StrICmp(one(a), one(b)) < 0; });
-    std::set<std::wstring> folds;
-    size_t classes = 0;
-    unsigned firstWrong = 0;
-    for (size_t i = 0; i < units.size(); ++i) {
-        std::wstring fold = FoldCase(one(units[i]));
-        bool sameClass = i > 0 && StrIEquals(one(units[i - 1]), one(units[i]));
-        classes += sameClass ? 0 : 1;
-        folds.insert(fold);
-        bool fits = StrIEquals(fold, one(units[i])) && FoldCase(fold) == fold &&
-                    (!sameClass || FoldCase(one(units[i - 1])) == fold);
-        if (!fits && !firstWrong) firstWrong = units[i];
-    }
-    CHECK((firstWrong == 0 && folds.size() == classes));
+    CHECK(FirstUnitFoldedApart(FoldCase) == 0);
+}
+
+TEST_CASE("a system case mapping that fails leaves no fold case-sensitive") {
+    // The second range fails as a call may: the first keeps the system's mapping.
+    static int calls = 0;
+    std::vector<wchar_t> upper = MakeUpcaseTable([](const wchar_t* from, wchar_t* to, int n) {
+        if (++calls == 2) return SetLastError(ERROR_NOT_ENOUGH_MEMORY), 0;
+        return LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, from, n, to, n, nullptr, nullptr, 0);
+    });
+    REQUIRE(calls == 2);
+    CHECK((upper[L'a'] == L'A' && upper[0xFF41] == 0xFF21));  // full-width a, beyond the surrogates
+    CHECK(FirstUnitFoldedApart([&](std::wstring s) {
+              for (wchar_t& c : s) c = upper[c];
+              return s;
+          }) == 0);
 }
 
 TEST_CASE("archive paths that could leave the target folder or name a device are refused") {

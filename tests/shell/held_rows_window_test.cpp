@@ -78,6 +78,45 @@ TEST_SUITE("window") {
         PreviewFile.clear();
     }
 
+    TEST_CASE("an outside change noticed while a menu or a dialog is open is asked about once it has closed") {
+        TcFolder tc(kIni);
+        // The activation's check arrives in the menu's own loop, which Esc then closes.
+        struct Asked : MainWindow {
+            bool menuOpen = false;
+            int questions = 0, askedInMenu = 0;
+            UINT PopupMenu(HWND owner, POINT screen, HMENU menu) override {
+                PostMessageW(Hwnd(), MsgIniCheck, 0, 0);
+                PostMessageW(Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+                menuOpen = true;
+                UINT id = MainWindow::PopupMenu(owner, screen, menu);
+                menuOpen = false;
+                return id;
+            }
+            int Message(HWND, const std::wstring& text, UINT) override {
+                if (text.find(L"changed outside") == std::wstring::npos) return IDOK;
+                ++questions;
+                askedInMenu += menuOpen;
+                return IDNO;
+            }
+        };
+        WindowOf<Asked> w;
+        w.Show(KindLister);
+        WritePrivateProfileStringW(L"ListerPlugins", L"9", L"%COMMANDER_PATH%\\p\\new.wlx", WincmdIniPath.c_str());
+        SUBCASE("a menu") {
+            Select(w.c.pluginList, 0);
+            SendMessageW(w.main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.c.pluginList), -1);
+        }
+        SUBCASE("a dialog, which disables the window") {
+            EnableWindow(w.main, FALSE);
+            SendMessageW(w.main, MsgIniCheck, 0, 0);
+            Pump();
+            EnableWindow(w.main, TRUE);
+        }
+        CHECK(w.app.questions == 0);
+        CHECK(PumpUntil([&] { return w.app.questions == 1; }));
+        CHECK(w.app.askedInMenu == 0);
+    }
+
     TEST_CASE("a file handed over while the preview's menu is open waits for the menu, which skips its own plugin") {
         TcFolder tc(kIni);
         // The real menu, told to the window as every context menu is; the keys and the

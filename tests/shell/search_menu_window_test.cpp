@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "../probe/probe_test_support.h"
+#include "analyses/findings.h"
 #include "analyses/plugin_caches.h"
 #include "foundation/data_folder.h"
 #include "foundation/files.h"
@@ -13,6 +14,7 @@
 #include "hostcfg/plugin_keys.h"
 #include "hostcfg/tc_discovery.h"
 #include "shell/commands.h"
+#include "shell/findings_tabs.h"
 #include "shell/plugin_menu.h"
 #include "shell/search.h"
 #include "views/list_sort.h"
@@ -22,23 +24,23 @@
 
 namespace {
 
-std::wstring SearchStatusText(const Window& w) {
+std::wstring SearchStatusText(const auto& w) {
     wchar_t text[256] = {};
     GetWindowTextW(w.c.searchStatus, text, 256);
     return text;
 }
 
-std::wstring SelectedName(const Window& w) {
+std::wstring SelectedName(const auto& w) {
     return ListViewCellText(w.c.pluginList, ListView_GetNextItem(w.c.pluginList, -1, LVNI_SELECTED), 1);
 }
 
-void Search(const Window& w, const std::wstring& text) {
+void Search(const auto& w, const std::wstring& text) {
     SetWindowTextW(w.c.searchEdit, text.c_str());  // EN_CHANGE runs the search
     Pump();
 }
 
 // Pumps until the field scan has reported every plugin it asks (or half a minute passed).
-void WaitForFieldScan(const Window& w) {
+void WaitForFieldScan(const auto& w) {
     for (int i = 0; i < 300 && SearchStatusText(w).find(L"reading") != std::wstring::npos; ++i) {
         Pump();
         Sleep(100);
@@ -242,6 +244,53 @@ TEST_SUITE("window") {
         Search(w, L"zebra");  // the plugin whose file stayed the same was not asked again
         CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Zebra");
         ResetPluginCaches();
+    }
+
+    TEST_CASE("a field scan whose thread could not start is tried again by the next search") {
+        TcFolder tc(kSearchIni);
+        struct RefusingScan : MainWindow {
+            bool refuse = true;
+            DWORD StartWorker(LPTHREAD_START_ROUTINE proc, void* job) override {
+                if (refuse && proc == FieldScanThreadProc) return ERROR_NOT_ENOUGH_MEMORY;
+                return MainWindow::StartWorker(proc, job);
+            }
+        };
+        LoadFieldsCache();
+        FieldNameCache.erase(FieldCacheKey(EnvExpand(L"%COMMANDER_PATH%\\p\\content.wdx")));
+        WindowOf<RefusingScan> w;
+        w.Show(1);
+        Search(w, L"int64");
+        CHECK(SearchStatusText(w) == L"no matches");
+        w.app.refuse = false;
+        Search(w, L"int6");
+        WaitForFieldScan(w);
+        CHECK(SearchStatusText(w) == L"1/1  \u00b7  field: Int64");
+        ResetPluginCaches();
+    }
+
+    TEST_CASE("F3 on the findings tab after the findings were built anew goes to the next finding that matches") {
+        TcFolder tc(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\alpha.wlx\r\n2=%COMMANDER_PATH%\\p\\gone1.wlx\r\n"
+                    L"3=%COMMANDER_PATH%\\p\\beta.wlx\r\n4=%COMMANDER_PATH%\\p\\gone2.wlx\r\n");
+        Window w;
+        w.Show(5);
+        auto selected = [&] {
+            return ListViewCellText(w.c.findingsList, ListView_GetNextItem(w.c.findingsList, -1, LVNI_SELECTED), 2);
+        };
+        REQUIRE(Rows(w.c.findingsList, {2}).starts_with(L"#1 alpha\n#2 gone1\n#3 beta\n#4 gone2\n"));
+        Search(w, L"gone");
+        CHECK(selected() == L"#2 gone1");
+        // Checking a finding before the hits moves every later one up a place.
+        const std::wstring alpha = Findings[0].ackKey;
+        ToggleAcknowledged(w.view, 0);
+        Command(w.main, CmdNextMatch);
+        CHECK(selected() == L"#4 gone2");
+        CHECK(SearchStatusText(w) == L"2/2");
+        // Unchecked from the menu, the finding comes back with the posted refresh.
+        SetAcknowledged(alpha, false);
+        w.app.PendingChanged();
+        Pump();
+        Command(w.main, CmdNextMatch);
+        CHECK(selected() == L"#2 gone1");
     }
 
     TEST_CASE("the search box's keys: Enter steps on, Shift+Enter back, Esc returns to the list") {

@@ -378,6 +378,34 @@ TEST_SUITE("window") {
         CHECK(w.app.questions == 1);
     }
 
+    TEST_CASE("a write of TC's while the program's save refills its rows is asked about at the next activation") {
+        TcFolder tc(kIni);
+        // TC writes once the refilled rows stand.
+        struct WrittenAtRefill : AskedAboutOutsideChanges {
+            std::wstring tcKey;
+            int AskToSave(HWND, const std::wstring&, bool) override { return SaveOnly; }
+            void SearchAfterFill() override {
+                MainWindow::SearchAfterFill();
+                if (tcKey.empty()) return;
+                WritePrivateProfileStringW(L"ListerPlugins", std::exchange(tcKey, L"").c_str(),
+                                           L"%COMMANDER_PATH%\\p\\new.wlx", WincmdIniPath.c_str());
+            }
+        };
+        WindowOf<WrittenAtRefill> w;
+        for (int tab : {0, 5}) {
+            CAPTURE(tab);
+            w.Show(0);
+            PendingEditFor(TabEntries[0]).deleted = 1;
+            w.Show(tab);
+            w.app.tcKey = std::to_wstring(10 + tab);
+            const int asked = w.app.questions;
+            SaveChanges(w.app, w.main);
+            REQUIRE(w.app.tcKey.empty());
+            SendMessageW(w.main, MsgIniCheck, 0, 0);
+            CHECK(w.app.questions == asked + 1);
+        }
+    }
+
     TEST_CASE("while a save writes, the window is disabled, and keys and commands that reach it run nothing") {
         TcFolder tc(kIni);
         // Each write of the save: a Delete key for the list and a Delete command
