@@ -55,12 +55,14 @@ int FirstCandidate() {
 }
 
 // The move reorders the entries from the first candidate to the moved one: each
-// must stand in the file, sorted by number, as the check showed it, none added or gone.
+// must stand in the file, sorted by number, as the check showed it, none added or
+// gone. The rows stand in their groups, so they are sorted by number first.
 bool StandAsShown(const std::vector<PlugEntry>& entries, int first, int number) {
     auto between = [&](int n) { return n >= first && n <= number; };
     std::vector<std::pair<int, std::wstring>> shown, now;
     for (const LvRow& r : LvRows)
         if (r.state != LvInfo && between(r.number)) shown.emplace_back(r.number, r.path);
+    std::sort(shown.begin(), shown.end());
     for (const PlugEntry& e : entries)
         if (between(e.number)) now.emplace_back(e.number, e.path);
     return std::equal(shown.begin(), shown.end(), now.begin(), now.end(), [](const auto& a, const auto& b) {

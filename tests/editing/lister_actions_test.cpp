@@ -202,8 +202,9 @@ TEST_CASE("a plugin moved before the first candidate is saved at once, leaving n
 }
 
 TEST_CASE("a move to the front acts only on the entries the check showed between the two plugins") {
-    const std::vector<LvRow> rows = {Row(LvF3, 1, L"a", L"C:\\p\\a.wlx"), Row(LvKey4, 2, L"b", L"C:\\p\\b.wlx"),
-                                     Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")};
+    // In their groups, as the check shows them: the F3 matches before key 4.
+    const std::vector<LvRow> rows = {Row(LvF3, 1, L"a", L"C:\\p\\a.wlx"), Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64"),
+                                     Row(LvKey4, 2, L"b", L"C:\\p\\b.wlx")};
     const wchar_t* changed[] = {
         L"1=C:\\p\\img.wlx64\r\n2=C:\\p\\b.wlx\r\n5=C:\\p\\a.wlx",                       // TC reordered them
         L"1=C:\\p\\a.wlx\r\n2=C:\\p\\c.wlx\r\n5=C:\\p\\img.wlx64",                       // one between them replaced
@@ -214,7 +215,7 @@ TEST_CASE("a move to the front acts only on the entries the check showed between
         SaveFixture f(L"lv_front_changed", std::wstring(L"[ListerPlugins]\r\n") + section + L"\r\n");
         const std::string before = ReadFileBytes(f.tc.ini);
         CheckRows(rows, L"JPG");
-        LvMoveToFront(SaveFixture::Host, nullptr, 2);
+        LvMoveToFront(SaveFixture::Host, nullptr, 1);
         CHECK(SaveFixture::Shown == std::vector<std::wstring>{Tr("lv_front_changed")});
         CHECK(ReadFileBytes(f.tc.ini) == before);
         CHECK(PendingOrders.empty());
@@ -223,7 +224,7 @@ TEST_CASE("a move to the front acts only on the entries the check showed between
     SaveFixture f(L"lv_front_behind", L"[ListerPlugins]\r\n1=C:\\p\\a.wlx\r\n2=C:\\p\\b.wlx\r\n"
                                       L"5=C:\\p\\img.wlx64\r\n7=C:\\p\\d.wlx\r\n");
     CheckRows(rows, L"JPG");
-    LvMoveToFront(SaveFixture::Host, nullptr, 2);
+    LvMoveToFront(SaveFixture::Host, nullptr, 1);
     std::vector<std::wstring> names;
     for (const PlugEntry& e : LoadPluginSection(0).entries) names.push_back(e.name);
     CHECK(names == std::vector<std::wstring>{L"img", L"a", L"b", L"d"});
