@@ -205,7 +205,8 @@ TEST_CASE("findings of the disk, the plugins' own INI files and redirected secti
     WriteFileBytes(f / L"TOTALCMD.EXE", "MZ");
     BuildFindings();
     // A 32-bit TC loads old32 itself; TC's plugins folder is scanned although a
-    // plugin lies directly in TC's folder.
+    // plugin lies directly in TC's folder. A section named as the plugin is its
+    // own, however short the name ([PK] of pk.wcx).
     const std::wstring disk =
         L"3/4 l|lsplugin.ini|ab|orphan  [lsplugin.ini: [ab]] leftover in lsplugin.ini: [ab]\n"
         L"3/0 l|~\\plugins\\wlx\\stray\\stray.wlx64|notinst  [stray] not installed: "
@@ -213,7 +214,6 @@ TEST_CASE("findings of the disk, the plugins' own INI files and redirected secti
         L"3/0 c|~\\plugins\\wlx\\stray\\deeper\\d.wdx64|notinst  [d] not installed: "
         L"%COMMANDER_PATH%\\plugins\\wlx\\stray\\deeper\\d.wdx64\n"
         L"3/4 p|pkplugin.ini|myzip|orphan  [pkplugin.ini: [myzip]] leftover in pkplugin.ini: [myzip]\n"
-        L"3/4 p|pkplugin.ini|pk|orphan  [pkplugin.ini: [PK]] leftover in pkplugin.ini: [PK]\n"
         L"3/0 p|~\\old\\other.wcx|notinst  [other] not installed: %COMMANDER_PATH%\\old\\other.wcx\n";
     CHECK(Summary() == L"1/0 c|~\\gone.ini|secmissing  [] outsourced INI part missing: " + f / L"gone.ini" + L"\n"
                        L"1/1 f|~\\plugins\\wfx\\fs\\notfs.wfx|notfs  [MyFs] not a file system plugin\n" + disk);
@@ -295,8 +295,9 @@ TEST_CASE("a finding marked as checked stays hidden after a restart, and comes b
     WritePrivateProfileStringW(L"Acknowledged", nullptr, nullptr, SettingsIniPath().c_str());
 }
 
-TEST_CASE("orphan sections are matched by name: a prefix either way, or a longer name inside") {
-    CHECK_FALSE(SectionMatchesName(L"ab", L"ab"));
+TEST_CASE("orphan sections are matched by name: the name itself, a prefix either way, or a longer name inside") {
+    CHECK(SectionMatchesName(L"xz", L"xz"));  // a plugin's own section, however short its name
+    CHECK_FALSE((SectionMatchesName(L"xz", L"xzx") || SectionMatchesName(L"xzx", L"xz") || SectionMatchesName(L"", L"")));
     CHECK(SectionMatchesName(L"zipx", L"zip"));
     CHECK_FALSE(SectionMatchesName(L"myzip", L"zip"));
     CHECK(SectionMatchesName(L"myzip", L"yzip"));
