@@ -226,9 +226,11 @@ void CheckEntry(const Context& ctx, const PlugEntry& e) {
         AddFinding(ctx, &e, SeverityError, FixEdit, Fill("fd_toolong", L"n", n),
                    Fill("fdx_toolong", {{L"n", n}, {L"m", std::to_wstring(kMaxDetectChars)}}), L"", L"toolong");
     }
-    // A 32-bit TC loads the 32-bit file itself.
+    // A 32-bit TC loads the 32-bit file itself, and only that.
     if ((e.is32Bit || e.probeStatus == Probe32Bit) && !ctx.tc32)
         AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_32"), Tr("fdx_32"), L"", L"32");
+    if (ctx.tc32 && LacksFileOf32BitTc(e))
+        AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_64"), Tr("fdx_64"), L"", L"64");
     if (e.probeNotStarted)
         AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_nostart") + L": " + e.probeError, Tr("fdx_nostart"), L"",
                    L"nostart");

@@ -221,6 +221,15 @@ void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result) {
 
 bool PluginDetectUsable(const PlugEntry& entry) { return ProbeAnswerUsable(entry.probeStatus, entry.probeAnswer); }
 
+bool LacksFileOf32BitTc(const PlugEntry& entry) {
+    if (!entry.fileExists) return false;
+    std::wstring path32 = Plugin32BitPath(entry.expandedPath);
+    // An entry made without a load has not looked at the disk yet.
+    if (path32 == entry.expandedPath && entry.files.bits) return !(entry.files.bits & 1);
+    FilePresence presence;
+    return !FileSeen(presence, path32);
+}
+
 std::wstring PlugEntryExtraText(const PlugEntry& entry) {
     if (!entry.fileExists || entry.probeStatus == ProbePending || entry.probeStatus == ProbeMissing) return L"";
     return entry.probeVersion.empty() ? L" " : entry.probeVersion;

@@ -96,6 +96,10 @@ void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);
 // The plugin's answer may be taken into the entry (ProbeAnswerUsable).
 bool PluginDetectUsable(const PlugEntry& entry);
 
+// The entry's plugin is on disk, but not as the file the 32-bit TC loads (only
+// x.wlx64 for x.wlx or x.wlx64, which the 64-bit TC alone takes).
+bool LacksFileOf32BitTc(const PlugEntry& entry);
+
 // The version cell of a probed, existing plugin; " " for an empty version.
 std::wstring PlugEntryExtraText(const PlugEntry& entry);
 // A Packer entry's extension line value as wincmd.ini holds it: the line's flags, a

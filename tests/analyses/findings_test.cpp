@@ -204,17 +204,21 @@ TEST_CASE("findings of the disk, the plugins' own INI files and redirected secti
     WriteIniText(f / L"pkplugin.ini", L"[zipx]\r\nx=1\r\n[myzip]\r\nx=1\r\n[PK]\r\nx=1\r\n", false);
     WriteFileBytes(f / L"TOTALCMD.EXE", "MZ");
     BuildFindings();
-    // A 32-bit TC loads old32 itself; TC's plugins folder is scanned although a
-    // plugin lies directly in TC's folder. A section named as the plugin is its
-    // own, however short the name ([PK] of pk.wcx).
+    // A 32-bit TC loads old32 and foo.wlx itself, but not a plugin that is there only
+    // as its 64-bit file; TC's plugins folder is scanned although a plugin lies
+    // directly in TC's folder. A section named as the plugin is its own, however
+    // short the name ([PK] of pk.wcx).
     const std::wstring disk =
+        L"3/0 l|~\\intc.wlx|64  [intc] 64-bit file only\n"
         L"3/4 l|lsplugin.ini|ab|orphan  [lsplugin.ini: [ab]] leftover in lsplugin.ini: [ab]\n"
         L"3/0 l|~\\plugins\\wlx\\stray\\stray.wlx64|notinst  [stray] not installed: "
         L"%COMMANDER_PATH%\\plugins\\wlx\\stray\\stray.wlx64\n"
         L"3/0 c|~\\plugins\\wlx\\stray\\deeper\\d.wdx64|notinst  [d] not installed: "
         L"%COMMANDER_PATH%\\plugins\\wlx\\stray\\deeper\\d.wdx64\n"
+        L"3/0 p|~\\plugins\\wcx\\pk\\pk.wcx|64  [pk] 64-bit file only\n"
         L"3/4 p|pkplugin.ini|myzip|orphan  [pkplugin.ini: [myzip]] leftover in pkplugin.ini: [myzip]\n"
-        L"3/0 p|~\\old\\other.wcx|notinst  [other] not installed: %COMMANDER_PATH%\\old\\other.wcx\n";
+        L"3/0 p|~\\old\\other.wcx|notinst  [other] not installed: %COMMANDER_PATH%\\old\\other.wcx\n"
+        L"3/0 f|~\\plugins\\wfx\\fs\\notfs.wfx|64  [MyFs] 64-bit file only\n";
     CHECK(Summary() == L"1/0 c|~\\gone.ini|secmissing  [] outsourced INI part missing: " + f / L"gone.ini" + L"\n"
                        L"1/1 f|~\\plugins\\wfx\\fs\\notfs.wfx|notfs  [MyFs] not a file system plugin\n" + disk);
 
