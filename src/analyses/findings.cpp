@@ -46,8 +46,8 @@ struct Context {
 
 // Collected over all four kinds for the disk scan and the orphan check.
 struct WorkingSets {
-    std::vector<std::wstring> files;    // PlugKeyName of registered and kept paths
-    std::vector<std::wstring> folders;  // folders of registered plugins that exist
+    std::vector<std::wstring> files;    // PlugFileKey of registered and kept paths
+    std::vector<std::wstring> folders;  // folders of registered plugins that exist, with long names
     std::set<std::wstring> names;       // NameMatchKey of plugin names
 };
 
@@ -345,10 +345,10 @@ void CheckNotInstalled(const WorkingSets& sets) {
 }
 
 void Collect(WorkingSets& sets, int kind, const std::vector<PlugEntry>& entries) {
-    for (const auto& kept : ReadDisabled(kind)) sets.files.push_back(PlugKeyName(EnvExpand(kept.path)));
+    for (const auto& kept : ReadDisabled(kind)) sets.files.push_back(PlugFileKey(EnvExpand(kept.path)));
     for (const auto& e : entries) {
-        sets.files.push_back(PlugKeyName(e.expandedPath));
-        if (e.fileExists) sets.folders.push_back(PathDir(e.expandedPath));
+        sets.files.push_back(PlugFileKey(e));
+        if (e.fileExists) sets.folders.push_back(PathDir(e.longPath));
         sets.names.insert(NameMatchKey(FileStem(e.path)));
         sets.names.insert(NameMatchKey(e.name));
         if (kind == KindPacker)

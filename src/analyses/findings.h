@@ -73,7 +73,7 @@ int FindingEntryIndex(const Finding& finding, const std::vector<PlugEntry>& entr
 bool SetAcknowledged(const std::wstring& key, bool on);
 
 // Plugin files lying in TC's plugins folder and the folders of registered
-// plugins that no registered file (PlugKeyName) names: folded
+// plugins (with long names) that no registered file (PlugFileKey) names: folded
 // path -> path. The scan is reused for 15 seconds while the folders stay the same.
 std::map<std::wstring, std::wstring> CollectDiskPlugins(const std::vector<std::wstring>& registeredFiles,
                                                         const std::vector<std::wstring>& registeredFolders);

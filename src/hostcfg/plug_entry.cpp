@@ -114,6 +114,8 @@ void CompleteEntries(std::vector<PlugEntry>& entries) {
     for (auto& e : entries) {
         e.files = SeePluginFiles(presence, e.expandedPath);
         e.fileExists = (e.files.bits & 3) != 0;
+        // Once per entry: long names may cost questions to the disk, which a missing file is spared.
+        e.longPath = e.fileExists ? LongFullPath(e.expandedPath) : NormalFullPath(e.expandedPath);
     }
 }
 

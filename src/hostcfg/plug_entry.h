@@ -31,6 +31,9 @@ struct PlugEntry {
     std::vector<std::wstring> packerPaths;
     std::wstring path;             // as configured, trimmed
     std::wstring expandedPath;
+    // expandedPath as one spelling of its file (LongFullPath; for a missing file only
+    // NormalFullPath); "" for an entry made without a load.
+    std::wstring longPath;
     std::wstring name;             // FileStem(path); File system: the key as written
     std::wstring detectText;       // Lister/Content: unquoted n_detect; Packer: "zip=279 | jar=279"
     uint8_t hasDetect = 0;

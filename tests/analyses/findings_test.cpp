@@ -231,6 +231,46 @@ TEST_CASE("findings of the disk, the plugins' own INI files and redirected secti
     CHECK(Summary().find(L"other.wcx") == std::wstring::npos);
 }
 
+TEST_CASE("one plugin file is one file however its path is spelled: 8.3 names, '.', '..', doubled separators") {
+    FindingsFixture f(L"");
+    for (const wchar_t* p : {L"Long Folder Name\\viewer", L"Long Folder Name\\second", L"dotted\\dotted",
+                             L"double\\double", L"twice\\twice"}) {
+        f.Plugin(L"plugins\\wlx\\" + std::wstring(p) + L".wlx64");
+        f.Probe(0, L"plugins\\wlx\\" + std::wstring(p) + L".wlx", ProbeOk, L"EXT=\"A\"", 1);
+    }
+    auto shortPath = [](const std::wstring& path) {
+        wchar_t name[MAX_PATH] = {};
+        GetShortPathNameW(path.c_str(), name, MAX_PATH);
+        REQUIRE(FoldCase(PathName(name)) != FoldCase(PathName(path)));  // an 8.3 name of its own
+        return std::wstring(name);
+    };
+    const std::wstring shortFolder = shortPath(f / L"plugins\\wlx\\Long Folder Name");
+    WriteIniText(f.ini, L"[ListerPlugins]\r\n1=" + shortFolder + L"\\viewer.wlx\r\n"
+                        L"2=%COMMANDER_PATH%\\plugins\\wlx\\.\\gone\\..\\dotted\\dotted.wlx\r\n"
+                        L"3=%COMMANDER_PATH%\\plugins\\wlx\\double\\\\double.wlx\r\n"
+                        L"4=%COMMANDER_PATH%\\plugins\\wlx\\twice\\twice.wlx\r\n"
+                        L"5=%COMMANDER_PATH%\\plugins\\wlx\\Long Folder Name\\second.wlx\r\n"
+                        L"6=%COMMANDER_PATH%\\plugins\\wlx\\TWICE\\.\\twice.wlx64\r\n"
+                        L"7=" + shortFolder + L"\\Second.wlx64\r\n",
+                 true);
+    // Nothing is offered for installing, and a second spelling of a file is a
+    // second registration; also when TC's own folder is given by its 8.3 name.
+    auto notes = [] {
+        BuildFindings();
+        std::wstring text;
+        for (const auto& x : Findings)
+            if (x.ackKey.find(L"|dup|") != std::wstring::npos || x.ackKey.ends_with(L"|notinst"))
+                text += x.name + L": " + x.text + L"\n";
+        return text;
+    };
+    const std::wstring expected = L"twice: the same file is also registered as #4\n"
+                                  L"Second: the same file is also registered as #5\n";
+    CHECK(notes() == expected);
+    ScopedEnv shortTc{L"COMMANDER_PATH", shortPath(f.dir).c_str()};
+    InvalidateDiskScan();
+    CHECK(notes() == expected);
+}
+
 TEST_CASE("a disk scan begun before the sections load counts only for the plugins folder it began with") {
     FindingsFixture f(L"");
     f.Plugin(L"plugins\\wlx\\a\\a.wlx64");
