@@ -341,7 +341,8 @@ TEST_CASE("a finding marked as checked stays hidden after a restart, and comes b
 
 TEST_CASE("orphan sections are matched by name: the name itself, a prefix either way, or a longer name inside") {
     CHECK(SectionMatchesName(L"xz", L"xz"));  // a plugin's own section, however short its name
-    CHECK_FALSE((SectionMatchesName(L"xz", L"xzx") || SectionMatchesName(L"xzx", L"xz") || SectionMatchesName(L"", L"")));
+    CHECK_FALSE((SectionMatchesName(L"xz", L"xzx") || SectionMatchesName(L"xzx", L"xz") ||
+                 SectionMatchesName(L"", L"")));
     CHECK(SectionMatchesName(L"zipx", L"zip"));
     CHECK_FALSE(SectionMatchesName(L"myzip", L"zip"));
     CHECK(SectionMatchesName(L"myzip", L"yzip"));
