@@ -43,6 +43,7 @@ std::wstring NameMatchKey(const std::wstring& text) {
 }
 
 bool SectionMatchesName(const std::wstring& sectionKey, const std::wstring& nameKey) {
+    if (!sectionKey.empty() && sectionKey == nameKey) return true;
     if (sectionKey.size() <= 2 || nameKey.size() <= 2) return false;
     // A three-letter name inside a longer word is too often chance (zip in myzip).
     return sectionKey.starts_with(nameKey) || nameKey.starts_with(sectionKey) ||

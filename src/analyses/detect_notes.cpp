@@ -55,9 +55,9 @@ void PushReachNotes(const PlugEntry& entry, const DsxTree& tree, std::vector<std
 
 void PushDuplicateNote(const PlugEntry& entry, const std::vector<PlugEntry>& entries,
                        std::vector<std::wstring>& notes, std::vector<std::wstring>* tags) {
-    std::wstring key = PlugKeyName(entry.expandedPath);
+    std::wstring key = PlugFileKey(entry);
     for (const PlugEntry& other : entries) {
-        if (&other == &entry || other.number >= entry.number || PlugKeyName(other.expandedPath) != key) continue;
+        if (&other == &entry || other.number >= entry.number || PlugFileKey(other) != key) continue;
         PushNote(notes, tags, FillVar(Tr("note_dup"), L"n", EntryNumberText(other.number)), L"dup");
         return;
     }
@@ -84,7 +84,7 @@ std::vector<uint8_t> EntriesSharingFile(const std::vector<PlugEntry>& entries) {
     std::vector<std::wstring> keys;
     keys.reserve(entries.size());
     std::unordered_map<std::wstring, int> named;
-    for (const PlugEntry& e : entries) ++named[keys.emplace_back(PlugKeyName(e.expandedPath))];
+    for (const PlugEntry& e : entries) ++named[keys.emplace_back(PlugFileKey(e))];
     std::vector<uint8_t> shares(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) shares[i] = named[keys[i]] > 1;
     return shares;

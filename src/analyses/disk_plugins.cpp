@@ -6,6 +6,7 @@
 
 #include "analyses/findings.h"
 #include "foundation/env.h"
+#include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
 #include "foundation/worker_threads.h"
@@ -39,9 +40,11 @@ struct BegunScan {
     int64_t budget = kScanBudget;  // what the scan left
 } Begun;
 
+// With long names, as the registered folders come: the names the scan lists below
+// it then make the keys PlugFileKey gives.
 std::wstring TcPluginsFolder() {
     std::wstring tc = PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"));
-    return tc.empty() ? L"" : PathJoin(tc, L"plugins");
+    return tc.empty() ? L"" : PathJoin(LongFullPath(tc), L"plugins");
 }
 
 bool ScanDue() { return !Cache.valid || GetTickCount() - Cache.filledAt > kScanReuseMs; }
@@ -65,8 +68,8 @@ bool TakeBegunScan(const ScanFolder& first, int64_t& budget) {
     return fits;
 }
 
-// TC's plugins folder first, then the folders of the registered plugins; the
-// first spelling of a folder is kept.
+// TC's plugins folder first, then the folders of the registered plugins (with long
+// names); the first spelling of a folder is kept.
 std::vector<ScanFolder> FoldersToScan(const std::vector<std::wstring>& registeredFolders) {
     std::vector<ScanFolder> folders;
     std::set<std::wstring> added;
@@ -77,7 +80,7 @@ std::vector<ScanFolder> FoldersToScan(const std::vector<std::wstring>& registere
         if (added.insert(key).second) folders.push_back({key, clean, depth});
     };
     std::wstring plugins = TcPluginsFolder();
-    std::wstring tcKey = FoldCase(PathNoTrailingSep(EnvGet(L"COMMANDER_PATH"))), pluginsKey = FoldCase(plugins);
+    std::wstring tcKey = FoldCase(PathDir(plugins)), pluginsKey = FoldCase(plugins);
     if (!plugins.empty()) add(plugins, kPluginsFolderDepth);
     for (const auto& folder : registeredFolders) {
         std::wstring key = FoldCase(PathNoTrailingSep(folder));

@@ -46,8 +46,8 @@ struct Context {
 
 // Collected over all four kinds for the disk scan and the orphan check.
 struct WorkingSets {
-    std::vector<std::wstring> files;    // PlugKeyName of registered and kept paths
-    std::vector<std::wstring> folders;  // folders of registered plugins that exist
+    std::vector<std::wstring> files;    // PlugFileKey of registered and kept paths
+    std::vector<std::wstring> folders;  // folders of registered plugins that exist, with long names
     std::set<std::wstring> names;       // NameMatchKey of plugin names
 };
 
@@ -226,9 +226,11 @@ void CheckEntry(const Context& ctx, const PlugEntry& e) {
         AddFinding(ctx, &e, SeverityError, FixEdit, Fill("fd_toolong", L"n", n),
                    Fill("fdx_toolong", {{L"n", n}, {L"m", std::to_wstring(kMaxDetectChars)}}), L"", L"toolong");
     }
-    // A 32-bit TC loads the 32-bit file itself.
+    // A 32-bit TC loads the 32-bit file itself, and only that.
     if ((e.is32Bit || e.probeStatus == Probe32Bit) && !ctx.tc32)
         AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_32"), Tr("fdx_32"), L"", L"32");
+    if (ctx.tc32 && LacksFileOf32BitTc(e))
+        AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_64"), Tr("fdx_64"), L"", L"64");
     if (e.probeNotStarted)
         AddFinding(ctx, &e, SeverityNote, FixNone, Tr("fd_nostart") + L": " + e.probeError, Tr("fdx_nostart"), L"",
                    L"nostart");
@@ -343,10 +345,10 @@ void CheckNotInstalled(const WorkingSets& sets) {
 }
 
 void Collect(WorkingSets& sets, int kind, const std::vector<PlugEntry>& entries) {
-    for (const auto& kept : ReadDisabled(kind)) sets.files.push_back(PlugKeyName(EnvExpand(kept.path)));
+    for (const auto& kept : ReadDisabled(kind)) sets.files.push_back(PlugFileKey(EnvExpand(kept.path)));
     for (const auto& e : entries) {
-        sets.files.push_back(PlugKeyName(e.expandedPath));
-        if (e.fileExists) sets.folders.push_back(PathDir(e.expandedPath));
+        sets.files.push_back(PlugFileKey(e));
+        if (e.fileExists) sets.folders.push_back(PathDir(e.longPath));
         sets.names.insert(NameMatchKey(FileStem(e.path)));
         sets.names.insert(NameMatchKey(e.name));
         if (kind == KindPacker)

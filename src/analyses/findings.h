@@ -57,7 +57,8 @@ std::wstring NotInstalledFolderKey(const std::wstring& folder);
 // The alphanumeric characters, folded: "Image View 2" gives imageview2.
 std::wstring NameMatchKey(const std::wstring& text);
 // A section of a plugin's own INI belongs to a plugin of that name (both keys
-// from NameMatchKey; names of up to 2 characters never match).
+// from NameMatchKey): the name itself, whatever its length; a part of it or more
+// only for names of at least 3 characters.
 bool SectionMatchesName(const std::wstring& sectionKey, const std::wstring& nameKey);
 
 // The entry, line or section the finding concerns already carries a pending change.
@@ -72,7 +73,7 @@ int FindingEntryIndex(const Finding& finding, const std::vector<PlugEntry>& entr
 bool SetAcknowledged(const std::wstring& key, bool on);
 
 // Plugin files lying in TC's plugins folder and the folders of registered
-// plugins that no registered file (PlugKeyName) names: folded
+// plugins (with long names) that no registered file (PlugFileKey) names: folded
 // path -> path. The scan is reused for 15 seconds while the folders stay the same.
 std::map<std::wstring, std::wstring> CollectDiskPlugins(const std::vector<std::wstring>& registeredFiles,
                                                         const std::vector<std::wstring>& registeredFolders);

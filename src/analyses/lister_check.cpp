@@ -114,10 +114,10 @@ uint16_t SeenMachine(const std::wstring& path, int which, uint64_t stamp) {
     return seen.second;
 }
 
-// Why a 64-bit TC cannot load the entry's file; "" when it can, or when the TC
-// is the 32-bit one.
+// Why TC cannot load the entry's file; "" when it can.
 std::wstring UnloadableReason(const PlugEntry& e, bool tc32) {
-    if (tc32 || !e.fileExists) return L"";
+    if (!e.fileExists) return L"";
+    if (tc32) return LacksFileOf32BitTc(e) ? Tr("lv_r_64") : L"";
     FilePresence presence;  // empty until the disk must be asked
     // Entries made without a load have not looked at the disk yet.
     const PluginFileSeen files = e.files.bits ? e.files : SeePluginFiles(presence, e.expandedPath);

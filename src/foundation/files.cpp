@@ -38,6 +38,16 @@ std::string ReadBytes(HANDLE h, size_t limit) {
     return bytes;
 }
 
+std::optional<std::wstring> LongPathName(const std::wstring& path) {
+    DWORD n = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (n == 0) return std::nullopt;
+    std::wstring out(n, L'\0');
+    n = GetLongPathNameW(path.c_str(), out.data(), n);
+    if (n == 0 || n >= out.size()) return std::nullopt;
+    out.resize(n);
+    return out;
+}
+
 bool IsFolder(DWORD attrs) { return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY); }
 
 }  // namespace
@@ -69,6 +79,19 @@ std::wstring NormalFullPath(const std::wstring& path) {
     std::wstring full = FullPath(path);
     std::replace(full.begin(), full.end(), L'/', L'\\');
     return PathNoTrailingSep(full);
+}
+
+std::wstring LongFullPath(const std::wstring& path) {
+    std::wstring full = NormalFullPath(path);
+    // Every short name Windows makes holds a '~' (PROGRA~1); a path without one has
+    // none to replace. Under Wine each question scans every folder on the way.
+    if (full.find(L'~') == std::wstring::npos) return full;
+    if (auto found = LongPathName(full)) return *found;
+    size_t cut = full.rfind(L'\\');
+    if (cut == std::wstring::npos) return full;
+    // Up to the separator: the root of a drive is "C:\", not "C:".
+    if (auto folder = LongPathName(full.substr(0, cut + 1))) return PathJoin(*folder, full.substr(cut + 1));
+    return full;
 }
 
 std::wstring ComparablePath(const std::wstring& path) {

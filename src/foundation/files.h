@@ -16,6 +16,11 @@ std::wstring FullPath(const std::wstring& path);
 // The full path with backslashes and without trailing separators: "." and ".."
 // resolved as the system resolves them.
 std::wstring NormalFullPath(const std::wstring& path);
+// NormalFullPath with the long name in place of every short (8.3) name, as
+// PROGRA~1 for Program Files: asks the disk when the path holds a '~'. A missing
+// file keeps its own name after its folder's long path; a missing folder keeps
+// the whole path as it is.
+std::wstring LongFullPath(const std::wstring& path);
 // The same in lower case, so that two spellings of one path compare equal ("" when
 // a ".." is left in it, which matches nothing).
 std::wstring ComparablePath(const std::wstring& path);

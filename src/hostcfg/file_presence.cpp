@@ -155,3 +155,7 @@ PluginFileSeen SeePluginFiles(FilePresence& presence, const std::wstring& expand
     }
     return seen;
 }
+
+std::wstring Plugin32BitPath(const std::wstring& path) {
+    return path.size() > 2 && path.ends_with(L"64") ? path.substr(0, path.size() - 2) : path;
+}

@@ -34,3 +34,6 @@ void SeeFoldersAhead(FilePresence& presence, const std::vector<std::wstring>& ex
 // The candidates in bit order: the path, the path + "64", stem + "64" + extension.
 std::wstring PluginCandidate(const std::wstring& path, int which);
 PluginFileSeen SeePluginFiles(FilePresence& presence, const std::wstring& expandedPath);
+// The one file the 32-bit TC loads for a configured path: the path with a trailing
+// "64" cut (x.wlx for x.wlx64), never the 64-bit file.
+std::wstring Plugin32BitPath(const std::wstring& path);

@@ -114,6 +114,8 @@ void CompleteEntries(std::vector<PlugEntry>& entries) {
     for (auto& e : entries) {
         e.files = SeePluginFiles(presence, e.expandedPath);
         e.fileExists = (e.files.bits & 3) != 0;
+        // Once per entry: long names may cost questions to the disk, which a missing file is spared.
+        e.longPath = e.fileExists ? LongFullPath(e.expandedPath) : NormalFullPath(e.expandedPath);
     }
 }
 
@@ -220,6 +222,15 @@ void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result) {
 }
 
 bool PluginDetectUsable(const PlugEntry& entry) { return ProbeAnswerUsable(entry.probeStatus, entry.probeAnswer); }
+
+bool LacksFileOf32BitTc(const PlugEntry& entry) {
+    if (!entry.fileExists) return false;
+    std::wstring path32 = Plugin32BitPath(entry.expandedPath);
+    // An entry made without a load has not looked at the disk yet.
+    if (path32 == entry.expandedPath && entry.files.bits) return !(entry.files.bits & 1);
+    FilePresence presence;
+    return !FileSeen(presence, path32);
+}
 
 std::wstring PlugEntryExtraText(const PlugEntry& entry) {
     if (!entry.fileExists || entry.probeStatus == ProbePending || entry.probeStatus == ProbeMissing) return L"";

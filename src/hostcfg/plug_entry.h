@@ -31,6 +31,9 @@ struct PlugEntry {
     std::vector<std::wstring> packerPaths;
     std::wstring path;             // as configured, trimmed
     std::wstring expandedPath;
+    // expandedPath as one spelling of its file (LongFullPath; for a missing file only
+    // NormalFullPath); "" for an entry made without a load.
+    std::wstring longPath;
     std::wstring name;             // FileStem(path); File system: the key as written
     std::wstring detectText;       // Lister/Content: unquoted n_detect; Packer: "zip=279 | jar=279"
     uint8_t hasDetect = 0;
@@ -95,6 +98,10 @@ std::wstring PluginSectionText(const std::wstring& wincmdIni, int kind);
 void ApplyProbeResult(PlugEntry& entry, const ProbeResult& result);
 // The plugin's answer may be taken into the entry (ProbeAnswerUsable).
 bool PluginDetectUsable(const PlugEntry& entry);
+
+// The entry's plugin is on disk, but not as the file the 32-bit TC loads (only
+// x.wlx64 for x.wlx or x.wlx64, which the 64-bit TC alone takes).
+bool LacksFileOf32BitTc(const PlugEntry& entry);
 
 // The version cell of a probed, existing plugin; " " for an empty version.
 std::wstring PlugEntryExtraText(const PlugEntry& entry);

@@ -8,6 +8,7 @@
 #include "foundation/files.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
+#include "hostcfg/file_presence.h"
 #include "hostcfg/plugin_keys.h"
 #include "probe_record/pe.h"
 
@@ -107,11 +108,8 @@ int PluginKindOfPath(const std::wstring& path, int fileMask) {
 
 std::wstring Find32BitPluginFile(const std::wstring& path) {
     if (IsFileWithMachine(path, PeMachineX86)) return path;
-    if (path.size() > 2 && path.ends_with(L"64")) {
-        std::wstring cut = path.substr(0, path.size() - 2);
-        if (IsFileWithMachine(cut, PeMachineX86)) return cut;
-    }
-    return L"";
+    std::wstring cut = Plugin32BitPath(path);
+    return cut != path && IsFileWithMachine(cut, PeMachineX86) ? cut : L"";
 }
 
 std::wstring Find64BitPluginFile(const std::wstring& path, bool& anyFile) {

@@ -15,7 +15,9 @@ struct DirItem {
 // Every entry of the folder but "." and "..", in listing order, until visit returns false.
 void ForEachDirItem(const std::wstring& folder, const std::function<bool(const DirItem&)>& visit);
 
-// PlugKeyName(full path) -> the file found for it; filled by ScanDiskPlugins.
+// PlugKeyName(full path) -> the file found for it; filled by ScanDiskPlugins. A
+// listing gives long names, so below a folder with long names these are the keys
+// PlugFileKey gives.
 extern std::map<std::wstring, std::wstring> DiskPlugins;
 
 // 0 .wlx, 1 .wdx, 2 .wcx, 3 .wfx (each also with "64"); -1 otherwise.

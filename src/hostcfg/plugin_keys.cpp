@@ -1,5 +1,6 @@
 #include "hostcfg/plugin_keys.h"
 
+#include "foundation/files.h"
 #include "foundation/text.h"
 #include "hostcfg/plug_entry.h"
 
@@ -7,6 +8,12 @@ std::wstring PlugKeyName(const std::wstring& text) {
     std::wstring key = FoldCase(text);
     if (key.size() >= 7 && key.ends_with(L"64")) key.resize(key.size() - 2);
     return key;
+}
+
+std::wstring PlugFileKey(const std::wstring& path) { return PlugKeyName(LongFullPath(path)); }
+
+std::wstring PlugFileKey(const PlugEntry& entry) {
+    return PlugKeyName(entry.longPath.empty() ? entry.expandedPath : entry.longPath);
 }
 
 std::wstring PlugKey(const std::wstring& path) { return FileStem(PlugKeyName(path)); }

@@ -11,6 +11,13 @@ struct PlugEntry;
 // Folded; a trailing "64" is cut when at least 7 characters are there,
 // so Foo.wlx64 becomes foo.wlx while the bare ".wlx64" stays as it is.
 std::wstring PlugKeyName(const std::wstring& text);
+// The key under which a registration is compared with another and with the files
+// on disk, so that one file is one key however its path is spelled (8.3 names, "."
+// and "..", doubled separators): PlugKeyName of LongFullPath. Asks the disk.
+std::wstring PlugFileKey(const std::wstring& path);
+// The same from the long path the entry's load made once; from its expandedPath
+// when it was made without a load.
+std::wstring PlugFileKey(const PlugEntry& entry);
 // Folded file name without folder and extension, "64" cut: foo for ...\Foo.wlx64.
 std::wstring PlugKey(const std::wstring& path);
 // 'L', 'C', 'P', 'F' for kinds 0..3; any other kind gives 'L'.

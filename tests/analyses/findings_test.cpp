@@ -204,17 +204,21 @@ TEST_CASE("findings of the disk, the plugins' own INI files and redirected secti
     WriteIniText(f / L"pkplugin.ini", L"[zipx]\r\nx=1\r\n[myzip]\r\nx=1\r\n[PK]\r\nx=1\r\n", false);
     WriteFileBytes(f / L"TOTALCMD.EXE", "MZ");
     BuildFindings();
-    // A 32-bit TC loads old32 itself; TC's plugins folder is scanned although a
-    // plugin lies directly in TC's folder.
+    // A 32-bit TC loads old32 and foo.wlx itself, but not a plugin that is there only
+    // as its 64-bit file; TC's plugins folder is scanned although a plugin lies
+    // directly in TC's folder. A section named as the plugin is its own, however
+    // short the name ([PK] of pk.wcx).
     const std::wstring disk =
+        L"3/0 l|~\\intc.wlx|64  [intc] 64-bit file only\n"
         L"3/4 l|lsplugin.ini|ab|orphan  [lsplugin.ini: [ab]] leftover in lsplugin.ini: [ab]\n"
         L"3/0 l|~\\plugins\\wlx\\stray\\stray.wlx64|notinst  [stray] not installed: "
         L"%COMMANDER_PATH%\\plugins\\wlx\\stray\\stray.wlx64\n"
         L"3/0 c|~\\plugins\\wlx\\stray\\deeper\\d.wdx64|notinst  [d] not installed: "
         L"%COMMANDER_PATH%\\plugins\\wlx\\stray\\deeper\\d.wdx64\n"
+        L"3/0 p|~\\plugins\\wcx\\pk\\pk.wcx|64  [pk] 64-bit file only\n"
         L"3/4 p|pkplugin.ini|myzip|orphan  [pkplugin.ini: [myzip]] leftover in pkplugin.ini: [myzip]\n"
-        L"3/4 p|pkplugin.ini|pk|orphan  [pkplugin.ini: [PK]] leftover in pkplugin.ini: [PK]\n"
-        L"3/0 p|~\\old\\other.wcx|notinst  [other] not installed: %COMMANDER_PATH%\\old\\other.wcx\n";
+        L"3/0 p|~\\old\\other.wcx|notinst  [other] not installed: %COMMANDER_PATH%\\old\\other.wcx\n"
+        L"3/0 f|~\\plugins\\wfx\\fs\\notfs.wfx|64  [MyFs] 64-bit file only\n";
     CHECK(Summary() == L"1/0 c|~\\gone.ini|secmissing  [] outsourced INI part missing: " + f / L"gone.ini" + L"\n"
                        L"1/1 f|~\\plugins\\wfx\\fs\\notfs.wfx|notfs  [MyFs] not a file system plugin\n" + disk);
 
@@ -225,6 +229,46 @@ TEST_CASE("findings of the disk, the plugins' own INI files and redirected secti
     InvalidateDiskScan();
     BuildFindings();
     CHECK(Summary().find(L"other.wcx") == std::wstring::npos);
+}
+
+TEST_CASE("one plugin file is one file however its path is spelled: 8.3 names, '.', '..', doubled separators") {
+    FindingsFixture f(L"");
+    for (const wchar_t* p : {L"Long Folder Name\\viewer", L"Long Folder Name\\second", L"dotted\\dotted",
+                             L"double\\double", L"twice\\twice"}) {
+        f.Plugin(L"plugins\\wlx\\" + std::wstring(p) + L".wlx64");
+        f.Probe(0, L"plugins\\wlx\\" + std::wstring(p) + L".wlx", ProbeOk, L"EXT=\"A\"", 1);
+    }
+    auto shortPath = [](const std::wstring& path) {
+        wchar_t name[MAX_PATH] = {};
+        GetShortPathNameW(path.c_str(), name, MAX_PATH);
+        REQUIRE(FoldCase(PathName(name)) != FoldCase(PathName(path)));  // an 8.3 name of its own
+        return std::wstring(name);
+    };
+    const std::wstring shortFolder = shortPath(f / L"plugins\\wlx\\Long Folder Name");
+    WriteIniText(f.ini, L"[ListerPlugins]\r\n1=" + shortFolder + L"\\viewer.wlx\r\n"
+                        L"2=%COMMANDER_PATH%\\plugins\\wlx\\.\\gone\\..\\dotted\\dotted.wlx\r\n"
+                        L"3=%COMMANDER_PATH%\\plugins\\wlx\\double\\\\double.wlx\r\n"
+                        L"4=%COMMANDER_PATH%\\plugins\\wlx\\twice\\twice.wlx\r\n"
+                        L"5=%COMMANDER_PATH%\\plugins\\wlx\\Long Folder Name\\second.wlx\r\n"
+                        L"6=%COMMANDER_PATH%\\plugins\\wlx\\TWICE\\.\\twice.wlx64\r\n"
+                        L"7=" + shortFolder + L"\\Second.wlx64\r\n",
+                 true);
+    // Nothing is offered for installing, and a second spelling of a file is a
+    // second registration; also when TC's own folder is given by its 8.3 name.
+    auto notes = [] {
+        BuildFindings();
+        std::wstring text;
+        for (const auto& x : Findings)
+            if (x.ackKey.find(L"|dup|") != std::wstring::npos || x.ackKey.ends_with(L"|notinst"))
+                text += x.name + L": " + x.text + L"\n";
+        return text;
+    };
+    const std::wstring expected = L"twice: the same file is also registered as #4\n"
+                                  L"Second: the same file is also registered as #5\n";
+    CHECK(notes() == expected);
+    ScopedEnv shortTc{L"COMMANDER_PATH", shortPath(f.dir).c_str()};
+    InvalidateDiskScan();
+    CHECK(notes() == expected);
 }
 
 TEST_CASE("a disk scan begun before the sections load counts only for the plugins folder it began with") {
@@ -295,8 +339,10 @@ TEST_CASE("a finding marked as checked stays hidden after a restart, and comes b
     WritePrivateProfileStringW(L"Acknowledged", nullptr, nullptr, SettingsIniPath().c_str());
 }
 
-TEST_CASE("orphan sections are matched by name: a prefix either way, or a longer name inside") {
-    CHECK_FALSE(SectionMatchesName(L"ab", L"ab"));
+TEST_CASE("orphan sections are matched by name: the name itself, a prefix either way, or a longer name inside") {
+    CHECK(SectionMatchesName(L"xz", L"xz"));  // a plugin's own section, however short its name
+    CHECK_FALSE((SectionMatchesName(L"xz", L"xzx") || SectionMatchesName(L"xzx", L"xz") ||
+                 SectionMatchesName(L"", L"")));
     CHECK(SectionMatchesName(L"zipx", L"zip"));
     CHECK_FALSE(SectionMatchesName(L"myzip", L"zip"));
     CHECK(SectionMatchesName(L"myzip", L"yzip"));

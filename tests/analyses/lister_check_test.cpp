@@ -17,7 +17,8 @@ TEST_CASE("the Lister check decides as TC: types first, then each plugin in numb
         const wchar_t *file, *summary, *line;
         bool tc32 = false;
     } cases[] = {
-        {L"a.txt", L"Order; Key 4 cycle; 13112311", L"✓ #3 old32: detect string matches", true},
+        {L"a.txt", L"Order; 33133333", L"✓ #3 old32: detect string matches", true},
+        {L"a.txt", L"Order; 33133333", L"– #1 text: 64-bit only – 32-bit TC cannot load it", true},
         {L"a.md", L"View mode; Key 4 cycle; 1*331*3313", L"every → broken → text → every – starts at the view-mode"},
         {L"a.md", L"View mode; Key 4 cycle; 1*331*3313", L"✓ #4 every: ★ view mode: set for .MD  ·  no detect string"},
         {L"a.md", L"View mode; Key 4 cycle; 1*331*3313", L"→ View mode: *.md → every.wlx64, text.wlx – TC uses"},
@@ -62,6 +63,18 @@ TEST_CASE("why a plugin refuses the file: the failing part of its detect string,
         CHECK(LvCheckReasonText(row) == c.reason);
     }
     CHECK((TcExeIs32Bit(L"c:\\tc\\totalcmd.exe") && !TcExeIs32Bit(L"C:\\tc\\TOTALCMD64.EXE")));
+}
+
+TEST_CASE("a 32-bit TC loads only the file without \"64\", whichever of the two names is registered") {
+    CheckFixture f(L"[ListerPlugins]\r\n1=%COMMANDER_PATH%\\p\\both.wlx64\r\n2=%COMMANDER_PATH%\\p\\only.wlx64\r\n"
+                   L"3=%COMMANDER_PATH%\\p\\plain.wlx\r\n",
+                   {{L"both.wlx", PeMachineX86}, {L"both.wlx64", PeMachineX64}, {L"only.wlx64", PeMachineX64},
+                    {L"plain.wlx", PeMachineX86}});
+    CHECK(RowsText(f.Check(L"a.txt", "x", true)).ends_with(L"✓ #1 both: no detect string – takes every file\n"
+                                                           L"– #2 only: 64-bit only – 32-bit TC cannot load it\n"
+                                                           L"✓ #3 plain: no detect string – takes every file\n"));
+    CHECK(RowsText(f.Check(L"a.txt")).ends_with(L"✓ #2 only: no detect string – takes every file\n"
+                                                L"– #3 plain: 32-bit only – 64-bit TC cannot load it\n"));
 }
 
 
