@@ -36,13 +36,14 @@ bool SameEntry(const PlugEntry& a, const PlugEntry& b) {
     return a.kind > KindContent || a.number == b.number;
 }
 
-// The first other registered plugin in the folder or below it.
+// The first other registered plugin in the folder or below it. Both sides with
+// long names: an entry of the short (8.3) spelling uses the folder as much.
 std::wstring OtherUser(const PlugEntry& entry, const std::wstring& folder) {
     std::wstring own = ComparablePath(folder);
     for (int kind = 0; kind <= 3; ++kind) {
         for (const PlugEntry& e : LoadPluginSection(kind).entries) {
             if (SameEntry(e, entry)) continue;
-            std::wstring dir = PathDir(e.expandedPath);
+            std::wstring dir = PathDir(e.longPath);
             if (ComparablePath(dir) == own || PathIsBelow(dir, folder))
                 return FillVars(Tr("un_dir_used"), {{L"n", e.name}, {L"a", TabName(kind)}});
         }
@@ -54,7 +55,7 @@ std::wstring OtherUser(const PlugEntry& entry, const std::wstring& folder) {
 
 PluginFolderCheck CheckPluginFolder(const PlugEntry& entry) {
     PluginFolderCheck check;
-    check.folder = NormalFullPath(PathDir(entry.expandedPath));
+    check.folder = LongFullPath(PathDir(entry.expandedPath));
     if (!entry.fileExists || check.folder.size() <= 3) {
         check.reason = Tr("un_dir_none");
     } else if (IsSharedPluginFolder(check.folder)) {

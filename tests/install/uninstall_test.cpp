@@ -105,6 +105,13 @@ TEST_CASE("the plugin's folder goes only when it holds the plugin alone") {
 
     entries = Listers(scene, L"1=" + own + L"\\x.wlx\r\n4=" + own + L"\\x.wlx\r\n");
     CHECK(CheckPluginFolder(entries[0]).reason == FillVar(FillVar(Tr("un_dir_used"), L"n", L"x"), L"a", TabName(0)));
+    // The same file registered again by its short (8.3) name uses the folder too.
+    wchar_t shortOwn[MAX_PATH];
+    REQUIRE(GetShortPathNameW(own.c_str(), shortOwn, MAX_PATH) > 0);
+    REQUIRE(std::wstring(shortOwn) != own);
+    auto spelled = Listers(scene, L"1=" + own + L"\\x.wlx\r\n4=" + shortOwn + L"\\x.wlx\r\n");
+    for (const PlugEntry& e : spelled)
+        CHECK(CheckPluginFolder(e).reason == FillVar(FillVar(Tr("un_dir_used"), L"n", L"x"), L"a", TabName(0)));
     UninstCtx twice = UninstallPrepare(entries[1]);
     CHECK(twice.folderOk == 0);
     CHECK(twice.checkText == Tr("un_folder_off"));
