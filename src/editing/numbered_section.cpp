@@ -294,14 +294,25 @@ std::optional<std::wstring> BeforeValue(const SectionJob& job, const std::wstrin
     return it == job.beforeValues.end() ? std::nullopt : std::optional<std::wstring>(it->second);
 }
 
-// The keys of a target that its write changes.
+// The keys of a target that its write changes, with those of its number that no
+// entry keeps, which go with it: an entry placed over another one's path would
+// otherwise stand with that one's detect string until the old keys are cleared.
 std::vector<std::wstring> KeysToWrite(const SectionJob& job, const Target& t, const Values& wanted) {
     std::vector<std::wstring> keys;
     for (const Pair& p : job.after.at(t.source)) {
         std::wstring lower = FoldCase(KeyOf(t.number, p.rest));
         if (BeforeValue(job, lower) != wanted.at(lower)) keys.push_back(lower);
     }
+    long number;
+    std::wstring rest;
+    for (const auto& [lower, value] : job.beforeValues)
+        if (!wanted.count(lower) && EntryKeyNumber(lower, number, rest) && number == t.number) keys.push_back(lower);
     return keys;
+}
+
+std::optional<std::wstring> WantedValue(const Values& wanted, const std::wstring& lower) {
+    auto it = wanted.find(lower);
+    return it == wanted.end() ? std::nullopt : std::optional<std::wstring>(it->second);
 }
 
 // The entry whose old keys the target would write over while that entry still
@@ -388,7 +399,7 @@ void PlanPlacing(const SectionJob& job, const std::vector<Target>& targets, cons
         ready.erase(ready.begin());
         waiting.erase(i);
         for (const std::wstring& lower : KeysToWrite(job, targets[i], wanted))
-            plan.place.push_back({Spelled(job, lower), wanted.at(lower), BeforeValue(job, lower)});
+            plan.place.push_back({Spelled(job, lower), WantedValue(wanted, lower), BeforeValue(job, lower)});
         secure(targets[i].source);
     }
 }
@@ -396,8 +407,11 @@ void PlanPlacing(const SectionJob& job, const std::vector<Target>& targets, cons
 SectionPlan PlanWrites(const SectionJob& job, const std::vector<Target>& targets, const Values& wanted) {
     SectionPlan plan;
     PlanPlacing(job, targets, wanted, plan);
+    std::set<std::wstring> gone;  // with an entry placed at their number
+    for (const KeyWrite& k : plan.place)
+        if (!k.value) gone.insert(FoldCase(k.key));
     for (const auto& [lower, value] : job.beforeValues)
-        if (!wanted.count(lower)) plan.clear.push_back({Spelled(job, lower), std::nullopt, value});
+        if (!wanted.count(lower) && !gone.count(lower)) plan.clear.push_back({Spelled(job, lower), std::nullopt, value});
     for (const auto& [lower, value] : plan.spares) plan.clear.push_back({lower, std::nullopt, value});
     return plan;
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/env.h"
 #include "foundation/ini.h"
+#include "foundation/logs.h"
 #include "foundation/settings.h"
 #include "foundation/texts.h"
 
@@ -151,4 +152,81 @@ void MarkEverything(SaveFixture& f) {
     GetPlugState(3, L"MyFs", L"C:\\p\\fs.wfx", L"MyFs").curKey = L"myfs";
     PlugState& off = GetPlugState(3, L"Other", L"C:\\p\\o.wfx", L"Other");
     off.deleted = off.deactivate = 1;
+}
+
+std::vector<IniUnit> NumberedEntries(const IniPairs& lines, IniPairs* others) {
+    std::map<long, IniUnit> byNumber;
+    for (const auto& [key, value] : lines) {
+        long number = 0;
+        std::wstring rest;
+        if (!EntryKeyNumber(key, number, rest)) {
+            if (others) others->emplace_back(key, StrTrim(value));
+            continue;
+        }
+        IniUnit& entry = byNumber[number];
+        if (!StrTrim(value).empty()) CHECK(entry.emplace(StrLower(rest), StrTrim(value)).second);
+    }
+    std::vector<IniUnit> entries;
+    for (auto& [number, entry] : byNumber)
+        if (!entry.empty()) entries.push_back(std::move(entry));
+    return entries;
+}
+
+std::vector<IniUnit> SectionUnits(const IniSections& file, const std::wstring& section, bool numbered) {
+    const IniPairs* found = IniFindSection(file, section);
+    IniPairs lines = found ? *found : IniPairs{}, others;
+    std::vector<IniUnit> units = numbered ? NumberedEntries(lines, &others) : std::vector<IniUnit>{};
+    for (const auto& [key, value] : numbered ? others : lines) units.push_back({{StrLower(key), StrTrim(value)}});
+    return units;
+}
+
+namespace {
+
+std::wstring UnitText(const IniUnit& unit) {
+    std::wstring text;
+    for (const auto& [key, value] : unit) text += key + L"=" + value + L"; ";
+    return text;
+}
+
+// The units of before that stand in now, each at its first place, come in before's order.
+bool KeepsOrder(const std::vector<IniUnit>& before, const std::vector<IniUnit>& now, bool numbered) {
+    // A line is known by its key, an entry by all of it.
+    auto same = [&](const IniUnit& a, const IniUnit& b) { return numbered ? a == b : a.begin()->first == b.begin()->first; };
+    std::vector<size_t> places;
+    for (const IniUnit& unit : now) {
+        auto was = std::find_if(before.begin(), before.end(), [&](const IniUnit& b) { return same(b, unit); });
+        size_t place = (size_t)(was - before.begin());
+        if (was != before.end() && std::find(places.begin(), places.end(), place) == places.end()) places.push_back(place);
+    }
+    return std::is_sorted(places.begin(), places.end());
+}
+
+}  // namespace
+
+void CheckSaveBounds(const SaveBounds& bounds, const IniSections& now) {
+    auto untouched = [&](IniSections all) {
+        std::erase_if(all, [&](const auto& s) { return bounds.touched.count(StrLower(s.first)) != 0; });
+        return all;
+    };
+    CHECK(untouched(now) == untouched(bounds.before));
+    for (const std::wstring& section : bounds.touched) {
+        CAPTURE(section);
+        bool numbered = bounds.numbered.count(section) != 0;
+        std::vector<IniUnit> was = SectionUnits(bounds.before, section, numbered), is = SectionUnits(now, section, numbered);
+        for (const IniUnit& unit : was) {
+            if (std::find(is.begin(), is.end(), unit) != is.end()) continue;
+            CAPTURE(UnitText(unit));
+            CHECK_MESSAGE(bounds.reported(section, unit), "altered or gone, and no change that does so reported");
+        }
+        if (bounds.ordered.count(section)) CHECK(KeepsOrder(was, is, numbered));
+    }
+}
+
+bool ChangeLogged(int kind, const std::wstring& name, const std::wstring& text) {
+    return Utf8ToWide(ReadFileBytes(ChangeLogPath())).find(ChangeLogLine(L"", kind, name, text)) != std::wstring::npos;
+}
+
+std::wstring TextLead(const char* key) {
+    std::wstring text = Tr(key);
+    return text.substr(0, text.find(L'{'));
 }

@@ -2,6 +2,10 @@
 // messages captured instead of shown, and the pending state and kept entries
 // cleared around each test.
 #pragma once
+#include <functional>
+#include <map>
+#include <set>
+
 #include "../hostcfg/hostcfg_test_util.h"
 #include "fake_editing_host.h"
 #include "editing/pending_ops.h"
@@ -66,3 +70,31 @@ std::wstring Section(const std::wstring& file, const wchar_t* section);
 extern const wchar_t* const Scenario;
 extern const wchar_t* const ListerAfter;  // [ListerPlugins] after MarkEverything was saved
 void MarkEverything(SaveFixture& f);
+
+// An entry of a numbered section (TC's plugin lists, its view-mode rules): the keys
+// of one number without it, lower-cased ("" the plugin's path), with their values;
+// an empty value is none. A line of another section is a unit of its one key.
+using IniUnit = std::map<std::wstring, std::wstring>;
+// The numbered entries in the order of their numbers; others: the section's other lines.
+std::vector<IniUnit> NumberedEntries(const IniPairs& lines, IniPairs* others = nullptr);
+// The section's entries, then its other lines, as units; those of a section that
+// is not numbered are its lines.
+std::vector<IniUnit> SectionUnits(const IniSections& file, const std::wstring& section, bool numbered);
+
+// How a save may leave a file, whatever its end, even one that asks to check it.
+struct SaveBounds {
+    IniSections before;
+    std::set<std::wstring> touched;   // lower-cased: the sections its changes write
+    std::set<std::wstring> numbered;  // of them, those whose entries a save renumbers
+    std::set<std::wstring> ordered;   // of them, those that keep their order: by entry, or by a line's key
+    // The run's report says that a change that alters or removes this unit of the section was written.
+    std::function<bool(const std::wstring& section, const IniUnit& unit)> reported;
+};
+// The sections no change touches read as before, in order; in one touched, a unit
+// of before that stands nowhere (an entry whole at any number) is one a reported
+// change altered or removed; the units that stand keep their order where asked.
+void CheckSaveBounds(const SaveBounds& bounds, const IniSections& now);
+// The change log holds a line of the kind's tab and that name whose text begins with text.
+bool ChangeLogged(int kind, const std::wstring& name, const std::wstring& text);
+// A text of the table up to its first variable.
+std::wstring TextLead(const char* key);

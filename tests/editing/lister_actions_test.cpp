@@ -8,6 +8,7 @@
 #include "foundation/ini.h"
 #include "foundation/ini_value_check.h"
 #include "foundation/texts.h"
+#include "support/ini_compare.h"
 
 namespace {
 
@@ -160,6 +161,7 @@ TEST_CASE("a rule TC writes while always use asks is not written over") {
 }
 
 TEST_CASE("always use refuses an extension that the ANSI wincmd.ini cannot hold, and writes nothing") {
+    RequireWesternCodePage();
     SaveFixture f(L"lv_ansi", Modes(L"ModeByfileType=1", L"0exts=*.png\r\n0fields=p.wlx"));
     const std::string bytes = ReadFileBytes(f.tc.ini);
     CheckRows({Row(LvF3, 5, L"img", L"C:\\p\\img.wlx64")}, L"\x65E5");

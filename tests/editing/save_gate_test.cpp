@@ -9,6 +9,7 @@
 #include "editing_test_util.h"
 #include "foundation/ini_value_check.h"
 #include "foundation/texts.h"
+#include "support/ini_compare.h"
 
 namespace {
 
@@ -180,6 +181,7 @@ struct OtherCodePageIo : FaultyIo {
 }  // namespace
 
 TEST_CASE("a character the file's code page lacks refuses its change before anything is written, from every source") {
+    RequireWesternCodePage();
     SaveFixture f(L"gate_ansi", AnsiIni);
     const std::string bytes = ReadFileBytes(f.tc.ini);
     // The file byte for byte as before, and the message naming the change and the
@@ -270,4 +272,29 @@ TEST_CASE("a UTF-16 wincmd.ini holds every character: a fullwidth name is writte
     CHECK(SaveFixture::Shown == std::vector<std::wstring>{L"Changes saved: 1."});
     CHECK(f.Lines(KindFileSystem) == L"Other=C:\\p\\o.wfx\n" + Bracketed + L"=C:\\p\\fs.wfx\n");
     CHECK(IniGetString(f.tc.ini, L"Configuration", L"Language") == L"ENG");
+}
+
+TEST_CASE("the last guard before each write refuses a line that got past its change's check") {
+    RequireWesternCodePage();
+    SaveFixture f(L"gate_last", AnsiIni);
+    const std::string bytes = ReadFileBytes(f.tc.ini);
+    FaultyIo io;  // notes each write that reaches the file
+    SectionWrites ansi{io, f.tc.ini, L"FileSystemPlugins", {}, 0, nullptr};
+    struct Line {
+        std::wstring key, value;
+    };
+    for (const Line& l : {Line{L"MyFs", Hostile}, Line{L" ", L"C:\\p\\x.wfx"}, Line{L"a=b", L"C:\\p\\x.wfx"},
+                          Line{L"RedirectSection", L"x.ini"}, Line{Bracketed, L"C:\\p\\x.wfx"},
+                          Line{L"MyFs", L"C:\\p\\\x65E5.wfx"}}) {
+        CAPTURE(l.key);
+        CHECK_FALSE(ansi.Set(l.key, l.value, std::nullopt));
+        CHECK_FALSE(ansi.steps.back().done);
+    }
+    CHECK(io.steps.empty());
+    CHECK(ReadFileBytes(f.tc.ini) == bytes);
+    // A file that holds every character takes the ideograph.
+    WriteIniText(f.tc.ini, AnsiIni, true);
+    SectionWrites wide{io, f.tc.ini, L"FileSystemPlugins", {}, 0, nullptr};
+    CHECK(wide.Set(L"MyFs", L"C:\\p\\\x65E5.wfx", L"C:\\p\\fs.wfx"));
+    CHECK(IniGetString(f.tc.ini, L"FileSystemPlugins", L"MyFs") == L"C:\\p\\\x65E5.wfx");
 }

@@ -14,6 +14,7 @@
 #include "install/uninstall.h"
 #include "fake_install_host.h"
 #include "install_fixture.h"
+#include "support/ini_compare.h"
 
 namespace {
 
@@ -173,6 +174,7 @@ TEST_CASE("a typed packer extension that another packer holds is refused before 
 }
 
 TEST_CASE("a typed extension that the ANSI wincmd.ini cannot hold is refused before anything is copied") {
+    RequireWesternCodePage();
     InstallScene scene(L"dlg_ansi");
     WriteFileBytes(scene.ini, "[PackerPlugins]\r\n");
     NewPacker packer(scene);

@@ -13,6 +13,7 @@
 #include "install/package_text.h"
 #include "fake_install_host.h"
 #include "install_fixture.h"
+#include "support/ini_compare.h"
 
 namespace {
 
@@ -97,6 +98,7 @@ TEST_CASE("a file system's root name that cannot be a key gives way to the plugi
         CHECK(Reported(info).fsName == L"x");
     }
     // One that the file's code page would turn into a section header, as long as the file is ANSI.
+    RequireWesternCodePage();
     const std::wstring bracketed = L"\xFF3B" L"Configuration\xFF3D";
     InstInfo info = Plugin(KindFileSystem, bracketed);
     CHECK(Reported(info).fsName == bracketed);
@@ -105,6 +107,7 @@ TEST_CASE("a file system's root name that cannot be a key gives way to the plugi
 }
 
 TEST_CASE("pluginst.inf extensions that the ANSI file cannot hold are reported, not offered") {
+    RequireWesternCodePage();
     InstallScene scene(L"inst_gate_ansi_exts");
     WriteFileBytes(scene.ini, "[PackerPlugins]\r\n");
     InstInfo info = Plugin(KindPacker, L"95");

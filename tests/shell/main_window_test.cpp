@@ -339,12 +339,25 @@ TEST_CASE("the layout test's maximize may be repeated once for the display's lat
 TEST_CASE("closing while a plugin does not answer its probe ends the program cleanly, and its child with it") {
     Sandbox box(L"endwork");
     WriteFileBytes(box.wincmd, "[ListerPlugins]\r\n0=" + StrToUtf8(BuildPath(L"fakes\\plugins\\hang.wlx")) + "\r\n");
+    // A time limit the test never reaches: only the end can stop the probe.
+    WriteFileBytes(box.ini, "\xff\xfe");
+    WritePrivateProfileStringW(L"Probe", L"Timeout", L"60", box.ini.c_str());
     ScopedEnv tc(L"COMMANDER_PATH", PathJoin(box.dir, L"TC").c_str());
-    Program p = Start(box);
+    Program p = Start(box, L"/debug");
     // Copies of the program ask the plugins (Wine's desktop may name the program as its parent too).
     REQUIRE(WaitFor([&] { return ChildProcesses(p.pid, L"Kestrovane") > 0; }));
     Close(p);
     CHECK(ChildProcesses(p.pid, L"Kestrovane") == 0);
+    // The end told the worker, which saw its child ended and finished its item before
+    // the program went; a worker cut off by the process's end logs nothing.
+    const std::string log = ReadFileBytes(PathJoin(box.dir, L"Kestrovane.debug.log"));
+    const size_t probe = log.find("hang.wlx");  // the 64-bit program finds hang.wlx64
+    REQUIRE_MESSAGE(probe != std::string::npos, "the worker did not finish its probe before the program ended");
+    const std::string line = log.substr(probe, log.find('\n', probe) - probe);
+    CAPTURE(line);
+    CHECK(line.find("  -> ") != std::string::npos);
+    CHECK(line.find("TIMEOUT") == std::string::npos);
+    CHECK(log.find("a worker still runs") == std::string::npos);
 }
 
 TEST_CASE("closing keeps the layout and a restart restores it") {

@@ -1,6 +1,8 @@
-// The one-pass INI reader against the profile functions on the same file.
+// Checks of INI files shared by the tests: the one-pass reader against the profile
+// functions on the same file, and the code page the cases of ANSI files expect.
 #pragma once
 #include <doctest/doctest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -24,4 +26,13 @@ inline void CheckOnePassAsProfile(const std::wstring& ini) {
         }
         CHECK(*lines == expected);
     }
+}
+
+// The cases of what TC's ANSI wincmd.ini cannot hold (fullwidth forms, ideographs,
+// which a best fit turns into look-alikes) expect Windows-1252 as the system's code
+// page; an East Asian one holds them all. Under another the case stops here, naming
+// both, instead of failing for a fault that is none.
+inline void RequireWesternCodePage() {
+    const UINT system = GetACP();
+    REQUIRE_MESSAGE(system == 1252, "these cases assume code page 1252, the system has " << system);
 }
