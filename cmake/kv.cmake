@@ -59,9 +59,12 @@ function(kv_add_test_run testname target)
   cmake_parse_arguments(A "" "" "ENV;ARGS" ${ARGN})
   add_test(NAME ${testname} COMMAND ${target} ${A_ARGS}
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  # Wine ends a program whose stack overflowed with exit code 0 and no word of it:
+  # a run passes only when doctest reports it whole.
   set_tests_properties(${testname} PROPERTIES
     FIXTURES_REQUIRED wineprefix
     ENVIRONMENT "KV_TEST_SOURCE=${PROJECT_SOURCE_DIR};KV_TEST_BINARY=${CMAKE_BINARY_DIR};${A_ENV}"
+    PASS_REGULAR_EXPRESSION "\\[doctest\\] Status: SUCCESS!"
     TIMEOUT 600)
   # The programs of one folder share their data folder (the program's INI beside
   # them), so runs from the same folder never overlap.

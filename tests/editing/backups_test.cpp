@@ -309,7 +309,7 @@ TEST_CASE("a restore writes only a backup read whole and whole in itself, and lo
         }
         CHECK(ReadFileBytes(f.tc.ini) == v1);
         REQUIRE(SaveFixture::Shown.size() == 2);  // the question, then the note
-        CHECK(SaveFixture::Shown[1] == Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n");
+        CHECK(SaveFixture::Shown[1] == ChangeLogHeld::Note());
     }
     CHECK_FALSE(ChangeLogNames(L"wincmd_20200101-000000.ini"));
     EmptyBackups();

@@ -142,7 +142,7 @@ TEST_CASE("a rule whose line the change log cannot take stands, and the message 
     CHECK(Key(f.tc.ini, L"ListerModes", L"1fields") == L"img.wlx64");
     REQUIRE(SaveFixture::Shown.size() == 2);
     CHECK(SaveFixture::Shown[1] == FillVar(FillVar(Tr("lv_done_mode"), L"e", L"JPG"), L"p", L"img") + L"\n\n" +
-                                       Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n");
+                                       ChangeLogHeld::Note());
 }
 
 TEST_CASE("a rule TC writes while always use asks is not written over") {

@@ -94,7 +94,7 @@ TEST_CASE("restore takes the newest write backup of this very file, and not when
     }
     CHECK_FALSE(FileExists(now[0].path));
     REQUIRE_FALSE(SaveFixture::Shown.empty());
-    CHECK(SaveFixture::Shown.back().ends_with(L"\n\n" + Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n"));
+    CHECK(SaveFixture::Shown.back().ends_with(L"\n\n" + ChangeLogHeld::Note()));
     RemoveTree(PathDir(other));
     EmptyBackups();
 }

@@ -423,7 +423,7 @@ TEST_CASE("a change log that cannot be written is reported, and the change stand
     CHECK(f.Lines(3) == L"Two=C:\\p\\1.wfx\n");
     CHECK((CountPendingChanges() == 0 && !failedSeen));
     REQUIRE(SaveFixture::Shown.size() == 1);
-    CHECK(SaveFixture::Shown[0] == L"Renamed.\n\n" + Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n");
+    CHECK(SaveFixture::Shown[0] == L"Renamed.\n\n" + ChangeLogHeld::Note());
 }
 
 namespace {

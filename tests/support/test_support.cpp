@@ -8,6 +8,7 @@
 #include "foundation/data_folder.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
+#include "foundation/texts.h"
 
 namespace {
 
@@ -139,6 +140,7 @@ ChangeLogHeld::~ChangeLogHeld() {
     if (Holds()) CloseHandle(handle_);
 }
 bool ChangeLogHeld::Holds() const { return handle_ != INVALID_HANDLE_VALUE; }
+std::wstring ChangeLogHeld::Note() { return Tr("err_changelog") + L" " + ChangeLogPath() + L"\r\n"; }
 
 ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
     wchar_t buf[4096];

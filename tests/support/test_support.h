@@ -47,6 +47,8 @@ public:
     ChangeLogHeld(const ChangeLogHeld&) = delete;
     ChangeLogHeld& operator=(const ChangeLogHeld&) = delete;
     bool Holds() const;
+    // The line a message then adds.
+    static std::wstring Note();
 
 private:
     void* handle_;
