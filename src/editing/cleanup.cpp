@@ -135,8 +135,9 @@ bool CleanupRun(IEditingHost& host, HWND owner, const CleanupGroups& groups) {
         std::wstring count = std::to_wstring(n), bytes = StrByteSizeText(size), unlogged;
         if (!groups[GroupLog].chosen)
             unlogged = LogChanges({StrNowStamp() + L"  " + FillVars(Tr("log_cleanup"), {{L"n", count}, {L"s", bytes}})});
-        host.Message(owner, FillVars(Tr("cl_done"), {{L"n", count}, {L"s", bytes}}) + (unlogged.empty() ? L"" : L"\n\n" + unlogged),
-                     MB_OK | (unlogged.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
+        std::wstring done = FillVars(Tr("cl_done"), {{L"n", count}, {L"s", bytes}});
+        if (unlogged.empty()) host.Message(owner, done, MB_OK | MB_ICONINFORMATION);
+        else host.Message(owner, done + L"\n\n" + unlogged, MB_OK | MB_ICONWARNING);
     }
     AfterCleanup(host, groups);
     return done;
